@@ -1,0 +1,99 @@
+#include "row_output.h"
+
+#include <ostream>
+
+#include "json.h"
+
+namespace qmk::cli {
+
+namespace {
+
+struct Value {
+    std::int64_t number = 0;
+    std::string text;
+};
+
+// The row's values in column order; yes/no columns as 0 and 1.
+std::vector<Value> valuesOf(const UserRow& r) {
+    auto n = [](std::int64_t v) { return Value{v, {}}; };
+    auto t = [](const std::string& v) { return Value{0, v}; };
+    auto b = [](bool v) { return Value{v ? 1 : 0, {}}; };
+    return {n(r.ID),          t(r.filename),    t(r.menu),        t(r.state),
+            t(r.name),        t(r.Type),        t(r.script),      t(r.scope),
+            t(r.owner),       n(r.lists),       n(r.offset),      n(r.offsetbody),
+            t(r.description), t(r.states),      n(r.graphicsize), b(r.Global),
+            b(r.noglobals),   b(r.sleeping),    b(r.singleline),  t(r.globalsort),
+            t(r.listsort),    t(r.pathcode),    b(r.dupe),        n(r.PDescript),
+            n(r.CompanyName), n(r.ClassName),   b(r.encrypted),   b(r.listcopy),
+            b(r.flag)};
+}
+
+std::string csvField(const std::string& text) {
+    if (text.find_first_of(",\"\r\n") == std::string::npos)
+        return text;
+    std::string quoted = "\"";
+    for (const char c : text)
+        quoted += c == '"' ? std::string("\"\"") : std::string(1, c);
+    return quoted + "\"";
+}
+
+std::string scalar(const UserColumn& column, const Value& value, bool asJson) {
+    switch (column.kind) {
+    case ColumnKind::Integer: return std::to_string(value.number);
+    case ColumnKind::YesNo:
+        return asJson ? (value.number ? "true" : "false") : (value.number ? "1" : "0");
+    case ColumnKind::Text: return asJson ? jsonString(value.text) : csvField(value.text);
+    }
+    return {};
+}
+
+std::vector<std::int64_t> stateIds(const std::string& list) {
+    std::vector<std::int64_t> ids;
+    std::size_t start = 0;
+    for (auto comma = list.find(','); comma != std::string::npos; comma = list.find(',', start)) {
+        ids.push_back(std::stoll(list.substr(start, comma - start)));
+        start = comma + 1;
+    }
+    return ids;
+}
+
+} // namespace
+
+void printRowsText(std::ostream& out, const std::vector<UserRow>& rows) {
+    for (const auto& r : rows)
+        out << r.ID << '\t' << r.Type << '\t' << r.menu << '\t' << r.state << '\t' << r.owner
+            << '\t' << r.name << (r.dupe ? "\t(duplicate)" : "") << '\n';
+}
+
+void printRowsCsv(std::ostream& out, const std::vector<UserRow>& rows) {
+    for (std::size_t c = 0; c < kUserColumns.size(); ++c)
+        out << (c ? "," : "") << kUserColumns[c].name;
+    out << "\r\n";
+    for (const auto& row : rows) {
+        const auto values = valuesOf(row);
+        for (std::size_t c = 0; c < kUserColumns.size(); ++c)
+            out << (c ? "," : "") << scalar(kUserColumns[c], values[c], false);
+        out << "\r\n";
+    }
+}
+
+void printRowsJson(std::ostream& out, const std::vector<UserRow>& rows, const StateNames& names) {
+    out << "[";
+    for (std::size_t i = 0; i < rows.size(); ++i) {
+        const auto values = valuesOf(rows[i]);
+        out << (i ? ",\n" : "\n") << "  {";
+        for (std::size_t c = 0; c < kUserColumns.size(); ++c)
+            out << (c ? ", " : "") << jsonString(kUserColumns[c].name) << ": "
+                << scalar(kUserColumns[c], values[c], true);
+        out << ", \"statenames\": [";
+        const auto ids = stateIds(rows[i].states);
+        for (std::size_t s = 0; s < ids.size(); ++s) {
+            const auto found = names.find(ids[s]);
+            out << (s ? ", " : "") << jsonString(found != names.end() ? found->second : "");
+        }
+        out << "]}";
+    }
+    out << (rows.empty() ? "]\n" : "\n]\n");
+}
+
+} // namespace qmk::cli

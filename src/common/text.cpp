@@ -1,0 +1,38 @@
+#include "common/text.h"
+
+namespace qmk {
+
+bool isGlobalCommandsName(std::string_view text) {
+    return text == kGlobalCommands || text == kGlobalCommandsDutch;
+}
+
+namespace {
+void dropTrailing(std::string& text, char c) {
+    while (!text.empty() && text.back() == c)
+        text.pop_back();
+}
+} // namespace
+
+std::string& trimTrailingWhiteSpace(std::string& text) {
+    dropTrailing(text, ' ');
+    dropTrailing(text, '\t');
+    dropTrailing(text, ' ');
+    while (text.size() >= 2 && text.compare(text.size() - 2, 2, kCrLf) == 0)
+        text.resize(text.size() - 2);
+    return text;
+}
+
+std::string_view trimBlanks(std::string_view text) {
+    const auto first = text.find_first_not_of(' ');
+    if (first == std::string_view::npos)
+        return {};
+    return text.substr(first, text.find_last_not_of(' ') - first + 1);
+}
+
+std::string fitToWidth(std::string_view text, std::size_t width) {
+    std::string fitted(text.substr(0, width));
+    fitted.resize(width, ' ');
+    return fitted;
+}
+
+} // namespace qmk

@@ -1,0 +1,25 @@
+#pragma once
+
+#include <string>
+#include <string_view>
+
+namespace qmk {
+
+inline constexpr std::string_view kGlobalCommands = "Global Commands";
+inline constexpr std::string_view kGlobalCommandsDutch = "Globale opdrachten";
+inline constexpr std::string_view kCrLf = "\r\n";
+
+// True for the global-commands name in either language; the comparison is exact.
+bool isGlobalCommandsName(std::string_view text);
+
+// Trailing blanks, then tabs, then blanks again, then CR LF pairs; a blank before a tab before
+// a CR LF therefore stays.
+std::string& trimTrailingWhiteSpace(std::string& text);
+
+// Leading and trailing blanks (only the blank character, as the file's own texts use it).
+std::string_view trimBlanks(std::string_view text);
+
+// Text fitted to width: padded with blanks, or cut to its first `width` bytes.
+std::string fitToWidth(std::string_view text, std::size_t width);
+
+} // namespace qmk

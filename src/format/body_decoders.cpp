@@ -1,0 +1,133 @@
+#include "format/body_decoders.h"
+
+#include "common/text.h"
+
+namespace qmk {
+
+namespace {
+
+enum EventKind : std::uint8_t { kKeyEvent = 1, kMouseEvent = 2, kOpaqueEvent = 3 };
+constexpr std::uint32_t kKeyPayload = 8;
+constexpr std::uint32_t kMousePayload = 20;
+
+enum StepCode : std::uint8_t {
+    kPress = 1,
+    kOpen = 2,
+    kWait = 3,
+    kStopListening = 4,
+    kMicrophoneOn = 5,
+    kMicrophoneOff = 6,
+    kTypeText = 11,
+    kSendKeys = 12,
+};
+
+class Lines {
+public:
+    void add(const std::string& line) {
+        if (!first_)
+            text_ += kCrLf;
+        first_ = false;
+        text_ += line;
+    }
+    std::string take() { return std::move(text_); }
+
+private:
+    std::string text_;
+    bool first_ = true;
+};
+
+std::uint8_t byteAt(const ImageReader& in, std::uint32_t position) {
+    ImageReader peek(in.image(), position);
+    return peek.byte();
+}
+
+std::string mouseLine(std::uint8_t action, std::uint16_t x, std::uint16_t y) {
+    switch (action) {
+    case 0: return "Mouse move (" + std::to_string(x) + "," + std::to_string(y) + ")";
+    case 1: return "Mouse left button down";
+    case 2: return "Mouse left button up";
+    case 4: return "Mouse right button down";
+    case 5: return "Mouse right button up";
+    default: return "Mouse something";
+    }
+}
+
+std::string inQuotes(std::string_view text) { return "\"" + std::string(text) + "\""; }
+
+} // namespace
+
+std::string decodeRecorderBody(ImageReader& in, const KeyNames& keys) {
+    const std::uint8_t windows = static_cast<std::uint8_t>(in.u32());
+    for (int i = 0; i < 6 * windows; ++i)
+        in.string();
+    const std::uint16_t events = in.u16();
+    in.skip(4);
+
+    Lines lines;
+    for (std::uint32_t e = 0; e < events; ++e) {
+        const std::uint8_t kind = in.byte();
+        const std::uint32_t payload = in.position();
+        if (kind == kKeyEvent) {
+            in.skip(kKeyPayload);
+            const std::uint8_t code = byteAt(in, payload + 4);
+            // Transition / 128 rounded half to even is 1 or more from 65 on.
+            const bool up = byteAt(in, payload + 7) >= 65;
+            lines.add(keys[code] + " key " + (up ? "up" : "down"));
+        } else if (kind == kMouseEvent) {
+            in.skip(kMousePayload);
+            lines.add(mouseLine(byteAt(in, payload + 4), in.u16At(payload + 8),
+                                in.u16At(payload + 12)));
+        } else if (kind == kOpaqueEvent) {
+            in.skip(kKeyPayload);
+        }
+        // Any other kind consumes its kind byte only.
+    }
+    return lines.take();
+}
+
+std::string decodeStepByStepBody(ImageReader& in, const KeyNames& keys) {
+    const std::uint8_t steps = static_cast<std::uint8_t>(in.u32());
+    Lines lines;
+    for (int s = 0; s < steps; ++s) {
+        const std::uint8_t code = in.byte();
+        switch (code) {
+        case kPress: {
+            const std::uint8_t key = in.byte();
+            const std::uint8_t modifiers = in.byte();
+            std::string line = "Press ";
+            if (modifiers & 1)
+                line += "Shift + ";
+            if (modifiers & 2)
+                line += "Ctrl + ";
+            if (modifiers & 4)
+                line += "Alt + ";
+            lines.add(line + keys[key]);
+            break;
+        }
+        case kOpen: {
+            const auto a = in.string();
+            const auto b = in.string();
+            const auto c = in.string();
+            const std::uint8_t mode = static_cast<std::uint8_t>(in.u32());
+            lines.add("Open " + inQuotes(a) + "," + inQuotes(b) + "," + inQuotes(c) + "," +
+                      inQuotes(mode == 1 ? std::string() : std::to_string(mode)));
+            break;
+        }
+        case kWait: {
+            const std::uint16_t milliseconds = in.u16();
+            in.skip(4);
+            lines.add("wait " + std::to_string(milliseconds) + " milliseconds");
+            break;
+        }
+        case kStopListening: lines.add("Stop Listening"); break;
+        case kMicrophoneOn: lines.add("Microphone On"); break;
+        case kMicrophoneOff: lines.add("Microphone Off"); break;
+        case kTypeText: lines.add("Type " + inQuotes(in.string())); break;
+        case kSendKeys: lines.add("SendKeys " + inQuotes(in.string())); break;
+        default: throw UnknownStepCode{code, in.position()};
+        }
+    }
+    return lines.take();
+}
+
+} // namespace qmk

@@ -1,0 +1,48 @@
+#pragma once
+
+#include <cstdint>
+#include <stdexcept>
+#include <string>
+#include <string_view>
+
+namespace qmk {
+
+// A read that would run past the end of the file image: the file is damaged.
+struct ImageOverrun {
+    std::uint32_t position; // where the failing read began
+};
+
+// Reads the primitives of the command file from its image. Positions are 1-based. Every read
+// checks what remains first; none ever reads outside the image.
+class ImageReader {
+public:
+    explicit ImageReader(std::string_view image, std::uint32_t position = 1)
+        : image_(image), position_(position) {}
+
+    std::uint32_t position() const { return position_; }
+    void setPosition(std::uint32_t position) { position_ = position; }
+    std::string_view image() const { return image_; }
+    bool atEnd() const { return offset() >= image_.size(); }
+
+    std::uint8_t byte();
+    std::uint16_t u16At(std::uint32_t position) const; // does not advance
+    std::uint16_t u16() const { return u16At(position_); }
+    std::uint32_t u32();
+    std::uint32_t count();        // a count prefix of 1, 3 or 7 bytes
+    std::string_view string();    // a counted string, bytes as stored
+    void skip(std::uint32_t bytes);
+
+private:
+    std::size_t offset() const { return std::size_t{position_} - 1; }
+    void require(std::size_t bytes, std::uint32_t from) const;
+
+    std::string_view image_;
+    std::uint32_t position_;
+};
+
+// Writers mirror the reader: the smallest count prefix form, and the counted string.
+void appendCount(std::string& out, std::uint32_t count);
+void appendCountedString(std::string& out, std::string_view bytes);
+void appendU32(std::string& out, std::uint32_t value);
+
+} // namespace qmk

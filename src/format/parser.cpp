@@ -1,0 +1,142 @@
+#include "format/parser.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <thread>
+#include <unistd.h>
+
+#include "format/parse_run.h"
+#include "store/statements.h"
+
+namespace qmk {
+
+namespace {
+
+constexpr std::uint64_t kLargestImage = 0x7fffffff; // positions are 32-bit
+
+// Reads a whole file; nullopt when it cannot be opened or read as a regular file.
+std::optional<std::string> readWholeFile(const std::filesystem::path& file) {
+    const int fd = ::open(file.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0)
+        return std::nullopt;
+    std::optional<std::string> image;
+    struct stat info {};
+    if (::fstat(fd, &info) == 0 && S_ISREG(info.st_mode) &&
+        static_cast<std::uint64_t>(info.st_size) <= kLargestImage) {
+        std::string bytes(static_cast<std::size_t>(info.st_size), '\0');
+        std::size_t done = 0;
+        while (done < bytes.size()) {
+            const auto got = ::read(fd, bytes.data() + done, bytes.size() - done);
+            if (got <= 0)
+                break;
+            done += static_cast<std::size_t>(got);
+        }
+        if (done == bytes.size())
+            image = std::move(bytes);
+    }
+    ::close(fd);
+    return image;
+}
+
+std::string normalizedPath(const std::filesystem::path& file) {
+    return std::filesystem::absolute(file).lexically_normal().string();
+}
+
+} // namespace
+
+std::string countLabel(std::int64_t commands, std::int64_t lists) {
+    return std::to_string(commands) + " /" + std::to_string(lists);
+}
+
+ParseResult Parser::Parse(bool force, const std::string& fileName) {
+    file_ = fileName.empty() ? ctx_.currentUserDirectory / kCommandFileName
+                             : std::filesystem::path(fileName);
+    std::error_code ec;
+    if (!std::filesystem::exists(file_, ec))
+        return {ParseStatus::CommandFileMissing, "Required NatSpeak file missing--cannot continue",
+                file_.string()};
+
+    std::optional<std::string> image;
+    for (int retry = 0; !(image = readWholeFile(file_)); ) {
+        if (++retry >= ctx_.openAttempts)
+            return {ParseStatus::CannotOpen, "The command file cannot be opened for reading",
+                    file_.string()};
+        std::this_thread::sleep_for(ctx_.retryWait);
+        ctx_.status.setCount("retrying: " + std::to_string(retry));
+        ctx_.trace.Tracy("retrying: ", std::to_string(retry));
+    }
+
+    properties_.modified = modificationTime(file_).value_or(FileTime{});
+    properties_.size = image->size();
+    decodeHeader(*image, properties_);
+    success_ = true;
+
+    try {
+        if (!force && storeIsCurrent()) {
+            ctx_.status.setCount(countLabel(statements::countCommands(ctx_.store),
+                                            statements::countLists(ctx_.store)));
+            return {ParseStatus::Current, {}, {}};
+        }
+    } catch (const StoreError& error) {
+        return {ParseStatus::StoreFailed, error.what(), file_.string()};
+    }
+    return parseImage(*image, file_);
+}
+
+// The store holds this file unchanged: same file, same modification time.
+bool Parser::storeIsCurrent() {
+    Parameters parameters(ctx_.store);
+    const auto time = parameters.get(Parameters::Text::mycmdstime);
+    return time && *time == properties_.modified.stored() &&
+           parameters.get(Parameters::Text::mycmdsfile) == normalizedPath(file_);
+}
+
+ParseResult Parser::parseImage(std::string_view image, const std::filesystem::path& file) {
+    file_ = file;
+    if (!decodeHeader(image, properties_))
+        properties_.generation = layout::Generation::Unknown;
+    success_ = true;
+    commandCount_ = listCount_ = notLoaded_ = 0;
+
+    ctx_.trace.Tracy("b4 processing");
+    ctx_.status.setProgress("Processing " + file.filename().string());
+    ctx_.status.repaint();
+
+    ParseResult result;
+    try {
+        // One transaction: a 60,000-command parse commits once, and a parse that cannot start
+        // (no key names, a store failure) leaves the store as it was.
+        Transaction transaction(ctx_.store);
+        statements::deleteFileRows(ctx_.store);
+        statements::deleteStates(ctx_.store);
+        DuplicateLog duplicates(ctx_.home.file(files::kDuplicateLog));
+
+        ctx_.trace.Tracy("binary before keynames", file.string());
+        auto keys = KeyNames::load(ctx_.home.file(files::kKeyNames));
+        if (!keys)
+            return {ParseStatus::KeyNamesMissing, "Required file 'keynames' missing", "Reinstall"};
+
+        Run run(*this, image, file, std::move(*keys), duplicates);
+        success_ = run.walk();
+
+        // After damage the time stays unset, so the next start parses the file again.
+        Parameters parameters(ctx_.store);
+        parameters.set(Parameters::Text::mycmdstime,
+                       success_ ? std::optional(properties_.modified.stored()) : std::nullopt);
+        parameters.set(Parameters::Text::mycmdsfile,
+                       success_ ? std::optional(normalizedPath(file)) : std::nullopt);
+        transaction.commit();
+        duplicates.close();
+        if (!success_)
+            result = {ParseStatus::Damaged, "The above file has a problem - parsing error",
+                      file.string()};
+    } catch (const StoreError& error) {
+        success_ = false;
+        result = {ParseStatus::StoreFailed, error.what(), file.string()};
+    }
+    ctx_.status.setProgress("");
+    ctx_.trace.Tracy("binary done");
+    return result;
+}
+
+} // namespace qmk

@@ -1,0 +1,129 @@
+#include "format/record.h"
+
+#include "common/text.h"
+#include "format/body_decoders.h"
+
+namespace qmk {
+
+namespace {
+
+std::string_view readName(ImageReader& in) {
+    const auto name = in.string();
+    for (const char c : name)
+        if (static_cast<unsigned char>(c) < 32)
+            throw DamagedName{std::string(name),
+                              in.position() - static_cast<std::uint32_t>(name.size())};
+    return name;
+}
+
+void readAvailability(ImageReader& in, CommandRecord& r) {
+    switch (r.availability()) {
+    case layout::kApplication:
+        r.program = in.string();
+        r.programDescription = in.string();
+        r.companyName = in.string();
+        break;
+    case layout::kWindow:
+        r.program = in.string();
+        r.programDescription = in.string();
+        r.companyName = in.string();
+        r.windowTitle = in.string();
+        r.windowClass = in.string();
+        break;
+    default: break;
+    }
+}
+
+void readBody(ImageReader& in, CommandRecord& r, const KeyNames& keys) {
+    switch (r.typeByte) {
+    case layout::kTextAndGraphics:
+        r.graphicsize = in.count();
+        in.skip(r.graphicsize);
+        r.script = in.string();
+        break;
+    case layout::kMacroRecorder: r.script = decodeRecorderBody(in, keys); break;
+    case layout::kStepByStep: r.script = decodeStepByStepBody(in, keys); break;
+    case layout::kAdvancedScripting:
+    case layout::kScript:
+    case layout::kKeystrokes: r.script = in.string(); break;
+    default: break; // nothing follows the pre-body block
+    }
+}
+
+} // namespace
+
+std::string_view CommandRecord::typeLetter() const {
+    switch (typeByte) {
+    case layout::kTextAndGraphics: return graphicsize > 0 ? "T" : "P";
+    case layout::kMacroRecorder: return "R";
+    case layout::kStepByStep: return "X";
+    case layout::kAdvancedScripting: return "A";
+    case layout::kScript: return "S";
+    case layout::kKeystrokes: return "K";
+    default: return "";
+    }
+}
+
+CommandRecord readCommandRecord(ImageReader& in, layout::Generation generation,
+                                const KeyNames& keys) {
+    const auto fields = layout::recordLayout(generation);
+    CommandRecord r;
+    r.offset = in.position();
+    r.name = readName(in);
+    r.listReferences = static_cast<std::uint8_t>(in.u32());
+    for (int i = 0; i < r.listReferences; ++i)
+        in.string();
+    r.description = in.string();
+    r.group = in.string();
+    r.scopeBytePosition = in.position();
+    r.scopeByte = in.byte();
+    if (fields.reservedBlock)
+        in.skip(layout::kReservedBlockSize);
+    readAvailability(in, r);
+    if (fields.statesBlock) {
+        const std::uint32_t states = in.u32();
+        for (std::uint32_t i = 0; i < states; ++i)
+            r.stateNames.push_back(in.string());
+    }
+    r.typeByte = in.byte();
+    r.typeByteEnd = in.position();
+    if (fields.encryptionByte)
+        r.encrypted = in.byte() != 0;
+    if (fields.preBodyBlock) {
+        if (r.encrypted) {
+            in.skip(layout::kEncryptedPreBodySize);
+            in.string();
+        } else {
+            in.skip(layout::kPreBodyBlockSize);
+        }
+    }
+    r.offsetbody = in.position();
+    readBody(in, r, keys);
+    r.end = in.position();
+    return r;
+}
+
+ListRecord readListRecord(ImageReader& in) {
+    ListRecord list;
+    list.offset = in.position();
+    list.name = readName(in);
+    in.skip(4); // the LIST marker
+    const std::uint16_t items = in.u16();
+    in.skip(4);
+    list.items.reserve(items);
+    for (std::uint32_t i = 0; i < items; ++i)
+        list.items.push_back(in.string());
+    list.end = in.position();
+    return list;
+}
+
+std::string joinListItems(const std::vector<std::string_view>& items) {
+    std::string script;
+    for (const auto item : items) {
+        script += item;
+        script += kCrLf;
+    }
+    return script;
+}
+
+} // namespace qmk

@@ -1,0 +1,66 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "format/image_reader.h"
+#include "format/keynames.h"
+#include "format/layout.h"
+
+namespace qmk {
+
+// A name holding a byte below 32: the file is damaged at `position`, the name's first character.
+struct DamagedName {
+    std::string name;
+    std::uint32_t position;
+};
+
+// One command record as read from the file image. Texts are the file's own Windows-1252 bytes;
+// views point into the image.
+struct CommandRecord {
+    std::uint32_t offset = 0;
+    std::string_view name;
+    std::uint8_t listReferences = 0; // low byte of the 32-bit count
+    std::string_view description;
+    std::string_view group; // as stored: empty for "User-defined"
+    std::uint32_t scopeBytePosition = 0;
+    std::uint8_t scopeByte = 0;
+    std::string_view program;
+    std::string_view programDescription;
+    std::string_view companyName;
+    std::string_view windowTitle;
+    std::string_view windowClass;
+    std::vector<std::string_view> stateNames;
+    std::uint8_t typeByte = 0;
+    std::uint32_t typeByteEnd = 0;
+    bool encrypted = false;
+    std::uint32_t offsetbody = 0;
+    std::uint32_t graphicsize = 0;
+    std::string script; // string bodies as stored; recorder and step bodies as decoded text
+    std::uint32_t end = 0; // position just after the record
+
+    bool notLoaded() const { return (scopeByte & layout::kNotLoadedBit) != 0; }
+    std::uint8_t availability() const { return scopeByte & layout::kAvailabilityMask; }
+    // The store `Type` letter; empty for a type byte outside the table.
+    std::string_view typeLetter() const;
+};
+
+struct ListRecord {
+    std::uint32_t offset = 0;
+    std::string_view name;
+    std::vector<std::string_view> items;
+    std::uint32_t end = 0;
+};
+
+// Reads the record at the reader's position and leaves the reader after it. Throws DamagedName,
+// ImageOverrun or UnknownStepCode on damage.
+CommandRecord readCommandRecord(ImageReader& in, layout::Generation generation,
+                                const KeyNames& keys);
+ListRecord readListRecord(ImageReader& in);
+
+// The LIST items joined as the store keeps them: each item followed by CR LF.
+std::string joinListItems(const std::vector<std::string_view>& items);
+
+} // namespace qmk

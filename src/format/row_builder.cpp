@@ -1,0 +1,70 @@
+#include "format/row_builder.h"
+
+#include "common/text.h"
+#include "format/codepage.h"
+
+namespace qmk {
+
+namespace {
+constexpr std::string_view kApplicationSpecific = "Application-specific";
+constexpr std::string_view kUserDefined = "User-defined";
+constexpr std::string_view kListGroup = "Dragon";
+
+// Both texts as read; the store keeps `menu` upper-cased unless it is the global name.
+void setLocation(UserRow& row, std::string_view program, std::string_view scope) {
+    row.menu = program == kGlobalCommands ? std::string(program)
+                                          : codepage::toUtf8(codepage::toUpper(program));
+    row.state = codepage::toUtf8(scope);
+    row.Global = isGlobalCommandsName(program) && isGlobalCommandsName(scope);
+}
+} // namespace
+
+Location locationOf(const CommandRecord& r) {
+    switch (r.availability()) {
+    case layout::kGlobal: return {kGlobalCommands, kGlobalCommands, "G"};
+    case layout::kApplication: return {r.program, kApplicationSpecific, "A"};
+    case layout::kWindow: return {r.program, r.windowTitle, "W"};
+    default: return {};
+    }
+}
+
+UserRow commandRow(const CommandRecord& r, const std::string& filename, std::string states) {
+    UserRow row;
+    const auto where = locationOf(r);
+    row.filename = filename;
+    setLocation(row, where.program, where.scope);
+    row.scope = where.scopeLetter;
+    row.name = codepage::toUtf8(r.name);
+    row.Type = r.typeLetter();
+    row.script = codepage::toUtf8(r.script);
+    row.owner = r.group.empty() ? std::string(kUserDefined) : codepage::toUtf8(r.group);
+    row.lists = r.listReferences;
+    row.offset = r.offset;
+    row.offsetbody = r.offsetbody;
+    row.description = codepage::toUtf8(r.description);
+    row.states = std::move(states);
+    row.graphicsize = r.graphicsize;
+    row.PDescript = static_cast<std::int64_t>(r.programDescription.size());
+    row.CompanyName = static_cast<std::int64_t>(r.companyName.size());
+    row.ClassName = static_cast<std::int64_t>(r.windowClass.size());
+    row.encrypted = r.encrypted;
+    deriveColumns(row);
+    return row;
+}
+
+UserRow listRow(const ListRecord& list, const std::string& filename) {
+    UserRow row;
+    row.filename = filename;
+    setLocation(row, kGlobalCommands, kGlobalCommands);
+    row.scope = "G";
+    row.Type = "L";
+    row.owner = kListGroup;
+    row.lists = 1;
+    row.name = codepage::toUtf8(list.name);
+    row.offset = list.offset;
+    row.script = codepage::toUtf8(joinListItems(list.items));
+    deriveColumns(row);
+    return row;
+}
+
+} // namespace qmk

@@ -1,0 +1,114 @@
+#include "store/database.h"
+
+#include <sqlite3.h>
+
+namespace qmk {
+
+Database::Database(const std::filesystem::path& file) {
+    const int rc = sqlite3_open_v2(file.c_str(), &db_, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE,
+                                   nullptr);
+    if (rc != SQLITE_OK) {
+        const std::string description = db_ ? sqlite3_errmsg(db_) : sqlite3_errstr(rc);
+        sqlite3_close(db_);
+        db_ = nullptr;
+        throw StoreError(rc, description);
+    }
+    sqlite3_extended_result_codes(db_, 1);
+}
+
+Database::~Database() { sqlite3_close(db_); }
+
+void Database::fail() const { throw StoreError(sqlite3_extended_errcode(db_), sqlite3_errmsg(db_)); }
+
+std::int64_t Database::exec(std::string_view sql) { return prepare(sql).run(); }
+
+Statement Database::prepare(std::string_view sql) { return Statement(*this, sql); }
+
+std::int64_t Database::lastInsertId() const { return sqlite3_last_insert_rowid(db_); }
+
+std::int64_t Database::changes() const { return sqlite3_changes64(db_); }
+
+Transaction::Transaction(Database& db) : db_(db) { db_.exec("BEGIN"); }
+
+Transaction::~Transaction() {
+    if (open_)
+        sqlite3_exec(db_.handle(), "ROLLBACK", nullptr, nullptr, nullptr);
+}
+
+void Transaction::commit() {
+    db_.exec("COMMIT");
+    open_ = false;
+}
+
+Statement::Statement(Database& db, std::string_view sql) : db_(&db) {
+    if (sqlite3_prepare_v2(db.handle(), sql.data(), static_cast<int>(sql.size()), &stmt_,
+                           nullptr) != SQLITE_OK)
+        db.fail();
+}
+
+Statement::~Statement() { sqlite3_finalize(stmt_); }
+
+Statement::Statement(Statement&& other) noexcept : db_(other.db_), stmt_(other.stmt_) {
+    other.stmt_ = nullptr;
+}
+
+Statement& Statement::bind(int index, std::string_view text) {
+    if (sqlite3_bind_text(stmt_, index, text.data(), static_cast<int>(text.size()),
+                          SQLITE_TRANSIENT) != SQLITE_OK)
+        db_->fail();
+    return *this;
+}
+
+Statement& Statement::bindInteger(int index, std::int64_t value) {
+    if (sqlite3_bind_int64(stmt_, index, value) != SQLITE_OK)
+        db_->fail();
+    return *this;
+}
+
+Statement& Statement::bindNull(int index) {
+    if (sqlite3_bind_null(stmt_, index) != SQLITE_OK)
+        db_->fail();
+    return *this;
+}
+
+bool Statement::step() {
+    const int rc = sqlite3_step(stmt_);
+    if (rc == SQLITE_ROW)
+        return true;
+    if (rc == SQLITE_DONE)
+        return false;
+    // Reset so the statement can be used again after a refused row.
+    const int code = sqlite3_extended_errcode(db_->handle());
+    const std::string description = sqlite3_errmsg(db_->handle());
+    sqlite3_reset(stmt_);
+    throw StoreError(code, description);
+}
+
+std::int64_t Statement::run() {
+    while (step()) {
+    }
+    const auto touched = db_->changes();
+    reset();
+    return touched;
+}
+
+void Statement::reset() {
+    sqlite3_reset(stmt_);
+    sqlite3_clear_bindings(stmt_);
+}
+
+std::int64_t Statement::integer(int column) const { return sqlite3_column_int64(stmt_, column); }
+
+std::string Statement::text(int column) const {
+    const auto* bytes = sqlite3_column_text(stmt_, column);
+    if (!bytes)
+        return {};
+    return std::string(reinterpret_cast<const char*>(bytes),
+                       static_cast<std::size_t>(sqlite3_column_bytes(stmt_, column)));
+}
+
+bool Statement::isNull(int column) const {
+    return sqlite3_column_type(stmt_, column) == SQLITE_NULL;
+}
+
+} // namespace qmk

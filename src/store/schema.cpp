@@ -1,0 +1,95 @@
+#include "store/schema.h"
+
+#include <string>
+
+namespace qmk {
+
+namespace {
+
+const char* const kCreateStatements[] = {
+    R"(CREATE TABLE IF NOT EXISTS user (
+        ID INTEGER PRIMARY KEY AUTOINCREMENT,
+        filename TEXT NOT NULL DEFAULT '',
+        menu TEXT NOT NULL DEFAULT '' CONSTRAINT menu_width CHECK (length(menu) <= 20),
+        state TEXT NOT NULL DEFAULT '' CONSTRAINT state_width CHECK (length(state) <= 100),
+        name TEXT NOT NULL DEFAULT '' CONSTRAINT name_width CHECK (length(name) <= 150),
+        Type TEXT NOT NULL DEFAULT '',
+        script TEXT NOT NULL DEFAULT '',
+        scope TEXT NOT NULL DEFAULT '',
+        owner TEXT NOT NULL DEFAULT '' CONSTRAINT owner_width CHECK (length(owner) <= 50),
+        lists INTEGER NOT NULL DEFAULT 0,
+        offset INTEGER NOT NULL DEFAULT 0,
+        offsetbody INTEGER NOT NULL DEFAULT 0,
+        description TEXT NOT NULL DEFAULT ''
+            CONSTRAINT description_width CHECK (length(description) <= 150),
+        states TEXT NOT NULL DEFAULT '',
+        graphicsize INTEGER NOT NULL DEFAULT 0,
+        Global INTEGER NOT NULL DEFAULT 0,
+        noglobals INTEGER NOT NULL DEFAULT 0,
+        sleeping INTEGER NOT NULL DEFAULT 0,
+        singleline INTEGER NOT NULL DEFAULT 0,
+        globalsort TEXT NOT NULL DEFAULT '',
+        listsort TEXT NOT NULL DEFAULT '',
+        pathcode TEXT NOT NULL DEFAULT '',
+        dupe INTEGER NOT NULL DEFAULT 0,
+        PDescript INTEGER NOT NULL DEFAULT 0,
+        CompanyName INTEGER NOT NULL DEFAULT 0,
+        ClassName INTEGER NOT NULL DEFAULT 0,
+        encrypted INTEGER NOT NULL DEFAULT 0,
+        listcopy INTEGER NOT NULL DEFAULT 0,
+        flag INTEGER NOT NULL DEFAULT 0))",
+    R"(CREATE INDEX IF NOT EXISTS "menu" ON user (menu, state, name))",
+    R"(CREATE INDEX IF NOT EXISTS "name" ON user (globalsort, menu, state, name))",
+    R"(CREATE INDEX IF NOT EXISTS "state" ON user (state))",
+    R"(CREATE TABLE IF NOT EXISTS parameters (
+        mycmdstime TEXT,
+        mycmdsfile TEXT,
+        OffsetLists INTEGER NOT NULL DEFAULT 0,
+        lastdvcID INTEGER NOT NULL DEFAULT 0,
+        UserName TEXT NOT NULL DEFAULT ' ',
+        UserSub TEXT NOT NULL DEFAULT ' ',
+        language TEXT NOT NULL DEFAULT ' ',
+        lastmode TEXT NOT NULL DEFAULT 'app',
+        parsed INTEGER NOT NULL DEFAULT 0,
+        dvcmaptime TEXT,
+        exportPath TEXT,
+        openfile TEXT))",
+    R"(INSERT INTO parameters (OffsetLists)
+        SELECT 0 WHERE NOT EXISTS (SELECT 1 FROM parameters))",
+    R"(CREATE TABLE IF NOT EXISTS states (
+        ID INTEGER PRIMARY KEY AUTOINCREMENT,
+        appname TEXT NOT NULL DEFAULT '',
+        statename TEXT NOT NULL DEFAULT ''))",
+    R"(CREATE INDEX IF NOT EXISTS apps ON states (appname, statename))",
+    R"(CREATE TABLE IF NOT EXISTS dvcmap (
+        ID INTEGER PRIMARY KEY AUTOINCREMENT,
+        keys TEXT NOT NULL DEFAULT '',
+        script TEXT NOT NULL DEFAULT ''))",
+};
+
+} // namespace
+
+void configureConnection(Database& db) {
+    // One writer, one thread; a parse commits once, so a full sync per commit costs little.
+    db.exec("PRAGMA synchronous = NORMAL");
+    db.exec("PRAGMA foreign_keys = OFF");
+}
+
+void ensureSchema(Database& db) {
+    auto version = db.prepare("PRAGMA user_version");
+    version.step();
+    const auto current = version.integer(0);
+    version.reset();
+    if (current == kSchemaVersion)
+        return;
+    if (current > kSchemaVersion)
+        throw StoreError(0, "The store was written by a newer Quillmark10 (schema " +
+                                std::to_string(current) + ")");
+    Transaction transaction(db);
+    for (const char* sql : kCreateStatements)
+        db.exec(sql);
+    db.exec("PRAGMA user_version = " + std::to_string(kSchemaVersion));
+    transaction.commit();
+}
+
+} // namespace qmk

@@ -1,0 +1,25 @@
+#pragma once
+
+#include "store/database.h"
+
+namespace qmk {
+
+// Store widths: a longer value cannot be stored.
+inline constexpr int kMenuWidth = 20;
+inline constexpr int kStateWidth = 100;
+inline constexpr int kNameWidth = 150;
+inline constexpr int kDescriptionWidth = 150;
+inline constexpr int kOwnerWidth = 50;
+
+inline constexpr int kSchemaVersion = 1;
+
+// Creates the tables, indexes and the one `parameters` row when missing, and upgrades an older
+// store, in one transaction. The `user` indexes are named as the operations select them: `menu`,
+// `name`, `state`; `PrimaryKey` is the `ID` itself (the table's integer key), and `apps` indexes
+// `states`.
+void ensureSchema(Database& db);
+
+// Connection settings every store connection uses.
+void configureConnection(Database& db);
+
+} // namespace qmk

@@ -1,0 +1,101 @@
+#include "store/statements.h"
+
+#include "store/schema.h"
+
+namespace qmk {
+
+std::unique_ptr<Database> openCommandStore(const std::filesystem::path& file) {
+    auto db = std::make_unique<Database>(file);
+    configureConnection(*db);
+    ensureSchema(*db);
+    return db;
+}
+
+namespace statements {
+
+namespace {
+std::int64_t countOf(Database& db, const char* sql) {
+    auto select = db.prepare(sql);
+    return select.step() ? select.integer(0) : 0;
+}
+
+std::vector<std::string> texts(Statement& select) {
+    std::vector<std::string> values;
+    while (select.step())
+        values.push_back(select.text(0));
+    return values;
+}
+} // namespace
+
+std::int64_t deleteFileRows(Database& db) { return db.exec("DELETE FROM user WHERE offset <> 0"); }
+
+std::int64_t deleteStates(Database& db) { return db.exec("DELETE FROM states"); }
+
+void emptyTables(Database& db) {
+    db.exec("DELETE FROM user");
+    db.exec("DELETE FROM dvcmap");
+    db.exec("DELETE FROM states");
+}
+
+// The rows a touch-every-row update would report; counted without writing.
+std::int64_t countCommands(Database& db) {
+    return countOf(db, "SELECT count(*) FROM user WHERE Type <> 'L'");
+}
+
+std::int64_t countLists(Database& db) {
+    return countOf(db, "SELECT count(*) FROM user WHERE Type = 'L'");
+}
+
+std::int64_t clearFlags(Database& db) { return db.exec("UPDATE user SET flag = 0"); }
+
+std::int64_t flagAll(Database& db) { return db.exec("UPDATE user SET flag = 1"); }
+
+std::int64_t flagCommands(Database& db) {
+    return db.exec("UPDATE user SET flag = 1 WHERE Type <> 'L'");
+}
+
+std::int64_t flagProgramScope(Database& db, const std::string& program, const std::string& scope,
+                              const std::optional<std::string>& group) {
+    if (!group)
+        return db.prepare("UPDATE user SET flag = 1 WHERE menu = ? AND state = ?")
+            .bind(1, program)
+            .bind(2, scope)
+            .run();
+    return db.prepare("UPDATE user SET flag = 1 WHERE menu = ? AND state = ? AND owner = ?")
+        .bind(1, program)
+        .bind(2, scope)
+        .bind(3, *group)
+        .run();
+}
+
+std::int64_t clearNoGlobals(Database& db) { return db.exec("UPDATE user SET noglobals = 0"); }
+
+std::vector<std::int64_t> flaggedInOrder(Database& db) {
+    auto select = db.prepare(
+        "SELECT ID FROM user WHERE flag = 1 ORDER BY globalsort, menu, state, listsort, name");
+    std::vector<std::int64_t> ids;
+    while (select.step())
+        ids.push_back(select.integer(0));
+    return ids;
+}
+
+std::vector<std::string> groups(Database& db) {
+    auto select = db.prepare("SELECT DISTINCT owner FROM user WHERE Type <> 'L'");
+    return texts(select);
+}
+
+std::vector<std::string> programsOfGroup(Database& db, const std::string& group) {
+    auto select = db.prepare("SELECT DISTINCT menu FROM user WHERE owner = ?");
+    select.bind(1, group);
+    return texts(select);
+}
+
+std::vector<std::string> scopesOf(Database& db, const std::string& program,
+                                  const std::string& group) {
+    auto select = db.prepare("SELECT DISTINCT state FROM user WHERE menu = ? AND owner = ?");
+    select.bind(1, program).bind(2, group);
+    return texts(select);
+}
+
+} // namespace statements
+} // namespace qmk

@@ -1,0 +1,47 @@
+#pragma once
+
+#include <cstdint>
+#include <filesystem>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "store/database.h"
+
+namespace qmk {
+
+// Opens (creating when asked) the command store and brings its schema up to date.
+std::unique_ptr<Database> openCommandStore(const std::filesystem::path& file);
+
+// The store's fixed statements. Each returns the number of rows it touched, as the callers
+// count with them; texts from the user are always bound, never joined into the SQL.
+namespace statements {
+
+std::int64_t deleteFileRows(Database& db); // rows with offset 0 survive a re-parse
+std::int64_t deleteStates(Database& db);
+// Empties `user`, `dvcmap` and `states`.
+void emptyTables(Database& db);
+
+std::int64_t countCommands(Database& db);
+std::int64_t countLists(Database& db);
+
+std::int64_t clearFlags(Database& db);
+std::int64_t flagAll(Database& db);
+std::int64_t flagCommands(Database& db);
+// One Program and Scope, optionally narrowed to one Group.
+std::int64_t flagProgramScope(Database& db, const std::string& program, const std::string& scope,
+                              const std::optional<std::string>& group = std::nullopt);
+std::int64_t clearNoGlobals(Database& db);
+
+// The `ID`s of the marked rows: Global Commands first, then by Program, Scope, commands before
+// LISTs, name.
+std::vector<std::int64_t> flaggedInOrder(Database& db);
+
+std::vector<std::string> groups(Database& db);
+std::vector<std::string> programsOfGroup(Database& db, const std::string& group);
+std::vector<std::string> scopesOf(Database& db, const std::string& program,
+                                  const std::string& group);
+
+} // namespace statements
+} // namespace qmk

@@ -1,0 +1,71 @@
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+namespace qmk {
+
+// One row of table `user`: a command or LIST record as the store holds it (texts in UTF-8).
+struct UserRow {
+    std::int64_t ID = 0;
+    std::string filename;
+    std::string menu;  // Program
+    std::string state; // Scope
+    std::string name;
+    std::string Type;
+    std::string script;
+    std::string scope;
+    std::string owner; // Group
+    std::int64_t lists = 0;
+    std::int64_t offset = 0;
+    std::int64_t offsetbody = 0;
+    std::string description;
+    std::string states;
+    std::int64_t graphicsize = 0;
+    bool Global = false;
+    bool noglobals = false;
+    bool sleeping = false;
+    bool singleline = false;
+    std::string globalsort;
+    std::string listsort;
+    std::string pathcode;
+    bool dupe = false;
+    std::int64_t PDescript = 0;
+    std::int64_t CompanyName = 0;
+    std::int64_t ClassName = 0;
+    bool encrypted = false;
+    bool listcopy = false;
+    bool flag = false;
+};
+
+// The columns of `user` in table order, with the kind of value each holds.
+enum class ColumnKind { Integer, Text, YesNo };
+struct UserColumn {
+    std::string_view name;
+    ColumnKind kind;
+};
+inline constexpr std::array<UserColumn, 29> kUserColumns{{
+    {"ID", ColumnKind::Integer},          {"filename", ColumnKind::Text},
+    {"menu", ColumnKind::Text},           {"state", ColumnKind::Text},
+    {"name", ColumnKind::Text},           {"Type", ColumnKind::Text},
+    {"script", ColumnKind::Text},         {"scope", ColumnKind::Text},
+    {"owner", ColumnKind::Text},          {"lists", ColumnKind::Integer},
+    {"offset", ColumnKind::Integer},      {"offsetbody", ColumnKind::Integer},
+    {"description", ColumnKind::Text},    {"states", ColumnKind::Text},
+    {"graphicsize", ColumnKind::Integer}, {"Global", ColumnKind::YesNo},
+    {"noglobals", ColumnKind::YesNo},     {"sleeping", ColumnKind::YesNo},
+    {"singleline", ColumnKind::YesNo},    {"globalsort", ColumnKind::Text},
+    {"listsort", ColumnKind::Text},       {"pathcode", ColumnKind::Text},
+    {"dupe", ColumnKind::YesNo},          {"PDescript", ColumnKind::Integer},
+    {"CompanyName", ColumnKind::Integer}, {"ClassName", ColumnKind::Integer},
+    {"encrypted", ColumnKind::YesNo},     {"listcopy", ColumnKind::YesNo},
+    {"flag", ColumnKind::YesNo},
+}};
+
+// Fills the columns every added row derives from its Program, Scope and type, so that the sort
+// orders hold for all rows whoever adds them.
+void deriveColumns(UserRow& row);
+
+} // namespace qmk

@@ -1,0 +1,30 @@
+#pragma once
+
+#include <functional>
+#include <vector>
+
+#include "store/database.h"
+#include "store/user_row.h"
+
+namespace qmk {
+
+// Row operations on `user` with statements prepared once.
+class UserTable {
+public:
+    explicit UserTable(Database& db);
+
+    // Adds the row as given (derived columns included) and returns its new `ID`.
+    std::int64_t add(const UserRow& row);
+    void remove(std::int64_t id);
+
+    // Every row in `ID` order.
+    void forEach(const std::function<void(const UserRow&)>& visit);
+    std::vector<UserRow> all();
+
+private:
+    Database& db_;
+    Statement insert_;
+    Statement delete_;
+};
+
+} // namespace qmk

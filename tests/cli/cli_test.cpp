@@ -1,0 +1,133 @@
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <sstream>
+
+#include "cli.h"
+#include "command_file_builder.h"
+#include "test_home.h"
+
+namespace qmk {
+
+using fixture::CommandFileBuilder;
+namespace fs = std::filesystem;
+
+namespace {
+
+struct Outcome {
+    int status;
+    std::string out;
+    std::string err;
+};
+
+// A program directory the CLI has not touched yet.
+class CliTest : public ::testing::Test {
+protected:
+    CliTest() : folder_(home_.path("qmk")) {}
+
+    Outcome qmk(std::vector<std::string> args) {
+        args.insert(args.begin(), {"qmk10", "--home", folder_.string()});
+        std::vector<const char*> argv;
+        for (const auto& a : args)
+            argv.push_back(a.c_str());
+        std::ostringstream out, err;
+        const int status = cli::run(static_cast<int>(argv.size()), argv.data(), out, err);
+        return {status, out.str(), err.str()};
+    }
+
+    testing::TestHome home_;
+    fs::path folder_;
+};
+
+std::string sampleFile() {
+    CommandFileBuilder file;
+    file.command("open mail").description("say \"hi\"").group("Mail").keys("{Ctrl+m}");
+    file.command("bold").window("winword", "Document1").states({"Editing", "Reading"}).script("b");
+    file.list("colors", {"red", "green"});
+    return file.build();
+}
+
+} // namespace
+
+TEST_F(CliTest, InitSetsUpTheProgramDirectoryWithoutOverwriting) {
+    auto first = qmk({"init"});
+    ASSERT_EQ(first.status, 0) << first.err;
+    EXPECT_TRUE(fs::exists(folder_ / "keynames"));
+    EXPECT_TRUE(fs::exists(folder_ / "global10.mdb"));
+    std::ofstream(folder_ / "keynames", std::ios::trunc) << "Mine\r\n";
+    auto second = qmk({"init"});
+    EXPECT_EQ(second.status, 0);
+    EXPECT_NE(second.out.find("kept " + (folder_ / "keynames").string()), std::string::npos);
+    EXPECT_EQ(testing::readBytes(folder_ / "keynames"), "Mine\r\n");
+}
+
+TEST_F(CliTest, ParseListAndInfoShowTheFile) {
+    ASSERT_EQ(qmk({"init"}).status, 0);
+    const auto file = home_.writeFile("mycmds.dat", sampleFile()).string();
+
+    const auto parsed = qmk({"parse", file});
+    EXPECT_EQ(parsed.status, 0) << parsed.err;
+    EXPECT_EQ(parsed.out, "2 /1\n");
+    EXPECT_EQ(qmk({"parse", file}).out, "2 /1\n"); // unchanged: counted from the store
+
+    const auto json = qmk({"list", file, "--json"});
+    ASSERT_EQ(json.status, 0) << json.err;
+    EXPECT_NE(json.out.find(R"("ID": 1, "filename": "mycmds.dat", "menu": "Global Commands", )"
+                            R"("state": "Global Commands", "name": "open mail", "Type": "K", )"
+                            R"("script": "{Ctrl+m}", "scope": "G", "owner": "Mail", "lists": 0, )"
+                            R"("offset": 22, "offsetbody": )"),
+              std::string::npos)
+        << json.out;
+    EXPECT_NE(json.out.find(R"("description": "say \"hi\"")"), std::string::npos);
+    EXPECT_NE(json.out.find(R"("Global": true, "noglobals": false)"), std::string::npos);
+    EXPECT_NE(json.out.find(R"("statenames": ["Editing", "Reading"]})"), std::string::npos);
+    EXPECT_NE(json.out.find(R"("script": "red\r\ngreen\r\n")"), std::string::npos);
+
+    const auto csv = qmk({"list", file, "--csv"});
+    EXPECT_EQ(csv.out.substr(0, csv.out.find("\r\n")),
+              "ID,filename,menu,state,name,Type,script,scope,owner,lists,offset,offsetbody,"
+              "description,states,graphicsize,Global,noglobals,sleeping,singleline,globalsort,"
+              "listsort,pathcode,dupe,PDescript,CompanyName,ClassName,encrypted,listcopy,flag");
+    EXPECT_NE(csv.out.find(",\"say \"\"hi\"\"\","), std::string::npos);
+
+    const auto info = qmk({"info", file});
+    EXPECT_EQ(info.status, 0);
+    EXPECT_NE(info.out.find("Filename:\n" + file + "\n\nVersion:           10.0\n"
+                            "Language:       English\nLast Modified: "),
+              std::string::npos)
+        << info.out;
+    EXPECT_NE(info.out.find("#Commands:  2\n#Lists:            1\n"), std::string::npos);
+    EXPECT_NE(qmk({"info", file, "--json"}).out.find("\"commands\": 2, \"lists\": 1}"),
+              std::string::npos);
+}
+
+TEST_F(CliTest, FailuresExitWithTheirStatusAndMessage) {
+    const auto file = home_.writeFile("mycmds.dat", sampleFile()).string();
+    const auto noStore = qmk({"parse", file});
+    EXPECT_EQ(noStore.status, 2);
+    EXPECT_NE(noStore.err.find("Required Quillmark file global10.mdb missing--reinstall"),
+              std::string::npos);
+
+    ASSERT_EQ(qmk({"init"}).status, 0);
+    const auto missing = qmk({"parse", (folder_ / "none.dat").string()});
+    EXPECT_EQ(missing.status, 2);
+    EXPECT_NE(missing.err.find("Required NatSpeak file missing--cannot continue"),
+              std::string::npos);
+    EXPECT_EQ(qmk({"bogus"}).status, 2);
+    EXPECT_EQ(qmk({"list"}).status, 2);
+
+    CommandFileBuilder damaged;
+    damaged.command("kept").keys("1");
+    damaged.command("bro\nken").keys("2");
+    const auto bad = home_.writeFile("bad.dat", damaged.build()).string();
+    const auto listed = qmk({"list", bad});
+    EXPECT_EQ(listed.status, 3);
+    EXPECT_NE(listed.err.find("The above file has a problem - parsing error"), std::string::npos);
+    EXPECT_NE(listed.out.find("kept"), std::string::npos);
+    const auto log = testing::readBytes(folder_ / "error.log");
+    EXPECT_NE(log.find("this bad command (or list) bro\nken"), std::string::npos);
+    EXPECT_NE(log.find("\r\nNOW TRACE\r\n"), std::string::npos);
+    EXPECT_NE(log.find("binary before keynames"), std::string::npos);
+}
+
+} // namespace qmk

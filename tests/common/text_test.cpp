@@ -1,0 +1,32 @@
+#include <gtest/gtest.h>
+
+#include "common/text.h"
+
+namespace qmk {
+
+TEST(Text, GlobalCommandsNameIsExactInBothLanguages) {
+    EXPECT_TRUE(isGlobalCommandsName("Global Commands"));
+    EXPECT_TRUE(isGlobalCommandsName("Globale opdrachten"));
+    EXPECT_FALSE(isGlobalCommandsName("global commands"));
+    EXPECT_FALSE(isGlobalCommandsName("Global Commands "));
+}
+
+TEST(Text, TrimTrailingWhiteSpaceRunsInItsOrder) {
+    std::string text = "abc \t\r\n";
+    EXPECT_EQ(trimTrailingWhiteSpace(text), "abc \t"); // blanks and tabs go before the CR LF
+    text = "abc\t  \r\n\r\n";
+    EXPECT_EQ(trimTrailingWhiteSpace(text), "abc\t  ");
+    text = "abc \t ";
+    EXPECT_EQ(trimTrailingWhiteSpace(text), "abc");
+    text = "abc\r";
+    EXPECT_EQ(trimTrailingWhiteSpace(text), "abc\r");
+}
+
+TEST(Text, FitToWidthPadsOrCuts) {
+    EXPECT_EQ(fitToWidth("ab", 4), "ab  ");
+    EXPECT_EQ(fitToWidth("abcdef", 4), "abcd");
+    EXPECT_EQ(trimBlanks("  a b  "), "a b");
+    EXPECT_EQ(trimBlanks("   "), "");
+}
+
+} // namespace qmk

@@ -1,0 +1,102 @@
+#include <gtest/gtest.h>
+
+#include "command_file_builder.h"
+#include "store/parameters.h"
+#include "test_home.h"
+
+namespace qmk {
+
+using fixture::CommandFileBuilder;
+
+namespace {
+const std::string kStars40(40, '*');
+const std::string kStars33(33, '*');
+} // namespace
+
+TEST(DamagedFile, ANameWithATabStopsTheParseAndDumpsFromThePreviousRecord) {
+    testing::TestHome home;
+    CommandFileBuilder file;
+    file.command("first").keys("1");
+    file.command("second").description("d").keys("{Enter}");
+    file.command("bad\tname").keys("3");
+    file.command("never").keys("4");
+    file.list("colors", {"red"});
+    const auto image = file.build();
+    const auto path = home.writeFile("mycmds.dat", image);
+
+    const auto result = home.parse(path);
+    EXPECT_EQ(result.status, ParseStatus::Damaged);
+    EXPECT_EQ(result.message, "The above file has a problem - parsing error");
+    EXPECT_FALSE(home.parser().success());
+    const auto rows = home.rows();
+    ASSERT_EQ(rows.size(), 2u); // stored rows remain, the LISTs are not read
+    EXPECT_EQ(rows[1].name, "second");
+
+    const auto secondAt = static_cast<std::size_t>(rows[1].offset);
+    const auto badAt = image.find("bad\tname") + 1;
+    const std::string expected =
+        image.substr(secondAt - 1, 3000) + kStars40 + "this bad command (or list) bad\tname" +
+        kStars33 + "previous command (or list) secondK{Enter}offset " + std::to_string(badAt) +
+        "which/commands,which/lists 3/4 0/0 parmtime  filetime " +
+        home.parser().properties().modified.stored();
+    EXPECT_EQ(home.readFile("error.log"), expected);
+
+    // The time stays unset so that the next parse reads the file again.
+    EXPECT_FALSE(Parameters(home.store()).get(Parameters::Text::mycmdstime));
+    EXPECT_EQ(home.parse(path).status, ParseStatus::Damaged);
+}
+
+TEST(DamagedFile, ADamagedFirstRecordDumpsFromPosition22) {
+    testing::TestHome home;
+    CommandFileBuilder file;
+    file.command("\x01").keys("1");
+    const auto image = file.build();
+    ASSERT_EQ(home.parse(home.writeFile("mycmds.dat", image)).status, ParseStatus::Damaged);
+    const auto log = home.readFile("error.log");
+    EXPECT_EQ(log.substr(0, image.size() - 21), image.substr(21));
+    EXPECT_NE(log.find(kStars33 + "previous command (or list) offset 23which"), std::string::npos);
+}
+
+TEST(DamagedFile, ADamagedListNameKeepsTheCommandsAndEarlierLists) {
+    testing::TestHome home;
+    CommandFileBuilder file;
+    file.command("cmd").keys("1");
+    file.list("good", {"a", "b"});
+    file.list("ba\x1f" "d", {"c"});
+    ASSERT_EQ(home.parse(home.writeFile("mycmds.dat", file.build())).status, ParseStatus::Damaged);
+    EXPECT_EQ(home.rows().size(), 2u);
+    const auto log = home.readFile("error.log");
+    EXPECT_EQ(log.substr(0, 5), "\x04good");
+    EXPECT_NE(log.find("previous command (or list) goodLa\r\nb\r\noffset "), std::string::npos);
+    EXPECT_NE(log.find("which/commands,which/lists 2/1 2/2"), std::string::npos);
+}
+
+TEST(DamagedFile, CountsAndLengthsRunningPastTheEndAreDamageNotCrashes) {
+    testing::TestHome home;
+    CommandFileBuilder longCount;
+    longCount.command("a").keys("1");
+    longCount.storedCommandCount(3); // claims more records than there are
+    EXPECT_EQ(home.parse(home.writeFile("count.dat", longCount.build())).status,
+              ParseStatus::Damaged);
+    EXPECT_EQ(home.rows().size(), 1u);
+
+    CommandFileBuilder cut;
+    cut.command("whole").keys("1");
+    cut.command("cut short").keys(std::string(400, 'x'));
+    auto image = cut.build();
+    image.resize(image.size() - 200);
+    EXPECT_EQ(home.parse(home.writeFile("cut.dat", image)).status, ParseStatus::Damaged);
+    EXPECT_NE(home.readFile("error.log").find("this bad command (or list) cut short"),
+              std::string::npos);
+
+    CommandFileBuilder noLists;
+    noLists.command("a").keys("1").group("g");
+    noLists.omitListsSection();
+    EXPECT_EQ(home.parse(home.writeFile("nolists.dat", noLists.build())).status,
+              ParseStatus::Damaged);
+
+    EXPECT_EQ(home.parse(home.writeFile("tiny.dat", "LHSP")).status, ParseStatus::Damaged);
+    EXPECT_EQ(home.parse(home.writeFile("empty.dat", "")).status, ParseStatus::Damaged);
+}
+
+} // namespace qmk

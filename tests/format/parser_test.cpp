@@ -1,0 +1,130 @@
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "command_file_builder.h"
+#include "store/parameters.h"
+#include "store/user_rows.h"
+#include "test_home.h"
+
+namespace qmk {
+
+using fixture::CommandFileBuilder;
+
+namespace {
+std::string smallFile() {
+    CommandFileBuilder file;
+    file.command("one").keys("1");
+    file.command("two").application("prog").script("2");
+    file.list("l", {"a", "b"});
+    return file.build();
+}
+} // namespace
+
+TEST(Parse, AnUnchangedFileIsOnlyCountedAndForceParsesAgain) {
+    testing::TestHome home;
+    const auto path = home.writeFile("mycmds.dat", smallFile());
+    ASSERT_EQ(home.parse(path).status, ParseStatus::Parsed);
+    const auto first = home.rows();
+    EXPECT_EQ(home.status.count, "2 /1");
+    EXPECT_EQ(home.status.progress, (std::vector<std::string>{"Processing mycmds.dat", ""}));
+
+    home.status = {};
+    EXPECT_EQ(home.parse(path).status, ParseStatus::Current);
+    EXPECT_TRUE(home.parser().success());
+    EXPECT_EQ(home.status.count, "2 /1");
+    EXPECT_TRUE(home.status.progress.empty());
+    const auto second = home.rows();
+    ASSERT_EQ(second.size(), first.size());
+    EXPECT_EQ(second[0].ID, first[0].ID); // no row was touched
+
+    EXPECT_EQ(home.parse(path, true).status, ParseStatus::Parsed);
+    EXPECT_GT(home.rows()[0].ID, first[0].ID);
+}
+
+TEST(Parse, AnotherFileWithTheSameTimeIsStillParsed) {
+    testing::TestHome home;
+    const auto a = home.writeFile("a.dat", smallFile());
+    CommandFileBuilder other;
+    other.command("only").keys("o");
+    const auto b = home.writeFile("b.dat", other.build());
+    std::filesystem::last_write_time(b, std::filesystem::last_write_time(a));
+    ASSERT_TRUE(home.parse(a).ok());
+    EXPECT_EQ(home.parse(b).status, ParseStatus::Parsed);
+    ASSERT_EQ(home.rows().size(), 1u);
+    EXPECT_EQ(home.rows()[0].filename, "b.dat");
+}
+
+TEST(Parse, TraceMarkersFollowTheParse) {
+    testing::TestHome home;
+    const auto path = home.writeFile("mycmds.dat", smallFile());
+    ASSERT_TRUE(home.parse(path).ok());
+    EXPECT_EQ(home.traceLines(),
+              (std::vector<std::string>{"b4 processing  ", "binary before keynames " +
+                                                               path.string() + " ",
+                                        "real  ", "before parselists  ", "binary done  "}));
+}
+
+TEST(Parse, TheEmptyFileNameMeansTheCurrentUsersCommandFile) {
+    testing::TestHome home; // its current-user directory is the program directory
+    home.writeFile("mycmds.dat", smallFile());
+    EXPECT_TRUE(home.parser().Parse(false, "").ok());
+    EXPECT_EQ(home.parser().commandFile(), home.path("mycmds.dat"));
+    EXPECT_EQ(home.rows().size(), 3u);
+}
+
+TEST(Parse, MissingFilesAreReportedWithTheirMessages) {
+    testing::TestHome home;
+    const auto missing = home.path("nothing.dat");
+    const auto result = home.parse(missing);
+    EXPECT_EQ(result.status, ParseStatus::CommandFileMissing);
+    EXPECT_EQ(result.message, "Required NatSpeak file missing--cannot continue");
+    EXPECT_EQ(result.title, missing.string());
+
+    const auto path = home.writeFile("mycmds.dat", smallFile());
+    ASSERT_TRUE(home.parse(path).ok());
+    std::filesystem::remove(home.path("keynames"));
+    const auto noKeys = home.parse(path, true);
+    EXPECT_EQ(noKeys.status, ParseStatus::KeyNamesMissing);
+    EXPECT_EQ(noKeys.message, "Required file 'keynames' missing");
+    EXPECT_EQ(noKeys.title, "Reinstall");
+    EXPECT_EQ(home.rows().size(), 3u); // the store is left as it was
+}
+
+TEST(Parse, AFileThatCannotBeOpenedIsRetriedThenRefused) {
+    testing::TestHome home;
+    std::filesystem::create_directory(home.path("mycmds.dat"));
+    const auto result = home.parse(home.path("mycmds.dat"));
+    EXPECT_EQ(result.status, ParseStatus::CannotOpen);
+    EXPECT_EQ(home.status.count, "retrying: 2");
+    const auto trace = home.traceLines();
+    EXPECT_EQ(trace, (std::vector<std::string>{"retrying:  1 ", "retrying:  2 "}));
+}
+
+TEST(Parse, RowsWithOffsetZeroSurviveAndAreReplacedByTheFilesOwn) {
+    testing::TestHome home;
+    UserRow kept;
+    kept.menu = "WORD";
+    kept.state = "Global Commands";
+    kept.name = "copy of l";
+    kept.Type = "L";
+    kept.listcopy = true;
+    deriveColumns(kept);
+    UserRow replaced = kept;
+    replaced.menu = "Global Commands";
+    replaced.name = "l";
+    deriveColumns(replaced);
+    UserTable table(home.store());
+    table.add(kept);
+    table.add(replaced);
+
+    ASSERT_TRUE(home.parse(home.writeFile("mycmds.dat", smallFile())).ok());
+    const auto rows = home.rows();
+    ASSERT_EQ(rows.size(), 4u);
+    EXPECT_EQ(rows[0].name, "copy of l");
+    EXPECT_EQ(rows[3].name, "l");
+    EXPECT_EQ(rows[3].offset != 0, true);
+    EXPECT_TRUE(rows[3].dupe);
+}
+
+} // namespace qmk

@@ -1,0 +1,283 @@
+#include <gtest/gtest.h>
+
+#include <map>
+
+#include "command_file_builder.h"
+#include "format/keynames.h"
+#include "format/record.h"
+#include "format/image_reader.h"
+#include "store/parameters.h"
+#include "test_home.h"
+
+namespace qmk {
+
+using fixture::CommandFileBuilder;
+using layout::Generation;
+
+namespace {
+
+std::map<std::string, UserRow> byName(const std::vector<UserRow>& rows) {
+    std::map<std::string, UserRow> named;
+    for (const auto& row : rows)
+        named[row.name] = row;
+    return named;
+}
+
+std::string stateNames(Database& db, const std::string& ids) {
+    std::string names;
+    std::size_t start = 0;
+    for (auto comma = ids.find(','); comma != std::string::npos; comma = ids.find(',', start)) {
+        auto select = db.prepare("SELECT appname, statename FROM states WHERE ID = ?");
+        select.bind(1, std::stoll(ids.substr(start, comma - start)));
+        EXPECT_TRUE(select.step());
+        names += select.text(0) + "/" + select.text(1) + ";";
+        start = comma + 1;
+    }
+    return names;
+}
+
+// A counted string read back from the file at a stored position.
+std::string stringAt(const std::string& image, std::int64_t position) {
+    ImageReader in(image, static_cast<std::uint32_t>(position));
+    return std::string(in.string());
+}
+
+} // namespace
+
+class EveryGeneration : public ::testing::TestWithParam<Generation> {
+protected:
+    bool hasStates() const { return GetParam() == Generation::V8 || GetParam() == Generation::V10; }
+};
+
+INSTANTIATE_TEST_SUITE_P(Generations, EveryGeneration,
+                         ::testing::Values(Generation::V6, Generation::V7, Generation::V8,
+                                           Generation::V10),
+                         [](const auto& param) {
+                             return "v" + std::to_string(CommandFileBuilder::versionCode(param.param));
+                         });
+
+TEST_P(EveryGeneration, EveryFieldOfEveryRecordKindIsStored) {
+    testing::TestHome home;
+    CommandFileBuilder file(CommandFileBuilder::versionCode(GetParam()));
+    file.command("open mail").description("opens mail").group("Mail").keys("{Ctrl+m}");
+    file.command("bold <colors>")
+        .listReferences({"colors"})
+        .application("winword", "Microsoft Word", "Microsoft Corporation")
+        .states({"Editing", "Reading"})
+        .script("SendKeys \"{Ctrl+b}\"");
+    file.command("sign letter")
+        .window("winword", "Document1", "OpusApp", "Word", "MS")
+        .states({"Editing"})
+        .advanced("Sub Main\r\nEnd Sub");
+    file.command("logo").group("Art").textAndGraphics(std::string(300, '\x7f'), "caf\xE9");
+    file.command("address").plainText("1 Main St\r\nTown");
+    file.command("sleepy").window("notepad", "Asleep").keys("x");
+    file.list("colors", {"red", "green", "blue"});
+    const auto image = file.build();
+    const auto path = home.writeFile("mycmds.dat", image);
+
+    ASSERT_TRUE(home.parse(path).ok());
+    const auto rows = byName(home.rows());
+    ASSERT_EQ(rows.size(), 7u);
+
+    const auto& keys = rows.at("open mail");
+    EXPECT_EQ(keys.filename, "mycmds.dat");
+    EXPECT_EQ(keys.menu, "Global Commands");
+    EXPECT_EQ(keys.state, "Global Commands");
+    EXPECT_EQ(keys.scope, "G");
+    EXPECT_EQ(keys.owner, "Mail");
+    EXPECT_EQ(keys.description, "opens mail");
+    EXPECT_EQ(keys.Type, "K");
+    EXPECT_EQ(keys.script, "{Ctrl+m}");
+    EXPECT_EQ(keys.offset, 22);
+    EXPECT_EQ(stringAt(image, keys.offset), "open mail");
+    EXPECT_EQ(stringAt(image, keys.offsetbody), "{Ctrl+m}");
+    EXPECT_TRUE(keys.Global);
+    EXPECT_EQ(keys.globalsort, "G");
+    EXPECT_EQ(keys.listsort, "C");
+    EXPECT_EQ(keys.pathcode, "U");
+    EXPECT_EQ(keys.states, "");
+
+    const auto& script = rows.at("bold <colors>");
+    EXPECT_EQ(script.menu, "WINWORD");
+    EXPECT_EQ(script.state, "Application-specific");
+    EXPECT_EQ(script.scope, "A");
+    EXPECT_EQ(script.owner, "User-defined");
+    EXPECT_EQ(script.lists, 1);
+    EXPECT_EQ(script.Type, "S");
+    EXPECT_EQ(script.PDescript, 14);
+    EXPECT_EQ(script.CompanyName, 21);
+    EXPECT_EQ(script.ClassName, 0);
+    EXPECT_FALSE(script.Global);
+    EXPECT_EQ(script.globalsort, "N");
+    EXPECT_EQ(stringAt(image, script.offsetbody), "SendKeys \"{Ctrl+b}\"");
+
+    const auto& window = rows.at("sign letter");
+    EXPECT_EQ(window.menu, "WINWORD");
+    EXPECT_EQ(window.state, "Document1");
+    EXPECT_EQ(window.scope, "W");
+    EXPECT_EQ(window.Type, "A");
+    EXPECT_EQ(window.script, "Sub Main\r\nEnd Sub");
+    EXPECT_EQ(window.PDescript, 4);
+    EXPECT_EQ(window.CompanyName, 2);
+    EXPECT_EQ(window.ClassName, 7);
+    EXPECT_FALSE(window.sleeping);
+
+    if (hasStates()) {
+        // States are shared per program: "Editing" is one row for both commands.
+        EXPECT_EQ(stateNames(home.store(), script.states), "winword/Editing;winword/Reading;");
+        EXPECT_EQ(window.states.substr(0, window.states.find(',')),
+                  script.states.substr(0, script.states.find(',')));
+    } else {
+        EXPECT_EQ(script.states, "");
+    }
+
+    const auto& graphic = rows.at("logo");
+    EXPECT_EQ(graphic.Type, "T");
+    EXPECT_EQ(graphic.graphicsize, 300);
+    EXPECT_EQ(graphic.script, "caf\u00E9");
+    EXPECT_EQ(graphic.owner, "Art");
+    const auto& plain = rows.at("address");
+    EXPECT_EQ(plain.Type, "P");
+    EXPECT_EQ(plain.graphicsize, 0);
+    EXPECT_EQ(image[static_cast<std::size_t>(plain.offsetbody) - 1], '\0');
+    EXPECT_TRUE(rows.at("sleepy").sleeping);
+    EXPECT_EQ(rows.at("sleepy").menu, "NOTEPAD");
+
+    const auto& list = rows.at("colors");
+    EXPECT_EQ(list.Type, "L");
+    EXPECT_EQ(list.menu, "Global Commands");
+    EXPECT_EQ(list.state, "Global Commands");
+    EXPECT_EQ(list.owner, "Dragon");
+    EXPECT_EQ(list.scope, "G");
+    EXPECT_EQ(list.lists, 1);
+    EXPECT_EQ(list.listsort, "L");
+    EXPECT_EQ(list.description, "");
+    EXPECT_EQ(list.offsetbody, 0);
+    EXPECT_EQ(list.script, "red\r\ngreen\r\nblue\r\n");
+    EXPECT_EQ(stringAt(image, list.offset), "colors");
+
+    Parameters parameters(home.store());
+    const auto listsAt = parameters.get(Parameters::Number::OffsetLists);
+    EXPECT_EQ(static_cast<std::size_t>(listsAt), image.rfind(std::string("\x01\0\0\0\x06" "colors", 9)) + 1);
+    EXPECT_EQ(parameters.get(Parameters::Number::lastdvcID), keys.ID);
+    EXPECT_EQ(home.status.count, "6 /1");
+}
+
+TEST_P(EveryGeneration, EncryptionByteExistsOnlyInTenAndItsExtraStringIsSkipped) {
+    testing::TestHome home;
+    CommandFileBuilder file(CommandFileBuilder::versionCode(GetParam()));
+    file.command("secret").encrypted(5, "cipher").advanced("XyZ");
+    file.command("after").keys("k");
+    const auto path = home.writeFile("mycmds.dat", file.build());
+    ASSERT_TRUE(home.parse(path).ok());
+    const auto rows = byName(home.rows());
+    EXPECT_EQ(rows.at("secret").encrypted, GetParam() == Generation::V10);
+    EXPECT_EQ(rows.at("secret").script, "XyZ");
+    EXPECT_EQ(rows.at("after").script, "k");
+}
+
+TEST(CommandRecord, PositionsForTheWritersAreLeftBehind) {
+    CommandFileBuilder file(CommandFileBuilder::versionCode(Generation::V10));
+    file.command("one").group("G").window("app", "Title").states({"s"}).encrypted(1, "e").keys("ab");
+    const auto image = file.build();
+    ImageReader in(image, layout::kFirstRecordPosition);
+    const auto record = readCommandRecord(in, Generation::V10, KeyNames{});
+    // name(4) + refs(4) + description(1) + group(2) = 11 bytes before the scope byte.
+    EXPECT_EQ(record.scopeBytePosition, 22u + 11u);
+    EXPECT_EQ(static_cast<std::uint8_t>(image[record.scopeBytePosition - 1]), 2);
+    EXPECT_EQ(static_cast<std::uint8_t>(image[record.typeByteEnd - 2]), layout::kKeystrokes);
+    EXPECT_EQ(record.offsetbody, record.typeByteEnd + 1 + 7 + 2); // encryption byte, 7, "e"
+    EXPECT_EQ(record.end, image.size() - 4 + 1);                   // the lists section follows
+    EXPECT_TRUE(record.encrypted);
+}
+
+TEST(CommandFile, CountsAreReadFromTheirLowBytesOnly) {
+    testing::TestHome home;
+    CommandFileBuilder file;
+    // 256 stored as the reference count reads as 0: no reference strings follow.
+    file.command("odd refs").listReferences({}, 256).keys("x");
+    file.rawList({"big", {}, 65536}); // item count 65536 reads as 0
+    file.list("after", {"a"});
+    const auto path = home.writeFile("mycmds.dat", file.build());
+    ASSERT_TRUE(home.parse(path).ok());
+    const auto rows = byName(home.rows());
+    EXPECT_EQ(rows.at("odd refs").lists, 0);
+    EXPECT_EQ(rows.at("big").script, "");
+    EXPECT_EQ(rows.at("after").script, "a\r\n");
+}
+
+TEST(CommandFile, HeaderVariantsAreReadAllTheSame) {
+    testing::TestHome home;
+    CommandFileBuilder six0(3), six1(4);
+    for (auto* file : {&six0, &six1})
+        file->magic("XXXX").command("cmd").application("prog").keys("k");
+    const auto a = six0.build();
+    const auto b = six1.build();
+    ASSERT_EQ(a.size(), b.size());
+    for (std::size_t i = 0; i < a.size(); ++i) {
+        if (i != layout::kVersionOffset) {
+            EXPECT_EQ(a[i], b[i]) << "at offset " << i;
+        }
+    }
+
+    ASSERT_TRUE(home.parse(home.writeFile("six.dat", b)).ok());
+    EXPECT_EQ(home.parser().properties().versionText, "6.1");
+    EXPECT_EQ(home.parser().properties().generationLabel, "6.1");
+    EXPECT_EQ(home.rows().at(0).menu, "PROG");
+
+    CommandFileBuilder french(7, 12);
+    french.command("x").keys("y");
+    ASSERT_TRUE(home.parse(home.writeFile("fr.dat", french.build())).ok());
+    EXPECT_EQ(home.parser().properties().languageName, "French");
+    EXPECT_EQ(home.parser().properties().versionText, "10.0");
+    CommandFileBuilder odd(7, 42);
+    odd.command("x").keys("y");
+    ASSERT_TRUE(home.parse(home.writeFile("odd.dat", odd.build())).ok());
+    EXPECT_EQ(home.parser().properties().languageName, "Unknown");
+}
+
+TEST(CommandFile, UnknownVersionCodeReadsWithoutGenerationFields) {
+    testing::TestHome home;
+    CommandFileBuilder file(9); // the builder then writes none of them either
+    file.command("plain").application("prog").keys("k");
+    ASSERT_TRUE(home.parse(home.writeFile("v9.dat", file.build())).ok());
+    EXPECT_EQ(home.rows().at(0).script, "k");
+    EXPECT_EQ(home.parser().properties().generation, Generation::Unknown);
+}
+
+TEST(CommandFile, UnknownTypeBytesAndOddAvailabilityStillFrameTheNextRecord) {
+    testing::TestHome home;
+    CommandFileBuilder file;
+    file.command("mystery").unknownType(9);
+    file.command("nowhere").availability(5).keys("n");
+    file.command("next").keys("k");
+    ASSERT_TRUE(home.parse(home.writeFile("mycmds.dat", file.build())).ok());
+    const auto rows = byName(home.rows());
+    EXPECT_EQ(rows.at("mystery").Type, "");
+    EXPECT_EQ(rows.at("mystery").script, "");
+    EXPECT_EQ(rows.at("nowhere").scope, "");
+    EXPECT_EQ(rows.at("nowhere").menu, "");
+    EXPECT_EQ(rows.at("next").script, "k");
+}
+
+TEST(CommandFile, NotLoadedRecordsAreReadThroughButNotStored) {
+    testing::TestHome home;
+    CommandFileBuilder file;
+    file.command("first").group("G1").description("d").keys("1");
+    file.command("hidden").application("prog", "Long description", "Company").notLoaded().keys("2");
+    file.command("third").keys("3");
+    file.list("l", {"x"});
+    ASSERT_TRUE(home.parse(home.writeFile("mycmds.dat", file.build())).ok());
+    const auto rows = home.rows();
+    ASSERT_EQ(rows.size(), 3u);
+    EXPECT_EQ(rows[1].name, "third");
+    // Nothing of the hidden record leaks into the next row.
+    EXPECT_EQ(rows[1].owner, "User-defined");
+    EXPECT_EQ(rows[1].description, "");
+    EXPECT_EQ(rows[1].PDescript, 0);
+    EXPECT_EQ(home.status.count, "2 /1");
+    EXPECT_EQ(home.parser().notLoadedCount(), 1u);
+}
+
+} // namespace qmk

@@ -1,0 +1,115 @@
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
+#include "command_file_builder.h"
+#include "store/parameters.h"
+#include "store/schema.h"
+#include "store/statements.h"
+#include "store/user_rows.h"
+#include "test_home.h"
+
+namespace qmk {
+
+using fixture::CommandFileBuilder;
+
+TEST(Store, AValueLongerThanItsColumnIsRefusedWithAtMostTwoMessagesPerRun) {
+    testing::TestHome home;
+    CommandFileBuilder file;
+    file.command("fine").keys("1");
+    file.command("too long program").application(std::string(30, 'p')).keys("2");
+    file.command(std::string(151, 'n')).keys("3");
+    file.command("long group").group(std::string(51, 'g')).keys("4");
+    file.command("last").keys("5");
+    const auto path = home.writeFile("mycmds.dat", file.build());
+    ASSERT_TRUE(home.parse(path).ok());
+
+    const auto rows = home.rows();
+    ASSERT_EQ(rows.size(), 2u);
+    EXPECT_EQ(rows[1].name, "last");
+    ASSERT_EQ(home.prompt.shown.size(), 2u);
+    EXPECT_EQ(home.prompt.shown[0].title, "CHECK constraint failed: menu_width");
+    EXPECT_EQ(home.prompt.shown[0].text,
+              std::string(30, 'P') + " (Max=20)\r\nApplication-specific (Max=100)\r\n"
+                                     "too long program (Max=150)\r\n (Max=150)\r\n"
+                                     "User-defined (Max=50)\r\nError # =275\r\n"
+                                     "Record(s) skipped");
+    EXPECT_EQ(home.prompt.shown[1].title, "CHECK constraint failed: name_width");
+    EXPECT_EQ(home.parser().skipMessagesShown(), 3);
+
+    // The count lives as long as the program: a later parse shows no more messages.
+    ASSERT_TRUE(home.parse(path, true).ok());
+    EXPECT_EQ(home.prompt.shown.size(), 2u);
+}
+
+TEST(Store, WidthsCountCharactersNotBytes) {
+    testing::TestHome home;
+    CommandFileBuilder file;
+    file.command("accents").application(std::string(20, '\xE9')).keys("1");
+    ASSERT_TRUE(home.parse(home.writeFile("mycmds.dat", file.build())).ok());
+    ASSERT_EQ(home.rows().size(), 1u);
+    EXPECT_EQ(home.rows()[0].menu, [] {
+        std::string s;
+        for (int i = 0; i < 20; ++i)
+            s += "\u00C9";
+        return s;
+    }());
+}
+
+TEST(Store, FixedStatementsSelectCountAndOrderWithBoundTexts) {
+    testing::TestHome home;
+    CommandFileBuilder file;
+    file.command("zeta").application("word").group("O'Brien").keys("1");
+    file.command("alpha").application("word").group("O'Brien").keys("2");
+    file.command("global one").group("O'Brien").keys("3");
+    file.command("other").application("word").group("Plain").keys("4");
+    file.command("in window").window("word", "Doc \"1\"").group("O'Brien").keys("5");
+    file.list("items", {"x"});
+    ASSERT_TRUE(home.parse(home.writeFile("mycmds.dat", file.build())).ok());
+    auto& db = home.store();
+
+    EXPECT_EQ(statements::countCommands(db), 5);
+    EXPECT_EQ(statements::countLists(db), 1);
+    EXPECT_EQ(statements::clearFlags(db), 6);
+    EXPECT_EQ(statements::flagProgramScope(db, "WORD", "Application-specific", "O'Brien"), 2);
+    EXPECT_EQ(statements::flagProgramScope(db, "WORD", "Doc \"1\""), 1);
+    EXPECT_EQ(statements::flagAll(db), 6);
+
+    std::vector<std::string> order;
+    UserTable table(db);
+    const auto rows = table.all();
+    for (const auto id : statements::flaggedInOrder(db))
+        for (const auto& row : rows)
+            if (row.ID == id)
+                order.push_back(row.name);
+    EXPECT_EQ(order, (std::vector<std::string>{"global one", "items", "alpha", "other", "zeta",
+                                               "in window"}));
+
+    EXPECT_EQ(statements::groups(db), (std::vector<std::string>{"O'Brien", "Plain"}));
+    auto programs = statements::programsOfGroup(db, "O'Brien");
+    std::sort(programs.begin(), programs.end());
+    EXPECT_EQ(programs, (std::vector<std::string>{"Global Commands", "WORD"}));
+    EXPECT_EQ(statements::scopesOf(db, "WORD", "O'Brien"),
+              (std::vector<std::string>{"Application-specific", "Doc \"1\""}));
+    EXPECT_EQ(statements::flagCommands(db), 5);
+    EXPECT_EQ(statements::clearNoGlobals(db), 6);
+    statements::emptyTables(db);
+    EXPECT_EQ(statements::countCommands(db), 0);
+}
+
+TEST(Store, TheSchemaIsCreatedOnceAndReopenedAsIs) {
+    testing::TestHome home;
+    Parameters(home.store()).set(Parameters::Text::openfile, "x.dat");
+    auto again = openCommandStore(home.path("global10.mdb"));
+    EXPECT_EQ(Parameters(*again).get(Parameters::Text::openfile), "x.dat");
+    auto select = again->prepare("SELECT count(*) FROM parameters");
+    ASSERT_TRUE(select.step());
+    EXPECT_EQ(select.integer(0), 1);
+    auto indexes = again->prepare(
+        "SELECT group_concat(name, ' ') FROM (SELECT name FROM sqlite_master WHERE type = "
+        "'index' AND name NOT LIKE 'sqlite_%' ORDER BY name)");
+    ASSERT_TRUE(indexes.step());
+    EXPECT_EQ(indexes.text(0), "apps menu name state");
+}
+
+} // namespace qmk

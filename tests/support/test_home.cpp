@@ -1,0 +1,73 @@
+#include "test_home.h"
+
+#include <fstream>
+#include <random>
+#include <sstream>
+
+#include "store/statements.h"
+#include "store/user_rows.h"
+
+namespace qmk::testing {
+
+namespace fs = std::filesystem;
+
+namespace {
+fs::path freshFolder() {
+    std::random_device seed;
+    const auto folder = fs::temp_directory_path() / ("qmk-test-" + std::to_string(seed()));
+    fs::create_directories(folder);
+    return folder;
+}
+} // namespace
+
+std::string readBytes(const fs::path& file) {
+    std::ifstream in(file, std::ios::binary);
+    std::ostringstream bytes;
+    bytes << in.rdbuf();
+    return bytes.str();
+}
+
+TestHome::TestHome() : home_(freshFolder()) {
+    fs::copy_file(fs::path(QMK_DATA_DIR) / files::kKeyNames, home_.file(files::kKeyNames));
+    db_ = openCommandStore(home_.file(files::kStore));
+    trace_ = std::make_unique<Trace>(home_.file(files::kTrace), now());
+    parser_ = std::make_unique<Parser>(
+        ParseContext{home_, *db_, *trace_, status, prompt, home_.folder(), 3,
+                     std::chrono::milliseconds(1)});
+}
+
+TestHome::~TestHome() {
+    parser_.reset();
+    trace_.reset();
+    db_.reset();
+    std::error_code ignored;
+    fs::remove_all(home_.folder(), ignored);
+}
+
+fs::path TestHome::writeFile(const std::string& name, const std::string& bytes) const {
+    const auto file = home_.file(name);
+    std::ofstream out(file, std::ios::binary | std::ios::trunc);
+    out << bytes;
+    return file;
+}
+
+std::string TestHome::readFile(const std::string& name) const { return readBytes(path(name)); }
+
+ParseResult TestHome::parse(const fs::path& file, bool force) {
+    return parser_->Parse(force, file.string());
+}
+
+std::vector<UserRow> TestHome::rows() { return UserTable(*db_).all(); }
+
+std::vector<std::string> TestHome::traceLines() const {
+    std::vector<std::string> lines;
+    std::istringstream in(readBytes(home_.file(files::kTrace)));
+    for (std::string line; std::getline(in, line);) {
+        if (!line.empty() && line.back() == '\r')
+            line.pop_back();
+        lines.push_back(line);
+    }
+    return lines;
+}
+
+} // namespace qmk::testing

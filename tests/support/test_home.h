@@ -1,0 +1,73 @@
+#pragma once
+
+#include <filesystem>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "common/program_dir.h"
+#include "common/prompt.h"
+#include "common/status_sink.h"
+#include "common/trace.h"
+#include "format/parser.h"
+#include "store/database.h"
+#include "store/user_row.h"
+
+namespace qmk::testing {
+
+struct ShownMessage {
+    std::string text;
+    std::string title;
+};
+
+class RecordingPrompt final : public Prompt {
+public:
+    void message(const std::string& text, const std::string& title) override {
+        shown.push_back({text, title});
+    }
+    std::vector<ShownMessage> shown;
+};
+
+class RecordingStatus final : public StatusSink {
+public:
+    void setProgress(const std::string& text) override { progress.push_back(text); }
+    void setCount(const std::string& text) override { count = text; }
+    std::vector<std::string> progress;
+    std::string count;
+};
+
+// A fresh program directory in a temporary folder, with the shipped key names, a store, a trace,
+// and a parser wired to recording prompt and status.
+class TestHome {
+public:
+    TestHome();
+    ~TestHome();
+    TestHome(const TestHome&) = delete;
+    TestHome& operator=(const TestHome&) = delete;
+
+    std::filesystem::path path(const std::string& name) const { return home_.file(name); }
+    const ProgramDir& home() const { return home_; }
+    // Writes bytes to a file in the folder and returns its path.
+    std::filesystem::path writeFile(const std::string& name, const std::string& bytes) const;
+    std::string readFile(const std::string& name) const;
+
+    Database& store() { return *db_; }
+    Parser& parser() { return *parser_; }
+    ParseResult parse(const std::filesystem::path& file, bool force = false);
+    std::vector<UserRow> rows();
+    std::vector<std::string> traceLines() const;
+
+    RecordingPrompt prompt;
+    RecordingStatus status;
+
+private:
+    ProgramDir home_;
+    std::unique_ptr<Database> db_;
+    std::unique_ptr<Trace> trace_;
+    std::unique_ptr<Parser> parser_;
+};
+
+// The whole of a file's bytes.
+std::string readBytes(const std::filesystem::path& file);
+
+} // namespace qmk::testing
