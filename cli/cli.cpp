@@ -1,9 +1,5 @@
 #include "cli.h"
 
-#include <CLI/CLI.hpp>
-#include <cstdlib>
-#include <ostream>
-
 #include "console_prompt.h"
 #include "format/damage_report.h"
 #include "format/parser.h"
@@ -11,6 +7,10 @@
 #include "row_output.h"
 #include "store/statements.h"
 #include "store/user_rows.h"
+
+#include <CLI/CLI.hpp>
+#include <cstdlib>
+#include <ostream>
 
 namespace qmk::cli {
 
@@ -59,7 +59,7 @@ int init(const ProgramDir& home, std::ostream& out, std::ostream& err) {
 
 // One run of a reading command: trace, store and parser, as a start-up opens them.
 class Session {
-public:
+  public:
     Session(ProgramDir home, std::ostream& err)
         : home_(std::move(home)), err_(err), prompt_(err),
           trace_(home_.file(files::kTrace), now()) {}
@@ -87,8 +87,10 @@ public:
             err_ << "see " << home_.file(files::kErrorLog).string() << '\n';
             return kDamaged;
         case ParseStatus::CommandFileMissing:
-        case ParseStatus::KeyNamesMissing: return kUsage;
-        default: return kFailed;
+        case ParseStatus::KeyNamesMissing:
+            return kUsage;
+        default:
+            return kFailed;
         }
     }
 
@@ -96,7 +98,7 @@ public:
     const Parser& parser() const { return *parser_; }
     const std::string& countLabel() const { return status_.count(); }
 
-private:
+  private:
     ProgramDir home_;
     std::ostream& err_;
     ConsolePrompt prompt_;

@@ -1,5 +1,7 @@
-#include <iostream>
-
 #include "cli.h"
 
-int main(int argc, char** argv) { return qmk::cli::run(argc, argv, std::cout, std::cerr); }
+#include <iostream>
+
+int main(int argc, char** argv) {
+    return qmk::cli::run(argc, argv, std::cout, std::cerr);
+}

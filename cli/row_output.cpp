@@ -1,8 +1,8 @@
 #include "row_output.h"
 
-#include <ostream>
-
 #include "json.h"
+
+#include <ostream>
 
 namespace qmk::cli {
 
@@ -18,14 +18,12 @@ std::vector<Value> valuesOf(const UserRow& r) {
     auto n = [](std::int64_t v) { return Value{v, {}}; };
     auto t = [](const std::string& v) { return Value{0, v}; };
     auto b = [](bool v) { return Value{v ? 1 : 0, {}}; };
-    return {n(r.ID),          t(r.filename),    t(r.menu),        t(r.state),
-            t(r.name),        t(r.Type),        t(r.script),      t(r.scope),
-            t(r.owner),       n(r.lists),       n(r.offset),      n(r.offsetbody),
-            t(r.description), t(r.states),      n(r.graphicsize), b(r.Global),
-            b(r.noglobals),   b(r.sleeping),    b(r.singleline),  t(r.globalsort),
-            t(r.listsort),    t(r.pathcode),    b(r.dupe),        n(r.PDescript),
-            n(r.CompanyName), n(r.ClassName),   b(r.encrypted),   b(r.listcopy),
-            b(r.flag)};
+    return {n(r.ID),        t(r.filename),   t(r.menu),        t(r.state),      t(r.name),
+            t(r.Type),      t(r.script),     t(r.scope),       t(r.owner),      n(r.lists),
+            n(r.offset),    n(r.offsetbody), t(r.description), t(r.states),     n(r.graphicsize),
+            b(r.Global),    b(r.noglobals),  b(r.sleeping),    b(r.singleline), t(r.globalsort),
+            t(r.listsort),  t(r.pathcode),   b(r.dupe),        n(r.PDescript),  n(r.CompanyName),
+            n(r.ClassName), b(r.encrypted),  b(r.listcopy),    b(r.flag)};
 }
 
 std::string csvField(const std::string& text) {
@@ -39,10 +37,12 @@ std::string csvField(const std::string& text) {
 
 std::string scalar(const UserColumn& column, const Value& value, bool asJson) {
     switch (column.kind) {
-    case ColumnKind::Integer: return std::to_string(value.number);
+    case ColumnKind::Integer:
+        return std::to_string(value.number);
     case ColumnKind::YesNo:
         return asJson ? (value.number ? "true" : "false") : (value.number ? "1" : "0");
-    case ColumnKind::Text: return asJson ? jsonString(value.text) : csvField(value.text);
+    case ColumnKind::Text:
+        return asJson ? jsonString(value.text) : csvField(value.text);
     }
     return {};
 }

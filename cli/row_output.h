@@ -1,11 +1,11 @@
 #pragma once
 
+#include "store/user_row.h"
+
 #include <iosfwd>
 #include <map>
 #include <string>
 #include <vector>
-
-#include "store/user_row.h"
 
 namespace qmk::cli {
 

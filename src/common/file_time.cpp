@@ -23,7 +23,9 @@ std::string formatted(const FileTime& time, const char* format) {
 }
 } // namespace
 
-std::string FileTime::display() const { return formatted(*this, "%Y-%m-%d %H:%M:%S"); }
+std::string FileTime::display() const {
+    return formatted(*this, "%Y-%m-%d %H:%M:%S");
+}
 
 std::string FileTime::stored() const {
     char fraction[16];
@@ -40,7 +42,9 @@ std::optional<FileTime> modificationTime(const std::filesystem::path& file) {
                     info.st_mtim.tv_nsec};
 }
 
-std::string mmddyy(const FileTime& time) { return formatted(time, "%m%d%y"); }
+std::string mmddyy(const FileTime& time) {
+    return formatted(time, "%m%d%y");
+}
 
 FileTime now() {
     const auto since = std::chrono::system_clock::now().time_since_epoch();

@@ -22,7 +22,7 @@ enum StepCode : std::uint8_t {
 };
 
 class Lines {
-public:
+  public:
     void add(const std::string& line) {
         if (!first_)
             text_ += kCrLf;
@@ -31,7 +31,7 @@ public:
     }
     std::string take() { return std::move(text_); }
 
-private:
+  private:
     std::string text_;
     bool first_ = true;
 };
@@ -43,16 +43,24 @@ std::uint8_t byteAt(const ImageReader& in, std::uint32_t position) {
 
 std::string mouseLine(std::uint8_t action, std::uint16_t x, std::uint16_t y) {
     switch (action) {
-    case 0: return "Mouse move (" + std::to_string(x) + "," + std::to_string(y) + ")";
-    case 1: return "Mouse left button down";
-    case 2: return "Mouse left button up";
-    case 4: return "Mouse right button down";
-    case 5: return "Mouse right button up";
-    default: return "Mouse something";
+    case 0:
+        return "Mouse move (" + std::to_string(x) + "," + std::to_string(y) + ")";
+    case 1:
+        return "Mouse left button down";
+    case 2:
+        return "Mouse left button up";
+    case 4:
+        return "Mouse right button down";
+    case 5:
+        return "Mouse right button up";
+    default:
+        return "Mouse something";
     }
 }
 
-std::string inQuotes(std::string_view text) { return "\"" + std::string(text) + "\""; }
+std::string inQuotes(std::string_view text) {
+    return "\"" + std::string(text) + "\"";
+}
 
 } // namespace
 
@@ -75,8 +83,8 @@ std::string decodeRecorderBody(ImageReader& in, const KeyNames& keys) {
             lines.add(keys[code] + " key " + (up ? "up" : "down"));
         } else if (kind == kMouseEvent) {
             in.skip(kMousePayload);
-            lines.add(mouseLine(byteAt(in, payload + 4), in.u16At(payload + 8),
-                                in.u16At(payload + 12)));
+            lines.add(
+                mouseLine(byteAt(in, payload + 4), in.u16At(payload + 8), in.u16At(payload + 12)));
         } else if (kind == kOpaqueEvent) {
             in.skip(kKeyPayload);
         }
@@ -119,12 +127,23 @@ std::string decodeStepByStepBody(ImageReader& in, const KeyNames& keys) {
             lines.add("wait " + std::to_string(milliseconds) + " milliseconds");
             break;
         }
-        case kStopListening: lines.add("Stop Listening"); break;
-        case kMicrophoneOn: lines.add("Microphone On"); break;
-        case kMicrophoneOff: lines.add("Microphone Off"); break;
-        case kTypeText: lines.add("Type " + inQuotes(in.string())); break;
-        case kSendKeys: lines.add("SendKeys " + inQuotes(in.string())); break;
-        default: throw UnknownStepCode{code, in.position()};
+        case kStopListening:
+            lines.add("Stop Listening");
+            break;
+        case kMicrophoneOn:
+            lines.add("Microphone On");
+            break;
+        case kMicrophoneOff:
+            lines.add("Microphone Off");
+            break;
+        case kTypeText:
+            lines.add("Type " + inQuotes(in.string()));
+            break;
+        case kSendKeys:
+            lines.add("SendKeys " + inQuotes(in.string()));
+            break;
+        default:
+            throw UnknownStepCode{code, in.position()};
         }
     }
     return lines.take();

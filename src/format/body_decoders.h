@@ -1,10 +1,10 @@
 #pragma once
 
-#include <cstdint>
-#include <string>
-
 #include "format/image_reader.h"
 #include "format/keynames.h"
+
+#include <cstdint>
+#include <string>
 
 namespace qmk {
 

@@ -1,8 +1,8 @@
 #include "format/damage_report.h"
 
-#include <fstream>
-
 #include "common/text.h"
+
+#include <fstream>
 
 namespace qmk {
 
@@ -15,11 +15,10 @@ void writeDamageReport(const std::filesystem::path& file, std::string_view image
     if (from < image.size())
         out << image.substr(from, kErrorDumpBytes);
     out << std::string(40, '*') << "this bad command (or list) " << r.badName
-        << std::string(33, '*') << "previous command (or list) " << r.previousName
-        << r.previousType << r.previousScript << "offset " << r.position
-        << "which/commands,which/lists " << r.commandIndex << '/' << r.commandCount << ' '
-        << r.listIndex << '/' << r.listCount << " parmtime " << r.parmtime << " filetime "
-        << r.filetime;
+        << std::string(33, '*') << "previous command (or list) " << r.previousName << r.previousType
+        << r.previousScript << "offset " << r.position << "which/commands,which/lists "
+        << r.commandIndex << '/' << r.commandCount << ' ' << r.listIndex << '/' << r.listCount
+        << " parmtime " << r.parmtime << " filetime " << r.filetime;
 }
 
 void appendTraceToErrorLog(const std::filesystem::path& errorLog,

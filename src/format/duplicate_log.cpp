@@ -1,8 +1,8 @@
 #include "format/duplicate_log.h"
 
-#include <string>
-
 #include "common/text.h"
+
+#include <string>
 
 namespace qmk {
 

@@ -1,11 +1,11 @@
 #pragma once
 
+#include "common/file_time.h"
+#include "format/layout.h"
+
 #include <cstdint>
 #include <string>
 #include <string_view>
-
-#include "common/file_time.h"
-#include "format/layout.h"
 
 namespace qmk {
 

@@ -1,9 +1,9 @@
 #include "format/keynames.h"
 
+#include "common/text.h"
+
 #include <fstream>
 #include <sstream>
-
-#include "common/text.h"
 
 namespace qmk {
 

@@ -11,11 +11,15 @@ const GenerationInfo* findGeneration(std::uint8_t versionCode) {
 
 RecordLayout recordLayout(Generation generation) {
     switch (generation) {
-    case Generation::V7: return {true, false, false, true};
-    case Generation::V8: return {true, true, false, true};
-    case Generation::V10: return {true, true, true, true};
+    case Generation::V7:
+        return {true, false, false, true};
+    case Generation::V8:
+        return {true, true, false, true};
+    case Generation::V10:
+        return {true, true, true, true};
     case Generation::V6:
-    case Generation::Unknown: break;
+    case Generation::Unknown:
+        break;
     }
     return {};
 }

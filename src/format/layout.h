@@ -60,8 +60,8 @@ struct Language {
     std::uint8_t code;
     std::string_view name;
 };
-inline constexpr std::array<Language, 5> kLanguages{{
-    {9, "English"}, {7, "German"}, {10, "Spanish"}, {12, "French"}, {19, "Dutch"}}};
+inline constexpr std::array<Language, 5> kLanguages{
+    {{9, "English"}, {7, "German"}, {10, "Spanish"}, {12, "French"}, {19, "Dutch"}}};
 std::string_view languageName(std::uint8_t code); // "Unknown" outside the table
 
 // Scope byte.

@@ -156,12 +156,11 @@ void Parser::Run::showSkipMessage(const UserRow& row, const StoreError& error) {
     if (++parser_.skipMessages_ >= 3)
         return;
     const std::string crlf(kCrLf);
-    parser_.ctx_.prompt.message(row.menu + " (Max=20)" + crlf + row.state + " (Max=100)" + crlf +
-                                    row.name + " (Max=150)" + crlf + row.description +
-                                    " (Max=150)" + crlf + row.owner + " (Max=50)" + crlf +
-                                    "Error # =" + std::to_string(error.code()) + crlf +
-                                    "Record(s) skipped",
-                                error.what());
+    parser_.ctx_.prompt.message(
+        row.menu + " (Max=20)" + crlf + row.state + " (Max=100)" + crlf + row.name + " (Max=150)" +
+            crlf + row.description + " (Max=150)" + crlf + row.owner + " (Max=50)" + crlf +
+            "Error # =" + std::to_string(error.code()) + crlf + "Record(s) skipped",
+        error.what());
 }
 
 void Parser::Run::reportDamage(std::string badName, std::uint32_t position) {

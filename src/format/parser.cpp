@@ -1,12 +1,12 @@
 #include "format/parser.h"
 
+#include "format/parse_run.h"
+#include "store/statements.h"
+
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <thread>
 #include <unistd.h>
-
-#include "format/parse_run.h"
-#include "store/statements.h"
 
 namespace qmk {
 
@@ -57,7 +57,7 @@ ParseResult Parser::Parse(bool force, const std::string& fileName) {
                 file_.string()};
 
     std::optional<std::string> image;
-    for (int retry = 0; !(image = readWholeFile(file_)); ) {
+    for (int retry = 0; !(image = readWholeFile(file_));) {
         if (++retry >= ctx_.openAttempts)
             return {ParseStatus::CannotOpen, "The command file cannot be opened for reading",
                     file_.string()};

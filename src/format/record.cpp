@@ -30,7 +30,8 @@ void readAvailability(ImageReader& in, CommandRecord& r) {
         r.windowTitle = in.string();
         r.windowClass = in.string();
         break;
-    default: break;
+    default:
+        break;
     }
 }
 
@@ -41,12 +42,19 @@ void readBody(ImageReader& in, CommandRecord& r, const KeyNames& keys) {
         in.skip(r.graphicsize);
         r.script = in.string();
         break;
-    case layout::kMacroRecorder: r.script = decodeRecorderBody(in, keys); break;
-    case layout::kStepByStep: r.script = decodeStepByStepBody(in, keys); break;
+    case layout::kMacroRecorder:
+        r.script = decodeRecorderBody(in, keys);
+        break;
+    case layout::kStepByStep:
+        r.script = decodeStepByStepBody(in, keys);
+        break;
     case layout::kAdvancedScripting:
     case layout::kScript:
-    case layout::kKeystrokes: r.script = in.string(); break;
-    default: break; // nothing follows the pre-body block
+    case layout::kKeystrokes:
+        r.script = in.string();
+        break;
+    default:
+        break; // nothing follows the pre-body block
     }
 }
 
@@ -54,13 +62,20 @@ void readBody(ImageReader& in, CommandRecord& r, const KeyNames& keys) {
 
 std::string_view CommandRecord::typeLetter() const {
     switch (typeByte) {
-    case layout::kTextAndGraphics: return graphicsize > 0 ? "T" : "P";
-    case layout::kMacroRecorder: return "R";
-    case layout::kStepByStep: return "X";
-    case layout::kAdvancedScripting: return "A";
-    case layout::kScript: return "S";
-    case layout::kKeystrokes: return "K";
-    default: return "";
+    case layout::kTextAndGraphics:
+        return graphicsize > 0 ? "T" : "P";
+    case layout::kMacroRecorder:
+        return "R";
+    case layout::kStepByStep:
+        return "X";
+    case layout::kAdvancedScripting:
+        return "A";
+    case layout::kScript:
+        return "S";
+    case layout::kKeystrokes:
+        return "K";
+    default:
+        return "";
     }
 }
 

@@ -1,13 +1,13 @@
 #pragma once
 
+#include "format/image_reader.h"
+#include "format/keynames.h"
+#include "format/layout.h"
+
 #include <cstdint>
 #include <string>
 #include <string_view>
 #include <vector>
-
-#include "format/image_reader.h"
-#include "format/keynames.h"
-#include "format/layout.h"
 
 namespace qmk {
 
@@ -38,7 +38,7 @@ struct CommandRecord {
     bool encrypted = false;
     std::uint32_t offsetbody = 0;
     std::uint32_t graphicsize = 0;
-    std::string script; // string bodies as stored; recorder and step bodies as decoded text
+    std::string script;    // string bodies as stored; recorder and step bodies as decoded text
     std::uint32_t end = 0; // position just after the record
 
     bool notLoaded() const { return (scopeByte & layout::kNotLoadedBit) != 0; }

@@ -21,10 +21,14 @@ void setLocation(UserRow& row, std::string_view program, std::string_view scope)
 
 Location locationOf(const CommandRecord& r) {
     switch (r.availability()) {
-    case layout::kGlobal: return {kGlobalCommands, kGlobalCommands, "G"};
-    case layout::kApplication: return {r.program, kApplicationSpecific, "A"};
-    case layout::kWindow: return {r.program, r.windowTitle, "W"};
-    default: return {};
+    case layout::kGlobal:
+        return {kGlobalCommands, kGlobalCommands, "G"};
+    case layout::kApplication:
+        return {r.program, kApplicationSpecific, "A"};
+    case layout::kWindow:
+        return {r.program, r.windowTitle, "W"};
+    default:
+        return {};
     }
 }
 

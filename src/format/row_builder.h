@@ -1,9 +1,9 @@
 #pragma once
 
-#include <string>
-
 #include "format/record.h"
 #include "store/user_row.h"
+
+#include <string>
 
 namespace qmk {
 

@@ -5,8 +5,8 @@
 namespace qmk {
 
 Database::Database(const std::filesystem::path& file) {
-    const int rc = sqlite3_open_v2(file.c_str(), &db_, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE,
-                                   nullptr);
+    const int rc =
+        sqlite3_open_v2(file.c_str(), &db_, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr);
     if (rc != SQLITE_OK) {
         const std::string description = db_ ? sqlite3_errmsg(db_) : sqlite3_errstr(rc);
         sqlite3_close(db_);
@@ -16,19 +16,33 @@ Database::Database(const std::filesystem::path& file) {
     sqlite3_extended_result_codes(db_, 1);
 }
 
-Database::~Database() { sqlite3_close(db_); }
+Database::~Database() {
+    sqlite3_close(db_);
+}
 
-void Database::fail() const { throw StoreError(sqlite3_extended_errcode(db_), sqlite3_errmsg(db_)); }
+void Database::fail() const {
+    throw StoreError(sqlite3_extended_errcode(db_), sqlite3_errmsg(db_));
+}
 
-std::int64_t Database::exec(std::string_view sql) { return prepare(sql).run(); }
+std::int64_t Database::exec(std::string_view sql) {
+    return prepare(sql).run();
+}
 
-Statement Database::prepare(std::string_view sql) { return Statement(*this, sql); }
+Statement Database::prepare(std::string_view sql) {
+    return Statement(*this, sql);
+}
 
-std::int64_t Database::lastInsertId() const { return sqlite3_last_insert_rowid(db_); }
+std::int64_t Database::lastInsertId() const {
+    return sqlite3_last_insert_rowid(db_);
+}
 
-std::int64_t Database::changes() const { return sqlite3_changes64(db_); }
+std::int64_t Database::changes() const {
+    return sqlite3_changes64(db_);
+}
 
-Transaction::Transaction(Database& db) : db_(db) { db_.exec("BEGIN"); }
+Transaction::Transaction(Database& db) : db_(db) {
+    db_.exec("BEGIN");
+}
 
 Transaction::~Transaction() {
     if (open_)
@@ -46,7 +60,9 @@ Statement::Statement(Database& db, std::string_view sql) : db_(&db) {
         db.fail();
 }
 
-Statement::~Statement() { sqlite3_finalize(stmt_); }
+Statement::~Statement() {
+    sqlite3_finalize(stmt_);
+}
 
 Statement::Statement(Statement&& other) noexcept : db_(other.db_), stmt_(other.stmt_) {
     other.stmt_ = nullptr;
@@ -97,7 +113,9 @@ void Statement::reset() {
     sqlite3_clear_bindings(stmt_);
 }
 
-std::int64_t Statement::integer(int column) const { return sqlite3_column_int64(stmt_, column); }
+std::int64_t Statement::integer(int column) const {
+    return sqlite3_column_int64(stmt_, column);
+}
 
 std::string Statement::text(int column) const {
     const auto* bytes = sqlite3_column_text(stmt_, column);

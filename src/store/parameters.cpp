@@ -5,24 +5,36 @@ namespace qmk {
 namespace {
 const char* name(Parameters::Text column) {
     switch (column) {
-    case Parameters::Text::mycmdstime: return "mycmdstime";
-    case Parameters::Text::mycmdsfile: return "mycmdsfile";
-    case Parameters::Text::UserName: return "UserName";
-    case Parameters::Text::UserSub: return "UserSub";
-    case Parameters::Text::language: return "language";
-    case Parameters::Text::lastmode: return "lastmode";
-    case Parameters::Text::dvcmaptime: return "dvcmaptime";
-    case Parameters::Text::exportPath: return "exportPath";
-    case Parameters::Text::openfile: return "openfile";
+    case Parameters::Text::mycmdstime:
+        return "mycmdstime";
+    case Parameters::Text::mycmdsfile:
+        return "mycmdsfile";
+    case Parameters::Text::UserName:
+        return "UserName";
+    case Parameters::Text::UserSub:
+        return "UserSub";
+    case Parameters::Text::language:
+        return "language";
+    case Parameters::Text::lastmode:
+        return "lastmode";
+    case Parameters::Text::dvcmaptime:
+        return "dvcmaptime";
+    case Parameters::Text::exportPath:
+        return "exportPath";
+    case Parameters::Text::openfile:
+        return "openfile";
     }
     return "";
 }
 
 const char* name(Parameters::Number column) {
     switch (column) {
-    case Parameters::Number::OffsetLists: return "OffsetLists";
-    case Parameters::Number::lastdvcID: return "lastdvcID";
-    case Parameters::Number::parsed: return "parsed";
+    case Parameters::Number::OffsetLists:
+        return "OffsetLists";
+    case Parameters::Number::lastdvcID:
+        return "lastdvcID";
+    case Parameters::Number::parsed:
+        return "parsed";
     }
     return "";
 }

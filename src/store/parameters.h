@@ -1,17 +1,26 @@
 #pragma once
 
+#include "store/database.h"
+
 #include <optional>
 #include <string>
-
-#include "store/database.h"
 
 namespace qmk {
 
 // The one row of `parameters`. Column names are fixed here, never taken from callers.
 class Parameters {
-public:
-    enum class Text { mycmdstime, mycmdsfile, UserName, UserSub, language, lastmode, dvcmaptime,
-                      exportPath, openfile };
+  public:
+    enum class Text {
+        mycmdstime,
+        mycmdsfile,
+        UserName,
+        UserSub,
+        language,
+        lastmode,
+        dvcmaptime,
+        exportPath,
+        openfile
+    };
     enum class Number { OffsetLists, lastdvcID, parsed };
 
     explicit Parameters(Database& db) : db_(db) {}
@@ -21,7 +30,7 @@ public:
     std::int64_t get(Number column);
     void set(Number column, std::int64_t value);
 
-private:
+  private:
     Database& db_;
 };
 

@@ -27,9 +27,17 @@ std::vector<std::string> texts(Statement& select) {
 }
 } // namespace
 
-std::int64_t deleteFileRows(Database& db) { return db.exec("DELETE FROM user WHERE offset <> 0"); }
+std::int64_t deleteFileRows(Database& db) {
+    // Without a WHERE clause SQLite empties the table wholesale instead of row by row; the same
+    // rows go when none of them has offset 0.
+    if (countOf(db, "SELECT count(*) FROM user WHERE offset = 0") == 0)
+        return db.exec("DELETE FROM user");
+    return db.exec("DELETE FROM user WHERE offset <> 0");
+}
 
-std::int64_t deleteStates(Database& db) { return db.exec("DELETE FROM states"); }
+std::int64_t deleteStates(Database& db) {
+    return db.exec("DELETE FROM states");
+}
 
 void emptyTables(Database& db) {
     db.exec("DELETE FROM user");
@@ -46,9 +54,13 @@ std::int64_t countLists(Database& db) {
     return countOf(db, "SELECT count(*) FROM user WHERE Type = 'L'");
 }
 
-std::int64_t clearFlags(Database& db) { return db.exec("UPDATE user SET flag = 0"); }
+std::int64_t clearFlags(Database& db) {
+    return db.exec("UPDATE user SET flag = 0");
+}
 
-std::int64_t flagAll(Database& db) { return db.exec("UPDATE user SET flag = 1"); }
+std::int64_t flagAll(Database& db) {
+    return db.exec("UPDATE user SET flag = 1");
+}
 
 std::int64_t flagCommands(Database& db) {
     return db.exec("UPDATE user SET flag = 1 WHERE Type <> 'L'");
@@ -68,7 +80,9 @@ std::int64_t flagProgramScope(Database& db, const std::string& program, const st
         .run();
 }
 
-std::int64_t clearNoGlobals(Database& db) { return db.exec("UPDATE user SET noglobals = 0"); }
+std::int64_t clearNoGlobals(Database& db) {
+    return db.exec("UPDATE user SET noglobals = 0");
+}
 
 std::vector<std::int64_t> flaggedInOrder(Database& db) {
     auto select = db.prepare(

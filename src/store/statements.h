@@ -1,13 +1,13 @@
 #pragma once
 
+#include "store/database.h"
+
 #include <cstdint>
 #include <filesystem>
 #include <memory>
 #include <optional>
 #include <string>
 #include <vector>
-
-#include "store/database.h"
 
 namespace qmk {
 

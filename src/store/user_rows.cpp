@@ -1,8 +1,8 @@
 #include "store/user_rows.h"
 
-#include <string>
-
 #include "common/text.h"
+
+#include <string>
 
 namespace qmk {
 
@@ -70,7 +70,8 @@ UserRow readRow(const Statement& s) {
 } // namespace
 
 UserTable::UserTable(Database& db)
-    : db_(db), insert_(db.prepare(insertSql())), delete_(db.prepare("DELETE FROM user WHERE ID = ?")) {}
+    : db_(db), insert_(db.prepare(insertSql())),
+      delete_(db.prepare("DELETE FROM user WHERE ID = ?")) {}
 
 std::int64_t UserTable::add(const UserRow& r) {
     Statement& s = insert_;
@@ -106,7 +107,9 @@ std::int64_t UserTable::add(const UserRow& r) {
     return db_.lastInsertId();
 }
 
-void UserTable::remove(std::int64_t id) { delete_.bind(1, id).run(); }
+void UserTable::remove(std::int64_t id) {
+    delete_.bind(1, id).run();
+}
 
 void UserTable::forEach(const std::function<void(const UserRow&)>& visit) {
     auto select = db_.prepare("SELECT " + columnList(0) + " FROM user ORDER BY ID");

@@ -1,16 +1,16 @@
 #pragma once
 
-#include <functional>
-#include <vector>
-
 #include "store/database.h"
 #include "store/user_row.h"
+
+#include <functional>
+#include <vector>
 
 namespace qmk {
 
 // Row operations on `user` with statements prepared once.
 class UserTable {
-public:
+  public:
     explicit UserTable(Database& db);
 
     // Adds the row as given (derived columns included) and returns its new `ID`.
@@ -21,7 +21,7 @@ public:
     void forEach(const std::function<void(const UserRow&)>& visit);
     std::vector<UserRow> all();
 
-private:
+  private:
     Database& db_;
     Statement insert_;
     Statement delete_;

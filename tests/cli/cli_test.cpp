@@ -1,11 +1,10 @@
-#include <gtest/gtest.h>
-
-#include <filesystem>
-#include <sstream>
-
 #include "cli.h"
 #include "command_file_builder.h"
 #include "test_home.h"
+
+#include <filesystem>
+#include <gtest/gtest.h>
+#include <sstream>
 
 namespace qmk {
 
@@ -22,7 +21,7 @@ struct Outcome {
 
 // A program directory the CLI has not touched yet.
 class CliTest : public ::testing::Test {
-protected:
+  protected:
     CliTest() : folder_(home_.path("qmk")) {}
 
     Outcome qmk(std::vector<std::string> args) {
@@ -92,7 +91,8 @@ TEST_F(CliTest, ParseListAndInfoShowTheFile) {
 
     const auto info = qmk({"info", file});
     EXPECT_EQ(info.status, 0);
-    EXPECT_NE(info.out.find("Filename:\n" + file + "\n\nVersion:           10.0\n"
+    EXPECT_NE(info.out.find("Filename:\n" + file +
+                            "\n\nVersion:           10.0\n"
                             "Language:       English\nLast Modified: "),
               std::string::npos)
         << info.out;

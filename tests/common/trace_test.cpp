@@ -1,9 +1,8 @@
-#include <gtest/gtest.h>
-
-#include <filesystem>
-
 #include "common/trace.h"
 #include "test_home.h"
+
+#include <filesystem>
+#include <gtest/gtest.h>
 
 namespace qmk {
 

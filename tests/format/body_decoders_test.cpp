@@ -1,9 +1,9 @@
-#include <gtest/gtest.h>
-
 #include "command_file_builder.h"
 #include "format/keynames.h"
 #include "format/record.h"
 #include "test_home.h"
+
+#include <gtest/gtest.h>
 
 namespace qmk {
 
@@ -49,7 +49,9 @@ TEST(RecorderBody, EventsBecomeLines) {
               "Mouse right button down\r\nMouse right button up\r\nMouse something\r\n"
               "Mouse move (65535,40000)");
     // Key code 0 names nothing; code 10 is an empty line of keynames.
-    EXPECT_EQ(decoded([](auto& c) { c.recorder({RecorderEvent::key(0, 0), RecorderEvent::key(10, 0)}); }),
+    EXPECT_EQ(decoded([](auto& c) {
+                  c.recorder({RecorderEvent::key(0, 0), RecorderEvent::key(10, 0)});
+              }),
               " key down\r\nUnknown key down");
 }
 
@@ -62,11 +64,12 @@ TEST(RecorderBody, AnUnknownEventKindConsumesItsKindByteOnly) {
 }
 
 TEST(StepByStepBody, StepsBecomeLines) {
-    EXPECT_EQ(decoded([](auto& c) {
-                  c.steps({Step::press(65, 3), Step::press(65, 0), Step::press(112, 4),
-                           Step::press(66, 7)});
-              }),
-              "Press Shift + Ctrl + A\r\nPress A\r\nPress Alt + F1\r\nPress Shift + Ctrl + Alt + B");
+    EXPECT_EQ(
+        decoded([](auto& c) {
+            c.steps(
+                {Step::press(65, 3), Step::press(65, 0), Step::press(112, 4), Step::press(66, 7)});
+        }),
+        "Press Shift + Ctrl + A\r\nPress A\r\nPress Alt + F1\r\nPress Shift + Ctrl + Alt + B");
     EXPECT_EQ(decoded([](auto& c) {
                   c.steps({Step::open("notepad.exe", "c:\\x.txt", "c:\\", 1),
                            Step::open("calc", "", "", 3), Step::open("a", "b", "c", 257)});

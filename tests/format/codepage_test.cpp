@@ -1,6 +1,6 @@
-#include <gtest/gtest.h>
-
 #include "format/codepage.h"
+
+#include <gtest/gtest.h>
 
 namespace qmk {
 
@@ -31,14 +31,15 @@ TEST(Codepage, ACharacterTheCodePageLacksIsRefusedByName) {
     EXPECT_TRUE(refused.bytes.empty());
     EXPECT_EQ(refused.message, "The character \"\u263A\" (U+263A) cannot be stored in a command "
                                "file (code page Windows-1252)");
-    EXPECT_FALSE(codepage::fromUtf8("\xC3").ok);         // cut short
-    EXPECT_FALSE(codepage::fromUtf8("\xC0\xAF").ok);     // overlong
+    EXPECT_FALSE(codepage::fromUtf8("\xC3").ok);     // cut short
+    EXPECT_FALSE(codepage::fromUtf8("\xC0\xAF").ok); // overlong
     EXPECT_FALSE(codepage::fromUtf8("\xF0\x9F\x98\x80").ok);
 }
 
 TEST(Codepage, UpperCaseCoversTheCodePagesLetters) {
     EXPECT_EQ(codepage::toUpper("winword"), "WINWORD");
-    EXPECT_EQ(codepage::toUpper("\xE9t\xE9 \x9A\x9C\x9E\xFF \xDF\xF7"), "\xC9T\xC9 \x8A\x8C\x8E\x9F \xDF\xF7");
+    EXPECT_EQ(codepage::toUpper("\xE9t\xE9 \x9A\x9C\x9E\xFF \xDF\xF7"),
+              "\xC9T\xC9 \x8A\x8C\x8E\x9F \xDF\xF7");
 }
 
 } // namespace qmk

@@ -1,8 +1,8 @@
-#include <gtest/gtest.h>
-
 #include "command_file_builder.h"
 #include "store/parameters.h"
 #include "test_home.h"
+
+#include <gtest/gtest.h>
 
 namespace qmk {
 
@@ -62,7 +62,9 @@ TEST(DamagedFile, ADamagedListNameKeepsTheCommandsAndEarlierLists) {
     CommandFileBuilder file;
     file.command("cmd").keys("1");
     file.list("good", {"a", "b"});
-    file.list("ba\x1f" "d", {"c"});
+    file.list("ba\x1f"
+              "d",
+              {"c"});
     ASSERT_EQ(home.parse(home.writeFile("mycmds.dat", file.build())).status, ParseStatus::Damaged);
     EXPECT_EQ(home.rows().size(), 2u);
     const auto log = home.readFile("error.log");

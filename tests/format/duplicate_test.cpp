@@ -1,7 +1,7 @@
-#include <gtest/gtest.h>
-
 #include "command_file_builder.h"
 #include "test_home.h"
+
+#include <gtest/gtest.h>
 
 namespace qmk {
 
@@ -62,8 +62,10 @@ TEST(Duplicates, ColumnsAreFittedToTheirWidths) {
     file.command(longName).window(program20, scope40).keys("2");
     ASSERT_TRUE(home.parse(home.writeFile("a-rather-long-file.dat", file.build())).ok());
     const auto log = home.readFile("duplicate.log");
-    const std::string line = "a-rather-lon" "g" + std::string(13, 'n') + program20.substr(0, 16) +
-                             std::string(33, 's') + "K " + std::string(50, 'n') + "\r\n";
+    const std::string line = "a-rather-lon"
+                             "g" +
+                             std::string(13, 'n') + program20.substr(0, 16) + std::string(33, 's') +
+                             "K " + std::string(50, 'n') + "\r\n";
     EXPECT_EQ(log.substr(kHeader.size()), line);
 }
 

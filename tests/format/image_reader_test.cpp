@@ -1,6 +1,6 @@
-#include <gtest/gtest.h>
-
 #include "format/image_reader.h"
+
+#include <gtest/gtest.h>
 
 namespace qmk {
 
@@ -43,7 +43,8 @@ TEST(CountedString, EmptyAndLongStringsAreFramedByTheirCount) {
 }
 
 TEST(ImageReader, AReadPastTheEndIsReportedWhereItBegan) {
-    const std::string bytes = "\x05" "abc";
+    const std::string bytes = "\x05"
+                              "abc";
     ImageReader in(bytes);
     try {
         in.string();

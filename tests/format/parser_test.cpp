@@ -1,11 +1,10 @@
-#include <gtest/gtest.h>
-
-#include <filesystem>
-
 #include "command_file_builder.h"
 #include "store/parameters.h"
 #include "store/user_rows.h"
 #include "test_home.h"
+
+#include <filesystem>
+#include <gtest/gtest.h>
 
 namespace qmk {
 
@@ -60,9 +59,9 @@ TEST(Parse, TraceMarkersFollowTheParse) {
     const auto path = home.writeFile("mycmds.dat", smallFile());
     ASSERT_TRUE(home.parse(path).ok());
     EXPECT_EQ(home.traceLines(),
-              (std::vector<std::string>{"b4 processing  ", "binary before keynames " +
-                                                               path.string() + " ",
-                                        "real  ", "before parselists  ", "binary done  "}));
+              (std::vector<std::string>{"b4 processing  ",
+                                        "binary before keynames " + path.string() + " ", "real  ",
+                                        "before parselists  ", "binary done  "}));
 }
 
 TEST(Parse, TheEmptyFileNameMeansTheCurrentUsersCommandFile) {

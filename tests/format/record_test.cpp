@@ -1,13 +1,12 @@
-#include <gtest/gtest.h>
-
-#include <map>
-
 #include "command_file_builder.h"
+#include "format/image_reader.h"
 #include "format/keynames.h"
 #include "format/record.h"
-#include "format/image_reader.h"
 #include "store/parameters.h"
 #include "test_home.h"
+
+#include <gtest/gtest.h>
+#include <map>
 
 namespace qmk {
 
@@ -45,7 +44,7 @@ std::string stringAt(const std::string& image, std::int64_t position) {
 } // namespace
 
 class EveryGeneration : public ::testing::TestWithParam<Generation> {
-protected:
+  protected:
     bool hasStates() const { return GetParam() == Generation::V8 || GetParam() == Generation::V10; }
 };
 
@@ -53,7 +52,8 @@ INSTANTIATE_TEST_SUITE_P(Generations, EveryGeneration,
                          ::testing::Values(Generation::V6, Generation::V7, Generation::V8,
                                            Generation::V10),
                          [](const auto& param) {
-                             return "v" + std::to_string(CommandFileBuilder::versionCode(param.param));
+                             return "v" +
+                                    std::to_string(CommandFileBuilder::versionCode(param.param));
                          });
 
 TEST_P(EveryGeneration, EveryFieldOfEveryRecordKindIsStored) {
@@ -159,7 +159,10 @@ TEST_P(EveryGeneration, EveryFieldOfEveryRecordKindIsStored) {
 
     Parameters parameters(home.store());
     const auto listsAt = parameters.get(Parameters::Number::OffsetLists);
-    EXPECT_EQ(static_cast<std::size_t>(listsAt), image.rfind(std::string("\x01\0\0\0\x06" "colors", 9)) + 1);
+    EXPECT_EQ(static_cast<std::size_t>(listsAt), image.rfind(std::string("\x01\0\0\0\x06"
+                                                                         "colors",
+                                                                         9)) +
+                                                     1);
     EXPECT_EQ(parameters.get(Parameters::Number::lastdvcID), keys.ID);
     EXPECT_EQ(home.status.count, "6 /1");
 }
@@ -179,7 +182,12 @@ TEST_P(EveryGeneration, EncryptionByteExistsOnlyInTenAndItsExtraStringIsSkipped)
 
 TEST(CommandRecord, PositionsForTheWritersAreLeftBehind) {
     CommandFileBuilder file(CommandFileBuilder::versionCode(Generation::V10));
-    file.command("one").group("G").window("app", "Title").states({"s"}).encrypted(1, "e").keys("ab");
+    file.command("one")
+        .group("G")
+        .window("app", "Title")
+        .states({"s"})
+        .encrypted(1, "e")
+        .keys("ab");
     const auto image = file.build();
     ImageReader in(image, layout::kFirstRecordPosition);
     const auto record = readCommandRecord(in, Generation::V10, KeyNames{});
@@ -188,7 +196,7 @@ TEST(CommandRecord, PositionsForTheWritersAreLeftBehind) {
     EXPECT_EQ(static_cast<std::uint8_t>(image[record.scopeBytePosition - 1]), 2);
     EXPECT_EQ(static_cast<std::uint8_t>(image[record.typeByteEnd - 2]), layout::kKeystrokes);
     EXPECT_EQ(record.offsetbody, record.typeByteEnd + 1 + 7 + 2); // encryption byte, 7, "e"
-    EXPECT_EQ(record.end, image.size() - 4 + 1);                   // the lists section follows
+    EXPECT_EQ(record.end, image.size() - 4 + 1);                  // the lists section follows
     EXPECT_TRUE(record.encrypted);
 }
 

@@ -1,13 +1,12 @@
-#include <gtest/gtest.h>
-
-#include <algorithm>
-
 #include "command_file_builder.h"
 #include "store/parameters.h"
 #include "store/schema.h"
 #include "store/statements.h"
 #include "store/user_rows.h"
 #include "test_home.h"
+
+#include <algorithm>
+#include <gtest/gtest.h>
 
 namespace qmk {
 
@@ -29,11 +28,11 @@ TEST(Store, AValueLongerThanItsColumnIsRefusedWithAtMostTwoMessagesPerRun) {
     EXPECT_EQ(rows[1].name, "last");
     ASSERT_EQ(home.prompt.shown.size(), 2u);
     EXPECT_EQ(home.prompt.shown[0].title, "CHECK constraint failed: menu_width");
-    EXPECT_EQ(home.prompt.shown[0].text,
-              std::string(30, 'P') + " (Max=20)\r\nApplication-specific (Max=100)\r\n"
-                                     "too long program (Max=150)\r\n (Max=150)\r\n"
-                                     "User-defined (Max=50)\r\nError # =275\r\n"
-                                     "Record(s) skipped");
+    EXPECT_EQ(home.prompt.shown[0].text, std::string(30, 'P') +
+                                             " (Max=20)\r\nApplication-specific (Max=100)\r\n"
+                                             "too long program (Max=150)\r\n (Max=150)\r\n"
+                                             "User-defined (Max=50)\r\nError # =275\r\n"
+                                             "Record(s) skipped");
     EXPECT_EQ(home.prompt.shown[1].title, "CHECK constraint failed: name_width");
     EXPECT_EQ(home.parser().skipMessagesShown(), 3);
 

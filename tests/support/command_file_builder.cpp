@@ -1,14 +1,16 @@
 #include "command_file_builder.h"
 
+#include "format/image_reader.h"
+
 #include <fstream>
 #include <stdexcept>
-
-#include "format/image_reader.h"
 
 namespace qmk::fixture {
 
 namespace {
-std::string byte(std::uint8_t value) { return std::string(1, static_cast<char>(value)); }
+std::string byte(std::uint8_t value) {
+    return std::string(1, static_cast<char>(value));
+}
 std::string u32(std::uint32_t value) {
     std::string out;
     appendU32(out, value);
@@ -28,9 +30,15 @@ Step Step::open(const std::string& a, const std::string& b, const std::string& c
                 std::uint32_t mode) {
     return {byte(2) + counted(a) + counted(b) + counted(c) + u32(mode)};
 }
-Step Step::wait(std::uint32_t milliseconds) { return {byte(3) + u32(milliseconds)}; }
-Step Step::type(const std::string& text) { return {byte(11) + counted(text)}; }
-Step Step::sendKeys(const std::string& keys) { return {byte(12) + counted(keys)}; }
+Step Step::wait(std::uint32_t milliseconds) {
+    return {byte(3) + u32(milliseconds)};
+}
+Step Step::type(const std::string& text) {
+    return {byte(11) + counted(text)};
+}
+Step Step::sendKeys(const std::string& keys) {
+    return {byte(12) + counted(keys)};
+}
 
 Command& Command::listReferences(std::vector<std::string> names, std::uint32_t storedCount) {
     references_ = std::move(names);

@@ -1,11 +1,11 @@
 #pragma once
 
+#include "format/layout.h"
+
 #include <cstdint>
 #include <deque>
 #include <string>
 #include <vector>
-
-#include "format/layout.h"
 
 namespace qmk::fixture {
 
@@ -49,21 +49,39 @@ struct Step {
 
 // A command record under construction. Texts are Windows-1252 bytes.
 class Command {
-public:
+  public:
     explicit Command(std::string name) : name_(std::move(name)) {}
 
-    Command& description(std::string text) { description_ = std::move(text); return *this; }
-    Command& group(std::string text) { group_ = std::move(text); return *this; }
+    Command& description(std::string text) {
+        description_ = std::move(text);
+        return *this;
+    }
+    Command& group(std::string text) {
+        group_ = std::move(text);
+        return *this;
+    }
     Command& listReferences(std::vector<std::string> names, std::uint32_t storedCount);
     Command& listReferences(std::vector<std::string> names);
-    Command& global() { availability_ = 0; return *this; }
+    Command& global() {
+        availability_ = 0;
+        return *this;
+    }
     Command& application(std::string program, std::string description = "Program",
                          std::string company = "Company");
     Command& window(std::string program, std::string title, std::string windowClass = "Class",
                     std::string description = "Program", std::string company = "Company");
-    Command& availability(std::uint8_t value) { availability_ = value; return *this; }
-    Command& notLoaded() { notLoaded_ = true; return *this; }
-    Command& states(std::vector<std::string> names) { states_ = std::move(names); return *this; }
+    Command& availability(std::uint8_t value) {
+        availability_ = value;
+        return *this;
+    }
+    Command& notLoaded() {
+        notLoaded_ = true;
+        return *this;
+    }
+    Command& states(std::vector<std::string> names) {
+        states_ = std::move(names);
+        return *this;
+    }
     Command& encrypted(std::uint8_t byte = 1, std::string extra = "key");
 
     Command& keys(std::string body) { return stringBody(layout::kKeystrokes, std::move(body)); }
@@ -73,8 +91,7 @@ public:
     }
     Command& plainText(std::string body) { return textAndGraphics("", std::move(body)); }
     Command& textAndGraphics(std::string graphic, std::string text);
-    Command& recorder(std::vector<RecorderEvent> events,
-                      std::vector<RecorderWindow> windows = {});
+    Command& recorder(std::vector<RecorderEvent> events, std::vector<RecorderWindow> windows = {});
     Command& steps(std::vector<Step> steps);
     // A type byte outside the table: nothing follows the pre-body block.
     Command& unknownType(std::uint8_t typeByte) {
@@ -86,7 +103,7 @@ public:
     std::string encode(layout::Generation generation) const;
     const std::string& name() const { return name_; }
 
-private:
+  private:
     Command& stringBody(std::uint8_t typeByte, std::string body);
 
     std::string name_;
@@ -112,7 +129,7 @@ struct List {
 
 // Builds command files of every generation with every record kind.
 class CommandFileBuilder {
-public:
+  public:
     explicit CommandFileBuilder(std::uint8_t versionCode = 7, std::uint8_t languageCode = 9)
         : versionCode_(versionCode), languageCode_(languageCode) {}
 
@@ -121,15 +138,24 @@ public:
     Command& command(std::string name);
     CommandFileBuilder& list(std::string name, std::vector<std::string> items);
     CommandFileBuilder& rawList(List list);
-    CommandFileBuilder& magic(std::string fourBytes) { magic_ = std::move(fourBytes); return *this; }
+    CommandFileBuilder& magic(std::string fourBytes) {
+        magic_ = std::move(fourBytes);
+        return *this;
+    }
     // The header's command count as stored, when it should differ from the records given.
-    CommandFileBuilder& storedCommandCount(std::uint32_t count) { storedCount_ = count; return *this; }
-    CommandFileBuilder& omitListsSection() { listsSection_ = false; return *this; }
+    CommandFileBuilder& storedCommandCount(std::uint32_t count) {
+        storedCount_ = count;
+        return *this;
+    }
+    CommandFileBuilder& omitListsSection() {
+        listsSection_ = false;
+        return *this;
+    }
 
     std::string build() const;
     void write(const std::string& path) const;
 
-private:
+  private:
     std::uint8_t versionCode_;
     std::uint8_t languageCode_;
     std::string magic_ = "LHSP";

@@ -1,11 +1,11 @@
 #include "test_home.h"
 
+#include "store/statements.h"
+#include "store/user_rows.h"
+
 #include <fstream>
 #include <random>
 #include <sstream>
-
-#include "store/statements.h"
-#include "store/user_rows.h"
 
 namespace qmk::testing {
 
@@ -31,9 +31,8 @@ TestHome::TestHome() : home_(freshFolder()) {
     fs::copy_file(fs::path(QMK_DATA_DIR) / files::kKeyNames, home_.file(files::kKeyNames));
     db_ = openCommandStore(home_.file(files::kStore));
     trace_ = std::make_unique<Trace>(home_.file(files::kTrace), now());
-    parser_ = std::make_unique<Parser>(
-        ParseContext{home_, *db_, *trace_, status, prompt, home_.folder(), 3,
-                     std::chrono::milliseconds(1)});
+    parser_ = std::make_unique<Parser>(ParseContext{
+        home_, *db_, *trace_, status, prompt, home_.folder(), 3, std::chrono::milliseconds(1)});
 }
 
 TestHome::~TestHome() {
@@ -51,13 +50,17 @@ fs::path TestHome::writeFile(const std::string& name, const std::string& bytes) 
     return file;
 }
 
-std::string TestHome::readFile(const std::string& name) const { return readBytes(path(name)); }
+std::string TestHome::readFile(const std::string& name) const {
+    return readBytes(path(name));
+}
 
 ParseResult TestHome::parse(const fs::path& file, bool force) {
     return parser_->Parse(force, file.string());
 }
 
-std::vector<UserRow> TestHome::rows() { return UserTable(*db_).all(); }
+std::vector<UserRow> TestHome::rows() {
+    return UserTable(*db_).all();
+}
 
 std::vector<std::string> TestHome::traceLines() const {
     std::vector<std::string> lines;

@@ -1,10 +1,5 @@
 #pragma once
 
-#include <filesystem>
-#include <memory>
-#include <string>
-#include <vector>
-
 #include "common/program_dir.h"
 #include "common/prompt.h"
 #include "common/status_sink.h"
@@ -12,6 +7,11 @@
 #include "format/parser.h"
 #include "store/database.h"
 #include "store/user_row.h"
+
+#include <filesystem>
+#include <memory>
+#include <string>
+#include <vector>
 
 namespace qmk::testing {
 
@@ -21,7 +21,7 @@ struct ShownMessage {
 };
 
 class RecordingPrompt final : public Prompt {
-public:
+  public:
     void message(const std::string& text, const std::string& title) override {
         shown.push_back({text, title});
     }
@@ -29,7 +29,7 @@ public:
 };
 
 class RecordingStatus final : public StatusSink {
-public:
+  public:
     void setProgress(const std::string& text) override { progress.push_back(text); }
     void setCount(const std::string& text) override { count = text; }
     std::vector<std::string> progress;
@@ -39,7 +39,7 @@ public:
 // A fresh program directory in a temporary folder, with the shipped key names, a store, a trace,
 // and a parser wired to recording prompt and status.
 class TestHome {
-public:
+  public:
     TestHome();
     ~TestHome();
     TestHome(const TestHome&) = delete;
@@ -60,7 +60,7 @@ public:
     RecordingPrompt prompt;
     RecordingStatus status;
 
-private:
+  private:
     ProgramDir home_;
     std::unique_ptr<Database> db_;
     std::unique_ptr<Trace> trace_;
