@@ -1,10 +1,11 @@
 #include "cli.h"
 
-#include "console_prompt.h"
-#include "format/damage_report.h"
-#include "format/parser.h"
+#include <iostream>
+
+#include "edit_commands.h"
 #include "json.h"
 #include "row_output.h"
+#include "session.h"
 #include "store/statements.h"
 #include "store/user_rows.h"
 
@@ -57,57 +58,6 @@ int init(const ProgramDir& home, std::ostream& out, std::ostream& err) {
     return kDone;
 }
 
-// One run of a reading command: trace, store and parser, as a start-up opens them.
-class Session {
-  public:
-    Session(ProgramDir home, std::ostream& err)
-        : home_(std::move(home)), err_(err), prompt_(err),
-          trace_(home_.file(files::kTrace), now()) {}
-
-    // Opens the store and parses; returns the exit status (kDone or a failure).
-    int parse(const Options& options) {
-        const auto storeFile = home_.file(files::kStore);
-        if (!fs::exists(storeFile)) {
-            prompt_.message("Required Quillmark file global10.mdb missing--reinstall",
-                            storeFile.string());
-            err_ << "(run 'qmk10 --home " << home_.folder().string() << " init' first)\n";
-            return kUsage;
-        }
-        trace_.Tracy("", "", "");
-        trace_.Tracy("qmk10", kVersion, now().display());
-        db_ = openCommandStore(storeFile);
-        parser_.emplace(ParseContext{home_, *db_, trace_, status_, prompt_, {}});
-        const auto result = parser_->Parse(options.force, options.file);
-        if (result.ok())
-            return kDone;
-        prompt_.message(result.message, result.title);
-        switch (result.status) {
-        case ParseStatus::Damaged:
-            appendTraceToErrorLog(home_.file(files::kErrorLog), trace_.file());
-            err_ << "see " << home_.file(files::kErrorLog).string() << '\n';
-            return kDamaged;
-        case ParseStatus::CommandFileMissing:
-        case ParseStatus::KeyNamesMissing:
-            return kUsage;
-        default:
-            return kFailed;
-        }
-    }
-
-    Database& store() { return *db_; }
-    const Parser& parser() const { return *parser_; }
-    const std::string& countLabel() const { return status_.count(); }
-
-  private:
-    ProgramDir home_;
-    std::ostream& err_;
-    ConsolePrompt prompt_;
-    CountKeeper status_;
-    Trace trace_;
-    std::unique_ptr<Database> db_;
-    std::optional<Parser> parser_;
-};
-
 StateNames loadStateNames(Database& db) {
     StateNames names;
     auto select = db.prepare("SELECT ID, statename FROM states");
@@ -155,9 +105,15 @@ int info(Session& session, const Options& options, std::ostream& out) {
 } // namespace
 
 int run(int argc, const char* const* argv, std::ostream& out, std::ostream& err) {
+    return run(argc, argv, out, err, std::cin);
+}
+
+int run(int argc, const char* const* argv, std::ostream& out, std::ostream& err,
+        std::istream& in) {
     CLI::App app{"qmk10: reads and edits Dragon command files (mycmds.dat)", "qmk10"};
     app.require_subcommand(1);
     Options options;
+    EditOptions edit;
     app.add_option("--home", options.home,
                    "The program's directory (else $QUILLMARK10_HOME, else the per-user data "
                    "folder)");
@@ -167,13 +123,65 @@ int run(int argc, const char* const* argv, std::ostream& out, std::ostream& err)
     auto* parseCommand = app.add_subcommand("parse", "Parse FILE into the command store");
     auto* listCommand = app.add_subcommand("list", "Parse FILE when changed and list its rows");
     auto* infoCommand = app.add_subcommand("info", "Show the properties of FILE");
-    for (auto* command : {parseCommand, listCommand, infoCommand}) {
-        command->add_option("FILE", options.file, "The command file")->required();
-        command->add_flag("--force", options.force, "Parse even when the file is unchanged");
-    }
     auto* json = listCommand->add_flag("--json", options.json, "One JSON array of the rows");
     listCommand->add_flag("--csv", options.csv, "The rows as CSV")->excludes(json);
     infoCommand->add_flag("--json", options.json, "The properties as one JSON object");
+
+    const std::pair<EditCommand, CLI::App*> edits[] = {
+        {EditCommand::SetBody, app.add_subcommand("set-body", "Save a new body or LIST items")},
+        {EditCommand::SetDetails,
+         app.add_subcommand("set-details", "Change the name, description or group")},
+        {EditCommand::Rename, app.add_subcommand("rename", "Rename a command or LIST")},
+        {EditCommand::ToPlain, app.add_subcommand("to-plain", "Convert a KEYS command to Plain Text")},
+        {EditCommand::ToAdvanced,
+         app.add_subcommand("to-advanced", "Convert a KEYS command to an Advanced Script")},
+        {EditCommand::New, app.add_subcommand("new", "Add a new command")},
+        {EditCommand::NewList, app.add_subcommand("new-list", "Add a new LIST")},
+    };
+    for (auto* command : {parseCommand, listCommand, infoCommand})
+        command->add_flag("--force", options.force, "Parse even when the file is unchanged");
+    for (auto* command : {parseCommand, listCommand, infoCommand})
+        command->add_option("FILE", options.file, "The command file")->required();
+    for (const auto& [kind, command] : edits) {
+        command->add_option("FILE", options.file, "The command file")->required();
+        if (kind == EditCommand::NewList) {
+            command->add_option("--name", edit.name, "The new LIST's name")->required();
+        } else {
+            command->add_option("--program", edit.program, "The Program (default Global Commands)");
+            command->add_option("--scope", edit.scope, "The Scope");
+            auto* name = command->add_option("--name", edit.name, "The command's name");
+            if (kind == EditCommand::New)
+                name->required();
+            else
+                command->add_option("--list", edit.list, "A LIST's name instead of a command")
+                    ->excludes(name);
+        }
+        if (kind == EditCommand::SetBody || kind == EditCommand::New ||
+            kind == EditCommand::NewList) {
+            auto* body = command->add_option("--body", edit.body, "The body text");
+            command->add_option("--body-file", edit.bodyFile, "The body from a file, - for stdin")
+                ->excludes(body);
+        }
+    }
+    auto* details = edits[1].second;
+    details->add_option("--new-name", edit.newName, "The new name");
+    details->add_option("--description", edit.description, "The new description");
+    details->add_option("--group", edit.group, "The new group");
+    edits[2].second->add_option("--to", edit.to, "The new name")->required();
+    edits[2].second->add_flag("--yes", edit.yes, "Rename a LIST even when commands use it");
+    auto* newCommand = edits[5].second;
+    newCommand->add_option("--type", edit.type, "K, S, A or P")->required();
+    newCommand->add_option("--description", edit.description, "The description");
+    newCommand->add_option("--group", edit.group, "The group");
+    newCommand->add_option("--like", edit.like,
+                           "The command whose program and window identification to copy");
+
+    auto* keysCommand = app.add_subcommand("keys2script", "Convert a DVC key string to a script");
+    std::string keys;
+    std::string form = "sendkeys";
+    keysCommand->add_option("KEYSTRING", keys, "The key string")->required();
+    keysCommand->add_option("--form", form, "sendkeys or senddragonkeys")
+        ->check(CLI::IsMember({"sendkeys", "senddragonkeys"}));
 
     try {
         app.parse(argc, argv);
@@ -182,12 +190,19 @@ int run(int argc, const char* const* argv, std::ostream& out, std::ostream& err)
         return code == 0 ? kDone : kUsage;
     }
 
+    if (keysCommand->parsed()) {
+        ConsolePrompt prompt(err);
+        return keysToScript(keys, form, out, prompt);
+    }
     const auto home = ProgramDir::resolve(options.home);
     try {
         if (initCommand->parsed())
             return init(home, out, err);
         Session session(home, err);
-        const int parsed = session.parse(options);
+        const int parsed = session.parse(options.file, options.force);
+        for (const auto& [kind, command] : edits)
+            if (command->parsed())
+                return parsed == kDone ? runEdit(kind, edit, session, out, in) : parsed;
         if (parsed != kDone && parsed != kDamaged)
             return parsed;
         int status = kDone;

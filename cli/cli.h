@@ -4,10 +4,9 @@
 
 namespace qmk::cli {
 
-// Exit statuses of qmk10.
-enum Exit : int { kDone = 0, kFailed = 1, kUsage = 2, kDamaged = 3 };
-
-// The whole command-line tool, with its streams replaceable for tests.
+// The whole command-line tool, with its streams replaceable for tests. Exit statuses: 0 done,
+// 1 failed or refused, 2 bad usage or a missing file, 3 a damaged command file.
 int run(int argc, const char* const* argv, std::ostream& out, std::ostream& err);
+int run(int argc, const char* const* argv, std::ostream& out, std::ostream& err, std::istream& in);
 
 } // namespace qmk::cli

@@ -1,42 +1,14 @@
 #include "format/parser.h"
 
+#include <thread>
+
+#include "common/file_io.h"
 #include "format/parse_run.h"
 #include "store/statements.h"
-
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <thread>
-#include <unistd.h>
 
 namespace qmk {
 
 namespace {
-
-constexpr std::uint64_t kLargestImage = 0x7fffffff; // positions are 32-bit
-
-// Reads a whole file; nullopt when it cannot be opened or read as a regular file.
-std::optional<std::string> readWholeFile(const std::filesystem::path& file) {
-    const int fd = ::open(file.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0)
-        return std::nullopt;
-    std::optional<std::string> image;
-    struct stat info {};
-    if (::fstat(fd, &info) == 0 && S_ISREG(info.st_mode) &&
-        static_cast<std::uint64_t>(info.st_size) <= kLargestImage) {
-        std::string bytes(static_cast<std::size_t>(info.st_size), '\0');
-        std::size_t done = 0;
-        while (done < bytes.size()) {
-            const auto got = ::read(fd, bytes.data() + done, bytes.size() - done);
-            if (got <= 0)
-                break;
-            done += static_cast<std::size_t>(got);
-        }
-        if (done == bytes.size())
-            image = std::move(bytes);
-    }
-    ::close(fd);
-    return image;
-}
 
 std::string normalizedPath(const std::filesystem::path& file) {
     return std::filesystem::absolute(file).lexically_normal().string();

@@ -32,7 +32,9 @@ std::string insertSql() {
     return sql + ")";
 }
 
-UserRow readRow(const Statement& s) {
+} // namespace
+
+UserRow UserTable::rowFrom(const Statement& s) {
     UserRow r;
     int c = 0;
     r.ID = s.integer(c++);
@@ -67,7 +69,7 @@ UserRow readRow(const Statement& s) {
     return r;
 }
 
-} // namespace
+std::string UserTable::selectSql() { return "SELECT " + columnList(0) + " FROM user"; }
 
 UserTable::UserTable(Database& db)
     : db_(db), insert_(db.prepare(insertSql())),
@@ -112,9 +114,17 @@ void UserTable::remove(std::int64_t id) {
 }
 
 void UserTable::forEach(const std::function<void(const UserRow&)>& visit) {
-    auto select = db_.prepare("SELECT " + columnList(0) + " FROM user ORDER BY ID");
+    auto select = db_.prepare(selectSql() + " ORDER BY ID");
     while (select.step())
-        visit(readRow(select));
+        visit(rowFrom(select));
+}
+
+std::optional<UserRow> UserTable::byId(std::int64_t id) {
+    auto select = db_.prepare(selectSql() + " WHERE ID = ?");
+    select.bind(1, id);
+    if (!select.step())
+        return std::nullopt;
+    return rowFrom(select);
 }
 
 std::vector<UserRow> UserTable::all() {

@@ -4,6 +4,7 @@
 #include "store/user_row.h"
 
 #include <functional>
+#include <optional>
 #include <vector>
 
 namespace qmk {
@@ -20,6 +21,12 @@ class UserTable {
     // Every row in `ID` order.
     void forEach(const std::function<void(const UserRow&)>& visit);
     std::vector<UserRow> all();
+    std::optional<UserRow> byId(std::int64_t id);
+
+    // "SELECT <every column> FROM user", for callers that add their own conditions; rowFrom
+    // reads one result row of it.
+    static std::string selectSql();
+    static UserRow rowFrom(const Statement& select);
 
   private:
     Database& db_;

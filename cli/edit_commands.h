@@ -1,0 +1,38 @@
+#pragma once
+
+#include <iosfwd>
+#include <optional>
+#include <string>
+
+#include "session.h"
+
+namespace qmk::cli {
+
+// What the editing commands are given on the command line.
+struct EditOptions {
+    std::string program = "Global Commands";
+    std::optional<std::string> scope;
+    std::string name;
+    std::optional<std::string> list; // --list NAME selects a LIST instead
+    std::optional<std::string> body;
+    std::optional<std::string> bodyFile; // "-" for standard input
+    std::optional<std::string> newName;
+    std::optional<std::string> description;
+    std::optional<std::string> group;
+    std::string to;
+    std::string type;
+    std::optional<std::string> like;
+    bool yes = false;
+};
+
+enum class EditCommand { SetBody, SetDetails, Rename, ToPlain, ToAdvanced, New, NewList };
+
+// Runs one editing command on a parsed file; returns the exit status.
+int runEdit(EditCommand command, const EditOptions& options, Session& session, std::ostream& out,
+            std::istream& in);
+
+// keys2script: prints the script; false when the SendKeys form cannot convert.
+int keysToScript(const std::string& keys, const std::string& form, std::ostream& out,
+                 Prompt& prompt);
+
+} // namespace qmk::cli

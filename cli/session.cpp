@@ -1,0 +1,68 @@
+#include "session.h"
+
+#include <ostream>
+
+#include "format/damage_report.h"
+#include "store/statements.h"
+#include "writer/update_engine.h"
+
+namespace qmk::cli {
+
+namespace fs = std::filesystem;
+
+namespace {
+constexpr const char* kVersion = "0.1.0";
+} // namespace
+
+Session::Session(ProgramDir home, std::ostream& err)
+    : home_(std::move(home)), err_(err), prompt_(err), trace_(home_.file(files::kTrace), now()) {}
+
+int Session::parse(const std::string& file, bool force) {
+    const auto storeFile = home_.file(files::kStore);
+    if (!fs::exists(storeFile)) {
+        prompt_.message("Required Quillmark file global10.mdb missing--reinstall",
+                        storeFile.string());
+        err_ << "(run 'qmk10 --home " << home_.folder().string() << " init' first)\n";
+        return kUsage;
+    }
+    trace_.Tracy("", "", "");
+    trace_.Tracy("qmk10", kVersion, now().display());
+    db_ = openCommandStore(storeFile);
+    parser_.emplace(ParseContext{home_, *db_, trace_, status_, prompt_, {}});
+    const auto result = parser_->Parse(force, file);
+    if (result.ok())
+        return kDone;
+    prompt_.message(result.message, result.title);
+    switch (result.status) {
+    case ParseStatus::Damaged:
+        appendTraceToErrorLog(home_.file(files::kErrorLog), trace_.file());
+        err_ << "see " << home_.file(files::kErrorLog).string() << '\n';
+        return kDamaged;
+    case ParseStatus::CommandFileMissing:
+    case ParseStatus::KeyNamesMissing: return kUsage;
+    default: return kFailed;
+    }
+}
+
+int Session::verifyWrite() {
+    const auto file = parser_->commandFile();
+    const auto result = parser_->Parse(true, file.string());
+    if (result.ok())
+        return kDone;
+    prompt_.message("The updated mycmds.dat file was not correctly written",
+                    "Quillmark will now restore the version before updating operation");
+    try {
+        const auto backup = readWholeFile(home_.file(files::kBackup));
+        if (!backup)
+            throw FileError(home_.file(files::kBackup), "cannot be read");
+        files_.replaceFile(file, *backup);
+    } catch (const FileError& error) {
+        err_ << error.what() << '\n';
+    }
+    appendTraceToErrorLog(home_.file(files::kErrorLog), trace_.file());
+    prompt_.message("Please send file 'error.log' to Tarnwell\r\nbefore running Quillmark10 again",
+                    "Now exiting");
+    return kFailed;
+}
+
+} // namespace qmk::cli

@@ -1,0 +1,49 @@
+#pragma once
+
+#include <iosfwd>
+#include <memory>
+#include <optional>
+#include <string>
+
+#include "common/file_io.h"
+#include "console_prompt.h"
+#include "format/parser.h"
+#include "store/database.h"
+
+namespace qmk::cli {
+
+// Exit statuses of qmk10.
+enum Exit : int { kDone = 0, kFailed = 1, kUsage = 2, kDamaged = 3 };
+
+// One run of a command on a command file: trace, store and parser, as a start-up opens them.
+class Session {
+public:
+    Session(ProgramDir home, std::ostream& err);
+
+    // Opens the store and parses the file (skipped when unchanged unless forced); returns the
+    // exit status: kDone, or the failure already reported.
+    int parse(const std::string& file, bool force);
+    // After a write: parses the file again with force; when that fails the backup is copied
+    // back and the failure reported.
+    int verifyWrite();
+
+    Database& store() { return *db_; }
+    const Parser& parser() const { return *parser_; }
+    const std::string& countLabel() const { return status_.count(); }
+    const ProgramDir& home() const { return home_; }
+    Trace& trace() { return trace_; }
+    Prompt& prompt() { return prompt_; }
+    FileOps& files() { return files_; }
+
+private:
+    ProgramDir home_;
+    std::ostream& err_;
+    ConsolePrompt prompt_;
+    CountKeeper status_;
+    Trace trace_;
+    FileOps files_;
+    std::unique_ptr<Database> db_;
+    std::optional<Parser> parser_;
+};
+
+} // namespace qmk::cli

@@ -1,0 +1,110 @@
+#include "common/file_io.h"
+
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace qmk {
+
+namespace {
+
+std::string lastError() { return std::strerror(errno); }
+
+class Descriptor {
+public:
+    explicit Descriptor(int fd) : fd_(fd) {}
+    ~Descriptor() {
+        if (fd_ >= 0)
+            ::close(fd_);
+    }
+    Descriptor(const Descriptor&) = delete;
+    Descriptor& operator=(const Descriptor&) = delete;
+    int get() const { return fd_; }
+    bool close() {
+        const int fd = fd_;
+        fd_ = -1;
+        return ::close(fd) == 0;
+    }
+
+private:
+    int fd_;
+};
+
+void writeAll(const std::filesystem::path& file, std::string_view bytes) {
+    Descriptor fd(::open(file.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644));
+    if (fd.get() < 0)
+        throw FileError(file, lastError());
+    std::size_t done = 0;
+    while (done < bytes.size()) {
+        const auto wrote = ::write(fd.get(), bytes.data() + done, bytes.size() - done);
+        if (wrote < 0) {
+            if (errno == EINTR)
+                continue;
+            throw FileError(file, lastError());
+        }
+        done += static_cast<std::size_t>(wrote);
+    }
+    if (::fsync(fd.get()) != 0 || !fd.close())
+        throw FileError(file, lastError());
+}
+
+} // namespace
+
+std::optional<std::string> readWholeFile(const std::filesystem::path& file) {
+    Descriptor fd(::open(file.c_str(), O_RDONLY | O_CLOEXEC));
+    if (fd.get() < 0)
+        return std::nullopt;
+    struct stat info {};
+    if (::fstat(fd.get(), &info) != 0 || !S_ISREG(info.st_mode) ||
+        static_cast<std::uint64_t>(info.st_size) > kLargestImage)
+        return std::nullopt;
+    std::string bytes(static_cast<std::size_t>(info.st_size), '\0');
+    std::size_t done = 0;
+    while (done < bytes.size()) {
+        const auto got = ::read(fd.get(), bytes.data() + done, bytes.size() - done);
+        if (got < 0 && errno == EINTR)
+            continue;
+        if (got <= 0)
+            return std::nullopt;
+        done += static_cast<std::size_t>(got);
+    }
+    return bytes;
+}
+
+void FileOps::writeFile(const std::filesystem::path& file, std::string_view bytes) {
+    writeAll(file, bytes);
+}
+
+void FileOps::copyFile(const std::filesystem::path& from, const std::filesystem::path& to) {
+    const auto bytes = readWholeFile(from);
+    if (!bytes)
+        throw FileError(from, "cannot be read");
+    writeFile(to, *bytes);
+}
+
+void FileOps::replaceFile(const std::filesystem::path& target, std::string_view bytes) {
+    auto sibling = target;
+    sibling += ".qmk-new";
+    writeFile(sibling, bytes);
+    try {
+        renameFile(sibling, target);
+    } catch (...) {
+        std::error_code ignored;
+        std::filesystem::remove(sibling, ignored);
+        throw;
+    }
+}
+
+void FileOps::renameFile(const std::filesystem::path& from, const std::filesystem::path& to) {
+    if (::rename(from.c_str(), to.c_str()) != 0)
+        throw FileError(to, lastError());
+    // The rename itself reaches the disk with the folder.
+    Descriptor folder(::open(to.parent_path().empty() ? "." : to.parent_path().c_str(),
+                             O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    if (folder.get() >= 0)
+        ::fsync(folder.get());
+}
+
+} // namespace qmk

@@ -1,0 +1,44 @@
+#pragma once
+
+#include <filesystem>
+#include <optional>
+#include <stdexcept>
+#include <string>
+#include <string_view>
+
+namespace qmk {
+
+// The largest file the program reads whole: positions in a command file are 32-bit.
+inline constexpr std::uint64_t kLargestImage = 0x7fffffff;
+
+// A whole regular file in memory; nullopt when it cannot be opened or read.
+std::optional<std::string> readWholeFile(const std::filesystem::path& file);
+
+// A file operation that failed, with the path and the system's reason.
+class FileError : public std::runtime_error {
+public:
+    FileError(const std::filesystem::path& path, const std::string& reason)
+        : std::runtime_error(path.string() + ": " + reason), path_(path) {}
+    const std::filesystem::path& path() const { return path_; }
+
+private:
+    std::filesystem::path path_;
+};
+
+// The writes a rewrite of the command file makes, behind one seam so that tests can make any
+// step fail. Each throws FileError.
+class FileOps {
+public:
+    virtual ~FileOps() = default;
+    // Creates or truncates the file, writes the bytes, flushes them to disk.
+    virtual void writeFile(const std::filesystem::path& file, std::string_view bytes);
+    virtual void copyFile(const std::filesystem::path& from, const std::filesystem::path& to);
+    // Writes the bytes to a temporary file beside the target, flushes it, then renames it over
+    // the target: the target is either whole before or whole after.
+    virtual void replaceFile(const std::filesystem::path& target, std::string_view bytes);
+
+protected:
+    virtual void renameFile(const std::filesystem::path& from, const std::filesystem::path& to);
+};
+
+} // namespace qmk

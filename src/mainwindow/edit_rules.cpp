@@ -1,0 +1,115 @@
+#include "mainwindow/edit_rules.h"
+
+#include "common/text.h"
+#include "store/user_rows.h"
+#include "writer/list_names.h"
+
+namespace qmk {
+
+namespace {
+constexpr std::string_view kListNameCharacters = "abcdefghijklmnopqrstuvwxyz0123456789_-.";
+
+std::optional<UserRow> oneRow(Statement& select) {
+    if (!select.step())
+        return std::nullopt;
+    return UserTable::rowFrom(select);
+}
+} // namespace
+
+std::optional<UserRow> findRow(Database& store, const std::string& program,
+                               const std::string& scope, const std::string& name) {
+    auto select = store.prepare(UserTable::selectSql() +
+                                " WHERE menu = ? AND state = ? AND name = ? ORDER BY ID LIMIT 1");
+    select.bind(1, program).bind(2, scope).bind(3, name);
+    return oneRow(select);
+}
+
+std::optional<UserRow> firstCommandOf(Database& store, const std::string& program,
+                                      const std::string& scope) {
+    auto select = store.prepare(UserTable::selectSql() +
+                                " WHERE menu = ? AND state = ? AND Type <> 'L' AND listcopy = 0 "
+                                "ORDER BY globalsort, menu, state, name LIMIT 1");
+    select.bind(1, program).bind(2, scope);
+    return oneRow(select);
+}
+
+std::optional<Refusal> checkNewCommandName(Database& store, const std::string& program,
+                                           const std::string& scope, const std::string& name) {
+    if (name.empty())
+        return Refusal{"A command needs a name", "New Command"};
+    if (findRow(store, program, scope, name))
+        return Refusal{"Command already exists", "New Command"};
+    // A command can only refer to LISTs that exist here or under Global Commands.
+    for (const auto& list : ExtractListNames(name)) {
+        const auto here = findRow(store, program, scope, list);
+        const auto global = findRow(store, std::string(kGlobalCommands),
+                                    std::string(kGlobalCommands), list);
+        if (!(here && here->Type == "L") && !(global && global->Type == "L"))
+            return Refusal{"Sorry, must create any new LISTs first", list};
+    }
+    return std::nullopt;
+}
+
+std::optional<Refusal> checkNewListName(Database& store, const std::string& name) {
+    if (name.empty())
+        return Refusal{"A LIST needs a name", "New LIST"};
+    if (name.find_first_not_of(kListNameCharacters) != std::string::npos)
+        return Refusal{"Only numbers, letters and _-. are allowed by Dragon in LIST names",
+                       "New LIST"};
+    const std::string global(kGlobalCommands);
+    if (findRow(store, global, global, name))
+        return Refusal{"Command or LIST already exists", "New LIST"};
+    return std::nullopt;
+}
+
+std::optional<Refusal> checkRename(Database& store, const UserRow& row,
+                                   const std::string& newName) {
+    if (newName.empty())
+        return Refusal{"A new name is needed", "Renaming"};
+    if (findRow(store, row.menu, row.state, newName))
+        return Refusal{newName + " already exists", "Must delete first"};
+    if (row.Type == "L" && newName.find_first_not_of(kListNameCharacters) != std::string::npos)
+        return Refusal{"Only numbers, letters and _-. are allowed by Dragon in LIST names",
+                       "Renaming"};
+    return std::nullopt;
+}
+
+std::string normaliseLineEnds(std::string body, std::string_view type) {
+    if (type == "P" || type == "K")
+        return body;
+    if (body.find(kCrLf) == std::string::npos)
+        body += kCrLf;
+    while (body.ends_with("\r\n\r\n"))
+        body.resize(body.size() - 2);
+    if (!body.ends_with(kCrLf))
+        body += kCrLf;
+    return body;
+}
+
+std::vector<std::string> commandsUsingList(Database& store, const std::string& listName) {
+    // LIKE ignores case as the name matching of the file's own tools does; "_" must be literal.
+    std::string pattern = "%<";
+    for (const char c : listName) {
+        if (c == '%' || c == '_' || c == '\\')
+            pattern += '\\';
+        pattern += c;
+    }
+    auto select = store.prepare("SELECT name FROM user WHERE name LIKE ? ESCAPE '\\' ORDER BY ID");
+    select.bind(1, pattern + ">%");
+    std::vector<std::string> names;
+    while (select.step())
+        names.push_back(select.text(0));
+    return names;
+}
+
+std::string listInUseQuestion(const std::vector<std::string>& users, std::string_view word) {
+    const std::string crlf(kCrLf);
+    std::string text = "There are " + std::to_string(users.size()) +
+                       " commands using this LIST including:" + crlf + crlf;
+    for (std::size_t i = 0; i < users.size() && i < 5; ++i)
+        text += users[i] + crlf;
+    return text + crlf + "NaturallySpeaking and Command Browser will no longer hear/see these " +
+           "commands." + crlf + "Are you sure you want to " + std::string(word) + " this LIST?";
+}
+
+} // namespace qmk

@@ -1,0 +1,43 @@
+#pragma once
+
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "store/database.h"
+#include "store/user_row.h"
+
+namespace qmk {
+
+// A prompt's refusal: the message box the user sees.
+struct Refusal {
+    std::string message;
+    std::string title;
+};
+
+inline constexpr std::string_view kRefusedName = "*** no good ***";
+
+// The command-name prompt's checks for a new command under (program, scope).
+std::optional<Refusal> checkNewCommandName(Database& store, const std::string& program,
+                                           const std::string& scope, const std::string& name);
+// The LIST-name prompt's checks.
+std::optional<Refusal> checkNewListName(Database& store, const std::string& name);
+// Rename: the new name must be free under the same Program and Scope.
+std::optional<Refusal> checkRename(Database& store, const UserRow& row, const std::string& newName);
+
+// Save's line ends: every type but "P" and "K" ends with exactly one CR LF.
+std::string normaliseLineEnds(std::string body, std::string_view type);
+
+// Store look-ups through the `menu` index.
+std::optional<UserRow> findRow(Database& store, const std::string& program,
+                               const std::string& scope, const std::string& name);
+// The first command of a Program and Scope in `name` order.
+std::optional<UserRow> firstCommandOf(Database& store, const std::string& program,
+                                      const std::string& scope);
+
+// Commands whose names refer to the LIST, in every Program (for the LIST-in-use question).
+std::vector<std::string> commandsUsingList(Database& store, const std::string& listName);
+std::string listInUseQuestion(const std::vector<std::string>& users, std::string_view word);
+
+} // namespace qmk

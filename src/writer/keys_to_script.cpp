@@ -1,0 +1,236 @@
+#include "writer/keys_to_script.h"
+
+#include <algorithm>
+#include <array>
+#include <cctype>
+#include <span>
+#include <utility>
+
+#include "common/regex.h"
+#include "common/text.h"
+
+namespace qmk {
+
+namespace {
+
+constexpr char Q = '"';
+
+constexpr std::string_view kKeys[] = {
+    "F1", "F2", "F3", "F4", "F5", "F6", "F7", "F8", "F9", "F10", "F11", "F12", "F13", "F14",
+    "F15", "F16", "prtsc", "pause", "scrolllock", "break", "tab", "backspace", "enter", "home",
+    "up", "pgup", "left", "right", "end", "down", "pgdn", "ins", "del", "numkeyenter",
+    "keypadenter", "numkey0", "numkey1", "numkey2", "numkey3", "numkey4", "numkey5", "numkey6",
+    "numkey7", "numkey8", "numkey9", "numkey.", "numkey*", "numkey-", "numkey+", "numkey/",
+    "slash", "asterisk", "mult", "minus", "plus", "space", "center", "extins", "exthome",
+    "extpgup", "extdel", "extend", "extpgdn", "extup", "extleft", "extdown", "extright"};
+
+constexpr std::string_view kNavigation[] = {
+    "pgup", "pgdn", "end", "home", "left", "right", "up", "down", "tab", "F1", "F2", "F3", "F4",
+    "F5", "F6", "F7", "F8", "F9", "F10", "F11", "F12", "extins", "exthome", "extpgup", "extdel",
+    "extend", "extpgdn", "extup", "extleft", "extdown", "extright"};
+
+constexpr std::string_view kModifiers = "(ctrl|alt|shift|leftctrl|leftalt|leftshift)";
+
+// Applied in order; each row replaces the first occurrence of its name, ignoring case.
+constexpr std::array<std::pair<std::string_view, std::string_view>, 39> kNameTable{{
+    {"leftctrl", "^"},       {"leftshift", "+"},      {"leftalt", "%"},   {"ctrl", "^"},
+    {"shift", "+"},          {"alt", "%"},            {"extins", "Ins"},  {"exthome", "Home"},
+    {"extpgup", "PgUp"},     {"extdel", "Del"},       {"extend", "End"},  {"extpgdn", "PgDn"},
+    {"extup", "Up"},         {"extleft", "Left"},     {"extdown", "Down"}, {"extright", "Right"},
+    {"numkeyenter", "PadEnter"}, {"keypadenter", "PadEnter"}, {"numkey0", "Pad0"},
+    {"numkey1", "Pad1"},     {"numkey2", "Pad2"},     {"numkey3", "Pad3"}, {"numkey4", "Pad4"},
+    {"numkey5", "Pad5"},     {"numkey6", "Pad6"},     {"numkey7", "Pad7"}, {"numkey8", "Pad8"},
+    {"numkey9", "Pad9"},     {"numkey.", "Pad."},     {"numkey*", "Pad*"}, {"numkey+", "Pad+"},
+    {"numkey-", "Pad-"},     {"numkey/", "Pad/"},     {"slash", "Pad/"},  {"asterisk", "Pad*"},
+    {"mult", "Pad*"},        {"minus", "Pad-"},       {"plus", "Pad+"},   {"center", "Clear"},
+}};
+
+std::string alternatives(std::span<const std::string_view> names) {
+    std::string group = "(";
+    for (const auto name : names) {
+        if (group.size() > 1)
+            group += '|';
+        group += regexEscape(name);
+    }
+    return group + ")";
+}
+
+// The patterns of one conversion style, compiled once for the process.
+struct Patterns {
+    std::string keys = alternatives(kKeys);
+    std::string nav = alternatives(kNavigation);
+    std::string mods{kModifiers};
+    Regex token{R"([^\{]+|\{[^\}]*\})"};
+    Regex notSendKeys{"(numlock|capslock|sysreq|break|rightalt|rightctrl|rightshift)"};
+    Regex singleKey{R"(\{)" + keys + R"(\})"};
+    Regex keyWithCount{R"(\{)" + keys + R"( +\d{1,}\})"};
+    Regex modifierKey{R"(\{)" + mods + R"( ?\+ ?)" + keys + R"(( +\d{1,})?\})"};
+    Regex modifierChar{R"(\{)" + mods + R"( ?\+(.)\})"};
+    Regex modifierCharCount{R"(\{)" + mods + R"( ?\+(.)( +\d{1,})?\})"};
+    Regex twoModifiersNav{R"(\{)" + mods + R"( ?\+ ?)" + mods + R"( ?\+ ?)" + nav + R"(\})"};
+    Regex twoModifiersChar{R"(\{)" + mods + R"( ?\+ ?)" + mods + R"( ?\+ ?(.)\})"};
+};
+
+const Patterns& patterns() {
+    static const Patterns compiled;
+    return compiled;
+}
+
+bool equalsIgnoringCase(std::string_view a, std::string_view b) {
+    if (a.size() != b.size())
+        return false;
+    for (std::size_t i = 0; i < a.size(); ++i) {
+        const auto x = static_cast<unsigned char>(a[i]);
+        const auto y = static_cast<unsigned char>(b[i]);
+        if (x != y && !(x < 128 && y < 128 && std::tolower(x) == std::tolower(y)))
+            return false;
+    }
+    return true;
+}
+
+std::string applyNameTable(std::string token) {
+    for (const auto& [name, becomes] : kNameTable) {
+        for (std::size_t i = 0; i + name.size() <= token.size(); ++i) {
+            if (equalsIgnoringCase(std::string_view(token).substr(i, name.size()), name)) {
+                token.replace(i, name.size(), becomes);
+                break;
+            }
+        }
+    }
+    return token;
+}
+
+std::string doubledQuotes(std::string_view text) {
+    std::string doubled;
+    for (const char c : text) {
+        doubled += c;
+        if (c == Q)
+            doubled += Q;
+    }
+    return doubled;
+}
+
+class ScriptBuilder {
+public:
+    ScriptBuilder() : script_("Sub Main\r\n\r\n") {}
+
+    void braced(const std::string& t) {
+        const auto& p = patterns();
+        const auto pluses = std::count(t.begin(), t.end(), '+');
+        if (pluses < 2) {
+            if (p.notSendKeys.matches(t))
+                return dragonKeys(t);
+            if (p.singleKey.matches(t) || p.keyWithCount.matches(t))
+                return appendToLine(applyNameTable(t));
+            if (p.modifierKey.matches(t))
+                return appendToLine(applyNameTable(p.modifierKey.replaceFirst(t, "$1{$2$3}")));
+            if (p.modifierChar.matches(t))
+                return appendToLine(applyNameTable(p.modifierChar.replaceFirst(t, "$1$2")));
+            if (p.modifierCharCount.matches(t))
+                return appendToLine(
+                    applyNameTable(p.modifierCharCount.replaceFirst(t, "$1{$2$3}")));
+            return appendToLine(t);
+        }
+        if (p.twoModifiersNav.matches(t))
+            return appendToLine(applyNameTable(p.twoModifiersNav.replaceFirst(t, "$1$2{$3}")));
+        if (p.twoModifiersChar.matches(t))
+            return appendToLine(applyNameTable(p.twoModifiersChar.replaceFirst(t, "$1$2$3")));
+        dragonKeys(t);
+    }
+
+    void text(std::string_view token) {
+        std::string s = doubledQuotes(token);
+        while (!s.empty()) {
+            const std::string chunk = nextChunk(s);
+            s.erase(0, chunk.size());
+            const auto crlf = chunk.find(kCrLf);
+            if (crlf != std::string::npos) {
+                closeLine();
+                if (chunk == kCrLf)
+                    script_ += "SendKeys vbCr, true\r\n";
+                else
+                    script_ += "SendKeys " + quoted(chunk.substr(0, crlf)) + " & vbCr,true\r\n";
+            } else if (open_ && openLength_ + chunk.size() < 127) {
+                script_ += chunk;
+                openLength_ += chunk.size();
+            } else {
+                if (open_) {
+                    script_ += "\", true\r\n";
+                    open_ = false;
+                }
+                script_ += "SendKeys " + quoted(chunk) + ",true\r\n";
+            }
+        }
+    }
+
+    std::string finish() {
+        if (open_)
+            script_ += "\", true\r\n";
+        return script_ + "\r\nEnd Sub";
+    }
+
+private:
+    static std::string quoted(std::string_view text) { return Q + std::string(text) + Q; }
+
+    static std::string nextChunk(const std::string& s) {
+        const auto crlf = s.find(kCrLf);
+        if (crlf != std::string::npos && crlf >= 126)
+            return s.substr(0, 126);
+        std::string chunk = s.size() < 128 ? s : s.substr(0, 127);
+        if (const auto cut = chunk.find(kCrLf); cut != std::string::npos)
+            chunk.resize(cut + 2);
+        return chunk;
+    }
+
+    void appendToLine(const std::string& converted) {
+        if (open_) {
+            script_ += converted;
+            openLength_ += converted.size();
+        } else {
+            script_ += "SendKeys " + std::string(1, Q) + converted;
+            open_ = true;
+            openLength_ = converted.size();
+        }
+    }
+
+    void closeLine() {
+        if (open_) {
+            script_ += "\",true\r\n";
+            open_ = false;
+        }
+    }
+
+    void dragonKeys(const std::string& t) {
+        closeLine();
+        script_ += "SendDragonKeys " + quoted(t) + "\r\n";
+    }
+
+    std::string script_;
+    bool open_ = false;
+    std::size_t openLength_ = 0;
+};
+
+} // namespace
+
+std::optional<std::string> keysToSendKeysScript(std::string_view keys) {
+    ScriptBuilder builder;
+    std::string rest(keys);
+    while (!rest.empty()) {
+        const auto match = patterns().token.find(rest);
+        if (!match)
+            return std::nullopt;
+        const std::string token = rest.substr(match->start, match->length);
+        rest.erase(match->start, match->length);
+        if (token.find('{') != std::string::npos)
+            builder.braced(token);
+        else
+            builder.text(token);
+    }
+    return builder.finish();
+}
+
+std::string keysToSendDragonKeysScript(std::string_view keys) {
+    return "Sub Main\r\n\r\nSendDragonKeys \"" + doubledQuotes(keys) + "\"\r\n\r\nEnd Sub";
+}
+
+} // namespace qmk

@@ -1,0 +1,16 @@
+#pragma once
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace qmk {
+
+// A command record refers to at most this many LISTs.
+inline constexpr std::size_t kMaxListReferences = 20;
+
+// The LIST names a command name refers to, in order: the texts between "<" and the next ">".
+std::vector<std::string> ExtractListNames(std::string_view name,
+                                          std::size_t limit = kMaxListReferences);
+
+} // namespace qmk

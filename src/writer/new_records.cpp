@@ -1,0 +1,199 @@
+#include "writer/new_records.h"
+
+#include "common/text.h"
+#include "format/image_reader.h"
+#include "format/keynames.h"
+#include "format/record.h"
+#include "format/row_builder.h"
+#include "store/schema.h"
+#include "store/user_rows.h"
+#include "writer/list_names.h"
+
+namespace qmk {
+
+namespace {
+
+constexpr std::uint32_t kLargestCount = 65535; // readers keep the low 16 bits of counts
+
+std::uint8_t typeByteOf(const std::string& type) {
+    if (type == "K")
+        return layout::kKeystrokes;
+    if (type == "S")
+        return layout::kScript;
+    if (type == "A")
+        return layout::kAdvancedScripting;
+    return layout::kTextAndGraphics;
+}
+
+// The texts of a new command in the file's code page.
+struct EncodedCommand {
+    std::string name, description, group, program, scope, body;
+};
+
+std::optional<EditResult> encodeAll(const NewCommand& c, EncodedCommand& out) {
+    auto take = [](EncodedText encoded, std::string& into) -> std::optional<EditResult> {
+        if (encoded.refusal)
+            return encoded.refusal;
+        into = std::move(encoded.bytes);
+        return std::nullopt;
+    };
+    if (auto r = take(encodeForFile(c.name, "The name", kNameWidth), out.name))
+        return r;
+    if (auto r = take(encodeForFile(c.description, "The description", kDescriptionWidth),
+                      out.description))
+        return r;
+    if (auto r = take(encodeForFile(c.group == "User-defined" ? "" : c.group, "The group",
+                                    kOwnerWidth),
+                      out.group))
+        return r;
+    if (auto r = take(encodeForFile(c.scope, "The Scope", kStateWidth), out.scope))
+        return r;
+    if (auto r = take(encodeForFile(c.body, "The body"), out.body))
+        return r;
+    if (out.name.empty())
+        return EditResult::refused("A command needs a name");
+    return std::nullopt;
+}
+
+std::string commandRecord(const NewCommand& c, const EncodedCommand& text,
+                          layout::Generation generation) {
+    const auto fields = layout::recordLayout(generation);
+    const std::uint8_t scopeByte = c.program == kGlobalCommands         ? layout::kGlobal
+                                   : c.scope == "Application-specific" ? layout::kApplication
+                                                                        : layout::kWindow;
+    std::string out;
+    appendCountedString(out, text.name);
+    const auto references = ExtractListNames(text.name);
+    appendU32(out, static_cast<std::uint32_t>(references.size()));
+    for (const auto& reference : references)
+        appendCountedString(out, reference);
+    appendCountedString(out, text.description);
+    appendCountedString(out, text.group);
+    out += static_cast<char>(scopeByte);
+    if (fields.reservedBlock)
+        out.append(layout::kReservedBlockSize, '\0');
+    if (scopeByte != layout::kGlobal) {
+        appendCountedString(out, c.programName);
+        appendCountedString(out, c.programDescription);
+        appendCountedString(out, c.companyName);
+    }
+    if (scopeByte == layout::kWindow) {
+        appendCountedString(out, text.scope);
+        appendCountedString(out, c.windowClass);
+    }
+    if (fields.statesBlock)
+        appendU32(out, 0);
+    out += static_cast<char>(typeByteOf(c.type));
+    if (fields.encryptionByte)
+        out += '\0';
+    if (fields.preBodyBlock)
+        out.append(layout::kPreBodyBlockSize, '\0');
+    if (c.type == "P")
+        appendCount(out, 0);
+    appendCountedString(out, text.body);
+    return out;
+}
+
+EditResult commit(UpdateEngine& engine, const std::string& marker) {
+    try {
+        engine.CommitRewrite(marker);
+    } catch (const FileError& error) {
+        return EditResult::refused(error.what(), "The command file was not changed");
+    }
+    return EditResult::done();
+}
+
+std::string fileName(const UpdateEngine& engine) {
+    return engine.context().commandFile.filename().string();
+}
+
+// The LIST text as items: it ends with exactly one CR LF, and each line before it is an item.
+std::vector<std::string> newListItems(std::string text) {
+    while (text.size() >= 4 && text.ends_with("\r\n\r\n"))
+        text.resize(text.size() - 2);
+    if (!text.ends_with(kCrLf))
+        text += kCrLf;
+    std::vector<std::string> items;
+    std::size_t start = 0;
+    for (auto cut = text.find(kCrLf); cut != std::string::npos; cut = text.find(kCrLf, start)) {
+        items.push_back(text.substr(start, cut - start));
+        start = cut + 2;
+    }
+    return items;
+}
+
+} // namespace
+
+EditResult NewCommandRecord(UpdateEngine& engine, const NewCommand& command) {
+    EncodedCommand text;
+    if (auto refusal = encodeAll(command, text))
+        return *refusal;
+    if (!engine.load())
+        return EditResult::refused("The command file cannot be read",
+                                   engine.context().commandFile.string());
+    const auto listsAt = static_cast<std::uint32_t>(engine.storedOffsetLists());
+    if (listsAt < layout::kFirstRecordPosition || listsAt + 3 > engine.image().size())
+        return EditResult::refused("The command file no longer matches the store: reload it first");
+    ImageReader header(engine.image());
+    if (header.u16At(layout::kCommandCountPosition) >= kLargestCount)
+        return EditResult::refused("A command file holds at most 65,535 commands");
+
+    const auto record = commandRecord(command, text, engine.generation());
+    try {
+        engine.context().files.writeFile(engine.context().home.file(files::kNewCommand), record);
+    } catch (const FileError& error) {
+        return EditResult::refused(error.what(), "The command file was not changed");
+    }
+    engine.PrepareRewrite(listsAt - 1);
+    engine.output() += record;
+    engine.CopyTail(listsAt);
+    engine.WriteLongAt(layout::kCommandCountPosition,
+                       engine.ReadLongAt(layout::kCommandCountPosition) + 1);
+    auto result = commit(engine, "update new command file");
+    if (!result.ok)
+        return result;
+
+    engine.shiftStore(listsAt, static_cast<std::int64_t>(record.size()), true);
+    ImageReader in(engine.image(), listsAt);
+    const auto written = readCommandRecord(in, engine.generation(), KeyNames{});
+    UserTable(engine.context().store).add(commandRow(written, fileName(engine), ""));
+    return result;
+}
+
+EditResult NewListRecord(UpdateEngine& engine, const std::string& name, const std::string& items) {
+    const auto listName = encodeForFile(name, "The LIST name", kNameWidth);
+    const auto listText = encodeForFile(items, "The LIST items");
+    for (const auto* encoded : {&listName, &listText})
+        if (encoded->refusal)
+            return *encoded->refusal;
+    if (!engine.load())
+        return EditResult::refused("The command file cannot be read",
+                                   engine.context().commandFile.string());
+    const auto listsAt = static_cast<std::uint32_t>(engine.storedOffsetLists());
+    if (listsAt < layout::kFirstRecordPosition || listsAt + 3 > engine.image().size())
+        return EditResult::refused("The command file no longer matches the store: reload it first");
+    const auto lines = newListItems(listText.bytes);
+    ImageReader count(engine.image());
+    if (lines.size() > kLargestCount)
+        return EditResult::refused("A LIST holds at most 65,535 items");
+    if (count.u16At(listsAt) >= kLargestCount)
+        return EditResult::refused("A command file holds at most 65,535 LISTs");
+
+    const auto end = static_cast<std::uint32_t>(engine.image().size());
+    engine.PrepareRewrite(end);
+    engine.WriteString(listName.bytes);
+    engine.WriteLong(layout::kListMarker);
+    engine.WriteLong(static_cast<std::uint32_t>(lines.size()));
+    for (const auto& line : lines)
+        engine.WriteString(line);
+    engine.WriteLongAt(listsAt, engine.ReadLongAt(listsAt) + 1);
+    auto result = commit(engine, "update new list");
+    if (!result.ok)
+        return result;
+
+    ImageReader in(engine.image(), end + 1);
+    UserTable(engine.context().store).add(listRow(readListRecord(in), fileName(engine)));
+    return result;
+}
+
+} // namespace qmk

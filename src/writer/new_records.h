@@ -1,0 +1,30 @@
+#pragma once
+
+#include <string>
+
+#include "writer/update_engine.h"
+
+namespace qmk {
+
+// What a new command record carries. Texts are UTF-8; the identification strings are the
+// file's own bytes, copied from the command the new one sits beside.
+struct NewCommand {
+    std::string type; // "K", "S", "A" or "P"
+    std::string name;
+    std::string description;
+    std::string group;   // "User-defined" is written as the empty group
+    std::string program; // the Program as the store holds it
+    std::string scope;
+    std::string programName; // as read from the model record (Windows-1252)
+    std::string programDescription;
+    std::string companyName;
+    std::string windowClass;
+    std::string body;
+};
+
+// Adds the command before the lists section (command count + 1) and its row to the store.
+EditResult NewCommandRecord(UpdateEngine& engine, const NewCommand& command);
+// Adds the LIST at the end of the file (LIST count + 1) and its row to the store.
+EditResult NewListRecord(UpdateEngine& engine, const std::string& name, const std::string& items);
+
+} // namespace qmk

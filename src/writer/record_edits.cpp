@@ -1,0 +1,227 @@
+#include "writer/record_edits.h"
+
+#include "common/text.h"
+#include "format/body_decoders.h"
+#include "format/codepage.h"
+#include "format/image_reader.h"
+#include "format/keynames.h"
+#include "format/record.h"
+#include "store/schema.h"
+#include "writer/list_names.h"
+
+namespace qmk {
+
+namespace {
+
+constexpr std::uint32_t kLargestCount = 65535; // readers keep the low 16 bits of item counts
+
+EditResult notReadable(const UpdateEngine& engine) {
+    return EditResult::refused("The command file cannot be read",
+                               engine.context().commandFile.string());
+}
+
+EditResult changedOutside(const UpdateEngine& engine) {
+    return EditResult::refused("The command file no longer matches the store: reload it first",
+                               engine.context().commandFile.string());
+}
+
+EditResult failed(const FileError& error) {
+    return EditResult::refused(error.what(), "The command file was not changed");
+}
+
+// The record that `row` stands for, checked against the file: its name must be where the store
+// says it is.
+template <typename Record, typename Read>
+std::optional<Record> locate(const UpdateEngine& engine, const UserRow& row, Read read) {
+    if (row.offset < static_cast<std::int64_t>(layout::kFirstRecordPosition) ||
+        row.offset > static_cast<std::int64_t>(engine.image().size()))
+        return std::nullopt;
+    try {
+        ImageReader in(engine.image(), static_cast<std::uint32_t>(row.offset));
+        Record record = read(in);
+        if (codepage::toUtf8(record.name) != row.name)
+            return std::nullopt;
+        return record;
+    } catch (const ImageOverrun&) {
+    } catch (const DamagedName&) {
+    } catch (const UnknownStepCode&) {
+    }
+    return std::nullopt;
+}
+
+std::optional<CommandRecord> locateCommand(const UpdateEngine& engine, const UserRow& row) {
+    return locate<CommandRecord>(engine, row, [&](ImageReader& in) {
+        return readCommandRecord(in, engine.generation(), KeyNames{});
+    });
+}
+
+std::optional<ListRecord> locateList(const UpdateEngine& engine, const UserRow& row) {
+    return locate<ListRecord>(engine, row, [](ImageReader& in) { return readListRecord(in); });
+}
+
+// LIST text: trailing white space trimmed, then one item per CR LF separated line.
+std::vector<std::string> listItems(std::string text) {
+    trimTrailingWhiteSpace(text);
+    std::vector<std::string> items;
+    if (text.empty())
+        return items;
+    std::size_t start = 0;
+    for (auto cut = text.find(kCrLf); cut != std::string::npos; cut = text.find(kCrLf, start)) {
+        items.push_back(text.substr(start, cut - start));
+        start = cut + 2;
+    }
+    items.push_back(text.substr(start));
+    return items;
+}
+
+EditResult commitAndShift(UpdateEngine& engine, const std::string& marker, std::uint32_t from,
+                          std::int64_t delta) {
+    try {
+        engine.CommitRewrite(marker);
+    } catch (const FileError& error) {
+        return failed(error);
+    }
+    engine.shiftStore(from, delta);
+    return EditResult::done();
+}
+
+EditResult updateListItems(UpdateEngine& engine, const UserRow& row, std::string_view body) {
+    const auto list = locateList(engine, row);
+    if (!list)
+        return changedOutside(engine);
+    const auto text = encodeForFile(body, "The LIST items");
+    if (text.refusal)
+        return *text.refusal;
+    const auto items = listItems(text.bytes);
+    if (items.size() > kLargestCount)
+        return EditResult::refused("A LIST holds at most 65,535 items");
+
+    engine.PrepareRewrite(list->offset - 1);
+    engine.WriteString(list->name);
+    engine.WriteLong(layout::kListMarker);
+    engine.WriteLong(static_cast<std::uint32_t>(items.size()));
+    for (const auto& item : items)
+        engine.WriteString(item);
+    const auto written = engine.output().size() - (list->offset - 1);
+    engine.CopyTail(list->end);
+    const auto delta = static_cast<std::int64_t>(written) - (list->end - list->offset);
+    return commitAndShift(engine, "Update1Body", list->offset, delta);
+}
+
+} // namespace
+
+EditResult Update1Body(UpdateEngine& engine, const UserRow& row, std::string_view newBody) {
+    if (!engine.load())
+        return notReadable(engine);
+    if (row.Type == "L")
+        return updateListItems(engine, row, newBody);
+    if (row.Type == "T" || row.Type == "R" || row.Type == "X" || row.encrypted)
+        return EditResult::refused("The body of this command cannot be edited");
+    const auto record = locateCommand(engine, row);
+    if (!record)
+        return changedOutside(engine);
+    const auto body = encodeForFile(newBody, "The body");
+    if (body.refusal)
+        return *body.refusal;
+
+    engine.PrepareRewrite(record->offsetbody - 1);
+    if (record->typeByte == layout::kTextAndGraphics)
+        engine.WriteCount(0); // the graphic size of plain text
+    engine.WriteString(body.bytes);
+    const auto written = engine.output().size() - (record->offsetbody - 1);
+    // The tail starts where the old body ends: a record the store does not hold may follow.
+    engine.CopyTail(record->end);
+    const auto delta = static_cast<std::int64_t>(written) - (record->end - record->offsetbody);
+    return commitAndShift(engine, "Update1Body", record->offsetbody, delta);
+}
+
+EditResult Updatechangetype(UpdateEngine& engine, const UserRow& row, Conversion conversion) {
+    if (!engine.load())
+        return notReadable(engine);
+    const auto record = locateCommand(engine, row);
+    if (!record)
+        return changedOutside(engine);
+    if (record->encrypted)
+        return EditResult::refused("An encrypted command cannot be converted");
+    const auto fields = layout::recordLayout(engine.generation());
+    const std::uint32_t typeAt = record->typeByteEnd - 1;
+
+    engine.PrepareRewrite(typeAt - 1);
+    std::uint32_t resume = typeAt + 1;
+    if (conversion == Conversion::ToPlainText) {
+        engine.WriteByte(layout::kTextAndGraphics);
+        if (fields.encryptionByte)
+            engine.WriteByte(0);
+        if (fields.preBodyBlock)
+            engine.output().append(layout::kPreBodyBlockSize, '\0');
+        engine.WriteCount(0);
+        resume = record->offsetbody; // the old key string becomes the text
+    } else {
+        engine.WriteByte(layout::kAdvancedScripting);
+    }
+    const auto written = engine.output().size() - (typeAt - 1);
+    engine.CopyTail(resume);
+    const auto delta = static_cast<std::int64_t>(written) - (resume - typeAt);
+    auto result = commitAndShift(engine, "Updatechangetype", typeAt, delta);
+    if (result.ok)
+        engine.refreshBodyPosition(row.ID, record->offset);
+    return result;
+}
+
+EditResult UpdateFirstThings(UpdateEngine& engine, const UserRow& row, std::string_view newName,
+                             std::string_view description, std::string_view group) {
+    if (row.Type == "L")
+        return UpdateListRename(engine, row, newName);
+    if (!engine.load())
+        return notReadable(engine);
+    const auto record = locateCommand(engine, row);
+    if (!record)
+        return changedOutside(engine);
+    const auto name = encodeForFile(newName, "The name", kNameWidth);
+    const auto text = encodeForFile(description, "The description", kDescriptionWidth);
+    const auto owner =
+        encodeForFile(group == "User-defined" ? "" : group, "The group", kOwnerWidth);
+    for (const auto* encoded : {&name, &text, &owner})
+        if (encoded->refusal)
+            return *encoded->refusal;
+    if (name.bytes.empty())
+        return EditResult::refused("A command needs a name");
+
+    engine.PrepareRewrite(record->offset - 1);
+    const auto references = ExtractListNames(name.bytes);
+    engine.WriteString(name.bytes);
+    engine.WriteLong(static_cast<std::uint32_t>(references.size()));
+    for (const auto& reference : references)
+        engine.WriteString(reference);
+    engine.WriteString(text.bytes);
+    engine.WriteString(owner.bytes);
+    const auto written = engine.output().size() - (record->offset - 1);
+    engine.CopyTail(record->scopeBytePosition);
+    const auto delta =
+        static_cast<std::int64_t>(written) - (record->scopeBytePosition - record->offset);
+    return commitAndShift(engine, "UpdateFirstThings", record->offset, delta);
+}
+
+EditResult UpdateListRename(UpdateEngine& engine, const UserRow& row, std::string_view newName) {
+    if (!engine.load())
+        return notReadable(engine);
+    const auto list = locateList(engine, row);
+    if (!list)
+        return changedOutside(engine);
+    const auto name = encodeForFile(newName, "The name", kNameWidth);
+    if (name.refusal)
+        return *name.refusal;
+    if (name.bytes.empty())
+        return EditResult::refused("A LIST needs a name");
+
+    engine.PrepareRewrite(list->offset - 1);
+    engine.WriteString(name.bytes);
+    ImageReader oldName(engine.image(), list->offset);
+    oldName.string();
+    engine.CopyTail(oldName.position());
+    const auto delta = static_cast<std::int64_t>(engine.output().size()) -
+                       static_cast<std::int64_t>(engine.image().size());
+    return commitAndShift(engine, "UpdateListRename", list->offset, delta);
+}
+
+} // namespace qmk

@@ -1,0 +1,25 @@
+#pragma once
+
+#include <string>
+#include <string_view>
+
+#include "store/user_row.h"
+#include "writer/update_engine.h"
+
+namespace qmk {
+
+// The in-place operations on one command or LIST of the command file. Each reads the file anew,
+// refuses what cannot be written before writing anything, commits, and shifts the store.
+
+// A new body for a command, or new items (one per line) for a LIST.
+EditResult Update1Body(UpdateEngine& engine, const UserRow& row, std::string_view newBody);
+
+enum class Conversion { ToPlainText, ToAdvancedScript };
+EditResult Updatechangetype(UpdateEngine& engine, const UserRow& row, Conversion conversion);
+
+// New name (with its LIST references), description and group of a command; a LIST is renamed.
+EditResult UpdateFirstThings(UpdateEngine& engine, const UserRow& row, std::string_view newName,
+                             std::string_view description, std::string_view group);
+EditResult UpdateListRename(UpdateEngine& engine, const UserRow& row, std::string_view newName);
+
+} // namespace qmk

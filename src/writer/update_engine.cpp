@@ -1,0 +1,111 @@
+#include "writer/update_engine.h"
+
+#include "format/codepage.h"
+#include "format/file_properties.h"
+#include "format/image_reader.h"
+#include "format/keynames.h"
+#include "format/record.h"
+#include "store/parameters.h"
+
+namespace qmk {
+
+namespace {
+// Rows that stand for records of the file: not the LIST copies made for display.
+constexpr const char* kFileRecord =
+    "listcopy = 0 AND NOT (Type = 'L' AND menu <> 'Global Commands')";
+} // namespace
+
+bool UpdateEngine::load() {
+    auto bytes = readWholeFile(ctx_.commandFile);
+    if (!bytes)
+        return false;
+    image_ = std::move(*bytes);
+    FileProperties properties;
+    generation_ = decodeHeader(image_, properties) ? properties.generation
+                                                   : layout::Generation::Unknown;
+    return true;
+}
+
+void UpdateEngine::PrepareRewrite(std::uint32_t cut) {
+    out_.assign(image_, 0, std::min<std::size_t>(cut, image_.size()));
+}
+
+void UpdateEngine::CopyTail(std::uint32_t start) {
+    if (start >= 1 && start - 1 < image_.size())
+        out_.append(image_, start - 1);
+}
+
+void UpdateEngine::WriteCount(std::uint32_t count) { appendCount(out_, count); }
+void UpdateEngine::WriteString(std::string_view cp1252) { appendCountedString(out_, cp1252); }
+void UpdateEngine::WriteLong(std::uint32_t value) { appendU32(out_, value); }
+void UpdateEngine::WriteByte(std::uint8_t value) { out_ += static_cast<char>(value); }
+
+std::uint32_t UpdateEngine::ReadLongAt(std::uint32_t position) const {
+    ImageReader in(out_, position);
+    return in.u32();
+}
+
+void UpdateEngine::WriteLongAt(std::uint32_t position, std::uint32_t value) {
+    std::string bytes;
+    appendU32(bytes, value);
+    out_.replace(position - 1, 4, bytes);
+}
+
+void UpdateEngine::CommitRewrite(const std::string& marker) {
+    ctx_.files.writeFile(ctx_.home.file(files::kTemporary), out_);
+    ctx_.trace.Tracy(marker);
+    ctx_.files.copyFile(ctx_.commandFile, ctx_.home.file(files::kBackup));
+    ctx_.files.replaceFile(ctx_.commandFile, out_);
+    image_ = out_;
+}
+
+void UpdateEngine::shiftStore(std::uint32_t from, std::int64_t delta, bool inclusive) {
+    if (delta == 0)
+        return;
+    const std::string after = inclusive ? " >= ?2 AND " : " > ?2 AND ";
+    Transaction transaction(ctx_.store);
+    ctx_.store.prepare("UPDATE user SET offset = offset + ?1 WHERE offset" + after + kFileRecord)
+        .bind(1, delta)
+        .bind(2, std::int64_t{from})
+        .run();
+    ctx_.store
+        .prepare("UPDATE user SET offsetbody = offsetbody + ?1 WHERE offsetbody <> 0 AND "
+                 "offsetbody" +
+                 after + kFileRecord)
+        .bind(1, delta)
+        .bind(2, std::int64_t{from})
+        .run();
+    ctx_.store
+        .prepare("UPDATE parameters SET OffsetLists = OffsetLists + ?1 WHERE OffsetLists" +
+                 std::string(inclusive ? " >= ?2" : " > ?2"))
+        .bind(1, delta)
+        .bind(2, std::int64_t{from})
+        .run();
+    transaction.commit();
+}
+
+void UpdateEngine::refreshBodyPosition(std::int64_t id, std::uint32_t offset) {
+    ImageReader in(image_, offset);
+    const auto record = readCommandRecord(in, generation_, KeyNames{});
+    ctx_.store.prepare("UPDATE user SET offsetbody = ? WHERE ID = ?")
+        .bind(1, std::int64_t{record.offsetbody})
+        .bind(2, id)
+        .run();
+}
+
+std::int64_t UpdateEngine::storedOffsetLists() {
+    return Parameters(ctx_.store).get(Parameters::Number::OffsetLists);
+}
+
+EncodedText encodeForFile(std::string_view utf8, std::string_view what, std::size_t width) {
+    auto encoded = codepage::fromUtf8(utf8);
+    if (!encoded.ok)
+        return {{}, EditResult::refused(std::string(what) + ": " + encoded.message)};
+    if (encoded.bytes.size() > width)
+        return {{},
+                EditResult::refused(std::string(what) + " is longer than " +
+                                    std::to_string(width) + " characters")};
+    return {std::move(encoded.bytes), std::nullopt};
+}
+
+} // namespace qmk

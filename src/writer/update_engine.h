@@ -1,0 +1,97 @@
+#pragma once
+
+#include <cstdint>
+#include <filesystem>
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "common/file_io.h"
+#include "common/program_dir.h"
+#include "common/trace.h"
+#include "format/layout.h"
+#include "store/database.h"
+
+namespace qmk {
+
+namespace files {
+inline constexpr const char* kTemporary = "mycmds.Quillmark";
+inline constexpr const char* kBackup = "savedat";
+inline constexpr const char* kNewCommand = "command.new";
+} // namespace files
+
+// What a writer operation reports: done, or refused with a message and its title. A refused
+// operation has written nothing.
+struct EditResult {
+    bool ok = true;
+    std::string message;
+    std::string title;
+
+    static EditResult done() { return {}; }
+    static EditResult refused(std::string message, std::string title = "Quillmark10") {
+        return {false, std::move(message), std::move(title)};
+    }
+};
+
+struct EngineContext {
+    ProgramDir home;
+    Database& store;
+    Trace& trace;
+    FileOps& files;
+    std::filesystem::path commandFile;
+};
+
+// The machinery every writer shares: the working image of the command file, the new content
+// built from its head, new bytes and its tail, the commit that keeps a backup and replaces the
+// file atomically, and the shift of the store's positions that follows.
+class UpdateEngine {
+public:
+    explicit UpdateEngine(EngineContext context) : ctx_(std::move(context)) {}
+
+    // Reads the command file whole; false when it cannot be read. Every operation starts here,
+    // so each one works on the file the previous one committed.
+    bool load();
+    std::string_view image() const { return image_; }
+    layout::Generation generation() const { return generation_; }
+    const EngineContext& context() const { return ctx_; }
+
+    // The new content: positions 1..cut of the file, then what the operation writes.
+    void PrepareRewrite(std::uint32_t cut);
+    void CopyTail(std::uint32_t start);
+    std::string& output() { return out_; }
+    void WriteCount(std::uint32_t count);
+    void WriteString(std::string_view cp1252);
+    void WriteLong(std::uint32_t value);
+    void WriteByte(std::uint8_t value);
+    std::uint32_t ReadLongAt(std::uint32_t position) const; // from the new content
+    void WriteLongAt(std::uint32_t position, std::uint32_t value);
+
+    // Writes the temporary file, traces the marker, copies the file to the backup and replaces
+    // the file with the new content. Throws FileError; the command file is then unchanged.
+    void CommitRewrite(const std::string& marker);
+
+    // Moves every stored position after `from` (or at it, when `inclusive`) by `delta`, in one
+    // transaction of single UPDATE statements. LIST copies are not records of the file; LIST rows
+    // keep `offsetbody` 0.
+    void shiftStore(std::uint32_t from, std::int64_t delta, bool inclusive = false);
+    // Sets a row's `offsetbody` from the record at its `offset` in the committed content.
+    void refreshBodyPosition(std::int64_t id, std::uint32_t offset);
+    std::int64_t storedOffsetLists();
+
+private:
+    EngineContext ctx_;
+    std::string image_;
+    std::string out_;
+    layout::Generation generation_ = layout::Generation::Unknown;
+};
+
+// Texts on their way into the file: Windows-1252 bytes, or the reason they cannot be.
+struct EncodedText {
+    std::string bytes;
+    std::optional<EditResult> refusal;
+};
+// `what` names the text in the refusal ("The name", "The body"); `width` is the store's limit.
+EncodedText encodeForFile(std::string_view utf8, std::string_view what,
+                          std::size_t width = kLargestImage);
+
+} // namespace qmk
