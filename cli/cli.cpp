@@ -1,7 +1,5 @@
 #include "cli.h"
 
-#include <iostream>
-
 #include "edit_commands.h"
 #include "json.h"
 #include "row_output.h"
@@ -11,6 +9,7 @@
 
 #include <CLI/CLI.hpp>
 #include <cstdlib>
+#include <iostream>
 #include <ostream>
 
 namespace qmk::cli {
@@ -108,8 +107,7 @@ int run(int argc, const char* const* argv, std::ostream& out, std::ostream& err)
     return run(argc, argv, out, err, std::cin);
 }
 
-int run(int argc, const char* const* argv, std::ostream& out, std::ostream& err,
-        std::istream& in) {
+int run(int argc, const char* const* argv, std::ostream& out, std::ostream& err, std::istream& in) {
     CLI::App app{"qmk10: reads and edits Dragon command files (mycmds.dat)", "qmk10"};
     app.require_subcommand(1);
     Options options;
@@ -132,7 +130,8 @@ int run(int argc, const char* const* argv, std::ostream& out, std::ostream& err,
         {EditCommand::SetDetails,
          app.add_subcommand("set-details", "Change the name, description or group")},
         {EditCommand::Rename, app.add_subcommand("rename", "Rename a command or LIST")},
-        {EditCommand::ToPlain, app.add_subcommand("to-plain", "Convert a KEYS command to Plain Text")},
+        {EditCommand::ToPlain,
+         app.add_subcommand("to-plain", "Convert a KEYS command to Plain Text")},
         {EditCommand::ToAdvanced,
          app.add_subcommand("to-advanced", "Convert a KEYS command to an Advanced Script")},
         {EditCommand::New, app.add_subcommand("new", "Add a new command")},

@@ -1,9 +1,5 @@
 #include "edit_commands.h"
 
-#include <fstream>
-#include <iostream>
-#include <sstream>
-
 #include "common/text.h"
 #include "format/codepage.h"
 #include "format/image_reader.h"
@@ -13,6 +9,10 @@
 #include "writer/keys_to_script.h"
 #include "writer/new_records.h"
 #include "writer/record_edits.h"
+
+#include <fstream>
+#include <iostream>
+#include <sstream>
 
 namespace qmk::cli {
 
@@ -35,7 +35,7 @@ std::string scopeOf(const EditOptions& o) {
 }
 
 class Editor {
-public:
+  public:
     Editor(const EditOptions& options, Session& session, std::ostream& out, std::istream& in)
         : o_(options), session_(session), out_(out), in_(in),
           engine_(EngineContext{session.home(), session.store(), session.trace(), session.files(),
@@ -43,18 +43,25 @@ public:
 
     int run(EditCommand command) {
         switch (command) {
-        case EditCommand::SetBody: return setBody();
-        case EditCommand::SetDetails: return setDetails();
-        case EditCommand::Rename: return rename();
-        case EditCommand::ToPlain: return toPlain();
-        case EditCommand::ToAdvanced: return toAdvanced();
-        case EditCommand::New: return newCommand();
-        case EditCommand::NewList: return newList();
+        case EditCommand::SetBody:
+            return setBody();
+        case EditCommand::SetDetails:
+            return setDetails();
+        case EditCommand::Rename:
+            return rename();
+        case EditCommand::ToPlain:
+            return toPlain();
+        case EditCommand::ToAdvanced:
+            return toAdvanced();
+        case EditCommand::New:
+            return newCommand();
+        case EditCommand::NewList:
+            return newList();
         }
         return kUsage;
     }
 
-private:
+  private:
     int refuse(const std::string& message, const std::string& title = "Quillmark10") {
         session_.prompt().message(message, title);
         return kFailed;
@@ -76,9 +83,9 @@ private:
     }
 
     std::string selectionText() const {
-        return o_.list ? "LIST " + *o_.list
-                       : "\"" + o_.name + "\" in " + storedProgram(o_.program) + " / " +
-                             scopeOf(o_);
+        return o_.list
+                   ? "LIST " + *o_.list
+                   : "\"" + o_.name + "\" in " + storedProgram(o_.program) + " / " + scopeOf(o_);
     }
 
     std::optional<std::string> bodyText() {
@@ -138,7 +145,8 @@ private:
                 return refuse(refusal->message, refusal->title);
         if (row->Type == "L" && (o_.description || o_.group))
             return refuse("A LIST has no description or group");
-        return finish(UpdateFirstThings(engine_, *row, name, o_.description.value_or(row->description),
+        return finish(UpdateFirstThings(engine_, *row, name,
+                                        o_.description.value_or(row->description),
                                         o_.group.value_or(row->owner)),
                       "details saved");
     }

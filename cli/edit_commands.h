@@ -1,10 +1,10 @@
 #pragma once
 
+#include "session.h"
+
 #include <iosfwd>
 #include <optional>
 #include <string>
-
-#include "session.h"
 
 namespace qmk::cli {
 

@@ -1,10 +1,10 @@
 #include "session.h"
 
-#include <ostream>
-
 #include "format/damage_report.h"
 #include "store/statements.h"
 #include "writer/update_engine.h"
+
+#include <ostream>
 
 namespace qmk::cli {
 
@@ -39,8 +39,10 @@ int Session::parse(const std::string& file, bool force) {
         err_ << "see " << home_.file(files::kErrorLog).string() << '\n';
         return kDamaged;
     case ParseStatus::CommandFileMissing:
-    case ParseStatus::KeyNamesMissing: return kUsage;
-    default: return kFailed;
+    case ParseStatus::KeyNamesMissing:
+        return kUsage;
+    default:
+        return kFailed;
     }
 }
 

@@ -1,14 +1,14 @@
 #pragma once
 
-#include <iosfwd>
-#include <memory>
-#include <optional>
-#include <string>
-
 #include "common/file_io.h"
 #include "console_prompt.h"
 #include "format/parser.h"
 #include "store/database.h"
+
+#include <iosfwd>
+#include <memory>
+#include <optional>
+#include <string>
 
 namespace qmk::cli {
 
@@ -17,7 +17,7 @@ enum Exit : int { kDone = 0, kFailed = 1, kUsage = 2, kDamaged = 3 };
 
 // One run of a command on a command file: trace, store and parser, as a start-up opens them.
 class Session {
-public:
+  public:
     Session(ProgramDir home, std::ostream& err);
 
     // Opens the store and parses the file (skipped when unchanged unless forced); returns the
@@ -35,7 +35,7 @@ public:
     Prompt& prompt() { return prompt_; }
     FileOps& files() { return files_; }
 
-private:
+  private:
     ProgramDir home_;
     std::ostream& err_;
     ConsolePrompt prompt_;

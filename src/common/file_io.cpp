@@ -10,10 +10,12 @@ namespace qmk {
 
 namespace {
 
-std::string lastError() { return std::strerror(errno); }
+std::string lastError() {
+    return std::strerror(errno);
+}
 
 class Descriptor {
-public:
+  public:
     explicit Descriptor(int fd) : fd_(fd) {}
     ~Descriptor() {
         if (fd_ >= 0)
@@ -28,7 +30,7 @@ public:
         return ::close(fd) == 0;
     }
 
-private:
+  private:
     int fd_;
 };
 

@@ -28,8 +28,8 @@ Regex::~Regex() {
 }
 
 std::optional<Regex::Match> Regex::find(std::string_view subject) const {
-    const int rc = pcre2_match(code_, reinterpret_cast<PCRE2_SPTR>(subject.data()),
-                               subject.size(), 0, 0, match_, nullptr);
+    const int rc = pcre2_match(code_, reinterpret_cast<PCRE2_SPTR>(subject.data()), subject.size(),
+                               0, 0, match_, nullptr);
     if (rc < 0)
         return std::nullopt;
     const PCRE2_SIZE* ovector = pcre2_get_ovector_pointer(match_);
@@ -37,8 +37,8 @@ std::optional<Regex::Match> Regex::find(std::string_view subject) const {
 }
 
 std::string Regex::replaceFirst(std::string_view subject, std::string_view replacement) const {
-    const int rc = pcre2_match(code_, reinterpret_cast<PCRE2_SPTR>(subject.data()),
-                               subject.size(), 0, 0, match_, nullptr);
+    const int rc = pcre2_match(code_, reinterpret_cast<PCRE2_SPTR>(subject.data()), subject.size(),
+                               0, 0, match_, nullptr);
     if (rc < 0)
         return std::string(subject);
     const PCRE2_SIZE* ovector = pcre2_get_ovector_pointer(match_);
@@ -50,8 +50,8 @@ std::string Regex::replaceFirst(std::string_view subject, std::string_view repla
             replacement[i + 1] <= '9') {
             const auto group = static_cast<std::size_t>(replacement[++i] - '0');
             if (group < groups && ovector[2 * group] != PCRE2_UNSET)
-                result += subject.substr(ovector[2 * group],
-                                         ovector[2 * group + 1] - ovector[2 * group]);
+                result +=
+                    subject.substr(ovector[2 * group], ovector[2 * group + 1] - ovector[2 * group]);
         } else {
             result += c;
         }

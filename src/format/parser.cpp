@@ -1,10 +1,10 @@
 #include "format/parser.h"
 
-#include <thread>
-
 #include "common/file_io.h"
 #include "format/parse_run.h"
 #include "store/statements.h"
+
+#include <thread>
 
 namespace qmk {
 

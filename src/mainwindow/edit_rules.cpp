@@ -42,8 +42,8 @@ std::optional<Refusal> checkNewCommandName(Database& store, const std::string& p
     // A command can only refer to LISTs that exist here or under Global Commands.
     for (const auto& list : ExtractListNames(name)) {
         const auto here = findRow(store, program, scope, list);
-        const auto global = findRow(store, std::string(kGlobalCommands),
-                                    std::string(kGlobalCommands), list);
+        const auto global =
+            findRow(store, std::string(kGlobalCommands), std::string(kGlobalCommands), list);
         if (!(here && here->Type == "L") && !(global && global->Type == "L"))
             return Refusal{"Sorry, must create any new LISTs first", list};
     }

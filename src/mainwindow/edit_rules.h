@@ -1,12 +1,12 @@
 #pragma once
 
+#include "store/database.h"
+#include "store/user_row.h"
+
 #include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
-
-#include "store/database.h"
-#include "store/user_row.h"
 
 namespace qmk {
 

@@ -69,7 +69,9 @@ UserRow UserTable::rowFrom(const Statement& s) {
     return r;
 }
 
-std::string UserTable::selectSql() { return "SELECT " + columnList(0) + " FROM user"; }
+std::string UserTable::selectSql() {
+    return "SELECT " + columnList(0) + " FROM user";
+}
 
 UserTable::UserTable(Database& db)
     : db_(db), insert_(db.prepare(insertSql())),

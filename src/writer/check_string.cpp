@@ -1,9 +1,9 @@
 #include "writer/check_string.h"
 
-#include <fstream>
-
 #include "common/text.h"
 #include "format/damage_report.h"
+
+#include <fstream>
 
 namespace qmk {
 
@@ -20,9 +20,9 @@ std::optional<EditResult> CheckString(std::string_view image, std::string_view t
     if (position >= 1 && position - 1 < image.size())
         log << image.substr(position - 1, kErrorDumpBytes);
     const std::string crlf(kCrLf);
-    return EditResult::refused("Parsing error-name = " + std::string(text) + crlf + "Offset = " +
-                                   std::to_string(position) + crlf + "Last command = " +
-                                   std::string(lastCommand),
+    return EditResult::refused("Parsing error-name = " + std::string(text) + crlf +
+                                   "Offset = " + std::to_string(position) + crlf +
+                                   "Last command = " + std::string(lastCommand),
                                "Send error.log to Tarnwell");
 }
 

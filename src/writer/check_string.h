@@ -1,11 +1,11 @@
 #pragma once
 
+#include "common/program_dir.h"
+#include "writer/update_engine.h"
+
 #include <cstdint>
 #include <string>
 #include <string_view>
-
-#include "common/program_dir.h"
-#include "writer/update_engine.h"
 
 namespace qmk {
 

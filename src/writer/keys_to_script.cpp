@@ -1,13 +1,13 @@
 #include "writer/keys_to_script.h"
 
+#include "common/regex.h"
+#include "common/text.h"
+
 #include <algorithm>
 #include <array>
 #include <cctype>
 #include <span>
 #include <utility>
-
-#include "common/regex.h"
-#include "common/text.h"
 
 namespace qmk {
 
@@ -16,33 +16,66 @@ namespace {
 constexpr char Q = '"';
 
 constexpr std::string_view kKeys[] = {
-    "F1", "F2", "F3", "F4", "F5", "F6", "F7", "F8", "F9", "F10", "F11", "F12", "F13", "F14",
-    "F15", "F16", "prtsc", "pause", "scrolllock", "break", "tab", "backspace", "enter", "home",
-    "up", "pgup", "left", "right", "end", "down", "pgdn", "ins", "del", "numkeyenter",
-    "keypadenter", "numkey0", "numkey1", "numkey2", "numkey3", "numkey4", "numkey5", "numkey6",
-    "numkey7", "numkey8", "numkey9", "numkey.", "numkey*", "numkey-", "numkey+", "numkey/",
-    "slash", "asterisk", "mult", "minus", "plus", "space", "center", "extins", "exthome",
-    "extpgup", "extdel", "extend", "extpgdn", "extup", "extleft", "extdown", "extright"};
+    "F1",        "F2",      "F3",       "F4",      "F5",         "F6",          "F7",
+    "F8",        "F9",      "F10",      "F11",     "F12",        "F13",         "F14",
+    "F15",       "F16",     "prtsc",    "pause",   "scrolllock", "break",       "tab",
+    "backspace", "enter",   "home",     "up",      "pgup",       "left",        "right",
+    "end",       "down",    "pgdn",     "ins",     "del",        "numkeyenter", "keypadenter",
+    "numkey0",   "numkey1", "numkey2",  "numkey3", "numkey4",    "numkey5",     "numkey6",
+    "numkey7",   "numkey8", "numkey9",  "numkey.", "numkey*",    "numkey-",     "numkey+",
+    "numkey/",   "slash",   "asterisk", "mult",    "minus",      "plus",        "space",
+    "center",    "extins",  "exthome",  "extpgup", "extdel",     "extend",      "extpgdn",
+    "extup",     "extleft", "extdown",  "extright"};
 
 constexpr std::string_view kNavigation[] = {
-    "pgup", "pgdn", "end", "home", "left", "right", "up", "down", "tab", "F1", "F2", "F3", "F4",
-    "F5", "F6", "F7", "F8", "F9", "F10", "F11", "F12", "extins", "exthome", "extpgup", "extdel",
-    "extend", "extpgdn", "extup", "extleft", "extdown", "extright"};
+    "pgup",   "pgdn",   "end",     "home",  "left",    "right",   "up",      "down",
+    "tab",    "F1",     "F2",      "F3",    "F4",      "F5",      "F6",      "F7",
+    "F8",     "F9",     "F10",     "F11",   "F12",     "extins",  "exthome", "extpgup",
+    "extdel", "extend", "extpgdn", "extup", "extleft", "extdown", "extright"};
 
 constexpr std::string_view kModifiers = "(ctrl|alt|shift|leftctrl|leftalt|leftshift)";
 
 // Applied in order; each row replaces the first occurrence of its name, ignoring case.
 constexpr std::array<std::pair<std::string_view, std::string_view>, 39> kNameTable{{
-    {"leftctrl", "^"},       {"leftshift", "+"},      {"leftalt", "%"},   {"ctrl", "^"},
-    {"shift", "+"},          {"alt", "%"},            {"extins", "Ins"},  {"exthome", "Home"},
-    {"extpgup", "PgUp"},     {"extdel", "Del"},       {"extend", "End"},  {"extpgdn", "PgDn"},
-    {"extup", "Up"},         {"extleft", "Left"},     {"extdown", "Down"}, {"extright", "Right"},
-    {"numkeyenter", "PadEnter"}, {"keypadenter", "PadEnter"}, {"numkey0", "Pad0"},
-    {"numkey1", "Pad1"},     {"numkey2", "Pad2"},     {"numkey3", "Pad3"}, {"numkey4", "Pad4"},
-    {"numkey5", "Pad5"},     {"numkey6", "Pad6"},     {"numkey7", "Pad7"}, {"numkey8", "Pad8"},
-    {"numkey9", "Pad9"},     {"numkey.", "Pad."},     {"numkey*", "Pad*"}, {"numkey+", "Pad+"},
-    {"numkey-", "Pad-"},     {"numkey/", "Pad/"},     {"slash", "Pad/"},  {"asterisk", "Pad*"},
-    {"mult", "Pad*"},        {"minus", "Pad-"},       {"plus", "Pad+"},   {"center", "Clear"},
+    {"leftctrl", "^"},
+    {"leftshift", "+"},
+    {"leftalt", "%"},
+    {"ctrl", "^"},
+    {"shift", "+"},
+    {"alt", "%"},
+    {"extins", "Ins"},
+    {"exthome", "Home"},
+    {"extpgup", "PgUp"},
+    {"extdel", "Del"},
+    {"extend", "End"},
+    {"extpgdn", "PgDn"},
+    {"extup", "Up"},
+    {"extleft", "Left"},
+    {"extdown", "Down"},
+    {"extright", "Right"},
+    {"numkeyenter", "PadEnter"},
+    {"keypadenter", "PadEnter"},
+    {"numkey0", "Pad0"},
+    {"numkey1", "Pad1"},
+    {"numkey2", "Pad2"},
+    {"numkey3", "Pad3"},
+    {"numkey4", "Pad4"},
+    {"numkey5", "Pad5"},
+    {"numkey6", "Pad6"},
+    {"numkey7", "Pad7"},
+    {"numkey8", "Pad8"},
+    {"numkey9", "Pad9"},
+    {"numkey.", "Pad."},
+    {"numkey*", "Pad*"},
+    {"numkey+", "Pad+"},
+    {"numkey-", "Pad-"},
+    {"numkey/", "Pad/"},
+    {"slash", "Pad/"},
+    {"asterisk", "Pad*"},
+    {"mult", "Pad*"},
+    {"minus", "Pad-"},
+    {"plus", "Pad+"},
+    {"center", "Clear"},
 }};
 
 std::string alternatives(std::span<const std::string_view> names) {
@@ -111,7 +144,7 @@ std::string doubledQuotes(std::string_view text) {
 }
 
 class ScriptBuilder {
-public:
+  public:
     ScriptBuilder() : script_("Sub Main\r\n\r\n") {}
 
     void braced(const std::string& t) {
@@ -169,7 +202,7 @@ public:
         return script_ + "\r\nEnd Sub";
     }
 
-private:
+  private:
     static std::string quoted(std::string_view text) { return Q + std::string(text) + Q; }
 
     static std::string nextChunk(const std::string& s) {

@@ -37,30 +37,28 @@ std::optional<EditResult> encodeAll(const NewCommand& c, EncodedCommand& out) {
         into = std::move(encoded.bytes);
         return std::nullopt;
     };
-    if (auto r = take(encodeForFile(c.name, "The name", kNameWidth), out.name))
+    if (auto r = take(encodeName(c.name), out.name))
         return r;
     if (auto r = take(encodeForFile(c.description, "The description", kDescriptionWidth),
                       out.description))
         return r;
-    if (auto r = take(encodeForFile(c.group == "User-defined" ? "" : c.group, "The group",
-                                    kOwnerWidth),
-                      out.group))
+    if (auto r =
+            take(encodeForFile(c.group == "User-defined" ? "" : c.group, "The group", kOwnerWidth),
+                 out.group))
         return r;
     if (auto r = take(encodeForFile(c.scope, "The Scope", kStateWidth), out.scope))
         return r;
     if (auto r = take(encodeForFile(c.body, "The body"), out.body))
         return r;
-    if (out.name.empty())
-        return EditResult::refused("A command needs a name");
     return std::nullopt;
 }
 
 std::string commandRecord(const NewCommand& c, const EncodedCommand& text,
                           layout::Generation generation) {
     const auto fields = layout::recordLayout(generation);
-    const std::uint8_t scopeByte = c.program == kGlobalCommands         ? layout::kGlobal
+    const std::uint8_t scopeByte = c.program == kGlobalCommands        ? layout::kGlobal
                                    : c.scope == "Application-specific" ? layout::kApplication
-                                                                        : layout::kWindow;
+                                                                       : layout::kWindow;
     std::string out;
     appendCountedString(out, text.name);
     const auto references = ExtractListNames(text.name);
@@ -161,7 +159,7 @@ EditResult NewCommandRecord(UpdateEngine& engine, const NewCommand& command) {
 }
 
 EditResult NewListRecord(UpdateEngine& engine, const std::string& name, const std::string& items) {
-    const auto listName = encodeForFile(name, "The LIST name", kNameWidth);
+    const auto listName = encodeName(name);
     const auto listText = encodeForFile(items, "The LIST items");
     for (const auto* encoded : {&listName, &listText})
         if (encoded->refusal)

@@ -1,8 +1,8 @@
 #pragma once
 
-#include <string>
-
 #include "writer/update_engine.h"
+
+#include <string>
 
 namespace qmk {
 

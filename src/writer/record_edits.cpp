@@ -177,15 +177,13 @@ EditResult UpdateFirstThings(UpdateEngine& engine, const UserRow& row, std::stri
     const auto record = locateCommand(engine, row);
     if (!record)
         return changedOutside(engine);
-    const auto name = encodeForFile(newName, "The name", kNameWidth);
+    const auto name = encodeName(newName);
     const auto text = encodeForFile(description, "The description", kDescriptionWidth);
     const auto owner =
         encodeForFile(group == "User-defined" ? "" : group, "The group", kOwnerWidth);
     for (const auto* encoded : {&name, &text, &owner})
         if (encoded->refusal)
             return *encoded->refusal;
-    if (name.bytes.empty())
-        return EditResult::refused("A command needs a name");
 
     engine.PrepareRewrite(record->offset - 1);
     const auto references = ExtractListNames(name.bytes);
@@ -208,11 +206,9 @@ EditResult UpdateListRename(UpdateEngine& engine, const UserRow& row, std::strin
     const auto list = locateList(engine, row);
     if (!list)
         return changedOutside(engine);
-    const auto name = encodeForFile(newName, "The name", kNameWidth);
+    const auto name = encodeName(newName);
     if (name.refusal)
         return *name.refusal;
-    if (name.bytes.empty())
-        return EditResult::refused("A LIST needs a name");
 
     engine.PrepareRewrite(list->offset - 1);
     engine.WriteString(name.bytes);

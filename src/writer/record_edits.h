@@ -1,10 +1,10 @@
 #pragma once
 
-#include <string>
-#include <string_view>
-
 #include "store/user_row.h"
 #include "writer/update_engine.h"
+
+#include <string>
+#include <string_view>
 
 namespace qmk {
 

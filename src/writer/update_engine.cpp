@@ -6,6 +6,7 @@
 #include "format/keynames.h"
 #include "format/record.h"
 #include "store/parameters.h"
+#include "store/schema.h"
 
 namespace qmk {
 
@@ -21,8 +22,8 @@ bool UpdateEngine::load() {
         return false;
     image_ = std::move(*bytes);
     FileProperties properties;
-    generation_ = decodeHeader(image_, properties) ? properties.generation
-                                                   : layout::Generation::Unknown;
+    generation_ =
+        decodeHeader(image_, properties) ? properties.generation : layout::Generation::Unknown;
     return true;
 }
 
@@ -35,10 +36,18 @@ void UpdateEngine::CopyTail(std::uint32_t start) {
         out_.append(image_, start - 1);
 }
 
-void UpdateEngine::WriteCount(std::uint32_t count) { appendCount(out_, count); }
-void UpdateEngine::WriteString(std::string_view cp1252) { appendCountedString(out_, cp1252); }
-void UpdateEngine::WriteLong(std::uint32_t value) { appendU32(out_, value); }
-void UpdateEngine::WriteByte(std::uint8_t value) { out_ += static_cast<char>(value); }
+void UpdateEngine::WriteCount(std::uint32_t count) {
+    appendCount(out_, count);
+}
+void UpdateEngine::WriteString(std::string_view cp1252) {
+    appendCountedString(out_, cp1252);
+}
+void UpdateEngine::WriteLong(std::uint32_t value) {
+    appendU32(out_, value);
+}
+void UpdateEngine::WriteByte(std::uint8_t value) {
+    out_ += static_cast<char>(value);
+}
 
 std::uint32_t UpdateEngine::ReadLongAt(std::uint32_t position) const {
     ImageReader in(out_, position);
@@ -103,9 +112,23 @@ EncodedText encodeForFile(std::string_view utf8, std::string_view what, std::siz
         return {{}, EditResult::refused(std::string(what) + ": " + encoded.message)};
     if (encoded.bytes.size() > width)
         return {{},
-                EditResult::refused(std::string(what) + " is longer than " +
-                                    std::to_string(width) + " characters")};
+                EditResult::refused(std::string(what) + " is longer than " + std::to_string(width) +
+                                    " characters")};
     return {std::move(encoded.bytes), std::nullopt};
+}
+
+EncodedText encodeName(std::string_view utf8) {
+    auto name = encodeForFile(utf8, "The name", kNameWidth);
+    if (name.refusal)
+        return name;
+    if (name.bytes.empty())
+        return {{}, EditResult::refused("A name cannot be empty")};
+    for (const char c : name.bytes)
+        if (static_cast<unsigned char>(c) < 32)
+            return {{},
+                    EditResult::refused("A name cannot hold tabs, line breaks or other "
+                                        "control characters")};
+    return name;
 }
 
 } // namespace qmk

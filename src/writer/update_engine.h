@@ -1,16 +1,16 @@
 #pragma once
 
-#include <cstdint>
-#include <filesystem>
-#include <optional>
-#include <string>
-#include <string_view>
-
 #include "common/file_io.h"
 #include "common/program_dir.h"
 #include "common/trace.h"
 #include "format/layout.h"
 #include "store/database.h"
+
+#include <cstdint>
+#include <filesystem>
+#include <optional>
+#include <string>
+#include <string_view>
 
 namespace qmk {
 
@@ -45,7 +45,7 @@ struct EngineContext {
 // built from its head, new bytes and its tail, the commit that keeps a backup and replaces the
 // file atomically, and the shift of the store's positions that follows.
 class UpdateEngine {
-public:
+  public:
     explicit UpdateEngine(EngineContext context) : ctx_(std::move(context)) {}
 
     // Reads the command file whole; false when it cannot be read. Every operation starts here,
@@ -78,7 +78,7 @@ public:
     void refreshBodyPosition(std::int64_t id, std::uint32_t offset);
     std::int64_t storedOffsetLists();
 
-private:
+  private:
     EngineContext ctx_;
     std::string image_;
     std::string out_;
@@ -93,5 +93,7 @@ struct EncodedText {
 // `what` names the text in the refusal ("The name", "The body"); `width` is the store's limit.
 EncodedText encodeForFile(std::string_view utf8, std::string_view what,
                           std::size_t width = kLargestImage);
+// A command or LIST name: readers take a byte below 32 in a name for damage, so none is written.
+EncodedText encodeName(std::string_view utf8);
 
 } // namespace qmk

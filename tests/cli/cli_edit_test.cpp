@@ -1,0 +1,144 @@
+#include "cli.h"
+#include "command_file_builder.h"
+#include "test_home.h"
+
+#include <filesystem>
+#include <gtest/gtest.h>
+#include <sstream>
+
+namespace qmk {
+
+using fixture::CommandFileBuilder;
+
+namespace {
+
+struct Outcome {
+    int status;
+    std::string out;
+    std::string err;
+};
+
+class CliEditTest : public ::testing::Test {
+  protected:
+    CliEditTest() {
+        CommandFileBuilder builder;
+        builder.command("open mail").description("d").group("Mail").keys("{Ctrl+m}");
+        builder.command("type name").keys("Pat");
+        builder.command("bold").application("winword", "Word", "Microsoft").script("b\r\n");
+        builder.command("uses <colors>").keys("x");
+        builder.list("colors", {"red"});
+        file_ = home_.writeFile("mycmds.dat", builder.build()).string();
+        EXPECT_EQ(qmk({"init"}).status, 0);
+    }
+
+    Outcome qmk(std::vector<std::string> args, const std::string& input = {}) {
+        args.insert(args.begin(), {"qmk10", "--home", home_.path("qmk").string()});
+        std::vector<const char*> argv;
+        for (const auto& a : args)
+            argv.push_back(a.c_str());
+        std::ostringstream out, err;
+        std::istringstream in(input);
+        const int status = cli::run(static_cast<int>(argv.size()), argv.data(), out, err, in);
+        return {status, out.str(), err.str()};
+    }
+
+    std::string json() { return qmk({"list", file_, "--json"}).out; }
+    std::string bytes() const { return testing::readBytes(file_); }
+
+    testing::TestHome home_;
+    std::string file_;
+};
+
+} // namespace
+
+TEST_F(CliEditTest, EditsReachTheFileAndTheStore) {
+    auto r = qmk({"set-body", file_, "--name", "type name", "--body", "Pat Example"});
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.out, "body saved\n");
+    EXPECT_NE(json().find(R"("name": "type name", "Type": "K", "script": "Pat Example")"),
+              std::string::npos);
+
+    r = qmk({"set-body", file_, "--program", "WinWord", "--name", "bold", "--body-file", "-"},
+            "Sub Main\r\nEnd Sub\r\n\r\n");
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_NE(json().find(R"("script": "Sub Main\r\nEnd Sub\r\n")"), std::string::npos);
+
+    r = qmk({"set-details", file_, "--name", "open mail", "--new-name", "open inbox",
+             "--description", "new", "--group", "Post"});
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_NE(
+        json().find(R"("name": "open inbox", "Type": "K", "script": "{Ctrl+m}", "scope": "G", )"
+                    R"("owner": "Post")"),
+        std::string::npos);
+
+    r = qmk({"to-advanced", file_, "--name", "open inbox"});
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_NE(
+        json().find(R"("name": "open inbox", "Type": "A", )"
+                    R"("script": "Sub Main\r\n\r\nSendKeys \"^m\", true\r\n\r\nEnd Sub\r\n")"),
+        std::string::npos);
+
+    r = qmk({"to-plain", file_, "--name", "type name"});
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_NE(json().find(R"("name": "type name", "Type": "P", "script": "Pat Example")"),
+              std::string::npos);
+
+    r = qmk({"new-list", file_, "--name", "sizes", "--body", "big\r\nsmall"});
+    ASSERT_EQ(r.status, 0) << r.err;
+    r = qmk({"new", file_, "--type", "A", "--program", "winword", "--name", "size <sizes>",
+             "--body", "Sub Main"});
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_NE(json().find(R"("menu": "WINWORD", "state": "Application-specific", )"
+                          R"("name": "size <sizes>", "Type": "A", "script": "Sub Main\r\n")"),
+              std::string::npos);
+    EXPECT_NE(json().find(R"("PDescript": 4, "CompanyName": 9)"), std::string::npos);
+
+    r = qmk({"rename", file_, "--list", "sizes", "--to", "sizing"});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_NE(r.err.find("There are 1 commands using this LIST including:"), std::string::npos);
+    r = qmk({"rename", file_, "--list", "sizes", "--to", "sizing", "--yes"});
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_NE(json().find(R"("name": "sizing", "Type": "L")"), std::string::npos);
+}
+
+TEST_F(CliEditTest, RefusalsAreShownAndWriteNothing) {
+    const auto before = bytes();
+    auto expectRefused = [&](std::vector<std::string> args, const std::string& message) {
+        const auto r = qmk(args);
+        EXPECT_EQ(r.status, 1) << args[0];
+        EXPECT_NE(r.err.find(message), std::string::npos) << r.err;
+        EXPECT_EQ(bytes(), before) << args[0];
+    };
+    expectRefused({"set-body", file_, "--name", "type name", "--body", ""},
+                  "Empty content not allowed");
+    expectRefused({"set-body", file_, "--name", "nobody", "--body", "x"},
+                  "is not in the command file");
+    expectRefused({"rename", file_, "--name", "type name", "--to", "type name"},
+                  "Must delete first: type name already exists");
+    expectRefused({"new", file_, "--type", "K", "--name", "open mail", "--body", "x"},
+                  "Command already exists");
+    expectRefused({"new", file_, "--type", "K", "--name", "go <nowhere>", "--body", "x"},
+                  "nowhere: Sorry, must create any new LISTs first");
+    expectRefused({"new", file_, "--type", "K", "--program", "excel", "--name", "x", "--body", "x"},
+                  "Please pick a different Program, Scope, Group, or View: Quillmark10 cannot "
+                  "create a new command for this Program, Scope, Group, or View.");
+    expectRefused({"new-list", file_, "--name", "Colors", "--body", "x"},
+                  "Only numbers, letters and _-. are allowed by Dragon in LIST names");
+    expectRefused({"to-plain", file_, "--name", "open mail"}, "without {");
+    expectRefused({"set-body", file_, "--name", "type name", "--body", "\u263A"},
+                  "cannot be stored in a command file");
+    EXPECT_EQ(qmk({"set-body", file_, "--name", "x"}).status, 1); // no body given
+}
+
+TEST_F(CliEditTest, KeysToScriptPrintsEitherForm) {
+    auto r = qmk({"keys2script", "{Ctrl+c}"});
+    EXPECT_EQ(r.status, 0);
+    EXPECT_EQ(r.out, "Sub Main\r\n\r\nSendKeys \"^c\", true\r\n\r\nEnd Sub\n");
+    r = qmk({"keys2script", "--form", "senddragonkeys", "a\"b"});
+    EXPECT_EQ(r.out, "Sub Main\r\n\r\nSendDragonKeys \"a\"\"b\"\r\n\r\nEnd Sub\n");
+    r = qmk({"keys2script", "{"});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(r.err, "Please send to Tarnwell:  Conversion failed\n");
+}
+
+} // namespace qmk

@@ -1,0 +1,213 @@
+#include "format/image_reader.h"
+#include "writer/record_edits.h"
+#include "writer_fixture.h"
+
+namespace qmk::testing {
+
+using fixture::CommandFileBuilder;
+using layout::Generation;
+
+namespace {
+CommandFileBuilder threeCommands(Generation generation = Generation::V10) {
+    CommandFileBuilder file(CommandFileBuilder::versionCode(generation));
+    file.command("first").keys(std::string(254, 'a'));
+    file.command("second").application("prog").plainText("text");
+    file.command("third").window("prog", "Title").states({"s"}).script("x");
+    file.list("colors", {"red", "green"});
+    file.list("sizes", {"small"});
+    return file;
+}
+} // namespace
+
+TEST_F(WriterTest, ABodyCrossingAPrefixWidthShiftsEveryLaterPosition) {
+    load(threeCommands());
+    const auto before = fileBytes();
+    const auto second = row("second", "PROG", "Application-specific");
+    ASSERT_TRUE(Update1Body(*engine_, row("first"), std::string(255, 'b')).ok);
+    const auto after = fileBytes();
+    EXPECT_EQ(after.size(), before.size() + 3);
+    EXPECT_EQ(readBytes(home_.path("savedat")), before);
+    EXPECT_EQ(readBytes(home_.path("mycmds.Quillmark")), after);
+    EXPECT_EQ(row("second", "PROG", "Application-specific").offset, second.offset + 3);
+    const auto body = row("first").offsetbody;
+    EXPECT_EQ(after.substr(static_cast<std::size_t>(body) - 1, 3), std::string("\xFF\xFF\x00", 3));
+    expectStoreMatchesFile();
+
+    ASSERT_TRUE(Update1Body(*engine_, row("first"), std::string(65534, 'c')).ok);
+    const auto wide = fileBytes().size();
+    ASSERT_TRUE(Update1Body(*engine_, row("first"), std::string(65533, 'c')).ok);
+    EXPECT_EQ(fileBytes().size(), wide - 5);
+    expectStoreMatchesFile();
+    const auto trace = readBytes(home_.path("writer.trace"));
+    EXPECT_EQ(trace, "Update1Body  \r\nUpdate1Body  \r\nUpdate1Body  \r\n");
+}
+
+TEST_F(WriterTest, PlainTextKeepsOneZeroByteAndTheListCountStays) {
+    CommandFileBuilder file;
+    file.command("only").plainText("old text");
+    load(file);
+    ASSERT_TRUE(Update1Body(*engine_, row("only"), "new\r\ntext").ok);
+    const auto bytes = fileBytes();
+    const auto at = static_cast<std::size_t>(row("only").offsetbody) - 1;
+    EXPECT_EQ(bytes.substr(at), std::string("\x00\x09new\r\ntext\x00\x00\x00\x00", 15));
+    expectStoreMatchesFile();
+}
+
+TEST_F(WriterTest, ListItemsAreTrimmedAndCountedAndCopiesStayAway) {
+    load(threeCommands());
+    UserRow copy = row("colors");
+    copy.menu = "PROG";
+    copy.listcopy = true;
+    UserTable(home_.store()).add(copy); // a LIST copy for display keeps its own offset
+    ASSERT_TRUE(Update1Body(*engine_, row("colors"), "red\r\ngreen\r\nblue \t\r\n\r\n\r\n").ok);
+    const auto colors = row("colors");
+    ImageReader in(fileBytes(), static_cast<std::uint32_t>(colors.offset));
+    in.string();
+    EXPECT_EQ(in.u32(), 1u);
+    EXPECT_EQ(in.u32(), 3u);
+    EXPECT_EQ(in.string(), "red");
+    in.string();
+    EXPECT_EQ(in.string(), "blue \t"); // blanks and tabs before the last line break stay
+    EXPECT_EQ(colors.offsetbody, 0);
+    EXPECT_EQ(row("colors", "PROG").offset, copy.offset);
+    home_.rows(); // the copy survives the parse below
+    expectStoreMatchesFile();
+}
+
+TEST_F(WriterTest, RenamingAListChangesOnlyItsName) {
+    load(threeCommands());
+    const auto before = fileBytes();
+    const auto colors = row("colors");
+    ASSERT_TRUE(UpdateFirstThings(*engine_, colors, "colours", "", "").ok);
+    const auto after = fileBytes();
+    ASSERT_EQ(after.size(), before.size() + 1);
+    const auto at = static_cast<std::size_t>(colors.offset) - 1;
+    EXPECT_EQ(after.substr(0, at), before.substr(0, at));
+    EXPECT_EQ(after.substr(at, 8), "\x07"
+                                   "colours");
+    EXPECT_EQ(after.substr(at + 8), before.substr(at + 7));
+    expectStoreMatchesFile();
+}
+
+TEST_F(WriterTest, FirstThingsRewriteNameReferencesDescriptionAndGroup) {
+    load(threeCommands());
+    const auto second = row("second", "PROG", "Application-specific");
+    ASSERT_TRUE(
+        UpdateFirstThings(*engine_, second, "say <colors> and <sizes>", "described", "User-defined")
+            .ok);
+    const auto edited = second; // the record stays where it was
+    ImageReader in(fileBytes(), static_cast<std::uint32_t>(edited.offset));
+    EXPECT_EQ(in.string(), "say <colors> and <sizes>");
+    EXPECT_EQ(in.u32(), 2u);
+    EXPECT_EQ(in.string(), "colors");
+    EXPECT_EQ(in.string(), "sizes");
+    EXPECT_EQ(in.string(), "described");
+    EXPECT_EQ(in.string(), ""); // "User-defined" is the empty group
+    expectStoreMatchesFile();
+    EXPECT_EQ(row("say <colors> and <sizes>", "PROG", "Application-specific").lists, 2);
+}
+
+class ChangeType : public WriterTest, public ::testing::WithParamInterface<Generation> {};
+INSTANTIATE_TEST_SUITE_P(Generations, ChangeType,
+                         ::testing::Values(Generation::V6, Generation::V7, Generation::V8,
+                                           Generation::V10),
+                         [](const auto& param) {
+                             return "v" +
+                                    std::to_string(CommandFileBuilder::versionCode(param.param));
+                         });
+
+TEST_P(ChangeType, KeysBecomePlainTextWithTheKeyStringAsText) {
+    CommandFileBuilder file(CommandFileBuilder::versionCode(GetParam()));
+    file.command("type it").keys("hello");
+    file.command("after").script("s");
+    load(file);
+    ASSERT_TRUE(Updatechangetype(*engine_, row("type it"), Conversion::ToPlainText).ok);
+    const auto converted = row("type it");
+    const auto bytes = fileBytes();
+    const auto fields = layout::recordLayout(GetParam());
+    const std::size_t typeAt = static_cast<std::size_t>(converted.offset) - 1 + 8 + 4 + 1 + 1 + 1 +
+                               (fields.reservedBlock ? 12 : 0) + (fields.statesBlock ? 4 : 0);
+    std::string expected(1, '\x01');
+    if (fields.encryptionByte)
+        expected += '\0';
+    if (fields.preBodyBlock)
+        expected += std::string(8, '\0');
+    expected += std::string("\x00\x05hello", 7);
+    EXPECT_EQ(bytes.substr(typeAt, expected.size()), expected);
+    expectStoreMatchesFile();
+    EXPECT_EQ(row("type it").Type, "P");
+    EXPECT_EQ(row("type it").script, "hello");
+}
+
+TEST_P(ChangeType, ScriptsBecomeAdvancedScriptsByTheirTypeByteAlone) {
+    CommandFileBuilder file(CommandFileBuilder::versionCode(GetParam()));
+    file.command("run").script("Sub Main\r\nEnd Sub\r\n");
+    load(file);
+    const auto before = fileBytes();
+    ASSERT_TRUE(Updatechangetype(*engine_, row("run"), Conversion::ToAdvancedScript).ok);
+    const auto after = fileBytes();
+    ASSERT_EQ(after.size(), before.size());
+    std::size_t differing = 0;
+    for (std::size_t i = 0; i < after.size(); ++i)
+        differing += after[i] != before[i];
+    EXPECT_EQ(differing, 1u);
+    EXPECT_EQ(row("run").Type, "S"); // until the file is parsed again
+    expectStoreMatchesFile();
+    EXPECT_EQ(row("run").Type, "A");
+}
+
+TEST_F(WriterTest, ARecordTheStoreDoesNotHoldIsKeptByEveryEdit) {
+    CommandFileBuilder file;
+    file.command("shown").keys("1");
+    file.command("hidden").notLoaded().keys("2");
+    file.command("too long for the store").application(std::string(30, 'p')).keys("3");
+    file.command("last").keys("4");
+    load(file);
+    home_.prompt.shown.clear();
+    ASSERT_TRUE(Update1Body(*engine_, row("shown"), "one").ok);
+    const auto bytes = fileBytes();
+    EXPECT_NE(bytes.find("\x06hidden"), std::string::npos);
+    EXPECT_NE(bytes.find("too long for the store"), std::string::npos);
+    expectStoreMatchesFile();
+}
+
+TEST_F(WriterTest, RefusalsLeaveTheFileAsItWas) {
+    load(threeCommands());
+    const auto before = fileBytes();
+    auto refused = Update1Body(*engine_, row("first"), "smile \u263A");
+    EXPECT_FALSE(refused.ok);
+    EXPECT_EQ(refused.message, "The body: The character \"\u263A\" (U+263A) cannot be stored in a "
+                               "command file (code page Windows-1252)");
+    EXPECT_EQ(UpdateFirstThings(*engine_, row("first"), std::string(151, 'n'), "", "").message,
+              "The name is longer than 150 characters");
+    EXPECT_EQ(UpdateFirstThings(*engine_, row("colors"), "tab\there", "", "").message,
+              "A name cannot hold tabs, line breaks or other control characters");
+    EXPECT_EQ(UpdateFirstThings(*engine_, row("first"), "x", "", std::string(51, 'g')).message,
+              "The group is longer than 50 characters");
+    UserRow stale = row("first");
+    stale.offset += 1;
+    EXPECT_EQ(Update1Body(*engine_, stale, "y").message,
+              "The command file no longer matches the store: reload it first");
+    EXPECT_EQ(fileBytes(), before);
+    EXPECT_FALSE(std::filesystem::exists(home_.path("savedat")));
+}
+
+TEST_F(WriterTest, AFailureAtAnyStepBeforeTheRenameLeavesTheFileByteIdentical) {
+    load(threeCommands());
+    for (const std::string step : {"temporary", "backup", "replace", "rename"}) {
+        const auto before = fileBytes();
+        const auto offsets = positions();
+        files_.failAt = step;
+        const auto result = Update1Body(*engine_, row("first"), "changed " + step);
+        EXPECT_FALSE(result.ok) << step;
+        EXPECT_EQ(result.title, "The command file was not changed");
+        EXPECT_EQ(fileBytes(), before) << step;
+        EXPECT_EQ(positions(), offsets) << step;
+        EXPECT_FALSE(std::filesystem::exists(path_.string() + ".qmk-new")) << step;
+    }
+    files_.failAt.clear();
+    EXPECT_TRUE(Update1Body(*engine_, row("first"), "changed").ok);
+    expectStoreMatchesFile();
+}
+
+} // namespace qmk::testing
