@@ -1,6 +1,6 @@
 // Parse speed on the largest command files: a 60,000-command file parsed whole, against a bare
 // insert of the same rows into the same schema in the same run, and the unchanged-file path.
-#include "command_file_builder.h"
+#include "bench_support.h"
 #include "store/statements.h"
 #include "store/user_rows.h"
 #include "test_home.h"
@@ -13,58 +13,7 @@
 #include <functional>
 
 using namespace qmk;
-using Clock = std::chrono::steady_clock;
-
-namespace {
-
-std::string largeFile(int commands, int lists) {
-    fixture::CommandFileBuilder file(7, 9);
-    for (int i = 0; i < commands; ++i) {
-        const auto n = std::to_string(i);
-        auto& c = file.command("command number " + n);
-        c.description("description of " + n).group(i % 7 ? "Group " + std::to_string(i % 40) : "");
-        switch (i % 6) {
-        case 0:
-            c.keys("{Ctrl+" + n + "}");
-            break;
-        case 1:
-            c.application("prog" + std::to_string(i % 90))
-                .states({"Edit", "View"})
-                .script("SendKeys \"" + n + "\"");
-            break;
-        case 2:
-            c.window("prog" + std::to_string(i % 90), "Window " + std::to_string(i % 300))
-                .advanced("Sub Main\r\n  SendKeys \"{Enter}\"\r\nEnd Sub");
-            break;
-        case 3:
-            c.plainText("Dear " + n + ",\r\nThank you for your letter.");
-            break;
-        case 4:
-            c.steps({fixture::Step::press(65, 1), fixture::Step::wait(100),
-                     fixture::Step::type("hello")});
-            break;
-        default:
-            c.recorder({fixture::RecorderEvent::key(65, 0), fixture::RecorderEvent::key(65, 128),
-                        fixture::RecorderEvent::mouse(0, 10, 20)});
-            break;
-        }
-    }
-    for (int i = 0; i < lists; ++i)
-        file.list("list " + std::to_string(i), {"one", "two", "three"});
-    return file.build();
-}
-
-double bestOf(int runs, const std::function<void()>& work) {
-    double best = 1e30;
-    for (int r = 0; r < runs; ++r) {
-        const auto start = Clock::now();
-        work();
-        best = std::min(best, std::chrono::duration<double>(Clock::now() - start).count());
-    }
-    return best;
-}
-
-} // namespace
+using namespace qmk::bench;
 
 int main(int argc, char** argv) {
     const bool check = argc > 1 && std::strcmp(argv[1], "--check") == 0;

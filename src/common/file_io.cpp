@@ -34,7 +34,7 @@ class Descriptor {
     int fd_;
 };
 
-void writeAll(const std::filesystem::path& file, std::string_view bytes) {
+void writeAll(const std::filesystem::path& file, std::string_view bytes, bool durable) {
     Descriptor fd(::open(file.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644));
     if (fd.get() < 0)
         throw FileError(file, lastError());
@@ -48,7 +48,7 @@ void writeAll(const std::filesystem::path& file, std::string_view bytes) {
         }
         done += static_cast<std::size_t>(wrote);
     }
-    if (::fsync(fd.get()) != 0 || !fd.close())
+    if ((durable && ::fsync(fd.get()) != 0) || !fd.close())
         throw FileError(file, lastError());
 }
 
@@ -76,7 +76,11 @@ std::optional<std::string> readWholeFile(const std::filesystem::path& file) {
 }
 
 void FileOps::writeFile(const std::filesystem::path& file, std::string_view bytes) {
-    writeAll(file, bytes);
+    writeAll(file, bytes, true);
+}
+
+void FileOps::writeScratch(const std::filesystem::path& file, std::string_view bytes) {
+    writeAll(file, bytes, false);
 }
 
 void FileOps::copyFile(const std::filesystem::path& from, const std::filesystem::path& to) {

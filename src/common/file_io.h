@@ -32,6 +32,8 @@ class FileOps {
     virtual ~FileOps() = default;
     // Creates or truncates the file, writes the bytes, flushes them to disk.
     virtual void writeFile(const std::filesystem::path& file, std::string_view bytes);
+    // The same without the flush to disk, for scratch copies that nothing depends on.
+    virtual void writeScratch(const std::filesystem::path& file, std::string_view bytes);
     virtual void copyFile(const std::filesystem::path& from, const std::filesystem::path& to);
     // Writes the bytes to a temporary file beside the target, flushes it, then renames it over
     // the target: the target is either whole before or whole after.

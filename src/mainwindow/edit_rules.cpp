@@ -18,8 +18,9 @@ std::optional<UserRow> oneRow(Statement& select) {
 
 std::optional<UserRow> findRow(Database& store, const std::string& program,
                                const std::string& scope, const std::string& name) {
-    auto select = store.prepare(UserTable::selectSql() +
-                                " WHERE menu = ? AND state = ? AND name = ? ORDER BY ID LIMIT 1");
+    auto select =
+        store.prepare(UserTable::selectSql() +
+                      " WHERE menu = ? AND state = ? AND name = ? ORDER BY user.ID LIMIT 1");
     select.bind(1, program).bind(2, scope).bind(3, name);
     return oneRow(select);
 }

@@ -11,12 +11,12 @@ inline constexpr int kNameWidth = 150;
 inline constexpr int kDescriptionWidth = 150;
 inline constexpr int kOwnerWidth = 50;
 
-inline constexpr int kSchemaVersion = 1;
+inline constexpr int kSchemaVersion = 2;
 
 // Creates the tables, indexes and the one `parameters` row when missing, and upgrades an older
 // store, in one transaction. The `user` indexes are named as the operations select them: `menu`,
 // `name`, `state`; `PrimaryKey` is the `ID` itself (the table's integer key), and `apps` indexes
-// `states`.
+// `states`. A row's `offset` and `offsetbody` are kept in `positions` under the same `ID`.
 void ensureSchema(Database& db);
 
 // Connection settings every store connection uses.

@@ -30,9 +30,14 @@ std::vector<std::string> texts(Statement& select) {
 std::int64_t deleteFileRows(Database& db) {
     // Without a WHERE clause SQLite empties the table wholesale instead of row by row; the same
     // rows go when none of them has offset 0.
-    if (countOf(db, "SELECT count(*) FROM user WHERE offset = 0") == 0)
+    if (countOf(db, "SELECT count(*) FROM positions WHERE offset = 0") == 0) {
+        db.exec("DELETE FROM positions");
         return db.exec("DELETE FROM user");
-    return db.exec("DELETE FROM user WHERE offset <> 0");
+    }
+    const auto deleted =
+        db.exec("DELETE FROM user WHERE ID IN (SELECT ID FROM positions WHERE offset <> 0)");
+    db.exec("DELETE FROM positions WHERE offset <> 0");
+    return deleted;
 }
 
 std::int64_t deleteStates(Database& db) {
@@ -41,6 +46,7 @@ std::int64_t deleteStates(Database& db) {
 
 void emptyTables(Database& db) {
     db.exec("DELETE FROM user");
+    db.exec("DELETE FROM positions");
     db.exec("DELETE FROM dvcmap");
     db.exec("DELETE FROM states");
 }

@@ -15,20 +15,26 @@ void deriveColumns(UserRow& row) {
 
 namespace {
 
-std::string columnList(std::size_t first) {
+bool isPosition(std::string_view column) {
+    return column == "offset" || column == "offsetbody";
+}
+
+// Every column but `ID` and the positions, as `user` stores them.
+std::string storedColumns() {
     std::string list;
-    for (std::size_t i = first; i < kUserColumns.size(); ++i) {
-        if (!list.empty())
-            list += ", ";
+    for (std::size_t i = 1; i < kUserColumns.size(); ++i) {
+        if (isPosition(kUserColumns[i].name))
+            continue;
+        list += list.empty() ? "" : ", ";
         list += kUserColumns[i].name;
     }
     return list;
 }
 
 std::string insertSql() {
-    std::string sql = "INSERT INTO user (" + columnList(1) + ") VALUES (";
-    for (std::size_t i = 1; i < kUserColumns.size(); ++i)
-        sql += i == 1 ? "?" : ", ?";
+    std::string sql = "INSERT INTO user (" + storedColumns() + ") VALUES (";
+    for (std::size_t i = 3; i < kUserColumns.size(); ++i)
+        sql += i == 3 ? "?" : ", ?";
     return sql + ")";
 }
 
@@ -70,12 +76,21 @@ UserRow UserTable::rowFrom(const Statement& s) {
 }
 
 std::string UserTable::selectSql() {
-    return "SELECT " + columnList(0) + " FROM user";
+    std::string list;
+    for (const auto& column : kUserColumns) {
+        list += list.empty() ? "" : ", ";
+        list += isPosition(column.name) || column.name == "ID" ? "positions." : "user.";
+        list += column.name;
+    }
+    return "SELECT " + list + " FROM user JOIN positions ON positions.ID = user.ID";
 }
 
 UserTable::UserTable(Database& db)
     : db_(db), insert_(db.prepare(insertSql())),
-      delete_(db.prepare("DELETE FROM user WHERE ID = ?")) {}
+      insertPositions_(db.prepare(
+          "INSERT INTO positions (ID, offset, offsetbody, filerecord) VALUES (?, ?, ?, ?)")),
+      delete_(db.prepare("DELETE FROM user WHERE ID = ?")),
+      deletePositions_(db.prepare("DELETE FROM positions WHERE ID = ?")) {}
 
 std::int64_t UserTable::add(const UserRow& r) {
     Statement& s = insert_;
@@ -88,27 +103,30 @@ std::int64_t UserTable::add(const UserRow& r) {
     s.bind(7, r.scope);
     s.bind(8, r.owner);
     s.bind(9, r.lists);
-    s.bind(10, r.offset);
-    s.bind(11, r.offsetbody);
-    s.bind(12, r.description);
-    s.bind(13, r.states);
-    s.bind(14, r.graphicsize);
-    s.bind(15, r.Global);
-    s.bind(16, r.noglobals);
-    s.bind(17, r.sleeping);
-    s.bind(18, r.singleline);
-    s.bind(19, r.globalsort);
-    s.bind(20, r.listsort);
-    s.bind(21, r.pathcode);
-    s.bind(22, r.dupe);
-    s.bind(23, r.PDescript);
-    s.bind(24, r.CompanyName);
-    s.bind(25, r.ClassName);
-    s.bind(26, r.encrypted);
-    s.bind(27, r.listcopy);
-    s.bind(28, r.flag);
+    s.bind(10, r.description);
+    s.bind(11, r.states);
+    s.bind(12, r.graphicsize);
+    s.bind(13, r.Global);
+    s.bind(14, r.noglobals);
+    s.bind(15, r.sleeping);
+    s.bind(16, r.singleline);
+    s.bind(17, r.globalsort);
+    s.bind(18, r.listsort);
+    s.bind(19, r.pathcode);
+    s.bind(20, r.dupe);
+    s.bind(21, r.PDescript);
+    s.bind(22, r.CompanyName);
+    s.bind(23, r.ClassName);
+    s.bind(24, r.encrypted);
+    s.bind(25, r.listcopy);
+    s.bind(26, r.flag);
     insert_.run();
-    return db_.lastInsertId();
+    const auto id = db_.lastInsertId();
+    // LIST copies made for display are not records of the file: shifts pass them over.
+    const bool fileRecord = !r.listcopy && !(r.Type == "L" && r.menu != "Global Commands");
+    insertPositions_.bind(1, id).bind(2, r.offset).bind(3, r.offsetbody).bind(4, fileRecord);
+    insertPositions_.run();
+    return id;
 }
 
 void UserTable::remove(std::int64_t id) {
@@ -116,13 +134,13 @@ void UserTable::remove(std::int64_t id) {
 }
 
 void UserTable::forEach(const std::function<void(const UserRow&)>& visit) {
-    auto select = db_.prepare(selectSql() + " ORDER BY ID");
+    auto select = db_.prepare(selectSql() + " ORDER BY user.ID");
     while (select.step())
         visit(rowFrom(select));
 }
 
 std::optional<UserRow> UserTable::byId(std::int64_t id) {
-    auto select = db_.prepare(selectSql() + " WHERE ID = ?");
+    auto select = db_.prepare(selectSql() + " WHERE user.ID = ?");
     select.bind(1, id);
     if (!select.step())
         return std::nullopt;

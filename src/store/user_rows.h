@@ -9,7 +9,7 @@
 
 namespace qmk {
 
-// Row operations on `user` with statements prepared once.
+// Row operations on `user` (and its `positions`) with statements prepared once.
 class UserTable {
   public:
     explicit UserTable(Database& db);
@@ -31,7 +31,9 @@ class UserTable {
   private:
     Database& db_;
     Statement insert_;
+    Statement insertPositions_;
     Statement delete_;
+    Statement deletePositions_;
 };
 
 } // namespace qmk

@@ -138,7 +138,7 @@ EditResult NewCommandRecord(UpdateEngine& engine, const NewCommand& command) {
 
     const auto record = commandRecord(command, text, engine.generation());
     try {
-        engine.context().files.writeFile(engine.context().home.file(files::kNewCommand), record);
+        engine.context().files.writeScratch(engine.context().home.file(files::kNewCommand), record);
     } catch (const FileError& error) {
         return EditResult::refused(error.what(), "The command file was not changed");
     }

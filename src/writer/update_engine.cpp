@@ -10,12 +10,6 @@
 
 namespace qmk {
 
-namespace {
-// Rows that stand for records of the file: not the LIST copies made for display.
-constexpr const char* kFileRecord =
-    "listcopy = 0 AND NOT (Type = 'L' AND menu <> 'Global Commands')";
-} // namespace
-
 bool UpdateEngine::load() {
     auto bytes = readWholeFile(ctx_.commandFile);
     if (!bytes)
@@ -61,7 +55,7 @@ void UpdateEngine::WriteLongAt(std::uint32_t position, std::uint32_t value) {
 }
 
 void UpdateEngine::CommitRewrite(const std::string& marker) {
-    ctx_.files.writeFile(ctx_.home.file(files::kTemporary), out_);
+    ctx_.files.writeScratch(ctx_.home.file(files::kTemporary), out_);
     ctx_.trace.Tracy(marker);
     ctx_.files.copyFile(ctx_.commandFile, ctx_.home.file(files::kBackup));
     ctx_.files.replaceFile(ctx_.commandFile, out_);
@@ -71,22 +65,20 @@ void UpdateEngine::CommitRewrite(const std::string& marker) {
 void UpdateEngine::shiftStore(std::uint32_t from, std::int64_t delta, bool inclusive) {
     if (delta == 0)
         return;
-    const std::string after = inclusive ? " >= ?2 AND " : " > ?2 AND ";
+    // One pass over the rows: every row rewritten once, however many of its positions move.
+    const std::string after = inclusive ? " >= ?2" : " > ?2";
     Transaction transaction(ctx_.store);
-    ctx_.store.prepare("UPDATE user SET offset = offset + ?1 WHERE offset" + after + kFileRecord)
-        .bind(1, delta)
-        .bind(2, std::int64_t{from})
-        .run();
     ctx_.store
-        .prepare("UPDATE user SET offsetbody = offsetbody + ?1 WHERE offsetbody <> 0 AND "
+        .prepare("UPDATE positions SET offset = offset + CASE WHEN offset" + after +
+                 " THEN ?1 ELSE 0 END, offsetbody = offsetbody + CASE WHEN offsetbody <> 0 AND "
                  "offsetbody" +
-                 after + kFileRecord)
+                 after + " THEN ?1 ELSE 0 END WHERE filerecord = 1 AND (offset" + after +
+                 " OR offsetbody" + after + ")")
         .bind(1, delta)
         .bind(2, std::int64_t{from})
         .run();
     ctx_.store
-        .prepare("UPDATE parameters SET OffsetLists = OffsetLists + ?1 WHERE OffsetLists" +
-                 std::string(inclusive ? " >= ?2" : " > ?2"))
+        .prepare("UPDATE parameters SET OffsetLists = OffsetLists + ?1 WHERE OffsetLists" + after)
         .bind(1, delta)
         .bind(2, std::int64_t{from})
         .run();
@@ -96,7 +88,7 @@ void UpdateEngine::shiftStore(std::uint32_t from, std::int64_t delta, bool inclu
 void UpdateEngine::refreshBodyPosition(std::int64_t id, std::uint32_t offset) {
     ImageReader in(image_, offset);
     const auto record = readCommandRecord(in, generation_, KeyNames{});
-    ctx_.store.prepare("UPDATE user SET offsetbody = ? WHERE ID = ?")
+    ctx_.store.prepare("UPDATE positions SET offsetbody = ? WHERE ID = ?")
         .bind(1, std::int64_t{record.offsetbody})
         .bind(2, id)
         .run();

@@ -18,10 +18,13 @@ class FailingFileOps final : public FileOps {
   public:
     std::string failAt;
 
+    void writeScratch(const std::filesystem::path& file, std::string_view bytes) override {
+        if (failAt == "temporary")
+            throw FileError(file, "disk full");
+        FileOps::writeScratch(file, bytes);
+    }
     void writeFile(const std::filesystem::path& file, std::string_view bytes) override {
-        const bool temporary = file.filename() == files::kTemporary;
-        if ((failAt == "temporary" && temporary) ||
-            (failAt == "replace" && file.extension() == ".qmk-new"))
+        if (failAt == "replace" && file.extension() == ".qmk-new")
             throw FileError(file, "disk full");
         FileOps::writeFile(file, bytes);
     }

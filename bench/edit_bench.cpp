@@ -1,0 +1,62 @@
+// Editing speed on the largest command files: Update1Body of the first command of a
+// 60,000-command file (every later position shifts) against copying that file twice in the same
+// run; and the key-string conversion's throughput.
+#include "bench_support.h"
+#include "mainwindow/edit_rules.h"
+#include "test_home.h"
+#include "writer/keys_to_script.h"
+#include "writer/record_edits.h"
+
+#include <cstdio>
+#include <cstring>
+#include <filesystem>
+
+using namespace qmk;
+using namespace qmk::bench;
+
+int main(int argc, char** argv) {
+    const bool check = argc > 1 && std::strcmp(argv[1], "--check") == 0;
+    testing::TestHome home;
+    const auto path = home.writeFile("mycmds.dat", largeFile(60000, 500));
+    if (!home.parse(path, true).ok())
+        return 2;
+    Trace trace;
+    FileOps files;
+    UpdateEngine engine(EngineContext{home.home(), home.store(), trace, files, path});
+    const std::string global = "Global Commands";
+
+    int round = 0;
+    const double edit = bestOf(5, [&] {
+        const auto row = findRow(home.store(), global, global, "command number 0");
+        const auto body =
+            "{Ctrl+" + std::string(static_cast<std::size_t>(++round % 2 ? 300 : 3), 'x') + "}";
+        if (!row || !Update1Body(engine, *row, body).ok)
+            std::abort();
+    });
+    const double copies = bestOf(5, [&] {
+        files.copyFile(path, home.path("copy1"));
+        files.copyFile(path, home.path("copy2"));
+    });
+
+    std::vector<std::string> keys;
+    for (int i = 0; i < 10000; ++i)
+        keys.push_back("Dear " + std::to_string(i) + "{tab}{Ctrl+Shift+exthome}{Alt+F4}\r\n" +
+                       std::string(static_cast<std::size_t>(i % 300), 'k') + "{capslock}");
+    std::size_t converted = 0;
+    const double conversion = bestOf(3, [&] {
+        converted = 0;
+        for (const auto& k : keys)
+            converted += keysToSendKeysScript(k).has_value();
+    });
+
+    const double ratio = edit / copies;
+    std::printf("file: %.1f MB\n", static_cast<double>(std::filesystem::file_size(path)) / 1e6);
+    std::printf("Update1Body, first command:  %8.1f ms\n", edit * 1e3);
+    std::printf("copying the file twice:      %8.1f ms\n", copies * 1e3);
+    std::printf("edit / two copies:           %8.2f      (target <= 3)\n", ratio);
+    std::printf("keys2script, 10,000 strings: %8.1f ms   (%.0f strings/s, %zu converted)\n",
+                conversion * 1e3, 10000 / conversion, converted);
+    const bool met = ratio <= 3.0;
+    std::printf("%s\n", met ? "targets met" : "TARGETS MISSED");
+    return check && !met ? 1 : 0;
+}
