@@ -27,6 +27,9 @@ inline constexpr std::uint32_t kListMarker = 1;
 inline constexpr std::uint8_t kCountEscape = 255;
 inline constexpr std::uint16_t kCountWide = 65535;
 inline constexpr std::uint32_t kLargestShortCount = 65533; // 65534 is written in the 7-byte form
+// Readers keep the low 16 bits of the command count, the LIST count and a LIST's item count, so
+// no writer may take them past this.
+inline constexpr std::uint32_t kLargestRecordCount = 65535;
 
 enum class Generation { V6, V7, V8, V10, Unknown };
 

@@ -13,8 +13,6 @@ namespace qmk {
 
 namespace {
 
-constexpr std::uint32_t kLargestCount = 65535; // readers keep the low 16 bits of counts
-
 std::uint8_t typeByteOf(const std::string& type) {
     if (type == "K")
         return layout::kKeystrokes;
@@ -120,20 +118,28 @@ std::vector<std::string> newListItems(std::string text) {
     return items;
 }
 
+// Reads the command file and finds its lists section where the store says it starts.
+std::optional<EditResult> loadWithListsSection(UpdateEngine& engine, std::uint32_t& listsAt) {
+    if (!engine.load())
+        return EditResult::refused("The command file cannot be read",
+                                   engine.context().commandFile.string());
+    listsAt = static_cast<std::uint32_t>(engine.storedOffsetLists());
+    if (listsAt < layout::kFirstRecordPosition || listsAt + 3 > engine.image().size())
+        return EditResult::refused("The command file no longer matches the store: reload it first");
+    return std::nullopt;
+}
+
 } // namespace
 
 EditResult NewCommandRecord(UpdateEngine& engine, const NewCommand& command) {
     EncodedCommand text;
     if (auto refusal = encodeAll(command, text))
         return *refusal;
-    if (!engine.load())
-        return EditResult::refused("The command file cannot be read",
-                                   engine.context().commandFile.string());
-    const auto listsAt = static_cast<std::uint32_t>(engine.storedOffsetLists());
-    if (listsAt < layout::kFirstRecordPosition || listsAt + 3 > engine.image().size())
-        return EditResult::refused("The command file no longer matches the store: reload it first");
+    std::uint32_t listsAt = 0;
+    if (auto refusal = loadWithListsSection(engine, listsAt))
+        return *refusal;
     ImageReader header(engine.image());
-    if (header.u16At(layout::kCommandCountPosition) >= kLargestCount)
+    if (header.u16At(layout::kCommandCountPosition) >= layout::kLargestRecordCount)
         return EditResult::refused("A command file holds at most 65,535 commands");
 
     const auto record = commandRecord(command, text, engine.generation());
@@ -164,17 +170,14 @@ EditResult NewListRecord(UpdateEngine& engine, const std::string& name, const st
     for (const auto* encoded : {&listName, &listText})
         if (encoded->refusal)
             return *encoded->refusal;
-    if (!engine.load())
-        return EditResult::refused("The command file cannot be read",
-                                   engine.context().commandFile.string());
-    const auto listsAt = static_cast<std::uint32_t>(engine.storedOffsetLists());
-    if (listsAt < layout::kFirstRecordPosition || listsAt + 3 > engine.image().size())
-        return EditResult::refused("The command file no longer matches the store: reload it first");
+    std::uint32_t listsAt = 0;
+    if (auto refusal = loadWithListsSection(engine, listsAt))
+        return *refusal;
     const auto lines = newListItems(listText.bytes);
     ImageReader count(engine.image());
-    if (lines.size() > kLargestCount)
+    if (lines.size() > layout::kLargestRecordCount)
         return EditResult::refused("A LIST holds at most 65,535 items");
-    if (count.u16At(listsAt) >= kLargestCount)
+    if (count.u16At(listsAt) >= layout::kLargestRecordCount)
         return EditResult::refused("A command file holds at most 65,535 LISTs");
 
     const auto end = static_cast<std::uint32_t>(engine.image().size());

@@ -13,8 +13,6 @@ namespace qmk {
 
 namespace {
 
-constexpr std::uint32_t kLargestCount = 65535; // readers keep the low 16 bits of item counts
-
 EditResult notReadable(const UpdateEngine& engine) {
     return EditResult::refused("The command file cannot be read",
                                engine.context().commandFile.string());
@@ -93,7 +91,7 @@ EditResult updateListItems(UpdateEngine& engine, const UserRow& row, std::string
     if (text.refusal)
         return *text.refusal;
     const auto items = listItems(text.bytes);
-    if (items.size() > kLargestCount)
+    if (items.size() > layout::kLargestRecordCount)
         return EditResult::refused("A LIST holds at most 65,535 items");
 
     engine.PrepareRewrite(list->offset - 1);

@@ -1,8 +1,10 @@
 #include "cli.h"
 #include "command_file_builder.h"
+#include "session.h"
 #include "test_home.h"
 
 #include <filesystem>
+#include <fstream>
 #include <gtest/gtest.h>
 #include <sstream>
 
@@ -139,6 +141,31 @@ TEST_F(CliEditTest, KeysToScriptPrintsEitherForm) {
     r = qmk({"keys2script", "{"});
     EXPECT_EQ(r.status, 1);
     EXPECT_EQ(r.err, "Please send to Tarnwell:  Conversion failed\n");
+}
+
+} // namespace qmk
+
+namespace qmk {
+
+TEST_F(CliEditTest, AWriteThatDoesNotParseIsUndoneFromTheBackup) {
+    std::ostringstream err;
+    cli::Session session(ProgramDir(home_.path("qmk")), err);
+    ASSERT_EQ(session.parse(file_, false), cli::kDone);
+    const auto good = bytes();
+    std::ofstream(home_.path("qmk") / "savedat", std::ios::binary) << good;
+    auto damaged = good;
+    damaged[23] = '\t'; // inside the first name
+    std::ofstream(file_, std::ios::binary | std::ios::trunc) << damaged;
+
+    EXPECT_EQ(session.verifyWrite(), cli::kFailed);
+    EXPECT_EQ(bytes(), good);
+    EXPECT_NE(err.str().find("Quillmark will now restore the version before updating operation: "
+                             "The updated mycmds.dat file was not correctly written"),
+              std::string::npos);
+    EXPECT_NE(err.str().find("Now exiting: Please send file 'error.log' to Tarnwell"),
+              std::string::npos);
+    EXPECT_NE(testing::readBytes(home_.path("qmk") / "error.log").find("NOW TRACE"),
+              std::string::npos);
 }
 
 } // namespace qmk

@@ -2,6 +2,7 @@
 #include "format/image_reader.h"
 #include "format/keynames.h"
 #include "format/record.h"
+#include "generations.h"
 #include "store/parameters.h"
 #include "test_home.h"
 
@@ -48,13 +49,8 @@ class EveryGeneration : public ::testing::TestWithParam<Generation> {
     bool hasStates() const { return GetParam() == Generation::V8 || GetParam() == Generation::V10; }
 };
 
-INSTANTIATE_TEST_SUITE_P(Generations, EveryGeneration,
-                         ::testing::Values(Generation::V6, Generation::V7, Generation::V8,
-                                           Generation::V10),
-                         [](const auto& param) {
-                             return "v" +
-                                    std::to_string(CommandFileBuilder::versionCode(param.param));
-                         });
+INSTANTIATE_TEST_SUITE_P(Generations, EveryGeneration, testing::everyGeneration(),
+                         testing::GenerationName());
 
 TEST_P(EveryGeneration, EveryFieldOfEveryRecordKindIsStored) {
     testing::TestHome home;

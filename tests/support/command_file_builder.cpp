@@ -16,12 +16,13 @@ std::string u32(std::uint32_t value) {
     appendU32(out, value);
     return out;
 }
+} // namespace
+
 std::string counted(const std::string& text) {
     std::string out;
     appendCountedString(out, text);
     return out;
 }
-} // namespace
 
 Step Step::press(std::uint8_t key, std::uint8_t modifiers) {
     return {byte(1) + byte(key) + byte(modifiers)};

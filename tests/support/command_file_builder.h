@@ -9,6 +9,9 @@
 
 namespace qmk::fixture {
 
+// A counted string as the file stores it.
+std::string counted(const std::string& text);
+
 // Recorder events as the file stores them.
 struct RecorderEvent {
     std::uint8_t kind = 1;

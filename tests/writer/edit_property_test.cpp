@@ -1,3 +1,4 @@
+#include "generations.h"
 #include "writer/new_records.h"
 #include "writer/record_edits.h"
 #include "writer_fixture.h"
@@ -10,13 +11,8 @@ using fixture::CommandFileBuilder;
 using layout::Generation;
 
 class RandomEdits : public WriterTest, public ::testing::WithParamInterface<Generation> {};
-INSTANTIATE_TEST_SUITE_P(Generations, RandomEdits,
-                         ::testing::Values(Generation::V6, Generation::V7, Generation::V8,
-                                           Generation::V10),
-                         [](const auto& param) {
-                             return "v" +
-                                    std::to_string(CommandFileBuilder::versionCode(param.param));
-                         });
+INSTANTIATE_TEST_SUITE_P(Generations, RandomEdits, testing::everyGeneration(),
+                         testing::GenerationName());
 
 // Many edits of every kind, in random order: after each one the store as shifted holds the
 // positions a fresh parse of the file gives.

@@ -1,3 +1,4 @@
+#include "writer/check_string.h"
 #include "writer/list_names.h"
 #include "writer_fixture.h"
 
@@ -58,6 +59,25 @@ TEST_F(WriterTest, NameChecksOfTheNewCommandAndListPrompts) {
               "NaturallySpeaking and Command Browser will no longer hear/see these commands.\r\n"
               "Are you sure you want to Rename this LIST?");
     EXPECT_TRUE(commandsUsingList(db, "app").empty());
+}
+
+} // namespace qmk::testing
+
+namespace qmk::testing {
+
+TEST(CheckString, ACorruptNameStopsWithItsMessageAndDump) {
+    TestHome home;
+    const std::string image = std::string(30, 'x') +
+                              "\x04"
+                              "ab\tc" +
+                              std::string(10, 'y');
+    EXPECT_FALSE(CheckString(image, "fine", 20, "last", home.home()));
+    const auto stop = CheckString(image, "ab\tc", 36, "previous one", home.home());
+    ASSERT_TRUE(stop);
+    EXPECT_EQ(stop->message,
+              "Parsing error-name = ab\tc\r\nOffset = 32\r\nLast command = previous one");
+    EXPECT_EQ(stop->title, "Send error.log to Tarnwell");
+    EXPECT_EQ(home.readFile("error.log"), "ab\tc" + std::string(10, 'y'));
 }
 
 } // namespace qmk::testing

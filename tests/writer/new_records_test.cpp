@@ -5,6 +5,7 @@
 namespace qmk::testing {
 
 using fixture::CommandFileBuilder;
+using fixture::counted;
 using layout::Generation;
 
 namespace {
@@ -17,12 +18,6 @@ NewCommand command(std::string name, std::string type, std::string body) {
     c.scope = "Global Commands";
     c.group = "User-defined";
     return c;
-}
-
-std::string counted(const std::string& text) {
-    std::string out;
-    appendCountedString(out, text);
-    return out;
 }
 } // namespace
 
@@ -46,7 +41,9 @@ TEST_F(WriterTest, ANewGlobalCommandIsSplicedBeforeTheListsSection) {
     EXPECT_EQ(static_cast<unsigned char>(after[17]), 2); // the command count
     EXPECT_EQ(readBytes(home_.path("command.new")), record);
     EXPECT_EQ(row("say hi").offset, static_cast<std::int64_t>(listsAt));
+    EXPECT_EQ(after.substr(listsAt - 1 + record.size(), 4), std::string("\x01\0\0\0", 4));
     expectStoreMatchesFile();
+    EXPECT_EQ(readBytes(home_.path("writer.trace")), "update new command file  \r\n");
 }
 
 TEST_F(WriterTest, ApplicationAndWindowCommandsCarryTheirIdentification) {
@@ -113,6 +110,7 @@ TEST_F(WriterTest, ANewListIsAppendedWithItsItemsAndTheListCountRaised) {
               counted("one") + std::string("\x01\0\0\0\x01\0\0\0", 8) + counted("single"));
     expectStoreMatchesFile();
     EXPECT_EQ(row("fruit").script, "apple\r\npear \r\n");
+    EXPECT_EQ(readBytes(home_.path("writer.trace")), "update new list  \r\nupdate new list  \r\n");
 }
 
 TEST_F(WriterTest, CountsThatReadersWouldWrapAreRefused) {

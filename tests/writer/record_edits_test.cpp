@@ -1,4 +1,5 @@
 #include "format/image_reader.h"
+#include "generations.h"
 #include "writer/record_edits.h"
 #include "writer_fixture.h"
 
@@ -108,13 +109,8 @@ TEST_F(WriterTest, FirstThingsRewriteNameReferencesDescriptionAndGroup) {
 }
 
 class ChangeType : public WriterTest, public ::testing::WithParamInterface<Generation> {};
-INSTANTIATE_TEST_SUITE_P(Generations, ChangeType,
-                         ::testing::Values(Generation::V6, Generation::V7, Generation::V8,
-                                           Generation::V10),
-                         [](const auto& param) {
-                             return "v" +
-                                    std::to_string(CommandFileBuilder::versionCode(param.param));
-                         });
+INSTANTIATE_TEST_SUITE_P(Generations, ChangeType, testing::everyGeneration(),
+                         testing::GenerationName());
 
 TEST_P(ChangeType, KeysBecomePlainTextWithTheKeyStringAsText) {
     CommandFileBuilder file(CommandFileBuilder::versionCode(GetParam()));
