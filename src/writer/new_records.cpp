@@ -46,6 +46,11 @@ std::optional<EditResult> encodeAll(const NewCommand& c, EncodedCommand& out) {
         return r;
     if (auto r = take(encodeForFile(c.scope, "The Scope", kStateWidth), out.scope))
         return r;
+    // The module name as the model record spells it; the Program when there is no model.
+    if (auto r = take(c.programName.empty() ? encodeForFile(c.program, "The Program", kMenuWidth)
+                                            : EncodedText{c.programName, std::nullopt},
+                      out.program))
+        return r;
     if (auto r = take(encodeForFile(c.body, "The body"), out.body))
         return r;
     return std::nullopt;
@@ -69,7 +74,7 @@ std::string commandRecord(const NewCommand& c, const EncodedCommand& text,
     if (fields.reservedBlock)
         out.append(layout::kReservedBlockSize, '\0');
     if (scopeByte != layout::kGlobal) {
-        appendCountedString(out, c.programName);
+        appendCountedString(out, text.program);
         appendCountedString(out, c.programDescription);
         appendCountedString(out, c.companyName);
     }
