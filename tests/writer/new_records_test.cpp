@@ -76,7 +76,8 @@ TEST_F(WriterTest, ApplicationAndWindowCommandsCarryTheirIdentification) {
     window.type = "A";
     ASSERT_TRUE(NewCommandRecord(*engine_, window).ok);
     const auto added = row("in window", "WINWORD", "Doc");
-    ImageReader in(fileBytes(), static_cast<std::uint32_t>(added.offset));
+    const auto image = fileBytes();
+    ImageReader in(image, static_cast<std::uint32_t>(added.offset));
     in.string();
     in.skip(4);
     in.string();

@@ -62,7 +62,8 @@ TEST_F(WriterTest, ListItemsAreTrimmedAndCountedAndCopiesStayAway) {
     UserTable(home_.store()).add(copy); // a LIST copy for display keeps its own offset
     ASSERT_TRUE(Update1Body(*engine_, row("colors"), "red\r\ngreen\r\nblue \t\r\n\r\n\r\n").ok);
     const auto colors = row("colors");
-    ImageReader in(fileBytes(), static_cast<std::uint32_t>(colors.offset));
+    const auto image = fileBytes();
+    ImageReader in(image, static_cast<std::uint32_t>(colors.offset));
     in.string();
     EXPECT_EQ(in.u32(), 1u);
     EXPECT_EQ(in.u32(), 3u);
@@ -97,7 +98,8 @@ TEST_F(WriterTest, FirstThingsRewriteNameReferencesDescriptionAndGroup) {
         UpdateFirstThings(*engine_, second, "say <colors> and <sizes>", "described", "User-defined")
             .ok);
     const auto edited = second; // the record stays where it was
-    ImageReader in(fileBytes(), static_cast<std::uint32_t>(edited.offset));
+    const auto image = fileBytes();
+    ImageReader in(image, static_cast<std::uint32_t>(edited.offset));
     EXPECT_EQ(in.string(), "say <colors> and <sizes>");
     EXPECT_EQ(in.u32(), 2u);
     EXPECT_EQ(in.string(), "colors");
