@@ -1,5 +1,6 @@
 #include "console_prompt.h"
 
+#include <istream>
 #include <ostream>
 
 namespace qmk::cli {
@@ -18,6 +19,28 @@ void ConsolePrompt::message(const std::string& text, const std::string& title) {
     if (!title.empty())
         err_ << title << ": ";
     err_ << consoleText(text) << '\n';
+}
+
+} // namespace qmk::cli
+
+namespace qmk::cli {
+
+qmk::Prompt::Answer ConsolePrompt::ask(const std::string& text, const std::string& title,
+                                       Buttons buttons) {
+    const bool okCancel = buttons == Buttons::OkCancel;
+    if (assumeYes_)
+        return okCancel ? Answer::Ok : Answer::Yes;
+    if (!terminal_)
+        throw QuestionRefused{consoleText(text)};
+    err_ << (title.empty() ? "" : title + ": ") << consoleText(text)
+         << (okCancel ? " [ok/Cancel] " : " [yes/No] ") << std::flush;
+    std::string reply;
+    std::getline(*terminal_, reply);
+    const bool yes = !reply.empty() &&
+                     (reply[0] == 'y' || reply[0] == 'Y' || reply[0] == 'o' || reply[0] == 'O');
+    if (okCancel)
+        return yes ? Answer::Ok : Answer::Cancel;
+    return yes ? Answer::Yes : Answer::No;
 }
 
 } // namespace qmk::cli

@@ -4,27 +4,40 @@
 #include "common/status_sink.h"
 
 #include <iosfwd>
+#include <string>
+#include <string>
 
 namespace qmk::cli {
 
-// Message boxes become lines on the error stream: the title, then the text.
+// Message boxes become lines on the error stream: the title, then the text. Questions are asked
+// on a terminal; `assumeYes` answers OK or Yes to all. Without a terminal and without it, a
+// question throws QuestionRefused.
 class ConsolePrompt final : public Prompt {
-  public:
-    explicit ConsolePrompt(std::ostream& err) : err_(err) {}
+public:
+    explicit ConsolePrompt(std::ostream& err, std::istream* terminal = nullptr,
+                           bool assumeYes = false)
+        : err_(err), terminal_(terminal), assumeYes_(assumeYes) {}
     void message(const std::string& text, const std::string& title) override;
+    Answer ask(const std::string& text, const std::string& title, Buttons buttons) override;
 
-  private:
+private:
     std::ostream& err_;
+    std::istream* terminal_;
+    bool assumeYes_;
+};
+
+struct QuestionRefused {
+    std::string question;
 };
 
 // Keeps the count label for printing; progress is not shown on a console.
 class CountKeeper final : public StatusSink {
-  public:
+public:
     void setProgress(const std::string&) override {}
     void setCount(const std::string& text) override { count_ = text; }
     const std::string& count() const { return count_; }
 
-  private:
+private:
     std::string count_;
 };
 

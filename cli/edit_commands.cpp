@@ -35,7 +35,7 @@ std::string scopeOf(const EditOptions& o) {
 }
 
 class Editor {
-  public:
+public:
     Editor(const EditOptions& options, Session& session, std::ostream& out, std::istream& in)
         : o_(options), session_(session), out_(out), in_(in),
           engine_(EngineContext{session.home(), session.store(), session.trace(), session.files(),
@@ -61,7 +61,7 @@ class Editor {
         return kUsage;
     }
 
-  private:
+private:
     int refuse(const std::string& message, const std::string& title = "Quillmark10") {
         session_.prompt().message(message, title);
         return kFailed;

@@ -17,7 +17,7 @@ enum Exit : int { kDone = 0, kFailed = 1, kUsage = 2, kDamaged = 3 };
 
 // One run of a command on a command file: trace, store and parser, as a start-up opens them.
 class Session {
-  public:
+public:
     Session(ProgramDir home, std::ostream& err);
 
     // Opens the store and parses the file (skipped when unchanged unless forced); returns the
@@ -35,7 +35,7 @@ class Session {
     Prompt& prompt() { return prompt_; }
     FileOps& files() { return files_; }
 
-  private:
+private:
     ProgramDir home_;
     std::ostream& err_;
     ConsolePrompt prompt_;

@@ -15,6 +15,7 @@ namespace {
 
 struct NoPrompt final : qmk::Prompt {
     void message(const std::string&, const std::string&) override {}
+    Answer ask(const std::string&, const std::string&, Buttons) override { return Answer::Cancel; }
 };
 
 struct World {

@@ -15,7 +15,7 @@ std::string lastError() {
 }
 
 class Descriptor {
-  public:
+public:
     explicit Descriptor(int fd) : fd_(fd) {}
     ~Descriptor() {
         if (fd_ >= 0)
@@ -30,7 +30,7 @@ class Descriptor {
         return ::close(fd) == 0;
     }
 
-  private:
+private:
     int fd_;
 };
 

@@ -16,19 +16,19 @@ std::optional<std::string> readWholeFile(const std::filesystem::path& file);
 
 // A file operation that failed, with the path and the system's reason.
 class FileError : public std::runtime_error {
-  public:
+public:
     FileError(const std::filesystem::path& path, const std::string& reason)
         : std::runtime_error(path.string() + ": " + reason), path_(path) {}
     const std::filesystem::path& path() const { return path_; }
 
-  private:
+private:
     std::filesystem::path path_;
 };
 
 // The writes a rewrite of the command file makes, behind one seam so that tests can make any
 // step fail. Each throws FileError.
 class FileOps {
-  public:
+public:
     virtual ~FileOps() = default;
     // Creates or truncates the file, writes the bytes, flushes them to disk.
     virtual void writeFile(const std::filesystem::path& file, std::string_view bytes);
@@ -39,7 +39,7 @@ class FileOps {
     // the target: the target is either whole before or whole after.
     virtual void replaceFile(const std::filesystem::path& target, std::string_view bytes);
 
-  protected:
+protected:
     virtual void renameFile(const std::filesystem::path& from, const std::filesystem::path& to);
 };
 

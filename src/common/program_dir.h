@@ -8,7 +8,7 @@ namespace qmk {
 // The program's directory: where the store, the settings, key names, logs and scratch files live.
 // Names written "\name" elsewhere are files in this folder.
 class ProgramDir {
-  public:
+public:
     explicit ProgramDir(std::filesystem::path folder) : folder_(std::move(folder)) {}
 
     // --home DIR, else $QUILLMARK10_HOME, else the per-user data folder.
@@ -17,7 +17,7 @@ class ProgramDir {
     const std::filesystem::path& folder() const { return folder_; }
     std::filesystem::path file(const std::string& name) const { return folder_ / name; }
 
-  private:
+private:
     std::filesystem::path folder_;
 };
 

@@ -11,7 +11,7 @@ namespace qmk {
 
 // A PCRE2 pattern over UTF-8 text, compiled once. Matching searches anywhere in the subject.
 class Regex {
-  public:
+public:
     enum Options { kCaseSensitive = 0, kCaseless = 1 };
     explicit Regex(std::string_view pattern, int options = kCaseless);
     ~Regex();
@@ -27,7 +27,7 @@ class Regex {
     // Replaces the first match; $1 to $9 stand for the capture groups (an unset group is empty).
     std::string replaceFirst(std::string_view subject, std::string_view replacement) const;
 
-  private:
+private:
     pcre2_real_code_8* code_ = nullptr;
     pcre2_real_match_data_8* match_ = nullptr;
 };

@@ -6,7 +6,7 @@ namespace qmk {
 
 // The two status labels of the main window (progress and counts), without the window.
 class StatusSink {
-  public:
+public:
     virtual ~StatusSink() = default;
     virtual void setProgress(const std::string& text) = 0;
     virtual void setCount(const std::string& text) = 0;
@@ -15,7 +15,7 @@ class StatusSink {
 };
 
 class NullStatus final : public StatusSink {
-  public:
+public:
     void setProgress(const std::string&) override {}
     void setCount(const std::string&) override {}
 };

@@ -10,7 +10,7 @@ namespace qmk {
 
 // The day's trace file: one line per marker, three texts joined by single blanks.
 class Trace {
-  public:
+public:
     Trace() = default; // a trace that writes nowhere
     // Appends when the file was last modified on the day of `today`, else starts it anew.
     Trace(const std::filesystem::path& file, const FileTime& today);
@@ -20,7 +20,7 @@ class Trace {
 
     const std::filesystem::path& file() const { return file_; }
 
-  private:
+private:
     std::filesystem::path file_;
     std::ofstream out_;
 };

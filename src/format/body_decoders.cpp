@@ -22,7 +22,7 @@ enum StepCode : std::uint8_t {
 };
 
 class Lines {
-  public:
+public:
     void add(const std::string& line) {
         if (!first_)
             text_ += kCrLf;
@@ -31,7 +31,7 @@ class Lines {
     }
     std::string take() { return std::move(text_); }
 
-  private:
+private:
     std::string text_;
     bool first_ = true;
 };

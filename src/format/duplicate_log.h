@@ -9,7 +9,7 @@ namespace qmk {
 // `duplicate.log`: every command or LIST whose Program, Scope and name were already stored.
 // Written in the command file's code page; created empty when a parse starts rebuilding.
 class DuplicateLog {
-  public:
+public:
     explicit DuplicateLog(const std::filesystem::path& file);
 
     // Texts are Windows-1252 bytes; `program` is the Program as read from the file.
@@ -18,7 +18,7 @@ class DuplicateLog {
     int count() const { return count_; }
     void close() { out_.close(); }
 
-  private:
+private:
     std::ofstream out_;
     int count_ = 0;
 };

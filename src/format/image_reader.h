@@ -15,7 +15,7 @@ struct ImageOverrun {
 // Reads the primitives of the command file from its image. Positions are 1-based. Every read
 // checks what remains first; none ever reads outside the image.
 class ImageReader {
-  public:
+public:
     explicit ImageReader(std::string_view image, std::uint32_t position = 1)
         : image_(image), position_(position) {}
 
@@ -32,7 +32,7 @@ class ImageReader {
     std::string_view string(); // a counted string, bytes as stored
     void skip(std::uint32_t bytes);
 
-  private:
+private:
     std::size_t offset() const { return std::size_t{position_} - 1; }
     void require(std::size_t bytes, std::uint32_t from) const;
 

@@ -17,14 +17,14 @@ namespace qmk {
 // One re-parse: walks every record of the image and stores its row. Lives inside the parse's
 // transaction.
 class Parser::Run {
-  public:
+public:
     Run(Parser& parser, std::string_view image, const std::filesystem::path& file, KeyNames keys,
         DuplicateLog& duplicates);
 
     // Steps through the command records and the lists section; false when damage stopped it.
     bool walk();
 
-  private:
+private:
     struct StoredRow {
         std::int64_t id;
         std::int64_t offset;

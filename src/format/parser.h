@@ -49,7 +49,7 @@ inline constexpr const char* kCommandFileName = "mycmds.dat";
 // Brings the command store up to date with one command file. One instance lives as long as the
 // program: it keeps the file properties and the count of skip messages shown.
 class Parser {
-  public:
+public:
     explicit Parser(ParseContext context) : ctx_(std::move(context)) {}
 
     ParseResult Parse(bool force, const std::string& fileName);
@@ -64,7 +64,7 @@ class Parser {
     std::uint32_t listCount() const { return listCount_; }
     int skipMessagesShown() const { return skipMessages_; }
 
-  private:
+private:
     class Run;
     friend class Run;
 

@@ -15,12 +15,12 @@ namespace qmk {
 
 // A failure the database engine reported: its extended error number and description.
 class StoreError : public std::runtime_error {
-  public:
+public:
     StoreError(int code, const std::string& description)
         : std::runtime_error(description), code_(code) {}
     int code() const { return code_; }
 
-  private:
+private:
     int code_;
 };
 
@@ -28,7 +28,7 @@ class Statement;
 
 // One open SQLite database. Statements are always prepared and bound, never built from user text.
 class Database {
-  public:
+public:
     explicit Database(const std::filesystem::path& file); // ":memory:" for a private store
     ~Database();
     Database(const Database&) = delete;
@@ -43,26 +43,26 @@ class Database {
 
     [[noreturn]] void fail() const;
 
-  private:
+private:
     sqlite3* db_ = nullptr;
 };
 
 // Many rows in one transaction: committed by commit(), rolled back when left otherwise.
 class Transaction {
-  public:
+public:
     explicit Transaction(Database& db);
     ~Transaction();
     Transaction(const Transaction&) = delete;
     Transaction& operator=(const Transaction&) = delete;
     void commit();
 
-  private:
+private:
     Database& db_;
     bool open_ = true;
 };
 
 class Statement {
-  public:
+public:
     Statement(Database& db, std::string_view sql);
     ~Statement();
     Statement(Statement&& other) noexcept;
@@ -90,7 +90,7 @@ class Statement {
     std::string text(int column) const;
     bool isNull(int column) const;
 
-  private:
+private:
     Statement& bindInteger(int index, std::int64_t value);
 
     Database* db_;

@@ -9,7 +9,7 @@ namespace qmk {
 
 // The one row of `parameters`. Column names are fixed here, never taken from callers.
 class Parameters {
-  public:
+public:
     enum class Text {
         mycmdstime,
         mycmdsfile,
@@ -30,7 +30,7 @@ class Parameters {
     std::int64_t get(Number column);
     void set(Number column, std::int64_t value);
 
-  private:
+private:
     Database& db_;
 };
 

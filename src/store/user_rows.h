@@ -11,7 +11,7 @@ namespace qmk {
 
 // Row operations on `user` (and its `positions`) with statements prepared once.
 class UserTable {
-  public:
+public:
     explicit UserTable(Database& db);
 
     // Adds the row as given (derived columns included) and returns its new `ID`.
@@ -28,7 +28,7 @@ class UserTable {
     static std::string selectSql();
     static UserRow rowFrom(const Statement& select);
 
-  private:
+private:
     Database& db_;
     Statement insert_;
     Statement insertPositions_;

@@ -144,7 +144,7 @@ std::string doubledQuotes(std::string_view text) {
 }
 
 class ScriptBuilder {
-  public:
+public:
     ScriptBuilder() : script_("Sub Main\r\n\r\n") {}
 
     void braced(const std::string& t) {
@@ -202,7 +202,7 @@ class ScriptBuilder {
         return script_ + "\r\nEnd Sub";
     }
 
-  private:
+private:
     static std::string quoted(std::string_view text) { return Q + std::string(text) + Q; }
 
     static std::string nextChunk(const std::string& s) {

@@ -45,7 +45,7 @@ struct EngineContext {
 // built from its head, new bytes and its tail, the commit that keeps a backup and replaces the
 // file atomically, and the shift of the store's positions that follows.
 class UpdateEngine {
-  public:
+public:
     explicit UpdateEngine(EngineContext context) : ctx_(std::move(context)) {}
 
     // Reads the command file whole; false when it cannot be read. Every operation starts here,
@@ -78,7 +78,7 @@ class UpdateEngine {
     void refreshBodyPosition(std::int64_t id, std::uint32_t offset);
     std::int64_t storedOffsetLists();
 
-  private:
+private:
     EngineContext ctx_;
     std::string image_;
     std::string out_;

@@ -21,7 +21,7 @@ struct Outcome {
 };
 
 class CliEditTest : public ::testing::Test {
-  protected:
+protected:
     CliEditTest() {
         CommandFileBuilder builder;
         builder.command("open mail").description("d").group("Mail").keys("{Ctrl+m}");

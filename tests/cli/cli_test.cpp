@@ -21,7 +21,7 @@ struct Outcome {
 
 // A program directory the CLI has not touched yet.
 class CliTest : public ::testing::Test {
-  protected:
+protected:
     CliTest() : folder_(home_.path("qmk")) {}
 
     Outcome qmk(std::vector<std::string> args) {

@@ -45,7 +45,7 @@ std::string stringAt(const std::string& image, std::int64_t position) {
 } // namespace
 
 class EveryGeneration : public ::testing::TestWithParam<Generation> {
-  protected:
+protected:
     bool hasStates() const { return GetParam() == Generation::V8 || GetParam() == Generation::V10; }
 };
 

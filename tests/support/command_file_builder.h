@@ -52,7 +52,7 @@ struct Step {
 
 // A command record under construction. Texts are Windows-1252 bytes.
 class Command {
-  public:
+public:
     explicit Command(std::string name) : name_(std::move(name)) {}
 
     Command& description(std::string text) {
@@ -106,7 +106,7 @@ class Command {
     std::string encode(layout::Generation generation) const;
     const std::string& name() const { return name_; }
 
-  private:
+private:
     Command& stringBody(std::uint8_t typeByte, std::string body);
 
     std::string name_;
@@ -132,7 +132,7 @@ struct List {
 
 // Builds command files of every generation with every record kind.
 class CommandFileBuilder {
-  public:
+public:
     explicit CommandFileBuilder(std::uint8_t versionCode = 7, std::uint8_t languageCode = 9)
         : versionCode_(versionCode), languageCode_(languageCode) {}
 
@@ -158,7 +158,7 @@ class CommandFileBuilder {
     std::string build() const;
     void write(const std::string& path) const;
 
-  private:
+private:
     std::uint8_t versionCode_;
     std::uint8_t languageCode_;
     std::string magic_ = "LHSP";

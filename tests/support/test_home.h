@@ -21,15 +21,26 @@ struct ShownMessage {
 };
 
 class RecordingPrompt final : public Prompt {
-  public:
+public:
     void message(const std::string& text, const std::string& title) override {
         shown.push_back({text, title});
     }
+    // Questions are recorded with the messages and answered from `answers`, else OK or Yes.
+    Answer ask(const std::string& text, const std::string& title, Buttons buttons) override {
+        shown.push_back({text, title});
+        if (!answers.empty()) {
+            const auto answer = answers.front();
+            answers.erase(answers.begin());
+            return answer;
+        }
+        return buttons == Buttons::OkCancel ? Answer::Ok : Answer::Yes;
+    }
     std::vector<ShownMessage> shown;
+    std::vector<Answer> answers;
 };
 
 class RecordingStatus final : public StatusSink {
-  public:
+public:
     void setProgress(const std::string& text) override { progress.push_back(text); }
     void setCount(const std::string& text) override { count = text; }
     std::vector<std::string> progress;
@@ -39,7 +50,7 @@ class RecordingStatus final : public StatusSink {
 // A fresh program directory in a temporary folder, with the shipped key names, a store, a trace,
 // and a parser wired to recording prompt and status.
 class TestHome {
-  public:
+public:
     TestHome();
     ~TestHome();
     TestHome(const TestHome&) = delete;
@@ -60,7 +71,7 @@ class TestHome {
     RecordingPrompt prompt;
     RecordingStatus status;
 
-  private:
+private:
     ProgramDir home_;
     std::unique_ptr<Database> db_;
     std::unique_ptr<Trace> trace_;

@@ -15,7 +15,7 @@ namespace qmk::testing {
 
 // File operations that fail at one named step: "temporary", "backup", "replace" or "rename".
 class FailingFileOps final : public FileOps {
-  public:
+public:
     std::string failAt;
 
     void writeScratch(const std::filesystem::path& file, std::string_view bytes) override {
@@ -34,7 +34,7 @@ class FailingFileOps final : public FileOps {
         FileOps::copyFile(from, to);
     }
 
-  protected:
+protected:
     void renameFile(const std::filesystem::path& from, const std::filesystem::path& to) override {
         if (failAt == "rename")
             throw FileError(to, "busy");
@@ -44,7 +44,7 @@ class FailingFileOps final : public FileOps {
 
 // A parsed command file in a fresh program directory, with an update engine on it.
 class WriterTest : public ::testing::Test {
-  protected:
+protected:
     void load(const fixture::CommandFileBuilder& file) {
         path_ = home_.writeFile("mycmds.dat", file.build());
         const auto result = home_.parse(path_, true);

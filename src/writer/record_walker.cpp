@@ -1,0 +1,206 @@
+#include "writer/record_walker.h"
+
+#include "common/regex.h"
+#include "common/text.h"
+#include "format/body_decoders.h"
+
+namespace qmk {
+
+namespace {
+
+std::string_view readName(ImageReader& in) {
+    const auto name = in.string();
+    for (const char c : name)
+        if (static_cast<unsigned char>(c) < 32)
+            throw CorruptName{std::string(name), in.position()};
+    return name;
+}
+
+void copyString(ImageReader& in, std::string& out, std::string* keep = nullptr) {
+    const auto text = in.string();
+    appendCountedString(out, text);
+    if (keep)
+        *keep = text;
+}
+
+void copyLong(ImageReader& in, std::string& out) {
+    appendU32(out, in.u32());
+}
+
+// Copies n image bytes, or passes over them when the output has no such block.
+void copyBlock(ImageReader& in, std::string& out, std::uint32_t n, bool written) {
+    const auto from = in.position();
+    in.skip(n);
+    if (written)
+        out.append(in.image().substr(from - 1, n));
+}
+
+bool groupMatches(const WalkTransform& t, std::string_view group) {
+    return (group.empty() && t.selectedGroup == "User-defined") || group == t.selectedGroup ||
+           t.selectedGroup == "All groups";
+}
+
+std::string replacedIgnoringCase(const std::string& text, std::string_view from,
+                                 std::string_view to) {
+    static const Regex sendDragonKeys("SendDragonKeys");
+    static const Regex sendKeys("SendKeys");
+    const Regex& pattern = from == "SendKeys" ? sendKeys : sendDragonKeys;
+    std::string result;
+    std::string_view rest(text);
+    while (const auto match = pattern.find(rest)) {
+        result += rest.substr(0, match->start);
+        result += to;
+        rest.remove_prefix(match->start + match->length);
+    }
+    return result + std::string(rest);
+}
+
+} // namespace
+
+std::string rebuiltHeader(std::uint8_t versionCode, std::uint8_t languageCode) {
+    std::string header(layout::kHeaderTemplate.begin(), layout::kHeaderTemplate.end());
+    header[layout::kVersionOffset] = static_cast<char>(versionCode);
+    header[layout::kLanguageOffset] = static_cast<char>(languageCode);
+    return header;
+}
+
+RecordContext RecordWalker::walkCommand(std::uint32_t position, bool marked,
+                                        const WalkTransform& transform, std::string& out,
+                                        std::uint32_t& end) const {
+    const auto from = layout::recordLayout(source_);
+    const auto to = layout::recordLayout(output_);
+    ImageReader in(image_, position);
+    RecordContext c;
+    c.name = readName(in);
+    appendCountedString(out, c.name);
+    // Counts are written back whole but framed by the bits readers use (low byte here, low 16
+    // bits for LIST items), as the parser frames them.
+    const std::uint32_t references = in.u32();
+    appendU32(out, references);
+    for (std::uint32_t i = 0; i < (references & 0xff); ++i)
+        copyString(in, out);
+    copyString(in, out, &c.description);
+    std::string group(in.string());
+    if (marked && transform.operation == WalkOperation::Group && groupMatches(transform, group))
+        group = transform.newText == "User-defined" ? "" : transform.newText;
+    appendCountedString(out, group);
+    c.group = group.empty() ? "User-defined" : group;
+
+    const std::uint8_t scopeByte = in.byte();
+    out += static_cast<char>(scopeByte);
+    if (from.reservedBlock)
+        copyBlock(in, out, layout::kReservedBlockSize, to.reservedBlock);
+    const auto availability = scopeByte & layout::kAvailabilityMask;
+    if (availability == layout::kApplication || availability == layout::kWindow) {
+        std::string program(in.string());
+        if (marked && transform.operation == WalkOperation::Program)
+            program = transform.newText;
+        appendCountedString(out, program);
+        c.program = program;
+        copyString(in, out); // program description
+        copyString(in, out); // company name
+        if (availability == layout::kWindow) {
+            copyString(in, out, &c.scope);
+            copyString(in, out); // window class
+        } else {
+            c.scope = "Application-specific";
+        }
+    } else if (availability == layout::kGlobal) {
+        c.program = c.scope = kGlobalCommands;
+    }
+    if (from.statesBlock) {
+        const std::uint32_t states = in.u32();
+        for (std::uint32_t i = 0; i < states; ++i)
+            c.states.emplace_back(in.string());
+    }
+    if (to.statesBlock) {
+        appendU32(out, static_cast<std::uint32_t>(c.states.size()));
+        for (const auto& state : c.states)
+            appendCountedString(out, state);
+    }
+    c.typeByte = in.byte();
+    out += static_cast<char>(c.typeByte);
+
+    // An encrypted record keeps its encryption byte, 7 bytes and string byte for byte: only a
+    // 10.x output can hold it, and conversions refuse such files before walking.
+    const std::uint8_t encryption = from.encryptionByte ? in.byte() : 0;
+    c.encrypted = encryption != 0;
+    if (to.encryptionByte)
+        out += static_cast<char>(encryption);
+    if (from.preBodyBlock) {
+        if (c.encrypted) {
+            copyBlock(in, out, layout::kEncryptedPreBodySize, to.preBodyBlock);
+            const auto extra = in.string();
+            if (to.preBodyBlock)
+                appendCountedString(out, extra);
+        } else {
+            copyBlock(in, out, layout::kPreBodyBlockSize, to.preBodyBlock);
+        }
+    }
+    c.bodyStart = in.position();
+    walkBody(in, c, marked, transform, out);
+    end = in.position();
+    return c;
+}
+
+void RecordWalker::walkBody(ImageReader& in, RecordContext& c, bool marked,
+                            const WalkTransform& transform, std::string& out) const {
+    switch (c.typeByte) {
+    case layout::kTextAndGraphics: {
+        const std::uint32_t graphic = in.count();
+        appendCount(out, graphic);
+        copyBlock(in, out, graphic, true);
+        copyString(in, out, &c.body);
+        break;
+    }
+    case layout::kMacroRecorder:
+    case layout::kStepByStep: {
+        // Framed exactly as the parser frames it, so that the walk and the store agree on where
+        // every record lies; the bytes are copied unchanged.
+        const auto start = in.position();
+        c.body = c.typeByte == layout::kMacroRecorder ? decodeRecorderBody(in, keys_)
+                                                      : decodeStepByStepBody(in, keys_);
+        out.append(image_.substr(start - 1, in.position() - start));
+        break;
+    }
+    case layout::kAdvancedScripting: {
+        c.body = in.string();
+        if (marked && transform.operation == WalkOperation::Convert260)
+            c.body = replacedIgnoringCase(c.body, "SendDragonKeys", "SendKeys");
+        else if (marked && transform.operation == WalkOperation::Convert261 &&
+                 source_ == layout::Generation::V6)
+            c.body = replacedIgnoringCase(c.body, "SendKeys", "SendDragonKeys");
+        appendCountedString(out, c.body);
+        break;
+    }
+    case layout::kScript:
+    case layout::kKeystrokes:
+        copyString(in, out, &c.body);
+        break;
+    default:
+        break;
+    }
+}
+
+RecordContext RecordWalker::copyList(std::uint32_t position, std::string& out,
+                                     std::uint32_t& end) const {
+    ImageReader in(image_, position);
+    RecordContext c;
+    c.name = readName(in);
+    appendCountedString(out, c.name);
+    copyLong(in, out); // the LIST marker
+    const std::uint32_t items = in.u32();
+    appendU32(out, items);
+    for (std::uint32_t i = 0; i < (items & 0xffff); ++i) {
+        const auto item = in.string();
+        appendCountedString(out, item);
+        c.body += item;
+        c.body += kCrLf;
+    }
+    c.program = c.scope = kGlobalCommands;
+    c.group = "Dragon";
+    end = in.position();
+    return c;
+}
+
+} // namespace qmk

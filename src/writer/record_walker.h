@@ -1,0 +1,81 @@
+#pragma once
+
+#include "format/image_reader.h"
+#include "format/keynames.h"
+#include "format/layout.h"
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace qmk {
+
+// What a rebuild does to the records it walks.
+enum class WalkOperation {
+    Copy,
+    Delete,
+    Group,
+    Program,
+    Convert260,
+    Convert261,
+    Convert270,
+    Convert280
+};
+
+struct WalkTransform {
+    WalkOperation operation = WalkOperation::Copy;
+    std::string selectedGroup; // "group": the group renamed, or "All groups" (Windows-1252)
+    std::string newText;       // "group" and "program": the new name (Windows-1252)
+};
+
+// The fields of the record being walked, as the file holds them (Windows-1252).
+struct RecordContext {
+    std::string name;
+    std::string description;
+    std::string group; // "User-defined" for the empty group
+    std::string program;
+    std::string scope;
+    std::vector<std::string> states;
+    std::uint8_t typeByte = 0;
+    bool encrypted = false;
+    std::uint32_t bodyStart = 0;
+    std::string body; // string bodies, or the readable text of recorder and step bodies
+};
+
+// A name holding a byte below 32: the walk stops before anything is committed.
+struct CorruptName {
+    std::string name;
+    std::uint32_t end; // position just after the name string
+};
+
+// Walks records of one file image, written again in the layout of the output generation, with
+// the transform applied to the records the caller marks. Reads mirror the parser's record reader.
+class RecordWalker {
+public:
+    RecordWalker(std::string_view image, layout::Generation source, layout::Generation output,
+                 const KeyNames& keys)
+        : image_(image), source_(source), output_(output), keys_(keys) {}
+
+    // Walks the command record at `position` onto `out`; returns its context and leaves the
+    // position of the next record in `end`. Throws CorruptName or ImageOverrun.
+    RecordContext walkCommand(std::uint32_t position, bool marked, const WalkTransform& transform,
+                              std::string& out, std::uint32_t& end) const;
+    // Copies the LIST record at `position` onto `out`.
+    RecordContext copyList(std::uint32_t position, std::string& out, std::uint32_t& end) const;
+
+private:
+    void walkBody(ImageReader& in, RecordContext& context, bool marked,
+                  const WalkTransform& transform, std::string& out) const;
+
+    std::string_view image_;
+    layout::Generation source_;
+    layout::Generation output_;
+    const KeyNames& keys_;
+};
+
+// The header of a rebuilt file: the template with the version and language codes set.
+std::string rebuiltHeader(std::uint8_t versionCode, std::uint8_t languageCode);
+
+} // namespace qmk
