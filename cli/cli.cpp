@@ -1,5 +1,6 @@
 #include "cli.h"
 
+#include "bulk_commands.h"
 #include "edit_commands.h"
 #include "json.h"
 #include "row_output.h"
@@ -11,6 +12,7 @@
 #include <cstdlib>
 #include <iostream>
 #include <ostream>
+#include <unistd.h>
 
 namespace qmk::cli {
 
@@ -175,6 +177,42 @@ int run(int argc, const char* const* argv, std::ostream& out, std::ostream& err,
     newCommand->add_option("--like", edit.like,
                            "The command whose program and window identification to copy");
 
+    BulkOptions bulk;
+    bool assumeYes = false;
+    const std::pair<BulkCommand, CLI::App*> bulks[] = {
+        {BulkCommand::Delete, app.add_subcommand("delete", "Delete the selected commands")},
+        {BulkCommand::DeleteList, app.add_subcommand("delete-list", "Delete a LIST")},
+        {BulkCommand::RenameGroup,
+         app.add_subcommand("rename-group", "Rename the Group of the selected commands")},
+        {BulkCommand::RenameProgram,
+         app.add_subcommand("rename-program", "Rename the Program of the selected commands")},
+        {BulkCommand::Convert,
+         app.add_subcommand("convert", "Convert the file to an older format")},
+        {BulkCommand::Language, app.add_subcommand("language", "Change the file's language")},
+    };
+    for (const auto& [kind, command] : bulks) {
+        command->add_option("FILE", options.file, "The command file")->required();
+        command->add_flag("--yes", assumeYes, "Answer OK or Yes to every question");
+        if (kind == BulkCommand::Delete || kind == BulkCommand::RenameGroup ||
+            kind == BulkCommand::RenameProgram) {
+            command->add_flag("--all", bulk.all, "Every command");
+            command->add_option("--program", bulk.program, "The commands of a Program");
+            command->add_option("--scope", bulk.scope, "... narrowed to one Scope");
+            command->add_option("--pick", bulk.picks, "A command of the Program and Scope");
+            command->add_option("--view", bulk.view, "The types shown (default KSATPRXL)");
+            if (kind != BulkCommand::RenameGroup)
+                command->add_option("--group", bulk.group, "The commands of a Group");
+        }
+    }
+    bulks[1].second->add_option("--list", bulk.list, "The LIST's name")->required();
+    bulks[2].second->add_option("--group", bulk.group, "The Group to rename")->required();
+    for (auto* command : {bulks[2].second, bulks[3].second})
+        command->add_option("--to", bulk.to, "The new name")->required();
+    bulks[4].second->add_option("--to", bulk.to, "6.0, 6.1, 7.0 or 8.0")->required();
+    bulks[5]
+        .second->add_option("--to", bulk.to, "Dutch, English, French, German or Spanish")
+        ->required();
+
     auto* keysCommand = app.add_subcommand("keys2script", "Convert a DVC key string to a script");
     std::string keys;
     std::string form = "sendkeys";
@@ -197,11 +235,15 @@ int run(int argc, const char* const* argv, std::ostream& out, std::ostream& err,
     try {
         if (initCommand->parsed())
             return init(home, out, err);
-        Session session(home, err);
+        // Questions are asked on a terminal only; elsewhere --yes must answer them.
+        Session session(home, err, ::isatty(STDIN_FILENO) ? &in : nullptr, assumeYes);
         const int parsed = session.parse(options.file, options.force);
         for (const auto& [kind, command] : edits)
             if (command->parsed())
                 return parsed == kDone ? runEdit(kind, edit, session, out, in) : parsed;
+        for (const auto& [kind, command] : bulks)
+            if (command->parsed())
+                return parsed == kDone ? runBulk(kind, bulk, session, out) : parsed;
         if (parsed != kDone && parsed != kDamaged)
             return parsed;
         int status = kDone;
@@ -215,6 +257,11 @@ int run(int argc, const char* const* argv, std::ostream& out, std::ostream& err,
     } catch (const StoreError& e) {
         err << "The command store failed: " << e.what() << " (Error # =" << e.code() << ")\n";
         return kFailed;
+    } catch (const QuestionRefused& question) {
+        err << "This needs an answer: \"" << question.question
+            << "\"\nRun qmk10 on a terminal, or give --yes to answer OK or Yes. Nothing was "
+               "changed.\n";
+        return kQuestion;
     }
 }
 

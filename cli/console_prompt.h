@@ -5,7 +5,6 @@
 
 #include <iosfwd>
 #include <string>
-#include <string>
 
 namespace qmk::cli {
 

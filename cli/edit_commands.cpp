@@ -20,14 +20,6 @@ namespace {
 
 const std::string kGlobal(kGlobalCommands);
 
-// The Program as the store holds it: upper case, but for the global name.
-std::string storedProgram(const std::string& program) {
-    if (program == kGlobal)
-        return program;
-    const auto encoded = codepage::fromUtf8(program);
-    return encoded.ok ? codepage::toUtf8(codepage::toUpper(encoded.bytes)) : program;
-}
-
 std::string scopeOf(const EditOptions& o) {
     if (o.scope)
         return *o.scope;
@@ -263,6 +255,13 @@ private:
 };
 
 } // namespace
+
+std::string storedProgram(const std::string& program) {
+    if (program == kGlobal)
+        return program;
+    const auto encoded = codepage::fromUtf8(program);
+    return encoded.ok ? codepage::toUtf8(codepage::toUpper(encoded.bytes)) : program;
+}
 
 int runEdit(EditCommand command, const EditOptions& options, Session& session, std::ostream& out,
             std::istream& in) {

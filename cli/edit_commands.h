@@ -31,6 +31,9 @@ enum class EditCommand { SetBody, SetDetails, Rename, ToPlain, ToAdvanced, New, 
 int runEdit(EditCommand command, const EditOptions& options, Session& session, std::ostream& out,
             std::istream& in);
 
+// The Program as the store holds it: upper case, but for the global name.
+std::string storedProgram(const std::string& program);
+
 // keys2script: prints the script; false when the SendKeys form cannot convert.
 int keysToScript(const std::string& keys, const std::string& form, std::ostream& out,
                  Prompt& prompt);

@@ -14,8 +14,9 @@ namespace {
 constexpr const char* kVersion = "0.1.0";
 } // namespace
 
-Session::Session(ProgramDir home, std::ostream& err)
-    : home_(std::move(home)), err_(err), prompt_(err), trace_(home_.file(files::kTrace), now()) {}
+Session::Session(ProgramDir home, std::ostream& err, std::istream* terminal, bool assumeYes)
+    : home_(std::move(home)), err_(err), prompt_(err, terminal, assumeYes),
+      trace_(home_.file(files::kTrace), now()) {}
 
 int Session::parse(const std::string& file, bool force) {
     const auto storeFile = home_.file(files::kStore);

@@ -13,12 +13,14 @@
 namespace qmk::cli {
 
 // Exit statuses of qmk10.
-enum Exit : int { kDone = 0, kFailed = 1, kUsage = 2, kDamaged = 3 };
+enum Exit : int { kDone = 0, kFailed = 1, kUsage = 2, kDamaged = 3, kQuestion = 4 };
 
 // One run of a command on a command file: trace, store and parser, as a start-up opens them.
 class Session {
 public:
-    Session(ProgramDir home, std::ostream& err);
+    // Questions go to `terminal` when there is one; `assumeYes` answers them all with OK or Yes.
+    Session(ProgramDir home, std::ostream& err, std::istream* terminal = nullptr,
+            bool assumeYes = false);
 
     // Opens the store and parses the file (skipped when unchanged unless forced); returns the
     // exit status: kDone, or the failure already reported.

@@ -1,0 +1,186 @@
+#include "bulk_commands.h"
+
+#include "common/text.h"
+#include "edit_commands.h"
+#include "format/codepage.h"
+#include "mainwindow/edit_rules.h"
+#include "store/schema.h"
+#include "tools/selection.h"
+#include "writer/rebuilds.h"
+
+#include <ostream>
+
+namespace qmk::cli {
+
+namespace {
+
+class Bulk {
+public:
+    Bulk(const BulkOptions& options, Session& session, std::ostream& out)
+        : o_(options), session_(session), out_(out),
+          engine_(EngineContext{session.home(), session.store(), session.trace(), session.files(),
+                                session.parser().commandFile()}) {}
+
+    int run(BulkCommand command) {
+        switch (command) {
+        case BulkCommand::Delete:
+            return deleteCommands();
+        case BulkCommand::DeleteList:
+            return deleteOneList();
+        case BulkCommand::RenameGroup:
+            return renameGroup();
+        case BulkCommand::RenameProgram:
+            return renameProgram();
+        case BulkCommand::Convert:
+            return convert();
+        case BulkCommand::Language:
+            return language();
+        }
+        return kUsage;
+    }
+
+private:
+    int refuse(const std::string& message, const std::string& title = "Quillmark10") {
+        session_.prompt().message(message, title);
+        return kFailed;
+    }
+
+    std::string path() const { return session_.parser().commandFile().string(); }
+
+    // Written, verified by a parse, and reported.
+    int finish(const EditResult& result, const std::string& message, const std::string& title) {
+        if (!result.ok)
+            return refuse(result.message, result.title);
+        const int verified = session_.verifyWrite();
+        if (verified == kDone)
+            out_ << (title.empty() ? "" : title + ": ") << message << '\n';
+        return verified;
+    }
+
+    // Marks the selected commands; false (after the message) when nothing is left.
+    bool select(std::optional<std::string> defaultGroup = std::nullopt) {
+        Selection selection;
+        selection.all = o_.all;
+        if (o_.program)
+            selection.program = storedProgram(*o_.program);
+        selection.scope = o_.scope;
+        if (!o_.picks.empty() && !selection.scope)
+            selection.scope = selection.program.value_or(kGlobalCommandsText) == kGlobalCommandsText
+                                  ? kGlobalCommandsText
+                                  : "Application-specific";
+        if (!o_.picks.empty() && !selection.program)
+            selection.program = kGlobalCommandsText;
+        selection.group = o_.group ? o_.group : defaultGroup;
+        selection.picks = o_.picks;
+        selection.view = o_.view;
+        if (!o_.all && !o_.program && !selection.group && o_.picks.empty()) {
+            refuse("Nothing is selected to act on: give --all, --program, --group or --pick");
+            return false;
+        }
+        if (markSelection(session_.store(), selection) == 0) {
+            refuse("There are no macros of the specified type to Export",
+                   "Change Program, Scope, or Type of Export");
+            return false;
+        }
+        return true;
+    }
+
+    int deleteCommands() {
+        if (!select())
+            return kFailed;
+        return finish(deletethem(engine_), "Deletion Completed", "");
+    }
+
+    int deleteOneList() {
+        const std::string global(kGlobalCommands);
+        const auto list = findRow(session_.store(), global, global, o_.list);
+        if (!list || list->Type != "L")
+            return refuse("Delete file error");
+        auto& prompt = session_.prompt();
+        if (!Prompt::goesOn(prompt.ask("Delete this LIST?", list->name, Prompt::Buttons::YesNo)))
+            return kFailed;
+        const auto users = commandsUsingList(session_.store(), list->name);
+        if (!users.empty() && !Prompt::goesOn(prompt.ask(listInUseQuestion(users, "Delete"),
+                                                         list->name, Prompt::Buttons::YesNo)))
+            return kFailed;
+        return finish(deleteList(engine_, *list), "LIST deleted", "");
+    }
+
+    // A text for the file, or the refusal shown.
+    std::optional<std::string> fileText(const std::string& text, const char* what,
+                                        std::size_t width) {
+        const auto encoded = encodeForFile(text, what, width);
+        if (encoded.refusal) {
+            refuse(encoded.refusal->message, encoded.refusal->title);
+            return std::nullopt;
+        }
+        return encoded.bytes;
+    }
+
+    int renameGroup() {
+        if (o_.to.empty())
+            return refuse("No New Group Name entered");
+        if (!o_.group)
+            return refuse("Give the group to rename with --group");
+        const auto oldGroup = fileText(*o_.group, "The group", kOwnerWidth);
+        const auto newGroup = fileText(o_.to, "The new group", kOwnerWidth);
+        if (!oldGroup || !newGroup || !select(o_.group))
+            return kFailed;
+        return finish(RenameGroup(engine_, {WalkOperation::Group, *oldGroup, *newGroup}),
+                      "Group renamed", *o_.group + "->" + o_.to);
+    }
+
+    int renameProgram() {
+        std::string program = o_.to;
+        if (program.empty())
+            return refuse("No New Program entered");
+        if (program.size() >= 4 && codepage::toUpper(program.substr(program.size() - 4)) == ".EXE")
+            program.resize(program.size() - 4);
+        const auto newProgram = fileText(program, "The new Program", kMenuWidth);
+        if (!newProgram || !select())
+            return kFailed;
+        return finish(RenameGroup(engine_, {WalkOperation::Program, {}, *newProgram}),
+                      "Program Renamed", "");
+    }
+
+    int convert() {
+        const auto target = formatTarget(o_.to);
+        if (!target)
+            return refuse("--to is one of 6.0, 6.1, 7.0, 8.0");
+        if (auto refusal = formatConversionRefusal(engine_, *target))
+            return refuse(refusal->message, refusal->title);
+        if (!Prompt::goesOn(
+                session_.prompt().ask("Convert this file to " + target->label + " format?", path(),
+                                      Prompt::Buttons::OkCancel)))
+            return kFailed;
+        return finish(convertFormat(engine_, *target),
+                      "File converted to " + target->label + " format", path());
+    }
+
+    int language() {
+        const auto code = languageCode(o_.to);
+        if (!code)
+            return refuse("--to is one of Dutch, English, French, German, Spanish");
+        if (o_.to == session_.parser().properties().languageName)
+            return refuse("Already in this language - Not Converted", o_.to);
+        if (!Prompt::goesOn(session_.prompt().ask("Convert this file to " + o_.to, path(),
+                                                  Prompt::Buttons::YesNo)))
+            return kFailed;
+        return finish(convertLanguage(engine_, *code), "File converted to " + o_.to, path());
+    }
+
+    static constexpr const char* kGlobalCommandsText = "Global Commands";
+
+    const BulkOptions& o_;
+    Session& session_;
+    std::ostream& out_;
+    UpdateEngine engine_;
+};
+
+} // namespace
+
+int runBulk(BulkCommand command, const BulkOptions& options, Session& session, std::ostream& out) {
+    return Bulk(options, session, out).run(command);
+}
+
+} // namespace qmk::cli

@@ -1,0 +1,316 @@
+#include "writer/rebuilds.h"
+
+#include "format/body_decoders.h"
+#include "format/codepage.h"
+#include "format/file_properties.h"
+#include "format/record.h"
+#include "store/user_rows.h"
+#include "writer/check_string.h"
+#include "writer/list_names.h"
+
+#include <fstream>
+#include <functional>
+#include <unordered_map>
+#include <unordered_set>
+#include <variant>
+
+namespace qmk {
+
+namespace {
+
+// A name refers to at most this many LISTs when deciding which LISTs a delete keeps.
+constexpr std::size_t kListsKeptPerName = 30;
+
+// What the walk of one command record decided.
+struct Walked {
+    RecordContext context;
+    bool marked = false;
+};
+
+// One rebuild: the old image, the new content, the marks of the store's rows by position.
+class RebuildRun {
+public:
+    RebuildRun(UpdateEngine& engine, layout::Generation output, std::uint8_t versionCode)
+        : engine_(engine), output_(output) {
+        const auto& home = engine.context().home;
+        keys_ = KeyNames::load(home.file(files::kKeyNames)).value_or(KeyNames{});
+        std::ofstream(home.file(files::kChangeLog), std::ios::trunc);
+        std::ofstream(home.file(files::kDuplicateLog), std::ios::trunc);
+        auto marks = engine.context().store.prepare(
+            "SELECT positions.offset, user.flag FROM user JOIN positions ON positions.ID = "
+            "user.ID WHERE positions.filerecord = 1 AND user.Type <> 'L'");
+        while (marks.step())
+            marked_[static_cast<std::uint32_t>(marks.integer(0))] = marks.integer(1) != 0;
+        const auto image = engine.image();
+        engine.output() =
+            rebuiltHeader(versionCode, static_cast<std::uint8_t>(image[layout::kLanguageOffset]));
+    }
+
+    // Walks every command record; `keep` says which go into the new file. Returns the position
+    // of the old lists section, or the refusal that stopped the walk.
+    std::variant<std::uint32_t, EditResult>
+    walkCommands(const WalkTransform& transform, const std::function<bool(const Walked&)>& keep) {
+        const auto image = engine_.image();
+        RecordWalker walker(image, engine_.generation(), output_, keys_);
+        ImageReader header(image);
+        std::uint32_t position = layout::kFirstRecordPosition;
+        std::uint32_t written = 0;
+        std::string record;
+        try {
+            const auto count = header.u16At(layout::kCommandCountPosition);
+            for (std::uint32_t i = 0; i < count; ++i) {
+                const auto mark = marked_.find(position);
+                Walked walked;
+                walked.marked = mark != marked_.end() && mark->second;
+                record.clear();
+                std::uint32_t end = 0;
+                walked.context =
+                    walker.walkCommand(position, walked.marked, transform, record, end);
+                if (keep(walked)) {
+                    engine_.output() += record;
+                    ++written;
+                }
+                last_ = walked.context.name;
+                position = end;
+            }
+        } catch (const CorruptName& corrupt) {
+            return *CheckString(image, corrupt.name, corrupt.end, last_, engine_.context().home);
+        } catch (const ImageOverrun& overrun) {
+            return damaged(overrun.position);
+        } catch (const UnknownStepCode& step) {
+            return damaged(step.position);
+        }
+        engine_.WriteLongAt(layout::kCommandCountPosition, written);
+        return position;
+    }
+
+    // Copies the LISTs of the old lists section that `keep` accepts, with their new count.
+    std::optional<EditResult> copyLists(std::uint32_t listsAt,
+                                        const std::function<bool(const RecordContext&)>& keep) {
+        const auto image = engine_.image();
+        RecordWalker walker(image, engine_.generation(), output_, keys_);
+        const auto countAt = static_cast<std::uint32_t>(engine_.output().size()) + 1;
+        engine_.WriteLong(0);
+        std::uint32_t kept = 0;
+        std::string record;
+        try {
+            ImageReader count(image, listsAt);
+            const auto lists = count.u16();
+            std::uint32_t position = listsAt + 4;
+            for (std::uint32_t i = 0; i < lists; ++i) {
+                record.clear();
+                std::uint32_t end = 0;
+                const auto list = walker.copyList(position, record, end);
+                if (keep(list)) {
+                    engine_.output() += record;
+                    ++kept;
+                }
+                last_ = list.name;
+                position = end;
+            }
+        } catch (const CorruptName& corrupt) {
+            return *CheckString(image, corrupt.name, corrupt.end, last_, engine_.context().home);
+        } catch (const ImageOverrun& overrun) {
+            return damaged(overrun.position);
+        }
+        engine_.WriteLongAt(countAt, kept);
+        return std::nullopt;
+    }
+
+    EditResult commit(const std::string& marker) {
+        try {
+            engine_.CommitRewrite(marker);
+        } catch (const FileError& error) {
+            return EditResult::refused(error.what(), "The command file was not changed");
+        }
+        return EditResult::done();
+    }
+
+private:
+    EditResult damaged(std::uint32_t position) const {
+        return EditResult::refused("The command file is damaged near position " +
+                                       std::to_string(position) + "; nothing was changed",
+                                   engine_.context().commandFile.string());
+    }
+
+    UpdateEngine& engine_;
+    layout::Generation output_;
+    KeyNames keys_;
+    std::unordered_map<std::uint32_t, bool> marked_;
+    std::string last_;
+};
+
+// Reads the command file; the refusal when it cannot be read or holds no header.
+std::optional<EditResult> load(UpdateEngine& engine) {
+    const auto path = engine.context().commandFile.string();
+    if (!engine.load())
+        return EditResult::refused("The command file cannot be read", path);
+    if (engine.image().size() < layout::kHeaderSize)
+        return EditResult::refused("This is not a command file", path);
+    return std::nullopt;
+}
+
+std::uint8_t versionCodeOf(const UpdateEngine& engine) {
+    return static_cast<std::uint8_t>(engine.image()[layout::kVersionOffset]);
+}
+
+// A walk over every command with `transform`, then the old lists section unchanged.
+EditResult rebuildAll(UpdateEngine& engine, const WalkTransform& transform,
+                      layout::Generation output, std::uint8_t versionCode,
+                      const std::string& marker) {
+    RebuildRun run(engine, output, versionCode);
+    auto walked = run.walkCommands(transform, [](const Walked&) { return true; });
+    if (auto* refusal = std::get_if<EditResult>(&walked))
+        return *refusal;
+    engine.CopyTail(std::get<std::uint32_t>(walked));
+    return run.commit(marker);
+}
+
+} // namespace
+
+EditResult deletethem(UpdateEngine& engine) {
+    if (auto refusal = load(engine))
+        return *refusal;
+    RebuildRun run(engine, engine.generation(), versionCodeOf(engine));
+    std::unordered_set<std::string> used;
+    auto walked = run.walkCommands({WalkOperation::Delete, {}, {}}, [&](const Walked& w) {
+        if (w.marked)
+            return false;
+        for (auto& list : ExtractListNames(w.context.name, kListsKeptPerName))
+            used.insert(std::move(list));
+        return true;
+    });
+    if (auto* refusal = std::get_if<EditResult>(&walked))
+        return *refusal;
+    if (auto refusal =
+            run.copyLists(std::get<std::uint32_t>(walked),
+                          [&](const RecordContext& list) { return used.contains(list.name); }))
+        return *refusal;
+    return run.commit("deletethem");
+}
+
+EditResult deleteList(UpdateEngine& engine, const UserRow& list) {
+    if (auto refusal = load(engine))
+        return *refusal;
+    const auto name = codepage::fromUtf8(list.name);
+    std::uint32_t end = 0;
+    try {
+        ImageReader in(engine.image(), static_cast<std::uint32_t>(list.offset));
+        const auto record = readListRecord(in);
+        if (!name.ok || record.name != name.bytes)
+            throw ImageOverrun{record.offset};
+        end = record.end;
+    } catch (const ImageOverrun&) {
+        return EditResult::refused("The command file no longer matches the store: reload it first");
+    } catch (const DamagedName&) {
+        return EditResult::refused("The command file no longer matches the store: reload it first");
+    }
+    const auto listsAt = static_cast<std::uint32_t>(engine.storedOffsetLists());
+    engine.PrepareRewrite(static_cast<std::uint32_t>(list.offset) - 1);
+    engine.CopyTail(end); // the tail from the LIST's end: nothing after it is lost
+    engine.WriteLongAt(listsAt, engine.ReadLongAt(listsAt) - 1);
+    try {
+        engine.CommitRewrite("command delete list ");
+    } catch (const FileError& error) {
+        return EditResult::refused(error.what(), "The command file was not changed");
+    }
+    UserTable(engine.context().store).remove(list.ID);
+    engine.shiftStore(static_cast<std::uint32_t>(list.offset),
+                      static_cast<std::int64_t>(list.offset) - end);
+    return EditResult::done();
+}
+
+EditResult RenameGroup(UpdateEngine& engine, const WalkTransform& transform) {
+    if (auto refusal = load(engine))
+        return *refusal;
+    return rebuildAll(engine, transform, engine.generation(), versionCodeOf(engine), "RenameGroup");
+}
+
+std::optional<FormatTarget> formatTarget(const std::string& label) {
+    if (label == "6.0")
+        return FormatTarget{"6.0", 3, WalkOperation::Convert260, "Already in 6.0 format"};
+    if (label == "6.1")
+        return FormatTarget{"6.1", 4, WalkOperation::Convert261, "Already in 6.1 format"};
+    if (label == "7.0")
+        return FormatTarget{"7.0", 5, WalkOperation::Convert270, "Already in 7.0 format"};
+    if (label == "8.0")
+        return FormatTarget{"8.0", 6, WalkOperation::Convert280, "Already in 8/9 format"};
+    return std::nullopt;
+}
+
+std::optional<EditResult> formatConversionRefusal(UpdateEngine& engine,
+                                                  const FormatTarget& target) {
+    if (auto refusal = load(engine))
+        return *refusal;
+    const auto path = engine.context().commandFile.string();
+    if (versionCodeOf(engine) == target.versionCode)
+        return EditResult::refused(target.already, path);
+    FileProperties properties;
+    decodeHeader(engine.image(), properties);
+    if (target.versionCode <= 4 && properties.languageName != "English")
+        return EditResult::refused("There is no " + properties.languageName + " version " +
+                                       target.label,
+                                   "contact Tarnwell if this is reached in error");
+    const auto source = engine.generation();
+    if (source == layout::Generation::Unknown)
+        return EditResult::refused("The file's format is unknown; it cannot be converted", path);
+    if (source == layout::Generation::V6 && target.versionCode >= 5)
+        return EditResult::refused("A " + properties.versionText + " file cannot be converted to " +
+                                       target.label +
+                                       " format: its records lack the blocks that format needs",
+                                   path);
+    // Only a 10.x file can hold an encrypted command.
+    if (source == layout::Generation::V10) {
+        try {
+            ImageReader in(engine.image());
+            const auto count = in.u16At(layout::kCommandCountPosition);
+            in.setPosition(layout::kFirstRecordPosition);
+            for (std::uint32_t i = 0; i < count; ++i) {
+                const auto record = readCommandRecord(in, source, KeyNames{});
+                if (record.encrypted)
+                    return EditResult::refused(
+                        "The command \"" + codepage::toUtf8(record.name) +
+                            "\" is encrypted: a file holding encrypted commands cannot be "
+                            "converted to " +
+                            target.label + " format",
+                        path);
+            }
+        } catch (...) {
+            // Damage is reported by the walk itself.
+        }
+    }
+    return std::nullopt;
+}
+
+EditResult convertFormat(UpdateEngine& engine, const FormatTarget& target) {
+    if (auto refusal = formatConversionRefusal(engine, target))
+        return *refusal;
+    const auto* info = layout::findGeneration(target.versionCode);
+    // Every row takes part in a format conversion.
+    engine.context().store.exec("UPDATE user SET flag = 1");
+    return rebuildAll(engine, {target.operation, {}, {}}, info->generation, target.versionCode,
+                      "convert2" + std::string(1, target.label[0]) +
+                          std::string(1, target.label[2]));
+}
+
+std::optional<std::uint8_t> languageCode(const std::string& name) {
+    for (const auto& language : layout::kLanguages)
+        if (language.name == name)
+            return language.code;
+    return std::nullopt;
+}
+
+EditResult convertLanguage(UpdateEngine& engine, std::uint8_t code) {
+    if (auto refusal = load(engine))
+        return *refusal;
+    std::string bytes(engine.image());
+    bytes[layout::kLanguageOffset] = static_cast<char>(code);
+    try {
+        engine.context().files.replaceFile(engine.context().commandFile, bytes);
+    } catch (const FileError& error) {
+        return EditResult::refused(error.what(), "The command file was not changed");
+    }
+    return EditResult::done();
+}
+
+} // namespace qmk

@@ -1,0 +1,44 @@
+#pragma once
+
+#include "store/user_row.h"
+#include "writer/record_walker.h"
+#include "writer/update_engine.h"
+
+#include <optional>
+#include <string>
+
+namespace qmk {
+
+namespace files {
+inline constexpr const char* kChangeLog = "Quillmark.log";
+} // namespace files
+
+// The whole-file rebuilds. Each walks every command record of the file in order into a new file
+// under the template header, applies its transform to the records whose `user` row has `flag`
+// set, and replaces the file once, at the end. Records the store does not hold are copied as
+// they are. The store is not shifted: the caller parses the file again.
+
+// The marked commands go, and with them every LIST no remaining command names.
+EditResult deletethem(UpdateEngine& engine);
+// One LIST cut out of the lists section; commands naming it keep their references.
+EditResult deleteList(UpdateEngine& engine, const UserRow& list);
+// "group" or "program" transform on the marked commands; the lists section is copied unchanged.
+EditResult RenameGroup(UpdateEngine& engine, const WalkTransform& transform);
+
+// Format conversion to "6.0", "6.1", "7.0" or "8.0": the refusal, if any, comes first (the
+// caller shows it), then the conversion itself.
+struct FormatTarget {
+    std::string label;        // "6.0", "6.1", "7.0", "8.0"
+    std::uint8_t versionCode; // 3, 4, 5, 6
+    WalkOperation operation;
+    std::string already; // "Already in 6.0 format"
+};
+std::optional<FormatTarget> formatTarget(const std::string& label);
+std::optional<EditResult> formatConversionRefusal(UpdateEngine& engine, const FormatTarget& target);
+EditResult convertFormat(UpdateEngine& engine, const FormatTarget& target);
+
+// The language byte of the header, rewritten alone.
+std::optional<std::uint8_t> languageCode(const std::string& name);
+EditResult convertLanguage(UpdateEngine& engine, std::uint8_t code);
+
+} // namespace qmk
