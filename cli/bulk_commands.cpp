@@ -6,8 +6,11 @@
 #include "mainwindow/edit_rules.h"
 #include "store/schema.h"
 #include "tools/selection.h"
+#include "store/parameters.h"
+#include "writer/export_dat.h"
 #include "writer/rebuilds.h"
 
+#include <filesystem>
 #include <ostream>
 
 namespace qmk::cli {
@@ -35,6 +38,10 @@ public:
             return convert();
         case BulkCommand::Language:
             return language();
+        case BulkCommand::Export:
+            return exportTo();
+        case BulkCommand::Dvc:
+            return dvc();
         }
         return kUsage;
     }
@@ -167,6 +174,94 @@ private:
                                                   Prompt::Buttons::YesNo)))
             return kFailed;
         return finish(convertLanguage(engine_, *code), "File converted to " + o_.to, path());
+    }
+
+    int dvc() {
+        const std::pair<const char*, WalkOperation> kinds[] = {{"plain", WalkOperation::Dvc2Plain},
+                                                               {"vba", WalkOperation::Dvc2Vba},
+                                                               {"sdk", WalkOperation::Dvc2Sdk}};
+        std::optional<WalkOperation> operation;
+        for (const auto& [name, kind] : kinds)
+            if (o_.to == name)
+                operation = kind;
+        if (!operation)
+            return refuse("--to is one of plain, vba, sdk");
+        if (*operation == WalkOperation::Dvc2Vba &&
+            session_.parser().properties().languageName != "English")
+            return refuse("Sorry, this command is only supported for English Language Users",
+                          "Contact Tarnwell if you are interested in a non-English User");
+        if (!select())
+            return kFailed;
+        const auto conversion = convertDvc(engine_, *operation);
+        const std::string done = *operation == WalkOperation::Dvc2Plain
+                                     ? " Conversion of DVCs to Plain Text Complete"
+                                     : " Conversion of DVCs to Advanced Scripting Complete";
+        const std::string title =
+            "See " + conversion.logName + " for complete details of converted commands";
+        const int status = finish(conversion.result, done, title);
+        if (status == kDone && conversion.notConverted)
+            session_.prompt().message("Some macros were not converted--Please send to Tarnwell",
+                                      title);
+        return status;
+    }
+
+    int exportTo() {
+        namespace fs = std::filesystem;
+        fs::path target = o_.to;
+        const auto same = [](const std::string& a, const std::string& b) {
+            return codepage::toUpper(a) == codepage::toUpper(b);
+        };
+        if (same(fs::absolute(target).lexically_normal().string(),
+                 fs::absolute(session_.parser().commandFile()).lexically_normal().string()))
+            return refuse("Can't export to self");
+        const auto folder = fs::absolute(target).parent_path();
+        if (!fs::is_directory(folder))
+            return refuse("Folder does not exist");
+        const auto name = target.filename().string();
+        if (name.size() < 4 || !same(name.substr(name.size() - 4), ".dat")) {
+            target += ".dat";
+            if (!Prompt::goesOn(session_.prompt().ask("Appending .dat to your filename",
+                                                      target.string(), Prompt::Buttons::OkCancel)))
+                return kFailed;
+        }
+        Parameters(session_.store()).set(Parameters::Text::exportPath, folder.string());
+        auto mode = ExportMode::NewFile;
+        if (fs::exists(target)) {
+            if (o_.append || o_.overwrite) {
+                mode = o_.append ? ExportMode::Append : ExportMode::Overwrite;
+            } else {
+                const auto choice = session_.prompt().choose(
+                    "The Export file already exists:\r\n" + target.string() +
+                        "\r\nChoose action below",
+                    "Export", {"&Overwrite", "&Append", "&Cancel"});
+                if (choice == 2)
+                    return kFailed;
+                mode = choice == 0 ? ExportMode::Overwrite : ExportMode::Append;
+            }
+        }
+        if (!select())
+            return kFailed;
+        const auto ask = [&](const std::string& command) {
+            const std::pair<const char*, DuplicateAnswer> fixed[] = {
+                {"yes", DuplicateAnswer::Yes},       {"no", DuplicateAnswer::No},
+                {"yes-all", DuplicateAnswer::YesToAll}, {"no-all", DuplicateAnswer::NoToAll},
+                {"cancel", DuplicateAnswer::CancelExport}};
+            for (const auto& [word, answer] : fixed)
+                if (o_.onDuplicate == word)
+                    return answer;
+            const auto choice = session_.prompt().choose(
+                "The following command already exists in:\r\n" + target.string() + "\r\n" +
+                    command + "\r\nOverwrite? with command from:\r\n" + path(),
+                "Overwrite?", {"&Yes", "&No", "Ye&s to all", "N&o to all", "&Cancel Export"});
+            return static_cast<DuplicateAnswer>(choice);
+        };
+        const auto result = exportCommands(engine_, target, mode, ask);
+        if (!result.result.ok)
+            return refuse(result.result.message, result.result.title);
+        out_ << target.string() << ": Export Operation Completed (" << result.exported
+             << " commands, " << result.replaced << " replaced, " << result.lists
+             << " LISTs added)\n";
+        return kDone;
     }
 
     static constexpr const char* kGlobalCommandsText = "Global Commands";

@@ -19,9 +19,21 @@ struct BulkOptions {
     std::string view = "KSATPRXL";
     std::string to;
     std::string list;
+    bool append = false;
+    bool overwrite = false;
+    std::string onDuplicate = "ask";
 };
 
-enum class BulkCommand { Delete, DeleteList, RenameGroup, RenameProgram, Convert, Language };
+enum class BulkCommand {
+    Delete,
+    DeleteList,
+    RenameGroup,
+    RenameProgram,
+    Convert,
+    Language,
+    Export,
+    Dvc,
+};
 
 int runBulk(BulkCommand command, const BulkOptions& options, Session& session, std::ostream& out);
 

@@ -189,12 +189,15 @@ int run(int argc, const char* const* argv, std::ostream& out, std::ostream& err,
         {BulkCommand::Convert,
          app.add_subcommand("convert", "Convert the file to an older format")},
         {BulkCommand::Language, app.add_subcommand("language", "Change the file's language")},
+        {BulkCommand::Export, app.add_subcommand("export", "Export the selected commands")},
+        {BulkCommand::Dvc, app.add_subcommand("dvc", "Convert the selected KEYS commands")},
     };
     for (const auto& [kind, command] : bulks) {
         command->add_option("FILE", options.file, "The command file")->required();
         command->add_flag("--yes", assumeYes, "Answer OK or Yes to every question");
         if (kind == BulkCommand::Delete || kind == BulkCommand::RenameGroup ||
-            kind == BulkCommand::RenameProgram) {
+            kind == BulkCommand::RenameProgram || kind == BulkCommand::Export ||
+            kind == BulkCommand::Dvc) {
             command->add_flag("--all", bulk.all, "Every command");
             command->add_option("--program", bulk.program, "The commands of a Program");
             command->add_option("--scope", bulk.scope, "... narrowed to one Scope");
@@ -212,6 +215,17 @@ int run(int argc, const char* const* argv, std::ostream& out, std::ostream& err,
     bulks[5]
         .second->add_option("--to", bulk.to, "Dutch, English, French, German or Spanish")
         ->required();
+    auto* exportCommand = bulks[6].second;
+    exportCommand->add_option("--to", bulk.to, "The target command file")->required();
+    auto* append = exportCommand->add_flag("--append", bulk.append, "Append to the target");
+    exportCommand->add_flag("--overwrite", bulk.overwrite, "Overwrite the target")->excludes(append);
+    exportCommand
+        ->add_option("--on-duplicate", bulk.onDuplicate, "ask, yes, no, yes-all, no-all or cancel")
+        ->check(CLI::IsMember({"ask", "yes", "no", "yes-all", "no-all", "cancel"}));
+    bulks[7]
+        .second->add_option("--to", bulk.to, "plain, vba or sdk")
+        ->required()
+        ->check(CLI::IsMember({"plain", "vba", "sdk"}));
 
     auto* keysCommand = app.add_subcommand("keys2script", "Convert a DVC key string to a script");
     std::string keys;

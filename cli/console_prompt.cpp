@@ -1,5 +1,6 @@
 #include "console_prompt.h"
 
+#include <cstdlib>
 #include <istream>
 #include <ostream>
 
@@ -41,6 +42,30 @@ qmk::Prompt::Answer ConsolePrompt::ask(const std::string& text, const std::strin
     if (okCancel)
         return yes ? Answer::Ok : Answer::Cancel;
     return yes ? Answer::Yes : Answer::No;
+}
+
+} // namespace qmk::cli
+
+namespace qmk::cli {
+
+std::size_t ConsolePrompt::choose(const std::string& text, const std::string& title,
+                                  const std::vector<std::string>& buttons) {
+    if (!terminal_)
+        throw QuestionRefused{consoleText(text)};
+    err_ << (title.empty() ? "" : title + ": ") << consoleText(text) << '\n';
+    for (std::size_t i = 0; i < buttons.size(); ++i) {
+        std::string caption;
+        for (const char c : buttons[i])
+            if (c != '&')
+                caption += c;
+        err_ << "  " << i + 1 << ") " << caption << '\n';
+    }
+    err_ << "choose 1-" << buttons.size() << ": " << std::flush;
+    std::string reply;
+    std::getline(*terminal_, reply);
+    const auto choice = static_cast<std::size_t>(std::atoi(reply.c_str()));
+    // Anything else is the last button, which is always the one that stops.
+    return choice >= 1 && choice <= buttons.size() ? choice - 1 : buttons.size() - 1;
 }
 
 } // namespace qmk::cli

@@ -18,6 +18,8 @@ public:
         : err_(err), terminal_(terminal), assumeYes_(assumeYes) {}
     void message(const std::string& text, const std::string& title) override;
     Answer ask(const std::string& text, const std::string& title, Buttons buttons) override;
+    std::size_t choose(const std::string& text, const std::string& title,
+                       const std::vector<std::string>& buttons) override;
 
 private:
     std::ostream& err_;

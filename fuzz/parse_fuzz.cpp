@@ -16,6 +16,10 @@ namespace {
 struct NoPrompt final : qmk::Prompt {
     void message(const std::string&, const std::string&) override {}
     Answer ask(const std::string&, const std::string&, Buttons) override { return Answer::Cancel; }
+    std::size_t choose(const std::string&, const std::string&,
+                       const std::vector<std::string>&) override {
+        return 0;
+    }
 };
 
 struct World {

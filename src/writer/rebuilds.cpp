@@ -220,6 +220,34 @@ EditResult deleteList(UpdateEngine& engine, const UserRow& list) {
     return EditResult::done();
 }
 
+DvcConversion convertDvc(UpdateEngine& engine, WalkOperation operation) {
+    DvcConversion conversion;
+    conversion.logName = operation == WalkOperation::Dvc2Plain  ? "ConvertKEYS2Plain.log"
+                         : operation == WalkOperation::Dvc2Vba ? "ConvertKEYS2Advanced.log"
+                                                               : "ConvertKEYS2SendDragon.log";
+    if (auto refusal = load(engine)) {
+        conversion.result = *refusal;
+        return conversion;
+    }
+    ConversionLog log;
+    const auto& home = engine.context().home;
+    {
+        RebuildRun run(engine, engine.generation(), versionCodeOf(engine));
+        auto walked = run.walkCommands({operation, {}, {}, &log}, [](const Walked&) { return true; });
+        if (auto* refusal = std::get_if<EditResult>(&walked)) {
+            conversion.result = *refusal;
+            return conversion;
+        }
+        engine.CopyTail(std::get<std::uint32_t>(walked));
+        std::ofstream(home.file(files::kChangeLog), std::ios::binary | std::ios::trunc) << log.text;
+        conversion.result = run.commit("RenameGroup");
+    }
+    conversion.notConverted = log.notConverted;
+    if (conversion.result.ok)
+        std::ofstream(home.file(conversion.logName), std::ios::binary | std::ios::trunc) << log.text;
+    return conversion;
+}
+
 EditResult RenameGroup(UpdateEngine& engine, const WalkTransform& transform) {
     if (auto refusal = load(engine))
         return *refusal;

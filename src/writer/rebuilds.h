@@ -25,6 +25,15 @@ EditResult deleteList(UpdateEngine& engine, const UserRow& list);
 // "group" or "program" transform on the marked commands; the lists section is copied unchanged.
 EditResult RenameGroup(UpdateEngine& engine, const WalkTransform& transform);
 
+// The DVC conversions of the marked keys commands ("dvc2plain", "dvc2vba", "dvc2sdk"): the
+// change log "\Quillmark.log" records each command, and is copied to the operation's own log.
+struct DvcConversion {
+    EditResult result;
+    bool notConverted = false; // a key string the SendKeys form refused
+    std::string logName;       // "ConvertKEYS2Plain.log", ...
+};
+DvcConversion convertDvc(UpdateEngine& engine, WalkOperation operation);
+
 // Format conversion to "6.0", "6.1", "7.0" or "8.0": the refusal, if any, comes first (the
 // caller shows it), then the conversion itself.
 struct FormatTarget {

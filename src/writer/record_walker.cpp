@@ -3,6 +3,9 @@
 #include "common/regex.h"
 #include "common/text.h"
 #include "format/body_decoders.h"
+#include "writer/keys_to_script.h"
+
+#include <algorithm>
 
 namespace qmk {
 
@@ -55,6 +58,13 @@ std::string replacedIgnoringCase(const std::string& text, std::string_view from,
     return result + std::string(rest);
 }
 
+constexpr std::string_view kStars =
+    "********************************************************"; // 56
+
+bool hasBraces(std::string_view keys) {
+    return keys.find('{') != std::string_view::npos && keys.find('}') != std::string_view::npos;
+}
+
 } // namespace
 
 std::string rebuiltHeader(std::uint8_t versionCode, std::uint8_t languageCode) {
@@ -90,7 +100,8 @@ RecordContext RecordWalker::walkCommand(std::uint32_t position, bool marked,
     out += static_cast<char>(scopeByte);
     if (from.reservedBlock)
         copyBlock(in, out, layout::kReservedBlockSize, to.reservedBlock);
-    const auto availability = scopeByte & layout::kAvailabilityMask;
+    const auto availability = static_cast<std::uint8_t>(scopeByte & layout::kAvailabilityMask);
+    c.availability = availability;
     if (availability == layout::kApplication || availability == layout::kWindow) {
         std::string program(in.string());
         if (marked && transform.operation == WalkOperation::Program)
@@ -119,6 +130,7 @@ RecordContext RecordWalker::walkCommand(std::uint32_t position, bool marked,
             appendCountedString(out, state);
     }
     c.typeByte = in.byte();
+    const auto typeAt = out.size();
     out += static_cast<char>(c.typeByte);
 
     // An encrypted record keeps its encryption byte, 7 bytes and string byte for byte: only a
@@ -138,16 +150,18 @@ RecordContext RecordWalker::walkCommand(std::uint32_t position, bool marked,
         }
     }
     c.bodyStart = in.position();
-    walkBody(in, c, marked, transform, out);
+    walkBody(in, c, marked, transform, out, typeAt);
     end = in.position();
     return c;
 }
 
 void RecordWalker::walkBody(ImageReader& in, RecordContext& c, bool marked,
-                            const WalkTransform& transform, std::string& out) const {
+                            const WalkTransform& transform, std::string& out,
+                            std::size_t typeAt) const {
     switch (c.typeByte) {
     case layout::kTextAndGraphics: {
         const std::uint32_t graphic = in.count();
+        c.graphicSize = graphic;
         appendCount(out, graphic);
         copyBlock(in, out, graphic, true);
         copyString(in, out, &c.body);
@@ -174,12 +188,61 @@ void RecordWalker::walkBody(ImageReader& in, RecordContext& c, bool marked,
         break;
     }
     case layout::kScript:
-    case layout::kKeystrokes:
         copyString(in, out, &c.body);
+        break;
+    case layout::kKeystrokes:
+        c.body = in.string();
+        if (!marked || c.encrypted || !convertKeys(c, transform, out, typeAt))
+            appendCountedString(out, c.body);
         break;
     default:
         break;
     }
+}
+
+bool RecordWalker::convertKeys(RecordContext& c, const WalkTransform& transform, std::string& out,
+                               std::size_t typeAt) const {
+    const auto op = transform.operation;
+    if (op != WalkOperation::Dvc2Plain && op != WalkOperation::Dvc2Vba &&
+        op != WalkOperation::Dvc2Sdk)
+        return false;
+    ConversionLog scratch;
+    ConversionLog& log = transform.log ? *transform.log : scratch;
+    const std::string crlf(kCrLf);
+    const std::string where = c.program + " " + c.scope + " " + c.name;
+    if (op == WalkOperation::Dvc2Plain) {
+        if (hasBraces(c.body))
+            return false;
+        out[typeAt] = static_cast<char>(layout::kTextAndGraphics);
+        appendCount(out, 0);
+        appendCountedString(out, c.body);
+        c.typeByte = layout::kTextAndGraphics;
+        log.text += "Changed DVC to Plain Text: " + where + crlf + c.body + crlf +
+                    std::string(kStars) + crlf;
+        return true;
+    }
+    if (!hasBraces(c.body))
+        return false;
+    log.text += where + crlf + "KEYS:" + crlf + c.body + crlf;
+    // Scripts hold UTF-8 in the program; the key string and its script are the file's bytes.
+    const auto script = op == WalkOperation::Dvc2Vba
+                            ? keysToSendKeysScript(c.body)
+                            : std::optional<std::string>(keysToSendDragonKeysScript(c.body));
+    if (!script) {
+        log.text += "The following is not syntactically correct, and has not been converted. "
+                    "Please send to Tarnwell" +
+                    crlf;
+        log.notConverted = true;
+        appendCountedString(out, c.body);
+    } else {
+        out[typeAt] = static_cast<char>(layout::kAdvancedScripting);
+        // The pre-body block after the type byte becomes zeros (with the encryption byte).
+        std::fill(out.begin() + static_cast<std::ptrdiff_t>(typeAt) + 1, out.end(), '\0');
+        appendCountedString(out, *script);
+        c.typeByte = layout::kAdvancedScripting;
+    }
+    log.text += script.value_or("") + crlf + std::string(kStars) + crlf;
+    return true;
 }
 
 RecordContext RecordWalker::copyList(std::uint32_t position, std::string& out,

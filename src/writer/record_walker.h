@@ -21,13 +21,23 @@ enum class WalkOperation {
     Convert260,
     Convert261,
     Convert270,
-    Convert280
+    Convert280,
+    Dvc2Plain,
+    Dvc2Vba,
+    Dvc2Sdk,
+};
+
+// What the DVC conversions report: the change log's text and whether a key string was refused.
+struct ConversionLog {
+    std::string text; // Windows-1252, CR LF line ends
+    bool notConverted = false;
 };
 
 struct WalkTransform {
     WalkOperation operation = WalkOperation::Copy;
     std::string selectedGroup; // "group": the group renamed, or "All groups" (Windows-1252)
     std::string newText;       // "group" and "program": the new name (Windows-1252)
+    ConversionLog* log = nullptr; // the DVC conversions write here
 };
 
 // The fields of the record being walked, as the file holds them (Windows-1252).
@@ -38,7 +48,9 @@ struct RecordContext {
     std::string program;
     std::string scope;
     std::vector<std::string> states;
+    std::uint8_t availability = 0;
     std::uint8_t typeByte = 0;
+    std::uint32_t graphicSize = 0;
     bool encrypted = false;
     std::uint32_t bodyStart = 0;
     std::string body; // string bodies, or the readable text of recorder and step bodies
@@ -66,8 +78,12 @@ public:
     RecordContext copyList(std::uint32_t position, std::string& out, std::uint32_t& end) const;
 
 private:
+    // `typeAt` is where the record's type byte stands in `out`.
     void walkBody(ImageReader& in, RecordContext& context, bool marked,
-                  const WalkTransform& transform, std::string& out) const;
+                  const WalkTransform& transform, std::string& out, std::size_t typeAt) const;
+    // A marked keys record under a DVC conversion; false when it stays as it is.
+    bool convertKeys(RecordContext& context, const WalkTransform& transform, std::string& out,
+                     std::size_t typeAt) const;
 
     std::string_view image_;
     layout::Generation source_;

@@ -35,8 +35,19 @@ public:
         }
         return buttons == Buttons::OkCancel ? Answer::Ok : Answer::Yes;
     }
+    // Choices are answered from `choices`, else the first button.
+    std::size_t choose(const std::string& text, const std::string& title,
+                       const std::vector<std::string>&) override {
+        shown.push_back({text, title});
+        if (choices.empty())
+            return 0;
+        const auto choice = choices.front();
+        choices.erase(choices.begin());
+        return choice;
+    }
     std::vector<ShownMessage> shown;
     std::vector<Answer> answers;
+    std::vector<std::size_t> choices;
 };
 
 class RecordingStatus final : public StatusSink {

@@ -1,0 +1,36 @@
+#pragma once
+
+#include <filesystem>
+#include <functional>
+#include <string>
+
+#include "writer/update_engine.h"
+
+namespace qmk {
+
+namespace files {
+inline constexpr const char* kExportStore = "export.mdb";
+} // namespace files
+
+enum class ExportMode { NewFile, Overwrite, Append };
+
+// The duplicate prompt's five answers, in the order of its buttons.
+enum class DuplicateAnswer { Yes, No, YesToAll, NoToAll, CancelExport };
+// Asked with the name of a command the target already holds.
+using DuplicateQuestion = std::function<DuplicateAnswer(const std::string& name)>;
+
+struct ExportResult {
+    EditResult result;
+    bool cancelled = false;
+    int exported = 0; // commands written from the open file
+    int replaced = 0; // target commands replaced by them
+    int lists = 0;    // LISTs added to the target
+};
+
+// Exports the marked commands of the open command file, and the LISTs they name, into `target`.
+// The export store "\export.mdb" mirrors the target while it runs. The target is written once,
+// atomically, at the end: a refusal or a cancel leaves it exactly as it was (or absent).
+ExportResult exportCommands(UpdateEngine& source, const std::filesystem::path& target,
+                            ExportMode mode, const DuplicateQuestion& ask);
+
+} // namespace qmk
