@@ -1,0 +1,193 @@
+#include "writer_fixture.h"
+
+#include "format/image_reader.h"
+#include "store/statements.h"
+#include "writer/export_dat.h"
+#include "writer/rebuilds.h"
+
+namespace qmk::testing {
+
+using fixture::CommandFileBuilder;
+using fixture::counted;
+using layout::Generation;
+
+namespace {
+
+DuplicateQuestion answering(std::vector<DuplicateAnswer> answers, int* asked) {
+    return [answers, asked](const std::string&) mutable {
+        ++*asked;
+        const auto answer = answers.front();
+        if (answers.size() > 1)
+            answers.erase(answers.begin());
+        return answer;
+    };
+}
+
+std::vector<std::string> namesIn(TestHome& home, const std::filesystem::path& file) {
+    EXPECT_TRUE(home.parse(file, true).ok());
+    std::vector<std::string> names;
+    for (const auto& row : home.rows())
+        names.push_back(row.name + (row.Type == "L" ? " (L)" : ""));
+    return names;
+}
+
+CommandFileBuilder source() {
+    CommandFileBuilder file;
+    file.command("pick <colors>").keys("1");
+    file.command("paint <colors>").application("mspaint").keys("2");
+    file.command("plain").keys("3");
+    file.list("colors", {"red"});
+    file.list("sizes", {"big"});
+    return file;
+}
+
+} // namespace
+
+TEST_F(WriterTest, ExportToANewFileWritesTheCommandsAndTheirListsOnce) {
+    load(source());
+    statements::flagAll(home_.store());
+    const auto target = home_.path("out.dat");
+    int asked = 0;
+    const auto result =
+        exportCommands(*engine_, target, ExportMode::NewFile, answering({DuplicateAnswer::No}, &asked));
+    ASSERT_TRUE(result.result.ok) << result.result.message;
+    EXPECT_EQ(result.exported, 3);
+    EXPECT_EQ(result.lists, 1);
+    const auto bytes = readBytes(target);
+    EXPECT_EQ(bytes.substr(0, 21).substr(0, 17), std::string(layout::kHeaderTemplate.begin(),
+                                                             layout::kHeaderTemplate.end())
+                                                     .replace(4, 1, "\x07")
+                                                     .substr(0, 17));
+    EXPECT_EQ(static_cast<unsigned char>(bytes[17]), 3);
+    const auto names = namesIn(home_, target);
+    EXPECT_EQ(names, (std::vector<std::string>{"pick <colors>", "paint <colors>", "plain",
+                                               "colors (L)"}));
+    EXPECT_EQ(asked, 0);
+    EXPECT_FALSE(std::filesystem::exists(home_.path("savedat")));
+}
+
+TEST_F(WriterTest, AppendingAsksForDuplicatesAndReplacesWithYesToAll) {
+    load(source());
+    const auto target = home_.path("out.dat");
+    statements::flagAll(home_.store());
+    ASSERT_TRUE(exportCommands(*engine_, target, ExportMode::NewFile, {}).result.ok);
+    ASSERT_TRUE(home_.parse(path_, true).ok());
+    statements::flagAll(home_.store());
+
+    int asked = 0;
+    auto result = exportCommands(*engine_, target, ExportMode::Append,
+                                 answering({DuplicateAnswer::NoToAll}, &asked));
+    ASSERT_TRUE(result.result.ok);
+    EXPECT_EQ(asked, 1); // "No to all" is asked once
+    EXPECT_EQ(result.exported, 0);
+    ASSERT_TRUE(home_.parse(path_, true).ok());
+    statements::flagAll(home_.store());
+    const auto before = readBytes(target);
+
+    asked = 0;
+    result = exportCommands(*engine_, target, ExportMode::Append,
+                            answering({DuplicateAnswer::No, DuplicateAnswer::YesToAll}, &asked));
+    ASSERT_TRUE(result.result.ok);
+    EXPECT_EQ(asked, 2);
+    EXPECT_EQ(result.replaced, 2);
+    // The replaced commands stand once, at the end of the command records; LISTs are not added
+    // again.
+    EXPECT_EQ(namesIn(home_, target), (std::vector<std::string>{"pick <colors>", "paint <colors>",
+                                                                "plain", "colors (L)"}));
+    EXPECT_EQ(readBytes(target).size(), before.size());
+}
+
+TEST_F(WriterTest, ExportRefusalsAndCancelsLeaveTheTargetAsItWas) {
+    load(source());
+    statements::flagAll(home_.store());
+    const auto target = home_.path("out.dat");
+    ASSERT_TRUE(exportCommands(*engine_, target, ExportMode::NewFile, {}).result.ok);
+    const auto before = readBytes(target);
+    int asked = 0;
+    auto result = exportCommands(*engine_, target, ExportMode::Append,
+                                 answering({DuplicateAnswer::CancelExport}, &asked));
+    EXPECT_TRUE(result.cancelled);
+    EXPECT_EQ(readBytes(target), before);
+
+    CommandFileBuilder other(CommandFileBuilder::versionCode(Generation::V8));
+    other.command("x").keys("y");
+    const auto older = home_.writeFile("older.dat", other.build());
+    result = exportCommands(*engine_, older, ExportMode::Append, {});
+    EXPECT_EQ(result.result.message, "Can't Append to different version --Check .dat file");
+    CommandFileBuilder french(7, 12);
+    french.command("x").keys("y");
+    const auto frenchFile = home_.writeFile("french.dat", french.build());
+    result = exportCommands(*engine_, frenchFile, ExportMode::Append, {});
+    EXPECT_EQ(result.result.message,
+              "Can't Append to different language version --Check .dat file(s)  Properties");
+
+    // A command naming a LIST the file lacks: nothing is left behind.
+    CommandFileBuilder missing;
+    missing.command("open <nowhere>").keys("1");
+    load(missing);
+    statements::flagAll(home_.store());
+    const auto fresh = home_.path("fresh.dat");
+    result = exportCommands(*engine_, fresh, ExportMode::NewFile, {});
+    EXPECT_EQ(result.result.message, "fatal Export not found LIST error");
+    EXPECT_FALSE(std::filesystem::exists(fresh));
+}
+
+TEST_F(WriterTest, DvcConversionsConvertOnlyTheirKindOfKeyString) {
+    CommandFileBuilder file(CommandFileBuilder::versionCode(Generation::V8));
+    file.command("words").keys("hello world");
+    file.command("save").keys("{Ctrl+s}");
+    file.command("half").keys("{only");
+    file.command("bad").keys("{ab}{");
+    file.command("unmarked").keys("{Ctrl+u}");
+    load(file);
+    home_.store().exec("UPDATE user SET flag = (name <> 'unmarked')");
+
+    auto plain = convertDvc(*engine_, WalkOperation::Dvc2Plain);
+    ASSERT_TRUE(plain.result.ok);
+    ASSERT_TRUE(home_.parse(path_, true).ok());
+    EXPECT_EQ(row("words").Type, "P");
+    EXPECT_EQ(row("words").script, "hello world");
+    EXPECT_EQ(row("half").Type, "P");
+    EXPECT_EQ(row("save").Type, "K");
+    const auto log = readBytes(home_.path("ConvertKEYS2Plain.log"));
+    EXPECT_EQ(log.substr(0, 66), "Changed DVC to Plain Text: Global Commands Global Commands words\r\n");
+    // The record keeps its pre-body block and gains the graphic size 0 before its text.
+    const auto words = row("words");
+    const auto image = fileBytes();
+    EXPECT_EQ(image.substr(static_cast<std::size_t>(words.offsetbody) - 10, 10),
+              "\x01" + std::string(8, '\0') + std::string(1, '\0'));
+
+    home_.store().exec("UPDATE user SET flag = (name <> 'unmarked')");
+    auto vba = convertDvc(*engine_, WalkOperation::Dvc2Vba);
+    ASSERT_TRUE(vba.result.ok);
+    EXPECT_TRUE(vba.notConverted); // "{ab}{" is refused by the SendKeys form
+    ASSERT_TRUE(home_.parse(path_, true).ok());
+    EXPECT_EQ(row("save").Type, "A");
+    EXPECT_EQ(row("save").script, "Sub Main\r\n\r\nSendKeys \"^s\", true\r\n\r\nEnd Sub");
+    EXPECT_EQ(row("unmarked").Type, "K");
+    EXPECT_EQ(row("bad").Type, "K");
+    const auto vbaLog = readBytes(home_.path("ConvertKEYS2Advanced.log"));
+    EXPECT_NE(vbaLog.find("Global Commands Global Commands bad\r\nKEYS:\r\n{ab}{\r\nThe following is not "
+                          "syntactically correct, and has not been converted. Please send to "
+                          "Tarnwell\r\n\r\n"),
+              std::string::npos);
+
+    home_.store().exec("UPDATE user SET flag = 1");
+    ASSERT_TRUE(convertDvc(*engine_, WalkOperation::Dvc2Sdk).result.ok);
+    ASSERT_TRUE(home_.parse(path_, true).ok());
+    EXPECT_EQ(row("unmarked").script,
+              "Sub Main\r\n\r\nSendDragonKeys \"{Ctrl+u}\"\r\n\r\nEnd Sub");
+}
+
+TEST_F(WriterTest, AnEncryptedKeysCommandIsNeverConverted) {
+    CommandFileBuilder file;
+    file.command("secret").encrypted(4, "k").keys("{Ctrl+q}");
+    load(file);
+    const auto before = fileBytes();
+    statements::flagAll(home_.store());
+    ASSERT_TRUE(convertDvc(*engine_, WalkOperation::Dvc2Vba).result.ok);
+    EXPECT_EQ(fileBytes(), before);
+    EXPECT_EQ(readBytes(home_.path("Quillmark.log")), "");
+}
+
+} // namespace qmk::testing
