@@ -169,3 +169,53 @@ TEST_F(CliEditTest, AWriteThatDoesNotParseIsUndoneFromTheBackup) {
 }
 
 } // namespace qmk
+
+namespace qmk {
+
+TEST_F(CliEditTest, BulkCommandsSelectAskAndRefuse) {
+    // No terminal and no --yes: a question refuses with status 4 and changes nothing.
+    const auto before = bytes();
+    auto r = qmk({"convert", file_, "--to", "7.0"});
+    EXPECT_EQ(r.status, 4);
+    EXPECT_NE(r.err.find("\"Convert this file to 7.0 format?\""), std::string::npos);
+    EXPECT_EQ(bytes(), before);
+    EXPECT_EQ(qmk({"language", file_, "--to", "English"}).err,
+              "English: Already in this language - Not Converted\n");
+    EXPECT_EQ(qmk({"delete", file_}).status, 1); // nothing selected
+    EXPECT_EQ(bytes(), before);
+
+    r = qmk({"rename-program", file_, "--program", "winword", "--to", "excel.EXE"});
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_NE(json().find(R"("menu": "EXCEL", "state": "Application-specific", "name": "bold")"),
+              std::string::npos);
+    r = qmk({"rename-group", file_, "--group", "Mail", "--to", "Post"});
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.out, "Mail->Post: Group renamed\n");
+    r = qmk({"delete", file_, "--pick", "uses <colors>", "--pick", "type name"});
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(json().find("uses <colors>"), std::string::npos);
+    EXPECT_EQ(json().find("\"colors\""), std::string::npos); // no command names it any more
+
+    const auto target = home_.path("exported").string();
+    r = qmk({"export", file_, "--all", "--to", target, "--yes"});
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_TRUE(std::filesystem::exists(target + ".dat"));
+    r = qmk({"export", file_, "--all", "--to", target + ".dat"});
+    EXPECT_EQ(r.status, 4); // the existing-file prompt needs an answer
+    r = qmk({"export", file_, "--all", "--to", target + ".dat", "--append", "--on-duplicate",
+             "no-all"});
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_NE(r.out.find("Export Operation Completed (0 commands"), std::string::npos);
+    EXPECT_EQ(qmk({"export", file_, "--all", "--to", file_}).err,
+              "Quillmark10: Can't export to self\n");
+
+    r = qmk({"dvc", file_, "--all", "--to", "plain"});
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_NE(r.out.find(" Conversion of DVCs to Plain Text Complete"), std::string::npos);
+    EXPECT_EQ(qmk({"language", file_, "--to", "French", "--yes"}).status, 0);
+    r = qmk({"dvc", file_, "--all", "--to", "vba"});
+    EXPECT_EQ(r.err, "Contact Tarnwell if you are interested in a non-English User: Sorry, this "
+                     "command is only supported for English Language Users\n");
+}
+
+} // namespace qmk
