@@ -4,9 +4,9 @@
 #include "edit_commands.h"
 #include "format/codepage.h"
 #include "mainwindow/edit_rules.h"
+#include "store/parameters.h"
 #include "store/schema.h"
 #include "tools/selection.h"
-#include "store/parameters.h"
 #include "writer/export_dat.h"
 #include "writer/rebuilds.h"
 
@@ -230,10 +230,10 @@ private:
             if (o_.append || o_.overwrite) {
                 mode = o_.append ? ExportMode::Append : ExportMode::Overwrite;
             } else {
-                const auto choice = session_.prompt().choose(
-                    "The Export file already exists:\r\n" + target.string() +
-                        "\r\nChoose action below",
-                    "Export", {"&Overwrite", "&Append", "&Cancel"});
+                const auto choice =
+                    session_.prompt().choose("The Export file already exists:\r\n" +
+                                                 target.string() + "\r\nChoose action below",
+                                             "Export", {"&Overwrite", "&Append", "&Cancel"});
                 if (choice == 2)
                     return kFailed;
                 mode = choice == 0 ? ExportMode::Overwrite : ExportMode::Append;
@@ -243,8 +243,10 @@ private:
             return kFailed;
         const auto ask = [&](const std::string& command) {
             const std::pair<const char*, DuplicateAnswer> fixed[] = {
-                {"yes", DuplicateAnswer::Yes},       {"no", DuplicateAnswer::No},
-                {"yes-all", DuplicateAnswer::YesToAll}, {"no-all", DuplicateAnswer::NoToAll},
+                {"yes", DuplicateAnswer::Yes},
+                {"no", DuplicateAnswer::No},
+                {"yes-all", DuplicateAnswer::YesToAll},
+                {"no-all", DuplicateAnswer::NoToAll},
                 {"cancel", DuplicateAnswer::CancelExport}};
             for (const auto& [word, answer] : fixed)
                 if (o_.onDuplicate == word)

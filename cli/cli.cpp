@@ -218,7 +218,8 @@ int run(int argc, const char* const* argv, std::ostream& out, std::ostream& err,
     auto* exportCommand = bulks[6].second;
     exportCommand->add_option("--to", bulk.to, "The target command file")->required();
     auto* append = exportCommand->add_flag("--append", bulk.append, "Append to the target");
-    exportCommand->add_flag("--overwrite", bulk.overwrite, "Overwrite the target")->excludes(append);
+    exportCommand->add_flag("--overwrite", bulk.overwrite, "Overwrite the target")
+        ->excludes(append);
     exportCommand
         ->add_option("--on-duplicate", bulk.onDuplicate, "ask, yes, no, yes-all, no-all or cancel")
         ->check(CLI::IsMember({"ask", "yes", "no", "yes-all", "no-all", "cancel"}));

@@ -1,8 +1,5 @@
 #include "writer/export_dat.h"
 
-#include <fstream>
-#include <unordered_set>
-
 #include "common/text.h"
 #include "format/codepage.h"
 #include "format/file_properties.h"
@@ -14,6 +11,9 @@
 #include "writer/list_names.h"
 #include "writer/rebuilds.h"
 #include "writer/record_walker.h"
+
+#include <fstream>
+#include <unordered_set>
 
 namespace qmk {
 
@@ -32,8 +32,8 @@ UserRow rowOf(const RecordContext& c, const std::string& filename, std::uint32_t
               bool isList) {
     UserRow row;
     row.filename = filename;
-    row.menu = c.program == kGlobalCommands ? c.program
-                                            : codepage::toUtf8(codepage::toUpper(c.program));
+    row.menu =
+        c.program == kGlobalCommands ? c.program : codepage::toUtf8(codepage::toUpper(c.program));
     row.state = codepage::toUtf8(c.scope);
     row.name = codepage::toUtf8(c.name);
     row.description = codepage::toUtf8(c.description);
@@ -48,13 +48,26 @@ UserRow rowOf(const RecordContext& c, const std::string& filename, std::uint32_t
         row.offsetbody = offset ? c.bodyStart : 0; // positions in the target, when known
         row.scope = c.availability == 0 ? "G" : c.availability == 1 ? "A" : "W";
         switch (c.typeByte) {
-        case layout::kTextAndGraphics: row.Type = c.graphicSize ? "T" : "P"; break;
-        case layout::kMacroRecorder: row.Type = "R"; break;
-        case layout::kStepByStep: row.Type = "X"; break;
-        case layout::kAdvancedScripting: row.Type = "A"; break;
-        case layout::kScript: row.Type = "S"; break;
-        case layout::kKeystrokes: row.Type = "K"; break;
-        default: break;
+        case layout::kTextAndGraphics:
+            row.Type = c.graphicSize ? "T" : "P";
+            break;
+        case layout::kMacroRecorder:
+            row.Type = "R";
+            break;
+        case layout::kStepByStep:
+            row.Type = "X";
+            break;
+        case layout::kAdvancedScripting:
+            row.Type = "A";
+            break;
+        case layout::kScript:
+            row.Type = "S";
+            break;
+        case layout::kKeystrokes:
+            row.Type = "K";
+            break;
+        default:
+            break;
         }
         row.graphicsize = c.graphicSize;
         row.encrypted = c.encrypted;
@@ -68,9 +81,11 @@ class Export {
 public:
     Export(UpdateEngine& source, const std::filesystem::path& target, ExportMode mode,
            const DuplicateQuestion& ask)
-        : source_(source), target_(target), mode_(mode), ask_(ask),
-          home_(source.context().home),
+        : source_(source), target_(target), mode_(mode), ask_(ask), home_(source.context().home),
           store_(openCommandStore(home_.file(files::kExportStore))), rows_(*store_),
+          lookUp_(store_->prepare(UserTable::selectSql() +
+                                  " WHERE menu = ? AND state = ? AND name = ? ORDER BY user.ID "
+                                  "LIMIT 1")),
           keys_(KeyNames::load(home_.file(files::kKeyNames)).value_or(KeyNames{})),
           filename_(target.filename().string()) {}
 
@@ -88,6 +103,8 @@ public:
 
         if (auto refusal = openTarget(image))
             return *refusal;
+        // The export store is scratch: one transaction for all its rows.
+        Transaction transaction(*store_);
         try {
             if (auto refusal = registerTarget())
                 return *refusal;
@@ -102,7 +119,9 @@ public:
                                std::to_string(overrun.position) + "; nothing was exported",
                            target_);
         }
-        return finish(result);
+        auto finished = finish(result);
+        transaction.commit();
+        return finished;
     }
 
 private:
@@ -111,8 +130,8 @@ private:
     }
 
     ExportResult cancelled() {
-        ExportResult result{EditResult::refused("Export cancelled; the target was not changed",
-                                                target_.string())};
+        ExportResult result{
+            EditResult::refused("Export cancelled; the target was not changed", target_.string())};
         result.cancelled = true;
         return result;
     }
@@ -158,13 +177,13 @@ private:
 
     std::optional<UserRow> lookUp(const std::string& menu, const std::string& state,
                                   const std::string& name) {
-        auto select = store_->prepare(UserTable::selectSql() +
-                                      " WHERE menu = ? AND state = ? AND name = ? ORDER BY "
-                                      "user.ID LIMIT 1");
-        select.bind(1, menu).bind(2, state).bind(3, name);
-        if (!select.step())
+        lookUp_.reset();
+        lookUp_.bind(1, menu).bind(2, state).bind(3, name);
+        if (!lookUp_.step())
             return std::nullopt;
-        return UserTable::rowFrom(select);
+        auto row = UserTable::rowFrom(lookUp_);
+        lookUp_.reset();
+        return row;
     }
 
     // What the target holds already: its commands and LISTs go into the export store.
@@ -215,14 +234,17 @@ private:
             log_ << marked.integer(0) << kCrLf;
             const auto existing = lookUp(marked.text(1), marked.text(2), marked.text(3));
             if (existing) {
-                auto answer = always ? *always : ask_(marked.text(3));
+                // Without a question to ask, the target keeps its own command.
+                auto answer = always ? *always : ask_ ? ask_(marked.text(3)) : DuplicateAnswer::No;
                 if (answer == DuplicateAnswer::CancelExport)
                     return false;
                 if (answer == DuplicateAnswer::YesToAll || answer == DuplicateAnswer::NoToAll)
                     always = answer;
                 if (answer == DuplicateAnswer::No || answer == DuplicateAnswer::NoToAll)
                     continue;
-                store_->prepare("UPDATE user SET flag = 1 WHERE ID = ?").bind(1, existing->ID).run();
+                store_->prepare("UPDATE user SET flag = 1 WHERE ID = ?")
+                    .bind(1, existing->ID)
+                    .run();
                 if (const auto old = recordOfRow_.find(existing->ID); old != recordOfRow_.end())
                     records_[old->second].removed = true;
                 ++result.replaced;
@@ -264,8 +286,8 @@ private:
             if (!master.step())
                 return refused("fatal Export not found LIST error", target_);
             std::uint32_t end = 0;
-            const auto list = walker.copyList(static_cast<std::uint32_t>(master.integer(0)),
-                                              newLists_, end);
+            const auto list =
+                walker.copyList(static_cast<std::uint32_t>(master.integer(0)), newLists_, end);
             add(rowOf(list, filename_, 0, true));
             held.insert(name);
             ++result.lists;
@@ -310,6 +332,7 @@ private:
     ProgramDir home_;
     std::unique_ptr<Database> store_;
     UserTable rows_;
+    Statement lookUp_;
     KeyNames keys_;
     std::string filename_;
     std::ofstream log_;

@@ -1,10 +1,10 @@
 #pragma once
 
+#include "writer/update_engine.h"
+
 #include <filesystem>
 #include <functional>
 #include <string>
-
-#include "writer/update_engine.h"
 
 namespace qmk {
 

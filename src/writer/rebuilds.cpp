@@ -222,7 +222,7 @@ EditResult deleteList(UpdateEngine& engine, const UserRow& list) {
 
 DvcConversion convertDvc(UpdateEngine& engine, WalkOperation operation) {
     DvcConversion conversion;
-    conversion.logName = operation == WalkOperation::Dvc2Plain  ? "ConvertKEYS2Plain.log"
+    conversion.logName = operation == WalkOperation::Dvc2Plain ? "ConvertKEYS2Plain.log"
                          : operation == WalkOperation::Dvc2Vba ? "ConvertKEYS2Advanced.log"
                                                                : "ConvertKEYS2SendDragon.log";
     if (auto refusal = load(engine)) {
@@ -233,7 +233,8 @@ DvcConversion convertDvc(UpdateEngine& engine, WalkOperation operation) {
     const auto& home = engine.context().home;
     {
         RebuildRun run(engine, engine.generation(), versionCodeOf(engine));
-        auto walked = run.walkCommands({operation, {}, {}, &log}, [](const Walked&) { return true; });
+        auto walked =
+            run.walkCommands({operation, {}, {}, &log}, [](const Walked&) { return true; });
         if (auto* refusal = std::get_if<EditResult>(&walked)) {
             conversion.result = *refusal;
             return conversion;
@@ -244,7 +245,8 @@ DvcConversion convertDvc(UpdateEngine& engine, WalkOperation operation) {
     }
     conversion.notConverted = log.notConverted;
     if (conversion.result.ok)
-        std::ofstream(home.file(conversion.logName), std::ios::binary | std::ios::trunc) << log.text;
+        std::ofstream(home.file(conversion.logName), std::ios::binary | std::ios::trunc)
+            << log.text;
     return conversion;
 }
 

@@ -35,8 +35,8 @@ struct ConversionLog {
 
 struct WalkTransform {
     WalkOperation operation = WalkOperation::Copy;
-    std::string selectedGroup; // "group": the group renamed, or "All groups" (Windows-1252)
-    std::string newText;       // "group" and "program": the new name (Windows-1252)
+    std::string selectedGroup;    // "group": the group renamed, or "All groups" (Windows-1252)
+    std::string newText;          // "group" and "program": the new name (Windows-1252)
     ConversionLog* log = nullptr; // the DVC conversions write here
 };
 

@@ -1,9 +1,8 @@
-#include "writer_fixture.h"
-
 #include "format/image_reader.h"
 #include "store/statements.h"
 #include "writer/export_dat.h"
 #include "writer/rebuilds.h"
+#include "writer_fixture.h"
 
 namespace qmk::testing {
 
@@ -48,20 +47,20 @@ TEST_F(WriterTest, ExportToANewFileWritesTheCommandsAndTheirListsOnce) {
     statements::flagAll(home_.store());
     const auto target = home_.path("out.dat");
     int asked = 0;
-    const auto result =
-        exportCommands(*engine_, target, ExportMode::NewFile, answering({DuplicateAnswer::No}, &asked));
+    const auto result = exportCommands(*engine_, target, ExportMode::NewFile,
+                                       answering({DuplicateAnswer::No}, &asked));
     ASSERT_TRUE(result.result.ok) << result.result.message;
     EXPECT_EQ(result.exported, 3);
     EXPECT_EQ(result.lists, 1);
     const auto bytes = readBytes(target);
-    EXPECT_EQ(bytes.substr(0, 21).substr(0, 17), std::string(layout::kHeaderTemplate.begin(),
-                                                             layout::kHeaderTemplate.end())
-                                                     .replace(4, 1, "\x07")
-                                                     .substr(0, 17));
+    EXPECT_EQ(bytes.substr(0, 21).substr(0, 17),
+              std::string(layout::kHeaderTemplate.begin(), layout::kHeaderTemplate.end())
+                  .replace(4, 1, "\x07")
+                  .substr(0, 17));
     EXPECT_EQ(static_cast<unsigned char>(bytes[17]), 3);
     const auto names = namesIn(home_, target);
-    EXPECT_EQ(names, (std::vector<std::string>{"pick <colors>", "paint <colors>", "plain",
-                                               "colors (L)"}));
+    EXPECT_EQ(names,
+              (std::vector<std::string>{"pick <colors>", "paint <colors>", "plain", "colors (L)"}));
     EXPECT_EQ(asked, 0);
     EXPECT_FALSE(std::filesystem::exists(home_.path("savedat")));
 }
@@ -92,8 +91,8 @@ TEST_F(WriterTest, AppendingAsksForDuplicatesAndReplacesWithYesToAll) {
     EXPECT_EQ(result.replaced, 2);
     // The replaced commands stand once, at the end of the command records; LISTs are not added
     // again.
-    EXPECT_EQ(namesIn(home_, target), (std::vector<std::string>{"pick <colors>", "paint <colors>",
-                                                                "plain", "colors (L)"}));
+    EXPECT_EQ(namesIn(home_, target),
+              (std::vector<std::string>{"pick <colors>", "paint <colors>", "plain", "colors (L)"}));
     EXPECT_EQ(readBytes(target).size(), before.size());
 }
 
@@ -150,7 +149,8 @@ TEST_F(WriterTest, DvcConversionsConvertOnlyTheirKindOfKeyString) {
     EXPECT_EQ(row("half").Type, "P");
     EXPECT_EQ(row("save").Type, "K");
     const auto log = readBytes(home_.path("ConvertKEYS2Plain.log"));
-    EXPECT_EQ(log.substr(0, 66), "Changed DVC to Plain Text: Global Commands Global Commands words\r\n");
+    EXPECT_EQ(log.substr(0, 66),
+              "Changed DVC to Plain Text: Global Commands Global Commands words\r\n");
     // The record keeps its pre-body block and gains the graphic size 0 before its text.
     const auto words = row("words");
     const auto image = fileBytes();
@@ -167,16 +167,16 @@ TEST_F(WriterTest, DvcConversionsConvertOnlyTheirKindOfKeyString) {
     EXPECT_EQ(row("unmarked").Type, "K");
     EXPECT_EQ(row("bad").Type, "K");
     const auto vbaLog = readBytes(home_.path("ConvertKEYS2Advanced.log"));
-    EXPECT_NE(vbaLog.find("Global Commands Global Commands bad\r\nKEYS:\r\n{ab}{\r\nThe following is not "
-                          "syntactically correct, and has not been converted. Please send to "
-                          "Tarnwell\r\n\r\n"),
-              std::string::npos);
+    EXPECT_NE(
+        vbaLog.find("Global Commands Global Commands bad\r\nKEYS:\r\n{ab}{\r\nThe following is not "
+                    "syntactically correct, and has not been converted. Please send to "
+                    "Tarnwell\r\n\r\n"),
+        std::string::npos);
 
     home_.store().exec("UPDATE user SET flag = 1");
     ASSERT_TRUE(convertDvc(*engine_, WalkOperation::Dvc2Sdk).result.ok);
     ASSERT_TRUE(home_.parse(path_, true).ok());
-    EXPECT_EQ(row("unmarked").script,
-              "Sub Main\r\n\r\nSendDragonKeys \"{Ctrl+u}\"\r\n\r\nEnd Sub");
+    EXPECT_EQ(row("unmarked").script, "Sub Main\r\n\r\nSendDragonKeys \"{Ctrl+u}\"\r\n\r\nEnd Sub");
 }
 
 TEST_F(WriterTest, AnEncryptedKeysCommandIsNeverConverted) {

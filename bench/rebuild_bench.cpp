@@ -1,0 +1,109 @@
+// Whole-file rebuilds on the largest command files: deletethem of one command and an export of
+// every command of a 60,000-command file, each against copying the file once in the same run;
+// and the memory each takes beyond what the process held, against the file's size.
+#include "bench_support.h"
+#include "store/statements.h"
+#include "test_home.h"
+#include "writer/export_dat.h"
+#include "writer/rebuilds.h"
+
+#include <cstdio>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+using namespace qmk;
+using namespace qmk::bench;
+
+namespace {
+
+long residentKilobytes() {
+    long pages = 0, resident = 0;
+    std::ifstream("/proc/self/statm") >> pages >> resident;
+    return resident * (sysconf(_SC_PAGESIZE) / 1024);
+}
+
+// Runs `work` in a child process; returns the peak memory it added, in bytes.
+double extraMemory(const std::function<void()>& work) {
+    int pipeFds[2];
+    if (pipe(pipeFds) != 0)
+        return -1;
+    const pid_t child = fork();
+    if (child == 0) {
+        const long base = residentKilobytes();
+        work();
+        rusage usage{};
+        getrusage(RUSAGE_SELF, &usage);
+        const double extra = static_cast<double>(usage.ru_maxrss - base) * 1024.0;
+        if (write(pipeFds[1], &extra, sizeof extra) != sizeof extra)
+            _exit(1);
+        _exit(0);
+    }
+    double extra = -1;
+    if (read(pipeFds[0], &extra, sizeof extra) != sizeof extra)
+        extra = -1;
+    waitpid(child, nullptr, 0);
+    close(pipeFds[0]);
+    close(pipeFds[1]);
+    return extra;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    const bool check = argc > 1 && std::strcmp(argv[1], "--check") == 0;
+    testing::TestHome home;
+    const auto path = home.writeFile("mycmds.dat", largeFile(60000, 500));
+    if (!home.parse(path, true).ok())
+        return 2;
+    const double size = static_cast<double>(std::filesystem::file_size(path));
+    Trace trace;
+    FileOps files;
+    UpdateEngine engine(EngineContext{home.home(), home.store(), trace, files, path});
+    auto& store = home.store();
+
+    int victim = 0;
+    auto deleteOne = [&] {
+        store.exec("UPDATE user SET flag = 0 WHERE flag = 1");
+        store.prepare("UPDATE user SET flag = 1 WHERE name = ?")
+            .bind(1, "command number " + std::to_string(victim++))
+            .run();
+        if (!deletethem(engine).ok)
+            std::abort();
+    };
+    const double remove = bestOf(3, deleteOne);
+    if (!home.parse(path, true).ok())
+        return 2;
+    const double removeMemory = extraMemory(deleteOne);
+    if (!home.parse(path, true).ok()) // the child changed the file
+        return 2;
+
+    const auto target = home.path("export.dat");
+    auto exportAll = [&] {
+        statements::flagCommands(store);
+        std::filesystem::remove(target);
+        if (!exportCommands(engine, target, ExportMode::NewFile, {}).result.ok)
+            std::abort();
+    };
+    const double exported = bestOf(3, exportAll);
+    const double exportMemory = extraMemory(exportAll);
+    const double copy = bestOf(5, [&] { files.copyFile(path, home.path("copy")); });
+
+    std::printf("file: %.1f MB\n", size / 1e6);
+    std::printf("copy once:                 %8.1f ms\n", copy * 1e3);
+    std::printf("deletethem, one command:   %8.1f ms   %5.2f x copy (target <= 5)\n", remove * 1e3,
+                remove / copy);
+    std::printf("export of every command:   %8.1f ms   %5.2f x copy (target <= 5)\n",
+                exported * 1e3, exported / copy);
+    std::printf("memory, deletethem:        %8.1f MB   %5.2f x file\n", removeMemory / 1e6,
+                removeMemory / size);
+    std::printf("memory, export:            %8.1f MB   %5.2f x file\n", exportMemory / 1e6,
+                exportMemory / size);
+    const bool met = remove / copy <= 5 && exported / copy <= 5 && removeMemory / size <= 4 &&
+                     exportMemory / size <= 4;
+    std::printf("%s\n", met ? "targets met" : "TARGETS MISSED");
+    return check && !met ? 1 : 0;
+}
