@@ -5,9 +5,9 @@
 
 namespace qmk {
 
-namespace {
+namespace {} // namespace
 
-std::string_view readName(ImageReader& in) {
+std::string_view readRecordName(ImageReader& in) {
     const auto name = in.string();
     for (const char c : name)
         if (static_cast<unsigned char>(c) < 32)
@@ -15,6 +15,8 @@ std::string_view readName(ImageReader& in) {
                               in.position() - static_cast<std::uint32_t>(name.size())};
     return name;
 }
+
+namespace {
 
 void readAvailability(ImageReader& in, CommandRecord& r) {
     switch (r.availability()) {
@@ -84,7 +86,7 @@ CommandRecord readCommandRecord(ImageReader& in, layout::Generation generation,
     const auto fields = layout::recordLayout(generation);
     CommandRecord r;
     r.offset = in.position();
-    r.name = readName(in);
+    r.name = readRecordName(in);
     r.listReferences = static_cast<std::uint8_t>(in.u32());
     for (int i = 0; i < r.listReferences; ++i)
         in.string();
@@ -121,7 +123,7 @@ CommandRecord readCommandRecord(ImageReader& in, layout::Generation generation,
 ListRecord readListRecord(ImageReader& in) {
     ListRecord list;
     list.offset = in.position();
-    list.name = readName(in);
+    list.name = readRecordName(in);
     in.skip(4); // the LIST marker
     const std::uint16_t items = in.u16();
     in.skip(4);

@@ -54,6 +54,9 @@ struct ListRecord {
     std::uint32_t end = 0;
 };
 
+// A record's name, checked: a byte below 32 throws DamagedName.
+std::string_view readRecordName(ImageReader& in);
+
 // Reads the record at the reader's position and leaves the reader after it. Throws DamagedName,
 // ImageOverrun or UnknownStepCode on damage.
 CommandRecord readCommandRecord(ImageReader& in, layout::Generation generation,

@@ -4,6 +4,7 @@
 #include "format/codepage.h"
 #include "format/file_properties.h"
 #include "format/keynames.h"
+#include "format/record.h"
 #include "store/parameters.h"
 #include "store/statements.h"
 #include "store/user_rows.h"
@@ -112,8 +113,10 @@ public:
                 return cancelled();
             if (auto refusal = addLists(result))
                 return *refusal;
-        } catch (const CorruptName& corrupt) {
-            return {*CheckString(image, corrupt.name, corrupt.end, last_, home_)};
+        } catch (const DamagedName& corrupt) {
+            return {*CheckString(image, corrupt.name,
+                                 corrupt.position + static_cast<std::uint32_t>(corrupt.name.size()),
+                                 last_, home_)};
         } catch (const ImageOverrun& overrun) {
             return refused("A command file is damaged near position " +
                                std::to_string(overrun.position) + "; nothing was exported",

@@ -73,8 +73,10 @@ public:
                 last_ = walked.context.name;
                 position = end;
             }
-        } catch (const CorruptName& corrupt) {
-            return *CheckString(image, corrupt.name, corrupt.end, last_, engine_.context().home);
+        } catch (const DamagedName& corrupt) {
+            return *CheckString(image, corrupt.name,
+                                corrupt.position + static_cast<std::uint32_t>(corrupt.name.size()),
+                                last_, engine_.context().home);
         } catch (const ImageOverrun& overrun) {
             return damaged(overrun.position);
         } catch (const UnknownStepCode& step) {
@@ -108,8 +110,10 @@ public:
                 last_ = list.name;
                 position = end;
             }
-        } catch (const CorruptName& corrupt) {
-            return *CheckString(image, corrupt.name, corrupt.end, last_, engine_.context().home);
+        } catch (const DamagedName& corrupt) {
+            return *CheckString(image, corrupt.name,
+                                corrupt.position + static_cast<std::uint32_t>(corrupt.name.size()),
+                                last_, engine_.context().home);
         } catch (const ImageOverrun& overrun) {
             return damaged(overrun.position);
         }

@@ -3,6 +3,7 @@
 #include "common/regex.h"
 #include "common/text.h"
 #include "format/body_decoders.h"
+#include "format/record.h"
 #include "writer/keys_to_script.h"
 
 #include <algorithm>
@@ -10,14 +11,6 @@
 namespace qmk {
 
 namespace {
-
-std::string_view readName(ImageReader& in) {
-    const auto name = in.string();
-    for (const char c : name)
-        if (static_cast<unsigned char>(c) < 32)
-            throw CorruptName{std::string(name), in.position()};
-    return name;
-}
 
 void copyString(ImageReader& in, std::string& out, std::string* keep = nullptr) {
     const auto text = in.string();
@@ -81,7 +74,7 @@ RecordContext RecordWalker::walkCommand(std::uint32_t position, bool marked,
     const auto to = layout::recordLayout(output_);
     ImageReader in(image_, position);
     RecordContext c;
-    c.name = readName(in);
+    c.name = readRecordName(in);
     appendCountedString(out, c.name);
     // Counts are written back whole but framed by the bits readers use (low byte here, low 16
     // bits for LIST items), as the parser frames them.
@@ -249,7 +242,7 @@ RecordContext RecordWalker::copyList(std::uint32_t position, std::string& out,
                                      std::uint32_t& end) const {
     ImageReader in(image_, position);
     RecordContext c;
-    c.name = readName(in);
+    c.name = readRecordName(in);
     appendCountedString(out, c.name);
     copyLong(in, out); // the LIST marker
     const std::uint32_t items = in.u32();

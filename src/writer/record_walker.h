@@ -56,12 +56,6 @@ struct RecordContext {
     std::string body; // string bodies, or the readable text of recorder and step bodies
 };
 
-// A name holding a byte below 32: the walk stops before anything is committed.
-struct CorruptName {
-    std::string name;
-    std::uint32_t end; // position just after the name string
-};
-
 // Walks records of one file image, written again in the layout of the output generation, with
 // the transform applied to the records the caller marks. Reads mirror the parser's record reader.
 class RecordWalker {
@@ -71,7 +65,8 @@ public:
         : image_(image), source_(source), output_(output), keys_(keys) {}
 
     // Walks the command record at `position` onto `out`; returns its context and leaves the
-    // position of the next record in `end`. Throws CorruptName or ImageOverrun.
+    // position of the next record in `end`. Throws DamagedName (a name holding a byte below
+    // 32: the walk stops before anything is committed) or ImageOverrun.
     RecordContext walkCommand(std::uint32_t position, bool marked, const WalkTransform& transform,
                               std::string& out, std::uint32_t& end) const;
     // Copies the LIST record at `position` onto `out`.
