@@ -46,6 +46,8 @@ const char* const kCreateStatements[] = {
     R"(CREATE INDEX IF NOT EXISTS "menu" ON user (menu, state, name))",
     R"(CREATE INDEX IF NOT EXISTS "name" ON user (globalsort, menu, state, name))",
     R"(CREATE INDEX IF NOT EXISTS "state" ON user (state))",
+    // Only the marked rows: bulk operations find them without reading every row.
+    R"(CREATE INDEX IF NOT EXISTS marked ON user (flag) WHERE flag = 1)",
     R"(CREATE TABLE IF NOT EXISTS parameters (
         mycmdstime TEXT,
         mycmdsfile TEXT,

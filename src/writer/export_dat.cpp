@@ -39,7 +39,7 @@ UserRow rowOf(const RecordContext& c, const std::string& filename, std::uint32_t
     row.name = codepage::toUtf8(c.name);
     row.description = codepage::toUtf8(c.description);
     row.owner = codepage::toUtf8(c.group);
-    row.script = codepage::toUtf8(c.body);
+    row.script = codepage::toUtf8(c.body());
     row.offset = offset;
     if (isList) {
         row.Type = "L";
@@ -346,7 +346,7 @@ private:
     std::uint32_t listsAt_ = 0;
     std::uint32_t savedListCount_ = 0;
     std::string newLists_;
-    std::string last_;
+    std::string_view last_; // the last name walked, in its image
 };
 
 } // namespace

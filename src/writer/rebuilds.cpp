@@ -37,11 +37,12 @@ public:
         std::ofstream(home.file(files::kChangeLog), std::ios::trunc);
         std::ofstream(home.file(files::kDuplicateLog), std::ios::trunc);
         auto marks = engine.context().store.prepare(
-            "SELECT positions.offset, user.flag FROM user JOIN positions ON positions.ID = "
-            "user.ID WHERE positions.filerecord = 1 AND user.Type <> 'L'");
+            "SELECT positions.offset FROM user JOIN positions ON positions.ID = user.ID WHERE "
+            "user.flag = 1 AND positions.filerecord = 1 AND user.Type <> 'L'");
         while (marks.step())
-            marked_[static_cast<std::uint32_t>(marks.integer(0))] = marks.integer(1) != 0;
+            marked_.insert(static_cast<std::uint32_t>(marks.integer(0)));
         const auto image = engine.image();
+        engine.output().reserve(image.size());
         engine.output() =
             rebuiltHeader(versionCode, static_cast<std::uint8_t>(image[layout::kLanguageOffset]));
     }
@@ -59,9 +60,8 @@ public:
         try {
             const auto count = header.u16At(layout::kCommandCountPosition);
             for (std::uint32_t i = 0; i < count; ++i) {
-                const auto mark = marked_.find(position);
                 Walked walked;
-                walked.marked = mark != marked_.end() && mark->second;
+                walked.marked = marked_.contains(position);
                 record.clear();
                 std::uint32_t end = 0;
                 walked.context =
@@ -140,8 +140,8 @@ private:
     UpdateEngine& engine_;
     layout::Generation output_;
     KeyNames keys_;
-    std::unordered_map<std::uint32_t, bool> marked_;
-    std::string last_;
+    std::unordered_set<std::uint32_t> marked_; // positions of the marked commands
+    std::string_view last_;                    // the last name walked, in its image
 };
 
 // Reads the command file; the refusal when it cannot be read or holds no header.
@@ -187,8 +187,9 @@ EditResult deletethem(UpdateEngine& engine) {
     if (auto* refusal = std::get_if<EditResult>(&walked))
         return *refusal;
     if (auto refusal =
-            run.copyLists(std::get<std::uint32_t>(walked),
-                          [&](const RecordContext& list) { return used.contains(list.name); }))
+            run.copyLists(std::get<std::uint32_t>(walked), [&](const RecordContext& list) {
+                return used.contains(std::string(list.name));
+            }))
         return *refusal;
     return run.commit("deletethem");
 }

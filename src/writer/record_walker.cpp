@@ -12,11 +12,10 @@ namespace qmk {
 
 namespace {
 
-void copyString(ImageReader& in, std::string& out, std::string* keep = nullptr) {
+std::string_view copyString(ImageReader& in, std::string& out) {
     const auto text = in.string();
     appendCountedString(out, text);
-    if (keep)
-        *keep = text;
+    return text;
 }
 
 void copyLong(ImageReader& in, std::string& out) {
@@ -36,13 +35,13 @@ bool groupMatches(const WalkTransform& t, std::string_view group) {
            t.selectedGroup == "All groups";
 }
 
-std::string replacedIgnoringCase(const std::string& text, std::string_view from,
+std::string replacedIgnoringCase(std::string_view text, std::string_view from,
                                  std::string_view to) {
     static const Regex sendDragonKeys("SendDragonKeys");
     static const Regex sendKeys("SendKeys");
     const Regex& pattern = from == "SendKeys" ? sendKeys : sendDragonKeys;
     std::string result;
-    std::string_view rest(text);
+    std::string_view rest = text;
     while (const auto match = pattern.find(rest)) {
         result += rest.substr(0, match->start);
         result += to;
@@ -82,12 +81,12 @@ RecordContext RecordWalker::walkCommand(std::uint32_t position, bool marked,
     appendU32(out, references);
     for (std::uint32_t i = 0; i < (references & 0xff); ++i)
         copyString(in, out);
-    copyString(in, out, &c.description);
-    std::string group(in.string());
+    c.description = copyString(in, out);
+    std::string_view group = in.string();
     if (marked && transform.operation == WalkOperation::Group && groupMatches(transform, group))
-        group = transform.newText == "User-defined" ? "" : transform.newText;
+        group = transform.newText == "User-defined" ? std::string_view() : transform.newText;
     appendCountedString(out, group);
-    c.group = group.empty() ? "User-defined" : group;
+    c.group = group.empty() ? std::string_view("User-defined") : group;
 
     const std::uint8_t scopeByte = in.byte();
     out += static_cast<char>(scopeByte);
@@ -96,15 +95,14 @@ RecordContext RecordWalker::walkCommand(std::uint32_t position, bool marked,
     const auto availability = static_cast<std::uint8_t>(scopeByte & layout::kAvailabilityMask);
     c.availability = availability;
     if (availability == layout::kApplication || availability == layout::kWindow) {
-        std::string program(in.string());
+        c.program = in.string();
         if (marked && transform.operation == WalkOperation::Program)
-            program = transform.newText;
-        appendCountedString(out, program);
-        c.program = program;
+            c.program = transform.newText;
+        appendCountedString(out, c.program);
         copyString(in, out); // program description
         copyString(in, out); // company name
         if (availability == layout::kWindow) {
-            copyString(in, out, &c.scope);
+            c.scope = copyString(in, out);
             copyString(in, out); // window class
         } else {
             c.scope = "Application-specific";
@@ -157,7 +155,7 @@ void RecordWalker::walkBody(ImageReader& in, RecordContext& c, bool marked,
         c.graphicSize = graphic;
         appendCount(out, graphic);
         copyBlock(in, out, graphic, true);
-        copyString(in, out, &c.body);
+        c.storedBody = copyString(in, out);
         break;
     }
     case layout::kMacroRecorder:
@@ -165,28 +163,28 @@ void RecordWalker::walkBody(ImageReader& in, RecordContext& c, bool marked,
         // Framed exactly as the parser frames it, so that the walk and the store agree on where
         // every record lies; the bytes are copied unchanged.
         const auto start = in.position();
-        c.body = c.typeByte == layout::kMacroRecorder ? decodeRecorderBody(in, keys_)
-                                                      : decodeStepByStepBody(in, keys_);
+        c.setBody(c.typeByte == layout::kMacroRecorder ? decodeRecorderBody(in, keys_)
+                                                       : decodeStepByStepBody(in, keys_));
         out.append(image_.substr(start - 1, in.position() - start));
         break;
     }
     case layout::kAdvancedScripting: {
-        c.body = in.string();
+        c.storedBody = in.string();
         if (marked && transform.operation == WalkOperation::Convert260)
-            c.body = replacedIgnoringCase(c.body, "SendDragonKeys", "SendKeys");
+            c.setBody(replacedIgnoringCase(c.body(), "SendDragonKeys", "SendKeys"));
         else if (marked && transform.operation == WalkOperation::Convert261 &&
                  source_ == layout::Generation::V6)
-            c.body = replacedIgnoringCase(c.body, "SendKeys", "SendDragonKeys");
-        appendCountedString(out, c.body);
+            c.setBody(replacedIgnoringCase(c.body(), "SendKeys", "SendDragonKeys"));
+        appendCountedString(out, c.body());
         break;
     }
     case layout::kScript:
-        copyString(in, out, &c.body);
+        c.storedBody = copyString(in, out);
         break;
     case layout::kKeystrokes:
-        c.body = in.string();
+        c.storedBody = in.string();
         if (!marked || c.encrypted || !convertKeys(c, transform, out, typeAt))
-            appendCountedString(out, c.body);
+            appendCountedString(out, c.body());
         break;
     default:
         break;
@@ -202,31 +200,33 @@ bool RecordWalker::convertKeys(RecordContext& c, const WalkTransform& transform,
     ConversionLog scratch;
     ConversionLog& log = transform.log ? *transform.log : scratch;
     const std::string crlf(kCrLf);
-    const std::string where = c.program + " " + c.scope + " " + c.name;
+    const std::string where =
+        std::string(c.program) + " " + std::string(c.scope) + " " + std::string(c.name);
+    const std::string keys(c.body());
     if (op == WalkOperation::Dvc2Plain) {
-        if (hasBraces(c.body))
+        if (hasBraces(keys))
             return false;
         out[typeAt] = static_cast<char>(layout::kTextAndGraphics);
         appendCount(out, 0);
-        appendCountedString(out, c.body);
+        appendCountedString(out, keys);
         c.typeByte = layout::kTextAndGraphics;
-        log.text += "Changed DVC to Plain Text: " + where + crlf + c.body + crlf +
-                    std::string(kStars) + crlf;
+        log.text +=
+            "Changed DVC to Plain Text: " + where + crlf + keys + crlf + std::string(kStars) + crlf;
         return true;
     }
-    if (!hasBraces(c.body))
+    if (!hasBraces(keys))
         return false;
-    log.text += where + crlf + "KEYS:" + crlf + c.body + crlf;
+    log.text += where + crlf + "KEYS:" + crlf + keys + crlf;
     // Scripts hold UTF-8 in the program; the key string and its script are the file's bytes.
     const auto script = op == WalkOperation::Dvc2Vba
-                            ? keysToSendKeysScript(c.body)
-                            : std::optional<std::string>(keysToSendDragonKeysScript(c.body));
+                            ? keysToSendKeysScript(keys)
+                            : std::optional<std::string>(keysToSendDragonKeysScript(keys));
     if (!script) {
         log.text += "The following is not syntactically correct, and has not been converted. "
                     "Please send to Tarnwell" +
                     crlf;
         log.notConverted = true;
-        appendCountedString(out, c.body);
+        appendCountedString(out, keys);
     } else {
         out[typeAt] = static_cast<char>(layout::kAdvancedScripting);
         // The pre-body block after the type byte becomes zeros (with the encryption byte).
@@ -247,12 +247,14 @@ RecordContext RecordWalker::copyList(std::uint32_t position, std::string& out,
     copyLong(in, out); // the LIST marker
     const std::uint32_t items = in.u32();
     appendU32(out, items);
+    std::string text;
     for (std::uint32_t i = 0; i < (items & 0xffff); ++i) {
         const auto item = in.string();
         appendCountedString(out, item);
-        c.body += item;
-        c.body += kCrLf;
+        text += item;
+        text += kCrLf;
     }
+    c.setBody(std::move(text));
     c.program = c.scope = kGlobalCommands;
     c.group = "Dragon";
     end = in.position();

@@ -40,20 +40,31 @@ struct WalkTransform {
     ConversionLog* log = nullptr; // the DVC conversions write here
 };
 
-// The fields of the record being walked, as the file holds them (Windows-1252).
+// The fields of the record being walked, as the file holds them (Windows-1252). The views point
+// into the image being walked, or into the transform applied, and live as long as they do.
 struct RecordContext {
-    std::string name;
-    std::string description;
-    std::string group; // "User-defined" for the empty group
-    std::string program;
-    std::string scope;
-    std::vector<std::string> states;
+    std::string_view name;
+    std::string_view description;
+    std::string_view group; // "User-defined" for the empty group
+    std::string_view program;
+    std::string_view scope;
+    std::vector<std::string_view> states;
     std::uint8_t availability = 0;
     std::uint8_t typeByte = 0;
     std::uint32_t graphicSize = 0;
     bool encrypted = false;
     std::uint32_t bodyStart = 0;
-    std::string body; // string bodies, or the readable text of recorder and step bodies
+
+    // String bodies as stored, or the readable text of recorder, step and LIST bodies, or a
+    // body the walk rewrote.
+    std::string_view body() const { return ownsBody ? ownedBody : storedBody; }
+    void setBody(std::string text) {
+        ownedBody = std::move(text);
+        ownsBody = true;
+    }
+    std::string_view storedBody;
+    std::string ownedBody;
+    bool ownsBody = false;
 };
 
 // Walks records of one file image, written again in the layout of the output generation, with

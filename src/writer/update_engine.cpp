@@ -57,7 +57,10 @@ void UpdateEngine::WriteLongAt(std::uint32_t position, std::uint32_t value) {
 void UpdateEngine::CommitRewrite(const std::string& marker) {
     ctx_.files.writeScratch(ctx_.home.file(files::kTemporary), out_);
     ctx_.trace.Tracy(marker);
-    ctx_.files.copyFile(ctx_.commandFile, ctx_.home.file(files::kBackup));
+    // The backup is the image already in memory, which is the file as this operation read it.
+    // Only the command file itself is flushed to disk: the backup serves the verification that
+    // follows in the same run.
+    ctx_.files.writeScratch(ctx_.home.file(files::kBackup), image_);
     ctx_.files.replaceFile(ctx_.commandFile, out_);
     image_ = out_;
 }

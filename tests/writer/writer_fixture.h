@@ -19,7 +19,8 @@ public:
     std::string failAt;
 
     void writeScratch(const std::filesystem::path& file, std::string_view bytes) override {
-        if (failAt == "temporary")
+        if ((failAt == "temporary" && file.filename() == files::kTemporary) ||
+            (failAt == "backup" && file.filename() == files::kBackup))
             throw FileError(file, "disk full");
         FileOps::writeScratch(file, bytes);
     }
@@ -27,11 +28,6 @@ public:
         if (failAt == "replace" && file.extension() == ".qmk-new")
             throw FileError(file, "disk full");
         FileOps::writeFile(file, bytes);
-    }
-    void copyFile(const std::filesystem::path& from, const std::filesystem::path& to) override {
-        if (failAt == "backup")
-            throw FileError(to, "disk full");
-        FileOps::copyFile(from, to);
     }
 
 protected:
