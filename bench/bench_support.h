@@ -2,6 +2,8 @@
 
 // Large command files and a timer shared by the benchmarks.
 #include "command_file_builder.h"
+#include "test_home.h"
+#include "writer/update_engine.h"
 
 #include <algorithm>
 #include <chrono>
@@ -59,5 +61,15 @@ inline double bestOf(int runs, const std::function<void()>& work) {
     }
     return best;
 }
+
+// A parsed 60,000-command file in a fresh program directory, with an update engine on it.
+struct LargeCommandFile {
+    testing::TestHome home;
+    std::filesystem::path path = home.writeFile("mycmds.dat", largeFile(60000, 500));
+    bool parsed = home.parse(path, true).ok();
+    Trace trace;
+    FileOps files;
+    UpdateEngine engine{EngineContext{home.home(), home.store(), trace, files, path}};
+};
 
 } // namespace qmk::bench

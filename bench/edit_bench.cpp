@@ -16,13 +16,10 @@ using namespace qmk::bench;
 
 int main(int argc, char** argv) {
     const bool check = argc > 1 && std::strcmp(argv[1], "--check") == 0;
-    testing::TestHome home;
-    const auto path = home.writeFile("mycmds.dat", largeFile(60000, 500));
-    if (!home.parse(path, true).ok())
+    LargeCommandFile large;
+    if (!large.parsed)
         return 2;
-    Trace trace;
-    FileOps files;
-    UpdateEngine engine(EngineContext{home.home(), home.store(), trace, files, path});
+    auto& [home, path, parsed, trace, files, engine] = large;
     const std::string global = "Global Commands";
 
     int round = 0;

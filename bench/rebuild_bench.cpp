@@ -55,14 +55,11 @@ double extraMemory(const std::function<void()>& work) {
 
 int main(int argc, char** argv) {
     const bool check = argc > 1 && std::strcmp(argv[1], "--check") == 0;
-    testing::TestHome home;
-    const auto path = home.writeFile("mycmds.dat", largeFile(60000, 500));
-    if (!home.parse(path, true).ok())
+    LargeCommandFile large;
+    if (!large.parsed)
         return 2;
+    auto& [home, path, parsed, trace, files, engine] = large;
     const double size = static_cast<double>(std::filesystem::file_size(path));
-    Trace trace;
-    FileOps files;
-    UpdateEngine engine(EngineContext{home.home(), home.store(), trace, files, path});
     auto& store = home.store();
 
     int victim = 0;

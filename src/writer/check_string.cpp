@@ -1,7 +1,10 @@
 #include "writer/check_string.h"
 
 #include "common/text.h"
+#include "format/body_decoders.h"
 #include "format/damage_report.h"
+#include "format/image_reader.h"
+#include "format/record.h"
 
 #include <fstream>
 
@@ -24,6 +27,27 @@ std::optional<EditResult> CheckString(std::string_view image, std::string_view t
                                    "Offset = " + std::to_string(position) + crlf +
                                    "Last command = " + std::string(lastCommand),
                                "Send error.log to Tarnwell");
+}
+
+std::optional<EditResult> guardedWalk(const std::string_view& image, const std::string_view& last,
+                                      const ProgramDir& home, const std::string& title,
+                                      const std::function<void()>& walk) {
+    std::uint32_t damagedAt = 0;
+    try {
+        walk();
+        return std::nullopt;
+    } catch (const DamagedName& corrupt) {
+        return CheckString(image, corrupt.name,
+                           corrupt.position + static_cast<std::uint32_t>(corrupt.name.size()), last,
+                           home);
+    } catch (const ImageOverrun& overrun) {
+        damagedAt = overrun.position;
+    } catch (const UnknownStepCode& step) {
+        damagedAt = step.position;
+    }
+    return EditResult::refused("The command file is damaged near position " +
+                                   std::to_string(damagedAt) + "; nothing was changed",
+                               title);
 }
 
 } // namespace qmk

@@ -4,6 +4,8 @@
 #include "writer/update_engine.h"
 
 #include <cstdint>
+#include <functional>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -15,5 +17,12 @@ namespace qmk {
 std::optional<EditResult> CheckString(std::string_view image, std::string_view text,
                                       std::uint32_t end, std::string_view lastCommand,
                                       const ProgramDir& home);
+
+// Runs a walk: a damaged name stops it with CheckString's report over `image` (the image being
+// walked when it stopped) naming `last`, the last name walked; a record that cannot be framed
+// stops it with a refusal naming the position.
+std::optional<EditResult> guardedWalk(const std::string_view& image, const std::string_view& last,
+                                      const ProgramDir& home, const std::string& title,
+                                      const std::function<void()>& walk);
 
 } // namespace qmk

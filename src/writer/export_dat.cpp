@@ -106,22 +106,18 @@ public:
             return *refusal;
         // The export store is scratch: one transaction for all its rows.
         Transaction transaction(*store_);
-        try {
-            if (auto refusal = registerTarget())
-                return *refusal;
-            if (!exportMarked(result))
-                return cancelled();
-            if (auto refusal = addLists(result))
-                return *refusal;
-        } catch (const DamagedName& corrupt) {
-            return {*CheckString(image, corrupt.name,
-                                 corrupt.position + static_cast<std::uint32_t>(corrupt.name.size()),
-                                 last_, home_)};
-        } catch (const ImageOverrun& overrun) {
-            return refused("A command file is damaged near position " +
-                               std::to_string(overrun.position) + "; nothing was exported",
-                           target_);
-        }
+        std::optional<ExportResult> stopped;
+        if (auto refusal = guardedWalk(walking_, last_, home_, target_.string(), [&] {
+                if ((stopped = registerTarget()))
+                    return;
+                if (!exportMarked(result))
+                    stopped = cancelled();
+                else
+                    stopped = addLists(result);
+            }))
+            return {*refusal};
+        if (stopped)
+            return *stopped;
         auto finished = finish(result);
         transaction.commit();
         return finished;
@@ -194,6 +190,7 @@ private:
         const auto generation = layout::findGeneration(
             static_cast<std::uint8_t>(target_image_[layout::kVersionOffset]));
         generation_ = generation ? generation->generation : layout::Generation::Unknown;
+        walking_ = target_image_;
         RecordWalker walker(target_image_, generation_, generation_, keys_);
         ImageReader header(target_image_);
         const auto count = header.u16At(layout::kCommandCountPosition);
@@ -227,6 +224,7 @@ private:
     // The marked commands of the open file, in file order; false when the user cancelled.
     bool exportMarked(ExportResult& result) {
         const auto image = source_.image();
+        walking_ = image;
         RecordWalker walker(image, source_.generation(), generation_, keys_);
         auto marked = source_.context().store.prepare(
             "SELECT user.ID, user.menu, user.state, user.name, positions.offset FROM user JOIN "
@@ -346,7 +344,8 @@ private:
     std::uint32_t listsAt_ = 0;
     std::uint32_t savedListCount_ = 0;
     std::string newLists_;
-    std::string_view last_; // the last name walked, in its image
+    std::string_view walking_; // the image being walked
+    std::string_view last_;    // the last name walked, in that image
 };
 
 } // namespace

@@ -53,12 +53,11 @@ public:
     walkCommands(const WalkTransform& transform, const std::function<bool(const Walked&)>& keep) {
         const auto image = engine_.image();
         RecordWalker walker(image, engine_.generation(), output_, keys_);
-        ImageReader header(image);
         std::uint32_t position = layout::kFirstRecordPosition;
         std::uint32_t written = 0;
-        std::string record;
-        try {
-            const auto count = header.u16At(layout::kCommandCountPosition);
+        auto refusal = guarded([&] {
+            const auto count = ImageReader(image).u16At(layout::kCommandCountPosition);
+            std::string record;
             for (std::uint32_t i = 0; i < count; ++i) {
                 Walked walked;
                 walked.marked = marked_.contains(position);
@@ -73,15 +72,9 @@ public:
                 last_ = walked.context.name;
                 position = end;
             }
-        } catch (const DamagedName& corrupt) {
-            return *CheckString(image, corrupt.name,
-                                corrupt.position + static_cast<std::uint32_t>(corrupt.name.size()),
-                                last_, engine_.context().home);
-        } catch (const ImageOverrun& overrun) {
-            return damaged(overrun.position);
-        } catch (const UnknownStepCode& step) {
-            return damaged(step.position);
-        }
+        });
+        if (refusal)
+            return *refusal;
         engine_.WriteLongAt(layout::kCommandCountPosition, written);
         return position;
     }
@@ -94,11 +87,10 @@ public:
         const auto countAt = static_cast<std::uint32_t>(engine_.output().size()) + 1;
         engine_.WriteLong(0);
         std::uint32_t kept = 0;
-        std::string record;
-        try {
-            ImageReader count(image, listsAt);
-            const auto lists = count.u16();
+        auto refusal = guarded([&] {
+            const auto lists = ImageReader(image, listsAt).u16();
             std::uint32_t position = listsAt + 4;
+            std::string record;
             for (std::uint32_t i = 0; i < lists; ++i) {
                 record.clear();
                 std::uint32_t end = 0;
@@ -110,15 +102,10 @@ public:
                 last_ = list.name;
                 position = end;
             }
-        } catch (const DamagedName& corrupt) {
-            return *CheckString(image, corrupt.name,
-                                corrupt.position + static_cast<std::uint32_t>(corrupt.name.size()),
-                                last_, engine_.context().home);
-        } catch (const ImageOverrun& overrun) {
-            return damaged(overrun.position);
-        }
-        engine_.WriteLongAt(countAt, kept);
-        return std::nullopt;
+        });
+        if (!refusal)
+            engine_.WriteLongAt(countAt, kept);
+        return refusal;
     }
 
     EditResult commit(const std::string& marker) {
@@ -131,10 +118,10 @@ public:
     }
 
 private:
-    EditResult damaged(std::uint32_t position) const {
-        return EditResult::refused("The command file is damaged near position " +
-                                       std::to_string(position) + "; nothing was changed",
-                                   engine_.context().commandFile.string());
+    std::optional<EditResult> guarded(const std::function<void()>& walk) {
+        const auto image = engine_.image();
+        return guardedWalk(image, last_, engine_.context().home,
+                           engine_.context().commandFile.string(), walk);
     }
 
     UpdateEngine& engine_;
