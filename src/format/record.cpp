@@ -5,8 +5,6 @@
 
 namespace qmk {
 
-namespace {} // namespace
-
 std::string_view readRecordName(ImageReader& in) {
     const auto name = in.string();
     for (const char c : name)
