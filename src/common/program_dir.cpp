@@ -4,15 +4,13 @@
 
 namespace qmk {
 
-namespace {
-std::filesystem::path perUserDataFolder() {
+std::filesystem::path ProgramDir::perUserDataFolder() {
     if (const char* xdg = std::getenv("XDG_DATA_HOME"); xdg && *xdg)
         return std::filesystem::path(xdg) / "quillmark10";
     if (const char* home = std::getenv("HOME"); home && *home)
         return std::filesystem::path(home) / ".local" / "share" / "quillmark10";
     return std::filesystem::current_path() / "quillmark10";
 }
-} // namespace
 
 ProgramDir ProgramDir::resolve(const std::string& homeOption) {
     if (!homeOption.empty())

@@ -13,6 +13,8 @@ public:
 
     // --home DIR, else $QUILLMARK10_HOME, else the per-user data folder.
     static ProgramDir resolve(const std::string& homeOption);
+    // $XDG_DATA_HOME/quillmark10, else ~/.local/share/quillmark10.
+    static std::filesystem::path perUserDataFolder();
 
     const std::filesystem::path& folder() const { return folder_; }
     std::filesystem::path file(const std::string& name) const { return folder_ / name; }

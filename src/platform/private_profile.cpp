@@ -1,0 +1,141 @@
+#include "platform/private_profile.h"
+
+#include <fstream>
+#include <optional>
+#include <sstream>
+#include <vector>
+
+namespace qmk::profile {
+
+namespace {
+
+std::string_view trimmed(std::string_view text) {
+    const auto first = text.find_first_not_of(" \t");
+    if (first == std::string_view::npos)
+        return {};
+    return text.substr(first, text.find_last_not_of(" \t") - first + 1);
+}
+
+char folded(char c) {
+    if (c == '/')
+        return '\\';
+    return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
+}
+
+bool sameName(std::string_view a, std::string_view b) {
+    a = trimmed(a);
+    b = trimmed(b);
+    if (a.size() != b.size())
+        return false;
+    for (std::size_t i = 0; i < a.size(); ++i)
+        if (folded(a[i]) != folded(b[i]))
+            return false;
+    return true;
+}
+
+std::vector<std::string> readLines(const std::filesystem::path& file) {
+    std::vector<std::string> lines;
+    std::ifstream in(file, std::ios::binary);
+    for (std::string line; std::getline(in, line);) {
+        if (!line.empty() && line.back() == '\r')
+            line.pop_back();
+        lines.push_back(std::move(line));
+    }
+    return lines;
+}
+
+// The section a line opens, if it is a section header.
+std::optional<std::string_view> sectionOf(std::string_view line) {
+    line = trimmed(line);
+    if (line.size() < 2 || line.front() != '[')
+        return std::nullopt;
+    const auto close = line.find(']');
+    if (close == std::string_view::npos)
+        return std::nullopt;
+    return line.substr(1, close - 1);
+}
+
+// The key of a "key=value" line, if it is one.
+std::optional<std::string_view> keyOf(std::string_view line) {
+    if (trimmed(line).starts_with(';'))
+        return std::nullopt;
+    const auto equals = line.find('=');
+    if (equals == std::string_view::npos)
+        return std::nullopt;
+    return line.substr(0, equals);
+}
+
+// Lines [begin, end) of the section, the header excluded; begin is npos when it is missing.
+std::pair<std::size_t, std::size_t> findSection(const std::vector<std::string>& lines,
+                                                std::string_view section) {
+    for (std::size_t i = 0; i < lines.size(); ++i) {
+        const auto name = sectionOf(lines[i]);
+        if (!name || !sameName(*name, section))
+            continue;
+        std::size_t end = i + 1;
+        while (end < lines.size() && !sectionOf(lines[end]))
+            ++end;
+        return {i + 1, end};
+    }
+    return {std::string::npos, std::string::npos};
+}
+
+} // namespace
+
+std::string read(const std::filesystem::path& file, std::string_view section, std::string_view key,
+                 std::string_view fallback) {
+    const auto lines = readLines(file);
+    const auto [begin, end] = findSection(lines, section);
+    std::string value(fallback);
+    if (begin != std::string::npos) {
+        for (std::size_t i = begin; i < end; ++i) {
+            const auto found = keyOf(lines[i]);
+            if (!found || !sameName(*found, key))
+                continue;
+            auto text = trimmed(std::string_view(lines[i]).substr(found->size() + 1));
+            if (text.size() >= 2 && (text.front() == '"' || text.front() == '\'') &&
+                text.back() == text.front())
+                text = text.substr(1, text.size() - 2);
+            value = std::string(text);
+            break;
+        }
+    }
+    if (value.size() > kReadBuffer - 1)
+        value.resize(kReadBuffer - 1);
+    return value;
+}
+
+bool write(const std::filesystem::path& file, std::string_view section, std::string_view key,
+           std::string_view value) {
+    auto lines = readLines(file);
+    const std::string entry = std::string(key) + "=" + std::string(value);
+    const auto [begin, end] = findSection(lines, section);
+    if (begin == std::string::npos) {
+        lines.push_back("[" + std::string(section) + "]");
+        lines.push_back(entry);
+    } else {
+        std::size_t at = end;
+        bool replaced = false;
+        for (std::size_t i = begin; i < end && !replaced; ++i) {
+            const auto found = keyOf(lines[i]);
+            if (found && sameName(*found, key)) {
+                lines[i] = entry;
+                replaced = true;
+            }
+        }
+        if (!replaced) {
+            // After the section's last entry, before any blank lines that close it.
+            while (at > begin && trimmed(lines[at - 1]).empty())
+                --at;
+            lines.insert(lines.begin() + static_cast<std::ptrdiff_t>(at), entry);
+        }
+    }
+    std::ostringstream text;
+    for (const auto& line : lines)
+        text << line << "\r\n";
+    std::ofstream out(file, std::ios::binary | std::ios::trunc);
+    out << text.str();
+    return static_cast<bool>(out);
+}
+
+} // namespace qmk::profile

@@ -1,0 +1,27 @@
+#pragma once
+
+#include <filesystem>
+#include <string>
+#include <string_view>
+
+namespace qmk {
+
+// Private-profile INI files with the Windows semantics the program relies on: sections and keys
+// match without regard to case (and a section named by a path matches with either kind of
+// slash), values are read through a 250-character buffer, and a write creates the file, the
+// section and the key as needed while keeping every other line.
+namespace profile {
+
+inline constexpr std::size_t kReadBuffer = 250; // one place is the terminating NUL
+
+// The value, trimmed of blanks and of one pair of enclosing quotes, cut to 249 characters;
+// `fallback` when the file, section or key is missing.
+std::string read(const std::filesystem::path& file, std::string_view section, std::string_view key,
+                 std::string_view fallback = {});
+
+// False when the file cannot be written.
+bool write(const std::filesystem::path& file, std::string_view section, std::string_view key,
+           std::string_view value);
+
+} // namespace profile
+} // namespace qmk

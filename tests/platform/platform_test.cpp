@@ -1,0 +1,63 @@
+#include "platform/os_version.h"
+#include "platform/private_profile.h"
+#include "platform/special_folders.h"
+#include "test_home.h"
+
+#include <cstdlib>
+#include <gtest/gtest.h>
+
+namespace qmk {
+
+TEST(PrivateProfile, ReadsWithWindowsRules) {
+    testing::TestHome home;
+    const auto ini = home.writeFile("nssystem.ini",
+                                    "; comment\r\n[Options]\r\n  Save User = Always \r\n"
+                                    "quoted=\"a b\"\r\n[C:\\Users\\pat\\mycmds.dat]\r\nmrucount=2\n"
+                                    "long=" +
+                                        std::string(300, 'x') + "\r\n");
+    EXPECT_EQ(profile::read(ini, "options", "SAVE USER"), "Always");
+    EXPECT_EQ(profile::read(ini, "Options", "quoted"), "a b");
+    EXPECT_EQ(profile::read(ini, "c:/users/PAT/mycmds.dat", "MRUcount"), "2");
+    EXPECT_EQ(profile::read(ini, "C:\\Users\\pat\\mycmds.dat", "long").size(), 249u);
+    EXPECT_EQ(profile::read(ini, "Options", "missing", "dflt"), "dflt");
+    EXPECT_EQ(profile::read(ini, "Nowhere", "key"), "");
+    EXPECT_EQ(profile::read(home.path("none.ini"), "A", "b", "x"), "x");
+}
+
+TEST(PrivateProfile, WritesCreateFileSectionAndKeyAndKeepTheRest) {
+    testing::TestHome home;
+    const auto ini = home.path("Quillmark10.INI");
+    ASSERT_TRUE(profile::write(ini, "Quillmark", "slider", "5"));
+    EXPECT_EQ(home.readFile("Quillmark10.INI"), "[Quillmark]\r\nslider=5\r\n");
+    ASSERT_TRUE(profile::write(ini, "quillmark", "font", "Courier New"));
+    ASSERT_TRUE(profile::write(ini, "/tmp/x.dat", "mrucount", "1"));
+    ASSERT_TRUE(profile::write(ini, "Quillmark", "SLIDER", "7"));
+    EXPECT_EQ(home.readFile("Quillmark10.INI"),
+              "[Quillmark]\r\nSLIDER=7\r\nfont=Courier New\r\n[/tmp/x.dat]\r\nmrucount=1\r\n");
+    EXPECT_EQ(profile::read(ini, "\\tmp\\x.dat", "mrucount"), "1");
+}
+
+TEST(OsVersion, ShortCodesForEveryBranch) {
+    EXPECT_EQ(OSVersionName(parseOsVersion("NT 5.0")), "Win2K");
+    EXPECT_EQ(OSVersionName(parseOsVersion("NT 5.1")), "WinXP");
+    EXPECT_EQ(OSVersionName(parseOsVersion("NT 5.2")), "WinXP");
+    EXPECT_EQ(OSVersionName(parseOsVersion("NT 6.0")), "Vista");
+    EXPECT_EQ(OSVersionName(parseOsVersion("NT 6.1")), "Windows 7");
+    EXPECT_EQ(OSVersionName(parseOsVersion("NT 4.0")), "WinNT");
+    EXPECT_EQ(OSVersionName(parseOsVersion("NT 10.0")), "WinNT");
+    EXPECT_EQ(OSVersionName(parseOsVersion("9x 4.10")), "Win9x");
+    EXPECT_EQ(OSVersionName(parseOsVersion("9x 3.1")), "");
+    EXPECT_EQ(OSVersionName(parseOsVersion("9x 5.2 server")), "Win.NET");
+    EXPECT_EQ(OSVersionName(OsVersion{}), "Windows 7");
+}
+
+TEST(SpecialFolders, ComeFromTheEnvironmentOrTheDataFolder) {
+    ::setenv("QUILLMARK10_COMMON_APPDATA", "/sim/ProgramData", 1);
+    EXPECT_EQ(SpecialFolderPath(kCommonAppData), "/sim/ProgramData");
+    ::unsetenv("QUILLMARK10_COMMON_APPDATA");
+    EXPECT_NE(SpecialFolderPath(kCommonAppData).find("ProgramData"), std::string::npos);
+    EXPECT_NE(SpecialFolderPath(kAppData).find("AppData"), std::string::npos);
+    EXPECT_EQ(SpecialFolderPath(5), "");
+}
+
+} // namespace qmk
