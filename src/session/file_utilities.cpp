@@ -1,0 +1,76 @@
+#include "session/file_utilities.h"
+
+#include "common/file_io.h"
+#include "common/regex.h"
+#include "common/text.h"
+#include "format/file_properties.h"
+#include "store/statements.h"
+
+#include <cerrno>
+#include <fcntl.h>
+#include <unistd.h>
+
+namespace qmk {
+
+std::optional<Fatal> TruncateFile(const std::filesystem::path& file, std::uint32_t length) {
+    const auto title = file.string();
+    const int fd = ::open(file.c_str(), O_RDWR | O_CLOEXEC);
+    if (fd < 0)
+        return Fatal{"Lopen in truncatefile failed", title};
+    if (::lseek(fd, static_cast<off_t>(length), SEEK_SET) < 0) {
+        ::close(fd);
+        return Fatal{"SetFilePointer in truncatefile failed", title};
+    }
+    if (::ftruncate(fd, static_cast<off_t>(length)) != 0) {
+        ::close(fd);
+        return Fatal{" SetEndofFile in TruncateFile Failed", title};
+    }
+    if (::close(fd) != 0)
+        return Fatal{"closehandle in truncatefile failed", title};
+    return std::nullopt;
+}
+
+std::optional<HeaderSummary> headerSummary(const std::filesystem::path& file) {
+    const auto bytes = readWholeFile(file);
+    FileProperties properties;
+    properties.versionText = properties.generationLabel = "";
+    if (!bytes || !decodeHeader(*bytes, properties))
+        return std::nullopt;
+    HeaderSummary summary;
+    summary.formatLabel = properties.generationLabel;
+    summary.modified = modificationTime(file).value_or(FileTime{});
+    summary.size = static_cast<std::uint32_t>(bytes->size());
+    summary.languageName = properties.languageName;
+    summary.languageCode = properties.languageCode;
+    return summary;
+}
+
+std::string stripSpokenNumber(std::string_view text) {
+    static const Regex spokenNumber(R"([0-9]+\s-\s)");
+    if (!spokenNumber.matches(text))
+        return std::string(text);
+    return std::string(trimBlanks(text.substr(text.find('-') + 1)));
+}
+
+void compactStore(std::unique_ptr<Database>& store, const std::filesystem::path& file, bool force,
+                  Trace& trace) {
+    std::error_code ec;
+    const auto size = std::filesystem::file_size(file, ec);
+    if (!force && (ec || size <= kCompactAbove))
+        return;
+    trace.Tracy("b4 compact db");
+    // A name not yet present in the program's directory.
+    auto compacted = file;
+    compacted += ".compact";
+    for (int n = 1; std::filesystem::exists(compacted); ++n) {
+        compacted = file;
+        compacted += ".compact" + std::to_string(n);
+    }
+    store->prepare("VACUUM INTO ?").bind(1, compacted.string()).run();
+    store.reset();
+    trace.Tracy("after compact");
+    std::filesystem::rename(compacted, file);
+    store = openCommandStore(file);
+}
+
+} // namespace qmk

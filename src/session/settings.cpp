@@ -1,0 +1,70 @@
+#include "session/settings.h"
+
+#include "platform/private_profile.h"
+
+#include <algorithm>
+#include <cstdlib>
+
+namespace qmk {
+
+namespace {
+int number(const std::string& text) {
+    return std::atoi(text.c_str());
+}
+} // namespace
+
+bool settingFlag(std::string_view text) {
+    if (text.size() == 4 && (text[0] == 'T' || text[0] == 't') &&
+        (text.substr(1) == "rue" || text.substr(1) == "RUE"))
+        return true;
+    return std::atoi(std::string(text).c_str()) != 0;
+}
+
+std::string Settings::read(std::string_view key, std::string_view fallback,
+                           std::string_view section) const {
+    auto value = profile::read(file_, section, key);
+    if (value.empty() && !fallback.empty()) {
+        profile::write(file_, section, key, fallback);
+        value = fallback;
+    }
+    return value;
+}
+
+void Settings::write(std::string_view key, std::string_view value, std::string_view section) const {
+    profile::write(file_, section, key, value);
+}
+
+SettingValues Settings::load(const std::filesystem::path& commandFile) const {
+    SettingValues v;
+    v.maximized = number(read("maximized", "0"));
+    v.formTop = number(read("form top", "50"));
+    v.formLeft = number(read("form left", "50"));
+    v.formRight = number(read("form right", "576"));
+    v.formBottom = number(read("form bottom", "634"));
+    const auto section = commandFile.string();
+    const auto count =
+        static_cast<std::size_t>(std::max(0, number(read("mrucount", "0", section))));
+    // The table holds 14 entries; a larger count reads the first 14.
+    for (std::size_t i = 1; i <= count && i <= kRecentTable; ++i)
+        v.recent.push_back(read(std::to_string(i), "", section));
+    v.saveUser = read("save user", "Ask");
+    v.noConvertKeysHelp = settingFlag(read("no convert keys help", "0"));
+    v.dontShowAutoImport = settingFlag(read("dont show auto import", "False"));
+    v.dontShowRoamSaveUser = settingFlag(read("dont show roam save user", "False"));
+    v.slider = number(read("slider", "5"));
+    v.numberMenus = settingFlag(read("number menus", "True"));
+    v.font = read("font", "MS Sans Serif");
+    v.fontSize = number(read("fontsize", "10"));
+    v.fixedFont = read("fixedfont", "Courier New");
+    return v;
+}
+
+void Settings::savePlacement(int left, int top, int right, int bottom, bool maximized) const {
+    write("form top", std::to_string(top));
+    write("form left", std::to_string(left));
+    write("form right", std::to_string(right));
+    write("form bottom", std::to_string(bottom));
+    write("maximized", maximized ? "1" : "0");
+}
+
+} // namespace qmk

@@ -1,0 +1,96 @@
+#include "command_file_builder.h"
+#include "session/file_utilities.h"
+#include "session/settings.h"
+#include "store/statements.h"
+#include "store/user_rows.h"
+#include "test_home.h"
+
+#include <filesystem>
+#include <gtest/gtest.h>
+
+namespace qmk {
+
+TEST(FileUtilities, TruncateCutsOrSaysWhichStepFailed) {
+    testing::TestHome home;
+    const auto file = home.writeFile("target.dat", std::string(100, 'x'));
+    EXPECT_FALSE(TruncateFile(file, 25));
+    EXPECT_EQ(std::filesystem::file_size(file), 25u);
+    const auto missing = TruncateFile(home.path("none.dat"), 25);
+    ASSERT_TRUE(missing);
+    EXPECT_EQ(missing->message, "Lopen in truncatefile failed");
+    EXPECT_EQ(missing->title, home.path("none.dat").string());
+}
+
+TEST(FileUtilities, SpokenNumbersAreStrippedOnlyAfterANumberBlankHyphenBlank) {
+    EXPECT_EQ(stripSpokenNumber("12 - open mail"), "open mail");
+    EXPECT_EQ(stripSpokenNumber("open - mail"), "open - mail");
+    EXPECT_EQ(stripSpokenNumber("3 - a - b "), "a - b");
+    EXPECT_EQ(stripSpokenNumber("x12 -y"), "x12 -y");
+}
+
+TEST(FileUtilities, HeaderSummaryNamesFormatAndLanguage) {
+    testing::TestHome home;
+    fixture::CommandFileBuilder file(6, 7);
+    file.command("a").keys("b");
+    const auto path = home.writeFile("de.dat", file.build());
+    const auto summary = headerSummary(path);
+    ASSERT_TRUE(summary);
+    EXPECT_EQ(summary->formatLabel, "8/9");
+    EXPECT_EQ(summary->languageName, "German");
+    EXPECT_EQ(summary->languageCode, 7);
+    EXPECT_EQ(summary->size, std::filesystem::file_size(path));
+    EXPECT_EQ(headerSummary(home.writeFile("odd.dat", std::string(21, '\x09')))->formatLabel, "");
+    EXPECT_FALSE(headerSummary(home.writeFile("short.dat", "LHSP")));
+}
+
+TEST(FileUtilities, TheStoreIsCompactedAboveThreeMillionBytesOrWhenForced) {
+    testing::TestHome home;
+    Trace trace(home.path("compact.trace"), now());
+    auto store = openCommandStore(home.path("store.mdb"));
+    UserRow row;
+    row.name = "kept";
+    deriveColumns(row);
+    UserTable(*store).add(row);
+    compactStore(store, home.path("store.mdb"), false, trace);
+    EXPECT_EQ(home.readFile("compact.trace"), ""); // small: left alone
+    compactStore(store, home.path("store.mdb"), true, trace);
+    EXPECT_EQ(home.readFile("compact.trace"), "b4 compact db  \r\nafter compact  \r\n");
+    EXPECT_EQ(statements::countCommands(*store), 1);
+    EXPECT_FALSE(std::filesystem::exists(home.path("store.mdb.compact")));
+}
+
+TEST(Settings, MissingKeysAreWrittenWithTheirDefaults) {
+    testing::TestHome home;
+    Settings settings(home.path(kSettingsFile));
+    const auto values = settings.load("/users/pat/mycmds.dat");
+    EXPECT_EQ(values.saveUser, "Ask");
+    EXPECT_TRUE(values.numberMenus);
+    EXPECT_EQ(values.formRight, 576);
+    EXPECT_TRUE(values.recent.empty());
+    const auto text = home.readFile(kSettingsFile);
+    for (const char* line :
+         {"maximized=0", "form top=50", "form left=50", "form right=576", "form bottom=634",
+          "save user=Ask", "no convert keys help=0", "dont show auto import=False",
+          "dont show roam save user=False", "slider=5", "number menus=True", "font=MS Sans Serif",
+          "fontsize=10", "fixedfont=Courier New", "[/users/pat/mycmds.dat]\r\nmrucount=0"})
+        EXPECT_NE(text.find(line), std::string::npos) << line;
+
+    settings.write("save user", "");
+    settings.write("mrucount", "16", "/users/pat/mycmds.dat");
+    for (int i = 1; i <= 16; ++i)
+        settings.write(std::to_string(i), "command " + std::to_string(i), "/users/pat/mycmds.dat");
+    const auto again = settings.load("\\users\\pat\\mycmds.dat");
+    EXPECT_EQ(again.saveUser, "Ask");
+    EXPECT_EQ(again.recent.size(), 14u);
+    EXPECT_EQ(again.recent[13], "command 14");
+
+    settings.savePlacement(10, 20, 300, 400, true);
+    EXPECT_EQ(settings.load("x").formBottom, 400);
+    EXPECT_EQ(settings.load("x").maximized, 1);
+    EXPECT_TRUE(settingFlag("-1"));
+    EXPECT_TRUE(settingFlag("True"));
+    EXPECT_FALSE(settingFlag("False"));
+    EXPECT_FALSE(settingFlag("0"));
+}
+
+} // namespace qmk
