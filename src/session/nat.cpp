@@ -1,0 +1,226 @@
+#include "session/nat.h"
+
+#include "common/text.h"
+#include "platform/private_profile.h"
+#include "platform/special_folders.h"
+#include "session/settings.h"
+#include "store/parameters.h"
+
+#include <algorithm>
+#include <cmath>
+#include <fstream>
+
+namespace qmk {
+
+namespace {
+
+constexpr const char* kDragonFolder = "/Nuance/NaturallySpeaking10";
+
+std::string lower(std::string text) {
+    std::transform(text.begin(), text.end(), text.begin(), [](unsigned char c) {
+        return static_cast<char>(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c);
+    });
+    return text;
+}
+
+// An all-users folder made from the per-user one, as old Windows versions need.
+std::string allUsersFrom(const std::string& perUser) {
+    if (const auto profiles = perUser.find("Profiles"); profiles != std::string::npos) {
+        const auto application = perUser.find("Application Data");
+        return perUser.substr(0, profiles + std::string("Profiles").size() + 1) + "All Users\\" +
+               (application == std::string::npos ? std::string() : perUser.substr(application));
+    }
+    std::string result;
+    const std::string folded = lower(perUser);
+    std::size_t from = 0;
+    for (auto at = folded.find("\\application"); at != std::string::npos;
+         at = folded.find("\\application", from)) {
+        result += perUser.substr(from, at - from) + "\\all users\\application";
+        from = at + std::string("\\application").size();
+    }
+    return result + perUser.substr(from);
+}
+
+bool exists(const std::string& path) {
+    return std::filesystem::exists(path);
+}
+
+} // namespace
+
+Nat::Nat(Prompt& prompt, Trace& trace, DragonEngine& engine, Machine machine)
+    : prompt_(prompt), trace_(trace), engine_(engine), machine_(std::move(machine)) {
+    if (!machine_.specialFolder)
+        machine_.specialFolder = SpecialFolderPath;
+}
+
+void Nat::fail(const std::string& message, const std::string& title) {
+    prompt_.message(message, title);
+    InitFailed = true;
+}
+
+std::string Nat::readIni(const std::string& file, const char* section, const char* key) const {
+    return profile::read(file, section, key);
+}
+
+bool Nat::GetPaths() {
+    trace_.Tracy("before OS");
+    const auto code = OSVersionName(machine_.osVersion());
+    bool result = true;
+    if (MinorVersion != 0 && MinorVersion != 1 && MinorVersion != 5 && MinorVersion != 9) {
+        prompt_.message("Unknown NaturallySpeaking version", "Unable to continue");
+        result = false;
+    }
+    const bool modern = code == "Win2K" || code == "WinXP" || code == "Win.NET" ||
+                        code == "Vista" || code == "Windows 7";
+    const bool old = code == "Win9x" || code == "WinNT";
+    if (!modern && !old) {
+        prompt_.message("Unable to determine your Operating System", "Unable to continue");
+        prompt_.message("Please send the file 'trace.qmk10' to Tarnwell", "This may assist him");
+        return false;
+    }
+    CommonDataFolder_ = machine_.specialFolder(kCommonAppData);
+    const auto perUser = machine_.specialFolder(kAppData);
+    if (old && CommonDataFolder_.empty())
+        CommonDataFolder_ = allUsersFrom(perUser);
+    systemfilename = CommonDataFolder_ + kDragonFolder + "/nssystem.ini";
+    currentuserfilename_ = perUser + kDragonFolder + "/nsuser.ini";
+    logfilename = perUser + kDragonFolder + "/dragon.log";
+    dvcpath_ = CommonDataFolder_ + kDragonFolder;
+
+    trace_.Tracy("OS: ", code);
+    const std::pair<const char*, const std::string*> files[] = {
+        {"systemfilename: ", &systemfilename},
+        {"logfilename: ", &logfilename},
+        {"currentuserfilename: ", &currentuserfilename_}};
+    for (const auto& [label, path] : files)
+        trace_.Tracy(label, *path, exists(*path) ? " Exists" : " does not exist");
+    trace_.Tracy("dvcpath: ", dvcpath_);
+    for (const auto& [label, path] : files) {
+        if (!exists(*path)) {
+            prompt_.message("Expected file not found:\r\n" + *path,
+                            "Report this to Tarnwell, send 'trace.qmk10'");
+            result = false;
+        }
+    }
+    return result;
+}
+
+void Nat::initialize(const std::filesystem::path& directory, Database& store) {
+    const auto database = directory / DatabaseName;
+    if (!std::filesystem::exists(database))
+        return fail("Required file " + DatabaseName + " missing--reinstall", database.string());
+    const auto version = engine_.version();
+    if (version.major != 10)
+        return fail("Quillmark10 can only work with version 10 of NaturallySpeaking", "Sorry");
+    MajorVersion = static_cast<std::int16_t>(version.major);
+    // The minor code over ten, halves to the even number.
+    MinorVersion = static_cast<std::int16_t>(std::nearbyint(version.minor / 10.0));
+    if (!GetPaths()) {
+        InitFailed = true;
+        return;
+    }
+    if (!exists(systemfilename))
+        return fail("Cannot find required file", systemfilename);
+    readLog();
+    discoverUser(store);
+}
+
+void Nat::readLog() {
+    VersionText = "*.*";
+    Edition = "xxx";
+    std::ifstream log(logfilename, std::ios::binary);
+    const std::string markers[] = {"Dragon NaturallySpeaking Version ", "Dragon Medical Version ",
+                                   "Dragon Legal Version "};
+    for (std::string line; std::getline(log, line);) {
+        if (!line.empty() && line.back() == '\r')
+            line.pop_back();
+        for (const auto& marker : markers) {
+            if (const auto at = line.find(marker); at != std::string::npos) {
+                VersionText = line.substr(at + marker.size(), 4);
+                break;
+            }
+        }
+        if (line.starts_with("Starting process "))
+            if (const auto open = line.find('(');
+                open != std::string::npos && open + 5 < line.size())
+                Edition = line.substr(open + 5, 3);
+        if (const auto at = line.find("Edition: "); at != std::string::npos)
+            Edition = line.substr(at + 9, 3);
+    }
+    // Without a version line the engine's numbers stand.
+    if (VersionText != "*.*" && VersionText.size() >= 4) {
+        MajorVersion = static_cast<std::int16_t>(std::atoi(VersionText.substr(0, 2).c_str()));
+        MinorVersion = static_cast<std::int16_t>(std::atoi(VersionText.substr(3, 1).c_str()));
+    }
+}
+
+void Nat::discoverUser(Database& store) {
+    CurrentUser = readIni(currentuserfilename_, "settings", "Current User");
+    if (CurrentUser.empty())
+        return fail("No User detected, cannot continue", "Have you trained any Users?");
+    trace_.Tracy("User: ", CurrentUser);
+    UserSub = CurrentUser;
+    Parameters parameters(store);
+    const auto stored = parameters.get(Parameters::Text::UserName);
+    if (!stored || *stored != CurrentUser) {
+        // Another user's commands: the next parse starts from an empty store.
+        parameters.set(Parameters::Text::UserName, CurrentUser);
+        parameters.set(Parameters::Text::UserSub, UserSub);
+        parameters.set(Parameters::Number::parsed, 0);
+        parameters.set(Parameters::Text::mycmdstime, std::nullopt);
+        parameters.set(Parameters::Text::dvcmaptime, std::nullopt);
+        store.exec("DELETE FROM user");
+        store.exec("DELETE FROM positions");
+        store.exec("DELETE FROM dvcmap");
+    }
+    language = readIni(systemfilename, "settings", "supported languages");
+    if (language.size() > 3)
+        language.resize(3);
+    if (parameters.get(Parameters::Text::language) != language)
+        parameters.set(Parameters::Text::language, language);
+
+    UserBaseDirectory = readIni(currentuserfilename_, "settings", "user base directory");
+    if (UserBaseDirectory.empty())
+        UserBaseDirectory = CommonDataFolder_ + kDragonFolder + "/users";
+    trace_.Tracy("user base directory: ", UserBaseDirectory);
+    CurrentUserDirectory = UserBaseDirectory + "/" + UserSub + "/current";
+    speakerlanguageID =
+        readIni(CurrentUserDirectory + "/options.ini", "options", "speakerlanguageID");
+    if (speakerlanguageID.empty())
+        speakerlanguageID = "0";
+    trace_.Tracy("speaker language ID: ", speakerlanguageID);
+
+    const auto roaming = readIni(systemfilename, "settings", "roaming user on");
+    if (!roaming.empty()) {
+        RoamingUserOn = settingFlag(roaming);
+        RoamingMasterDirectory =
+            readIni(systemfilename, "settings", "roaming user master directory");
+        RoamingCacheDirectory =
+            readIni(systemfilename, "settings", "roaming user local cache directory");
+        if (RoamingCacheDirectory.empty())
+            RoamingCacheDirectory =
+                std::filesystem::path(UserBaseDirectory).parent_path().string() + "/roamingusers";
+        trace_.Tracy("roaming user mastery directory", RoamingMasterDirectory);
+        trace_.Tracy("roaming local cache directory", RoamingCacheDirectory);
+        CurrentUserIsRoaming =
+            readIni(RoamingCacheDirectory + "/" + CurrentUser + "/current/local.ini", "options",
+                    "Roaming User Opened No Master") == "1";
+    } else {
+        RoamingUserOn = false;
+        RoamingMasterDirectory.clear();
+        RoamingCacheDirectory.clear();
+    }
+    if (!CurrentUserIsRoaming)
+        CurrentUserIsRoaming = readIni(currentuserfilename_, "settings",
+                                       "Roaming User Current User Is Roaming") == "1";
+    trace_.Tracy("current user is roaming", CurrentUserIsRoaming ? "true" : "false");
+}
+
+bool Nat::ProductionOpen(const std::string& file) {
+    GetPaths();
+    CurrentUser = readIni(currentuserfilename_, "settings", "Current User");
+    UserSub = CurrentUser;
+    return lower(file) == lower(CurrentUserDirectory + "/mycmds.dat");
+}
+
+} // namespace qmk

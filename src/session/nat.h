@@ -1,0 +1,72 @@
+#pragma once
+
+#include "common/prompt.h"
+#include "common/trace.h"
+#include "platform/dragon_engine.h"
+#include "platform/os_version.h"
+#include "store/database.h"
+
+#include <cstdint>
+#include <filesystem>
+#include <functional>
+#include <string>
+
+namespace qmk {
+
+// The machine facts Nat asks for, replaceable in tests.
+struct NatMachine {
+    std::function<OsVersion()> osVersion = currentOsVersion;
+    std::function<std::string(int)> specialFolder; // SpecialFolderPath when empty
+};
+
+// Where the running Dragon installation, its current user and that user's command file are.
+// One object per run: `initialize` discovers everything once; `ProductionOpen` tells whether a
+// file is the current user's own command file.
+class Nat {
+public:
+    using Machine = NatMachine;
+
+    Nat(Prompt& prompt, Trace& trace, DragonEngine& engine, Machine machine = {});
+
+    void setdatabasename(const std::string& name) { DatabaseName = name; }
+    // Full discovery; `directory` is the program's directory, where the store lies.
+    void initialize(const std::filesystem::path& directory, Database& store);
+    bool GetPaths();
+    bool ProductionOpen(const std::string& file);
+    std::filesystem::path ProductionFile() const { return CurrentUserDirectory + "/mycmds.dat"; }
+
+    bool InitFailed = false;
+    std::string CurrentUserDirectory;
+    std::string DatabaseName = "global.mdb";
+    std::string Edition = "xxx";
+    bool CurrentUserIsRoaming = false;
+    std::string language;
+    std::string logfilename;
+    std::int16_t MajorVersion = 0;
+    std::int16_t MinorVersion = 0;
+    bool RoamingUserOn = false;
+    std::string RoamingCacheDirectory;
+    std::string RoamingMasterDirectory;
+    std::string speakerlanguageID;
+    std::string systemfilename;
+    std::string UserBaseDirectory;
+    std::string CurrentUser;
+    std::string UserSub;
+    std::string VersionText = "*.*";
+
+private:
+    void readLog();
+    void discoverUser(Database& store);
+    std::string readIni(const std::string& file, const char* section, const char* key) const;
+    void fail(const std::string& message, const std::string& title);
+
+    Prompt& prompt_;
+    Trace& trace_;
+    DragonEngine& engine_;
+    Machine machine_;
+    std::string currentuserfilename_;
+    std::string dvcpath_;
+    std::string CommonDataFolder_;
+};
+
+} // namespace qmk

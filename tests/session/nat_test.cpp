@@ -1,0 +1,198 @@
+#include "platform/special_folders.h"
+#include "session/nat.h"
+#include "store/parameters.h"
+#include "store/statements.h"
+#include "store/user_rows.h"
+#include "test_home.h"
+
+#include <filesystem>
+#include <fstream>
+#include <gtest/gtest.h>
+
+namespace qmk {
+
+namespace {
+
+namespace fs = std::filesystem;
+
+class SetVersion final : public DragonEngine {
+public:
+    EngineVersion value;
+    EngineVersion version() override { return value; }
+};
+
+// A simulated Dragon installation in the test's folder.
+class NatTest : public ::testing::Test {
+protected:
+    NatTest()
+        : common_(home_.path("ProgramData").string()), perUser_(home_.path("AppData").string()),
+          dragon_(common_ + "/Nuance/NaturallySpeaking10"),
+          userDragon_(perUser_ + "/Nuance/NaturallySpeaking10") {
+        fs::create_directories(dragon_ + "/users/pat/current");
+        fs::create_directories(userDragon_);
+        write(dragon_ + "/nssystem.ini", "[Settings]\r\nsupported languages=ENXUS\r\n");
+        write(userDragon_ + "/nsuser.ini", "[Settings]\r\nCurrent User=pat\r\n");
+        write(userDragon_ + "/dragon.log",
+              "Starting process natspeak.exe (ver Professional)\r\n"
+              "Dragon NaturallySpeaking Version 10.10.200\r\nother line\r\n");
+        write(dragon_ + "/users/pat/current/options.ini",
+              "[Options]\r\nspeakerlanguageID=1033\r\n");
+        machine_.osVersion = [this] { return os_; };
+        machine_.specialFolder = [this](int id) {
+            return id == kCommonAppData ? common_ : id == kAppData ? perUser_ : std::string();
+        };
+    }
+
+    static void write(const std::string& file, const std::string& text) {
+        std::ofstream(file, std::ios::binary | std::ios::trunc) << text;
+    }
+
+    Nat discover() {
+        Nat nat(home_.prompt, trace_, engine_, machine_);
+        nat.setdatabasename("global10.mdb");
+        nat.initialize(home_.home().folder(), home_.store());
+        return nat;
+    }
+
+    std::vector<std::string> messages() const {
+        std::vector<std::string> shown;
+        for (const auto& m : home_.prompt.shown)
+            shown.push_back(m.title + ": " + m.text);
+        return shown;
+    }
+
+    testing::TestHome home_;
+    Trace trace_;
+    SetVersion engine_;
+    OsVersion os_;
+    NatMachine machine_;
+    std::string common_, perUser_, dragon_, userDragon_;
+};
+
+} // namespace
+
+TEST_F(NatTest, DiscoversTheInstallationAndTheCurrentUser) {
+    const auto nat = discover();
+    ASSERT_FALSE(nat.InitFailed) << ::testing::PrintToString(messages());
+    EXPECT_EQ(nat.CurrentUser, "pat");
+    EXPECT_EQ(nat.UserSub, "pat");
+    EXPECT_EQ(nat.UserBaseDirectory, dragon_ + "/users");
+    EXPECT_EQ(nat.CurrentUserDirectory, dragon_ + "/users/pat/current");
+    EXPECT_EQ(nat.ProductionFile(), fs::path(dragon_ + "/users/pat/current/mycmds.dat"));
+    EXPECT_EQ(nat.language, "ENX");
+    EXPECT_EQ(nat.speakerlanguageID, "1033");
+    EXPECT_EQ(nat.VersionText, "10.1");
+    EXPECT_EQ(nat.Edition, "Pro");
+    EXPECT_EQ(nat.MajorVersion, 10);
+    EXPECT_EQ(nat.MinorVersion, 1);
+    EXPECT_FALSE(nat.RoamingUserOn);
+    EXPECT_EQ(nat.RoamingMasterDirectory, "");
+    EXPECT_TRUE(home_.prompt.shown.empty());
+    Parameters parameters(home_.store());
+    EXPECT_EQ(parameters.get(Parameters::Text::UserName), "pat");
+    EXPECT_EQ(parameters.get(Parameters::Text::language), "ENX");
+
+    Nat again = discover();
+    EXPECT_TRUE(again.ProductionOpen(dragon_ + "/USERS/Pat/current/MYCMDS.dat"));
+    EXPECT_FALSE(again.ProductionOpen(dragon_ + "/users/pat/current/other.dat"));
+}
+
+TEST_F(NatTest, AnotherUserEmptiesTheStoreAndTheSameUserKeepsIt) {
+    discover();
+    UserRow row;
+    row.name = "kept";
+    deriveColumns(row);
+    UserTable(home_.store()).add(row);
+    Parameters(home_.store()).set(Parameters::Text::mycmdstime, "then");
+    discover();
+    EXPECT_EQ(home_.rows().size(), 1u);
+    write(userDragon_ + "/nsuser.ini", "[Settings]\r\nCurrent User=kim\r\n");
+    discover();
+    EXPECT_TRUE(home_.rows().empty());
+    EXPECT_FALSE(Parameters(home_.store()).get(Parameters::Text::mycmdstime));
+    EXPECT_EQ(Parameters(home_.store()).get(Parameters::Number::parsed), 0);
+}
+
+TEST_F(NatTest, VersionsOutsideTenOrItsMinorsAreRefused) {
+    for (const auto& [code, minor] :
+         std::vector<std::pair<std::uint16_t, int>>{{10, 1}, {15, 2}, {25, 2}, {5, 0}}) {
+        engine_.value = {10, code, 0};
+        write(userDragon_ + "/dragon.log", "no version here\r\n");
+        EXPECT_EQ(discover().MinorVersion, minor) << code;
+    }
+    home_.prompt.shown.clear();
+    engine_.value = {10, 20, 0};
+    EXPECT_TRUE(discover().InitFailed);
+    EXPECT_EQ(messages(),
+              std::vector<std::string>{"Unable to continue: Unknown NaturallySpeaking version"});
+    home_.prompt.shown.clear();
+    engine_.value = {9, 10, 0};
+    EXPECT_TRUE(discover().InitFailed);
+    EXPECT_EQ(messages(),
+              std::vector<std::string>{
+                  "Sorry: Quillmark10 can only work with version 10 of NaturallySpeaking"});
+}
+
+TEST_F(NatTest, MissingFilesAndUsersStopWithTheirMessages) {
+    write(userDragon_ + "/nsuser.ini", "[Settings]\r\n");
+    EXPECT_TRUE(discover().InitFailed);
+    EXPECT_EQ(messages(), std::vector<std::string>{
+                              "Have you trained any Users?: No User detected, cannot continue"});
+    home_.prompt.shown.clear();
+    fs::remove(userDragon_ + "/dragon.log");
+    EXPECT_TRUE(discover().InitFailed);
+    EXPECT_EQ(messages(), std::vector<std::string>{
+                              "Report this to Tarnwell, send 'trace.qmk10': Expected file not "
+                              "found:\r\n" +
+                              userDragon_ + "/dragon.log"});
+    home_.prompt.shown.clear();
+    os_ = parseOsVersion("9x 3.1");
+    EXPECT_TRUE(discover().InitFailed);
+    EXPECT_EQ(messages(),
+              (std::vector<std::string>{
+                  "Unable to continue: Unable to determine your Operating System",
+                  "This may assist him: Please send the file 'trace.qmk10' to Tarnwell"}));
+    home_.prompt.shown.clear();
+    fs::remove(home_.path("global10.mdb"));
+    EXPECT_TRUE(discover().InitFailed);
+    EXPECT_EQ(messages().at(0), home_.path("global10.mdb").string() +
+                                    ": Required file global10.mdb missing--reinstall");
+}
+
+TEST_F(NatTest, RoamingUsersAreRecognised) {
+    write(dragon_ + "/nssystem.ini",
+          "[Settings]\r\nsupported languages=ENX\r\nroaming user on=1\r\n"
+          "roaming user master directory=//server/users\r\n");
+    const auto cache = fs::path(dragon_) / "roamingusers";
+    fs::create_directories(cache / "pat" / "current");
+    write((cache / "pat" / "current" / "local.ini").string(),
+          "[Options]\r\nRoaming User Opened No Master=1\r\n");
+    const auto roaming = discover();
+    EXPECT_TRUE(roaming.RoamingUserOn);
+    EXPECT_EQ(roaming.RoamingMasterDirectory, "//server/users");
+    EXPECT_EQ(roaming.RoamingCacheDirectory, cache.string());
+    EXPECT_TRUE(roaming.CurrentUserIsRoaming);
+
+    write(dragon_ + "/nssystem.ini", "[Settings]\r\nsupported languages=ENX\r\n");
+    write(userDragon_ + "/nsuser.ini",
+          "[Settings]\r\nCurrent User=pat\r\nRoaming User Current User Is Roaming=1\r\n");
+    const auto local = discover();
+    EXPECT_FALSE(local.RoamingUserOn);
+    EXPECT_EQ(local.RoamingCacheDirectory, "");
+    EXPECT_TRUE(local.CurrentUserIsRoaming); // the user INI is consulted all the same
+}
+
+TEST_F(NatTest, OldWindowsFindTheAllUsersFolderFromThePerUserOne) {
+    os_ = parseOsVersion("9x 4.10");
+    perUser_ = "C:\\Windows\\Profiles\\pat\\Application Data";
+    common_.clear();
+    // The files are missing there; the paths are what matters.
+    EXPECT_EQ(discover().systemfilename,
+              "C:\\Windows\\Profiles\\All Users\\Application Data/Nuance/NaturallySpeaking10/"
+              "nssystem.ini");
+    perUser_ = "C:\\Windows\\Application Data";
+    EXPECT_EQ(discover().systemfilename,
+              "C:\\Windows\\all users\\application Data/Nuance/NaturallySpeaking10/nssystem.ini");
+}
+
+} // namespace qmk
