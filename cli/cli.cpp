@@ -1,6 +1,7 @@
 #include "cli.h"
 
 #include "bulk_commands.h"
+#include "dragon_commands.h"
 #include "edit_commands.h"
 #include "json.h"
 #include "row_output.h"
@@ -142,7 +143,17 @@ int run(int argc, const char* const* argv, std::ostream& out, std::ostream& err,
     for (auto* command : {parseCommand, listCommand, infoCommand})
         command->add_flag("--force", options.force, "Parse even when the file is unchanged");
     for (auto* command : {parseCommand, listCommand, infoCommand})
-        command->add_option("FILE", options.file, "The command file")->required();
+        command->add_option("FILE", options.file,
+                            "The command file (default: the current Dragon user's)");
+    auto* demoCommand =
+        app.add_subcommand("demo-setup", "Create a simulated Dragon installation with a demo user");
+    std::string demoDir;
+    std::string demoUser = "Demo User";
+    demoCommand->add_option("--dir", demoDir, "Where (default: demo-dragon in the home)");
+    demoCommand->add_option("--user", demoUser, "The Dragon user's name");
+    auto* whoamiCommand = app.add_subcommand("whoami", "Show the Dragon environment found");
+    bool whoamiJson = false;
+    whoamiCommand->add_flag("--json", whoamiJson, "As one JSON object");
     for (const auto& [kind, command] : edits) {
         command->add_option("FILE", options.file, "The command file")->required();
         if (kind == EditCommand::NewList) {
@@ -250,8 +261,14 @@ int run(int argc, const char* const* argv, std::ostream& out, std::ostream& err,
     try {
         if (initCommand->parsed())
             return init(home, out, err);
+        if (demoCommand->parsed())
+            return demoSetup(home, demoDir, demoUser, out, err);
         // Questions are asked on a terminal only; elsewhere --yes must answer them.
         Session session(home, err, ::isatty(STDIN_FILENO) ? &in : nullptr, assumeYes);
+        if (whoamiCommand->parsed()) {
+            const int found = session.discover();
+            return found == kDone ? whoami(session, whoamiJson, out) : found;
+        }
         const int parsed = session.parse(options.file, options.force);
         for (const auto& [kind, command] : edits)
             if (command->parsed())

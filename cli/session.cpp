@@ -18,7 +18,9 @@ Session::Session(ProgramDir home, std::ostream& err, std::istream* terminal, boo
     : home_(std::move(home)), err_(err), prompt_(err, terminal, assumeYes),
       trace_(home_.file(files::kTrace), now()) {}
 
-int Session::parse(const std::string& file, bool force) {
+int Session::openStore() {
+    if (db_)
+        return kDone;
     const auto storeFile = home_.file(files::kStore);
     if (!fs::exists(storeFile)) {
         prompt_.message("Required Quillmark file global10.mdb missing--reinstall",
@@ -29,7 +31,28 @@ int Session::parse(const std::string& file, bool force) {
     trace_.Tracy("", "", "");
     trace_.Tracy("qmk10", kVersion, now().display());
     db_ = openCommandStore(storeFile);
-    parser_.emplace(ParseContext{home_, *db_, trace_, status_, prompt_, {}});
+    return kDone;
+}
+
+int Session::discover() {
+    if (const int opened = openStore(); opened != kDone)
+        return opened;
+    nat_ = std::make_unique<Nat>(prompt_, trace_, engine_);
+    nat_->setdatabasename(files::kStore);
+    nat_->initialize(home_.folder(), *db_);
+    return nat_->InitFailed ? kUsage : kDone;
+}
+
+int Session::parse(const std::string& file, bool force) {
+    if (const int opened = openStore(); opened != kDone)
+        return opened;
+    fs::path userDirectory;
+    if (file.empty()) {
+        if (const int found = discover(); found != kDone)
+            return found;
+        userDirectory = nat_->CurrentUserDirectory;
+    }
+    parser_.emplace(ParseContext{home_, *db_, trace_, status_, prompt_, userDirectory});
     const auto result = parser_->Parse(force, file);
     if (result.ok())
         return kDone;

@@ -3,6 +3,8 @@
 #include "common/file_io.h"
 #include "console_prompt.h"
 #include "format/parser.h"
+#include "platform/dragon_engine.h"
+#include "session/nat.h"
 #include "store/database.h"
 
 #include <iosfwd>
@@ -22,9 +24,13 @@ public:
     Session(ProgramDir home, std::ostream& err, std::istream* terminal = nullptr,
             bool assumeYes = false);
 
-    // Opens the store and parses the file (skipped when unchanged unless forced); returns the
-    // exit status: kDone, or the failure already reported.
+    // Opens the store and parses the file (skipped when unchanged unless forced); without a
+    // file, the current Dragon user's command file. Returns the exit status: kDone, or the
+    // failure already reported.
     int parse(const std::string& file, bool force);
+    // Opens the store and discovers the Dragon environment; kDone, or the failure reported.
+    int discover();
+    const Nat* nat() const { return nat_.get(); }
     // After a write: parses the file again with force; when that fails the backup is copied
     // back and the failure reported.
     int verifyWrite();
@@ -44,8 +50,12 @@ private:
     CountKeeper status_;
     Trace trace_;
     FileOps files_;
+    int openStore();
+
     std::unique_ptr<Database> db_;
     std::optional<Parser> parser_;
+    SimulatedEngine engine_;
+    std::unique_ptr<Nat> nat_;
 };
 
 } // namespace qmk::cli

@@ -219,3 +219,35 @@ TEST_F(CliEditTest, BulkCommandsSelectAskAndRefuse) {
 }
 
 } // namespace qmk
+
+namespace qmk {
+
+TEST_F(CliEditTest, ADemoDragonInstallationIsFoundAndItsUserListed) {
+    const auto setup = qmk({"demo-setup", "--dir", home_.path("dragon").string()});
+    ASSERT_EQ(setup.status, 0) << setup.err;
+    const auto common = home_.path("dragon") / "ProgramData";
+    const auto perUser = home_.path("dragon") / "AppData";
+    EXPECT_NE(setup.out.find("export QUILLMARK10_COMMON_APPDATA='" + common.string() + "'\n"),
+              std::string::npos);
+    ::setenv("QUILLMARK10_COMMON_APPDATA", common.c_str(), 1);
+    ::setenv("QUILLMARK10_APPDATA", perUser.c_str(), 1);
+
+    const auto who = qmk({"whoami", "--json"});
+    EXPECT_EQ(who.status, 0) << who.err;
+    EXPECT_NE(who.out.find(R"({"CurrentUser": "Demo User", "UserSub": "Demo User", )"),
+              std::string::npos);
+    EXPECT_NE(who.out.find(R"("MajorVersion": 10, "MinorVersion": 1, "language": "ENX")"),
+              std::string::npos);
+    const auto listed = qmk({"parse"});
+    EXPECT_EQ(listed.status, 0) << listed.err;
+    EXPECT_EQ(listed.out, "397 /2\n");
+
+    ::setenv("QUILLMARK10_APPDATA", home_.path("nowhere").c_str(), 1);
+    const auto lost = qmk({"whoami"});
+    EXPECT_EQ(lost.status, 2);
+    EXPECT_NE(lost.err.find("Expected file not found:"), std::string::npos);
+    ::unsetenv("QUILLMARK10_COMMON_APPDATA");
+    ::unsetenv("QUILLMARK10_APPDATA");
+}
+
+} // namespace qmk

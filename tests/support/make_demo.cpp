@@ -1,4 +1,5 @@
-// Writes the bundled demo user's command file: a small 10.x file with every kind of command.
+// Writes the bundled demo user's command file: a 10.x file of a few hundred commands with every
+// kind of command, several Programs and window Scopes, Groups, and LISTs that commands use.
 #include "command_file_builder.h"
 
 #include <cstdio>
@@ -54,6 +55,54 @@ int main(int argc, char** argv) {
         .description("A name outside ASCII")
         .group("Letters")
         .plainText("Un caf\xE9 cr\xE8me, s'il vous pla\xEEt.");
+    file.command("letterhead rich")
+        .group("Letters")
+        .textAndGraphics(
+            std::string(128, '\x42'),
+            "{\\rtf1\\ansi\\deff0 {\\fonttbl {\\f0 Arial;}}\\b Example & Co.\\b0\\par 1 High "
+            "Street}");
+    file.command("vendor macro")
+        .group("Vendor")
+        .encrypted(3, "vendor key")
+        .advanced("\x8f\x12\x7f");
+    file.command("color <colors>").listReferences({"colors"}).group("Art").keys("{Alt+o}c");
+
+    // Everyday commands of a few programs and their windows.
+    const char* programs[][3] = {{"winword", "Microsoft Word", "Document1"},
+                                 {"excel", "Microsoft Excel", "Book1"},
+                                 {"outlook", "Microsoft Outlook", "Inbox - Outlook"},
+                                 {"notepad", "Notepad", "Untitled - Notepad"}};
+    const char* verbs[] = {"open",     "close",  "save", "print", "find", "next",
+                           "previous", "select", "copy", "paste", "undo", "redo"};
+    const char* things[] = {"file", "window", "page", "line", "word", "item", "tab", "folder"};
+    int n = 0;
+    for (const auto& program : programs) {
+        for (const char* verb : verbs) {
+            for (const char* thing : things) {
+                const std::string name = std::string(verb) + " " + thing;
+                auto& c = file.command(name).group(program[1]);
+                if (++n % 3 == 0)
+                    c.window(program[0], program[2], "MainWindowClass", program[1], "Microsoft");
+                else
+                    c.application(program[0], program[1], "Microsoft Corporation")
+                        .states({"Editing"});
+                switch (n % 4) {
+                case 0:
+                    c.keys("{Ctrl+" + std::string(1, thing[0]) + "}");
+                    break;
+                case 1:
+                    c.advanced("Sub Main\r\n  SendKeys \"" + name + "\"\r\nEnd Sub\r\n");
+                    break;
+                case 2:
+                    c.script("SendKeys \"{Alt+" + std::string(1, verb[0]) + "}\"\r\n");
+                    break;
+                default:
+                    c.plainText(name + " done.");
+                    break;
+                }
+            }
+        }
+    }
     file.list("mailbox", {"inbox", "outbox", "sent items", "drafts"});
     file.list("colors", {"red", "green", "blue"});
     file.write(argv[1]);

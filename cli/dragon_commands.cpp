@@ -1,0 +1,111 @@
+#include "dragon_commands.h"
+
+#include "json.h"
+#include "session/nat.h"
+
+#include <fstream>
+#include <ostream>
+
+namespace qmk::cli {
+
+namespace fs = std::filesystem;
+
+namespace {
+
+void writeText(const fs::path& file, const std::string& text) {
+    fs::create_directories(file.parent_path());
+    std::ofstream(file, std::ios::binary | std::ios::trunc) << text;
+}
+
+std::string quotedForShell(const std::string& text) {
+    std::string quoted = "'";
+    for (const char c : text)
+        quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
+    return quoted + "'";
+}
+
+fs::path demoFolder() {
+    if (const char* env = std::getenv("QUILLMARK10_DATA"); env && *env)
+        return fs::path(env) / "demo";
+    return fs::path(QMK_DATA_DIR) / "demo";
+}
+
+} // namespace
+
+int demoSetup(const ProgramDir& home, fs::path folder, const std::string& user, std::ostream& out,
+              std::ostream& err) {
+    if (folder.empty())
+        folder = home.folder() / "demo-dragon";
+    folder = fs::absolute(folder);
+    const auto common = folder / "ProgramData";
+    const auto perUser = folder / "AppData";
+    const auto dragon = common / "Nuance" / "NaturallySpeaking10";
+    const auto userDragon = perUser / "Nuance" / "NaturallySpeaking10";
+    const auto current = dragon / "users" / user / "current";
+    std::error_code ec;
+    fs::create_directories(current, ec);
+    if (ec) {
+        err << current.string() << ": " << ec.message() << '\n';
+        return kFailed;
+    }
+    writeText(dragon / "nssystem.ini", "[Settings]\r\nsupported languages=ENX\r\n");
+    writeText(userDragon / "nsuser.ini", "[Settings]\r\nCurrent User=" + user + "\r\n");
+    writeText(userDragon / "dragon.log",
+              "Starting process natspeak.exe (ver Professional)\r\n"
+              "Dragon NaturallySpeaking Version 10.10.200.000\r\nEdition: Professional\r\n");
+    writeText(current / "options.ini", "[Options]\r\nspeakerlanguageID=1033\r\n");
+    const auto commands = current / "mycmds.dat";
+    if (fs::exists(commands)) {
+        err << "kept " << commands.string() << '\n';
+    } else if (!fs::copy_file(demoFolder() / "mycmds.dat", commands, ec)) {
+        err << commands.string() << ": " << ec.message() << '\n';
+        return kFailed;
+    }
+    out << "export QUILLMARK10_COMMON_APPDATA=" << quotedForShell(common.string()) << '\n'
+        << "export QUILLMARK10_APPDATA=" << quotedForShell(perUser.string()) << '\n'
+        << "export QUILLMARK10_HOME=" << quotedForShell(fs::absolute(home.folder()).string())
+        << '\n';
+    return kDone;
+}
+
+int whoami(Session& session, bool json, std::ostream& out) {
+    const Nat& nat = *session.nat();
+    const std::pair<const char*, std::string> texts[] = {
+        {"CurrentUser", nat.CurrentUser},
+        {"UserSub", nat.UserSub},
+        {"UserBaseDirectory", nat.UserBaseDirectory},
+        {"CurrentUserDirectory", nat.CurrentUserDirectory},
+        {"VersionText", nat.VersionText},
+        {"Edition", nat.Edition},
+        {"MajorVersion", std::to_string(nat.MajorVersion)},
+        {"MinorVersion", std::to_string(nat.MinorVersion)},
+        {"language", nat.language},
+        {"speakerlanguageID", nat.speakerlanguageID},
+        {"RoamingUserOn", nat.RoamingUserOn ? "true" : "false"},
+        {"RoamingMasterDirectory", nat.RoamingMasterDirectory},
+        {"RoamingCacheDirectory", nat.RoamingCacheDirectory},
+        {"CurrentUserIsRoaming", nat.CurrentUserIsRoaming ? "true" : "false"},
+        {"ProductionFile", nat.ProductionFile().string()},
+    };
+    if (!json) {
+        for (const auto& [name, value] : texts)
+            out << name << ": " << value << '\n';
+        return kDone;
+    }
+    out << "{";
+    bool first = true;
+    for (const auto& [name, value] : texts) {
+        out << (first ? "" : ", ") << jsonString(name) << ": ";
+        const std::string key(name);
+        if (key == "MajorVersion" || key == "MinorVersion" || key == "RoamingUserOn" ||
+            key == "CurrentUserIsRoaming")
+            out << value;
+        else
+            out << jsonString(value);
+        first = false;
+    }
+    out << "}\n";
+    return kDone;
+}
+
+} // namespace qmk::cli

@@ -1,0 +1,20 @@
+#pragma once
+
+#include "common/program_dir.h"
+#include "session.h"
+
+#include <filesystem>
+#include <iosfwd>
+#include <string>
+
+namespace qmk::cli {
+
+// Creates a simulated Dragon installation with one user whose command file is the demo user's,
+// and prints the environment that points Quillmark10 at it as `export NAME=VALUE` lines.
+int demoSetup(const ProgramDir& home, std::filesystem::path folder, const std::string& user,
+              std::ostream& out, std::ostream& err);
+
+// What the Dragon environment discovery found, as text or JSON.
+int whoami(Session& session, bool json, std::ostream& out);
+
+} // namespace qmk::cli
