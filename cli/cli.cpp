@@ -21,8 +21,6 @@ namespace {
 
 namespace fs = std::filesystem;
 
-constexpr const char* kVersion = "0.1.0";
-
 fs::path dataFolder() {
     if (const char* env = std::getenv("QUILLMARK10_DATA"); env && *env)
         return env;

@@ -10,9 +10,7 @@ namespace qmk::cli {
 
 namespace fs = std::filesystem;
 
-namespace {
-constexpr const char* kVersion = "0.1.0";
-} // namespace
+namespace {} // namespace
 
 Session::Session(ProgramDir home, std::ostream& err, std::istream* terminal, bool assumeYes)
     : home_(std::move(home)), err_(err), prompt_(err, terminal, assumeYes),

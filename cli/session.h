@@ -15,6 +15,8 @@
 namespace qmk::cli {
 
 // Exit statuses of qmk10.
+inline constexpr const char* kVersion = "0.1.0";
+
 enum Exit : int { kDone = 0, kFailed = 1, kUsage = 2, kDamaged = 3, kQuestion = 4 };
 
 // One run of a command on a command file: trace, store and parser, as a start-up opens them.
