@@ -21,12 +21,6 @@ namespace {
 
 namespace fs = std::filesystem;
 
-fs::path dataFolder() {
-    if (const char* env = std::getenv("QUILLMARK10_DATA"); env && *env)
-        return env;
-    return QMK_DATA_DIR;
-}
-
 struct Options {
     std::string home;
     std::string file;

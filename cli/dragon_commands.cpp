@@ -24,12 +24,6 @@ std::string quotedForShell(const std::string& text) {
     return quoted + "'";
 }
 
-fs::path demoFolder() {
-    if (const char* env = std::getenv("QUILLMARK10_DATA"); env && *env)
-        return fs::path(env) / "demo";
-    return fs::path(QMK_DATA_DIR) / "demo";
-}
-
 } // namespace
 
 int demoSetup(const ProgramDir& home, fs::path folder, const std::string& user, std::ostream& out,
@@ -57,7 +51,7 @@ int demoSetup(const ProgramDir& home, fs::path folder, const std::string& user, 
     const auto commands = current / "mycmds.dat";
     if (fs::exists(commands)) {
         err << "kept " << commands.string() << '\n';
-    } else if (!fs::copy_file(demoFolder() / "mycmds.dat", commands, ec)) {
+    } else if (!fs::copy_file(dataFolder() / "demo" / "mycmds.dat", commands, ec)) {
         err << commands.string() << ": " << ec.message() << '\n';
         return kFailed;
     }

@@ -4,13 +4,18 @@
 #include "store/statements.h"
 #include "writer/update_engine.h"
 
+#include <cstdlib>
 #include <ostream>
 
 namespace qmk::cli {
 
 namespace fs = std::filesystem;
 
-namespace {} // namespace
+std::filesystem::path dataFolder() {
+    if (const char* env = std::getenv("QUILLMARK10_DATA"); env && *env)
+        return env;
+    return QMK_DATA_DIR;
+}
 
 Session::Session(ProgramDir home, std::ostream& err, std::istream* terminal, bool assumeYes)
     : home_(std::move(home)), err_(err), prompt_(err, terminal, assumeYes),
