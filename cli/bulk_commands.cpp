@@ -277,6 +277,7 @@ private:
 } // namespace
 
 int runBulk(BulkCommand command, const BulkOptions& options, Session& session, std::ostream& out) {
+    session.RollBackCheck();
     return Bulk(options, session, out).run(command);
 }
 

@@ -107,6 +107,7 @@ int run(int argc, const char* const* argv, std::ostream& out, std::ostream& err,
     app.require_subcommand(1);
     Options options;
     EditOptions edit;
+    bool assumeYes = false;
     app.add_option("--home", options.home,
                    "The program's directory (else $QUILLMARK10_HOME, else the per-user data "
                    "folder)");
@@ -143,11 +144,21 @@ int run(int argc, const char* const* argv, std::ostream& out, std::ostream& err,
     std::string demoUser = "Demo User";
     demoCommand->add_option("--dir", demoDir, "Where (default: demo-dragon in the home)");
     demoCommand->add_option("--user", demoUser, "The Dragon user's name");
+    auto* backupCommand =
+        app.add_subcommand("backup", "Back up the current Dragon user's command file");
+    auto* rollbackCommand = app.add_subcommand(
+        "rollback", "List this month's archives of the current user, or restore one");
+    std::string archive;
+    bool listArchives = false;
+    auto* archiveOption = rollbackCommand->add_option("ARCHIVE", archive, "The archive to restore");
+    rollbackCommand->add_flag("--list", listArchives, "List the archives")->excludes(archiveOption);
+    rollbackCommand->add_flag("--yes", assumeYes, "Answer OK to the question");
     auto* whoamiCommand = app.add_subcommand("whoami", "Show the Dragon environment found");
     bool whoamiJson = false;
     whoamiCommand->add_flag("--json", whoamiJson, "As one JSON object");
     for (const auto& [kind, command] : edits) {
-        command->add_option("FILE", options.file, "The command file")->required();
+        command->add_option("FILE", options.file,
+                            "The command file (default: the current Dragon user's)");
         if (kind == EditCommand::NewList) {
             command->add_option("--name", edit.name, "The new LIST's name")->required();
         } else {
@@ -181,7 +192,6 @@ int run(int argc, const char* const* argv, std::ostream& out, std::ostream& err,
                            "The command whose program and window identification to copy");
 
     BulkOptions bulk;
-    bool assumeYes = false;
     const std::pair<BulkCommand, CLI::App*> bulks[] = {
         {BulkCommand::Delete, app.add_subcommand("delete", "Delete the selected commands")},
         {BulkCommand::DeleteList, app.add_subcommand("delete-list", "Delete a LIST")},
@@ -196,7 +206,8 @@ int run(int argc, const char* const* argv, std::ostream& out, std::ostream& err,
         {BulkCommand::Dvc, app.add_subcommand("dvc", "Convert the selected KEYS commands")},
     };
     for (const auto& [kind, command] : bulks) {
-        command->add_option("FILE", options.file, "The command file")->required();
+        command->add_option("FILE", options.file,
+                            "The command file (default: the current Dragon user's)");
         command->add_flag("--yes", assumeYes, "Answer OK or Yes to every question");
         if (kind == BulkCommand::Delete || kind == BulkCommand::RenameGroup ||
             kind == BulkCommand::RenameProgram || kind == BulkCommand::Export ||
@@ -257,6 +268,12 @@ int run(int argc, const char* const* argv, std::ostream& out, std::ostream& err,
             return demoSetup(home, demoDir, demoUser, out, err);
         // Questions are asked on a terminal only; elsewhere --yes must answer them.
         Session session(home, err, ::isatty(STDIN_FILENO) ? &in : nullptr, assumeYes);
+        if (backupCommand->parsed() || rollbackCommand->parsed()) {
+            const int parsed = session.parse("", false);
+            if (parsed != kDone)
+                return parsed;
+            return backupCommand->parsed() ? backup(session, out) : rollback(session, archive, out);
+        }
         if (whoamiCommand->parsed()) {
             const int found = session.discover();
             return found == kDone ? whoami(session, whoamiJson, out) : found;

@@ -62,6 +62,40 @@ int demoSetup(const ProgramDir& home, fs::path folder, const std::string& user, 
     return kDone;
 }
 
+int backup(Session& session, std::ostream& out) {
+    auto archives = session.backups();
+    const auto file = session.parser().commandFile();
+    const auto archive = archives->RollBackCheck(file, true, now());
+    if (!archive) {
+        session.prompt().message("Only a Dragon user's own mycmds.dat is backed up", file.string());
+        return kFailed;
+    }
+    out << archive->string() << '\n';
+    return kDone;
+}
+
+int rollback(Session& session, const std::string& archive, std::ostream& out) {
+    auto archives = session.backups();
+    const auto& user = session.nat()->CurrentUser;
+    if (archive.empty()) {
+        for (const auto& name : archives->RollBackListBuild(user, now()))
+            out << name << '\n';
+        return kDone;
+    }
+    const auto file = session.nat()->ProductionFile();
+    if (!fs::exists(archives->archiveFolder(user) / archive)) {
+        session.prompt().message(archive + " is not an archive of user '" + user + "'",
+                                 archives->archiveFolder(user).string());
+        return kFailed;
+    }
+    if (!archives->restore(user, archive, file))
+        return kFailed;
+    const int verified = session.verifyWrite();
+    if (verified == kDone)
+        out << file.string() << ": restored from " << archive << '\n';
+    return verified;
+}
+
 int whoami(Session& session, bool json, std::ostream& out) {
     const Nat& nat = *session.nat();
     const std::pair<const char*, std::string> texts[] = {

@@ -14,6 +14,11 @@ namespace qmk::cli {
 int demoSetup(const ProgramDir& home, std::filesystem::path folder, const std::string& user,
               std::ostream& out, std::ostream& err);
 
+// The manual backup of the current user's command file.
+int backup(Session& session, std::ostream& out);
+// The current user's archives of this month, or the restore of one of them.
+int rollback(Session& session, const std::string& archive, std::ostream& out);
+
 // What the Dragon environment discovery found, as text or JSON.
 int whoami(Session& session, bool json, std::ostream& out);
 

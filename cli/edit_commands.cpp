@@ -265,6 +265,7 @@ std::string storedProgram(const std::string& program) {
 
 int runEdit(EditCommand command, const EditOptions& options, Session& session, std::ostream& out,
             std::istream& in) {
+    session.RollBackCheck();
     return Editor(options, session, out, in).run(command);
 }
 

@@ -73,6 +73,17 @@ int Session::parse(const std::string& file, bool force) {
     }
 }
 
+std::optional<Backups> Session::backups() {
+    if (!nat_)
+        return std::nullopt;
+    return Backups(home_, nat_->UserBaseDirectory, files_, prompt_);
+}
+
+void Session::RollBackCheck() {
+    if (auto archives = backups(); archives && parser_)
+        archives->RollBackCheck(parser_->commandFile(), false, now());
+}
+
 int Session::verifyWrite() {
     const auto file = parser_->commandFile();
     const auto result = parser_->Parse(true, file.string());

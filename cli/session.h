@@ -4,6 +4,7 @@
 #include "console_prompt.h"
 #include "format/parser.h"
 #include "platform/dragon_engine.h"
+#include "session/backups.h"
 #include "session/nat.h"
 #include "store/database.h"
 
@@ -36,6 +37,10 @@ public:
     // Opens the store and discovers the Dragon environment; kDone, or the failure reported.
     int discover();
     const Nat* nat() const { return nat_.get(); }
+    // Before a write: today's archive of the current user's own command file (Nat found).
+    void RollBackCheck();
+    // The archives of the current user, for backup and rollback; nullopt without Nat.
+    std::optional<Backups> backups();
     // After a write: parses the file again with force; when that fails the backup is copied
     // back and the failure reported.
     int verifyWrite();

@@ -242,6 +242,26 @@ TEST_F(CliEditTest, ADemoDragonInstallationIsFoundAndItsUserListed) {
     EXPECT_EQ(listed.status, 0) << listed.err;
     EXPECT_EQ(listed.out, "397 /2\n");
 
+    // A write to the user's own file keeps the day's archive first; the archive restores it.
+    const auto own = common / "Nuance" / "NaturallySpeaking10" / "users" / "Demo User" / "current" /
+                     "mycmds.dat";
+    const auto before = testing::readBytes(own);
+    auto edited = qmk({"set-body", "--name", "sign off", "--body", "Bye"});
+    ASSERT_EQ(edited.status, 0) << edited.err;
+    const auto archives = qmk({"rollback", "--list"});
+    ASSERT_EQ(archives.status, 0) << archives.err;
+    const auto name = archives.out.substr(0, archives.out.find('\n'));
+    EXPECT_EQ(name.substr(0, 7), "mycmds.");
+    EXPECT_EQ(testing::readBytes(home_.path("qmk") / "Demo User" / name), before);
+    EXPECT_EQ(qmk({"rollback", name}).status, 4); // the question needs --yes here
+    const auto restored = qmk({"rollback", name, "--yes"});
+    ASSERT_EQ(restored.status, 0) << restored.err;
+    EXPECT_EQ(testing::readBytes(own), before);
+    EXPECT_NE(testing::readBytes(home_.path("qmk") / "Demo User" / "mycmds.prerollback"), before);
+    const auto manual = qmk({"backup"});
+    EXPECT_EQ(manual.status, 0);
+    EXPECT_NE(manual.err.find("Backup taken successfully to above named file"), std::string::npos);
+
     ::setenv("QUILLMARK10_APPDATA", home_.path("nowhere").c_str(), 1);
     const auto lost = qmk({"whoami"});
     EXPECT_EQ(lost.status, 2);

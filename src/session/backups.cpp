@@ -1,0 +1,115 @@
+#include "session/backups.h"
+
+#include "common/text.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <cstring>
+#include <ctime>
+
+namespace qmk {
+
+namespace fs = std::filesystem;
+
+namespace {
+
+std::string lower(std::string text) {
+    std::transform(text.begin(), text.end(), text.begin(), [](unsigned char c) {
+        return static_cast<char>(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c);
+    });
+    return text;
+}
+
+std::tm localDay(const FileTime& when) {
+    const auto seconds = static_cast<std::time_t>(when.nanoseconds / 1'000'000'000);
+    std::tm parts{};
+    localtime_r(&seconds, &parts);
+    return parts;
+}
+
+constexpr const char* kOwnFile = "/current/mycmds.dat";
+
+} // namespace
+
+std::optional<std::string> Backups::userOf(const fs::path& file) const {
+    const std::string path = file.string();
+    const std::string folded = lower(path);
+    const std::string base = lower(userBase_) + "/";
+    if (userBase_.empty() || !folded.starts_with(base) || !folded.ends_with(kOwnFile))
+        return std::nullopt;
+    const auto user = path.substr(base.size(), path.size() - base.size() - std::strlen(kOwnFile));
+    if (user.empty() || user.find('/') != std::string::npos)
+        return std::nullopt;
+    return user;
+}
+
+fs::path Backups::archiveFolder(const std::string& user) const {
+    return home_.file(user);
+}
+
+std::string Backups::archiveName(const FileTime& when) {
+    const auto day = localDay(when);
+    char name[32];
+    std::snprintf(name, sizeof name, "mycmds.%02d%02d%04d", day.tm_mon + 1, day.tm_mday,
+                  day.tm_year + 1900);
+    return name;
+}
+
+std::optional<fs::path> Backups::RollBackCheck(const fs::path& commandFile, bool force,
+                                               const FileTime& today) {
+    const auto user = userOf(commandFile);
+    if (!user)
+        return std::nullopt;
+    const auto folder = archiveFolder(*user);
+    fs::create_directories(folder);
+    const auto archive = folder / archiveName(today);
+    if (fs::exists(archive) && !force)
+        return std::nullopt;
+    files_.copyFile(commandFile, archive);
+    if (force) {
+        const std::string crlf(kCrLf);
+        prompt_.message("User '" + *user + "'" + crlf + crlf + commandFile.string() + crlf + crlf +
+                            "Backup taken successfully to above named file",
+                        archive.string());
+    }
+    return archive;
+}
+
+std::vector<std::string> Backups::RollBackListBuild(const std::string& user,
+                                                    const FileTime& today) const {
+    const auto month = archiveName(today).substr(0, std::string("mycmds.").size() + 2);
+    std::vector<std::string> names;
+    std::error_code ec;
+    for (const auto& entry : fs::directory_iterator(archiveFolder(user), ec)) {
+        const auto name = entry.path().filename().string();
+        if (name.starts_with(month))
+            names.push_back(name);
+    }
+    std::sort(names.begin(), names.end());
+    if (names.empty())
+        names.emplace_back(kNoneToRollback);
+    return names;
+}
+
+bool Backups::restore(const std::string& user, const std::string& archive,
+                      const fs::path& commandFile) {
+    if (archive == kNoneToRollback || archive.size() < 8)
+        return false;
+    const auto source = archiveFolder(user) / archive;
+    const std::string crlf(kCrLf);
+    const auto answer =
+        prompt_.ask("Restore user '" + user + "'" + crlf + crlf + commandFile.string() + crlf +
+                        crlf + "to version before first " + crlf + "Quillmark execution on: " +
+                        archive.substr(archive.size() - 8) + " (mmddyyyy) ?",
+                    "Restore from archived file?", Prompt::Buttons::OkCancel);
+    if (!Prompt::goesOn(answer))
+        return false;
+    files_.copyFile(commandFile, archiveFolder(user) / kPreRollback);
+    const auto bytes = readWholeFile(source);
+    if (!bytes)
+        throw FileError(source, "cannot be read");
+    files_.replaceFile(commandFile, *bytes);
+    return true;
+}
+
+} // namespace qmk
