@@ -3,6 +3,7 @@
 #include "session.h"
 #include "test_home.h"
 
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <gtest/gtest.h>
@@ -268,6 +269,29 @@ TEST_F(CliEditTest, ADemoDragonInstallationIsFoundAndItsUserListed) {
     EXPECT_NE(lost.err.find("Expected file not found:"), std::string::npos);
     ::unsetenv("QUILLMARK10_COMMON_APPDATA");
     ::unsetenv("QUILLMARK10_APPDATA");
+}
+
+} // namespace qmk
+
+namespace qmk {
+
+TEST_F(CliEditTest, TheMergeToolMergesCommandsAndReplacesTheSameOnes) {
+    CommandFileBuilder source;
+    source.command("type name").keys("New Name");
+    source.command("pick <sizes>").keys("p");
+    source.list("sizes", {"big"});
+    const auto from = home_.writeFile("source.dat", source.build());
+    const std::string command =
+        std::string(MERGEMYCMDS) + " '" + file_ + "' '" + from.string() + "'";
+    ASSERT_EQ(std::system(command.c_str()), 0);
+    const auto rows = json();
+    EXPECT_NE(rows.find(R"("name": "type name", "Type": "K", "script": "New Name")"),
+              std::string::npos);
+    EXPECT_EQ(rows.find(R"("script": "Pat")"), std::string::npos); // replaced, not kept twice
+    EXPECT_NE(rows.find(R"("name": "pick <sizes>")"), std::string::npos);
+    EXPECT_NE(rows.find(R"("name": "sizes", "Type": "L")"), std::string::npos);
+    EXPECT_NE(rows.find(R"("name": "open mail")"), std::string::npos);
+    EXPECT_NE(std::system((std::string(MERGEMYCMDS) + " only-one").c_str()), 0);
 }
 
 } // namespace qmk

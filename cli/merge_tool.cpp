@@ -1,0 +1,79 @@
+// mergemycmds "TARGET" "SOURCE": the stand-in for Dragon's merge tool. Merges the commands of
+// SOURCE, and the LISTs they name, into TARGET; a command of TARGET with the same Program, Scope
+// and name is replaced. Works in a scratch program directory of its own.
+#include "common/file_io.h"
+#include "common/status_sink.h"
+#include "common/trace.h"
+#include "format/parser.h"
+#include "session.h"
+#include "store/statements.h"
+#include "writer/export_dat.h"
+
+#include <filesystem>
+#include <iostream>
+#include <random>
+
+namespace {
+
+namespace fs = std::filesystem;
+using namespace qmk;
+
+class QuietPrompt final : public Prompt {
+public:
+    void message(const std::string& text, const std::string& title) override {
+        std::cerr << (title.empty() ? "" : title + ": ") << text << '\n';
+    }
+    Answer ask(const std::string&, const std::string&, Buttons) override { return Answer::Yes; }
+    std::size_t choose(const std::string&, const std::string&,
+                       const std::vector<std::string>&) override {
+        return 0;
+    }
+};
+
+int merge(const fs::path& target, const fs::path& source) {
+    std::random_device seed;
+    const ProgramDir home(fs::temp_directory_path() / ("mergemycmds-" + std::to_string(seed())));
+    fs::create_directories(home.folder());
+    fs::copy_file(cli::dataFolder() / files::kKeyNames, home.file(files::kKeyNames));
+    int status = 1;
+    {
+        auto store = openCommandStore(home.file(files::kStore));
+        Trace trace;
+        NullStatus status_;
+        QuietPrompt prompt;
+        Parser parser(ParseContext{home, *store, trace, status_, prompt, {}});
+        const auto parsed = parser.Parse(true, source.string());
+        if (!parsed.ok()) {
+            prompt.message(parsed.message, parsed.title);
+        } else {
+            statements::flagCommands(*store);
+            FileOps files;
+            UpdateEngine engine(EngineContext{home, *store, trace, files, source});
+            const auto result = exportCommands(
+                engine, target, fs::exists(target) ? ExportMode::Append : ExportMode::NewFile,
+                [](const std::string&) { return DuplicateAnswer::YesToAll; });
+            if (!result.result.ok)
+                prompt.message(result.result.message, result.result.title);
+            else
+                status = 0;
+        }
+    }
+    std::error_code ignored;
+    fs::remove_all(home.folder(), ignored);
+    return status;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    if (argc != 3) {
+        std::cerr << "usage: mergemycmds \"TARGET\" \"SOURCE\"\n";
+        return 2;
+    }
+    try {
+        return merge(argv[1], argv[2]);
+    } catch (const std::exception& error) {
+        std::cerr << error.what() << '\n';
+        return 1;
+    }
+}
