@@ -153,6 +153,11 @@ int run(int argc, const char* const* argv, std::ostream& out, std::ostream& err,
     auto* archiveOption = rollbackCommand->add_option("ARCHIVE", archive, "The archive to restore");
     rollbackCommand->add_flag("--list", listArchives, "List the archives")->excludes(archiveOption);
     rollbackCommand->add_flag("--yes", assumeYes, "Answer OK to the question");
+    auto* mergeCommand = app.add_subcommand(
+        "merge",
+        "Merge SOURCE into TARGET (default: the current user's file) through Dragon's tool");
+    std::vector<std::string> mergeFiles; // [TARGET] SOURCE
+    mergeCommand->add_option("FILES", mergeFiles, "[TARGET] SOURCE")->required()->expected(1, 2);
     auto* whoamiCommand = app.add_subcommand("whoami", "Show the Dragon environment found");
     bool whoamiJson = false;
     whoamiCommand->add_flag("--json", whoamiJson, "As one JSON object");
@@ -273,6 +278,11 @@ int run(int argc, const char* const* argv, std::ostream& out, std::ostream& err,
             if (parsed != kDone)
                 return parsed;
             return backupCommand->parsed() ? backup(session, out) : rollback(session, archive, out);
+        }
+        if (mergeCommand->parsed()) {
+            const auto target = mergeFiles.size() == 2 ? mergeFiles.front() : std::string();
+            const int parsed = session.parse(target, false);
+            return parsed == kDone ? merge(session, mergeFiles.back(), out) : parsed;
         }
         if (whoamiCommand->parsed()) {
             const int found = session.discover();

@@ -1,10 +1,12 @@
 #include "dragon_commands.h"
 
 #include "json.h"
+#include "session/merge.h"
 #include "session/nat.h"
 
 #include <fstream>
 #include <ostream>
+#include <unistd.h>
 
 namespace qmk::cli {
 
@@ -93,6 +95,38 @@ int rollback(Session& session, const std::string& archive, std::ostream& out) {
     const int verified = session.verifyWrite();
     if (verified == kDone)
         out << file.string() << ": restored from " << archive << '\n';
+    return verified;
+}
+
+namespace {
+// The merge tool stands beside qmk10, as Dragon's stands beside its own program file.
+fs::path mergeTool() {
+    if (const char* env = std::getenv("QUILLMARK10_MERGE_TOOL"); env && *env)
+        return env;
+    std::error_code ec;
+    const auto self = fs::read_symlink("/proc/self/exe", ec);
+    return self.parent_path() / "mergemycmds";
+}
+} // namespace
+
+int merge(Session& session, const std::string& source, std::ostream& out) {
+    const auto target = session.parser().commandFile();
+    if (!fs::exists(source)) {
+        session.prompt().message("File does not exist", source);
+        return kUsage;
+    }
+    const auto lcid = session.nat() ? std::atoi(session.nat()->speakerlanguageID.c_str()) : 0;
+    const auto code = languageOfLcid(static_cast<std::uint32_t>(lcid))
+                          .value_or(session.parser().properties().languageCode);
+    const auto outcome = mergeThroughTool(mergeTool(), target, source, code, session.trace());
+    if (!outcome.merged) {
+        session.prompt().message(outcome.message, outcome.title);
+        session.verifyWrite();
+        return kFailed;
+    }
+    const int verified = session.verifyWrite();
+    if (verified == kDone)
+        out << outcome.message << '\n';
     return verified;
 }
 

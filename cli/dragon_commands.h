@@ -19,6 +19,10 @@ int backup(Session& session, std::ostream& out);
 // The current user's archives of this month, or the restore of one of them.
 int rollback(Session& session, const std::string& archive, std::ostream& out);
 
+// The save cycle's merge: SOURCE merged into the parsed file through the merge tool, then the
+// file parsed again and verified.
+int merge(Session& session, const std::string& source, std::ostream& out);
+
 // What the Dragon environment discovery found, as text or JSON.
 int whoami(Session& session, bool json, std::ostream& out);
 

@@ -295,3 +295,25 @@ TEST_F(CliEditTest, TheMergeToolMergesCommandsAndReplacesTheSameOnes) {
 }
 
 } // namespace qmk
+
+namespace qmk {
+
+TEST_F(CliEditTest, TheSaveCyclesMergeRunsTheToolAndRefreshesTheStore) {
+    ::setenv("QUILLMARK10_MERGE_TOOL", MERGEMYCMDS, 1);
+    CommandFileBuilder source(7, 12); // another language: the merge gives it the target's
+    source.command("merged in").keys("m");
+    const auto from = home_.writeFile("source.dat", source.build());
+    const auto r = qmk({"merge", file_, from.string()});
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.out, "Update processed, User ready\n");
+    EXPECT_NE(json().find(R"("name": "merged in")"), std::string::npos);
+    EXPECT_EQ(testing::readBytes(from)[15], 9);
+
+    ::setenv("QUILLMARK10_MERGE_TOOL", "/bin/true", 1); // a tool that changes nothing
+    const auto failed = qmk({"merge", file_, from.string()});
+    EXPECT_EQ(failed.status, 1);
+    EXPECT_NE(failed.err.find(file_ + ": Unable to update above file"), std::string::npos);
+    ::unsetenv("QUILLMARK10_MERGE_TOOL");
+}
+
+} // namespace qmk

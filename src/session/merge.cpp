@@ -1,0 +1,107 @@
+#include "session/merge.h"
+
+#include "common/file_time.h"
+#include "format/layout.h"
+
+#include <ctime>
+#include <fstream>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <thread>
+
+extern char** environ;
+
+namespace qmk {
+
+namespace {
+
+std::string hhnnss(const FileTime& time) {
+    const auto seconds = static_cast<std::time_t>(time.nanoseconds / 1'000'000'000);
+    std::tm parts{};
+    localtime_r(&seconds, &parts);
+    char text[8];
+    std::strftime(text, sizeof text, "%H%M%S", &parts);
+    return text;
+}
+
+bool writeLanguage(const std::filesystem::path& file, std::uint8_t code) {
+    std::fstream io(file, std::ios::in | std::ios::out | std::ios::binary);
+    if (!io)
+        return false;
+    io.seekp(static_cast<std::streamoff>(layout::kLanguageOffset));
+    io.put(static_cast<char>(code));
+    return static_cast<bool>(io);
+}
+
+} // namespace
+
+std::optional<std::uint8_t> languageOfLcid(std::uint32_t lcid) {
+    switch (lcid) {
+    case 1031:
+        return 7;
+    case 1033:
+    case 2057:
+    case 3081:
+    case 61449:
+        return 9;
+    case 1034:
+        return 10;
+    case 1036:
+        return 12;
+    case 1043:
+        return 19;
+    default:
+        return std::nullopt;
+    }
+}
+
+MergeOutcome mergeThroughTool(const std::filesystem::path& tool,
+                              const std::filesystem::path& target,
+                              const std::filesystem::path& source, std::uint8_t languageCode,
+                              Trace& trace, const MergeWait& wait) {
+    const auto failed = [&] {
+        return MergeOutcome{false, "Unable to update above file", target.string()};
+    };
+    if (!writeLanguage(source, languageCode))
+        return failed();
+    const auto before = modificationTime(target).value_or(FileTime{});
+    const auto noted = hhnnss(before);
+    trace.Tracy("file time: ", noted,
+                "\r\n" + tool.string() + " \"" + target.string() + "\" \"" + source.string() +
+                    "\"");
+    // The tool's write must fall in another second than the time noted, or it could not be seen.
+    while (hhnnss(now()) == noted) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(100));
+        trace.Tracy("waiting for time change");
+    }
+    const std::string toolText = tool.string(), targetText = target.string(),
+                      sourceText = source.string();
+    char* arguments[] = {const_cast<char*>(toolText.c_str()), const_cast<char*>(targetText.c_str()),
+                         const_cast<char*>(sourceText.c_str()), nullptr};
+    pid_t child = 0;
+    if (posix_spawn(&child, toolText.c_str(), nullptr, nullptr, arguments, environ) != 0)
+        return failed();
+    bool changed = false;
+    bool running = true;
+    int status = 0;
+    for (int counter = 0; !changed;) {
+        std::this_thread::sleep_for(wait.interval);
+        changed = modificationTime(target).value_or(FileTime{}) != before;
+        if (running && waitpid(child, &status, WNOHANG) == child)
+            running = false;
+        // A tool that ended without touching the target will not touch it later.
+        if (changed || (!running && ++counter > 1) || ++counter > wait.polls)
+            break;
+        trace.Tracy("counter= ", std::to_string(counter));
+    }
+    if (running)
+        waitpid(child, &status, 0);
+    if (!changed)
+        return failed();
+    trace.Tracy("after fast save", hhnnss(modificationTime(target).value_or(FileTime{})),
+                hhnnss(now()));
+    std::this_thread::sleep_for(std::chrono::milliseconds(200));
+    return {true, "Update processed, User ready", {}};
+}
+
+} // namespace qmk

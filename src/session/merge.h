@@ -1,0 +1,36 @@
+#pragma once
+
+#include "common/trace.h"
+
+#include <chrono>
+#include <cstdint>
+#include <filesystem>
+#include <optional>
+#include <string>
+
+namespace qmk {
+
+// The primary language code of a speaker language id (LCID), for the header of a file to merge.
+std::optional<std::uint8_t> languageOfLcid(std::uint32_t lcid);
+
+// How long the merge waits for the target to change: polls × interval.
+struct MergeWait {
+    std::chrono::milliseconds interval{100};
+    int polls = 50;
+};
+
+// What the merge through Dragon's tool came to; the message is the system's own when it failed.
+struct MergeOutcome {
+    bool merged = false;
+    std::string message;
+    std::string title;
+};
+
+// Merges `source` into `target` with Dragon's merge tool, run hidden: the source's header gets
+// the speaker's language first; success is the target's modification time changing.
+MergeOutcome mergeThroughTool(const std::filesystem::path& tool,
+                              const std::filesystem::path& target,
+                              const std::filesystem::path& source, std::uint8_t languageCode,
+                              Trace& trace, const MergeWait& wait = {});
+
+} // namespace qmk
