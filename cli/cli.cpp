@@ -6,6 +6,7 @@
 #include "json.h"
 #include "row_output.h"
 #include "session.h"
+#include "session/supplied_files.h"
 #include "store/statements.h"
 #include "store/user_rows.h"
 
@@ -49,6 +50,17 @@ int init(const ProgramDir& home, std::ostream& out, std::ostream& err) {
     const bool existed = fs::exists(store);
     openCommandStore(store);
     out << (existed ? "kept " : "created ") << store.string() << '\n';
+    // The supplied command files, written by the program's own writer.
+    for (const auto& [name, bytes] : {std::pair{kPlacerFile, placerFile()},
+                                      std::pair{kLaunchCommandsFile, launchCommandsFile()}}) {
+        const auto file = home.file(name);
+        if (fs::exists(file)) {
+            out << "kept " << file.string() << '\n';
+            continue;
+        }
+        FileOps().writeFile(file, bytes);
+        out << "created " << file.string() << '\n';
+    }
     return kDone;
 }
 

@@ -136,6 +136,14 @@ std::optional<EditResult> loadWithListsSection(UpdateEngine& engine, std::uint32
 
 } // namespace
 
+std::variant<std::string, EditResult> encodeNewCommand(const NewCommand& command,
+                                                       layout::Generation generation) {
+    EncodedCommand text;
+    if (auto refusal = encodeAll(command, text))
+        return *refusal;
+    return commandRecord(command, text, generation);
+}
+
 EditResult NewCommandRecord(UpdateEngine& engine, const NewCommand& command) {
     EncodedCommand text;
     if (auto refusal = encodeAll(command, text))

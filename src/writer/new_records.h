@@ -3,6 +3,7 @@
 #include "writer/update_engine.h"
 
 #include <string>
+#include <variant>
 
 namespace qmk {
 
@@ -21,6 +22,10 @@ struct NewCommand {
     std::string windowClass;
     std::string body;
 };
+
+// The bytes of a new command record in the layout of `generation`, or why it cannot be written.
+std::variant<std::string, EditResult> encodeNewCommand(const NewCommand& command,
+                                                       layout::Generation generation);
 
 // Adds the command before the lists section (command count + 1) and its row to the store.
 EditResult NewCommandRecord(UpdateEngine& engine, const NewCommand& command);

@@ -317,3 +317,31 @@ TEST_F(CliEditTest, TheSaveCyclesMergeRunsTheToolAndRefreshesTheStore) {
 }
 
 } // namespace qmk
+
+namespace qmk {
+
+TEST_F(CliEditTest, InitInstallsTheSuppliedCommandFiles) {
+    const auto folder = home_.path("qmk");
+    const auto launch = (folder / "qmk10global.dat").string();
+    const auto parsed = qmk({"parse", launch});
+    ASSERT_EQ(parsed.status, 0) << parsed.err;
+    EXPECT_EQ(parsed.out, "2 /0\n");
+    const auto rows = qmk({"list", launch, "--json"}).out;
+    EXPECT_NE(
+        rows.find(R"("name": "global quillmark", "Type": "A", "script": "Sub Main\r\n    ' qmk9)"),
+        std::string::npos);
+    EXPECT_NE(rows.find(R"("name": "local quillmark")"), std::string::npos);
+    EXPECT_EQ(qmk({"parse", (folder / "placer.dat").string()}).out, "0 /0\n");
+
+    // Merging the placeholder changes the file's time and none of its commands.
+    ::setenv("QUILLMARK10_MERGE_TOOL", MERGEMYCMDS, 1);
+    const auto before = qmk({"parse", file_}).out;
+    const auto merged = qmk({"merge", file_, (folder / "placer.dat").string()});
+    EXPECT_EQ(merged.status, 0) << merged.err;
+    EXPECT_EQ(qmk({"parse", file_}).out, before);
+    ::unsetenv("QUILLMARK10_MERGE_TOOL");
+    EXPECT_NE(qmk({"init"}).out.find("kept " + (folder / "placer.dat").string()),
+              std::string::npos);
+}
+
+} // namespace qmk
