@@ -6,6 +6,7 @@
 #include "json.h"
 #include "row_output.h"
 #include "session.h"
+#include "session/startup.h"
 #include "session/supplied_files.h"
 #include "store/statements.h"
 #include "store/user_rows.h"
@@ -97,14 +98,7 @@ int info(Session& session, const Options& options, std::ostream& out) {
             << ", \"commands\": " << commands << ", \"lists\": " << lists << "}\n";
         return kDone;
     }
-    out << "Filename:\n"
-        << path << "\n\n"
-        << "Version:           " << p.versionText << '\n'
-        << "Language:       " << p.languageName << '\n'
-        << "Last Modified: " << p.modified.display() << '\n'
-        << "Size:                " << p.size << '\n'
-        << "#Commands:  " << commands << '\n'
-        << "#Lists:            " << lists << '\n';
+    out << consoleText(propertiesText(path, p, commands, lists)) << '\n';
     return kDone;
 }
 

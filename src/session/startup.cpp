@@ -1,0 +1,142 @@
+#include "session/startup.h"
+
+#include "common/text.h"
+
+#include <algorithm>
+#include <optional>
+
+namespace qmk {
+
+namespace {
+
+std::string lower(std::string text) {
+    std::transform(text.begin(), text.end(), text.begin(), [](unsigned char c) {
+        return static_cast<char>(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c);
+    });
+    return text;
+}
+
+struct Found {
+    std::string program;
+    std::string scope;
+};
+
+// The first command record whose Scope is at or after `scope`, through the index on Scope.
+std::optional<Found> seekScope(Database& store, const std::string& scope) {
+    auto seek = store.prepare("SELECT menu, state FROM user WHERE state >= ? AND Type <> 'L' "
+                              "ORDER BY state, ID LIMIT 1");
+    seek.bind(1, scope);
+    if (!seek.step())
+        return std::nullopt;
+    return Found{seek.text(0), seek.text(1)};
+}
+
+} // namespace
+
+FirstView chooseFirstView(std::string line, const std::string& foregroundTitle,
+                          const std::string& foregroundProgramFile, Database& store, Trace& trace) {
+    FirstView view;
+    for (int removed = 0; removed < 2;) {
+        const auto quote = line.find('"');
+        if (quote == std::string::npos)
+            break;
+        line.erase(quote, 1);
+        ++removed;
+    }
+    trace.Tracy("command line:", line);
+    if (lower(line) == "global commands")
+        line = kGlobalCommands;
+    std::error_code ec;
+    if (!line.empty() && std::filesystem::is_regular_file(line, ec)) {
+        view.openFile = line;
+        return view;
+    }
+    if (line.empty())
+        line = foregroundTitle;
+
+    const auto dash = line.find('-');
+    std::string scope = dash == std::string::npos ? line : line.substr(0, dash > 0 ? dash - 1 : 0);
+    if (scope.size() > 32)
+        scope.resize(32);
+    if (line.find("Microsoft Visual Basic") != std::string::npos)
+        scope = "Microsoft Visual Basic";
+    trace.Tracy("state name:", scope);
+
+    auto found = seekScope(store, scope);
+    trace.Tracy("after state name");
+    trace.Tracy("foundstate: ", found ? found->scope : "");
+    if (found && found->scope == scope) {
+        view = {found->program, found->scope, {}};
+    } else {
+        const std::string nested =
+            dash == std::string::npos ? line : line.substr(std::min(line.size(), dash + 2));
+        trace.Tracy("nested state name:", nested);
+        found = seekScope(store, nested);
+        if (found && found->scope == nested) {
+            view = {found->program, found->scope, {}};
+        } else {
+            // Any Scope the title holds.
+            auto scan = store.prepare("SELECT menu, state FROM user WHERE Type <> 'L' ORDER BY ID");
+            bool first = true;
+            bool matched = false;
+            while (!matched && scan.step()) {
+                const auto candidate = scan.text(1);
+                if (first)
+                    trace.Tracy("left state name:", candidate);
+                first = false;
+                const auto trimmed = std::string(trimBlanks(candidate));
+                if (!trimmed.empty() && scope.find(trimmed) != std::string::npos) {
+                    view = {scan.text(0), candidate, {}};
+                    matched = true;
+                }
+            }
+            if (!matched) {
+                // The program in front, by its module name.
+                auto name = std::filesystem::path(foregroundProgramFile).stem().string();
+                std::transform(name.begin(), name.end(), name.begin(), [](unsigned char c) {
+                    return static_cast<char>(c >= 'a' && c <= 'z' ? c - 'a' + 'A' : c);
+                });
+                auto seek =
+                    store.prepare("SELECT menu, state FROM user WHERE (menu, state, name) >= (?, "
+                                  "'Application-specific', '') AND Type <> 'L' ORDER BY menu, "
+                                  "state, name LIMIT 1");
+                seek.bind(1, name);
+                if (!name.empty() && seek.step() && seek.text(0) == name)
+                    view = {seek.text(0), seek.text(1), {}};
+            }
+        }
+    }
+    trace.Tracy("form load 2 done");
+    return view;
+}
+
+std::string windowCaption(const std::filesystem::path& commandFile,
+                          const std::string& dragonDirectory, const std::string& formatLabel) {
+    std::string path = commandFile.string();
+    if (!dragonDirectory.empty()) {
+        const auto folded = lower(path);
+        const auto directory = lower(dragonDirectory);
+        std::string shortened;
+        std::size_t from = 0;
+        for (auto at = folded.find(directory); at != std::string::npos;
+             at = folded.find(directory, from)) {
+            shortened += path.substr(from, at - from) + "..";
+            from = at + directory.size();
+        }
+        path = shortened + path.substr(from);
+    }
+    return "Quillmark - " + path + " (" + formatLabel + ")";
+}
+
+std::string propertiesText(const std::filesystem::path& commandFile, const FileProperties& p,
+                           std::int64_t commands, std::int64_t lists) {
+    const std::string crlf(kCrLf);
+    return "Filename:" + crlf + commandFile.string() + crlf + crlf +
+           "Version:           " + p.versionText + crlf + "Language:       " + p.languageName +
+           crlf + "Last Modified: " + p.modified.display() + crlf +
+           "Size:                " + std::to_string(p.size) + crlf +
+           "#Commands:  " + std::to_string(commands) + crlf +
+           "#Lists:            " + std::to_string(lists);
+}
+
+} // namespace qmk
