@@ -48,20 +48,14 @@ public:
 
 private:
     int refuse(const std::string& message, const std::string& title = "Quillmark10") {
-        session_.prompt().message(message, title);
-        return kFailed;
+        return session_.refuse(message, title);
     }
 
     std::string path() const { return session_.parser().commandFile().string(); }
 
     // Written, verified by a parse, and reported.
     int finish(const EditResult& result, const std::string& message, const std::string& title) {
-        if (!result.ok)
-            return refuse(result.message, result.title);
-        const int verified = session_.verifyWrite();
-        if (verified == kDone)
-            out_ << (title.empty() ? "" : title + ": ") << message << '\n';
-        return verified;
+        return session_.finishWrite(result, (title.empty() ? "" : title + ": ") + message, out_);
     }
 
     // Marks the selected commands; false (after the message) when nothing is left.

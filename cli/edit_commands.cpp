@@ -55,17 +55,11 @@ public:
 
 private:
     int refuse(const std::string& message, const std::string& title = "Quillmark10") {
-        session_.prompt().message(message, title);
-        return kFailed;
+        return session_.refuse(message, title);
     }
 
     int finish(const EditResult& result, const std::string& what) {
-        if (!result.ok)
-            return refuse(result.message, result.title);
-        const int verified = session_.verifyWrite();
-        if (verified == kDone)
-            out_ << what << '\n';
-        return verified;
+        return session_.finishWrite(result, what, out_);
     }
 
     std::optional<UserRow> selected() {

@@ -84,6 +84,20 @@ void Session::RollBackCheck() {
         archives->RollBackCheck(parser_->commandFile(), false, now());
 }
 
+int Session::refuse(const std::string& message, const std::string& title) {
+    prompt_.message(message, title);
+    return kFailed;
+}
+
+int Session::finishWrite(const EditResult& result, const std::string& report, std::ostream& out) {
+    if (!result.ok)
+        return refuse(result.message, result.title);
+    const int verified = verifyWrite();
+    if (verified == kDone)
+        out << report << '\n';
+    return verified;
+}
+
 int Session::verifyWrite() {
     const auto file = parser_->commandFile();
     const auto result = parser_->Parse(true, file.string());

@@ -7,6 +7,7 @@
 #include "session/backups.h"
 #include "session/nat.h"
 #include "store/database.h"
+#include "writer/update_engine.h"
 
 #include <iosfwd>
 #include <memory>
@@ -44,6 +45,10 @@ public:
     // After a write: parses the file again with force; when that fails the backup is copied
     // back and the failure reported.
     int verifyWrite();
+    // A refusal shown as its message box; the status of a refused command.
+    int refuse(const std::string& message, const std::string& title = "Quillmark10");
+    // A writer's outcome: its refusal, or the file verified by a parse and `report` printed.
+    int finishWrite(const EditResult& result, const std::string& report, std::ostream& out);
 
     Database& store() { return *db_; }
     const Parser& parser() const { return *parser_; }
