@@ -69,7 +69,8 @@ private:
 
     std::unique_ptr<Database> db_;
     std::optional<Parser> parser_;
-    SimulatedEngine engine_;
+    SimulatedWindows windows_;
+    SimulatedEngine engine_{windows_, SimulatedDragonSetup::fromEnvironment()};
     std::unique_ptr<Nat> nat_;
 };
 

@@ -35,4 +35,11 @@ std::string fitToWidth(std::string_view text, std::size_t width) {
     return fitted;
 }
 
+std::string lower(std::string text) {
+    for (auto& c : text)
+        if (c >= 'A' && c <= 'Z')
+            c = static_cast<char>(c - 'A' + 'a');
+    return text;
+}
+
 } // namespace qmk

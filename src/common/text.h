@@ -19,6 +19,10 @@ std::string& trimTrailingWhiteSpace(std::string& text);
 // Leading and trailing blanks (only the blank character, as the file's own texts use it).
 std::string_view trimBlanks(std::string_view text);
 
+// ASCII letters in lower case; other bytes as they are, so paths and names compare the way
+// Windows compares them without touching the code page.
+std::string lower(std::string text);
+
 // Text fitted to width: padded with blanks, or cut to its first `width` bytes.
 std::string fitToWidth(std::string_view text, std::size_t width);
 

@@ -1,6 +1,12 @@
 #pragma once
 
+#include "platform/windows.h"
+
+#include <chrono>
 #include <cstdint>
+#include <filesystem>
+#include <functional>
+#include <string>
 
 namespace qmk {
 
@@ -12,18 +18,97 @@ struct EngineVersion {
     std::uint16_t build = 0;
 };
 
-// Dragon's engine control, as far as the program uses it so far.
+// Feature flag of the Professional-series editions (Professional, Medical, Legal, Public Safety).
+inline constexpr std::uint32_t kProfessionalFeature = 16;
+
+// What the engine tells the program while it waits.
+struct EngineEvents {
+    std::function<void(const std::string& speaker)> speakerChanged;
+    std::function<void()> userLoaded;
+};
+
+// Dragon's engine control.
 class DragonEngine {
 public:
     virtual ~DragonEngine() = default;
+    virtual bool registerClient(int flags) = 0;
+    virtual void setEventsEnabled(bool enabled) = 0;
+    virtual std::uint32_t featureFlags() = 0;
     virtual EngineVersion version() = 0;
+    virtual std::string speaker() = 0;
+    // Writing the current speaker's name reloads that user; false while a reload still runs.
+    virtual bool setSpeaker(const std::string& name) = 0;
+    virtual bool hasUnsavedChanges() = 0;
+    virtual bool saveUser() = 0;
+    virtual bool showOpenUserDialog() = 0;
+    virtual std::string programFileOf(WindowHandle window) = 0;
+    virtual std::string directoryText() = 0;
+    virtual std::uint32_t speakerLanguage() = 0;
+    virtual bool openMyCommandsEditor() = 0;
+    virtual void setEvents(EngineEvents events) = 0;
 };
 
-// The simulated engine: version 10.1 unless QUILLMARK10_DRAGON_VERSION says otherwise, as
-// "MAJOR.MINORCODE" (for example "10.10" or "9.50").
+// Where the simulated Dragon keeps its installation, and how it behaves.
+struct SimulatedDragonSetup {
+    std::filesystem::path dragonFolder; // all users' NaturallySpeaking10 folder
+    std::filesystem::path userIni;      // the per-user nsuser.ini naming the current speaker
+    std::filesystem::path programFile;  // natspeak, beside which the merge tool stands
+    EngineVersion version;
+    bool running = true;
+    bool professional = true;
+    std::chrono::milliseconds reloadTime{300};
+
+    // From the special folders and QUILLMARK10_DRAGON_VERSION ("10.10"),
+    // QUILLMARK10_DRAGON_EDITION ("Professional" unless another edition is named),
+    // QUILLMARK10_DRAGON_PROGRAM (else "natspeak" beside the running program) and
+    // QUILLMARK10_DRAGON_STOPPED (set: no engine to register with).
+    static SimulatedDragonSetup fromEnvironment();
+};
+
+// The simulated engine: the speaker is the "Current User" of nsuser.ini; a reload takes
+// `reloadTime`, after which speaker-changed and user-loaded arrive through `pump`. Its windows
+// (the Dragon bar, the Open User dialog, the MyCommands Editor) live in the window registry.
 class SimulatedEngine final : public DragonEngine {
 public:
-    EngineVersion version() override;
+    SimulatedEngine(SimulatedWindows& windows, SimulatedDragonSetup setup);
+
+    bool registerClient(int flags) override;
+    void setEventsEnabled(bool enabled) override { eventsEnabled_ = enabled; }
+    std::uint32_t featureFlags() override;
+    EngineVersion version() override { return setup_.version; }
+    std::string speaker() override;
+    bool setSpeaker(const std::string& name) override;
+    bool hasUnsavedChanges() override { return unsaved_; }
+    bool saveUser() override;
+    bool showOpenUserDialog() override;
+    std::string programFileOf(WindowHandle window) override;
+    std::string directoryText() override { return setup_.dragonFolder.string(); }
+    std::uint32_t speakerLanguage() override;
+    bool openMyCommandsEditor() override;
+    void setEvents(EngineEvents events) override { events_ = std::move(events); }
+
+    // Delivers the events that are due; the program's waits call it.
+    void pump();
+    void setVersion(EngineVersion version) { setup_.version = version; }
+    // The user changes something Dragon keeps (a new word, a changed option).
+    void markUnsaved() { unsaved_ = true; }
+    bool reloading() const { return reloadDue_.has_value(); }
+    int saves() const { return saves_; }
+    WindowHandle barWindow() const { return bar_; }
+
+private:
+    std::filesystem::path optionsIni() const;
+    void startReload(const std::string& speaker);
+
+    SimulatedWindows& windows_;
+    SimulatedDragonSetup setup_;
+    EngineEvents events_;
+    bool eventsEnabled_ = false;
+    bool unsaved_ = false;
+    int saves_ = 0;
+    WindowHandle bar_ = 0;
+    std::string reloadSpeaker_;
+    std::optional<std::chrono::steady_clock::time_point> reloadDue_;
 };
 
 } // namespace qmk

@@ -13,13 +13,6 @@ namespace fs = std::filesystem;
 
 namespace {
 
-std::string lower(std::string text) {
-    std::transform(text.begin(), text.end(), text.begin(), [](unsigned char c) {
-        return static_cast<char>(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c);
-    });
-    return text;
-}
-
 std::tm localDay(const FileTime& when) {
     const auto seconds = static_cast<std::time_t>(when.nanoseconds / 1'000'000'000);
     std::tm parts{};

@@ -2,14 +2,11 @@
 
 #include "common/file_time.h"
 #include "format/layout.h"
+#include "platform/process.h"
 
 #include <ctime>
 #include <fstream>
-#include <spawn.h>
-#include <sys/wait.h>
 #include <thread>
-
-extern char** environ;
 
 namespace qmk {
 
@@ -74,28 +71,19 @@ MergeOutcome mergeThroughTool(const std::filesystem::path& tool,
         std::this_thread::sleep_for(std::chrono::milliseconds(100));
         trace.Tracy("waiting for time change");
     }
-    const std::string toolText = tool.string(), targetText = target.string(),
-                      sourceText = source.string();
-    char* arguments[] = {const_cast<char*>(toolText.c_str()), const_cast<char*>(targetText.c_str()),
-                         const_cast<char*>(sourceText.c_str()), nullptr};
-    pid_t child = 0;
-    if (posix_spawn(&child, toolText.c_str(), nullptr, nullptr, arguments, environ) != 0)
+    auto process = HiddenProcess::run({tool.string(), target.string(), source.string()});
+    if (!process)
         return failed();
     bool changed = false;
-    bool running = true;
-    int status = 0;
-    for (int counter = 0; !changed;) {
+    for (int counter = 0;;) {
         std::this_thread::sleep_for(wait.interval);
+        // Ended is read first: a tool that ended without touching the target will not touch it.
+        const bool ended = !process->running();
         changed = modificationTime(target).value_or(FileTime{}) != before;
-        if (running && waitpid(child, &status, WNOHANG) == child)
-            running = false;
-        // A tool that ended without touching the target will not touch it later.
-        if (changed || (!running && ++counter > 1) || ++counter > wait.polls)
+        if (changed || ended || ++counter > wait.polls)
             break;
         trace.Tracy("counter= ", std::to_string(counter));
     }
-    if (running)
-        waitpid(child, &status, 0);
     if (!changed)
         return failed();
     trace.Tracy("after fast save", hhnnss(modificationTime(target).value_or(FileTime{})),

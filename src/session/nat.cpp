@@ -16,13 +16,6 @@ namespace {
 
 constexpr const char* kDragonFolder = "/Nuance/NaturallySpeaking10";
 
-std::string lower(std::string text) {
-    std::transform(text.begin(), text.end(), text.begin(), [](unsigned char c) {
-        return static_cast<char>(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c);
-    });
-    return text;
-}
-
 // An all-users folder made from the per-user one, as old Windows versions need.
 std::string allUsersFrom(const std::string& perUser) {
     if (const auto profiles = perUser.find("Profiles"); profiles != std::string::npos) {

@@ -15,12 +15,6 @@ namespace {
 
 namespace fs = std::filesystem;
 
-class SetVersion final : public DragonEngine {
-public:
-    EngineVersion value;
-    EngineVersion version() override { return value; }
-};
-
 // A simulated Dragon installation in the test's folder.
 class NatTest : public ::testing::Test {
 protected:
@@ -63,7 +57,8 @@ protected:
 
     testing::TestHome home_;
     Trace trace_;
-    SetVersion engine_;
+    SimulatedWindows windows_;
+    SimulatedEngine engine_{windows_, {}};
     OsVersion os_;
     NatMachine machine_;
     std::string common_, perUser_, dragon_, userDragon_;
@@ -116,17 +111,17 @@ TEST_F(NatTest, AnotherUserEmptiesTheStoreAndTheSameUserKeepsIt) {
 TEST_F(NatTest, VersionsOutsideTenOrItsMinorsAreRefused) {
     for (const auto& [code, minor] :
          std::vector<std::pair<std::uint16_t, int>>{{10, 1}, {15, 2}, {25, 2}, {5, 0}}) {
-        engine_.value = {10, code, 0};
+        engine_.setVersion({10, code, 0});
         write(userDragon_ + "/dragon.log", "no version here\r\n");
         EXPECT_EQ(discover().MinorVersion, minor) << code;
     }
     home_.prompt.shown.clear();
-    engine_.value = {10, 20, 0};
+    engine_.setVersion({10, 20, 0});
     EXPECT_TRUE(discover().InitFailed);
     EXPECT_EQ(messages(),
               std::vector<std::string>{"Unable to continue: Unknown NaturallySpeaking version"});
     home_.prompt.shown.clear();
-    engine_.value = {9, 10, 0};
+    engine_.setVersion({9, 10, 0});
     EXPECT_TRUE(discover().InitFailed);
     EXPECT_EQ(messages(),
               std::vector<std::string>{

@@ -1,0 +1,54 @@
+#include "platform/process.h"
+
+#include <spawn.h>
+#include <sys/wait.h>
+
+extern char** environ;
+
+namespace qmk {
+
+std::optional<HiddenProcess> HiddenProcess::run(const std::vector<std::string>& arguments) {
+    if (arguments.empty())
+        return std::nullopt;
+    std::vector<char*> argv;
+    for (const auto& argument : arguments)
+        argv.push_back(const_cast<char*>(argument.c_str()));
+    argv.push_back(nullptr);
+    pid_t child = 0;
+    if (posix_spawn(&child, argv[0], nullptr, nullptr, argv.data(), environ) != 0)
+        return std::nullopt;
+    return HiddenProcess(child);
+}
+
+HiddenProcess::HiddenProcess(HiddenProcess&& other) noexcept
+    : id_(other.id_), ended_(other.ended_), status_(other.status_) {
+    other.ended_ = true;
+}
+
+HiddenProcess::~HiddenProcess() {
+    if (!ended_)
+        wait();
+}
+
+bool HiddenProcess::running() {
+    if (ended_)
+        return false;
+    int status = 0;
+    if (waitpid(id_, &status, WNOHANG) != id_)
+        return true;
+    ended_ = true;
+    status_ = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    return false;
+}
+
+int HiddenProcess::wait() {
+    if (!ended_) {
+        int status = 0;
+        waitpid(id_, &status, 0);
+        ended_ = true;
+        status_ = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    }
+    return status_;
+}
+
+} // namespace qmk

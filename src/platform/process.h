@@ -1,0 +1,30 @@
+#pragma once
+
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace qmk {
+
+// A program started without a window of its own.
+class HiddenProcess {
+public:
+    // Starts `arguments[0]` with the rest as its arguments; nullopt when it cannot start.
+    static std::optional<HiddenProcess> run(const std::vector<std::string>& arguments);
+
+    HiddenProcess(HiddenProcess&& other) noexcept;
+    HiddenProcess& operator=(HiddenProcess&&) = delete;
+    ~HiddenProcess(); // waits for the program, so none is left behind
+
+    bool running();
+    // Waits for the end; the exit status, or -1 when it did not exit normally.
+    int wait();
+
+private:
+    explicit HiddenProcess(int id) : id_(id) {}
+    int id_ = 0;
+    bool ended_ = false;
+    int status_ = -1;
+};
+
+} // namespace qmk

@@ -1,0 +1,189 @@
+#include "platform/dragon_engine.h"
+#include "platform/message_loop.h"
+#include "platform/microphone.h"
+#include "platform/private_profile.h"
+#include "platform/process.h"
+#include "platform/single_instance.h"
+#include "platform/voice_command.h"
+#include "platform/windows.h"
+#include "test_home.h"
+
+#include <filesystem>
+#include <gtest/gtest.h>
+
+namespace qmk {
+
+namespace {
+
+std::vector<std::string> pressed(const std::string& keys) {
+    std::vector<std::string> out;
+    const auto strokes = parseSendKeys(keys);
+    if (!strokes)
+        return {"unparsed"};
+    for (const auto& k : *strokes)
+        out.push_back(std::string(k.shift ? "S-" : "") + (k.control ? "C-" : "") +
+                      (k.alt ? "A-" : "") + k.key);
+    return out;
+}
+
+// A simulated Dragon user "pat" in the test's folder.
+struct Installation {
+    testing::TestHome home;
+    SimulatedWindows windows;
+    SimulatedDragonSetup setup;
+    Installation() {
+        setup.dragonFolder = home.path("ProgramData/Nuance/NaturallySpeaking10");
+        setup.userIni = home.path("AppData/Nuance/NaturallySpeaking10/nsuser.ini");
+        setup.programFile = home.path("bin/natspeak");
+        setup.reloadTime = std::chrono::milliseconds(50);
+        std::filesystem::create_directories(setup.dragonFolder / "users/pat/current");
+        std::filesystem::create_directories(setup.userIni.parent_path());
+        profile::write(setup.userIni, "Settings", "Current User", "pat");
+        profile::write(setup.dragonFolder / "users/pat/current/options.ini", "Options",
+                       "speakerlanguageID", "1036");
+    }
+};
+
+} // namespace
+
+TEST(SendKeys, ParsesModifiersGroupsRepeatsAndBraces) {
+    EXPECT_EQ(pressed("%y{end}"), (std::vector<std::string>{"A-y", "end"}));
+    EXPECT_EQ(pressed("{tab 2}^{end}+(^{home})"),
+              (std::vector<std::string>{"tab", "tab", "C-end", "S-C-home"}));
+    EXPECT_EQ(pressed("+(ab)c~{{}{}}"),
+              (std::vector<std::string>{"S-a", "S-b", "c", "enter", "{", "}"}));
+    EXPECT_EQ(pressed("{Alt+r}{down 3}{up}{enter}"),
+              (std::vector<std::string>{"alt+r", "down", "down", "down", "up", "enter"}));
+    EXPECT_FALSE(parseSendKeys("{end"));
+    EXPECT_FALSE(parseSendKeys("+(ab"));
+    EXPECT_FALSE(parseSendKeys("a)"));
+}
+
+TEST(SimulatedWindows, FindsFrontsAndTypesIntoTheWindowInFront) {
+    SimulatedWindows windows;
+    std::vector<KeyStroke> received;
+    const auto word = windows.open({0, "OpusApp", "Report.doc - Microsoft Word", "winword.exe"});
+    const auto editor = windows.open({0, "Editor", "MyCommands Editor", "natspeak"},
+                                     [&](const auto& keys) { received = keys; });
+    EXPECT_EQ(windows.findByClass("OpusApp")->handle, word);
+    EXPECT_EQ(windows.findByTitle("mycommands editor")->handle, editor);
+    EXPECT_FALSE(windows.findByTitle("Open User"));
+    EXPECT_EQ(windows.foreground()->handle, word);
+    ASSERT_TRUE(windows.bringToFront(editor));
+    ASSERT_TRUE(windows.sendKeys("{del}"));
+    EXPECT_EQ(received, (std::vector<KeyStroke>{{"del"}}));
+    EXPECT_EQ(windows.typedInto(editor), std::vector<std::string>{"{del}"});
+    EXPECT_FALSE(windows.sendKeys("{del"));
+    windows.close(editor);
+    EXPECT_FALSE(windows.foreground());
+    EXPECT_FALSE(windows.sendKeys("x"));
+}
+
+TEST(SimulatedEngine, ReloadsTheSpeakerAndRefusesASecondReloadUntilLoaded) {
+    Installation dragon;
+    SimulatedEngine engine(dragon.windows, dragon.setup);
+    PollingLoop loop;
+    loop.addSource([&] { engine.pump(); });
+    std::vector<std::string> events;
+    engine.setEvents({[&](const std::string& s) { events.push_back("speaker " + s); },
+                      [&] { events.push_back("loaded"); }});
+    ASSERT_TRUE(engine.registerClient(1));
+    engine.setEventsEnabled(true);
+    EXPECT_TRUE(engine.featureFlags() & kProfessionalFeature);
+    EXPECT_EQ(engine.speaker(), "pat");
+    EXPECT_EQ(engine.speakerLanguage(), 1036u);
+    EXPECT_EQ(engine.programFileOf(engine.barWindow()), dragon.setup.programFile.string());
+    EXPECT_EQ(dragon.windows.findByClass("DgnBarMainWindowCls")->handle, engine.barWindow());
+
+    engine.markUnsaved();
+    ASSERT_TRUE(engine.hasUnsavedChanges());
+    ASSERT_TRUE(engine.saveUser());
+    EXPECT_FALSE(engine.hasUnsavedChanges());
+    EXPECT_FALSE(profile::read(dragon.setup.dragonFolder / "users/pat/current/options.ini",
+                               "Options", "Last Saved")
+                     .empty());
+
+    ASSERT_TRUE(engine.setSpeaker("pat"));
+    EXPECT_FALSE(engine.setSpeaker("pat")) << "a reload still runs";
+    loop.wait(std::chrono::seconds(2), [&] { return !engine.reloading(); });
+    EXPECT_EQ(events, (std::vector<std::string>{"speaker pat", "loaded"}));
+    EXPECT_TRUE(engine.setSpeaker("pat"));
+}
+
+TEST(SimulatedEngine, OpenUserDialogReopensTheUserOnEnterAndEditorTakesKeys) {
+    Installation dragon;
+    SimulatedEngine engine(dragon.windows, dragon.setup);
+    engine.setEventsEnabled(true);
+    bool reopened = false;
+    engine.setEvents({[&](const std::string&) { reopened = true; }, {}});
+    ASSERT_TRUE(engine.showOpenUserDialog());
+    const auto dialog = dragon.windows.findByTitle("Open User");
+    ASSERT_TRUE(dialog);
+    dragon.windows.bringToFront(dialog->handle);
+    ASSERT_TRUE(dragon.windows.sendKeys("~"));
+    EXPECT_FALSE(dragon.windows.findByTitle("Open User"));
+    PollingLoop loop;
+    loop.addSource([&] { engine.pump(); });
+    loop.wait(std::chrono::seconds(2), [&] { return reopened; });
+    EXPECT_TRUE(reopened);
+
+    ASSERT_TRUE(engine.openMyCommandsEditor());
+    const auto editor = dragon.windows.findByTitle("MyCommands Editor");
+    ASSERT_TRUE(editor);
+    dragon.windows.bringToFront(editor->handle);
+    dragon.windows.sendKeys("%y{end}");
+    EXPECT_EQ(dragon.windows.typedInto(editor->handle), std::vector<std::string>{"%y{end}"});
+
+    dragon.setup.running = false;
+    SimulatedEngine stopped(dragon.windows, dragon.setup);
+    EXPECT_FALSE(stopped.registerClient(1));
+}
+
+TEST(SimulatedVoiceCommand, HearsActiveMenusWithListsAndRunsScripts) {
+    SimulatedWindows windows;
+    const auto main = windows.open({0, "Quillmark", "Quillmark - mycmds.dat", "quillmark10"});
+    SimulatedVoiceCommand voice(windows);
+    ASSERT_TRUE(voice.registerClient(""));
+    const int menu = voice.createMenu("Quillmark10", "Quillmark10", 1033, "", 1);
+    voice.replaceList(menu, "slidernumbers", {"1", "2", "3", "10"});
+    voice.addCommand(menu, {5, "slider <slidernumbers>", "Spoken controls", "d", ""});
+    voice.addCommand(menu, {6, "program <slidernumbers>", "Spoken controls", "d",
+                            "SendKeys \"{Alt+r}{down \" & _arg1 & \"}{up}{enter}\""});
+    std::vector<std::string> heard;
+    voice.onRecognised([&](int id, const std::string& words) {
+        heard.push_back(std::to_string(id) + ":" + words);
+    });
+    EXPECT_FALSE(voice.hear("slider 3")) << "the menu is not active";
+    voice.activate(menu, true);
+    EXPECT_TRUE(voice.hear("Slider 10"));
+    EXPECT_FALSE(voice.hear("slider 4"));
+    EXPECT_TRUE(voice.hear("program 2"));
+    EXPECT_EQ(heard, (std::vector<std::string>{"5:Slider 10", "6:program 2"}));
+    EXPECT_EQ(windows.typedInto(main), std::vector<std::string>{"{Alt+r}{down 2}{up}{enter}"});
+    voice.removeCommand(menu, 5);
+    EXPECT_FALSE(voice.hear("slider 3"));
+
+    EXPECT_EQ(voice.checkScript("SendKeys \"abc\"\r\n\r\n' note\r\nWait 100"), 0);
+    EXPECT_EQ(voice.checkScript("SendKeys \"abc\"\r\nFlyAway 3\r\nSendKeys \"x"), 2);
+    EXPECT_EQ(voice.checkScript("HeardWord \"a\",\"b\"\r\nSendKeys \"x"), 2);
+}
+
+TEST(Platform, SingleInstanceAndHiddenProcess) {
+    testing::TestHome home;
+    auto first = SingleInstance::acquire(home.path("quillmark10.lock"));
+    ASSERT_TRUE(first);
+    EXPECT_FALSE(SingleInstance::acquire(home.path("quillmark10.lock")));
+    first.reset();
+    EXPECT_TRUE(SingleInstance::acquire(home.path("quillmark10.lock")));
+
+    auto ok = HiddenProcess::run({"/bin/sh", "-c", "exit 3"});
+    ASSERT_TRUE(ok);
+    EXPECT_EQ(ok->wait(), 3);
+    EXPECT_FALSE(ok->running());
+    EXPECT_FALSE(HiddenProcess::run({home.path("missing").string()}));
+    SimulatedMicrophone microphone(2);
+    microphone.setState(1);
+    EXPECT_EQ(microphone.state(), 1);
+}
+
+} // namespace qmk
