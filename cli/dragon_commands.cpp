@@ -115,9 +115,11 @@ int merge(Session& session, const std::string& source, std::ostream& out) {
         session.prompt().message("File does not exist", source);
         return kUsage;
     }
-    const auto lcid = session.nat() ? std::atoi(session.nat()->speakerlanguageID.c_str()) : 0;
-    const auto code = languageOfLcid(static_cast<std::uint32_t>(lcid))
-                          .value_or(session.parser().properties().languageCode);
+    // Without a Dragon user the target's own language stands for the speaker's.
+    const auto code = session.nat() ? languageOfLcid(static_cast<std::uint32_t>(std::atoi(
+                                                         session.nat()->speakerlanguageID.c_str())))
+                                          .value_or(0)
+                                    : session.parser().properties().languageCode;
     const auto outcome = mergeThroughTool(mergeTool(), target, source, code, session.trace());
     if (!outcome.merged) {
         session.prompt().message(outcome.message, outcome.title);

@@ -1,6 +1,7 @@
 #include "session.h"
 
 #include "format/damage_report.h"
+#include "session/refresh.h"
 #include "store/statements.h"
 #include "writer/update_engine.h"
 
@@ -99,24 +100,9 @@ int Session::finishWrite(const EditResult& result, const std::string& report, st
 }
 
 int Session::verifyWrite() {
-    const auto file = parser_->commandFile();
-    const auto result = parser_->Parse(true, file.string());
-    if (result.ok())
-        return kDone;
-    prompt_.message("The updated mycmds.dat file was not correctly written",
-                    "Quillmark will now restore the version before updating operation");
-    try {
-        const auto backup = readWholeFile(home_.file(files::kBackup));
-        if (!backup)
-            throw FileError(home_.file(files::kBackup), "cannot be read");
-        files_.replaceFile(file, *backup);
-    } catch (const FileError& error) {
-        err_ << error.what() << '\n';
-    }
-    appendTraceToErrorLog(home_.file(files::kErrorLog), trace_.file());
-    prompt_.message("Please send file 'error.log' to Tarnwell\r\nbefore running Quillmark10 again",
-                    "Now exiting");
-    return kFailed;
+    return refreshWithVerification(*parser_, parser_->commandFile(), home_, files_, prompt_, trace_)
+               ? kDone
+               : kFailed;
 }
 
 } // namespace qmk::cli

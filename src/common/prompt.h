@@ -23,6 +23,19 @@ public:
     virtual std::size_t choose(const std::string& text, const std::string& title,
                                const std::vector<std::string>& buttons) = 0;
 
+    // A dialog with buttons and one check box ("Do &Not Show This Window Again"); returns the
+    // button chosen and whether the box was ticked. Prompts without check boxes leave it clear.
+    struct Choice {
+        std::size_t button = 0;
+        bool checked = false;
+    };
+    virtual Choice chooseWithCheck(const std::string& text, const std::string& title,
+                                   const std::vector<std::string>& buttons,
+                                   const std::string& checkCaption) {
+        (void)checkCaption;
+        return {choose(text, title, buttons), false};
+    }
+
     static bool goesOn(Answer answer) { return answer == Answer::Ok || answer == Answer::Yes; }
 };
 

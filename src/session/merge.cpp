@@ -80,9 +80,11 @@ MergeOutcome mergeThroughTool(const std::filesystem::path& tool,
         // Ended is read first: a tool that ended without touching the target will not touch it.
         const bool ended = !process->running();
         changed = modificationTime(target).value_or(FileTime{}) != before;
-        if (changed || ended || ++counter > wait.polls)
+        if (changed || ended)
             break;
-        trace.Tracy("counter= ", std::to_string(counter));
+        trace.Tracy("counter= ", std::to_string(++counter));
+        if (counter > wait.polls)
+            break;
     }
     if (!changed)
         return failed();

@@ -1,3 +1,4 @@
+#include "dragon_install.h"
 #include "platform/special_folders.h"
 #include "session/nat.h"
 #include "store/parameters.h"
@@ -19,26 +20,16 @@ namespace fs = std::filesystem;
 class NatTest : public ::testing::Test {
 protected:
     NatTest()
-        : common_(home_.path("ProgramData").string()), perUser_(home_.path("AppData").string()),
-          dragon_(common_ + "/Nuance/NaturallySpeaking10"),
-          userDragon_(perUser_ + "/Nuance/NaturallySpeaking10") {
-        fs::create_directories(dragon_ + "/users/pat/current");
-        fs::create_directories(userDragon_);
-        write(dragon_ + "/nssystem.ini", "[Settings]\r\nsupported languages=ENXUS\r\n");
-        write(userDragon_ + "/nsuser.ini", "[Settings]\r\nCurrent User=pat\r\n");
-        write(userDragon_ + "/dragon.log",
-              "Starting process natspeak.exe (ver Professional)\r\n"
-              "Dragon NaturallySpeaking Version 10.10.200\r\nother line\r\n");
-        write(dragon_ + "/users/pat/current/options.ini",
-              "[Options]\r\nspeakerlanguageID=1033\r\n");
-        machine_.osVersion = [this] { return os_; };
+        : install_(home_.path("")), common_(install_.common), perUser_(install_.perUser),
+          dragon_(install_.dragon), userDragon_(install_.userDragon), machine_(install_.machine()) {
+        // Tests move the folders about.
         machine_.specialFolder = [this](int id) {
             return id == kCommonAppData ? common_ : id == kAppData ? perUser_ : std::string();
         };
     }
 
     static void write(const std::string& file, const std::string& text) {
-        std::ofstream(file, std::ios::binary | std::ios::trunc) << text;
+        testing::DragonInstall::write(file, text);
     }
 
     Nat discover() {
@@ -56,12 +47,13 @@ protected:
     }
 
     testing::TestHome home_;
+    testing::DragonInstall install_;
     Trace trace_;
     SimulatedWindows windows_;
     SimulatedEngine engine_{windows_, {}};
-    OsVersion os_;
-    NatMachine machine_;
     std::string common_, perUser_, dragon_, userDragon_;
+    NatMachine machine_;
+    OsVersion& os_ = install_.os;
 };
 
 } // namespace

@@ -45,7 +45,18 @@ public:
         choices.erase(choices.begin());
         return choice;
     }
+    // Check boxes are ticked from `checks`, else left clear.
+    Choice chooseWithCheck(const std::string& text, const std::string& title,
+                           const std::vector<std::string>& buttons, const std::string&) override {
+        Choice choice{choose(text, title, buttons), false};
+        if (!checks.empty()) {
+            choice.checked = checks.front();
+            checks.erase(checks.begin());
+        }
+        return choice;
+    }
     std::vector<ShownMessage> shown;
+    std::vector<bool> checks;
     std::vector<Answer> answers;
     std::vector<std::size_t> choices;
 };
@@ -75,6 +86,7 @@ public:
 
     Database& store() { return *db_; }
     Parser& parser() { return *parser_; }
+    Trace& trace() { return *trace_; }
     ParseResult parse(const std::filesystem::path& file, bool force = false);
     std::vector<UserRow> rows();
     std::vector<std::string> traceLines() const;

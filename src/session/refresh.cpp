@@ -1,0 +1,29 @@
+#include "session/refresh.h"
+
+#include "format/damage_report.h"
+#include "writer/update_engine.h"
+
+namespace qmk {
+
+bool refreshWithVerification(Parser& parser, const std::filesystem::path& file,
+                             const ProgramDir& home, FileOps& files, Prompt& prompt, Trace& trace) {
+    if (parser.Parse(true, file.string()).ok())
+        return true;
+    prompt.message("The updated mycmds.dat file was not correctly written",
+                   "Quillmark will now restore the version before updating operation");
+    try {
+        const auto backup = readWholeFile(home.file(files::kBackup));
+        if (!backup)
+            throw FileError(home.file(files::kBackup), "cannot be read");
+        files.replaceFile(file, *backup);
+    } catch (const FileError& error) {
+        // The user must hear that the restore failed too, or the damaged file looks restored.
+        prompt.message(error.what(), "The command file could not be restored");
+    }
+    appendTraceToErrorLog(home.file(files::kErrorLog), trace.file());
+    prompt.message("Please send file 'error.log' to Tarnwell\r\nbefore running Quillmark10 again",
+                   "Now exiting");
+    return false;
+}
+
+} // namespace qmk

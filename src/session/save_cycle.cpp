@@ -1,0 +1,223 @@
+#include "session/save_cycle.h"
+
+#include "common/file_time.h"
+#include "platform/private_profile.h"
+#include "session/merge.h"
+#include "session/refresh.h"
+#include "session/supplied_files.h"
+#include "store/parameters.h"
+
+namespace qmk {
+
+namespace {
+
+constexpr int kRoamingHelp = 10004;
+
+const std::string kRoamingNotice =
+    "When doing a 'Save Changes' (or other modifying operation), all modifications take place in "
+    "the local (machine) roaming directory.  To synchronize your command changes to the Master "
+    "roaming directory, you must close the current user, by opening a different User, or closing "
+    "NaturallySpeaking itself (including Quillmark8).\r\n\r\nDo NOT have the same Roaming user "
+    "opened on 2 machines at once, or modifications will be lost. Say/click 'Help' for more "
+    "information.\r\n\r\nSay/click 'Help', otherwise:\r\nSay/click 'do not show this window "
+    "again'\r\n\r\nThis information can be found at any time in the Help file topic:\r\n'Roaming "
+    "User command file modification'";
+
+} // namespace
+
+SaveCycle::SaveCycle(Parts parts, SaveCycleView& view, SaveCycleTimes times)
+    : p_(std::move(parts)), view_(view), times_(times) {}
+
+bool SaveCycle::productionOpen() {
+    return p_.nat.ProductionOpen(commandFile_.string());
+}
+
+void SaveCycle::end() {
+    ended_ = true;
+    view_.closeProgram();
+}
+
+void SaveCycle::save(bool newListShown) {
+    if (!productionOpen()) {
+        refresh();
+        return;
+    }
+    const auto& nat = p_.nat;
+    if (nat.RoamingUserOn && nat.CurrentUserIsRoaming &&
+        !settingFlag(p_.settings.read("dont show roam save user", "False")))
+        roamingNotice();
+    if (nat.RoamingUserOn)
+        profile::write(std::filesystem::path(nat.RoamingCacheDirectory) / p_.engine.speaker() /
+                           "current" / "local.ini",
+                       "Options", "MyCommands Changed", "1");
+    if (newListShown) {
+        if (!refresh())
+            return;
+        p_.status.setProgress("You must NEXT create a command using created LIST");
+        view_.showTab(kListsTab);
+        return;
+    }
+    if (std::filesystem::exists(p_.mergeTool)) {
+        p_.status.setProgress("Operation in Progress");
+        merge(p_.home.file(kPlacerFile));
+        return;
+    }
+    reload();
+}
+
+void SaveCycle::roamingNotice() {
+    for (;;) {
+        const auto choice = p_.prompt.chooseWithCheck(
+            kRoamingNotice, "Save Changes Roaming User Informational message",
+            {"&Proceed", "&Help"}, "Do &Not Show This Window Again");
+        if (choice.checked)
+            p_.settings.write("dont show roam save user", "-1");
+        if (choice.button != 1)
+            return;
+        view_.showHelp(kRoamingHelp);
+    }
+}
+
+bool SaveCycle::externalChange(bool refreshNow) {
+    const auto modified = modificationTime(commandFile_);
+    const auto stored = Parameters(p_.store).get(Parameters::Text::mycmdstime);
+    const bool changed =
+        (!modified || !stored || modified->stored() != *stored) && productionOpen();
+    if (changed && refreshNow)
+        refresh();
+    return changed;
+}
+
+void SaveCycle::saveUserFiles(const std::string& speaker) {
+    if (!p_.engine.hasUnsavedChanges())
+        return;
+    const auto setting = p_.settings.read("save user", "Ask");
+    bool save = setting == "Always";
+    if (setting == "Ask")
+        save = p_.prompt.ask("Save User Files?", speaker, Prompt::Buttons::YesNo) ==
+               Prompt::Answer::Yes;
+    if (!save)
+        return;
+    p_.status.setProgress("Saving User: " + speaker);
+    p_.engine.saveUser(); // a failed save leaves the user as Dragon has it
+}
+
+void SaveCycle::reload() {
+    const auto speaker = p_.engine.speaker();
+    saveUserFiles(speaker);
+    p_.trace.Tracy("after speaker save (if)", speaker);
+    view_.setBusy(true);
+    const auto tab = view_.currentTab();
+    const auto microphone = p_.microphone.state();
+    p_.microphone.setState(1);
+    p_.status.setProgress("Reloading User: " + speaker);
+
+    const auto& nat = p_.nat;
+    bool byDialog = false;
+    if (nat.RoamingUserOn && !nat.CurrentUserIsRoaming &&
+        std::filesystem::is_directory(nat.RoamingMasterDirectory)) {
+        userReopened_ = false;
+        p_.trace.Tracy("user reload-open user dialog");
+        if (p_.engine.showOpenUserDialog()) {
+            openUserPending_ = true;
+            std::optional<WindowInfo> dialog;
+            p_.loop.wait(times_.openUserWindow, [&] {
+                return (dialog = p_.windows.findByTitle("Open User")).has_value();
+            });
+            if (dialog) {
+                p_.windows.bringToFront(dialog->handle);
+                p_.loop.wait(std::chrono::milliseconds(100));
+                p_.windows.sendKeys("{enter}");
+                byDialog = true;
+            } else {
+                openUserPending_ = false;
+                p_.prompt.message("Dragon's Open User window did not appear; the user is "
+                                  "reloaded by name instead",
+                                  speaker);
+            }
+        }
+    }
+    if (!byDialog) {
+        reloadBySpeaker(speaker);
+        if (ended_)
+            return;
+    }
+    if (openUserPending_) {
+        openUserPending_ = false;
+        p_.loop.wait(times_.userReopened, [&] { return userReopened_; });
+        if (!userReopened_)
+            p_.prompt.message("Dragon has not reopened the user yet; the commands shown are "
+                              "those of the file",
+                              speaker);
+    }
+    p_.trace.Tracy("b4 refresh call");
+    if (!refresh())
+        return;
+    p_.trace.Tracy("after refresh call");
+    view_.showTab(tab);
+    p_.microphone.setState(microphone);
+    view_.setBusy(false);
+    userReadyCounter_ = 0;
+    p_.trace.Tracy("b4 user timer");
+    userTimerRunning_ = true;
+}
+
+void SaveCycle::reloadBySpeaker(const std::string& speaker) {
+    p_.trace.Tracy(" user reload-engine.Speaker= ", speaker);
+    const bool reloaded = p_.engine.setSpeaker(speaker);
+    p_.trace.Tracy("after reload");
+    if (reloaded)
+        return;
+    p_.prompt.message("You have been too quick doing a 'Save Changes'\r\nBefore your User has "
+                      "been fully reloaded by Dragon.\r\nQMK10 will now exit for safety - You "
+                      "must restart QMK10",
+                      "Quillmark10");
+    p_.loop.wait(std::chrono::milliseconds(1000));
+    end();
+}
+
+bool SaveCycle::refresh() {
+    if (!refreshWithVerification(p_.parser, commandFile_, p_.home, p_.files, p_.prompt, p_.trace)) {
+        end();
+        return false;
+    }
+    view_.refreshed();
+    return true;
+}
+
+bool SaveCycle::merge(const std::filesystem::path& file) {
+    const auto code = languageOfLcid(p_.engine.speakerLanguage()).value_or(0);
+    mergeDone_ = true;
+    const auto outcome =
+        mergeThroughTool(p_.mergeTool, commandFile_, file, code, p_.trace, times_.merge);
+    if (!outcome.merged) {
+        p_.prompt.message(outcome.message, outcome.title);
+        mergeDone_ = false;
+        refresh();
+        return false;
+    }
+    if (!refresh())
+        return false;
+    p_.trace.Tracy("after fast save refresh");
+    p_.status.setProgress(outcome.message);
+    return true;
+}
+
+void SaveCycle::speakerChanged(const std::string& speaker) {
+    p_.trace.Tracy("enter speaker change", speaker);
+    userReopened_ = true;
+    if (speaker != startupUser_ && productionOpen()) {
+        end();
+        return;
+    }
+    p_.trace.Tracy("leave speaker change", speaker);
+}
+
+void SaveCycle::tick() {
+    if (!userTimerRunning_)
+        return;
+    ++userReadyCounter_;
+    p_.status.setProgress("User Ready Counter: " + std::to_string(userReadyCounter_));
+}
+
+} // namespace qmk

@@ -1,0 +1,117 @@
+#pragma once
+
+#include "common/file_io.h"
+#include "common/program_dir.h"
+#include "common/prompt.h"
+#include "common/status_sink.h"
+#include "common/trace.h"
+#include "format/parser.h"
+#include "platform/dragon_engine.h"
+#include "platform/message_loop.h"
+#include "platform/microphone.h"
+#include "platform/windows.h"
+#include "session/merge.h"
+#include "session/nat.h"
+#include "session/settings.h"
+
+#include <chrono>
+#include <cstdint>
+#include <filesystem>
+#include <string>
+
+namespace qmk {
+
+// What the save cycle asks of the main window.
+class SaveCycleView {
+public:
+    virtual ~SaveCycleView() = default;
+    // After a good refresh: the caption, the lists and the view of the current Program and Scope.
+    virtual void refreshed() = 0;
+    virtual int currentTab() = 0;
+    virtual void showTab(int tab) = 0;
+    virtual void setBusy(bool busy) = 0; // the hourglass pointer
+    virtual void showHelp(int topic) = 0;
+    // The program ends after the current message; nothing more is written.
+    virtual void closeProgram() = 0;
+};
+
+// The bounds on waits that Dragon alone would end.
+struct SaveCycleTimes {
+    std::chrono::milliseconds openUserWindow{5000};
+    std::chrono::milliseconds userReopened{15000};
+    MergeWait merge;
+};
+
+// Tabs of the main window.
+inline constexpr int kListsTab = 1;
+
+// Brings Dragon and the program back in step after every change written into a command file:
+// the merge through Dragon's tool, or a save and reload of the user; the refresh with
+// verification; the external-change check; the speaker-change event. One per main window.
+class SaveCycle {
+public:
+    struct Parts {
+        Parser& parser;
+        Database& store;
+        Nat& nat;
+        const Settings& settings;
+        DragonEngine& engine;
+        Microphone& microphone;
+        WindowSystem& windows;
+        MessageLoop& loop;
+        Prompt& prompt;
+        StatusSink& status;
+        Trace& trace;
+        FileOps& files;
+        ProgramDir home;
+        std::filesystem::path mergeTool; // may not exist: then the user is reloaded
+    };
+
+    SaveCycle(Parts parts, SaveCycleView& view, SaveCycleTimes times = {});
+
+    // The file shown and the user found at start-up (the speaker-change check compares them).
+    void setCommandFile(std::filesystem::path file) { commandFile_ = std::move(file); }
+    const std::filesystem::path& commandFile() const { return commandFile_; }
+    void setStartupUser(std::string user) { startupUser_ = std::move(user); }
+
+    // After a write. `newListShown`: the LIST view is shown and the write created a LIST.
+    void save(bool newListShown);
+    // True when the command file changed behind the program's back; refreshes when asked.
+    bool externalChange(bool refresh);
+    void reload();
+    // Parses the file again; false when it had to be restored and the program ends.
+    bool refresh();
+    // Merges `file` into the command file with Dragon's merge tool; true when the file changed.
+    bool merge(const std::filesystem::path& file);
+
+    // Engine events.
+    void speakerChanged(const std::string& speaker);
+    void userLoaded() { userTimerRunning_ = false; }
+    // The user timer: one tick a second while it runs.
+    void tick();
+    bool userTimerRunning() const { return userTimerRunning_; }
+    std::int32_t userReadyCounter() const { return userReadyCounter_; }
+    bool mergeDone() const { return mergeDone_; }
+    bool ended() const { return ended_; }
+
+private:
+    bool productionOpen();
+    void roamingNotice();
+    void saveUserFiles(const std::string& speaker);
+    void reloadBySpeaker(const std::string& speaker);
+    void end();
+
+    Parts p_;
+    SaveCycleView& view_;
+    SaveCycleTimes times_;
+    std::filesystem::path commandFile_;
+    std::string startupUser_;
+    bool userReopened_ = false;
+    bool openUserPending_ = false;
+    bool mergeDone_ = false;
+    bool userTimerRunning_ = false;
+    bool ended_ = false;
+    std::int32_t userReadyCounter_ = 0;
+};
+
+} // namespace qmk

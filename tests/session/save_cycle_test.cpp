@@ -1,0 +1,252 @@
+#include "command_file_builder.h"
+#include "dragon_install.h"
+#include "platform/private_profile.h"
+#include "session/save_cycle.h"
+#include "session/supplied_files.h"
+#include "store/parameters.h"
+#include "test_home.h"
+#include "writer/record_edits.h"
+#include "writer/update_engine.h"
+
+#include <filesystem>
+#include <gtest/gtest.h>
+
+namespace qmk {
+
+namespace {
+
+namespace fs = std::filesystem;
+
+class RecordingView final : public SaveCycleView {
+public:
+    void refreshed() override { ++refreshes; }
+    int currentTab() override { return tab; }
+    void showTab(int shown) override { tab = shown; }
+    void setBusy(bool on) override { busy = on; }
+    void showHelp(int topic) override { help.push_back(topic); }
+    void closeProgram() override { closed = true; }
+    int refreshes = 0;
+    int tab = 2;
+    bool busy = false;
+    bool closed = false;
+    std::vector<int> help;
+};
+
+// A Dragon user "pat" with a small command file, the program's store parsed from it, and a
+// save cycle wired to the simulated Dragon and the real merge tool.
+class SaveCycleTest : public ::testing::Test {
+protected:
+    SaveCycleTest()
+        : install_(home_.path("")), machine_(install_.machine()),
+          engine_(windows_, install_.engineSetup(fs::path(MERGEMYCMDS).parent_path())),
+          nat_(home_.prompt, home_.trace(), engine_, machine_),
+          settings_(home_.path("Quillmark10.INI")) {
+        fixture::CommandFileBuilder file(7, 9);
+        file.command("open mail").keys("{Ctrl+m}");
+        file.command("sign off").plainText("Regards");
+        file.write(commandFile().string());
+        home_.writeFile(kPlacerFile, placerFile());
+        nat_.setdatabasename(files::kStore);
+        nat_.initialize(home_.home().folder(), home_.store());
+        loop_.addSource([this] { engine_.pump(); });
+        engine_.setEventsEnabled(true);
+        engine_.setEvents({[this](const std::string& s) { cycle_->speakerChanged(s); },
+                           [this] { cycle_->userLoaded(); }});
+        cycle_ = std::make_unique<SaveCycle>(
+            SaveCycle::Parts{home_.parser(), home_.store(), nat_, settings_, engine_, microphone_,
+                             windows_, loop_, home_.prompt, home_.status, home_.trace(), files_,
+                             home_.home(), MERGEMYCMDS},
+            view_,
+            SaveCycleTimes{std::chrono::milliseconds(500),
+                           std::chrono::milliseconds(500),
+                           {std::chrono::milliseconds(20), 50}});
+        cycle_->setCommandFile(commandFile());
+        cycle_->setStartupUser("pat");
+        EXPECT_TRUE(home_.parse(commandFile()).ok());
+    }
+
+    fs::path commandFile() const { return install_.currentFolder() + "/mycmds.dat"; }
+
+    UserRow row(const std::string& name) {
+        for (auto& r : home_.rows())
+            if (r.name == name)
+                return r;
+        ADD_FAILURE() << name;
+        return {};
+    }
+
+    std::string body(const std::string& name) { return row(name).script; }
+
+    testing::TestHome home_;
+    testing::DragonInstall install_;
+    NatMachine machine_;
+    SimulatedWindows windows_;
+    SimulatedEngine engine_;
+    SimulatedMicrophone microphone_{7};
+    PollingLoop loop_;
+    Nat nat_;
+    Settings settings_;
+    FileOps files_;
+    RecordingView view_;
+    std::unique_ptr<SaveCycle> cycle_;
+};
+
+} // namespace
+
+TEST_F(SaveCycleTest, AnEditMergedThroughTheToolIsSeenAndTheStoreRefreshed) {
+    UpdateEngine writer({home_.home(), home_.store(), home_.trace(), files_, commandFile()});
+    ASSERT_TRUE(Update1Body(writer, row("open mail"), "{Ctrl+Shift+m}").ok);
+    const auto written = modificationTime(commandFile());
+    EXPECT_FALSE(cycle_->externalChange(false)) << "the program's own write";
+
+    cycle_->save(false);
+    EXPECT_TRUE(cycle_->mergeDone());
+    EXPECT_NE(modificationTime(commandFile()), written) << "the tool rewrote the file";
+    EXPECT_EQ(body("open mail"), "{Ctrl+Shift+m}");
+    EXPECT_FALSE(cycle_->externalChange(false));
+    EXPECT_EQ(view_.refreshes, 1);
+    EXPECT_EQ(home_.status.progress.back(), "Update processed, User ready");
+    EXPECT_TRUE(home_.prompt.shown.empty());
+    EXPECT_EQ(static_cast<unsigned char>(testing::readBytes(home_.path(kPlacerFile))[15]), 9);
+    const auto trace = home_.traceLines();
+    EXPECT_NE(std::find(trace.begin(), trace.end(), "after fast save refresh  "), trace.end());
+
+    // Dragon writes the file behind the program's back: seen, and refreshed when asked.
+    testing::DragonInstall::write(commandFile().string(), testing::readBytes(commandFile()));
+    EXPECT_TRUE(cycle_->externalChange(true));
+    EXPECT_EQ(view_.refreshes, 2);
+    EXPECT_FALSE(cycle_->externalChange(false));
+}
+
+TEST_F(SaveCycleTest, ADamagedRewriteIsRestoredFromSavedatAndTheProgramEnds) {
+    const auto good = testing::readBytes(commandFile());
+    home_.writeFile("savedat", good);
+    testing::DragonInstall::write(commandFile().string(), good.substr(0, good.size() - 9));
+    EXPECT_FALSE(cycle_->refresh());
+    EXPECT_TRUE(view_.closed);
+    EXPECT_EQ(testing::readBytes(commandFile()), good);
+    ASSERT_EQ(home_.prompt.shown.size(), 2u);
+    EXPECT_EQ(home_.prompt.shown[0].text, "The updated mycmds.dat file was not correctly written");
+    EXPECT_EQ(home_.prompt.shown[1].title, "Now exiting");
+    EXPECT_NE(home_.readFile("error.log").find("NOW TRACE"), std::string::npos);
+}
+
+TEST_F(SaveCycleTest, WithoutTheToolTheUserIsSavedAndReloadedThroughTheEngine) {
+    SaveCycle reloading({home_.parser(), home_.store(), nat_, settings_, engine_, microphone_,
+                         windows_, loop_, home_.prompt, home_.status, home_.trace(), files_,
+                         home_.home(), home_.path("no-mergemycmds")},
+                        view_);
+    reloading.setCommandFile(commandFile());
+    engine_.setEvents({{}, [&] { reloading.userLoaded(); }});
+    engine_.markUnsaved();
+    home_.prompt.answers = {Prompt::Answer::Yes};
+    reloading.save(false);
+    EXPECT_EQ(home_.prompt.shown.at(0).text, "Save User Files?");
+    EXPECT_EQ(home_.prompt.shown.at(0).title, "pat");
+    EXPECT_EQ(engine_.saves(), 1);
+    EXPECT_TRUE(engine_.reloading());
+    EXPECT_EQ(microphone_.state(), 7) << "restored after the reload";
+    EXPECT_EQ(view_.tab, 2);
+    EXPECT_FALSE(view_.busy);
+    EXPECT_TRUE(reloading.userTimerRunning());
+    reloading.tick();
+    reloading.tick();
+    EXPECT_EQ(home_.status.progress.back(), "User Ready Counter: 2");
+
+    // A second save while Dragon still reloads ends the program.
+    reloading.save(false);
+    EXPECT_TRUE(view_.closed);
+    EXPECT_EQ(home_.prompt.shown.back().text.substr(0, 38),
+              "You have been too quick doing a 'Save ");
+
+    loop_.wait(std::chrono::seconds(2), [&] { return !reloading.userTimerRunning(); });
+    EXPECT_FALSE(reloading.userTimerRunning()) << "user-loaded stopped the timer";
+
+    // "save user" other than Ask and Always never saves.
+    settings_.write("save user", "Never");
+    engine_.markUnsaved();
+    home_.prompt.shown.clear();
+    view_.closed = false;
+    reloading.reload();
+    EXPECT_EQ(engine_.saves(), 1);
+    EXPECT_TRUE(home_.prompt.shown.empty());
+}
+
+TEST_F(SaveCycleTest, RoamingUsersSeeTheNoticeAndTheMasterIsReachedByTheOpenUserDialog) {
+    const auto master = home_.path("master");
+    const auto cache = home_.path("roamingusers");
+    fs::create_directories(master);
+    fs::create_directories(cache / "pat/current");
+    nat_.RoamingUserOn = true;
+    nat_.RoamingMasterDirectory = master.string();
+    nat_.RoamingCacheDirectory = cache.string();
+    SaveCycle roaming({home_.parser(), home_.store(), nat_, settings_, engine_, microphone_,
+                       windows_, loop_, home_.prompt, home_.status, home_.trace(), files_,
+                       home_.home(), home_.path("no-tool")},
+                      view_);
+    roaming.setCommandFile(commandFile());
+    roaming.setStartupUser("pat");
+    engine_.setEvents({[&](const std::string& s) { roaming.speakerChanged(s); }, {}});
+    roaming.save(false);
+    EXPECT_EQ(profile::read(cache / "pat/current/local.ini", "Options", "MyCommands Changed"), "1");
+    EXPECT_TRUE(home_.prompt.shown.empty()) << "a user reached by the master sees no notice";
+    EXPECT_FALSE(windows_.findByTitle("Open User")) << "Enter closed the dialog";
+    EXPECT_FALSE(view_.closed);
+    EXPECT_EQ(view_.refreshes, 1);
+
+    nat_.CurrentUserIsRoaming = true;
+    home_.prompt.choices = {1, 0};
+    home_.prompt.checks = {false, true};
+    loop_.wait(std::chrono::seconds(2), [&] { return !engine_.reloading(); });
+    roaming.save(false);
+    ASSERT_EQ(home_.prompt.shown.size(), 2u);
+    EXPECT_EQ(home_.prompt.shown[0].title, "Save Changes Roaming User Informational message");
+    EXPECT_EQ(view_.help, std::vector<int>{10004});
+    EXPECT_EQ(settings_.read("dont show roam save user", ""), "-1");
+    loop_.wait(std::chrono::seconds(2), [&] { return !engine_.reloading(); });
+    roaming.save(false);
+    EXPECT_EQ(home_.prompt.shown.size(), 2u) << "not shown again";
+}
+
+TEST_F(SaveCycleTest, SpeakerChangesAndFilesOtherThanTheUsersOwn) {
+    cycle_->speakerChanged("pat");
+    EXPECT_FALSE(view_.closed);
+    // Another file: only refreshed, and never counted as changed behind the program's back.
+    const auto other = home_.writeFile("other.dat", testing::readBytes(commandFile()));
+    cycle_->setCommandFile(other);
+    EXPECT_TRUE(home_.parse(other, true).ok());
+    testing::DragonInstall::write(other.string(), testing::readBytes(other));
+    EXPECT_FALSE(cycle_->externalChange(true));
+    cycle_->save(false);
+    EXPECT_FALSE(cycle_->mergeDone());
+    EXPECT_EQ(view_.refreshes, 1);
+    cycle_->speakerChanged("kim");
+    EXPECT_FALSE(view_.closed);
+    cycle_->setCommandFile(commandFile());
+    cycle_->speakerChanged("kim");
+    EXPECT_TRUE(view_.closed);
+}
+
+TEST_F(SaveCycleTest, ANewListShownAsksForACommandAndATimeoutSaysUnableToUpdate) {
+    cycle_->save(true);
+    EXPECT_EQ(home_.status.progress.back(), "You must NEXT create a command using created LIST");
+    EXPECT_EQ(view_.tab, kListsTab);
+    EXPECT_FALSE(cycle_->mergeDone());
+
+    // A tool that never touches the file.
+    const auto lazy = home_.writeFile("lazy-tool", "#!/bin/sh\nsleep 1\n");
+    fs::permissions(lazy, fs::perms::owner_all);
+    SaveCycle slow({home_.parser(), home_.store(), nat_, settings_, engine_, microphone_, windows_,
+                    loop_, home_.prompt, home_.status, home_.trace(), files_, home_.home(), lazy},
+                   view_, SaveCycleTimes{{}, {}, {std::chrono::milliseconds(5), 50}});
+    slow.setCommandFile(commandFile());
+    EXPECT_FALSE(slow.merge(home_.path(kPlacerFile)));
+    EXPECT_FALSE(slow.mergeDone());
+    ASSERT_FALSE(home_.prompt.shown.empty());
+    EXPECT_EQ(home_.prompt.shown.back().text, "Unable to update above file");
+    EXPECT_EQ(home_.prompt.shown.back().title, commandFile().string());
+    const auto trace = home_.traceLines();
+    EXPECT_NE(std::find(trace.begin(), trace.end(), "counter=  51 "), trace.end());
+}
+
+} // namespace qmk
