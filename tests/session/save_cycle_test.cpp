@@ -1,6 +1,7 @@
 #include "command_file_builder.h"
 #include "dragon_install.h"
 #include "platform/private_profile.h"
+#include "session/import_offer.h"
 #include "session/save_cycle.h"
 #include "session/supplied_files.h"
 #include "store/parameters.h"
@@ -247,6 +248,58 @@ TEST_F(SaveCycleTest, ANewListShownAsksForACommandAndATimeoutSaysUnableToUpdate)
     EXPECT_EQ(home_.prompt.shown.back().title, commandFile().string());
     const auto trace = home_.traceLines();
     EXPECT_NE(std::find(trace.begin(), trace.end(), "counter=  51 "), trace.end());
+}
+
+TEST_F(SaveCycleTest, TheLaunchCommandsAreOfferedImportedInTheSpeakersLanguageAndThenLeftAlone) {
+    home_.writeFile(kLaunchCommandsFile, launchCommandsFile());
+    // A German speaker with a German command file; the supplied file is English.
+    profile::write(install_.currentFolder() + "/options.ini", "Options", "speakerlanguageID",
+                   "1031");
+    fixture::CommandFileBuilder german(7, 7);
+    german.command("open mail").keys("{Ctrl+m}");
+    german.write(commandFile().string());
+    ASSERT_TRUE(home_.parse(commandFile(), true).ok());
+    home_.prompt.checks = {false};
+    EXPECT_EQ(offerLaunchCommands(home_.store(), settings_, home_.prompt, engine_, home_.home(),
+                                  *cycle_),
+              ImportOutcome::Imported);
+    ASSERT_EQ(home_.prompt.shown.size(), 3u);
+    EXPECT_EQ(home_.prompt.shown[0].title, "For Voice initiation of Quillmark10");
+    EXPECT_EQ(home_.prompt.shown[1].title, "pat") << "the language notice";
+    EXPECT_EQ(home_.prompt.shown[2].title, "'global quillmark' and 'local quillmark'");
+    EXPECT_EQ(testing::readBytes(home_.path(kLaunchCommandsFile))[15], '\x07');
+    EXPECT_TRUE(launchCommandsPresent(home_.store()));
+    EXPECT_EQ(row("local quillmark").menu, "Global Commands");
+    EXPECT_EQ(settings_.read("dont show auto import", ""), "-1");
+    EXPECT_EQ(offerLaunchCommands(home_.store(), settings_, home_.prompt, engine_, home_.home(),
+                                  *cycle_),
+              ImportOutcome::NotOffered);
+}
+
+TEST_F(SaveCycleTest, TheLaunchOfferCancelledMissingOrDeclinedForGood) {
+    auto offer = [&] {
+        return offerLaunchCommands(home_.store(), settings_, home_.prompt, engine_, home_.home(),
+                                   *cycle_);
+    };
+    home_.prompt.choices = {1};
+    EXPECT_EQ(offer(), ImportOutcome::Cancelled);
+    EXPECT_EQ(home_.prompt.shown.size(), 1u);
+    EXPECT_EQ(offer(), ImportOutcome::NotImported) << "no qmk10global.dat";
+    ASSERT_EQ(home_.prompt.shown.size(), 4u);
+    EXPECT_EQ(home_.prompt.shown[2].text, "cannot find above file, reinstall");
+    EXPECT_EQ(home_.prompt.shown[3].text, "Sorry, I could not import these commands after all");
+    home_.prompt.choices = {1};
+    home_.prompt.checks = {true};
+    EXPECT_EQ(offer(), ImportOutcome::Cancelled);
+    EXPECT_EQ(offer(), ImportOutcome::NotOffered);
+
+    // A launch command already there, "QMK9" in capitals, is found.
+    settings_.write("dont show auto import", "0");
+    fixture::CommandFileBuilder file(7, 9);
+    file.command("global quillmark").advanced("Sub Main\r\n' QMK9\r\nEnd Sub");
+    file.write(commandFile().string());
+    ASSERT_TRUE(home_.parse(commandFile(), true).ok());
+    EXPECT_EQ(offer(), ImportOutcome::NotOffered);
 }
 
 } // namespace qmk

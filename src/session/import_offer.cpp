@@ -1,0 +1,97 @@
+#include "session/import_offer.h"
+
+#include "common/text.h"
+#include "format/layout.h"
+#include "session/merge.h"
+#include "session/supplied_files.h"
+
+#include <filesystem>
+#include <fstream>
+
+namespace qmk {
+
+namespace {
+
+const std::string kOffer =
+    "Would you like for Quillmark10 to automagically import the supplied 'Qmk10Global.dat' file "
+    "containing the 2 commands 'global quillmark' and 'local quillmark'?\r\n\r\n'global "
+    "quillmark' brings up Quillmark10 viewing 'Global Commands'\r\n'local quillmark' brings up "
+    "Quillmark10 viewing the current application's commands (if any)";
+
+const std::string kLanguageNotice =
+    "Quillmark10 will automagically convert the header of the supplied 'qmk10global.dat' file to "
+    "the language of the current user (above) for Importing.\r\n\r\nYou may need to convert "
+    "(rename) the actual commandname(s) in order for them to be recognized in your language.";
+
+// The header's language byte, or nullopt when the file is too short to have one.
+std::optional<std::uint8_t> headerLanguage(const std::filesystem::path& file) {
+    std::ifstream in(file, std::ios::binary);
+    in.seekg(static_cast<std::streamoff>(layout::kLanguageOffset));
+    char byte = 0;
+    if (!in.get(byte))
+        return std::nullopt;
+    return static_cast<std::uint8_t>(byte);
+}
+
+void setHeaderLanguage(const std::filesystem::path& file, std::uint8_t code) {
+    std::fstream io(file, std::ios::in | std::ios::out | std::ios::binary);
+    io.seekp(static_cast<std::streamoff>(layout::kLanguageOffset));
+    io.put(static_cast<char>(code));
+}
+
+// Merges the supplied file; false when it is missing or the merge did not complete.
+bool importLaunchCommands(Prompt& prompt, DragonEngine& engine, const ProgramDir& home,
+                          SaveCycle& cycle) {
+    const auto file = home.file(kLaunchCommandsFile);
+    if (!std::filesystem::exists(file)) {
+        prompt.message("cannot find above file, reinstall", file.string());
+        return false;
+    }
+    const auto speaker = languageOfLcid(engine.speakerLanguage()).value_or(0);
+    if (headerLanguage(file) != speaker) {
+        prompt.message(kLanguageNotice, engine.speaker());
+        setHeaderLanguage(file, speaker);
+    }
+    return cycle.merge(file);
+}
+
+} // namespace
+
+bool launchCommandsPresent(Database& store) {
+    auto found = store.prepare("SELECT script FROM user WHERE menu = ? AND state = ? AND name = ? "
+                               "AND Type <> 'L'");
+    const std::string global(kGlobalCommands);
+    found.bind(1, global).bind(2, global).bind(3, "global quillmark");
+    while (found.step())
+        if (lower(found.text(0)).find("qmk9") != std::string::npos)
+            return true;
+    return false;
+}
+
+ImportOutcome offerLaunchCommands(Database& store, const Settings& settings, Prompt& prompt,
+                                  DragonEngine& engine, const ProgramDir& home, SaveCycle& cycle) {
+    if (launchCommandsPresent(store) ||
+        settingFlag(settings.read("dont show auto import", "False")))
+        return ImportOutcome::NotOffered;
+    const auto choice =
+        prompt.chooseWithCheck(kOffer, "For Voice initiation of Quillmark10",
+                               {"&Import", "Cancel"}, "Do &Not Show This Window Again");
+    const bool cancelled = choice.button != 0;
+    // The merge's own result, not a flag left over from an earlier merge.
+    const bool merged = !cancelled && importLaunchCommands(prompt, engine, home, cycle);
+    if (choice.checked)
+        settings.write("dont show auto import", "-1");
+    if (merged) {
+        prompt.message("Commands imported successfully. You may now use the commands above to "
+                       "bring up Quillmark10",
+                       "'global quillmark' and 'local quillmark'");
+        settings.write("dont show auto import", "-1");
+        return ImportOutcome::Imported;
+    }
+    if (cancelled)
+        return ImportOutcome::Cancelled;
+    prompt.message("Sorry, I could not import these commands after all", "Please inform Tarnwell");
+    return ImportOutcome::NotImported;
+}
+
+} // namespace qmk
