@@ -3,6 +3,7 @@
 #include "json.h"
 #include "session/merge.h"
 #include "session/nat.h"
+#include "session/startup.h"
 
 #include <fstream>
 #include <ostream>
@@ -98,17 +99,6 @@ int rollback(Session& session, const std::string& archive, std::ostream& out) {
     return verified;
 }
 
-namespace {
-// The merge tool stands beside qmk10, as Dragon's stands beside its own program file.
-fs::path mergeTool() {
-    if (const char* env = std::getenv("QUILLMARK10_MERGE_TOOL"); env && *env)
-        return env;
-    std::error_code ec;
-    const auto self = fs::read_symlink("/proc/self/exe", ec);
-    return self.parent_path() / "mergemycmds";
-}
-} // namespace
-
 int merge(Session& session, const std::string& source, std::ostream& out) {
     const auto target = session.parser().commandFile();
     if (!fs::exists(source)) {
@@ -120,7 +110,9 @@ int merge(Session& session, const std::string& source, std::ostream& out) {
                                                          session.nat()->speakerlanguageID.c_str())))
                                           .value_or(0)
                                     : session.parser().properties().languageCode;
-    const auto outcome = mergeThroughTool(mergeTool(), target, source, code, session.trace());
+    const auto outcome =
+        mergeThroughTool(findDragonWindow(session.windows(), session.engine()).mergeTool, target,
+                         source, code, session.trace());
     if (!outcome.merged) {
         session.prompt().message(outcome.message, outcome.title);
         session.verifyWrite();

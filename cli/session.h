@@ -57,6 +57,8 @@ public:
     Trace& trace() { return trace_; }
     Prompt& prompt() { return prompt_; }
     FileOps& files() { return files_; }
+    WindowSystem& windows() { return windows_; }
+    DragonEngine& engine() { return engine_; }
 
 private:
     ProgramDir home_;

@@ -74,8 +74,8 @@ ImportOutcome offerLaunchCommands(Database& store, const Settings& settings, Pro
         settingFlag(settings.read("dont show auto import", "False")))
         return ImportOutcome::NotOffered;
     const auto choice =
-        prompt.chooseWithCheck(kOffer, "For Voice initiation of Quillmark10",
-                               {"&Import", "Cancel"}, "Do &Not Show This Window Again");
+        prompt.chooseWithCheck(kOffer, "For Voice initiation of Quillmark10", {"&Import", "Cancel"},
+                               "Do &Not Show This Window Again");
     const bool cancelled = choice.button != 0;
     // The merge's own result, not a flag left over from an earlier merge.
     const bool merged = !cancelled && importLaunchCommands(prompt, engine, home, cycle);

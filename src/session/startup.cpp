@@ -132,4 +132,49 @@ std::string propertiesText(const std::filesystem::path& commandFile, const FileP
            "#Lists:            " + std::to_string(lists);
 }
 
+std::unique_ptr<SingleInstance> enterProgram(const std::filesystem::path& programDirectory,
+                                             Prompt& prompt) {
+    auto lock = SingleInstance::acquire(programDirectory / "quillmark10.lock");
+    if (!lock)
+        prompt.message("Quillmark10 is already running", "Quillmark10");
+    return lock;
+}
+
+bool registerWithDragon(DragonEngine& engine, Microphone& microphone, VoiceCommand& voice,
+                        Prompt& prompt, Trace& trace) {
+    if (!engine.registerClient(1)) {
+        prompt.message("Quillmark10 is already running", "Quillmark10");
+        return false;
+    }
+    engine.setEventsEnabled(true);
+    if (!(engine.featureFlags() & kProfessionalFeature)) {
+        prompt.message("Quillmark 9 only supported with Professional Series \r\nversions of "
+                       "NaturallySpeaking (Pro,Medical,Legal,Public Safety)\r\n\r\nIf you have "
+                       "reached this message in error, please\r\nsend your dragon.log file to "
+                       "Tarnwell",
+                       "Quillmark10");
+        return false;
+    }
+    trace.Tracy("after register");
+    microphone.registerClient();
+    voice.registerClient("");
+    return true;
+}
+
+DragonWindow findDragonWindow(WindowSystem& windows, DragonEngine& engine) {
+    auto bar = windows.findByClass("DgnBarMainWindowCls");
+    if (!bar)
+        bar = windows.findByTitle("Dragon NaturallySpeaking");
+    if (!bar)
+        bar = windows.findByTitle("DragonBar");
+    DragonWindow dragon;
+    if (!bar)
+        return dragon;
+    dragon.handle = bar->handle;
+    const std::filesystem::path program = engine.programFileOf(bar->handle);
+    if (!program.empty())
+        dragon.mergeTool = program.parent_path() / kMergeTool;
+    return dragon;
+}
+
 } // namespace qmk

@@ -1,14 +1,41 @@
 #pragma once
 
+#include "common/prompt.h"
 #include "common/trace.h"
 #include "format/file_properties.h"
+#include "platform/dragon_engine.h"
+#include "platform/microphone.h"
+#include "platform/single_instance.h"
+#include "platform/voice_command.h"
+#include "platform/windows.h"
 #include "store/database.h"
 
 #include <cstdint>
 #include <filesystem>
+#include <memory>
 #include <string>
 
 namespace qmk {
+
+// The single-instance check: the lock the program holds while it runs, or nullptr after
+// "Quillmark10 is already running" was shown.
+std::unique_ptr<SingleInstance> enterProgram(const std::filesystem::path& programDirectory,
+                                             Prompt& prompt);
+
+// Registers with Dragon's three controls and checks for a Professional-series edition; false
+// after the message, when start-up must end.
+bool registerWithDragon(DragonEngine& engine, Microphone& microphone, VoiceCommand& voice,
+                        Prompt& prompt, Trace& trace);
+
+// Dragon's merge tool, beside its own program file.
+inline constexpr const char* kMergeTool = "mergemycmds";
+
+// The Dragon bar window and, beside Dragon's own program file, its merge tool.
+struct DragonWindow {
+    WindowHandle handle = 0;
+    std::filesystem::path mergeTool;
+};
+DragonWindow findDragonWindow(WindowSystem& windows, DragonEngine& engine);
 
 // Where the window opens: a Program and Scope, or another command file to open.
 struct FirstView {

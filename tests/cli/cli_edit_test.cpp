@@ -298,8 +298,15 @@ TEST_F(CliEditTest, TheMergeToolMergesCommandsAndReplacesTheSameOnes) {
 
 namespace qmk {
 
+namespace {
+// The simulated Dragon's program file, beside the merge tool as Dragon's own is.
+std::string dragonBesideMergeTool() {
+    return (std::filesystem::path(MERGEMYCMDS).parent_path() / "natspeak").string();
+}
+} // namespace
+
 TEST_F(CliEditTest, TheSaveCyclesMergeRunsTheToolAndRefreshesTheStore) {
-    ::setenv("QUILLMARK10_MERGE_TOOL", MERGEMYCMDS, 1);
+    ::setenv("QUILLMARK10_DRAGON_PROGRAM", dragonBesideMergeTool().c_str(), 1);
     CommandFileBuilder source(7, 12); // another language: the merge gives it the target's
     source.command("merged in").keys("m");
     const auto from = home_.writeFile("source.dat", source.build());
@@ -309,11 +316,15 @@ TEST_F(CliEditTest, TheSaveCyclesMergeRunsTheToolAndRefreshesTheStore) {
     EXPECT_NE(json().find(R"("name": "merged in")"), std::string::npos);
     EXPECT_EQ(testing::readBytes(from)[15], 9);
 
-    ::setenv("QUILLMARK10_MERGE_TOOL", "/bin/true", 1); // a tool that changes nothing
+    // A tool that changes nothing.
+    const auto idle = home_.path("idle-dragon");
+    std::filesystem::create_directories(idle);
+    std::filesystem::create_symlink("/bin/true", idle / "mergemycmds");
+    ::setenv("QUILLMARK10_DRAGON_PROGRAM", (idle / "natspeak").c_str(), 1);
     const auto failed = qmk({"merge", file_, from.string()});
     EXPECT_EQ(failed.status, 1);
     EXPECT_NE(failed.err.find(file_ + ": Unable to update above file"), std::string::npos);
-    ::unsetenv("QUILLMARK10_MERGE_TOOL");
+    ::unsetenv("QUILLMARK10_DRAGON_PROGRAM");
 }
 
 } // namespace qmk
@@ -334,12 +345,12 @@ TEST_F(CliEditTest, InitInstallsTheSuppliedCommandFiles) {
     EXPECT_EQ(qmk({"parse", (folder / "placer.dat").string()}).out, "0 /0\n");
 
     // Merging the placeholder changes the file's time and none of its commands.
-    ::setenv("QUILLMARK10_MERGE_TOOL", MERGEMYCMDS, 1);
+    ::setenv("QUILLMARK10_DRAGON_PROGRAM", dragonBesideMergeTool().c_str(), 1);
     const auto before = qmk({"parse", file_}).out;
     const auto merged = qmk({"merge", file_, (folder / "placer.dat").string()});
     EXPECT_EQ(merged.status, 0) << merged.err;
     EXPECT_EQ(qmk({"parse", file_}).out, before);
-    ::unsetenv("QUILLMARK10_MERGE_TOOL");
+    ::unsetenv("QUILLMARK10_DRAGON_PROGRAM");
     EXPECT_NE(qmk({"init"}).out.find("kept " + (folder / "placer.dat").string()),
               std::string::npos);
 }

@@ -260,9 +260,9 @@ TEST_F(SaveCycleTest, TheLaunchCommandsAreOfferedImportedInTheSpeakersLanguageAn
     german.write(commandFile().string());
     ASSERT_TRUE(home_.parse(commandFile(), true).ok());
     home_.prompt.checks = {false};
-    EXPECT_EQ(offerLaunchCommands(home_.store(), settings_, home_.prompt, engine_, home_.home(),
-                                  *cycle_),
-              ImportOutcome::Imported);
+    EXPECT_EQ(
+        offerLaunchCommands(home_.store(), settings_, home_.prompt, engine_, home_.home(), *cycle_),
+        ImportOutcome::Imported);
     ASSERT_EQ(home_.prompt.shown.size(), 3u);
     EXPECT_EQ(home_.prompt.shown[0].title, "For Voice initiation of Quillmark10");
     EXPECT_EQ(home_.prompt.shown[1].title, "pat") << "the language notice";
@@ -271,9 +271,9 @@ TEST_F(SaveCycleTest, TheLaunchCommandsAreOfferedImportedInTheSpeakersLanguageAn
     EXPECT_TRUE(launchCommandsPresent(home_.store()));
     EXPECT_EQ(row("local quillmark").menu, "Global Commands");
     EXPECT_EQ(settings_.read("dont show auto import", ""), "-1");
-    EXPECT_EQ(offerLaunchCommands(home_.store(), settings_, home_.prompt, engine_, home_.home(),
-                                  *cycle_),
-              ImportOutcome::NotOffered);
+    EXPECT_EQ(
+        offerLaunchCommands(home_.store(), settings_, home_.prompt, engine_, home_.home(), *cycle_),
+        ImportOutcome::NotOffered);
 }
 
 TEST_F(SaveCycleTest, TheLaunchOfferCancelledMissingOrDeclinedForGood) {

@@ -1,5 +1,8 @@
 #include "command_file_builder.h"
+#include "dragon_install.h"
+#include "session/file_menu.h"
 #include "session/startup.h"
+#include "store/parameters.h"
 #include "test_home.h"
 
 #include <gtest/gtest.h>
@@ -69,6 +72,82 @@ TEST(Startup, CaptionAndPropertiesTexts) {
               "Filename:\r\n/x/mycmds.dat\r\n\r\nVersion:           10.0\r\nLanguage");
     EXPECT_NE(text.find("\r\nSize:                1234\r\n#Commands:  5\r\n#Lists:            2"),
               std::string::npos);
+}
+
+TEST(Startup, OneInstanceRegistersWithAProfessionalDragonAndFindsItsMergeTool) {
+    testing::TestHome home;
+    auto first = enterProgram(home.home().folder(), home.prompt);
+    ASSERT_TRUE(first);
+    EXPECT_FALSE(enterProgram(home.home().folder(), home.prompt));
+    ASSERT_EQ(home.prompt.shown.size(), 1u);
+    EXPECT_EQ(home.prompt.shown[0].text, "Quillmark10 is already running");
+
+    testing::DragonInstall install(home.path(""));
+    SimulatedWindows windows;
+    auto setup = install.engineSetup(home.path("Dragon/Program"));
+    SimulatedEngine engine(windows, setup);
+    SimulatedMicrophone microphone;
+    SimulatedVoiceCommand voice(windows);
+    Trace trace(home.path("t.trace"), now());
+    EXPECT_TRUE(registerWithDragon(engine, microphone, voice, home.prompt, trace));
+    const auto dragon = findDragonWindow(windows, engine);
+    EXPECT_EQ(dragon.handle, engine.barWindow());
+    EXPECT_EQ(dragon.mergeTool, home.path("Dragon/Program/mergemycmds"));
+
+    setup.professional = false;
+    SimulatedWindows others;
+    SimulatedEngine preferred(others, setup);
+    EXPECT_FALSE(registerWithDragon(preferred, microphone, voice, home.prompt, trace));
+    EXPECT_EQ(home.prompt.shown.back().text.substr(0, 50),
+              "Quillmark 9 only supported with Professional Serie");
+    setup.running = false;
+    SimulatedWindows none;
+    SimulatedEngine stopped(none, setup);
+    EXPECT_FALSE(registerWithDragon(stopped, microphone, voice, home.prompt, trace));
+    EXPECT_EQ(home.prompt.shown.back().text, "Quillmark10 is already running");
+    EXPECT_EQ(findDragonWindow(none, stopped).handle, 0);
+}
+
+TEST_F(FirstViewTest, OpeningAnotherFileAndResettingTheStore) {
+    testing::DragonInstall install(home_.path(""));
+    FileOps files;
+    Backups backups(home_.home(), install.dragon + "/users", files, home_.prompt);
+    EXPECT_EQ(openDialogStart(home_.store()), "c:\\mycmds.dat");
+
+    const auto missing = openCommandFile(home_.path("none.dat"), home_.parser(), home_.store(),
+                                         backups, home_.prompt, trace_, home_.home());
+    EXPECT_FALSE(missing.opened || missing.endProgram);
+    EXPECT_EQ(home_.prompt.shown.back().text, "File does not exist");
+
+    fixture::CommandFileBuilder other;
+    other.command("only").keys("1");
+    const auto own = install.currentFolder() + "/mycmds.dat";
+    other.write(own);
+    const auto opened = openCommandFile(own, home_.parser(), home_.store(), backups, home_.prompt,
+                                        trace_, home_.home());
+    EXPECT_TRUE(opened.opened);
+    EXPECT_EQ(opened.rollbackUser, "pat");
+    EXPECT_EQ(home_.rows().size(), 1u);
+    EXPECT_EQ(openDialogStart(home_.store()), own);
+    const auto exported = home_.writeFile("export.dat", testing::readBytes(own));
+    EXPECT_FALSE(openCommandFile(exported, home_.parser(), home_.store(), backups, home_.prompt,
+                                 trace_, home_.home())
+                     .rollbackUser);
+
+    const auto broken = home_.writeFile("broken.dat", testing::readBytes(own).substr(0, 30));
+    const auto failed = openCommandFile(broken, home_.parser(), home_.store(), backups,
+                                        home_.prompt, trace_, home_.home());
+    EXPECT_TRUE(failed.endProgram);
+    EXPECT_EQ(home_.prompt.shown.back().title, "Now exiting");
+
+    resetStore(home_.store(), home_.prompt);
+    EXPECT_EQ(home_.prompt.shown.back().text, "You must restart Quillmark10 for changes to apply");
+    EXPECT_TRUE(home_.rows().empty());
+    Parameters parameters(home_.store());
+    EXPECT_EQ(parameters.get(Parameters::Text::UserName), " ");
+    EXPECT_EQ(parameters.get(Parameters::Text::lastmode), "app");
+    EXPECT_FALSE(parameters.get(Parameters::Text::mycmdstime));
+    EXPECT_FALSE(home_.parse(own).status == ParseStatus::Current) << "parsed afresh after reset";
 }
 
 } // namespace qmk

@@ -1,0 +1,38 @@
+#pragma once
+
+#include "common/program_dir.h"
+#include "common/prompt.h"
+#include "common/trace.h"
+#include "format/parser.h"
+#include "session/backups.h"
+#include "store/database.h"
+
+#include <filesystem>
+#include <optional>
+#include <string>
+
+namespace qmk {
+
+// What opening another command file came to.
+struct OpenedFile {
+    bool opened = false;
+    bool endProgram = false; // the file did not parse: the user was told, the program ends
+    // The Dragon user whose own command file it is: the rollback menu names them.
+    std::optional<std::string> rollbackUser;
+};
+
+// Opens `file` in place of the one shown: remembered as `openfile`, the store emptied and the
+// file parsed afresh. A missing file is only reported.
+OpenedFile openCommandFile(const std::filesystem::path& file, Parser& parser, Database& store,
+                           const Backups& backups, Prompt& prompt, Trace& trace,
+                           const ProgramDir& home);
+
+// The file-open dialog's start: the folder and name of the last file opened, else "c:\" and
+// "mycmds.dat".
+std::filesystem::path openDialogStart(Database& store);
+
+// Empties the store and forgets the user, so that the next start parses afresh; the program
+// must then close.
+void resetStore(Database& store, Prompt& prompt);
+
+} // namespace qmk
