@@ -86,8 +86,9 @@ int main(int argc, char** argv) {
         return 2;
 
     const auto target = home.path("export.dat");
+    // Marking the rows is the tools dialog's step, before the export starts.
+    statements::flagCommands(store);
     auto exportWith = [&](UpdateEngine& on) {
-        statements::flagCommands(store);
         std::filesystem::remove(target);
         if (!exportCommands(on, target, ExportMode::NewFile, {}).result.ok)
             std::abort();

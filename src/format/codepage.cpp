@@ -126,19 +126,23 @@ Encoded fromUtf8(std::string_view utf8) {
     return result;
 }
 
+char toUpper(char ch) {
+    const auto b = static_cast<unsigned char>(ch);
+    if (b >= 'a' && b <= 'z')
+        return static_cast<char>(b - 0x20);
+    if (b == 0x9A || b == 0x9C || b == 0x9E) // s, oe, z with caron/ligature
+        return static_cast<char>(b - 0x10);
+    if (b == 0xFF) // y diaeresis
+        return static_cast<char>(0x9F);
+    if (b >= 0xE0 && b != 0xF7)
+        return static_cast<char>(b - 0x20);
+    return ch;
+}
+
 std::string toUpper(std::string_view cp1252) {
     std::string out(cp1252);
-    for (char& ch : out) {
-        const auto b = static_cast<unsigned char>(ch);
-        if (b >= 'a' && b <= 'z')
-            ch = static_cast<char>(b - 0x20);
-        else if (b == 0x9A || b == 0x9C || b == 0x9E) // s, oe, z with caron/ligature
-            ch = static_cast<char>(b - 0x10);
-        else if (b == 0xFF) // y diaeresis
-            ch = static_cast<char>(0x9F);
-        else if (b >= 0xE0 && b != 0xF7)
-            ch = static_cast<char>(b - 0x20);
-    }
+    for (char& ch : out)
+        ch = toUpper(ch);
     return out;
 }
 

@@ -20,5 +20,6 @@ Encoded fromUtf8(std::string_view utf8);
 
 // Upper case of Windows-1252 bytes, letters of the code page included.
 std::string toUpper(std::string_view cp1252);
+char toUpper(char cp1252);
 
 } // namespace qmk::codepage

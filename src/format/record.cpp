@@ -61,9 +61,13 @@ void readBody(ImageReader& in, CommandRecord& r, const KeyNames& keys) {
 } // namespace
 
 std::string_view CommandRecord::typeLetter() const {
+    return typeLetterOf(typeByte, graphicsize);
+}
+
+std::string_view typeLetterOf(std::uint8_t typeByte, std::uint32_t graphicSize) {
     switch (typeByte) {
     case layout::kTextAndGraphics:
-        return graphicsize > 0 ? "T" : "P";
+        return graphicSize > 0 ? "T" : "P";
     case layout::kMacroRecorder:
         return "R";
     case layout::kStepByStep:

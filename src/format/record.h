@@ -54,6 +54,9 @@ struct ListRecord {
     std::uint32_t end = 0;
 };
 
+// The store `Type` letter of a command type byte; empty for a byte outside the table.
+std::string_view typeLetterOf(std::uint8_t typeByte, std::uint32_t graphicSize);
+
 // A record's name, checked: a byte below 32 throws DamagedName.
 std::string_view readRecordName(ImageReader& in);
 

@@ -2,6 +2,8 @@
 
 #include "store/schema.h"
 
+#include <algorithm>
+
 namespace qmk {
 
 std::unique_ptr<Database> openCommandStore(const std::filesystem::path& file) {
@@ -97,6 +99,31 @@ std::vector<std::int64_t> flaggedInOrder(Database& db) {
     while (select.step())
         ids.push_back(select.integer(0));
     return ids;
+}
+
+std::vector<MarkedRecord> markedRecordsInFileOrder(Database& db, std::int64_t listsAt) {
+    // Two narrow scans, merged here: the marks from the partial index alone, the positions from
+    // their own table; the wide rows are never read.
+    auto marks = db.prepare("SELECT ID FROM user INDEXED BY marked WHERE flag = 1 ORDER BY ID");
+    std::vector<std::int64_t> ids;
+    while (marks.step())
+        ids.push_back(marks.integer(0));
+    auto positions = db.prepare("SELECT ID, offset FROM positions WHERE filerecord = 1 AND "
+                                "offset < ? ORDER BY ID");
+    positions.bind(1, listsAt);
+    std::vector<MarkedRecord> records;
+    records.reserve(ids.size());
+    auto mark = ids.begin();
+    while (mark != ids.end() && positions.step()) {
+        const auto id = positions.integer(0);
+        while (mark != ids.end() && *mark < id)
+            ++mark;
+        if (mark != ids.end() && *mark == id)
+            records.push_back({id, static_cast<std::uint32_t>(positions.integer(1))});
+    }
+    std::sort(records.begin(), records.end(),
+              [](const MarkedRecord& a, const MarkedRecord& b) { return a.offset < b.offset; });
+    return records;
 }
 
 std::vector<std::string> groups(Database& db) {

@@ -38,6 +38,14 @@ std::int64_t clearNoGlobals(Database& db);
 // LISTs, name.
 std::vector<std::int64_t> flaggedInOrder(Database& db);
 
+// The marked command records of the file, as (ID, offset) in file order: the records before
+// the lists section at `listsAt` whose rows carry the selection mark.
+struct MarkedRecord {
+    std::int64_t ID = 0;
+    std::uint32_t offset = 0;
+};
+std::vector<MarkedRecord> markedRecordsInFileOrder(Database& db, std::int64_t listsAt);
+
 std::vector<std::string> groups(Database& db);
 std::vector<std::string> programsOfGroup(Database& db, const std::string& group);
 std::vector<std::string> scopesOf(Database& db, const std::string& program,

@@ -2,19 +2,18 @@
 
 #include "common/text.h"
 #include "format/codepage.h"
+#include "format/duplicate_log.h"
 #include "format/file_properties.h"
 #include "format/keynames.h"
 #include "format/record.h"
-#include "store/parameters.h"
 #include "store/statements.h"
-#include "store/user_rows.h"
 #include "writer/check_string.h"
+#include "writer/export_store.h"
 #include "writer/list_names.h"
 #include "writer/rebuilds.h"
 #include "writer/record_walker.h"
 
 #include <fstream>
-#include <unordered_set>
 
 namespace qmk {
 
@@ -22,60 +21,22 @@ namespace {
 
 constexpr std::size_t kListsPerName = 30;
 
-// One command record of the target being built, by its bytes.
+// One command record of the target being built: its bytes in the record buffer.
 struct TargetRecord {
-    std::string bytes;
+    std::size_t start = 0;
+    std::size_t size = 0;
     bool removed = false; // replaced by a newer copy
 };
 
-// The `user` row of a walked record, for the export store.
-UserRow rowOf(const RecordContext& c, const std::string& filename, std::uint32_t offset,
-              bool isList) {
-    UserRow row;
-    row.filename = filename;
-    row.menu =
-        c.program == kGlobalCommands ? c.program : codepage::toUtf8(codepage::toUpper(c.program));
-    row.state = codepage::toUtf8(c.scope);
-    row.name = codepage::toUtf8(c.name);
-    row.description = codepage::toUtf8(c.description);
-    row.owner = codepage::toUtf8(c.group);
-    row.script = codepage::toUtf8(c.body());
-    row.offset = offset;
-    if (isList) {
-        row.Type = "L";
-        row.scope = "G";
-        row.lists = 1;
-    } else {
-        row.offsetbody = offset ? c.bodyStart : 0; // positions in the target, when known
-        row.scope = c.availability == 0 ? "G" : c.availability == 1 ? "A" : "W";
-        switch (c.typeByte) {
-        case layout::kTextAndGraphics:
-            row.Type = c.graphicSize ? "T" : "P";
-            break;
-        case layout::kMacroRecorder:
-            row.Type = "R";
-            break;
-        case layout::kStepByStep:
-            row.Type = "X";
-            break;
-        case layout::kAdvancedScripting:
-            row.Type = "A";
-            break;
-        case layout::kScript:
-            row.Type = "S";
-            break;
-        case layout::kKeystrokes:
-            row.Type = "K";
-            break;
-        default:
-            break;
-        }
-        row.graphicsize = c.graphicSize;
-        row.encrypted = c.encrypted;
-    }
-    row.Global = isGlobalCommandsName(c.program) && isGlobalCommandsName(c.scope);
-    deriveColumns(row);
-    return row;
+// The target's file name for the duplicate log, in the code page when it has the characters.
+std::string logName(const std::filesystem::path& target) {
+    auto encoded = codepage::fromUtf8(target.filename().string());
+    return encoded.ok ? std::move(encoded.bytes) : target.filename().string();
+}
+
+ExportEntry entryOf(const RecordContext& c, bool isList, std::size_t record) {
+    return {isList ? std::string_view("L") : typeLetterOf(c.typeByte, c.graphicSize), isList, false,
+            record};
 }
 
 class Export {
@@ -83,12 +44,8 @@ public:
     Export(UpdateEngine& source, const std::filesystem::path& target, ExportMode mode,
            const DuplicateQuestion& ask)
         : source_(source), target_(target), mode_(mode), ask_(ask), home_(source.context().home),
-          store_(openCommandStore(home_.file(files::kExportStore))), rows_(*store_),
-          lookUp_(store_->prepare(UserTable::selectSql() +
-                                  " WHERE menu = ? AND state = ? AND name = ? ORDER BY user.ID "
-                                  "LIMIT 1")),
           keys_(KeyNames::load(home_.file(files::kKeyNames)).value_or(KeyNames{})),
-          filename_(target.filename().string()) {}
+          filename_(logName(target)), duplicates_(home_.file(files::kDuplicateLog)) {}
 
     ExportResult run() {
         ExportResult result;
@@ -97,19 +54,13 @@ public:
         const auto image = source_.image();
         if (image.size() < layout::kHeaderSize)
             return refused("This is not a command file", source_.context().commandFile);
-        statements::emptyTables(*store_);
-        Parameters(*store_).set(Parameters::Number::OffsetLists, layout::kFirstRecordPosition);
-        std::ofstream(home_.file(files::kDuplicateLog), std::ios::trunc);
         log_.open(home_.file(files::kChangeLog), std::ios::binary | std::ios::trunc);
 
         if (auto refusal = openTarget(image))
             return *refusal;
-        // The export store is scratch: one transaction for all its rows.
-        Transaction transaction(*store_);
         std::optional<ExportResult> stopped;
         if (auto refusal = guardedWalk(walking_, last_, home_, target_.string(), [&] {
-                if ((stopped = registerTarget()))
-                    return;
+                registerTarget();
                 if (!exportMarked(result))
                     stopped = cancelled();
                 else
@@ -118,9 +69,7 @@ public:
             return {*refusal};
         if (stopped)
             return *stopped;
-        auto finished = finish(result);
-        transaction.commit();
-        return finished;
+        return finish(result);
     }
 
 private:
@@ -156,53 +105,51 @@ private:
         return std::nullopt;
     }
 
-    bool add(const UserRow& row) {
-        try {
-            rows_.add(row);
-            return true;
-        } catch (const StoreError& error) {
-            log_ << "not added to the export store: " << row.name << " (" << error.what() << ")"
-                 << kCrLf;
-            return false;
-        }
+    // The LIST names a row's name holds, for the LISTs that go with the commands.
+    void noteListNames(std::string_view name) {
+        if (name.find('<') == std::string_view::npos)
+            return;
+        for (auto& list : ExtractListNames(name, kListsPerName))
+            listNames_.push_back(std::move(list));
     }
 
-    // Adds the row unless one with its Program, Scope and name is there already.
-    std::int64_t addOnce(const UserRow& row) {
-        if (const auto found = lookUp(row.menu, row.state, row.name))
-            return found->ID;
-        return add(row) ? store_->lastInsertId() : 0;
+    // Row adding: a row whose key the store holds is logged as a duplicate and not added.
+    void addRow(const RecordContext& context, bool isList, std::size_t record) {
+        bool added = false;
+        const auto held = store_.add({context.program, context.scope, context.name},
+                                     entryOf(context, isList, record), added);
+        if (added)
+            noteListNames(context.name);
+        else
+            duplicates_.add(filename_, store_.at(held).type, context.name, context.program,
+                            context.scope);
     }
 
-    std::optional<UserRow> lookUp(const std::string& menu, const std::string& state,
-                                  const std::string& name) {
-        lookUp_.reset();
-        lookUp_.bind(1, menu).bind(2, state).bind(3, name);
-        if (!lookUp_.step())
-            return std::nullopt;
-        auto row = UserTable::rowFrom(lookUp_);
-        lookUp_.reset();
-        return row;
+    // Walks a command record onto the end of the record buffer.
+    RecordContext walkRecord(const RecordWalker& walker, std::uint32_t position,
+                             std::uint32_t& end) {
+        const auto start = commands_.size();
+        auto context = walker.walkCommand(position, false, {}, commands_, end);
+        records_.push_back({start, commands_.size() - start, false});
+        last_ = context.name;
+        return context;
     }
 
     // What the target holds already: its commands and LISTs go into the export store.
-    std::optional<ExportResult> registerTarget() {
+    void registerTarget() {
         const auto generation = layout::findGeneration(
             static_cast<std::uint8_t>(target_image_[layout::kVersionOffset]));
         generation_ = generation ? generation->generation : layout::Generation::Unknown;
         walking_ = target_image_;
+        commands_.assign(target_image_, 0, layout::kHeaderSize);
         RecordWalker walker(target_image_, generation_, generation_, keys_);
         ImageReader header(target_image_);
         const auto count = header.u16At(layout::kCommandCountPosition);
         std::uint32_t position = layout::kFirstRecordPosition;
         for (std::uint32_t i = 0; i < count; ++i) {
-            TargetRecord record;
             std::uint32_t end = 0;
-            const auto context = walker.walkCommand(position, false, {}, record.bytes, end);
-            const auto id = addOnce(rowOf(context, filename_, position, false));
-            recordOfRow_[id] = records_.size();
-            records_.push_back(std::move(record));
-            last_ = context.name;
+            const auto context = walkRecord(walker, position, end);
+            addRow(context, false, records_.size() - 1);
             position = end;
         }
         listsAt_ = position;
@@ -213,12 +160,11 @@ private:
             std::string scratch;
             std::uint32_t end = 0;
             const auto list = walker.copyList(position, scratch, end);
-            addOnce(rowOf(list, filename_, position, true));
+            addRow(list, true, ExportStore::kNone);
             position = end;
         }
         log_ << "Exportcommands= " << count << " Original Exportcommands, offset, lists "
              << listsAt_ << ' ' << savedListCount_ << kCrLf;
-        return std::nullopt;
     }
 
     // The marked commands of the open file, in file order; false when the user cancelled.
@@ -226,85 +172,95 @@ private:
         const auto image = source_.image();
         walking_ = image;
         RecordWalker walker(image, source_.generation(), generation_, keys_);
-        auto marked = source_.context().store.prepare(
-            "SELECT user.ID, user.menu, user.state, user.name, positions.offset FROM user JOIN "
-            "positions ON positions.ID = user.ID WHERE user.flag = 1 AND user.Type <> 'L' AND "
-            "positions.filerecord = 1 ORDER BY positions.offset");
+        const auto marked = statements::markedRecordsInFileOrder(source_.context().store,
+                                                                 source_.storedOffsetLists());
+        commands_.reserve(commands_.size() + image.size());
         std::optional<DuplicateAnswer> always;
-        while (marked.step()) {
-            log_ << marked.integer(0) << kCrLf;
-            const auto existing = lookUp(marked.text(1), marked.text(2), marked.text(3));
-            if (existing) {
+        std::string ids;
+        for (const auto& [id, offset] : marked) {
+            ids += std::to_string(id);
+            ids += kCrLf;
+            std::uint32_t end = 0;
+            const auto context = walkRecord(walker, offset, end);
+            const auto entry = entryOf(context, false, records_.size() - 1);
+            bool added = false;
+            const auto existing =
+                store_.add({context.program, context.scope, context.name}, entry, added);
+            if (!added) {
                 // Without a question to ask, the target keeps its own command.
-                auto answer = always ? *always : ask_ ? ask_(marked.text(3)) : DuplicateAnswer::No;
-                if (answer == DuplicateAnswer::CancelExport)
+                auto answer = always ? *always
+                              : ask_ ? ask_(codepage::toUtf8(context.name))
+                                     : DuplicateAnswer::No;
+                if (answer == DuplicateAnswer::CancelExport) {
+                    log_ << ids;
                     return false;
+                }
                 if (answer == DuplicateAnswer::YesToAll || answer == DuplicateAnswer::NoToAll)
                     always = answer;
-                if (answer == DuplicateAnswer::No || answer == DuplicateAnswer::NoToAll)
+                if (answer == DuplicateAnswer::No || answer == DuplicateAnswer::NoToAll) {
+                    commands_.resize(records_.back().start);
+                    records_.pop_back();
                     continue;
-                store_->prepare("UPDATE user SET flag = 1 WHERE ID = ?")
-                    .bind(1, existing->ID)
-                    .run();
-                if (const auto old = recordOfRow_.find(existing->ID); old != recordOfRow_.end())
-                    records_[old->second].removed = true;
+                }
+                auto& old = store_.at(existing);
+                old.flag = true;
+                if (old.record < records_.size())
+                    records_[old.record].removed = true;
                 ++result.replaced;
+                store_.addCopy(entry);
             }
-            TargetRecord record;
-            std::uint32_t end = 0;
-            const auto offset = static_cast<std::uint32_t>(marked.integer(4));
-            const auto context = walker.walkCommand(offset, false, {}, record.bytes, end);
-            if (add(rowOf(context, filename_, 0, false)))
-                recordOfRow_[store_->lastInsertId()] = records_.size();
-            records_.push_back(std::move(record));
-            last_ = context.name;
+            noteListNames(context.name);
             ++result.exported;
         }
+        log_ << ids;
         return true;
     }
 
     // Every LIST a command of the target names goes with it, once.
     std::optional<ExportResult> addLists(ExportResult& result) {
-        std::unordered_set<std::string> held;
-        std::vector<std::string> names;
-        rows_.forEach([&](const UserRow& row) {
-            if (row.Type == "L")
-                held.insert(row.name);
-            else
-                for (auto& name : ExtractListNames(row.name, kListsPerName))
-                    names.push_back(std::move(name));
-        });
         const std::string global(kGlobalCommands);
         const auto image = source_.image();
+        // The keys of the LISTs added view these names: they stay until the export ends.
+        const auto noted = listNames_.size();
         RecordWalker walker(image, source_.generation(), generation_, keys_);
-        for (const auto& name : names) {
-            if (held.contains(name))
+        auto master = source_.context().store.prepare(
+            "SELECT positions.offset FROM user JOIN positions ON positions.ID = user.ID WHERE "
+            "menu = ? AND state = ? AND name = ? AND Type = 'L' AND positions.filerecord = 1");
+        // LISTs found here name no further LISTs, so the names noted so far are all there are.
+        for (std::size_t i = 0; i < noted; ++i) {
+            const std::string_view name = listNames_[i];
+            const ExportKey key{kGlobalCommands, kGlobalCommands, name};
+            if (store_.find(key) != ExportStore::kNone)
                 continue;
-            auto master = source_.context().store.prepare(
-                "SELECT positions.offset FROM user JOIN positions ON positions.ID = user.ID WHERE "
-                "menu = ? AND state = ? AND name = ? AND Type = 'L' AND positions.filerecord = 1");
-            master.bind(1, global).bind(2, global).bind(3, name);
-            if (!master.step())
+            master.bind(1, global).bind(2, global).bind(3, codepage::toUtf8(name));
+            const bool found = master.step();
+            const auto offset = found ? master.integer(0) : 0;
+            master.reset();
+            if (!found)
                 return refused("fatal Export not found LIST error", target_);
             std::uint32_t end = 0;
-            const auto list =
-                walker.copyList(static_cast<std::uint32_t>(master.integer(0)), newLists_, end);
-            add(rowOf(list, filename_, 0, true));
-            held.insert(name);
+            const auto list = walker.copyList(static_cast<std::uint32_t>(offset), newLists_, end);
+            bool added = false;
+            store_.add(key, entryOf(list, true, ExportStore::kNone), added);
             ++result.lists;
         }
         return std::nullopt;
     }
 
     ExportResult finish(ExportResult& result) {
-        std::string bytes = target_image_.substr(0, layout::kHeaderSize);
+        // The record buffer becomes the target: replaced copies are squeezed out in place.
+        std::string bytes = std::move(commands_);
+        std::size_t kept = layout::kHeaderSize;
         std::uint32_t commands = 0;
         for (const auto& record : records_) {
             if (record.removed)
                 continue;
-            bytes += record.bytes;
+            if (record.start != kept)
+                bytes.replace(kept, record.size, bytes, record.start, record.size);
+            kept += record.size;
             ++commands;
         }
+        bytes.resize(kept);
         const auto listsAt = static_cast<std::uint32_t>(bytes.size()) + 1;
         appendU32(bytes, savedListCount_ + static_cast<std::uint32_t>(result.lists));
         bytes.append(target_image_, listsAt_ + 3); // the saved LIST records
@@ -318,7 +274,6 @@ private:
             result.result = EditResult::refused(error.what(), "The Export file was not changed");
             return result;
         }
-        Parameters(*store_).set(Parameters::Number::OffsetLists, listsAt);
         log_ << "ExportDATcopies= " << result.replaced << kCrLf << "ExportDATs= " << result.exported
              << kCrLf << "Exportcommands= " << commands << kCrLf << "outputoffset= " << listsAt
              << kCrLf << kCrLf << "lists= " << result.lists << kCrLf << kCrLf;
@@ -331,16 +286,16 @@ private:
     ExportMode mode_;
     const DuplicateQuestion& ask_;
     ProgramDir home_;
-    std::unique_ptr<Database> store_;
-    UserTable rows_;
-    Statement lookUp_;
+    ExportStore store_;
     KeyNames keys_;
-    std::string filename_;
+    std::string filename_; // the target's file name, in the code page
+    DuplicateLog duplicates_;
     std::ofstream log_;
     std::string target_image_;
     layout::Generation generation_ = layout::Generation::Unknown;
+    std::string commands_; // the header and command records of the target, old and new
     std::vector<TargetRecord> records_;
-    std::unordered_map<std::int64_t, std::size_t> recordOfRow_;
+    std::vector<std::string> listNames_;
     std::uint32_t listsAt_ = 0;
     std::uint32_t savedListCount_ = 0;
     std::string newLists_;

@@ -8,10 +8,6 @@
 
 namespace qmk {
 
-namespace files {
-inline constexpr const char* kExportStore = "export.mdb";
-} // namespace files
-
 enum class ExportMode { NewFile, Overwrite, Append };
 
 // The duplicate prompt's five answers, in the order of its buttons.
@@ -28,7 +24,8 @@ struct ExportResult {
 };
 
 // Exports the marked commands of the open command file, and the LISTs they name, into `target`.
-// The export store "\export.mdb" mirrors the target while it runs. The target is written once,
+// The export store mirrors the target in memory while it runs: duplicates are found and LISTs
+// written once. The target is written once,
 // atomically, at the end: a refusal or a cancel leaves it exactly as it was (or absent).
 ExportResult exportCommands(UpdateEngine& source, const std::filesystem::path& target,
                             ExportMode mode, const DuplicateQuestion& ask);

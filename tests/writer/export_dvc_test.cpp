@@ -96,6 +96,37 @@ TEST_F(WriterTest, AppendingAsksForDuplicatesAndReplacesWithYesToAll) {
     EXPECT_EQ(readBytes(target).size(), before.size());
 }
 
+TEST_F(WriterTest, TheExportStoreKeysProgramsAsTheCommandStoreDoesAndLogsDuplicates) {
+    load(source());
+    statements::flagAll(home_.store());
+    CommandFileBuilder held;
+    held.command("paint <colors>").application("MSPaint").keys("old");
+    held.command("twice").keys("a");
+    held.command("twice").keys("b");
+    held.command("plain").application("Global Commands").keys("an application so named");
+    held.list("colors", {"blue"});
+    const auto target = home_.path("held.dat");
+    held.write(target.string());
+
+    int asked = 0;
+    const auto result = exportCommands(*engine_, target, ExportMode::Append,
+                                       answering({DuplicateAnswer::Yes}, &asked));
+    ASSERT_TRUE(result.result.ok) << result.result.message;
+    EXPECT_EQ(asked, 1) << "only the Program that differs in case alone is the same";
+    EXPECT_EQ(result.replaced, 1);
+    EXPECT_EQ(result.exported, 3);
+    EXPECT_EQ(result.lists, 0) << "the target holds colors already";
+    EXPECT_EQ(namesIn(home_, target),
+              (std::vector<std::string>{"twice", "twice", "plain", "pick <colors>",
+                                        "paint <colors>", "plain", "colors (L)"}));
+    const auto log = readBytes(home_.path("duplicate.log"));
+    EXPECT_NE(
+        log.find("held.dat     twice        Global Commands Global Commands                  K "
+                 "twice"),
+        std::string::npos)
+        << log;
+}
+
 TEST_F(WriterTest, ExportRefusalsAndCancelsLeaveTheTargetAsItWas) {
     load(source());
     statements::flagAll(home_.store());
