@@ -1,0 +1,503 @@
+#include "mainwindow/browser.h"
+
+#include "common/text.h"
+#include "format/codepage.h"
+#include "session/file_utilities.h"
+#include "store/user_rows.h"
+#include "writer/list_names.h"
+
+#include <algorithm>
+
+namespace qmk {
+
+namespace {
+
+const std::string kGlobal(kGlobalCommands);
+
+std::vector<std::string> texts(Statement& select) {
+    std::vector<std::string> values;
+    while (select.step())
+        values.push_back(select.text(0));
+    return values;
+}
+
+// The last entry whose value equals `value`, else entry 0.
+int lastEntryOf(const Selector& selector, const std::string& value) {
+    int found = 0;
+    for (int i = 0; i < static_cast<int>(selector.entries.size()); ++i)
+        if (stripSpokenNumber(selector.entries[static_cast<std::size_t>(i)]) == value)
+            found = i;
+    return found;
+}
+
+} // namespace
+
+std::string Selector::value() const {
+    if (selected < 0 || selected >= static_cast<int>(entries.size()))
+        return "";
+    return stripSpokenNumber(entries[static_cast<std::size_t>(selected)]);
+}
+
+std::string recentLine(const std::string& name, const std::string& program) {
+    // Columns count characters: work in the file's single-byte code page.
+    auto line = codepage::fromUtf8(name);
+    auto menu = codepage::fromUtf8(program);
+    std::string bytes = line.ok ? line.bytes : name;
+    if (bytes.size() < kProgramColumn)
+        bytes.resize(kProgramColumn, ' ');
+    bytes.replace(kProgramColumn, std::min(bytes.size() - kProgramColumn, menu.bytes.size()),
+                  menu.ok ? menu.bytes : program);
+    return line.ok && menu.ok ? codepage::toUtf8(bytes) : bytes;
+}
+
+void Browser::setCurrent(std::string program, std::string scope) {
+    currentProgram_ = std::move(program);
+    currentScope_ = std::move(scope);
+}
+
+void Browser::start() {
+    currentGroup_ = kAllGroups;
+    allGroupsFlag_ = true;
+    setCurrent(kGlobal, kGlobal);
+    buildProgramList();
+    buildGroupList();
+    groupPosition_ = static_cast<int>(groups_.entries.size()) - 1;
+    reset(-1);
+}
+
+void Browser::buildGroupList() {
+    const auto remembered = groups_.value();
+    groups_ = {};
+    ++version_;
+    if (!storeOpen())
+        return;
+    auto select = store_->prepare("SELECT DISTINCT owner FROM user WHERE Type <> 'L'");
+    for (auto& owner : texts(select))
+        if (!owner.empty())
+            groups_.entries.push_back(std::move(owner));
+    groups_.entries.push_back("-");
+    groups_.entries.push_back(kAllGroups);
+    groups_.selected = static_cast<int>(groups_.entries.size()) - 1;
+    const auto found = std::find(groups_.entries.begin(), groups_.entries.end(), remembered);
+    if (!remembered.empty() && found != groups_.entries.end())
+        selectGroup(static_cast<int>(found - groups_.entries.begin()));
+}
+
+void Browser::buildProgramList() {
+    programs_ = {};
+    ++version_;
+    if (!storeOpen())
+        return;
+    std::vector<std::string> values;
+    if (currentGroup_ != kAllGroups) {
+        auto select = store_->prepare("SELECT DISTINCT menu FROM user WHERE owner = ?");
+        select.bind(1, currentGroup_);
+        values = texts(select);
+        if (values.empty()) {
+            currentGroup_ = kAllGroups;
+            allGroupsFlag_ = true;
+        }
+    }
+    if (currentGroup_ == kAllGroups) {
+        auto select = store_->prepare("SELECT DISTINCT menu FROM user");
+        values = texts(select);
+    }
+    // Global Commands always leads.
+    if (const auto global = std::find(values.begin(), values.end(), kGlobal);
+        global != values.end())
+        std::rotate(values.begin(), global, global + 1);
+    programs_.entries = std::move(values);
+}
+
+void Browser::buildScopeList(const std::string& program) {
+    scopes_ = {};
+    ++version_;
+    if (!storeOpen())
+        return;
+    auto select =
+        store_->prepare(currentGroup_ == kAllGroups
+                            ? "SELECT DISTINCT state FROM user WHERE menu = ?"
+                            : "SELECT DISTINCT state FROM user WHERE menu = ? AND owner = ?");
+    select.bind(1, program);
+    if (currentGroup_ != kAllGroups)
+        select.bind(2, currentGroup_);
+    scopes_.entries = texts(select);
+}
+
+void Browser::selectGroup(int position) {
+    if (position < 0 || position >= static_cast<int>(groups_.entries.size()))
+        return;
+    groups_.selected = groupPosition_ = position;
+    currentGroup_ = groups_.value();
+    ++version_;
+    if (position != static_cast<int>(groups_.entries.size()) - 1) {
+        allGroupsFlag_ = false;
+        auto first = store_->prepare("SELECT menu, state FROM user WHERE owner = ? AND Type <> "
+                                     "'L' ORDER BY globalsort, menu, state, name LIMIT 1");
+        first.bind(1, currentGroup_);
+        if (first.step())
+            setCurrent(first.text(0), first.text(1));
+    } else {
+        allGroupsFlag_ = true;
+    }
+    if (currentGroup_ == "User-defined" || currentGroup_ == "Dragon")
+        setCurrent(kGlobal, kGlobal);
+    rebuildPrograms_ = true;
+    reset(-1);
+}
+
+void Browser::selectProgram(int position) {
+    if (!storeOpen())
+        return;
+    const bool automatic = position >= 0;
+    position = std::abs(position);
+    if (position >= static_cast<int>(programs_.entries.size()))
+        return;
+    const auto value = stripSpokenNumber(programs_.entries[static_cast<std::size_t>(position)]);
+    auto exists = store_->prepare("SELECT 1 FROM user WHERE menu = ? LIMIT 1");
+    exists.bind(1, value);
+    if (!exists.step())
+        return;
+    programs_.selected = position;
+    currentProgram_ = value;
+    buildScopeList(value);
+    if (!scopes_.entries.empty() && stripSpokenNumber(scopes_.entries[0]) == "Asleep" &&
+        currentProgram_ == kGlobal) {
+        const auto global =
+            std::find_if(scopes_.entries.begin(), scopes_.entries.end(),
+                         [](const std::string& e) { return stripSpokenNumber(e) == kGlobal; });
+        selectScope(global == scopes_.entries.end()
+                        ? 0
+                        : static_cast<int>(global - scopes_.entries.begin()));
+    } else if (automatic && !scopes_.entries.empty()) {
+        selectScope(0);
+    }
+}
+
+void Browser::selectScope(int position) {
+    if (!storeOpen()) {
+        fillCommandsTab();
+        return;
+    }
+    if (position < 0 || position >= static_cast<int>(scopes_.entries.size()))
+        return;
+    stale_[ListsTab] = true;
+    scopes_.selected = position;
+    currentScope_ = scopes_.value();
+    ++version_;
+    auto exists = store_->prepare("SELECT 1 FROM user WHERE menu = ? AND state = ? LIMIT 1");
+    exists.bind(1, currentProgram_).bind(2, currentScope_);
+    if (exists.step())
+        fillCommandsTab();
+}
+
+std::optional<UserRow> Browser::find(const std::string& program, const std::string& scope,
+                                     const std::string& name) {
+    if (name.empty())
+        return std::nullopt;
+    auto select = store_->prepare(UserTable::selectSql() +
+                                  " WHERE menu = ? AND state = ? AND name = ? ORDER BY user.ID "
+                                  "LIMIT 1");
+    select.bind(1, program).bind(2, scope).bind(3, name);
+    if (!select.step())
+        return std::nullopt;
+    return UserTable::rowFrom(select);
+}
+
+std::vector<UserRow> Browser::block(const std::string& program, const std::string& scope) {
+    std::vector<UserRow> rows;
+    auto select = store_->prepare(
+        "SELECT ID, name, Type, owner FROM user WHERE menu = ? AND state = ? ORDER BY name");
+    select.bind(1, program).bind(2, scope);
+    while (select.step()) {
+        UserRow row;
+        row.ID = select.integer(0);
+        row.name = select.text(1);
+        row.Type = select.text(2);
+        row.owner = select.text(3);
+        rows.push_back(std::move(row));
+    }
+    return rows;
+}
+
+bool Browser::passesView(const UserRow& row) const {
+    if (view_.followCommand) {
+        if (row.name == view_.followedCommand)
+            return true;
+        const auto lists = ExtractListNames(view_.followedCommand);
+        return std::find(lists.begin(), lists.end(), row.name) != lists.end();
+    }
+    if (view_.followList)
+        return row.name == view_.followedList ||
+               row.name.find("<" + view_.followedList + ">") != std::string::npos;
+    if (row.Type.size() != 1)
+        return false;
+    const auto code = std::find(kTypeCodes.begin(), kTypeCodes.end(), row.Type[0]);
+    if (code == kTypeCodes.end() || !view_.on[static_cast<std::size_t>(code - kTypeCodes.begin())])
+        return false;
+    return allGroupsFlag_ || row.owner == currentGroup_;
+}
+
+void Browser::addListCopy(const UserRow& global) {
+    UserRow copy = global;
+    copy.menu = currentProgram_;
+    copy.state = currentScope_;
+    copy.globalsort = currentProgram_ == kGlobal ? "G" : "N";
+    if (!allGroupsFlag_)
+        copy.owner = currentGroup_;
+    copy.dupe = false;
+    copy.listcopy = true;
+    copy.flag = false;
+    UserTable(*store_).add(copy);
+}
+
+void Browser::listHousekeeping(const std::vector<UserRow>& rows) {
+    for (const auto& row : rows) {
+        if (row.name.find('<') == std::string::npos || !passesView(row))
+            continue;
+        for (const auto& list : ExtractListNames(row.name)) {
+            const auto here = find(currentProgram_, currentScope_, list);
+            if (!here) {
+                if (const auto global = find(kGlobal, kGlobal, list))
+                    addListCopy(*global);
+            } else if (!allGroupsFlag_) {
+                store_->prepare("UPDATE user SET owner = ? WHERE ID = ?")
+                    .bind(1, currentGroup_)
+                    .bind(2, here->ID)
+                    .run();
+            }
+        }
+    }
+}
+
+void Browser::selectLineNamed(TabLines& tab, const std::string& name) {
+    tab.selected = -1;
+    for (int i = 0; i < static_cast<int>(tab.lines.size()); ++i)
+        if (tab.lines[static_cast<std::size_t>(i)] == name) {
+            tab.selected = i;
+            return;
+        }
+}
+
+void Browser::fillCommandsTab() {
+    commandsPair_ = listsPair_ = {currentProgram_, currentScope_};
+    auto& tab = tabs_[CommandsTab];
+    tab = {};
+    ++version_;
+    if (!storeOpen()) {
+        tab.lines = {kNothingToShow};
+        tab.selected = 0;
+        item_ = {};
+        return;
+    }
+    listHousekeeping(block(currentProgram_, currentScope_));
+    for (const auto& row : block(currentProgram_, currentScope_))
+        if (row.Type != "L" && passesView(row))
+            tab.lines.push_back(row.name);
+    selectLineNamed(tab, currentItem_);
+    if (tab.lines.empty())
+        tab.lines = {kNothingToShow};
+    if (tab.selected < 0) {
+        tab.selected = 0;
+        showing_ = CommandsTab;
+    }
+    if (showing_ == RecentlyCreatedTab || showing_ == RecentlyModifiedTab)
+        selectTab(showing_);
+    else
+        selectLine(showing_, tabs_[static_cast<std::size_t>(showing_)].selected);
+}
+
+void Browser::fillListsTab() {
+    auto& tab = tabs_[ListsTab];
+    tab = {};
+    listsPair_ = {currentProgram_, currentScope_};
+    ++version_;
+    if (storeOpen()) {
+        if (currentProgram_ == kGlobal && currentScope_ == kGlobal) {
+            auto select = store_->prepare("SELECT ID, name, Type, owner FROM user WHERE Type = "
+                                          "'L' AND menu = ? AND state = ? ORDER BY ID");
+            select.bind(1, currentProgram_).bind(2, currentScope_);
+            while (select.step()) {
+                UserRow row;
+                row.name = select.text(1);
+                row.Type = select.text(2);
+                row.owner = select.text(3);
+                if (passesView(row))
+                    tab.lines.push_back(row.name);
+            }
+        } else {
+            for (const auto& command : tabs_[CommandsTab].lines)
+                for (const auto& list : ExtractListNames(command)) {
+                    if (std::find(tab.lines.begin(), tab.lines.end(), list) != tab.lines.end())
+                        continue;
+                    if (const auto row = find(currentProgram_, currentScope_, list);
+                        row && passesView(*row))
+                        tab.lines.push_back(list);
+                }
+        }
+    }
+    stale_[ListsTab] = false;
+    selectLineNamed(tab, currentItem_);
+    if (tab.selected < 0) {
+        if (tab.lines.empty())
+            tab.lines = {kNothingToShow};
+        tab.selected = 0;
+    }
+}
+
+void Browser::fillRecentlyCreatedTab() {
+    auto& tab = tabs_[RecentlyCreatedTab];
+    tab = {};
+    ++version_;
+    if (storeOpen()) {
+        // Insertion order: the commands, newest last, then the LISTs.
+        auto select = store_->prepare(
+            "SELECT menu, state, name, Type, owner FROM user WHERE ID < coalesce((SELECT "
+            "min(ID) FROM user WHERE Type = 'L'), 9223372036854775807) ORDER BY ID DESC");
+        while (tab.lines.size() < kRecentlyCreatedLines && select.step()) {
+            UserRow row;
+            row.menu = select.text(0);
+            row.state = select.text(1);
+            row.name = select.text(2);
+            row.Type = select.text(3);
+            row.owner = select.text(4);
+            if (!passesView(row))
+                continue;
+            tab.lines.push_back(recentLine(row.name, row.menu));
+            tab.rows.push_back({row.menu, row.state, row.name});
+        }
+    }
+    stale_[RecentlyCreatedTab] = false;
+    if (!tab.lines.empty())
+        tab.selected = 0;
+}
+
+void Browser::fillRecentlyModifiedTab() {
+    auto& tab = tabs_[RecentlyModifiedTab];
+    tab = {};
+    ++version_;
+    if (history_.empty()) {
+        tab.lines = {kNothingToShow};
+        tab.rows = {{"", "", kNothingToShow}};
+    }
+    for (const auto& entry : history_) {
+        const auto first = entry.find('\t');
+        const auto second = first == std::string::npos ? first : entry.find('\t', first + 1);
+        TabLines::Row row;
+        row.program = entry.substr(0, first);
+        if (first != std::string::npos)
+            row.scope = entry.substr(first + 1, second == std::string::npos ? std::string::npos
+                                                                            : second - first - 1);
+        if (second != std::string::npos)
+            row.name = entry.substr(second + 1);
+        tab.lines.push_back(recentLine(row.name, row.program));
+        tab.rows.push_back(std::move(row));
+    }
+    stale_[RecentlyModifiedTab] = false;
+    tab.selected = 0;
+}
+
+void Browser::setHistory(std::vector<std::string> history) {
+    history_ = std::move(history);
+    stale_[RecentlyModifiedTab] = true;
+}
+
+void Browser::selectTab(int which) {
+    if (editUnsaved_ || which < 0 || which > 3)
+        return;
+    showing_ = which;
+    ++version_;
+    auto& tab = tabs_[static_cast<std::size_t>(which)];
+    switch (which) {
+    case CommandsTab:
+        setCurrent(commandsPair_.first, commandsPair_.second);
+        break;
+    case ListsTab:
+        setCurrent(listsPair_.first, listsPair_.second);
+        if (stale_[ListsTab])
+            fillListsTab();
+        break;
+    case RecentlyCreatedTab:
+        if (stale_[static_cast<std::size_t>(which)] || tab.lines.empty())
+            fillRecentlyCreatedTab();
+        break;
+    default:
+        if (stale_[static_cast<std::size_t>(which)] || tab.lines.empty())
+            fillRecentlyModifiedTab();
+        break;
+    }
+    selectLine(which, tab.selected);
+}
+
+void Browser::selectLine(int which, int line) {
+    auto& tab = tabs_[static_cast<std::size_t>(which)];
+    if (line < 0 || line >= static_cast<int>(tab.lines.size())) {
+        item_ = {};
+        item_.program = currentProgram_;
+        item_.scope = currentScope_;
+        ++version_;
+        return;
+    }
+    tab.selected = line;
+    if (which == CommandsTab || which == ListsTab) {
+        currentItem_ = tab.lines[static_cast<std::size_t>(line)];
+    } else if (static_cast<std::size_t>(line) < tab.rows.size()) {
+        const auto& row = tab.rows[static_cast<std::size_t>(line)];
+        currentItem_ = row.name;
+        if (!row.program.empty())
+            setCurrent(row.program, row.scope);
+    }
+    item_ = storeOpen() ? showItem(*store_, currentProgram_, currentScope_, currentItem_, english_)
+                        : ItemView{};
+    ++version_;
+}
+
+void Browser::reset(int whichTab) {
+    if (rebuildPrograms_) {
+        buildProgramList();
+        rebuildPrograms_ = false;
+    }
+    editUnsaved_ = false;
+    std::string upper =
+        currentProgram_ == kGlobal
+            ? currentProgram_
+            : codepage::toUtf8(codepage::toUpper(codepage::fromUtf8(currentProgram_).bytes));
+    const auto scope = currentScope_;
+    selectProgram(-lastEntryOf(programs_, upper));
+    selectScope(lastEntryOf(scopes_, scope));
+    if (whichTab == -1) {
+        findHighlight_ = false;
+        stale_[ListsTab] = true;
+    } else {
+        selectTab(whichTab);
+    }
+    ++version_;
+}
+
+// The recent list shows what the View lets through, so a View change refills it as well.
+void Browser::viewChanged() {
+    stale_[RecentlyCreatedTab] = true;
+    reset(-1);
+}
+
+void Browser::viewAll() {
+    view_ = {};
+    viewChanged();
+}
+
+void Browser::toggle(TypeSwitch which) {
+    auto& on = view_.on;
+    on[static_cast<std::size_t>(which)] = !on[static_cast<std::size_t>(which)];
+    view_.all = on[0] && on[1] && on[2];
+    view_.followCommand = false;
+    viewChanged();
+}
+
+void Browser::viewOnly(TypeSwitch which) {
+    view_.on.fill(false);
+    view_.on[static_cast<std::size_t>(which)] = true;
+    view_.all = false;
+    viewChanged();
+}
+
+} // namespace qmk

@@ -1,0 +1,150 @@
+#pragma once
+
+#include "mainwindow/item_display.h"
+#include "store/database.h"
+#include "store/user_row.h"
+
+#include <array>
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace qmk {
+
+inline constexpr const char* kAllGroups = "All groups";
+inline constexpr std::size_t kRecentlyCreatedLines = 75;
+inline constexpr std::size_t kProgramColumn = 49; // Programs start at column 50 of recent lines
+
+enum Tab : int { CommandsTab = 0, ListsTab = 1, RecentlyCreatedTab = 2, RecentlyModifiedTab = 3 };
+
+// The eight type switches of the View, in menu order.
+enum class TypeSwitch { Keys, Scripts, Lists, Text, Plain, Recorder, Steps, Advanced };
+inline constexpr std::array<char, 8> kTypeCodes{'K', 'S', 'L', 'T', 'P', 'R', 'X', 'A'};
+
+// One selector (Group, Program, Scope): its entries and the one selected.
+struct Selector {
+    std::vector<std::string> entries;
+    int selected = -1;
+    std::string value() const; // the selected entry without its spoken number
+};
+
+// One result tab: its lines and the line selected; the recent tabs carry a row per line.
+struct TabLines {
+    std::vector<std::string> lines;
+    int selected = -1;
+    struct Row {
+        std::string program, scope, name;
+    };
+    std::vector<Row> rows;
+};
+
+// What the View lets through.
+struct ViewSwitches {
+    std::array<bool, 8> on{true, true, true, true, true, true, true, true};
+    bool all = true;
+    bool followCommand = false; // "&1 command with its LISTs"
+    bool followList = false;    // "1 LIST with &calling COMMANDS"
+    std::string followedCommand;
+    std::string followedList;
+};
+
+// The text of a Recently Created or Recently Modified line: the name, blanks, and the Program
+// written over it from column 50.
+std::string recentLine(const std::string& name, const std::string& program);
+
+// The browsing model of the main window: the Group, Program and Scope selectors, the four tabs,
+// the View and `reset`. Widgets render its state and forward the user's choices.
+class Browser {
+public:
+    explicit Browser(Database* store) : store_(store) {}
+
+    void setStore(Database* store) { store_ = store; }
+    // Menu numbering prefixes selector entries; the browser reads values without them.
+    void buildGroupList();
+    void buildProgramList();
+    void buildScopeList(const std::string& program);
+    void selectGroup(int position);
+    // `position` below zero: the Scope is not chosen automatically (its absolute value is used).
+    void selectProgram(int position);
+    void selectScope(int position);
+    void fillCommandsTab();
+    void fillListsTab();
+    void fillRecentlyCreatedTab();
+    void fillRecentlyModifiedTab();
+    // A click on a tab; ignored while an edit is unsaved.
+    void selectTab(int tab);
+    void selectLine(int tab, int line);
+    void reset(int whichTab);
+    bool passesView(const UserRow& row) const;
+
+    // View commands; each ends with reset(-1).
+    void viewAll();
+    void toggle(TypeSwitch which);
+    void viewOnly(TypeSwitch which);
+    const ViewSwitches& view() const { return view_; }
+    ViewSwitches& viewSwitches() { return view_; }
+
+    // The Recently Modified history (entries "Program<tab>Scope<tab>name", newest first).
+    void setHistory(std::vector<std::string> history);
+    const std::vector<std::string>& history() const { return history_; }
+
+    // Start: "All groups", "Global Commands"; the lists built and reset.
+    void start();
+    void markProgramListForRebuild() { rebuildPrograms_ = true; }
+    void markStale(int tab) { stale_[static_cast<std::size_t>(tab)] = true; }
+    void setEditUnsaved(bool unsaved) { editUnsaved_ = unsaved; }
+    void setFindHighlight(bool on) { findHighlight_ = on; }
+    bool findHighlight() const { return findHighlight_; }
+    void setCurrentItemName(std::string name) { currentItem_ = std::move(name); }
+
+    const Selector& groups() const { return groups_; }
+    const Selector& programs() const { return programs_; }
+    const Selector& scopes() const { return scopes_; }
+    const TabLines& tab(int which) const { return tabs_[static_cast<std::size_t>(which)]; }
+    int showingTab() const { return showing_; }
+    const std::string& currentGroup() const { return currentGroup_; }
+    bool allGroups() const { return allGroupsFlag_; }
+    const std::string& currentProgram() const { return currentProgram_; }
+    const std::string& currentScope() const { return currentScope_; }
+    const std::string& currentItemName() const { return currentItem_; }
+    void setCurrent(std::string program, std::string scope);
+    // The item shown for the selected line.
+    const ItemView& item() const { return item_; }
+    void setEnglish(bool english) { english_ = english; }
+    // Counts every change, so the window repaints only what moved.
+    std::uint64_t version() const { return version_; }
+
+private:
+    bool storeOpen() const { return store_ != nullptr; }
+    void viewChanged();
+    std::vector<UserRow> block(const std::string& program, const std::string& scope);
+    void listHousekeeping(const std::vector<UserRow>& rows);
+    void addListCopy(const UserRow& global);
+    void selectLineNamed(TabLines& tab, const std::string& name);
+    std::optional<UserRow> find(const std::string& program, const std::string& scope,
+                                const std::string& name);
+
+    Database* store_;
+    Selector groups_, programs_, scopes_;
+    std::array<TabLines, 4> tabs_;
+    std::array<bool, 4> stale_{false, true, true, true};
+    int showing_ = CommandsTab;
+    std::string currentGroup_ = kAllGroups;
+    int groupPosition_ = -1;
+    bool allGroupsFlag_ = true;
+    std::string currentProgram_ = "Global Commands";
+    std::string currentScope_ = "Global Commands";
+    std::string currentItem_;
+    std::pair<std::string, std::string> commandsPair_, listsPair_;
+    ViewSwitches view_;
+    std::vector<std::string> history_;
+    ItemView item_;
+    bool english_ = true;
+    bool rebuildPrograms_ = false;
+    bool editUnsaved_ = false;
+    bool findHighlight_ = false;
+    std::uint64_t version_ = 0;
+};
+
+} // namespace qmk

@@ -1,0 +1,107 @@
+#include "mainwindow/item_display.h"
+
+#include "mainwindow/edit_rules.h"
+
+#include <cstdlib>
+
+namespace qmk {
+
+namespace {
+
+std::string replaceAll(std::string text, const std::string& from, const std::string& to) {
+    for (auto at = text.find(from); at != std::string::npos; at = text.find(from, at + to.size()))
+        text.replace(at, from.size(), to);
+    return text;
+}
+
+} // namespace
+
+std::string typeDisplayName(const std::string& type) {
+    if (type == "K")
+        return "KEYS";
+    if (type == "S")
+        return "SCRIPT";
+    if (type == "T")
+        return "Text & Graphics";
+    if (type == "R")
+        return "Macro Recorder";
+    if (type == "X")
+        return "Step by Step";
+    if (type == "A")
+        return "Advanced Script";
+    if (type == "P")
+        return "Plain Text";
+    if (type == "L")
+        return "LIST";
+    return "";
+}
+
+std::string shownBody(const UserRow& row) {
+    if (row.encrypted)
+        return kEncryptedBody;
+    std::string text = row.script;
+    // The user's own file keeps its doubled backslashes in KEYS bodies; exported files and LISTs
+    // show them single.
+    if ((row.Type == "K" && text.find('\\') != std::string::npos && row.filename != "mycmds.dat") ||
+        row.Type == "L")
+        text = replaceAll(text, "\\\\", "\\");
+    if (row.Type == "T")
+        text = "<<< " + std::to_string(row.graphicsize) + " byte graphic not shown >>> \r\n" + text;
+    return text;
+}
+
+std::string activeStates(Database& store, const std::string& states) {
+    std::string names;
+    auto lookUp = store.prepare("SELECT statename FROM states WHERE ID = ?");
+    std::size_t from = 0;
+    for (auto comma = states.find(','); comma != std::string::npos;
+         from = comma + 1, comma = states.find(',', from)) {
+        lookUp.bind(1, std::strtoll(states.substr(from, comma - from).c_str(), nullptr, 10));
+        if (lookUp.step())
+            names += lookUp.text(0) + ",";
+        lookUp.reset();
+    }
+    if (!names.empty())
+        names.pop_back();
+    return names;
+}
+
+ItemView showItem(Database& store, const std::string& program, const std::string& scope,
+                  const std::string& name, bool english) {
+    ItemView view;
+    view.program = program;
+    view.scope = scope;
+    const auto row = findRow(store, program, scope, name);
+    if (!row) {
+        if (name == kNothingToShow) {
+            view.body = kPickSomethingElse;
+            return view;
+        }
+        view.body = kNoLongerAvailable;
+        view.group = "User-defined";
+        view.notAvailable = true;
+        return view;
+    }
+    view.row = row;
+    view.group = row->owner;
+    view.type = typeDisplayName(row->Type);
+    view.typeIsList = row->Type == "L";
+    view.description = row->description;
+    view.activeStates = activeStates(store, row->states);
+    view.body = shownBody(*row);
+    view.commandMenuEnabled = true;
+    if (row->Type == "K") {
+        if (row->script.find('{') == std::string::npos)
+            view.convertToPlainEnabled = true;
+        else
+            view.convertToAdvancedEnabled = english;
+    }
+    const bool readOnly =
+        row->Type == "T" || row->Type == "X" || row->Type == "R" || row->encrypted;
+    view.bodyLocked = readOnly;
+    view.modifyEnabled = view.editEnabled = view.cloneEnabled = !readOnly;
+    view.showGraphicVisible = row->Type == "T" && !row->encrypted;
+    return view;
+}
+
+} // namespace qmk

@@ -1,0 +1,49 @@
+#pragma once
+
+#include "store/database.h"
+#include "store/user_row.h"
+
+#include <optional>
+#include <string>
+
+namespace qmk {
+
+inline constexpr const char* kNothingToShow = "Nothing to show";
+inline constexpr const char* kNoLongerAvailable =
+    "This command is no longer available.\r\n\r\nIt has likely been renamed or deleted.";
+inline constexpr const char* kPickSomethingElse =
+    "Please pick a different Program, Scope, View, or Group";
+inline constexpr const char* kEncryptedBody =
+    "This command has been encrypted, and cannot be edited";
+
+// The display name of a `Type` code ("K" gives "KEYS"); empty for another code.
+std::string typeDisplayName(const std::string& type);
+
+// What the item view shows for the selected line, and which operations it offers.
+struct ItemView {
+    std::string program, scope, group, type, description, activeStates, body;
+    bool typeIsList = false; // the Type field on red
+    bool bodyLocked = true;
+    bool modifyEnabled = false, editEnabled = false, cloneEnabled = false;
+    bool commandMenuEnabled = false;
+    bool convertToPlainEnabled = false, convertToAdvancedEnabled = false;
+    bool showGraphicVisible = false;
+    bool notAvailable = false;
+    std::optional<UserRow> row; // the item as shown, before any edit
+    // A Find match to highlight in the body: start and length in characters.
+    std::optional<std::pair<std::size_t, std::size_t>> highlight;
+};
+
+// The item (program, scope, name) as the window shows it. `english`: the user's language is
+// English (only then is Convert to Advanced Scripting offered).
+ItemView showItem(Database& store, const std::string& program, const std::string& scope,
+                  const std::string& name, bool english);
+
+// The body of a found row as shown: backslashes undoubled where the file doubled them, the
+// Text and Graphics placeholder, the encrypted message.
+std::string shownBody(const UserRow& row);
+
+// Names of the Scopes in a `states` field ("3,7,"), joined by ",".
+std::string activeStates(Database& store, const std::string& states);
+
+} // namespace qmk

@@ -1,0 +1,160 @@
+#include "command_file_builder.h"
+#include "mainwindow/browser.h"
+#include "test_home.h"
+
+#include <gtest/gtest.h>
+
+namespace qmk {
+
+namespace {
+
+using fixture::CommandFileBuilder;
+
+class BrowserTest : public ::testing::Test {
+protected:
+    void load(const CommandFileBuilder& file, const std::string& name = "mycmds.dat") {
+        ASSERT_TRUE(home_.parse(home_.writeFile(name, file.build()), true).ok());
+        browser_.start();
+    }
+    std::vector<std::string> lines(int tab) const { return browser_.tab(tab).lines; }
+
+    testing::TestHome home_;
+    Browser browser_{&home_.store()};
+};
+
+CommandFileBuilder office() {
+    CommandFileBuilder file;
+    file.command("open mail").group("Mail").keys("{Ctrl+m}");
+    file.command("sign off").group("Mail").plainText("Regards");
+    file.command("open <apps> in <mode>").application("winword").group("Office").keys("x");
+    file.command("bold").application("winword").group("Office").keys("{Ctrl+b}");
+    file.command("sleep").window("natspeak", "Asleep").keys("s");
+    file.list("apps", {"word", "excel"});
+    file.list("mode", {"draft"});
+    return file;
+}
+
+} // namespace
+
+TEST_F(BrowserTest, ProgramsGroupsAndTheListCopyOfAGlobalList) {
+    load(office());
+    EXPECT_EQ(browser_.programs().entries,
+              (std::vector<std::string>{"Global Commands", "NATSPEAK", "WINWORD"}));
+    EXPECT_EQ(browser_.groups().entries,
+              (std::vector<std::string>{"Mail", "Office", "User-defined", "-", "All groups"}));
+    EXPECT_EQ(browser_.groups().value(), "All groups");
+    EXPECT_EQ(lines(CommandsTab), (std::vector<std::string>{"open mail", "sign off"}));
+    EXPECT_EQ(browser_.item().body, "{Ctrl+m}");
+    EXPECT_EQ(browser_.item().group, "Mail");
+
+    // Office's first command lies under WINWORD: the window goes there, and the LISTs the
+    // command uses are copied from Global Commands.
+    browser_.selectGroup(1);
+    EXPECT_EQ(browser_.currentProgram(), "WINWORD");
+    EXPECT_EQ(browser_.currentScope(), "Application-specific");
+    EXPECT_EQ(browser_.programs().entries, std::vector<std::string>{"WINWORD"});
+    EXPECT_EQ(lines(CommandsTab), (std::vector<std::string>{"bold", "open <apps> in <mode>"}));
+    browser_.selectTab(ListsTab);
+    EXPECT_EQ(lines(ListsTab), (std::vector<std::string>{"apps", "mode"}));
+    EXPECT_EQ(browser_.item().type, "LIST");
+    EXPECT_TRUE(browser_.item().typeIsList);
+    EXPECT_TRUE(browser_.item().row->listcopy);
+    EXPECT_EQ(browser_.item().group, "Office") << "the copy belongs to the chosen Group";
+
+    browser_.selectGroup(0); // Mail: Global Commands
+    EXPECT_EQ(browser_.currentProgram(), "Global Commands");
+    browser_.selectGroup(4);
+    EXPECT_TRUE(browser_.allGroups());
+    EXPECT_EQ(browser_.programs().entries.size(), 3u);
+}
+
+TEST_F(BrowserTest, AFileWithoutGlobalCommandsAndTheAsleepScope) {
+    CommandFileBuilder file;
+    file.command("b").application("zed").keys("1");
+    file.command("a").application("alpha").keys("2");
+    load(file);
+    EXPECT_EQ(browser_.programs().entries, (std::vector<std::string>{"ALPHA", "ZED"}));
+    EXPECT_EQ(browser_.currentProgram(), "ALPHA") << "reset falls back to entry 0";
+    EXPECT_EQ(lines(CommandsTab), std::vector<std::string>{"a"});
+
+    CommandFileBuilder asleep;
+    asleep.command("wake up").window("Global Commands", "Asleep").keys("w");
+    asleep.command("hello").keys("h");
+    load(asleep);
+    EXPECT_EQ(browser_.scopes().entries.front(), "Asleep");
+    EXPECT_EQ(browser_.currentScope(), "Global Commands");
+}
+
+TEST_F(BrowserTest, TheViewFiltersTabsAndRecentlyCreatedShowsAtMost75Commands) {
+    CommandFileBuilder file;
+    for (int i = 0; i < 80; ++i)
+        file.command("keys " + std::to_string(i)).keys("k");
+    file.command("text one").plainText("t");
+    file.list("colors", {"red"});
+    load(file);
+    browser_.selectTab(RecentlyCreatedTab);
+    const auto& recent = browser_.tab(RecentlyCreatedTab);
+    ASSERT_EQ(recent.lines.size(), 75u);
+    EXPECT_EQ(recent.lines[0], recentLine("text one", "Global Commands"));
+    EXPECT_EQ(recent.lines[0].substr(49), "Global Commands");
+    EXPECT_EQ(recent.lines[1].substr(0, 7), "keys 79");
+    EXPECT_EQ(browser_.item().body, "t");
+
+    browser_.viewOnly(TypeSwitch::Keys);
+    browser_.selectTab(RecentlyCreatedTab);
+    EXPECT_EQ(browser_.tab(RecentlyCreatedTab).lines[0].substr(0, 7), "keys 79");
+    const auto keysOnly = lines(CommandsTab);
+    EXPECT_EQ(std::count(keysOnly.begin(), keysOnly.end(), "text one"), 0);
+    browser_.viewOnly(TypeSwitch::Plain);
+    browser_.selectTab(CommandsTab);
+    EXPECT_EQ(lines(CommandsTab), std::vector<std::string>{"text one"});
+    browser_.viewOnly(TypeSwitch::Advanced);
+    EXPECT_EQ(lines(CommandsTab), std::vector<std::string>{kNothingToShow});
+    EXPECT_EQ(browser_.item().body, kPickSomethingElse);
+    browser_.viewAll();
+    EXPECT_EQ(lines(CommandsTab).size(), 81u);
+
+    // A click on another tab while an edit is unsaved changes nothing.
+    browser_.setEditUnsaved(true);
+    browser_.selectTab(ListsTab);
+    EXPECT_EQ(browser_.showingTab(), CommandsTab);
+}
+
+TEST_F(BrowserTest, TheItemViewByTypeStatesBackslashesAndEncryption) {
+    CommandFileBuilder file;
+    file.command("path").keys("c:\\\\temp");
+    file.command("graphic").textAndGraphics("GIF89", "{\\rtf1 x}");
+    file.command("locked").encrypted().advanced("secret");
+    file.command("three states")
+        .window("notepad", "Untitled")
+        .states({"a", "b", "c"})
+        .keys("{Enter}");
+    load(file);
+    browser_.selectLine(CommandsTab, 0);
+    auto item = browser_.item();
+    EXPECT_EQ(item.type, "Text & Graphics");
+    EXPECT_EQ(item.body, "<<< 5 byte graphic not shown >>> \r\n" + item.row->script);
+    EXPECT_TRUE(item.bodyLocked);
+    EXPECT_TRUE(item.showGraphicVisible);
+    EXPECT_FALSE(item.modifyEnabled);
+    browser_.selectLine(CommandsTab, 1);
+    EXPECT_EQ(browser_.item().body, kEncryptedBody);
+    EXPECT_FALSE(browser_.item().editEnabled);
+    browser_.selectLine(CommandsTab, 2);
+    EXPECT_EQ(browser_.item().body, "c:\\\\temp") << "the user's own file keeps them doubled";
+    EXPECT_TRUE(browser_.item().convertToPlainEnabled);
+
+    load(file, "export.dat");
+    browser_.selectLine(CommandsTab, 2);
+    EXPECT_EQ(browser_.item().body, "c:\\temp");
+    const auto notepad = std::find(browser_.programs().entries.begin(),
+                                   browser_.programs().entries.end(), "NOTEPAD");
+    browser_.selectProgram(static_cast<int>(notepad - browser_.programs().entries.begin()));
+    EXPECT_EQ(browser_.item().activeStates, "a,b,c");
+    EXPECT_TRUE(browser_.item().convertToAdvancedEnabled);
+    browser_.setEnglish(false);
+    browser_.selectLine(CommandsTab, 0);
+    EXPECT_FALSE(browser_.item().convertToAdvancedEnabled);
+}
+
+} // namespace qmk
