@@ -1,0 +1,343 @@
+#include "main_window.h"
+
+#include <QAction>
+#include <QActionGroup>
+#include <QApplication>
+#include <QCloseEvent>
+#include <QFileDialog>
+#include <QFontDatabase>
+#include <QFormLayout>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListView>
+#include <QMenuBar>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QSlider>
+#include <QSplitter>
+#include <QStatusBar>
+#include <QStringListModel>
+#include <QTabWidget>
+#include <QTextEdit>
+#include <QVBoxLayout>
+
+namespace qmk::app {
+
+namespace {
+
+QString q(const std::string& text) { return QString::fromStdString(text); }
+
+QStringList toList(const std::vector<std::string>& lines) {
+    QStringList list;
+    list.reserve(static_cast<qsizetype>(lines.size()));
+    for (const auto& line : lines)
+        list.push_back(q(line));
+    return list;
+}
+
+constexpr std::array<const char*, 8> kViewCaptions{
+    "&KEYs",       "&SCRIPTs",        "&LISTs",        "&Text and Graphics",
+    "&Plain Text", "Macro &Recorder", "Step-&by-step", "Ad&vanced Scripting"};
+constexpr std::array<const char*, 4> kTabCaptions{"&Commands", "&LISTs", "Rece&ntly Created",
+                                                  "Recently Mod&ified"};
+
+} // namespace
+
+MainWindow::MainWindow(ProgramDir home)
+    : session_(std::make_unique<MainSession>(std::move(home), prompt_, *this, *this)) {
+    prompt_.setParent(this);
+    buildCentre();
+    buildMenus();
+    connect(&pump_, &QTimer::timeout, this, [this] {
+        session_->pump();
+        render();
+    });
+    pump_.start(100);
+    connect(&userTimer_, &QTimer::timeout, this, [this] {
+        auto& cycle = session_->saveCycle();
+        cycle.tick();
+        if (!cycle.userTimerRunning())
+            userTimer_.stop();
+    });
+}
+
+MainWindow::~MainWindow() = default;
+
+bool MainWindow::start(const std::string& commandLine) {
+    if (!session_->start(commandLine))
+        return false;
+    const auto& values = session_->settingValues();
+    setGeometry(values.formLeft, values.formTop, values.formRight - values.formLeft,
+                values.formBottom - values.formTop);
+    if (values.maximized == 1)
+        setWindowState(Qt::WindowMaximized);
+    slider_->setValue(values.slider);
+    applySlider(values.slider);
+    render();
+    return true;
+}
+
+void MainWindow::buildCentre() {
+    auto* centre = new QWidget(this);
+    auto* layout = new QVBoxLayout(centre);
+    splitter_ = new QSplitter(Qt::Vertical, centre);
+
+    tabs_ = new QTabWidget(splitter_);
+    for (int i = 0; i < 4; ++i) {
+        auto* list = new QListView(tabs_);
+        auto* model = new QStringListModel(list);
+        list->setModel(model);
+        list->setEditTriggers(QAbstractItemView::NoEditTriggers);
+        if (i >= RecentlyCreatedTab)
+            list->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
+        lists_[static_cast<std::size_t>(i)] = list;
+        models_[static_cast<std::size_t>(i)] = model;
+        tabs_->addTab(list, kTabCaptions[static_cast<std::size_t>(i)]);
+        connect(list->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
+                [this, i](const QModelIndex& current) {
+                    if (rendering_ || !current.isValid())
+                        return;
+                    browser().selectLine(i, current.row());
+                    render();
+                });
+    }
+    connect(tabs_, &QTabWidget::tabBarClicked, this, [this](int tab) { onTabClicked(tab); });
+
+    auto* item = new QWidget(splitter_);
+    auto* itemLayout = new QVBoxLayout(item);
+    auto* fields = new QFormLayout();
+    auto field = [&](const char* label) {
+        auto* edit = new QLineEdit(item);
+        edit->setReadOnly(true);
+        fields->addRow(label, edit);
+        return edit;
+    };
+    program_ = field("Program");
+    scope_ = field("Scope");
+    group_ = field("Group");
+    type_ = field("Type");
+    description_ = field("Description");
+    states_ = field("Active states");
+    itemLayout->addLayout(fields);
+    showGraphic_ = new QPushButton("Show Graphi&c", item);
+    showGraphic_->hide();
+    itemLayout->addWidget(showGraphic_, 0, Qt::AlignLeft);
+    body_ = new QPlainTextEdit(item);
+    formatted_ = new QTextEdit(item);
+    formatted_->setReadOnly(true);
+    formatted_->hide();
+    itemLayout->addWidget(body_, 1);
+    itemLayout->addWidget(formatted_, 1);
+
+    slider_ = new QSlider(Qt::Horizontal, centre);
+    slider_->setRange(0, 10);
+    slider_->setToolTip("Change Preview Pane Proportion (Say 'slider 3', etc.)");
+    connect(slider_, &QSlider::valueChanged, this, [this](int position) {
+        applySlider(position);
+        session_->settings().write("slider", std::to_string(position));
+    });
+    layout->addWidget(slider_);
+    layout->addWidget(splitter_, 1);
+    setCentralWidget(centre);
+
+    progress_ = new QLabel(this);
+    count_ = new QLabel(this);
+    statusBar()->addWidget(progress_, 1);
+    statusBar()->addPermanentWidget(count_);
+}
+
+void MainWindow::applySlider(int position) {
+    const int total = std::max(splitter_->height(), 100);
+    constexpr int kMargin = 40;
+    const int top = std::min(total, total * position / 10 + kMargin);
+    splitter_->setSizes({top, std::max(0, total - top)});
+}
+
+void MainWindow::buildMenus() {
+    auto* file = menuBar()->addMenu("&File");
+    file->addAction("&Open...", this, [this] {
+        const auto start = q(openDialogStart(session_->store()).string());
+        const auto chosen = QFileDialog::getOpenFileName(
+            this, "Choose file to Open", start, "MyCommands files (*.dat);;All files (*.*)");
+        if (chosen.isEmpty())
+            return;
+        if (!session_->openFile(chosen.toStdString()))
+            closeProgram();
+        render();
+    });
+    file->addAction("Re&load current user mycmds.dat", this, [this] {
+        if (!session_->reload())
+            closeProgram();
+        render();
+    });
+    file->addAction("&Reset", this, [this] {
+        session_->reset();
+        closeProgram();
+    });
+    file->addAction("Proper&ties", this,
+                    [this] { prompt_.message(session_->properties(), "Properties"); });
+    file->addSeparator();
+    file->addAction("E&xit", this, &QWidget::close);
+
+    menuBar()->addMenu("&Edit");
+
+    auto* view = menuBar()->addMenu("&View");
+    std::array<QAction*, 8> switches{};
+    for (std::size_t i = 0; i < switches.size(); ++i) {
+        auto* action = view->addAction(kViewCaptions[i]);
+        action->setCheckable(true);
+        switches[i] = action;
+        // Only KEYs, SCRIPTs and LISTs toggle on their own; the others follow the two commands
+        // below.
+        if (i < 3)
+            connect(action, &QAction::triggered, this, [this, i] {
+                browser().toggle(static_cast<TypeSwitch>(i));
+                render();
+            });
+        else
+            action->setEnabled(false);
+    }
+    auto* all = view->addAction("&All of the above", this, [this] {
+        browser().viewAll();
+        render();
+    });
+    all->setCheckable(true);
+    auto* only = view->addMenu("O&nly one of the above");
+    for (std::size_t i = 0; i < switches.size(); ++i)
+        only->addAction(kViewCaptions[i], this, [this, i] {
+            browser().viewOnly(static_cast<TypeSwitch>(i));
+            render();
+        });
+    connect(view, &QMenu::aboutToShow, this, [this, switches, all] {
+        const auto& state = browser().view();
+        for (std::size_t i = 0; i < switches.size(); ++i)
+            switches[i]->setChecked(state.on[i]);
+        all->setChecked(state.all);
+    });
+
+    programMenu_ = menuBar()->addMenu("P&rogram");
+    scopeMenu_ = menuBar()->addMenu("&Scope");
+    groupMenu_ = menuBar()->addMenu("&Group");
+    menuBar()->addMenu("&command");
+    menuBar()->addMenu("&Tools");
+    auto* help = menuBar()->addMenu("&Help");
+    help->addAction("&About Quillmark10", this, [this] {
+        prompt_.message("Quillmark10 " + std::string(kProgramVersion) +
+                            "\r\nA viewer and editor of Dragon's custom voice commands",
+                        "About Quillmark10");
+    });
+}
+
+void MainWindow::renderSelector(QMenu* menu, const Selector& selector, int which) {
+    menu->clear();
+    auto* group = new QActionGroup(menu);
+    for (int i = 0; i < static_cast<int>(selector.entries.size()); ++i) {
+        const auto& entry = selector.entries[static_cast<std::size_t>(i)];
+        if (entry == "-") {
+            menu->addSeparator();
+            continue;
+        }
+        auto* action = menu->addAction(q(entry));
+        action->setCheckable(true);
+        action->setChecked(i == selector.selected);
+        group->addAction(action);
+        connect(action, &QAction::triggered, this, [this, which, i] {
+            if (which == 0)
+                browser().selectGroup(i);
+            else if (which == 1)
+                browser().selectProgram(i);
+            else
+                browser().selectScope(i);
+            render();
+        });
+    }
+}
+
+void MainWindow::render() {
+    auto& model = browser();
+    if (model.version() == rendered_)
+        return;
+    rendering_ = true;
+    rendered_ = model.version();
+    renderSelector(groupMenu_, model.groups(), 0);
+    renderSelector(programMenu_, model.programs(), 1);
+    renderSelector(scopeMenu_, model.scopes(), 2);
+    for (int i = 0; i < 4; ++i) {
+        const auto& tab = model.tab(i);
+        auto* listModel = models_[static_cast<std::size_t>(i)];
+        const auto lines = toList(tab.lines);
+        if (listModel->stringList() != lines)
+            listModel->setStringList(lines);
+        if (tab.selected >= 0 && tab.selected < lines.size())
+            lists_[static_cast<std::size_t>(i)]->setCurrentIndex(listModel->index(tab.selected));
+    }
+    tabs_->setCurrentIndex(model.showingTab());
+    renderItem();
+    setWindowTitle(q(session_->caption()));
+    rendering_ = false;
+}
+
+void MainWindow::renderItem() {
+    const auto& item = browser().item();
+    program_->setText(q(item.program));
+    scope_->setText(q(item.scope));
+    group_->setText(q(item.group));
+    type_->setText(q(item.type));
+    QPalette palette = type_->palette();
+    palette.setColor(QPalette::Base,
+                     item.typeIsList ? QColor(Qt::red) : QApplication::palette().color(QPalette::Base));
+    type_->setPalette(palette);
+    description_->setText(q(item.description));
+    states_->setText(q(item.activeStates));
+    body_->setPlainText(QString::fromStdString(item.body).replace("\r\n", "\n"));
+    body_->setReadOnly(item.bodyLocked);
+    body_->show();
+    formatted_->hide();
+    showGraphic_->setVisible(item.showGraphicVisible);
+}
+
+void MainWindow::onTabClicked(int tab) {
+    browser().selectTab(tab);
+    render();
+    // A click the model ignored (an edit is unsaved) leaves the tab that was showing.
+    tabs_->setCurrentIndex(browser().showingTab());
+}
+
+void MainWindow::refreshed() {
+    browser().reset(-1);
+    render();
+}
+
+int MainWindow::currentTab() { return browser().showingTab(); }
+
+void MainWindow::showTab(int tab) {
+    browser().selectTab(tab);
+    render();
+}
+
+void MainWindow::setBusy(bool busy) {
+    if (busy)
+        QApplication::setOverrideCursor(Qt::WaitCursor);
+    else
+        QApplication::restoreOverrideCursor();
+}
+
+void MainWindow::showHelp(int) {}
+
+void MainWindow::closeProgram() {
+    closing_ = true;
+    close();
+}
+
+void MainWindow::setProgress(const std::string& text) { progress_->setText(q(text)); }
+void MainWindow::setCount(const std::string& text) { count_->setText(q(text)); }
+void MainWindow::repaint() { QApplication::processEvents(QEventLoop::ExcludeUserInputEvents); }
+
+void MainWindow::closeEvent(QCloseEvent* event) {
+    const auto frame = geometry();
+    session_->close(frame.left(), frame.top(), frame.right(), frame.bottom(), isMaximized());
+    event->accept();
+}
+
+} // namespace qmk::app

@@ -1,0 +1,94 @@
+#pragma once
+
+#include "common/status_sink.h"
+#include "mainwindow/main_session.h"
+#include "session/file_menu.h"
+#include "qt_prompt.h"
+#include "session/save_cycle.h"
+
+#include <QMainWindow>
+#include <QTimer>
+#include <array>
+#include <memory>
+
+class QLabel;
+class QLineEdit;
+class QListView;
+class QMenu;
+class QPlainTextEdit;
+class QPushButton;
+class QSlider;
+class QSplitter;
+class QStringListModel;
+class QTabWidget;
+class QTextEdit;
+
+namespace qmk::app {
+
+// The main window: renders the browsing model and the item view, and forwards the user's
+// choices to them. It holds no browsing logic of its own.
+class MainWindow final : public QMainWindow, public SaveCycleView, public StatusSink {
+    Q_OBJECT
+public:
+    explicit MainWindow(ProgramDir home);
+    ~MainWindow() override;
+
+    // Start-up; false when the program is to end.
+    bool start(const std::string& commandLine);
+
+    // SaveCycleView
+    void refreshed() override;
+    int currentTab() override;
+    void showTab(int tab) override;
+    void setBusy(bool busy) override;
+    void showHelp(int topic) override;
+    void closeProgram() override;
+    // StatusSink
+    void setProgress(const std::string& text) override;
+    void setCount(const std::string& text) override;
+    void repaint() override;
+
+    Browser& browser() { return session_->browser(); }
+    // Renders whatever the browsing model changed since the last render.
+    void render();
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    void buildMenus();
+    void buildCentre();
+    void renderSelector(QMenu* menu, const Selector& selector, int which);
+    void renderItem();
+    void applySlider(int position);
+    void onTabClicked(int tab);
+
+    QtPrompt prompt_;
+    std::unique_ptr<MainSession> session_;
+    QMenu* groupMenu_ = nullptr;
+    QMenu* programMenu_ = nullptr;
+    QMenu* scopeMenu_ = nullptr;
+    QTabWidget* tabs_ = nullptr;
+    std::array<QListView*, 4> lists_{};
+    std::array<QStringListModel*, 4> models_{};
+    QLineEdit* program_ = nullptr;
+    QLineEdit* scope_ = nullptr;
+    QLineEdit* group_ = nullptr;
+    QLineEdit* type_ = nullptr;
+    QLineEdit* description_ = nullptr;
+    QLineEdit* states_ = nullptr;
+    QPlainTextEdit* body_ = nullptr;
+    QTextEdit* formatted_ = nullptr;
+    QPushButton* showGraphic_ = nullptr;
+    QSlider* slider_ = nullptr;
+    QSplitter* splitter_ = nullptr;
+    QLabel* progress_ = nullptr;
+    QLabel* count_ = nullptr;
+    QTimer pump_;
+    QTimer userTimer_;
+    std::uint64_t rendered_ = static_cast<std::uint64_t>(-1);
+    bool rendering_ = false;
+    bool closing_ = false;
+};
+
+} // namespace qmk::app

@@ -1,0 +1,167 @@
+#include "mainwindow/main_session.h"
+
+#include "common/file_time.h"
+#include "format/damage_report.h"
+#include "session/file_menu.h"
+#include "session/file_utilities.h"
+#include "session/import_offer.h"
+#include "session/startup.h"
+#include "store/statements.h"
+
+namespace qmk {
+
+namespace fs = std::filesystem;
+
+MainSession::MainSession(ProgramDir home, Prompt& prompt, StatusSink& status, SaveCycleView& view)
+    : home_(std::move(home)), prompt_(prompt), status_(status), view_(view),
+      trace_(home_.file(files::kTrace), now()), settings_(home_.file(kSettingsFile)),
+      engine_(windows_, SimulatedDragonSetup::fromEnvironment()), voice_(windows_) {
+    loop_.addSource([this] { engine_.pump(); });
+}
+
+MainSession::~MainSession() = default;
+
+bool MainSession::start(const std::string& commandLine) {
+    const auto front = windows_.foreground();
+    const auto storeFile = home_.file(files::kStore);
+    if (!fs::exists(storeFile)) {
+        prompt_.message("Required Quillmark file global10.mdb missing--reinstall",
+                        storeFile.string());
+        return false;
+    }
+    trace_.Tracy("", "", "");
+    trace_.Tracy("quillmark10", kProgramVersion, now().display());
+    try {
+        store_ = openCommandStore(storeFile);
+    } catch (const std::exception&) {
+        prompt_.message("Could not open global10.mdb database, sorry", "QMK10 will now exit");
+        return false;
+    }
+    for (const char* step : {"after open db", "after open user", "after open parameters",
+                             "after open dvcmap", "after open states"})
+        trace_.Tracy(step);
+    if (!registerWithDragon(engine_, microphone_, voice_, prompt_, trace_))
+        return false;
+    nat_ = std::make_unique<Nat>(prompt_, trace_, engine_);
+    nat_->setdatabasename(files::kStore);
+    nat_->initialize(home_.folder(), *store_);
+    if (nat_->InitFailed)
+        return false;
+    const auto dragon = findDragonWindow(windows_, engine_);
+    trace_.Tracy("after voice commands");
+
+    parser_.emplace(ParseContext{home_, *store_, trace_, status_, prompt_,
+                                 nat_->CurrentUserDirectory});
+    commandFile_ = nat_->ProductionFile();
+    if (!parser_->Parse(false, "").ok()) {
+        prompt_.message("I'm sorry.  Quillmark10 cannot correctly parse this file.\r\nPlease send "
+                        "your file above to Tarnwell. Please send at least:\r\n\r\n" +
+                            home_.folder().string() + "\\error.log and trace.qmk10",
+                        commandFile_.string());
+        return false;
+    }
+    startupUser_ = nat_->CurrentUser;
+    cycle_ = std::make_unique<SaveCycle>(
+        SaveCycle::Parts{*parser_, *store_, *nat_, settings_, engine_, microphone_, windows_,
+                         loop_, prompt_, status_, trace_, files_, home_, dragon.mergeTool},
+        view_);
+    cycle_->setCommandFile(commandFile_);
+    cycle_->setStartupUser(startupUser_);
+    engine_.setEvents({[this](const std::string& speaker) { cycle_->speakerChanged(speaker); },
+                       [this] { cycle_->userLoaded(); }});
+    rollbackFor(startupUser_);
+
+    trace_.Tracy("before getoptions");
+    values_ = settings_.load(commandFile_);
+    trace_.Tracy("after getoptions");
+    browser_.setStore(store_.get());
+    browser_.setEnglish(nat_->language.starts_with("EN"));
+    browser_.start();
+
+    trace_.Tracy("before form 2 load");
+    const auto first = chooseFirstView(commandLine, front ? front->title : "",
+                                       front ? front->programFile : "", *store_, trace_);
+    if (!first.openFile.empty())
+        return openFile(first.openFile);
+    browser_.setCurrent(first.program, first.scope);
+    browser_.reset(CommandsTab);
+    offerLaunchCommands(*store_, settings_, prompt_, engine_, home_, *cycle_);
+    return !cycle_->ended();
+}
+
+void MainSession::rollbackFor(const std::string& user) {
+    rollbackUser_ = user;
+    Backups backups(home_, nat_->UserBaseDirectory, files_, prompt_);
+    backups.RollBackCheck(commandFile_, false, now());
+    rollbackList_ = backups.RollBackListBuild(user, now());
+}
+
+std::pair<std::string, std::string> MainSession::rollbackCaptions() const {
+    return {"Restore user '" + rollbackUser_ + "' &mycmds.dat",
+            "Bac&kup user '" + rollbackUser_ + "' mycmds.dat"};
+}
+
+std::string MainSession::caption() {
+    return windowCaption(commandFile_, engine_.directoryText(),
+                         parser_ ? parser_->properties().generationLabel : "10.x");
+}
+
+bool MainSession::openFile(const fs::path& file) {
+    Backups backups(home_, nat_ ? nat_->UserBaseDirectory : "", files_, prompt_);
+    const auto opened =
+        openCommandFile(file, *parser_, *store_, backups, prompt_, trace_, home_);
+    if (opened.endProgram)
+        return false;
+    if (!opened.opened)
+        return true;
+    commandFile_ = file;
+    cycle_->setCommandFile(file);
+    if (opened.rollbackUser)
+        rollbackFor(*opened.rollbackUser);
+    startAtFirstCommand();
+    return true;
+}
+
+// A file opened or reloaded shows its first command, or Global Commands when it has none.
+void MainSession::startAtFirstCommand() {
+    browser_.start();
+    auto first = store_->prepare("SELECT menu, state FROM user WHERE Type <> 'L' ORDER BY ID "
+                                 "LIMIT 1");
+    if (first.step())
+        browser_.setCurrent(first.text(0), first.text(1));
+    browser_.reset(CommandsTab);
+    values_ = settings_.load(commandFile_);
+}
+
+bool MainSession::reload() {
+    commandFile_ = nat_->ProductionFile();
+    cycle_->setCommandFile(commandFile_);
+    const auto parsed = parser_->Parse(true, commandFile_.string());
+    if (!parsed.ok()) {
+        prompt_.message(parsed.message, parsed.title);
+        return false;
+    }
+    browser_.start();
+    browser_.reset(CommandsTab);
+    values_ = settings_.load(commandFile_);
+    return true;
+}
+
+void MainSession::reset() { resetStore(*store_, prompt_); }
+
+std::string MainSession::properties() {
+    return propertiesText(commandFile_, parser_->properties(), statements::countCommands(*store_),
+                          statements::countLists(*store_));
+}
+
+void MainSession::close(int left, int top, int right, int bottom, bool maximized) {
+    settings_.savePlacement(left, top, right, bottom, maximized);
+    if (store_)
+        compactStore(store_, home_.file(files::kStore), false, trace_);
+}
+
+void MainSession::pump() {
+    engine_.pump();
+}
+
+} // namespace qmk

@@ -1,0 +1,94 @@
+#pragma once
+
+#include "common/file_io.h"
+#include "common/program_dir.h"
+#include "common/prompt.h"
+#include "common/status_sink.h"
+#include "common/trace.h"
+#include "format/parser.h"
+#include "mainwindow/browser.h"
+#include "platform/dragon_engine.h"
+#include "platform/message_loop.h"
+#include "platform/microphone.h"
+#include "platform/voice_command.h"
+#include "platform/windows.h"
+#include "session/backups.h"
+#include "session/nat.h"
+#include "session/save_cycle.h"
+#include "session/settings.h"
+#include "store/database.h"
+
+#include <filesystem>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace qmk {
+
+inline constexpr const char* kProgramVersion = "10.0";
+
+// Everything one run of the main window holds apart from its widgets: the trace, the store,
+// Dragon's controls, the user found, the command file shown, the browsing model and the save
+// cycle. `start` is the window's start-up; the File menu's operations follow it.
+class MainSession {
+public:
+    MainSession(ProgramDir home, Prompt& prompt, StatusSink& status, SaveCycleView& view);
+    ~MainSession();
+
+    // The start-up of the main window. False when a step failed after its message: the program
+    // ends.
+    bool start(const std::string& commandLine);
+
+    // File menu.
+    bool openFile(const std::filesystem::path& file); // false: the program ends
+    bool reload();                                    // false: the program ends
+    void reset();                                     // the program must close afterwards
+    std::string properties();
+    // Closing: the placement stored, the store compacted when it has grown large.
+    void close(int left, int top, int right, int bottom, bool maximized);
+
+    Browser& browser() { return browser_; }
+    SaveCycle& saveCycle() { return *cycle_; }
+    Database& store() { return *store_; }
+    Trace& trace() { return trace_; }
+    const ProgramDir& home() const { return home_; }
+    const Settings& settings() const { return settings_; }
+    const SettingValues& settingValues() const { return values_; }
+    const std::filesystem::path& commandFile() const { return commandFile_; }
+    std::string caption();
+    // "Restore user '<user>' &mycmds.dat" and "Bac&kup user '<user>' mycmds.dat".
+    std::pair<std::string, std::string> rollbackCaptions() const;
+    const std::vector<std::string>& rollbackList() const { return rollbackList_; }
+    // The engine's events and the timers: called by the window's idle loop.
+    void pump();
+
+private:
+    void startAtFirstCommand();
+    void rollbackFor(const std::string& user);
+
+    ProgramDir home_;
+    Prompt& prompt_;
+    StatusSink& status_;
+    SaveCycleView& view_;
+    Trace trace_;
+    FileOps files_;
+    Settings settings_;
+    SettingValues values_;
+    SimulatedWindows windows_;
+    SimulatedEngine engine_;
+    SimulatedMicrophone microphone_;
+    SimulatedVoiceCommand voice_;
+    PollingLoop loop_;
+    std::unique_ptr<Database> store_;
+    std::optional<Parser> parser_;
+    std::unique_ptr<Nat> nat_;
+    std::unique_ptr<SaveCycle> cycle_;
+    Browser browser_{nullptr};
+    std::filesystem::path commandFile_;
+    std::string startupUser_;
+    std::string rollbackUser_;
+    std::vector<std::string> rollbackList_;
+};
+
+} // namespace qmk

@@ -1,0 +1,106 @@
+#include "cli.h"
+#include "main_window.h"
+#include "test_home.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QListView>
+#include <QMenu>
+#include <QMenuBar>
+#include <QSlider>
+#include <QSplitter>
+#include <QTabBar>
+#include <QTabWidget>
+#include <QTest>
+#include <cstdlib>
+#include <gtest/gtest.h>
+#include <sstream>
+
+namespace qmk {
+
+namespace {
+
+// A program directory with the simulated demo user, as the README's run command makes it.
+class MainWindowTest : public ::testing::Test {
+protected:
+    static void SetUpTestSuite() {
+        ::setenv("QT_QPA_PLATFORM", "offscreen", 1);
+        static int argc = 1;
+        static char name[] = "qmk_app_tests";
+        static char* argv[] = {name, nullptr};
+        static QApplication application(argc, argv);
+    }
+
+    MainWindowTest() {
+        qmk({"init"});
+        std::istringstream exports(qmk({"demo-setup"}));
+        for (std::string line; std::getline(exports, line);) {
+            const auto equals = line.find('=');
+            auto value = line.substr(equals + 1);
+            if (value.size() > 1 && value.front() == '\'')
+                value = value.substr(1, value.size() - 2);
+            ::setenv(line.substr(7, equals - 7).c_str(), value.c_str(), 1);
+        }
+        // No modal offer to import the launch commands in a headless test.
+        home_.writeFile("Quillmark10.INI", "[Quillmark]\r\ndont show auto import=-1\r\n");
+        window_ = std::make_unique<app::MainWindow>(home_.home());
+        EXPECT_TRUE(window_->start(""));
+        window_->resize(1000, 720);
+        window_->show();
+    }
+
+    std::string qmk(std::vector<std::string> args) {
+        args.insert(args.begin(), {"qmk10", "--home", home_.home().folder().string()});
+        std::vector<const char*> argv;
+        for (const auto& a : args)
+            argv.push_back(a.c_str());
+        std::ostringstream out, err;
+        cli::run(static_cast<int>(argv.size()), argv.data(), out, err);
+        return out.str();
+    }
+
+    QMenu* menu(const QString& title) {
+        for (auto* action : window_->menuBar()->actions())
+            if (action->text() == title)
+                return action->menu();
+        return nullptr;
+    }
+
+    testing::TestHome home_;
+    std::unique_ptr<app::MainWindow> window_;
+};
+
+} // namespace
+
+TEST_F(MainWindowTest, SelectorsTabsAndTheSliderDriveTheModel) {
+    auto* programs = menu("P&rogram");
+    ASSERT_TRUE(programs);
+    ASSERT_GT(programs->actions().size(), 1);
+    EXPECT_EQ(programs->actions().front()->text(), "Global Commands");
+    programs->actions()[1]->trigger();
+    EXPECT_EQ(window_->browser().programs().selected, 1);
+    EXPECT_NE(window_->browser().currentProgram(), "Global Commands");
+
+    auto* tabs = window_->findChild<QTabWidget*>();
+    ASSERT_TRUE(tabs);
+    window_->browser().setEditUnsaved(true);
+    emit tabs->tabBarClicked(RecentlyCreatedTab);
+    EXPECT_EQ(tabs->currentIndex(), CommandsTab) << "no tab change during an edit";
+    window_->browser().setEditUnsaved(false);
+    emit tabs->tabBarClicked(RecentlyCreatedTab);
+    EXPECT_EQ(tabs->currentIndex(), RecentlyCreatedTab);
+
+    auto* slider = window_->findChild<QSlider*>();
+    slider->setValue(3);
+    EXPECT_EQ(window_->browser().showingTab(), RecentlyCreatedTab);
+    EXPECT_EQ(home_.readFile("Quillmark10.INI").find("slider=3") != std::string::npos, true);
+
+    // The screenshot of the README.
+    if (const char* shot = std::getenv("QMK_SCREENSHOT"); shot && *shot) {
+        window_->browser().selectTab(CommandsTab);
+        window_->render();
+        window_->grab().save(shot);
+    }
+}
+
+} // namespace qmk
