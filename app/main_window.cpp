@@ -26,7 +26,9 @@ namespace qmk::app {
 
 namespace {
 
-QString q(const std::string& text) { return QString::fromStdString(text); }
+QString q(const std::string& text) {
+    return QString::fromStdString(text);
+}
 
 QStringList toList(const std::vector<std::string>& lines) {
     QStringList list;
@@ -285,8 +287,9 @@ void MainWindow::renderItem() {
     group_->setText(q(item.group));
     type_->setText(q(item.type));
     QPalette palette = type_->palette();
-    palette.setColor(QPalette::Base,
-                     item.typeIsList ? QColor(Qt::red) : QApplication::palette().color(QPalette::Base));
+    palette.setColor(QPalette::Base, item.typeIsList
+                                         ? QColor(Qt::red)
+                                         : QApplication::palette().color(QPalette::Base));
     type_->setPalette(palette);
     description_->setText(q(item.description));
     states_->setText(q(item.activeStates));
@@ -309,7 +312,9 @@ void MainWindow::refreshed() {
     render();
 }
 
-int MainWindow::currentTab() { return browser().showingTab(); }
+int MainWindow::currentTab() {
+    return browser().showingTab();
+}
 
 void MainWindow::showTab(int tab) {
     browser().selectTab(tab);
@@ -330,9 +335,15 @@ void MainWindow::closeProgram() {
     close();
 }
 
-void MainWindow::setProgress(const std::string& text) { progress_->setText(q(text)); }
-void MainWindow::setCount(const std::string& text) { count_->setText(q(text)); }
-void MainWindow::repaint() { QApplication::processEvents(QEventLoop::ExcludeUserInputEvents); }
+void MainWindow::setProgress(const std::string& text) {
+    progress_->setText(q(text));
+}
+void MainWindow::setCount(const std::string& text) {
+    count_->setText(q(text));
+}
+void MainWindow::repaint() {
+    QApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+}
 
 void MainWindow::closeEvent(QCloseEvent* event) {
     const auto frame = geometry();

@@ -2,8 +2,8 @@
 
 #include "common/status_sink.h"
 #include "mainwindow/main_session.h"
-#include "session/file_menu.h"
 #include "qt_prompt.h"
+#include "session/file_menu.h"
 #include "session/save_cycle.h"
 
 #include <QMainWindow>

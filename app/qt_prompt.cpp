@@ -17,13 +17,11 @@ QString shown(const std::string& text) {
 } // namespace
 
 void QtPrompt::message(const std::string& text, const std::string& title) {
-    QMessageBox box(QMessageBox::Information, shown(title), shown(text), QMessageBox::Ok,
-                    parent_);
+    QMessageBox box(QMessageBox::Information, shown(title), shown(text), QMessageBox::Ok, parent_);
     box.exec();
 }
 
-Prompt::Answer QtPrompt::ask(const std::string& text, const std::string& title,
-                             Buttons buttons) {
+Prompt::Answer QtPrompt::ask(const std::string& text, const std::string& title, Buttons buttons) {
     const bool yesNo = buttons == Buttons::YesNo;
     QMessageBox box(QMessageBox::Question, shown(title), shown(text),
                     yesNo ? QMessageBox::Yes | QMessageBox::No

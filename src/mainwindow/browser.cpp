@@ -146,12 +146,10 @@ void Browser::selectGroup(int position) {
     reset(-1);
 }
 
-void Browser::selectProgram(int position) {
+void Browser::selectProgram(int position, bool automatic) {
     if (!storeOpen())
         return;
-    const bool automatic = position >= 0;
-    position = std::abs(position);
-    if (position >= static_cast<int>(programs_.entries.size()))
+    if (position < 0 || position >= static_cast<int>(programs_.entries.size()))
         return;
     const auto value = stripSpokenNumber(programs_.entries[static_cast<std::size_t>(position)]);
     auto exists = store_->prepare("SELECT 1 FROM user WHERE menu = ? LIMIT 1");
@@ -301,10 +299,9 @@ void Browser::fillCommandsTab() {
         tab.selected = 0;
         showing_ = CommandsTab;
     }
+    selectLine(CommandsTab, tab.selected);
     if (showing_ == RecentlyCreatedTab || showing_ == RecentlyModifiedTab)
         selectTab(showing_);
-    else
-        selectLine(showing_, tabs_[static_cast<std::size_t>(showing_)].selected);
 }
 
 void Browser::fillListsTab() {
@@ -449,6 +446,8 @@ void Browser::selectLine(int which, int line) {
     }
     item_ = storeOpen() ? showItem(*store_, currentProgram_, currentScope_, currentItem_, english_)
                         : ItemView{};
+    if (findHighlight_ && item_.row)
+        item_.highlight = highlight_;
     ++version_;
 }
 
@@ -463,7 +462,7 @@ void Browser::reset(int whichTab) {
             ? currentProgram_
             : codepage::toUtf8(codepage::toUpper(codepage::fromUtf8(currentProgram_).bytes));
     const auto scope = currentScope_;
-    selectProgram(-lastEntryOf(programs_, upper));
+    selectProgram(lastEntryOf(programs_, upper), false);
     selectScope(lastEntryOf(scopes_, scope));
     if (whichTab == -1) {
         findHighlight_ = false;
@@ -498,6 +497,48 @@ void Browser::viewOnly(TypeSwitch which) {
     view_.on[static_cast<std::size_t>(which)] = true;
     view_.all = false;
     viewChanged();
+}
+
+void Browser::followCommand(Prompt& prompt) {
+    if (view_.followCommand) {
+        view_.followCommand = false;
+        reset(-1);
+        return;
+    }
+    const auto shown = find(currentProgram_, currentScope_, currentItem_);
+    if (!shown || shown->Type == "L") {
+        prompt.message("Not valid unless COMMAND", "Not allowed");
+        return;
+    }
+    if (shown->name.find('<') == std::string::npos) {
+        prompt.message("This COMMAND has no LISTs", "Not allowed");
+        return;
+    }
+    view_.followCommand = true;
+    view_.followList = false;
+    view_.on.fill(false);
+    view_.all = false;
+    view_.followedCommand = shown->name;
+    reset(-1);
+}
+
+void Browser::followList(Prompt& prompt) {
+    if (view_.followList) {
+        view_.followList = false;
+        reset(-1);
+        return;
+    }
+    const auto shown = find(currentProgram_, currentScope_, currentItem_);
+    if (!shown || shown->Type != "L") {
+        prompt.message("Not valid unless LIST", "Not allowed");
+        return;
+    }
+    view_.followList = true;
+    view_.followCommand = false;
+    view_.on.fill(false);
+    view_.all = false;
+    view_.followedList = shown->name;
+    reset(-1);
 }
 
 } // namespace qmk

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "common/prompt.h"
 #include "mainwindow/item_display.h"
 #include "store/database.h"
 #include "store/user_row.h"
@@ -65,8 +66,8 @@ public:
     void buildProgramList();
     void buildScopeList(const std::string& program);
     void selectGroup(int position);
-    // `position` below zero: the Scope is not chosen automatically (its absolute value is used).
-    void selectProgram(int position);
+    // Without `automaticScope` the Scope stays to be chosen (the Asleep rule still applies).
+    void selectProgram(int position, bool automaticScope = true);
     void selectScope(int position);
     void fillCommandsTab();
     void fillListsTab();
@@ -82,6 +83,9 @@ public:
     void viewAll();
     void toggle(TypeSwitch which);
     void viewOnly(TypeSwitch which);
+    // The two follow switches of the View menu; refusals go through the prompt.
+    void followCommand(Prompt& prompt);
+    void followList(Prompt& prompt);
     const ViewSwitches& view() const { return view_; }
     ViewSwitches& viewSwitches() { return view_; }
 
@@ -97,6 +101,14 @@ public:
     void setFindHighlight(bool on) { findHighlight_ = on; }
     bool findHighlight() const { return findHighlight_; }
     void setCurrentItemName(std::string name) { currentItem_ = std::move(name); }
+    // Find's match in a body: selected in the body when the item is next shown.
+    void setHighlight(std::size_t start, std::size_t length) {
+        findHighlight_ = true;
+        highlight_ = {start, length};
+    }
+    void setListsPair(std::string program, std::string scope) {
+        listsPair_ = {std::move(program), std::move(scope)};
+    }
 
     const Selector& groups() const { return groups_; }
     const Selector& programs() const { return programs_; }
@@ -144,6 +156,7 @@ private:
     bool rebuildPrograms_ = false;
     bool editUnsaved_ = false;
     bool findHighlight_ = false;
+    std::pair<std::size_t, std::size_t> highlight_;
     std::uint64_t version_ = 0;
 };
 

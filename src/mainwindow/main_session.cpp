@@ -50,8 +50,8 @@ bool MainSession::start(const std::string& commandLine) {
     const auto dragon = findDragonWindow(windows_, engine_);
     trace_.Tracy("after voice commands");
 
-    parser_.emplace(ParseContext{home_, *store_, trace_, status_, prompt_,
-                                 nat_->CurrentUserDirectory});
+    parser_.emplace(
+        ParseContext{home_, *store_, trace_, status_, prompt_, nat_->CurrentUserDirectory});
     commandFile_ = nat_->ProductionFile();
     if (!parser_->Parse(false, "").ok()) {
         prompt_.message("I'm sorry.  Quillmark10 cannot correctly parse this file.\r\nPlease send "
@@ -62,8 +62,8 @@ bool MainSession::start(const std::string& commandLine) {
     }
     startupUser_ = nat_->CurrentUser;
     cycle_ = std::make_unique<SaveCycle>(
-        SaveCycle::Parts{*parser_, *store_, *nat_, settings_, engine_, microphone_, windows_,
-                         loop_, prompt_, status_, trace_, files_, home_, dragon.mergeTool},
+        SaveCycle::Parts{*parser_, *store_, *nat_, settings_, engine_, microphone_, windows_, loop_,
+                         prompt_, status_, trace_, files_, home_, dragon.mergeTool},
         view_);
     cycle_->setCommandFile(commandFile_);
     cycle_->setStartupUser(startupUser_);
@@ -108,8 +108,7 @@ std::string MainSession::caption() {
 
 bool MainSession::openFile(const fs::path& file) {
     Backups backups(home_, nat_ ? nat_->UserBaseDirectory : "", files_, prompt_);
-    const auto opened =
-        openCommandFile(file, *parser_, *store_, backups, prompt_, trace_, home_);
+    const auto opened = openCommandFile(file, *parser_, *store_, backups, prompt_, trace_, home_);
     if (opened.endProgram)
         return false;
     if (!opened.opened)
@@ -147,7 +146,9 @@ bool MainSession::reload() {
     return true;
 }
 
-void MainSession::reset() { resetStore(*store_, prompt_); }
+void MainSession::reset() {
+    resetStore(*store_, prompt_);
+}
 
 std::string MainSession::properties() {
     return propertiesText(commandFile_, parser_->properties(), statements::countCommands(*store_),

@@ -1,0 +1,57 @@
+#pragma once
+
+#include "common/prompt.h"
+#include "mainwindow/browser.h"
+#include "store/database.h"
+
+#include <string>
+
+namespace qmk {
+
+// What the Find dialog searches: the text, the field and the case switch.
+struct FindSettings {
+    enum class Field { Name, Content, Scope };
+    std::string text;
+    Field field = Field::Name;
+    bool matchCase = false;
+};
+
+// Find: searches the store in `name` order (Global Commands first, then by Program, Scope and
+// name), honouring the View, and takes the window to the first, next or previous match.
+class Finder {
+public:
+    Finder(Database& store, Browser& browser, Prompt& prompt)
+        : store_(store), browser_(browser), prompt_(prompt) {}
+
+    // Each returns true on a match; the "Not Found" messages are shown otherwise.
+    bool findFirst(const FindSettings& settings);
+    bool findAgain() { return step(true); }
+    bool findPrevious() { return step(false); }
+    // After the dialog: shows the match (the Commands tab for a command, the LISTs tab for a
+    // LIST) with the found text selected in the body.
+    void showMatch();
+
+    bool matched() const { return matched_; }
+    bool findAgainEnabled() const { return againEnabled_; }
+    const FindSettings& settings() const { return settings_; }
+
+private:
+    struct Position {
+        std::string globalsort, menu, state, name;
+        std::int64_t id = 0;
+    };
+    bool step(bool forward);
+    bool walk(const std::string& where, const Position* from, bool forward);
+    void begin();
+
+    Database& store_;
+    Browser& browser_;
+    Prompt& prompt_;
+    FindSettings settings_;
+    bool matched_ = false;
+    bool againEnabled_ = false;
+    std::string foundType_;
+    std::size_t highlightStart_ = 0, highlightLength_ = 0;
+};
+
+} // namespace qmk
