@@ -1,5 +1,8 @@
 #include "main_window.h"
 
+#include "find_dialog.h"
+#include "rtf_reader.h"
+
 #include <QAction>
 #include <QActionGroup>
 #include <QApplication>
@@ -8,11 +11,15 @@
 #include <QFontDatabase>
 #include <QFormLayout>
 #include <QHBoxLayout>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListView>
 #include <QMenuBar>
+#include <QPainter>
 #include <QPlainTextEdit>
+#include <QPrintDialog>
+#include <QPrinter>
 #include <QPushButton>
 #include <QSlider>
 #include <QSplitter>
@@ -46,9 +53,10 @@ constexpr std::array<const char*, 4> kTabCaptions{"&Commands", "&LISTs", "Rece&n
 
 } // namespace
 
-MainWindow::MainWindow(ProgramDir home)
-    : session_(std::make_unique<MainSession>(std::move(home), prompt_, *this, *this)) {
-    prompt_.setParent(this);
+MainWindow::MainWindow(ProgramDir home, Prompt* prompt)
+    : prompt_(prompt ? *prompt : dialogs_),
+      session_(std::make_unique<MainSession>(std::move(home), prompt_, *this, *this)) {
+    dialogs_.setParent(this);
     buildCentre();
     buildMenus();
     connect(&pump_, &QTimer::timeout, this, [this] {
@@ -94,6 +102,8 @@ void MainWindow::buildCentre() {
         if (i >= RecentlyCreatedTab)
             list->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
         lists_[static_cast<std::size_t>(i)] = list;
+        if (i <= ListsTab)
+            list->installEventFilter(this);
         models_[static_cast<std::size_t>(i)] = model;
         tabs_->addTab(list, kTabCaptions[static_cast<std::size_t>(i)]);
         connect(list->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
@@ -124,12 +134,14 @@ void MainWindow::buildCentre() {
     itemLayout->addLayout(fields);
     showGraphic_ = new QPushButton("Show Graphi&c", item);
     showGraphic_->hide();
+    connect(showGraphic_, &QPushButton::clicked, this, &MainWindow::showGraphic);
     itemLayout->addWidget(showGraphic_, 0, Qt::AlignLeft);
     body_ = new QPlainTextEdit(item);
     formatted_ = new QTextEdit(item);
     formatted_->setReadOnly(true);
     formatted_->hide();
     itemLayout->addWidget(body_, 1);
+    body_->installEventFilter(this);
     itemLayout->addWidget(formatted_, 1);
 
     slider_ = new QSlider(Qt::Horizontal, centre);
@@ -177,12 +189,15 @@ void MainWindow::buildMenus() {
         session_->reset();
         closeProgram();
     });
-    file->addAction("Proper&ties", this,
-                    [this] { prompt_.message(session_->properties(), "Properties"); });
+    file->addAction("Proper&ties", this, [this] {
+        prompt_.message(session_->properties(), session_->commandFile().string());
+    });
+    file->addAction("Print Current Command", this, [this] { printCurrent(); });
     file->addSeparator();
     file->addAction("E&xit", this, &QWidget::close);
 
-    menuBar()->addMenu("&Edit");
+    auto* edit = menuBar()->addMenu("&Edit");
+    edit->addAction("&Find", this, &MainWindow::openFind);
 
     auto* view = menuBar()->addMenu("&View");
     std::array<QAction*, 8> switches{};
@@ -211,6 +226,21 @@ void MainWindow::buildMenus() {
             browser().viewOnly(static_cast<TypeSwitch>(i));
             render();
         });
+    view->addSeparator();
+    auto* followCommand = view->addAction("&1 command with its LISTs", this, [this] {
+        browser().followCommand(prompt_);
+        render();
+    });
+    auto* followList = view->addAction("1 LIST with &calling COMMANDS", this, [this] {
+        browser().followList(prompt_);
+        render();
+    });
+    followCommand->setCheckable(true);
+    followList->setCheckable(true);
+    connect(view, &QMenu::aboutToShow, this, [this, followCommand, followList] {
+        followCommand->setChecked(browser().view().followCommand);
+        followList->setChecked(browser().view().followList);
+    });
     connect(view, &QMenu::aboutToShow, this, [this, switches, all] {
         const auto& state = browser().view();
         for (std::size_t i = 0; i < switches.size(); ++i)
@@ -295,9 +325,94 @@ void MainWindow::renderItem() {
     states_->setText(q(item.activeStates));
     body_->setPlainText(QString::fromStdString(item.body).replace("\r\n", "\n"));
     body_->setReadOnly(item.bodyLocked);
+    if (item.highlight) {
+        auto cursor = body_->textCursor();
+        // The body shows CR LF as one line break: positions after it move back one each.
+        const auto before =
+            QString::fromStdString(item.body).left(static_cast<qsizetype>(item.highlight->first));
+        const auto start =
+            static_cast<int>(item.highlight->first) - static_cast<int>(before.count("\r\n"));
+        cursor.setPosition(start);
+        cursor.setPosition(start + static_cast<int>(item.highlight->second),
+                           QTextCursor::KeepAnchor);
+        body_->setTextCursor(cursor);
+    }
     body_->show();
     formatted_->hide();
     showGraphic_->setVisible(item.showGraphicVisible);
+}
+
+void MainWindow::openFind() {
+    if (!find_)
+        find_ = new FindDialog(session_->finder(), this);
+    find_->exec();
+    afterFind();
+}
+
+void MainWindow::afterFind() {
+    if (!session_->finder().matched())
+        return;
+    session_->finder().showMatch();
+    render();
+    if (browser().item().highlight)
+        body_->setFocus();
+    else
+        lists_[static_cast<std::size_t>(browser().showingTab())]->setFocus();
+}
+
+void MainWindow::repeatFind(bool forward) {
+    auto& finder = session_->finder();
+    if (forward)
+        finder.findAgain();
+    else
+        finder.findPrevious();
+    afterFind();
+}
+
+bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() == QEvent::KeyRelease) {
+        const auto key = static_cast<QKeyEvent*>(event)->key();
+        if ((key == Qt::Key_F11 || key == Qt::Key_F12) &&
+            !static_cast<QKeyEvent*>(event)->isAutoRepeat()) {
+            repeatFind(key == Qt::Key_F11);
+            return true;
+        }
+    }
+    return QMainWindow::eventFilter(watched, event);
+}
+
+void MainWindow::showGraphic() {
+    const auto& item = browser().item();
+    if (!item.row)
+        return;
+    setProgress("Processing Formatted Command");
+    repaint();
+    if (const auto rtf = formattedBody(session_->commandFile(), item.row->offsetbody)) {
+        readRtf(*rtf, *formatted_->document());
+        body_->hide();
+        formatted_->show();
+        showGraphic_->hide();
+    }
+    setProgress("");
+    lists_[CommandsTab]->setFocus();
+}
+
+void MainWindow::printCurrent(const QString& pdf) {
+    QPrinter printer;
+    if (pdf.isEmpty()) {
+        QPrintDialog dialog(&printer, this);
+        if (dialog.exec() != QDialog::Accepted)
+            return;
+    } else {
+        printer.setOutputFormat(QPrinter::PdfFormat);
+        printer.setOutputFileName(pdf);
+    }
+    const auto& item = browser().item();
+    QTextDocument page;
+    page.setPlainText("Program: " + q(browser().currentProgram()) +
+                      "\nScope: " + q(browser().currentScope()) + "\nCommandName: " +
+                      q(browser().currentItemName()) + "\n\n" + q(item.body).replace("\r\n", "\n"));
+    page.print(&printer);
 }
 
 void MainWindow::onTabClicked(int tab) {

@@ -30,7 +30,8 @@ namespace qmk::app {
 class MainWindow final : public QMainWindow, public SaveCycleView, public StatusSink {
     Q_OBJECT
 public:
-    explicit MainWindow(ProgramDir home);
+    // Messages and questions go to real dialogs, or to `prompt` when one is given (tests).
+    explicit MainWindow(ProgramDir home, Prompt* prompt = nullptr);
     ~MainWindow() override;
 
     // Start-up; false when the program is to end.
@@ -49,11 +50,20 @@ public:
     void repaint() override;
 
     Browser& browser() { return session_->browser(); }
+    Finder& finder() { return session_->finder(); }
     // Renders whatever the browsing model changed since the last render.
     void render();
 
+    // Prints the shown command: to the printer chosen in the print dialog, or to `pdf`.
+    void printCurrent(const QString& pdf = {});
+    // "Show Graphi&c": the formatted body of a Text and Graphics command.
+    void showGraphic();
+    // F11 (find again) and F12 (find previous) in the lists and the body.
+    void repeatFind(bool forward);
+
 protected:
     void closeEvent(QCloseEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     void buildMenus();
@@ -62,8 +72,11 @@ private:
     void renderItem();
     void applySlider(int position);
     void onTabClicked(int tab);
+    void openFind();
+    void afterFind();
 
-    QtPrompt prompt_;
+    QtPrompt dialogs_;
+    Prompt& prompt_;
     std::unique_ptr<MainSession> session_;
     QMenu* groupMenu_ = nullptr;
     QMenu* programMenu_ = nullptr;
@@ -84,6 +97,7 @@ private:
     QSplitter* splitter_ = nullptr;
     QLabel* progress_ = nullptr;
     QLabel* count_ = nullptr;
+    class FindDialog* find_ = nullptr;
     QTimer pump_;
     QTimer userTimer_;
     std::uint64_t rendered_ = static_cast<std::uint64_t>(-1);

@@ -1,5 +1,8 @@
 #include "mainwindow/item_display.h"
 
+#include "common/file_io.h"
+#include "format/codepage.h"
+#include "format/image_reader.h"
 #include "mainwindow/edit_rules.h"
 
 #include <cstdlib>
@@ -48,6 +51,19 @@ std::string shownBody(const UserRow& row) {
     if (row.Type == "T")
         text = "<<< " + std::to_string(row.graphicsize) + " byte graphic not shown >>> \r\n" + text;
     return text;
+}
+
+std::optional<std::string> formattedBody(const std::filesystem::path& commandFile,
+                                         std::int64_t offsetbody) {
+    const auto image = readWholeFile(commandFile);
+    if (!image || offsetbody < 1 || static_cast<std::uint64_t>(offsetbody) > image->size())
+        return std::nullopt;
+    try {
+        ImageReader in(*image, static_cast<std::uint32_t>(offsetbody));
+        return codepage::toUtf8(in.string());
+    } catch (const std::exception&) {
+        return std::nullopt;
+    }
 }
 
 std::string activeStates(Database& store, const std::string& states) {

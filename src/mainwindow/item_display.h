@@ -3,6 +3,7 @@
 #include "store/database.h"
 #include "store/user_row.h"
 
+#include <filesystem>
 #include <optional>
 #include <string>
 
@@ -42,6 +43,11 @@ ItemView showItem(Database& store, const std::string& program, const std::string
 // The body of a found row as shown: backslashes undoubled where the file doubled them, the
 // Text and Graphics placeholder, the encrypted message.
 std::string shownBody(const UserRow& row);
+
+// The rich text (RTF) of a Text and Graphics command: the counted string at its `offsetbody` in
+// the command file; nullopt when the file no longer holds one there.
+std::optional<std::string> formattedBody(const std::filesystem::path& commandFile,
+                                         std::int64_t offsetbody);
 
 // Names of the Scopes in a `states` field ("3,7,"), joined by ",".
 std::string activeStates(Database& store, const std::string& states);

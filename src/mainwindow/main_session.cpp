@@ -72,9 +72,10 @@ bool MainSession::start(const std::string& commandLine) {
     rollbackFor(startupUser_);
 
     trace_.Tracy("before getoptions");
-    values_ = settings_.load(commandFile_);
+    loadSettings();
     trace_.Tracy("after getoptions");
     browser_.setStore(store_.get());
+    finder_ = std::make_unique<Finder>(*store_, browser_, prompt_);
     browser_.setEnglish(nat_->language.starts_with("EN"));
     browser_.start();
 
@@ -87,6 +88,13 @@ bool MainSession::start(const std::string& commandLine) {
     browser_.reset(CommandsTab);
     offerLaunchCommands(*store_, settings_, prompt_, engine_, home_, *cycle_);
     return !cycle_->ended();
+}
+
+// The settings, with the Recently Modified history of the command file shown.
+void MainSession::loadSettings() {
+    values_ = settings_.load(commandFile_);
+    history_ = std::make_unique<RecentHistory>(settings_, trace_, commandFile_, values_.recent);
+    browser_.setHistory(history_->entries());
 }
 
 void MainSession::rollbackFor(const std::string& user) {
@@ -129,7 +137,7 @@ void MainSession::startAtFirstCommand() {
     if (first.step())
         browser_.setCurrent(first.text(0), first.text(1));
     browser_.reset(CommandsTab);
-    values_ = settings_.load(commandFile_);
+    loadSettings();
 }
 
 bool MainSession::reload() {
@@ -142,7 +150,7 @@ bool MainSession::reload() {
     }
     browser_.start();
     browser_.reset(CommandsTab);
-    values_ = settings_.load(commandFile_);
+    loadSettings();
     return true;
 }
 

@@ -7,6 +7,8 @@
 #include "common/trace.h"
 #include "format/parser.h"
 #include "mainwindow/browser.h"
+#include "mainwindow/finder.h"
+#include "mainwindow/history.h"
 #include "platform/dragon_engine.h"
 #include "platform/message_loop.h"
 #include "platform/microphone.h"
@@ -49,6 +51,9 @@ public:
     void close(int left, int top, int right, int bottom, bool maximized);
 
     Browser& browser() { return browser_; }
+    Finder& finder() { return *finder_; }
+    RecentHistory& history() { return *history_; }
+    Prompt& prompt() { return prompt_; }
     SaveCycle& saveCycle() { return *cycle_; }
     Database& store() { return *store_; }
     Trace& trace() { return trace_; }
@@ -65,6 +70,7 @@ public:
 
 private:
     void startAtFirstCommand();
+    void loadSettings();
     void rollbackFor(const std::string& user);
 
     ProgramDir home_;
@@ -85,6 +91,8 @@ private:
     std::unique_ptr<Nat> nat_;
     std::unique_ptr<SaveCycle> cycle_;
     Browser browser_{nullptr};
+    std::unique_ptr<Finder> finder_;
+    std::unique_ptr<RecentHistory> history_;
     std::filesystem::path commandFile_;
     std::string startupUser_;
     std::string rollbackUser_;

@@ -1,5 +1,6 @@
 #include "cli.h"
 #include "main_window.h"
+#include "rtf_reader.h"
 #include "test_home.h"
 
 #include <QAction>
@@ -7,11 +8,15 @@
 #include <QListView>
 #include <QMenu>
 #include <QMenuBar>
+#include <QPlainTextEdit>
 #include <QSlider>
 #include <QSplitter>
 #include <QTabBar>
 #include <QTabWidget>
 #include <QTest>
+#include <QTextBlock>
+#include <QTextDocument>
+#include <QTextEdit>
 #include <cstdlib>
 #include <gtest/gtest.h>
 #include <sstream>
@@ -43,7 +48,7 @@ protected:
         }
         // No modal offer to import the launch commands in a headless test.
         home_.writeFile("Quillmark10.INI", "[Quillmark]\r\ndont show auto import=-1\r\n");
-        window_ = std::make_unique<app::MainWindow>(home_.home());
+        window_ = std::make_unique<app::MainWindow>(home_.home(), &home_.prompt);
         EXPECT_TRUE(window_->start(""));
         window_->resize(1000, 720);
         window_->show();
@@ -101,6 +106,51 @@ TEST_F(MainWindowTest, SelectorsTabsAndTheSliderDriveTheModel) {
         window_->render();
         window_->grab().save(shot);
     }
+}
+
+TEST_F(MainWindowTest, FindWithF11AGraphicAndPrinting) {
+    // A name search, repeated with F11 in the Commands list.
+    ASSERT_TRUE(window_->finder().findFirst({"letterhead", FindSettings::Field::Name, true}));
+    window_->repeatFind(false); // F12 from the first match: nothing before it
+    EXPECT_EQ(home_.prompt.shown.back().text, "\"letterhead\" no more matches");
+    auto* list = window_->findChild<QTabWidget*>()->widget(CommandsTab);
+    QTest::keyRelease(list, Qt::Key_F11);
+    EXPECT_EQ(window_->browser().currentItemName(), "letterhead rich");
+    EXPECT_EQ(window_->browser().item().type, "Text & Graphics");
+
+    window_->showGraphic();
+    auto* formatted = window_->findChild<QTextEdit*>();
+    ASSERT_TRUE(formatted);
+    EXPECT_TRUE(formatted->isVisible());
+    EXPECT_EQ(formatted->toPlainText().toStdString(),
+              "Example & Co.\n1 High Street\nCaf\u00e9 open daily");
+    EXPECT_FALSE(window_->findChild<QPlainTextEdit*>()->isVisible());
+
+    const auto pdf = home_.path("printed.pdf");
+    window_->printCurrent(QString::fromStdString(pdf.string()));
+    EXPECT_GT(std::filesystem::file_size(pdf), 500u);
+}
+
+TEST(RtfReader, ReadsGroupsFormattingEscapesAndSkipsDestinations) {
+    ::setenv("QT_QPA_PLATFORM", "offscreen", 1);
+    QTextDocument document;
+    app::readRtf("{\\rtf1\\ansi{\\fonttbl{\\f0 Arial;}}{\\colortbl;\\red255\\green0\\blue0;}"
+                 "\\pard Dear {\\b Sir}\\par caf\\'e9 \\u8364? {\\cf1 red}\\tab end"
+                 "{\\*\\unknown hidden}{\\pict 0102}}",
+                 document);
+    EXPECT_EQ(document.toPlainText().toStdString(), "Dear Sir\ncaf\u00e9 \u20ac red\tend");
+    const auto first = document.firstBlock();
+    bool boldSir = false;
+    for (auto it = first.begin(); !it.atEnd(); ++it)
+        if (it.fragment().text() == "Sir")
+            boldSir = it.fragment().charFormat().fontWeight() == QFont::Bold;
+    EXPECT_TRUE(boldSir);
+    const auto second = first.next();
+    bool redText = false;
+    for (auto it = second.begin(); !it.atEnd(); ++it)
+        if (it.fragment().text() == "red")
+            redText = it.fragment().charFormat().foreground().color() == QColor(255, 0, 0);
+    EXPECT_TRUE(redText);
 }
 
 } // namespace qmk

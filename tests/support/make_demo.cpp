@@ -28,7 +28,8 @@ int main(int argc, char** argv) {
     file.command("sign off").group("Letters").plainText("Kind regards,\r\n\r\nPat Example");
     file.command("letterhead")
         .group("Letters")
-        .textAndGraphics(std::string(64, '\x11'), "Example & Co.\r\n1 High Street");
+        .textAndGraphics("{\\rtf1\\ansi Example & Co.\\par 1 High Street}",
+                         "Example & Co.\r\n1 High Street");
     file.command("make it bold")
         .application("winword", "Microsoft Word", "Microsoft Corporation")
         .states({"Editing"})
@@ -57,10 +58,11 @@ int main(int argc, char** argv) {
         .plainText("Un caf\xE9 cr\xE8me, s'il vous pla\xEEt.");
     file.command("letterhead rich")
         .group("Letters")
-        .textAndGraphics(
-            std::string(128, '\x42'),
-            "{\\rtf1\\ansi\\deff0 {\\fonttbl {\\f0 Arial;}}\\b Example & Co.\\b0\\par 1 High "
-            "Street}");
+        // The formatted text is the graphic part; the text part is its plain reading.
+        .textAndGraphics("{\\rtf1\\ansi\\deff0 {\\fonttbl {\\f0 Arial;}}{\\colortbl;\\red0\\green0"
+                         "\\blue160;}\\fs28\\b\\cf1 Example & Co.\\b0\\cf0\\par\\fs20 1 High "
+                         "Street\\line Caf\\'e9 \\i open daily\\i0}",
+                         "Example & Co.\r\n1 High Street\r\nCaf\xE9 open daily");
     file.command("vendor macro")
         .group("Vendor")
         .encrypted(3, "vendor key")
