@@ -28,14 +28,6 @@ namespace {
 // A program directory with the simulated demo user, as the README's run command makes it.
 class MainWindowTest : public ::testing::Test {
 protected:
-    static void SetUpTestSuite() {
-        ::setenv("QT_QPA_PLATFORM", "offscreen", 1);
-        static int argc = 1;
-        static char name[] = "qmk_app_tests";
-        static char* argv[] = {name, nullptr};
-        static QApplication application(argc, argv);
-    }
-
     MainWindowTest() {
         qmk({"init"});
         std::istringstream exports(qmk({"demo-setup"}));
@@ -132,7 +124,6 @@ TEST_F(MainWindowTest, FindWithF11AGraphicAndPrinting) {
 }
 
 TEST(RtfReader, ReadsGroupsFormattingEscapesAndSkipsDestinations) {
-    ::setenv("QT_QPA_PLATFORM", "offscreen", 1);
     QTextDocument document;
     app::readRtf("{\\rtf1\\ansi{\\fonttbl{\\f0 Arial;}}{\\colortbl;\\red255\\green0\\blue0;}"
                  "\\pard Dear {\\b Sir}\\par caf\\'e9 \\u8364? {\\cf1 red}\\tab end"
