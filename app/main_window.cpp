@@ -142,6 +142,12 @@ void MainWindow::buildCentre() {
     formatted_->hide();
     itemLayout->addWidget(body_, 1);
     body_->installEventFilter(this);
+    body_->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(body_, &QWidget::customContextMenuRequested, this, [this](const QPoint& at) {
+        QMenu menu(this);
+        menu.addAction("P&rint Macro", this, [this] { printCurrent(); });
+        menu.exec(body_->mapToGlobal(at));
+    });
     itemLayout->addWidget(formatted_, 1);
 
     slider_ = new QSlider(Qt::Horizontal, centre);
@@ -193,6 +199,22 @@ void MainWindow::buildMenus() {
         prompt_.message(session_->properties(), session_->commandFile().string());
     });
     file->addAction("Print Current Command", this, [this] { printCurrent(); });
+    file->addSeparator();
+    auto* restore = file->addMenu("Restore");
+    auto* backup = file->addAction("Backup", this, [this] { session_->backup(); });
+    connect(file, &QMenu::aboutToShow, this, [this, restore, backup] {
+        const auto [restoreCaption, backupCaption] = session_->rollbackCaptions();
+        restore->setTitle(q(restoreCaption));
+        backup->setText(q(backupCaption));
+        restore->clear();
+        for (const auto& archive : session_->rollbackList())
+            restore->addAction(q(archive), this, [this, archive] {
+                if (!session_->restore(archive))
+                    closeProgram();
+                render();
+            });
+    });
+    file->addSeparator();
     file->addSeparator();
     file->addAction("E&xit", this, &QWidget::close);
 

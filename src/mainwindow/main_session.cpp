@@ -154,6 +154,30 @@ bool MainSession::reload() {
     return true;
 }
 
+bool MainSession::restore(const std::string& archive) {
+    if (archive == "none to rollback")
+        return true;
+    Backups backups(home_, nat_->UserBaseDirectory, files_, prompt_);
+    const auto target =
+        fs::path(nat_->UserBaseDirectory) / rollbackUser_ / "current" / "mycmds.dat";
+    if (!backups.restore(rollbackUser_, archive, target))
+        return true;
+    if (!parser_->Parse(true, commandFile_.string()).ok())
+        return cycle_->refresh();
+    startAtFirstCommand();
+    // Dragon takes the restored file up through the save cycle.
+    if (nat_->ProductionOpen(commandFile_.string()) &&
+        windows_.findByTitle("Dragon NaturallySpeaking"))
+        cycle_->save(false);
+    return !cycle_->ended();
+}
+
+void MainSession::backup() {
+    Backups backups(home_, nat_->UserBaseDirectory, files_, prompt_);
+    backups.RollBackCheck(commandFile_, true, now());
+    rollbackList_ = backups.RollBackListBuild(startupUser_, now());
+}
+
 void MainSession::reset() {
     resetStore(*store_, prompt_);
 }

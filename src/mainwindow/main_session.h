@@ -47,6 +47,10 @@ public:
     bool reload();                                    // false: the program ends
     void reset();                                     // the program must close afterwards
     std::string properties();
+    // Rollback: an archive of this month put back (after the user's OK), and the manual backup.
+    // Restore returns false when the program must end.
+    bool restore(const std::string& archive);
+    void backup();
     // Closing: the placement stored, the store compacted when it has grown large.
     void close(int left, int top, int right, int bottom, bool maximized);
 

@@ -49,7 +49,8 @@ SimulatedDragonSetup SimulatedDragonSetup::fromEnvironment() {
 SimulatedEngine::SimulatedEngine(SimulatedWindows& windows, SimulatedDragonSetup setup)
     : windows_(windows), setup_(std::move(setup)) {
     if (setup_.running)
-        bar_ = windows_.open({0, "DgnBarMainWindowCls", "DragonBar", setup_.programFile.string()});
+        bar_ = windows_.open(
+            {0, "DgnBarMainWindowCls", "Dragon NaturallySpeaking", setup_.programFile.string()});
 }
 
 bool SimulatedEngine::registerClient(int) {
