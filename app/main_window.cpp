@@ -85,6 +85,12 @@ bool MainWindow::start(const std::string& commandLine) {
     slider_->setValue(values.slider);
     applySlider(values.slider);
     render();
+    // The import offer comes once the window shows.
+    QTimer::singleShot(0, this, [this] {
+        if (!session_->offerImport())
+            closeProgram();
+        render();
+    });
     return true;
 }
 

@@ -86,7 +86,13 @@ bool MainSession::start(const std::string& commandLine) {
         return openFile(first.openFile);
     browser_.setCurrent(first.program, first.scope);
     browser_.reset(CommandsTab);
-    offerLaunchCommands(*store_, settings_, prompt_, engine_, home_, *cycle_);
+    return true;
+}
+
+bool MainSession::offerImport() {
+    if (offerLaunchCommands(*store_, settings_, prompt_, engine_, home_, *cycle_) ==
+        ImportOutcome::Imported)
+        browser_.reset(-1);
     return !cycle_->ended();
 }
 

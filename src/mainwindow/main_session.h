@@ -41,6 +41,9 @@ public:
     // The start-up of the main window. False when a step failed after its message: the program
     // ends.
     bool start(const std::string& commandLine);
+    // The last step of start-up, once the window shows: the offer to import the launch
+    // commands. False when the program is to end.
+    bool offerImport();
 
     // File menu.
     bool openFile(const std::filesystem::path& file); // false: the program ends
