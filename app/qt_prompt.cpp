@@ -1,6 +1,7 @@
 #include "qt_prompt.h"
 
 #include <QCheckBox>
+#include <QInputDialog>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QString>
@@ -68,6 +69,16 @@ Prompt::Choice QtPrompt::chooseWithCheck(const std::string& text, const std::str
         choice.button = added.empty() ? 0 : added.size() - 1;
     choice.checked = check && check->isChecked();
     return choice;
+}
+
+std::optional<std::string> QtPrompt::input(const std::string& text, const std::string& title,
+                                           const std::string& defaultAnswer) {
+    bool ok = false;
+    const auto answer = QInputDialog::getText(parent_, shown(title), shown(text), QLineEdit::Normal,
+                                              QString::fromStdString(defaultAnswer), &ok);
+    if (!ok)
+        return std::nullopt;
+    return answer.toStdString();
 }
 
 } // namespace qmk::app

@@ -19,6 +19,8 @@ public:
     Choice chooseWithCheck(const std::string& text, const std::string& title,
                            const std::vector<std::string>& buttons,
                            const std::string& checkCaption) override;
+    std::optional<std::string> input(const std::string& text, const std::string& title,
+                                     const std::string& defaultAnswer) override;
 
 private:
     QWidget* parent_;

@@ -195,18 +195,11 @@ private:
                    "Please pick a different Program, Scope, Group, or View");
             return false;
         }
-        const auto image = readWholeFile(session_.parser().commandFile());
-        if (!image) {
+        if (!qmk::copyIdentification(session_.parser().commandFile(),
+                                     session_.parser().properties().generation, *model, command)) {
             refuse("The command file cannot be read");
             return false;
         }
-        ImageReader in(*image, static_cast<std::uint32_t>(model->offset));
-        const auto record =
-            readCommandRecord(in, session_.parser().properties().generation, KeyNames{});
-        command.programName = record.program;
-        command.programDescription = record.programDescription;
-        command.companyName = record.companyName;
-        command.windowClass = record.windowClass;
         return true;
     }
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -34,6 +35,13 @@ public:
                                    const std::string& checkCaption) {
         (void)checkCaption;
         return {choose(text, title, buttons), false};
+    }
+
+    // An input box with OK and Cancel; nullopt on Cancel. Prompts that cannot ask cancel.
+    virtual std::optional<std::string> input(const std::string& text, const std::string& title,
+                                             const std::string& defaultAnswer) {
+        (void)text, (void)title, (void)defaultAnswer;
+        return std::nullopt;
     }
 
     static bool goesOn(Answer answer) { return answer == Answer::Ok || answer == Answer::Yes; }

@@ -236,7 +236,7 @@ bool Browser::passesView(const UserRow& row) const {
     return allGroupsFlag_ || row.owner == currentGroup_;
 }
 
-void Browser::addListCopy(const UserRow& global) {
+void Browser::addListCopy(const UserRow& global, bool flagged) {
     UserRow copy = global;
     copy.menu = currentProgram_;
     copy.state = currentScope_;
@@ -245,7 +245,7 @@ void Browser::addListCopy(const UserRow& global) {
         copy.owner = currentGroup_;
     copy.dupe = false;
     copy.listcopy = true;
-    copy.flag = false;
+    copy.flag = flagged;
     UserTable(*store_).add(copy);
 }
 
@@ -266,6 +266,19 @@ void Browser::listHousekeeping(const std::vector<UserRow>& rows) {
             }
         }
     }
+}
+
+void Browser::addEditedLine(int which, const std::string& line, bool first) {
+    auto& tab = tabs_[static_cast<std::size_t>(which)];
+    if (tab.lines.size() == 1 && tab.lines.front() == kNothingToShow)
+        tab.lines.clear();
+    if (first)
+        tab.lines.insert(tab.lines.begin(), line);
+    else
+        tab.lines.push_back(line);
+    tab.selected = first ? 0 : static_cast<int>(tab.lines.size()) - 1;
+    showing_ = which;
+    ++version_;
 }
 
 void Browser::selectLineNamed(TabLines& tab, const std::string& name) {

@@ -121,8 +121,13 @@ public:
     const std::string& currentScope() const { return currentScope_; }
     const std::string& currentItemName() const { return currentItem_; }
     void setCurrent(std::string program, std::string scope);
-    // The item shown for the selected line.
+    // The item shown for the selected line; the editor changes it while it edits.
     const ItemView& item() const { return item_; }
+    ItemView& editedItem() { return item_; }
+    // A line added by the editor for the item it creates, selected, and that tab shown.
+    void addEditedLine(int tab, const std::string& line, bool first);
+    // The copy rule: a global LIST copied under the current Program and Scope.
+    void addListCopy(const UserRow& global, bool flagged = false);
     void setEnglish(bool english) { english_ = english; }
     // Counts every change, so the window repaints only what moved.
     std::uint64_t version() const { return version_; }
@@ -132,7 +137,6 @@ private:
     void viewChanged();
     std::vector<UserRow> block(const std::string& program, const std::string& scope);
     void listHousekeeping(const std::vector<UserRow>& rows);
-    void addListCopy(const UserRow& global);
     void selectLineNamed(TabLines& tab, const std::string& name);
     std::optional<UserRow> find(const std::string& program, const std::string& scope,
                                 const std::string& name);

@@ -1,6 +1,10 @@
 #include "mainwindow/edit_rules.h"
 
+#include "common/file_io.h"
 #include "common/text.h"
+#include "format/image_reader.h"
+#include "format/keynames.h"
+#include "format/record.h"
 #include "store/user_rows.h"
 #include "writer/list_names.h"
 
@@ -85,6 +89,24 @@ std::string normaliseLineEnds(std::string body, std::string_view type) {
     if (!body.ends_with(kCrLf))
         body += kCrLf;
     return body;
+}
+
+bool copyIdentification(const std::filesystem::path& commandFile, layout::Generation generation,
+                        const UserRow& model, NewCommand& command) {
+    const auto image = readWholeFile(commandFile);
+    if (!image)
+        return false;
+    try {
+        ImageReader in(*image, static_cast<std::uint32_t>(model.offset));
+        const auto record = readCommandRecord(in, generation, KeyNames{});
+        command.programName = record.program;
+        command.programDescription = record.programDescription;
+        command.companyName = record.companyName;
+        command.windowClass = record.windowClass;
+        return true;
+    } catch (const std::exception&) {
+        return false;
+    }
 }
 
 std::vector<std::string> commandsUsingList(Database& store, const std::string& listName) {

@@ -1,8 +1,11 @@
 #pragma once
 
+#include "format/layout.h"
 #include "store/database.h"
 #include "store/user_row.h"
+#include "writer/new_records.h"
 
+#include <filesystem>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -35,6 +38,11 @@ std::optional<UserRow> findRow(Database& store, const std::string& program,
 // The first command of a Program and Scope in `name` order.
 std::optional<UserRow> firstCommandOf(Database& store, const std::string& program,
                                       const std::string& scope);
+
+// A new command sits beside `model` and copies its program and window identification, read
+// again from the command file's record; false when the file cannot be read there.
+bool copyIdentification(const std::filesystem::path& commandFile, layout::Generation generation,
+                        const UserRow& model, NewCommand& command);
 
 // Commands whose names refer to the LIST, in every Program (for the LIST-in-use question).
 std::vector<std::string> commandsUsingList(Database& store, const std::string& listName);

@@ -76,6 +76,17 @@ bool MainSession::start(const std::string& commandLine) {
     trace_.Tracy("after getoptions");
     browser_.setStore(store_.get());
     finder_ = std::make_unique<Finder>(*store_, browser_, prompt_);
+    editor_ = std::make_unique<Editor>(Editor::Parts{
+        *store_, browser_, prompt_, status_, trace_, files_, home_, *cycle_, voice_, engine_,
+        windows_, loop_, [this]() -> RecentHistory& { return *history_; },
+        [this] { return commandFile_; }, [this] { return parser_->properties().generation; },
+        [this] {
+            Backups backups(home_, nat_->UserBaseDirectory, files_, prompt_);
+            backups.RollBackCheck(commandFile_, false, now());
+            rollbackList_ = backups.RollBackListBuild(startupUser_, now());
+        },
+        [this](const std::string& body) { clipboard_(body); },
+        [this] { return status_.progress; }});
     browser_.setEnglish(nat_->language.starts_with("EN"));
     browser_.start();
 

@@ -7,6 +7,7 @@
 #include "common/trace.h"
 #include "format/parser.h"
 #include "mainwindow/browser.h"
+#include "mainwindow/editor.h"
 #include "mainwindow/finder.h"
 #include "mainwindow/history.h"
 #include "platform/dragon_engine.h"
@@ -59,11 +60,21 @@ public:
 
     Browser& browser() { return browser_; }
     Finder& finder() { return *finder_; }
+    Editor& editor() { return *editor_; }
+    // Where Save puts the body when the file changed behind the program's back.
+    void setClipboard(std::function<void(const std::string&)> copy) {
+        clipboard_ = std::move(copy);
+    }
+    const std::string& statusText() const { return status_.progress; }
     RecentHistory& history() { return *history_; }
     Prompt& prompt() { return prompt_; }
     SaveCycle& saveCycle() { return *cycle_; }
     Database& store() { return *store_; }
     Trace& trace() { return trace_; }
+    // The simulated Dragon's windows (the MyCommands Editor among them) and its engine.
+    SimulatedWindows& windows() { return windows_; }
+    SimulatedEngine& engine() { return engine_; }
+    SimulatedVoiceCommand& voice() { return voice_; }
     const ProgramDir& home() const { return home_; }
     const Settings& settings() const { return settings_; }
     const SettingValues& settingValues() const { return values_; }
@@ -80,9 +91,22 @@ private:
     void loadSettings();
     void rollbackFor(const std::string& user);
 
+    // The window's status line, remembered: the command-name prompt reads it back.
+    struct RememberedStatus final : StatusSink {
+        explicit RememberedStatus(StatusSink& to) : window(to) {}
+        void setProgress(const std::string& text) override {
+            progress = text;
+            window.setProgress(text);
+        }
+        void setCount(const std::string& text) override { window.setCount(text); }
+        void repaint() override { window.repaint(); }
+        StatusSink& window;
+        std::string progress;
+    };
+
     ProgramDir home_;
     Prompt& prompt_;
-    StatusSink& status_;
+    RememberedStatus status_;
     SaveCycleView& view_;
     Trace trace_;
     FileOps files_;
@@ -100,6 +124,8 @@ private:
     Browser browser_{nullptr};
     std::unique_ptr<Finder> finder_;
     std::unique_ptr<RecentHistory> history_;
+    std::unique_ptr<Editor> editor_;
+    std::function<void(const std::string&)> clipboard_ = [](const std::string&) {};
     std::filesystem::path commandFile_;
     std::string startupUser_;
     std::string rollbackUser_;

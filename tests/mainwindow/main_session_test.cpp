@@ -1,62 +1,9 @@
-#include "command_file_builder.h"
-#include "dragon_install.h"
-#include "mainwindow/main_session.h"
-#include "session/supplied_files.h"
-#include "test_home.h"
+#include "main_session_fixture.h"
 
 #include <cstdlib>
 #include <gtest/gtest.h>
 
 namespace qmk {
-
-namespace {
-
-namespace fs = std::filesystem;
-
-class NoWindow final : public SaveCycleView {
-public:
-    void refreshed() override {}
-    int currentTab() override { return 0; }
-    void showTab(int) override {}
-    void setBusy(bool) override {}
-    void showHelp(int) override {}
-    void closeProgram() override { closed = true; }
-    bool closed = false;
-};
-
-// The main window's session on a simulated Dragon user "pat" found through the environment, as
-// the program finds it.
-class MainSessionTest : public ::testing::Test {
-protected:
-    MainSessionTest() : install_(home_.path("")) {
-        ::setenv("QUILLMARK10_COMMON_APPDATA", install_.common.c_str(), 1);
-        ::setenv("QUILLMARK10_APPDATA", install_.perUser.c_str(), 1);
-        ::setenv("QUILLMARK10_DRAGON_PROGRAM",
-                 (fs::path(MERGEMYCMDS).parent_path() / "natspeak").c_str(), 1);
-        fixture::CommandFileBuilder file(7, 9);
-        file.command("open mail").keys("{Ctrl+m}");
-        file.command("bold").window("winword", "Document1").keys("{Ctrl+b}");
-        file.write(commandFile().string());
-        home_.writeFile(kLaunchCommandsFile, launchCommandsFile());
-        home_.writeFile(kPlacerFile, placerFile());
-        home_.writeFile("Quillmark10.INI", "[Quillmark]\r\ndont show auto import=-1\r\n");
-    }
-    ~MainSessionTest() override {
-        for (const char* name :
-             {"QUILLMARK10_COMMON_APPDATA", "QUILLMARK10_APPDATA", "QUILLMARK10_DRAGON_PROGRAM"})
-            ::unsetenv(name);
-    }
-    fs::path commandFile() const { return install_.currentFolder() + "/mycmds.dat"; }
-    std::unique_ptr<MainSession> session() {
-        return std::make_unique<MainSession>(home_.home(), home_.prompt, home_.status, window_);
-    }
-
-    testing::TestHome home_;
-    testing::DragonInstall install_;
-    NoWindow window_;
-};
-
-} // namespace
 
 TEST_F(MainSessionTest, StartsOnTheUsersFileWithTheTraceAndTheFirstViewOfTheCommandLine) {
     auto main = session();

@@ -55,7 +55,18 @@ public:
         }
         return choice;
     }
+    // Input boxes are answered from `inputs` (nullopt: Cancel), else with their default.
+    std::optional<std::string> input(const std::string& text, const std::string& title,
+                                     const std::string& defaultAnswer) override {
+        shown.push_back({text, title});
+        if (inputs.empty())
+            return defaultAnswer;
+        auto answer = inputs.front();
+        inputs.erase(inputs.begin());
+        return answer;
+    }
     std::vector<ShownMessage> shown;
+    std::vector<std::optional<std::string>> inputs;
     std::vector<bool> checks;
     std::vector<Answer> answers;
     std::vector<std::size_t> choices;

@@ -1,0 +1,443 @@
+#include "mainwindow/editor.h"
+
+#include "common/text.h"
+#include "mainwindow/edit_rules.h"
+#include "store/statements.h"
+#include "store/user_rows.h"
+#include "writer/keys_to_script.h"
+#include "writer/list_names.h"
+#include "writer/new_records.h"
+#include "writer/rebuilds.h"
+#include "writer/record_edits.h"
+
+namespace qmk {
+
+namespace {
+
+const std::string kGlobal(kGlobalCommands);
+const std::string kCrLfText(kCrLf);
+const std::string kAdvancedTemplate = "Sub Main\r\n\r\nEnd Sub";
+
+} // namespace
+
+std::optional<UserRow> Editor::shown() {
+    return findRow(p_.store, p_.browser.currentProgram(), p_.browser.currentScope(),
+                   p_.browser.currentItemName());
+}
+
+void Editor::beginEditing() {
+    editing_ = true;
+    p_.browser.setEditUnsaved(true);
+}
+
+void Editor::endEditing() {
+    editing_ = multiStep_ = false;
+    descriptionChanged_ = groupChanged_ = toPlain_ = toAdvanced_ = false;
+    caret_.reset();
+    p_.browser.setEditUnsaved(false);
+}
+
+void Editor::modify() {
+    if (p_.browser.item().notAvailable)
+        return;
+    beginEditing();
+    const auto& item = p_.browser.item();
+    if (item.row && item.row->Type == "A" && item.body == "Sub Main\r\n\t\r\nEnd Sub\r\n")
+        caret_ = 11;
+}
+
+void Editor::abandon() {
+    endEditing();
+    p_.browser.reset(-1);
+}
+
+// True when Dragon's Command Browser changed the file: it is read again first.
+bool Editor::externalChangeStops() {
+    return p_.cycle.externalChange(true);
+}
+
+bool Editor::refused(const EditResult& result) {
+    if (result.ok)
+        return false;
+    p_.prompt.message(result.message, result.title);
+    return true;
+}
+
+std::optional<std::string> Editor::commandName() {
+    const auto& program = p_.browser.currentProgram();
+    const auto& scope = p_.browser.currentScope();
+    const auto answer = p_.prompt.input(
+        "Enter command name below:\r\n\r\nCommand will be created in: " + program +
+            "\r\nScope: " + scope,
+        "New Command", p_.statusText() == kNextCreateCommand ? "<" + newListName_ + ">" : "");
+    if (!answer || answer->empty())
+        return std::nullopt;
+    if (findRow(p_.store, program, scope, *answer)) {
+        p_.prompt.message("Command already exists", "New Command");
+        return std::nullopt;
+    }
+    statements::clearFlags(p_.store);
+    auto flag = p_.store.prepare("UPDATE user SET flag = 1 WHERE ID = ?");
+    for (const auto& list : ExtractListNames(*answer)) {
+        if (const auto here = findRow(p_.store, program, scope, list)) {
+            flag.bind(1, here->ID).run();
+            flag.reset();
+        } else if (const auto global = findRow(p_.store, kGlobal, kGlobal, list)) {
+            p_.browser.addListCopy(*global, true);
+        } else {
+            p_.prompt.message("Sorry, must create any new LISTs first", list);
+            statements::clearFlags(p_.store);
+            return std::nullopt;
+        }
+    }
+    p_.status.setProgress("");
+    return answer;
+}
+
+std::optional<std::string> Editor::listName() {
+    const auto answer = p_.prompt.input(
+        "Enter new LIST name (without <>'s)\r\n\r\nDragon allows only: \r\n(lowercase) letters, "
+        "numbers, and \"_-.\"in LIST names",
+        "New LIST", "");
+    if (!answer || answer->empty())
+        return std::nullopt;
+    if (const auto refusal = checkNewListName(p_.store, *answer)) {
+        p_.prompt.message(refusal->message, refusal->title);
+        return std::nullopt;
+    }
+    return answer;
+}
+
+bool Editor::locationCheck() {
+    model_ = shown();
+    if (model_ && model_->Type != "L")
+        return true;
+    model_.reset();
+    if (p_.browser.currentProgram() != kGlobal) {
+        p_.prompt.message(
+            "Quillmark10 cannot create a new command for this Program, Scope, Group, or View.",
+            "Please pick a different Program, Scope, Group, or View");
+        return false;
+    }
+    return Prompt::goesOn(p_.prompt.ask(
+        "To create your first 'Global Commands' for this file, choose 'OK', otherwise 'Cancel'",
+        "New Command", Prompt::Buttons::OkCancel));
+}
+
+void Editor::newCommand(const std::string& type) {
+    if (externalChangeStops())
+        return;
+    itemType_ = type;
+    const auto name = commandName();
+    if (!name || !locationCheck())
+        return;
+    newName_ = *name;
+    multiStep_ = true;
+    auto& item = p_.browser.editedItem();
+    item.type = typeDisplayName(type);
+    item.typeIsList = false;
+    item.group.clear();
+    item.description.clear();
+    item.activeStates.clear();
+    item.bodyLocked = false;
+    item.body = type == "A" ? kAdvancedTemplate : "";
+    item.showGraphicVisible = false;
+    const auto showing = p_.browser.showingTab();
+    if (showing == CommandsTab || showing == ListsTab) {
+        p_.browser.addEditedLine(CommandsTab, newName_, false);
+    } else {
+        p_.browser.addEditedLine(RecentlyCreatedTab, newName_, true);
+        p_.browser.markStale(RecentlyCreatedTab);
+    }
+    beginEditing();
+    if (type == "A")
+        caret_ = std::string("Sub Main\r\n").size();
+}
+
+void Editor::newList() {
+    if (externalChangeStops())
+        return;
+    const auto name = listName();
+    if (!name)
+        return;
+    newName_ = *name;
+    itemType_ = "L";
+    p_.browser.setCurrent(kGlobal, kGlobal);
+    p_.browser.setCurrentItemName(newName_);
+    multiStep_ = true;
+    auto& item = p_.browser.editedItem();
+    item = {};
+    item.program = item.scope = kGlobal;
+    item.type = "LIST";
+    item.typeIsList = true;
+    item.bodyLocked = false;
+    p_.browser.addEditedLine(ListsTab, newName_, false);
+    beginEditing();
+}
+
+void Editor::clone() {
+    if (externalChangeStops())
+        return;
+    const auto row = shown();
+    if (!row)
+        return;
+    const bool isList = row->Type == "L";
+    itemType_ = row->Type;
+    const auto name = isList ? listName() : commandName();
+    if (!name)
+        return;
+    newName_ = *name;
+    multiStep_ = true;
+    if (!isList && !locationCheck()) {
+        multiStep_ = false;
+        return;
+    }
+    const auto showing = p_.browser.showingTab();
+    p_.browser.addEditedLine(showing, newName_, showing >= RecentlyCreatedTab);
+    beginEditing();
+}
+
+bool Editor::save(const EditedTexts& texts) {
+    if (texts.body.empty()) {
+        p_.prompt.message("Empty content not allowed", "S&ave Changes");
+        return false;
+    }
+    if (externalChangeStops()) {
+        p_.toClipboard(texts.body);
+        p_.prompt.message(
+            "Sorry, this operation cannot be carried out because you have\r\nmodified your open "
+            "user mycmds.dat file with Command Browser.\r\nQuillmark will now refresh its "
+            "copy.\r\nThe macro body has been copied to the Clipboard and you can use it "
+            "to\r\nretrieve (Paste) your changes and then you must perform your operation again.",
+            p_.commandFile().string());
+        endEditing();
+        return false;
+    }
+    const auto row = multiStep_ ? std::nullopt : shown();
+    const auto type = multiStep_ ? itemType_ : row ? row->Type : itemType_;
+    const auto body = normaliseLineEnds(texts.body, type);
+    if (type == "S") {
+        if (const int line = p_.voice.checkScript(body); line != 0) {
+            p_.prompt.message("Error in your script at line: " + std::to_string(line),
+                              "S&ave Changes");
+            return false;
+        }
+    }
+    p_.status.setProgress("Operation in Progress");
+    p_.status.repaint();
+    p_.rollBackCheck();
+    UpdateEngine engine({p_.home, p_.store, p_.trace, p_.files, p_.commandFile()});
+    const auto& program = p_.browser.currentProgram();
+    const auto& scope = p_.browser.currentScope();
+    const bool isList = type == "L";
+    if (multiStep_) {
+        EditResult result;
+        if (isList) {
+            result = NewListRecord(engine, newName_, body);
+            newListName_ = newName_;
+        } else {
+            NewCommand command;
+            command.type = type;
+            command.name = newName_;
+            command.description = texts.description;
+            command.group = texts.group.empty() ? "User-defined" : texts.group;
+            command.program = program;
+            command.scope = scope;
+            command.body = body;
+            if (model_ &&
+                !copyIdentification(p_.commandFile(), p_.generation(), *model_, command)) {
+                p_.prompt.message("The command file cannot be read", p_.commandFile().string());
+                return false;
+            }
+            result = NewCommandRecord(engine, command);
+        }
+        if (refused(result))
+            return false;
+        p_.browser.setCurrentItemName(newName_);
+        p_.history().update(program, scope, newName_, isList, false);
+        p_.browser.markStale(RecentlyCreatedTab);
+    } else {
+        if (!row) {
+            p_.prompt.message(kNoLongerAvailable, p_.browser.currentItemName());
+            return false;
+        }
+        p_.history().update(program, scope, row->name, isList, true);
+        const auto current = [&] { return UserTable(p_.store).byId(row->ID).value_or(*row); };
+        if (body != row->script && type != "T" && type != "X" && type != "R" &&
+            refused(Update1Body(engine, current(), body)))
+            return false;
+        if ((toPlain_ || toAdvanced_) &&
+            refused(Updatechangetype(engine, current(),
+                                     toPlain_ ? Conversion::ToPlainText
+                                              : Conversion::ToAdvancedScript)))
+            return false;
+        if ((descriptionChanged_ || groupChanged_) &&
+            refused(UpdateFirstThings(engine, current(), row->name, texts.description,
+                                      texts.group.empty() ? "User-defined" : texts.group)))
+            return false;
+    }
+    const bool newListShown = isList && multiStep_;
+    endEditing();
+    p_.cycle.save(newListShown);
+    if (newListShown)
+        newListName_ = newName_;
+    return true;
+}
+
+bool Editor::listInUse(const std::string& list, const std::string& word) {
+    const auto users = commandsUsingList(p_.store, list);
+    if (users.empty())
+        return true;
+    return p_.prompt.ask(listInUseQuestion(users, word), list, Prompt::Buttons::YesNo) ==
+           Prompt::Answer::Yes;
+}
+
+void Editor::rename() {
+    if (externalChangeStops())
+        return;
+    const auto old = p_.browser.currentItemName();
+    const auto row = shown();
+    if (!row)
+        return;
+    const bool isList = row->Type == "L";
+    const auto answer = p_.prompt.input(
+        std::string("Enter new ") + (isList ? "LIST" : "command") + " name", "Renaming", old);
+    if (!answer || answer->empty()) {
+        p_.browser.reset(-1);
+        return;
+    }
+    if (findRow(p_.store, row->menu, row->state, *answer)) {
+        p_.prompt.message(*answer + " already exists", "Must delete first");
+        p_.browser.reset(-1);
+        return;
+    }
+    if (isList && !listInUse(row->name, "Rename"))
+        return;
+    UpdateEngine engine({p_.home, p_.store, p_.trace, p_.files, p_.commandFile()});
+    if (refused(UpdateFirstThings(engine, *row, *answer, row->description, row->owner)))
+        return;
+    p_.browser.setCurrentItemName(*answer);
+    p_.history().update(p_.browser.currentProgram(), p_.browser.currentScope(), *answer, isList,
+                        false);
+    p_.cycle.save(false);
+}
+
+void Editor::remove() {
+    if (externalChangeStops())
+        return;
+    const auto row = shown();
+    if (!row) {
+        p_.prompt.message("Delete file error", p_.browser.currentItemName());
+        p_.browser.reset(-1);
+        return;
+    }
+    const bool isList = row->Type == "L";
+    if (p_.prompt.ask(std::string("Delete this ") + (isList ? "LIST?" : "command?"), row->name,
+                      Prompt::Buttons::YesNo) != Prompt::Answer::Yes)
+        return;
+    p_.status.setProgress("Operation in Progress");
+    p_.status.repaint();
+    p_.rollBackCheck();
+    UpdateEngine engine({p_.home, p_.store, p_.trace, p_.files, p_.commandFile()});
+    if (isList) {
+        if (!listInUse(row->name, "Delete") || refused(deleteList(engine, *row)))
+            return;
+    } else {
+        statements::clearFlags(p_.store);
+        p_.store.prepare("UPDATE user SET flag = 1 WHERE ID = ?").bind(1, row->ID).run();
+        // What shows next: the following command of the same Program and Scope.
+        auto next = p_.store.prepare(
+            "SELECT menu, state, name FROM user WHERE (globalsort, menu, state, name, ID) > (?, "
+            "?, ?, ?, ?) ORDER BY globalsort, menu, state, name, ID LIMIT 1");
+        next.bind(1, row->globalsort)
+            .bind(2, row->menu)
+            .bind(3, row->state)
+            .bind(4, row->name)
+            .bind(5, row->ID);
+        if (!next.step())
+            p_.browser.setCurrent(kGlobal, kGlobal);
+        else if (next.text(0) == row->menu && next.text(1) == row->state)
+            p_.browser.setCurrentItemName(next.text(2));
+        next.reset();
+        if (refused(deletethem(engine)))
+            return;
+        p_.browser.markStale(RecentlyCreatedTab);
+    }
+    p_.browser.markStale(RecentlyModifiedTab);
+    p_.cycle.save(false);
+    p_.history().writeOut(p_.store);
+    p_.browser.setHistory(p_.history().entries());
+}
+
+void Editor::convertToPlain() {
+    toPlain_ = true;
+    itemType_ = "P";
+    p_.browser.editedItem().type = typeDisplayName("P");
+    modify();
+}
+
+void Editor::convertToAdvanced() {
+    const auto& item = p_.browser.item();
+    if (!item.row)
+        return;
+    const auto script = keysToSendKeysScript(item.row->script);
+    if (!script) {
+        p_.prompt.message(" Conversion failed", "Please send to Tarnwell");
+        return;
+    }
+    toAdvanced_ = true;
+    itemType_ = "A";
+    auto& edited = p_.browser.editedItem();
+    edited.type = typeDisplayName("A");
+    edited.body = *script;
+    modify();
+}
+
+void Editor::descriptionEdited(const std::string& text) {
+    if (text.empty() || editing_)
+        return;
+    if (p_.browser.item().typeIsList) {
+        p_.browser.editedItem().description.clear();
+        return;
+    }
+    descriptionChanged_ = true;
+    beginEditing();
+}
+
+void Editor::groupEdited(const std::string& text) {
+    if (text.empty() || editing_)
+        return;
+    if (p_.browser.item().typeIsList) {
+        p_.browser.editedItem().group.clear();
+        return;
+    }
+    groupChanged_ = true;
+    beginEditing();
+}
+
+void Editor::debugWithBasic(const std::string& body) {
+    if (externalChangeStops())
+        return;
+    p_.engine.openMyCommandsEditor();
+    p_.loop.wait(std::chrono::milliseconds(500));
+    if (const auto editor = p_.windows.findByTitle("MyCommands Editor"))
+        p_.windows.bringToFront(editor->handle);
+    p_.loop.wait(std::chrono::milliseconds(500));
+    p_.windows.sendKeys("%y{end}");
+    p_.windows.sendKeys("{tab 2}^{end}+(^{home})");
+    p_.loop.wait(std::chrono::milliseconds(500));
+    p_.windows.sendKeys("{del}");
+    std::string text = body.size() > 9 ? body.substr(0, body.size() - 9) : std::string();
+    std::erase(text, '\n');
+    for (const char c : text) {
+        // Characters that mean keys to SendKeys go in braces, so they are typed as themselves.
+        const bool special = std::string_view("{}()+^%~[]").find(c) != std::string_view::npos;
+        p_.windows.sendKeys(special ? std::string("{") + c + "}" : std::string(1, c));
+    }
+    p_.loop.wait(std::chrono::milliseconds(500));
+    p_.windows.sendKeys("{bs 2}");
+    p_.windows.sendKeys("% x");
+    p_.windows.sendKeys("^{home}");
+}
+
+} // namespace qmk

@@ -1,0 +1,153 @@
+#include "format/parser.h"
+#include "main_session_fixture.h"
+#include "mainwindow/edit_rules.h"
+
+namespace qmk {
+
+namespace {
+
+// The window's editor on the user's own file; every save goes through the merge tool.
+class EditorTest : public MainSessionTest {
+protected:
+    EditorTest() : main_(session()) { EXPECT_TRUE(main_->start("global commands")); }
+    Editor& editor() { return main_->editor(); }
+    Browser& browser() { return main_->browser(); }
+    std::vector<std::string> names() {
+        std::vector<std::string> all;
+        for (const auto& row : home_.rows())
+            all.push_back(row.name + (row.Type == "L" ? " (L)" : ""));
+        return all;
+    }
+    std::string lastMessage() const { return home_.prompt.shown.back().text; }
+
+    std::unique_ptr<MainSession> main_;
+};
+
+} // namespace
+
+TEST_F(EditorTest, NewCommandsAndListsWithTheirPromptsAndChecks) {
+    // A LIST name with a capital letter is refused, the lower-case one is made.
+    home_.prompt.inputs = {"Apps"};
+    editor().newList();
+    EXPECT_EQ(lastMessage(), "Only numbers, letters and _-. are allowed by Dragon in LIST names");
+    EXPECT_FALSE(editor().editing());
+    home_.prompt.inputs = {"apps-1.x_y"};
+    editor().newList();
+    ASSERT_TRUE(editor().editing());
+    EXPECT_EQ(browser().showingTab(), ListsTab);
+    ASSERT_TRUE(editor().save({"word\r\nexcel", "", ""}));
+    EXPECT_EQ(main_->statusText(), kNextCreateCommand);
+    EXPECT_NE(std::find(names().begin(), names().end(), "apps-1.x_y (L)"), names().end());
+
+    // The next command name defaults to the new LIST; a LIST that exists nowhere is refused.
+    home_.prompt.inputs = {std::nullopt};
+    editor().newCommand("K");
+    EXPECT_EQ(home_.prompt.shown.back().title, "New Command");
+    home_.prompt.inputs = {"open <nowhere>"};
+    editor().newCommand("K");
+    EXPECT_EQ(lastMessage(), "Sorry, must create any new LISTs first");
+
+    // A new Advanced Scripting command starts from its template, caret on the empty line.
+    home_.prompt.inputs = {"launch <apps-1.x_y>"};
+    editor().newCommand("A");
+    ASSERT_TRUE(editor().editing());
+    EXPECT_EQ(browser().item().body, "Sub Main\r\n\r\nEnd Sub");
+    EXPECT_EQ(editor().caret(), 10u);
+    EXPECT_EQ(browser().item().type, "Advanced Script");
+    ASSERT_TRUE(editor().save({"Sub Main\r\n  SendKeys \"x\"\r\nEnd Sub", "Starts apps", "Tools"}));
+    const auto made =
+        findRow(home_.store(), "Global Commands", "Global Commands", "launch <apps-1.x_y>");
+    ASSERT_TRUE(made);
+    EXPECT_EQ(made->script, "Sub Main\r\n  SendKeys \"x\"\r\nEnd Sub\r\n");
+    EXPECT_EQ(made->owner, "Tools");
+    EXPECT_EQ(main_->history().entries().front(),
+              "Global Commands\tGlobal Commands\tlaunch <apps-1.x_y>");
+    EXPECT_TRUE(main_->saveCycle().mergeDone()) << "Dragon took the change up";
+
+    // A legacy SCRIPT with an error on line 3 is not saved.
+    home_.prompt.inputs = {"scripted"};
+    editor().newCommand("S");
+    EXPECT_FALSE(editor().save({"SendKeys \"a\"\r\nWait 10\r\nJump \"b\"", "", ""}));
+    EXPECT_EQ(lastMessage(), "Error in your script at line: 3");
+    EXPECT_TRUE(editor().editing());
+    editor().abandon();
+    EXPECT_FALSE(editor().editing());
+}
+
+TEST_F(EditorTest, ModifyRenameCloneAndDelete) {
+    browser().setCurrentItemName("open mail");
+    browser().reset(CommandsTab);
+    // Only a new description: the body is not rewritten.
+    editor().descriptionEdited("Mail");
+    ASSERT_TRUE(editor().editing());
+    ASSERT_TRUE(editor().save({"{Ctrl+m}", "Mail", ""}));
+    const auto row = findRow(home_.store(), "Global Commands", "Global Commands", "open mail");
+    ASSERT_TRUE(row);
+    EXPECT_EQ(row->description, "Mail");
+    EXPECT_EQ(row->script, "{Ctrl+m}");
+
+    // Renaming to its own name is refused; to a new one it is done.
+    browser().setCurrentItemName("open mail");
+    home_.prompt.inputs = {"open mail"};
+    editor().rename();
+    EXPECT_EQ(lastMessage(), "open mail already exists");
+    EXPECT_EQ(home_.prompt.shown.back().title, "Must delete first");
+    home_.prompt.inputs = {"read mail"};
+    editor().rename();
+    EXPECT_TRUE(findRow(home_.store(), "Global Commands", "Global Commands", "read mail"));
+    EXPECT_EQ(browser().currentItemName(), "read mail");
+
+    home_.prompt.inputs = {"read mail again"};
+    editor().clone();
+    ASSERT_TRUE(editor().editing());
+    ASSERT_TRUE(editor().save({"{Ctrl+m}{Ctrl+r}", "Mail", ""}));
+    EXPECT_TRUE(findRow(home_.store(), "Global Commands", "Global Commands", "read mail again"));
+
+    // Deleting the last record in name order takes the window to Global Commands.
+    browser().setCurrent("WINWORD", "Document1");
+    browser().setCurrentItemName("bold");
+    browser().reset(CommandsTab);
+    home_.prompt.answers = {Prompt::Answer::Yes};
+    editor().remove();
+    const auto asked = std::find_if(home_.prompt.shown.begin(), home_.prompt.shown.end(),
+                                    [](const auto& m) { return m.text == "Delete this command?"; });
+    ASSERT_NE(asked, home_.prompt.shown.end());
+    EXPECT_EQ(asked->title, "bold");
+    EXPECT_FALSE(findRow(home_.store(), "WINWORD", "Document1", "bold"));
+    EXPECT_EQ(browser().currentProgram(), "Global Commands");
+    EXPECT_TRUE(Parser(ParseContext{home_.home(), home_.store(), home_.trace(), home_.status,
+                                    home_.prompt, ""})
+                    .Parse(true, commandFile().string())
+                    .ok());
+}
+
+TEST_F(EditorTest, ConversionsAndDebugWithBasic) {
+    browser().setCurrentItemName("open mail");
+    browser().reset(CommandsTab);
+    ASSERT_TRUE(browser().item().convertToAdvancedEnabled);
+    editor().convertToAdvanced();
+    ASSERT_TRUE(editor().editing());
+    EXPECT_EQ(browser().item().type, "Advanced Script");
+    const auto script = browser().item().body;
+    EXPECT_NE(script.find("SendKeys"), std::string::npos);
+    ASSERT_TRUE(editor().save({script, "", ""}));
+    const auto row = findRow(home_.store(), "Global Commands", "Global Commands", "open mail");
+    ASSERT_TRUE(row);
+    EXPECT_EQ(row->Type, "A");
+
+    editor().debugWithBasic("Sub Main\r\n  x(1)\r\nEnd Sub\r\n");
+    const auto window = main_->windows().findByTitle("MyCommands Editor");
+    ASSERT_TRUE(window);
+    const auto typed = main_->windows().typedInto(window->handle);
+    ASSERT_GE(typed.size(), 4u);
+    EXPECT_EQ(typed[0], "%y{end}");
+    EXPECT_EQ(typed[1], "{tab 2}^{end}+(^{home})");
+    EXPECT_EQ(typed[2], "{del}");
+    std::string body;
+    for (std::size_t i = 3; i + 3 < typed.size(); ++i)
+        body += typed[i];
+    EXPECT_EQ(body, "Sub Main\r  x{(}1{)}\r");
+    EXPECT_EQ(typed.back(), "^{home}");
+}
+
+} // namespace qmk
