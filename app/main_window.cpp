@@ -6,6 +6,7 @@
 #include <QAction>
 #include <QActionGroup>
 #include <QApplication>
+#include <QClipboard>
 #include <QCloseEvent>
 #include <QFileDialog>
 #include <QFontDatabase>
@@ -59,6 +60,9 @@ MainWindow::MainWindow(ProgramDir home, Prompt* prompt)
     dialogs_.setParent(this);
     buildCentre();
     buildMenus();
+    session_->setClipboard([](const std::string& body) {
+        QGuiApplication::clipboard()->setText(QString::fromStdString(body));
+    });
     connect(&pump_, &QTimer::timeout, this, [this] {
         session_->pump();
         render();
@@ -137,7 +141,32 @@ void MainWindow::buildCentre() {
     type_ = field("Type");
     description_ = field("Description");
     states_ = field("Active states");
+    group_->setReadOnly(false);
+    description_->setReadOnly(false);
+    connect(description_, &QLineEdit::textEdited, this, [this](const QString& text) {
+        edit([&](Editor& editor) { editor.descriptionEdited(text.toStdString()); });
+    });
+    connect(group_, &QLineEdit::textEdited, this, [this](const QString& text) {
+        edit([&](Editor& editor) { editor.groupEdited(text.toStdString()); });
+    });
     itemLayout->addLayout(fields);
+    auto* buttons = new QHBoxLayout();
+    modify_ = new QPushButton("&Modify", item);
+    save_ = new QPushButton("S&ave Changes", item);
+    abandon_ = new QPushButton("A&bandon", item);
+    for (auto* button : {modify_, save_, abandon_})
+        buttons->addWidget(button);
+    buttons->addStretch();
+    itemLayout->addLayout(buttons);
+    connect(modify_, &QPushButton::clicked, this,
+            [this] { edit([](Editor& editor) { editor.modify(); }); });
+    connect(save_, &QPushButton::clicked, this, [this] {
+        const EditedTexts texts{bodyText(), description_->text().toStdString(),
+                                group_->text().toStdString()};
+        edit([&](Editor& editor) { editor.save(texts); });
+    });
+    connect(abandon_, &QPushButton::clicked, this,
+            [this] { edit([](Editor& editor) { editor.abandon(); }); });
     showGraphic_ = new QPushButton("Show Graphi&c", item);
     showGraphic_->hide();
     connect(showGraphic_, &QPushButton::clicked, this, &MainWindow::showGraphic);
@@ -148,6 +177,7 @@ void MainWindow::buildCentre() {
     formatted_->hide();
     itemLayout->addWidget(body_, 1);
     body_->installEventFilter(this);
+    body_->viewport()->installEventFilter(this);
     body_->setContextMenuPolicy(Qt::CustomContextMenu);
     connect(body_, &QWidget::customContextMenuRequested, this, [this](const QPoint& at) {
         QMenu menu(this);
@@ -279,7 +309,8 @@ void MainWindow::buildMenus() {
     programMenu_ = menuBar()->addMenu("P&rogram");
     scopeMenu_ = menuBar()->addMenu("&Scope");
     groupMenu_ = menuBar()->addMenu("&Group");
-    menuBar()->addMenu("&command");
+    commandMenu_ = menuBar()->addMenu("&command");
+    buildCommandMenu();
     menuBar()->addMenu("&Tools");
     auto* help = menuBar()->addMenu("&Help");
     help->addAction("&About Quillmark10", this, [this] {
@@ -335,7 +366,72 @@ void MainWindow::render() {
     tabs_->setCurrentIndex(model.showingTab());
     renderItem();
     setWindowTitle(q(session_->caption()));
+    renderEditing();
     rendering_ = false;
+}
+
+void MainWindow::renderEditing() {
+    const bool editing = session_->editor().editing();
+    const auto& item = browser().item();
+    save_->setEnabled(editing);
+    abandon_->setEnabled(editing);
+    modify_->setEnabled(!editing && item.modifyEnabled);
+    tabs_->setEnabled(!editing);
+    for (auto* action : menuBar()->actions())
+        action->setEnabled(!editing);
+    if (editing)
+        body_->setReadOnly(false);
+}
+
+void MainWindow::edit(const std::function<void(Editor&)>& operation) {
+    if (rendering_)
+        return;
+    operation(session_->editor());
+    render();
+    renderEditing();
+    if (session_->editor().editing()) {
+        body_->setFocus();
+        if (const auto caret = session_->editor().caret()) {
+            // The caret counts CR LF as two characters; the body shows one line break.
+            const auto& body = browser().item().body;
+            const auto before = body.substr(0, std::min(*caret, body.size()));
+            const auto breaks = std::count(before.begin(), before.end(), '\r');
+            auto cursor = body_->textCursor();
+            cursor.setPosition(static_cast<int>(*caret) - static_cast<int>(breaks));
+            body_->setTextCursor(cursor);
+        }
+    }
+}
+
+std::string MainWindow::bodyText() const {
+    return body_->toPlainText().replace("\n", "\r\n").toStdString();
+}
+
+void MainWindow::buildCommandMenu() {
+    auto* menu = commandMenu_;
+    const auto add = [&](const char* caption, std::function<void(Editor&)> operation) {
+        return menu->addAction(caption, this, [this, operation] { edit(operation); });
+    };
+    add("&Modify", [](Editor& e) { e.modify(); });
+    add("&Edit", [](Editor& e) { e.modify(); });
+    menu->addSeparator();
+    add("&New legacy KEYS", [](Editor& e) { e.newCommand("K"); });
+    add("New legacy &SCRIPT", [](Editor& e) { e.newCommand("S"); });
+    add("New &Advanced Scripting", [](Editor& e) { e.newCommand("A"); });
+    add("New &Plain Text", [](Editor& e) { e.newCommand("P"); });
+    add("New &LIST", [](Editor& e) { e.newList(); });
+    add("&Clone", [](Editor& e) { e.clone(); });
+    add("&Rename", [](Editor& e) { e.rename(); });
+    add("&Delete", [](Editor& e) { e.remove(); });
+    menu->addSeparator();
+    auto* plain = add("Convert to Plain &Text", [](Editor& e) { e.convertToPlain(); });
+    auto* advanced =
+        add("Convert to Ad&vanced Scripting", [](Editor& e) { e.convertToAdvanced(); });
+    add("Debug with &Basic", [this](Editor& e) { e.debugWithBasic(bodyText()); });
+    connect(menu, &QMenu::aboutToShow, this, [this, plain, advanced] {
+        plain->setEnabled(browser().item().convertToPlainEnabled);
+        advanced->setEnabled(browser().item().convertToAdvancedEnabled);
+    });
 }
 
 void MainWindow::renderItem() {
@@ -398,6 +494,10 @@ void MainWindow::repeatFind(bool forward) {
 }
 
 bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
+    if (body_ && watched == body_->viewport() && event->type() == QEvent::MouseButtonRelease &&
+        !session_->editor().editing() && !session_->editor().multiStep() &&
+        !browser().item().bodyLocked)
+        edit([](Editor& editor) { editor.modify(); });
     if (event->type() == QEvent::KeyRelease) {
         const auto key = static_cast<QKeyEvent*>(event)->key();
         if ((key == Qt::Key_F11 || key == Qt::Key_F12) &&

@@ -9,6 +9,7 @@
 #include <QMainWindow>
 #include <QTimer>
 #include <array>
+#include <functional>
 #include <memory>
 
 class QLabel;
@@ -72,6 +73,11 @@ private:
     void renderItem();
     void applySlider(int position);
     void onTabClicked(int tab);
+    void buildCommandMenu();
+    // Runs an editor operation, then shows its outcome.
+    void edit(const std::function<void(Editor&)>& operation);
+    void renderEditing();
+    std::string bodyText() const;
     void openFind();
     void afterFind();
 
@@ -93,6 +99,10 @@ private:
     QPlainTextEdit* body_ = nullptr;
     QTextEdit* formatted_ = nullptr;
     QPushButton* showGraphic_ = nullptr;
+    QPushButton* modify_ = nullptr;
+    QPushButton* save_ = nullptr;
+    QPushButton* abandon_ = nullptr;
+    QMenu* commandMenu_ = nullptr;
     QSlider* slider_ = nullptr;
     QSplitter* splitter_ = nullptr;
     QLabel* progress_ = nullptr;

@@ -123,7 +123,10 @@ public:
     void setCurrent(std::string program, std::string scope);
     // The item shown for the selected line; the editor changes it while it edits.
     const ItemView& item() const { return item_; }
-    ItemView& editedItem() { return item_; }
+    ItemView& editedItem() {
+        ++version_;
+        return item_;
+    }
     // A line added by the editor for the item it creates, selected, and that tab shown.
     void addEditedLine(int tab, const std::string& line, bool first);
     // The copy rule: a global LIST copied under the current Program and Scope.

@@ -78,7 +78,8 @@ public:
 
     bool editing() const { return editing_; }
     bool multiStep() const { return multiStep_; }
-    // Where the caret goes in the body after an operation (characters), if anywhere.
+    // Where the caret goes in the body after an operation: characters before it, CR LF counting
+    // two.
     std::optional<std::size_t> caret() const { return caret_; }
 
 private:

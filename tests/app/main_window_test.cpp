@@ -1,5 +1,6 @@
 #include "cli.h"
 #include "main_window.h"
+#include "mainwindow/edit_rules.h"
 #include "rtf_reader.h"
 #include "test_home.h"
 
@@ -9,6 +10,7 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QPlainTextEdit>
+#include <QPushButton>
 #include <QSlider>
 #include <QSplitter>
 #include <QTabBar>
@@ -121,6 +123,32 @@ TEST_F(MainWindowTest, FindWithF11AGraphicAndPrinting) {
     const auto pdf = home_.path("printed.pdf");
     window_->printCurrent(QString::fromStdString(pdf.string()));
     EXPECT_GT(std::filesystem::file_size(pdf), 500u);
+}
+
+TEST_F(MainWindowTest, ANewCommandTypedIntoTheWindowReachesTheFileAndDragon) {
+    QAction* newPlain = nullptr;
+    for (auto* action : menu("&command")->actions())
+        if (action->text() == "New &Plain Text")
+            newPlain = action;
+    ASSERT_TRUE(newPlain);
+    home_.prompt.inputs = {"say hello"};
+    newPlain->trigger();
+    auto* body = window_->findChild<QPlainTextEdit*>();
+    ASSERT_FALSE(body->isReadOnly());
+    EXPECT_FALSE(window_->findChild<QTabWidget*>()->isEnabled()) << "tabs wait during an edit";
+    body->setPlainText("Hello,\nworld");
+    QPushButton* save = nullptr;
+    for (auto* button : window_->findChildren<QPushButton*>())
+        if (button->text() == "S&ave Changes")
+            save = button;
+    ASSERT_TRUE(save && save->isEnabled());
+    save->click();
+    EXPECT_TRUE(window_->findChild<QTabWidget*>()->isEnabled());
+    const auto row = findRow(home_.store(), "Global Commands", "Global Commands", "say hello");
+    ASSERT_TRUE(row) << ::testing::PrintToString(home_.prompt.shown.size());
+    EXPECT_EQ(row->script, "Hello,\r\nworld");
+    EXPECT_EQ(row->Type, "P");
+    EXPECT_EQ(window_->browser().currentItemName(), "say hello");
 }
 
 TEST(RtfReader, ReadsGroupsFormattingEscapesAndSkipsDestinations) {
