@@ -29,6 +29,7 @@
 #include <QTabWidget>
 #include <QTextEdit>
 #include <QVBoxLayout>
+#include <cstdlib>
 
 namespace qmk::app {
 
@@ -60,6 +61,16 @@ MainWindow::MainWindow(ProgramDir home, Prompt* prompt)
     dialogs_.setParent(this);
     buildCentre();
     buildMenus();
+    session_->setSlider([this](int position) { slider_->setValue(position); });
+    const std::array<std::pair<QMenu*, SelectorKind>, 3> selectors{
+        {{programMenu_, SelectorKind::Program},
+         {scopeMenu_, SelectorKind::Scope},
+         {groupMenu_, SelectorKind::Group}}};
+    for (const auto& [selectorMenu, kind] : selectors)
+        connect(selectorMenu, &QMenu::aboutToShow, this, [this, kind = kind] {
+            session_->spoken().openSelector(kind);
+            render();
+        });
     session_->setClipboard([](const std::string& body) {
         QGuiApplication::clipboard()->setText(QString::fromStdString(body));
     });
@@ -194,6 +205,17 @@ void MainWindow::buildCentre() {
         session_->settings().write("slider", std::to_string(position));
     });
     layout->addWidget(slider_);
+    // A developer's aid: a phrase typed here is heard as if spoken to Dragon.
+    if (const char* speak = std::getenv("QUILLMARK10_SPEAK_BOX"); speak && *speak == '1') {
+        auto* box = new QLineEdit(centre);
+        box->setPlaceholderText("Speak: type a phrase and press Enter");
+        connect(box, &QLineEdit::returnPressed, this, [this, box] {
+            session_->voice().hear(box->text().toStdString());
+            box->clear();
+            render();
+        });
+        layout->addWidget(box);
+    }
     layout->addWidget(splitter_, 1);
     setCentralWidget(centre);
 

@@ -81,6 +81,7 @@ void Browser::buildGroupList() {
     const auto found = std::find(groups_.entries.begin(), groups_.entries.end(), remembered);
     if (!remembered.empty() && found != groups_.entries.end())
         selectGroup(static_cast<int>(found - groups_.entries.begin()));
+    built_(SelectorKind::Group);
 }
 
 void Browser::buildProgramList() {
@@ -107,6 +108,7 @@ void Browser::buildProgramList() {
         global != values.end())
         std::rotate(values.begin(), global, global + 1);
     programs_.entries = std::move(values);
+    built_(SelectorKind::Program);
 }
 
 void Browser::buildScopeList(const std::string& program) {
@@ -122,6 +124,7 @@ void Browser::buildScopeList(const std::string& program) {
     if (currentGroup_ != kAllGroups)
         select.bind(2, currentGroup_);
     scopes_.entries = texts(select);
+    built_(SelectorKind::Scope);
 }
 
 void Browser::selectGroup(int position) {

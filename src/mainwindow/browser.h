@@ -7,6 +7,7 @@
 
 #include <array>
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -22,6 +23,8 @@ enum Tab : int { CommandsTab = 0, ListsTab = 1, RecentlyCreatedTab = 2, Recently
 // The eight type switches of the View, in menu order.
 enum class TypeSwitch { Keys, Scripts, Lists, Text, Plain, Recorder, Steps, Advanced };
 inline constexpr std::array<char, 8> kTypeCodes{'K', 'S', 'L', 'T', 'P', 'R', 'X', 'A'};
+
+enum class SelectorKind { Program, Scope, Group };
 
 // One selector (Group, Program, Scope): its entries and the one selected.
 struct Selector {
@@ -111,6 +114,13 @@ public:
     }
 
     const Selector& groups() const { return groups_; }
+    // The selectors as spoken numbering changes their entries' texts.
+    Selector& programSelector() { return programs_; }
+    Selector& scopeSelector() { return scopes_; }
+    Selector& groupSelector() { return groups_; }
+    void touch() { ++version_; }
+    // Told after each selector list is built (spoken numbering registers its numbers then).
+    void onSelectorBuilt(std::function<void(SelectorKind)> built) { built_ = std::move(built); }
     const Selector& programs() const { return programs_; }
     const Selector& scopes() const { return scopes_; }
     const TabLines& tab(int which) const { return tabs_[static_cast<std::size_t>(which)]; }
@@ -165,6 +175,7 @@ private:
     bool findHighlight_ = false;
     std::pair<std::size_t, std::size_t> highlight_;
     std::uint64_t version_ = 0;
+    std::function<void(SelectorKind)> built_ = [](SelectorKind) {};
 };
 
 } // namespace qmk

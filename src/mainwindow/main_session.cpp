@@ -47,6 +47,10 @@ bool MainSession::start(const std::string& commandLine) {
     nat_->initialize(home_.folder(), *store_);
     if (nat_->InitFailed)
         return false;
+    spoken_.registerWindowCommands();
+    voice_.onRecognised([this](int identifier, const std::string& words) {
+        spoken_.recognised(identifier, words);
+    });
     const auto dragon = findDragonWindow(windows_, engine_);
     trace_.Tracy("after voice commands");
 
@@ -75,6 +79,12 @@ bool MainSession::start(const std::string& commandLine) {
     loadSettings();
     trace_.Tracy("after getoptions");
     browser_.setStore(store_.get());
+    spoken_.setNumbering(values_.numberMenus);
+    browser_.onSelectorBuilt([this](SelectorKind kind) { spoken_.selectorBuilt(kind); });
+    // The window in front from now on: the scripts of the voice menus type into it.
+    windows_.bringToFront(
+        windows_.open({0, "Quillmark10", "Quillmark10", "quillmark10"},
+                      [this](const std::vector<KeyStroke>& keys) { spoken_.keys(keys); }));
     finder_ = std::make_unique<Finder>(*store_, browser_, prompt_);
     editor_ = std::make_unique<Editor>(Editor::Parts{
         *store_, browser_, prompt_, status_, trace_, files_, home_, *cycle_, voice_, engine_,

@@ -10,6 +10,7 @@
 #include "mainwindow/editor.h"
 #include "mainwindow/finder.h"
 #include "mainwindow/history.h"
+#include "mainwindow/spoken_controls.h"
 #include "platform/dragon_engine.h"
 #include "platform/message_loop.h"
 #include "platform/microphone.h"
@@ -61,6 +62,9 @@ public:
     Browser& browser() { return browser_; }
     Finder& finder() { return *finder_; }
     Editor& editor() { return *editor_; }
+    SpokenControls& spoken() { return spoken_; }
+    // The window's pane slider, which "slider 3" moves.
+    void setSlider(std::function<void(int)> move) { slider_ = std::move(move); }
     // Where Save puts the body when the file changed behind the program's back.
     void setClipboard(std::function<void(const std::string&)> copy) {
         clipboard_ = std::move(copy);
@@ -125,6 +129,8 @@ private:
     std::unique_ptr<Finder> finder_;
     std::unique_ptr<RecentHistory> history_;
     std::unique_ptr<Editor> editor_;
+    std::function<void(int)> slider_ = [](int) {};
+    SpokenControls spoken_{voice_, browser_, [this](int position) { slider_(position); }};
     std::function<void(const std::string&)> clipboard_ = [](const std::string&) {};
     std::filesystem::path commandFile_;
     std::string startupUser_;

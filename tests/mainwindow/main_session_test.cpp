@@ -53,3 +53,35 @@ TEST_F(MainSessionTest, AMissingStoreOrAnEditionOutsideTheProfessionalSeriesEnds
 }
 
 } // namespace qmk
+
+namespace qmk {
+
+TEST_F(MainSessionTest, SpokenCommandsPickProgramsMoveTheSliderAndShowTabs) {
+    auto main = session();
+    int slider = -1;
+    main->setSlider([&](int position) { slider = position; });
+    ASSERT_TRUE(main->start("global commands"));
+    auto& voice = main->voice();
+    EXPECT_EQ(voice.list("programnumbers"), (std::vector<std::string>{"1", "2"}));
+    EXPECT_EQ(voice.list("slidernumbers").size(), 10u);
+
+    ASSERT_TRUE(voice.hear("program 2"));
+    EXPECT_EQ(main->browser().currentProgram(), "WINWORD");
+    EXPECT_EQ(main->browser().programs().entries.front(), "1 - Global Commands");
+    main->spoken().openSelector(SelectorKind::Program);
+    EXPECT_EQ(main->browser().programs().entries.front(), "1 - Global Commands")
+        << "not numbered twice";
+    // In the open menu, saying its number picks the entry, and the numbered menu goes quiet.
+    ASSERT_TRUE(voice.hear("1"));
+    EXPECT_EQ(main->browser().currentProgram(), "Global Commands");
+    EXPECT_FALSE(voice.active(main->spoken().numberedMenu()));
+
+    ASSERT_TRUE(voice.hear("slider 10"));
+    EXPECT_EQ(slider, 10);
+    ASSERT_TRUE(voice.hear("recently created"));
+    EXPECT_EQ(main->browser().showingTab(), RecentlyCreatedTab);
+    ASSERT_TRUE(voice.hear("all groups"));
+    EXPECT_TRUE(main->browser().allGroups());
+}
+
+} // namespace qmk
