@@ -2,12 +2,16 @@
 
 #include "find_dialog.h"
 #include "rtf_reader.h"
+#include "session/notices.h"
 
 #include <QAction>
 #include <QActionGroup>
 #include <QApplication>
+#include <QCheckBox>
 #include <QClipboard>
 #include <QCloseEvent>
+#include <QDialog>
+#include <QDialogButtonBox>
 #include <QFileDialog>
 #include <QFontDatabase>
 #include <QFormLayout>
@@ -27,7 +31,9 @@
 #include <QStatusBar>
 #include <QStringListModel>
 #include <QTabWidget>
+#include <QTextBrowser>
 #include <QTextEdit>
+#include <QUrl>
 #include <QVBoxLayout>
 #include <cstdlib>
 
@@ -76,6 +82,9 @@ MainWindow::MainWindow(ProgramDir home, Prompt* prompt)
     });
     connect(&pump_, &QTimer::timeout, this, [this] {
         session_->pump();
+        if (session_->started() && session_->saveCycle().userTimerRunning() &&
+            !userTimer_.isActive())
+            userTimer_.start(1000);
         render();
     });
     pump_.start(100);
@@ -278,6 +287,7 @@ void MainWindow::buildMenus() {
 
     auto* edit = menuBar()->addMenu("&Edit");
     edit->addAction("&Find", this, &MainWindow::openFind);
+    edit->addAction("&Options", this, &MainWindow::showOptions);
 
     auto* view = menuBar()->addMenu("&View");
     std::array<QAction*, 8> switches{};
@@ -335,6 +345,7 @@ void MainWindow::buildMenus() {
     buildCommandMenu();
     menuBar()->addMenu("&Tools");
     auto* help = menuBar()->addMenu("&Help");
+    help->addAction("Command &Help", this, [this] { showHelpPage("commands.html"); });
     help->addAction("&About Quillmark10", this, [this] {
         prompt_.message("Quillmark10 " + std::string(kProgramVersion) +
                             "\r\nA viewer and editor of Dragon's custom voice commands",
@@ -593,7 +604,51 @@ void MainWindow::setBusy(bool busy) {
         QApplication::restoreOverrideCursor();
 }
 
-void MainWindow::showHelp(int) {}
+void MainWindow::showHelp(int topic) {
+    if (!help_) {
+        help_ = new QDialog(this);
+        help_->setWindowTitle("Quillmark10 Help");
+        auto* layout = new QVBoxLayout(help_);
+        auto* browser = new QTextBrowser(help_);
+        browser->setObjectName("helpbrowser");
+        browser->setOpenLinks(true);
+        layout->addWidget(browser);
+        help_->resize(640, 480);
+    }
+    auto* browser = help_->findChild<QTextBrowser*>("helpbrowser");
+    const auto page = helpPage(session_->home(), topic);
+    browser->setSource(QUrl::fromLocalFile(QString::fromStdString(page.string())));
+    help_->show();
+    help_->raise();
+}
+
+void MainWindow::showHelpPage(const std::string& page) {
+    showHelp(0);
+    help_->findChild<QTextBrowser*>("helpbrowser")
+        ->setSource(QUrl::fromLocalFile(
+            QString::fromStdString(session_->home().file("help/" + page).string())));
+}
+
+void MainWindow::showOptions() {
+    QDialog dialog(this);
+    dialog.setWindowTitle("Options");
+    auto* layout = new QVBoxLayout(&dialog);
+    auto* numbering = new QCheckBox("Number the  Program, Scope, and Group menus", &dialog);
+    numbering->setChecked(session_->spoken().numbering());
+    connect(numbering, &QCheckBox::toggled, this, [this](bool on) {
+        setNumberMenus(session_->settings(), on);
+        session_->spoken().setNumbering(on);
+    });
+    layout->addWidget(numbering);
+    layout->addWidget(new QLabel("Note: If you want to change the font or fontsize\nused by "
+                                 "Quillmark, click Help below",
+                                 &dialog));
+    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Help, &dialog);
+    connect(buttons, &QDialogButtonBox::accepted, &dialog, &QDialog::accept);
+    connect(buttons, &QDialogButtonBox::helpRequested, this, [this] { showHelp(kOptionsHelp); });
+    layout->addWidget(buttons);
+    dialog.exec();
+}
 
 void MainWindow::closeProgram() {
     closing_ = true;

@@ -79,6 +79,8 @@ private:
     void renderEditing();
     std::string bodyText() const;
     void openFind();
+    void showOptions();
+    void showHelpPage(const std::string& page);
     void afterFind();
 
     QtPrompt dialogs_;
@@ -108,6 +110,7 @@ private:
     QLabel* progress_ = nullptr;
     QLabel* count_ = nullptr;
     class FindDialog* find_ = nullptr;
+    QDialog* help_ = nullptr;
     QTimer pump_;
     QTimer userTimer_;
     std::uint64_t rendered_ = static_cast<std::uint64_t>(-1);

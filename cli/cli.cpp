@@ -31,6 +31,8 @@ struct Options {
     bool csv = false;
 };
 
+constexpr const char* kHelpFolder = "help";
+
 int init(const ProgramDir& home, std::ostream& out, std::ostream& err) {
     std::error_code ec;
     fs::create_directories(home.folder(), ec);
@@ -62,6 +64,16 @@ int init(const ProgramDir& home, std::ostream& out, std::ostream& err) {
         FileOps().writeFile(file, bytes);
         out << "created " << file.string() << '\n';
     }
+    // The help pages the window shows; a newer program brings newer pages.
+    const auto help = home.file(kHelpFolder);
+    fs::create_directories(help, ec);
+    fs::copy(dataFolder() / kHelpFolder, help,
+             fs::copy_options::recursive | fs::copy_options::overwrite_existing, ec);
+    if (ec) {
+        err << help.string() << ": " << ec.message() << '\n';
+        return kFailed;
+    }
+    out << "installed " << help.string() << '\n';
     return kDone;
 }
 

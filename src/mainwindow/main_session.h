@@ -46,6 +46,7 @@ public:
     // The last step of start-up, once the window shows: the offer to import the launch
     // commands. False when the program is to end.
     bool offerImport();
+    bool started() const { return cycle_ != nullptr; }
 
     // File menu.
     bool openFile(const std::filesystem::path& file); // false: the program ends

@@ -3,6 +3,7 @@
 #include "common/file_time.h"
 #include "platform/private_profile.h"
 #include "session/merge.h"
+#include "session/notices.h"
 #include "session/refresh.h"
 #include "session/supplied_files.h"
 #include "store/parameters.h"
@@ -10,8 +11,6 @@
 namespace qmk {
 
 namespace {
-
-constexpr int kRoamingHelp = 10004;
 
 const std::string kRoamingNotice =
     "When doing a 'Save Changes' (or other modifying operation), all modifications take place in "
@@ -74,7 +73,7 @@ void SaveCycle::roamingNotice() {
             p_.settings.write("dont show roam save user", "-1");
         if (choice.button != 1)
             return;
-        view_.showHelp(kRoamingHelp);
+        view_.showHelp(kRoamingHelpTopic);
     }
 }
 

@@ -1,5 +1,6 @@
 #include "command_file_builder.h"
 #include "session/file_utilities.h"
+#include "session/notices.h"
 #include "session/settings.h"
 #include "store/statements.h"
 #include "store/user_rows.h"
@@ -91,6 +92,33 @@ TEST(Settings, MissingKeysAreWrittenWithTheirDefaults) {
     EXPECT_TRUE(settingFlag("True"));
     EXPECT_FALSE(settingFlag("False"));
     EXPECT_FALSE(settingFlag("0"));
+}
+
+} // namespace qmk
+
+namespace qmk {
+
+TEST(Notices, KeyConversionNoticeHelpPagesAndTheNumberingOption) {
+    testing::TestHome home;
+    Settings settings(home.path("Quillmark10.INI"));
+    std::vector<int> shown;
+    const auto help = [&](int topic) { shown.push_back(topic); };
+    home.prompt.choices = {0, 1};
+    home.prompt.checks = {false, true};
+    keyConversionNotice(settings, home.prompt, help);
+    EXPECT_EQ(shown, std::vector<int>{kKeyConversionHelp});
+    EXPECT_EQ(home.prompt.shown.back().title, "Please Read Help if First Time Converting");
+    keyConversionNotice(settings, home.prompt, help);
+    EXPECT_EQ(settings.read("no convert keys help", ""), "True");
+    keyConversionNotice(settings, home.prompt, help);
+    EXPECT_EQ(home.prompt.shown.size(), 2u) << "not offered again";
+
+    std::filesystem::create_directories(home.path("help"));
+    home.writeFile("help/10001.html", "<html/>");
+    EXPECT_EQ(helpPage(home.home(), kOptionsHelp), home.path("help/10001.html"));
+    EXPECT_EQ(helpPage(home.home(), 10099), home.path("help/index.html"));
+    setNumberMenus(settings, false);
+    EXPECT_FALSE(settings.load(home.path("mycmds.dat")).numberMenus);
 }
 
 } // namespace qmk
