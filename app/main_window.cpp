@@ -106,6 +106,13 @@ bool MainWindow::start(const std::string& commandLine) {
                 values.formBottom - values.formTop);
     if (values.maximized == 1)
         setWindowState(Qt::WindowMaximized);
+    // The settings' faces; where a Windows face is missing, Qt picks the nearest of its kind.
+    QFont listFont(q(values.font), values.fontSize);
+    QFont fixedFont(q(values.fixedFont), values.fontSize);
+    fixedFont.setStyleHint(QFont::Monospace);
+    for (std::size_t i = 0; i < lists_.size(); ++i)
+        lists_[i]->setFont(i < RecentlyCreatedTab ? listFont : fixedFont);
+    body_->setFont(fixedFont);
     slider_->setValue(values.slider);
     applySlider(values.slider);
     render();

@@ -151,3 +151,46 @@ TEST_F(EditorTest, ConversionsAndDebugWithBasic) {
 }
 
 } // namespace qmk
+
+namespace qmk {
+
+TEST_F(MainSessionTest, TheEditorWorksOnEveryGenerationAndCopiesGlobalListsItNames) {
+    using layout::Generation;
+    for (const auto generation :
+         {Generation::V6, Generation::V7, Generation::V8, Generation::V10}) {
+        SCOPED_TRACE(static_cast<int>(generation));
+        fixture::CommandFileBuilder file(fixture::CommandFileBuilder::versionCode(generation), 9);
+        file.command("bold").window("winword", "Document1").keys("{Ctrl+b}");
+        file.command("open mail").keys("{Ctrl+m}");
+        file.list("apps", {"word"});
+        file.write(commandFile().string());
+        auto main = session();
+        ASSERT_TRUE(main->start("\"Document1 - Word\""));
+        ASSERT_EQ(main->browser().currentProgram(), "WINWORD");
+
+        // A command under WINWORD naming a LIST that only Global Commands holds.
+        home_.prompt.inputs = {"launch <apps>"};
+        main->editor().newCommand("K");
+        ASSERT_TRUE(main->editor().editing());
+        const auto copy = findRow(home_.store(), "WINWORD", "Document1", "apps");
+        ASSERT_TRUE(copy);
+        EXPECT_TRUE(copy->listcopy);
+        EXPECT_TRUE(copy->flag);
+        ASSERT_TRUE(main->editor().save({"{Alt+l}", "", ""}));
+        ASSERT_TRUE(findRow(home_.store(), "WINWORD", "Document1", "launch <apps>"));
+
+        home_.prompt.inputs = {"bolder"};
+        main->browser().setCurrentItemName("bold");
+        main->editor().rename();
+        ASSERT_TRUE(findRow(home_.store(), "WINWORD", "Document1", "bolder"));
+        home_.prompt.answers = {Prompt::Answer::Yes};
+        main->editor().remove();
+        EXPECT_FALSE(findRow(home_.store(), "WINWORD", "Document1", "bolder"));
+        EXPECT_TRUE(Parser(ParseContext{home_.home(), home_.store(), home_.trace(), home_.status,
+                                        home_.prompt, ""})
+                        .Parse(true, commandFile().string())
+                        .ok());
+    }
+}
+
+} // namespace qmk
