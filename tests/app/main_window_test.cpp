@@ -151,6 +151,52 @@ TEST_F(MainWindowTest, ANewCommandTypedIntoTheWindowReachesTheFileAndDragon) {
     EXPECT_EQ(window_->browser().currentItemName(), "say hello");
 }
 
+TEST_F(MainWindowTest, ListsAndCommandsAreMadeRenamedClonedAndDeletedThroughTheMenus) {
+    const auto command = [&](const QString& caption) {
+        for (auto* action : menu("&command")->actions())
+            if (action->text() == caption)
+                return action;
+        return static_cast<QAction*>(nullptr);
+    };
+    QPushButton* save = nullptr;
+    for (auto* button : window_->findChildren<QPushButton*>())
+        if (button->text() == "S&ave Changes")
+            save = button;
+    auto* body = window_->findChild<QPlainTextEdit*>();
+    // Dragon reloads the user after each change; the next change waits for it, as a user does.
+    const auto dragonReady = [] { QTest::qWait(500); };
+
+    home_.prompt.inputs = {"sizes"};
+    command("New &LIST")->trigger();
+    body->setPlainText("small\nlarge");
+    save->click();
+    ASSERT_TRUE(findRow(home_.store(), "Global Commands", "Global Commands", "sizes"));
+
+    home_.prompt.inputs = {"pick <sizes>"};
+    command("&New legacy KEYS")->trigger();
+    body->setPlainText("{Ctrl+p}");
+    save->click();
+    ASSERT_TRUE(findRow(home_.store(), "Global Commands", "Global Commands", "pick <sizes>"));
+    dragonReady();
+
+    home_.prompt.inputs = {"choose <sizes>"};
+    command("&Rename")->trigger();
+    ASSERT_TRUE(findRow(home_.store(), "Global Commands", "Global Commands", "choose <sizes>"));
+    dragonReady();
+    home_.prompt.inputs = {"choose again <sizes>"};
+    command("&Clone")->trigger();
+    save->click();
+    ASSERT_TRUE(
+        findRow(home_.store(), "Global Commands", "Global Commands", "choose again <sizes>"));
+    dragonReady();
+
+    home_.prompt.answers = {Prompt::Answer::Yes};
+    command("&Delete")->trigger();
+    EXPECT_FALSE(
+        findRow(home_.store(), "Global Commands", "Global Commands", "choose again <sizes>"));
+    EXPECT_TRUE(findRow(home_.store(), "Global Commands", "Global Commands", "choose <sizes>"));
+}
+
 TEST(RtfReader, ReadsGroupsFormattingEscapesAndSkipsDestinations) {
     QTextDocument document;
     app::readRtf("{\\rtf1\\ansi{\\fonttbl{\\f0 Arial;}}{\\colortbl;\\red255\\green0\\blue0;}"
