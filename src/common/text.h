@@ -8,6 +8,8 @@ namespace qmk {
 inline constexpr std::string_view kGlobalCommands = "Global Commands";
 inline constexpr std::string_view kGlobalCommandsDutch = "Globale opdrachten";
 inline constexpr std::string_view kCrLf = "\r\n";
+// The Group selector's entry for every group.
+inline constexpr const char* kAllGroups = "All groups";
 
 // True for the global-commands name in either language; the comparison is exact.
 bool isGlobalCommandsName(std::string_view text);

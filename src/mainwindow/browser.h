@@ -1,6 +1,7 @@
 #pragma once
 
 #include "common/prompt.h"
+#include "common/text.h"
 #include "mainwindow/item_display.h"
 #include "store/database.h"
 #include "store/user_row.h"
@@ -14,7 +15,6 @@
 
 namespace qmk {
 
-inline constexpr const char* kAllGroups = "All groups";
 inline constexpr std::size_t kRecentlyCreatedLines = 75;
 inline constexpr std::size_t kProgramColumn = 49; // Programs start at column 50 of recent lines
 

@@ -58,6 +58,10 @@ std::int64_t countCommands(Database& db) {
     return countOf(db, "SELECT count(*) FROM user WHERE Type <> 'L'");
 }
 
+std::int64_t countMarked(Database& db) {
+    return countOf(db, "SELECT count(*) FROM user WHERE flag = 1");
+}
+
 std::int64_t countLists(Database& db) {
     return countOf(db, "SELECT count(*) FROM user WHERE Type = 'L'");
 }

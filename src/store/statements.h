@@ -25,6 +25,7 @@ void emptyTables(Database& db);
 
 std::int64_t countCommands(Database& db);
 std::int64_t countLists(Database& db);
+std::int64_t countMarked(Database& db);
 
 std::int64_t clearFlags(Database& db);
 std::int64_t flagAll(Database& db);

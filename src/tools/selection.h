@@ -1,5 +1,6 @@
 #pragma once
 
+#include "common/text.h"
 #include "store/database.h"
 
 #include <optional>
@@ -18,8 +19,6 @@ struct Selection {
     std::vector<std::string> picks;
     std::string view = "KSATPRXL";
 };
-
-inline constexpr const char* kAllGroups = "All groups";
 
 // Clears `flag` on every row, sets it on the selected commands and narrows it to the View;
 // returns the number of rows left marked.

@@ -1,0 +1,154 @@
+#include "tools/pseudo_dvc.h"
+
+#include "common/file_io.h"
+#include "format/codepage.h"
+#include "store/statements.h"
+#include "store/user_rows.h"
+
+namespace qmk {
+
+namespace {
+
+constexpr char kTab = '\t';
+const std::string kCrLfText = "\r\n";
+const std::string kDq = "\"";
+
+std::string replaceAll(std::string text, const std::string& from, const std::string& to) {
+    for (auto at = text.find(from); at != std::string::npos; at = text.find(from, at + to.size()))
+        text.replace(at, from.size(), to);
+    return text;
+}
+
+bool endsWith(const std::string& text, const std::string& tail) {
+    return text.size() >= tail.size() &&
+           text.compare(text.size() - tail.size(), tail.size(), tail) == 0;
+}
+
+// Backslashes are doubled unless the text already holds a doubled one.
+std::string doubledBackslashes(std::string text) {
+    return text.find("\\\\") == std::string::npos ? replaceAll(std::move(text), "\\", "\\\\")
+                                                  : text;
+}
+
+std::string keyword(const std::string& type) {
+    static const std::pair<const char*, const char*> kKeywords[] = {
+        {"K", "KEYS"},           {"S", "SCRIPT"},       {"T", "Text & Graphics"},
+        {"R", "Macro Recorder"}, {"X", "Step by Step"}, {"A", "Advanced Script"},
+        {"P", "Plain Text"},     {"L", "LIST"}};
+    for (const auto& [code, word] : kKeywords)
+        if (type == code)
+            return word;
+    return "";
+}
+
+class Listing {
+public:
+    void line(const std::string& text) { text_ += text + kCrLfText; }
+
+    void menu(const UserRow& row) { line("MENU " + kDq + row.menu + kDq + " {"); }
+
+    void state(const UserRow& row) {
+        line(std::string(1, kTab) + "STATE " + kDq + row.state + kDq + " " +
+             (row.Global ? "GLOBAL " : "") + (row.noglobals ? "NOGLOBALS " : "") +
+             (row.sleeping ? "SLEEPING " : "") + "{");
+        first_ = true;
+    }
+
+    void item(const UserRow& row) {
+        if (!first_)
+            line("");
+        first_ = false;
+        if (row.Type == "L")
+            list(row);
+        else
+            command(row);
+    }
+
+    std::string text() && { return std::move(text_); }
+
+private:
+    void command(const UserRow& row) {
+        const std::string tabs2(2, kTab), tabs3(3, kTab), tabs4(4, kTab);
+        line(tabs2 + "COMMAND " + kDq + row.name + kDq + " {");
+        const auto body = doubledBackslashes(row.script);
+        if (row.singleline) {
+            line(tabs3 + keyword(row.Type) + " " + kDq + body + kDq);
+        } else {
+            line(tabs3 + keyword(row.Type) + " {");
+            auto lines = replaceAll(body, kCrLfText, kCrLfText + tabs4);
+            if (endsWith(lines, kCrLfText + tabs4))
+                lines.resize(lines.size() - 6);
+            line(tabs4 + lines);
+            line(tabs3 + "}");
+        }
+        line(tabs2 + "}");
+    }
+
+    void list(const UserRow& row) {
+        const std::string tabs2(2, kTab), tabs3(3, kTab);
+        line(tabs2 + "LIST " + kDq + row.name + kDq + " {");
+        auto items = replaceAll(row.script, kCrLfText, kDq + kCrLfText + tabs3 + kDq);
+        if (endsWith(items, kCrLfText + tabs3 + kDq))
+            items.resize(items.size() - 6);
+        items = doubledBackslashes(std::move(items));
+        items = replaceAll(items, std::string(1, kTab) + kDq + kDq, std::string(1, kTab) + kDq);
+        items = replaceAll(items, kDq + kDq + kCrLfText, kDq + kCrLfText);
+        items = replaceAll(items, kDq + "\\" + kDq + kCrLfText, kDq + "\\" + kDq + kDq + kCrLfText);
+        line(tabs3 + (items.starts_with(kDq) ? "" : kDq) + items);
+        line(tabs2 + "}");
+    }
+
+    std::string text_;
+    bool first_ = true;
+};
+
+} // namespace
+
+std::string pseudoDvcText(Database& store) {
+    auto select = store.prepare(UserTable::selectSql() +
+                                " WHERE user.flag = 1 ORDER BY globalsort, menu, state, listsort, "
+                                "name");
+    Listing listing;
+    std::optional<UserRow> last;
+    while (select.step()) {
+        const auto row = UserTable::rowFrom(select);
+        if (!last) {
+            listing.menu(row);
+            listing.state(row);
+        } else if (row.menu != last->menu) {
+            listing.line(std::string(1, kTab) + "}");
+            listing.line("}");
+            listing.line("");
+            listing.menu(row);
+            listing.state(row);
+        } else if (row.state != last->state) {
+            listing.line(std::string(1, kTab) + "}");
+            listing.state(row);
+        }
+        listing.item(row);
+        last = row;
+    }
+    if (last) {
+        listing.line(std::string(1, kTab) + "}");
+        listing.line("}");
+    }
+    statements::clearFlags(store);
+    // The store's texts came from the file's code page, so they go back into it whole.
+    auto text = std::move(listing).text();
+    auto encoded = codepage::fromUtf8(text);
+    return encoded.ok ? std::move(encoded.bytes) : text;
+}
+
+std::optional<std::string> writePseudoDvc(Database& store, const std::filesystem::path& file) {
+    if (statements::countMarked(store) == 0)
+        return "Nothing selected";
+    const auto text = pseudoDvcText(store);
+    try {
+        FileOps().writeFile(file, text);
+    } catch (const FileError& error) {
+        return error.what();
+    }
+    return std::nullopt;
+}
+
+} // namespace qmk
