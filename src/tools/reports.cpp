@@ -1,0 +1,219 @@
+#include "tools/reports.h"
+
+#include "common/file_io.h"
+#include "common/text.h"
+#include "format/codepage.h"
+#include "store/parameters.h"
+#include "store/statements.h"
+#include "store/user_rows.h"
+#include "tools/pseudo_dvc.h"
+
+#include <cstdio>
+#include <sstream>
+
+namespace qmk {
+
+namespace {
+
+constexpr const char* kNameOrder = " ORDER BY globalsort, menu, state, name";
+
+std::string inQuotes(const std::string& text) {
+    return "\"" + text + "\"";
+}
+
+// Clears the mark of every marked row the View would not show; the rows left marked.
+std::int64_t narrow(Database& store, const ReportOutlets& outlets, bool dvcOnly) {
+    auto marked = store.prepare(UserTable::selectSql() + " WHERE user.flag = 1");
+    std::vector<std::int64_t> hidden;
+    std::int64_t kept = 0;
+    while (marked.step()) {
+        const auto row = UserTable::rowFrom(marked);
+        if (outlets.shown(row, dvcOnly))
+            ++kept;
+        else
+            hidden.push_back(row.ID);
+    }
+    auto clear = store.prepare("UPDATE user SET flag = 0 WHERE ID = ?");
+    for (const auto id : hidden) {
+        clear.bind(1, id).run();
+        clear.reset();
+    }
+    return kept;
+}
+
+bool markChoice(Database& store, const ReportRequest& r, Prompt& prompt) {
+    using Choice = ReportRequest::Choice;
+    switch (r.choice) {
+    case Choice::All:
+        statements::flagAll(store);
+        return true;
+    case Choice::Group:
+        if (r.group == kAllGroups)
+            statements::flagAll(store);
+        else
+            store.prepare("UPDATE user SET flag = 1 WHERE owner = ?").bind(1, r.group).run();
+        return true;
+    case Choice::Program:
+        store.prepare("UPDATE user SET flag = 1 WHERE menu = ?").bind(1, r.program).run();
+        return true;
+    case Choice::Scope:
+        statements::flagProgramScope(store, r.program, r.scope);
+        return true;
+    case Choice::Picked:
+        break;
+    }
+    if (r.picked.empty()) {
+        prompt.message("Nothing is selected to print/export", r.scope);
+        return false;
+    }
+    auto mark = store.prepare(
+        "UPDATE user SET flag = 1 WHERE ID = (SELECT ID FROM user WHERE menu = ? AND state = ? "
+        "AND name = ? ORDER BY ID LIMIT 1)");
+    for (const auto& name : r.picked) {
+        mark.bind(1, r.program).bind(2, r.scope).bind(3, name).run();
+        mark.reset();
+    }
+    return true;
+}
+
+std::vector<std::string> linesOf(const std::string& text) {
+    std::vector<std::string> lines;
+    std::istringstream in(text);
+    for (std::string line; std::getline(in, line);) {
+        if (!line.empty() && line.back() == '\r')
+            line.pop_back();
+        lines.push_back(std::move(line));
+    }
+    return lines;
+}
+
+} // namespace
+
+ReportCaptions reportCaptions(const std::string& mode) {
+    using Destination = ReportRequest::Destination;
+    if (mode == "txt")
+        return {"Print COMMAND list", "Print", Destination::Printer};
+    if (mode == "csv")
+        return {"Export (spreadsheet)", "Export", Destination::File};
+    if (mode == "dvc")
+        return {"Export (dvc)", "Export", Destination::File};
+    return {"Export to pseudo dvc", "Export", Destination::File};
+}
+
+std::filesystem::path defaultReportFile(Database& store, const ProgramDir& home,
+                                        const ReportRequest& r) {
+    const auto stored = Parameters(store).get(Parameters::Text::exportPath);
+    const std::filesystem::path folder =
+        stored && !stored->empty() ? std::filesystem::path(*stored) : home.folder();
+    using Choice = ReportRequest::Choice;
+    switch (r.choice) {
+    case Choice::All:
+        return folder / ("global." + r.mode);
+    case Choice::Program:
+        return folder / (r.program + "." + r.mode);
+    case Choice::Group:
+        return folder / (r.group + "." + r.mode);
+    case Choice::Scope:
+        return folder / (r.scope + "." + r.mode);
+    case Choice::Picked:
+        break;
+    }
+    return folder / ("selected." + r.mode);
+}
+
+std::string reportNameList(Database& store) {
+    auto select = store.prepare("SELECT menu, state, name FROM user WHERE flag = 1" +
+                                std::string(kNameOrder));
+    std::string text;
+    std::optional<std::pair<std::string, std::string>> last;
+    const std::string crlf(kCrLf);
+    while (select.step()) {
+        const std::pair<std::string, std::string> pair{select.text(0), select.text(1)};
+        if (!last || *last != pair)
+            text += crlf + pair.first + " " + pair.second + crlf;
+        last = pair;
+        text += select.text(2) + crlf;
+    }
+    return text;
+}
+
+std::string reportSpreadsheet(Database& store) {
+    auto select = store.prepare("SELECT menu, state, Type, name, script, owner, description FROM "
+                                "user WHERE flag = 1" +
+                                std::string(kNameOrder));
+    std::string text;
+    while (select.step()) {
+        auto first = select.text(4).substr(0, select.text(4).find("\r\n"));
+        std::string doubled;
+        for (const char c : first)
+            doubled += c == '"' ? std::string("\"\"") : std::string(1, c);
+        text += inQuotes(select.text(0)) + "," + inQuotes(select.text(1)) + "," +
+                inQuotes(select.text(2)) + "," + inQuotes(select.text(3)) + "," +
+                inQuotes(doubled) + "," + inQuotes(select.text(5)) + "," +
+                inQuotes(select.text(6)) + std::string(kCrLf);
+    }
+    return text;
+}
+
+bool runReport(Database& store, const ReportRequest& r, const ReportOutlets& outlets,
+               Prompt& prompt) {
+    statements::clearFlags(store);
+    if (!markChoice(store, r, prompt))
+        return false;
+    if (narrow(store, outlets, false) == 0) {
+        prompt.message("There are no macros of the specified type to Export",
+                       "Change Program, Scope, or Type of Export");
+        return false;
+    }
+    const bool toFile = r.destination == ReportRequest::Destination::File;
+    if (toFile) {
+        const auto folder = r.file.parent_path();
+        if (!std::filesystem::is_directory(folder)) {
+            prompt.message("Folder does not exist", folder.string());
+            return false;
+        }
+        Parameters parameters(store);
+        if (parameters.get(Parameters::Text::exportPath) != folder.string())
+            parameters.set(Parameters::Text::exportPath, folder.string());
+        if (std::filesystem::exists(r.file) &&
+            !Prompt::goesOn(prompt.ask("File already exists.  Overwrite?", r.file.string(),
+                                       Prompt::Buttons::OkCancel)))
+            return false;
+    }
+    std::string text;
+    if (r.mode == "txt") {
+        text = reportNameList(store);
+    } else if (r.mode == "csv") {
+        text = reportSpreadsheet(store);
+    } else {
+        if (r.mode == "dvc" && narrow(store, outlets, true) == 0) {
+            prompt.message("There are no DVC commands in this Scope or View", "Sorry");
+            return false;
+        }
+        text = pseudoDvcText(store);
+    }
+    // The text goes out in the command file's code page.
+    if (r.mode == "txt" || r.mode == "csv")
+        if (auto encoded = codepage::fromUtf8(text); encoded.ok)
+            text = std::move(encoded.bytes);
+    switch (r.destination) {
+    case ReportRequest::Destination::File:
+        try {
+            FileOps().writeFile(r.file, text);
+        } catch (const FileError& error) {
+            prompt.message(error.what(), r.file.string());
+            return false;
+        }
+        break;
+    case ReportRequest::Destination::Printer:
+        outlets.print(linesOf(codepage::toUtf8(text)));
+        break;
+    case ReportRequest::Destination::Clipboard:
+        outlets.toClipboard(codepage::toUtf8(text));
+        break;
+    }
+    statements::clearFlags(store);
+    return true;
+}
+
+} // namespace qmk

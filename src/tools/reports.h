@@ -1,0 +1,58 @@
+#pragma once
+
+#include "common/program_dir.h"
+#include "common/prompt.h"
+#include "store/database.h"
+#include "store/user_row.h"
+
+#include <filesystem>
+#include <functional>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace qmk {
+
+// The reports dialog's job: "txt" name list, "csv" spreadsheet, "dvc" and "pseudo" listings.
+struct ReportRequest {
+    enum class Choice { All, Program, Group, Scope, Picked };
+    enum class Destination { File, Printer, Clipboard };
+    std::string mode = "txt";
+    Choice choice = Choice::All;
+    Destination destination = Destination::File;
+    std::filesystem::path file;
+    std::string program, scope, group; // the main window's current ones
+    std::vector<std::string> picked;   // entries picked from the window's command list
+};
+
+// The dialog's caption, action button and default destination of a mode.
+struct ReportCaptions {
+    std::string caption, action;
+    ReportRequest::Destination destination;
+};
+ReportCaptions reportCaptions(const std::string& mode);
+
+// The file name the dialog proposes: the export folder (the program's directory before the
+// first export) and a name from the choice.
+std::filesystem::path defaultReportFile(Database& store, const ProgramDir& home,
+                                        const ReportRequest& request);
+
+// What the reports need of the main window: its View filter (`dvcOnly`: only keystroke, script
+// and LIST rows as far as their switches are on), the printer and the clipboard.
+struct ReportOutlets {
+    std::function<bool(const UserRow&, bool dvcOnly)> shown;
+    std::function<void(const std::vector<std::string>& lines)> print;
+    std::function<void(const std::string& text)> toClipboard;
+};
+
+// The action button: marks the rows, narrows them to the View, writes the output. False when a
+// message stopped it (the dialog stays open); the selection mark is left for the dialog to
+// clear when it closes.
+bool runReport(Database& store, const ReportRequest& request, const ReportOutlets& outlets,
+               Prompt& prompt);
+
+// The name list and the spreadsheet of the marked rows, in `name` order.
+std::string reportNameList(Database& store);
+std::string reportSpreadsheet(Database& store);
+
+} // namespace qmk
