@@ -1,6 +1,7 @@
 #include "main_window.h"
 
 #include "find_dialog.h"
+#include "reports_dialog.h"
 #include "rtf_reader.h"
 #include "session/notices.h"
 
@@ -274,6 +275,12 @@ void MainWindow::buildMenus() {
     });
     file->addAction("Print Current Command", this, [this] { printCurrent(); });
     file->addSeparator();
+    for (const auto& [caption, mode] :
+         {std::pair{"&Export to dvc...", "dvc"}, std::pair{"&Print COMMAND list...", "txt"},
+          std::pair{"Export to &spreadsheet...", "csv"},
+          std::pair{"Export to pse&udo dvc...", "pseudo"}})
+        file->addAction(caption, this, [this, mode = std::string(mode)] { openReports(mode); });
+    file->addSeparator();
     auto* restore = file->addMenu("Restore");
     auto* backup = file->addAction("Backup", this, [this] { session_->backup(); });
     connect(file, &QMenu::aboutToShow, this, [this, restore, backup] {
@@ -504,6 +511,15 @@ void MainWindow::renderItem() {
     body_->show();
     formatted_->hide();
     showGraphic_->setVisible(item.showGraphicVisible);
+}
+
+void MainWindow::openReports(const std::string& mode) {
+    {
+        ReportsDialog dialog(*session_, prompt_, mode, this);
+        dialog.exec();
+    }
+    browser().reset(-1);
+    render();
 }
 
 void MainWindow::openFind() {

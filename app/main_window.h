@@ -52,6 +52,7 @@ public:
 
     Browser& browser() { return session_->browser(); }
     Finder& finder() { return session_->finder(); }
+    MainSession& session() { return *session_; }
     // Renders whatever the browsing model changed since the last render.
     void render();
 
@@ -79,6 +80,8 @@ private:
     void renderEditing();
     std::string bodyText() const;
     void openFind();
+    // The reports dialog in one of its modes, then the view built again.
+    void openReports(const std::string& mode);
     void showOptions();
     void showHelpPage(const std::string& page);
     void afterFind();

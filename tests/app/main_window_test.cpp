@@ -1,11 +1,13 @@
 #include "cli.h"
 #include "main_window.h"
 #include "mainwindow/edit_rules.h"
+#include "reports_dialog.h"
 #include "rtf_reader.h"
 #include "test_home.h"
 
 #include <QAction>
 #include <QApplication>
+#include <QLineEdit>
 #include <QListView>
 #include <QMenu>
 #include <QMenuBar>
@@ -195,6 +197,22 @@ TEST_F(MainWindowTest, ListsAndCommandsAreMadeRenamedClonedAndDeletedThroughTheM
     EXPECT_FALSE(
         findRow(home_.store(), "Global Commands", "Global Commands", "choose again <sizes>"));
     EXPECT_TRUE(findRow(home_.store(), "Global Commands", "Global Commands", "choose <sizes>"));
+}
+
+TEST_F(MainWindowTest, TheReportsDialogWritesTheSpreadsheetOfEveryCommand) {
+    app::ReportsDialog dialog(window_->session(), home_.prompt, "csv", window_.get());
+    EXPECT_EQ(dialog.windowTitle(), "Export (spreadsheet)");
+    QLineEdit* file = nullptr;
+    for (auto* edit : dialog.findChildren<QLineEdit*>())
+        file = edit;
+    ASSERT_TRUE(file);
+    EXPECT_EQ(file->text().toStdString(), home_.path("global.csv").string());
+    for (auto* button : dialog.findChildren<QPushButton*>())
+        if (button->text() == "Export")
+            button->click();
+    const auto csv = home_.readFile("global.csv");
+    EXPECT_NE(csv.find("\"letterhead\""), std::string::npos);
+    EXPECT_EQ(std::count(csv.begin(), csv.end(), '\n') > 300, true);
 }
 
 TEST(RtfReader, ReadsGroupsFormattingEscapesAndSkipsDestinations) {

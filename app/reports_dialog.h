@@ -1,0 +1,38 @@
+#pragma once
+
+#include "mainwindow/main_session.h"
+#include "tools/reports.h"
+
+#include <QDialog>
+
+class QButtonGroup;
+class QComboBox;
+class QLineEdit;
+class QListWidget;
+
+namespace qmk::app {
+
+// The reports dialog in one of its four modes ("txt", "csv", "dvc", "pseudo"): which commands,
+// and where the listing goes.
+class ReportsDialog final : public QDialog {
+    Q_OBJECT
+public:
+    ReportsDialog(MainSession& session, Prompt& prompt, const std::string& mode, QWidget* parent);
+    ~ReportsDialog() override;
+
+private:
+    ReportRequest request() const;
+    void proposeFile();
+    void act();
+
+    MainSession& session_;
+    Prompt& prompt_;
+    std::string mode_;
+    QButtonGroup* choice_;
+    QButtonGroup* destination_;
+    QLineEdit* file_;
+    QComboBox* printers_;
+    QListWidget* picks_;
+};
+
+} // namespace qmk::app
