@@ -41,30 +41,26 @@ std::int64_t narrow(Database& store, const ReportOutlets& outlets, bool dvcOnly)
     return kept;
 }
 
-bool markChoice(Database& store, const ReportRequest& r, Prompt& prompt) {
+void markChoice(Database& store, const ReportRequest& r) {
     using Choice = ReportRequest::Choice;
     switch (r.choice) {
     case Choice::All:
         statements::flagAll(store);
-        return true;
+        return;
     case Choice::Group:
         if (r.group == kAllGroups)
             statements::flagAll(store);
         else
             store.prepare("UPDATE user SET flag = 1 WHERE owner = ?").bind(1, r.group).run();
-        return true;
+        return;
     case Choice::Program:
         store.prepare("UPDATE user SET flag = 1 WHERE menu = ?").bind(1, r.program).run();
-        return true;
+        return;
     case Choice::Scope:
         statements::flagProgramScope(store, r.program, r.scope);
-        return true;
+        return;
     case Choice::Picked:
         break;
-    }
-    if (r.picked.empty()) {
-        prompt.message("Nothing is selected to print/export", r.scope);
-        return false;
     }
     auto mark = store.prepare(
         "UPDATE user SET flag = 1 WHERE ID = (SELECT ID FROM user WHERE menu = ? AND state = ? "
@@ -73,7 +69,6 @@ bool markChoice(Database& store, const ReportRequest& r, Prompt& prompt) {
         mark.bind(1, r.program).bind(2, r.scope).bind(3, name).run();
         mark.reset();
     }
-    return true;
 }
 
 std::vector<std::string> linesOf(const std::string& text) {
@@ -155,16 +150,25 @@ std::string reportSpreadsheet(Database& store) {
     return text;
 }
 
-bool runReport(Database& store, const ReportRequest& r, const ReportOutlets& outlets,
-               Prompt& prompt) {
+std::int64_t selectRows(Database& store, const ReportRequest& r, const ReportOutlets& outlets,
+                        Prompt& prompt, const std::string& nothingPicked) {
     statements::clearFlags(store);
-    if (!markChoice(store, r, prompt))
-        return false;
-    if (narrow(store, outlets, false) == 0) {
+    if (r.choice == ReportRequest::Choice::Picked && r.picked.empty()) {
+        prompt.message(nothingPicked, r.scope);
+        return 0;
+    }
+    markChoice(store, r);
+    const auto kept = narrow(store, outlets, false);
+    if (kept == 0)
         prompt.message("There are no macros of the specified type to Export",
                        "Change Program, Scope, or Type of Export");
+    return kept;
+}
+
+bool runReport(Database& store, const ReportRequest& r, const ReportOutlets& outlets,
+               Prompt& prompt) {
+    if (selectRows(store, r, outlets, prompt, "Nothing is selected to print/export") == 0)
         return false;
-    }
     const bool toFile = r.destination == ReportRequest::Destination::File;
     if (toFile) {
         const auto folder = r.file.parent_path();

@@ -45,6 +45,11 @@ struct ReportOutlets {
     std::function<void(const std::string& text)> toClipboard;
 };
 
+// Marks the rows of the choice and narrows them to the View; the rows kept, or 0 after the
+// message that says why none are ("nothingPicked" when nothing was picked).
+std::int64_t selectRows(Database& store, const ReportRequest& request, const ReportOutlets& outlets,
+                        Prompt& prompt, const std::string& nothingPicked);
+
 // The action button: marks the rows, narrows them to the View, writes the output. False when a
 // message stopped it (the dialog stays open); the selection mark is left for the dialog to
 // clear when it closes.
