@@ -1,0 +1,110 @@
+#include "command_file_builder.h"
+#include "common/text.h"
+#include "mainwindow/edit_rules.h"
+#include "test_home.h"
+#include "tools/tools_dialog.h"
+
+#include <gtest/gtest.h>
+
+namespace qmk {
+
+namespace {
+
+class ToolsTest : public ::testing::Test {
+protected:
+    ToolsTest() {
+        fixture::CommandFileBuilder file;
+        for (int i = 0; i < 12; ++i)
+            file.command("global " + std::to_string(i)).group("Mine").keys("k");
+        file.command("bold").application("winword").group("Word").keys("{Ctrl+b}");
+        file.command("italic").application("winword").group("Word").keys("{Ctrl+i}");
+        path_ = home_.writeFile("mycmds.dat", file.build());
+        EXPECT_TRUE(home_.parse(path_).ok());
+    }
+    ToolsContext context() {
+        ReportOutlets outlets;
+        outlets.shown = [](const UserRow&, bool) { return true; };
+        return ToolsContext{home_.store(),
+                            engine_,
+                            home_.prompt,
+                            home_.home(),
+                            path_,
+                            false,
+                            "English",
+                            outlets,
+                            [this] { return changed_; },
+                            [this] { ++backups_; },
+                            [this](const std::string& text) { progress_ = text; },
+                            {}};
+    }
+    ReportRequest request(ReportRequest::Choice choice) {
+        ReportRequest r;
+        r.choice = choice;
+        r.program = "WINWORD";
+        r.scope = "Application-specific";
+        r.group = "Word";
+        return r;
+    }
+    testing::TestHome home_;
+    std::filesystem::path path_;
+    FileOps files_;
+    UpdateEngine engine_{
+        {home_.home(), home_.store(), home_.trace(), files_, home_.path("mycmds.dat")}};
+    bool changed_ = false;
+    int backups_ = 0;
+    std::string progress_;
+};
+
+} // namespace
+
+TEST_F(ToolsTest, CountsCaptionsAndTheProgramRename) {
+    const auto counts =
+        toolsCounts(home_.store(), "Global Commands", "Global Commands", kAllGroups);
+    EXPECT_EQ(counts[0], "   14");
+    EXPECT_EQ(counts[1], "   12");
+    EXPECT_EQ(toolsCaptions("program", {}).entry, "Enter new Program here");
+    EXPECT_EQ(toolsPickList(home_.store(), "WINWORD", "Application-specific",
+                            [](const UserRow&) { return true; }),
+              (std::vector<std::string>{"bold", "italic"}));
+
+    auto c = context();
+    c.productionFile = true;
+    EXPECT_FALSE(runTool(c, "program", request(ReportRequest::Choice::All), "word.EXE").done);
+    EXPECT_EQ(home_.prompt.shown.back().text,
+              "Rename Program not allowed on production file with All or Group");
+    const auto renamed = runTool(c, "program", request(ReportRequest::Choice::Program), "word.EXE");
+    EXPECT_TRUE(renamed.fileChanged);
+    EXPECT_EQ(home_.prompt.shown.back().text, "Program Renamed");
+    EXPECT_EQ(backups_, 1);
+    ASSERT_TRUE(home_.parse(path_, true).ok());
+    EXPECT_TRUE(findRow(home_.store(), "WORD", "Application-specific", "bold"));
+}
+
+TEST_F(ToolsTest, ExportTargetChecksDeleteByGroupAndAChangedFile) {
+    auto c = context();
+    // The command file itself, named in other letters' case.
+    EXPECT_FALSE(runTool(c, "dat", request(ReportRequest::Choice::All),
+                         (path_.parent_path() / "MYCMDS.DAT").string())
+                     .done);
+    EXPECT_EQ(home_.prompt.shown.back().text, "Can't export to self");
+    home_.prompt.answers = {Prompt::Answer::Ok, Prompt::Answer::No};
+    const auto exported =
+        runTool(c, "dat", request(ReportRequest::Choice::Program), home_.path("word").string());
+    EXPECT_TRUE(exported.done);
+    EXPECT_FALSE(exported.fileChanged);
+    EXPECT_TRUE(std::filesystem::exists(home_.path("word.dat")));
+    EXPECT_EQ(home_.prompt.shown[home_.prompt.shown.size() - 3].text,
+              "Appending .dat to your filename");
+
+    const auto deleted = runTool(c, "delete", request(ReportRequest::Choice::Group), "");
+    EXPECT_TRUE(deleted.fileChanged);
+    EXPECT_TRUE(deleted.allGroups);
+    EXPECT_EQ(progress_, "Deleting");
+
+    changed_ = true;
+    EXPECT_TRUE(runTool(c, "delete", request(ReportRequest::Choice::All), "").done);
+    EXPECT_EQ(progress_, "CBModified");
+    EXPECT_EQ(home_.prompt.shown.back().title, path_.string());
+}
+
+} // namespace qmk
