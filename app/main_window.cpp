@@ -4,6 +4,7 @@
 #include "reports_dialog.h"
 #include "rtf_reader.h"
 #include "session/notices.h"
+#include "tools_dialog.h"
 
 #include <QAction>
 #include <QActionGroup>
@@ -357,7 +358,14 @@ void MainWindow::buildMenus() {
     groupMenu_ = menuBar()->addMenu("&Group");
     commandMenu_ = menuBar()->addMenu("&command");
     buildCommandMenu();
-    menuBar()->addMenu("&Tools");
+    auto* tools = menuBar()->addMenu("&Tools");
+    for (const auto& [caption, mode] :
+         {std::pair{"&Export", "dat"}, std::pair{"&Rename Group", "group"},
+          std::pair{"Rename &Program", "program"}, std::pair{"&Delete", "delete"},
+          std::pair{"Convert DVC KEYS to Plain &Text", "dvc2plain"},
+          std::pair{"Convert DVC KEYS to &Advanced Scripting w/SendKeys", "dvc2vba"},
+          std::pair{"Convert DVC &KEYS to Advanced Scripting w/SendDragonKeys", "dvc2sdk"}})
+        tools->addAction(caption, this, [this, mode = std::string(mode)] { openTools(mode); });
     auto* help = menuBar()->addMenu("&Help");
     help->addAction("Command &Help", this, [this] { showHelpPage("commands.html"); });
     help->addAction("&About Quillmark10", this, [this] {
@@ -519,6 +527,41 @@ void MainWindow::openReports(const std::string& mode) {
         dialog.exec();
     }
     browser().reset(-1);
+    render();
+}
+
+void MainWindow::openTools(const std::string& mode) {
+    if (mode == "dvc2vba" && session_->languageName() != "English") {
+        prompt_.message("Sorry, this command is only supported for English Language Users",
+                        "Contact Tarnwell if you are interested in a non-English User");
+        return;
+    }
+    session_->saveCycle().externalChange(true);
+    if (mode == "dvc2plain" || mode == "dvc2vba")
+        keyConversionNotice(session_->settings(), prompt_, [this](int topic) { showHelp(topic); });
+    ToolsOutcome outcome;
+    {
+        ToolsDialog dialog(*session_, prompt_, mode, this);
+        dialog.exec();
+        outcome = dialog.outcome();
+    }
+    auto& model = browser();
+    if (!outcome.newGroup.empty() || outcome.allGroups) {
+        model.buildGroupList();
+        const auto& groups = model.groups().entries;
+        const auto wanted = outcome.allGroups ? std::string(kAllGroups) : outcome.newGroup;
+        for (int i = 0; i < static_cast<int>(groups.size()); ++i)
+            if (groups[static_cast<std::size_t>(i)] == wanted)
+                model.selectGroup(i);
+    }
+    // A written file goes through the save cycle, so that Dragon takes it up.
+    if (outcome.fileChanged) {
+        setProgress("");
+        session_->saveCycle().save(false);
+    }
+    if (!outcome.openExported.empty() && !session_->openFile(outcome.openExported))
+        closeProgram();
+    model.reset(-1);
     render();
 }
 

@@ -82,6 +82,8 @@ private:
     void openFind();
     // The reports dialog in one of its modes, then the view built again.
     void openReports(const std::string& mode);
+    // The tools dialog in one of its modes; a written file then goes through the save cycle.
+    void openTools(const std::string& mode);
     void showOptions();
     void showHelpPage(const std::string& page);
     void afterFind();

@@ -90,12 +90,7 @@ bool MainSession::start(const std::string& commandLine) {
         *store_, browser_, prompt_, status_, trace_, files_, home_, *cycle_, voice_, engine_,
         windows_, loop_, [this]() -> RecentHistory& { return *history_; },
         [this] { return commandFile_; }, [this] { return parser_->properties().generation; },
-        [this] {
-            Backups backups(home_, nat_->UserBaseDirectory, files_, prompt_);
-            backups.RollBackCheck(commandFile_, false, now());
-            rollbackList_ = backups.RollBackListBuild(startupUser_, now());
-        },
-        [this](const std::string& body) { clipboard_(body); },
+        [this] { rollBackCheck(); }, [this](const std::string& body) { clipboard_(body); },
         [this] { return status_.progress; }});
     browser_.setEnglish(nat_->language.starts_with("EN"));
     browser_.start();
@@ -197,6 +192,12 @@ bool MainSession::restore(const std::string& archive) {
         windows_.findByTitle("Dragon NaturallySpeaking"))
         cycle_->save(false);
     return !cycle_->ended();
+}
+
+void MainSession::rollBackCheck() {
+    Backups backups(home_, nat_->UserBaseDirectory, files_, prompt_);
+    backups.RollBackCheck(commandFile_, false, now());
+    rollbackList_ = backups.RollBackListBuild(startupUser_, now());
 }
 
 void MainSession::backup() {

@@ -76,6 +76,11 @@ public:
     SaveCycle& saveCycle() { return *cycle_; }
     Database& store() { return *store_; }
     Trace& trace() { return trace_; }
+    FileOps& files() { return files_; }
+    // Today's archive of the user's own file, before a write, and the rollback list again.
+    void rollBackCheck();
+    bool productionOpen() { return nat_ && nat_->ProductionOpen(commandFile_.string()); }
+    std::string languageName() const { return parser_ ? parser_->properties().languageName : ""; }
     // The simulated Dragon's windows (the MyCommands Editor among them) and its engine.
     SimulatedWindows& windows() { return windows_; }
     SimulatedEngine& engine() { return engine_; }

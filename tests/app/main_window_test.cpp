@@ -4,15 +4,18 @@
 #include "reports_dialog.h"
 #include "rtf_reader.h"
 #include "test_home.h"
+#include "tools_dialog.h"
 
 #include <QAction>
 #include <QApplication>
 #include <QLineEdit>
 #include <QListView>
+#include <QListWidget>
 #include <QMenu>
 #include <QMenuBar>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QRadioButton>
 #include <QSlider>
 #include <QSplitter>
 #include <QTabBar>
@@ -213,6 +216,27 @@ TEST_F(MainWindowTest, TheReportsDialogWritesTheSpreadsheetOfEveryCommand) {
     const auto csv = home_.readFile("global.csv");
     EXPECT_NE(csv.find("\"letterhead\""), std::string::npos);
     EXPECT_EQ(std::count(csv.begin(), csv.end(), '\n') > 300, true);
+}
+
+TEST_F(MainWindowTest, TheToolsDialogDeletesThePickedCommands) {
+    window_->browser().setCurrentItemName("letterhead");
+    window_->browser().reset(CommandsTab);
+    app::ToolsDialog dialog(window_->session(), home_.prompt, "delete", window_.get());
+    EXPECT_EQ(dialog.windowTitle(), "Delete");
+    for (auto* radio : dialog.findChildren<QRadioButton*>())
+        if (radio->text() == "Pick and choose")
+            radio->setChecked(true);
+    auto* picks = dialog.findChild<QListWidget*>();
+    const auto found = picks->findItems("letterhead", Qt::MatchExactly);
+    ASSERT_EQ(found.size(), 1);
+    found.front()->setSelected(true);
+    for (auto* button : dialog.findChildren<QPushButton*>())
+        if (button->text() == "Delete")
+            button->click();
+    EXPECT_TRUE(dialog.outcome().fileChanged);
+    EXPECT_EQ(home_.prompt.shown.back().text, "Deletion Completed");
+    ASSERT_TRUE(window_->session().saveCycle().refresh());
+    EXPECT_FALSE(findRow(home_.store(), "Global Commands", "Global Commands", "letterhead"));
 }
 
 TEST(RtfReader, ReadsGroupsFormattingEscapesAndSkipsDestinations) {

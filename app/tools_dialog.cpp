@@ -1,0 +1,132 @@
+#include "tools_dialog.h"
+
+#include "store/statements.h"
+
+#include <QButtonGroup>
+#include <QGridLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
+#include <QRadioButton>
+
+namespace qmk::app {
+
+namespace {
+
+using Choice = ReportRequest::Choice;
+
+QString q(const std::string& text) {
+    return QString::fromStdString(text);
+}
+
+} // namespace
+
+ToolsDialog::ToolsDialog(MainSession& session, Prompt& prompt, const std::string& mode,
+                         QWidget* parent)
+    : QDialog(parent), session_(session), prompt_(prompt), mode_(mode) {
+    auto& browser = session_.browser();
+    ReportRequest all;
+    all.mode = "dat";
+    all.program = browser.currentProgram();
+    const auto captions =
+        toolsCaptions(mode, defaultReportFile(session_.store(), session_.home(), [&] {
+                          ReportRequest r = all;
+                          r.choice = Choice::Program;
+                          return r;
+                      }()));
+    setWindowTitle(q(captions.caption));
+    auto* layout = new QGridLayout(this);
+    const auto counts = toolsCounts(session_.store(), browser.currentProgram(),
+                                    browser.currentScope(), browser.currentGroup());
+    const bool following = browser.view().followCommand || browser.view().followList;
+    choice_ = new QButtonGroup(this);
+    const std::pair<const char*, Choice> choices[] = {{"&All", Choice::All},
+                                                      {"&Program", Choice::Program},
+                                                      {"&Group", Choice::Group},
+                                                      {"&Scope", Choice::Scope}};
+    int row = 0;
+    for (const auto& [caption, value] : choices) {
+        auto* button = new QRadioButton(caption, this);
+        choice_->addButton(button, static_cast<int>(value));
+        layout->addWidget(button, row, 0);
+        auto* count = new QLabel(q(counts[static_cast<std::size_t>(row)]), this);
+        count->setFont(QFont("Monospace"));
+        layout->addWidget(count, row++, 1);
+    }
+    auto* pick = new QRadioButton(following ? "See below" : "Pick and choose", this);
+    choice_->addButton(pick, static_cast<int>(Choice::Picked));
+    layout->addWidget(pick, row++, 0);
+    choice_->button(static_cast<int>(following ? Choice::Picked : Choice::All))->setChecked(true);
+    picks_ = new QListWidget(this);
+    picks_->setSelectionMode(QAbstractItemView::MultiSelection);
+    for (const auto& name :
+         toolsPickList(session_.store(), browser.currentProgram(), browser.currentScope(),
+                       [&browser](const UserRow& r) { return browser.passesView(r); }))
+        picks_->addItem(q(name));
+    if (following)
+        picks_->selectAll();
+    layout->addWidget(picks_, 0, 2, row, 2);
+    if (!captions.entry.empty() || mode == "dat") {
+        if (mode == "program")
+            layout->addWidget(new QLabel("New Program Name", this), row, 0);
+        entry_ = new QLineEdit(q(captions.entry), this);
+        layout->addWidget(entry_, row++, 1, 1, 3);
+    }
+    auto* action = new QPushButton(q(captions.action), this);
+    auto* cancel = new QPushButton("Cancel", this);
+    layout->addWidget(action, row, 2);
+    layout->addWidget(cancel, row, 3);
+    connect(action, &QPushButton::clicked, this, &ToolsDialog::act);
+    connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
+}
+
+ToolsDialog::~ToolsDialog() {
+    statements::clearFlags(session_.store());
+}
+
+ReportRequest ToolsDialog::request() const {
+    const auto& browser = session_.browser();
+    ReportRequest r;
+    r.mode = "dat";
+    r.choice = static_cast<Choice>(choice_->checkedId());
+    r.program = browser.currentProgram();
+    r.scope = browser.currentScope();
+    r.group = browser.currentGroup();
+    for (const auto* item : picks_->selectedItems())
+        r.picked.push_back(item->text().toStdString());
+    return r;
+}
+
+void ToolsDialog::act() {
+    auto& browser = session_.browser();
+    UpdateEngine engine({session_.home(), session_.store(), session_.trace(), session_.files(),
+                         session_.commandFile()});
+    ReportOutlets outlets;
+    outlets.shown = [&browser](const UserRow& row, bool) { return browser.passesView(row); };
+    const ToolsContext context{
+        session_.store(),
+        engine,
+        prompt_,
+        session_.home(),
+        session_.commandFile(),
+        session_.productionOpen(),
+        session_.languageName(),
+        outlets,
+        [this] { return session_.saveCycle().externalChange(false); },
+        [this] { session_.rollBackCheck(); },
+        [this](const std::string&) {},
+        [this,
+         target = entry_ ? entry_->text().toStdString() : std::string()](const std::string& name) {
+            const auto choice = prompt_.choose(
+                "The following command already exists in:\r\n" + target + "\r\n" + name +
+                    "\r\nOverwrite? with command from:\r\n" + session_.commandFile().string(),
+                "Export", {"&Yes", "No", "Ye&s to all", "N&o to all", "&Cancel Export"});
+            return static_cast<DuplicateAnswer>(choice);
+        }};
+    outcome_ = runTool(context, mode_, request(), entry_ ? entry_->text().toStdString() : "");
+    if (outcome_.done)
+        accept();
+}
+
+} // namespace qmk::app
