@@ -1,0 +1,129 @@
+#include "tools/search_replace.h"
+
+#include "format/codepage.h"
+#include "store/user_rows.h"
+#include "writer/record_edits.h"
+
+namespace qmk {
+
+namespace {
+
+// Texts compared in the file's code page, where one byte is one character.
+std::string cp(const std::string& utf8) {
+    auto encoded = codepage::fromUtf8(utf8);
+    return encoded.ok ? std::move(encoded.bytes) : utf8;
+}
+
+} // namespace
+
+void SearchReplace::start() {
+    store_.exec("UPDATE user SET flag = 0 WHERE flag = 1 AND Type NOT IN ('S', 'K', 'A', 'L')");
+    running_ = false;
+}
+
+std::size_t SearchReplace::occurrence(const std::string& body, const std::string& text,
+                                      bool matchCase, std::size_t from) const {
+    auto haystack = cp(body), needle = cp(text);
+    if (!matchCase) {
+        haystack = codepage::toUpper(haystack);
+        needle = codepage::toUpper(needle);
+    }
+    return from > haystack.size() ? std::string::npos : haystack.find(needle, from);
+}
+
+bool SearchReplace::load(std::int64_t id) {
+    const auto row = UserTable(store_).byId(id);
+    if (!row)
+        return false;
+    name_ = row->name;
+    body_ = row->script;
+    return true;
+}
+
+SearchReplace::Step SearchReplace::findNext(const std::string& text, bool matchCase) {
+    if (text.empty()) {
+        prompt_.message(" No text entered to search for", "Search/Replace");
+        return Step::Refused;
+    }
+    if (!running_) {
+        running_ = true;
+        row_ = 0;
+        next_ = 0;
+        replacements_ = 0;
+        replacedIn_.clear();
+    }
+    auto rows = store_.prepare("SELECT ID FROM user WHERE flag = 1 AND ID >= ? ORDER BY ID");
+    rows.bind(1, row_);
+    while (rows.step()) {
+        const auto id = rows.integer(0);
+        if (id != row_)
+            next_ = 0; // another row: look from its start
+        if (!load(id))
+            continue;
+        const auto at = occurrence(body_, text, matchCase, next_);
+        if (at == std::string::npos)
+            continue;
+        row_ = id;
+        found_ = at;
+        length_ = cp(text).size();
+        next_ = at + length_;
+        return Step::Found;
+    }
+    if (replacements_ > 0) {
+        prompt_.message(std::to_string(replacements_) + " occurrences in " +
+                            std::to_string(replacedIn_.size()) + " macros replaced",
+                        "Search/Replace");
+        writtenHere_ = false;
+        running_ = false;
+        progress_("Replaced");
+        return Step::Finished;
+    }
+    prompt_.message("No more matches in this Scope", "Search/Replace");
+    running_ = false;
+    name_.clear();
+    return Step::NoMore;
+}
+
+SearchReplace::Step SearchReplace::replace(const std::string& text, const std::string& with,
+                                           bool matchCase) {
+    if (text.empty()) {
+        prompt_.message("No Search For text entered", "Search/Replace");
+        return Step::Refused;
+    }
+    if (with.empty()) {
+        prompt_.message(" No text entered to replace with", "Search/Replace");
+        return Step::Refused;
+    }
+    if (!running_)
+        return findNext(text, matchCase);
+    // The body in the code page, where the found position counts characters.
+    auto bytes = cp(body_);
+    const auto replacement = cp(with);
+    bytes.replace(found_, length_, replacement);
+    const auto changed = codepage::toUtf8(bytes);
+    const auto row = UserTable(store_).byId(row_);
+    if (!row)
+        return findNext(text, matchCase);
+    const auto result = Update1Body(engine_, *row, changed);
+    if (!result.ok) {
+        prompt_.message(result.message, result.title);
+        return Step::Refused;
+    }
+    store_.prepare("UPDATE user SET script = ? WHERE ID = ?").bind(1, changed).bind(2, row_).run();
+    body_ = changed;
+    next_ = found_ + replacement.size();
+    ++replacements_;
+    replacedIn_.insert(row_);
+    writtenHere_ = true;
+    return findNext(text, matchCase);
+}
+
+SearchReplace::Step SearchReplace::replaceAll(const std::string& text, const std::string& with,
+                                              bool matchCase) {
+    auto step = replace(text, with, matchCase);
+    while (step == Step::Found)
+        step = replace(text, with, matchCase);
+    return step;
+}
+
+} // namespace qmk

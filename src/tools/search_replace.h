@@ -1,0 +1,59 @@
+#pragma once
+
+#include "common/prompt.h"
+#include "store/database.h"
+#include "writer/update_engine.h"
+
+#include <cstdint>
+#include <functional>
+#include <set>
+#include <string>
+
+namespace qmk {
+
+// Search and replace over the selected rows' bodies, one occurrence at a time. Only bodies that
+// are plain strings are searched: scripts, key strings, Advanced Scripts and LIST items.
+class SearchReplace {
+public:
+    enum class Step { Found, NoMore, Finished, Refused };
+
+    SearchReplace(Database& store, UpdateEngine& engine, Prompt& prompt,
+                  std::function<void(const std::string&)> progress)
+        : store_(store), engine_(engine), prompt_(prompt), progress_(std::move(progress)) {}
+
+    // The selection is made: rows of other types lose their mark; a new search starts.
+    void start();
+    // Editing the search text ends a running search.
+    void textChanged() { running_ = false; }
+    Step findNext(const std::string& text, bool matchCase);
+    Step replace(const std::string& text, const std::string& with, bool matchCase);
+    Step replaceAll(const std::string& text, const std::string& with, bool matchCase);
+
+    bool running() const { return running_; }
+    bool writtenHere() const { return writtenHere_; }
+    // The command shown and the occurrence selected in its body (characters, from 0).
+    const std::string& name() const { return name_; }
+    const std::string& body() const { return body_; }
+    std::size_t selectionStart() const { return found_; }
+    std::size_t selectionLength() const { return length_; }
+
+private:
+    std::size_t occurrence(const std::string& body, const std::string& text, bool matchCase,
+                           std::size_t from) const;
+    bool load(std::int64_t id);
+
+    Database& store_;
+    UpdateEngine& engine_;
+    Prompt& prompt_;
+    std::function<void(const std::string&)> progress_;
+    bool running_ = false;
+    bool writtenHere_ = false;
+    std::int64_t row_ = 0; // the row the search stands on
+    std::size_t next_ = 0; // where the next look starts in its body
+    std::size_t found_ = 0, length_ = 0;
+    int replacements_ = 0;
+    std::set<std::int64_t> replacedIn_;
+    std::string name_, body_;
+};
+
+} // namespace qmk

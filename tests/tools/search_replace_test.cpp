@@ -1,0 +1,60 @@
+#include "command_file_builder.h"
+#include "mainwindow/edit_rules.h"
+#include "store/statements.h"
+#include "test_home.h"
+#include "tools/search_replace.h"
+
+#include <gtest/gtest.h>
+
+namespace qmk {
+
+TEST(SearchReplace, FindsEveryOccurrenceReplacesInPlaceAndReportsTheCount) {
+    testing::TestHome home;
+    fixture::CommandFileBuilder file;
+    file.command("a").keys("{Enter} enter ENTER");
+    file.command("b").script("SendKeys \"{enter}\"");
+    file.command("c").plainText("enter is not searched here");
+    const auto path = home.writeFile("mycmds.dat", file.build());
+    ASSERT_TRUE(home.parse(path).ok());
+    FileOps files;
+    UpdateEngine engine({home.home(), home.store(), home.trace(), files, path});
+    std::string progress;
+    SearchReplace search(home.store(), engine, home.prompt,
+                         [&](const std::string& text) { progress = text; });
+
+    statements::flagAll(home.store());
+    search.start();
+    EXPECT_EQ(search.findNext("", false), SearchReplace::Step::Refused);
+    EXPECT_EQ(home.prompt.shown.back().text, " No text entered to search for");
+    ASSERT_EQ(search.findNext("enter", true), SearchReplace::Step::Found);
+    EXPECT_EQ(search.name(), "a");
+    EXPECT_EQ(search.selectionStart(), 8u) << "match case: only the lower-case one";
+    search.textChanged();
+    ASSERT_EQ(search.findNext("enter", false), SearchReplace::Step::Found);
+    EXPECT_EQ(search.selectionStart(), 1u);
+    ASSERT_EQ(search.findNext("enter", false), SearchReplace::Step::Found);
+    EXPECT_EQ(search.selectionStart(), 8u);
+
+    // Replacing with a text that holds the search text does not find it again.
+    EXPECT_EQ(search.replace("enter", "", false), SearchReplace::Step::Refused);
+    ASSERT_EQ(search.replace("enter", "enter now", false), SearchReplace::Step::Found);
+    EXPECT_EQ(search.name(), "a");
+    EXPECT_EQ(search.selectionStart(), 18u);
+    EXPECT_EQ(search.replaceAll("enter", "enter now", false), SearchReplace::Step::Finished);
+    EXPECT_EQ(home.prompt.shown.back().text, "3 occurrences in 2 macros replaced");
+    EXPECT_EQ(progress, "Replaced");
+    ASSERT_TRUE(home.parse(path, true).ok());
+    EXPECT_EQ(findRow(home.store(), "Global Commands", "Global Commands", "a")->script,
+              "{Enter} enter now enter now");
+    EXPECT_EQ(findRow(home.store(), "Global Commands", "Global Commands", "b")->script,
+              "SendKeys \"{enter now}\"");
+    EXPECT_EQ(findRow(home.store(), "Global Commands", "Global Commands", "c")->script,
+              "enter is not searched here");
+
+    statements::flagAll(home.store());
+    search.start();
+    EXPECT_EQ(search.findNext("absent", false), SearchReplace::Step::NoMore);
+    EXPECT_EQ(home.prompt.shown.back().text, "No more matches in this Scope");
+}
+
+} // namespace qmk
