@@ -364,7 +364,8 @@ void MainWindow::buildMenus() {
           std::pair{"Rename &Program", "program"}, std::pair{"&Delete", "delete"},
           std::pair{"Convert DVC KEYS to Plain &Text", "dvc2plain"},
           std::pair{"Convert DVC KEYS to &Advanced Scripting w/SendKeys", "dvc2vba"},
-          std::pair{"Convert DVC &KEYS to Advanced Scripting w/SendDragonKeys", "dvc2sdk"}})
+          std::pair{"Convert DVC &KEYS to Advanced Scripting w/SendDragonKeys", "dvc2sdk"},
+          std::pair{"&Search and Replace", "replace"}})
         tools->addAction(caption, this, [this, mode = std::string(mode)] { openTools(mode); });
     auto* help = menuBar()->addMenu("&Help");
     help->addAction("Command &Help", this, [this] { showHelpPage("commands.html"); });

@@ -3,12 +3,15 @@
 #include "store/statements.h"
 
 #include <QButtonGroup>
+#include <QCheckBox>
 #include <QGridLayout>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QTextCursor>
 
 namespace qmk::app {
 
@@ -73,12 +76,116 @@ ToolsDialog::ToolsDialog(MainSession& session, Prompt& prompt, const std::string
         entry_ = new QLineEdit(q(captions.entry), this);
         layout->addWidget(entry_, row++, 1, 1, 3);
     }
+    if (mode == "replace") {
+        buildSearch(layout, row);
+        return;
+    }
     auto* action = new QPushButton(q(captions.action), this);
     auto* cancel = new QPushButton("Cancel", this);
     layout->addWidget(action, row, 2);
     layout->addWidget(cancel, row, 3);
     connect(action, &QPushButton::clicked, this, &ToolsDialog::act);
     connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
+}
+
+void ToolsDialog::buildSearch(QGridLayout* layout, int& row) {
+    engine_ = std::make_unique<UpdateEngine>(EngineContext{session_.home(), session_.store(),
+                                                           session_.trace(), session_.files(),
+                                                           session_.commandFile()});
+    search_ = std::make_unique<SearchReplace>(
+        session_.store(), *engine_, prompt_,
+        [this](const std::string& text) { session_.setProgress(text); });
+    auto* label = new QLabel("Search &for", this);
+    find_ = new QLineEdit(this);
+    label->setBuddy(find_);
+    with_ = new QLineEdit(this);
+    matchCase_ = new QCheckBox("Match Case", this);
+    name_ = new QLabel(this);
+    body_ = new QPlainTextEdit(this);
+    body_->setReadOnly(true);
+    layout->addWidget(label, row, 0);
+    layout->addWidget(find_, row++, 1, 1, 3);
+    layout->addWidget(new QLabel("Replace with", this), row, 0);
+    layout->addWidget(with_, row++, 1, 1, 3);
+    layout->addWidget(matchCase_, row++, 0);
+    layout->addWidget(name_, row++, 0, 1, 4);
+    layout->addWidget(body_, row++, 0, 1, 4);
+    auto* searchButton = new QPushButton("Search", this);
+    auto* replace = new QPushButton("Replace", this);
+    auto* replaceAll = new QPushButton("Replace all", this);
+    auto* cancel = new QPushButton("Cancel", this);
+    layout->addWidget(searchButton, row, 0);
+    layout->addWidget(replace, row, 1);
+    layout->addWidget(replaceAll, row, 2);
+    layout->addWidget(cancel, row, 3);
+    connect(find_, &QLineEdit::textEdited, this, [this] { search_->textChanged(); });
+    connect(searchButton, &QPushButton::clicked, this, &ToolsDialog::search);
+    connect(replace, &QPushButton::clicked, this, [this] {
+        if (!search_->running())
+            return search();
+        showFound(search_->replace(find_->text().toStdString(), with_->text().toStdString(),
+                                   matchCase_->isChecked()));
+    });
+    connect(replaceAll, &QPushButton::clicked, this, [this] {
+        if (!search_->running())
+            search();
+        if (search_->running())
+            showFound(search_->replaceAll(find_->text().toStdString(), with_->text().toStdString(),
+                                          matchCase_->isChecked()));
+    });
+    connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
+}
+
+// The Search button: the rows selected as for every tool, then the first occurrence.
+void ToolsDialog::search() {
+    if (!search_->running()) {
+        if (session_.saveCycle().externalChange(false) && !search_->writtenHere()) {
+            outcome_ = runTool({session_.store(),
+                                *engine_,
+                                prompt_,
+                                session_.home(),
+                                session_.commandFile(),
+                                false,
+                                "",
+                                {},
+                                [] { return true; },
+                                [] {},
+                                [this](const std::string& text) { session_.setProgress(text); },
+                                {}},
+                               mode_, request(), "");
+            accept();
+            return;
+        }
+        auto& browser = session_.browser();
+        ReportOutlets outlets;
+        outlets.shown = [&browser](const UserRow& row, bool) { return browser.passesView(row); };
+        if (selectRows(session_.store(), request(), outlets, prompt_,
+                       "Nothing is selected to act on") == 0)
+            return;
+        session_.rollBackCheck();
+        search_->start();
+    }
+    showFound(search_->findNext(find_->text().toStdString(), matchCase_->isChecked()));
+}
+
+void ToolsDialog::showFound(SearchReplace::Step step) {
+    if (search_->writtenHere())
+        outcome_.fileChanged = true;
+    if (step == SearchReplace::Step::Finished) {
+        outcome_.fileChanged = true;
+        outcome_.done = true;
+        accept();
+        return;
+    }
+    name_->setText(q(search_->name()));
+    if (step != SearchReplace::Step::Found)
+        return;
+    body_->setPlainText(q(search_->body()));
+    auto cursor = body_->textCursor();
+    cursor.setPosition(static_cast<int>(search_->selectionStart()));
+    cursor.setPosition(static_cast<int>(search_->selectionStart() + search_->selectionLength()),
+                       QTextCursor::KeepAnchor);
+    body_->setTextCursor(cursor);
 }
 
 ToolsDialog::~ToolsDialog() {

@@ -1,11 +1,17 @@
 #pragma once
 
 #include "mainwindow/main_session.h"
+#include "tools/search_replace.h"
 #include "tools/tools_dialog.h"
 
 #include <QDialog>
+#include <memory>
 
 class QButtonGroup;
+class QGridLayout;
+class QCheckBox;
+class QLabel;
+class QPlainTextEdit;
 class QLineEdit;
 class QListWidget;
 
@@ -23,6 +29,9 @@ public:
 private:
     ReportRequest request() const;
     void act();
+    void buildSearch(QGridLayout* layout, int& row);
+    void search();
+    void showFound(SearchReplace::Step step);
 
     MainSession& session_;
     Prompt& prompt_;
@@ -31,6 +40,14 @@ private:
     QListWidget* picks_;
     QLineEdit* entry_ = nullptr;
     ToolsOutcome outcome_;
+    // Search and replace ("replace" mode).
+    std::unique_ptr<UpdateEngine> engine_;
+    std::unique_ptr<SearchReplace> search_;
+    QLineEdit* find_ = nullptr;
+    QLineEdit* with_ = nullptr;
+    QCheckBox* matchCase_ = nullptr;
+    QLabel* name_ = nullptr;
+    QPlainTextEdit* body_ = nullptr;
 };
 
 } // namespace qmk::app

@@ -71,6 +71,7 @@ public:
         clipboard_ = std::move(copy);
     }
     const std::string& statusText() const { return status_.progress; }
+    void setProgress(const std::string& text) { status_.setProgress(text); }
     RecentHistory& history() { return *history_; }
     Prompt& prompt() { return prompt_; }
     SaveCycle& saveCycle() { return *cycle_; }

@@ -239,6 +239,21 @@ TEST_F(MainWindowTest, TheToolsDialogDeletesThePickedCommands) {
     EXPECT_FALSE(findRow(home_.store(), "Global Commands", "Global Commands", "letterhead"));
 }
 
+TEST_F(MainWindowTest, SearchAndReplaceRewritesTheBodiesOfTheScope) {
+    app::ToolsDialog dialog(window_->session(), home_.prompt, "replace", window_.get());
+    EXPECT_EQ(dialog.windowTitle(), "Search/Replace");
+    const auto edits = dialog.findChildren<QLineEdit*>();
+    ASSERT_GE(edits.size(), 2);
+    edits[0]->setText("ShellExecute");
+    edits[1]->setText("Shell");
+    for (auto* button : dialog.findChildren<QPushButton*>())
+        if (button->text() == "Replace all")
+            button->click();
+    EXPECT_TRUE(dialog.outcome().fileChanged);
+    EXPECT_NE(home_.prompt.shown.back().text.find("macros replaced"), std::string::npos)
+        << home_.prompt.shown.back().text;
+}
+
 TEST(RtfReader, ReadsGroupsFormattingEscapesAndSkipsDestinations) {
     QTextDocument document;
     app::readRtf("{\\rtf1\\ansi{\\fonttbl{\\f0 Arial;}}{\\colortbl;\\red255\\green0\\blue0;}"
