@@ -3,9 +3,15 @@
 #include "common/text.h"
 #include "edit_commands.h"
 #include "format/codepage.h"
+#include "mainwindow/browser.h"
 #include "mainwindow/edit_rules.h"
+#include "mainwindow/finder.h"
 #include "store/parameters.h"
 #include "store/schema.h"
+#include "store/statements.h"
+#include "tools/pseudo_dvc.h"
+#include "tools/reports.h"
+#include "tools/search_replace.h"
 #include "tools/selection.h"
 #include "writer/export_dat.h"
 #include "writer/rebuilds.h"
@@ -42,6 +48,12 @@ public:
             return exportTo();
         case BulkCommand::Dvc:
             return dvc();
+        case BulkCommand::Report:
+            return report();
+        case BulkCommand::Replace:
+            return replaceAll();
+        case BulkCommand::Find:
+            return find();
         }
         return kUsage;
     }
@@ -261,6 +273,74 @@ private:
     }
 
     static constexpr const char* kGlobalCommandsText = "Global Commands";
+
+    int report() {
+        if (!select())
+            return kFailed;
+        std::string text;
+        if (o_.mode == "txt") {
+            text = reportNameList(session_.store());
+        } else if (o_.mode == "csv") {
+            text = reportSpreadsheet(session_.store());
+        } else {
+            // The DVC listing keeps the keystroke, script and LIST rows only.
+            if (o_.mode == "dvc")
+                session_.store().exec("UPDATE user SET flag = 0 WHERE Type NOT IN ('K', 'S', 'L')");
+            if (statements::countMarked(session_.store()) == 0)
+                return refuse("There are no DVC commands in this Scope or View", "Sorry");
+            text = pseudoDvcText(session_.store());
+        }
+        statements::clearFlags(session_.store());
+        if (o_.mode == "txt" || o_.mode == "csv")
+            if (auto encoded = codepage::fromUtf8(text); encoded.ok)
+                text = std::move(encoded.bytes);
+        try {
+            FileOps().writeFile(o_.out, text);
+        } catch (const FileError& error) {
+            return refuse(error.what(), o_.out);
+        }
+        out_ << o_.out << '\n';
+        return kDone;
+    }
+
+    int replaceAll() {
+        if (!select())
+            return kFailed;
+        session_.RollBackCheck();
+        SearchReplace search(session_.store(), engine_, session_.prompt(),
+                             [](const std::string&) {});
+        search.start();
+        const auto step = search.replaceAll(o_.search, o_.replace, o_.matchCase);
+        statements::clearFlags(session_.store());
+        if (step == SearchReplace::Step::Refused)
+            return kFailed;
+        if (step != SearchReplace::Step::Finished)
+            return kDone; // nothing matched; the message said so
+        const int verified = session_.verifyWrite();
+        if (verified == kDone)
+            out_ << "Replaced\n";
+        return verified;
+    }
+
+    int find() {
+        Browser browser(&session_.store());
+        browser.start();
+        Finder finder(session_.store(), browser, session_.prompt());
+        FindSettings settings;
+        settings.text = o_.search;
+        settings.matchCase = o_.matchCase;
+        settings.field = o_.in == "body"    ? FindSettings::Field::Content
+                         : o_.in == "scope" ? FindSettings::Field::Scope
+                                            : FindSettings::Field::Name;
+        if (!finder.findFirst(settings))
+            return kFailed;
+        // Every match in the Find order, until "no more matches".
+        do
+            out_ << browser.currentProgram() << '\t' << browser.currentScope() << '\t'
+                 << browser.currentItemName() << '\n';
+        while (finder.findAgain());
+        return kDone;
+    }
 
     const BulkOptions& o_;
     Session& session_;

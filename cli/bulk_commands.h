@@ -22,6 +22,12 @@ struct BulkOptions {
     bool append = false;
     bool overwrite = false;
     std::string onDuplicate = "ask";
+    std::string mode = "txt"; // report
+    std::string out;
+    std::string search; // replace and find
+    std::string replace;
+    std::string in = "name";
+    bool matchCase = false;
 };
 
 enum class BulkCommand {
@@ -33,6 +39,9 @@ enum class BulkCommand {
     Language,
     Export,
     Dvc,
+    Report,
+    Replace,
+    Find,
 };
 
 int runBulk(BulkCommand command, const BulkOptions& options, Session& session, std::ostream& out);

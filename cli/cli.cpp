@@ -227,14 +227,21 @@ int run(int argc, const char* const* argv, std::ostream& out, std::ostream& err,
         {BulkCommand::Language, app.add_subcommand("language", "Change the file's language")},
         {BulkCommand::Export, app.add_subcommand("export", "Export the selected commands")},
         {BulkCommand::Dvc, app.add_subcommand("dvc", "Convert the selected KEYS commands")},
+        {BulkCommand::Report, app.add_subcommand("report", "List the selected commands")},
+        {BulkCommand::Replace,
+         app.add_subcommand("replace", "Replace a text in the selected commands' bodies")},
+        {BulkCommand::Find, app.add_subcommand("find", "Every command matching a text")},
     };
     for (const auto& [kind, command] : bulks) {
+        if (kind == BulkCommand::Find)
+            command->add_option("TEXT", bulk.search, "The text to find")->required();
         command->add_option("FILE", options.file,
                             "The command file (default: the current Dragon user's)");
         command->add_flag("--yes", assumeYes, "Answer OK or Yes to every question");
         if (kind == BulkCommand::Delete || kind == BulkCommand::RenameGroup ||
             kind == BulkCommand::RenameProgram || kind == BulkCommand::Export ||
-            kind == BulkCommand::Dvc) {
+            kind == BulkCommand::Dvc || kind == BulkCommand::Report ||
+            kind == BulkCommand::Replace) {
             command->add_flag("--all", bulk.all, "Every command");
             command->add_option("--program", bulk.program, "The commands of a Program");
             command->add_option("--scope", bulk.scope, "... narrowed to one Scope");
@@ -264,6 +271,18 @@ int run(int argc, const char* const* argv, std::ostream& out, std::ostream& err,
         .second->add_option("--to", bulk.to, "plain, vba or sdk")
         ->required()
         ->check(CLI::IsMember({"plain", "vba", "sdk"}));
+
+    bulks[8]
+        .second->add_option("--mode", bulk.mode, "txt, csv, dvc or pseudo")
+        ->check(CLI::IsMember({"txt", "csv", "dvc", "pseudo"}));
+    bulks[8].second->add_option("--out", bulk.out, "The file written")->required();
+    bulks[9].second->add_option("--search", bulk.search, "The text to find")->required();
+    bulks[9].second->add_option("--replace", bulk.replace, "Its replacement")->required();
+    bulks[10]
+        .second->add_option("--in", bulk.in, "name, body or scope")
+        ->check(CLI::IsMember({"name", "body", "scope"}));
+    for (auto* command : {bulks[9].second, bulks[10].second})
+        command->add_flag("--match-case", bulk.matchCase, "Compare letter case exactly");
 
     auto* keysCommand = app.add_subcommand("keys2script", "Convert a DVC key string to a script");
     std::string keys;

@@ -356,3 +356,32 @@ TEST_F(CliEditTest, InitInstallsTheSuppliedCommandFiles) {
 }
 
 } // namespace qmk
+
+namespace qmk {
+
+TEST_F(CliEditTest, ReportReplaceAndFindFromTheCommandLine) {
+    const auto listing = home_.path("names.txt").string();
+    const auto report = qmk({"report", file_, "--all", "--mode", "txt", "--out", listing});
+    ASSERT_EQ(report.status, 0) << report.err;
+    EXPECT_EQ(testing::readBytes(listing),
+              "\r\nGlobal Commands Global Commands\r\nopen mail\r\ntype name\r\nuses <colors>\r\n"
+              "\r\nWINWORD Application-specific\r\nbold\r\n");
+    const auto dvc = qmk({"report", file_, "--program", "WINWORD", "--mode", "dvc", "--out",
+                          home_.path("word.dvc").string()});
+    EXPECT_EQ(dvc.status, 0) << dvc.err;
+    EXPECT_NE(testing::readBytes(home_.path("word.dvc")).find("MENU \"WINWORD\" {"),
+              std::string::npos);
+
+    const auto replaced =
+        qmk({"replace", file_, "--all", "--search", "ctrl", "--replace", "Shift", "--yes"});
+    ASSERT_EQ(replaced.status, 0) << replaced.err;
+    EXPECT_NE(replaced.err.find("1 occurrences in 1 macros replaced"), std::string::npos);
+    EXPECT_NE(json().find(R"("script": "{Shift+m}")"), std::string::npos);
+
+    const auto found = qmk({"find", "--in", "body", "shift", file_});
+    ASSERT_EQ(found.status, 0) << found.err;
+    EXPECT_EQ(found.out, "Global Commands\tGlobal Commands\topen mail\n");
+    EXPECT_EQ(qmk({"find", "nothing like it", file_}).status, 1);
+}
+
+} // namespace qmk
