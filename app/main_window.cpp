@@ -651,7 +651,7 @@ void MainWindow::onTabClicked(int tab) {
 }
 
 void MainWindow::refreshed() {
-    browser().reset(-1);
+    session_->refreshed();
     render();
 }
 

@@ -255,6 +255,7 @@ bool Editor::save(const EditedTexts& texts) {
             return false;
         p_.browser.setCurrentItemName(newName_);
         p_.history().update(program, scope, newName_, isList, false);
+        p_.browser.setHistory(p_.history().entries());
         p_.browser.markStale(RecentlyCreatedTab);
     } else {
         if (!row) {
@@ -262,6 +263,7 @@ bool Editor::save(const EditedTexts& texts) {
             return false;
         }
         p_.history().update(program, scope, row->name, isList, true);
+        p_.browser.setHistory(p_.history().entries());
         const auto current = [&] { return UserTable(p_.store).byId(row->ID).value_or(*row); };
         if (body != row->script && type != "T" && type != "X" && type != "R" &&
             refused(Update1Body(engine, current(), body)))
@@ -319,6 +321,7 @@ void Editor::rename() {
     p_.browser.setCurrentItemName(*answer);
     p_.history().update(p_.browser.currentProgram(), p_.browser.currentScope(), *answer, isList,
                         false);
+    p_.browser.setHistory(p_.history().entries());
     p_.cycle.save(false);
 }
 

@@ -194,6 +194,14 @@ bool MainSession::restore(const std::string& archive) {
     return !cycle_->ended();
 }
 
+void MainSession::refreshed() {
+    if (history_ && store_) {
+        history_->writeOut(*store_);
+        browser_.setHistory(history_->entries());
+    }
+    browser_.reset(-1);
+}
+
 void MainSession::rollBackCheck() {
     Backups backups(home_, nat_->UserBaseDirectory, files_, prompt_);
     backups.RollBackCheck(commandFile_, false, now());

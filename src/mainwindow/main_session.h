@@ -47,6 +47,8 @@ public:
     // commands. False when the program is to end.
     bool offerImport();
     bool started() const { return cycle_ != nullptr; }
+    // After the command file was read again: the history pruned and saved, the view built again.
+    void refreshed();
 
     // File menu.
     bool openFile(const std::filesystem::path& file); // false: the program ends

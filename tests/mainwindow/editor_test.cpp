@@ -62,7 +62,11 @@ TEST_F(EditorTest, NewCommandsAndListsWithTheirPromptsAndChecks) {
     EXPECT_EQ(made->owner, "Tools");
     EXPECT_EQ(main_->history().entries().front(),
               "Global Commands\tGlobal Commands\tlaunch <apps-1.x_y>");
+    EXPECT_EQ(browser().history().front(), main_->history().entries().front())
+        << "the Recently Modified tab shows it";
     EXPECT_TRUE(main_->saveCycle().mergeDone()) << "Dragon took the change up";
+    EXPECT_NE(home_.readFile("Quillmark10.INI").find("launch <apps-1.x_y>"), std::string::npos)
+        << "the history is saved once the file was read again";
 
     // A legacy SCRIPT with an error on line 3 is not saved.
     home_.prompt.inputs = {"scripted"};

@@ -17,10 +17,10 @@ class NoWindow final : public SaveCycleView {
 public:
     // As the window does: the view of the current Program and Scope built again.
     void refreshed() override {
-        if (browser)
-            browser->reset(-1);
+        if (session)
+            session->refreshed();
     }
-    Browser* browser = nullptr;
+    MainSession* session = nullptr;
     int currentTab() override { return 0; }
     void showTab(int) override {}
     void setBusy(bool) override {}
@@ -55,7 +55,7 @@ protected:
     std::unique_ptr<MainSession> session() {
         auto made =
             std::make_unique<MainSession>(home_.home(), home_.prompt, home_.status, window_);
-        window_.browser = &made->browser();
+        window_.session = made.get();
         return made;
     }
 
