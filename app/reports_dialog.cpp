@@ -1,5 +1,6 @@
 #include "reports_dialog.h"
 
+#include "selection_widgets.h"
 #include "store/statements.h"
 
 #include <QButtonGroup>
@@ -34,30 +35,12 @@ ReportsDialog::ReportsDialog(MainSession& session, Prompt& prompt, const std::st
     const auto& view = session_.browser().view();
     const bool following = view.followCommand || view.followList;
 
-    choice_ = new QButtonGroup(this);
-    const std::pair<const char*, Choice> choices[] = {{"&All", Choice::All},
-                                                      {"&Program", Choice::Program},
-                                                      {"&Group", Choice::Group},
-                                                      {"&Scope", Choice::Scope}};
-    int row = 0;
-    for (const auto& [caption, value] : choices) {
-        auto* button = new QRadioButton(caption, this);
-        choice_->addButton(button, static_cast<int>(value));
-        layout->addWidget(button, row++, 0);
-    }
-    auto* pick = new QRadioButton(following ? "See below" : "Pick and choose", this);
-    choice_->addButton(pick, static_cast<int>(Choice::Picked));
-    layout->addWidget(pick, row++, 0);
-    choice_->button(static_cast<int>(following ? Choice::Picked : Choice::All))->setChecked(true);
-
-    picks_ = new QListWidget(this);
-    picks_->setSelectionMode(QAbstractItemView::MultiSelection);
+    std::vector<std::string> names;
     for (const auto& line : session_.browser().tab(CommandsTab).lines)
         if (line != kNothingToShow)
-            picks_->addItem(QString::fromStdString(line));
-    if (following)
-        picks_->selectAll();
-    layout->addWidget(picks_, 0, 1, row, 2);
+            names.push_back(line);
+    int row = 0;
+    selection_ = addSelectionWidgets(this, layout, row, following, names, nullptr);
 
     destination_ = new QButtonGroup(this);
     auto* toFile = new QRadioButton("File&name:", this);
@@ -83,7 +66,7 @@ ReportsDialog::ReportsDialog(MainSession& session, Prompt& prompt, const std::st
     layout->addWidget(cancel, row, 2);
     connect(action, &QPushButton::clicked, this, &ReportsDialog::act);
     connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
-    connect(choice_, &QButtonGroup::idClicked, this, [this] { proposeFile(); });
+    connect(selection_.choice, &QButtonGroup::idClicked, this, [this] { proposeFile(); });
     proposeFile();
 }
 
@@ -93,17 +76,9 @@ ReportsDialog::~ReportsDialog() {
 }
 
 ReportRequest ReportsDialog::request() const {
-    ReportRequest r;
-    r.mode = mode_;
-    r.choice = static_cast<Choice>(choice_->checkedId());
+    auto r = selectionRequest(session_.browser(), selection_, mode_);
     r.destination = static_cast<Destination>(destination_->checkedId());
     r.file = file_->text().toStdString();
-    const auto& browser = session_.browser();
-    r.program = browser.currentProgram();
-    r.scope = browser.currentScope();
-    r.group = browser.currentGroup();
-    for (const auto* item : picks_->selectedItems())
-        r.picked.push_back(item->text().toStdString());
     return r;
 }
 
@@ -113,9 +88,10 @@ void ReportsDialog::proposeFile() {
     const auto& view = session_.browser().view();
     // A followed command or LIST names the file, its brackets made safe for a file name.
     if (r.choice == Choice::Picked && (view.followCommand || view.followList)) {
-        auto name = view.followList       ? view.followedList
-                    : picks_->count() > 0 ? picks_->item(0)->text().toStdString()
-                                          : std::string("selected");
+        auto name = view.followList ? view.followedList
+                    : selection_.picks->count() > 0
+                        ? selection_.picks->item(0)->text().toStdString()
+                        : std::string("selected");
         for (auto& c : name)
             c = c == '<' ? '[' : c == '>' ? ']' : c;
         file = session_.home().file(name + "." + mode_);

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "mainwindow/main_session.h"
+#include "selection_widgets.h"
 #include "tools/reports.h"
 
 #include <QDialog>
@@ -28,11 +29,10 @@ private:
     MainSession& session_;
     Prompt& prompt_;
     std::string mode_;
-    QButtonGroup* choice_;
+    SelectionWidgets selection_;
     QButtonGroup* destination_;
     QLineEdit* file_;
     QComboBox* printers_;
-    QListWidget* picks_;
 };
 
 } // namespace qmk::app

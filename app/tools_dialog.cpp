@@ -1,5 +1,6 @@
 #include "tools_dialog.h"
 
+#include "selection_widgets.h"
 #include "store/statements.h"
 
 #include <QButtonGroup>
@@ -43,33 +44,12 @@ ToolsDialog::ToolsDialog(MainSession& session, Prompt& prompt, const std::string
     const auto counts = toolsCounts(session_.store(), browser.currentProgram(),
                                     browser.currentScope(), browser.currentGroup());
     const bool following = browser.view().followCommand || browser.view().followList;
-    choice_ = new QButtonGroup(this);
-    const std::pair<const char*, Choice> choices[] = {{"&All", Choice::All},
-                                                      {"&Program", Choice::Program},
-                                                      {"&Group", Choice::Group},
-                                                      {"&Scope", Choice::Scope}};
     int row = 0;
-    for (const auto& [caption, value] : choices) {
-        auto* button = new QRadioButton(caption, this);
-        choice_->addButton(button, static_cast<int>(value));
-        layout->addWidget(button, row, 0);
-        auto* count = new QLabel(q(counts[static_cast<std::size_t>(row)]), this);
-        count->setFont(QFont("Monospace"));
-        layout->addWidget(count, row++, 1);
-    }
-    auto* pick = new QRadioButton(following ? "See below" : "Pick and choose", this);
-    choice_->addButton(pick, static_cast<int>(Choice::Picked));
-    layout->addWidget(pick, row++, 0);
-    choice_->button(static_cast<int>(following ? Choice::Picked : Choice::All))->setChecked(true);
-    picks_ = new QListWidget(this);
-    picks_->setSelectionMode(QAbstractItemView::MultiSelection);
-    for (const auto& name :
-         toolsPickList(session_.store(), browser.currentProgram(), browser.currentScope(),
-                       [&browser](const UserRow& r) { return browser.passesView(r); }))
-        picks_->addItem(q(name));
-    if (following)
-        picks_->selectAll();
-    layout->addWidget(picks_, 0, 2, row, 2);
+    selection_ = addSelectionWidgets(
+        this, layout, row, following,
+        toolsPickList(session_.store(), browser.currentProgram(), browser.currentScope(),
+                      [&browser](const UserRow& r) { return browser.passesView(r); }),
+        &counts);
     if (!captions.entry.empty() || mode == "dat") {
         if (mode == "program")
             layout->addWidget(new QLabel("New Program Name", this), row, 0);
@@ -193,16 +173,7 @@ ToolsDialog::~ToolsDialog() {
 }
 
 ReportRequest ToolsDialog::request() const {
-    const auto& browser = session_.browser();
-    ReportRequest r;
-    r.mode = "dat";
-    r.choice = static_cast<Choice>(choice_->checkedId());
-    r.program = browser.currentProgram();
-    r.scope = browser.currentScope();
-    r.group = browser.currentGroup();
-    for (const auto* item : picks_->selectedItems())
-        r.picked.push_back(item->text().toStdString());
-    return r;
+    return selectionRequest(session_.browser(), selection_, "dat");
 }
 
 void ToolsDialog::act() {

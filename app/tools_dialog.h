@@ -1,6 +1,7 @@
 #pragma once
 
 #include "mainwindow/main_session.h"
+#include "selection_widgets.h"
 #include "tools/search_replace.h"
 #include "tools/tools_dialog.h"
 
@@ -36,8 +37,7 @@ private:
     MainSession& session_;
     Prompt& prompt_;
     std::string mode_;
-    QButtonGroup* choice_;
-    QListWidget* picks_;
+    SelectionWidgets selection_;
     QLineEdit* entry_ = nullptr;
     ToolsOutcome outcome_;
     // Search and replace ("replace" mode).

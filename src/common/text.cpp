@@ -42,4 +42,12 @@ std::string lower(std::string text) {
     return text;
 }
 
+std::string replaceAll(std::string text, std::string_view from, std::string_view to) {
+    if (from.empty())
+        return text;
+    for (auto at = text.find(from); at != std::string::npos; at = text.find(from, at + to.size()))
+        text.replace(at, from.size(), to);
+    return text;
+}
+
 } // namespace qmk

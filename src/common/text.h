@@ -25,6 +25,9 @@ std::string_view trimBlanks(std::string_view text);
 // Windows compares them without touching the code page.
 std::string lower(std::string text);
 
+// Every occurrence of `from` replaced by `to`, left to right; a replacement is not searched again.
+std::string replaceAll(std::string text, std::string_view from, std::string_view to);
+
 // Text fitted to width: padded with blanks, or cut to its first `width` bytes.
 std::string fitToWidth(std::string_view text, std::size_t width);
 

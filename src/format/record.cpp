@@ -64,6 +64,17 @@ std::string_view CommandRecord::typeLetter() const {
     return typeLetterOf(typeByte, graphicsize);
 }
 
+std::string typeDisplayName(std::string_view type) {
+    static const std::pair<std::string_view, const char*> kNames[] = {
+        {"K", "KEYS"},           {"S", "SCRIPT"},       {"T", "Text & Graphics"},
+        {"R", "Macro Recorder"}, {"X", "Step by Step"}, {"A", "Advanced Script"},
+        {"P", "Plain Text"},     {"L", "LIST"}};
+    for (const auto& [letter, name] : kNames)
+        if (type == letter)
+            return name;
+    return "";
+}
+
 std::string_view typeLetterOf(std::uint8_t typeByte, std::uint32_t graphicSize) {
     switch (typeByte) {
     case layout::kTextAndGraphics:

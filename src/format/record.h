@@ -57,6 +57,9 @@ struct ListRecord {
 // The store `Type` letter of a command type byte; empty for a byte outside the table.
 std::string_view typeLetterOf(std::uint8_t typeByte, std::uint32_t graphicSize);
 
+// The display name of a `Type` letter ("K" gives "KEYS"); empty for another letter.
+std::string typeDisplayName(std::string_view type);
+
 // A record's name, checked: a byte below 32 throws DamagedName.
 std::string_view readRecordName(ImageReader& in);
 

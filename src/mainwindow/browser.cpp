@@ -304,8 +304,11 @@ void Browser::fillCommandsTab() {
         item_ = {};
         return;
     }
-    listHousekeeping(block(currentProgram_, currentScope_));
-    for (const auto& row : block(currentProgram_, currentScope_))
+    // The housekeeping only adds or regroups LISTs, which the tab does not list: one read of
+    // the block serves both passes.
+    const auto rows = block(currentProgram_, currentScope_);
+    listHousekeeping(rows);
+    for (const auto& row : rows)
         if (row.Type != "L" && passesView(row))
             tab.lines.push_back(row.name);
     selectLineNamed(tab, currentItem_);

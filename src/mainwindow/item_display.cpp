@@ -1,43 +1,17 @@
 #include "mainwindow/item_display.h"
 
 #include "common/file_io.h"
+#include "common/text.h"
 #include "format/codepage.h"
 #include "format/image_reader.h"
+#include "format/record.h"
 #include "mainwindow/edit_rules.h"
 
 #include <cstdlib>
 
 namespace qmk {
 
-namespace {
-
-std::string replaceAll(std::string text, const std::string& from, const std::string& to) {
-    for (auto at = text.find(from); at != std::string::npos; at = text.find(from, at + to.size()))
-        text.replace(at, from.size(), to);
-    return text;
-}
-
-} // namespace
-
-std::string typeDisplayName(const std::string& type) {
-    if (type == "K")
-        return "KEYS";
-    if (type == "S")
-        return "SCRIPT";
-    if (type == "T")
-        return "Text & Graphics";
-    if (type == "R")
-        return "Macro Recorder";
-    if (type == "X")
-        return "Step by Step";
-    if (type == "A")
-        return "Advanced Script";
-    if (type == "P")
-        return "Plain Text";
-    if (type == "L")
-        return "LIST";
-    return "";
-}
+namespace {} // namespace
 
 std::string shownBody(const UserRow& row) {
     if (row.encrypted)

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "format/record.h"
 #include "store/database.h"
 #include "store/user_row.h"
 
@@ -16,9 +17,6 @@ inline constexpr const char* kPickSomethingElse =
     "Please pick a different Program, Scope, View, or Group";
 inline constexpr const char* kEncryptedBody =
     "This command has been encrypted, and cannot be edited";
-
-// The display name of a `Type` code ("K" gives "KEYS"); empty for another code.
-std::string typeDisplayName(const std::string& type);
 
 // What the item view shows for the selected line, and which operations it offers.
 struct ItemView {

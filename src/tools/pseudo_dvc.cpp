@@ -1,7 +1,9 @@
 #include "tools/pseudo_dvc.h"
 
 #include "common/file_io.h"
+#include "common/text.h"
 #include "format/codepage.h"
+#include "format/record.h"
 #include "store/statements.h"
 #include "store/user_rows.h"
 
@@ -13,12 +15,6 @@ constexpr char kTab = '\t';
 const std::string kCrLfText = "\r\n";
 const std::string kDq = "\"";
 
-std::string replaceAll(std::string text, const std::string& from, const std::string& to) {
-    for (auto at = text.find(from); at != std::string::npos; at = text.find(from, at + to.size()))
-        text.replace(at, from.size(), to);
-    return text;
-}
-
 bool endsWith(const std::string& text, const std::string& tail) {
     return text.size() >= tail.size() &&
            text.compare(text.size() - tail.size(), tail.size(), tail) == 0;
@@ -28,17 +24,6 @@ bool endsWith(const std::string& text, const std::string& tail) {
 std::string doubledBackslashes(std::string text) {
     return text.find("\\\\") == std::string::npos ? replaceAll(std::move(text), "\\", "\\\\")
                                                   : text;
-}
-
-std::string keyword(const std::string& type) {
-    static const std::pair<const char*, const char*> kKeywords[] = {
-        {"K", "KEYS"},           {"S", "SCRIPT"},       {"T", "Text & Graphics"},
-        {"R", "Macro Recorder"}, {"X", "Step by Step"}, {"A", "Advanced Script"},
-        {"P", "Plain Text"},     {"L", "LIST"}};
-    for (const auto& [code, word] : kKeywords)
-        if (type == code)
-            return word;
-    return "";
 }
 
 class Listing {
@@ -72,9 +57,9 @@ private:
         line(tabs2 + "COMMAND " + kDq + row.name + kDq + " {");
         const auto body = doubledBackslashes(row.script);
         if (row.singleline) {
-            line(tabs3 + keyword(row.Type) + " " + kDq + body + kDq);
+            line(tabs3 + typeDisplayName(row.Type) + " " + kDq + body + kDq);
         } else {
-            line(tabs3 + keyword(row.Type) + " {");
+            line(tabs3 + typeDisplayName(row.Type) + " {");
             auto lines = replaceAll(body, kCrLfText, kCrLfText + tabs4);
             if (endsWith(lines, kCrLfText + tabs4))
                 lines.resize(lines.size() - 6);

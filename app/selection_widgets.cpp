@@ -1,0 +1,63 @@
+#include "selection_widgets.h"
+
+#include <QButtonGroup>
+#include <QGridLayout>
+#include <QLabel>
+#include <QListWidget>
+#include <QRadioButton>
+
+namespace qmk::app {
+
+using Choice = ReportRequest::Choice;
+
+SelectionWidgets addSelectionWidgets(QWidget* dialog, QGridLayout* layout, int& row, bool following,
+                                     const std::vector<std::string>& names,
+                                     const std::array<std::string, 4>* counts) {
+    SelectionWidgets widgets;
+    widgets.choice = new QButtonGroup(dialog);
+    const std::pair<const char*, Choice> choices[] = {{"&All", Choice::All},
+                                                      {"&Program", Choice::Program},
+                                                      {"&Group", Choice::Group},
+                                                      {"&Scope", Choice::Scope}};
+    const int first = row;
+    for (const auto& [caption, value] : choices) {
+        auto* button = new QRadioButton(caption, dialog);
+        widgets.choice->addButton(button, static_cast<int>(value));
+        layout->addWidget(button, row, 0);
+        if (counts) {
+            auto* count = new QLabel(
+                QString::fromStdString((*counts)[static_cast<std::size_t>(row - first)]), dialog);
+            count->setFont(QFont("Monospace"));
+            layout->addWidget(count, row, 1);
+        }
+        ++row;
+    }
+    auto* pick = new QRadioButton(following ? "See below" : "Pick and choose", dialog);
+    widgets.choice->addButton(pick, static_cast<int>(Choice::Picked));
+    layout->addWidget(pick, row++, 0);
+    widgets.choice->button(static_cast<int>(following ? Choice::Picked : Choice::All))
+        ->setChecked(true);
+    widgets.picks = new QListWidget(dialog);
+    widgets.picks->setSelectionMode(QAbstractItemView::MultiSelection);
+    for (const auto& name : names)
+        widgets.picks->addItem(QString::fromStdString(name));
+    if (following)
+        widgets.picks->selectAll();
+    layout->addWidget(widgets.picks, first, 2, row - first, 2);
+    return widgets;
+}
+
+ReportRequest selectionRequest(const Browser& browser, const SelectionWidgets& widgets,
+                               const std::string& mode) {
+    ReportRequest r;
+    r.mode = mode;
+    r.choice = static_cast<Choice>(widgets.choice->checkedId());
+    r.program = browser.currentProgram();
+    r.scope = browser.currentScope();
+    r.group = browser.currentGroup();
+    for (const auto* item : widgets.picks->selectedItems())
+        r.picked.push_back(item->text().toStdString());
+    return r;
+}
+
+} // namespace qmk::app

@@ -1,0 +1,34 @@
+#pragma once
+
+#include "mainwindow/browser.h"
+#include "tools/reports.h"
+
+#include <array>
+#include <string>
+#include <vector>
+
+class QButtonGroup;
+class QGridLayout;
+class QListWidget;
+class QWidget;
+
+namespace qmk::app {
+
+// The choice of rows the reports and tools dialogs share: all, Program, Group, Scope or picked,
+// and the list to pick from. While a follow view is on, picking is preselected ("See below").
+struct SelectionWidgets {
+    QButtonGroup* choice = nullptr;
+    QListWidget* picks = nullptr;
+};
+
+// Adds the five choices (with `counts` beside the first four when given) from `row` down in
+// column 0, and the pick list beside them.
+SelectionWidgets addSelectionWidgets(QWidget* dialog, QGridLayout* layout, int& row, bool following,
+                                     const std::vector<std::string>& names,
+                                     const std::array<std::string, 4>* counts);
+
+// The request the choice makes, for the window's current Program, Scope and Group.
+ReportRequest selectionRequest(const Browser& browser, const SelectionWidgets& widgets,
+                               const std::string& mode);
+
+} // namespace qmk::app
