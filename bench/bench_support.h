@@ -9,6 +9,7 @@
 #include <chrono>
 #include <functional>
 #include <string>
+#include <vector>
 
 namespace qmk::bench {
 
@@ -60,6 +61,38 @@ inline double bestOf(int runs, const std::function<void()>& work) {
         best = std::min(best, std::chrono::duration<double>(Clock::now() - start).count());
     }
     return best;
+}
+
+inline double seconds(const std::function<void()>& work) {
+    const auto start = Clock::now();
+    work();
+    return std::chrono::duration<double>(Clock::now() - start).count();
+}
+
+inline double median(std::vector<double> values) {
+    std::sort(values.begin(), values.end());
+    return values[values.size() / 2];
+}
+
+// A piece of work timed against its baseline, each round running both back to back, so that a
+// slow spell of a shared machine slows both sides of a ratio alike.
+struct Paired {
+    double work = 0;     // seconds, median
+    double baseline = 0; // seconds, median
+    double ratio = 0;    // median of the rounds' ratios
+};
+
+inline Paired paired(
+    int rounds, const std::function<void()>& baseline, const std::function<void()>& work,
+    const std::function<void()>& prepare = [] {}) {
+    std::vector<double> works, baselines, ratios;
+    for (int r = 0; r < rounds; ++r) {
+        baselines.push_back(seconds(baseline));
+        prepare(); // untimed: what must be in place before each run of the work
+        works.push_back(seconds(work));
+        ratios.push_back(works.back() / baselines.back());
+    }
+    return {median(works), median(baselines), median(ratios)};
 }
 
 // A parsed 60,000-command file in a fresh program directory, with an update engine on it.

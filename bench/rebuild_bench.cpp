@@ -1,5 +1,5 @@
 // Whole-file rebuilds on the largest command files: deletethem of one command and an export of
-// every command of a 60,000-command file, each against copying the file once in the same run;
+// every command of a 60,000-command file, each against copying the file once in the same round;
 // and the memory each takes beyond what the process held, against the file's size.
 #include "bench_support.h"
 #include "store/statements.h"
@@ -63,19 +63,30 @@ int main(int argc, char** argv) {
     auto& store = home.store();
 
     int victim = 0;
-    // The memory runs use an engine of their own, so that nothing is reused from earlier runs.
-    auto deleteWith = [&](UpdateEngine& on) {
+    // Marking the victim is the tools dialog's step, before the rebuild starts.
+    auto markVictim = [&] {
         store.exec("UPDATE user SET flag = 0 WHERE flag = 1");
         store.prepare("UPDATE user SET flag = 1 WHERE name = ?")
             .bind(1, "command number " + std::to_string(victim++))
             .run();
+    };
+    // The memory runs use an engine of their own, so that nothing is reused from earlier runs.
+    auto deleteWith = [&](UpdateEngine& on) {
+        markVictim();
         if (!deletethem(on).ok)
             std::abort();
     };
     auto fresh = [&] {
         return UpdateEngine(EngineContext{home.home(), store, trace, files, path});
     };
-    const double remove = bestOf(3, [&] { deleteWith(engine); });
+    auto copyOnce = [&] { files.copyFile(path, home.path("copy")); };
+    const auto remove = paired(
+        9, copyOnce,
+        [&] {
+            if (!deletethem(engine).ok)
+                std::abort();
+        },
+        markVictim);
     if (!home.parse(path, true).ok())
         return 2;
     const double removeMemory = extraMemory([&] {
@@ -93,24 +104,24 @@ int main(int argc, char** argv) {
         if (!exportCommands(on, target, ExportMode::NewFile, {}).result.ok)
             std::abort();
     };
-    const double exported = bestOf(3, [&] { exportWith(engine); });
+    const auto exported = paired(9, copyOnce, [&] { exportWith(engine); });
     const double exportMemory = extraMemory([&] {
         auto own = fresh();
         exportWith(own);
     });
-    const double copy = bestOf(5, [&] { files.copyFile(path, home.path("copy")); });
 
-    std::printf("file: %.1f MB\n", size / 1e6);
-    std::printf("copy once:                 %8.1f ms\n", copy * 1e3);
-    std::printf("deletethem, one command:   %8.1f ms   %5.2f x copy (target <= 5)\n", remove * 1e3,
-                remove / copy);
-    std::printf("export of every command:   %8.1f ms   %5.2f x copy (target <= 5)\n",
-                exported * 1e3, exported / copy);
+    std::printf("file: %.1f MB; medians of 9 rounds, each timing one copy of the file and then the "
+                "work\n",
+                size / 1e6);
+    std::printf("deletethem, one command:   %8.1f ms   %5.2f x copy (target <= 5; copy %.1f ms)\n",
+                remove.work * 1e3, remove.ratio, remove.baseline * 1e3);
+    std::printf("export of every command:   %8.1f ms   %5.2f x copy (target <= 5; copy %.1f ms)\n",
+                exported.work * 1e3, exported.ratio, exported.baseline * 1e3);
     std::printf("memory, deletethem:        %8.1f MB   %5.2f x file\n", removeMemory / 1e6,
                 removeMemory / size);
     std::printf("memory, export:            %8.1f MB   %5.2f x file\n", exportMemory / 1e6,
                 exportMemory / size);
-    const bool met = remove / copy <= 5 && exported / copy <= 5 && removeMemory / size <= 4 &&
+    const bool met = remove.ratio <= 5 && exported.ratio <= 5 && removeMemory / size <= 4 &&
                      exportMemory / size <= 4;
     std::printf("%s\n", met ? "targets met" : "TARGETS MISSED");
     return check && !met ? 1 : 0;

@@ -21,17 +21,23 @@ enum StepCode : std::uint8_t {
     kSendKeys = 12,
 };
 
+// The decoded text; a framing-only read wants no text and builds none.
 class Lines {
 public:
-    void add(const std::string& line) {
+    explicit Lines(bool wanted) : wanted_(wanted) {}
+    // `line` makes the line's text, only when the text is wanted.
+    template <typename MakeLine> void add(MakeLine&& line) {
+        if (!wanted_)
+            return;
         if (!first_)
             text_ += kCrLf;
         first_ = false;
-        text_ += line;
+        text_ += line();
     }
     std::string take() { return std::move(text_); }
 
 private:
+    bool wanted_;
     std::string text_;
     bool first_ = true;
 };
@@ -62,29 +68,31 @@ std::string inQuotes(std::string_view text) {
     return "\"" + std::string(text) + "\"";
 }
 
-} // namespace
-
-std::string decodeRecorderBody(ImageReader& in, const KeyNames& keys) {
+std::string recorderBody(ImageReader& in, const KeyNames* keys) {
     const std::uint8_t windows = static_cast<std::uint8_t>(in.u32());
     for (int i = 0; i < 6 * windows; ++i)
         in.string();
     const std::uint16_t events = in.u16();
     in.skip(4);
 
-    Lines lines;
+    Lines lines(keys != nullptr);
     for (std::uint32_t e = 0; e < events; ++e) {
         const std::uint8_t kind = in.byte();
         const std::uint32_t payload = in.position();
         if (kind == kKeyEvent) {
             in.skip(kKeyPayload);
-            const std::uint8_t code = byteAt(in, payload + 4);
-            // Transition / 128 rounded half to even is 1 or more from 65 on.
-            const bool up = byteAt(in, payload + 7) >= 65;
-            lines.add(keys[code] + " key " + (up ? "up" : "down"));
+            lines.add([&] {
+                const std::uint8_t code = byteAt(in, payload + 4);
+                // Transition / 128 rounded half to even is 1 or more from 65 on.
+                const bool up = byteAt(in, payload + 7) >= 65;
+                return (*keys)[code] + " key " + (up ? "up" : "down");
+            });
         } else if (kind == kMouseEvent) {
             in.skip(kMousePayload);
-            lines.add(
-                mouseLine(byteAt(in, payload + 4), in.u16At(payload + 8), in.u16At(payload + 12)));
+            lines.add([&] {
+                return mouseLine(byteAt(in, payload + 4), in.u16At(payload + 8),
+                                 in.u16At(payload + 12));
+            });
         } else if (kind == kOpaqueEvent) {
             in.skip(kKeyPayload);
         }
@@ -93,23 +101,25 @@ std::string decodeRecorderBody(ImageReader& in, const KeyNames& keys) {
     return lines.take();
 }
 
-std::string decodeStepByStepBody(ImageReader& in, const KeyNames& keys) {
+std::string stepByStepBody(ImageReader& in, const KeyNames* keys) {
     const std::uint8_t steps = static_cast<std::uint8_t>(in.u32());
-    Lines lines;
+    Lines lines(keys != nullptr);
     for (int s = 0; s < steps; ++s) {
         const std::uint8_t code = in.byte();
         switch (code) {
         case kPress: {
             const std::uint8_t key = in.byte();
             const std::uint8_t modifiers = in.byte();
-            std::string line = "Press ";
-            if (modifiers & 1)
-                line += "Shift + ";
-            if (modifiers & 2)
-                line += "Ctrl + ";
-            if (modifiers & 4)
-                line += "Alt + ";
-            lines.add(line + keys[key]);
+            lines.add([&] {
+                std::string line = "Press ";
+                if (modifiers & 1)
+                    line += "Shift + ";
+                if (modifiers & 2)
+                    line += "Ctrl + ";
+                if (modifiers & 4)
+                    line += "Alt + ";
+                return line + (*keys)[key];
+            });
             break;
         }
         case kOpen: {
@@ -117,36 +127,56 @@ std::string decodeStepByStepBody(ImageReader& in, const KeyNames& keys) {
             const auto b = in.string();
             const auto c = in.string();
             const std::uint8_t mode = static_cast<std::uint8_t>(in.u32());
-            lines.add("Open " + inQuotes(a) + "," + inQuotes(b) + "," + inQuotes(c) + "," +
-                      inQuotes(mode == 1 ? std::string() : std::to_string(mode)));
+            lines.add([&] {
+                return "Open " + inQuotes(a) + "," + inQuotes(b) + "," + inQuotes(c) + "," +
+                       inQuotes(mode == 1 ? std::string() : std::to_string(mode));
+            });
             break;
         }
         case kWait: {
             const std::uint16_t milliseconds = in.u16();
             in.skip(4);
-            lines.add("wait " + std::to_string(milliseconds) + " milliseconds");
+            lines.add([&] { return "wait " + std::to_string(milliseconds) + " milliseconds"; });
             break;
         }
         case kStopListening:
-            lines.add("Stop Listening");
+            lines.add([] { return std::string("Stop Listening"); });
             break;
         case kMicrophoneOn:
-            lines.add("Microphone On");
+            lines.add([] { return std::string("Microphone On"); });
             break;
         case kMicrophoneOff:
-            lines.add("Microphone Off");
+            lines.add([] { return std::string("Microphone Off"); });
             break;
         case kTypeText:
-            lines.add("Type " + inQuotes(in.string()));
+        case kSendKeys: {
+            const auto text = in.string();
+            lines.add([&] { return (code == kTypeText ? "Type " : "SendKeys ") + inQuotes(text); });
             break;
-        case kSendKeys:
-            lines.add("SendKeys " + inQuotes(in.string()));
-            break;
+        }
         default:
             throw UnknownStepCode{code, in.position()};
         }
     }
     return lines.take();
+}
+
+} // namespace
+
+std::string decodeRecorderBody(ImageReader& in, const KeyNames& keys) {
+    return recorderBody(in, &keys);
+}
+
+std::string decodeStepByStepBody(ImageReader& in, const KeyNames& keys) {
+    return stepByStepBody(in, &keys);
+}
+
+void skipRecorderBody(ImageReader& in) {
+    recorderBody(in, nullptr);
+}
+
+void skipStepByStepBody(ImageReader& in) {
+    stepByStepBody(in, nullptr);
 }
 
 } // namespace qmk

@@ -18,5 +18,8 @@ struct UnknownStepCode {
 // with CR LF. Both leave the reader just after the body.
 std::string decodeRecorderBody(ImageReader& in, const KeyNames& keys);
 std::string decodeStepByStepBody(ImageReader& in, const KeyNames& keys);
+// The same framing without the text, for walks that copy the body unchanged.
+void skipRecorderBody(ImageReader& in);
+void skipStepByStepBody(ImageReader& in);
 
 } // namespace qmk

@@ -125,8 +125,12 @@ std::vector<MarkedRecord> markedRecordsInFileOrder(Database& db, std::int64_t li
         if (mark != ids.end() && *mark == id)
             records.push_back({id, static_cast<std::uint32_t>(positions.integer(1))});
     }
-    std::sort(records.begin(), records.end(),
-              [](const MarkedRecord& a, const MarkedRecord& b) { return a.offset < b.offset; });
+    // Rows are usually numbered in file order already; only edits since the parse reorder them.
+    const auto inFileOrder = [](const MarkedRecord& a, const MarkedRecord& b) {
+        return a.offset < b.offset;
+    };
+    if (!std::is_sorted(records.begin(), records.end(), inFileOrder))
+        std::sort(records.begin(), records.end(), inFileOrder);
     return records;
 }
 

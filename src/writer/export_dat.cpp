@@ -175,6 +175,7 @@ private:
         const auto marked = statements::markedRecordsInFileOrder(source_.context().store,
                                                                  source_.storedOffsetLists());
         commands_.reserve(commands_.size() + image.size());
+        store_.reserve(records_.size() + marked.size());
         std::optional<DuplicateAnswer> always;
         std::string ids;
         for (const auto& [id, offset] : marked) {

@@ -3,6 +3,7 @@
 #include "common/text.h"
 #include "format/codepage.h"
 
+#include <algorithm>
 #include <functional>
 
 namespace qmk {
@@ -18,17 +19,15 @@ std::size_t mix(std::size_t seed, std::size_t value) {
     return seed ^ (value + 0x9e3779b97f4a7c15ULL + (seed << 6) + (seed >> 2));
 }
 
-} // namespace
-
-std::size_t ExportStore::Hash::operator()(const ExportKey& key) const {
+std::uint32_t keyHash(const ExportKey& key) {
     std::size_t program = isGlobal(key.program) ? 1 : 0;
     for (const char c : key.program)
         program = program * 131 + static_cast<unsigned char>(codepage::toUpper(c));
     const std::hash<std::string_view> text;
-    return mix(mix(program, text(key.scope)), text(key.name));
+    return static_cast<std::uint32_t>(mix(mix(program, text(key.scope)), text(key.name)));
 }
 
-bool ExportStore::Equal::operator()(const ExportKey& a, const ExportKey& b) const {
+bool sameKey(const ExportKey& a, const ExportKey& b) {
     if (a.scope != b.scope || a.name != b.name || a.program.size() != b.program.size() ||
         isGlobal(a.program) != isGlobal(b.program))
         return false;
@@ -38,17 +37,59 @@ bool ExportStore::Equal::operator()(const ExportKey& a, const ExportKey& b) cons
     return true;
 }
 
+} // namespace
+
+void ExportStore::reserve(std::size_t rows) {
+    entries_.reserve(rows);
+    keys_.reserve(rows);
+    std::size_t slots = 16;
+    while (slots < 2 * rows)
+        slots *= 2;
+    if (slots > slots_.size())
+        grow(slots);
+}
+
+void ExportStore::grow(std::size_t slots) {
+    std::vector<Slot> old(slots, Slot{});
+    old.swap(slots_);
+    for (const auto& slot : old)
+        if (slot.row != kFree)
+            slots_[slotOf(keys_[slot.row], slot.hash)] = slot;
+}
+
+std::size_t ExportStore::slotOf(const ExportKey& key, std::uint32_t hash) const {
+    const std::size_t mask = slots_.size() - 1;
+    for (std::size_t i = hash & mask;; i = (i + 1) & mask) {
+        const auto& slot = slots_[i];
+        if (slot.row == kFree || (slot.hash == hash && sameKey(keys_[slot.row], key)))
+            return i;
+    }
+}
+
 std::size_t ExportStore::add(const ExportKey& key, ExportEntry entry, bool& added) {
-    const auto [at, inserted] = first_.try_emplace(key, entries_.size());
-    added = inserted;
-    if (inserted)
-        entries_.push_back(entry);
-    return at->second;
+    if (2 * (keys_.size() + 1) > slots_.size())
+        grow(std::max<std::size_t>(16, 2 * slots_.size()));
+    const auto hash = keyHash(key);
+    auto& slot = slots_[slotOf(key, hash)];
+    added = slot.row == kFree;
+    if (!added)
+        return slot.row;
+    slot = {hash, static_cast<std::uint32_t>(entries_.size())};
+    entries_.push_back(entry);
+    keys_.push_back(key);
+    return slot.row;
+}
+
+void ExportStore::addCopy(ExportEntry entry) {
+    entries_.push_back(entry);
+    keys_.push_back({}); // a copy is never looked up: its key's first row is
 }
 
 std::size_t ExportStore::find(const ExportKey& key) const {
-    const auto found = first_.find(key);
-    return found == first_.end() ? kNone : found->second;
+    if (slots_.empty())
+        return kNone;
+    const auto row = slots_[slotOf(key, keyHash(key))].row;
+    return row == kFree ? kNone : row;
 }
 
 } // namespace qmk

@@ -3,7 +3,6 @@
 #include <cstddef>
 #include <cstdint>
 #include <string_view>
-#include <unordered_map>
 #include <vector>
 
 namespace qmk {
@@ -26,29 +25,37 @@ struct ExportKey {
 };
 
 // The export store: what the target holds and what the export adds, for the length of one
-// export. Kept in memory, so that an export of every command costs little more than the walk.
+// export. Kept in memory, so that an export of every command costs little more than the walk:
+// the first row of each key is found through an open-addressing table of row numbers.
 class ExportStore {
 public:
     static constexpr std::size_t kNone = static_cast<std::size_t>(-1);
 
+    // Room for this many rows, so that a large export never grows the table.
+    void reserve(std::size_t rows);
     // Row adding: a row whose key is there already is not added. Returns the row holding the
     // key: the new one, or the one that was there (then `added` is false).
     std::size_t add(const ExportKey& key, ExportEntry entry, bool& added);
     // A new copy of a command that replaces one held: added even though its key is there.
-    void addCopy(ExportEntry entry) { entries_.push_back(entry); }
+    void addCopy(ExportEntry entry);
     // The first row with this key, or kNone.
     std::size_t find(const ExportKey& key) const;
     ExportEntry& at(std::size_t row) { return entries_[row]; }
 
 private:
-    struct Hash {
-        std::size_t operator()(const ExportKey& key) const;
+    static constexpr std::uint32_t kFree = 0xffffffff;
+    // Eight bytes, so that the table of a 60,000-row export stays in the cache.
+    struct Slot {
+        std::uint32_t hash = 0; // the key's hash, low half
+        std::uint32_t row = kFree;
     };
-    struct Equal {
-        bool operator()(const ExportKey& a, const ExportKey& b) const;
-    };
+    // The slot holding the key, or the free slot where it would go.
+    std::size_t slotOf(const ExportKey& key, std::uint32_t hash) const;
+    void grow(std::size_t slots);
+
     std::vector<ExportEntry> entries_;
-    std::unordered_map<ExportKey, std::size_t, Hash, Equal> first_;
+    std::vector<ExportKey> keys_; // the key of each row, beside its entry
+    std::vector<Slot> slots_;     // a power of two in size, at most half used
 };
 
 } // namespace qmk

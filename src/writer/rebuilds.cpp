@@ -57,18 +57,18 @@ public:
         std::uint32_t written = 0;
         auto refusal = guarded([&] {
             const auto count = ImageReader(image).u16At(layout::kCommandCountPosition);
-            std::string record;
+            auto& out = engine_.output();
             for (std::uint32_t i = 0; i < count; ++i) {
                 Walked walked;
                 walked.marked = marked_.contains(position);
-                record.clear();
+                // Walked straight onto the output, and taken off again when not kept.
+                const auto start = out.size();
                 std::uint32_t end = 0;
-                walked.context =
-                    walker.walkCommand(position, walked.marked, transform, record, end);
-                if (keep(walked)) {
-                    engine_.output() += record;
+                walked.context = walker.walkCommand(position, walked.marked, transform, out, end);
+                if (keep(walked))
                     ++written;
-                }
+                else
+                    out.resize(start);
                 last_ = walked.context.name;
                 position = end;
             }

@@ -110,16 +110,17 @@ RecordContext RecordWalker::walkCommand(std::uint32_t position, bool marked,
     } else if (availability == layout::kGlobal) {
         c.program = c.scope = kGlobalCommands;
     }
+    // The states block goes across as it stands; an output with no source block gets none.
+    const auto statesAt = in.position();
     if (from.statesBlock) {
         const std::uint32_t states = in.u32();
         for (std::uint32_t i = 0; i < states; ++i)
-            c.states.emplace_back(in.string());
+            in.string();
     }
-    if (to.statesBlock) {
-        appendU32(out, static_cast<std::uint32_t>(c.states.size()));
-        for (const auto& state : c.states)
-            appendCountedString(out, state);
-    }
+    if (to.statesBlock && from.statesBlock)
+        out.append(image_.substr(statesAt - 1, in.position() - statesAt));
+    else if (to.statesBlock)
+        appendU32(out, 0);
     c.typeByte = in.byte();
     const auto typeAt = out.size();
     out += static_cast<char>(c.typeByte);
@@ -161,10 +162,12 @@ void RecordWalker::walkBody(ImageReader& in, RecordContext& c, bool marked,
     case layout::kMacroRecorder:
     case layout::kStepByStep: {
         // Framed exactly as the parser frames it, so that the walk and the store agree on where
-        // every record lies; the bytes are copied unchanged.
+        // every record lies; the bytes are copied unchanged and their text is never needed.
         const auto start = in.position();
-        c.setBody(c.typeByte == layout::kMacroRecorder ? decodeRecorderBody(in, keys_)
-                                                       : decodeStepByStepBody(in, keys_));
+        if (c.typeByte == layout::kMacroRecorder)
+            skipRecorderBody(in);
+        else
+            skipStepByStepBody(in);
         out.append(image_.substr(start - 1, in.position() - start));
         break;
     }

@@ -48,14 +48,13 @@ struct RecordContext {
     std::string_view group; // "User-defined" for the empty group
     std::string_view program;
     std::string_view scope;
-    std::vector<std::string_view> states;
     std::uint8_t availability = 0;
     std::uint8_t typeByte = 0;
     std::uint32_t graphicSize = 0;
     bool encrypted = false;
     std::uint32_t bodyStart = 0;
 
-    // String bodies as stored, or the readable text of recorder, step and LIST bodies, or a
+    // String bodies as stored (empty for recorder and step bodies), the LIST items, or a
     // body the walk rewrote.
     std::string_view body() const { return ownsBody ? ownedBody : storedBody; }
     void setBody(std::string text) {
