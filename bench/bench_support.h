@@ -2,11 +2,13 @@
 
 // Large command files and a timer shared by the benchmarks.
 #include "command_file_builder.h"
+#include "common/file_io.h"
 #include "test_home.h"
 #include "writer/update_engine.h"
 
 #include <algorithm>
 #include <chrono>
+#include <cstdlib>
 #include <functional>
 #include <string>
 #include <vector>
@@ -61,6 +63,14 @@ inline double bestOf(int runs, const std::function<void()>& work) {
         best = std::min(best, std::chrono::duration<double>(Clock::now() - start).count());
     }
     return best;
+}
+
+// The baseline of the file benchmarks: the file read whole and written once, flushed to disk.
+inline void plainCopy(const std::filesystem::path& from, const std::filesystem::path& to) {
+    const auto bytes = readWholeFile(from);
+    if (!bytes)
+        std::abort();
+    FileOps::system().writeFile(to, *bytes);
 }
 
 inline double seconds(const std::function<void()>& work) {

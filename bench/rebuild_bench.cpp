@@ -79,7 +79,7 @@ int main(int argc, char** argv) {
     auto fresh = [&] {
         return UpdateEngine(EngineContext{home.home(), store, trace, files, path});
     };
-    auto copyOnce = [&] { files.copyFile(path, home.path("copy")); };
+    auto copyOnce = [&] { plainCopy(path, home.path("copy")); };
     const auto remove = paired(
         9, copyOnce,
         [&] {

@@ -75,6 +75,11 @@ std::optional<std::string> readWholeFile(const std::filesystem::path& file) {
     return bytes;
 }
 
+FileOps& FileOps::system() {
+    static FileOps files;
+    return files;
+}
+
 void FileOps::writeFile(const std::filesystem::path& file, std::string_view bytes) {
     writeAll(file, bytes, true);
 }
@@ -87,16 +92,17 @@ void FileOps::copyFile(const std::filesystem::path& from, const std::filesystem:
     const auto bytes = readWholeFile(from);
     if (!bytes)
         throw FileError(from, "cannot be read");
-    writeFile(to, *bytes);
+    replaceFile(to, *bytes);
 }
 
 void FileOps::replaceFile(const std::filesystem::path& target, std::string_view bytes) {
     auto sibling = target;
     sibling += ".qmk-new";
-    writeFile(sibling, bytes);
     try {
+        writeFile(sibling, bytes);
         renameFile(sibling, target);
     } catch (...) {
+        // A write that failed part way leaves its part behind: it never stays beside the target.
         std::error_code ignored;
         std::filesystem::remove(sibling, ignored);
         throw;

@@ -34,10 +34,14 @@ public:
     virtual void writeFile(const std::filesystem::path& file, std::string_view bytes);
     // The same without the flush to disk, for scratch copies that nothing depends on.
     virtual void writeScratch(const std::filesystem::path& file, std::string_view bytes);
+    // A copy that is whole or not there: it is written as replaceFile writes.
     virtual void copyFile(const std::filesystem::path& from, const std::filesystem::path& to);
     // Writes the bytes to a temporary file beside the target, flushes it, then renames it over
     // the target: the target is either whole before or whole after.
     virtual void replaceFile(const std::filesystem::path& target, std::string_view bytes);
+
+    // The file operations of the running program, for callers that are given none.
+    static FileOps& system();
 
 protected:
     virtual void renameFile(const std::filesystem::path& from, const std::filesystem::path& to);

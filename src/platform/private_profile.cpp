@@ -2,7 +2,6 @@
 
 #include <fstream>
 #include <optional>
-#include <sstream>
 #include <vector>
 
 namespace qmk::profile {
@@ -106,7 +105,7 @@ std::string read(const std::filesystem::path& file, std::string_view section, st
 }
 
 bool write(const std::filesystem::path& file, std::string_view section, std::string_view key,
-           std::string_view value) {
+           std::string_view value, FileOps& files) {
     auto lines = readLines(file);
     const std::string entry = std::string(key) + "=" + std::string(value);
     const auto [begin, end] = findSection(lines, section);
@@ -130,12 +129,15 @@ bool write(const std::filesystem::path& file, std::string_view section, std::str
             lines.insert(lines.begin() + static_cast<std::ptrdiff_t>(at), entry);
         }
     }
-    std::ostringstream text;
+    std::string text;
     for (const auto& line : lines)
-        text << line << "\r\n";
-    std::ofstream out(file, std::ios::binary | std::ios::trunc);
-    out << text.str();
-    return static_cast<bool>(out);
+        text += line + "\r\n";
+    try {
+        files.replaceFile(file, text);
+    } catch (const FileError&) {
+        return false;
+    }
+    return true;
 }
 
 } // namespace qmk::profile

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "common/file_io.h"
+
 #include <filesystem>
 #include <string>
 #include <string_view>
@@ -19,9 +21,9 @@ inline constexpr std::size_t kReadBuffer = 250; // one place is the terminating 
 std::string read(const std::filesystem::path& file, std::string_view section, std::string_view key,
                  std::string_view fallback = {});
 
-// False when the file cannot be written.
+// False when the file cannot be written. The file is replaced whole, never left half-written.
 bool write(const std::filesystem::path& file, std::string_view section, std::string_view key,
-           std::string_view value);
+           std::string_view value, FileOps& files = FileOps::system());
 
 } // namespace profile
 } // namespace qmk

@@ -54,11 +54,20 @@ std::optional<fs::path> Backups::RollBackCheck(const fs::path& commandFile, bool
     if (!user)
         return std::nullopt;
     const auto folder = archiveFolder(*user);
-    fs::create_directories(folder);
+    std::error_code ignored; // a folder that cannot be made fails the copy below, with its reason
+    fs::create_directories(folder, ignored);
     const auto archive = folder / archiveName(today);
     if (fs::exists(archive) && !force)
         return std::nullopt;
-    files_.copyFile(commandFile, archive);
+    try {
+        files_.copyFile(commandFile, archive);
+    } catch (const FileError& error) {
+        // The edit that follows keeps its own backup; the day's archive is tried again next time.
+        prompt_.message("The day's archive copy could not be written:" + std::string(kCrLf) +
+                            error.what(),
+                        archive.string());
+        return std::nullopt;
+    }
     if (force) {
         const std::string crlf(kCrLf);
         prompt_.message("User '" + *user + "'" + crlf + crlf + commandFile.string() + crlf + crlf +
@@ -97,11 +106,16 @@ bool Backups::restore(const std::string& user, const std::string& archive,
                     "Restore from archived file?", Prompt::Buttons::OkCancel);
     if (!Prompt::goesOn(answer))
         return false;
-    files_.copyFile(commandFile, archiveFolder(user) / kPreRollback);
-    const auto bytes = readWholeFile(source);
-    if (!bytes)
-        throw FileError(source, "cannot be read");
-    files_.replaceFile(commandFile, *bytes);
+    try {
+        files_.copyFile(commandFile, archiveFolder(user) / kPreRollback);
+        const auto bytes = readWholeFile(source);
+        if (!bytes)
+            throw FileError(source, "cannot be read");
+        files_.replaceFile(commandFile, *bytes);
+    } catch (const FileError& error) {
+        prompt_.message(error.what(), "The command file was not restored");
+        return false;
+    }
     return true;
 }
 

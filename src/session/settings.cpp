@@ -24,14 +24,14 @@ std::string Settings::read(std::string_view key, std::string_view fallback,
                            std::string_view section) const {
     auto value = profile::read(file_, section, key);
     if (value.empty() && !fallback.empty()) {
-        profile::write(file_, section, key, fallback);
+        profile::write(file_, section, key, fallback, *files_);
         value = fallback;
     }
     return value;
 }
 
 void Settings::write(std::string_view key, std::string_view value, std::string_view section) const {
-    profile::write(file_, section, key, value);
+    profile::write(file_, section, key, value, *files_);
 }
 
 SettingValues Settings::load(const std::filesystem::path& commandFile) const {

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "common/file_io.h"
+
 #include <filesystem>
 #include <string>
 #include <string_view>
@@ -34,7 +36,8 @@ struct SettingValues {
 // empty is written with its default, so the file fills itself in.
 class Settings {
 public:
-    explicit Settings(std::filesystem::path file) : file_(std::move(file)) {}
+    explicit Settings(std::filesystem::path file, FileOps& files = FileOps::system())
+        : file_(std::move(file)), files_(&files) {}
 
     std::string read(std::string_view key, std::string_view fallback,
                      std::string_view section = kSettingsSection) const;
@@ -49,6 +52,7 @@ public:
 
 private:
     std::filesystem::path file_;
+    FileOps* files_;
 };
 
 // Text to yes/no as the settings are read: "True", "-1", "1" (any non-zero number) are true.

@@ -1,4 +1,6 @@
+#include "failing_files.h"
 #include "session/backups.h"
+#include "session/settings.h"
 #include "test_home.h"
 
 #include <filesystem>
@@ -73,6 +75,74 @@ TEST_F(BackupsTest, OnlyThisMonthsArchivesAreListedAndRestoreKeepsThePreviousFil
                                                   " (mmddyyyy) ?"),
               std::string::npos);
     EXPECT_FALSE(backups_.restore("pat", kNoneToRollback, own_));
+}
+
+} // namespace qmk
+
+namespace qmk {
+
+// The archive, the restore and the settings file with the disk failing at each step: every file
+// is whole, old or new, and a failure is said.
+TEST(BackupsFaults, ArchivesRestoresAndSettingsAreWholeOrAsTheyWere) {
+    for (int step = 0; step < 2; ++step) {
+        SCOPED_TRACE("failing at step " + std::to_string(step));
+        testing::TestHome home;
+        testing::FailingAtStep files;
+        const auto base = home.path("users").string();
+        Backups backups(home.home(), base, files, home.prompt);
+        fs::create_directories(base + "/pat/current");
+        const fs::path own = base + "/pat/current/mycmds.dat";
+        FileOps::system().writeFile(own, "first state");
+        files.failAt = step;
+        EXPECT_FALSE(backups.RollBackCheck(own, false, now()));
+        EXPECT_TRUE(files.failed);
+        ASSERT_EQ(home.prompt.shown.size(), 1u);
+        EXPECT_NE(home.prompt.shown[0].text.find("The day's archive copy could not be written"),
+                  std::string::npos);
+        EXPECT_TRUE(fs::is_empty(home.path("pat"))) << "no archive, and nothing half-written";
+        EXPECT_EQ(testing::readBytes(own), "first state");
+    }
+
+    // The restore: two steps for the pre-rollback copy, two for the command file.
+    for (int step = 0; step < 4; ++step) {
+        SCOPED_TRACE("restore failing at step " + std::to_string(step));
+        testing::TestHome home;
+        testing::FailingAtStep files;
+        const auto base = home.path("users").string();
+        Backups backups(home.home(), base, files, home.prompt);
+        fs::create_directories(base + "/pat/current");
+        const fs::path own = base + "/pat/current/mycmds.dat";
+        FileOps::system().writeFile(own, "first state");
+        const auto archive = backups.RollBackCheck(own, false, now())->filename().string();
+        FileOps::system().writeFile(own, "edited");
+        files.steps = 0;
+        files.failAt = step;
+        EXPECT_FALSE(backups.restore("pat", archive, own));
+        EXPECT_EQ(home.prompt.shown.back().title, "The command file was not restored");
+        EXPECT_EQ(testing::readBytes(own), "edited");
+        const auto pre = home.path("pat") / kPreRollback;
+        if (fs::exists(pre)) {
+            EXPECT_EQ(testing::readBytes(pre), "edited");
+        }
+        for (const auto& entry : fs::recursive_directory_iterator(home.home().folder()))
+            EXPECT_NE(entry.path().extension(), ".qmk-new") << entry.path();
+    }
+
+    for (int step = 0; step < 2; ++step) {
+        testing::TestHome home;
+        testing::FailingAtStep files;
+        Settings settings(home.path(kSettingsFile), files);
+        settings.write("slider", "7");
+        const auto before = testing::readBytes(home.path(kSettingsFile));
+        files.steps = 0;
+        files.failAt = step;
+        settings.write("slider", "9");
+        EXPECT_EQ(testing::readBytes(home.path(kSettingsFile)), before);
+        EXPECT_FALSE(fs::exists(home.path(std::string(kSettingsFile) + ".qmk-new")));
+        files.failAt = -1;
+        settings.write("slider", "9");
+        EXPECT_EQ(settings.read("slider", "5"), "9");
+    }
 }
 
 } // namespace qmk
