@@ -4,7 +4,6 @@
 #include "format/codepage.h"
 #include "format/duplicate_log.h"
 #include "format/file_properties.h"
-#include "format/keynames.h"
 #include "format/record.h"
 #include "store/statements.h"
 #include "writer/check_string.h"
@@ -44,7 +43,6 @@ public:
     Export(UpdateEngine& source, const std::filesystem::path& target, ExportMode mode,
            const DuplicateQuestion& ask)
         : source_(source), target_(target), mode_(mode), ask_(ask), home_(source.context().home),
-          keys_(KeyNames::load(home_.file(files::kKeyNames)).value_or(KeyNames{})),
           filename_(logName(target)), duplicates_(home_.file(files::kDuplicateLog)) {}
 
     ExportResult run() {
@@ -142,7 +140,7 @@ private:
         generation_ = generation ? generation->generation : layout::Generation::Unknown;
         walking_ = target_image_;
         commands_.assign(target_image_, 0, layout::kHeaderSize);
-        RecordWalker walker(target_image_, generation_, generation_, keys_);
+        RecordWalker walker(target_image_, generation_, generation_);
         ImageReader header(target_image_);
         const auto count = header.u16At(layout::kCommandCountPosition);
         std::uint32_t position = layout::kFirstRecordPosition;
@@ -171,7 +169,7 @@ private:
     bool exportMarked(ExportResult& result) {
         const auto image = source_.image();
         walking_ = image;
-        RecordWalker walker(image, source_.generation(), generation_, keys_);
+        RecordWalker walker(image, source_.generation(), generation_);
         const auto marked = statements::markedRecordsInFileOrder(source_.context().store,
                                                                  source_.storedOffsetLists());
         commands_.reserve(commands_.size() + image.size());
@@ -223,7 +221,7 @@ private:
         const auto image = source_.image();
         // The keys of the LISTs added view these names: they stay until the export ends.
         const auto noted = listNames_.size();
-        RecordWalker walker(image, source_.generation(), generation_, keys_);
+        RecordWalker walker(image, source_.generation(), generation_);
         auto master = source_.context().store.prepare(
             "SELECT positions.offset FROM user JOIN positions ON positions.ID = user.ID WHERE "
             "menu = ? AND state = ? AND name = ? AND Type = 'L' AND positions.filerecord = 1");
@@ -288,7 +286,6 @@ private:
     const DuplicateQuestion& ask_;
     ProgramDir home_;
     ExportStore store_;
-    KeyNames keys_;
     std::string filename_; // the target's file name, in the code page
     DuplicateLog duplicates_;
     std::ofstream log_;

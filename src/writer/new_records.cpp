@@ -193,19 +193,32 @@ EditResult NewListRecord(UpdateEngine& engine, const std::string& name, const st
     if (count.u16At(listsAt) >= layout::kLargestRecordCount)
         return EditResult::refused("A command file holds at most 65,535 LISTs");
 
-    const auto end = static_cast<std::uint32_t>(engine.image().size());
-    engine.PrepareRewrite(end);
+    // After the last LIST, which is where readers look for it; bytes after the lists section,
+    // which no reader reads, stay after it.
+    std::uint32_t end = listsAt + 4;
+    try {
+        for (std::uint32_t i = 0; i < count.u16At(listsAt); ++i) {
+            ImageReader list(engine.image(), end);
+            end = readListRecord(list).end;
+        }
+    } catch (const ImageOverrun&) {
+        return EditResult::refused("The command file no longer matches the store: reload it first");
+    } catch (const DamagedName&) {
+        return EditResult::refused("The command file no longer matches the store: reload it first");
+    }
+    engine.PrepareRewrite(end - 1);
     engine.WriteString(listName.bytes);
     engine.WriteLong(layout::kListMarker);
     engine.WriteLong(static_cast<std::uint32_t>(lines.size()));
     for (const auto& line : lines)
         engine.WriteString(line);
+    engine.CopyTail(end);
     engine.WriteLongAt(listsAt, engine.ReadLongAt(listsAt) + 1);
     auto result = commit(engine, "update new list");
     if (!result.ok)
         return result;
 
-    ImageReader in(engine.image(), end + 1);
+    ImageReader in(engine.image(), end);
     UserTable(engine.context().store).add(listRow(readListRecord(in), fileName(engine)));
     return result;
 }

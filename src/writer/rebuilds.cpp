@@ -33,7 +33,6 @@ public:
     RebuildRun(UpdateEngine& engine, layout::Generation output, std::uint8_t versionCode)
         : engine_(engine), output_(output) {
         const auto& home = engine.context().home;
-        keys_ = KeyNames::load(home.file(files::kKeyNames)).value_or(KeyNames{});
         std::ofstream(home.file(files::kChangeLog), std::ios::trunc);
         std::ofstream(home.file(files::kDuplicateLog), std::ios::trunc);
         auto marks = engine.context().store.prepare(
@@ -52,7 +51,7 @@ public:
     std::variant<std::uint32_t, EditResult>
     walkCommands(const WalkTransform& transform, const std::function<bool(const Walked&)>& keep) {
         const auto image = engine_.image();
-        RecordWalker walker(image, engine_.generation(), output_, keys_);
+        RecordWalker walker(image, engine_.generation(), output_);
         std::uint32_t position = layout::kFirstRecordPosition;
         std::uint32_t written = 0;
         auto refusal = guarded([&] {
@@ -83,7 +82,7 @@ public:
     std::optional<EditResult> copyLists(std::uint32_t listsAt,
                                         const std::function<bool(const RecordContext&)>& keep) {
         const auto image = engine_.image();
-        RecordWalker walker(image, engine_.generation(), output_, keys_);
+        RecordWalker walker(image, engine_.generation(), output_);
         const auto countAt = static_cast<std::uint32_t>(engine_.output().size()) + 1;
         engine_.WriteLong(0);
         std::uint32_t kept = 0;
@@ -126,7 +125,6 @@ private:
 
     UpdateEngine& engine_;
     layout::Generation output_;
-    KeyNames keys_;
     std::unordered_set<std::uint32_t> marked_; // positions of the marked commands
     std::string_view last_;                    // the last name walked, in its image
 };

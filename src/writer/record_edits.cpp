@@ -108,16 +108,25 @@ EditResult updateListItems(UpdateEngine& engine, const UserRow& row, std::string
 
 } // namespace
 
+namespace {
+bool hasStringBody(const CommandRecord& record) {
+    return record.typeByte == layout::kKeystrokes || record.typeByte == layout::kScript ||
+           record.typeByte == layout::kAdvancedScripting;
+}
+} // namespace
+
 EditResult Update1Body(UpdateEngine& engine, const UserRow& row, std::string_view newBody) {
     if (!engine.load())
         return notReadable(engine);
     if (row.Type == "L")
         return updateListItems(engine, row, newBody);
-    if (row.Type == "T" || row.Type == "R" || row.Type == "X" || row.encrypted)
-        return EditResult::refused("The body of this command cannot be edited");
     const auto record = locateCommand(engine, row);
     if (!record)
         return changedOutside(engine);
+    // Judged by the record itself: a type byte outside the table has a body of unknown length.
+    const bool plainText = record->typeByte == layout::kTextAndGraphics && record->graphicsize == 0;
+    if (!(hasStringBody(*record) || plainText) || record->encrypted)
+        return EditResult::refused("The body of this command cannot be edited");
     const auto body = encodeForFile(newBody, "The body");
     if (body.refusal)
         return *body.refusal;
@@ -141,6 +150,9 @@ EditResult Updatechangetype(UpdateEngine& engine, const UserRow& row, Conversion
         return changedOutside(engine);
     if (record->encrypted)
         return EditResult::refused("An encrypted command cannot be converted");
+    // Only a body that is one counted string can be taken over as it stands by another type.
+    if (!hasStringBody(*record))
+        return EditResult::refused("Only a KEYS or script command can be converted");
     const auto fields = layout::recordLayout(engine.generation());
     const std::uint32_t typeAt = record->typeByteEnd - 1;
 

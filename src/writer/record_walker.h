@@ -1,7 +1,6 @@
 #pragma once
 
 #include "format/image_reader.h"
-#include "format/keynames.h"
 #include "format/layout.h"
 
 #include <cstdint>
@@ -70,9 +69,8 @@ struct RecordContext {
 // the transform applied to the records the caller marks. Reads mirror the parser's record reader.
 class RecordWalker {
 public:
-    RecordWalker(std::string_view image, layout::Generation source, layout::Generation output,
-                 const KeyNames& keys)
-        : image_(image), source_(source), output_(output), keys_(keys) {}
+    RecordWalker(std::string_view image, layout::Generation source, layout::Generation output)
+        : image_(image), source_(source), output_(output) {}
 
     // Walks the command record at `position` onto `out`; returns its context and leaves the
     // position of the next record in `end`. Throws DamagedName (a name holding a byte below
@@ -93,7 +91,6 @@ private:
     std::string_view image_;
     layout::Generation source_;
     layout::Generation output_;
-    const KeyNames& keys_;
 };
 
 // The header of a rebuilt file: the template with the version and language codes set.

@@ -1,5 +1,6 @@
 #include "format/image_reader.h"
 #include "writer/new_records.h"
+#include "writer/record_edits.h"
 #include "writer_fixture.h"
 
 namespace qmk::testing {
@@ -130,6 +131,37 @@ TEST_F(WriterTest, CountsThatReadersWouldWrapAreRefused) {
         items += "i\r\n";
     EXPECT_EQ(NewListRecord(*engine_, "many", items).message, "A LIST holds at most 65,535 items");
     EXPECT_EQ(fileBytes(), image);
+}
+
+} // namespace qmk::testing
+
+namespace qmk::testing {
+
+// Found by the writer fuzz target: each of these once wrote a file that did not parse again.
+TEST_F(WriterTest, WritersRefuseBodiesTheyCannotFrameAndKeepBytesAfterTheLists) {
+    CommandFileBuilder file;
+    file.command("odd").unknownType(9);
+    file.command("recorded").recorder({fixture::RecorderEvent::key(65, 0)});
+    file.command("keys").keys("{Enter}");
+    file.list("colors", {"red"});
+    const std::string trailing("\x07trailer", 8);
+    path_ = home_.writeFile("mycmds.dat", file.build() + trailing);
+    ASSERT_TRUE(home_.parse(path_, true).ok());
+    engine_.emplace(EngineContext{home_.home(), home_.store(), trace_, files_, path_});
+    const auto before = fileBytes();
+
+    EXPECT_EQ(Update1Body(*engine_, row("odd"), "x").message,
+              "The body of this command cannot be edited");
+    for (const auto conversion : {Conversion::ToPlainText, Conversion::ToAdvancedScript})
+        EXPECT_EQ(Updatechangetype(*engine_, row("recorded"), conversion).message,
+                  "Only a KEYS or script command can be converted");
+    EXPECT_EQ(fileBytes(), before);
+
+    // A new LIST goes after the last LIST, where readers look for it; the bytes after stay.
+    ASSERT_TRUE(NewListRecord(*engine_, "sizes", "big").ok);
+    EXPECT_TRUE(fileBytes().ends_with(trailing));
+    expectStoreMatchesFile();
+    EXPECT_TRUE(findRow(home_.store(), "Global Commands", "Global Commands", "sizes"));
 }
 
 } // namespace qmk::testing
