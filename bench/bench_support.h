@@ -17,10 +17,15 @@ namespace qmk::bench {
 
 using Clock = std::chrono::steady_clock;
 
-// A 10.x file of `commands` commands of every kind and `lists` LISTs.
-inline std::string largeFile(int commands, int lists) {
+// A 10.x file of `commands` commands of every kind and `lists` LISTs; the first `oneScope` of the
+// commands are KEYS commands of one Program, "bigprog", all in its application-wide Scope.
+inline std::string largeFile(int commands, int lists, int oneScope = 0) {
     fixture::CommandFileBuilder file(7, 9);
-    for (int i = 0; i < commands; ++i) {
+    for (int i = commands - oneScope; i < commands; ++i)
+        file.command("scope command " + std::to_string(i))
+            .application("bigprog")
+            .keys("{Alt+" + std::to_string(i) + "}");
+    for (int i = 0; i < commands - oneScope; ++i) {
         const auto n = std::to_string(i);
         auto& c = file.command("command number " + n);
         c.description("description of " + n).group(i % 7 ? "Group " + std::to_string(i % 40) : "");

@@ -1,5 +1,6 @@
 #include "format/codepage.h"
 
+#include <algorithm>
 #include <array>
 #include <cstdint>
 #include <cstdio>
@@ -137,6 +138,20 @@ char toUpper(char ch) {
     if (b >= 0xE0 && b != 0xF7)
         return static_cast<char>(b - 0x20);
     return ch;
+}
+
+bool mayContain(std::string_view utf8Text, std::string_view utf8Needle, bool matchCase) {
+    // UTF-8 never starts a character inside another, so a byte match is a character match.
+    if (matchCase)
+        return utf8Text.find(utf8Needle) != std::string_view::npos;
+    // Upper case keeps ASCII letters ASCII and every other character outside ASCII, so an ASCII
+    // needle matches upper-cased exactly where it matches with ASCII letters folded.
+    for (const char c : utf8Needle)
+        if (static_cast<unsigned char>(c) >= 0x80)
+            return true;
+    const auto fold = [](char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 0x20) : c; };
+    return std::search(utf8Text.begin(), utf8Text.end(), utf8Needle.begin(), utf8Needle.end(),
+                       [&](char a, char b) { return fold(a) == fold(b); }) != utf8Text.end();
 }
 
 std::string toUpper(std::string_view cp1252) {

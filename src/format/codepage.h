@@ -22,4 +22,9 @@ Encoded fromUtf8(std::string_view utf8);
 std::string toUpper(std::string_view cp1252);
 char toUpper(char cp1252);
 
+// A quick look, on the UTF-8 texts themselves, at whether `text` can hold `needle` as the code
+// page compares them (upper-cased unless matchCase). False only when it cannot: a search skips
+// such texts without converting them.
+bool mayContain(std::string_view utf8Text, std::string_view utf8Needle, bool matchCase);
+
 } // namespace qmk::codepage

@@ -33,7 +33,14 @@ bool Finder::walk(const std::string& where, const Position* from, bool forward) 
     if (!wanted.ok)
         return false; // no record can hold a character the file cannot
     const auto needle = exact ? wanted.bytes : codepage::toUpper(wanted.bytes);
+    const int column =
+        UserTable::columnOf(settings_.field == FindSettings::Field::Name      ? "name"
+                            : settings_.field == FindSettings::Field::Content ? "script"
+                                                                              : "state");
     while (select.step()) {
+        // Most rows cannot match: they are passed over before the row is read whole.
+        if (!codepage::mayContain(select.text(column), settings_.text, exact))
+            continue;
         const auto row = UserTable::rowFrom(select);
         if (!browser_.passesView(row))
             continue;

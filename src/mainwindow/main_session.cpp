@@ -100,8 +100,11 @@ bool MainSession::start(const std::string& commandLine) {
                                        front ? front->programFile : "", *store_, trace_);
     if (!first.openFile.empty())
         return openFile(first.openFile);
-    browser_.setCurrent(first.program, first.scope);
-    browser_.reset(CommandsTab);
+    // The browser starts on Global Commands: that first view is not filled a second time.
+    if (first.program != browser_.currentProgram() || first.scope != browser_.currentScope()) {
+        browser_.setCurrent(first.program, first.scope);
+        browser_.reset(CommandsTab);
+    }
     return true;
 }
 

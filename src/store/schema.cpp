@@ -48,6 +48,8 @@ const char* const kCreateStatements[] = {
     R"(CREATE INDEX IF NOT EXISTS "state" ON user (state))",
     // Only the marked rows: bulk operations find them without reading every row.
     R"(CREATE INDEX IF NOT EXISTS marked ON user (flag) WHERE flag = 1)",
+    // Only the LISTs: where the LISTs begin in insertion order is found without a scan.
+    R"(CREATE INDEX IF NOT EXISTS lists ON user (ID) WHERE Type = 'L')",
     R"(CREATE TABLE IF NOT EXISTS parameters (
         mycmdstime TEXT,
         mycmdsfile TEXT,

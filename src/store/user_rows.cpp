@@ -2,6 +2,7 @@
 
 #include "common/text.h"
 
+#include <stdexcept>
 #include <string>
 
 namespace qmk {
@@ -73,6 +74,13 @@ UserRow UserTable::rowFrom(const Statement& s) {
     r.listcopy = s.integer(c++) != 0;
     r.flag = s.integer(c++) != 0;
     return r;
+}
+
+int UserTable::columnOf(std::string_view name) {
+    for (std::size_t i = 0; i < kUserColumns.size(); ++i)
+        if (kUserColumns[i].name == name)
+            return static_cast<int>(i);
+    throw std::logic_error("no column " + std::string(name));
 }
 
 std::string UserTable::selectSql() {

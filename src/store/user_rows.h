@@ -5,6 +5,7 @@
 
 #include <functional>
 #include <optional>
+#include <string_view>
 #include <vector>
 
 namespace qmk {
@@ -27,6 +28,8 @@ public:
     // reads one result row of it.
     static std::string selectSql();
     static UserRow rowFrom(const Statement& select);
+    // The column of selectSql() that holds a column of `user`, by its name.
+    static int columnOf(std::string_view name);
 
 private:
     Database& db_;

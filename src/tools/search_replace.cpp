@@ -31,15 +31,6 @@ std::size_t SearchReplace::occurrence(const std::string& body, const std::string
     return from > haystack.size() ? std::string::npos : haystack.find(needle, from);
 }
 
-bool SearchReplace::load(std::int64_t id) {
-    const auto row = UserTable(store_).byId(id);
-    if (!row)
-        return false;
-    name_ = row->name;
-    body_ = row->script;
-    return true;
-}
-
 SearchReplace::Step SearchReplace::findNext(const std::string& text, bool matchCase) {
     if (text.empty()) {
         prompt_.message(" No text entered to search for", "Search/Replace");
@@ -52,17 +43,22 @@ SearchReplace::Step SearchReplace::findNext(const std::string& text, bool matchC
         replacements_ = 0;
         replacedIn_.clear();
     }
-    auto rows = store_.prepare("SELECT ID FROM user WHERE flag = 1 AND ID >= ? ORDER BY ID");
+    auto rows =
+        store_.prepare("SELECT ID, name, script FROM user WHERE flag = 1 AND ID >= ? ORDER BY ID");
     rows.bind(1, row_);
     while (rows.step()) {
         const auto id = rows.integer(0);
         if (id != row_)
             next_ = 0; // another row: look from its start
-        if (!load(id))
+        auto body = rows.text(2);
+        // Most bodies cannot match: they are passed over without being converted.
+        if (next_ == 0 && !codepage::mayContain(body, text, matchCase))
             continue;
-        const auto at = occurrence(body_, text, matchCase, next_);
+        const auto at = occurrence(body, text, matchCase, next_);
         if (at == std::string::npos)
             continue;
+        name_ = rows.text(1);
+        body_ = std::move(body);
         row_ = id;
         found_ = at;
         length_ = cp(text).size();

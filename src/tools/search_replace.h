@@ -40,7 +40,6 @@ public:
 private:
     std::size_t occurrence(const std::string& body, const std::string& text, bool matchCase,
                            std::size_t from) const;
-    bool load(std::int64_t id);
 
     Database& store_;
     UpdateEngine& engine_;

@@ -108,7 +108,7 @@ TEST(Store, TheSchemaIsCreatedOnceAndReopenedAsIs) {
         "SELECT group_concat(name, ' ') FROM (SELECT name FROM sqlite_master WHERE type = "
         "'index' AND name NOT LIKE 'sqlite_%' ORDER BY name)");
     ASSERT_TRUE(indexes.step());
-    EXPECT_EQ(indexes.text(0), "apps marked menu name state");
+    EXPECT_EQ(indexes.text(0), "apps lists marked menu name state");
 }
 
 } // namespace qmk
