@@ -1,6 +1,7 @@
 #include "main_window.h"
 #include "platform/single_instance.h"
 #include "qt_prompt.h"
+#include "session/installation.h"
 #include "session/startup.h"
 
 #include <QApplication>
@@ -24,6 +25,15 @@ int main(int argc, char** argv) {
     }
     const auto home = qmk::ProgramDir::resolve(homeOption);
     qmk::app::QtPrompt prompt;
+    // The first run of an installed program sets up the user's program directory.
+    if (!qmk::programDirectoryReady(home)) {
+        std::string error;
+        if (!qmk::setUpProgramDirectory(
+                home, [](const std::string&) {}, error)) {
+            prompt.message(error, "Quillmark10 cannot set up its folder");
+            return 1;
+        }
+    }
     const auto lock = qmk::enterProgram(home.folder(), prompt);
     if (!lock)
         return 1;

@@ -141,6 +141,7 @@ void MainWindow::buildCentre() {
         if (i >= RecentlyCreatedTab)
             list->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
         lists_[static_cast<std::size_t>(i)] = list;
+        list->setAccessibleName(QString(kTabCaptions[static_cast<std::size_t>(i)]).remove('&'));
         if (i <= ListsTab)
             list->installEventFilter(this);
         models_[static_cast<std::size_t>(i)] = model;
@@ -158,18 +159,20 @@ void MainWindow::buildCentre() {
     auto* item = new QWidget(splitter_);
     auto* itemLayout = new QVBoxLayout(item);
     auto* fields = new QFormLayout();
-    auto field = [&](const char* label) {
+    // The two fields the user edits carry accelerators of letters no menu or button uses.
+    auto field = [&](const char* label, const char* name) {
         auto* edit = new QLineEdit(item);
         edit->setReadOnly(true);
+        edit->setAccessibleName(name);
         fields->addRow(label, edit);
         return edit;
     };
-    program_ = field("Program");
-    scope_ = field("Scope");
-    group_ = field("Group");
-    type_ = field("Type");
-    description_ = field("Description");
-    states_ = field("Active states");
+    program_ = field("Program", "Program");
+    scope_ = field("Scope", "Scope");
+    group_ = field("Gro&up", "Group");
+    type_ = field("Type", "Type");
+    description_ = field("&Description", "Description");
+    states_ = field("Active states", "Active states");
     group_->setReadOnly(false);
     description_->setReadOnly(false);
     connect(description_, &QLineEdit::textEdited, this, [this](const QString& text) {
@@ -201,6 +204,7 @@ void MainWindow::buildCentre() {
     connect(showGraphic_, &QPushButton::clicked, this, &MainWindow::showGraphic);
     itemLayout->addWidget(showGraphic_, 0, Qt::AlignLeft);
     body_ = new QPlainTextEdit(item);
+    body_->setAccessibleName("Body");
     formatted_ = new QTextEdit(item);
     formatted_->setReadOnly(true);
     formatted_->hide();

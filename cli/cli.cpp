@@ -6,6 +6,7 @@
 #include "json.h"
 #include "row_output.h"
 #include "session.h"
+#include "session/installation.h"
 #include "session/startup.h"
 #include "session/supplied_files.h"
 #include "store/statements.h"
@@ -31,49 +32,13 @@ struct Options {
     bool csv = false;
 };
 
-constexpr const char* kHelpFolder = "help";
-
 int init(const ProgramDir& home, std::ostream& out, std::ostream& err) {
-    std::error_code ec;
-    fs::create_directories(home.folder(), ec);
-    if (ec) {
-        err << home.folder().string() << ": " << ec.message() << '\n';
+    std::string error;
+    if (!setUpProgramDirectory(
+            home, [&](const std::string& line) { out << line << '\n'; }, error)) {
+        err << error << '\n';
         return kFailed;
     }
-    const auto keynames = home.file(files::kKeyNames);
-    if (fs::exists(keynames)) {
-        out << "kept " << keynames.string() << '\n';
-    } else if (!fs::copy_file(dataFolder() / files::kKeyNames, keynames, ec)) {
-        err << keynames.string() << ": " << ec.message() << '\n';
-        return kFailed;
-    } else {
-        out << "created " << keynames.string() << '\n';
-    }
-    const auto store = home.file(files::kStore);
-    const bool existed = fs::exists(store);
-    openCommandStore(store);
-    out << (existed ? "kept " : "created ") << store.string() << '\n';
-    // The supplied command files, written by the program's own writer.
-    for (const auto& [name, bytes] : {std::pair{kPlacerFile, placerFile()},
-                                      std::pair{kLaunchCommandsFile, launchCommandsFile()}}) {
-        const auto file = home.file(name);
-        if (fs::exists(file)) {
-            out << "kept " << file.string() << '\n';
-            continue;
-        }
-        FileOps().writeFile(file, bytes);
-        out << "created " << file.string() << '\n';
-    }
-    // The help pages the window shows; a newer program brings newer pages.
-    const auto help = home.file(kHelpFolder);
-    fs::create_directories(help, ec);
-    fs::copy(dataFolder() / kHelpFolder, help,
-             fs::copy_options::recursive | fs::copy_options::overwrite_existing, ec);
-    if (ec) {
-        err << help.string() << ": " << ec.message() << '\n';
-        return kFailed;
-    }
-    out << "installed " << help.string() << '\n';
     return kDone;
 }
 

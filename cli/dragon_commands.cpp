@@ -1,6 +1,7 @@
 #include "dragon_commands.h"
 
 #include "json.h"
+#include "session/installation.h"
 #include "session/merge.h"
 #include "session/nat.h"
 #include "session/startup.h"

@@ -6,6 +6,7 @@
 #include "common/trace.h"
 #include "format/parser.h"
 #include "session.h"
+#include "session/installation.h"
 #include "store/statements.h"
 #include "writer/export_dat.h"
 
@@ -34,7 +35,7 @@ int merge(const fs::path& target, const fs::path& source) {
     std::random_device seed;
     const ProgramDir home(fs::temp_directory_path() / ("mergemycmds-" + std::to_string(seed())));
     fs::create_directories(home.folder());
-    fs::copy_file(cli::dataFolder() / files::kKeyNames, home.file(files::kKeyNames));
+    fs::copy_file(dataFolder() / files::kKeyNames, home.file(files::kKeyNames));
     int status = 1;
     {
         auto store = openCommandStore(home.file(files::kStore));

@@ -12,12 +12,6 @@ namespace qmk::cli {
 
 namespace fs = std::filesystem;
 
-std::filesystem::path dataFolder() {
-    if (const char* env = std::getenv("QUILLMARK10_DATA"); env && *env)
-        return env;
-    return QMK_DATA_DIR;
-}
-
 Session::Session(ProgramDir home, std::ostream& err, std::istream* terminal, bool assumeYes)
     : home_(std::move(home)), err_(err), prompt_(err, terminal, assumeYes),
       trace_(home_.file(files::kTrace), now()) {}

@@ -20,7 +20,6 @@ namespace qmk::cli {
 inline constexpr const char* kVersion = "0.1.0";
 
 // Where the files the program ships lie: $QUILLMARK10_DATA, else the source tree's data folder.
-std::filesystem::path dataFolder();
 
 enum Exit : int { kDone = 0, kFailed = 1, kUsage = 2, kDamaged = 3, kQuestion = 4 };
 

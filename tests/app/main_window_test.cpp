@@ -8,6 +8,7 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QLabel>
 #include <QLineEdit>
 #include <QListView>
 #include <QListWidget>
@@ -16,6 +17,7 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QSet>
 #include <QSlider>
 #include <QSplitter>
 #include <QTabBar>
@@ -273,6 +275,67 @@ TEST(RtfReader, ReadsGroupsFormattingEscapesAndSkipsDestinations) {
         if (it.fragment().text() == "red")
             redText = it.fragment().charFormat().foreground().color() == QColor(255, 0, 0);
     EXPECT_TRUE(redText);
+}
+
+} // namespace qmk
+
+namespace qmk {
+
+namespace {
+QChar mnemonic(const QString& text) {
+    for (qsizetype i = 0; i + 1 < text.size(); ++i)
+        if (text[i] == '&' && text[i + 1] != '&')
+            return text[i + 1].toLower();
+    return {};
+}
+} // namespace
+
+// Every menu opens from the keyboard, no menu holds two entries that answer the same letter, the
+// fields the user edits have their own letters, and at twice the scale (QT_SCALE_FACTOR=2, as
+// the suite also runs this test) no button is cut short and the window fits a 1920x1080 screen.
+TEST_F(MainWindowTest, KeyboardReachesEveryActionAndTheWindowScales) {
+    int entries = 0;
+    for (auto* top : window_->menuBar()->actions()) {
+        EXPECT_FALSE(mnemonic(top->text()).isNull()) << top->text().toStdString();
+        if (!top->menu())
+            continue;
+        QSet<QChar> letters;
+        for (auto* action : top->menu()->actions()) {
+            const auto letter = mnemonic(action->text());
+            if (letter.isNull() || !action->isVisible())
+                continue;
+            EXPECT_FALSE(letters.contains(letter))
+                << top->text().toStdString() << ": " << action->text().toStdString();
+            letters.insert(letter);
+            ++entries;
+        }
+    }
+    EXPECT_GT(entries, 30);
+    for (auto* field : window_->findChildren<QLineEdit*>()) {
+        if (field->isVisible()) {
+            EXPECT_FALSE(field->accessibleName().isEmpty());
+        }
+    }
+    for (const char* name : {"Description", "Group"}) {
+        bool labelled = false;
+        for (auto* label : window_->findChildren<QLabel*>())
+            if (label->text().remove('&') == name && label->buddy() &&
+                !mnemonic(label->text()).isNull())
+                labelled = true;
+        EXPECT_TRUE(labelled) << name;
+    }
+
+    window_->resize(576, 584); // the settings' default size
+    QApplication::processEvents();
+    for (auto* button : window_->findChildren<QPushButton*>()) {
+        if (button->isVisible()) {
+            EXPECT_GE(button->width(), button->minimumSizeHint().width())
+                << button->text().toStdString();
+        }
+    }
+    const auto least = window_->minimumSizeHint();
+    EXPECT_LE(least.width(), 1920 / 2);
+    EXPECT_LE(least.height(), 1080 / 2);
 }
 
 } // namespace qmk

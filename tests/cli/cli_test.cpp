@@ -131,3 +131,29 @@ TEST_F(CliTest, FailuresExitWithTheirStatusAndMessage) {
 }
 
 } // namespace qmk
+
+namespace qmk {
+
+// The installed manual page names every command qmk10 has.
+TEST_F(CliTest, TheManualPageNamesEveryCommand) {
+    const auto help = qmk({"--help"});
+    const auto page = testing::readBytes(fs::path(QMK_DATA_DIR) / "man" / "qmk10.1");
+    std::istringstream lines(help.out.substr(help.out.find("Subcommands:")));
+    std::string line;
+    std::getline(lines, line);
+    int commands = 0;
+    while (std::getline(lines, line)) {
+        std::istringstream words(line);
+        std::string command;
+        if (!(words >> command))
+            continue;
+        ++commands;
+        std::string escaped;
+        for (const char c : command)
+            escaped += c == '-' ? std::string("\\-") : std::string(1, c);
+        EXPECT_NE(page.find(escaped), std::string::npos) << command;
+    }
+    EXPECT_GT(commands, 20);
+}
+
+} // namespace qmk

@@ -1,0 +1,90 @@
+#include "session/installation.h"
+
+#include "common/file_io.h"
+#include "session/supplied_files.h"
+#include "store/statements.h"
+
+#include <cstdlib>
+
+namespace qmk {
+
+namespace fs = std::filesystem;
+
+namespace {
+
+constexpr const char* kHelpFolder = "help";
+
+fs::path installedData() {
+    std::error_code ec;
+    const auto program = fs::read_symlink("/proc/self/exe", ec);
+    if (ec)
+        return {};
+    return program.parent_path().parent_path() / "share" / "quillmark10";
+}
+
+} // namespace
+
+fs::path dataFolder() {
+    if (const char* env = std::getenv("QUILLMARK10_DATA"); env && *env)
+        return env;
+    if (const auto installed = installedData();
+        !installed.empty() && fs::exists(installed / files::kKeyNames))
+        return installed;
+    return QMK_DATA_DIR;
+}
+
+bool programDirectoryReady(const ProgramDir& home) {
+    return fs::exists(home.file(files::kStore));
+}
+
+bool setUpProgramDirectory(const ProgramDir& home,
+                           const std::function<void(const std::string&)>& said,
+                           std::string& error) {
+    std::error_code ec;
+    fs::create_directories(home.folder(), ec);
+    if (ec) {
+        error = home.folder().string() + ": " + ec.message();
+        return false;
+    }
+    const auto keynames = home.file(files::kKeyNames);
+    if (fs::exists(keynames)) {
+        said("kept " + keynames.string());
+    } else if (!fs::copy_file(dataFolder() / files::kKeyNames, keynames, ec)) {
+        error = keynames.string() + ": " + ec.message();
+        return false;
+    } else {
+        said("created " + keynames.string());
+    }
+    const auto store = home.file(files::kStore);
+    const bool existed = fs::exists(store);
+    openCommandStore(store);
+    said((existed ? "kept " : "created ") + store.string());
+    // The supplied command files, written by the program's own writer.
+    for (const auto& [name, bytes] : {std::pair{kPlacerFile, placerFile()},
+                                      std::pair{kLaunchCommandsFile, launchCommandsFile()}}) {
+        const auto file = home.file(name);
+        if (fs::exists(file)) {
+            said("kept " + file.string());
+            continue;
+        }
+        try {
+            FileOps::system().writeFile(file, bytes);
+        } catch (const FileError& failure) {
+            error = failure.what();
+            return false;
+        }
+        said("created " + file.string());
+    }
+    const auto help = home.file(kHelpFolder);
+    fs::create_directories(help, ec);
+    fs::copy(dataFolder() / kHelpFolder, help,
+             fs::copy_options::recursive | fs::copy_options::overwrite_existing, ec);
+    if (ec) {
+        error = help.string() + ": " + ec.message();
+        return false;
+    }
+    said("installed " + help.string());
+    return true;
+}
+
+} // namespace qmk
