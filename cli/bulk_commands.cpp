@@ -21,6 +21,26 @@
 
 namespace qmk::cli {
 
+DuplicateQuestion duplicateQuestion(Prompt& prompt, const std::string& onDuplicate,
+                                    const std::string& target, const std::string& source) {
+    return [&prompt, onDuplicate, target, source](const std::string& command) {
+        const std::pair<const char*, DuplicateAnswer> fixed[] = {
+            {"yes", DuplicateAnswer::Yes},
+            {"no", DuplicateAnswer::No},
+            {"yes-all", DuplicateAnswer::YesToAll},
+            {"no-all", DuplicateAnswer::NoToAll},
+            {"cancel", DuplicateAnswer::CancelExport}};
+        for (const auto& [word, answer] : fixed)
+            if (onDuplicate == word)
+                return answer;
+        const auto choice = prompt.choose(
+            "The following command already exists in:\r\n" + target + "\r\n" + command +
+                "\r\nOverwrite? with command from:\r\n" + source,
+            "Overwrite?", {"&Yes", "&No", "Ye&s to all", "N&o to all", "&Cancel Export"});
+        return static_cast<DuplicateAnswer>(choice);
+    };
+}
+
 namespace {
 
 class Bulk {
@@ -247,23 +267,9 @@ private:
         }
         if (!select())
             return kFailed;
-        const auto ask = [&](const std::string& command) {
-            const std::pair<const char*, DuplicateAnswer> fixed[] = {
-                {"yes", DuplicateAnswer::Yes},
-                {"no", DuplicateAnswer::No},
-                {"yes-all", DuplicateAnswer::YesToAll},
-                {"no-all", DuplicateAnswer::NoToAll},
-                {"cancel", DuplicateAnswer::CancelExport}};
-            for (const auto& [word, answer] : fixed)
-                if (o_.onDuplicate == word)
-                    return answer;
-            const auto choice = session_.prompt().choose(
-                "The following command already exists in:\r\n" + target.string() + "\r\n" +
-                    command + "\r\nOverwrite? with command from:\r\n" + path(),
-                "Overwrite?", {"&Yes", "&No", "Ye&s to all", "N&o to all", "&Cancel Export"});
-            return static_cast<DuplicateAnswer>(choice);
-        };
-        const auto result = exportCommands(engine_, target, mode, ask);
+        const auto result = exportCommands(
+            engine_, target, mode,
+            duplicateQuestion(session_.prompt(), o_.onDuplicate, target.string(), path()));
         if (!result.result.ok)
             return refuse(result.result.message, result.result.title);
         out_ << target.string() << ": Export Operation Completed (" << result.exported

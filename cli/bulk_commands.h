@@ -1,6 +1,7 @@
 #pragma once
 
 #include "session.h"
+#include "writer/export_dat.h"
 
 #include <iosfwd>
 #include <optional>
@@ -8,6 +9,10 @@
 #include <vector>
 
 namespace qmk::cli {
+
+// The export's duplicate question: answered by --on-duplicate, or asked with its five buttons.
+DuplicateQuestion duplicateQuestion(Prompt& prompt, const std::string& onDuplicate,
+                                    const std::string& target, const std::string& source);
 
 // The selection and texts of the whole-file commands.
 struct BulkOptions {

@@ -1,6 +1,7 @@
 #include "cli.h"
 
 #include "bulk_commands.h"
+#include "compare_commands.h"
 #include "dragon_commands.h"
 #include "edit_commands.h"
 #include "json.h"
@@ -249,6 +250,37 @@ int run(int argc, const char* const* argv, std::ostream& out, std::ostream& err,
     for (auto* command : {bulks[9].second, bulks[10].second})
         command->add_flag("--match-case", bulk.matchCase, "Compare letter case exactly");
 
+    std::vector<std::string> diffFiles;
+    bool diffJson = false;
+    auto* diffCommand = app.add_subcommand("diff", "The differences between two command files");
+    diffCommand->add_option("FILES", diffFiles, "The earlier and the later command file")
+        ->required()
+        ->expected(2);
+    diffCommand->add_flag("--json", diffJson, "As JSON");
+    bool conflictsJson = false;
+    auto* conflictsCommand =
+        app.add_subcommand("conflicts", "Spoken forms that collide in scopes that overlap");
+    conflictsCommand->add_option("FILE", options.file,
+                                 "The command file (default: the current Dragon user's)");
+    conflictsCommand->add_flag("--json", conflictsJson, "As JSON");
+    RestoreOptions restoreOptions;
+    auto* restoreCommand = app.add_subcommand(
+        "restore", "Copy chosen commands or LISTs from an archive back into the file");
+    restoreCommand->add_option("ARCHIVE", restoreOptions.archive, "The archive or command file")
+        ->required();
+    restoreCommand->add_option("FILE", options.file,
+                               "The command file (default: the current Dragon user's)");
+    restoreCommand->add_option("--pick", restoreOptions.picks, "A command to restore");
+    restoreCommand->add_option("--list", restoreOptions.lists, "A LIST to restore");
+    restoreCommand->add_option("--program", restoreOptions.program,
+                               "The Program of the commands (default Global Commands)");
+    restoreCommand->add_option("--scope", restoreOptions.scope, "Their Scope");
+    restoreCommand
+        ->add_option("--on-duplicate", restoreOptions.onDuplicate,
+                     "ask, yes, no, yes-all, no-all or cancel")
+        ->check(CLI::IsMember({"ask", "yes", "no", "yes-all", "no-all", "cancel"}));
+    restoreCommand->add_flag("--yes", assumeYes, "Answer OK or Yes to every question");
+
     auto* keysCommand = app.add_subcommand("keys2script", "Convert a DVC key string to a script");
     std::string keys;
     std::string form = "sendkeys";
@@ -271,6 +303,8 @@ int run(int argc, const char* const* argv, std::ostream& out, std::ostream& err,
     try {
         if (initCommand->parsed())
             return init(home, out, err);
+        if (diffCommand->parsed())
+            return diff(home, diffFiles[0], diffFiles[1], diffJson, out, err);
         if (demoCommand->parsed())
             return demoSetup(home, demoDir, demoUser, out, err);
         // Questions are asked on a terminal only; elsewhere --yes must answer them.
@@ -291,6 +325,10 @@ int run(int argc, const char* const* argv, std::ostream& out, std::ostream& err,
             return found == kDone ? whoami(session, whoamiJson, out) : found;
         }
         const int parsed = session.parse(options.file, options.force);
+        if (conflictsCommand->parsed())
+            return parsed == kDone ? conflicts(session, conflictsJson, out) : parsed;
+        if (restoreCommand->parsed())
+            return parsed == kDone ? restore(session, restoreOptions, out) : parsed;
         for (const auto& [kind, command] : edits)
             if (command->parsed())
                 return parsed == kDone ? runEdit(kind, edit, session, out, in) : parsed;

@@ -1,0 +1,155 @@
+#include "compare_commands.h"
+
+#include "bulk_commands.h"
+#include "common/text.h"
+#include "format/codepage.h"
+#include "json.h"
+#include "tools/compare.h"
+#include "tools/conflicts.h"
+#include "tools/restore_items.h"
+
+#include <ostream>
+
+namespace qmk::cli {
+
+namespace {
+
+KeyNames keyNames(const ProgramDir& home) {
+    return KeyNames::load(home.file(files::kKeyNames)).value_or(KeyNames{});
+}
+
+std::string itemJson(const SetItem& item) {
+    std::string states;
+    for (const auto& state : item.states)
+        states += (states.empty() ? "" : ", ") + jsonString(state);
+    return "{\"kind\": " + jsonString(item.list ? "list" : "command") +
+           ", \"program\": " + jsonString(item.program) + ", \"scope\": " + jsonString(item.scope) +
+           ", \"name\": " + jsonString(item.name) + ", \"type\": " + jsonString(item.type) +
+           ", \"description\": " + jsonString(item.description) +
+           ", \"group\": " + jsonString(item.group) +
+           ", \"body\": " + jsonString(item.encrypted ? "" : item.body) + ", \"states\": [" +
+           states + "]}";
+}
+
+std::string fileJson(const CommandSet& set) {
+    return "{\"file\": " + jsonString(set.file.string()) +
+           ", \"generation\": " + jsonString(set.properties.generationLabel) +
+           ", \"language\": " + jsonString(set.properties.languageName) +
+           ", \"items\": " + std::to_string(set.items.size()) + "}";
+}
+
+} // namespace
+
+int diff(const ProgramDir& home, const std::string& before, const std::string& after, bool json,
+         std::ostream& out, std::ostream& err) {
+    const auto keys = keyNames(home);
+    auto a = readCommandSet(before, keys);
+    auto b = readCommandSet(after, keys);
+    for (const auto* read : {&a, &b})
+        if (const auto* message = std::get_if<std::string>(read)) {
+            err << *message << '\n';
+            return kFailed;
+        }
+    const auto& first = std::get<CommandSet>(a);
+    const auto& second = std::get<CommandSet>(b);
+    const auto differences = compareSets(first, second);
+    if (!json) {
+        out << "--- " << before << " (" << first.properties.generationLabel << ")\n+++ " << after
+            << " (" << second.properties.generationLabel << ")\n";
+        for (const auto& d : differences)
+            out << differenceLine(d) << '\n';
+        out << differenceSummary(differences) << '\n';
+        return kDone;
+    }
+    const char* kinds[] = {"added", "removed", "changed"};
+    out << "{\"before\": " << fileJson(first) << ",\n \"after\": " << fileJson(second)
+        << ",\n \"differences\": [";
+    for (std::size_t i = 0; i < differences.size(); ++i) {
+        const auto& d = differences[i];
+        std::string fields;
+        for (const auto& field : d.fields)
+            fields += (fields.empty() ? "" : ", ") + jsonString(field);
+        out << (i ? ",\n  " : "\n  ") << "{\"change\": \"" << kinds[static_cast<int>(d.kind)]
+            << "\", \"fields\": [" << fields
+            << "], \"before\": " << (d.before ? itemJson(*d.before) : "null")
+            << ", \"after\": " << (d.after ? itemJson(*d.after) : "null") << "}";
+    }
+    out << "]}\n";
+    return kDone;
+}
+
+int conflicts(Session& session, bool json, std::ostream& out) {
+    const auto read = readCommandSet(session.parser().commandFile(), keyNames(session.home()));
+    if (const auto* message = std::get_if<std::string>(&read))
+        return session.refuse(*message);
+    const auto& set = std::get<CommandSet>(read);
+    const auto found = findConflicts(set);
+    if (!json) {
+        for (const auto& c : found)
+            out << conflictLine(c) << '\n';
+        out << found.size() << (found.size() == 1 ? " conflict\n" : " conflicts\n");
+        return kDone;
+    }
+    out << "[";
+    for (std::size_t i = 0; i < found.size(); ++i)
+        out << (i ? ",\n " : "\n ") << "{\"kind\": " << jsonString(conflictKindName(found[i].kind))
+            << ", \"phrase\": " << jsonString(found[i].phrase)
+            << ", \"first\": " << itemJson(*found[i].first)
+            << ", \"second\": " << itemJson(*found[i].second) << "}";
+    out << "]\n";
+    return kDone;
+}
+
+int restore(Session& session, const RestoreOptions& options, std::ostream& out) {
+    const auto read = readCommandSet(options.archive, keyNames(session.home()));
+    if (const auto* message = std::get_if<std::string>(&read))
+        return session.refuse(*message);
+    const auto& archive = std::get<CommandSet>(read);
+    // The chosen items, as the archive holds them.
+    const auto scope = options.scope.empty() && options.program == kGlobalCommands
+                           ? std::string(kGlobalCommands)
+                       : options.scope.empty() ? std::string("Application-specific")
+                                               : options.scope;
+    std::vector<SetItem> chosen;
+    auto choose = [&](const std::string& name, bool list) {
+        for (const auto& item : archive.items)
+            if (item.list == list && item.name == name &&
+                (list || (item.scope == scope &&
+                          (item.program == options.program ||
+                           item.program == codepage::toUtf8(codepage::toUpper(
+                                               codepage::fromUtf8(options.program).bytes)))))) {
+                chosen.push_back(item);
+                return true;
+            }
+        return false;
+    };
+    for (const auto& name : options.picks)
+        if (!choose(name, false))
+            return session.refuse("The archive holds no command \"" + name + "\" in " +
+                                      options.program + " | " + scope,
+                                  options.archive);
+    for (const auto& name : options.lists)
+        if (!choose(name, true))
+            return session.refuse("The archive holds no LIST \"" + name + "\"", options.archive);
+    if (chosen.empty())
+        return session.refuse("Choose what to restore with --pick or --list", options.archive);
+
+    session.RollBackCheck();
+    const auto file = session.parser().commandFile();
+    UpdateEngine engine(
+        EngineContext{session.home(), session.store(), session.trace(), session.files(), file});
+    CountKeeper status;
+    const auto outcome = restoreItems(
+        engine, options.archive, chosen,
+        duplicateQuestion(session.prompt(), options.onDuplicate, file.string(), options.archive),
+        status, session.prompt());
+    if (outcome.cancelled)
+        return session.refuse("Restore cancelled; the command file was not changed", file.string());
+    return session.finishWrite(outcome.result,
+                               file.string() + ": restored " + std::to_string(outcome.commands) +
+                                   " commands and " + std::to_string(outcome.lists) +
+                                   " LISTs from " + options.archive,
+                               out);
+}
+
+} // namespace qmk::cli

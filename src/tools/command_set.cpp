@@ -1,0 +1,69 @@
+#include "tools/command_set.h"
+
+#include "common/file_io.h"
+#include "common/text.h"
+#include "format/body_decoders.h"
+#include "format/codepage.h"
+#include "format/record.h"
+#include "format/row_builder.h"
+
+namespace qmk {
+
+std::variant<CommandSet, std::string> readCommandSet(const std::filesystem::path& file,
+                                                     const KeyNames& keys) {
+    const auto image = readWholeFile(file);
+    if (!image)
+        return file.string() + ": cannot be read";
+    CommandSet set;
+    set.file = file;
+    if (!decodeHeader(*image, set.properties) ||
+        set.properties.generation == layout::Generation::Unknown)
+        return file.string() + ": not a command file";
+    try {
+        ImageReader in(*image, layout::kFirstRecordPosition);
+        const auto commands = in.u16At(layout::kCommandCountPosition);
+        for (std::uint32_t i = 0; i < commands; ++i) {
+            const auto record = readCommandRecord(in, set.properties.generation, keys);
+            if (record.notLoaded())
+                continue;
+            const auto row = commandRow(record, {}, {});
+            SetItem item;
+            item.program = row.menu;
+            item.scope = row.state;
+            item.name = row.name;
+            item.type = row.Type;
+            item.description = row.description;
+            item.group = row.owner;
+            item.body = row.script;
+            if (record.graphicsize > 0) // the body as stored: the graphic, then the text
+                item.graphic = image->substr(record.offsetbody - 1, record.end - record.offsetbody);
+            for (const auto state : record.stateNames)
+                item.states.push_back(codepage::toUtf8(state));
+            item.encrypted = record.encrypted;
+            set.items.push_back(std::move(item));
+        }
+        const auto lists = in.u16();
+        in.skip(4);
+        for (std::uint32_t i = 0; i < lists; ++i) {
+            const auto record = readListRecord(in);
+            const auto row = listRow(record, {});
+            SetItem item;
+            item.list = true;
+            item.program = item.scope = kGlobalCommands;
+            item.name = row.name;
+            item.type = "L";
+            item.group = row.owner;
+            item.body = row.script;
+            set.items.push_back(std::move(item));
+        }
+    } catch (const DamagedName& damaged) {
+        return file.string() + ": damaged at position " + std::to_string(damaged.position);
+    } catch (const ImageOverrun& overrun) {
+        return file.string() + ": damaged at position " + std::to_string(overrun.position);
+    } catch (const UnknownStepCode& step) {
+        return file.string() + ": unknown step code " + std::to_string(step.code);
+    }
+    return set;
+}
+
+} // namespace qmk

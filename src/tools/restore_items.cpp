@@ -1,0 +1,115 @@
+#include "tools/restore_items.h"
+
+#include "common/text.h"
+#include "format/parser.h"
+#include "store/statements.h"
+#include "store/user_rows.h"
+#include "writer/new_records.h"
+#include "writer/record_edits.h"
+
+namespace qmk {
+
+namespace {
+
+std::optional<UserRow> listNamed(Database& store, const std::string& name) {
+    auto select = store.prepare("SELECT ID FROM user WHERE Type = 'L' AND menu = ? AND state = ? "
+                                "AND name = ? AND listcopy = 0");
+    select.bind(1, std::string(kGlobalCommands))
+        .bind(2, std::string(kGlobalCommands))
+        .bind(3, name);
+    if (!select.step())
+        return std::nullopt;
+    return UserTable(store).byId(select.integer(0));
+}
+
+// A cancel takes back the LISTs written before it: the file is as it was.
+RestoreOutcome undone(UpdateEngine& current, const std::string& original, RestoreOutcome outcome) {
+    if (outcome.lists > 0) {
+        try {
+            current.context().files.replaceFile(current.context().commandFile, original);
+        } catch (const FileError& error) {
+            return {EditResult::refused(error.what(), "The restore could not be taken back")};
+        }
+    }
+    outcome.lists = outcome.commands = 0;
+    return outcome;
+}
+
+} // namespace
+
+RestoreOutcome restoreItems(UpdateEngine& current, const std::filesystem::path& archive,
+                            const std::vector<SetItem>& chosen, const DuplicateQuestion& ask,
+                            StatusSink& status, Prompt& prompt) {
+    RestoreOutcome outcome;
+    const auto& context = current.context();
+    if (!current.load())
+        return {
+            EditResult::refused("The command file cannot be read", context.commandFile.string())};
+    const std::string original(current.image());
+    try {
+        context.files.writeScratch(context.home.file(files::kBackup), original);
+    } catch (const FileError& error) {
+        return {EditResult::refused(error.what(), "The command file was not changed")};
+    }
+
+    // LISTs first, while the store still describes the file.
+    std::optional<DuplicateAnswer> always;
+    for (const auto& item : chosen) {
+        if (!item.list)
+            continue;
+        const auto held = listNamed(context.store, item.name);
+        if (held) {
+            const auto answer = always ? *always : ask ? ask(item.name) : DuplicateAnswer::No;
+            if (answer == DuplicateAnswer::CancelExport) {
+                outcome.cancelled = true;
+                break;
+            }
+            if (answer == DuplicateAnswer::YesToAll || answer == DuplicateAnswer::NoToAll)
+                always = answer;
+            if (answer == DuplicateAnswer::No || answer == DuplicateAnswer::NoToAll)
+                continue;
+        }
+        const auto result = held ? Update1Body(current, *held, item.body)
+                                 : NewListRecord(current, item.name, item.body);
+        if (!result.ok)
+            return {result};
+        ++outcome.lists;
+    }
+    if (outcome.cancelled)
+        return undone(current, original, outcome);
+
+    // The commands: the archive is read into a store of its own, its chosen rows marked, and
+    // exported onto the end of the current file.
+    auto store = openCommandStore(":memory:");
+    Parser parser(
+        ParseContext{context.home, *store, context.trace, status, prompt, archive.parent_path()});
+    if (!parser.Parse(true, archive.string()).ok())
+        return {EditResult::refused("The archive cannot be read", archive.string())};
+    int marked = 0;
+    for (const auto& item : chosen) {
+        if (item.list)
+            continue;
+        marked += static_cast<int>(
+            store
+                ->prepare("UPDATE user SET flag = 1 WHERE Type <> 'L' AND menu = ? AND state = ? "
+                          "AND name = ?")
+                .bind(1, item.program)
+                .bind(2, item.scope)
+                .bind(3, item.name)
+                .run());
+    }
+    if (marked == 0)
+        return outcome;
+    UpdateEngine source(EngineContext{context.home, *store, context.trace, context.files, archive});
+    const auto exported = exportCommands(source, context.commandFile, ExportMode::Append, ask);
+    outcome.cancelled = exported.cancelled;
+    if (outcome.cancelled)
+        return undone(current, original, outcome);
+    outcome.commands = exported.exported;
+    outcome.lists += exported.lists;
+    if (!exported.result.ok && !exported.cancelled)
+        outcome.result = exported.result;
+    return outcome;
+}
+
+} // namespace qmk

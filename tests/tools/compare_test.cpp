@@ -1,0 +1,167 @@
+#include "command_file_builder.h"
+#include "mainwindow/edit_rules.h"
+#include "test_home.h"
+#include "tools/compare.h"
+#include "tools/conflicts.h"
+#include "tools/restore_items.h"
+#include "writer/record_edits.h"
+
+#include <gtest/gtest.h>
+
+namespace qmk::testing {
+
+namespace {
+
+using fixture::CommandFileBuilder;
+using fixture::Step;
+
+// The same commands and LISTs in the layout of any generation.
+std::string sameCommands(std::uint8_t versionCode) {
+    CommandFileBuilder file(versionCode);
+    file.command("open <mailbox>").listReferences({"mailbox"}).group("Mail").keys("{Ctrl+o}");
+    file.command("sign off").description("the letter's end").plainText("Yours,\r\nPat");
+    file.command("bold").window("winword", "Document1").advanced("Sub Main\r\nEnd Sub");
+    file.command("next page").application("WinWord").script("SendKeys \"{PgDn}\"");
+    file.command("steps").steps({Step::press(65, 1), Step::type("hi")});
+    file.list("mailbox", {"inbox", "outbox"});
+    return file.build();
+}
+
+CommandSet readSet(const std::filesystem::path& file) {
+    auto read = readCommandSet(file, KeyNames{});
+    EXPECT_TRUE(std::holds_alternative<CommandSet>(read)) << std::get<std::string>(read);
+    return std::get<CommandSet>(read);
+}
+
+std::vector<std::string> lines(const std::vector<Difference>& differences) {
+    std::vector<std::string> out;
+    for (const auto& d : differences)
+        out.push_back(differenceLine(d));
+    return out;
+}
+
+} // namespace
+
+TEST(Compare, IdenticalCommandsInAnyTwoGenerationsDiffer0AndOneEditIsOneChange) {
+    TestHome home;
+    std::vector<CommandSet> sets;
+    for (const int code : {3, 4, 5, 6, 7})
+        sets.push_back(readSet(home.writeFile("v" + std::to_string(code) + ".dat",
+                                              sameCommands(static_cast<std::uint8_t>(code)))));
+    for (const auto& a : sets)
+        for (const auto& b : sets)
+            EXPECT_TRUE(compareSets(a, b).empty())
+                << a.properties.generationLabel << " / " << b.properties.generationLabel;
+
+    // One body edited through the writer: exactly one change, naming the body.
+    const auto file = home.writeFile("mycmds.dat", sameCommands(7));
+    ASSERT_TRUE(home.parse(file, true).ok());
+    Trace trace;
+    FileOps files;
+    UpdateEngine engine(EngineContext{home.home(), home.store(), trace, files, file});
+    const auto before = readSet(file);
+    ASSERT_TRUE(Update1Body(engine,
+                            *findRow(home.store(), "WINWORD", "Application-specific", "next page"),
+                            "SendKeys \"{PgUp}\"")
+                    .ok);
+    const auto after = readSet(file);
+    EXPECT_EQ(
+        lines(compareSets(before, after)),
+        std::vector<std::string>{"~ command  WINWORD | Application-specific | next page: body"});
+
+    // Added, removed, renamed in case only, a LIST's items and a description changed.
+    CommandFileBuilder other(5);
+    other.command("OPEN <mailbox>").listReferences({"mailbox"}).group("Mail").keys("{Ctrl+o}");
+    other.command("sign off").description("changed").plainText("Yours,\r\nPat");
+    other.command("bold").window("winword", "Document1").advanced("Sub Main\r\nEnd Sub");
+    other.command("next page").application("WinWord").script("SendKeys \"{PgDn}\"");
+    other.command("new one").keys("x");
+    other.list("mailbox", {"inbox"});
+    const auto changed = readSet(home.writeFile("other.dat", other.build()));
+    const auto differences = compareSets(before, changed);
+    EXPECT_EQ(
+        lines(differences),
+        (std::vector<std::string>{
+            "~ command  Global Commands | Global Commands | OPEN <mailbox>: name",
+            "~ command  Global Commands | Global Commands | sign off: description",
+            "+ command  Global Commands | Global Commands | new one", "~ LIST     mailbox: items",
+            "- command  Global Commands | Global Commands | steps"}));
+    EXPECT_EQ(differenceSummary(differences), "1 added, 1 removed, 3 changed");
+}
+
+TEST(Compare, ARestoreBringsBackExactlyTheChosenCommandAndList) {
+    TestHome home;
+    const auto archive = home.writeFile("mycmds.01012026", sameCommands(7));
+    // Today's file: "sign off" and "bold" deleted, the mailbox LIST cut to one item.
+    CommandFileBuilder today(7);
+    today.command("open <mailbox>").listReferences({"mailbox"}).group("Mail").keys("{Ctrl+o}");
+    today.command("next page").application("WinWord").script("SendKeys \"{PgDn}\"");
+    today.command("steps").steps({Step::press(65, 1), Step::type("hi")});
+    today.list("mailbox", {"inbox"});
+    const auto file = home.writeFile("mycmds.dat", today.build());
+    ASSERT_TRUE(home.parse(file, true).ok());
+    Trace trace;
+    FileOps files;
+    UpdateEngine engine(EngineContext{home.home(), home.store(), trace, files, file});
+    const auto old = readSet(archive);
+    std::vector<SetItem> chosen;
+    for (const auto& item : old.items)
+        if (item.name == "sign off" || (item.list && item.name == "mailbox"))
+            chosen.push_back(item);
+    int asked = 0;
+    const auto outcome = restoreItems(
+        engine, archive, chosen,
+        [&](const std::string&) {
+            ++asked;
+            return DuplicateAnswer::Yes;
+        },
+        home.status, home.prompt);
+    ASSERT_TRUE(outcome.result.ok) << outcome.result.message;
+    EXPECT_EQ(asked, 1) << "the LIST the file holds already";
+    EXPECT_EQ(outcome.commands, 1);
+    EXPECT_EQ(readBytes(home.path("savedat")), today.build());
+    EXPECT_TRUE(home.parse(file, true).ok());
+    EXPECT_EQ(lines(compareSets(old, readSet(file))),
+              std::vector<std::string>{"- command  WINWORD | Document1 | bold"});
+
+    // A cancel at the question leaves the file as it was, LISTs written before it included.
+    const auto before = readBytes(file);
+    std::vector<SetItem> both;
+    for (const auto& item : old.items)
+        if (item.name == "mailbox" || item.name == "bold")
+            both.push_back(item);
+    const auto cancelled = restoreItems(
+        engine, archive, both, [](const std::string&) { return DuplicateAnswer::CancelExport; },
+        home.status, home.prompt);
+    EXPECT_TRUE(cancelled.cancelled);
+    EXPECT_EQ(readBytes(file), before);
+}
+
+TEST(Conflicts, FindsDuplicatesShadowsScopesAndCollisionsOnlyAListFillsIn) {
+    TestHome home;
+    CommandFileBuilder file(7);
+    file.command("save file").keys("{Ctrl+s}");
+    file.command("save  FILE").application("winword").keys("{F12}");
+    file.command("go <direction>").listReferences({"direction"}).window("winword", "Doc").keys("x");
+    file.command("go up").application("winword").keys("y");
+    file.command("go up").window("excel", "Book").keys("z");
+    file.command("twice").keys("1");
+    file.command("twice").keys("2");
+    file.command("far <place>").listReferences({"place"}).keys("3");
+    file.list("direction", {"down", "up"});
+    const auto set = readSet(home.writeFile("mycmds.dat", file.build()));
+    std::vector<std::string> found;
+    for (const auto& c : findConflicts(set))
+        found.push_back(conflictLine(c));
+    EXPECT_EQ(found,
+              (std::vector<std::string>{
+                  "global  Global Commands | Global Commands | save file  <->  WINWORD | "
+                  "Application-specific | save  FILE  \"save file\"",
+                  "list  WINWORD | Doc | go <direction>  <->  WINWORD | Application-specific | go "
+                  "up  \"go up\"",
+                  "duplicate  Global Commands | Global Commands | twice  <->  Global Commands | "
+                  "Global Commands | twice  \"twice\""}))
+        << "excel's window is not winword's; a LIST the file lacks stays as written";
+}
+
+} // namespace qmk::testing
