@@ -1,5 +1,6 @@
 #include "main_window.h"
 
+#include "compare_dialog.h"
 #include "find_dialog.h"
 #include "reports_dialog.h"
 #include "rtf_reader.h"
@@ -285,6 +286,7 @@ void MainWindow::buildMenus() {
           std::pair{"Export to &spreadsheet...", "csv"},
           std::pair{"Export to pse&udo dvc...", "pseudo"}})
         file->addAction(caption, this, [this, mode = std::string(mode)] { openReports(mode); });
+    file->addAction("Co&mpare with archive...", this, [this] { openComparison(); });
     file->addSeparator();
     auto* restore = file->addMenu("Restore");
     auto* backup = file->addAction("Backup", this, [this] { session_->backup(); });
@@ -371,6 +373,14 @@ void MainWindow::buildMenus() {
           std::pair{"Convert DVC &KEYS to Advanced Scripting w/SendDragonKeys", "dvc2sdk"},
           std::pair{"&Search and Replace", "replace"}})
         tools->addAction(caption, this, [this, mode = std::string(mode)] { openTools(mode); });
+    tools->addSeparator();
+    tools->addAction("Find &conflicts...", this, [this] {
+        ConflictList conflicts(*session_);
+        if (!conflicts.find())
+            return;
+        ConflictsDialog(conflicts, this).exec();
+        render();
+    });
     auto* help = menuBar()->addMenu("&Help");
     help->addAction("Command &Help", this, [this] { showHelpPage("commands.html"); });
     help->addAction("&About Quillmark10", this, [this] {
@@ -567,6 +577,19 @@ void MainWindow::openTools(const std::string& mode) {
     if (!outcome.openExported.empty() && !session_->openFile(outcome.openExported))
         closeProgram();
     model.reset(-1);
+    render();
+}
+
+void MainWindow::openComparison() {
+    ArchiveComparison comparison(*session_);
+    bool changed = false;
+    {
+        CompareDialog dialog(comparison, prompt_, this);
+        dialog.exec();
+        changed = dialog.fileChanged();
+    }
+    if (changed)
+        browser().reset(-1);
     render();
 }
 

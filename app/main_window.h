@@ -80,6 +80,7 @@ private:
     void renderEditing();
     std::string bodyText() const;
     void openFind();
+    void openComparison();
     // The reports dialog in one of its modes, then the view built again.
     void openReports(const std::string& mode);
     // The tools dialog in one of its modes; a written file then goes through the save cycle.

@@ -194,14 +194,8 @@ void ToolsDialog::act() {
         [this] { return session_.saveCycle().externalChange(false); },
         [this] { session_.rollBackCheck(); },
         [this](const std::string&) {},
-        [this,
-         target = entry_ ? entry_->text().toStdString() : std::string()](const std::string& name) {
-            const auto choice = prompt_.choose(
-                "The following command already exists in:\r\n" + target + "\r\n" + name +
-                    "\r\nOverwrite? with command from:\r\n" + session_.commandFile().string(),
-                "Export", {"&Yes", "No", "Ye&s to all", "N&o to all", "&Cancel Export"});
-            return static_cast<DuplicateAnswer>(choice);
-        }};
+        duplicatePrompt(prompt_, entry_ ? entry_->text().toStdString() : std::string(),
+                        session_.commandFile().string())};
     outcome_ = runTool(context, mode_, request(), entry_ ? entry_->text().toStdString() : "");
     if (outcome_.done)
         accept();

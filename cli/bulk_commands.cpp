@@ -13,6 +13,7 @@
 #include "tools/reports.h"
 #include "tools/search_replace.h"
 #include "tools/selection.h"
+#include "tools/tools_dialog.h"
 #include "writer/export_dat.h"
 #include "writer/rebuilds.h"
 
@@ -23,7 +24,8 @@ namespace qmk::cli {
 
 DuplicateQuestion duplicateQuestion(Prompt& prompt, const std::string& onDuplicate,
                                     const std::string& target, const std::string& source) {
-    return [&prompt, onDuplicate, target, source](const std::string& command) {
+    const auto asked = duplicatePrompt(prompt, target, source);
+    return [asked, onDuplicate](const std::string& command) {
         const std::pair<const char*, DuplicateAnswer> fixed[] = {
             {"yes", DuplicateAnswer::Yes},
             {"no", DuplicateAnswer::No},
@@ -33,11 +35,7 @@ DuplicateQuestion duplicateQuestion(Prompt& prompt, const std::string& onDuplica
         for (const auto& [word, answer] : fixed)
             if (onDuplicate == word)
                 return answer;
-        const auto choice = prompt.choose(
-            "The following command already exists in:\r\n" + target + "\r\n" + command +
-                "\r\nOverwrite? with command from:\r\n" + source,
-            "Overwrite?", {"&Yes", "&No", "Ye&s to all", "N&o to all", "&Cancel Export"});
-        return static_cast<DuplicateAnswer>(choice);
+        return asked(command);
     };
 }
 

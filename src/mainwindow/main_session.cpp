@@ -197,6 +197,16 @@ bool MainSession::restore(const std::string& archive) {
     return !cycle_->ended();
 }
 
+fs::path MainSession::archivePath(const std::string& archive) {
+    return Backups(home_, nat_ ? nat_->UserBaseDirectory : "", files_, prompt_)
+               .archiveFolder(rollbackUser_) /
+           archive;
+}
+
+void MainSession::afterWrite() {
+    cycle_->save(false);
+}
+
 void MainSession::refreshed() {
     if (history_ && store_) {
         history_->writeOut(*store_);

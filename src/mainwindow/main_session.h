@@ -76,6 +76,7 @@ public:
     void setProgress(const std::string& text) { status_.setProgress(text); }
     RecentHistory& history() { return *history_; }
     Prompt& prompt() { return prompt_; }
+    StatusSink& status() { return status_; }
     SaveCycle& saveCycle() { return *cycle_; }
     Database& store() { return *store_; }
     Trace& trace() { return trace_; }
@@ -96,6 +97,11 @@ public:
     // "Restore user '<user>' &mycmds.dat" and "Bac&kup user '<user>' mycmds.dat".
     std::pair<std::string, std::string> rollbackCaptions() const;
     const std::vector<std::string>& rollbackList() const { return rollbackList_; }
+    // Where an archive of the list lies.
+    std::filesystem::path archivePath(const std::string& archive);
+    // After a write made outside the editor: the day's archive was taken before it; Dragon takes
+    // the file up through the save cycle, which reads it into the store again.
+    void afterWrite();
     // The engine's events and the timers: called by the window's idle loop.
     void pump();
 

@@ -80,6 +80,18 @@ ToolsOutcome exportTo(const ToolsContext& c, std::string target) {
 
 } // namespace
 
+DuplicateQuestion duplicatePrompt(Prompt& prompt, std::string target, std::string source) {
+    return
+        [&prompt, target = std::move(target), source = std::move(source)](const std::string& name) {
+            const std::string crlf(kCrLf);
+            const auto choice = prompt.choose(
+                "The following command already exists in:" + crlf + target + crlf + name + crlf +
+                    "Overwrite? with command from:" + crlf + source,
+                "Overwrite?", {"&Yes", "No", "Ye&s to all", "N&o to all", "&Cancel Export"});
+            return static_cast<DuplicateAnswer>(choice);
+        };
+}
+
 ToolsCaptions toolsCaptions(const std::string& mode, const std::filesystem::path& exportFile) {
     if (mode == "dat")
         return {"Export to .dat", "Export", exportFile.string()};

@@ -20,6 +20,9 @@ namespace qmk {
 struct ToolsCaptions {
     std::string caption, action, entry;
 };
+// The export's duplicate prompt, titled "Overwrite?", for a command already in `target`.
+DuplicateQuestion duplicatePrompt(Prompt& prompt, std::string target, std::string source);
+
 ToolsCaptions toolsCaptions(const std::string& mode, const std::filesystem::path& exportFile);
 
 // The counts beside the four choices (all, Program, Group, Scope), each right-aligned in five

@@ -1,4 +1,5 @@
 #include "cli.h"
+#include "compare_dialog.h"
 #include "main_window.h"
 #include "mainwindow/edit_rules.h"
 #include "reports_dialog.h"
@@ -336,6 +337,50 @@ TEST_F(MainWindowTest, KeyboardReachesEveryActionAndTheWindowScales) {
     const auto least = window_->minimumSizeHint();
     EXPECT_LE(least.width(), 1920 / 2);
     EXPECT_LE(least.height(), 1080 / 2);
+}
+
+} // namespace qmk
+
+namespace qmk {
+
+// A command deleted since the day's archive shows as removed, with its body beside an empty
+// one, and "Restore chosen" brings it back with its LIST; a conflict's line takes the window to
+// its command.
+TEST_F(MainWindowTest, CompareWithArchiveRestoresAChosenCommandAndConflictsJump) {
+    const auto file = window_->session().commandFile();
+    qmk({"delete", "--yes", "--program", "Global Commands", "--pick", "open <mailbox>"});
+    ArchiveComparison comparison(window_->session());
+    app::CompareDialog dialog(comparison, home_.prompt, window_.get());
+    auto* list = dialog.findChild<QListWidget*>();
+    ASSERT_NE(list, nullptr);
+    // The delete took the LIST only that command used with it.
+    ASSERT_EQ(list->count(), 2);
+    EXPECT_EQ(list->item(0)->text().toStdString(),
+              "- command  Global Commands | Global Commands | open <mailbox>");
+    EXPECT_EQ(list->item(1)->text().toStdString(), "- LIST     mailbox");
+    QString archived, now;
+    for (auto* body : dialog.findChildren<QPlainTextEdit*>())
+        (body->accessibleName() == "Now" ? now : archived) = body->toPlainText();
+    EXPECT_EQ(archived.toStdString(), "{Ctrl+Shift+i}") << "the body in the archive";
+    EXPECT_TRUE(now.isEmpty());
+    list->item(0)->setSelected(true); // the LIST comes with the command that names it
+    for (auto* button : dialog.findChildren<QPushButton*>())
+        if (button->text() == "&Restore chosen")
+            button->click();
+    EXPECT_TRUE(dialog.fileChanged());
+    EXPECT_EQ(list->count(), 0) << "the file matches its archive again";
+    EXPECT_NE(qmk({"list"}).find("open <mailbox>"), std::string::npos);
+
+    ConflictList conflicts(window_->session());
+    ASSERT_TRUE(conflicts.find());
+    app::ConflictsDialog found(conflicts, window_.get());
+    auto* lines = found.findChild<QListWidget*>();
+    ASSERT_NE(lines, nullptr);
+    ASSERT_GT(lines->count(), 0);
+    const auto& first = *conflicts.conflicts().front().first;
+    emit lines->itemActivated(lines->item(0));
+    EXPECT_EQ(window_->session().browser().currentItemName(), first.name);
+    EXPECT_EQ(window_->session().browser().currentScope(), first.scope);
 }
 
 } // namespace qmk

@@ -157,3 +157,57 @@ TEST_F(CliTest, TheManualPageNamesEveryCommand) {
 }
 
 } // namespace qmk
+
+namespace qmk {
+
+TEST_F(CliTest, DiffConflictsAndRestoreFromTheCommandLine) {
+    ASSERT_EQ(qmk({"init"}).status, 0);
+    CommandFileBuilder old(5); // an 8/9 file against a 10.x one
+    old.command("save file").keys("{Ctrl+s}");
+    old.command("gone").keys("g");
+    old.command("go <where>").listReferences({"where"}).application("winword").keys("w");
+    old.list("where", {"home", "end"});
+    CommandFileBuilder now(7);
+    now.command("save file").keys("{Ctrl+Shift+s}");
+    now.command("go <where>").listReferences({"where"}).application("winword").keys("w");
+    now.command("go home").window("winword", "Doc").keys("{Home}");
+    now.list("where", {"home", "end"});
+    const auto archive = home_.writeFile("mycmds.01012026", old.build()).string();
+    const auto file = home_.writeFile("mycmds.dat", now.build()).string();
+
+    const auto text = qmk({"diff", archive, file});
+    EXPECT_EQ(text.status, 0) << text.err;
+    EXPECT_NE(text.out.find("~ command  Global Commands | Global Commands | save file: body\n"
+                            "+ command  WINWORD | Doc | go home\n"
+                            "- command  Global Commands | Global Commands | gone\n"
+                            "1 added, 1 removed, 1 changed\n"),
+              std::string::npos)
+        << text.out;
+    const auto json = qmk({"diff", archive, file, "--json"});
+    EXPECT_NE(json.out.find("\"change\": \"changed\", \"fields\": [\"body\"]"), std::string::npos)
+        << json.out;
+    EXPECT_EQ(qmk({"diff", archive, file + ".missing"}).status, 1);
+
+    const auto found = qmk({"conflicts", file});
+    EXPECT_NE(found.out.find("list  WINWORD | Application-specific | go <where>  <->  WINWORD | "
+                             "Doc | go home  \"go home\"\n1 conflict\n"),
+              std::string::npos)
+        << found.out << found.err;
+
+    // The restore goes through the export, which appends only to a file of its own version.
+    const auto before = testing::readBytes(file);
+    const auto refused = qmk({"restore", archive, file, "--pick", "gone", "--yes"});
+    EXPECT_EQ(refused.status, 1);
+    EXPECT_NE(refused.err.find("Can't Append to different version"), std::string::npos);
+    EXPECT_EQ(testing::readBytes(file), before);
+    CommandFileBuilder same(7);
+    same.command("gone").keys("g");
+    const auto archive10 = home_.writeFile("mycmds.01022026", same.build()).string();
+    const auto restored = qmk({"restore", archive10, file, "--pick", "gone", "--yes"});
+    EXPECT_EQ(restored.status, 0) << restored.err;
+    const auto after = qmk({"diff", archive, file});
+    EXPECT_NE(after.out.find("1 added, 0 removed, 1 changed"), std::string::npos) << after.out;
+    EXPECT_EQ(qmk({"restore", archive10, file, "--pick", "nowhere"}).status, 1);
+}
+
+} // namespace qmk

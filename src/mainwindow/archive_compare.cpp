@@ -1,0 +1,104 @@
+#include "mainwindow/archive_compare.h"
+
+#include "tools/restore_items.h"
+
+namespace qmk {
+
+namespace {
+
+std::optional<CommandSet> readOrSay(const std::filesystem::path& file, MainSession& session) {
+    const auto keys = KeyNames::load(session.home().file(files::kKeyNames)).value_or(KeyNames{});
+    auto read = readCommandSet(file, keys);
+    if (auto* message = std::get_if<std::string>(&read)) {
+        session.prompt().message(*message, "Quillmark10");
+        return std::nullopt;
+    }
+    return std::move(std::get<CommandSet>(read));
+}
+
+std::string shownBody(const SetItem* item) {
+    if (!item)
+        return {};
+    return item->encrypted ? "(encrypted)" : item->body;
+}
+
+} // namespace
+
+bool ArchiveComparison::compare(const std::string& archive) {
+    differences_.clear();
+    archive_ = session_.archivePath(archive);
+    before_ = readOrSay(archive_, session_);
+    after_ = before_ ? readOrSay(session_.commandFile(), session_) : std::nullopt;
+    if (!before_ || !after_)
+        return false;
+    differences_ = compareSets(*before_, *after_);
+    return true;
+}
+
+std::vector<std::string> ArchiveComparison::lines() const {
+    std::vector<std::string> out;
+    for (const auto& d : differences_)
+        out.push_back(differenceLine(d));
+    return out;
+}
+
+std::pair<std::string, std::string> ArchiveComparison::bodies(std::size_t i) const {
+    const auto& d = differences_.at(i);
+    return {shownBody(d.before), shownBody(d.after)};
+}
+
+bool ArchiveComparison::restorable(std::size_t i) const {
+    return differences_.at(i).before != nullptr;
+}
+
+bool ArchiveComparison::restore(const std::vector<std::size_t>& chosen,
+                                const DuplicateQuestion& ask) {
+    std::vector<SetItem> items;
+    for (const auto i : chosen)
+        if (restorable(i))
+            items.push_back(*differences_[i].before);
+    if (items.empty())
+        return false;
+    session_.rollBackCheck();
+    UpdateEngine engine(EngineContext{session_.home(), session_.store(), session_.trace(),
+                                      session_.files(), session_.commandFile()});
+    const auto outcome =
+        restoreItems(engine, archive_, items, ask, session_.status(), session_.prompt());
+    if (!outcome.result.ok) {
+        session_.prompt().message(outcome.result.message, outcome.result.title);
+        return false;
+    }
+    if (outcome.cancelled)
+        return false;
+    session_.afterWrite();
+    // The comparison follows the file as it now is.
+    after_ = readOrSay(session_.commandFile(), session_);
+    differences_ = after_ ? compareSets(*before_, *after_) : std::vector<Difference>{};
+    return true;
+}
+
+bool ConflictList::find() {
+    conflicts_.clear();
+    set_ = readOrSay(session_.commandFile(), session_);
+    if (!set_)
+        return false;
+    conflicts_ = findConflicts(*set_);
+    return true;
+}
+
+std::vector<std::string> ConflictList::lines() const {
+    std::vector<std::string> out;
+    for (const auto& c : conflicts_)
+        out.push_back(conflictLine(c));
+    return out;
+}
+
+void ConflictList::jumpTo(std::size_t i) {
+    const auto& item = *conflicts_.at(i).first;
+    auto& browser = session_.browser();
+    browser.setCurrent(item.program, item.scope);
+    browser.setCurrentItemName(item.name);
+    browser.reset(CommandsTab);
+}
+
+} // namespace qmk
