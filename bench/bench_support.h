@@ -3,6 +3,8 @@
 // Large command files and a timer shared by the benchmarks.
 #include "command_file_builder.h"
 #include "common/file_io.h"
+#include "store/statements.h"
+#include "store/user_rows.h"
 #include "test_home.h"
 #include "writer/update_engine.h"
 
@@ -108,6 +110,17 @@ inline Paired paired(
         ratios.push_back(works.back() / baselines.back());
     }
     return {median(works), median(baselines), median(ratios)};
+}
+
+// The baseline of the parse: the same rows inserted into a fresh store of the same schema.
+inline void bareInsert(const std::vector<UserRow>& rows, const std::filesystem::path& file) {
+    std::filesystem::remove(file);
+    auto db = openCommandStore(file);
+    UserTable table(*db);
+    Transaction transaction(*db);
+    for (const auto& row : rows)
+        table.add(row);
+    transaction.commit();
 }
 
 // A parsed 60,000-command file in a fresh program directory, with an update engine on it.

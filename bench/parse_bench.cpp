@@ -28,15 +28,7 @@ int main(int argc, char** argv) {
     const auto rows = home.rows();
 
     const auto bareFile = home.path("bare.mdb");
-    const double bare = bestOf(5, [&] {
-        std::filesystem::remove(bareFile);
-        auto db = openCommandStore(bareFile);
-        UserTable table(*db);
-        Transaction transaction(*db);
-        for (const auto& row : rows)
-            table.add(row);
-        transaction.commit();
-    });
+    const double bare = bestOf(5, [&] { bareInsert(rows, bareFile); });
 
     const double unchanged = bestOf(5, [&] {
         if (home.parse(path).status != ParseStatus::Current)

@@ -66,23 +66,14 @@ int main(int argc, char** argv) {
             std::abort();
         return session;
     };
-    auto bareInsert = [&] {
+    auto insertBaseline = [&] {
         const auto rows = home.rows();
-        return [&home, rows] {
-            const auto file = home.path("bare.mdb");
-            fs::remove(file);
-            auto db = openCommandStore(file);
-            UserTable table(*db);
-            Transaction transaction(*db);
-            for (const auto& row : rows)
-                table.add(row);
-            transaction.commit();
-        };
+        return [&home, rows] { bareInsert(rows, home.path("bare.mdb")); };
     };
     startSession(); // fills the store once, so that the bare insert has its rows
     std::size_t shown = 0;
     const auto changed = paired(
-        5, bareInsert(), [&] { shown = progressTexts(home, [&] { startSession(); }); },
+        5, insertBaseline(), [&] { shown = progressTexts(home, [&] { startSession(); }); },
         [&] { FileOps::system().writeFile(userFile, image); }); // a new time: parsed again
     results.push_back(
         {"start-up, changed file", changed, 1.6, "bare insert of its rows", shown > 0});

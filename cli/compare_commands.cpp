@@ -145,11 +145,14 @@ int restore(Session& session, const RestoreOptions& options, std::ostream& out) 
         status, session.prompt());
     if (outcome.cancelled)
         return session.refuse("Restore cancelled; the command file was not changed", file.string());
-    return session.finishWrite(outcome.result,
-                               file.string() + ": restored " + std::to_string(outcome.commands) +
-                                   " commands and " + std::to_string(outcome.lists) +
-                                   " LISTs from " + options.archive,
-                               out);
+    const auto counted = [](int n, const std::string& one, const std::string& many) {
+        return std::to_string(n) + " " + (n == 1 ? one : many);
+    };
+    return session.finishWrite(
+        outcome.result,
+        file.string() + ": restored " + counted(outcome.commands, "command", "commands") + " and " +
+            counted(outcome.lists, "LIST", "LISTs") + " from " + options.archive,
+        out);
 }
 
 } // namespace qmk::cli

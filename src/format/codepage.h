@@ -9,6 +9,8 @@
 namespace qmk::codepage {
 
 char32_t toUnicode(unsigned char byte);
+// Appends a character of the Basic Multilingual Plane as UTF-8.
+void appendUtf8(std::string& out, char32_t c);
 std::string toUtf8(std::string_view cp1252);
 
 struct Encoded {

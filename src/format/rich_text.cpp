@@ -28,21 +28,6 @@ bool isDigit(char c) {
     return std::isdigit(static_cast<unsigned char>(c)) != 0;
 }
 
-void appendUtf8(std::string& out, char32_t c) {
-    if (c < 0x80) {
-        out += static_cast<char>(c);
-    } else if (c < 0x800) {
-        out += static_cast<char>(0xC0 | (c >> 6));
-        out += static_cast<char>(0x80 | (c & 0x3F));
-    } else {
-        if (c >= 0xD800 && c <= 0xDFFF)
-            c = 0xFFFD; // a lone surrogate is no character
-        out += static_cast<char>(0xE0 | (c >> 12));
-        out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (c & 0x3F));
-    }
-}
-
 class RichTextReader {
 public:
     explicit RichTextReader(std::string_view rtf) : rtf_(rtf) {}
@@ -87,7 +72,8 @@ private:
             runs_.back().halfPoints == s.halfPoints && runs_.back().colour == colour;
         if (!sameFormat)
             runs_.push_back({{}, false, s.bold, s.italic, s.underline, s.halfPoints, colour});
-        appendUtf8(runs_.back().text, c);
+        // A lone surrogate is no character.
+        codepage::appendUtf8(runs_.back().text, c >= 0xD800 && c <= 0xDFFF ? 0xFFFD : c);
     }
 
     void colourText(char c) {

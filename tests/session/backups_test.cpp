@@ -81,18 +81,28 @@ TEST_F(BackupsTest, OnlyThisMonthsArchivesAreListedAndRestoreKeepsThePreviousFil
 
 namespace qmk {
 
+namespace {
+// User pat's own command file, and the backups of it through file operations that can fail.
+struct FailingBackups {
+    testing::TestHome home;
+    testing::FailingAtStep files;
+    Backups backups{home.home(), home.path("users").string(), files, home.prompt};
+    fs::path own = home.path("users") / "pat" / "current" / "mycmds.dat";
+
+    FailingBackups() {
+        fs::create_directories(own.parent_path());
+        FileOps::system().writeFile(own, "first state");
+    }
+};
+} // namespace
+
 // The archive, the restore and the settings file with the disk failing at each step: every file
 // is whole, old or new, and a failure is said.
 TEST(BackupsFaults, ArchivesRestoresAndSettingsAreWholeOrAsTheyWere) {
     for (int step = 0; step < 2; ++step) {
         SCOPED_TRACE("failing at step " + std::to_string(step));
-        testing::TestHome home;
-        testing::FailingAtStep files;
-        const auto base = home.path("users").string();
-        Backups backups(home.home(), base, files, home.prompt);
-        fs::create_directories(base + "/pat/current");
-        const fs::path own = base + "/pat/current/mycmds.dat";
-        FileOps::system().writeFile(own, "first state");
+        FailingBackups setup;
+        auto& [home, files, backups, own] = setup;
         files.failAt = step;
         EXPECT_FALSE(backups.RollBackCheck(own, false, now()));
         EXPECT_TRUE(files.failed);
@@ -106,13 +116,8 @@ TEST(BackupsFaults, ArchivesRestoresAndSettingsAreWholeOrAsTheyWere) {
     // The restore: two steps for the pre-rollback copy, two for the command file.
     for (int step = 0; step < 4; ++step) {
         SCOPED_TRACE("restore failing at step " + std::to_string(step));
-        testing::TestHome home;
-        testing::FailingAtStep files;
-        const auto base = home.path("users").string();
-        Backups backups(home.home(), base, files, home.prompt);
-        fs::create_directories(base + "/pat/current");
-        const fs::path own = base + "/pat/current/mycmds.dat";
-        FileOps::system().writeFile(own, "first state");
+        FailingBackups setup;
+        auto& [home, files, backups, own] = setup;
         const auto archive = backups.RollBackCheck(own, false, now())->filename().string();
         FileOps::system().writeFile(own, "edited");
         files.steps = 0;
