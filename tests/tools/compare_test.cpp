@@ -165,3 +165,39 @@ TEST(Conflicts, FindsDuplicatesShadowsScopesAndCollisionsOnlyAListFillsIn) {
 }
 
 } // namespace qmk::testing
+
+namespace qmk::testing {
+
+// The restore in every generation: a command deleted since the archive comes back, and nothing
+// else changes.
+TEST(Compare, ARestoreWorksInEveryGeneration) {
+    for (const int code : {3, 4, 5, 6, 7}) {
+        SCOPED_TRACE("version code " + std::to_string(code));
+        TestHome home;
+        const auto version = static_cast<std::uint8_t>(code);
+        const auto archive = home.writeFile("mycmds.01012026", sameCommands(version));
+        CommandFileBuilder today(version);
+        today.command("open <mailbox>").listReferences({"mailbox"}).group("Mail").keys("{Ctrl+o}");
+        today.list("mailbox", {"inbox", "outbox"});
+        const auto file = home.writeFile("mycmds.dat", today.build());
+        ASSERT_TRUE(home.parse(file, true).ok());
+        Trace trace;
+        FileOps files;
+        UpdateEngine engine(EngineContext{home.home(), home.store(), trace, files, file});
+        const auto old = readSet(archive);
+        std::vector<SetItem> chosen;
+        for (const auto& item : old.items)
+            if (item.name == "bold" || item.name == "steps")
+                chosen.push_back(item);
+        const auto outcome = restoreItems(engine, archive, chosen, {}, home.status, home.prompt);
+        ASSERT_TRUE(outcome.result.ok) << outcome.result.message;
+        EXPECT_EQ(outcome.commands, 2);
+        ASSERT_TRUE(home.parse(file, true).ok());
+        EXPECT_EQ(
+            lines(compareSets(old, readSet(file))),
+            (std::vector<std::string>{"- command  Global Commands | Global Commands | sign off",
+                                      "- command  WINWORD | Application-specific | next page"}));
+    }
+}
+
+} // namespace qmk::testing
