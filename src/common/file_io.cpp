@@ -85,6 +85,11 @@ void FileOps::writeFile(const std::filesystem::path& file, std::string_view byte
 }
 
 void FileOps::writeScratch(const std::filesystem::path& file, std::string_view bytes) {
+    // A new file rather than the old one truncated: some file systems (ext4) flush a file that
+    // is truncated and written again as if asked to, which would make every scratch copy wait
+    // for the disk.
+    std::error_code ignored;
+    std::filesystem::remove(file, ignored);
     writeAll(file, bytes, false);
 }
 

@@ -180,6 +180,8 @@ private:
             ids += std::to_string(id);
             ids += kCrLf;
             std::uint32_t end = 0;
+            ImageReader name(image, offset);
+            store_.prefetch(readRecordName(name));
             const auto context = walkRecord(walker, offset, end);
             const auto entry = entryOf(context, false, records_.size() - 1);
             bool added = false;

@@ -15,16 +15,10 @@ bool isGlobal(std::string_view program) {
     return program == kGlobalCommands;
 }
 
-std::size_t mix(std::size_t seed, std::size_t value) {
-    return seed ^ (value + 0x9e3779b97f4a7c15ULL + (seed << 6) + (seed >> 2));
-}
-
-std::uint32_t keyHash(const ExportKey& key) {
-    std::size_t program = isGlobal(key.program) ? 1 : 0;
-    for (const char c : key.program)
-        program = program * 131 + static_cast<unsigned char>(codepage::toUpper(c));
-    const std::hash<std::string_view> text;
-    return static_cast<std::uint32_t>(mix(mix(program, text(key.scope)), text(key.name)));
+// By name alone, so that a slot can be fetched as soon as a record's name is read; names a file
+// holds under several Programs or Scopes share a run of slots, told apart by the whole key.
+std::uint32_t keyHash(std::string_view name) {
+    return static_cast<std::uint32_t>(std::hash<std::string_view>{}(name));
 }
 
 bool sameKey(const ExportKey& a, const ExportKey& b) {
@@ -38,6 +32,11 @@ bool sameKey(const ExportKey& a, const ExportKey& b) {
 }
 
 } // namespace
+
+void ExportStore::prefetch(std::string_view name) const {
+    if (!slots_.empty())
+        __builtin_prefetch(&slots_[keyHash(name) & (slots_.size() - 1)]);
+}
 
 void ExportStore::reserve(std::size_t rows) {
     entries_.reserve(rows);
@@ -69,7 +68,7 @@ std::size_t ExportStore::slotOf(const ExportKey& key, std::uint32_t hash) const 
 std::size_t ExportStore::add(const ExportKey& key, ExportEntry entry, bool& added) {
     if (2 * (keys_.size() + 1) > slots_.size())
         grow(std::max<std::size_t>(16, 2 * slots_.size()));
-    const auto hash = keyHash(key);
+    const auto hash = keyHash(key.name);
     auto& slot = slots_[slotOf(key, hash)];
     added = slot.row == kFree;
     if (!added)
@@ -88,7 +87,7 @@ void ExportStore::addCopy(ExportEntry entry) {
 std::size_t ExportStore::find(const ExportKey& key) const {
     if (slots_.empty())
         return kNone;
-    const auto row = slots_[slotOf(key, keyHash(key))].row;
+    const auto row = slots_[slotOf(key, keyHash(key.name))].row;
     return row == kFree ? kNone : row;
 }
 

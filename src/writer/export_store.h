@@ -31,6 +31,9 @@ class ExportStore {
 public:
     static constexpr std::size_t kNone = static_cast<std::size_t>(-1);
 
+    // Asks the memory for the slot a row of this name looks at first, so that it is there by
+    // the time the rest of the record has been walked.
+    void prefetch(std::string_view name) const;
     // Room for this many rows, so that a large export never grows the table.
     void reserve(std::size_t rows);
     // Row adding: a row whose key is there already is not added. Returns the row holding the
