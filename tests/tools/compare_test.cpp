@@ -6,6 +6,7 @@
 #include "tools/restore_items.h"
 #include "writer/record_edits.h"
 
+#include <functional>
 #include <gtest/gtest.h>
 
 namespace qmk::testing {
@@ -32,6 +33,27 @@ CommandSet readSet(const std::filesystem::path& file) {
     EXPECT_TRUE(std::holds_alternative<CommandSet>(read)) << std::get<std::string>(read);
     return std::get<CommandSet>(read);
 }
+
+// The items of a set that `wanted` names.
+std::vector<SetItem> itemsOf(const CommandSet& set,
+                             const std::function<bool(const SetItem&)>& wanted) {
+    std::vector<SetItem> chosen;
+    for (const auto& item : set.items)
+        if (wanted(item))
+            chosen.push_back(item);
+    return chosen;
+}
+
+// Today's command file, parsed, with an update engine on it.
+struct Today {
+    Today(TestHome& home, const CommandFileBuilder& builder)
+        : file(home.writeFile("mycmds.dat", builder.build())) {
+        EXPECT_TRUE(home.parse(file, true).ok());
+    }
+    std::filesystem::path file;
+    Trace trace;
+    FileOps files;
+};
 
 std::vector<std::string> lines(const std::vector<Difference>& differences) {
     std::vector<std::string> out;
@@ -98,16 +120,13 @@ TEST(Compare, ARestoreBringsBackExactlyTheChosenCommandAndList) {
     today.command("next page").application("WinWord").script("SendKeys \"{PgDn}\"");
     today.command("steps").steps({Step::press(65, 1), Step::type("hi")});
     today.list("mailbox", {"inbox"});
-    const auto file = home.writeFile("mycmds.dat", today.build());
-    ASSERT_TRUE(home.parse(file, true).ok());
-    Trace trace;
-    FileOps files;
-    UpdateEngine engine(EngineContext{home.home(), home.store(), trace, files, file});
+    Today parsed(home, today);
+    const auto& file = parsed.file;
+    UpdateEngine engine(EngineContext{home.home(), home.store(), parsed.trace, parsed.files, file});
     const auto old = readSet(archive);
-    std::vector<SetItem> chosen;
-    for (const auto& item : old.items)
-        if (item.name == "sign off" || (item.list && item.name == "mailbox"))
-            chosen.push_back(item);
+    const auto chosen = itemsOf(old, [](const SetItem& item) {
+        return item.name == "sign off" || (item.list && item.name == "mailbox");
+    });
     int asked = 0;
     const auto outcome = restoreItems(
         engine, archive, chosen,
@@ -126,10 +145,8 @@ TEST(Compare, ARestoreBringsBackExactlyTheChosenCommandAndList) {
 
     // A cancel at the question leaves the file as it was, LISTs written before it included.
     const auto before = readBytes(file);
-    std::vector<SetItem> both;
-    for (const auto& item : old.items)
-        if (item.name == "mailbox" || item.name == "bold")
-            both.push_back(item);
+    const auto both = itemsOf(
+        old, [](const SetItem& item) { return item.name == "mailbox" || item.name == "bold"; });
     const auto cancelled = restoreItems(
         engine, archive, both, [](const std::string&) { return DuplicateAnswer::CancelExport; },
         home.status, home.prompt);
@@ -179,16 +196,13 @@ TEST(Compare, ARestoreWorksInEveryGeneration) {
         CommandFileBuilder today(version);
         today.command("open <mailbox>").listReferences({"mailbox"}).group("Mail").keys("{Ctrl+o}");
         today.list("mailbox", {"inbox", "outbox"});
-        const auto file = home.writeFile("mycmds.dat", today.build());
-        ASSERT_TRUE(home.parse(file, true).ok());
-        Trace trace;
-        FileOps files;
-        UpdateEngine engine(EngineContext{home.home(), home.store(), trace, files, file});
+        Today parsed(home, today);
+        const auto& file = parsed.file;
+        UpdateEngine engine(
+            EngineContext{home.home(), home.store(), parsed.trace, parsed.files, file});
         const auto old = readSet(archive);
-        std::vector<SetItem> chosen;
-        for (const auto& item : old.items)
-            if (item.name == "bold" || item.name == "steps")
-                chosen.push_back(item);
+        const auto chosen = itemsOf(
+            old, [](const SetItem& item) { return item.name == "bold" || item.name == "steps"; });
         const auto outcome = restoreItems(engine, archive, chosen, {}, home.status, home.prompt);
         ASSERT_TRUE(outcome.result.ok) << outcome.result.message;
         EXPECT_EQ(outcome.commands, 2);
