@@ -1,5 +1,6 @@
 #include "compare_dialog.h"
 
+#include "qt_text.h"
 #include "tools/tools_dialog.h"
 
 #include <QComboBox>
@@ -13,12 +14,6 @@
 #include <QVBoxLayout>
 
 namespace qmk::app {
-
-namespace {
-QString q(const std::string& text) {
-    return QString::fromStdString(text);
-}
-} // namespace
 
 CompareDialog::CompareDialog(ArchiveComparison& comparison, Prompt& prompt, QWidget* parent)
     : QDialog(parent), comparison_(comparison), prompt_(prompt) {

@@ -2,6 +2,7 @@
 
 #include "compare_dialog.h"
 #include "find_dialog.h"
+#include "qt_text.h"
 #include "reports_dialog.h"
 #include "rtf_reader.h"
 #include "session/notices.h"
@@ -43,10 +44,6 @@
 namespace qmk::app {
 
 namespace {
-
-QString q(const std::string& text) {
-    return QString::fromStdString(text);
-}
 
 QStringList toList(const std::vector<std::string>& lines) {
     QStringList list;

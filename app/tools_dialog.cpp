@@ -1,5 +1,6 @@
 #include "tools_dialog.h"
 
+#include "qt_text.h"
 #include "selection_widgets.h"
 #include "store/statements.h"
 
@@ -19,10 +20,6 @@ namespace qmk::app {
 namespace {
 
 using Choice = ReportRequest::Choice;
-
-QString q(const std::string& text) {
-    return QString::fromStdString(text);
-}
 
 } // namespace
 

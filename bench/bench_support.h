@@ -62,16 +62,6 @@ inline std::string largeFile(int commands, int lists, int oneScope = 0) {
     return file.build();
 }
 
-inline double bestOf(int runs, const std::function<void()>& work) {
-    double best = 1e30;
-    for (int r = 0; r < runs; ++r) {
-        const auto start = Clock::now();
-        work();
-        best = std::min(best, std::chrono::duration<double>(Clock::now() - start).count());
-    }
-    return best;
-}
-
 // The baseline of the file benchmarks: the file read whole and written once, flushed to disk.
 inline void plainCopy(const std::filesystem::path& from, const std::filesystem::path& to) {
     const auto bytes = readWholeFile(from);
@@ -84,6 +74,13 @@ inline double seconds(const std::function<void()>& work) {
     const auto start = Clock::now();
     work();
     return std::chrono::duration<double>(Clock::now() - start).count();
+}
+
+inline double bestOf(int runs, const std::function<void()>& work) {
+    double best = 1e30;
+    for (int r = 0; r < runs; ++r)
+        best = std::min(best, seconds(work));
+    return best;
 }
 
 inline double median(std::vector<double> values) {

@@ -2,7 +2,7 @@
 
 #include "bulk_commands.h"
 #include "common/text.h"
-#include "format/codepage.h"
+#include "edit_commands.h"
 #include "json.h"
 #include "tools/compare.h"
 #include "tools/conflicts.h"
@@ -13,10 +13,6 @@
 namespace qmk::cli {
 
 namespace {
-
-KeyNames keyNames(const ProgramDir& home) {
-    return KeyNames::load(home.file(files::kKeyNames)).value_or(KeyNames{});
-}
 
 std::string itemJson(const SetItem& item) {
     std::string states;
@@ -42,9 +38,8 @@ std::string fileJson(const CommandSet& set) {
 
 int diff(const ProgramDir& home, const std::string& before, const std::string& after, bool json,
          std::ostream& out, std::ostream& err) {
-    const auto keys = keyNames(home);
-    auto a = readCommandSet(before, keys);
-    auto b = readCommandSet(after, keys);
+    auto a = readCommandSet(before, home);
+    auto b = readCommandSet(after, home);
     for (const auto* read : {&a, &b})
         if (const auto* message = std::get_if<std::string>(read)) {
             err << *message << '\n';
@@ -79,7 +74,7 @@ int diff(const ProgramDir& home, const std::string& before, const std::string& a
 }
 
 int conflicts(Session& session, bool json, std::ostream& out) {
-    const auto read = readCommandSet(session.parser().commandFile(), keyNames(session.home()));
+    const auto read = readCommandSet(session.parser().commandFile(), session.home());
     if (const auto* message = std::get_if<std::string>(&read))
         return session.refuse(*message);
     const auto& set = std::get<CommandSet>(read);
@@ -101,7 +96,7 @@ int conflicts(Session& session, bool json, std::ostream& out) {
 }
 
 int restore(Session& session, const RestoreOptions& options, std::ostream& out) {
-    const auto read = readCommandSet(options.archive, keyNames(session.home()));
+    const auto read = readCommandSet(options.archive, session.home());
     if (const auto* message = std::get_if<std::string>(&read))
         return session.refuse(*message);
     const auto& archive = std::get<CommandSet>(read);
@@ -110,14 +105,12 @@ int restore(Session& session, const RestoreOptions& options, std::ostream& out) 
                            ? std::string(kGlobalCommands)
                        : options.scope.empty() ? std::string("Application-specific")
                                                : options.scope;
+    const auto program = storedProgram(options.program);
     std::vector<SetItem> chosen;
     auto choose = [&](const std::string& name, bool list) {
         for (const auto& item : archive.items)
             if (item.list == list && item.name == name &&
-                (list || (item.scope == scope &&
-                          (item.program == options.program ||
-                           item.program == codepage::toUtf8(codepage::toUpper(
-                                               codepage::fromUtf8(options.program).bytes)))))) {
+                (list || (item.scope == scope && item.program == program))) {
                 chosen.push_back(item);
                 return true;
             }

@@ -7,8 +7,7 @@ namespace qmk {
 namespace {
 
 std::optional<CommandSet> readOrSay(const std::filesystem::path& file, MainSession& session) {
-    const auto keys = KeyNames::load(session.home().file(files::kKeyNames)).value_or(KeyNames{});
-    auto read = readCommandSet(file, keys);
+    auto read = readCommandSet(file, session.home());
     if (auto* message = std::get_if<std::string>(&read)) {
         session.prompt().message(*message, "Quillmark10");
         return std::nullopt;

@@ -66,4 +66,9 @@ std::variant<CommandSet, std::string> readCommandSet(const std::filesystem::path
     return set;
 }
 
+std::variant<CommandSet, std::string> readCommandSet(const std::filesystem::path& file,
+                                                     const ProgramDir& home) {
+    return readCommandSet(file, KeyNames::load(home.file(files::kKeyNames)).value_or(KeyNames{}));
+}
+
 } // namespace qmk

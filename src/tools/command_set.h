@@ -1,5 +1,6 @@
 #pragma once
 
+#include "common/program_dir.h"
 #include "format/file_properties.h"
 #include "format/keynames.h"
 
@@ -35,5 +36,8 @@ struct CommandSet {
 // Reads a command file without touching the command store; the message when it cannot.
 std::variant<CommandSet, std::string> readCommandSet(const std::filesystem::path& file,
                                                      const KeyNames& keys);
+// The same with the key-name table of the program's directory.
+std::variant<CommandSet, std::string> readCommandSet(const std::filesystem::path& file,
+                                                     const ProgramDir& home);
 
 } // namespace qmk
