@@ -1,5 +1,6 @@
 #include "main_window.h"
 
+#include "actions/file_actions.h"
 #include "compare_dialog.h"
 #include "find_dialog.h"
 #include "qt_text.h"
@@ -543,9 +544,10 @@ void MainWindow::openReports(const std::string& mode) {
 }
 
 void MainWindow::openTools(const std::string& mode) {
-    if (mode == "dvc2vba" && session_->languageName() != "English") {
-        prompt_.message("Sorry, this command is only supported for English Language Users",
-                        "Contact Tarnwell if you are interested in a non-English User");
+    if (const auto refusal = actions::dvcConversionRefusal(
+            session_->languageName(),
+            mode == "dvc2vba" ? WalkOperation::Dvc2Vba : WalkOperation::Dvc2Plain)) {
+        showOutcome(prompt_, *refusal);
         return;
     }
     session_->saveCycle().externalChange(true);

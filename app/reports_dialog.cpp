@@ -1,5 +1,6 @@
 #include "reports_dialog.h"
 
+#include "mainwindow/tools_runner.h"
 #include "selection_widgets.h"
 #include "store/statements.h"
 
@@ -128,7 +129,9 @@ void ReportsDialog::act() {
     outlets.toClipboard = [](const std::string& text) {
         QGuiApplication::clipboard()->setText(QString::fromStdString(text));
     };
-    if (runReport(session_.store(), request(), outlets, prompt_))
+    const auto outcome = runReport(session_.store(), request(), outlets, prompt_);
+    showOutcome(prompt_, outcome);
+    if (outcome.done())
         accept();
 }
 

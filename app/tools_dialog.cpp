@@ -1,5 +1,6 @@
 #include "tools_dialog.h"
 
+#include "actions/file_actions.h"
 #include "qt_text.h"
 #include "selection_widgets.h"
 #include "store/statements.h"
@@ -116,29 +117,18 @@ void ToolsDialog::buildSearch(QGridLayout* layout, int& row) {
 // The Search button: the rows selected as for every tool, then the first occurrence.
 void ToolsDialog::search() {
     if (!search_->running()) {
-        if (session_.saveCycle().externalChange(false) && !search_->writtenHere()) {
-            outcome_ = runTool({session_.store(),
-                                *engine_,
-                                prompt_,
-                                session_.home(),
-                                session_.commandFile(),
-                                false,
-                                "",
-                                {},
-                                [] { return true; },
-                                [] {},
-                                [this](const std::string& text) { session_.setProgress(text); },
-                                {}},
-                               mode_, request(), "");
-            accept();
+        auto session = session_.fileSession(*engine_, prompt_);
+        if (search_->writtenHere())
+            session.changedBehindUs = [] { return false; };
+        const auto selected = actions::selectForTool(session, request());
+        if (!selected.done()) {
+            showOutcome(prompt_, selected);
+            if (selected.code == Outcome::Code::Stale) {
+                outcome_.done = true;
+                accept();
+            }
             return;
         }
-        auto& browser = session_.browser();
-        ReportOutlets outlets;
-        outlets.shown = [&browser](const UserRow& row, bool) { return browser.passesView(row); };
-        if (selectRows(session_.store(), request(), outlets, prompt_,
-                       "Nothing is selected to act on") == 0)
-            return;
         session_.rollBackCheck();
         search_->start();
     }
@@ -174,25 +164,12 @@ ReportRequest ToolsDialog::request() const {
 }
 
 void ToolsDialog::act() {
-    auto& browser = session_.browser();
     UpdateEngine engine({session_.home(), session_.store(), session_.trace(), session_.files(),
                          session_.commandFile()});
-    ReportOutlets outlets;
-    outlets.shown = [&browser](const UserRow& row, bool) { return browser.passesView(row); };
-    const ToolsContext context{
-        session_.store(),
-        engine,
-        prompt_,
-        session_.home(),
-        session_.commandFile(),
-        session_.productionOpen(),
-        session_.languageName(),
-        outlets,
-        [this] { return session_.saveCycle().externalChange(false); },
-        [this] { session_.rollBackCheck(); },
-        [this](const std::string&) {},
+    auto context = session_.fileSession(engine, prompt_);
+    context.duplicates =
         duplicatePrompt(prompt_, entry_ ? entry_->text().toStdString() : std::string(),
-                        session_.commandFile().string())};
+                        session_.commandFile().string());
     outcome_ = runTool(context, mode_, request(), entry_ ? entry_->text().toStdString() : "");
     if (outcome_.done)
         accept();

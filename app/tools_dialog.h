@@ -1,6 +1,7 @@
 #pragma once
 
 #include "mainwindow/main_session.h"
+#include "mainwindow/tools_runner.h"
 #include "selection_widgets.h"
 #include "tools/search_replace.h"
 #include "tools/tools_dialog.h"

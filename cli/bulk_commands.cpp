@@ -1,5 +1,6 @@
 #include "bulk_commands.h"
 
+#include "actions/file_actions.h"
 #include "common/text.h"
 #include "edit_commands.h"
 #include "format/codepage.h"
@@ -12,7 +13,6 @@
 #include "tools/pseudo_dvc.h"
 #include "tools/reports.h"
 #include "tools/search_replace.h"
-#include "tools/selection.h"
 #include "tools/tools_dialog.h"
 #include "writer/export_dat.h"
 #include "writer/rebuilds.h"
@@ -41,6 +41,18 @@ DuplicateQuestion duplicateQuestion(Prompt& prompt, const std::string& onDuplica
 
 namespace {
 
+// A command of the user's type letters shows in the View; `dvcOnly` keeps keystrokes, scripts
+// and LISTs.
+ReportOutlets viewOutlets(const std::string& view) {
+    ReportOutlets outlets;
+    outlets.shown = [view](const UserRow& row, bool dvcOnly) {
+        if (row.Type.size() != 1 || view.find(row.Type[0]) == std::string::npos)
+            return false;
+        return !dvcOnly || std::string_view("KSL").find(row.Type[0]) != std::string_view::npos;
+    };
+    return outlets;
+}
+
 class Bulk {
 public:
     Bulk(const BulkOptions& options, Session& session, std::ostream& out)
@@ -51,17 +63,18 @@ public:
     int run(BulkCommand command) {
         switch (command) {
         case BulkCommand::Delete:
-            return deleteCommands();
+            return selected() ? finish(actions::deleteSelected(context(), request_)) : kFailed;
         case BulkCommand::DeleteList:
             return deleteOneList();
         case BulkCommand::RenameGroup:
             return renameGroup();
         case BulkCommand::RenameProgram:
-            return renameProgram();
+            return selected() ? finish(actions::renameProgram(context(), request_, o_.to))
+                              : kFailed;
         case BulkCommand::Convert:
-            return convert();
+            return finish(actions::convertFileFormat(context(), o_.to));
         case BulkCommand::Language:
-            return language();
+            return finish(actions::convertFileLanguage(context(), o_.to));
         case BulkCommand::Export:
             return exportTo();
         case BulkCommand::Dvc:
@@ -83,43 +96,65 @@ private:
 
     std::string path() const { return session_.parser().commandFile().string(); }
 
-    // Written, verified by a parse, and reported.
-    int finish(const EditResult& result, const std::string& message, const std::string& title) {
-        return session_.finishWrite(result, (title.empty() ? "" : title + ": ") + message, out_);
+    actions::FileSession context(const std::string& exportTarget = {}) {
+        return {session_.store(),
+                engine_,
+                session_.prompt(),
+                session_.home(),
+                session_.parser().commandFile(),
+                session_.isUsersOwnFile(session_.parser().commandFile()),
+                session_.parser().properties().languageName,
+                viewOutlets(o_.view),
+                [] { return false; }, // the file was read at the start of this run
+                [this] { session_.RollBackCheck(); },
+                {},
+                duplicateQuestion(session_.prompt(), o_.onDuplicate, exportTarget, path())};
     }
 
-    // Marks the selected commands; false (after the message) when nothing is left.
-    bool select(std::optional<std::string> defaultGroup = std::nullopt) {
-        Selection selection;
-        selection.all = o_.all;
-        if (o_.program)
-            selection.program = storedProgram(*o_.program);
-        selection.scope = o_.scope;
-        if (!o_.picks.empty() && !selection.scope)
-            selection.scope = selection.program.value_or(kGlobalCommandsText) == kGlobalCommandsText
-                                  ? kGlobalCommandsText
-                                  : "Application-specific";
-        if (!o_.picks.empty() && !selection.program)
-            selection.program = kGlobalCommandsText;
-        selection.group = o_.group ? o_.group : defaultGroup;
-        selection.picks = o_.picks;
-        selection.view = o_.view;
-        if (!o_.all && !o_.program && !selection.group && o_.picks.empty()) {
+    // The outcome reported: a refusal or cancel as a failure, a written file verified by a parse.
+    int finish(const Outcome& outcome) {
+        if (!outcome.done()) {
+            if (!outcome.message.empty())
+                session_.prompt().message(outcome.message, outcome.title);
+            return kFailed;
+        }
+        const std::string report =
+            (outcome.title.empty() ? "" : outcome.title + ": ") + outcome.message;
+        if (outcome.fileChanged) {
+            if (const int verified = session_.verifyWrite(); verified != kDone)
+                return verified;
+        }
+        out_ << report << '\n';
+        if (!outcome.followUp.empty())
+            session_.prompt().message(outcome.followUp, outcome.title);
+        return kDone;
+    }
+
+    // The selection as the window's tools dialog would make it; false after the usage message.
+    bool selected(std::optional<std::string> defaultGroup = std::nullopt) {
+        using Choice = ReportRequest::Choice;
+        const auto group = o_.group ? o_.group : defaultGroup;
+        request_.group = group.value_or(kAllGroups);
+        if (!o_.picks.empty()) {
+            request_.choice = Choice::Picked;
+            request_.program = o_.program ? storedProgram(*o_.program) : kGlobalCommandsText;
+            request_.scope =
+                o_.scope.value_or(request_.program == kGlobalCommandsText ? kGlobalCommandsText
+                                                                          : "Application-specific");
+            request_.picked = o_.picks;
+        } else if (o_.program) {
+            request_.program = storedProgram(*o_.program);
+            request_.choice = o_.scope ? Choice::Scope : Choice::Program;
+            request_.scope = o_.scope.value_or("");
+        } else if (group) {
+            request_.choice = Choice::Group;
+        } else if (o_.all) {
+            request_.choice = Choice::All;
+        } else {
             refuse("Nothing is selected to act on: give --all, --program, --group or --pick");
             return false;
         }
-        if (markSelection(session_.store(), selection) == 0) {
-            refuse("There are no macros of the specified type to Export",
-                   "Change Program, Scope, or Type of Export");
-            return false;
-        }
         return true;
-    }
-
-    int deleteCommands() {
-        if (!select())
-            return kFailed;
-        return finish(deletethem(engine_), "Deletion Completed", "");
     }
 
     int deleteOneList() {
@@ -134,182 +169,71 @@ private:
         if (!users.empty() && !Prompt::goesOn(prompt.ask(listInUseQuestion(users, "Delete"),
                                                          list->name, Prompt::Buttons::YesNo)))
             return kFailed;
-        return finish(deleteList(engine_, *list), "LIST deleted", "");
-    }
-
-    // A text for the file, or the refusal shown.
-    std::optional<std::string> fileText(const std::string& text, const char* what,
-                                        std::size_t width) {
-        const auto encoded = encodeForFile(text, what, width);
-        if (encoded.refusal) {
-            refuse(encoded.refusal->message, encoded.refusal->title);
-            return std::nullopt;
-        }
-        return encoded.bytes;
+        session_.RollBackCheck();
+        const auto result = deleteList(engine_, *list);
+        return session_.finishWrite(result, "LIST deleted", out_);
     }
 
     int renameGroup() {
-        if (o_.to.empty())
-            return refuse("No New Group Name entered");
         if (!o_.group)
             return refuse("Give the group to rename with --group");
-        const auto oldGroup = fileText(*o_.group, "The group", kOwnerWidth);
-        const auto newGroup = fileText(o_.to, "The new group", kOwnerWidth);
-        if (!oldGroup || !newGroup || !select(o_.group))
+        if (!selected(o_.group))
             return kFailed;
-        return finish(RenameGroup(engine_, {WalkOperation::Group, *oldGroup, *newGroup}),
-                      "Group renamed", *o_.group + "->" + o_.to);
-    }
-
-    int renameProgram() {
-        std::string program = o_.to;
-        if (program.empty())
-            return refuse("No New Program entered");
-        if (program.size() >= 4 && codepage::toUpper(program.substr(program.size() - 4)) == ".EXE")
-            program.resize(program.size() - 4);
-        const auto newProgram = fileText(program, "The new Program", kMenuWidth);
-        if (!newProgram || !select())
-            return kFailed;
-        return finish(RenameGroup(engine_, {WalkOperation::Program, {}, *newProgram}),
-                      "Program Renamed", "");
-    }
-
-    int convert() {
-        const auto target = formatTarget(o_.to);
-        if (!target)
-            return refuse("--to is one of 6.0, 6.1, 7.0, 8.0");
-        if (auto refusal = formatConversionRefusal(engine_, *target))
-            return refuse(refusal->message, refusal->title);
-        if (!Prompt::goesOn(
-                session_.prompt().ask("Convert this file to " + target->label + " format?", path(),
-                                      Prompt::Buttons::OkCancel)))
-            return kFailed;
-        return finish(convertFormat(engine_, *target),
-                      "File converted to " + target->label + " format", path());
-    }
-
-    int language() {
-        const auto code = languageCode(o_.to);
-        if (!code)
-            return refuse("--to is one of Dutch, English, French, German, Spanish");
-        if (o_.to == session_.parser().properties().languageName)
-            return refuse("Already in this language - Not Converted", o_.to);
-        if (!Prompt::goesOn(session_.prompt().ask("Convert this file to " + o_.to, path(),
-                                                  Prompt::Buttons::YesNo)))
-            return kFailed;
-        return finish(convertLanguage(engine_, *code), "File converted to " + o_.to, path());
+        return finish(actions::renameGroup(context(), request_, o_.to));
     }
 
     int dvc() {
         const std::pair<const char*, WalkOperation> kinds[] = {{"plain", WalkOperation::Dvc2Plain},
                                                                {"vba", WalkOperation::Dvc2Vba},
                                                                {"sdk", WalkOperation::Dvc2Sdk}};
-        std::optional<WalkOperation> operation;
         for (const auto& [name, kind] : kinds)
             if (o_.to == name)
-                operation = kind;
-        if (!operation)
-            return refuse("--to is one of plain, vba, sdk");
-        if (*operation == WalkOperation::Dvc2Vba &&
-            session_.parser().properties().languageName != "English")
-            return refuse("Sorry, this command is only supported for English Language Users",
-                          "Contact Tarnwell if you are interested in a non-English User");
-        if (!select())
-            return kFailed;
-        const auto conversion = convertDvc(engine_, *operation);
-        const std::string done = *operation == WalkOperation::Dvc2Plain
-                                     ? " Conversion of DVCs to Plain Text Complete"
-                                     : " Conversion of DVCs to Advanced Scripting Complete";
-        const std::string title =
-            "See " + conversion.logName + " for complete details of converted commands";
-        const int status = finish(conversion.result, done, title);
-        if (status == kDone && conversion.notConverted)
-            session_.prompt().message("Some macros were not converted--Please send to Tarnwell",
-                                      title);
-        return status;
+                return selected() ? finish(actions::convertDvcs(context(), request_, kind))
+                                  : kFailed;
+        return refuse("--to is one of plain, vba, sdk");
     }
 
     int exportTo() {
-        namespace fs = std::filesystem;
-        fs::path target = o_.to;
-        const auto same = [](const std::string& a, const std::string& b) {
-            return codepage::toUpper(a) == codepage::toUpper(b);
-        };
-        if (same(fs::absolute(target).lexically_normal().string(),
-                 fs::absolute(session_.parser().commandFile()).lexically_normal().string()))
-            return refuse("Can't export to self");
-        const auto folder = fs::absolute(target).parent_path();
-        if (!fs::is_directory(folder))
-            return refuse("Folder does not exist");
-        const auto name = target.filename().string();
-        if (name.size() < 4 || !same(name.substr(name.size() - 4), ".dat")) {
-            target += ".dat";
-            if (!Prompt::goesOn(session_.prompt().ask("Appending .dat to your filename",
-                                                      target.string(), Prompt::Buttons::OkCancel)))
-                return kFailed;
-        }
-        Parameters(session_.store()).set(Parameters::Text::exportPath, folder.string());
-        auto mode = ExportMode::NewFile;
-        if (fs::exists(target)) {
-            if (o_.append || o_.overwrite) {
-                mode = o_.append ? ExportMode::Append : ExportMode::Overwrite;
-            } else {
-                const auto choice =
-                    session_.prompt().choose("The Export file already exists:\r\n" +
-                                                 target.string() + "\r\nChoose action below",
-                                             "Export", {"&Overwrite", "&Append", "&Cancel"});
-                if (choice == 2)
-                    return kFailed;
-                mode = choice == 0 ? ExportMode::Overwrite : ExportMode::Append;
-            }
-        }
-        if (!select())
+        if (!selected())
             return kFailed;
-        const auto result = exportCommands(
-            engine_, target, mode,
-            duplicateQuestion(session_.prompt(), o_.onDuplicate, target.string(), path()));
-        if (!result.result.ok)
-            return refuse(result.result.message, result.result.title);
-        out_ << target.string() << ": Export Operation Completed (" << result.exported
-             << " commands, " << result.replaced << " replaced, " << result.lists
-             << " LISTs added)\n";
+        std::string detail;
+        const auto existing = o_.append      ? actions::ExistingTarget::Append
+                              : o_.overwrite ? actions::ExistingTarget::Overwrite
+                                             : actions::ExistingTarget::Ask;
+        // The name the duplicate question shows, ".dat" added as the export adds it.
+        auto target = o_.to;
+        if (codepage::toUpper(std::filesystem::path(target).extension().string()) != ".DAT")
+            target += ".dat";
+        const auto outcome =
+            actions::exportSelected(context(target), request_, o_.to, existing, &detail);
+        if (!outcome.done())
+            return finish(outcome);
+        out_ << outcome.exportedFile.string() << ": " << outcome.message << " (" << detail << ")\n";
         return kDone;
     }
 
     static constexpr const char* kGlobalCommandsText = "Global Commands";
 
     int report() {
-        if (!select())
+        if (!selected())
             return kFailed;
-        std::string text;
-        if (o_.mode == "txt") {
-            text = reportNameList(session_.store());
-        } else if (o_.mode == "csv") {
-            text = reportSpreadsheet(session_.store());
-        } else {
-            // The DVC listing keeps the keystroke, script and LIST rows only.
-            if (o_.mode == "dvc")
-                session_.store().exec("UPDATE user SET flag = 0 WHERE Type NOT IN ('K', 'S', 'L')");
-            if (statements::countMarked(session_.store()) == 0)
-                return refuse("There are no DVC commands in this Scope or View", "Sorry");
-            text = pseudoDvcText(session_.store());
-        }
+        request_.mode = o_.mode;
+        request_.destination = ReportRequest::Destination::File;
+        request_.file = o_.out;
+        const auto outcome = actions::writeReport(context(), request_);
         statements::clearFlags(session_.store());
-        if (o_.mode == "txt" || o_.mode == "csv")
-            if (auto encoded = codepage::fromUtf8(text); encoded.ok)
-                text = std::move(encoded.bytes);
-        try {
-            FileOps().writeFile(o_.out, text);
-        } catch (const FileError& error) {
-            return refuse(error.what(), o_.out);
-        }
+        if (!outcome.done())
+            return finish(outcome);
         out_ << o_.out << '\n';
         return kDone;
     }
 
     int replaceAll() {
-        if (!select())
+        if (!selected())
             return kFailed;
+        const auto selection = actions::selectForTool(context(), request_);
+        if (!selection.done())
+            return finish(selection);
         session_.RollBackCheck();
         SearchReplace search(session_.store(), engine_, session_.prompt(),
                              [](const std::string&) {});
@@ -350,12 +274,12 @@ private:
     Session& session_;
     std::ostream& out_;
     UpdateEngine engine_;
+    ReportRequest request_;
 };
 
 } // namespace
 
 int runBulk(BulkCommand command, const BulkOptions& options, Session& session, std::ostream& out) {
-    session.RollBackCheck();
     return Bulk(options, session, out).run(command);
 }
 

@@ -1,5 +1,6 @@
 #include "session.h"
 
+#include "common/text.h"
 #include "format/damage_report.h"
 #include "session/refresh.h"
 #include "store/statements.h"
@@ -66,6 +67,43 @@ int Session::parse(const std::string& file, bool force) {
     default:
         return kFailed;
     }
+}
+
+namespace {
+
+// Discovery that is only asked whether a file is the user's own: it says nothing.
+class QuietPrompt final : public Prompt {
+public:
+    void message(const std::string&, const std::string&) override {}
+    Answer ask(const std::string&, const std::string&, Buttons buttons) override {
+        return buttons == Buttons::YesNo ? Answer::No : Answer::Cancel;
+    }
+    std::size_t choose(const std::string&, const std::string&,
+                       const std::vector<std::string>& buttons) override {
+        return buttons.empty() ? 0 : buttons.size() - 1;
+    }
+};
+
+bool sameFile(const fs::path& a, const fs::path& b) {
+    std::error_code error;
+    if (fs::equivalent(a, b, error))
+        return true;
+    return lower(fs::weakly_canonical(a, error).string()) ==
+           lower(fs::weakly_canonical(b, error).string());
+}
+
+} // namespace
+
+bool Session::isUsersOwnFile(const fs::path& file) {
+    if (nat_)
+        return !nat_->InitFailed && sameFile(file, nat_->ProductionFile());
+    if (!db_)
+        return false;
+    QuietPrompt quiet;
+    Nat found(quiet, trace_, engine_);
+    found.setdatabasename(files::kStore);
+    found.initialize(home_.folder(), *db_);
+    return !found.InitFailed && sameFile(file, found.ProductionFile());
 }
 
 std::optional<Backups> Session::backups() {

@@ -37,6 +37,9 @@ public:
     // Opens the store and discovers the Dragon environment; kDone, or the failure reported.
     int discover();
     const Nat* nat() const { return nat_.get(); }
+    // Whether `file` is the current Dragon user's own command file; the Dragon environment is
+    // looked for quietly when the command named a file.
+    bool isUsersOwnFile(const std::filesystem::path& file);
     // Before a write: today's archive of the current user's own command file (Nat found).
     void RollBackCheck();
     // The archives of the current user, for backup and rollback; nullopt without Nat.

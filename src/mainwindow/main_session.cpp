@@ -246,4 +246,21 @@ void MainSession::pump() {
     engine_.pump();
 }
 
+actions::FileSession MainSession::fileSession(UpdateEngine& engine, Prompt& prompt) {
+    ReportOutlets outlets;
+    outlets.shown = [this](const UserRow& row, bool) { return browser_.passesView(row); };
+    return {*store_,
+            engine,
+            prompt,
+            home_,
+            commandFile_,
+            productionOpen(),
+            languageName(),
+            std::move(outlets),
+            [this] { return cycle_->externalChange(false); },
+            [this] { rollBackCheck(); },
+            [this](const std::string& text) { setProgress(text); },
+            {}};
+}
+
 } // namespace qmk

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "actions/file_session.h"
 #include "common/file_io.h"
 #include "common/program_dir.h"
 #include "common/prompt.h"
@@ -85,6 +86,9 @@ public:
     void rollBackCheck();
     bool productionOpen() { return nat_ && nat_->ProductionOpen(commandFile_.string()); }
     std::string languageName() const { return parser_ ? parser_->properties().languageName : ""; }
+    // The open file's facts for an operation of the application layer: the View filter, the
+    // external-change check, the day's archive and the progress line of this window.
+    actions::FileSession fileSession(UpdateEngine& engine, Prompt& prompt);
     // The simulated Dragon's windows (the MyCommands Editor among them) and its engine.
     SimulatedWindows& windows() { return windows_; }
     SimulatedEngine& engine() { return engine_; }

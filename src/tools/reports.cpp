@@ -17,8 +17,12 @@ namespace {
 
 constexpr const char* kNameOrder = " ORDER BY globalsort, menu, state, name";
 
+// A spreadsheet field: quoted, with every quote inside doubled.
 std::string inQuotes(const std::string& text) {
-    return "\"" + text + "\"";
+    std::string quoted = "\"";
+    for (const char c : text)
+        quoted += c == '"' ? std::string("\"\"") : std::string(1, c);
+    return quoted + "\"";
 }
 
 // Clears the mark of every marked row the View would not show; the rows left marked.
@@ -138,51 +142,44 @@ std::string reportSpreadsheet(Database& store) {
                                 std::string(kNameOrder));
     std::string text;
     while (select.step()) {
-        auto first = select.text(4).substr(0, select.text(4).find("\r\n"));
-        std::string doubled;
-        for (const char c : first)
-            doubled += c == '"' ? std::string("\"\"") : std::string(1, c);
+        const auto first = select.text(4).substr(0, select.text(4).find("\r\n"));
         text += inQuotes(select.text(0)) + "," + inQuotes(select.text(1)) + "," +
-                inQuotes(select.text(2)) + "," + inQuotes(select.text(3)) + "," +
-                inQuotes(doubled) + "," + inQuotes(select.text(5)) + "," +
-                inQuotes(select.text(6)) + std::string(kCrLf);
+                inQuotes(select.text(2)) + "," + inQuotes(select.text(3)) + "," + inQuotes(first) +
+                "," + inQuotes(select.text(5)) + "," + inQuotes(select.text(6)) +
+                std::string(kCrLf);
     }
     return text;
 }
 
-std::int64_t selectRows(Database& store, const ReportRequest& r, const ReportOutlets& outlets,
-                        Prompt& prompt, const std::string& nothingPicked) {
+Outcome selectRows(Database& store, const ReportRequest& r, const ReportOutlets& outlets,
+                   const std::string& nothingPicked) {
     statements::clearFlags(store);
-    if (r.choice == ReportRequest::Choice::Picked && r.picked.empty()) {
-        prompt.message(nothingPicked, r.scope);
-        return 0;
-    }
+    if (r.choice == ReportRequest::Choice::Picked && r.picked.empty())
+        return Outcome::refused(nothingPicked, r.scope);
     markChoice(store, r);
-    const auto kept = narrow(store, outlets, false);
-    if (kept == 0)
-        prompt.message("There are no macros of the specified type to Export",
-                       "Change Program, Scope, or Type of Export");
-    return kept;
+    if (narrow(store, outlets, false) == 0)
+        return Outcome::refused("There are no macros of the specified type to Export",
+                                "Change Program, Scope, or Type of Export");
+    return Outcome::success("", "", false);
 }
 
-bool runReport(Database& store, const ReportRequest& r, const ReportOutlets& outlets,
-               Prompt& prompt) {
-    if (selectRows(store, r, outlets, prompt, "Nothing is selected to print/export") == 0)
-        return false;
+Outcome runReport(Database& store, const ReportRequest& r, const ReportOutlets& outlets,
+                  Prompt& prompt) {
+    if (auto selected = selectRows(store, r, outlets, "Nothing is selected to print/export");
+        !selected.done())
+        return selected;
     const bool toFile = r.destination == ReportRequest::Destination::File;
     if (toFile) {
-        const auto folder = r.file.parent_path();
-        if (!std::filesystem::is_directory(folder)) {
-            prompt.message("Folder does not exist", folder.string());
-            return false;
-        }
+        const auto folder = std::filesystem::absolute(r.file).parent_path();
+        if (!std::filesystem::is_directory(folder))
+            return Outcome::refused("Folder does not exist", folder.string());
         Parameters parameters(store);
         if (parameters.get(Parameters::Text::exportPath) != folder.string())
             parameters.set(Parameters::Text::exportPath, folder.string());
         if (std::filesystem::exists(r.file) &&
             !Prompt::goesOn(prompt.ask("File already exists.  Overwrite?", r.file.string(),
                                        Prompt::Buttons::OkCancel)))
-            return false;
+            return Outcome::cancelled();
     }
     std::string text;
     if (r.mode == "txt") {
@@ -190,10 +187,8 @@ bool runReport(Database& store, const ReportRequest& r, const ReportOutlets& out
     } else if (r.mode == "csv") {
         text = reportSpreadsheet(store);
     } else {
-        if (r.mode == "dvc" && narrow(store, outlets, true) == 0) {
-            prompt.message("There are no DVC commands in this Scope or View", "Sorry");
-            return false;
-        }
+        if (r.mode == "dvc" && narrow(store, outlets, true) == 0)
+            return Outcome::refused("There are no DVC commands in this Scope or View", "Sorry");
         text = pseudoDvcText(store);
     }
     // The text goes out in the command file's code page.
@@ -205,19 +200,22 @@ bool runReport(Database& store, const ReportRequest& r, const ReportOutlets& out
         try {
             FileOps().writeFile(r.file, text);
         } catch (const FileError& error) {
-            prompt.message(error.what(), r.file.string());
-            return false;
+            return Outcome::refused(error.what(), r.file.string());
         }
         break;
     case ReportRequest::Destination::Printer:
+        if (!outlets.print)
+            return Outcome::refused("There is no printer to print on", "Print");
         outlets.print(linesOf(codepage::toUtf8(text)));
         break;
     case ReportRequest::Destination::Clipboard:
+        if (!outlets.toClipboard)
+            return Outcome::refused("There is no clipboard to copy to", "Clipboard");
         outlets.toClipboard(codepage::toUtf8(text));
         break;
     }
     statements::clearFlags(store);
-    return true;
+    return Outcome::success("", "", false);
 }
 
 } // namespace qmk

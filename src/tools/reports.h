@@ -1,5 +1,6 @@
 #pragma once
 
+#include "common/outcome.h"
 #include "common/program_dir.h"
 #include "common/prompt.h"
 #include "store/database.h"
@@ -45,16 +46,15 @@ struct ReportOutlets {
     std::function<void(const std::string& text)> toClipboard;
 };
 
-// Marks the rows of the choice and narrows them to the View; the rows kept, or 0 after the
-// message that says why none are ("nothingPicked" when nothing was picked).
-std::int64_t selectRows(Database& store, const ReportRequest& request, const ReportOutlets& outlets,
-                        Prompt& prompt, const std::string& nothingPicked);
+// Marks the rows of the choice and narrows them to the View: done with rows marked, or refused
+// with the reason none are ("nothingPicked" when nothing was picked).
+Outcome selectRows(Database& store, const ReportRequest& request, const ReportOutlets& outlets,
+                   const std::string& nothingPicked);
 
-// The action button: marks the rows, narrows them to the View, writes the output. False when a
-// message stopped it (the dialog stays open); the selection mark is left for the dialog to
-// clear when it closes.
-bool runReport(Database& store, const ReportRequest& request, const ReportOutlets& outlets,
-               Prompt& prompt);
+// The action button: marks the rows, narrows them to the View, writes the output. Refused or
+// cancelled (the dialog stays open) leaves the selection mark for the dialog to clear.
+Outcome runReport(Database& store, const ReportRequest& request, const ReportOutlets& outlets,
+                  Prompt& prompt);
 
 // The name list and the spreadsheet of the marked rows, in `name` order.
 std::string reportNameList(Database& store);

@@ -208,7 +208,7 @@ TEST_F(CliEditTest, BulkCommandsSelectAskAndRefuse) {
     EXPECT_EQ(r.status, 0) << r.err;
     EXPECT_NE(r.out.find("Export Operation Completed (0 commands"), std::string::npos);
     EXPECT_EQ(qmk({"export", file_, "--all", "--to", file_}).err,
-              "Quillmark10: Can't export to self\n");
+              file_ + ": Can't export to self\n");
 
     r = qmk({"dvc", file_, "--all", "--to", "plain"});
     ASSERT_EQ(r.status, 0) << r.err;
@@ -363,9 +363,20 @@ TEST_F(CliEditTest, ReportReplaceAndFindFromTheCommandLine) {
     const auto listing = home_.path("names.txt").string();
     const auto report = qmk({"report", file_, "--all", "--mode", "txt", "--out", listing});
     ASSERT_EQ(report.status, 0) << report.err;
+    // LISTs are reported as the window reports them: the View's "L" shows them.
     EXPECT_EQ(testing::readBytes(listing),
-              "\r\nGlobal Commands Global Commands\r\nopen mail\r\ntype name\r\nuses <colors>\r\n"
-              "\r\nWINWORD Application-specific\r\nbold\r\n");
+              "\r\nGlobal Commands Global Commands\r\ncolors\r\nopen mail\r\ntype name\r\n"
+              "uses <colors>\r\n\r\nWINWORD Application-specific\r\nbold\r\n");
+    const auto withoutLists = qmk({"report", file_, "--all", "--view", "KSATPRX", "--mode", "txt",
+                                   "--out", listing, "--yes"});
+    ASSERT_EQ(withoutLists.status, 0) << withoutLists.err;
+    EXPECT_EQ(testing::readBytes(listing).find("colors\r\n"), std::string::npos);
+    // An existing report is not overwritten without an answer; a missing folder is said.
+    EXPECT_EQ(qmk({"report", file_, "--all", "--mode", "txt", "--out", listing}).status, 4);
+    const auto missing = qmk({"report", file_, "--all", "--mode", "txt", "--out",
+                              home_.path("nowhere/names.txt").string()});
+    EXPECT_EQ(missing.status, 1);
+    EXPECT_EQ(missing.err, home_.path("nowhere").string() + ": Folder does not exist\n");
     const auto dvc = qmk({"report", file_, "--program", "WINWORD", "--mode", "dvc", "--out",
                           home_.path("word.dvc").string()});
     EXPECT_EQ(dvc.status, 0) << dvc.err;

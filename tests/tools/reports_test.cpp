@@ -54,7 +54,7 @@ TEST_F(ReportsTest, NameListSpreadsheetAndTheirDestinations) {
     auto all = request("txt", ReportRequest::Choice::All);
     EXPECT_EQ(all.file, home_.path("global.txt"));
     EXPECT_EQ(reportCaptions("txt").caption, "Print COMMAND list");
-    ASSERT_TRUE(runReport(home_.store(), all, outlets_, home_.prompt));
+    ASSERT_TRUE(runReport(home_.store(), all, outlets_, home_.prompt).done());
     EXPECT_EQ(home_.readFile("global.txt"),
               "\r\nGlobal Commands Global Commands\r\nrecorded\r\nsay \"hi\"\r\n"
               "\r\nWINWORD Application-specific\r\nbold\r\n");
@@ -65,44 +65,45 @@ TEST_F(ReportsTest, NameListSpreadsheetAndTheirDestinations) {
     auto csv = request("csv", ReportRequest::Choice::Group);
     csv.group = "Talk";
     csv.file = out / "Talk.csv";
-    ASSERT_TRUE(runReport(home_.store(), csv, outlets_, home_.prompt));
+    ASSERT_TRUE(runReport(home_.store(), csv, outlets_, home_.prompt).done());
     EXPECT_EQ(home_.readFile("out/Talk.csv"),
-              "\"Global Commands\",\"Global Commands\",\"K\",\"say \"hi\"\",\"say \"\"hi\"\"\","
-              "\"Talk\",\"a \"quoted\" one\"\r\n");
+              "\"Global Commands\",\"Global Commands\",\"K\",\"say \"\"hi\"\"\",\"say \"\"hi\"\"\","
+              "\"Talk\",\"a \"\"quoted\"\" one\"\r\n");
     EXPECT_EQ(Parameters(home_.store()).get(Parameters::Text::exportPath), out.string());
     EXPECT_EQ(
         defaultReportFile(home_.store(), home_.home(), request("csv", ReportRequest::Choice::All)),
         out / "global.csv");
 
     home_.prompt.answers = {Prompt::Answer::Cancel};
-    EXPECT_FALSE(runReport(home_.store(), csv, outlets_, home_.prompt));
+    EXPECT_EQ(runReport(home_.store(), csv, outlets_, home_.prompt).code, Outcome::Code::Cancelled);
     EXPECT_EQ(home_.prompt.shown.back().text, "File already exists.  Overwrite?");
 
     all.destination = ReportRequest::Destination::Printer;
-    ASSERT_TRUE(runReport(home_.store(), all, outlets_, home_.prompt));
+    ASSERT_TRUE(runReport(home_.store(), all, outlets_, home_.prompt).done());
     EXPECT_EQ(printed_.at(1), "Global Commands Global Commands");
     all.destination = ReportRequest::Destination::Clipboard;
-    ASSERT_TRUE(runReport(home_.store(), all, outlets_, home_.prompt));
+    ASSERT_TRUE(runReport(home_.store(), all, outlets_, home_.prompt).done());
     EXPECT_NE(clipboard_.find("bold"), std::string::npos);
 }
 
 TEST_F(ReportsTest, RefusalsForNothingPickedNothingShownAndNoDvcCommands) {
     auto picked = request("txt", ReportRequest::Choice::Picked);
-    EXPECT_FALSE(runReport(home_.store(), picked, outlets_, home_.prompt));
-    EXPECT_EQ(home_.prompt.shown.back().text, "Nothing is selected to print/export");
+    const auto refusal = [&](const ReportRequest& r) {
+        const auto outcome = runReport(home_.store(), r, outlets_, home_.prompt);
+        EXPECT_EQ(outcome.code, Outcome::Code::Refused);
+        return outcome;
+    };
+    EXPECT_EQ(refusal(picked).message, "Nothing is selected to print/export");
     view_ = "A";
-    EXPECT_FALSE(runReport(home_.store(), request("txt", ReportRequest::Choice::All), outlets_,
-                           home_.prompt));
-    EXPECT_EQ(home_.prompt.shown.back().title, "Change Program, Scope, or Type of Export");
+    EXPECT_EQ(refusal(request("txt", ReportRequest::Choice::All)).title,
+              "Change Program, Scope, or Type of Export");
     view_ = "KSATPRXL";
     picked.picked = {"recorded"};
     picked.mode = "dvc";
-    EXPECT_FALSE(runReport(home_.store(), picked, outlets_, home_.prompt));
-    EXPECT_EQ(home_.prompt.shown.back().text, "There are no DVC commands in this Scope or View");
+    EXPECT_EQ(refusal(picked).message, "There are no DVC commands in this Scope or View");
     auto missing = request("pseudo", ReportRequest::Choice::All);
     missing.file = home_.path("nowhere/global.pseudo");
-    EXPECT_FALSE(runReport(home_.store(), missing, outlets_, home_.prompt));
-    EXPECT_EQ(home_.prompt.shown.back().text, "Folder does not exist");
+    EXPECT_EQ(refusal(missing).message, "Folder does not exist");
 }
 
 } // namespace qmk

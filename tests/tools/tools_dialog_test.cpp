@@ -2,6 +2,7 @@
 #include "common/text.h"
 #include "mainwindow/edit_rules.h"
 #include "test_home.h"
+#include "mainwindow/tools_runner.h"
 #include "tools/tools_dialog.h"
 
 #include <gtest/gtest.h>

@@ -1,0 +1,276 @@
+#include "actions/file_actions.h"
+
+#include "common/text.h"
+#include "format/codepage.h"
+#include "store/parameters.h"
+#include "store/schema.h"
+#include "writer/rebuilds.h"
+
+#include <array>
+
+namespace qmk::actions {
+
+namespace {
+
+namespace fs = std::filesystem;
+using Choice = ReportRequest::Choice;
+
+bool endsWithIgnoringCase(const std::string& text, const std::string& tail) {
+    return text.size() >= tail.size() &&
+           codepage::toUpper(text.substr(text.size() - tail.size())) == codepage::toUpper(tail);
+}
+
+// Every whole-file operation starts here: the file must still be the one the store holds,
+// and the selection must leave rows to act on.
+std::optional<Outcome> refusedBeforeSelection(const FileSession& s) {
+    if (!s.changedBehindUs || !s.changedBehindUs())
+        return std::nullopt;
+    if (s.progress)
+        s.progress("CBModified");
+    auto stale =
+        Outcome::refused("You have modified this file (most likely with Command Browser) after "
+                         "\r\nthis operation has started. You must restart the operation,\r\n"
+                         "otherwise a corrupted file may result",
+                         s.commandFile.string());
+    stale.code = Outcome::Code::Stale;
+    return stale;
+}
+
+std::optional<Outcome> refusedSelection(const FileSession& s, const ReportRequest& selection) {
+    auto selected = selectForTool(s, selection);
+    if (!selected.done())
+        return selected;
+    return std::nullopt;
+}
+
+// The write is about to start: its progress text, then the day's archive.
+void beginWrite(const FileSession& s, const std::string& progress) {
+    if (s.progress)
+        s.progress(progress);
+    if (s.archiveBeforeWrite)
+        s.archiveBeforeWrite();
+}
+
+Outcome written(const EditResult& result, std::string done, std::string title) {
+    if (!result.ok) {
+        auto failed = Outcome::refused(result.message, result.title);
+        failed.code = Outcome::Code::Failed;
+        return failed;
+    }
+    return Outcome::success(std::move(done), std::move(title));
+}
+
+// A text on its way into a fixed-width field of the file, or the refusal.
+std::optional<Outcome> refusedText(const EncodedText& text) {
+    if (!text.refusal)
+        return std::nullopt;
+    return Outcome::refused(text.refusal->message, text.refusal->title);
+}
+
+} // namespace
+
+Outcome selectForTool(const FileSession& s, const ReportRequest& selection) {
+    if (auto refusal = refusedBeforeSelection(s))
+        return *refusal;
+    return selectRows(s.store, selection, s.outlets, "Nothing is selected to act on");
+}
+
+Outcome deleteSelected(const FileSession& s, const ReportRequest& selection) {
+    if (auto refusal = refusedSelection(s, selection))
+        return *refusal;
+    beginWrite(s, "Deleting");
+    auto outcome = written(deletethem(s.engine), "Deletion Completed", "Delete");
+    outcome.allGroups = outcome.done() && selection.choice == Choice::Group;
+    return outcome;
+}
+
+Outcome renameGroup(const FileSession& s, const ReportRequest& selection,
+                    const std::string& newGroup) {
+    if (newGroup.empty() || newGroup == "Enter new Group here")
+        return Outcome::refused("No New Group Name entered", "Rename Group");
+    const auto newText = encodeForFile(newGroup, "The new Group", kOwnerWidth);
+    const auto oldText = encodeForFile(selection.group, "The Group", kOwnerWidth);
+    if (auto refusal = refusedText(newText))
+        return *refusal;
+    if (auto refusal = refusedText(oldText))
+        return *refusal;
+    if (auto refusal = refusedSelection(s, selection))
+        return *refusal;
+    beginWrite(s, "Renaming Group");
+    auto outcome =
+        written(RenameGroup(s.engine, {WalkOperation::Group, oldText.bytes, newText.bytes}),
+                "Group renamed", selection.group + "->" + newGroup);
+    if (outcome.done())
+        outcome.newGroup = newGroup;
+    return outcome;
+}
+
+Outcome renameProgram(const FileSession& s, const ReportRequest& selection,
+                      const std::string& newProgram) {
+    if (newProgram.empty() || newProgram == "Enter new Program here")
+        return Outcome::refused("No New Program entered", "Rename Program");
+    if (s.productionFile && (selection.choice == Choice::All || selection.choice == Choice::Group))
+        return Outcome::refused("Rename Program not allowed on production file with All or Group",
+                                "Rename Program");
+    std::string program = newProgram;
+    if (endsWithIgnoringCase(program, ".exe"))
+        program.resize(program.size() - 4);
+    const auto newText = encodeForFile(program, "The new Program", kMenuWidth);
+    if (auto refusal = refusedText(newText))
+        return *refusal;
+    if (auto refusal = refusedSelection(s, selection))
+        return *refusal;
+    beginWrite(s, "Renaming Program");
+    return written(RenameGroup(s.engine, {WalkOperation::Program, {}, newText.bytes}),
+                   "Program Renamed", "Rename Program");
+}
+
+std::optional<Outcome> dvcConversionRefusal(const std::string& language, WalkOperation operation) {
+    if (operation != WalkOperation::Dvc2Vba || language == "English")
+        return std::nullopt;
+    return Outcome::refused("Sorry, this command is only supported for English Language Users",
+                            "Contact Tarnwell if you are interested in a non-English User");
+}
+
+Outcome convertDvcs(const FileSession& s, const ReportRequest& selection, WalkOperation operation) {
+    if (auto refusal = refusedBeforeSelection(s))
+        return *refusal;
+    if (auto refusal = dvcConversionRefusal(s.language, operation))
+        return *refusal;
+    if (auto refusal = refusedSelection(s, selection))
+        return *refusal;
+    const bool toPlain = operation == WalkOperation::Dvc2Plain;
+    beginWrite(s, toPlain ? "Converting DVCs to Plain Text"
+                  : operation == WalkOperation::Dvc2Vba
+                      ? "Converting DVCs to Advanced Scripting"
+                      : "Converting DVCs to Advanced Scripting w/SendDragonKeys");
+    const auto conversion = convertDvc(s.engine, operation);
+    auto outcome =
+        written(conversion.result,
+                toPlain ? " Conversion of DVCs to Plain Text Complete"
+                        : " Conversion of DVCs to Advanced Scripting Complete",
+                "See " + conversion.logName + " for complete details of converted commands");
+    if (outcome.done() && conversion.notConverted)
+        outcome.followUp = "Some macros were not converted--Please send to Tarnwell";
+    return outcome;
+}
+
+Outcome exportSelected(const FileSession& s, const ReportRequest& selection, std::string target,
+                       ExistingTarget existing, std::string* detail) {
+    if (auto refusal = refusedSelection(s, selection))
+        return *refusal;
+    const auto normal = [](const fs::path& path) {
+        return codepage::toUpper(fs::absolute(path).lexically_normal().string());
+    };
+    if (normal(target) == normal(s.commandFile))
+        return Outcome::refused("Can't export to self", target);
+    const auto folder = fs::absolute(target).parent_path();
+    if (!fs::is_directory(folder))
+        return Outcome::refused("Folder does not exist", folder.string());
+    if (!endsWithIgnoringCase(fs::path(target).filename().string(), ".dat")) {
+        target += ".dat";
+        if (!Prompt::goesOn(
+                s.prompt.ask("Appending .dat to your filename", target, Prompt::Buttons::OkCancel)))
+            return Outcome::cancelled();
+    }
+    Parameters parameters(s.store);
+    if (parameters.get(Parameters::Text::exportPath) != folder.string())
+        parameters.set(Parameters::Text::exportPath, folder.string());
+    auto mode = ExportMode::NewFile;
+    if (fs::exists(target)) {
+        if (existing == ExistingTarget::Ask) {
+            const auto choice = s.prompt.choose("The Export file already exists:\r\n" + target +
+                                                    "\r\nChoose action below",
+                                                "Export", {"&Overwrite", "&Append", "&Cancel"});
+            if (choice == 2)
+                return Outcome::cancelled();
+            existing = choice == 0 ? ExistingTarget::Overwrite : ExistingTarget::Append;
+        }
+        mode = existing == ExistingTarget::Overwrite ? ExportMode::Overwrite : ExportMode::Append;
+    }
+    if (s.progress)
+        s.progress("Exporting");
+    const auto result = exportCommands(s.engine, target, mode, s.duplicates);
+    if (result.cancelled)
+        return Outcome::cancelled();
+    auto outcome = written(result.result, "Export Operation Completed", target);
+    // The export writes another file; the open one is unchanged.
+    outcome.fileChanged = false;
+    if (outcome.done()) {
+        outcome.exportedFile = target;
+        if (detail)
+            *detail = std::to_string(result.exported) + " commands, " +
+                      std::to_string(result.replaced) + " replaced, " +
+                      std::to_string(result.lists) + " LISTs added";
+    }
+    return outcome;
+}
+
+Outcome convertFileFormat(const FileSession& s, const std::string& label) {
+    const auto target = formatTarget(label);
+    if (!target)
+        return Outcome::refused("There is no " + label + " format to convert to");
+    if (auto refusal = refusedBeforeSelection(s))
+        return *refusal;
+    const auto path = s.commandFile.string();
+    const auto refusal = formatConversionRefusal(s.engine, *target);
+    if (refusal && refusal->message == target->already)
+        return Outcome::refused(refusal->message, refusal->title);
+    // The user's own file belongs to the running Dragon, whatever its generation.
+    if (s.productionFile)
+        return Outcome::refused(target->versionCode == 6
+                                    ? "This is your open version 10 User file - Not Allowed"
+                                    : "This is your open version 9 User file - Not Allowed",
+                                path);
+    if (refusal)
+        return Outcome::refused(refusal->message, refusal->title);
+    if (!Prompt::goesOn(s.prompt.ask("Convert this file to " + target->label + " format?", path,
+                                     Prompt::Buttons::OkCancel)))
+        return Outcome::cancelled();
+    if (s.progress)
+        s.progress("Converting....");
+    auto outcome = written(convertFormat(s.engine, *target),
+                           "File converted to " + target->label + " format", path);
+    if (outcome.done() && s.progress)
+        s.progress("");
+    return outcome;
+}
+
+const std::vector<std::string>& languageChoices() {
+    static const std::vector<std::string> choices{"No Change", "to Dutch",  "to English",
+                                                  "to French", "to German", "to Spanish"};
+    return choices;
+}
+
+std::string languageDialogStatus(const FileSession& s) {
+    if (s.productionFile)
+        return "Cannot convert current (or any) User file, only Exported files";
+    return "Language of current file: " + s.language;
+}
+
+Outcome convertFileLanguage(const FileSession& s, const std::string& choice) {
+    if (choice == "No Change")
+        return Outcome::success("No conversion done", "Quillmark10", false);
+    const auto language = choice.rfind("to ", 0) == 0 ? choice.substr(3) : choice;
+    const auto code = languageCode(language);
+    if (!code)
+        return Outcome::refused("There is no language " + language +
+                                "; choose Dutch, English, French, German or Spanish");
+    const auto path = s.commandFile.string();
+    if (s.productionFile)
+        return Outcome::refused(languageDialogStatus(s), path);
+    if (language == s.language)
+        return Outcome::refused("Already in this language - Not Converted", language);
+    if (auto refusal = refusedBeforeSelection(s))
+        return *refusal;
+    if (!Prompt::goesOn(
+            s.prompt.ask("Convert this file to " + language, path, Prompt::Buttons::YesNo)))
+        return Outcome::cancelled();
+    return written(convertLanguage(s.engine, *code), "File converted to " + language, path);
+}
+
+Outcome writeReport(const FileSession& s, const ReportRequest& request) {
+    return runReport(s.store, request, s.outlets, s.prompt);
+}
+
+} // namespace qmk::actions

@@ -1,0 +1,55 @@
+#pragma once
+
+#include "actions/file_session.h"
+#include "common/outcome.h"
+#include "tools/reports.h"
+#include "writer/record_walker.h"
+
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace qmk::actions {
+
+// Operations on a selection of commands, each rebuilding the whole command file once. The
+// selection is a value: the choice (all, a Program, a Group, a Scope or picked names) and the
+// window's current Program, Scope and Group; the View filter of the session narrows it.
+
+// The rows a tool acts on, marked: done, or why there are none (the file changed behind the
+// store, nothing picked, nothing the View shows).
+Outcome selectForTool(const FileSession& session, const ReportRequest& selection);
+
+Outcome deleteSelected(const FileSession& session, const ReportRequest& selection);
+Outcome renameGroup(const FileSession& session, const ReportRequest& selection,
+                    const std::string& newGroup);
+// A trailing ".exe" is dropped. The user's own file may not have every Program renamed at once.
+Outcome renameProgram(const FileSession& session, const ReportRequest& selection,
+                      const std::string& newProgram);
+// The conversion to Advanced Scripting with SendKeys is for English users only.
+std::optional<Outcome> dvcConversionRefusal(const std::string& language, WalkOperation operation);
+// "dvc2plain", "dvc2vba" or "dvc2sdk" on the selected keys commands.
+Outcome convertDvcs(const FileSession& session, const ReportRequest& selection,
+                    WalkOperation operation);
+
+// What to do when the export's target exists: ask (Overwrite, Append, Cancel) or as told.
+enum class ExistingTarget { Ask, Overwrite, Append };
+// The target gets ".dat" when it lacks it (after an OK); `detail` counts what was written.
+Outcome exportSelected(const FileSession& session, const ReportRequest& selection,
+                       std::string target, ExistingTarget existing, std::string* detail = nullptr);
+
+// The whole file rewritten in an older format: "6.0", "6.1", "7.0" or "8.0". Never the user's own
+// file.
+Outcome convertFileFormat(const FileSession& session, const std::string& label);
+
+// The language dialog's line about the open file: its language, or why it cannot be converted.
+std::string languageDialogStatus(const FileSession& session);
+// The entries of the language dialog's list.
+const std::vector<std::string>& languageChoices();
+// The header's language byte rewritten: `choice` is one of `languageChoices()` ("to Dutch") or a
+// bare language name. Never the user's own file.
+Outcome convertFileLanguage(const FileSession& session, const std::string& choice);
+
+// A report of the selection to a file, the printer or the clipboard.
+Outcome writeReport(const FileSession& session, const ReportRequest& request);
+
+} // namespace qmk::actions

@@ -1,0 +1,53 @@
+#pragma once
+
+#include <filesystem>
+#include <string>
+
+namespace qmk {
+
+// What one user operation came to: a code, the system's message and its title. The front end
+// shows the message (a message box in the window, a line from qmk10); questions were already
+// asked through the prompt.
+struct Outcome {
+    enum class Code {
+        Done,      // the operation ran; `message` reports it
+        Refused,   // a check stopped it; nothing was written
+        Cancelled, // the user said no to a question; nothing was written
+        Failed,    // the write itself failed; the command file is as it was
+        Stale,     // the file changed behind the store: it is read again, the operation restarts
+    };
+    Code code = Code::Done;
+    std::string message;
+    std::string title;
+    bool fileChanged = false; // the command file was written: Dragon and the store must follow
+
+    // What some operations hand back to the window.
+    std::filesystem::path exportedFile; // the target an export wrote
+    std::string newGroup;               // a Group rename: the window's new current Group
+    bool allGroups = false;             // a delete by Group: the window goes to "All groups"
+    std::string followUp;               // a second message, shown after `message`
+
+    bool done() const { return code == Code::Done; }
+
+    static Outcome success(std::string message, std::string title, bool fileChanged = true) {
+        Outcome o;
+        o.message = std::move(message);
+        o.title = std::move(title);
+        o.fileChanged = fileChanged;
+        return o;
+    }
+    static Outcome refused(std::string message, std::string title = "Quillmark10") {
+        Outcome o;
+        o.code = Code::Refused;
+        o.message = std::move(message);
+        o.title = std::move(title);
+        return o;
+    }
+    static Outcome cancelled() {
+        Outcome o;
+        o.code = Code::Cancelled;
+        return o;
+    }
+};
+
+} // namespace qmk

@@ -1,0 +1,30 @@
+#pragma once
+
+#include "actions/file_session.h"
+#include "common/outcome.h"
+#include "tools/reports.h"
+
+#include <string>
+
+namespace qmk {
+
+// What the tools dialog needs of the window and the session.
+using ToolsContext = actions::FileSession;
+
+// The tools dialog's action button for its mode ("dat", "group", "program", "delete",
+// "dvc2plain", "dvc2vba", "dvc2sdk"): the operation runs and its outcome is shown.
+struct ToolsOutcome {
+    bool done = false;                  // the operation ran (the dialog closes)
+    bool fileChanged = false;           // the command file was written: the save cycle must follow
+    std::filesystem::path openExported; // "dat": the user asked to open the exported file
+    std::string newGroup;               // "group": the window's new current Group
+    bool allGroups = false;             // "delete" by Group: the window goes to "All groups"
+};
+
+ToolsOutcome runTool(const ToolsContext& context, const std::string& mode,
+                     const ReportRequest& request, const std::string& entry);
+
+// An operation's outcome as the window shows it: its message, then any second message.
+void showOutcome(Prompt& prompt, const Outcome& outcome);
+
+} // namespace qmk
