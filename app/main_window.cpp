@@ -3,6 +3,7 @@
 #include "actions/file_actions.h"
 #include "compare_dialog.h"
 #include "find_dialog.h"
+#include "language_dialog.h"
 #include "qt_text.h"
 #include "reports_dialog.h"
 #include "rtf_reader.h"
@@ -372,7 +373,19 @@ void MainWindow::buildMenus() {
           std::pair{"&Search and Replace", "replace"}})
         tools->addAction(caption, this, [this, mode = std::string(mode)] { openTools(mode); });
     tools->addSeparator();
-    tools->addAction("Find &conflicts...", this, [this] {
+    for (const auto& [caption, label] :
+         {std::pair{"&Convert to 6.0", "6.0"}, std::pair{"Convert to 6.&1", "6.1"},
+          std::pair{"Convert to &7.0", "7.0"}, std::pair{"Convert to &8.0", "8.0"}})
+        tools->addAction(caption, this, [this, label = std::string(label)] {
+            session_->convertFormat(label);
+            render();
+        });
+    tools->addAction("Convert &Language...", this, [this] {
+        LanguageDialog(*session_, this).exec();
+        render();
+    });
+    tools->addSeparator();
+    tools->addAction("Find co&nflicts...", this, [this] {
         ConflictList conflicts(*session_);
         if (!conflicts.find())
             return;

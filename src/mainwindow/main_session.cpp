@@ -1,7 +1,9 @@
 #include "mainwindow/main_session.h"
 
+#include "actions/file_actions.h"
 #include "common/file_time.h"
 #include "format/damage_report.h"
+#include "mainwindow/tools_runner.h"
 #include "session/file_menu.h"
 #include "session/file_utilities.h"
 #include "session/import_offer.h"
@@ -261,6 +263,33 @@ actions::FileSession MainSession::fileSession(UpdateEngine& engine, Prompt& prom
             [this] { rollBackCheck(); },
             [this](const std::string& text) { setProgress(text); },
             {}};
+}
+
+bool MainSession::convertFormat(const std::string& label) {
+    UpdateEngine engine({home_, *store_, trace_, files_, commandFile_});
+    return finishConversion(actions::convertFileFormat(fileSession(engine, prompt_), label));
+}
+
+bool MainSession::convertLanguage(const std::string& choice) {
+    UpdateEngine engine({home_, *store_, trace_, files_, commandFile_});
+    return finishConversion(actions::convertFileLanguage(fileSession(engine, prompt_), choice));
+}
+
+std::string MainSession::languageStatus() {
+    UpdateEngine engine({home_, *store_, trace_, files_, commandFile_});
+    return actions::languageDialogStatus(fileSession(engine, prompt_));
+}
+
+bool MainSession::finishConversion(const Outcome& outcome) {
+    if (outcome.done() && outcome.fileChanged)
+        setProgress("");
+    showOutcome(prompt_, outcome);
+    if (outcome.done() && outcome.fileChanged)
+        cycle_->save(false);
+    if (outcome.code == Outcome::Code::Stale || outcome.fileChanged)
+        browser_.reset(-1);
+    return outcome.done() || outcome.code == Outcome::Code::Stale ||
+           outcome.code == Outcome::Code::Failed;
 }
 
 } // namespace qmk

@@ -89,6 +89,12 @@ public:
     // The open file's facts for an operation of the application layer: the View filter, the
     // external-change check, the day's archive and the progress line of this window.
     actions::FileSession fileSession(UpdateEngine& engine, Prompt& prompt);
+    // Tools menu: the open file rewritten in an older format ("6.0" ... "8.0") or another
+    // language (an entry of the language dialog's list), its outcome shown and the file read
+    // again after a write. True when the language dialog may close.
+    bool convertFormat(const std::string& label);
+    bool convertLanguage(const std::string& choice);
+    std::string languageStatus();
     // The simulated Dragon's windows (the MyCommands Editor among them) and its engine.
     SimulatedWindows& windows() { return windows_; }
     SimulatedEngine& engine() { return engine_; }
@@ -111,6 +117,7 @@ public:
 
 private:
     void startAtFirstCommand();
+    bool finishConversion(const Outcome& outcome);
     void loadSettings();
     void rollbackFor(const std::string& user);
 

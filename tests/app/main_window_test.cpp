@@ -1,5 +1,6 @@
 #include "cli.h"
 #include "compare_dialog.h"
+#include "language_dialog.h"
 #include "main_window.h"
 #include "mainwindow/edit_rules.h"
 #include "reports_dialog.h"
@@ -381,6 +382,59 @@ TEST_F(MainWindowTest, CompareWithArchiveRestoresAChosenCommandAndConflictsJump)
     emit lines->itemActivated(lines->item(0));
     EXPECT_EQ(window_->session().browser().currentItemName(), first.name);
     EXPECT_EQ(window_->session().browser().currentScope(), first.scope);
+}
+
+} // namespace qmk
+
+namespace qmk {
+
+TEST_F(MainWindowTest, FormatAndLanguageConversionsNeverTouchTheUsersOwnFile) {
+    const auto own = window_->session().commandFile();
+    const auto live = testing::readBytes(own);
+    QAction* toEight = nullptr;
+    QAction* language = nullptr;
+    for (auto* action : menu("&Tools")->actions()) {
+        if (action->text() == "Convert to &8.0")
+            toEight = action;
+        if (action->text() == "Convert &Language...")
+            language = action;
+    }
+    ASSERT_TRUE(toEight && language);
+    toEight->trigger();
+    EXPECT_EQ(home_.prompt.shown.back().text,
+              "This is your open version 10 User file - Not Allowed");
+    EXPECT_EQ(home_.prompt.shown.back().title, own.string());
+    app::LanguageDialog dialog(window_->session(), window_.get());
+    auto* status = dialog.findChild<QLabel*>("languageStatus");
+    ASSERT_TRUE(status);
+    EXPECT_EQ(status->text().toStdString(),
+              "Cannot convert current (or any) User file, only Exported files");
+    auto* list = dialog.findChild<QListWidget*>();
+    ASSERT_EQ(list->count(), 6);
+    list->setCurrentRow(3); // "to French"
+    for (auto* button : dialog.findChildren<QPushButton*>())
+        if (button->text() == "&Convert")
+            button->click();
+    EXPECT_EQ(home_.prompt.shown.back().text,
+              "Cannot convert current (or any) User file, only Exported files");
+    EXPECT_EQ(testing::readBytes(own), live);
+
+    // An exported copy is no user's file: the format conversion gets as far as the file's own
+    // checks (the demo holds an encrypted command), and the language changes.
+    const auto copy = home_.path("exported.dat");
+    std::filesystem::copy_file(own, copy);
+    ASSERT_TRUE(window_->session().openFile(copy));
+    toEight->trigger();
+    EXPECT_NE(home_.prompt.shown.back().text.find("is encrypted"), std::string::npos);
+    app::LanguageDialog again(window_->session(), window_.get());
+    EXPECT_EQ(again.findChild<QLabel*>("languageStatus")->text().toStdString(),
+              "Language of current file: English");
+    again.findChild<QListWidget*>()->setCurrentRow(3);
+    for (auto* button : again.findChildren<QPushButton*>())
+        if (button->text() == "&Convert")
+            button->click();
+    EXPECT_EQ(home_.prompt.shown.back().text, "File converted to French");
+    EXPECT_EQ(testing::readBytes(copy).at(15), 12);
 }
 
 } // namespace qmk

@@ -263,6 +263,35 @@ TEST_F(CliEditTest, ADemoDragonInstallationIsFoundAndItsUserListed) {
     EXPECT_EQ(manual.status, 0);
     EXPECT_NE(manual.err.find("Backup taken successfully to above named file"), std::string::npos);
 
+    // The user's own file is never converted, nor every Program in it renamed, whether it is
+    // named or found; each refusal leaves it byte for byte as it was.
+    const auto live = testing::readBytes(own);
+    const std::pair<std::vector<std::string>, std::string> refused[] = {
+        {{"convert", "--to", "8.0", "--yes"},
+         "This is your open version 10 User file - Not Allowed"},
+        {{"convert", own.string(), "--to", "7.0", "--yes"},
+         "This is your open version 9 User file - Not Allowed"},
+        {{"language", "--to", "French", "--yes"},
+         "Cannot convert current (or any) User file, only Exported files"},
+        {{"language", own.string(), "--to", "German", "--yes"},
+         "Cannot convert current (or any) User file, only Exported files"},
+        {{"rename-program", "--all", "--to", "word", "--yes"},
+         "Rename Program not allowed on production file with All or Group"},
+        {{"rename-program", own.string(), "--group", "User-defined", "--to", "word", "--yes"},
+         "Rename Program not allowed on production file with All or Group"}};
+    for (const auto& [args, message] : refused) {
+        const auto r = qmk(args);
+        EXPECT_EQ(r.status, 1) << args[0];
+        EXPECT_NE(r.err.find(message), std::string::npos) << r.err;
+        EXPECT_EQ(testing::readBytes(own), live) << args[0];
+    }
+    // A copy of it is an exported file: it converts.
+    const auto copy = home_.path("copy.dat");
+    std::filesystem::copy_file(own, copy);
+    const auto converted = qmk({"language", copy.string(), "--to", "French", "--yes"});
+    EXPECT_EQ(converted.status, 0) << converted.err;
+    EXPECT_EQ(static_cast<unsigned char>(testing::readBytes(copy).at(15)), 12);
+
     ::setenv("QUILLMARK10_APPDATA", home_.path("nowhere").c_str(), 1);
     const auto lost = qmk({"whoami"});
     EXPECT_EQ(lost.status, 2);
