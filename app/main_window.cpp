@@ -460,6 +460,13 @@ void MainWindow::renderEditing() {
     tabs_->setEnabled(!editing);
     for (auto* action : menuBar()->actions())
         action->setEnabled(!editing);
+    // The command menu offers what the shown item allows.
+    commandMenu_->menuAction()->setEnabled(!editing && item.commandMenuEnabled);
+    commandEntries_.modify->setEnabled(item.modifyEnabled);
+    commandEntries_.edit->setEnabled(item.editEnabled);
+    commandEntries_.clone->setEnabled(item.cloneEnabled);
+    commandEntries_.toPlain->setEnabled(item.convertToPlainEnabled);
+    commandEntries_.toAdvanced->setEnabled(item.convertToAdvancedEnabled);
     if (editing)
         body_->setReadOnly(false);
 }
@@ -493,26 +500,22 @@ void MainWindow::buildCommandMenu() {
     const auto add = [&](const char* caption, std::function<void(Editor&)> operation) {
         return menu->addAction(caption, this, [this, operation] { edit(operation); });
     };
-    add("&Modify", [](Editor& e) { e.modify(); });
-    add("&Edit", [](Editor& e) { e.modify(); });
+    commandEntries_.modify = add("&Modify", [](Editor& e) { e.modify(); });
+    commandEntries_.edit = add("&Edit", [](Editor& e) { e.modify(); });
     menu->addSeparator();
     add("&New legacy KEYS", [](Editor& e) { e.newCommand("K"); });
     add("New legacy &SCRIPT", [](Editor& e) { e.newCommand("S"); });
     add("New &Advanced Scripting", [](Editor& e) { e.newCommand("A"); });
     add("New &Plain Text", [](Editor& e) { e.newCommand("P"); });
     add("New &LIST", [](Editor& e) { e.newList(); });
-    add("&Clone", [](Editor& e) { e.clone(); });
+    commandEntries_.clone = add("&Clone", [](Editor& e) { e.clone(); });
     add("&Rename", [](Editor& e) { e.rename(); });
     add("&Delete", [](Editor& e) { e.remove(); });
     menu->addSeparator();
-    auto* plain = add("Convert to Plain &Text", [](Editor& e) { e.convertToPlain(); });
-    auto* advanced =
+    commandEntries_.toPlain = add("Convert to Plain &Text", [](Editor& e) { e.convertToPlain(); });
+    commandEntries_.toAdvanced =
         add("Convert to Ad&vanced Scripting", [](Editor& e) { e.convertToAdvanced(); });
     add("Debug with &Basic", [this](Editor& e) { e.debugWithBasic(bodyText()); });
-    connect(menu, &QMenu::aboutToShow, this, [this, plain, advanced] {
-        plain->setEnabled(browser().item().convertToPlainEnabled);
-        advanced->setEnabled(browser().item().convertToAdvancedEnabled);
-    });
 }
 
 void MainWindow::renderItem() {

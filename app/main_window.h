@@ -111,6 +111,14 @@ private:
     QPushButton* save_ = nullptr;
     QPushButton* abandon_ = nullptr;
     QMenu* commandMenu_ = nullptr;
+    // The command menu's entries whose state follows the shown item.
+    struct CommandEntries {
+        QAction* modify = nullptr;
+        QAction* edit = nullptr;
+        QAction* clone = nullptr;
+        QAction* toPlain = nullptr;
+        QAction* toAdvanced = nullptr;
+    } commandEntries_;
     QSlider* slider_ = nullptr;
     QSplitter* splitter_ = nullptr;
     QLabel* progress_ = nullptr;

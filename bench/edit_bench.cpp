@@ -1,8 +1,8 @@
 // Editing speed on the largest command files: Update1Body of the first command of a
 // 60,000-command file (every later position shifts) against copying that file twice in the same
 // run; and the key-string conversion's throughput.
+#include "actions/edit_rules.h"
 #include "bench_support.h"
-#include "mainwindow/edit_rules.h"
 #include "test_home.h"
 #include "writer/keys_to_script.h"
 #include "writer/record_edits.h"

@@ -1,11 +1,11 @@
 #include "bulk_commands.h"
 
+#include "actions/edit_rules.h"
 #include "actions/file_actions.h"
 #include "common/text.h"
 #include "edit_commands.h"
 #include "format/codepage.h"
 #include "mainwindow/browser.h"
-#include "mainwindow/edit_rules.h"
 #include "mainwindow/finder.h"
 #include "store/parameters.h"
 #include "store/schema.h"

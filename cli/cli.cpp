@@ -172,7 +172,7 @@ int run(int argc, const char* const* argv, std::ostream& out, std::ostream& err,
     details->add_option("--description", edit.description, "The new description");
     details->add_option("--group", edit.group, "The new group");
     edits[2].second->add_option("--to", edit.to, "The new name")->required();
-    edits[2].second->add_flag("--yes", edit.yes, "Rename a LIST even when commands use it");
+    edits[2].second->add_flag("--yes", assumeYes, "Rename a LIST even when commands use it");
     auto* newCommand = edits[5].second;
     newCommand->add_option("--type", edit.type, "K, S, A or P")->required();
     newCommand->add_option("--description", edit.description, "The description");

@@ -1,11 +1,12 @@
 #include "edit_commands.h"
 
+#include "actions/edit_rules.h"
+#include "actions/record_actions.h"
 #include "common/text.h"
 #include "format/codepage.h"
 #include "format/image_reader.h"
 #include "format/keynames.h"
 #include "format/record.h"
-#include "mainwindow/edit_rules.h"
 #include "writer/keys_to_script.h"
 #include "writer/new_records.h"
 #include "writer/record_edits.h"
@@ -62,6 +63,37 @@ private:
         return session_.finishWrite(result, what, out_);
     }
 
+    // An operation's outcome: its refusal shown, or the file verified by a parse and `what`
+    // printed.
+    int finish(const Outcome& outcome, const std::string& what) {
+        if (outcome.done() && !outcome.fileChanged) {
+            out_ << "unchanged\n";
+            return kDone;
+        }
+        if (outcome.done())
+            return finish(EditResult::done(), what);
+        if (!outcome.message.empty())
+            session_.prompt().message(outcome.message, outcome.title);
+        if (outcome.fileChanged)
+            session_.verifyWrite(); // a failed step put the file back: the store reads it again
+        return kFailed;
+    }
+
+    actions::FileSession context() {
+        return {session_.store(),
+                engine_,
+                session_.prompt(),
+                session_.home(),
+                session_.parser().commandFile(),
+                session_.isUsersOwnFile(session_.parser().commandFile()),
+                session_.parser().properties().languageName,
+                {},
+                [] { return false; }, // the file was read at the start of this run
+                [this] { session_.RollBackCheck(); },
+                {},
+                {}};
+    }
+
     std::optional<UserRow> selected() {
         if (o_.list)
             return findRow(session_.store(), kGlobal, kGlobal, *o_.list);
@@ -91,18 +123,12 @@ private:
         return text.str();
     }
 
-    // The body a Save would write, or a refusal already shown.
-    std::optional<std::string> savedBody(std::string_view type) {
+    // The body given, or nullopt after saying why there is none.
+    std::optional<std::string> givenBody() {
         auto body = bodyText();
-        if (!body) {
+        if (!body)
             refuse(o_.bodyFile ? "Cannot read " + *o_.bodyFile : "Give --body or --body-file");
-            return std::nullopt;
-        }
-        if (body->empty()) {
-            refuse("Empty content not allowed");
-            return std::nullopt;
-        }
-        return normaliseLineEnds(std::move(*body), type);
+        return body;
     }
 
     int notFound() { return refuse(selectionText() + " is not in the command file", "Not found"); }
@@ -111,29 +137,29 @@ private:
         const auto row = selected();
         if (!row)
             return notFound();
-        const auto body = savedBody(row->Type);
+        const auto body = givenBody();
         if (!body)
             return kFailed;
-        if (*body == row->script) {
-            out_ << "unchanged\n";
-            return kDone;
-        }
-        return finish(Update1Body(engine_, *row, *body), "body saved");
+        return finish(actions::saveItem(context(), *row, {*body, {}, {}, {}}), "body saved");
     }
 
     int setDetails() {
         const auto row = selected();
         if (!row)
             return notFound();
-        const std::string name = o_.newName.value_or(row->name);
-        if (name != row->name)
-            if (const auto refusal = checkRename(session_.store(), *row, name))
-                return refuse(refusal->message, refusal->title);
         if (row->Type == "L" && (o_.description || o_.group))
             return refuse("A LIST has no description or group");
-        return finish(UpdateFirstThings(engine_, *row, name,
-                                        o_.description.value_or(row->description),
-                                        o_.group.value_or(row->owner)),
+        if (o_.newName && *o_.newName != row->name) {
+            const int renamed =
+                finish(actions::renameItem(context(), *row, *o_.newName), "renamed");
+            if (renamed != kDone || (!o_.description && !o_.group))
+                return renamed;
+        }
+        const auto now =
+            o_.newName ? findRow(session_.store(), row->menu, row->state, *o_.newName) : row;
+        if (!now)
+            return notFound();
+        return finish(actions::saveItem(context(), *now, {{}, {}, o_.description, o_.group}),
                       "details saved");
     }
 
@@ -141,25 +167,14 @@ private:
         const auto row = selected();
         if (!row)
             return notFound();
-        if (const auto refusal = checkRename(session_.store(), *row, o_.to))
-            return refuse(refusal->message, refusal->title);
-        if (row->Type == "L") {
-            const auto users = commandsUsingList(session_.store(), row->name);
-            if (!users.empty() && !o_.yes)
-                return refuse(listInUseQuestion(users, "Rename") + "\r\n(give --yes to rename)",
-                              row->name);
-        }
-        return finish(UpdateFirstThings(engine_, *row, o_.to, row->description, row->owner),
-                      "renamed");
+        return finish(actions::renameItem(context(), *row, o_.to), "renamed");
     }
 
     int toPlain() {
         const auto row = selected();
         if (!row)
             return notFound();
-        if (row->Type != "K" || row->script.find('{') != std::string::npos)
-            return refuse("Only a KEYS command without { can become Plain Text");
-        return finish(Updatechangetype(engine_, *row, Conversion::ToPlainText),
+        return finish(actions::convertKeys(context(), *row, Conversion::ToPlainText),
                       "converted to Plain Text");
     }
 
@@ -167,45 +182,11 @@ private:
         const auto row = selected();
         if (!row)
             return notFound();
-        if (row->Type != "K" || row->script.find('{') == std::string::npos)
-            return refuse("Only a KEYS command with { can become an Advanced Script");
-        const auto script = keysToSendKeysScript(row->script);
-        if (!script)
-            return refuse(" Conversion failed", "Please send to Tarnwell");
-        auto result = Update1Body(engine_, *row, normaliseLineEnds(*script, "A"));
-        if (result.ok)
-            result = Updatechangetype(engine_, *row, Conversion::ToAdvancedScript);
-        return finish(result, "converted to Advanced Script");
-    }
-
-    // The identification strings of the command the new one sits beside.
-    bool copyIdentification(NewCommand& command) {
-        const auto program = storedProgram(o_.program);
-        const auto scope = scopeOf(o_);
-        std::optional<UserRow> model;
-        if (o_.like)
-            model = findRow(session_.store(), program, scope, *o_.like);
-        else
-            model = firstCommandOf(session_.store(), program, scope);
-        if (!model || model->Type == "L") {
-            if (program == kGlobal)
-                return true; // the file's first global command
-            refuse("Quillmark10 cannot create a new command for this Program, Scope, Group, or "
-                   "View.",
-                   "Please pick a different Program, Scope, Group, or View");
-            return false;
-        }
-        if (!qmk::copyIdentification(session_.parser().commandFile(),
-                                     session_.parser().properties().generation, *model, command)) {
-            refuse("The command file cannot be read");
-            return false;
-        }
-        return true;
+        return finish(actions::convertKeys(context(), *row, Conversion::ToAdvancedScript),
+                      "converted to Advanced Script");
     }
 
     int newCommand() {
-        if (o_.type != "K" && o_.type != "S" && o_.type != "A" && o_.type != "P")
-            return refuse("--type is one of K, S, A, P");
         NewCommand command;
         command.type = o_.type;
         command.name = o_.name;
@@ -213,25 +194,22 @@ private:
         command.scope = scopeOf(o_);
         command.description = o_.description.value_or("");
         command.group = o_.group.value_or("User-defined");
-        if (const auto refusal =
-                checkNewCommandName(session_.store(), command.program, command.scope, o_.name))
-            return refuse(refusal->message, refusal->title);
-        if (!copyIdentification(command))
-            return kFailed;
-        const auto body = savedBody(o_.type);
+        // The command sits beside --like, else the Scope's first command.
+        const auto model = o_.like
+                               ? findRow(session_.store(), command.program, command.scope, *o_.like)
+                               : firstCommandOf(session_.store(), command.program, command.scope);
+        const auto body = givenBody();
         if (!body)
             return kFailed;
         command.body = *body;
-        return finish(NewCommandRecord(engine_, command), "command added");
+        return finish(actions::createCommand(context(), command, model), "command added");
     }
 
     int newList() {
-        if (const auto refusal = checkNewListName(session_.store(), o_.name))
-            return refuse(refusal->message, refusal->title);
-        const auto body = bodyText();
-        if (!body || body->empty())
-            return refuse(body ? "Empty content not allowed" : "Give --body or --body-file");
-        return finish(NewListRecord(engine_, o_.name, *body), "LIST added");
+        const auto body = givenBody();
+        if (!body)
+            return kFailed;
+        return finish(actions::createList(context(), o_.name, *body), "LIST added");
     }
 
     const EditOptions& o_;
@@ -252,7 +230,6 @@ std::string storedProgram(const std::string& program) {
 
 int runEdit(EditCommand command, const EditOptions& options, Session& session, std::ostream& out,
             std::istream& in) {
-    session.RollBackCheck();
     return Editor(options, session, out, in).run(command);
 }
 

@@ -22,7 +22,6 @@ struct EditOptions {
     std::string to;
     std::string type;
     std::optional<std::string> like;
-    bool yes = false;
 };
 
 enum class EditCommand { SetBody, SetDetails, Rename, ToPlain, ToAdvanced, New, NewList };

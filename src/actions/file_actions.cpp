@@ -27,11 +27,7 @@ std::optional<Outcome> refusedBeforeSelection(const FileSession& s) {
         return std::nullopt;
     if (s.progress)
         s.progress("CBModified");
-    auto stale =
-        Outcome::refused("You have modified this file (most likely with Command Browser) after "
-                         "\r\nthis operation has started. You must restart the operation,\r\n"
-                         "otherwise a corrupted file may result",
-                         s.commandFile.string());
+    auto stale = Outcome::refused(kChangedBehindUs, s.commandFile.string());
     stale.code = Outcome::Code::Stale;
     return stale;
 }

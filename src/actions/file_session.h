@@ -27,6 +27,8 @@ struct FileSession {
     std::function<void()> archiveBeforeWrite; // the day's archive of the user's own file
     std::function<void(const std::string&)> progress;
     DuplicateQuestion duplicates; // the export's duplicate question
+    // Dragon's check of a legacy script: the first line in error, 0 when there is none.
+    std::function<int(const std::string&)> checkScript = {};
 };
 
 } // namespace qmk::actions

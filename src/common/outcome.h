@@ -5,6 +5,12 @@
 
 namespace qmk {
 
+// Said when the command file changed behind the store (Dragon's Command Browser wrote it): the
+// file is read again and the operation must be chosen again.
+inline constexpr const char* kChangedBehindUs =
+    "You have modified this file (most likely with Command Browser) after \r\nthis operation "
+    "has started. You must restart the operation,\r\notherwise a corrupted file may result";
+
 // What one user operation came to: a code, the system's message and its title. The front end
 // shows the message (a message box in the window, a line from qmk10); questions were already
 // asked through the prompt.

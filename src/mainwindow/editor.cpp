@@ -1,7 +1,8 @@
 #include "mainwindow/editor.h"
 
+#include "actions/edit_rules.h"
+#include "actions/record_actions.h"
 #include "common/text.h"
-#include "mainwindow/edit_rules.h"
 #include "store/statements.h"
 #include "store/user_rows.h"
 #include "writer/keys_to_script.h"
@@ -38,7 +39,8 @@ void Editor::endEditing() {
 }
 
 void Editor::modify() {
-    if (p_.browser.item().notAvailable)
+    const auto& shownItem = p_.browser.item();
+    if (shownItem.notAvailable || (!shownItem.modifyEnabled && !toPlain_ && !toAdvanced_))
         return;
     beginEditing();
     const auto& item = p_.browser.item();
@@ -51,9 +53,40 @@ void Editor::abandon() {
     p_.browser.reset(-1);
 }
 
-// True when Dragon's Command Browser changed the file: it is read again first.
-bool Editor::externalChangeStops() {
-    return p_.cycle.externalChange(true);
+// True when Dragon's Command Browser changed the file: it is read again first, and the user is
+// told that the operation must be chosen again.
+bool Editor::externalChangeStops(bool announce) {
+    if (!p_.cycle.externalChange(true))
+        return false;
+    if (announce) {
+        p_.status.setProgress("CBModified");
+        p_.prompt.message(kChangedBehindUs, p_.commandFile().string());
+    }
+    return true;
+}
+
+actions::FileSession Editor::fileSession(UpdateEngine& engine) {
+    return {p_.store,
+            engine,
+            p_.prompt,
+            p_.home,
+            p_.commandFile(),
+            false,
+            "",
+            {},
+            [] { return false; }, // checked when the operation began
+            p_.rollBackCheck,
+            [this](const std::string& text) { p_.status.setProgress(text); },
+            {},
+            [this](const std::string& script) { return p_.voice.checkScript(script); }};
+}
+
+bool Editor::refused(const Outcome& outcome) {
+    if (outcome.done())
+        return false;
+    if (!outcome.message.empty())
+        p_.prompt.message(outcome.message, outcome.title);
+    return true;
 }
 
 bool Editor::refused(const EditResult& result) {
@@ -110,15 +143,14 @@ std::optional<std::string> Editor::listName() {
 
 bool Editor::locationCheck() {
     model_ = shown();
-    if (model_ && model_->Type != "L")
-        return true;
-    model_.reset();
-    if (p_.browser.currentProgram() != kGlobal) {
-        p_.prompt.message(
-            "Quillmark10 cannot create a new command for this Program, Scope, Group, or View.",
-            "Please pick a different Program, Scope, Group, or View");
+    if (model_ && model_->Type == "L")
+        model_.reset();
+    NewCommand here;
+    here.program = p_.browser.currentProgram();
+    if (refused(actions::placementRefusal(here, model_).value_or(Outcome())))
         return false;
-    }
+    if (model_)
+        return true;
     return Prompt::goesOn(p_.prompt.ask(
         "To create your first 'Global Commands' for this file, choose 'OK', otherwise 'Cancel'",
         "New Command", Prompt::Buttons::OkCancel));
@@ -176,7 +208,7 @@ void Editor::newList() {
 }
 
 void Editor::clone() {
-    if (externalChangeStops())
+    if (!p_.browser.item().cloneEnabled || externalChangeStops())
         return;
     const auto row = shown();
     if (!row)
@@ -202,7 +234,7 @@ bool Editor::save(const EditedTexts& texts) {
         p_.prompt.message("Empty content not allowed", "S&ave Changes");
         return false;
     }
-    if (externalChangeStops()) {
+    if (externalChangeStops(false)) {
         p_.toClipboard(texts.body);
         p_.prompt.message(
             "Sorry, this operation cannot be carried out because you have\r\nmodified your open "
@@ -214,10 +246,14 @@ bool Editor::save(const EditedTexts& texts) {
         return false;
     }
     const auto row = multiStep_ ? std::nullopt : shown();
-    const auto type = multiStep_ ? itemType_ : row ? row->Type : itemType_;
-    const auto body = normaliseLineEnds(texts.body, type);
+    if (!multiStep_ && !row) {
+        p_.prompt.message(kNoLongerAvailable, p_.browser.currentItemName());
+        return false;
+    }
+    const auto type = multiStep_ ? itemType_ : row->Type;
     if (type == "S") {
-        if (const int line = p_.voice.checkScript(body); line != 0) {
+        // Dragon checks a legacy script before anything is written.
+        if (const int line = p_.voice.checkScript(normaliseLineEnds(texts.body, type)); line != 0) {
             p_.prompt.message("Error in your script at line: " + std::to_string(line),
                               "S&ave Changes");
             return false;
@@ -225,59 +261,54 @@ bool Editor::save(const EditedTexts& texts) {
     }
     p_.status.setProgress("Operation in Progress");
     p_.status.repaint();
-    p_.rollBackCheck();
     UpdateEngine engine({p_.home, p_.store, p_.trace, p_.files, p_.commandFile()});
+    const auto session = fileSession(engine);
     const auto& program = p_.browser.currentProgram();
     const auto& scope = p_.browser.currentScope();
     const bool isList = type == "L";
-    if (multiStep_) {
-        EditResult result;
-        if (isList) {
-            result = NewListRecord(engine, newName_, body);
-            newListName_ = newName_;
-        } else {
-            NewCommand command;
-            command.type = type;
-            command.name = newName_;
-            command.description = texts.description;
-            command.group = texts.group.empty() ? "User-defined" : texts.group;
-            command.program = program;
-            command.scope = scope;
-            command.body = body;
-            if (model_ &&
-                !copyIdentification(p_.commandFile(), p_.generation(), *model_, command)) {
-                p_.prompt.message("The command file cannot be read", p_.commandFile().string());
-                return false;
-            }
-            result = NewCommandRecord(engine, command);
+    Outcome outcome;
+    if (multiStep_ && isList) {
+        outcome = actions::createList(session, newName_, texts.body);
+    } else if (multiStep_) {
+        NewCommand command;
+        command.type = type;
+        command.name = newName_;
+        command.description = texts.description;
+        command.group = texts.group;
+        command.program = program;
+        command.scope = scope;
+        command.body = texts.body;
+        outcome = actions::createCommand(session, command, model_);
+    } else {
+        actions::ItemChanges changes;
+        if (!actions::readOnlyRefusal(*row))
+            changes.body = texts.body;
+        if (toPlain_ || toAdvanced_)
+            changes.conversion = toPlain_ ? Conversion::ToPlainText : Conversion::ToAdvancedScript;
+        if (descriptionChanged_ || groupChanged_) {
+            changes.description = texts.description;
+            changes.group = texts.group;
         }
-        if (refused(result))
-            return false;
+        outcome = actions::saveItem(session, *row, changes);
+    }
+    if (refused(outcome)) {
+        if (outcome.fileChanged) {
+            // A step failed and the file was put back as it was: the store reads it again.
+            endEditing();
+            p_.cycle.save(false);
+        }
+        return false;
+    }
+    if (multiStep_) {
+        if (isList)
+            newListName_ = newName_;
         p_.browser.setCurrentItemName(newName_);
         p_.history().update(program, scope, newName_, isList, false);
-        p_.browser.setHistory(p_.history().entries());
         p_.browser.markStale(RecentlyCreatedTab);
     } else {
-        if (!row) {
-            p_.prompt.message(kNoLongerAvailable, p_.browser.currentItemName());
-            return false;
-        }
         p_.history().update(program, scope, row->name, isList, true);
-        p_.browser.setHistory(p_.history().entries());
-        const auto current = [&] { return UserTable(p_.store).byId(row->ID).value_or(*row); };
-        if (body != row->script && type != "T" && type != "X" && type != "R" &&
-            refused(Update1Body(engine, current(), body)))
-            return false;
-        if ((toPlain_ || toAdvanced_) &&
-            refused(Updatechangetype(engine, current(),
-                                     toPlain_ ? Conversion::ToPlainText
-                                              : Conversion::ToAdvancedScript)))
-            return false;
-        if ((descriptionChanged_ || groupChanged_) &&
-            refused(UpdateFirstThings(engine, current(), row->name, texts.description,
-                                      texts.group.empty() ? "User-defined" : texts.group)))
-            return false;
     }
+    p_.browser.setHistory(p_.history().entries());
     const bool newListShown = isList && multiStep_;
     endEditing();
     p_.cycle.save(newListShown);
@@ -308,16 +339,13 @@ void Editor::rename() {
         p_.browser.reset(-1);
         return;
     }
-    if (findRow(p_.store, row->menu, row->state, *answer)) {
-        p_.prompt.message(*answer + " already exists", "Must delete first");
-        p_.browser.reset(-1);
+    UpdateEngine engine({p_.home, p_.store, p_.trace, p_.files, p_.commandFile()});
+    const auto outcome = actions::renameItem(fileSession(engine), *row, *answer);
+    if (refused(outcome)) {
+        if (outcome.code == Outcome::Code::Refused)
+            p_.browser.reset(-1);
         return;
     }
-    if (isList && !listInUse(row->name, "Rename"))
-        return;
-    UpdateEngine engine({p_.home, p_.store, p_.trace, p_.files, p_.commandFile()});
-    if (refused(UpdateFirstThings(engine, *row, *answer, row->description, row->owner)))
-        return;
     p_.browser.setCurrentItemName(*answer);
     p_.history().update(p_.browser.currentProgram(), p_.browser.currentScope(), *answer, isList,
                         false);

@@ -1,6 +1,8 @@
 #pragma once
 
+#include "actions/file_session.h"
 #include "common/file_io.h"
+#include "common/outcome.h"
 #include "common/program_dir.h"
 #include "common/prompt.h"
 #include "common/status_sink.h"
@@ -90,7 +92,10 @@ private:
     void beginEditing();
     void endEditing();
     std::optional<UserRow> shown();
-    bool externalChangeStops();
+    bool externalChangeStops(bool announce = true);
+    actions::FileSession fileSession(UpdateEngine& engine);
+    // True (after its message) when the outcome is not done.
+    bool refused(const Outcome& outcome);
     bool refused(const EditResult& result);
 
     Parts p_;

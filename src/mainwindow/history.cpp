@@ -1,7 +1,7 @@
 #include "mainwindow/history.h"
 
+#include "actions/edit_rules.h"
 #include "common/text.h"
-#include "mainwindow/edit_rules.h"
 
 #include <algorithm>
 

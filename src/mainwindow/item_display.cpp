@@ -1,11 +1,12 @@
 #include "mainwindow/item_display.h"
 
+#include "actions/edit_rules.h"
+#include "actions/record_actions.h"
 #include "common/file_io.h"
 #include "common/text.h"
 #include "format/codepage.h"
 #include "format/image_reader.h"
 #include "format/record.h"
-#include "mainwindow/edit_rules.h"
 
 #include <cstdlib>
 
@@ -86,8 +87,7 @@ ItemView showItem(Database& store, const std::string& program, const std::string
         else
             view.convertToAdvancedEnabled = english;
     }
-    const bool readOnly =
-        row->Type == "T" || row->Type == "X" || row->Type == "R" || row->encrypted;
+    const bool readOnly = actions::readOnlyRefusal(*row).has_value();
     view.bodyLocked = readOnly;
     view.modifyEnabled = view.editEnabled = view.cloneEnabled = !readOnly;
     view.showGraphicVisible = row->Type == "T" && !row->encrypted;

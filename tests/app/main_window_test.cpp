@@ -1,8 +1,8 @@
+#include "actions/edit_rules.h"
 #include "cli.h"
 #include "compare_dialog.h"
 #include "language_dialog.h"
 #include "main_window.h"
-#include "mainwindow/edit_rules.h"
 #include "reports_dialog.h"
 #include "rtf_reader.h"
 #include "test_home.h"
@@ -14,6 +14,7 @@
 #include <QLineEdit>
 #include <QListView>
 #include <QListWidget>
+#include <QMap>
 #include <QMenu>
 #include <QMenuBar>
 #include <QPlainTextEdit>
@@ -435,6 +436,67 @@ TEST_F(MainWindowTest, FormatAndLanguageConversionsNeverTouchTheUsersOwnFile) {
             button->click();
     EXPECT_EQ(home_.prompt.shown.back().text, "File converted to French");
     EXPECT_EQ(testing::readBytes(copy).at(15), 12);
+}
+
+} // namespace qmk
+
+namespace qmk {
+
+TEST_F(MainWindowTest, TheCommandMenuOffersWhatEachTypeAllows) {
+    struct Expected {
+        const char* program;
+        const char* scope;
+        const char* name;
+        bool modify, clone, toPlain, toAdvanced;
+    };
+    const Expected cases[] = {
+        {"Global Commands", "Global Commands", "open <mailbox>", true, true, false, true},
+        {"Global Commands", "Global Commands", "global quillmark", true, true, false, false},
+        {"Global Commands", "Global Commands", "sign off", true, true, false, false},
+        {"Global Commands", "Global Commands", "letterhead", false, false, false, false},
+        {"Global Commands", "Global Commands", "vendor macro", false, false, false, false},
+        {"Global Commands", "Global Commands", "start the day", false, false, false, false},
+        {"NOTEPAD", "Application-specific", "save and close", false, false, false, false},
+        {"WINWORD", "Application-specific", "make it bold", true, true, false, false},
+        {"Global Commands", "Global Commands", "mailbox", true, true, false, false},
+    };
+    QMap<QString, QAction*> entries;
+    for (auto* action : menu("&command")->actions())
+        entries[action->text()] = action;
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        window_->browser().setCurrent(c.program, c.scope);
+        window_->browser().setCurrentItemName(c.name);
+        window_->browser().reset(std::string_view(c.name) == "mailbox" ? ListsTab : CommandsTab);
+        window_->render();
+        ASSERT_EQ(window_->browser().item().row.value_or(UserRow{}).name, c.name);
+        EXPECT_TRUE(menu("&command")->menuAction()->isEnabled());
+        EXPECT_EQ(entries["&Modify"]->isEnabled(), c.modify);
+        EXPECT_EQ(entries["&Edit"]->isEnabled(), c.modify);
+        EXPECT_EQ(entries["&Clone"]->isEnabled(), c.clone);
+        EXPECT_EQ(entries["Convert to Plain &Text"]->isEnabled(), c.toPlain);
+        EXPECT_EQ(entries["Convert to Ad&vanced Scripting"]->isEnabled(), c.toAdvanced);
+        for (const auto* always : {"&New legacy KEYS", "New &LIST", "&Rename", "&Delete"})
+            EXPECT_TRUE(entries[always]->isEnabled()) << always;
+    }
+
+    // Even reached another way (a voice command, a stale menu), Edit of an encrypted command
+    // does not start editing and Clone of a Text and Graphics command writes nothing.
+    const auto own = window_->session().commandFile();
+    const auto before = testing::readBytes(own);
+    window_->browser().setCurrent("Global Commands", "Global Commands");
+    window_->browser().setCurrentItemName("vendor macro");
+    window_->browser().reset(CommandsTab);
+    entries["&Edit"]->activate(QAction::Trigger);
+    window_->session().editor().modify();
+    EXPECT_FALSE(window_->session().editor().editing());
+    window_->browser().setCurrentItemName("letterhead");
+    window_->browser().reset(CommandsTab);
+    const auto asked = home_.prompt.shown.size();
+    window_->session().editor().clone();
+    EXPECT_FALSE(window_->session().editor().editing());
+    EXPECT_EQ(home_.prompt.shown.size(), asked); // no name was asked for
+    EXPECT_EQ(testing::readBytes(own), before);
 }
 
 } // namespace qmk

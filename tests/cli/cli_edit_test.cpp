@@ -96,8 +96,9 @@ TEST_F(CliEditTest, EditsReachTheFileAndTheStore) {
               std::string::npos);
     EXPECT_NE(json().find(R"("PDescript": 4, "CompanyName": 9)"), std::string::npos);
 
+    // The LIST-in-use question is asked as the window asks it: unanswered, nothing changes.
     r = qmk({"rename", file_, "--list", "sizes", "--to", "sizing"});
-    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(r.status, 4);
     EXPECT_NE(r.err.find("There are 1 commands using this LIST including:"), std::string::npos);
     r = qmk({"rename", file_, "--list", "sizes", "--to", "sizing", "--yes"});
     ASSERT_EQ(r.status, 0) << r.err;

@@ -1,6 +1,6 @@
+#include "actions/edit_rules.h"
 #include "format/parser.h"
 #include "main_session_fixture.h"
-#include "mainwindow/edit_rules.h"
 
 namespace qmk {
 

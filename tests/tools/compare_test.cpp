@@ -1,5 +1,5 @@
+#include "actions/edit_rules.h"
 #include "command_file_builder.h"
-#include "mainwindow/edit_rules.h"
 #include "test_home.h"
 #include "tools/compare.h"
 #include "tools/conflicts.h"

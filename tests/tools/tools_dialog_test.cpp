@@ -1,8 +1,8 @@
+#include "actions/edit_rules.h"
 #include "command_file_builder.h"
 #include "common/text.h"
-#include "mainwindow/edit_rules.h"
-#include "test_home.h"
 #include "mainwindow/tools_runner.h"
+#include "test_home.h"
 #include "tools/tools_dialog.h"
 
 #include <gtest/gtest.h>

@@ -1,9 +1,9 @@
 // Every write path with the disk failing at each of its steps in turn: the command file (and an
 // export's target) is byte-identical to what it was, or completely what a faultless run makes,
 // never anything in between; the store is shifted only when the file was.
+#include "actions/edit_rules.h"
 #include "command_file_builder.h"
 #include "failing_files.h"
-#include "mainwindow/edit_rules.h"
 #include "store/statements.h"
 #include "store/user_rows.h"
 #include "test_home.h"

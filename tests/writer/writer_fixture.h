@@ -1,7 +1,7 @@
 #pragma once
 
+#include "actions/edit_rules.h"
 #include "command_file_builder.h"
-#include "mainwindow/edit_rules.h"
 #include "store/parameters.h"
 #include "store/user_rows.h"
 #include "test_home.h"

@@ -1,4 +1,4 @@
-#include "mainwindow/edit_rules.h"
+#include "actions/edit_rules.h"
 
 #include "common/file_io.h"
 #include "common/text.h"

@@ -1,0 +1,197 @@
+#include "actions/record_actions.h"
+
+#include "actions/edit_rules.h"
+#include "common/file_io.h"
+#include "common/text.h"
+#include "format/record.h"
+#include "store/user_rows.h"
+#include "writer/keys_to_script.h"
+
+namespace qmk::actions {
+
+namespace {
+
+Outcome failed(const EditResult& result) {
+    auto outcome = Outcome::refused(result.message, result.title);
+    outcome.code = Outcome::Code::Failed;
+    return outcome;
+}
+
+Outcome saved() {
+    return Outcome::success("", "");
+}
+
+void archive(const FileSession& s) {
+    if (s.archiveBeforeWrite)
+        s.archiveBeforeWrite();
+}
+
+std::string typeAfter(const UserRow& row, const std::optional<Conversion>& conversion) {
+    if (!conversion)
+        return row.Type;
+    return *conversion == Conversion::ToPlainText ? "P" : "A";
+}
+
+} // namespace
+
+std::optional<Outcome> readOnlyRefusal(const UserRow& row) {
+    if (row.encrypted)
+        return Outcome::refused("This command has been encrypted, and cannot be edited", row.name);
+    if (row.Type == "T" || row.Type == "R" || row.Type == "X")
+        return Outcome::refused("The body of this command cannot be edited",
+                                typeDisplayName(row.Type));
+    return std::nullopt;
+}
+
+Outcome saveItem(const FileSession& s, const UserRow& row, const ItemChanges& changes) {
+    std::optional<std::string> body;
+    if (changes.body || changes.conversion) {
+        if (auto refusal = readOnlyRefusal(row))
+            return *refusal;
+    }
+    const auto type = typeAfter(row, changes.conversion);
+    if (changes.body) {
+        if (changes.body->empty())
+            return Outcome::refused("Empty content not allowed", "S&ave Changes");
+        body = normaliseLineEnds(*changes.body, type);
+        if (type == "S" && s.checkScript)
+            if (const int line = s.checkScript(*body); line != 0)
+                return Outcome::refused("Error in your script at line: " + std::to_string(line),
+                                        "S&ave Changes");
+        if (*body == row.script && !changes.conversion)
+            body.reset();
+    }
+    if (changes.conversion && row.Type != "K")
+        return Outcome::refused("Only a KEYS command can be converted", row.name);
+    const bool details = changes.description || changes.group;
+    if (!body && !changes.conversion && !details)
+        return Outcome::success("", "", false);
+
+    archive(s);
+    const auto before = readWholeFile(s.commandFile);
+    if (!before)
+        return Outcome::refused("The command file cannot be read", s.commandFile.string());
+    const auto current = [&] { return UserTable(s.store).byId(row.ID).value_or(row); };
+    int written = 0;
+    const auto step = [&](const EditResult& result) {
+        if (result.ok)
+            ++written;
+        return result;
+    };
+    EditResult result;
+    if (body)
+        result = step(Update1Body(s.engine, current(), *body));
+    if (result.ok && changes.conversion)
+        result = step(Updatechangetype(s.engine, current(), *changes.conversion));
+    if (result.ok && details) {
+        const auto now = current();
+        const auto group = changes.group.value_or(now.owner);
+        result = step(UpdateFirstThings(s.engine, now, now.name,
+                                        changes.description.value_or(now.description),
+                                        group.empty() ? "User-defined" : group));
+    }
+    if (written > 1 || (!result.ok && written > 0)) {
+        // The backup is the file from before the whole edit, never one between its steps.
+        try {
+            s.engine.context().files.replaceFile(s.home.file(files::kBackup), *before);
+            if (!result.ok)
+                s.engine.context().files.replaceFile(s.commandFile, *before);
+        } catch (const FileError& error) {
+            return Outcome::refused(error.what(), s.commandFile.string());
+        }
+    }
+    if (!result.ok) {
+        auto outcome = failed(result);
+        outcome.fileChanged = written > 0; // put back: the store reads the file again
+        return outcome;
+    }
+    return saved();
+}
+
+Outcome renameItem(const FileSession& s, const UserRow& row, const std::string& newName) {
+    if (auto refusal = checkRename(s.store, row, newName))
+        return Outcome::refused(refusal->message, refusal->title);
+    if (row.Type == "L") {
+        const auto users = commandsUsingList(s.store, row.name);
+        if (!users.empty() && s.prompt.ask(listInUseQuestion(users, "Rename"), row.name,
+                                           Prompt::Buttons::YesNo) != Prompt::Answer::Yes)
+            return Outcome::cancelled();
+    }
+    archive(s);
+    const auto result = UpdateFirstThings(s.engine, row, newName, row.description, row.owner);
+    return result.ok ? saved() : failed(result);
+}
+
+std::optional<std::string> keysAsAdvancedScript(const UserRow& row, Outcome* refusal) {
+    const auto refuse = [&](Outcome outcome) -> std::optional<std::string> {
+        if (refusal)
+            *refusal = std::move(outcome);
+        return std::nullopt;
+    };
+    if (row.Type != "K" || row.script.find('{') == std::string::npos)
+        return refuse(Outcome::refused("Only a KEYS command with { can become an Advanced Script"));
+    const auto script = keysToSendKeysScript(row.script);
+    if (!script)
+        return refuse(Outcome::refused(" Conversion failed", "Please send to Tarnwell"));
+    return script;
+}
+
+Outcome convertKeys(const FileSession& s, const UserRow& row, Conversion conversion) {
+    if (conversion == Conversion::ToPlainText) {
+        if (row.Type != "K" || row.script.find('{') != std::string::npos)
+            return Outcome::refused("Only a KEYS command without { can become Plain Text");
+        return saveItem(s, row, {std::nullopt, conversion, std::nullopt, std::nullopt});
+    }
+    Outcome refusal;
+    const auto script = keysAsAdvancedScript(row, &refusal);
+    if (!script)
+        return refusal;
+    return saveItem(s, row, {*script, conversion, std::nullopt, std::nullopt});
+}
+
+std::optional<Outcome> placementRefusal(const NewCommand& command,
+                                        const std::optional<UserRow>& model) {
+    if ((model && model->Type != "L") || command.program == kGlobalCommands)
+        return std::nullopt;
+    return Outcome::refused(
+        "Quillmark10 cannot create a new command for this Program, Scope, Group, or View.",
+        "Please pick a different Program, Scope, Group, or View");
+}
+
+Outcome createCommand(const FileSession& s, NewCommand command,
+                      const std::optional<UserRow>& model) {
+    if (command.type != "K" && command.type != "S" && command.type != "A" && command.type != "P")
+        return Outcome::refused("A new command is KEYS, SCRIPT, Advanced Scripting or Plain Text");
+    if (auto refusal = checkNewCommandName(s.store, command.program, command.scope, command.name))
+        return Outcome::refused(refusal->message, refusal->title);
+    if (auto refusal = placementRefusal(command, model))
+        return *refusal;
+    if (command.body.empty())
+        return Outcome::refused("Empty content not allowed", "S&ave Changes");
+    command.body = normaliseLineEnds(command.body, command.type);
+    if (command.type == "S" && s.checkScript)
+        if (const int line = s.checkScript(command.body); line != 0)
+            return Outcome::refused("Error in your script at line: " + std::to_string(line),
+                                    "S&ave Changes");
+    if (command.group.empty())
+        command.group = "User-defined";
+    if (model && model->Type != "L" &&
+        (!s.engine.load() ||
+         !copyIdentification(s.commandFile, s.engine.generation(), *model, command)))
+        return Outcome::refused("The command file cannot be read", s.commandFile.string());
+    archive(s);
+    const auto result = NewCommandRecord(s.engine, command);
+    return result.ok ? saved() : failed(result);
+}
+
+Outcome createList(const FileSession& s, const std::string& name, const std::string& items) {
+    if (auto refusal = checkNewListName(s.store, name))
+        return Outcome::refused(refusal->message, refusal->title);
+    if (items.empty())
+        return Outcome::refused("Empty content not allowed", "S&ave Changes");
+    archive(s);
+    const auto result = NewListRecord(s.engine, name, normaliseLineEnds(items, "L"));
+    return result.ok ? saved() : failed(result);
+}
+
+} // namespace qmk::actions
