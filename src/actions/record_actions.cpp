@@ -90,14 +90,26 @@ Outcome saveItem(const FileSession& s, const UserRow& row, const ItemChanges& ch
                                         changes.description.value_or(now.description),
                                         group.empty() ? "User-defined" : group));
     }
-    if (written > 1 || (!result.ok && written > 0)) {
+    if (!result.ok && written > 0) {
+        // A half-made edit is worse than none: the file goes back to what it was.
+        try {
+            s.engine.context().files.replaceFile(s.commandFile, *before);
+            s.engine.context().files.replaceFile(s.home.file(files::kBackup), *before);
+        } catch (const FileError& error) {
+            return Outcome::refused(std::string(error.what()) +
+                                        "\r\nThe command file is in \"savedat\" as it was before",
+                                    s.commandFile.string());
+        }
+    }
+    if (result.ok && written > 1) {
         // The backup is the file from before the whole edit, never one between its steps.
         try {
             s.engine.context().files.replaceFile(s.home.file(files::kBackup), *before);
-            if (!result.ok)
-                s.engine.context().files.replaceFile(s.commandFile, *before);
         } catch (const FileError& error) {
-            return Outcome::refused(error.what(), s.commandFile.string());
+            auto outcome = saved();
+            outcome.followUp = std::string("The edit is saved, but its backup could not be kept: ") +
+                               error.what();
+            return outcome;
         }
     }
     if (!result.ok) {

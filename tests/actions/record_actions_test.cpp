@@ -1,0 +1,128 @@
+#include "actions/edit_rules.h"
+#include "actions/record_actions.h"
+#include "command_file_builder.h"
+#include "common/text.h"
+#include "failing_files.h"
+#include "test_home.h"
+
+#include <gtest/gtest.h>
+
+namespace qmk {
+
+namespace {
+
+class RecordActionsTest : public ::testing::Test {
+protected:
+    RecordActionsTest() {
+        fixture::CommandFileBuilder file;
+        file.command("open mail").group("Mail").keys("{Ctrl+m}");
+        file.command("letterhead").textAndGraphics("{\\rtf1 x}", "x");
+        file.command("vendor macro").encrypted(3, "key").advanced("\x8f\x12");
+        file.command("uses <colors>").keys("x");
+        file.list("colors", {"red", "blue"});
+        path_ = home_.writeFile("mycmds.dat", file.build());
+        EXPECT_TRUE(home_.parse(path_).ok());
+    }
+
+    actions::FileSession session(UpdateEngine& engine) {
+        return {home_.store(),
+                engine,
+                home_.prompt,
+                home_.home(),
+                path_,
+                false,
+                "English",
+                {},
+                [] { return false; },
+                [this] { ++archives_; },
+                {},
+                {}};
+    }
+
+    UserRow row(const std::string& name) {
+        const std::string global(kGlobalCommands);
+        return findRow(home_.store(), global, global, name).value();
+    }
+
+    testing::TestHome home_;
+    std::filesystem::path path_;
+    int archives_ = 0;
+};
+
+} // namespace
+
+TEST_F(RecordActionsTest, AKeysCommandBecomesAScriptInOneEditWhateverStepFails) {
+    const auto before = testing::readBytes(path_);
+    // Every step of the two writes fails in turn: the file is the old one or wholly converted,
+    // and the backup is always the file from before the edit.
+    for (int failAt = 0;; ++failAt) {
+        SCOPED_TRACE(failAt);
+        home_.writeFile("mycmds.dat", before);
+        ASSERT_TRUE(home_.parse(path_, true).ok());
+        testing::FailingAtStep files;
+        files.failAt = failAt;
+        UpdateEngine engine({home_.home(), home_.store(), home_.trace(), files, path_});
+        const auto outcome =
+            actions::convertKeys(session(engine), row("open mail"), Conversion::ToAdvancedScript);
+        if (outcome.done()) {
+            ASSERT_TRUE(home_.parse(path_, true).ok());
+            const auto converted = row("open mail");
+            EXPECT_EQ(converted.Type, "A");
+            EXPECT_EQ(converted.script, "Sub Main\r\n\r\nSendKeys \"^m\", true\r\n\r\nEnd Sub\r\n");
+            // Only the last step, keeping the backup, may fail once the edit is made.
+            EXPECT_EQ(files.failed, !outcome.followUp.empty());
+            if (!files.failed) {
+                EXPECT_EQ(testing::readBytes(home_.path("savedat")), before);
+                EXPECT_GE(failAt, 4); // two commits of at least two steps each were made
+                break;
+            }
+            continue;
+        }
+        EXPECT_EQ(outcome.code, Outcome::Code::Failed);
+        EXPECT_EQ(testing::readBytes(path_), before);
+    }
+}
+
+TEST_F(RecordActionsTest, ReadOnlyAndEncryptedBodiesAreRefusedAndNothingIsWritten) {
+    const auto before = testing::readBytes(path_);
+    FileOps files;
+    UpdateEngine engine({home_.home(), home_.store(), home_.trace(), files, path_});
+    const auto refused = [&](const std::string& name, const std::string& message) {
+        const auto outcome = actions::saveItem(session(engine), row(name), {"new", {}, {}, {}});
+        EXPECT_EQ(outcome.code, Outcome::Code::Refused) << name;
+        EXPECT_EQ(outcome.message, message);
+    };
+    refused("letterhead", "The body of this command cannot be edited");
+    refused("vendor macro", "This command has been encrypted, and cannot be edited");
+    EXPECT_EQ(actions::saveItem(session(engine), row("open mail"), {"", {}, {}, {}}).message,
+              "Empty content not allowed");
+    EXPECT_EQ(actions::convertKeys(session(engine), row("letterhead"), Conversion::ToPlainText)
+                  .message,
+              "Only a KEYS command without { can become Plain Text");
+    EXPECT_EQ(testing::readBytes(path_), before);
+    EXPECT_EQ(archives_, 0);
+    // A description is not the body: a Text and Graphics command takes one.
+    EXPECT_TRUE(actions::saveItem(session(engine), row("letterhead"), {{}, {}, "Polite", {}}).done());
+    EXPECT_EQ(archives_, 1);
+}
+
+TEST_F(RecordActionsTest, RenamesKeepTheListNameRulesAskAboutUsersAndArchiveFirst) {
+    FileOps files;
+    UpdateEngine engine({home_.home(), home_.store(), home_.trace(), files, path_});
+    const auto before = testing::readBytes(path_);
+    auto outcome = actions::renameItem(session(engine), row("colors"), "Colours");
+    EXPECT_EQ(outcome.message, "Only numbers, letters and _-. are allowed by Dragon in LIST names");
+    outcome = actions::renameItem(session(engine), row("open mail"), "uses <colors>");
+    EXPECT_EQ(outcome.message, "uses <colors> already exists");
+    home_.prompt.answers = {Prompt::Answer::No};
+    EXPECT_EQ(actions::renameItem(session(engine), row("colors"), "hues").code,
+              Outcome::Code::Cancelled);
+    EXPECT_EQ(testing::readBytes(path_), before);
+    EXPECT_EQ(archives_, 0);
+    EXPECT_TRUE(actions::renameItem(session(engine), row("colors"), "hues").done());
+    EXPECT_EQ(archives_, 1);
+    ASSERT_TRUE(home_.parse(path_, true).ok());
+    EXPECT_EQ(row("hues").Type, "L");
+}
+
+} // namespace qmk
