@@ -34,7 +34,7 @@ std::string logName(const std::filesystem::path& target) {
 }
 
 ExportEntry entryOf(const RecordContext& c, bool isList, std::size_t record) {
-    return {isList ? std::string_view("L") : typeLetterOf(c.typeByte, c.graphicSize), isList, false,
+    return {isList ? std::string_view("L") : typeLetterOf(c.typeByte, c.graphicSize), isList,
             record};
 }
 
@@ -203,12 +203,13 @@ private:
                     records_.pop_back();
                     continue;
                 }
-                auto& old = store_.at(existing);
-                old.flag = true;
-                if (old.record < records_.size())
-                    records_[old.record].removed = true;
+                // The key now stands for the newest copy, so that a third copy of one command
+                // replaces the second and the target keeps one.
+                auto& held = store_.at(existing);
+                if (held.record < records_.size())
+                    records_[held.record].removed = true;
+                held = entry;
                 ++result.replaced;
-                store_.addCopy(entry);
             }
             noteListNames(context.name);
             ++result.exported;
@@ -277,7 +278,8 @@ private:
         }
         log_ << "ExportDATcopies= " << result.replaced << kCrLf << "ExportDATs= " << result.exported
              << kCrLf << "Exportcommands= " << commands << kCrLf << "outputoffset= " << listsAt
-             << kCrLf << kCrLf << "lists= " << result.lists << kCrLf << kCrLf;
+             << kCrLf << kCrLf << "outputoffset= " << listsAt << kCrLf << "lists= " << result.lists
+             << kCrLf << kCrLf;
         source_.context().trace.Tracy("export done", target_.string());
         return result;
     }

@@ -79,11 +79,6 @@ std::size_t ExportStore::add(const ExportKey& key, ExportEntry entry, bool& adde
     return slot.row;
 }
 
-void ExportStore::addCopy(ExportEntry entry) {
-    entries_.push_back(entry);
-    keys_.push_back({}); // a copy is never looked up: its key's first row is
-}
-
 std::size_t ExportStore::find(const ExportKey& key) const {
     if (slots_.empty())
         return kNone;

@@ -11,7 +11,6 @@ namespace qmk {
 struct ExportEntry {
     std::string_view type; // the store `Type` letter
     bool list = false;
-    bool flag = false;      // an old copy, replaced by a newer one
     std::size_t record = 0; // the target command record it stands for
 };
 
@@ -39,9 +38,7 @@ public:
     // Row adding: a row whose key is there already is not added. Returns the row holding the
     // key: the new one, or the one that was there (then `added` is false).
     std::size_t add(const ExportKey& key, ExportEntry entry, bool& added);
-    // A new copy of a command that replaces one held: added even though its key is there.
-    void addCopy(ExportEntry entry);
-    // The first row with this key, or kNone.
+    // The row with this key, or kNone.
     std::size_t find(const ExportKey& key) const;
     ExportEntry& at(std::size_t row) { return entries_[row]; }
 

@@ -96,6 +96,31 @@ TEST_F(WriterTest, AppendingAsksForDuplicatesAndReplacesWithYesToAll) {
     EXPECT_EQ(readBytes(target).size(), before.size());
 }
 
+TEST_F(WriterTest, ACommandExportedThreeTimesStandsOnceAsItsLastCopy) {
+    CommandFileBuilder file;
+    file.command("sum column").keys("first");
+    file.command("sum column").keys("second");
+    file.command("sum column").keys("third");
+    load(file);
+    statements::flagAll(home_.store());
+    int asked = 0;
+    const auto result =
+        exportCommands(*engine_, home_.path("out.dat"), ExportMode::NewFile,
+                       answering({DuplicateAnswer::YesToAll}, &asked));
+    ASSERT_TRUE(result.result.ok);
+    EXPECT_EQ(asked, 1);
+    ASSERT_TRUE(home_.parse(home_.path("out.dat"), true).ok());
+    const auto rows = home_.rows();
+    ASSERT_EQ(rows.size(), 1u);
+    EXPECT_EQ(rows[0].script, "third");
+    // The change log closes with the lists section's place and the LISTs added.
+    const auto log = home_.readFile("Quillmark.log");
+    const auto closing = log.substr(log.rfind("\r\n\r\noutputoffset= ") + 4);
+    EXPECT_EQ(closing.substr(0, closing.find("\r\n")),
+              "outputoffset= " + std::to_string(readBytes(home_.path("out.dat")).size() - 3));
+    EXPECT_NE(closing.find("\r\nlists= 0\r\n"), std::string::npos);
+}
+
 TEST_F(WriterTest, TheExportStoreKeysProgramsAsTheCommandStoreDoesAndLogsDuplicates) {
     load(source());
     statements::flagAll(home_.store());
