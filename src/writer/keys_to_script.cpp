@@ -143,6 +143,19 @@ std::string doubledQuotes(std::string_view text) {
     return doubled;
 }
 
+// Plain text as SendKeys types it: the characters SendKeys reads as keys or modifiers go in
+// braces ("a + b" is typed, not Shift with a blank).
+std::string sendKeysLiteral(std::string_view text) {
+    std::string literal;
+    for (const char c : text) {
+        if (std::string_view("+^%~()[]{}").find(c) != std::string_view::npos)
+            literal += std::string("{") + c + "}";
+        else
+            literal += c;
+    }
+    return literal;
+}
+
 class ScriptBuilder {
 public:
     ScriptBuilder() : script_("Sub Main\r\n\r\n") {}
@@ -172,7 +185,7 @@ public:
     }
 
     void text(std::string_view token) {
-        std::string s = doubledQuotes(token);
+        std::string s = doubledQuotes(sendKeysLiteral(token));
         while (!s.empty()) {
             const std::string chunk = nextChunk(s);
             s.erase(0, chunk.size());
@@ -208,11 +221,24 @@ private:
     static std::string nextChunk(const std::string& s) {
         const auto crlf = s.find(kCrLf);
         if (crlf != std::string::npos && crlf >= 126)
-            return s.substr(0, 126);
-        std::string chunk = s.size() < 128 ? s : s.substr(0, 127);
+            return s.substr(0, unsplit(s, 126));
+        std::string chunk = s.size() < 128 ? s : s.substr(0, unsplit(s, 127));
         if (const auto cut = chunk.find(kCrLf); cut != std::string::npos)
             chunk.resize(cut + 2);
         return chunk;
+    }
+
+    // A cut of `s` at `length` moved back so that it splits neither a braced character ("{+}")
+    // nor a doubled quote.
+    static std::size_t unsplit(const std::string& s, std::size_t length) {
+        std::size_t cut = 0;
+        while (cut < s.size()) {
+            const std::size_t unit = s[cut] == '{' ? 3 : s.compare(cut, 2, "\"\"") == 0 ? 2 : 1;
+            if (cut + unit > length)
+                break;
+            cut += unit;
+        }
+        return cut;
     }
 
     void appendToLine(const std::string& converted) {

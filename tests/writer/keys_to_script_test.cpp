@@ -1,3 +1,4 @@
+#include "platform/windows.h"
 #include "writer/keys_to_script.h"
 
 #include <gtest/gtest.h>
@@ -65,6 +66,54 @@ TEST(SendKeysForm, AStrayBraceCannotBeConverted) {
     EXPECT_FALSE(keysToSendKeysScript("abc{"));
     EXPECT_FALSE(keysToSendKeysScript("{abc"));
     EXPECT_TRUE(keysToSendKeysScript("a}b"));
+}
+
+namespace {
+// What the script's SendKeys statements type, as the simulated SendKeys reads them: each
+// statement's string, its doubled quotes undoubled, and vbCr as Enter.
+std::string typedBy(const std::string& script) {
+    std::string typed;
+    std::size_t at = 0;
+    while ((at = script.find("SendKeys ", at)) != std::string::npos) {
+        const auto end = script.find("\r\n", at);
+        const auto line = script.substr(at + 9, end - at - 9);
+        at = end;
+        std::string literal;
+        if (line.starts_with("\"")) {
+            const auto close = line.rfind('"');
+            for (std::size_t i = 1; i < close; ++i) {
+                literal += line[i];
+                if (line[i] == '"')
+                    ++i;
+            }
+        }
+        const auto strokes = parseSendKeys(literal);
+        EXPECT_TRUE(strokes) << literal;
+        for (const auto& stroke : strokes.value_or(std::vector<KeyStroke>{})) {
+            EXPECT_FALSE(stroke.shift || stroke.control || stroke.alt) << literal;
+            typed += stroke.key.size() == 1 ? stroke.key : "{" + stroke.key + "}";
+        }
+        if (line.find("vbCr") != std::string::npos)
+            typed += "\r\n";
+    }
+    return typed;
+}
+} // namespace
+
+TEST(SendKeysForm, PlainTextTypesItsOwnCharacters) {
+    // Every character SendKeys reads as a key or a modifier, alone, in runs and at the edges of
+    // the 127-character statements.
+    const std::string cases[] = {"a + b",       "50%",         "Nz(",
+                                 "~/x",         "[1] (2)",     "a}b",
+                                 "^caret",      "say \"hi\"", std::string(126, 'x') + "+y",
+                                 std::string(125, 'q') + "\"\"z", std::string(300, '%')};
+    for (const auto& keys : cases) {
+        const auto script = keysToSendKeysScript(keys);
+        ASSERT_TRUE(script) << keys;
+        EXPECT_EQ(typedBy(*script), keys) << *script;
+    }
+    EXPECT_EQ(statements("a + b"), "SendKeys \"a {+} b\",true\r\n");
+    EXPECT_EQ(statements("{tab}50%"), "SendKeys \"{tab}50{%}\", true\r\n");
 }
 
 TEST(SendDragonKeysForm, TheWholeStringWithQuotesDoubled) {
