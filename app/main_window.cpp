@@ -89,7 +89,6 @@ MainWindow::MainWindow(ProgramDir home, Prompt* prompt)
             userTimer_.start(1000);
         render();
     });
-    pump_.start(100);
     connect(&userTimer_, &QTimer::timeout, this, [this] {
         auto& cycle = session_->saveCycle();
         cycle.tick();
@@ -101,8 +100,11 @@ MainWindow::MainWindow(ProgramDir home, Prompt* prompt)
 MainWindow::~MainWindow() = default;
 
 bool MainWindow::start(const std::string& commandLine) {
+    // Dragon's events are taken up only once there is a window to show them: a start-up
+    // message box runs its own event loop while nothing is built yet.
     if (!session_->start(commandLine))
         return false;
+    pump_.start(100);
     const auto& values = session_->settingValues();
     setGeometry(values.formLeft, values.formTop, values.formRight - values.formLeft,
                 values.formBottom - values.formTop);
@@ -427,6 +429,8 @@ void MainWindow::renderSelector(QMenu* menu, const Selector& selector, int which
 }
 
 void MainWindow::render() {
+    if (!session_->started())
+        return;
     auto& model = browser();
     if (model.version() == rendered_)
         return;

@@ -500,3 +500,63 @@ TEST_F(MainWindowTest, TheCommandMenuOffersWhatEachTypeAllows) {
 }
 
 } // namespace qmk
+
+namespace qmk {
+
+namespace {
+
+// A message box as the real one behaves: its own event loop runs while it shows, so timers fire.
+class ModalPrompt final : public Prompt {
+public:
+    void message(const std::string& text, const std::string& title) override {
+        shown.push_back({text, title});
+        QTest::qWait(250);
+    }
+    Answer ask(const std::string& text, const std::string& title, Buttons) override {
+        message(text, title);
+        return Answer::Ok;
+    }
+    std::size_t choose(const std::string& text, const std::string& title,
+                       const std::vector<std::string>&) override {
+        message(text, title);
+        return 0;
+    }
+    std::vector<testing::ShownMessage> shown;
+};
+
+} // namespace
+
+TEST_F(MainWindowTest, AFatalStartShowsItsMessageAndEndsWithoutACrash) {
+    const auto damaged = home_.path("damaged.dat");
+    const auto good = testing::readBytes(window_->session().commandFile());
+    home_.writeFile("damaged.dat", good.substr(0, good.size() / 2));
+    window_.reset();
+    {
+        ModalPrompt prompt;
+        app::MainWindow window(home_.home(), &prompt);
+        EXPECT_FALSE(window.start(damaged.string()));
+        ASSERT_FALSE(prompt.shown.empty());
+        EXPECT_FALSE(window.isVisible());
+    }
+    // No current user: Dragon's per-user folder is empty.
+    const auto saved = std::string(std::getenv("QUILLMARK10_APPDATA"));
+    ::setenv("QUILLMARK10_APPDATA", home_.path("nobody").c_str(), 1);
+    {
+        ModalPrompt prompt;
+        app::MainWindow window(home_.home(), &prompt);
+        EXPECT_FALSE(window.start(""));
+        ASSERT_FALSE(prompt.shown.empty());
+    }
+    ::setenv("QUILLMARK10_APPDATA", saved.c_str(), 1);
+    // A Dragon that is not of the Professional series.
+    ::setenv("QUILLMARK10_DRAGON_EDITION", "Preferred", 1);
+    {
+        ModalPrompt prompt;
+        app::MainWindow window(home_.home(), &prompt);
+        EXPECT_FALSE(window.start(""));
+        ASSERT_FALSE(prompt.shown.empty());
+    }
+    ::unsetenv("QUILLMARK10_DRAGON_EDITION");
+}
+
+} // namespace qmk
