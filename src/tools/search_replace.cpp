@@ -18,6 +18,12 @@ std::string cp(const std::string& utf8) {
 
 void SearchReplace::start() {
     store_.exec("UPDATE user SET flag = 0 WHERE flag = 1 AND Type NOT IN ('S', 'K', 'A', 'L')");
+    // A LIST copy shown under a Program stands for its master LIST, which is searched once in
+    // its place: only the master is a record of the file.
+    store_.exec("UPDATE user SET flag = 1 WHERE Type = 'L' AND listcopy = 0 AND menu = 'Global "
+                "Commands' AND state = 'Global Commands' AND name IN (SELECT name FROM user "
+                "WHERE flag = 1 AND listcopy = 1)");
+    store_.exec("UPDATE user SET flag = 0 WHERE flag = 1 AND listcopy = 1");
     running_ = false;
 }
 
@@ -88,6 +94,10 @@ SearchReplace::Step SearchReplace::replace(const std::string& text, const std::s
     }
     if (with.empty()) {
         prompt_.message(" No text entered to replace with", "Search/Replace");
+        return Step::Refused;
+    }
+    if (const auto encoded = encodeForFile(with, "The replacement"); encoded.refusal) {
+        prompt_.message(encoded.refusal->message, encoded.refusal->title);
         return Step::Refused;
     }
     if (!running_)

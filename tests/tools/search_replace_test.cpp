@@ -2,6 +2,7 @@
 #include "command_file_builder.h"
 #include "store/statements.h"
 #include "test_home.h"
+#include "mainwindow/browser.h"
 #include "tools/search_replace.h"
 
 #include <gtest/gtest.h>
@@ -55,6 +56,46 @@ TEST(SearchReplace, FindsEveryOccurrenceReplacesInPlaceAndReportsTheCount) {
     search.start();
     EXPECT_EQ(search.findNext("absent", false), SearchReplace::Step::NoMore);
     EXPECT_EQ(home.prompt.shown.back().text, "No more matches in this Scope");
+}
+
+} // namespace qmk
+
+namespace qmk {
+
+TEST(SearchReplace, AListCopyIsReplacedOnceInItsMasterAndForeignTextIsRefused) {
+    testing::TestHome home;
+    fixture::CommandFileBuilder file;
+    file.command("go <places>").application("winword").keys("x");
+    file.command("keys").keys("{Ctrl+m}");
+    file.list("places", {"home", "work"});
+    const auto path = home.writeFile("mycmds.dat", file.build());
+    ASSERT_TRUE(home.parse(path).ok());
+    // The window shows the LIST under WINWORD as a copy of the global one.
+    Browser browser(&home.store());
+    browser.start();
+    browser.setCurrent("WINWORD", "Application-specific");
+    browser.reset(CommandsTab);
+    auto copies = home.store().prepare("SELECT count(*) FROM user WHERE listcopy = 1");
+    ASSERT_TRUE(copies.step());
+    ASSERT_EQ(copies.integer(0), 1);
+
+    FileOps files;
+    UpdateEngine engine({home.home(), home.store(), home.trace(), files, path});
+    SearchReplace search(home.store(), engine, home.prompt, [](const std::string&) {});
+    const auto before = testing::readBytes(path);
+    statements::flagAll(home.store());
+    search.start();
+    // A replacement the code page cannot hold is refused before anything is written.
+    EXPECT_EQ(search.replaceAll("Ctrl", "\U0001F600", false), SearchReplace::Step::Refused);
+    EXPECT_NE(home.prompt.shown.back().text.find("The replacement"), std::string::npos);
+    EXPECT_EQ(testing::readBytes(path), before);
+
+    search.textChanged();
+    EXPECT_EQ(search.replaceAll("work", "office", true), SearchReplace::Step::Finished);
+    EXPECT_EQ(home.prompt.shown.back().text, "1 occurrences in 1 macros replaced");
+    ASSERT_TRUE(home.parse(path, true).ok());
+    EXPECT_EQ(findRow(home.store(), "Global Commands", "Global Commands", "places")->script,
+              "home\r\noffice\r\n");
 }
 
 } // namespace qmk
