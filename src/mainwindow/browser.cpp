@@ -71,7 +71,8 @@ void Browser::buildGroupList() {
     ++version_;
     if (!storeOpen())
         return;
-    auto select = store_->prepare("SELECT DISTINCT owner FROM user WHERE Type <> 'L'");
+    auto select =
+        store_->prepare("SELECT DISTINCT owner FROM user WHERE Type <> 'L' ORDER BY owner");
     for (auto& owner : texts(select))
         if (!owner.empty())
             groups_.entries.push_back(std::move(owner));

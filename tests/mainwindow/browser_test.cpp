@@ -158,3 +158,19 @@ TEST_F(BrowserTest, TheItemViewByTypeStatesBackslashesAndEncryption) {
 }
 
 } // namespace qmk
+
+namespace qmk {
+
+TEST_F(BrowserTest, GroupsAreListedInTextOrderWhateverTheFileOrder) {
+    CommandFileBuilder file;
+    file.command("z").group("Zeta").keys("z");
+    file.command("a").group("Alpha").keys("a");
+    file.command("m").group("Mid").keys("m");
+    file.command("u").keys("u");
+    file.list("colors", {"red"});
+    load(file);
+    EXPECT_EQ(browser_.groups().entries, (std::vector<std::string>{"Alpha", "Mid", "User-defined",
+                                                                   "Zeta", "-", "All groups"}));
+}
+
+} // namespace qmk

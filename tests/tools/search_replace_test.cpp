@@ -1,8 +1,8 @@
 #include "actions/edit_rules.h"
 #include "command_file_builder.h"
+#include "mainwindow/browser.h"
 #include "store/statements.h"
 #include "test_home.h"
-#include "mainwindow/browser.h"
 #include "tools/search_replace.h"
 
 #include <gtest/gtest.h>
