@@ -145,12 +145,17 @@ void ToolsDialog::showFound(SearchReplace::Step step) {
         return;
     }
     name_->setText(q(search_->name()));
+    // The choice of rows stays as it was while a search runs through them.
+    for (auto* button : selection_.choice->buttons())
+        button->setEnabled(!search_->running());
+    selection_.picks->setEnabled(!search_->running());
     if (step != SearchReplace::Step::Found)
         return;
-    body_->setPlainText(q(search_->body()));
+    body_->setPlainText(q(search_->body()).replace("\r\n", "\n"));
     auto cursor = body_->textCursor();
-    cursor.setPosition(static_cast<int>(search_->selectionStart()));
-    cursor.setPosition(static_cast<int>(search_->selectionStart() + search_->selectionLength()),
+    const auto start = static_cast<int>(search_->shownSelectionStart());
+    cursor.setPosition(start);
+    cursor.setPosition(start + static_cast<int>(search_->selectionLength()),
                        QTextCursor::KeepAnchor);
     body_->setTextCursor(cursor);
 }

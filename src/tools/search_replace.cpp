@@ -124,6 +124,15 @@ SearchReplace::Step SearchReplace::replace(const std::string& text, const std::s
     return findNext(text, matchCase);
 }
 
+std::size_t SearchReplace::shownSelectionStart() const {
+    // found_ counts code-page characters; the body is UTF-8.
+    const auto before = cp(body_).substr(0, found_);
+    std::size_t breaks = 0;
+    for (auto at = before.find("\r\n"); at != std::string::npos; at = before.find("\r\n", at + 2))
+        ++breaks;
+    return found_ - breaks;
+}
+
 SearchReplace::Step SearchReplace::replaceAll(const std::string& text, const std::string& with,
                                               bool matchCase) {
     auto step = replace(text, with, matchCase);

@@ -35,6 +35,8 @@ public:
     const std::string& name() const { return name_; }
     const std::string& body() const { return body_; }
     std::size_t selectionStart() const { return found_; }
+    // The occurrence's start as a text box shows the body: a CR LF line break is one character.
+    std::size_t shownSelectionStart() const;
     std::size_t selectionLength() const { return length_; }
 
 private:

@@ -251,9 +251,20 @@ TEST_F(MainWindowTest, SearchAndReplaceRewritesTheBodiesOfTheScope) {
     ASSERT_GE(edits.size(), 2);
     edits[0]->setText("ShellExecute");
     edits[1]->setText("Shell");
-    for (auto* button : dialog.findChildren<QPushButton*>())
-        if (button->text() == "Replace all")
-            button->click();
+    const auto click = [&](const QString& caption) {
+        for (auto* button : dialog.findChildren<QPushButton*>())
+            if (button->text() == caption)
+                button->click();
+    };
+    // The occurrence after the body's first line break is the text selected, and the choice of
+    // rows waits while the search runs.
+    click("Search");
+    auto* body = dialog.findChild<QPlainTextEdit*>();
+    ASSERT_TRUE(body);
+    EXPECT_EQ(body->textCursor().selectedText(), "ShellExecute");
+    for (auto* radio : dialog.findChildren<QRadioButton*>())
+        EXPECT_FALSE(radio->isEnabled()) << radio->text().toStdString();
+    click("Replace all");
     EXPECT_TRUE(dialog.outcome().fileChanged);
     EXPECT_NE(home_.prompt.shown.back().text.find("macros replaced"), std::string::npos)
         << home_.prompt.shown.back().text;
