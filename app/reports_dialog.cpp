@@ -85,18 +85,8 @@ ReportRequest ReportsDialog::request() const {
 
 void ReportsDialog::proposeFile() {
     const auto r = request();
-    auto file = defaultReportFile(session_.store(), session_.home(), r);
-    const auto& view = session_.browser().view();
-    // A followed command or LIST names the file, its brackets made safe for a file name.
-    if (r.choice == Choice::Picked && (view.followCommand || view.followList)) {
-        auto name = view.followList ? view.followedList
-                    : selection_.picks->count() > 0
-                        ? selection_.picks->item(0)->text().toStdString()
-                        : std::string("selected");
-        for (auto& c : name)
-            c = c == '<' ? '[' : c == '>' ? ']' : c;
-        file = session_.home().file(name + "." + mode_);
-    }
+    const auto file = proposedReportFile(session_.store(), session_.home(), r,
+                                         followedName(session_.browser(), selection_));
     file_->setText(QString::fromStdString(file.string()));
 }
 

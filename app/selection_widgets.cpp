@@ -34,6 +34,13 @@ SelectionWidgets addSelectionWidgets(QWidget* dialog, QGridLayout* layout, int& 
     }
     auto* pick = new QRadioButton(following ? "See below" : "Pick and choose", dialog);
     widgets.choice->addButton(pick, static_cast<int>(Choice::Picked));
+    QLabel* picked = nullptr;
+    if (counts) {
+        picked = new QLabel("    0", dialog);
+        picked->setObjectName("pickedCount");
+        picked->setFont(QFont("Monospace"));
+        layout->addWidget(picked, row, 1);
+    }
     layout->addWidget(pick, row++, 0);
     widgets.choice->button(static_cast<int>(following ? Choice::Picked : Choice::All))
         ->setChecked(true);
@@ -41,10 +48,26 @@ SelectionWidgets addSelectionWidgets(QWidget* dialog, QGridLayout* layout, int& 
     widgets.picks->setSelectionMode(QAbstractItemView::MultiSelection);
     for (const auto& name : names)
         widgets.picks->addItem(QString::fromStdString(name));
+    if (picked)
+        QObject::connect(widgets.picks, &QListWidget::itemSelectionChanged, picked,
+                         [picks = widgets.picks, picked] {
+                             picked->setText(QString("%1").arg(picks->selectedItems().size(), 5));
+                         });
     if (following)
         widgets.picks->selectAll();
     layout->addWidget(widgets.picks, first, 2, row - first, 2);
     return widgets;
+}
+
+std::optional<std::string> followedName(const Browser& browser, const SelectionWidgets& widgets) {
+    const auto& view = browser.view();
+    if (view.followList)
+        return view.followedList;
+    if (!view.followCommand)
+        return std::nullopt;
+    if (widgets.picks->count() > 0)
+        return widgets.picks->item(0)->text().toStdString();
+    return std::string("selected");
 }
 
 ReportRequest selectionRequest(const Browser& browser, const SelectionWidgets& widgets,

@@ -4,6 +4,7 @@
 #include "tools/reports.h"
 
 #include <array>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -26,6 +27,10 @@ struct SelectionWidgets {
 SelectionWidgets addSelectionWidgets(QWidget* dialog, QGridLayout* layout, int& row, bool following,
                                      const std::vector<std::string>& names,
                                      const std::array<std::string, 4>* counts);
+
+// With a follow view on, the name the picked choice's file takes: the followed LIST, or the
+// followed command (the first entry of the pick list).
+std::optional<std::string> followedName(const Browser& browser, const SelectionWidgets& widgets);
 
 // The request the choice makes, for the window's current Program, Scope and Group.
 ReportRequest selectionRequest(const Browser& browser, const SelectionWidgets& widgets,

@@ -28,15 +28,7 @@ ToolsDialog::ToolsDialog(MainSession& session, Prompt& prompt, const std::string
                          QWidget* parent)
     : QDialog(parent), session_(session), prompt_(prompt), mode_(mode) {
     auto& browser = session_.browser();
-    ReportRequest all;
-    all.mode = "dat";
-    all.program = browser.currentProgram();
-    const auto captions =
-        toolsCaptions(mode, defaultReportFile(session_.store(), session_.home(), [&] {
-                          ReportRequest r = all;
-                          r.choice = Choice::Program;
-                          return r;
-                      }()));
+    const auto captions = toolsCaptions(mode, {});
     setWindowTitle(q(captions.caption));
     auto* layout = new QGridLayout(this);
     const auto counts = toolsCounts(session_.store(), browser.currentProgram(),
@@ -53,6 +45,16 @@ ToolsDialog::ToolsDialog(MainSession& session, Prompt& prompt, const std::string
             layout->addWidget(new QLabel("New Program Name", this), row, 0);
         entry_ = new QLineEdit(q(captions.entry), this);
         layout->addWidget(entry_, row++, 1, 1, 3);
+    }
+    if (mode == "dat") {
+        // The export's file follows the choice, as the reports' files do.
+        const auto propose = [this] {
+            entry_->setText(q(proposedReportFile(session_.store(), session_.home(), request(),
+                                                 followedName(session_.browser(), selection_))
+                                  .string()));
+        };
+        propose();
+        connect(selection_.choice, &QButtonGroup::idClicked, this, propose);
     }
     if (mode == "replace") {
         buildSearch(layout, row);

@@ -120,6 +120,17 @@ std::filesystem::path defaultReportFile(Database& store, const ProgramDir& home,
     return folder / ("selected." + r.mode);
 }
 
+std::filesystem::path proposedReportFile(Database& store, const ProgramDir& home,
+                                         const ReportRequest& r,
+                                         const std::optional<std::string>& followed) {
+    if (r.choice != ReportRequest::Choice::Picked || !followed)
+        return defaultReportFile(store, home, r);
+    auto name = *followed;
+    for (auto& c : name)
+        c = c == '<' ? '[' : c == '>' ? ']' : c;
+    return home.file(name + "." + r.mode);
+}
+
 std::string reportNameList(Database& store) {
     auto select = store.prepare("SELECT menu, state, name FROM user WHERE flag = 1" +
                                 std::string(kNameOrder));

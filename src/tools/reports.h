@@ -38,6 +38,13 @@ ReportCaptions reportCaptions(const std::string& mode);
 std::filesystem::path defaultReportFile(Database& store, const ProgramDir& home,
                                         const ReportRequest& request);
 
+// The file a dialog proposes: as `defaultReportFile`, but with a follow view on, the picked
+// choice is named after the followed LIST or command ("<" and ">" become "[" and "]") in the
+// program's directory.
+std::filesystem::path proposedReportFile(Database& store, const ProgramDir& home,
+                                         const ReportRequest& request,
+                                         const std::optional<std::string>& followed);
+
 // What the reports need of the main window: its View filter (`dvcOnly`: only keystroke, script
 // and LIST rows as far as their switches are on), the printer and the clipboard.
 struct ReportOutlets {

@@ -235,13 +235,41 @@ TEST_F(MainWindowTest, TheToolsDialogDeletesThePickedCommands) {
     const auto found = picks->findItems("letterhead", Qt::MatchExactly);
     ASSERT_EQ(found.size(), 1);
     found.front()->setSelected(true);
+    EXPECT_EQ(dialog.findChild<QLabel*>("pickedCount")->text(), "    1");
     for (auto* button : dialog.findChildren<QPushButton*>())
         if (button->text() == "Delete")
             button->click();
     EXPECT_TRUE(dialog.outcome().fileChanged);
     EXPECT_EQ(home_.prompt.shown.back().text, "Deletion Completed");
+    EXPECT_EQ(window_->session().statusText(), "Deleting");
     ASSERT_TRUE(window_->session().saveCycle().refresh());
     EXPECT_FALSE(findRow(home_.store(), "Global Commands", "Global Commands", "letterhead"));
+}
+
+TEST_F(MainWindowTest, TheExportProposesAFileForTheChoiceAndTheFollowedList) {
+    const auto entryText = [](app::ToolsDialog& dialog) {
+        for (auto* edit : dialog.findChildren<QLineEdit*>())
+            return edit->text().toStdString();
+        return std::string();
+    };
+    const auto choose = [](app::ToolsDialog& dialog, const QString& caption) {
+        for (auto* radio : dialog.findChildren<QRadioButton*>())
+            if (radio->text() == caption)
+                radio->click();
+    };
+    {
+        app::ToolsDialog dialog(window_->session(), home_.prompt, "dat", window_.get());
+        EXPECT_EQ(entryText(dialog), home_.path("global.dat").string());
+        choose(dialog, "Pick and choose");
+        EXPECT_EQ(entryText(dialog), home_.path("selected.dat").string());
+        choose(dialog, "&Program");
+        EXPECT_EQ(entryText(dialog), home_.path("Global Commands.dat").string());
+    }
+    window_->browser().setCurrentItemName("mailbox");
+    window_->browser().reset(ListsTab);
+    window_->browser().followList(home_.prompt);
+    app::ToolsDialog dialog(window_->session(), home_.prompt, "dat", window_.get());
+    EXPECT_EQ(entryText(dialog), home_.path("mailbox.dat").string());
 }
 
 TEST_F(MainWindowTest, SearchAndReplaceRewritesTheBodiesOfTheScope) {
