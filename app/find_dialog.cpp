@@ -90,6 +90,7 @@ void FindDialog::after(bool matched) {
 }
 
 void FindDialog::discard() {
+    finder_.forget();
     text_->clear();
     name_->setChecked(true);
     matchCase_->setChecked(false);

@@ -226,6 +226,7 @@ void MainWindow::buildCentre() {
     slider_->setToolTip("Change Preview Pane Proportion (Say 'slider 3', etc.)");
     connect(slider_, &QSlider::valueChanged, this, [this](int position) {
         applySlider(position);
+        session_->sliderMoved(position);
         session_->settings().write("slider", std::to_string(position));
     });
     layout->addWidget(slider_);

@@ -42,6 +42,7 @@ void Editor::modify() {
     const auto& shownItem = p_.browser.item();
     if (shownItem.notAvailable || (!shownItem.modifyEnabled && !toPlain_ && !toAdvanced_))
         return;
+    p_.showBody();
     beginEditing();
     const auto& item = p_.browser.item();
     if (item.row && item.row->Type == "A" && item.body == "Sub Main\r\n\t\r\nEnd Sub\r\n")

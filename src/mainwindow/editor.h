@@ -59,6 +59,8 @@ public:
         std::function<void()> rollBackCheck;
         std::function<void(const std::string&)> toClipboard;
         std::function<std::string()> statusText; // the status line as it reads now
+        // Modify makes the body visible: a pane slider at 10 (no body shown) moves to 8.
+        std::function<void()> showBody = [] {};
     };
     explicit Editor(Parts parts) : p_(std::move(parts)) {}
 

@@ -26,6 +26,11 @@ public:
     // Each returns true on a match; the "Not Found" messages are shown otherwise.
     bool findFirst(const FindSettings& settings);
     bool findAgain() { return step(true); }
+    // Closing the dialog (Cancel, Escape) discards the search: F11 and F12 then find nothing.
+    void forget() {
+        settings_ = {};
+        matched_ = againEnabled_ = false;
+    }
     bool findPrevious() { return step(false); }
     // After the dialog: shows the match (the Commands tab for a command, the LISTs tab for a
     // LIST) with the found text selected in the body.

@@ -93,7 +93,11 @@ bool MainSession::start(const std::string& commandLine) {
         windows_, loop_, [this]() -> RecentHistory& { return *history_; },
         [this] { return commandFile_; }, [this] { return parser_->properties().generation; },
         [this] { rollBackCheck(); }, [this](const std::string& body) { clipboard_(body); },
-        [this] { return status_.progress; }});
+        [this] { return status_.progress; },
+        [this] {
+            if (values_.slider == 10)
+                slider_(8);
+        }});
     browser_.setEnglish(nat_->language.starts_with("EN"));
     browser_.start();
 

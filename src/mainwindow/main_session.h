@@ -67,8 +67,9 @@ public:
     Finder& finder() { return *finder_; }
     Editor& editor() { return *editor_; }
     SpokenControls& spoken() { return spoken_; }
-    // The window's pane slider, which "slider 3" moves.
+    // The window's pane slider, which "slider 3" moves; the window tells where it stands.
     void setSlider(std::function<void(int)> move) { slider_ = std::move(move); }
+    void sliderMoved(int position) { values_.slider = position; }
     // Where Save puts the body when the file changed behind the program's back.
     void setClipboard(std::function<void(const std::string&)> copy) {
         clipboard_ = std::move(copy);

@@ -64,6 +64,17 @@ void SaveCycle::save(bool newListShown) {
     reload();
 }
 
+std::size_t SaveCycle::askWithHelp(const std::string& text, const std::string& title,
+                                   const std::vector<std::string>& buttons) {
+    // The last button is Help: it shows the save cycle's help page and asks again.
+    for (;;) {
+        const auto choice = p_.prompt.choose(text, title, buttons);
+        if (choice + 1 != buttons.size())
+            return choice;
+        view_.showHelp(kOptionsHelp);
+    }
+}
+
 void SaveCycle::roamingNotice() {
     for (;;) {
         const auto choice = p_.prompt.chooseWithCheck(
@@ -93,12 +104,21 @@ void SaveCycle::saveUserFiles(const std::string& speaker) {
     const auto setting = p_.settings.read("save user", "Ask");
     bool save = setting == "Always";
     if (setting == "Ask")
-        save = p_.prompt.ask("Save User Files?", speaker, Prompt::Buttons::YesNo) ==
-               Prompt::Answer::Yes;
+        save = askWithHelp("Save User Files?", speaker, {"&Yes", "&No", "&Help"}) == 0;
     if (!save)
         return;
     p_.status.setProgress("Saving User: " + speaker);
     p_.engine.saveUser(); // a failed save leaves the user as Dragon has it
+}
+
+bool SaveCycle::roamingMasterReachable(const std::string& statusAfter) {
+    if (!masterReachable_) {
+        p_.status.setProgress("Checking Roaming Directory Accessibility");
+        std::error_code error;
+        masterReachable_ = std::filesystem::is_directory(p_.nat.RoamingMasterDirectory, error);
+        p_.status.setProgress(statusAfter);
+    }
+    return *masterReachable_;
 }
 
 void SaveCycle::reload() {
@@ -114,7 +134,7 @@ void SaveCycle::reload() {
     const auto& nat = p_.nat;
     bool byDialog = false;
     if (nat.RoamingUserOn && !nat.CurrentUserIsRoaming &&
-        std::filesystem::is_directory(nat.RoamingMasterDirectory)) {
+        roamingMasterReachable("Reloading User: " + speaker)) {
         userReopened_ = false;
         p_.trace.Tracy("user reload-open user dialog");
         if (p_.engine.showOpenUserDialog()) {
@@ -167,10 +187,10 @@ void SaveCycle::reloadBySpeaker(const std::string& speaker) {
     p_.trace.Tracy("after reload");
     if (reloaded)
         return;
-    p_.prompt.message("You have been too quick doing a 'Save Changes'\r\nBefore your User has "
-                      "been fully reloaded by Dragon.\r\nQMK10 will now exit for safety - You "
-                      "must restart QMK10",
-                      "Quillmark10");
+    askWithHelp("You have been too quick doing a 'Save Changes'\r\nBefore your User has been "
+                "fully reloaded by Dragon.\r\nQMK10 will now exit for safety - You must restart "
+                "QMK10",
+                "Quillmark10", {"OK", "&Help"});
     p_.loop.wait(std::chrono::milliseconds(1000));
     end();
 }

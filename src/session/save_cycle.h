@@ -17,7 +17,9 @@
 #include <chrono>
 #include <cstdint>
 #include <filesystem>
+#include <optional>
 #include <string>
+#include <vector>
 
 namespace qmk {
 
@@ -97,6 +99,10 @@ public:
 private:
     bool productionOpen();
     void roamingNotice();
+    std::size_t askWithHelp(const std::string& text, const std::string& title,
+                            const std::vector<std::string>& buttons);
+    // Whether the roaming master folder can be reached: tested once, then remembered.
+    bool roamingMasterReachable(const std::string& statusAfter);
     void saveUserFiles(const std::string& speaker);
     void reloadBySpeaker(const std::string& speaker);
     void end();
@@ -107,6 +113,7 @@ private:
     std::filesystem::path commandFile_;
     std::string startupUser_;
     bool userReopened_ = false;
+    std::optional<bool> masterReachable_;
     bool openUserPending_ = false;
     bool mergeDone_ = false;
     bool userTimerRunning_ = false;

@@ -1,6 +1,7 @@
 #include "actions/edit_rules.h"
 #include "cli.h"
 #include "compare_dialog.h"
+#include "find_dialog.h"
 #include "language_dialog.h"
 #include "main_window.h"
 #include "reports_dialog.h"
@@ -596,6 +597,37 @@ TEST_F(MainWindowTest, AFatalStartShowsItsMessageAndEndsWithoutACrash) {
         ASSERT_FALSE(prompt.shown.empty());
     }
     ::unsetenv("QUILLMARK10_DRAGON_EDITION");
+}
+
+} // namespace qmk
+
+namespace qmk {
+
+TEST_F(MainWindowTest, ModifyShowsTheBodyAndCancelInFindForgetsTheSearch) {
+    auto* slider = window_->findChild<QSlider*>();
+    slider->setValue(10);
+    window_->browser().setCurrentItemName("sign off");
+    window_->browser().reset(CommandsTab);
+    window_->render();
+    window_->session().editor().modify();
+    EXPECT_TRUE(window_->session().editor().editing());
+    EXPECT_EQ(slider->value(), 8);
+    window_->session().editor().abandon();
+
+    // A search, then Cancel in the dialog: F11 repeats nothing.
+    app::FindDialog find(window_->session().finder(), window_.get());
+    find.findChild<QLineEdit*>()->setText("letterhead");
+    for (auto* button : find.findChildren<QPushButton*>())
+        if (button->text().remove('&') == "Find")
+            button->click();
+    ASSERT_EQ(window_->browser().currentItemName(), "letterhead");
+    for (auto* button : find.findChildren<QPushButton*>())
+        if (button->text() == "Cancel")
+            button->click();
+    const auto shown = home_.prompt.shown.size();
+    window_->repeatFind(true);
+    EXPECT_EQ(window_->browser().currentItemName(), "letterhead");
+    EXPECT_EQ(home_.prompt.shown.size(), shown);
 }
 
 } // namespace qmk

@@ -139,10 +139,12 @@ TEST_F(SaveCycleTest, WithoutTheToolTheUserIsSavedAndReloadedThroughTheEngine) {
     reloading.setCommandFile(commandFile());
     engine_.setEvents({{}, [&] { reloading.userLoaded(); }});
     engine_.markUnsaved();
-    home_.prompt.answers = {Prompt::Answer::Yes};
+    home_.prompt.choices = {2, 0}; // Help, then Yes
     reloading.save(false);
     EXPECT_EQ(home_.prompt.shown.at(0).text, "Save User Files?");
     EXPECT_EQ(home_.prompt.shown.at(0).title, "pat");
+    EXPECT_EQ(home_.prompt.shown.at(1).text, "Save User Files?") << "asked again after Help";
+    EXPECT_EQ(view_.help, std::vector<int>{10001});
     EXPECT_EQ(engine_.saves(), 1);
     EXPECT_TRUE(engine_.reloading());
     EXPECT_EQ(microphone_.state(), 7) << "restored after the reload";
@@ -154,7 +156,9 @@ TEST_F(SaveCycleTest, WithoutTheToolTheUserIsSavedAndReloadedThroughTheEngine) {
     EXPECT_EQ(home_.status.progress.back(), "User Ready Counter: 2");
 
     // A second save while Dragon still reloads ends the program.
+    home_.prompt.choices = {1, 0}; // Help, then OK
     reloading.save(false);
+    EXPECT_EQ(view_.help, (std::vector<int>{10001, 10001}));
     EXPECT_TRUE(view_.closed);
     EXPECT_EQ(home_.prompt.shown.back().text.substr(0, 38),
               "You have been too quick doing a 'Save ");
@@ -193,6 +197,15 @@ TEST_F(SaveCycleTest, RoamingUsersSeeTheNoticeAndTheMasterIsReachedByTheOpenUser
     EXPECT_FALSE(windows_.findByTitle("Open User")) << "Enter closed the dialog";
     EXPECT_FALSE(view_.closed);
     EXPECT_EQ(view_.refreshes, 1);
+    // The master is looked for once: a second save does not test it again.
+    const auto checks = [&] {
+        return std::count(home_.status.progress.begin(), home_.status.progress.end(),
+                          "Checking Roaming Directory Accessibility");
+    };
+    EXPECT_EQ(checks(), 1);
+    loop_.wait(std::chrono::seconds(2), [&] { return !engine_.reloading(); });
+    roaming.save(false);
+    EXPECT_EQ(checks(), 1);
 
     nat_.CurrentUserIsRoaming = true;
     home_.prompt.choices = {1, 0};
