@@ -631,3 +631,34 @@ TEST_F(MainWindowTest, ModifyShowsTheBodyAndCancelInFindForgetsTheSearch) {
 }
 
 } // namespace qmk
+
+namespace qmk {
+
+TEST_F(MainWindowTest, RenamesKeepTheListRulesAndAnExternalChangeIsSaid) {
+    const auto own = window_->session().commandFile();
+    auto& editor = window_->session().editor();
+    window_->browser().setCurrentItemName("mailbox");
+    window_->browser().reset(ListsTab);
+    const auto before = testing::readBytes(own);
+    home_.prompt.inputs = {std::string("Mail Box")};
+    editor.rename();
+    EXPECT_EQ(home_.prompt.shown.back().text,
+              "Only numbers, letters and _-. are allowed by Dragon in LIST names");
+    EXPECT_EQ(testing::readBytes(own), before);
+
+    // Dragon's Command Browser writes the file: every operation that would write says so.
+    auto later = std::filesystem::last_write_time(own);
+    for (const auto& operation : std::vector<std::function<void()>>{
+             [&] { editor.newCommand("K"); }, [&] { editor.newList(); },
+             [&] { editor.rename(); }, [&] { editor.remove(); }}) {
+        later += std::chrono::seconds(5);
+        std::filesystem::last_write_time(own, later);
+        home_.prompt.shown.clear();
+        operation();
+        ASSERT_FALSE(home_.prompt.shown.empty());
+        EXPECT_EQ(home_.prompt.shown.front().text, kChangedBehindUs);
+        EXPECT_FALSE(editor.editing());
+    }
+}
+
+} // namespace qmk

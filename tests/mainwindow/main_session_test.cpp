@@ -2,6 +2,7 @@
 
 #include <cstdlib>
 #include <gtest/gtest.h>
+#include <map>
 
 namespace qmk {
 
@@ -64,6 +65,14 @@ TEST_F(MainSessionTest, SpokenCommandsPickProgramsMoveTheSliderAndShowTabs) {
     auto& voice = main->voice();
     EXPECT_EQ(voice.list("programnumbers"), (std::vector<std::string>{"1", "2"}));
     EXPECT_EQ(voice.list("slidernumbers").size(), 10u);
+    // The window's own commands, as Dragon lists them.
+    std::map<std::string, std::string> described;
+    for (const auto& command : voice.commands(main->spoken().windowMenu()))
+        described[command.spoken] = command.description;
+    EXPECT_EQ(described["commands"], "Set focus to commands");
+    for (const auto* spoken : {"lists", "recently created", "recently modified",
+                               "slider <slidernumbers>", "all groups"})
+        EXPECT_EQ(described[spoken], "Set focus to LISTs") << spoken;
 
     ASSERT_TRUE(voice.hear("program 2"));
     EXPECT_EQ(main->browser().currentProgram(), "WINWORD");

@@ -277,6 +277,12 @@ TEST_F(SaveCycleTest, TheLaunchCommandsAreOfferedImportedInTheSpeakersLanguageAn
         ImportOutcome::Imported);
     ASSERT_EQ(home_.prompt.shown.size(), 3u);
     EXPECT_EQ(home_.prompt.shown[0].title, "For Voice initiation of Quillmark10");
+    EXPECT_EQ(home_.prompt.shown[0].text,
+              "Would you like for Quillmark10 to automagically import the supplied "
+              "'Qmk10Global.dat' file containing the 2 commands 'global quillmark' and 'local "
+              "quillmark'?\r\n\r\n'global quillmark' brings up Quillmark10 viewing 'Global "
+              "Commands'\r\n'local quillmark' brings up Quillmark10 viewing the current "
+              "application's commands (if any)");
     EXPECT_EQ(home_.prompt.shown[1].title, "pat") << "the language notice";
     EXPECT_EQ(home_.prompt.shown[2].title, "'global quillmark' and 'local quillmark'");
     EXPECT_EQ(testing::readBytes(home_.path(kLaunchCommandsFile))[15], '\x07');
