@@ -2,6 +2,7 @@
 
 #include "actions/edit_rules.h"
 #include "actions/file_actions.h"
+#include "actions/record_actions.h"
 #include "common/text.h"
 #include "edit_commands.h"
 #include "format/codepage.h"
@@ -161,17 +162,11 @@ private:
         const std::string global(kGlobalCommands);
         const auto list = findRow(session_.store(), global, global, o_.list);
         if (!list || list->Type != "L")
-            return refuse("Delete file error");
-        auto& prompt = session_.prompt();
-        if (!Prompt::goesOn(prompt.ask("Delete this LIST?", list->name, Prompt::Buttons::YesNo)))
-            return kFailed;
-        const auto users = commandsUsingList(session_.store(), list->name);
-        if (!users.empty() && !Prompt::goesOn(prompt.ask(listInUseQuestion(users, "Delete"),
-                                                         list->name, Prompt::Buttons::YesNo)))
-            return kFailed;
-        session_.RollBackCheck();
-        const auto result = deleteList(engine_, *list);
-        return session_.finishWrite(result, "LIST deleted", out_);
+            return refuse("Delete file error", o_.list);
+        const auto outcome = actions::deleteItem(context(), *list);
+        if (!outcome.done())
+            return finish(outcome);
+        return finish(Outcome::success("LIST deleted", ""));
     }
 
     int renameGroup() {

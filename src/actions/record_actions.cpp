@@ -4,8 +4,10 @@
 #include "common/file_io.h"
 #include "common/text.h"
 #include "format/record.h"
+#include "store/statements.h"
 #include "store/user_rows.h"
 #include "writer/keys_to_script.h"
+#include "writer/rebuilds.h"
 
 namespace qmk::actions {
 
@@ -107,8 +109,8 @@ Outcome saveItem(const FileSession& s, const UserRow& row, const ItemChanges& ch
             s.engine.context().files.replaceFile(s.home.file(files::kBackup), *before);
         } catch (const FileError& error) {
             auto outcome = saved();
-            outcome.followUp = std::string("The edit is saved, but its backup could not be kept: ") +
-                               error.what();
+            outcome.followUp =
+                std::string("The edit is saved, but its backup could not be kept: ") + error.what();
             return outcome;
         }
     }
@@ -131,6 +133,31 @@ Outcome renameItem(const FileSession& s, const UserRow& row, const std::string& 
     }
     archive(s);
     const auto result = UpdateFirstThings(s.engine, row, newName, row.description, row.owner);
+    return result.ok ? saved() : failed(result);
+}
+
+Outcome deleteItem(const FileSession& s, const UserRow& row) {
+    const bool isList = row.Type == "L";
+    if (s.prompt.ask(std::string("Delete this ") + (isList ? "LIST?" : "command?"), row.name,
+                     Prompt::Buttons::YesNo) != Prompt::Answer::Yes)
+        return Outcome::cancelled();
+    if (isList) {
+        const auto users = commandsUsingList(s.store, row.name);
+        if (!users.empty() && s.prompt.ask(listInUseQuestion(users, "Delete"), row.name,
+                                           Prompt::Buttons::YesNo) != Prompt::Answer::Yes)
+            return Outcome::cancelled();
+    }
+    if (s.progress)
+        s.progress("Operation in Progress");
+    archive(s);
+    EditResult result;
+    if (isList) {
+        result = deleteList(s.engine, row);
+    } else {
+        statements::clearFlags(s.store);
+        s.store.prepare("UPDATE user SET flag = 1 WHERE ID = ?").bind(1, row.ID).run();
+        result = deletethem(s.engine);
+    }
     return result.ok ? saved() : failed(result);
 }
 

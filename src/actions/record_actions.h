@@ -34,6 +34,10 @@ Outcome saveItem(const FileSession& session, const UserRow& row, const ItemChang
 // name is renamed only after the user's Yes.
 Outcome renameItem(const FileSession& session, const UserRow& row, const std::string& newName);
 
+// Deletes one command or LIST after the user's Yes; a LIST that commands name only after a
+// second Yes. LISTs no remaining command names go with a deleted command.
+Outcome deleteItem(const FileSession& session, const UserRow& row);
+
 // A KEYS command's body as an Advanced Script, or why it cannot be one.
 std::optional<std::string> keysAsAdvancedScript(const UserRow& row, Outcome* refusal);
 // A KEYS command made Plain Text or an Advanced Script, in one edit.

@@ -106,10 +106,11 @@ std::optional<std::string> Editor::commandName() {
         "New Command", p_.statusText() == kNextCreateCommand ? "<" + newListName_ + ">" : "");
     if (!answer || answer->empty())
         return std::nullopt;
-    if (findRow(p_.store, program, scope, *answer)) {
-        p_.prompt.message("Command already exists", "New Command");
+    if (const auto refusal = checkNewCommandName(p_.store, program, scope, *answer)) {
+        p_.prompt.message(refusal->message, refusal->title);
         return std::nullopt;
     }
+    // The LISTs the name uses are shown with it: a global one gets a copy under this Scope.
     statements::clearFlags(p_.store);
     auto flag = p_.store.prepare("UPDATE user SET flag = 1 WHERE ID = ?");
     for (const auto& list : ExtractListNames(*answer)) {
@@ -118,10 +119,6 @@ std::optional<std::string> Editor::commandName() {
             flag.reset();
         } else if (const auto global = findRow(p_.store, kGlobal, kGlobal, list)) {
             p_.browser.addListCopy(*global, true);
-        } else {
-            p_.prompt.message("Sorry, must create any new LISTs first", list);
-            statements::clearFlags(p_.store);
-            return std::nullopt;
         }
     }
     p_.status.setProgress("");
@@ -318,14 +315,6 @@ bool Editor::save(const EditedTexts& texts) {
     return true;
 }
 
-bool Editor::listInUse(const std::string& list, const std::string& word) {
-    const auto users = commandsUsingList(p_.store, list);
-    if (users.empty())
-        return true;
-    return p_.prompt.ask(listInUseQuestion(users, word), list, Prompt::Buttons::YesNo) ==
-           Prompt::Answer::Yes;
-}
-
 void Editor::rename() {
     if (externalChangeStops())
         return;
@@ -364,20 +353,10 @@ void Editor::remove() {
         return;
     }
     const bool isList = row->Type == "L";
-    if (p_.prompt.ask(std::string("Delete this ") + (isList ? "LIST?" : "command?"), row->name,
-                      Prompt::Buttons::YesNo) != Prompt::Answer::Yes)
-        return;
-    p_.status.setProgress("Operation in Progress");
-    p_.status.repaint();
-    p_.rollBackCheck();
-    UpdateEngine engine({p_.home, p_.store, p_.trace, p_.files, p_.commandFile()});
-    if (isList) {
-        if (!listInUse(row->name, "Delete") || refused(deleteList(engine, *row)))
-            return;
-    } else {
-        statements::clearFlags(p_.store);
-        p_.store.prepare("UPDATE user SET flag = 1 WHERE ID = ?").bind(1, row->ID).run();
-        // What shows next: the following command of the same Program and Scope.
+    // What shows next after a command: the following one of the same Program and Scope.
+    std::optional<std::pair<std::string, std::string>> nextPlace;
+    std::string nextName;
+    if (!isList) {
         auto next = p_.store.prepare(
             "SELECT menu, state, name FROM user WHERE (globalsort, menu, state, name, ID) > (?, "
             "?, ?, ?, ?) ORDER BY globalsort, menu, state, name, ID LIMIT 1");
@@ -386,13 +365,24 @@ void Editor::remove() {
             .bind(3, row->state)
             .bind(4, row->name)
             .bind(5, row->ID);
-        if (!next.step())
+        if (next.step()) {
+            nextPlace.emplace(next.text(0), next.text(1));
+            nextName = next.text(2);
+        }
+    }
+    UpdateEngine engine({p_.home, p_.store, p_.trace, p_.files, p_.commandFile()});
+    auto session = fileSession(engine);
+    session.progress = [this](const std::string& text) {
+        p_.status.setProgress(text);
+        p_.status.repaint();
+    };
+    if (refused(actions::deleteItem(session, *row)))
+        return;
+    if (!isList) {
+        if (!nextPlace)
             p_.browser.setCurrent(kGlobal, kGlobal);
-        else if (next.text(0) == row->menu && next.text(1) == row->state)
-            p_.browser.setCurrentItemName(next.text(2));
-        next.reset();
-        if (refused(deletethem(engine)))
-            return;
+        else if (nextPlace->first == row->menu && nextPlace->second == row->state)
+            p_.browser.setCurrentItemName(nextName);
         p_.browser.markStale(RecentlyCreatedTab);
     }
     p_.browser.markStale(RecentlyModifiedTab);

@@ -90,7 +90,6 @@ private:
     std::optional<std::string> commandName();
     std::optional<std::string> listName();
     bool locationCheck();
-    bool listInUse(const std::string& list, const std::string& word);
     void beginEditing();
     void endEditing();
     std::optional<UserRow> shown();

@@ -649,8 +649,8 @@ TEST_F(MainWindowTest, RenamesKeepTheListRulesAndAnExternalChangeIsSaid) {
     // Dragon's Command Browser writes the file: every operation that would write says so.
     auto later = std::filesystem::last_write_time(own);
     for (const auto& operation : std::vector<std::function<void()>>{
-             [&] { editor.newCommand("K"); }, [&] { editor.newList(); },
-             [&] { editor.rename(); }, [&] { editor.remove(); }}) {
+             [&] { editor.newCommand("K"); }, [&] { editor.newList(); }, [&] { editor.rename(); },
+             [&] { editor.remove(); }}) {
         later += std::chrono::seconds(5);
         std::filesystem::last_write_time(own, later);
         home_.prompt.shown.clear();

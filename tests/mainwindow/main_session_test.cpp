@@ -70,8 +70,8 @@ TEST_F(MainSessionTest, SpokenCommandsPickProgramsMoveTheSliderAndShowTabs) {
     for (const auto& command : voice.commands(main->spoken().windowMenu()))
         described[command.spoken] = command.description;
     EXPECT_EQ(described["commands"], "Set focus to commands");
-    for (const auto* spoken : {"lists", "recently created", "recently modified",
-                               "slider <slidernumbers>", "all groups"})
+    for (const auto* spoken :
+         {"lists", "recently created", "recently modified", "slider <slidernumbers>", "all groups"})
         EXPECT_EQ(described[spoken], "Set focus to LISTs") << spoken;
 
     ASSERT_TRUE(voice.hear("program 2"));
