@@ -98,37 +98,16 @@ private:
     std::string path() const { return session_.parser().commandFile().string(); }
 
     actions::FileSession context(const std::string& exportTarget = {}) {
-        return {session_.store(),
-                engine_,
-                session_.prompt(),
-                session_.home(),
-                session_.parser().commandFile(),
-                session_.isUsersOwnFile(session_.parser().commandFile()),
-                session_.parser().properties().languageName,
-                viewOutlets(o_.view),
-                [] { return false; }, // the file was read at the start of this run
-                [this] { session_.RollBackCheck(); },
-                {},
-                duplicateQuestion(session_.prompt(), o_.onDuplicate, exportTarget, path())};
+        auto session = session_.fileSession(engine_, viewOutlets(o_.view));
+        session.duplicates =
+            duplicateQuestion(session_.prompt(), o_.onDuplicate, exportTarget, path());
+        return session;
     }
 
-    // The outcome reported: a refusal or cancel as a failure, a written file verified by a parse.
+    // The outcome reported as its title and message.
     int finish(const Outcome& outcome) {
-        if (!outcome.done()) {
-            if (!outcome.message.empty())
-                session_.prompt().message(outcome.message, outcome.title);
-            return kFailed;
-        }
-        const std::string report =
-            (outcome.title.empty() ? "" : outcome.title + ": ") + outcome.message;
-        if (outcome.fileChanged) {
-            if (const int verified = session_.verifyWrite(); verified != kDone)
-                return verified;
-        }
-        out_ << report << '\n';
-        if (!outcome.followUp.empty())
-            session_.prompt().message(outcome.followUp, outcome.title);
-        return kDone;
+        return session_.finish(
+            outcome, (outcome.title.empty() ? "" : outcome.title + ": ") + outcome.message, out_);
     }
 
     // The selection as the window's tools dialog would make it; false after the usage message.
@@ -163,10 +142,7 @@ private:
         const auto list = findRow(session_.store(), global, global, o_.list);
         if (!list || list->Type != "L")
             return refuse("Delete file error", o_.list);
-        const auto outcome = actions::deleteItem(context(), *list);
-        if (!outcome.done())
-            return finish(outcome);
-        return finish(Outcome::success("LIST deleted", ""));
+        return session_.finish(actions::deleteItem(context(), *list), "LIST deleted", out_);
     }
 
     int renameGroup() {

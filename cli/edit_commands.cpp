@@ -59,40 +59,11 @@ private:
         return session_.refuse(message, title);
     }
 
-    int finish(const EditResult& result, const std::string& what) {
-        return session_.finishWrite(result, what, out_);
-    }
-
-    // An operation's outcome: its refusal shown, or the file verified by a parse and `what`
-    // printed.
     int finish(const Outcome& outcome, const std::string& what) {
-        if (outcome.done() && !outcome.fileChanged) {
-            out_ << "unchanged\n";
-            return kDone;
-        }
-        if (outcome.done())
-            return finish(EditResult::done(), what);
-        if (!outcome.message.empty())
-            session_.prompt().message(outcome.message, outcome.title);
-        if (outcome.fileChanged)
-            session_.verifyWrite(); // a failed step put the file back: the store reads it again
-        return kFailed;
+        return session_.finish(outcome, outcome.fileChanged ? what : "unchanged", out_);
     }
 
-    actions::FileSession context() {
-        return {session_.store(),
-                engine_,
-                session_.prompt(),
-                session_.home(),
-                session_.parser().commandFile(),
-                session_.isUsersOwnFile(session_.parser().commandFile()),
-                session_.parser().properties().languageName,
-                {},
-                [] { return false; }, // the file was read at the start of this run
-                [this] { session_.RollBackCheck(); },
-                {},
-                {}};
-    }
+    actions::FileSession context() { return session_.fileSession(engine_); }
 
     std::optional<UserRow> selected() {
         if (o_.list)

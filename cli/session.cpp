@@ -131,6 +131,38 @@ int Session::finishWrite(const EditResult& result, const std::string& report, st
     return verified;
 }
 
+int Session::finish(const Outcome& outcome, const std::string& report, std::ostream& out) {
+    if (!outcome.done()) {
+        if (!outcome.message.empty())
+            prompt_.message(outcome.message, outcome.title);
+        if (outcome.fileChanged)
+            verifyWrite(); // a failed step put the file back: the store reads it again
+        return kFailed;
+    }
+    if (outcome.fileChanged)
+        if (const int verified = verifyWrite(); verified != kDone)
+            return verified;
+    out << report << '\n';
+    if (!outcome.followUp.empty())
+        prompt_.message(outcome.followUp, outcome.title);
+    return kDone;
+}
+
+actions::FileSession Session::fileSession(UpdateEngine& engine, ReportOutlets outlets) {
+    return {*db_,
+            engine,
+            prompt_,
+            home_,
+            parser_->commandFile(),
+            isUsersOwnFile(parser_->commandFile()),
+            parser_->properties().languageName,
+            std::move(outlets),
+            [] { return false; }, // the file was read at the start of this run
+            [this] { RollBackCheck(); },
+            {},
+            {}};
+}
+
 int Session::verifyWrite() {
     return refreshWithVerification(*parser_, parser_->commandFile(), home_, files_, prompt_, trace_)
                ? kDone

@@ -1,6 +1,8 @@
 #pragma once
 
+#include "actions/file_session.h"
 #include "common/file_io.h"
+#include "common/outcome.h"
 #include "console_prompt.h"
 #include "format/parser.h"
 #include "platform/dragon_engine.h"
@@ -51,6 +53,12 @@ public:
     int refuse(const std::string& message, const std::string& title = "Quillmark10");
     // A writer's outcome: its refusal, or the file verified by a parse and `report` printed.
     int finishWrite(const EditResult& result, const std::string& report, std::ostream& out);
+    // An operation's outcome: a refusal or cancel shown as a failure (a file put back is read
+    // again); done, the file verified by a parse when written, then `report` and any second
+    // message.
+    int finish(const Outcome& outcome, const std::string& report, std::ostream& out);
+    // The open file's facts for the application layer, with the View's type letters.
+    actions::FileSession fileSession(UpdateEngine& engine, ReportOutlets outlets = {});
 
     Database& store() { return *db_; }
     const Parser& parser() const { return *parser_; }
