@@ -662,3 +662,25 @@ TEST_F(MainWindowTest, RenamesKeepTheListRulesAndAnExternalChangeIsSaid) {
 }
 
 } // namespace qmk
+
+namespace qmk {
+
+TEST_F(MainWindowTest, TheToolsDialogNeverRenamesEveryProgramOfTheUsersOwnFile) {
+    const auto own = window_->session().commandFile();
+    const auto before = testing::readBytes(own);
+    app::ToolsDialog dialog(window_->session(), home_.prompt, "program", window_.get());
+    for (auto* edit : dialog.findChildren<QLineEdit*>())
+        edit->setText("word");
+    for (auto* radio : dialog.findChildren<QRadioButton*>())
+        if (radio->text() == "&All")
+            radio->click();
+    for (auto* button : dialog.findChildren<QPushButton*>())
+        if (button->text() == "Rename Program")
+            button->click();
+    EXPECT_EQ(home_.prompt.shown.back().text,
+              "Rename Program not allowed on production file with All or Group");
+    EXPECT_FALSE(dialog.outcome().fileChanged);
+    EXPECT_EQ(testing::readBytes(own), before);
+}
+
+} // namespace qmk

@@ -264,6 +264,23 @@ TEST_F(CliEditTest, ADemoDragonInstallationIsFoundAndItsUserListed) {
     EXPECT_EQ(manual.status, 0);
     EXPECT_NE(manual.err.find("Backup taken successfully to above named file"), std::string::npos);
 
+    // Bodies the program does not write are refused from the command line as in the window.
+    const std::pair<std::vector<std::string>, std::string> readOnly[] = {
+        {{"set-body", "--name", "letterhead", "--body", "x"},
+         "The body of this command cannot be edited"},
+        {{"set-body", "--name", "vendor macro", "--body", "x"},
+         "This command has been encrypted, and cannot be edited"},
+        {{"to-advanced", "--name", "vendor macro"}, "Only a KEYS command with {"},
+        {{"rename", "--list", "mailbox", "--to", "Mail Box", "--yes"},
+         "Only numbers, letters and _-. are allowed by Dragon in LIST names"}};
+    for (const auto& [args, message] : readOnly) {
+        const auto unchanged = testing::readBytes(own);
+        const auto r = qmk(args);
+        EXPECT_EQ(r.status, 1) << args[2];
+        EXPECT_NE(r.err.find(message), std::string::npos) << r.err;
+        EXPECT_EQ(testing::readBytes(own), unchanged) << args[2];
+    }
+
     // The user's own file is never converted, nor every Program in it renamed, whether it is
     // named or found; each refusal leaves it byte for byte as it was.
     const auto live = testing::readBytes(own);
