@@ -233,11 +233,13 @@ private:
                                             : FindSettings::Field::Name;
         if (!finder.findFirst(settings))
             return kFailed;
-        // Every match in the Find order, until "no more matches".
+        // Every match in the Find order, until "no more matches"; never more than the rows.
+        auto rows =
+            statements::countCommands(session_.store()) + statements::countLists(session_.store());
         do
             out_ << browser.currentProgram() << '\t' << browser.currentScope() << '\t'
                  << browser.currentItemName() << '\n';
-        while (finder.findAgain());
+        while (--rows > 0 && finder.findAgain());
         return kDone;
     }
 

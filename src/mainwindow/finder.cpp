@@ -60,6 +60,7 @@ bool Finder::walk(const std::string& where, const Position* from, bool forward) 
         matched_ = true;
         againEnabled_ = true;
         foundType_ = row.Type;
+        lastMatch_ = Position{row.globalsort, row.menu, row.state, row.name, row.ID};
         browser_.setCurrent(row.menu, row.state);
         browser_.setCurrentItemName(row.name);
         return true;
@@ -69,6 +70,7 @@ bool Finder::walk(const std::string& where, const Position* from, bool forward) 
 
 bool Finder::findFirst(const FindSettings& settings) {
     settings_ = settings;
+    lastMatch_.reset();
     begin();
     if (settings_.text.empty())
         return false;
@@ -85,13 +87,18 @@ bool Finder::step(bool forward) {
     if (settings_.text.empty())
         return false;
     Position from;
+    const bool atLastMatch = lastMatch_ && lastMatch_->menu == browser_.currentProgram() &&
+                             lastMatch_->state == browser_.currentScope() &&
+                             lastMatch_->name == browser_.currentItemName();
+    if (atLastMatch)
+        from = *lastMatch_;
     auto shown = store_.prepare(
         "SELECT globalsort, menu, state, name, ID FROM user WHERE menu = ? AND state = ? AND "
         "name = ? ORDER BY ID LIMIT 1");
     shown.bind(1, browser_.currentProgram())
         .bind(2, browser_.currentScope())
         .bind(3, browser_.currentItemName());
-    if (shown.step())
+    if (!atLastMatch && shown.step())
         from = {shown.text(0), shown.text(1), shown.text(2), shown.text(3), shown.integer(4)};
     const std::string where = forward ? " WHERE (globalsort, menu, state, name, user.ID) > "
                                         "(?, ?, ?, ?, ?)"

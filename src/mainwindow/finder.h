@@ -4,6 +4,7 @@
 #include "mainwindow/browser.h"
 #include "store/database.h"
 
+#include <optional>
 #include <string>
 
 namespace qmk {
@@ -30,6 +31,7 @@ public:
     void forget() {
         settings_ = {};
         matched_ = againEnabled_ = false;
+        lastMatch_.reset();
     }
     bool findPrevious() { return step(false); }
     // After the dialog: shows the match (the Commands tab for a command, the LISTs tab for a
@@ -56,6 +58,9 @@ private:
     bool matched_ = false;
     bool againEnabled_ = false;
     std::string foundType_;
+    // Where the last match stood, so that the next step starts after it even among commands of
+    // one Program, Scope and name.
+    std::optional<Position> lastMatch_;
     std::size_t highlightStart_ = 0, highlightLength_ = 0;
 };
 

@@ -122,3 +122,30 @@ TEST_F(FindTest, TheHistoryKeepsThirteenNewestOncePerItemAndPrunesOnWriteOut) {
 }
 
 } // namespace qmk
+
+namespace qmk {
+
+TEST(FindDuplicates, EachOfSeveralCommandsOfOneNameIsFoundOnceForwardAndBack) {
+    testing::TestHome home;
+    fixture::CommandFileBuilder file;
+    file.command("sum column").keys("=SUM(A:A)");
+    file.command("sum column").keys("=SUM(B:B)");
+    file.command("sum column").keys("=SUM(C:C)");
+    file.command("total").keys("=SUM(D:D)");
+    ASSERT_TRUE(home.parse(home.writeFile("mycmds.dat", file.build())).ok());
+    Browser browser(&home.store());
+    browser.start();
+    Finder finder(home.store(), browser, home.prompt);
+    ASSERT_TRUE(finder.findFirst({"SUM(", FindSettings::Field::Content, false}));
+    std::vector<std::string> found{browser.currentItemName()};
+    while (finder.findAgain() && found.size() < 10)
+        found.push_back(browser.currentItemName());
+    EXPECT_EQ(found, (std::vector<std::string>{"sum column", "sum column", "sum column", "total"}));
+    EXPECT_EQ(home.prompt.shown.back().text, "\"SUM(\" no more matches");
+    std::size_t back = 0;
+    while (finder.findPrevious() && back < 10)
+        ++back;
+    EXPECT_EQ(back, 3u);
+}
+
+} // namespace qmk
