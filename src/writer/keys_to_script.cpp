@@ -93,7 +93,6 @@ struct Patterns {
     std::string keys = alternatives(kKeys);
     std::string nav = alternatives(kNavigation);
     std::string mods{kModifiers};
-    Regex token{R"([^\{]+|\{[^\}]*\})"};
     Regex notSendKeys{"(numlock|capslock|sysreq|break|rightalt|rightctrl|rightshift)"};
     Regex singleKey{R"(\{)" + keys + R"(\})"};
     Regex keyWithCount{R"(\{)" + keys + R"( +\d{1,}\})"};
@@ -272,18 +271,22 @@ private:
 } // namespace
 
 std::optional<std::string> keysToSendKeysScript(std::string_view keys) {
+    // Tokens: a run of text up to the next "{", or a brace group up to the first "}". A "{"
+    // that no "}" follows cannot be converted.
     ScriptBuilder builder;
-    std::string rest(keys);
-    while (!rest.empty()) {
-        const auto match = patterns().token.find(rest);
-        if (!match)
+    std::size_t at = 0;
+    while (at < keys.size()) {
+        if (keys[at] != '{') {
+            const auto brace = std::min(keys.find('{', at), keys.size());
+            builder.text(keys.substr(at, brace - at));
+            at = brace;
+            continue;
+        }
+        const auto close = keys.find('}', at);
+        if (close == std::string_view::npos)
             return std::nullopt;
-        const std::string token = rest.substr(match->start, match->length);
-        rest.erase(match->start, match->length);
-        if (token.find('{') != std::string::npos)
-            builder.braced(token);
-        else
-            builder.text(token);
+        builder.braced(std::string(keys.substr(at, close + 1 - at)));
+        at = close + 1;
     }
     return builder.finish();
 }
