@@ -61,6 +61,8 @@ int Session::parse(const std::string& file, bool force) {
         appendTraceToErrorLog(home_.file(files::kErrorLog), trace_.file());
         err_ << "see " << home_.file(files::kErrorLog).string() << '\n';
         return kDamaged;
+    case ParseStatus::NotACommandFile:
+        return kDamaged;
     case ParseStatus::CommandFileMissing:
     case ParseStatus::KeyNamesMissing:
         return kUsage;

@@ -55,7 +55,8 @@ void writeAll(const std::filesystem::path& file, std::string_view bytes, bool du
 } // namespace
 
 std::optional<std::string> readWholeFile(const std::filesystem::path& file) {
-    Descriptor fd(::open(file.c_str(), O_RDONLY | O_CLOEXEC));
+    // Never blocks on a pipe: only a regular file is read.
+    Descriptor fd(::open(file.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
     if (fd.get() < 0)
         return std::nullopt;
     struct stat info {};

@@ -14,6 +14,34 @@ std::string normalizedPath(const std::filesystem::path& file) {
     return std::filesystem::absolute(file).lexically_normal().string();
 }
 
+// Only a regular file of a readable size is opened: a pipe would block the read for ever, and a
+// folder or device would be retried in vain.
+std::optional<ParseResult> notACommandFile(const std::filesystem::path& file) {
+    namespace fs = std::filesystem;
+    std::error_code ec;
+    const auto kind = fs::status(file, ec);
+    const auto refuse = [&](const std::string& why) {
+        return ParseResult{ParseStatus::NotACommandFile, "This is not a command file: " + why,
+                           file.string()};
+    };
+    if (ec && ec != std::errc::no_such_file_or_directory)
+        return refuse("it cannot be reached (" + ec.message() + ")");
+    if (!fs::exists(kind))
+        return ParseResult{ParseStatus::CommandFileMissing,
+                           "Required NatSpeak file missing--cannot continue", file.string()};
+    if (fs::is_directory(kind))
+        return refuse("it is a folder");
+    if (fs::is_fifo(kind) || fs::is_socket(kind))
+        return refuse("it is a pipe");
+    if (fs::is_block_file(kind) || fs::is_character_file(kind))
+        return refuse("it is a device");
+    if (!fs::is_regular_file(kind))
+        return refuse("it is not a regular file");
+    if (const auto size = fs::file_size(file, ec); !ec && size > kLargestImage)
+        return refuse("at " + std::to_string(size) + " bytes it is larger than any command file");
+    return std::nullopt;
+}
+
 } // namespace
 
 std::string countLabel(std::int64_t commands, std::int64_t lists) {
@@ -23,10 +51,8 @@ std::string countLabel(std::int64_t commands, std::int64_t lists) {
 ParseResult Parser::Parse(bool force, const std::string& fileName) {
     file_ = fileName.empty() ? ctx_.currentUserDirectory / kCommandFileName
                              : std::filesystem::path(fileName);
-    std::error_code ec;
-    if (!std::filesystem::exists(file_, ec))
-        return {ParseStatus::CommandFileMissing, "Required NatSpeak file missing--cannot continue",
-                file_.string()};
+    if (auto refusal = notACommandFile(file_))
+        return *refusal;
 
     std::optional<std::string> image;
     for (int retry = 0; !(image = readWholeFile(file_));) {
@@ -40,7 +66,14 @@ ParseResult Parser::Parse(bool force, const std::string& fileName) {
 
     properties_.modified = modificationTime(file_).value_or(FileTime{});
     properties_.size = image->size();
-    decodeHeader(*image, properties_);
+    if (decodeHeader(*image, properties_) && properties_.generation == layout::Generation::Unknown)
+        return {
+            ParseStatus::NotACommandFile,
+            "This is not a command file: its header names no format of Dragon's (version code " +
+                std::to_string(static_cast<unsigned>(
+                    static_cast<unsigned char>((*image)[layout::kVersionOffset]))) +
+                ")",
+            file_.string()};
     success_ = true;
 
     try {

@@ -22,6 +22,7 @@ enum class ParseStatus {
     CommandFileMissing, // "Required NatSpeak file missing--cannot continue"
     KeyNamesMissing,    // "Required file 'keynames' missing"
     CannotOpen,         // still locked or unreadable after the retries
+    NotACommandFile,    // a folder, pipe, device, link loop, an oversized file or unknown format
     StoreFailed,        // the store itself failed; nothing changed
 };
 

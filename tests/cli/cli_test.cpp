@@ -3,8 +3,10 @@
 #include "test_home.h"
 
 #include <filesystem>
+#include <fstream>
 #include <gtest/gtest.h>
 #include <sstream>
+#include <sys/stat.h>
 
 namespace qmk {
 
@@ -128,6 +130,22 @@ TEST_F(CliTest, FailuresExitWithTheirStatusAndMessage) {
     EXPECT_NE(log.find("this bad command (or list) bro\nken"), std::string::npos);
     EXPECT_NE(log.find("\r\nNOW TRACE\r\n"), std::string::npos);
     EXPECT_NE(log.find("binary before keynames"), std::string::npos);
+
+    // Files that are no command file are said at once, with status 3, and nothing is written.
+    ASSERT_EQ(::mkfifo((folder_ / "pipe.dat").c_str(), 0600), 0);
+    std::ofstream(folder_ / "zeros.dat", std::ios::binary) << std::string(4096, '\0');
+    fs::create_directory(folder_ / "folder.dat");
+    for (const auto* name : {"pipe.dat", "zeros.dat", "folder.dat"}) {
+        const auto path = (folder_ / name).string();
+        for (const auto* command : {"info", "list"}) {
+            const auto r = qmk({command, path});
+            EXPECT_EQ(r.status, 3) << command << ' ' << name;
+            EXPECT_NE(r.err.find("This is not a command file: "), std::string::npos) << r.err;
+        }
+        const auto write = qmk({"set-body", path, "--name", "x", "--body", "y"});
+        EXPECT_EQ(write.status, 3) << name;
+    }
+    EXPECT_EQ(testing::readBytes(folder_ / "zeros.dat"), std::string(4096, '\0'));
 }
 
 } // namespace qmk

@@ -5,6 +5,7 @@
 
 #include <filesystem>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 namespace qmk {
 
@@ -90,14 +91,27 @@ TEST(Parse, MissingFilesAreReportedWithTheirMessages) {
     EXPECT_EQ(home.rows().size(), 3u); // the store is left as it was
 }
 
-TEST(Parse, AFileThatCannotBeOpenedIsRetriedThenRefused) {
+TEST(Parse, FoldersPipesAndLinkLoopsAreRefusedAtOnce) {
     testing::TestHome home;
-    std::filesystem::create_directory(home.path("mycmds.dat"));
-    const auto result = home.parse(home.path("mycmds.dat"));
-    EXPECT_EQ(result.status, ParseStatus::CannotOpen);
-    EXPECT_EQ(home.status.count, "retrying: 2");
-    const auto trace = home.traceLines();
-    EXPECT_EQ(trace, (std::vector<std::string>{"retrying:  1 ", "retrying:  2 "}));
+    namespace fs = std::filesystem;
+    fs::create_directory(home.path("folder.dat"));
+    ASSERT_EQ(::mkfifo(home.path("pipe.dat").c_str(), 0600), 0);
+    fs::create_symlink(home.path("loop2.dat"), home.path("loop1.dat"));
+    fs::create_symlink(home.path("loop1.dat"), home.path("loop2.dat"));
+    const std::pair<const char*, const char*> cases[] = {
+        {"folder.dat", "This is not a command file: it is a folder"},
+        {"pipe.dat", "This is not a command file: it is a pipe"},
+        {"loop1.dat", "This is not a command file: it cannot be reached ("},
+        {"/dev/null", "This is not a command file: it is a device"}};
+    for (const auto& [name, message] : cases) {
+        const auto file = name[0] == '/' ? fs::path(name) : home.path(name);
+        const auto result = home.parse(file);
+        EXPECT_EQ(result.status, ParseStatus::NotACommandFile) << name;
+        EXPECT_EQ(result.message.substr(0, std::string(message).size()), message);
+        EXPECT_EQ(result.title, file.string());
+    }
+    EXPECT_TRUE(home.traceLines().empty()) << "nothing was retried";
+    EXPECT_EQ(home.parse(home.path("absent.dat")).status, ParseStatus::CommandFileMissing);
 }
 
 TEST(Parse, RowsWithOffsetZeroSurviveAndAreReplacedByTheFilesOwn) {

@@ -241,13 +241,25 @@ TEST(CommandFile, HeaderVariantsAreReadAllTheSame) {
     EXPECT_EQ(home.parser().properties().languageName, "Unknown");
 }
 
-TEST(CommandFile, UnknownVersionCodeReadsWithoutGenerationFields) {
+TEST(CommandFile, AnUnknownVersionCodeIsNotACommandFile) {
     testing::TestHome home;
-    CommandFileBuilder file(9); // the builder then writes none of them either
-    file.command("plain").application("prog").keys("k");
-    ASSERT_TRUE(home.parse(home.writeFile("v9.dat", file.build())).ok());
-    EXPECT_EQ(home.rows().at(0).script, "k");
-    EXPECT_EQ(home.parser().properties().generation, Generation::Unknown);
+    for (const std::uint8_t code :
+         {std::uint8_t{0}, std::uint8_t{2}, std::uint8_t{8}, std::uint8_t{9}, std::uint8_t{255}}) {
+        CommandFileBuilder file(code);
+        file.command("plain").application("prog").keys("k");
+        const auto result = home.parse(home.writeFile("odd.dat", file.build()), true);
+        EXPECT_EQ(result.status, ParseStatus::NotACommandFile) << int{code};
+        EXPECT_EQ(result.message, "This is not a command file: its header names no format of "
+                                  "Dragon's (version code " +
+                                      std::to_string(code) + ")");
+        EXPECT_TRUE(home.rows().empty());
+    }
+    // The known codes, 3 to 7, are the five generations.
+    for (const int code : {3, 4, 5, 6, 7}) {
+        CommandFileBuilder file(static_cast<std::uint8_t>(code));
+        file.command("plain").keys("k");
+        EXPECT_TRUE(home.parse(home.writeFile("known.dat", file.build()), true).ok()) << code;
+    }
 }
 
 TEST(CommandFile, UnknownTypeBytesAndOddAvailabilityStillFrameTheNextRecord) {
