@@ -14,6 +14,7 @@
 #include "store/user_rows.h"
 
 #include <CLI/CLI.hpp>
+#include <algorithm>
 #include <cstdlib>
 #include <iostream>
 #include <ostream>
@@ -324,6 +325,15 @@ int run(int argc, const char* const* argv, std::ostream& out, std::ostream& err,
             const int found = session.discover();
             return found == kDone ? whoami(session, whoamiJson, out) : found;
         }
+        const bool writes = restoreCommand->parsed() ||
+                            std::any_of(std::begin(edits), std::end(edits),
+                                        [](const auto& e) { return e.second->parsed(); }) ||
+                            std::any_of(std::begin(bulks), std::end(bulks), [](const auto& b) {
+                                return b.second->parsed() && b.first != BulkCommand::Report &&
+                                       b.first != BulkCommand::Find;
+                            });
+        if (writes)
+            session.setWriting();
         const int parsed = session.parse(options.file, options.force);
         if (conflictsCommand->parsed())
             return parsed == kDone ? conflicts(session, conflictsJson, out) : parsed;

@@ -51,6 +51,15 @@ int Session::parse(const std::string& file, bool force) {
             return found;
         userDirectory = nat_->CurrentUserDirectory;
     }
+    if (writing_ && !lock_) {
+        const auto target =
+            file.empty() ? fs::path(userDirectory) / kCommandFileName : fs::path(file);
+        lock_ = CommandFileLock::acquire(target, std::chrono::seconds(20));
+        if (!lock_) {
+            prompt_.message(kFileBeingChanged, target.string());
+            return kFailed;
+        }
+    }
     parser_.emplace(ParseContext{home_, *db_, trace_, status_, prompt_, userDirectory});
     const auto result = parser_->Parse(force, file);
     if (result.ok())

@@ -2,6 +2,7 @@
 
 #include "actions/file_session.h"
 #include "common/file_io.h"
+#include "common/file_lock.h"
 #include "common/outcome.h"
 #include "console_prompt.h"
 #include "format/parser.h"
@@ -36,6 +37,9 @@ public:
     // file, the current Dragon user's command file. Returns the exit status: kDone, or the
     // failure already reported.
     int parse(const std::string& file, bool force);
+    // This run writes the command file: `parse` first takes the file's lock, held until the
+    // session ends, so that the read, the write and its verification are one cycle.
+    void setWriting() { writing_ = true; }
     // Opens the store and discovers the Dragon environment; kDone, or the failure reported.
     int discover();
     const Nat* nat() const { return nat_.get(); }
@@ -84,6 +88,8 @@ private:
     SimulatedWindows windows_;
     SimulatedEngine engine_{windows_, SimulatedDragonSetup::fromEnvironment()};
     std::unique_ptr<Nat> nat_;
+    bool writing_ = false;
+    std::optional<CommandFileLock> lock_;
 };
 
 } // namespace qmk::cli

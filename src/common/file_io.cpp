@@ -102,8 +102,9 @@ void FileOps::copyFile(const std::filesystem::path& from, const std::filesystem:
 }
 
 void FileOps::replaceFile(const std::filesystem::path& target, std::string_view bytes) {
+    // Unique to this process, so that two writers never write into one temporary file.
     auto sibling = target;
-    sibling += ".qmk-new";
+    sibling += "." + std::to_string(::getpid()) + ".qmk-new";
     try {
         writeFile(sibling, bytes);
         renameFile(sibling, target);

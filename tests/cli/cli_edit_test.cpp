@@ -443,3 +443,52 @@ TEST_F(CliEditTest, ReportReplaceAndFindFromTheCommandLine) {
 }
 
 } // namespace qmk
+
+namespace qmk {
+
+// Two qmk10 processes, each with its own program directory, edit one command file at once:
+// each change is kept, or refused with the reason, and each run says truly which.
+TEST_F(CliEditTest, TwoWritersAtOnceKeepBothChangesOrSayWhyNot) {
+    namespace fs = std::filesystem;
+    const auto a = home_.path("qmk").string();
+    const auto b = home_.path("qmkB").string();
+    ASSERT_EQ(
+        std::system(("'" + std::string(QMK10) + "' --home '" + b + "' init >/dev/null").c_str()),
+        0);
+    const auto run = [&](const std::string& home, const std::string& name, const std::string& body,
+                         const std::string& tag) {
+        const auto out = home_.path(tag).string();
+        return "'" + std::string(QMK10) + "' --home '" + home + "' set-body '" + file_ +
+               "' --name '" + name + "' --body '" + body + "' >'" + out + ".out' 2>'" + out +
+               ".err'; echo $? >'" + out + ".rc'";
+    };
+    int kept = 0, refused = 0;
+    for (int round = 0; round < 50; ++round) {
+        const auto bodyA = "a" + std::to_string(round);
+        const auto bodyB = "b" + std::to_string(round);
+        const auto both = "(" + run(a, "open mail", bodyA, "A") + ") & (" +
+                          run(b, "type name", bodyB, "B") + "); wait";
+        ASSERT_EQ(std::system(both.c_str()), 0);
+        const auto listed = json();
+        for (const auto& [tag, body] : {std::pair{"A", bodyA}, std::pair{"B", bodyB}}) {
+            const auto status = std::stoi(testing::readBytes(home_.path(std::string(tag) + ".rc")));
+            const auto err = testing::readBytes(home_.path(std::string(tag) + ".err"));
+            const bool present = listed.find("\"script\": \"" + body + "\"") != std::string::npos;
+            if (status == 0) {
+                ++kept;
+                EXPECT_TRUE(present) << "round " << round << ' ' << tag << " said saved";
+            } else {
+                ++refused;
+                EXPECT_EQ(status, 1) << err;
+                EXPECT_NE(err.find("The command file is being changed by another program"),
+                          std::string::npos)
+                    << err;
+                EXPECT_FALSE(present) << "round " << round << ' ' << tag << " said refused";
+            }
+        }
+    }
+    EXPECT_EQ(kept + refused, 100);
+    EXPECT_GT(kept, 90);
+}
+
+} // namespace qmk
