@@ -101,12 +101,36 @@ void FileOps::copyFile(const std::filesystem::path& from, const std::filesystem:
     replaceFile(to, *bytes);
 }
 
-void FileOps::replaceFile(const std::filesystem::path& target, std::string_view bytes) {
+void FileOps::replaceFile(const std::filesystem::path& requested, std::string_view bytes) {
+    namespace fs = std::filesystem;
+    // A symbolic link is written through: the file it names is replaced, the link stays.
+    std::error_code ec;
+    auto target = requested;
+    if (fs::is_symlink(fs::symlink_status(requested, ec))) {
+        target = fs::canonical(requested, ec);
+        if (ec)
+            throw FileError(requested, "the link cannot be followed (" + ec.message() + ")");
+    }
+    struct stat before {};
+    const bool existed = ::stat(target.c_str(), &before) == 0;
+    if (existed && before.st_nlink > 1)
+        throw FileError(target, "the file has " + std::to_string(before.st_nlink) +
+                                    " hard links, which a new file would part; copy it to a "
+                                    "file of its own and work on that");
     // Unique to this process, so that two writers never write into one temporary file.
     auto sibling = target;
     sibling += "." + std::to_string(::getpid()) + ".qmk-new";
     try {
         writeFile(sibling, bytes);
+        if (existed) {
+            // The new file keeps the old one's permissions and owner: a private file stays
+            // private. Only the owner's change may be refused (not running as root).
+            if (::chmod(sibling.c_str(), before.st_mode & 07777) != 0)
+                throw FileError(sibling, lastError());
+            if ((before.st_uid != ::geteuid() || before.st_gid != ::getegid()) &&
+                ::chown(sibling.c_str(), before.st_uid, before.st_gid) != 0 && errno != EPERM)
+                throw FileError(sibling, lastError());
+        }
         renameFile(sibling, target);
     } catch (...) {
         // A write that failed part way leaves its part behind: it never stays beside the target.
