@@ -1,8 +1,25 @@
 #include "store/database.h"
 
+#include <cerrno>
 #include <sqlite3.h>
 
 namespace qmk {
+
+namespace {
+
+// SQLite says "disk I/O error" or "database or disk is full": the user is told which file and
+// why.
+std::string describe(sqlite3* db, int code) {
+    const std::string message = sqlite3_errmsg(db);
+    const bool full = (code & 0xff) == SQLITE_FULL || sqlite3_system_errno(db) == ENOSPC;
+    if (!full)
+        return message;
+    const char* file = sqlite3_db_filename(db, "main");
+    return std::string("the disk is full: ") + (file && *file ? file : "the command store") +
+           " could not be written (" + message + "); free some space and try again";
+}
+
+} // namespace
 
 Database::Database(const std::filesystem::path& file) {
     const int rc =
@@ -21,7 +38,8 @@ Database::~Database() {
 }
 
 void Database::fail() const {
-    throw StoreError(sqlite3_extended_errcode(db_), sqlite3_errmsg(db_));
+    const int code = sqlite3_extended_errcode(db_);
+    throw StoreError(code, describe(db_, code));
 }
 
 std::int64_t Database::exec(std::string_view sql) {
@@ -95,7 +113,7 @@ bool Statement::step() {
         return false;
     // Reset so the statement can be used again after a refused row.
     const int code = sqlite3_extended_errcode(db_->handle());
-    const std::string description = sqlite3_errmsg(db_->handle());
+    const std::string description = describe(db_->handle(), code);
     sqlite3_reset(stmt_);
     throw StoreError(code, description);
 }

@@ -112,3 +112,25 @@ TEST(Store, TheSchemaIsCreatedOnceAndReopenedAsIs) {
 }
 
 } // namespace qmk
+
+namespace qmk {
+
+TEST(StoreErrors, AFullDiskNamesTheFileThatCouldNotBeWritten) {
+    testing::TestHome home;
+    const auto file = home.path("full.mdb");
+    Database db(file);
+    db.exec("CREATE TABLE t (x TEXT)");
+    db.exec("PRAGMA max_page_count = 3"); // the store can grow no further, as on a full disk
+    try {
+        db.prepare("INSERT INTO t VALUES (?)").bind(1, std::string(100000, 'x')).run();
+        ADD_FAILURE() << "the insert went through";
+    } catch (const StoreError& error) {
+        EXPECT_EQ(error.code() & 0xff, 13); // SQLITE_FULL
+        EXPECT_EQ(std::string(error.what()),
+                  "the disk is full: " + file.string() +
+                      " could not be written (database or disk is full); free some space and "
+                      "try again");
+    }
+}
+
+} // namespace qmk
