@@ -168,6 +168,11 @@ int main(int argc, char** argv) {
     SearchReplace replacing(store, engine, home.prompt,
                             [&](const std::string& text) { home.status.setProgress(text); });
     int round = 0;
+    const auto markEverything = [&] {
+        // Marking every command is the dialog's step, before the search starts.
+        statements::flagAll(store);
+        replacing.start();
+    };
     const auto replace = paired(
         3,
         [&] {
@@ -182,13 +187,23 @@ int main(int argc, char** argv) {
             });
             ++round;
         },
-        [&] {
-            // Marking every command is the dialog's step, before the search starts.
-            statements::flagAll(store);
-            replacing.start();
-        });
+        markEverything);
     results.push_back({"search and replace, all 60,000 bodies", replace, 3,
                        "two copies of the file (one edit)", replaceShown > 0});
+
+    // Replace all where 16,667 scripts and Advanced Scripts hold the text: each is rewritten and
+    // the file is written once. Reported against one copy of the file; not yet a target met.
+    int bulkRound = 0;
+    const auto bulk = paired(
+        3, [&] { plainCopy(userFile, home.path("copy1")); },
+        [&] {
+            const bool even = bulkRound++ % 2 == 0;
+            if (replacing.replaceAll(even ? "SendKeys" : "Sendkeys", even ? "Sendkeys" : "SendKeys",
+                                     true) != SearchReplace::Step::Finished ||
+                home.prompt.shown.back().text != "16667 occurrences in 16667 macros replaced")
+                std::abort();
+        },
+        markEverything);
 
     std::printf("60,000 commands, 7.5 MB; medians of paired rounds\n");
     bool met = true;
@@ -200,6 +215,8 @@ int main(int argc, char** argv) {
                     r.timing.ratio, r.baseline, r.target,
                     slowWithoutProgress ? "  NO PROGRESS TEXT" : "");
     }
+    std::printf("%-40s %8.1f ms  %5.2f x one copy of the file (the file written once)\n",
+                "replace all, 16,667 of 60,000 bodies", bulk.work * 1e3, bulk.ratio);
     std::printf("%s\n", met ? "targets met" : "TARGETS MISSED");
     return check && !met ? 1 : 0;
 }

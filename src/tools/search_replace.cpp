@@ -4,6 +4,8 @@
 #include "store/user_rows.h"
 #include "writer/record_edits.h"
 
+#include <vector>
+
 namespace qmk {
 
 namespace {
@@ -135,10 +137,77 @@ std::size_t SearchReplace::shownSelectionStart() const {
 
 SearchReplace::Step SearchReplace::replaceAll(const std::string& text, const std::string& with,
                                               bool matchCase) {
-    auto step = replace(text, with, matchCase);
-    while (step == Step::Found)
-        step = replace(text, with, matchCase);
-    return step;
+    if (text.empty()) {
+        prompt_.message("No Search For text entered", "Search/Replace");
+        return Step::Refused;
+    }
+    if (with.empty()) {
+        prompt_.message(" No text entered to replace with", "Search/Replace");
+        return Step::Refused;
+    }
+    const auto replacement = encodeForFile(with, "The replacement");
+    if (replacement.refusal) {
+        prompt_.message(replacement.refusal->message, replacement.refusal->title);
+        return Step::Refused;
+    }
+    if (!running_) {
+        const auto first = findNext(text, matchCase);
+        if (first != Step::Found)
+            return first;
+    }
+    // From the occurrence shown on, every occurrence of every later row, built in memory and
+    // written to the file at once.
+    const auto needle = matchCase ? cp(text) : codepage::toUpper(cp(text));
+    std::vector<NewBody> bodies;
+    int occurrences = 0;
+    auto rows = store_.prepare(UserTable::selectSql() +
+                               " WHERE user.flag = 1 AND user.ID >= ? ORDER BY user.ID");
+    rows.bind(1, row_);
+    while (rows.step()) {
+        auto row = UserTable::rowFrom(rows);
+        if (row.ID != row_ && !codepage::mayContain(row.script, text, matchCase))
+            continue;
+        auto bytes = cp(row.script);
+        auto haystack = matchCase ? bytes : codepage::toUpper(bytes);
+        std::size_t at = row.ID == row_ ? found_ : 0;
+        int here = 0;
+        while ((at = haystack.find(needle, at)) != std::string::npos) {
+            bytes.replace(at, needle.size(), replacement.bytes);
+            haystack.replace(at, needle.size(), replacement.bytes);
+            at += replacement.bytes.size();
+            ++here;
+        }
+        if (here == 0)
+            continue;
+        occurrences += here;
+        replacedIn_.insert(row.ID);
+        auto changed = codepage::toUtf8(bytes);
+        bodies.push_back({std::move(row), std::move(changed)});
+    }
+    if (!bodies.empty()) {
+        progress_("Replacing");
+        const auto result = replaceBodies(engine_, bodies);
+        if (!result.ok) {
+            prompt_.message(result.message, result.title);
+            return Step::Refused;
+        }
+        // The store's bodies follow the file's in one transaction.
+        Transaction transaction(store_);
+        auto script = store_.prepare("UPDATE user SET script = ? WHERE ID = ?");
+        for (const auto& [row, body] : bodies) {
+            script.bind(1, body).bind(2, row.ID).run();
+            script.reset();
+        }
+        transaction.commit();
+    }
+    replacements_ += occurrences;
+    prompt_.message(std::to_string(replacements_) + " occurrences in " +
+                        std::to_string(replacedIn_.size()) + " macros replaced",
+                    "Search/Replace");
+    writtenHere_ = false;
+    running_ = false;
+    progress_("Replaced");
+    return Step::Finished;
 }
 
 } // namespace qmk

@@ -9,6 +9,9 @@
 #include "store/schema.h"
 #include "writer/list_names.h"
 
+#include <algorithm>
+#include <variant>
+
 namespace qmk {
 
 namespace {
@@ -83,7 +86,15 @@ EditResult commitAndShift(UpdateEngine& engine, const std::string& marker, std::
     return EditResult::done();
 }
 
-EditResult updateListItems(UpdateEngine& engine, const UserRow& row, std::string_view body) {
+// The bytes of a record that a new body replaces: positions [start, end) of the file.
+struct BodySplice {
+    std::uint32_t start = 0;
+    std::uint32_t end = 0;
+    std::string bytes;
+};
+
+std::variant<BodySplice, EditResult> listItemsSplice(const UpdateEngine& engine, const UserRow& row,
+                                                     std::string_view body) {
     const auto list = locateList(engine, row);
     if (!list)
         return changedOutside(engine);
@@ -93,17 +104,13 @@ EditResult updateListItems(UpdateEngine& engine, const UserRow& row, std::string
     const auto items = listItems(text.bytes);
     if (items.size() > layout::kLargestRecordCount)
         return EditResult::refused("A LIST holds at most 65,535 items");
-
-    engine.PrepareRewrite(list->offset - 1);
-    engine.WriteString(list->name);
-    engine.WriteLong(layout::kListMarker);
-    engine.WriteLong(static_cast<std::uint32_t>(items.size()));
+    BodySplice splice{list->offset, list->end, {}};
+    appendCountedString(splice.bytes, list->name);
+    appendU32(splice.bytes, layout::kListMarker);
+    appendU32(splice.bytes, static_cast<std::uint32_t>(items.size()));
     for (const auto& item : items)
-        engine.WriteString(item);
-    const auto written = engine.output().size() - (list->offset - 1);
-    engine.CopyTail(list->end);
-    const auto delta = static_cast<std::int64_t>(written) - (list->end - list->offset);
-    return commitAndShift(engine, "Update1Body", list->offset, delta);
+        appendCountedString(splice.bytes, item);
+    return splice;
 }
 
 } // namespace
@@ -115,11 +122,13 @@ bool hasStringBody(const CommandRecord& record) {
 }
 } // namespace
 
-EditResult Update1Body(UpdateEngine& engine, const UserRow& row, std::string_view newBody) {
-    if (!engine.load())
-        return notReadable(engine);
+namespace {
+
+// What a new body changes in the file, or why it cannot be written. The engine holds the file.
+std::variant<BodySplice, EditResult> bodySplice(const UpdateEngine& engine, const UserRow& row,
+                                                std::string_view newBody) {
     if (row.Type == "L")
-        return updateListItems(engine, row, newBody);
+        return listItemsSplice(engine, row, newBody);
     const auto record = locateCommand(engine, row);
     if (!record)
         return changedOutside(engine);
@@ -130,16 +139,59 @@ EditResult Update1Body(UpdateEngine& engine, const UserRow& row, std::string_vie
     const auto body = encodeForFile(newBody, "The body");
     if (body.refusal)
         return *body.refusal;
-
-    engine.PrepareRewrite(record->offsetbody - 1);
+    // The old body ends at the record's end: a record the store does not hold may follow.
+    BodySplice splice{record->offsetbody, record->end, {}};
     if (record->typeByte == layout::kTextAndGraphics)
-        engine.WriteCount(0); // the graphic size of plain text
-    engine.WriteString(body.bytes);
-    const auto written = engine.output().size() - (record->offsetbody - 1);
-    // The tail starts where the old body ends: a record the store does not hold may follow.
-    engine.CopyTail(record->end);
-    const auto delta = static_cast<std::int64_t>(written) - (record->end - record->offsetbody);
-    return commitAndShift(engine, "Update1Body", record->offsetbody, delta);
+        appendCount(splice.bytes, 0); // the graphic size of plain text
+    appendCountedString(splice.bytes, body.bytes);
+    return splice;
+}
+
+} // namespace
+
+EditResult Update1Body(UpdateEngine& engine, const UserRow& row, std::string_view newBody) {
+    return replaceBodies(engine, {{row, std::string(newBody)}});
+}
+
+EditResult replaceBodies(UpdateEngine& engine, const std::vector<NewBody>& bodies) {
+    if (!engine.load())
+        return notReadable(engine);
+    std::vector<BodySplice> splices;
+    splices.reserve(bodies.size());
+    for (const auto& [row, body] : bodies) {
+        auto splice = bodySplice(engine, row, body);
+        if (auto* refusal = std::get_if<EditResult>(&splice))
+            return *refusal;
+        splices.push_back(std::move(std::get<BodySplice>(splice)));
+    }
+    std::sort(splices.begin(), splices.end(),
+              [](const BodySplice& a, const BodySplice& b) { return a.start < b.start; });
+    for (std::size_t i = 1; i < splices.size(); ++i)
+        if (splices[i].start < splices[i - 1].end)
+            return EditResult::refused("One record cannot take two new bodies at once");
+
+    // One pass over the file: the bytes between the bodies are copied, each body replaced.
+    const auto image = engine.image();
+    auto& out = engine.output();
+    out.clear();
+    std::vector<UpdateEngine::Shift> shifts;
+    std::uint32_t copied = 1;
+    for (const auto& splice : splices) {
+        out.append(image, copied - 1, splice.start - copied);
+        out += splice.bytes;
+        copied = splice.end;
+        shifts.push_back({splice.start, static_cast<std::int64_t>(splice.bytes.size()) -
+                                            (splice.end - splice.start)});
+    }
+    if (copied - 1 < image.size())
+        out.append(image, copied - 1);
+    try {
+        engine.CommitRewrite("Update1Body");
+    } catch (const FileError& error) {
+        return failed(error);
+    }
+    engine.shiftStore(shifts);
+    return EditResult::done();
 }
 
 EditResult Updatechangetype(UpdateEngine& engine, const UserRow& row, Conversion conversion) {

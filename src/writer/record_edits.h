@@ -5,6 +5,7 @@
 
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace qmk {
 
@@ -13,6 +14,14 @@ namespace qmk {
 
 // A new body for a command, or new items (one per line) for a LIST.
 EditResult Update1Body(UpdateEngine& engine, const UserRow& row, std::string_view newBody);
+
+// New bodies for many records, written in one pass and committed once: one backup, one atomic
+// replace, one shift of the store. A body that cannot be written refuses them all.
+struct NewBody {
+    UserRow row;
+    std::string body;
+};
+EditResult replaceBodies(UpdateEngine& engine, const std::vector<NewBody>& bodies);
 
 enum class Conversion { ToPlainText, ToAdvancedScript };
 EditResult Updatechangetype(UpdateEngine& engine, const UserRow& row, Conversion conversion);

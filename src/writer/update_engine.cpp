@@ -8,6 +8,9 @@
 #include "store/parameters.h"
 #include "store/schema.h"
 
+#include <algorithm>
+#include <array>
+
 namespace qmk {
 
 bool UpdateEngine::load() {
@@ -85,6 +88,51 @@ void UpdateEngine::shiftStore(std::uint32_t from, std::int64_t delta, bool inclu
         .bind(1, delta)
         .bind(2, std::int64_t{from})
         .run();
+    transaction.commit();
+}
+
+void UpdateEngine::shiftStore(const std::vector<Shift>& shifts) {
+    std::vector<Shift> moving;
+    for (const auto& shift : shifts)
+        if (shift.delta != 0)
+            moving.push_back(shift);
+    if (moving.empty())
+        return;
+    if (moving.size() == 1)
+        return shiftStore(moving.front().from, moving.front().delta);
+    std::sort(moving.begin(), moving.end(),
+              [](const Shift& a, const Shift& b) { return a.from < b.from; });
+    // The total move of every position after each shift's start.
+    std::vector<std::int64_t> total(moving.size());
+    std::int64_t sum = 0;
+    for (std::size_t i = 0; i < moving.size(); ++i)
+        total[i] = sum += moving[i].delta;
+    const auto moved = [&](std::int64_t position) {
+        if (position == 0)
+            return position;
+        const auto after =
+            std::lower_bound(moving.begin(), moving.end(), position,
+                             [](const Shift& shift, std::int64_t p) { return shift.from < p; });
+        return after == moving.begin()
+                   ? position
+                   : position + total[static_cast<std::size_t>(after - moving.begin()) - 1];
+    };
+    Transaction transaction(ctx_.store);
+    auto rows = ctx_.store.prepare(
+        "SELECT ID, offset, offsetbody FROM positions WHERE filerecord = 1 AND (offset > ?1 OR "
+        "offsetbody > ?1)");
+    rows.bind(1, std::int64_t{moving.front().from});
+    auto update =
+        ctx_.store.prepare("UPDATE positions SET offset = ?, offsetbody = ? WHERE ID = ?");
+    std::vector<std::array<std::int64_t, 3>> changed;
+    while (rows.step())
+        changed.push_back({rows.integer(0), moved(rows.integer(1)), moved(rows.integer(2))});
+    for (const auto& [id, offset, offsetbody] : changed) {
+        update.bind(1, offset).bind(2, offsetbody).bind(3, id).run();
+        update.reset();
+    }
+    const auto lists = storedOffsetLists();
+    ctx_.store.prepare("UPDATE parameters SET OffsetLists = ?").bind(1, moved(lists)).run();
     transaction.commit();
 }
 

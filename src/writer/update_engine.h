@@ -11,6 +11,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace qmk {
 
@@ -74,6 +75,13 @@ public:
     // transaction of single UPDATE statements. LIST copies are not records of the file; LIST rows
     // keep `offsetbody` 0.
     void shiftStore(std::uint32_t from, std::int64_t delta, bool inclusive = false);
+    // Many such moves at once, in one pass over the rows: each position moves by the deltas of
+    // the shifts before it.
+    struct Shift {
+        std::uint32_t from;
+        std::int64_t delta;
+    };
+    void shiftStore(const std::vector<Shift>& shifts);
     // Sets a row's `offsetbody` from the record at its `offset` in the committed content.
     void refreshBodyPosition(std::int64_t id, std::uint32_t offset);
     std::int64_t storedOffsetLists();
