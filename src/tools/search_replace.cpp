@@ -88,26 +88,35 @@ SearchReplace::Step SearchReplace::findNext(const std::string& text, bool matchC
     return Step::NoMore;
 }
 
-SearchReplace::Step SearchReplace::replace(const std::string& text, const std::string& with,
-                                           bool matchCase) {
+std::optional<std::string> SearchReplace::replacementBytes(const std::string& text,
+                                                           const std::string& with) {
     if (text.empty()) {
         prompt_.message("No Search For text entered", "Search/Replace");
-        return Step::Refused;
+        return std::nullopt;
     }
     if (with.empty()) {
         prompt_.message(" No text entered to replace with", "Search/Replace");
-        return Step::Refused;
+        return std::nullopt;
     }
-    if (const auto encoded = encodeForFile(with, "The replacement"); encoded.refusal) {
+    // A character the code page cannot hold is refused before anything is written.
+    auto encoded = encodeForFile(with, "The replacement");
+    if (encoded.refusal) {
         prompt_.message(encoded.refusal->message, encoded.refusal->title);
-        return Step::Refused;
+        return std::nullopt;
     }
+    return std::move(encoded.bytes);
+}
+
+SearchReplace::Step SearchReplace::replace(const std::string& text, const std::string& with,
+                                           bool matchCase) {
+    const auto replacement = replacementBytes(text, with);
+    if (!replacement)
+        return Step::Refused;
     if (!running_)
         return findNext(text, matchCase);
     // The body in the code page, where the found position counts characters.
     auto bytes = cp(body_);
-    const auto replacement = cp(with);
-    bytes.replace(found_, length_, replacement);
+    bytes.replace(found_, length_, *replacement);
     const auto changed = codepage::toUtf8(bytes);
     const auto row = UserTable(store_).byId(row_);
     if (!row)
@@ -119,7 +128,7 @@ SearchReplace::Step SearchReplace::replace(const std::string& text, const std::s
     }
     store_.prepare("UPDATE user SET script = ? WHERE ID = ?").bind(1, changed).bind(2, row_).run();
     body_ = changed;
-    next_ = found_ + replacement.size();
+    next_ = found_ + replacement->size();
     ++replacements_;
     replacedIn_.insert(row_);
     writtenHere_ = true;
@@ -137,19 +146,9 @@ std::size_t SearchReplace::shownSelectionStart() const {
 
 SearchReplace::Step SearchReplace::replaceAll(const std::string& text, const std::string& with,
                                               bool matchCase) {
-    if (text.empty()) {
-        prompt_.message("No Search For text entered", "Search/Replace");
+    const auto replacement = replacementBytes(text, with);
+    if (!replacement)
         return Step::Refused;
-    }
-    if (with.empty()) {
-        prompt_.message(" No text entered to replace with", "Search/Replace");
-        return Step::Refused;
-    }
-    const auto replacement = encodeForFile(with, "The replacement");
-    if (replacement.refusal) {
-        prompt_.message(replacement.refusal->message, replacement.refusal->title);
-        return Step::Refused;
-    }
     if (!running_) {
         const auto first = findNext(text, matchCase);
         if (first != Step::Found)
@@ -172,9 +171,9 @@ SearchReplace::Step SearchReplace::replaceAll(const std::string& text, const std
         std::size_t at = row.ID == row_ ? found_ : 0;
         int here = 0;
         while ((at = haystack.find(needle, at)) != std::string::npos) {
-            bytes.replace(at, needle.size(), replacement.bytes);
-            haystack.replace(at, needle.size(), replacement.bytes);
-            at += replacement.bytes.size();
+            bytes.replace(at, needle.size(), *replacement);
+            haystack.replace(at, needle.size(), *replacement);
+            at += replacement->size();
             ++here;
         }
         if (here == 0)

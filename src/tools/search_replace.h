@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <set>
 #include <string>
 
@@ -40,6 +41,8 @@ public:
     std::size_t selectionLength() const { return length_; }
 
 private:
+    // The replacement in the code page, or nullopt after the message that says why not.
+    std::optional<std::string> replacementBytes(const std::string& text, const std::string& with);
     std::size_t occurrence(const std::string& body, const std::string& text, bool matchCase,
                            std::size_t from) const;
 
