@@ -118,20 +118,19 @@ private:
         const auto row = selected();
         if (!row)
             return notFound();
-        if (row->Type == "L" && (o_.description || o_.group))
-            return refuse("A LIST has no description or group");
-        if (o_.newName && *o_.newName != row->name) {
-            const int renamed =
-                finish(actions::renameItem(context(), *row, *o_.newName), "renamed");
-            if (renamed != kDone || (!o_.description && !o_.group))
-                return renamed;
+        // The description and group first: what refuses them refuses before anything is written.
+        const bool renaming = o_.newName && *o_.newName != row->name;
+        if (o_.description || o_.group || !renaming) {
+            const int saved =
+                finish(actions::saveItem(context(), *row, {{}, {}, o_.description, o_.group}),
+                       "details saved");
+            if (saved != kDone || !renaming)
+                return saved;
         }
-        const auto now =
-            o_.newName ? findRow(session_.store(), row->menu, row->state, *o_.newName) : row;
+        const auto now = findRow(session_.store(), row->menu, row->state, row->name);
         if (!now)
             return notFound();
-        return finish(actions::saveItem(context(), *now, {{}, {}, o_.description, o_.group}),
-                      "details saved");
+        return finish(actions::renameItem(context(), *now, *o_.newName), "renamed");
     }
 
     int rename() {

@@ -66,6 +66,8 @@ Outcome saveItem(const FileSession& s, const UserRow& row, const ItemChanges& ch
     if (changes.conversion && row.Type != "K")
         return Outcome::refused("Only a KEYS command can be converted", row.name);
     const bool details = changes.description || changes.group;
+    if (details && row.Type == "L")
+        return Outcome::refused("A LIST has no description or group", row.name);
     if (!body && !changes.conversion && !details)
         return Outcome::success("", "", false);
 

@@ -96,13 +96,16 @@ TEST_F(RecordActionsTest, ReadOnlyAndEncryptedBodiesAreRefusedAndNothingIsWritte
     refused("vendor macro", "This command has been encrypted, and cannot be edited");
     EXPECT_EQ(actions::saveItem(session(engine), row("open mail"), {"", {}, {}, {}}).message,
               "Empty content not allowed");
-    EXPECT_EQ(actions::convertKeys(session(engine), row("letterhead"), Conversion::ToPlainText)
-                  .message,
-              "Only a KEYS command without { can become Plain Text");
+    EXPECT_EQ(
+        actions::convertKeys(session(engine), row("letterhead"), Conversion::ToPlainText).message,
+        "Only a KEYS command without { can become Plain Text");
     EXPECT_EQ(testing::readBytes(path_), before);
     EXPECT_EQ(archives_, 0);
+    EXPECT_EQ(actions::saveItem(session(engine), row("colors"), {{}, {}, "Shades", {}}).message,
+              "A LIST has no description or group");
     // A description is not the body: a Text and Graphics command takes one.
-    EXPECT_TRUE(actions::saveItem(session(engine), row("letterhead"), {{}, {}, "Polite", {}}).done());
+    EXPECT_TRUE(
+        actions::saveItem(session(engine), row("letterhead"), {{}, {}, "Polite", {}}).done());
     EXPECT_EQ(archives_, 1);
 }
 
