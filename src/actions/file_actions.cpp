@@ -6,8 +6,6 @@
 #include "store/schema.h"
 #include "writer/rebuilds.h"
 
-#include <array>
-
 namespace qmk::actions {
 
 namespace {
@@ -20,8 +18,7 @@ bool endsWithIgnoringCase(const std::string& text, const std::string& tail) {
            codepage::toUpper(text.substr(text.size() - tail.size())) == codepage::toUpper(tail);
 }
 
-// Every whole-file operation starts here: the file must still be the one the store holds,
-// and the selection must leave rows to act on.
+// Every whole-file operation starts here: the file must still be the one the store holds.
 std::optional<Outcome> refusedBeforeSelection(const FileSession& s) {
     if (!s.changedBehindUs || !s.changedBehindUs())
         return std::nullopt;
@@ -48,11 +45,8 @@ void beginWrite(const FileSession& s, const std::string& progress) {
 }
 
 Outcome written(const EditResult& result, std::string done, std::string title) {
-    if (!result.ok) {
-        auto failed = Outcome::refused(result.message, result.title);
-        failed.code = Outcome::Code::Failed;
-        return failed;
-    }
+    if (!result.ok)
+        return Outcome::failed(result.message, result.title);
     return Outcome::success(std::move(done), std::move(title));
 }
 

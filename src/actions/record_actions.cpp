@@ -14,9 +14,7 @@ namespace qmk::actions {
 namespace {
 
 Outcome failed(const EditResult& result) {
-    auto outcome = Outcome::refused(result.message, result.title);
-    outcome.code = Outcome::Code::Failed;
-    return outcome;
+    return Outcome::failed(result.message, result.title);
 }
 
 Outcome saved() {

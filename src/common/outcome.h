@@ -49,6 +49,11 @@ struct Outcome {
         o.title = std::move(title);
         return o;
     }
+    static Outcome failed(std::string message, std::string title) {
+        auto o = refused(std::move(message), std::move(title));
+        o.code = Code::Failed;
+        return o;
+    }
     static Outcome cancelled() {
         Outcome o;
         o.code = Code::Cancelled;
