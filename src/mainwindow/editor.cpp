@@ -249,14 +249,6 @@ bool Editor::save(const EditedTexts& texts) {
         return false;
     }
     const auto type = multiStep_ ? itemType_ : row->Type;
-    if (type == "S") {
-        // Dragon checks a legacy script before anything is written.
-        if (const int line = p_.voice.checkScript(normaliseLineEnds(texts.body, type)); line != 0) {
-            p_.prompt.message("Error in your script at line: " + std::to_string(line),
-                              "S&ave Changes");
-            return false;
-        }
-    }
     p_.status.setProgress("Operation in Progress");
     p_.status.repaint();
     UpdateEngine engine({p_.home, p_.store, p_.trace, p_.files, p_.commandFile()});
@@ -290,6 +282,7 @@ bool Editor::save(const EditedTexts& texts) {
         outcome = actions::saveItem(session, *row, changes);
     }
     if (refused(outcome)) {
+        p_.status.setProgress("");
         if (outcome.fileChanged) {
             // A step failed and the file was put back as it was: the store reads it again.
             endEditing();
