@@ -73,15 +73,8 @@ SearchReplace::Step SearchReplace::findNext(const std::string& text, bool matchC
         next_ = at + length_;
         return Step::Found;
     }
-    if (replacements_ > 0) {
-        prompt_.message(std::to_string(replacements_) + " occurrences in " +
-                            std::to_string(replacedIn_.size()) + " macros replaced",
-                        "Search/Replace");
-        writtenHere_ = false;
-        running_ = false;
-        progress_("Replaced");
-        return Step::Finished;
-    }
+    if (replacements_ > 0)
+        return finished();
     prompt_.message("No more matches in this Scope", "Search/Replace");
     running_ = false;
     name_.clear();
@@ -200,6 +193,11 @@ SearchReplace::Step SearchReplace::replaceAll(const std::string& text, const std
         transaction.commit();
     }
     replacements_ += occurrences;
+    return finished();
+}
+
+// The end of a search that replaced: the counts said, the search over.
+SearchReplace::Step SearchReplace::finished() {
     prompt_.message(std::to_string(replacements_) + " occurrences in " +
                         std::to_string(replacedIn_.size()) + " macros replaced",
                     "Search/Replace");

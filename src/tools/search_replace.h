@@ -43,6 +43,7 @@ public:
 private:
     // The replacement in the code page, or nullopt after the message that says why not.
     std::optional<std::string> replacementBytes(const std::string& text, const std::string& with);
+    Step finished();
     std::size_t occurrence(const std::string& body, const std::string& text, bool matchCase,
                            std::size_t from) const;
 
