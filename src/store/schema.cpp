@@ -7,19 +7,30 @@ namespace qmk {
 namespace {
 
 const char* const kCreateStatements[] = {
+    // Widths count characters; SQLite's length() stops at a NUL, so a text holding one is measured
+    // in bytes (never fewer than its characters).
     R"(CREATE TABLE IF NOT EXISTS user (
         ID INTEGER PRIMARY KEY AUTOINCREMENT,
         filename TEXT NOT NULL DEFAULT '',
-        menu TEXT NOT NULL DEFAULT '' CONSTRAINT menu_width CHECK (length(menu) <= 20),
-        state TEXT NOT NULL DEFAULT '' CONSTRAINT state_width CHECK (length(state) <= 100),
-        name TEXT NOT NULL DEFAULT '' CONSTRAINT name_width CHECK (length(name) <= 150),
+        menu TEXT NOT NULL DEFAULT '' CONSTRAINT menu_width
+            CHECK (length(menu) <= 20 AND (instr(CAST(menu AS BLOB), x'00') = 0 OR
+                   length(CAST(menu AS BLOB)) <= 20)),
+        state TEXT NOT NULL DEFAULT '' CONSTRAINT state_width
+            CHECK (length(state) <= 100 AND (instr(CAST(state AS BLOB), x'00') = 0 OR
+                   length(CAST(state AS BLOB)) <= 100)),
+        name TEXT NOT NULL DEFAULT '' CONSTRAINT name_width
+            CHECK (length(name) <= 150 AND (instr(CAST(name AS BLOB), x'00') = 0 OR
+                   length(CAST(name AS BLOB)) <= 150)),
         Type TEXT NOT NULL DEFAULT '',
         script TEXT NOT NULL DEFAULT '',
         scope TEXT NOT NULL DEFAULT '',
-        owner TEXT NOT NULL DEFAULT '' CONSTRAINT owner_width CHECK (length(owner) <= 50),
+        owner TEXT NOT NULL DEFAULT '' CONSTRAINT owner_width
+            CHECK (length(owner) <= 50 AND (instr(CAST(owner AS BLOB), x'00') = 0 OR
+                   length(CAST(owner AS BLOB)) <= 50)),
         lists INTEGER NOT NULL DEFAULT 0,
         description TEXT NOT NULL DEFAULT ''
-            CONSTRAINT description_width CHECK (length(description) <= 150),
+            CONSTRAINT description_width CHECK (length(description) <= 150 AND (instr(CAST(description AS BLOB), x'00') = 0 OR
+                   length(CAST(description AS BLOB)) <= 150)),
         states TEXT NOT NULL DEFAULT '',
         graphicsize INTEGER NOT NULL DEFAULT 0,
         Global INTEGER NOT NULL DEFAULT 0,

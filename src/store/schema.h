@@ -11,7 +11,7 @@ inline constexpr int kNameWidth = 150;
 inline constexpr int kDescriptionWidth = 150;
 inline constexpr int kOwnerWidth = 50;
 
-inline constexpr int kSchemaVersion = 3;
+inline constexpr int kSchemaVersion = 4;
 
 // Creates the tables, indexes and the one `parameters` row when missing, and upgrades an older
 // store, in one transaction. The `user` indexes are named as the operations select them: `menu`,

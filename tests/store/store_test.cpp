@@ -134,3 +134,50 @@ TEST(StoreErrors, AFullDiskNamesTheFileThatCouldNotBeWritten) {
 }
 
 } // namespace qmk
+
+namespace qmk {
+
+TEST(StoreWidths, EveryWidthHoldsAtTheLimitAndRefusesOnePastWithOrWithoutANul) {
+    testing::TestHome home;
+    UserTable table(home.store());
+    const auto stored = [&](void (*set)(UserRow&, std::string), std::string text) {
+        UserRow row;
+        row.menu = "Global Commands";
+        row.state = "Global Commands";
+        row.name = "n";
+        set(row, std::move(text));
+        deriveColumns(row);
+        try {
+            table.add(row);
+            return true;
+        } catch (const StoreError&) {
+            return false;
+        }
+    };
+    const std::pair<void (*)(UserRow&, std::string), int> widths[] = {
+        {[](UserRow& r, std::string t) { r.menu = std::move(t); }, 20},
+        {[](UserRow& r, std::string t) { r.state = std::move(t); }, 100},
+        {[](UserRow& r, std::string t) { r.name = std::move(t); }, 150},
+        {[](UserRow& r, std::string t) { r.owner = std::move(t); }, 50},
+        {[](UserRow& r, std::string t) { r.description = std::move(t); }, 150}};
+    for (const auto& [set, width] : widths) {
+        SCOPED_TRACE(width);
+        const auto limit = static_cast<std::size_t>(width);
+        EXPECT_TRUE(stored(set, std::string(limit, 'x')));
+        EXPECT_FALSE(stored(set, std::string(limit + 1, 'x')));
+        // A NUL counts as a character, wherever it stands.
+        auto withNul = std::string(limit + 1, 'x');
+        withNul[3] = '\0';
+        EXPECT_FALSE(stored(set, withNul));
+        withNul.pop_back();
+        EXPECT_TRUE(stored(set, withNul));
+        // Widths are characters, not UTF-8 bytes.
+        std::string accents;
+        for (std::size_t i = 0; i < limit; ++i)
+            accents += "\xC3\xA9";
+        EXPECT_TRUE(stored(set, accents));
+        EXPECT_FALSE(stored(set, accents + "\xC3\xA9"));
+    }
+}
+
+} // namespace qmk
