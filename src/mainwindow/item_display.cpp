@@ -65,7 +65,9 @@ ItemView showItem(Database& store, const std::string& program, const std::string
     const auto row = findRow(store, program, scope, name);
     if (!row) {
         if (name == kNothingToShow) {
+            // New commands and LISTs can still be made, the first of an empty file among them.
             view.body = kPickSomethingElse;
+            view.commandMenuEnabled = true;
             return view;
         }
         view.body = kNoLongerAvailable;

@@ -174,3 +174,19 @@ TEST_F(BrowserTest, GroupsAreListedInTextOrderWhateverTheFileOrder) {
 }
 
 } // namespace qmk
+
+namespace qmk {
+
+TEST_F(BrowserTest, NothingShownStillOffersNewCommandsAndAGoneItemOffersNothing) {
+    load(office());
+    const auto nothing =
+        showItem(home_.store(), "Global Commands", "Global Commands", kNothingToShow, true);
+    EXPECT_TRUE(nothing.commandMenuEnabled) << "the first command of an empty file is made here";
+    EXPECT_FALSE(nothing.modifyEnabled || nothing.editEnabled || nothing.cloneEnabled);
+    const auto gone = showItem(home_.store(), "Global Commands", "Global Commands", "gone", true);
+    EXPECT_TRUE(gone.notAvailable);
+    EXPECT_FALSE(gone.commandMenuEnabled);
+    EXPECT_EQ(gone.body, kNoLongerAvailable);
+}
+
+} // namespace qmk
