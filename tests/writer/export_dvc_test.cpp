@@ -104,9 +104,8 @@ TEST_F(WriterTest, ACommandExportedThreeTimesStandsOnceAsItsLastCopy) {
     load(file);
     statements::flagAll(home_.store());
     int asked = 0;
-    const auto result =
-        exportCommands(*engine_, home_.path("out.dat"), ExportMode::NewFile,
-                       answering({DuplicateAnswer::YesToAll}, &asked));
+    const auto result = exportCommands(*engine_, home_.path("out.dat"), ExportMode::NewFile,
+                                       answering({DuplicateAnswer::YesToAll}, &asked));
     ASSERT_TRUE(result.result.ok);
     EXPECT_EQ(asked, 1);
     ASSERT_TRUE(home_.parse(home_.path("out.dat"), true).ok());

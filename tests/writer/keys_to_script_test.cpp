@@ -103,10 +103,17 @@ std::string typedBy(const std::string& script) {
 TEST(SendKeysForm, PlainTextTypesItsOwnCharacters) {
     // Every character SendKeys reads as a key or a modifier, alone, in runs and at the edges of
     // the 127-character statements.
-    const std::string cases[] = {"a + b",       "50%",         "Nz(",
-                                 "~/x",         "[1] (2)",     "a}b",
-                                 "^caret",      "say \"hi\"", std::string(126, 'x') + "+y",
-                                 std::string(125, 'q') + "\"\"z", std::string(300, '%')};
+    const std::string cases[] = {"a + b",
+                                 "50%",
+                                 "Nz(",
+                                 "~/x",
+                                 "[1] (2)",
+                                 "a}b",
+                                 "^caret",
+                                 "say \"hi\"",
+                                 std::string(126, 'x') + "+y",
+                                 std::string(125, 'q') + "\"\"z",
+                                 std::string(300, '%')};
     for (const auto& keys : cases) {
         const auto script = keysToSendKeysScript(keys);
         ASSERT_TRUE(script) << keys;
