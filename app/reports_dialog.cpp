@@ -93,19 +93,7 @@ void ReportsDialog::proposeFile() {
 void ReportsDialog::act() {
     auto& browser = session_.browser();
     ReportOutlets outlets;
-    outlets.shown = [&browser](const UserRow& row, bool dvcOnly) {
-        if (!dvcOnly)
-            return browser.passesView(row);
-        // Only keystroke, script and LIST rows, as far as their own switches are on.
-        auto& view = browser.viewSwitches();
-        const auto saved = view;
-        for (const auto type : {TypeSwitch::Text, TypeSwitch::Plain, TypeSwitch::Recorder,
-                                TypeSwitch::Steps, TypeSwitch::Advanced})
-            view.on[static_cast<std::size_t>(type)] = false;
-        const bool shown = browser.passesView(row);
-        view = saved;
-        return shown;
-    };
+    outlets.shown = [&browser](const UserRow& row) { return browser.passesView(row); };
     outlets.print = [this](const std::vector<std::string>& lines) {
         QPrinter printer;
         printer.setPrinterName(printers_->currentText());

@@ -174,9 +174,10 @@ void ToolsDialog::act() {
     UpdateEngine engine({session_.home(), session_.store(), session_.trace(), session_.files(),
                          session_.commandFile()});
     auto context = session_.fileSession(engine, prompt_);
-    context.duplicates =
-        duplicatePrompt(prompt_, entry_ ? entry_->text().toStdString() : std::string(),
-                        session_.commandFile().string());
+    // The duplicate question names the file the export writes, ".dat" and all.
+    context.duplicates = duplicatePrompt(
+        prompt_, actions::exportTargetFile(entry_ ? entry_->text().toStdString() : std::string()),
+        session_.commandFile().string());
     outcome_ = runTool(context, mode_, request(), entry_ ? entry_->text().toStdString() : "");
     if (outcome_.done)
         accept();

@@ -5,7 +5,6 @@
 #include "actions/record_actions.h"
 #include "common/text.h"
 #include "edit_commands.h"
-#include "format/codepage.h"
 #include "mainwindow/browser.h"
 #include "mainwindow/finder.h"
 #include "store/parameters.h"
@@ -42,14 +41,11 @@ DuplicateQuestion duplicateQuestion(Prompt& prompt, const std::string& onDuplica
 
 namespace {
 
-// A command of the user's type letters shows in the View; `dvcOnly` keeps keystrokes, scripts
-// and LISTs.
+// A row shows in the View when its type letter is one of the user's.
 ReportOutlets viewOutlets(const std::string& view) {
     ReportOutlets outlets;
-    outlets.shown = [view](const UserRow& row, bool dvcOnly) {
-        if (row.Type.size() != 1 || view.find(row.Type[0]) == std::string::npos)
-            return false;
-        return !dvcOnly || std::string_view("KSL").find(row.Type[0]) != std::string_view::npos;
+    outlets.shown = [view](const UserRow& row) {
+        return row.Type.size() == 1 && view.find(row.Type[0]) != std::string::npos;
     };
     return outlets;
 }
@@ -171,12 +167,8 @@ private:
         const auto existing = o_.append      ? actions::ExistingTarget::Append
                               : o_.overwrite ? actions::ExistingTarget::Overwrite
                                              : actions::ExistingTarget::Ask;
-        // The name the duplicate question shows, ".dat" added as the export adds it.
-        auto target = o_.to;
-        if (codepage::toUpper(std::filesystem::path(target).extension().string()) != ".DAT")
-            target += ".dat";
-        const auto outcome =
-            actions::exportSelected(context(target), request_, o_.to, existing, &detail);
+        const auto outcome = actions::exportSelected(context(actions::exportTargetFile(o_.to)),
+                                                     request_, o_.to, existing, &detail);
         if (!outcome.done())
             return finish(outcome);
         out_ << outcome.exportedFile.string() << ": " << outcome.message << " (" << detail << ")\n";

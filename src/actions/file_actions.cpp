@@ -145,6 +145,12 @@ Outcome convertDvcs(const FileSession& s, const ReportRequest& selection, WalkOp
     return outcome;
 }
 
+std::string exportTargetFile(std::string target) {
+    if (!endsWithIgnoringCase(fs::path(target).filename().string(), ".dat"))
+        target += ".dat";
+    return target;
+}
+
 Outcome exportSelected(const FileSession& s, const ReportRequest& selection, std::string target,
                        ExistingTarget existing, std::string* detail) {
     if (auto refusal = refusedSelection(s, selection))
@@ -157,8 +163,8 @@ Outcome exportSelected(const FileSession& s, const ReportRequest& selection, std
     const auto folder = fs::absolute(target).parent_path();
     if (!fs::is_directory(folder))
         return Outcome::refused("Folder does not exist", folder.string());
-    if (!endsWithIgnoringCase(fs::path(target).filename().string(), ".dat")) {
-        target += ".dat";
+    if (const auto named = exportTargetFile(target); named != target) {
+        target = named;
         if (!Prompt::goesOn(
                 s.prompt.ask("Appending .dat to your filename", target, Prompt::Buttons::OkCancel)))
             return Outcome::cancelled();
@@ -232,10 +238,10 @@ const std::vector<std::string>& languageChoices() {
     return choices;
 }
 
-std::string languageDialogStatus(const FileSession& s) {
-    if (s.productionFile)
+std::string languageDialogStatus(bool productionFile, const std::string& language) {
+    if (productionFile)
         return "Cannot convert current (or any) User file, only Exported files";
-    return "Language of current file: " + s.language;
+    return "Language of current file: " + language;
 }
 
 Outcome convertFileLanguage(const FileSession& s, const std::string& choice) {
@@ -248,7 +254,7 @@ Outcome convertFileLanguage(const FileSession& s, const std::string& choice) {
                                 "; choose Dutch, English, French, German or Spanish");
     const auto path = s.commandFile.string();
     if (s.productionFile)
-        return Outcome::refused(languageDialogStatus(s), path);
+        return Outcome::refused(languageDialogStatus(true, s.language), path);
     if (language == s.language)
         return Outcome::refused("Already in this language - Not Converted", language);
     if (auto refusal = refusedBeforeSelection(s))

@@ -31,6 +31,9 @@ std::optional<Outcome> dvcConversionRefusal(const std::string& language, WalkOpe
 Outcome convertDvcs(const FileSession& session, const ReportRequest& selection,
                     WalkOperation operation);
 
+// The file an export writes: the name given, with ".dat" added when it lacks it.
+std::string exportTargetFile(std::string target);
+
 // What to do when the export's target exists: ask (Overwrite, Append, Cancel) or as told.
 enum class ExistingTarget { Ask, Overwrite, Append };
 // The target gets ".dat" when it lacks it (after an OK); `detail` counts what was written.
@@ -42,7 +45,7 @@ Outcome exportSelected(const FileSession& session, const ReportRequest& selectio
 Outcome convertFileFormat(const FileSession& session, const std::string& label);
 
 // The language dialog's line about the open file: its language, or why it cannot be converted.
-std::string languageDialogStatus(const FileSession& session);
+std::string languageDialogStatus(bool productionFile, const std::string& language);
 // The entries of the language dialog's list.
 const std::vector<std::string>& languageChoices();
 // The header's language byte rewritten: `choice` is one of `languageChoices()` ("to Dutch") or a

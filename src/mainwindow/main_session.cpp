@@ -254,7 +254,7 @@ void MainSession::pump() {
 
 actions::FileSession MainSession::fileSession(UpdateEngine& engine, Prompt& prompt) {
     ReportOutlets outlets;
-    outlets.shown = [this](const UserRow& row, bool) { return browser_.passesView(row); };
+    outlets.shown = [this](const UserRow& row) { return browser_.passesView(row); };
     return {*store_,
             engine,
             prompt,
@@ -280,13 +280,10 @@ bool MainSession::convertLanguage(const std::string& choice) {
 }
 
 std::string MainSession::languageStatus() {
-    UpdateEngine engine({home_, *store_, trace_, files_, commandFile_});
-    return actions::languageDialogStatus(fileSession(engine, prompt_));
+    return actions::languageDialogStatus(productionOpen(), languageName());
 }
 
 bool MainSession::finishConversion(const Outcome& outcome) {
-    if (outcome.done() && outcome.fileChanged)
-        setProgress("");
     showOutcome(prompt_, outcome);
     if (outcome.done() && outcome.fileChanged)
         cycle_->save(false);

@@ -32,7 +32,9 @@ std::int64_t narrow(Database& store, const ReportOutlets& outlets, bool dvcOnly)
     std::int64_t kept = 0;
     while (marked.step()) {
         const auto row = UserTable::rowFrom(marked);
-        if (outlets.shown(row, dvcOnly))
+        // The DVC listing holds keystroke, script and LIST rows only.
+        const bool dvcType = row.Type == "K" || row.Type == "S" || row.Type == "L";
+        if (outlets.shown(row) && (!dvcOnly || dvcType))
             ++kept;
         else
             hidden.push_back(row.ID);

@@ -45,10 +45,9 @@ std::filesystem::path proposedReportFile(Database& store, const ProgramDir& home
                                          const ReportRequest& request,
                                          const std::optional<std::string>& followed);
 
-// What the reports need of the main window: its View filter (`dvcOnly`: only keystroke, script
-// and LIST rows as far as their switches are on), the printer and the clipboard.
+// What the reports need of the main window: its View filter, the printer and the clipboard.
 struct ReportOutlets {
-    std::function<bool(const UserRow&, bool dvcOnly)> shown;
+    std::function<bool(const UserRow&)> shown;
     std::function<void(const std::vector<std::string>& lines)> print;
     std::function<void(const std::string& text)> toClipboard;
 };

@@ -23,9 +23,7 @@ protected:
         file.command("recorded")
             .recorder({fixture::RecorderEvent::key(65, 0)}, {fixture::RecorderWindow{}});
         EXPECT_TRUE(home_.parse(home_.writeFile("mycmds.dat", file.build())).ok());
-        outlets_.shown = [this](const UserRow& row, bool dvcOnly) {
-            if (dvcOnly && row.Type != "K" && row.Type != "S" && row.Type != "L")
-                return false;
+        outlets_.shown = [this](const UserRow& row) {
             return view_.find(row.Type) != std::string::npos;
         };
         outlets_.print = [this](const std::vector<std::string>& lines) { printed_ = lines; };

@@ -24,7 +24,7 @@ protected:
     }
     ToolsContext context() {
         ReportOutlets outlets;
-        outlets.shown = [](const UserRow&, bool) { return true; };
+        outlets.shown = [](const UserRow&) { return true; };
         return ToolsContext{home_.store(),
                             engine_,
                             home_.prompt,
