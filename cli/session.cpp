@@ -110,11 +110,15 @@ bool Session::isUsersOwnFile(const fs::path& file) {
         return !nat_->InitFailed && sameFile(file, nat_->ProductionFile());
     if (!db_)
         return false;
-    QuietPrompt quiet;
-    Nat found(quiet, trace_, engine_);
-    found.setdatabasename(files::kStore);
-    found.initialize(home_.folder(), *db_);
-    return !found.InitFailed && sameFile(file, found.ProductionFile());
+    // The user's own file is found once a run, however many operations ask.
+    if (!usersOwnFile_) {
+        QuietPrompt quiet;
+        Nat found(quiet, trace_, engine_);
+        found.setdatabasename(files::kStore);
+        found.initialize(home_.folder(), *db_);
+        usersOwnFile_ = found.InitFailed ? fs::path() : fs::path(found.ProductionFile());
+    }
+    return !usersOwnFile_->empty() && sameFile(file, *usersOwnFile_);
 }
 
 std::optional<Backups> Session::backups() {

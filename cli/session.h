@@ -89,6 +89,7 @@ private:
     SimulatedEngine engine_{windows_, SimulatedDragonSetup::fromEnvironment()};
     std::unique_ptr<Nat> nat_;
     bool writing_ = false;
+    std::optional<std::filesystem::path> usersOwnFile_; // empty: no Dragon user found
     std::optional<CommandFileLock> lock_;
 };
 
