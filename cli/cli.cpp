@@ -53,7 +53,7 @@ StateNames loadStateNames(Database& db) {
 }
 
 int list(Session& session, const Options& options, std::ostream& out) {
-    const auto rows = UserTable(session.store()).all();
+    UserTable rows(session.store());
     if (options.json)
         printRowsJson(out, rows, loadStateNames(session.store()));
     else if (options.csv)

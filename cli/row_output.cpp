@@ -59,41 +59,44 @@ std::vector<std::int64_t> stateIds(const std::string& list) {
 
 } // namespace
 
-void printRowsText(std::ostream& out, const std::vector<UserRow>& rows) {
-    for (const auto& r : rows)
+void printRowsText(std::ostream& out, UserTable& rows) {
+    rows.forEachHeading([&](const RowHeading& r) {
         out << r.ID << '\t' << r.Type << '\t' << r.menu << '\t' << r.state << '\t' << r.owner
             << '\t' << r.name << (r.dupe ? "\t(duplicate)" : "") << '\n';
+    });
 }
 
-void printRowsCsv(std::ostream& out, const std::vector<UserRow>& rows) {
+void printRowsCsv(std::ostream& out, UserTable& rows) {
     for (std::size_t c = 0; c < kUserColumns.size(); ++c)
         out << (c ? "," : "") << kUserColumns[c].name;
     out << "\r\n";
-    for (const auto& row : rows) {
+    rows.forEach([&](const UserRow& row) {
         const auto values = valuesOf(row);
         for (std::size_t c = 0; c < kUserColumns.size(); ++c)
             out << (c ? "," : "") << scalar(kUserColumns[c], values[c], false);
         out << "\r\n";
-    }
+    });
 }
 
-void printRowsJson(std::ostream& out, const std::vector<UserRow>& rows, const StateNames& names) {
+void printRowsJson(std::ostream& out, UserTable& rows, const StateNames& names) {
     out << "[";
-    for (std::size_t i = 0; i < rows.size(); ++i) {
-        const auto values = valuesOf(rows[i]);
-        out << (i ? ",\n" : "\n") << "  {";
+    bool first = true;
+    rows.forEach([&](const UserRow& row) {
+        const auto values = valuesOf(row);
+        out << (first ? "\n" : ",\n") << "  {";
+        first = false;
         for (std::size_t c = 0; c < kUserColumns.size(); ++c)
             out << (c ? ", " : "") << jsonString(kUserColumns[c].name) << ": "
                 << scalar(kUserColumns[c], values[c], true);
         out << ", \"statenames\": [";
-        const auto ids = stateIds(rows[i].states);
+        const auto ids = stateIds(row.states);
         for (std::size_t s = 0; s < ids.size(); ++s) {
             const auto found = names.find(ids[s]);
             out << (s ? ", " : "") << jsonString(found != names.end() ? found->second : "");
         }
         out << "]}";
-    }
-    out << (rows.empty() ? "]\n" : "\n]\n");
+    });
+    out << (first ? "]\n" : "\n]\n");
 }
 
 } // namespace qmk::cli

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "store/user_row.h"
+#include "store/user_rows.h"
 
 #include <iosfwd>
 #include <map>
@@ -12,9 +12,10 @@ namespace qmk::cli {
 // State names by `states` row ID, to spell out a row's `states` list.
 using StateNames = std::map<std::int64_t, std::string>;
 
-void printRowsText(std::ostream& out, const std::vector<UserRow>& rows);
-void printRowsCsv(std::ostream& out, const std::vector<UserRow>& rows);
+// Each prints every row in `ID` order as it reads it.
+void printRowsText(std::ostream& out, UserTable& rows);
+void printRowsCsv(std::ostream& out, UserTable& rows);
 // One array of objects keyed by the `user` column names, plus `statenames`.
-void printRowsJson(std::ostream& out, const std::vector<UserRow>& rows, const StateNames& names);
+void printRowsJson(std::ostream& out, UserTable& rows, const StateNames& names);
 
 } // namespace qmk::cli

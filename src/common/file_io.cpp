@@ -1,5 +1,6 @@
 #include "common/file_io.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
@@ -54,7 +55,7 @@ void writeAll(const std::filesystem::path& file, std::string_view bytes, bool du
 
 } // namespace
 
-std::optional<std::string> readWholeFile(const std::filesystem::path& file) {
+std::optional<std::string> readFileStart(const std::filesystem::path& file, std::uint64_t count) {
     // Never blocks on a pipe: only a regular file is read.
     Descriptor fd(::open(file.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
     if (fd.get() < 0)
@@ -63,7 +64,9 @@ std::optional<std::string> readWholeFile(const std::filesystem::path& file) {
     if (::fstat(fd.get(), &info) != 0 || !S_ISREG(info.st_mode) ||
         static_cast<std::uint64_t>(info.st_size) > kLargestImage)
         return std::nullopt;
-    std::string bytes(static_cast<std::size_t>(info.st_size), '\0');
+    std::string bytes(static_cast<std::size_t>(
+                          std::min<std::uint64_t>(count, static_cast<std::uint64_t>(info.st_size))),
+                      '\0');
     std::size_t done = 0;
     while (done < bytes.size()) {
         const auto got = ::read(fd.get(), bytes.data() + done, bytes.size() - done);
@@ -74,6 +77,10 @@ std::optional<std::string> readWholeFile(const std::filesystem::path& file) {
         done += static_cast<std::size_t>(got);
     }
     return bytes;
+}
+
+std::optional<std::string> readWholeFile(const std::filesystem::path& file) {
+    return readFileStart(file, kLargestImage);
 }
 
 FileOps& FileOps::system() {

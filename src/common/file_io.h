@@ -13,6 +13,8 @@ inline constexpr std::uint64_t kLargestImage = 0x7fffffff;
 
 // A whole regular file in memory; nullopt when it cannot be opened or read.
 std::optional<std::string> readWholeFile(const std::filesystem::path& file);
+// The first `count` bytes of a regular file, all of it when shorter; nullopt as readWholeFile.
+std::optional<std::string> readFileStart(const std::filesystem::path& file, std::uint64_t count);
 
 // A file operation that failed, with the path and the system's reason.
 class FileError : public std::runtime_error {

@@ -40,6 +40,9 @@ Parser::Run::Run(Parser& parser, std::string_view image, const std::filesystem::
       users_(parser.ctx_.store), parameters_(parser.ctx_.store),
       addState_(parser.ctx_.store.prepare("INSERT INTO states (appname, statename) VALUES (?, ?)")),
       duplicates_(duplicates) {
+    // One entry per command: no rehash while 60,000 of them go in.
+    if (image.size() >= layout::kCommandCountPosition + 2)
+        rowsByKey_.reserve(ImageReader(image, layout::kCommandCountPosition).u16() + 1024u);
     // Rows that survive a re-parse (offset 0) take part in the duplicate test.
     users_.forEach([&](const UserRow& row) {
         rowsByKey_[key(row)].push_back({row.ID, row.offset, row.filename, row.Type});

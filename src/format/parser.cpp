@@ -2,6 +2,7 @@
 
 #include "common/file_io.h"
 #include "format/parse_run.h"
+#include "store/schema.h"
 #include "store/statements.h"
 
 #include <thread>
@@ -54,24 +55,20 @@ ParseResult Parser::Parse(bool force, const std::string& fileName) {
     if (auto refusal = notACommandFile(file_))
         return *refusal;
 
-    std::optional<std::string> image;
-    for (int retry = 0; !(image = readWholeFile(file_));) {
-        if (++retry >= ctx_.openAttempts)
-            return {ParseStatus::CannotOpen, "The command file cannot be opened for reading",
-                    file_.string()};
-        std::this_thread::sleep_for(ctx_.retryWait);
-        ctx_.status.setCount("retrying: " + std::to_string(retry));
-        ctx_.trace.Tracy("retrying: ", std::to_string(retry));
-    }
-
+    // An unchanged file is known by its header and time alone: the rest is read only to parse it.
+    auto header = readWithRetries(layout::kHeaderSize);
+    if (!header)
+        return {ParseStatus::CannotOpen, "The command file cannot be opened for reading",
+                file_.string()};
     properties_.modified = modificationTime(file_).value_or(FileTime{});
-    properties_.size = image->size();
-    if (decodeHeader(*image, properties_) && properties_.generation == layout::Generation::Unknown)
+    std::error_code ec;
+    properties_.size = std::filesystem::file_size(file_, ec);
+    if (decodeHeader(*header, properties_) && properties_.generation == layout::Generation::Unknown)
         return {
             ParseStatus::NotACommandFile,
             "This is not a command file: its header names no format of Dragon's (version code " +
                 std::to_string(static_cast<unsigned>(
-                    static_cast<unsigned char>((*image)[layout::kVersionOffset]))) +
+                    static_cast<unsigned char>((*header)[layout::kVersionOffset]))) +
                 ")",
             file_.string()};
     success_ = true;
@@ -85,7 +82,25 @@ ParseResult Parser::Parse(bool force, const std::string& fileName) {
     } catch (const StoreError& error) {
         return {ParseStatus::StoreFailed, error.what(), file_.string()};
     }
+    const auto image = readWithRetries(kLargestImage);
+    if (!image)
+        return {ParseStatus::CannotOpen, "The command file cannot be opened for reading",
+                file_.string()};
+    properties_.size = image->size();
     return parseImage(*image, file_);
+}
+
+// Another program may hold the file open for a moment: a few tries, a short wait between them.
+std::optional<std::string> Parser::readWithRetries(std::uint64_t count) {
+    std::optional<std::string> bytes;
+    for (int retry = 0; !(bytes = readFileStart(file_, count));) {
+        if (++retry >= ctx_.openAttempts)
+            return std::nullopt;
+        std::this_thread::sleep_for(ctx_.retryWait);
+        ctx_.status.setCount("retrying: " + std::to_string(retry));
+        ctx_.trace.Tracy("retrying: ", std::to_string(retry));
+    }
+    return bytes;
 }
 
 // The store holds this file unchanged: same file, same modification time.
@@ -111,8 +126,14 @@ ParseResult Parser::parseImage(std::string_view image, const std::filesystem::pa
     try {
         // One transaction: a 60,000-command parse commits once, and a parse that cannot start
         // (no key names, a store failure) leaves the store as it was.
+        // The store is a cache of the file: while it is rebuilt nothing waits for the disk. A
+        // crash part way leaves the previous commit in place, or a damaged store that the next
+        // start detects and rebuilds.
+        const BulkLoad bulk(ctx_.store);
         Transaction transaction(ctx_.store);
+        // Emptied first, the indexes are dropped at no cost.
         statements::deleteFileRows(ctx_.store);
+        dropUserIndexes(ctx_.store);
         statements::deleteStates(ctx_.store);
         DuplicateLog duplicates(ctx_.home.file(files::kDuplicateLog));
 
@@ -123,6 +144,7 @@ ParseResult Parser::parseImage(std::string_view image, const std::filesystem::pa
 
         Run run(*this, image, file, std::move(*keys), duplicates);
         success_ = run.walk();
+        createUserIndexes(ctx_.store);
 
         // After damage the time stays unset, so the next start parses the file again.
         Parameters parameters(ctx_.store);

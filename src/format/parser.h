@@ -70,6 +70,7 @@ private:
     friend class Run;
 
     bool storeIsCurrent();
+    std::optional<std::string> readWithRetries(std::uint64_t count);
 
     ParseContext ctx_;
     FileProperties properties_;

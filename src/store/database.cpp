@@ -23,7 +23,8 @@ std::string describe(sqlite3* db, int code) {
 
 Database::Database(const std::filesystem::path& file) {
     const int rc =
-        sqlite3_open_v2(file.c_str(), &db_, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr);
+        sqlite3_open_v2(file.c_str(), &db_,
+                        SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_NOMUTEX, nullptr);
     if (rc != SQLITE_OK) {
         const std::string description = db_ ? sqlite3_errmsg(db_) : sqlite3_errstr(rc);
         sqlite3_close(db_);
@@ -52,6 +53,13 @@ Statement Database::prepare(std::string_view sql) {
 
 std::int64_t Database::lastInsertId() const {
     return sqlite3_last_insert_rowid(db_);
+}
+
+bool Database::readingRows() const {
+    for (auto* stmt = sqlite3_next_stmt(db_, nullptr); stmt; stmt = sqlite3_next_stmt(db_, stmt))
+        if (sqlite3_stmt_busy(stmt))
+            return true;
+    return false;
 }
 
 std::int64_t Database::changes() const {
@@ -136,11 +144,15 @@ std::int64_t Statement::integer(int column) const {
 }
 
 std::string Statement::text(int column) const {
+    return std::string(view(column));
+}
+
+std::string_view Statement::view(int column) const {
     const auto* bytes = sqlite3_column_text(stmt_, column);
     if (!bytes)
         return {};
-    return std::string(reinterpret_cast<const char*>(bytes),
-                       static_cast<std::size_t>(sqlite3_column_bytes(stmt_, column)));
+    return {reinterpret_cast<const char*>(bytes),
+            static_cast<std::size_t>(sqlite3_column_bytes(stmt_, column))};
 }
 
 bool Statement::isNull(int column) const {

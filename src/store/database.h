@@ -40,6 +40,8 @@ public:
     std::int64_t lastInsertId() const;
     std::int64_t changes() const;
     sqlite3* handle() const { return db_; }
+    // Whether a statement on this connection is part way through its rows.
+    bool readingRows() const;
 
     [[noreturn]] void fail() const;
 
@@ -88,6 +90,8 @@ public:
 
     std::int64_t integer(int column) const;
     std::string text(int column) const;
+    // The column's text in place: valid until the next step, reset or read of that column.
+    std::string_view view(int column) const;
     bool isNull(int column) const;
 
 private:

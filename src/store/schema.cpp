@@ -6,6 +6,18 @@ namespace qmk {
 
 namespace {
 
+const char* const kUserIndexes[] = {
+    R"(CREATE INDEX IF NOT EXISTS "menu" ON user (menu, state, name))",
+    R"(CREATE INDEX IF NOT EXISTS "name" ON user (globalsort, menu, state, name))",
+    R"(CREATE INDEX IF NOT EXISTS "state" ON user (state))",
+    // Only the marked rows: bulk operations find them without reading every row.
+    R"(CREATE INDEX IF NOT EXISTS marked ON user (flag) WHERE flag = 1)",
+    // Only the LISTs: where the LISTs begin in insertion order is found without a scan.
+    R"(CREATE INDEX IF NOT EXISTS lists ON user (ID) WHERE Type = 'L')",
+};
+
+const char* const kUserIndexNames[] = {"menu", "name", "state", "marked", "lists"};
+
 const char* const kCreateStatements[] = {
     // Widths count characters; SQLite's length() stops at a NUL, so a text holding one is measured
     // in bytes (never fewer than its characters).
@@ -54,13 +66,6 @@ const char* const kCreateStatements[] = {
         offset INTEGER NOT NULL DEFAULT 0,
         offsetbody INTEGER NOT NULL DEFAULT 0,
         filerecord INTEGER NOT NULL DEFAULT 1))",
-    R"(CREATE INDEX IF NOT EXISTS "menu" ON user (menu, state, name))",
-    R"(CREATE INDEX IF NOT EXISTS "name" ON user (globalsort, menu, state, name))",
-    R"(CREATE INDEX IF NOT EXISTS "state" ON user (state))",
-    // Only the marked rows: bulk operations find them without reading every row.
-    R"(CREATE INDEX IF NOT EXISTS marked ON user (flag) WHERE flag = 1)",
-    // Only the LISTs: where the LISTs begin in insertion order is found without a scan.
-    R"(CREATE INDEX IF NOT EXISTS lists ON user (ID) WHERE Type = 'L')",
     R"(CREATE TABLE IF NOT EXISTS parameters (
         mycmdstime TEXT,
         mycmdsfile TEXT,
@@ -95,6 +100,36 @@ void configureConnection(Database& db) {
     db.exec("PRAGMA synchronous = NORMAL");
     db.exec("PRAGMA cache_size = -65536"); // 64 MiB: a 60,000-command store stays in memory
     db.exec("PRAGMA foreign_keys = OFF");
+    // Reads map the store instead of copying each page into the cache.
+    db.exec("PRAGMA mmap_size = 1073741824");
+}
+
+BulkLoad::BulkLoad(Database& db) : db_(db) {
+    db_.exec("PRAGMA synchronous = OFF");
+    db_.exec("PRAGMA temp_store = MEMORY");
+}
+
+BulkLoad::~BulkLoad() {
+    try {
+        db_.exec("PRAGMA synchronous = NORMAL");
+    } catch (const StoreError&) {
+        // The setting belongs to this connection only; the next one starts with NORMAL again.
+    }
+}
+
+bool dropUserIndexes(Database& db) {
+    // A table that a statement is still reading cannot lose an index: the rows then go in with
+    // the indexes kept.
+    if (db.readingRows())
+        return false;
+    for (const char* name : kUserIndexNames)
+        db.exec(std::string("DROP INDEX IF EXISTS \"") + name + "\"");
+    return true;
+}
+
+void createUserIndexes(Database& db) {
+    for (const char* sql : kUserIndexes)
+        db.exec(sql);
 }
 
 void ensureSchema(Database& db) {
@@ -117,6 +152,7 @@ void ensureSchema(Database& db) {
     }
     for (const char* sql : kCreateStatements)
         db.exec(sql);
+    createUserIndexes(db);
     db.exec("PRAGMA user_version = " + std::to_string(kSchemaVersion));
     transaction.commit();
 }

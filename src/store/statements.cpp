@@ -55,7 +55,9 @@ void emptyTables(Database& db) {
 
 // The rows a touch-every-row update would report; counted without writing.
 std::int64_t countCommands(Database& db) {
-    return countOf(db, "SELECT count(*) FROM user WHERE Type <> 'L'");
+    // Both counts read narrow indexes (`state` and the partial `lists`), not the wide rows.
+    return countOf(db, "SELECT (SELECT count(*) FROM user) - "
+                       "(SELECT count(*) FROM user WHERE Type = 'L')");
 }
 
 std::int64_t countMarked(Database& db) {

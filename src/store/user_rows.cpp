@@ -139,12 +139,30 @@ std::int64_t UserTable::add(const UserRow& r) {
 
 void UserTable::remove(std::int64_t id) {
     delete_.bind(1, id).run();
+    deletePositions_.bind(1, id).run();
 }
 
 void UserTable::forEach(const std::function<void(const UserRow&)>& visit) {
     auto select = db_.prepare(selectSql() + " ORDER BY user.ID");
     while (select.step())
         visit(rowFrom(select));
+}
+
+void UserTable::forEachHeading(const std::function<void(const RowHeading&)>& visit) {
+    // Only the narrow columns: the bodies, often in overflow pages, are never read.
+    auto select =
+        db_.prepare("SELECT ID, Type, menu, state, owner, name, dupe FROM user ORDER BY ID");
+    RowHeading heading;
+    while (select.step()) {
+        heading.ID = select.integer(0);
+        heading.Type.assign(select.view(1));
+        heading.menu.assign(select.view(2));
+        heading.state.assign(select.view(3));
+        heading.owner.assign(select.view(4));
+        heading.name.assign(select.view(5));
+        heading.dupe = select.integer(6) != 0;
+        visit(heading);
+    }
 }
 
 std::optional<UserRow> UserTable::byId(std::int64_t id) {

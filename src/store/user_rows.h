@@ -10,6 +10,13 @@
 
 namespace qmk {
 
+// What a one-line listing shows of a row.
+struct RowHeading {
+    std::int64_t ID = 0;
+    std::string Type, menu, state, owner, name;
+    bool dupe = false;
+};
+
 // Row operations on `user` (and its `positions`) with statements prepared once.
 class UserTable {
 public:
@@ -22,6 +29,7 @@ public:
     // Every row in `ID` order.
     void forEach(const std::function<void(const UserRow&)>& visit);
     std::vector<UserRow> all();
+    void forEachHeading(const std::function<void(const RowHeading&)>& visit);
     std::optional<UserRow> byId(std::int64_t id);
 
     // "SELECT <every column> FROM user", for callers that add their own conditions; rowFrom

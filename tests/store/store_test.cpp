@@ -111,6 +111,43 @@ TEST(Store, TheSchemaIsCreatedOnceAndReopenedAsIs) {
     EXPECT_EQ(indexes.text(0), "apps lists marked menu name state");
 }
 
+std::string indexNames(Database& db) {
+    auto indexes = db.prepare(
+        "SELECT group_concat(name, ' ') FROM (SELECT name FROM sqlite_master WHERE type = "
+        "'index' AND name NOT LIKE 'sqlite_%' ORDER BY name)");
+    return indexes.step() ? indexes.text(0) : "";
+}
+
+std::int64_t countOf(Database& db, const char* sql) {
+    auto select = db.prepare(sql);
+    return select.step() ? select.integer(0) : -1;
+}
+
+TEST(Store, AFullParseRebuildsEveryIndexWhetherOrNotARowIsBeingReadAndARemovedRowLeavesNothing) {
+    testing::TestHome home;
+    CommandFileBuilder file;
+    for (int i = 0; i < 40; ++i)
+        file.command("command " + std::to_string(i)).application("word").keys("{Ctrl+a}");
+    file.list("items", {"x", "y"});
+    const auto path = home.writeFile("mycmds.dat", file.build());
+    for (const bool reading : {false, true}) {
+        auto open = home.store().prepare("SELECT ID FROM user");
+        if (reading) {
+            ASSERT_TRUE(open.step());
+        }
+        ASSERT_TRUE(home.parse(path, true).ok()) << reading;
+        EXPECT_EQ(indexNames(home.store()), "apps lists marked menu name state") << reading;
+        EXPECT_EQ(statements::countCommands(home.store()), 40);
+        EXPECT_EQ(statements::countLists(home.store()), 1);
+    }
+    UserTable table(home.store());
+    const auto id = countOf(home.store(), "SELECT min(ID) FROM user");
+    table.remove(id);
+    EXPECT_EQ(countOf(home.store(), "SELECT count(*) FROM user"), 40);
+    EXPECT_EQ(countOf(home.store(), "SELECT count(*) FROM positions"), 40);
+    EXPECT_EQ(statements::countCommands(home.store()), 39);
+}
+
 } // namespace qmk
 
 namespace qmk {

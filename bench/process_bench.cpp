@@ -1,0 +1,144 @@
+// qmk10 as a whole process on a 60,000-command file: a forced parse against Python's sqlite3
+// module inserting the same rows into the same schema in one transaction (paired rounds), and
+// parse, info and list on the unchanged file.
+//
+//   qmk_process_bench QMK10 [--check] [--keep DIR]
+#include "bench_support.h"
+
+#include <cstdio>
+#include <cstring>
+#include <fcntl.h>
+#include <filesystem>
+#include <spawn.h>
+#include <string>
+#include <sys/wait.h>
+#include <vector>
+
+extern char** environ;
+
+using namespace qmk;
+using namespace qmk::bench;
+
+namespace fs = std::filesystem;
+
+namespace {
+
+// Runs a program with its output thrown away; aborts unless it ends with status 0.
+void run(const std::vector<std::string>& arguments) {
+    std::vector<char*> argv;
+    for (const auto& argument : arguments)
+        argv.push_back(const_cast<char*>(argument.c_str()));
+    argv.push_back(nullptr);
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
+    pid_t pid = 0;
+    if (posix_spawnp(&pid, argv[0], &actions, nullptr, argv.data(), environ) != 0) {
+        std::fprintf(stderr, "cannot start %s\n", argv[0]);
+        std::exit(2);
+    }
+    posix_spawn_file_actions_destroy(&actions);
+    int status = 0;
+    waitpid(pid, &status, 0);
+    if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) {
+        std::fprintf(stderr, "%s %s failed\n", argv[0], argv.size() > 2 ? argv[1] : "");
+        std::exit(2);
+    }
+}
+
+// The Python baseline: reads every row of `user` and `positions` from the parsed store
+// (untimed), then creates the same schema in a fresh file and inserts them in one transaction
+// with executemany, the way a plain script would. It prints the seconds of that insert alone.
+constexpr const char* kPythonInsert = R"PY(
+import sqlite3, sys, time, os
+source, target = sys.argv[1], sys.argv[2]
+src = sqlite3.connect(source)
+schema = [r[0] for r in src.execute(
+    "SELECT sql FROM sqlite_master WHERE sql IS NOT NULL AND name NOT LIKE 'sqlite_%'")]
+users = src.execute("SELECT * FROM user").fetchall()
+positions = src.execute("SELECT * FROM positions").fetchall()
+src.close()
+start = time.perf_counter()
+if os.path.exists(target):
+    os.remove(target)
+db = sqlite3.connect(target)
+for statement in schema:
+    db.execute(statement)
+db.commit()
+db.execute("BEGIN")
+db.executemany("INSERT INTO user VALUES (" + ",".join("?" * len(users[0])) + ")", users)
+db.executemany("INSERT INTO positions VALUES (?,?,?,?)", positions)
+db.commit()
+db.close()
+print(time.perf_counter() - start)
+)PY";
+
+// The Python script's own measure of its insert, in seconds.
+double pythonInsert(const std::string& script, const std::string& source,
+                    const std::string& target) {
+    const std::string command = "python3 '" + script + "' '" + source + "' '" + target + "'";
+    FILE* pipe = popen(command.c_str(), "r");
+    double seconds = 0;
+    if (!pipe || std::fscanf(pipe, "%lf", &seconds) != 1 || pclose(pipe) != 0) {
+        std::fprintf(stderr, "python3 with its sqlite3 module is needed for the baseline\n");
+        std::exit(2);
+    }
+    return seconds;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    if (argc < 2) {
+        std::fprintf(stderr, "usage: qmk_process_bench QMK10 [--check] [--keep DIR]\n");
+        return 2;
+    }
+    const std::string qmk10 = argv[1];
+    bool check = false;
+    std::string keep;
+    for (int i = 2; i < argc; ++i) {
+        if (std::strcmp(argv[i], "--check") == 0)
+            check = true;
+        else if (std::strcmp(argv[i], "--keep") == 0 && i + 1 < argc)
+            keep = argv[++i];
+    }
+    testing::TestHome home;
+    const fs::path folder = keep.empty() ? home.path("process") : fs::path(keep);
+    fs::create_directories(folder / "home");
+    const auto file = folder / "mycmds.dat";
+    FileOps::system().writeScratch(file, largeFile(60000, 500));
+    const auto script = folder / "insert.py";
+    FileOps::system().writeScratch(script, kPythonInsert);
+    const std::string homeDir = (folder / "home").string();
+    run({qmk10, "--home", homeDir, "init"});
+    const std::vector<std::string> parse = {qmk10,   "--home",  homeDir,
+                                            "parse", "--force", file.string()};
+    run(parse);
+    const auto store = (folder / "home" / "global10.mdb").string();
+    const auto pythonStore = (folder / "python.mdb").string();
+
+    std::vector<double> parses, baselines, ratios;
+    for (int round = 0; round < 5; ++round) {
+        baselines.push_back(pythonInsert(script.string(), store, pythonStore));
+        parses.push_back(seconds([&] { run(parse); }));
+        ratios.push_back(parses.back() / baselines.back());
+    }
+    const Paired full{median(parses), median(baselines), median(ratios)};
+    const auto unchanged = [&](const std::string& command) {
+        run({qmk10, "--home", homeDir, command, file.string()});
+        return bestOf(7, [&] { run({qmk10, "--home", homeDir, command, file.string()}); });
+    };
+    const double parseUnchanged = unchanged("parse");
+    const double info = unchanged("info");
+    const double list = unchanged("list");
+
+    std::printf("qmk10 parse --force:    %8.1f ms  (python3 sqlite3 insert %8.1f ms)\n",
+                full.work * 1e3, full.baseline * 1e3);
+    std::printf("parse / python insert:  %8.2f     (target <= 0.6)\n", full.ratio);
+    std::printf("qmk10 parse, unchanged: %8.1f ms  (target < 50 ms)\n", parseUnchanged * 1e3);
+    std::printf("qmk10 info, unchanged:  %8.1f ms  (target < 50 ms)\n", info * 1e3);
+    std::printf("qmk10 list, unchanged:  %8.1f ms  (target < 50 ms)\n", list * 1e3);
+    const bool met = full.ratio <= 0.6 && parseUnchanged < 0.05 && info < 0.05 && list < 0.05;
+    std::printf("%s\n", met ? "targets met" : "TARGETS MISSED");
+    return check && !met ? 1 : 0;
+}
