@@ -308,23 +308,6 @@ int run(int argc, const char* const* argv, std::ostream& out, std::ostream& err,
             return diff(home, diffFiles[0], diffFiles[1], diffJson, out, err);
         if (demoCommand->parsed())
             return demoSetup(home, demoDir, demoUser, out, err);
-        // Questions are asked on a terminal only; elsewhere --yes must answer them.
-        Session session(home, err, ::isatty(STDIN_FILENO) ? &in : nullptr, assumeYes);
-        if (backupCommand->parsed() || rollbackCommand->parsed()) {
-            const int parsed = session.parse("", false);
-            if (parsed != kDone)
-                return parsed;
-            return backupCommand->parsed() ? backup(session, out) : rollback(session, archive, out);
-        }
-        if (mergeCommand->parsed()) {
-            const auto target = mergeFiles.size() == 2 ? mergeFiles.front() : std::string();
-            const int parsed = session.parse(target, false);
-            return parsed == kDone ? merge(session, mergeFiles.back(), out) : parsed;
-        }
-        if (whoamiCommand->parsed()) {
-            const int found = session.discover();
-            return found == kDone ? whoami(session, whoamiJson, out) : found;
-        }
         const bool writes = restoreCommand->parsed() ||
                             std::any_of(std::begin(edits), std::end(edits),
                                         [](const auto& e) { return e.second->parsed(); }) ||
@@ -332,29 +315,67 @@ int run(int argc, const char* const* argv, std::ostream& out, std::ostream& err,
                                 return b.second->parsed() && b.first != BulkCommand::Report &&
                                        b.first != BulkCommand::Find;
                             });
-        if (writes)
-            session.setWriting();
-        const int parsed = session.parse(options.file, options.force);
-        if (conflictsCommand->parsed())
-            return parsed == kDone ? conflicts(session, conflictsJson, out) : parsed;
-        if (restoreCommand->parsed())
-            return parsed == kDone ? restore(session, restoreOptions, out) : parsed;
-        for (const auto& [kind, command] : edits)
-            if (command->parsed())
-                return parsed == kDone ? runEdit(kind, edit, session, out, in) : parsed;
-        for (const auto& [kind, command] : bulks)
-            if (command->parsed())
-                return parsed == kDone ? runBulk(kind, bulk, session, out) : parsed;
-        if (parsed != kDone && parsed != kDamaged)
-            return parsed;
-        int status = kDone;
-        if (parseCommand->parsed())
-            out << session.countLabel() << '\n';
-        else if (listCommand->parsed())
-            status = list(session, options, out);
-        else
-            status = info(session, options, out);
-        return parsed == kDamaged ? kDamaged : status;
+        // Questions are asked on a terminal only; elsewhere --yes must answer them.
+        Session session(home, err, ::isatty(STDIN_FILENO) ? &in : nullptr, assumeYes);
+        const auto dispatch = [&]() -> int {
+            if (backupCommand->parsed() || rollbackCommand->parsed()) {
+                const int parsed = session.parse("", false);
+                if (parsed != kDone)
+                    return parsed;
+                return backupCommand->parsed() ? backup(session, out)
+                                               : rollback(session, archive, out);
+            }
+            if (mergeCommand->parsed()) {
+                const auto target = mergeFiles.size() == 2 ? mergeFiles.front() : std::string();
+                const int parsed = session.parse(target, false);
+                return parsed == kDone ? merge(session, mergeFiles.back(), out) : parsed;
+            }
+            if (whoamiCommand->parsed()) {
+                const int found = session.discover();
+                return found == kDone ? whoami(session, whoamiJson, out) : found;
+            }
+            if (writes)
+                session.setWriting();
+            const int parsed = session.parse(options.file, options.force);
+            if (conflictsCommand->parsed())
+                return parsed == kDone ? conflicts(session, conflictsJson, out) : parsed;
+            if (restoreCommand->parsed())
+                return parsed == kDone ? restore(session, restoreOptions, out) : parsed;
+            for (const auto& [kind, command] : edits)
+                if (command->parsed())
+                    return parsed == kDone ? runEdit(kind, edit, session, out, in) : parsed;
+            for (const auto& [kind, command] : bulks)
+                if (command->parsed())
+                    return parsed == kDone ? runBulk(kind, bulk, session, out) : parsed;
+            if (parsed != kDone && parsed != kDamaged)
+                return parsed;
+            int status = kDone;
+            if (parseCommand->parsed())
+                out << session.countLabel() << '\n';
+            else if (listCommand->parsed())
+                status = list(session, options, out);
+            else
+                status = info(session, options, out);
+            return parsed == kDamaged ? kDamaged : status;
+        };
+        try {
+            return dispatch();
+        } catch (const StoreError& e) {
+            if (!e.damaged() || session.storeRebuilt())
+                throw;
+            // The store is a cache of the file: a damaged one is replaced and the file read
+            // again. A command that only reads runs again on it; a write is not repeated
+            // blindly, since the file may already hold it.
+            session.rebuildStore(e.what());
+            const bool changesFile = writes || rollbackCommand->parsed() || mergeCommand->parsed();
+            if (!changesFile)
+                return dispatch();
+            const int parsed = session.parse(options.file, true);
+            if (parsed == kDone)
+                err << "The command file was read again into the new store. Check whether it "
+                       "holds your change, and run the command again if it does not.\n";
+            return kFailed;
+        }
     } catch (const StoreError& e) {
         err << "The command store failed: " << e.what() << " (Error # =" << e.code() << ")\n";
         return kFailed;

@@ -4,6 +4,7 @@
 #include "format/damage_report.h"
 #include "session/refresh.h"
 #include "store/statements.h"
+#include "store/store_recovery.h"
 #include "writer/update_engine.h"
 
 #include <cstdlib>
@@ -29,7 +30,23 @@ int Session::openStore() {
     }
     trace_.Tracy("", "", "");
     trace_.Tracy("qmk10", kVersion, now().display());
-    db_ = openCommandStore(storeFile);
+    std::optional<RebuiltStore> rebuilt;
+    std::string reason;
+    db_ = openOrReplaceStore(storeFile, now(), rebuilt, reason);
+    if (rebuilt) {
+        storeRebuilt_ = true;
+        prompt_.message(rebuilt->message(reason), kStoreRebuiltTitle);
+    }
+    return kDone;
+}
+
+int Session::rebuildStore(const std::string& reason) {
+    storeRebuilt_ = true;
+    parser_.reset();
+    db_.reset();
+    const auto rebuilt = replaceDamagedStore(home_.file(files::kStore), now());
+    prompt_.message(rebuilt.message(reason), kStoreRebuiltTitle);
+    db_ = openCommandStore(home_.file(files::kStore));
     return kDone;
 }
 
@@ -61,7 +78,12 @@ int Session::parse(const std::string& file, bool force) {
         }
     }
     parser_.emplace(ParseContext{home_, *db_, trace_, status_, prompt_, userDirectory});
-    const auto result = parser_->Parse(force, file);
+    auto result = parser_->Parse(force, file);
+    if (result.status == ParseStatus::StoreDamaged && !storeRebuilt_) {
+        rebuildStore(result.message);
+        parser_.emplace(ParseContext{home_, *db_, trace_, status_, prompt_, userDirectory});
+        result = parser_->Parse(true, file);
+    }
     if (result.ok())
         return kDone;
     prompt_.message(result.message, result.title);

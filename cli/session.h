@@ -61,6 +61,10 @@ public:
     // again); done, the file verified by a parse when written, then `report` and any second
     // message.
     int finish(const Outcome& outcome, const std::string& report, std::ostream& out);
+    // The store proved damaged: it is moved aside and an empty one takes its place, the user is
+    // told what was kept; the caller parses the command file into it.
+    int rebuildStore(const std::string& reason);
+    bool storeRebuilt() const { return storeRebuilt_; }
     // The open file's facts for the application layer, with the View's type letters.
     actions::FileSession fileSession(UpdateEngine& engine, ReportOutlets outlets = {});
 
@@ -89,6 +93,7 @@ private:
     SimulatedEngine engine_{windows_, SimulatedDragonSetup::fromEnvironment()};
     std::unique_ptr<Nat> nat_;
     bool writing_ = false;
+    bool storeRebuilt_ = false;
     std::optional<std::filesystem::path> usersOwnFile_; // empty: no Dragon user found
     std::optional<CommandFileLock> lock_;
 };

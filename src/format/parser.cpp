@@ -80,7 +80,8 @@ ParseResult Parser::Parse(bool force, const std::string& fileName) {
             return {ParseStatus::Current, {}, {}};
         }
     } catch (const StoreError& error) {
-        return {ParseStatus::StoreFailed, error.what(), file_.string()};
+        return {error.damaged() ? ParseStatus::StoreDamaged : ParseStatus::StoreFailed,
+                error.what(), file_.string()};
     }
     const auto image = readWithRetries(kLargestImage);
     if (!image)
@@ -159,7 +160,8 @@ ParseResult Parser::parseImage(std::string_view image, const std::filesystem::pa
                       file.string()};
     } catch (const StoreError& error) {
         success_ = false;
-        result = {ParseStatus::StoreFailed, error.what(), file.string()};
+        result = {error.damaged() ? ParseStatus::StoreDamaged : ParseStatus::StoreFailed,
+                  error.what(), file.string()};
     }
     ctx_.status.setProgress("");
     ctx_.trace.Tracy("binary done");

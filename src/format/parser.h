@@ -24,6 +24,7 @@ enum class ParseStatus {
     CannotOpen,         // still locked or unreadable after the retries
     NotACommandFile,    // a folder, pipe, device, link loop, an oversized file or unknown format
     StoreFailed,        // the store itself failed; nothing changed
+    StoreDamaged,       // the store's file is damaged: it must be replaced and the file parsed
 };
 
 struct ParseResult {

@@ -9,6 +9,7 @@
 #include "session/import_offer.h"
 #include "session/startup.h"
 #include "store/statements.h"
+#include "store/store_recovery.h"
 
 namespace qmk {
 
@@ -34,7 +35,11 @@ bool MainSession::start(const std::string& commandLine) {
     trace_.Tracy("", "", "");
     trace_.Tracy("quillmark10", kProgramVersion, now().display());
     try {
-        store_ = openCommandStore(storeFile);
+        std::optional<RebuiltStore> rebuilt;
+        std::string reason;
+        store_ = openOrReplaceStore(storeFile, now(), rebuilt, reason);
+        if (rebuilt)
+            prompt_.message(rebuilt->message(reason), kStoreRebuiltTitle);
     } catch (const std::exception&) {
         prompt_.message("Could not open global10.mdb database, sorry", "QMK10 will now exit");
         return false;
@@ -59,13 +64,42 @@ bool MainSession::start(const std::string& commandLine) {
     parser_.emplace(
         ParseContext{home_, *store_, trace_, status_, prompt_, nat_->CurrentUserDirectory});
     commandFile_ = nat_->ProductionFile();
-    if (!parser_->Parse(false, "").ok()) {
+    auto parsed = parser_->Parse(false, "");
+    if (parsed.status == ParseStatus::StoreDamaged) {
+        // The store is a cache of the file: a damaged one is set aside and built again.
+        parser_.reset();
+        store_.reset();
+        const auto rebuilt = replaceDamagedStore(storeFile, now());
+        prompt_.message(rebuilt.message(parsed.message), kStoreRebuiltTitle);
+        store_ = openCommandStore(storeFile);
+        parser_.emplace(
+            ParseContext{home_, *store_, trace_, status_, prompt_, nat_->CurrentUserDirectory});
+        parsed = parser_->Parse(true, "");
+    }
+    if (!parsed.ok()) {
         prompt_.message("I'm sorry.  Quillmark10 cannot correctly parse this file.\r\nPlease send "
                         "your file above to Tarnwell. Please send at least:\r\n\r\n" +
                             home_.folder().string() + "\\error.log and trace.qmk10",
                         commandFile_.string());
         return false;
     }
+    try {
+        return finishStart(commandLine, front, dragon);
+    } catch (const StoreError& error) {
+        if (!error.damaged())
+            throw;
+        // Damage the parse did not meet (it reads only the file's time when the file is
+        // unchanged): the store is set aside now and built from the file at the next start.
+        const auto rebuilt = replaceDamagedStore(storeFile, now());
+        prompt_.message(rebuilt.message(error.what()) + "\r\nStart Quillmark10 again to use it.",
+                        kStoreRebuiltTitle);
+        return false;
+    }
+}
+
+// The start from the parsed file on: the save cycle, the settings, the first view.
+bool MainSession::finishStart(const std::string& commandLine,
+                              const std::optional<WindowInfo>& front, const DragonWindow& dragon) {
     startupUser_ = nat_->CurrentUser;
     cycle_ = std::make_unique<SaveCycle>(
         SaveCycle::Parts{*parser_, *store_, *nat_, settings_, engine_, microphone_, windows_, loop_,

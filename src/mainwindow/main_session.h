@@ -21,6 +21,7 @@
 #include "session/nat.h"
 #include "session/save_cycle.h"
 #include "session/settings.h"
+#include "session/startup.h"
 #include "store/database.h"
 
 #include <filesystem>
@@ -117,6 +118,8 @@ public:
     void pump();
 
 private:
+    bool finishStart(const std::string& commandLine, const std::optional<WindowInfo>& front,
+                     const DragonWindow& dragon);
     void startAtFirstCommand();
     bool finishConversion(const Outcome& outcome);
     void loadSettings();

@@ -21,6 +21,11 @@ std::string describe(sqlite3* db, int code) {
 
 } // namespace
 
+bool StoreError::damaged() const {
+    const int primary = code_ & 0xff;
+    return primary == SQLITE_CORRUPT || primary == SQLITE_NOTADB;
+}
+
 Database::Database(const std::filesystem::path& file) {
     const int rc =
         sqlite3_open_v2(file.c_str(), &db_,

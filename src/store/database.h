@@ -19,6 +19,8 @@ public:
     StoreError(int code, const std::string& description)
         : std::runtime_error(description), code_(code) {}
     int code() const { return code_; }
+    // The store's file itself is damaged or is no database at all (not busy, not full).
+    bool damaged() const;
 
 private:
     int code_;

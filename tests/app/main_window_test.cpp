@@ -31,6 +31,7 @@
 #include <QTextDocument>
 #include <QTextEdit>
 #include <cstdlib>
+#include <fstream>
 #include <gtest/gtest.h>
 #include <sstream>
 
@@ -597,6 +598,66 @@ TEST_F(MainWindowTest, AFatalStartShowsItsMessageAndEndsWithoutACrash) {
         ASSERT_FALSE(prompt.shown.empty());
     }
     ::unsetenv("QUILLMARK10_DRAGON_EDITION");
+}
+
+TEST_F(MainWindowTest, ADamagedStoreIsSetAsideAndBuiltAgainFromTheFile) {
+    const auto store = home_.path("global10.mdb");
+    window_.reset();
+    const auto damage = [&](bool header) {
+        // Every page in the store's own file first, where the damage is done.
+        Database(store).exec("PRAGMA wal_checkpoint(TRUNCATE)");
+        std::int64_t page = 1;
+        if (!header) {
+            Database db(store);
+            auto select = db.prepare("SELECT rootpage FROM sqlite_master WHERE name = 'user'");
+            EXPECT_TRUE(select.step());
+            page = select.integer(0);
+        }
+        std::fstream f(store, std::ios::in | std::ios::out | std::ios::binary);
+        f.seekp((page - 1) * 4096);
+        const std::string garbage(4096, '\x5a');
+        f.write(garbage.data(), static_cast<std::streamsize>(garbage.size()));
+    };
+    const auto setAside = [&] {
+        int found = 0;
+        for (const auto& entry : std::filesystem::directory_iterator(home_.home().folder())) {
+            const auto name = entry.path().filename().string();
+            found += name.starts_with("global10.mdb.damaged-") && !name.ends_with("-wal") &&
+                     !name.ends_with("-shm");
+        }
+        return found;
+    };
+    // The header: found on opening, the store built again and the window opens on it.
+    damage(true);
+    {
+        ModalPrompt prompt;
+        app::MainWindow window(home_.home(), &prompt);
+        ASSERT_TRUE(window.start(""));
+        ASSERT_FALSE(prompt.shown.empty());
+        EXPECT_EQ(prompt.shown.front().title, "Quillmark10 - The command store was rebuilt");
+        EXPECT_NE(prompt.shown.front().text.find("(file is not a database)"), std::string::npos);
+        EXPECT_GT(window.browser().programs().entries.size(), 1u);
+        EXPECT_EQ(setAside(), 1);
+    }
+    // The rows of an unchanged file: found as the first view is read; this start ends with the
+    // message, the next one builds the store from the file.
+    damage(false);
+    {
+        ModalPrompt prompt;
+        app::MainWindow window(home_.home(), &prompt);
+        EXPECT_FALSE(window.start(""));
+        ASSERT_FALSE(prompt.shown.empty());
+        EXPECT_NE(prompt.shown.back().text.find("Start Quillmark10 again to use it."),
+                  std::string::npos);
+        EXPECT_FALSE(window.isVisible());
+        EXPECT_EQ(setAside(), 2);
+    }
+    {
+        ModalPrompt prompt;
+        app::MainWindow window(home_.home(), &prompt);
+        ASSERT_TRUE(window.start(""));
+        EXPECT_GT(window.browser().programs().entries.size(), 1u);
+    }
 }
 
 } // namespace qmk

@@ -1,5 +1,6 @@
 #include "cli.h"
 #include "command_file_builder.h"
+#include "store/parameters.h"
 #include "test_home.h"
 
 #include <filesystem>
@@ -101,6 +102,96 @@ TEST_F(CliTest, ParseListAndInfoShowTheFile) {
     EXPECT_NE(info.out.find("#Commands:  2\n#Lists:            1\n"), std::string::npos);
     EXPECT_NE(qmk({"info", file, "--json"}).out.find("\"commands\": 2, \"lists\": 1}"),
               std::string::npos);
+}
+
+namespace {
+
+// Overwrites one page of a store (pages count from 1) as a failing disk or a stray write would.
+void damagePage(const fs::path& store, std::int64_t page) {
+    std::fstream f(store, std::ios::in | std::ios::out | std::ios::binary);
+    f.seekp((page - 1) * 4096);
+    const std::string garbage(4096, '\xde');
+    f.write(garbage.data(), static_cast<std::streamsize>(garbage.size()));
+}
+
+std::int64_t rootPage(const fs::path& store, const std::string& table) {
+    Database db(store);
+    auto select = db.prepare("SELECT rootpage FROM sqlite_master WHERE name = ?");
+    select.bind(1, table);
+    return select.step() ? select.integer(0) : 0;
+}
+
+std::vector<fs::path> damagedStores(const fs::path& folder) {
+    std::vector<fs::path> found;
+    for (const auto& entry : fs::directory_iterator(folder))
+        if (entry.path().filename().string().starts_with("global10.mdb.damaged-"))
+            found.push_back(entry.path());
+    return found;
+}
+
+} // namespace
+
+TEST_F(CliTest, ADamagedStoreIsMovedAsideAndBuiltAgainFromTheFile) {
+    ASSERT_EQ(qmk({"init"}).status, 0);
+    const auto file = home_.writeFile("mycmds.dat", sampleFile()).string();
+    const auto store = folder_ / "global10.mdb";
+    ASSERT_EQ(qmk({"parse", file}).status, 0);
+
+    // No database at all: found on opening, nothing of the old store can be read.
+    damagePage(store, 1);
+    auto info = qmk({"info", file});
+    EXPECT_EQ(info.status, 0) << info.err;
+    EXPECT_NE(info.out.find("#Commands:  2\n#Lists:            1\n"), std::string::npos);
+    EXPECT_NE(info.err.find("The command store global10.mdb was damaged (file is not a database)"),
+              std::string::npos)
+        << info.err;
+    EXPECT_NE(info.err.find("Could not be kept: the Dragon user last opened"), std::string::npos);
+    ASSERT_EQ(damagedStores(folder_).size(), 1u);
+    fs::remove(damagedStores(folder_).front());
+
+    // The rows damaged but the settings readable: found when the rows are read, the settings
+    // carried over, the listing run again on the new store.
+    {
+        Database db(store);
+        Parameters(db).set(Parameters::Text::exportPath, "/home/pat/exports");
+    }
+    damagePage(store, rootPage(store, "user"));
+    const auto list = qmk({"list", file});
+    EXPECT_EQ(list.status, 0) << list.err;
+    EXPECT_NE(list.out.find("\topen mail\n"), std::string::npos) << list.out;
+    EXPECT_NE(list.err.find("database disk image is malformed"), std::string::npos) << list.err;
+    EXPECT_NE(list.err.find("Kept: the Dragon user last opened, that user's subfolder, the "
+                            "language last chosen, the last view (Program or Group), the last "
+                            "export folder, the file last opened."),
+              std::string::npos)
+        << list.err;
+    EXPECT_EQ(list.err.find("Could not be kept"), std::string::npos);
+    {
+        Database db(store);
+        EXPECT_EQ(Parameters(db).get(Parameters::Text::exportPath), "/home/pat/exports");
+    }
+    ASSERT_EQ(damagedStores(folder_).size(), 1u);
+    fs::remove(damagedStores(folder_).front());
+
+    // A write that meets the damage is not repeated: the file is as it was, the store is built
+    // again, and the same command then succeeds.
+    const auto before = testing::readBytes(file);
+    damagePage(store, rootPage(store, "user"));
+    auto write = qmk({"set-body", file, "--name", "open mail", "--body", "{Ctrl+n}"});
+    EXPECT_EQ(write.status, 1);
+    EXPECT_NE(write.err.find("run the command again if it does not"), std::string::npos)
+        << write.err;
+    EXPECT_EQ(testing::readBytes(file), before);
+    write = qmk({"set-body", file, "--name", "open mail", "--body", "{Ctrl+n}"});
+    EXPECT_EQ(write.status, 0) << write.err;
+    EXPECT_NE(qmk({"list", file, "--json"}).out.find(R"("script": "{Ctrl+n}")"), std::string::npos);
+
+    // A forced parse that meets the damage builds the new store at once.
+    damagePage(store, rootPage(store, "positions"));
+    const auto parse = qmk({"parse", "--force", file});
+    EXPECT_EQ(parse.status, 0) << parse.err;
+    EXPECT_EQ(parse.out, "2 /1\n");
+    EXPECT_EQ(damagedStores(folder_).size(), 2u);
 }
 
 TEST_F(CliTest, FailuresExitWithTheirStatusAndMessage) {
