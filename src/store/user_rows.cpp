@@ -166,11 +166,15 @@ void UserTable::forEachHeading(const std::function<void(const RowHeading&)>& vis
 }
 
 std::optional<UserRow> UserTable::byId(std::int64_t id) {
-    auto select = db_.prepare(selectSql() + " WHERE user.ID = ?");
+    if (!selectById_)
+        selectById_.emplace(db_.prepare(selectSql() + " WHERE user.ID = ?"));
+    auto& select = *selectById_;
     select.bind(1, id);
-    if (!select.step())
-        return std::nullopt;
-    return rowFrom(select);
+    std::optional<UserRow> row;
+    if (select.step())
+        row = rowFrom(select);
+    select.reset();
+    return row;
 }
 
 std::vector<UserRow> UserTable::all() {

@@ -45,6 +45,7 @@ private:
     Statement insertPositions_;
     Statement delete_;
     Statement deletePositions_;
+    std::optional<Statement> selectById_; // prepared on first use
 };
 
 } // namespace qmk

@@ -152,16 +152,19 @@ SearchReplace::Step SearchReplace::replaceAll(const std::string& text, const std
     const auto needle = matchCase ? cp(text) : codepage::toUpper(cp(text));
     std::vector<NewBody> bodies;
     int occurrences = 0;
-    auto rows = store_.prepare(UserTable::selectSql() +
-                               " WHERE user.flag = 1 AND user.ID >= ? ORDER BY user.ID");
+    // Only the bodies are read to search them; a whole row only where one is replaced.
+    auto rows =
+        store_.prepare("SELECT ID, script FROM user WHERE flag = 1 AND ID >= ? ORDER BY ID");
     rows.bind(1, row_);
+    UserTable table(store_);
     while (rows.step()) {
-        auto row = UserTable::rowFrom(rows);
-        if (row.ID != row_ && !codepage::mayContain(row.script, text, matchCase))
+        const auto id = rows.integer(0);
+        const auto script = rows.view(1);
+        if (id != row_ && !codepage::mayContain(script, text, matchCase))
             continue;
-        auto bytes = cp(row.script);
+        auto bytes = cp(std::string(script));
         auto haystack = matchCase ? bytes : codepage::toUpper(bytes);
-        std::size_t at = row.ID == row_ ? found_ : 0;
+        std::size_t at = id == row_ ? found_ : 0;
         int here = 0;
         while ((at = haystack.find(needle, at)) != std::string::npos) {
             bytes.replace(at, needle.size(), *replacement);
@@ -171,10 +174,12 @@ SearchReplace::Step SearchReplace::replaceAll(const std::string& text, const std
         }
         if (here == 0)
             continue;
+        auto row = table.byId(id);
+        if (!row)
+            continue;
         occurrences += here;
-        replacedIn_.insert(row.ID);
-        auto changed = codepage::toUtf8(bytes);
-        bodies.push_back({std::move(row), std::move(changed)});
+        replacedIn_.insert(id);
+        bodies.push_back({std::move(*row), codepage::toUtf8(bytes)});
     }
     if (!bodies.empty()) {
         progress_("Replacing");
