@@ -1,5 +1,6 @@
 #include "writer/update_engine.h"
 
+#include "common/file_lock.h"
 #include "format/codepage.h"
 #include "format/file_properties.h"
 #include "format/image_reader.h"
@@ -13,7 +14,14 @@
 
 namespace qmk {
 
+UpdateEngine::Stamp UpdateEngine::stampOfFile() const {
+    std::error_code ec;
+    const auto size = std::filesystem::file_size(ctx_.commandFile, ec);
+    return {modificationTime(ctx_.commandFile), ec ? 0 : size};
+}
+
 bool UpdateEngine::load() {
+    loaded_ = stampOfFile();
     auto bytes = readWholeFile(ctx_.commandFile);
     if (!bytes)
         return false;
@@ -58,6 +66,13 @@ void UpdateEngine::WriteLongAt(std::uint32_t position, std::uint32_t value) {
 }
 
 void UpdateEngine::CommitRewrite(const std::string& marker) {
+    const auto lock = CommandFileLock::acquire(ctx_.commandFile, ctx_.lockWait);
+    if (!lock)
+        throw FileError(ctx_.commandFile, kFileBeingChanged);
+    if (stampOfFile() != loaded_)
+        throw FileError(ctx_.commandFile,
+                        "another program changed it since it was read: nothing was written, "
+                        "read it again and repeat the change");
     ctx_.files.writeScratch(ctx_.home.file(files::kTemporary), out_);
     ctx_.trace.Tracy(marker);
     // The backup is the image already in memory, which is the file as this operation read it.
@@ -66,6 +81,7 @@ void UpdateEngine::CommitRewrite(const std::string& marker) {
     ctx_.files.writeScratch(ctx_.home.file(files::kBackup), image_);
     ctx_.files.replaceFile(ctx_.commandFile, out_);
     image_ = out_;
+    loaded_ = stampOfFile();
 }
 
 void UpdateEngine::shiftStore(std::uint32_t from, std::int64_t delta, bool inclusive) {

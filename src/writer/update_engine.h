@@ -1,11 +1,13 @@
 #pragma once
 
 #include "common/file_io.h"
+#include "common/file_time.h"
 #include "common/program_dir.h"
 #include "common/trace.h"
 #include "format/layout.h"
 #include "store/database.h"
 
+#include <chrono>
 #include <cstdint>
 #include <filesystem>
 #include <optional>
@@ -40,6 +42,8 @@ struct EngineContext {
     Trace& trace;
     FileOps& files;
     std::filesystem::path commandFile;
+    // How long a write waits for another program's write to the same file to end.
+    std::chrono::milliseconds lockWait{5000};
 };
 
 // The machinery every writer shares: the working image of the command file, the new content
@@ -68,7 +72,9 @@ public:
     void WriteLongAt(std::uint32_t position, std::uint32_t value);
 
     // Writes the temporary file, traces the marker, copies the file to the backup and replaces
-    // the file with the new content. Throws FileError; the command file is then unchanged.
+    // the file with the new content, holding the file's lock: a file that another program is
+    // writing, or wrote since load(), is left as it is. Throws FileError; the command file is
+    // then unchanged.
     void CommitRewrite(const std::string& marker);
 
     // Moves every stored position after `from` (or at it, when `inclusive`) by `delta`, in one
@@ -87,7 +93,16 @@ public:
     std::int64_t storedOffsetLists();
 
 private:
+    // The file as load() found it, to see under the lock that nobody wrote it since.
+    struct Stamp {
+        std::optional<FileTime> modified;
+        std::uintmax_t size = 0;
+        friend bool operator==(const Stamp&, const Stamp&) = default;
+    };
+    Stamp stampOfFile() const;
+
     EngineContext ctx_;
+    Stamp loaded_;
     std::string image_;
     std::string out_;
     layout::Generation generation_ = layout::Generation::Unknown;

@@ -4,6 +4,7 @@
 #include "find_dialog.h"
 #include "language_dialog.h"
 #include "main_window.h"
+#include "other_writer.h"
 #include "reports_dialog.h"
 #include "rtf_reader.h"
 #include "test_home.h"
@@ -246,6 +247,40 @@ TEST_F(MainWindowTest, TheToolsDialogDeletesThePickedCommands) {
     EXPECT_EQ(window_->session().statusText(), "Deleting");
     ASSERT_TRUE(window_->session().saveCycle().refresh());
     EXPECT_FALSE(findRow(home_.store(), "Global Commands", "Global Commands", "letterhead"));
+}
+
+TEST_F(MainWindowTest, AWriteWhileAnotherProgramWritesTheFileChangesNothingAndSaysWhy) {
+    const auto file = window_->session().commandFile();
+    const auto before = testing::readBytes(file);
+    const auto deleteLetterhead = [&] {
+        window_->browser().setCurrentItemName("letterhead");
+        window_->browser().reset(CommandsTab);
+        app::ToolsDialog dialog(window_->session(), home_.prompt, "delete", window_.get());
+        for (auto* radio : dialog.findChildren<QRadioButton*>())
+            if (radio->text() == "Pick and choose")
+                radio->setChecked(true);
+        const auto found =
+            dialog.findChild<QListWidget*>()->findItems("letterhead", Qt::MatchExactly);
+        EXPECT_EQ(found.size(), 1);
+        if (!found.empty())
+            found.front()->setSelected(true);
+        for (auto* button : dialog.findChildren<QPushButton*>())
+            if (button->text() == "Delete")
+                button->click();
+        return dialog.outcome().fileChanged;
+    };
+    {
+        testing::OtherWriter other(file);
+        ASSERT_TRUE(other.held());
+        EXPECT_FALSE(deleteLetterhead());
+        EXPECT_NE(home_.prompt.shown.back().text.find(
+                      "The command file is being changed by another program"),
+                  std::string::npos)
+            << home_.prompt.shown.back().text;
+        EXPECT_EQ(testing::readBytes(file), before);
+    }
+    EXPECT_TRUE(deleteLetterhead());
+    EXPECT_EQ(home_.prompt.shown.back().text, "Deletion Completed");
 }
 
 TEST_F(MainWindowTest, TheExportProposesAFileForTheChoiceAndTheFollowedList) {

@@ -1,5 +1,6 @@
 #include "format/image_reader.h"
 #include "generations.h"
+#include "other_writer.h"
 #include "writer/record_edits.h"
 #include "writer_fixture.h"
 
@@ -188,6 +189,42 @@ TEST_F(WriterTest, RefusalsLeaveTheFileAsItWas) {
               "The command file no longer matches the store: reload it first");
     EXPECT_EQ(fileBytes(), before);
     EXPECT_FALSE(std::filesystem::exists(home_.path("savedat")));
+}
+
+TEST_F(WriterTest, AWriteWaitsForAnotherProgramsWriteAndNeverOverwritesItsChange) {
+    load(threeCommands());
+    const auto before = fileBytes();
+    engine_.emplace(EngineContext{home_.home(), home_.store(), trace_, files_, path_,
+                                  std::chrono::milliseconds(200)});
+    {
+        // Another program is writing: this one waits its bound, then writes nothing.
+        OtherWriter other(path_);
+        ASSERT_TRUE(other.held());
+        const auto refused = Update1Body(*engine_, row("first"), "y");
+        EXPECT_FALSE(refused.ok);
+        EXPECT_NE(refused.message.find("The command file is being changed by another program"),
+                  std::string::npos)
+            << refused.message;
+        EXPECT_EQ(fileBytes(), before);
+    }
+    // Another program wrote between this one's read and its write: that change stays.
+    ASSERT_TRUE(engine_->load());
+    engine_->PrepareRewrite(static_cast<std::uint32_t>(before.size()));
+    const auto theirs = before + "their change";
+    FileOps::system().replaceFile(path_, theirs);
+    try {
+        engine_->CommitRewrite("Update1Body");
+        ADD_FAILURE() << "written over another program's change";
+    } catch (const FileError& error) {
+        EXPECT_NE(std::string(error.what()).find("another program changed it since it was read"),
+                  std::string::npos);
+    }
+    EXPECT_EQ(fileBytes(), theirs);
+    // Read again, the same write goes through.
+    ASSERT_TRUE(engine_->load());
+    engine_->PrepareRewrite(static_cast<std::uint32_t>(before.size()));
+    engine_->CommitRewrite("Update1Body");
+    EXPECT_EQ(fileBytes(), before);
 }
 
 TEST_F(WriterTest, AFailureAtAnyStepBeforeTheRenameLeavesTheFileByteIdentical) {
