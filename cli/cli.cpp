@@ -93,10 +93,14 @@ int run(int argc, const char* const* argv, std::ostream& out, std::ostream& err,
     Options options;
     EditOptions edit;
     bool assumeYes = false;
+    bool partLinks = false;
     app.add_option("--home", options.home,
                    "The program's directory (else $QUILLMARK10_HOME, else the per-user data "
                    "folder)");
     app.set_version_flag("--version", kVersion);
+    app.add_flag("--part-links", partLinks,
+                 "Write a command file that has several hard links: the name given gets a file "
+                 "of its own, the other names keep the old commands");
 
     auto* initCommand = app.add_subcommand("init", "Set up the program's directory");
     auto* parseCommand = app.add_subcommand("parse", "Parse FILE into the command store");
@@ -317,6 +321,7 @@ int run(int argc, const char* const* argv, std::ostream& out, std::ostream& err,
                             });
         // Questions are asked on a terminal only; elsewhere --yes must answer them.
         Session session(home, err, ::isatty(STDIN_FILENO) ? &in : nullptr, assumeYes);
+        session.files().partHardLinks(partLinks);
         const auto dispatch = [&]() -> int {
             if (backupCommand->parsed() || rollbackCommand->parsed()) {
                 const int parsed = session.parse("", false);

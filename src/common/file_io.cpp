@@ -83,6 +83,18 @@ std::optional<std::string> readWholeFile(const std::filesystem::path& file) {
     return readFileStart(file, kLargestImage);
 }
 
+std::uintmax_t hardLinkCount(const std::filesystem::path& file) {
+    std::error_code ec;
+    const auto links = std::filesystem::hard_link_count(file, ec);
+    return ec ? 1 : links;
+}
+
+std::string hardLinksRefusal(std::uintmax_t links) {
+    return "the file has " + std::to_string(links) +
+           " hard links, which a new file would part; copy it to a file of its own and work on "
+           "that, or tell Quillmark10 to go on (the other names then keep the old commands)";
+}
+
 FileOps& FileOps::system() {
     static FileOps files;
     return files;
@@ -120,10 +132,8 @@ void FileOps::replaceFile(const std::filesystem::path& requested, std::string_vi
     }
     struct stat before {};
     const bool existed = ::stat(target.c_str(), &before) == 0;
-    if (existed && before.st_nlink > 1)
-        throw FileError(target, "the file has " + std::to_string(before.st_nlink) +
-                                    " hard links, which a new file would part; copy it to a "
-                                    "file of its own and work on that");
+    if (existed && before.st_nlink > 1 && !partHardLinks_)
+        throw FileError(target, hardLinksRefusal(before.st_nlink));
     // Unique to this process, so that two writers never write into one temporary file.
     auto sibling = target;
     sibling += "." + std::to_string(::getpid()) + ".qmk-new";

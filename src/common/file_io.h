@@ -39,14 +39,26 @@ public:
     // A copy that is whole or not there: it is written as replaceFile writes.
     virtual void copyFile(const std::filesystem::path& from, const std::filesystem::path& to);
     // Writes the bytes to a temporary file beside the target, flushes it, then renames it over
-    // the target: the target is either whole before or whole after.
+    // the target: the target is either whole before or whole after. A file with several hard
+    // links is refused unless partHardLinks() was told to go on.
     virtual void replaceFile(const std::filesystem::path& target, std::string_view bytes);
+    // Told to go on, a file with several hard links is replaced all the same: the name written
+    // gets a file of its own, the other names keep the old content.
+    void partHardLinks(bool goOn) { partHardLinks_ = goOn; }
 
     // The file operations of the running program, for callers that are given none.
     static FileOps& system();
 
 protected:
     virtual void renameFile(const std::filesystem::path& from, const std::filesystem::path& to);
+
+private:
+    bool partHardLinks_ = false;
 };
+
+// The number of names (hard links) a file has; 1 when it cannot be told.
+std::uintmax_t hardLinkCount(const std::filesystem::path& file);
+// Why a file with `links` names is not written over without being told to go on.
+std::string hardLinksRefusal(std::uintmax_t links);
 
 } // namespace qmk

@@ -83,6 +83,7 @@ bool MainSession::start(const std::string& commandLine) {
                         commandFile_.string());
         return false;
     }
+    askAboutHardLinks(commandFile_);
     try {
         return finishStart(commandLine, front, dragon);
     } catch (const StoreError& error) {
@@ -148,6 +149,21 @@ bool MainSession::finishStart(const std::string& commandLine,
     return true;
 }
 
+// A file with several names (hard links) parts from the others at its first change: asked
+// once, when it is opened, whether changes may go on.
+void MainSession::askAboutHardLinks(const fs::path& file) {
+    files_.partHardLinks(false);
+    const auto links = hardLinkCount(file);
+    if (links < 2)
+        return;
+    const auto answer = prompt_.ask(
+        file.string() + " has " + std::to_string(links) +
+            " names (hard links). A change gives this name a file of its own; the other names "
+            "keep the commands as they are now.\r\n\r\nAllow changes to it?",
+        "Quillmark10", Prompt::Buttons::YesNo);
+    files_.partHardLinks(answer == Prompt::Answer::Yes);
+}
+
 bool MainSession::offerImport() {
     if (offerLaunchCommands(*store_, settings_, prompt_, engine_, home_, *cycle_) ==
         ImportOutcome::Imported)
@@ -188,6 +204,7 @@ bool MainSession::openFile(const fs::path& file) {
         return true;
     commandFile_ = file;
     cycle_->setCommandFile(file);
+    askAboutHardLinks(file);
     if (opened.rollbackUser)
         rollbackFor(*opened.rollbackUser);
     startAtFirstCommand();

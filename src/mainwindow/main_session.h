@@ -118,6 +118,7 @@ public:
     void pump();
 
 private:
+    void askAboutHardLinks(const std::filesystem::path& file);
     bool finishStart(const std::string& commandLine, const std::optional<WindowInfo>& front,
                      const DragonWindow& dragon);
     void startAtFirstCommand();

@@ -283,6 +283,47 @@ TEST_F(MainWindowTest, AWriteWhileAnotherProgramWritesTheFileChangesNothingAndSa
     EXPECT_EQ(home_.prompt.shown.back().text, "Deletion Completed");
 }
 
+TEST_F(MainWindowTest, AFileWithSeveralNamesIsChangedOnlyWhenTheUserAllowsIt) {
+    const auto file = window_->session().commandFile();
+    const auto other = home_.path("other name.dat");
+    std::filesystem::create_hard_link(file, other);
+    const auto before = testing::readBytes(file);
+    window_.reset();
+    for (const auto answer : {Prompt::Answer::No, Prompt::Answer::Yes}) {
+        home_.prompt.answers = {answer};
+        app::MainWindow window(home_.home(), &home_.prompt);
+        ASSERT_TRUE(window.start(""));
+        const auto asked = std::find_if(
+            home_.prompt.shown.begin(), home_.prompt.shown.end(), [](const auto& shown) {
+                return shown.text.find("has 2 names (hard links)") != std::string::npos;
+            });
+        ASSERT_NE(asked, home_.prompt.shown.end());
+        home_.prompt.shown.clear();
+        window.browser().setCurrentItemName("letterhead");
+        window.browser().reset(CommandsTab);
+        app::ToolsDialog dialog(window.session(), home_.prompt, "delete", &window);
+        for (auto* radio : dialog.findChildren<QRadioButton*>())
+            if (radio->text() == "Pick and choose")
+                radio->setChecked(true);
+        const auto found =
+            dialog.findChild<QListWidget*>()->findItems("letterhead", Qt::MatchExactly);
+        ASSERT_EQ(found.size(), 1);
+        found.front()->setSelected(true);
+        for (auto* button : dialog.findChildren<QPushButton*>())
+            if (button->text() == "Delete")
+                button->click();
+        EXPECT_EQ(dialog.outcome().fileChanged, answer == Prompt::Answer::Yes);
+        if (answer == Prompt::Answer::No) {
+            EXPECT_NE(home_.prompt.shown.back().text.find("the file has 2 hard links"),
+                      std::string::npos)
+                << home_.prompt.shown.back().text;
+            EXPECT_EQ(testing::readBytes(file), before);
+        }
+    }
+    EXPECT_NE(testing::readBytes(file), before);
+    EXPECT_EQ(testing::readBytes(other), before);
+}
+
 TEST_F(MainWindowTest, TheExportProposesAFileForTheChoiceAndTheFollowedList) {
     const auto entryText = [](app::ToolsDialog& dialog) {
         for (auto* edit : dialog.findChildren<QLineEdit*>())

@@ -105,6 +105,20 @@ TEST_F(CliEditTest, EditsReachTheFileAndTheStore) {
     EXPECT_NE(json().find(R"("name": "sizing", "Type": "L")"), std::string::npos);
 }
 
+TEST_F(CliEditTest, AFileWithSeveralNamesIsWrittenOnlyWhenToldToGoOn) {
+    const auto other = home_.path("other name.dat");
+    std::filesystem::create_hard_link(file_, other);
+    const auto before = bytes();
+    auto refused = qmk({"set-body", file_, "--name", "type name", "--body", "Sam"});
+    EXPECT_EQ(refused.status, 1);
+    EXPECT_NE(refused.err.find("the file has 2 hard links"), std::string::npos) << refused.err;
+    EXPECT_EQ(bytes(), before);
+    auto written = qmk({"--part-links", "set-body", file_, "--name", "type name", "--body", "Sam"});
+    EXPECT_EQ(written.status, 0) << written.err;
+    EXPECT_NE(json().find(R"("script": "Sam")"), std::string::npos);
+    EXPECT_EQ(testing::readBytes(other), before);
+}
+
 TEST_F(CliEditTest, RefusalsAreShownAndWriteNothing) {
     const auto before = bytes();
     auto expectRefused = [&](std::vector<std::string> args, const std::string& message) {

@@ -55,6 +55,13 @@ TEST(ReplaceFile, KeepsModeOwnerAndLinksOfTheFileReplaced) {
         EXPECT_NE(std::string(error.what()).find("has 2 hard links"), std::string::npos);
     }
     EXPECT_EQ(testing::readBytes(home.path("second.dat")), "shared");
+    EXPECT_EQ(hardLinkCount(linked), 2u);
+    // Told to go on, the name written gets a file of its own; the other keeps the old content.
+    files.partHardLinks(true);
+    files.replaceFile(linked, "parted");
+    EXPECT_EQ(testing::readBytes(linked), "parted");
+    EXPECT_EQ(testing::readBytes(home.path("second.dat")), "shared");
+    EXPECT_EQ(hardLinkCount(linked), 1u);
     for (const auto& entry : fs::directory_iterator(home.path("")))
         EXPECT_NE(entry.path().extension(), ".qmk-new") << "nothing half-made stays behind";
 }
