@@ -18,6 +18,7 @@
 #include <cstdlib>
 #include <iostream>
 #include <ostream>
+#include <sstream>
 #include <unistd.h>
 
 namespace qmk::cli {
@@ -305,6 +306,14 @@ int run(int argc, const char* const* argv, std::ostream& out, std::ostream& err,
         return keysToScript(keys, form, out, prompt);
     }
     const auto home = ProgramDir::resolve(options.home);
+    // What a command prints is held until it ends: a reading command that meets a damaged store
+    // runs again, and its output is then printed once.
+    std::ostringstream held;
+    const auto printHeld = [&](int status) {
+        out << held.str();
+        held.str({});
+        return status;
+    };
     try {
         if (initCommand->parsed())
             return init(home, out, err);
@@ -322,49 +331,49 @@ int run(int argc, const char* const* argv, std::ostream& out, std::ostream& err,
         // Questions are asked on a terminal only; elsewhere --yes must answer them.
         Session session(home, err, ::isatty(STDIN_FILENO) ? &in : nullptr, assumeYes);
         session.files().partHardLinks(partLinks);
-        const auto dispatch = [&]() -> int {
+        const auto dispatch = [&](std::ostream& results) -> int {
             if (backupCommand->parsed() || rollbackCommand->parsed()) {
                 const int parsed = session.parse("", false);
                 if (parsed != kDone)
                     return parsed;
-                return backupCommand->parsed() ? backup(session, out)
-                                               : rollback(session, archive, out);
+                return backupCommand->parsed() ? backup(session, results)
+                                               : rollback(session, archive, results);
             }
             if (mergeCommand->parsed()) {
                 const auto target = mergeFiles.size() == 2 ? mergeFiles.front() : std::string();
                 const int parsed = session.parse(target, false);
-                return parsed == kDone ? merge(session, mergeFiles.back(), out) : parsed;
+                return parsed == kDone ? merge(session, mergeFiles.back(), results) : parsed;
             }
             if (whoamiCommand->parsed()) {
                 const int found = session.discover();
-                return found == kDone ? whoami(session, whoamiJson, out) : found;
+                return found == kDone ? whoami(session, whoamiJson, results) : found;
             }
             if (writes)
                 session.setWriting();
             const int parsed = session.parse(options.file, options.force);
             if (conflictsCommand->parsed())
-                return parsed == kDone ? conflicts(session, conflictsJson, out) : parsed;
+                return parsed == kDone ? conflicts(session, conflictsJson, results) : parsed;
             if (restoreCommand->parsed())
-                return parsed == kDone ? restore(session, restoreOptions, out) : parsed;
+                return parsed == kDone ? restore(session, restoreOptions, results) : parsed;
             for (const auto& [kind, command] : edits)
                 if (command->parsed())
-                    return parsed == kDone ? runEdit(kind, edit, session, out, in) : parsed;
+                    return parsed == kDone ? runEdit(kind, edit, session, results, in) : parsed;
             for (const auto& [kind, command] : bulks)
                 if (command->parsed())
-                    return parsed == kDone ? runBulk(kind, bulk, session, out) : parsed;
+                    return parsed == kDone ? runBulk(kind, bulk, session, results) : parsed;
             if (parsed != kDone && parsed != kDamaged)
                 return parsed;
             int status = kDone;
             if (parseCommand->parsed())
-                out << session.countLabel() << '\n';
+                results << session.countLabel() << '\n';
             else if (listCommand->parsed())
-                status = list(session, options, out);
+                status = list(session, options, results);
             else
-                status = info(session, options, out);
+                status = info(session, options, results);
             return parsed == kDamaged ? kDamaged : status;
         };
         try {
-            return dispatch();
+            return printHeld(dispatch(held));
         } catch (const StoreError& e) {
             if (!e.damaged() || session.storeRebuilt())
                 throw;
@@ -373,8 +382,11 @@ int run(int argc, const char* const* argv, std::ostream& out, std::ostream& err,
             // blindly, since the file may already hold it.
             session.rebuildStore(e.what());
             const bool changesFile = writes || rollbackCommand->parsed() || mergeCommand->parsed();
-            if (!changesFile)
-                return dispatch();
+            if (!changesFile) {
+                held.str({});
+                return printHeld(dispatch(held));
+            }
+            printHeld(kFailed);
             const int parsed = session.parse(options.file, true);
             if (parsed == kDone)
                 err << "The command file was read again into the new store. Check whether it "
@@ -382,9 +394,11 @@ int run(int argc, const char* const* argv, std::ostream& out, std::ostream& err,
             return kFailed;
         }
     } catch (const StoreError& e) {
+        printHeld(kFailed);
         err << "The command store failed: " << e.what() << " (Error # =" << e.code() << ")\n";
         return kFailed;
     } catch (const QuestionRefused& question) {
+        printHeld(kQuestion);
         err << "This needs an answer: \"" << question.question
             << "\"\nRun qmk10 on a terminal, or give --yes to answer OK or Yes. Nothing was "
                "changed.\n";

@@ -159,6 +159,7 @@ TEST_F(CliTest, ADamagedStoreIsMovedAsideAndBuiltAgainFromTheFile) {
     const auto list = qmk({"list", file});
     EXPECT_EQ(list.status, 0) << list.err;
     EXPECT_NE(list.out.find("\topen mail\n"), std::string::npos) << list.out;
+    EXPECT_EQ(list.out.find("\topen mail\n"), list.out.rfind("\topen mail\n")) << "printed once";
     EXPECT_NE(list.err.find("database disk image is malformed"), std::string::npos) << list.err;
     EXPECT_NE(list.err.find("Kept: the Dragon user last opened, that user's subfolder, the "
                             "language last chosen, the last view (Program or Group), the last "
