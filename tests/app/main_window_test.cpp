@@ -71,6 +71,27 @@ protected:
         return out.str();
     }
 
+    // Deletes one command of the Commands tab through the tools dialog's Pick and choose; says
+    // whether the file was changed.
+    bool deleteThroughTools(app::MainWindow& window, const std::string& name) {
+        window.browser().setCurrentItemName(name);
+        window.browser().reset(CommandsTab);
+        app::ToolsDialog dialog(window.session(), home_.prompt, "delete", &window);
+        for (auto* radio : dialog.findChildren<QRadioButton*>())
+            if (radio->text() == "Pick and choose")
+                radio->setChecked(true);
+        const auto found = dialog.findChild<QListWidget*>()->findItems(QString::fromStdString(name),
+                                                                       Qt::MatchExactly);
+        EXPECT_EQ(found.size(), 1);
+        if (found.empty())
+            return false;
+        found.front()->setSelected(true);
+        for (auto* button : dialog.findChildren<QPushButton*>())
+            if (button->text() == "Delete")
+                button->click();
+        return dialog.outcome().fileChanged;
+    }
+
     QMenu* menu(const QString& title) {
         for (auto* action : window_->menuBar()->actions())
             if (action->text() == title)
@@ -252,34 +273,17 @@ TEST_F(MainWindowTest, TheToolsDialogDeletesThePickedCommands) {
 TEST_F(MainWindowTest, AWriteWhileAnotherProgramWritesTheFileChangesNothingAndSaysWhy) {
     const auto file = window_->session().commandFile();
     const auto before = testing::readBytes(file);
-    const auto deleteLetterhead = [&] {
-        window_->browser().setCurrentItemName("letterhead");
-        window_->browser().reset(CommandsTab);
-        app::ToolsDialog dialog(window_->session(), home_.prompt, "delete", window_.get());
-        for (auto* radio : dialog.findChildren<QRadioButton*>())
-            if (radio->text() == "Pick and choose")
-                radio->setChecked(true);
-        const auto found =
-            dialog.findChild<QListWidget*>()->findItems("letterhead", Qt::MatchExactly);
-        EXPECT_EQ(found.size(), 1);
-        if (!found.empty())
-            found.front()->setSelected(true);
-        for (auto* button : dialog.findChildren<QPushButton*>())
-            if (button->text() == "Delete")
-                button->click();
-        return dialog.outcome().fileChanged;
-    };
     {
         testing::OtherWriter other(file);
         ASSERT_TRUE(other.held());
-        EXPECT_FALSE(deleteLetterhead());
+        EXPECT_FALSE(deleteThroughTools(*window_, "letterhead"));
         EXPECT_NE(home_.prompt.shown.back().text.find(
                       "The command file is being changed by another program"),
                   std::string::npos)
             << home_.prompt.shown.back().text;
         EXPECT_EQ(testing::readBytes(file), before);
     }
-    EXPECT_TRUE(deleteLetterhead());
+    EXPECT_TRUE(deleteThroughTools(*window_, "letterhead"));
     EXPECT_EQ(home_.prompt.shown.back().text, "Deletion Completed");
 }
 
@@ -299,20 +303,7 @@ TEST_F(MainWindowTest, AFileWithSeveralNamesIsChangedOnlyWhenTheUserAllowsIt) {
             });
         ASSERT_NE(asked, home_.prompt.shown.end());
         home_.prompt.shown.clear();
-        window.browser().setCurrentItemName("letterhead");
-        window.browser().reset(CommandsTab);
-        app::ToolsDialog dialog(window.session(), home_.prompt, "delete", &window);
-        for (auto* radio : dialog.findChildren<QRadioButton*>())
-            if (radio->text() == "Pick and choose")
-                radio->setChecked(true);
-        const auto found =
-            dialog.findChild<QListWidget*>()->findItems("letterhead", Qt::MatchExactly);
-        ASSERT_EQ(found.size(), 1);
-        found.front()->setSelected(true);
-        for (auto* button : dialog.findChildren<QPushButton*>())
-            if (button->text() == "Delete")
-                button->click();
-        EXPECT_EQ(dialog.outcome().fileChanged, answer == Prompt::Answer::Yes);
+        EXPECT_EQ(deleteThroughTools(window, "letterhead"), answer == Prompt::Answer::Yes);
         if (answer == Prompt::Answer::No) {
             EXPECT_NE(home_.prompt.shown.back().text.find("the file has 2 hard links"),
                       std::string::npos)

@@ -503,6 +503,8 @@ TEST_F(CliEditTest, TwoWritersAtOnceKeepBothChangesOrSayWhyNot) {
     }
     EXPECT_EQ(kept + refused, 100);
     EXPECT_GT(kept, 90);
+    RecordProperty("kept", kept);
+    RecordProperty("refused", refused);
 }
 
 } // namespace qmk

@@ -1,5 +1,6 @@
 #include "common/file_io.h"
 #include "common/file_lock.h"
+#include "other_writer.h"
 #include "test_home.h"
 
 #include <gtest/gtest.h>
@@ -66,58 +67,16 @@ TEST(ReplaceFile, KeepsModeOwnerAndLinksOfTheFileReplaced) {
         EXPECT_NE(entry.path().extension(), ".qmk-new") << "nothing half-made stays behind";
 }
 
-namespace {
-
-// Another program that takes the lock, says so on a pipe, and holds it until the pipe closes.
-struct OtherHolder {
-    pid_t pid = -1;
-    int hold = -1; // closing it lets the other program go
-
-    explicit OtherHolder(const fs::path& file) {
-        int ready[2], wait[2];
-        EXPECT_EQ(::pipe(ready), 0);
-        EXPECT_EQ(::pipe(wait), 0);
-        pid = ::fork();
-        if (pid == 0) {
-            ::close(ready[0]);
-            ::close(wait[1]);
-            auto lock = CommandFileLock::acquire(file, std::chrono::seconds(5));
-            const char held = lock ? 'y' : 'n';
-            (void)!::write(ready[1], &held, 1);
-            char ignored;
-            (void)!::read(wait[0], &ignored, 1);
-            ::_exit(0);
-        }
-        ::close(ready[1]);
-        ::close(wait[0]);
-        char held = 0;
-        EXPECT_EQ(::read(ready[0], &held, 1), 1);
-        EXPECT_EQ(held, 'y');
-        ::close(ready[0]);
-        hold = wait[1];
-    }
-    ~OtherHolder() { release(); }
-    void release() {
-        if (hold < 0)
-            return;
-        ::close(hold);
-        hold = -1;
-        int status = 0;
-        ::waitpid(pid, &status, 0);
-    }
-};
-
-} // namespace
-
 TEST(CommandFileLock, AnotherProgramWaitsAtMostItsBoundWhileThisOneSharesItsOwnLock) {
     testing::TestHome home;
     const auto file = home.writeFile("mycmds.dat", "x");
     {
-        OtherHolder other(file);
+        testing::OtherWriter other(file);
+        ASSERT_TRUE(other.held());
         const auto started = std::chrono::steady_clock::now();
         EXPECT_FALSE(CommandFileLock::acquire(file, std::chrono::milliseconds(100)));
         EXPECT_GE(std::chrono::steady_clock::now() - started, std::chrono::milliseconds(100));
-        other.release();
+        other.finish();
         EXPECT_TRUE(CommandFileLock::acquire(file, std::chrono::milliseconds(0)));
     }
     // A write inside this program's own cycle goes on at once; the lock stays until its last
@@ -127,22 +86,11 @@ TEST(CommandFileLock, AnotherProgramWaitsAtMostItsBoundWhileThisOneSharesItsOwnL
     auto write = CommandFileLock::acquire(file, std::chrono::milliseconds(0));
     EXPECT_TRUE(write);
     write.reset();
-    // Another program (util-linux's flock, which inherits nothing of this one) tries it.
     const auto lockFile = fs::weakly_canonical(file).string() + ".lock";
-    const auto othersTry = [&] {
-        const pid_t child = ::fork();
-        if (child == 0) {
-            ::execlp("flock", "flock", "--nonblock", lockFile.c_str(), "true", nullptr);
-            ::_exit(127);
-        }
-        int status = 0;
-        ::waitpid(child, &status, 0);
-        return WEXITSTATUS(status);
-    };
-    EXPECT_EQ(othersTry(), 1) << "still held by the cycle";
+    EXPECT_TRUE(testing::OtherWriter::lockHeldElsewhere(lockFile)) << "still held by the cycle";
     cycle.reset();
-    const int status = othersTry();
-    EXPECT_EQ(WEXITSTATUS(status), 0) << "free once the last holder let go";
+    EXPECT_FALSE(testing::OtherWriter::lockHeldElsewhere(lockFile))
+        << "free once the last holder let go";
 }
 
 } // namespace qmk

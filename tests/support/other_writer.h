@@ -37,12 +37,19 @@ public:
         int status = 0;
         ::waitpid(pid_, &status, 0);
         pid_ = -1;
+        // flock's sleep, which shares the lock, ends a moment after flock itself.
+        for (int tries = 0; tries < 500 && held(); ++tries)
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
     }
 
-    bool held() const {
+    bool held() const { return lockHeldElsewhere(lockFile_); }
+
+    // Whether a program that inherits nothing of this one (util-linux's flock) finds the lock
+    // file taken.
+    static bool lockHeldElsewhere(const std::string& lockFile) {
         const pid_t probe = ::fork();
         if (probe == 0) {
-            ::execlp("flock", "flock", "--nonblock", lockFile_.c_str(), "true", nullptr);
+            ::execlp("flock", "flock", "--nonblock", lockFile.c_str(), "true", nullptr);
             ::_exit(127);
         }
         int status = 0;
