@@ -4,6 +4,7 @@
 #include "compare_commands.h"
 #include "dragon_commands.h"
 #include "edit_commands.h"
+#include "held_output.h"
 #include "json.h"
 #include "row_output.h"
 #include "session.h"
@@ -308,10 +309,9 @@ int run(int argc, const char* const* argv, std::ostream& out, std::ostream& err,
     const auto home = ProgramDir::resolve(options.home);
     // What a command prints is held until it ends: a reading command that meets a damaged store
     // runs again, and its output is then printed once.
-    std::ostringstream held;
+    HeldOutput held;
     const auto printHeld = [&](int status) {
-        out << held.str();
-        held.str({});
+        held.printTo(out);
         return status;
     };
     try {
@@ -383,7 +383,7 @@ int run(int argc, const char* const* argv, std::ostream& out, std::ostream& err,
             session.rebuildStore(e.what());
             const bool changesFile = writes || rollbackCommand->parsed() || mergeCommand->parsed();
             if (!changesFile) {
-                held.str({});
+                held.discard();
                 return printHeld(dispatch(held));
             }
             printHeld(kFailed);
