@@ -331,6 +331,10 @@ int run(int argc, const char* const* argv, std::ostream& out, std::ostream& err,
         // Questions are asked on a terminal only; elsewhere --yes must answer them.
         Session session(home, err, ::isatty(STDIN_FILENO) ? &in : nullptr, assumeYes);
         session.files().partHardLinks(partLinks);
+        // A rollback copies an archive over the file: it holds the lock as a write does. A merge
+        // does not: its tool writes the file, taking the lock itself.
+        if (writes || rollbackCommand->parsed())
+            session.setWriting();
         const auto dispatch = [&](std::ostream& results) -> int {
             if (backupCommand->parsed() || rollbackCommand->parsed()) {
                 const int parsed = session.parse("", false);
@@ -348,8 +352,6 @@ int run(int argc, const char* const* argv, std::ostream& out, std::ostream& err,
                 const int found = session.discover();
                 return found == kDone ? whoami(session, whoamiJson, results) : found;
             }
-            if (writes)
-                session.setWriting();
             const int parsed = session.parse(options.file, options.force);
             if (conflictsCommand->parsed())
                 return parsed == kDone ? conflicts(session, conflictsJson, results) : parsed;
