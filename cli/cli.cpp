@@ -19,7 +19,6 @@
 #include <cstdlib>
 #include <iostream>
 #include <ostream>
-#include <sstream>
 #include <unistd.h>
 
 namespace qmk::cli {
@@ -333,7 +332,8 @@ int run(int argc, const char* const* argv, std::ostream& out, std::ostream& err,
         session.files().partHardLinks(partLinks);
         // A rollback copies an archive over the file: it holds the lock as a write does. A merge
         // does not: its tool writes the file, taking the lock itself.
-        if (writes || rollbackCommand->parsed())
+        const bool locks = writes || rollbackCommand->parsed();
+        if (locks)
             session.setWriting();
         const auto dispatch = [&](std::ostream& results) -> int {
             if (backupCommand->parsed() || rollbackCommand->parsed()) {
@@ -383,8 +383,7 @@ int run(int argc, const char* const* argv, std::ostream& out, std::ostream& err,
             // again. A command that only reads runs again on it; a write is not repeated
             // blindly, since the file may already hold it.
             session.rebuildStore(e.what());
-            const bool changesFile = writes || rollbackCommand->parsed() || mergeCommand->parsed();
-            if (!changesFile) {
+            if (!locks && !mergeCommand->parsed()) {
                 held.discard();
                 return printHeld(dispatch(held));
             }

@@ -30,24 +30,15 @@ int Session::openStore() {
     }
     trace_.Tracy("", "", "");
     trace_.Tracy("qmk10", kVersion, now().display());
-    std::optional<RebuiltStore> rebuilt;
-    std::string reason;
-    db_ = openOrReplaceStore(storeFile, now(), rebuilt, reason);
-    if (rebuilt) {
-        storeRebuilt_ = true;
-        prompt_.message(rebuilt->message(reason), kStoreRebuiltTitle);
-    }
+    db_ = openOrRebuildStore(storeFile, now(), prompt_, storeRebuilt_);
     return kDone;
 }
 
-int Session::rebuildStore(const std::string& reason) {
+void Session::rebuildStore(const std::string& reason) {
     storeRebuilt_ = true;
     parser_.reset();
     db_.reset();
-    const auto rebuilt = replaceDamagedStore(home_.file(files::kStore), now());
-    prompt_.message(rebuilt.message(reason), kStoreRebuiltTitle);
-    db_ = openCommandStore(home_.file(files::kStore));
-    return kDone;
+    db_ = rebuildDamagedStore(home_.file(files::kStore), now(), reason, prompt_);
 }
 
 int Session::discover() {

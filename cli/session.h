@@ -63,7 +63,7 @@ public:
     int finish(const Outcome& outcome, const std::string& report, std::ostream& out);
     // The store proved damaged: it is moved aside and an empty one takes its place, the user is
     // told what was kept; the caller parses the command file into it.
-    int rebuildStore(const std::string& reason);
+    void rebuildStore(const std::string& reason);
     bool storeRebuilt() const { return storeRebuilt_; }
     // The open file's facts for the application layer, with the View's type letters.
     actions::FileSession fileSession(UpdateEngine& engine, ReportOutlets outlets = {});

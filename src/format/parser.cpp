@@ -62,7 +62,8 @@ ParseResult Parser::Parse(bool force, const std::string& fileName) {
                 file_.string()};
     properties_.modified = modificationTime(file_).value_or(FileTime{});
     std::error_code ec;
-    properties_.size = std::filesystem::file_size(file_, ec);
+    const auto size = std::filesystem::file_size(file_, ec);
+    properties_.size = ec ? 0 : size;
     if (decodeHeader(*header, properties_) && properties_.generation == layout::Generation::Unknown)
         return {
             ParseStatus::NotACommandFile,

@@ -35,11 +35,8 @@ bool MainSession::start(const std::string& commandLine) {
     trace_.Tracy("", "", "");
     trace_.Tracy("quillmark10", kProgramVersion, now().display());
     try {
-        std::optional<RebuiltStore> rebuilt;
-        std::string reason;
-        store_ = openOrReplaceStore(storeFile, now(), rebuilt, reason);
-        if (rebuilt)
-            prompt_.message(rebuilt->message(reason), kStoreRebuiltTitle);
+        bool rebuilt = false;
+        store_ = openOrRebuildStore(storeFile, now(), prompt_, rebuilt);
     } catch (const std::exception&) {
         prompt_.message("Could not open global10.mdb database, sorry", "QMK10 will now exit");
         return false;
@@ -69,9 +66,7 @@ bool MainSession::start(const std::string& commandLine) {
         // The store is a cache of the file: a damaged one is set aside and built again.
         parser_.reset();
         store_.reset();
-        const auto rebuilt = replaceDamagedStore(storeFile, now());
-        prompt_.message(rebuilt.message(parsed.message), kStoreRebuiltTitle);
-        store_ = openCommandStore(storeFile);
+        store_ = rebuildDamagedStore(storeFile, now(), parsed.message, prompt_);
         parser_.emplace(
             ParseContext{home_, *store_, trace_, status_, prompt_, nat_->CurrentUserDirectory});
         parsed = parser_->Parse(true, "");

@@ -101,18 +101,24 @@ RebuiltStore replaceDamagedStore(const fs::path& store, const FileTime& when) {
     return rebuilt;
 }
 
-std::unique_ptr<Database> openOrReplaceStore(const fs::path& store, const FileTime& when,
-                                             std::optional<RebuiltStore>& rebuilt,
-                                             std::string& reason) {
+std::unique_ptr<Database> rebuildDamagedStore(const fs::path& store, const FileTime& when,
+                                              const std::string& reason, Prompt& prompt) {
+    const auto rebuilt = replaceDamagedStore(store, when);
+    prompt.message(rebuilt.message(reason), kStoreRebuiltTitle);
+    return openCommandStore(store);
+}
+
+std::unique_ptr<Database> openOrRebuildStore(const fs::path& store, const FileTime& when,
+                                             Prompt& prompt, bool& rebuilt) {
+    rebuilt = false;
     try {
         return openCommandStore(store);
     } catch (const StoreError& error) {
         if (!error.damaged())
             throw;
-        reason = error.what();
+        rebuilt = true;
+        return rebuildDamagedStore(store, when, error.what(), prompt);
     }
-    rebuilt = replaceDamagedStore(store, when);
-    return openCommandStore(store);
 }
 
 } // namespace qmk

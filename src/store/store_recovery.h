@@ -1,6 +1,7 @@
 #pragma once
 
 #include "common/file_time.h"
+#include "common/prompt.h"
 #include "store/database.h"
 
 #include <filesystem>
@@ -31,11 +32,14 @@ struct RebuiltStore {
 // The stamp is `when` as "20261206-071511".
 RebuiltStore replaceDamagedStore(const std::filesystem::path& store, const FileTime& when);
 
-// Opens the store; when it is damaged past opening, replaces it first. `rebuilt` says whether it
-// was.
-std::unique_ptr<Database> openOrReplaceStore(const std::filesystem::path& store,
-                                             const FileTime& when,
-                                             std::optional<RebuiltStore>& rebuilt,
-                                             std::string& reason);
+// Replaces a damaged store as replaceDamagedStore does, tells the user `reason`, where the old
+// one went and what was kept, and opens the new one.
+std::unique_ptr<Database> rebuildDamagedStore(const std::filesystem::path& store,
+                                              const FileTime& when, const std::string& reason,
+                                              Prompt& prompt);
+
+// Opens the store; one damaged past opening is rebuilt first. `rebuilt` says whether it was.
+std::unique_ptr<Database> openOrRebuildStore(const std::filesystem::path& store,
+                                             const FileTime& when, Prompt& prompt, bool& rebuilt);
 
 } // namespace qmk
