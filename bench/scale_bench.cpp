@@ -205,6 +205,35 @@ int main(int argc, char** argv) {
         },
         markEverything);
 
+    // What the store alone needs to take the new bodies: the same 16,667 UPDATEs in one
+    // transaction, with nothing read, searched or written to the command file. The rows are
+    // spread over the whole store, so nearly every page of it is rewritten. Each round changes
+    // the text, as the replace does: SQLite skips a page whose bytes stay the same.
+    std::vector<std::pair<std::int64_t, std::string>> scripts;
+    {
+        auto select = store.prepare("SELECT ID, script FROM user WHERE script LIKE '%Sendkeys%'");
+        while (select.step())
+            scripts.emplace_back(select.integer(0), select.text(1));
+    }
+    const auto swapCase = [](std::string text, bool upper) {
+        const std::string from = upper ? "Sendkeys" : "SendKeys",
+                          to = upper ? "SendKeys" : "Sendkeys";
+        for (auto at = text.find(from); at != std::string::npos; at = text.find(from, at))
+            text.replace(at, from.size(), to);
+        return text;
+    };
+    int storeRound = 0;
+    const auto storeAlone = paired(
+        3, [&] { plainCopy(userFile, home.path("copy1")); },
+        [&] {
+            const bool upper = storeRound++ % 2 == 0;
+            Transaction transaction(store);
+            auto update = store.prepare("UPDATE user SET script = ? WHERE ID = ?");
+            for (const auto& [id, script] : scripts)
+                update.bind(1, swapCase(script, upper)).bind(2, id).run(), update.reset();
+            transaction.commit();
+        });
+
     std::printf("60,000 commands, 7.5 MB; medians of paired rounds\n");
     bool met = true;
     for (const auto& r : results) {
@@ -217,6 +246,9 @@ int main(int argc, char** argv) {
     }
     std::printf("%-40s %8.1f ms  %5.2f x one copy of the file (the file written once)\n",
                 "replace all, 16,667 of 60,000 bodies", bulk.work * 1e3, bulk.ratio);
+    std::printf("%-40s %8.1f ms  %5.2f x one copy of the file (%zu rows)\n",
+                "  of which the store's UPDATEs alone", storeAlone.work * 1e3, storeAlone.ratio,
+                scripts.size());
     std::printf("%s\n", met ? "targets met" : "TARGETS MISSED");
     return check && !met ? 1 : 0;
 }

@@ -155,11 +155,11 @@ void UserTable::forEachHeading(const std::function<void(const RowHeading&)>& vis
     RowHeading heading;
     while (select.step()) {
         heading.ID = select.integer(0);
-        heading.Type.assign(select.view(1));
-        heading.menu.assign(select.view(2));
-        heading.state.assign(select.view(3));
-        heading.owner.assign(select.view(4));
-        heading.name.assign(select.view(5));
+        heading.Type = select.view(1);
+        heading.menu = select.view(2);
+        heading.state = select.view(3);
+        heading.owner = select.view(4);
+        heading.name = select.view(5);
         heading.dupe = select.integer(6) != 0;
         visit(heading);
     }

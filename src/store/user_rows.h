@@ -10,10 +10,11 @@
 
 namespace qmk {
 
-// What a one-line listing shows of a row.
+// What a one-line listing shows of a row. The texts point into the statement's row and last
+// only for the visit.
 struct RowHeading {
     std::int64_t ID = 0;
-    std::string Type, menu, state, owner, name;
+    std::string_view Type, menu, state, owner, name;
     bool dupe = false;
 };
 
