@@ -3,7 +3,9 @@
 #include "store/user_rows.h"
 #include "test_home.h"
 
+#include <chrono>
 #include <filesystem>
+#include <functional>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
@@ -40,6 +42,47 @@ TEST(Parse, AnUnchangedFileIsOnlyCountedAndForceParsesAgain) {
 
     EXPECT_EQ(home.parse(path, true).status, ParseStatus::Parsed);
     EXPECT_GT(home.rows()[0].ID, first[0].ID);
+}
+
+// Whether the file is read again: only the same path with the same time to the nanosecond skips it.
+TEST(Parse, TheFileIsReadAgainUnlessItsPathAndTimeAreTheStoredOnes) {
+    const struct {
+        const char* what;
+        std::function<void(testing::TestHome&, const std::filesystem::path&)> change;
+        ParseStatus expected;
+    } cases[] = {
+        {"nothing changed", [](auto&, const auto&) {}, ParseStatus::Current},
+        {"one nanosecond later",
+         [](auto&, const auto& path) {
+             std::filesystem::last_write_time(path, std::filesystem::last_write_time(path) +
+                                                        std::chrono::nanoseconds(1));
+         },
+         ParseStatus::Parsed},
+        {"one second earlier",
+         [](auto&, const auto& path) {
+             std::filesystem::last_write_time(path, std::filesystem::last_write_time(path) -
+                                                        std::chrono::seconds(1));
+         },
+         ParseStatus::Parsed},
+        {"no stored time, as after a damaged parse",
+         [](auto& home, const auto&) {
+             Parameters(home.store()).set(Parameters::Text::mycmdstime, std::nullopt);
+         },
+         ParseStatus::Parsed},
+        {"another path stored",
+         [](auto& home, const auto&) {
+             Parameters(home.store()).set(Parameters::Text::mycmdsfile, "/elsewhere/mycmds.dat");
+         },
+         ParseStatus::Parsed},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        testing::TestHome home;
+        const auto path = home.writeFile("mycmds.dat", smallFile());
+        ASSERT_EQ(home.parse(path).status, ParseStatus::Parsed);
+        c.change(home, path);
+        EXPECT_EQ(home.parse(path).status, c.expected);
+    }
 }
 
 TEST(Parse, AnotherFileWithTheSameTimeIsStillParsed) {

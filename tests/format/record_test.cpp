@@ -297,3 +297,71 @@ TEST(CommandFile, NotLoadedRecordsAreReadThroughButNotStored) {
 }
 
 } // namespace qmk
+
+namespace qmk {
+
+TEST(CommandFileTables, EveryTypeByteHasItsLetterAndEveryLetterItsName) {
+    const struct {
+        std::uint8_t typeByte;
+        std::uint32_t graphicSize;
+        const char* letter;
+        const char* name;
+    } types[] = {
+        {1, 0, "P", "Plain Text"},   {1, 1, "T", "Text & Graphics"}, {2, 0, "R", "Macro Recorder"},
+        {3, 0, "X", "Step by Step"}, {4, 0, "A", "Advanced Script"}, {16, 0, "S", "SCRIPT"},
+        {17, 0, "K", "KEYS"},
+    };
+    for (const auto& t : types) {
+        EXPECT_EQ(typeLetterOf(t.typeByte, t.graphicSize), t.letter) << int{t.typeByte};
+        EXPECT_EQ(typeDisplayName(t.letter), t.name) << t.letter;
+    }
+    EXPECT_EQ(typeDisplayName("L"), "LIST");
+    for (const int unknown : {0, 5, 15, 18, 255})
+        EXPECT_EQ(typeLetterOf(static_cast<std::uint8_t>(unknown), 0), "") << unknown;
+    EXPECT_EQ(typeDisplayName("Q"), "");
+}
+
+TEST(CommandFileTables, VersionCodesAndLanguageCodes) {
+    const struct {
+        std::uint8_t code;
+        const char* text;
+        const char* label;
+        layout::Generation generation;
+    } versions[] = {
+        {3, "6.0", "6.0", layout::Generation::V6},    {4, "6.1", "6.1", layout::Generation::V6},
+        {5, "7.0", "7.x", layout::Generation::V7},    {6, "8.0", "8/9", layout::Generation::V8},
+        {7, "10.0", "10.x", layout::Generation::V10},
+    };
+    for (const auto& v : versions) {
+        const auto* found = layout::findGeneration(v.code);
+        ASSERT_NE(found, nullptr) << int{v.code};
+        EXPECT_EQ(found->versionText, v.text);
+        EXPECT_EQ(found->label, v.label);
+        EXPECT_EQ(found->generation, v.generation);
+    }
+    for (const int unknown : {0, 2, 8, 255})
+        EXPECT_EQ(layout::findGeneration(static_cast<std::uint8_t>(unknown)), nullptr) << unknown;
+
+    // Which optional blocks each generation's records carry: reserved, states, encryption byte,
+    // pre-body block.
+    const std::pair<layout::Generation, std::array<bool, 4>> blocks[] = {
+        {layout::Generation::V6, {false, false, false, false}},
+        {layout::Generation::V7, {true, false, false, true}},
+        {layout::Generation::V8, {true, true, false, true}},
+        {layout::Generation::V10, {true, true, true, true}},
+    };
+    for (const auto& [generation, expected] : blocks) {
+        const auto fields = layout::recordLayout(generation);
+        EXPECT_EQ((std::array<bool, 4>{fields.reservedBlock, fields.statesBlock,
+                                       fields.encryptionByte, fields.preBodyBlock}),
+                  expected);
+    }
+
+    const std::pair<std::uint8_t, const char*> languages[] = {
+        {9, "English"}, {7, "German"},  {10, "Spanish"}, {12, "French"},  {19, "Dutch"},
+        {0, "Unknown"}, {8, "Unknown"}, {18, "Unknown"}, {255, "Unknown"}};
+    for (const auto& [code, name] : languages)
+        EXPECT_EQ(layout::languageName(code), name) << int{code};
+}
+
+} // namespace qmk

@@ -190,3 +190,44 @@ TEST_F(BrowserTest, NothingShownStillOffersNewCommandsAndAGoneItemOffersNothing)
 }
 
 } // namespace qmk
+
+namespace qmk {
+
+// One command of every type and one LIST: each View switch alone shows its own kind and drops
+// every other.
+TEST_F(BrowserTest, EachViewSwitchShowsItsOwnTypeAndDropsEveryOther) {
+    CommandFileBuilder file;
+    file.command("keys one").keys("k");
+    file.command("script one").script("SendKeys \"s\"");
+    file.command("graphic one").textAndGraphics("\x01\x02", "g");
+    file.command("plain one").plainText("p");
+    file.command("recorded one")
+        .recorder({fixture::RecorderEvent::key(65, 0)}, {fixture::RecorderWindow{}});
+    file.command("steps one").steps({fixture::Step::type("hi")});
+    file.command("advanced one").advanced("Sub Main\r\nEnd Sub\r\n");
+    file.list("colors", {"red"});
+    load(file);
+    const std::pair<TypeSwitch, const char*> commands[] = {
+        {TypeSwitch::Keys, "keys one"},         {TypeSwitch::Scripts, "script one"},
+        {TypeSwitch::Text, "graphic one"},      {TypeSwitch::Plain, "plain one"},
+        {TypeSwitch::Recorder, "recorded one"}, {TypeSwitch::Steps, "steps one"},
+        {TypeSwitch::Advanced, "advanced one"},
+    };
+    for (const auto& [type, name] : commands) {
+        browser_.viewOnly(type);
+        browser_.selectTab(CommandsTab);
+        EXPECT_EQ(lines(CommandsTab), std::vector<std::string>{name});
+        browser_.selectTab(ListsTab);
+        EXPECT_EQ(lines(ListsTab), std::vector<std::string>{kNothingToShow}) << name;
+    }
+    browser_.viewOnly(TypeSwitch::Lists);
+    browser_.selectTab(CommandsTab);
+    EXPECT_EQ(lines(CommandsTab), std::vector<std::string>{kNothingToShow});
+    browser_.selectTab(ListsTab);
+    EXPECT_EQ(lines(ListsTab), std::vector<std::string>{"colors"});
+    browser_.viewAll();
+    browser_.selectTab(CommandsTab);
+    EXPECT_EQ(lines(CommandsTab).size(), 7u);
+}
+
+} // namespace qmk

@@ -3,6 +3,7 @@
 #include "session/settings.h"
 #include "test_home.h"
 
+#include <ctime>
 #include <filesystem>
 #include <gtest/gtest.h>
 
@@ -13,6 +14,17 @@ namespace {
 namespace fs = std::filesystem;
 
 constexpr std::int64_t kDay = 86'400'000'000'000;
+
+// Noon of a day in local time, as the archive names count days.
+FileTime localNoon(int year, int month, int day) {
+    std::tm parts{};
+    parts.tm_year = year - 1900;
+    parts.tm_mon = month - 1;
+    parts.tm_mday = day;
+    parts.tm_hour = 12;
+    parts.tm_isdst = -1;
+    return FileTime{static_cast<std::int64_t>(std::mktime(&parts)) * 1'000'000'000};
+}
 
 class BackupsTest : public ::testing::Test {
 protected:
@@ -29,7 +41,7 @@ protected:
     std::string base_;
     Backups backups_;
     fs::path own_;
-    FileTime today_ = now();
+    FileTime today_ = localNoon(2026, 1, 5);
 };
 
 } // namespace
@@ -38,7 +50,7 @@ TEST_F(BackupsTest, TheFirstWriteOfTheDayIsArchivedOnceAndOnlyForAUsersOwnFile) 
     const auto archive = backups_.RollBackCheck(own_, false, today_);
     ASSERT_TRUE(archive);
     EXPECT_EQ(archive->parent_path(), home_.path("pat"));
-    EXPECT_EQ(archive->filename().string(), Backups::archiveName(today_));
+    EXPECT_EQ(archive->filename().string(), "mycmds.01052026");
     write("second state");
     EXPECT_FALSE(backups_.RollBackCheck(own_, false, today_));
     EXPECT_EQ(testing::readBytes(*archive), "first state");
@@ -57,6 +69,31 @@ TEST_F(BackupsTest, TheFirstWriteOfTheDayIsArchivedOnceAndOnlyForAUsersOwnFile) 
     EXPECT_EQ(home_.prompt.shown[0].title, archive->string());
 }
 
+TEST(BackupsNames, AnArchiveIsNamedMonthDayYearOfItsLocalDay) {
+    const std::pair<FileTime, const char*> cases[] = {
+        {localNoon(2026, 1, 5), "mycmds.01052026"},  {localNoon(2025, 12, 31), "mycmds.12312025"},
+        {localNoon(2024, 2, 29), "mycmds.02292024"}, {localNoon(2000, 10, 1), "mycmds.10012000"},
+        {localNoon(2031, 7, 9), "mycmds.07092031"},
+    };
+    for (const auto& [day, name] : cases)
+        EXPECT_EQ(Backups::archiveName(day), name);
+}
+
+TEST_F(BackupsTest, TheRollBackListHoldsTheArchivesOfThisMonthInDayOrder) {
+    for (const auto& day : {localNoon(2026, 1, 4), localNoon(2025, 12, 31), localNoon(2026, 1, 1),
+                            localNoon(2025, 11, 5), localNoon(2026, 2, 1)})
+        ASSERT_TRUE(backups_.RollBackCheck(own_, false, day));
+    EXPECT_EQ(backups_.RollBackListBuild("pat", today_),
+              (std::vector<std::string>{"mycmds.01012026", "mycmds.01042026"}));
+    ASSERT_TRUE(backups_.RollBackCheck(own_, false, today_));
+    EXPECT_EQ(backups_.RollBackListBuild("pat", today_),
+              (std::vector<std::string>{"mycmds.01012026", "mycmds.01042026", "mycmds.01052026"}));
+    EXPECT_EQ(backups_.RollBackListBuild("pat", localNoon(2025, 12, 1)),
+              std::vector<std::string>{"mycmds.12312025"});
+    EXPECT_EQ(backups_.RollBackListBuild("nobody", today_),
+              std::vector<std::string>{kNoneToRollback});
+}
+
 TEST_F(BackupsTest, OnlyThisMonthsArchivesAreListedAndRestoreKeepsThePreviousFile) {
     EXPECT_EQ(backups_.RollBackListBuild("pat", today_), std::vector<std::string>{kNoneToRollback});
     backups_.RollBackCheck(own_, false, FileTime{today_.nanoseconds - 40 * kDay});
@@ -71,7 +108,7 @@ TEST_F(BackupsTest, OnlyThisMonthsArchivesAreListedAndRestoreKeepsThePreviousFil
     EXPECT_EQ(testing::readBytes(own_), "first state");
     EXPECT_EQ(testing::readBytes(home_.path("pat") / kPreRollback), "edited");
     EXPECT_EQ(home_.prompt.shown.back().title, "Restore from archived file?");
-    EXPECT_NE(home_.prompt.shown.back().text.find("Quillmark execution on: " + archive.substr(7) +
+    EXPECT_NE(home_.prompt.shown.back().text.find("Quillmark execution on: 01052026"
                                                   " (mmddyyyy) ?"),
               std::string::npos);
     EXPECT_FALSE(backups_.restore("pat", kNoneToRollback, own_));

@@ -5,6 +5,7 @@
 #include "test_home.h"
 #include "tools/reports.h"
 
+#include <algorithm>
 #include <gtest/gtest.h>
 
 namespace qmk {
@@ -102,6 +103,71 @@ TEST_F(ReportsTest, RefusalsForNothingPickedNothingShownAndNoDvcCommands) {
     auto missing = request("pseudo", ReportRequest::Choice::All);
     missing.file = home_.path("nowhere/global.pseudo");
     EXPECT_EQ(refusal(missing).message, "Folder does not exist");
+}
+
+} // namespace qmk
+
+namespace qmk {
+
+// Every report mode over a file holding one command of every type and a LIST: the name list and
+// the spreadsheet take every type, the DVC only KEYS, scripts and LISTs, the pseudo-DVC every
+// type under its own heading.
+TEST(Reports, EveryModeOverEveryType) {
+    testing::TestHome home;
+    fixture::CommandFileBuilder file;
+    file.command("keys one").keys("{Ctrl+k}");
+    file.command("script one").script("SendKeys \"s\"");
+    file.command("graphic one").textAndGraphics("\x01\x02", "g");
+    file.command("plain one").plainText("p");
+    file.command("recorded one")
+        .recorder({fixture::RecorderEvent::key(65, 0)}, {fixture::RecorderWindow{}});
+    file.command("steps one").steps({fixture::Step::type("hi")});
+    file.command("advanced one").advanced("Sub Main\r\nEnd Sub\r\n");
+    file.list("colors", {"red"});
+    ASSERT_TRUE(home.parse(home.writeFile("mycmds.dat", file.build())).ok());
+    ReportOutlets outlets;
+    outlets.shown = [](const UserRow&) { return true; };
+    const auto report = [&](const std::string& mode) {
+        ReportRequest r;
+        r.mode = mode;
+        r.program = r.scope = "Global Commands";
+        r.group = kAllGroups;
+        r.file = home.path("every." + mode);
+        EXPECT_TRUE(runReport(home.store(), r, outlets, home.prompt).done()) << mode;
+        return home.readFile("every." + mode);
+    };
+
+    EXPECT_EQ(report("txt"), "\r\nGlobal Commands Global Commands\r\nadvanced one\r\ncolors\r\n"
+                             "graphic one\r\nkeys one\r\nplain one\r\nrecorded one\r\n"
+                             "script one\r\nsteps one\r\n");
+
+    const auto csv = report("csv");
+    for (const auto* line : {"\"A\",\"advanced one\"", "\"L\",\"colors\"", "\"T\",\"graphic one\"",
+                             "\"K\",\"keys one\"", "\"P\",\"plain one\"", "\"R\",\"recorded one\"",
+                             "\"S\",\"script one\"", "\"X\",\"steps one\""})
+        EXPECT_NE(csv.find(std::string("\"Global Commands\",\"Global Commands\",") + line),
+                  std::string::npos)
+            << line;
+    EXPECT_EQ(std::count(csv.begin(), csv.end(), '\n'), 8);
+
+    EXPECT_EQ(report("dvc"),
+              "MENU \"Global Commands\" {\r\n\tSTATE \"Global Commands\" GLOBAL {\r\n"
+              "\t\tCOMMAND \"keys one\" {\r\n\t\t\tKEYS {\r\n\t\t\t\t{Ctrl+k}\r\n"
+              "\t\t\t}\r\n\t\t}\r\n\r\n\t\tCOMMAND \"script one\" {\r\n"
+              "\t\t\tSCRIPT {\r\n\t\t\t\tSendKeys \"s\"\r\n\t\t\t}\r\n\t\t}\r\n\r\n"
+              "\t\tLIST \"colors\" {\r\n\t\t\t\"red\"\r\n\t\t}\r\n\t}\r\n}\r\n");
+
+    const auto pseudo = report("pseudo");
+    for (const auto* section :
+         {"COMMAND \"advanced one\" {\r\n\t\t\tAdvanced Script {\r\n\t\t\t\tSub Main\r\n",
+          "COMMAND \"graphic one\" {\r\n\t\t\tText & Graphics {\r\n\t\t\t\tg\r\n",
+          "COMMAND \"keys one\" {\r\n\t\t\tKEYS {\r\n\t\t\t\t{Ctrl+k}\r\n",
+          "COMMAND \"plain one\" {\r\n\t\t\tPlain Text {\r\n\t\t\t\tp\r\n",
+          "COMMAND \"recorded one\" {\r\n\t\t\tMacro Recorder {\r\n\t\t\t\tA key down\r\n",
+          "COMMAND \"script one\" {\r\n\t\t\tSCRIPT {\r\n\t\t\t\tSendKeys \"s\"\r\n",
+          "COMMAND \"steps one\" {\r\n\t\t\tStep by Step {\r\n\t\t\t\tType \"hi\"\r\n",
+          "LIST \"colors\" {\r\n\t\t\t\"red\"\r\n"})
+        EXPECT_NE(pseudo.find(section), std::string::npos) << section;
 }
 
 } // namespace qmk

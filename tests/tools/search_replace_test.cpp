@@ -152,3 +152,46 @@ TEST(SearchReplace, ReplaceAllWritesTheFileOnceOrNotAtAll) {
 }
 
 } // namespace qmk
+
+namespace qmk {
+
+// The text in a body of every type: found in KEYS, scripts, Advanced Scripts and LISTs, in file
+// order, and never in the types search and replace leaves alone.
+TEST(SearchReplace, EverySearchableTypeIsSearchedAndNoOther) {
+    testing::TestHome home;
+    fixture::CommandFileBuilder file;
+    file.command("keys").keys("needle");
+    file.command("script").script("SendKeys \"needle\"");
+    file.command("graphic").textAndGraphics("\x01", "needle");
+    file.command("plain").plainText("needle");
+    file.command("steps").steps({fixture::Step::type("needle")});
+    file.command("advanced").advanced("Sub Main\r\nSendKeys \"needle\"\r\nEnd Sub\r\n");
+    file.list("things", {"needle"});
+    const auto path = home.writeFile("mycmds.dat", file.build());
+    ASSERT_TRUE(home.parse(path).ok());
+    FileOps files;
+    UpdateEngine engine({home.home(), home.store(), home.trace(), files, path});
+    SearchReplace search(home.store(), engine, home.prompt, [](const std::string&) {});
+    statements::flagAll(home.store());
+    search.start();
+    std::vector<std::string> found;
+    while (search.findNext("NEEDLE", false) == SearchReplace::Step::Found && found.size() < 10)
+        found.push_back(search.name());
+    EXPECT_EQ(found, (std::vector<std::string>{"keys", "script", "advanced", "things"}));
+
+    statements::flagAll(home.store());
+    search.start();
+    EXPECT_EQ(search.replaceAll("needle", "pin", true), SearchReplace::Step::Finished);
+    EXPECT_EQ(home.prompt.shown.back().text, "4 occurrences in 4 macros replaced");
+    ASSERT_TRUE(home.parse(path, true).ok());
+    const auto body = [&](const std::string& name) {
+        return findRow(home.store(), "Global Commands", "Global Commands", name)->script;
+    };
+    EXPECT_EQ(body("keys"), "pin");
+    EXPECT_EQ(body("script"), "SendKeys \"pin\"");
+    EXPECT_EQ(body("advanced"), "Sub Main\r\nSendKeys \"pin\"\r\nEnd Sub\r\n");
+    EXPECT_EQ(body("things"), "pin\r\n");
+    EXPECT_EQ(body("plain"), "needle");
+}
+
+} // namespace qmk

@@ -77,6 +77,47 @@ TEST_F(WriterTest, ListItemsAreTrimmedAndCountedAndCopiesStayAway) {
     expectStoreMatchesFile();
 }
 
+// Widths exactly at their limits are taken by an edit, and a LIST count past 255 is read, written
+// and read again in its four bytes.
+TEST_F(WriterTest, WidthsAndCountsAtTheirLimitsAreWritten) {
+    CommandFileBuilder file;
+    file.command("first").keys("a");
+    std::vector<std::string> items;
+    std::string body;
+    for (int i = 1; i <= 300; ++i) {
+        items.push_back("item" + std::to_string(i));
+        body += "item" + std::to_string(i) + "\r\n";
+    }
+    file.list("many", items);
+    load(file);
+    EXPECT_EQ(row("many").script, body);
+
+    const std::string name(150, 'n'), description(150, 'd'), group(50, 'g');
+    const auto first = row("first");
+    ASSERT_TRUE(UpdateFirstThings(*engine_, first, name, description, group).ok);
+    {
+        const auto image = fileBytes();
+        ImageReader in(image, static_cast<std::uint32_t>(first.offset));
+        EXPECT_EQ(in.string(), name);
+        EXPECT_EQ(in.u32(), 0u);
+        EXPECT_EQ(in.string(), description);
+        EXPECT_EQ(in.string(), group);
+    }
+    expectStoreMatchesFile();
+    EXPECT_EQ(row(name).owner, group);
+
+    ASSERT_TRUE(Update1Body(*engine_, row("many"), body + "item301").ok);
+    const auto image = fileBytes();
+    ImageReader in(image, static_cast<std::uint32_t>(row("many").offset));
+    EXPECT_EQ(in.string(), "many");
+    EXPECT_EQ(in.u32(), 1u); // the LIST marker
+    EXPECT_EQ(image.substr(in.position() - 1, 4), std::string("\x2D\x01\x00\x00", 4)); // 301
+    EXPECT_EQ(in.u32(), 301u);
+    for (int i = 1; i <= 301; ++i)
+        EXPECT_EQ(in.string(), "item" + std::to_string(i));
+    expectStoreMatchesFile();
+}
+
 TEST_F(WriterTest, RenamingAListChangesOnlyItsName) {
     load(threeCommands());
     const auto before = fileBytes();
