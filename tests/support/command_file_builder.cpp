@@ -204,4 +204,17 @@ void CommandFileBuilder::write(const std::string& path) const {
         throw std::runtime_error("cannot write " + path);
 }
 
+CommandFileBuilder oneOfEveryType() {
+    CommandFileBuilder file;
+    file.command("keys one").keys("{Ctrl+k}");
+    file.command("script one").script("SendKeys \"s\"");
+    file.command("graphic one").textAndGraphics("\x01\x02", "g");
+    file.command("plain one").plainText("p");
+    file.command("recorded one").recorder({RecorderEvent::key(65, 0)}, {RecorderWindow{}});
+    file.command("steps one").steps({Step::type("hi")});
+    file.command("advanced one").advanced("Sub Main\r\nEnd Sub\r\n");
+    file.list("colors", {"red"});
+    return file;
+}
+
 } // namespace qmk::fixture

@@ -168,4 +168,7 @@ private:
     bool listsSection_ = true;
 };
 
+// One global command of every type, "keys one" to "advanced one", and the LIST "colors".
+CommandFileBuilder oneOfEveryType();
+
 } // namespace qmk::fixture

@@ -1,5 +1,6 @@
 #include "actions/edit_rules.h"
 #include "command_file_builder.h"
+#include "failing_files.h"
 #include "test_home.h"
 #include "tools/compare.h"
 #include "tools/conflicts.h"
@@ -154,6 +155,46 @@ TEST(Compare, ARestoreBringsBackExactlyTheChosenCommandAndList) {
     EXPECT_EQ(readBytes(file), before);
 }
 
+TEST(Compare, ARestoreLeavesWhatTheUserDeclinesAndRefusesWhatItCannotRead) {
+    TestHome home;
+    const auto archive = home.writeFile("mycmds.01012026", sameCommands(7));
+    CommandFileBuilder today(7);
+    today.command("open <mailbox>").listReferences({"mailbox"}).group("Mail").keys("{Ctrl+o}");
+    today.list("mailbox", {"inbox"});
+    Today parsed(home, today);
+    UpdateEngine engine(
+        EngineContext{home.home(), home.store(), parsed.trace, parsed.files, parsed.file});
+    const auto chosen = itemsOf(readSet(archive), [](const SetItem& item) {
+        return item.name == "sign off" || (item.list && item.name == "mailbox");
+    });
+    const auto kept = restoreItems(
+        engine, archive, chosen, [](const std::string&) { return DuplicateAnswer::NoToAll; },
+        home.status, home.prompt);
+    ASSERT_TRUE(kept.result.ok) << kept.result.message;
+    EXPECT_EQ(kept.lists, 0);
+    EXPECT_EQ(kept.commands, 1);
+    ASSERT_TRUE(home.parse(parsed.file, true).ok());
+    EXPECT_EQ(findRow(home.store(), "Global Commands", "Global Commands", "mailbox")->script,
+              "inbox\r\n");
+
+    const auto before = readBytes(parsed.file);
+    const auto commandOnly =
+        itemsOf(readSet(archive), [](const SetItem& item) { return item.name == "bold"; });
+    std::filesystem::remove(archive);
+    const auto unreadable =
+        restoreItems(engine, archive, commandOnly, {}, home.status, home.prompt);
+    EXPECT_EQ(unreadable.result.message, "The archive cannot be read");
+
+    FailingAtStep failing;
+    failing.failAt = 0;
+    UpdateEngine failingEngine(
+        EngineContext{home.home(), home.store(), parsed.trace, failing, parsed.file});
+    const auto refused =
+        restoreItems(failingEngine, archive, commandOnly, {}, home.status, home.prompt);
+    EXPECT_EQ(refused.result.title, "The command file was not changed");
+    EXPECT_EQ(readBytes(parsed.file), before);
+}
+
 TEST(Conflicts, FindsDuplicatesShadowsScopesAndCollisionsOnlyAListFillsIn) {
     TestHome home;
     CommandFileBuilder file(7);
@@ -212,6 +253,41 @@ TEST(Compare, ARestoreWorksInEveryGeneration) {
             (std::vector<std::string>{"- command  Global Commands | Global Commands | sign off",
                                       "- command  WINWORD | Application-specific | next page"}));
     }
+}
+
+} // namespace qmk::testing
+
+namespace qmk::testing {
+
+// A command set keeps a graphic as stored and the states, skips what Dragon does not load, and
+// names the place of any damage.
+TEST(CommandSets, GraphicsStatesNotLoadedAndDamage) {
+    testing::TestHome home;
+    fixture::CommandFileBuilder file;
+    file.command("logo").textAndGraphics("GIF", "text");
+    file.command("hidden").notLoaded().keys("h");
+    file.command("stated").window("word", "Doc").states({"one", "two"}).keys("s");
+    const auto set = readSet(home.writeFile("good.dat", file.build()));
+    ASSERT_EQ(set.items.size(), 2u);
+    EXPECT_EQ(set.items[0].graphic, "\x03GIF\x04text");
+    EXPECT_EQ(set.items[1].states, (std::vector<std::string>{"one", "two"}));
+
+    const auto failure = [&](const std::string& name, const std::string& bytes) {
+        const auto read = readCommandSet(home.writeFile(name, bytes), KeyNames{});
+        return std::holds_alternative<std::string>(read) ? std::get<std::string>(read) : "";
+    };
+    fixture::CommandFileBuilder damaged;
+    damaged.command("bad\x01name").keys("k");
+    EXPECT_EQ(failure("damaged.dat", damaged.build()),
+              home.path("damaged.dat").string() + ": damaged at position 23"); // the name's text
+    const auto whole = file.build();
+    // Header 21 bytes, then the name's count and text (1 + 4) and the LIST count (4): the
+    // description's count would be byte 31, past the end.
+    EXPECT_EQ(failure("short.dat", whole.substr(0, 30)),
+              home.path("short.dat").string() + ": damaged at position 31");
+    EXPECT_EQ(failure("zeros.dat", std::string(40, '\0')),
+              home.path("zeros.dat").string() + ": not a command file");
+    EXPECT_EQ(readCommandSet(home.path("absent.dat"), KeyNames{}).index(), 1u);
 }
 
 } // namespace qmk::testing

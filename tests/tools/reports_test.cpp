@@ -85,6 +85,45 @@ TEST_F(ReportsTest, NameListSpreadsheetAndTheirDestinations) {
     EXPECT_NE(clipboard_.find("bold"), std::string::npos);
 }
 
+TEST_F(ReportsTest, EachChoiceNamesItsFileAndChoosesItsRows) {
+    using Choice = ReportRequest::Choice;
+    const std::tuple<Choice, const char*, const char*> choices[] = {
+        {Choice::All, "global.txt",
+         "\r\nGlobal Commands Global Commands\r\nrecorded\r\n"
+         "say \"hi\"\r\n\r\nWINWORD Application-specific\r\nbold\r\n"},
+        {Choice::Program, "WINWORD.txt", "\r\nWINWORD Application-specific\r\nbold\r\n"},
+        {Choice::Group, "Word.txt", "\r\nWINWORD Application-specific\r\nbold\r\n"},
+        {Choice::Scope, "Application-specific.txt", "\r\nWINWORD Application-specific\r\nbold\r\n"},
+    };
+    for (const auto& [choice, name, text] : choices) {
+        auto r = request("txt", choice);
+        r.program = "WINWORD";
+        r.scope = "Application-specific";
+        r.group = "Word";
+        r.file = defaultReportFile(home_.store(), home_.home(), r);
+        EXPECT_EQ(r.file, home_.path(name));
+        ASSERT_TRUE(runReport(home_.store(), r, outlets_, home_.prompt).done()) << name;
+        EXPECT_EQ(home_.readFile(name), text);
+    }
+    auto picked = request("csv", Choice::Picked);
+    EXPECT_EQ(defaultReportFile(home_.store(), home_.home(), picked), home_.path("selected.csv"));
+    EXPECT_EQ(proposedReportFile(home_.store(), home_.home(), picked, "open <apps> now"),
+              home_.path("open [apps] now.csv"));
+    EXPECT_EQ(proposedReportFile(home_.store(), home_.home(), request("csv", Choice::All),
+                                 "open <apps> now"),
+              home_.path("global.csv"));
+
+    auto printed = request("txt", Choice::All);
+    printed.destination = ReportRequest::Destination::Printer;
+    outlets_.print = nullptr;
+    EXPECT_EQ(runReport(home_.store(), printed, outlets_, home_.prompt).message,
+              "There is no printer to print on");
+    printed.destination = ReportRequest::Destination::Clipboard;
+    outlets_.toClipboard = nullptr;
+    EXPECT_EQ(runReport(home_.store(), printed, outlets_, home_.prompt).message,
+              "There is no clipboard to copy to");
+}
+
 TEST_F(ReportsTest, RefusalsForNothingPickedNothingShownAndNoDvcCommands) {
     auto picked = request("txt", ReportRequest::Choice::Picked);
     const auto refusal = [&](const ReportRequest& r) {
@@ -114,16 +153,7 @@ namespace qmk {
 // type under its own heading.
 TEST(Reports, EveryModeOverEveryType) {
     testing::TestHome home;
-    fixture::CommandFileBuilder file;
-    file.command("keys one").keys("{Ctrl+k}");
-    file.command("script one").script("SendKeys \"s\"");
-    file.command("graphic one").textAndGraphics("\x01\x02", "g");
-    file.command("plain one").plainText("p");
-    file.command("recorded one")
-        .recorder({fixture::RecorderEvent::key(65, 0)}, {fixture::RecorderWindow{}});
-    file.command("steps one").steps({fixture::Step::type("hi")});
-    file.command("advanced one").advanced("Sub Main\r\nEnd Sub\r\n");
-    file.list("colors", {"red"});
+    const auto file = fixture::oneOfEveryType();
     ASSERT_TRUE(home.parse(home.writeFile("mycmds.dat", file.build())).ok());
     ReportOutlets outlets;
     outlets.shown = [](const UserRow&) { return true; };

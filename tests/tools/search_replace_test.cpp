@@ -195,3 +195,31 @@ TEST(SearchReplace, EverySearchableTypeIsSearchedAndNoOther) {
 }
 
 } // namespace qmk
+
+namespace qmk {
+
+TEST(SearchReplace, TheFirstReplaceOnlyFindsAndTheShownSelectionCountsALineBreakAsOne) {
+    testing::TestHome home;
+    fixture::CommandFileBuilder file;
+    file.command("lines").keys("one\r\ntwo\r\nneedle");
+    const auto path = home.writeFile("mycmds.dat", file.build());
+    ASSERT_TRUE(home.parse(path).ok());
+    FileOps files;
+    UpdateEngine engine({home.home(), home.store(), home.trace(), files, path});
+    SearchReplace search(home.store(), engine, home.prompt, [](const std::string&) {});
+    statements::flagAll(home.store());
+    search.start();
+    EXPECT_EQ(search.replace("", "pin", true), SearchReplace::Step::Refused);
+    EXPECT_EQ(home.prompt.shown.back().text, "No Search For text entered");
+    const auto before = testing::readBytes(path);
+    ASSERT_EQ(search.replace("needle", "pin", true), SearchReplace::Step::Found);
+    EXPECT_EQ(testing::readBytes(path), before) << "the first press shows the match";
+    EXPECT_EQ(search.selectionStart(), 10u);
+    EXPECT_EQ(search.shownSelectionStart(), 8u); // "one", a break, "two", a break
+    EXPECT_EQ(search.replace("needle", "pin", true), SearchReplace::Step::Finished);
+    ASSERT_TRUE(home.parse(path, true).ok());
+    EXPECT_EQ(findRow(home.store(), "Global Commands", "Global Commands", "lines")->script,
+              "one\r\ntwo\r\npin");
+}
+
+} // namespace qmk

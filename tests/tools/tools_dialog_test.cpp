@@ -109,3 +109,56 @@ TEST_F(ToolsTest, ExportTargetChecksDeleteByGroupAndAChangedFile) {
 }
 
 } // namespace qmk
+
+namespace qmk {
+
+// Every mode of the two dialogs against its caption, action button and default entry or target.
+TEST(DialogCaptions, EveryModeOfTheToolsAndReportsDialogs) {
+    const std::array<std::string, 4> tools[] = {
+        {"dat", "Export to .dat", "Export", "/x/export.dat"},
+        {"group", "Rename Group", "Rename Group", "Enter new Group here"},
+        {"program", "Rename Program", "Rename Program", "Enter new Program here"},
+        {"delete", "Delete", "Delete", ""},
+        {"dvc2plain", "Convert DVC to Plain Text", "Convert", ""},
+        {"dvc2vba", "Convert DVC to Advanced Scripting w/SendKeys", "Convert", ""},
+        {"dvc2sdk", "Convert DVC to Advanced Scripting w/SendDragonKeys", "Convert", ""},
+        {"replace", "Search/Replace", "Replace", ""},
+    };
+    for (const auto& [mode, caption, action, entry] : tools) {
+        const auto c = toolsCaptions(mode, "/x/export.dat");
+        EXPECT_EQ((std::array<std::string, 3>{c.caption, c.action, c.entry}),
+                  (std::array<std::string, 3>{caption, action, entry}))
+            << mode;
+    }
+
+    using Destination = ReportRequest::Destination;
+    const std::tuple<std::string, std::string, std::string, Destination> reports[] = {
+        {"txt", "Print COMMAND list", "Print", Destination::Printer},
+        {"csv", "Export (spreadsheet)", "Export", Destination::File},
+        {"dvc", "Export (dvc)", "Export", Destination::File},
+        {"pseudo", "Export to pseudo dvc", "Export", Destination::File},
+    };
+    for (const auto& [mode, caption, action, destination] : reports) {
+        const auto c = reportCaptions(mode);
+        EXPECT_EQ(c.caption, caption) << mode;
+        EXPECT_EQ(c.action, action) << mode;
+        EXPECT_EQ(c.destination, destination) << mode;
+    }
+}
+
+TEST(DialogCaptions, TheExportsDuplicateQuestionNamesBothPlacesAndMapsItsButtons) {
+    testing::RecordingPrompt prompt;
+    const auto ask = duplicatePrompt(prompt, "WINWORD | Document1", "/home/pat/export.dat");
+    prompt.choices = {0, 1, 2, 3, 4};
+    const DuplicateAnswer answers[] = {DuplicateAnswer::Yes, DuplicateAnswer::No,
+                                       DuplicateAnswer::YesToAll, DuplicateAnswer::NoToAll,
+                                       DuplicateAnswer::CancelExport};
+    for (const auto expected : answers)
+        EXPECT_EQ(ask("bold"), expected);
+    EXPECT_EQ(prompt.shown.back().title, "Overwrite?");
+    EXPECT_EQ(prompt.shown.back().text,
+              "The following command already exists in:\r\nWINWORD | Document1\r\nbold\r\n"
+              "Overwrite? with command from:\r\n/home/pat/export.dat");
+}
+
+} // namespace qmk
