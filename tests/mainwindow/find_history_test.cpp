@@ -117,7 +117,8 @@ TEST_F(FindTest, TheHistoryKeepsThirteenNewestOncePerItemAndPrunesOnWriteOut) {
     EXPECT_EQ(settings.load(file).recent, small.entries());
     browser_.setHistory(small.entries());
     browser_.selectTab(RecentlyModifiedTab);
-    EXPECT_EQ(browser_.tab(RecentlyModifiedTab).lines[1], "bold" + std::string(45, ' ') + "WINWORD");
+    EXPECT_EQ(browser_.tab(RecentlyModifiedTab).lines[1],
+              "bold" + std::string(45, ' ') + "WINWORD");
     EXPECT_EQ(browser_.currentProgram(), "Global Commands");
 }
 
