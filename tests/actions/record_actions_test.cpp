@@ -129,3 +129,53 @@ TEST_F(RecordActionsTest, RenamesKeepTheListNameRulesAskAboutUsersAndArchiveFirs
 }
 
 } // namespace qmk
+
+namespace qmk {
+
+// Which bodies may be edited, type by type.
+TEST(RecordRules, OnlyStringBodiesAndListsMayBeEdited) {
+    const std::tuple<const char*, bool, const char*> types[] = {
+        {"K", true, ""},
+        {"S", true, ""},
+        {"A", true, ""},
+        {"P", true, ""},
+        {"L", true, ""},
+        {"T", false, "Text & Graphics"},
+        {"R", false, "Macro Recorder"},
+        {"X", false, "Step by Step"},
+    };
+    for (const auto& [type, editable, name] : types) {
+        UserRow row;
+        row.Type = type;
+        row.name = "a command";
+        const auto refusal = actions::readOnlyRefusal(row);
+        EXPECT_EQ(!refusal, editable) << type;
+        if (refusal) {
+            EXPECT_EQ(refusal->message, "The body of this command cannot be edited");
+            EXPECT_EQ(refusal->title, name);
+        }
+    }
+    UserRow locked;
+    locked.Type = "A";
+    locked.name = "secret";
+    locked.encrypted = true;
+    EXPECT_EQ(actions::readOnlyRefusal(locked)->message,
+              "This command has been encrypted, and cannot be edited");
+}
+
+// The commands naming a LIST: a "_" or "%" in its name is a character, not a wildcard.
+TEST(RecordRules, TheCommandsUsingAListMatchItsNameLiterally) {
+    testing::TestHome home;
+    fixture::CommandFileBuilder file;
+    file.command("open <my_list>").listReferences({"my_list"}).keys("1");
+    file.command("open <myXlist>").listReferences({"myXlist"}).keys("2");
+    file.command("take <50%>").listReferences({"50%"}).keys("3");
+    file.command("take <50 percent>").listReferences({"50 percent"}).keys("4");
+    file.command("OPEN <MY_LIST> now").listReferences({"MY_LIST"}).keys("5");
+    ASSERT_TRUE(home.parse(home.writeFile("mycmds.dat", file.build())).ok());
+    EXPECT_EQ(commandsUsingList(home.store(), "my_list"),
+              (std::vector<std::string>{"open <my_list>", "OPEN <MY_LIST> now"}));
+    EXPECT_EQ(commandsUsingList(home.store(), "50%"), std::vector<std::string>{"take <50%>"});
+}
+
+} // namespace qmk

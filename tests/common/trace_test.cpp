@@ -1,3 +1,4 @@
+#include "common/file_time.h"
 #include "common/trace.h"
 #include "test_home.h"
 
@@ -38,6 +39,18 @@ TEST(Trace, LinesAreThreeTextsJoinedByBlanksAndTheDayDecidesAppendOrRestart) {
         nextDay.Tracy("fresh");
     }
     EXPECT_EQ(testing::readBytes(file), "fresh  \r\n");
+}
+
+} // namespace qmk
+
+namespace qmk {
+
+TEST(FileTimes, ShownStoredAndShortFormsOfOneMoment) {
+    auto moment = testing::localTime(2026, 1, 5, 9, 8, 7);
+    moment.nanoseconds += 42;
+    EXPECT_EQ(moment.display(), "2026-01-05 09:08:07");
+    EXPECT_EQ(moment.stored(), "2026-01-05 09:08:07.000000042");
+    EXPECT_EQ(mmddyy(moment), "010526");
 }
 
 } // namespace qmk

@@ -28,6 +28,12 @@ TEST(RichText, ReadsRunsColoursEscapesAndSurvivesWhatIsNotRtf) {
     EXPECT_EQ(plain(readRichText("}}{\\b x\\'4")), "x");
     EXPECT_EQ(plain(readRichText("\\fs99999999999999999999 a\\u55296?b\\uc999999999")), "a\uFFFDb");
     EXPECT_EQ(plain(readRichText("caf\xe9 \\")), "caf\u00e9 ");
+
+    // A size of 0 or past 3276 half points is the 12-point default; the limit itself is kept.
+    const std::pair<const char*, int> sizes[] = {
+        {"\\fs0 a", 24}, {"\\fs1 a", 1}, {"\\fs3276 a", 3276}, {"\\fs3277 a", 24}, {"a", 24}};
+    for (const auto& [rtf, halfPoints] : sizes)
+        EXPECT_EQ(readRichText(rtf).at(0).halfPoints, halfPoints) << rtf;
 }
 
 } // namespace qmk

@@ -68,6 +68,19 @@ TEST_F(BrowserTest, ProgramsGroupsAndTheListCopyOfAGlobalList) {
     EXPECT_EQ(browser_.programs().entries.size(), 3u);
 }
 
+TEST_F(BrowserTest, AGroupShowsOnlyItsOwnCommandsOfAScope) {
+    CommandFileBuilder file;
+    file.command("alpha one").group("Alpha").keys("1");
+    file.command("beta one").group("Beta").keys("2");
+    file.command("alpha two").group("Alpha").keys("3");
+    load(file);
+    EXPECT_EQ(lines(CommandsTab), (std::vector<std::string>{"alpha one", "alpha two", "beta one"}));
+    browser_.selectGroup(0);
+    EXPECT_EQ(lines(CommandsTab), (std::vector<std::string>{"alpha one", "alpha two"}));
+    browser_.selectGroup(1);
+    EXPECT_EQ(lines(CommandsTab), std::vector<std::string>{"beta one"});
+}
+
 TEST_F(BrowserTest, AFileWithoutGlobalCommandsAndTheAsleepScope) {
     CommandFileBuilder file;
     file.command("b").application("zed").keys("1");
@@ -125,6 +138,7 @@ TEST_F(BrowserTest, TheItemViewByTypeStatesBackslashesAndEncryption) {
     file.command("path").keys("c:\\\\temp");
     file.command("graphic").textAndGraphics("GIF89", "{\\rtf1 x}");
     file.command("locked").encrypted().advanced("secret");
+    file.command("locked graphic").encrypted().textAndGraphics("GIF89", "x");
     file.command("three states")
         .window("notepad", "Untitled")
         .states({"a", "b", "c"})
@@ -141,11 +155,14 @@ TEST_F(BrowserTest, TheItemViewByTypeStatesBackslashesAndEncryption) {
     EXPECT_EQ(browser_.item().body, kEncryptedBody);
     EXPECT_FALSE(browser_.item().editEnabled);
     browser_.selectLine(CommandsTab, 2);
+    EXPECT_EQ(browser_.item().type, "Text & Graphics");
+    EXPECT_FALSE(browser_.item().showGraphicVisible) << "an encrypted graphic is not shown";
+    browser_.selectLine(CommandsTab, 3);
     EXPECT_EQ(browser_.item().body, "c:\\\\temp") << "the user's own file keeps them doubled";
     EXPECT_TRUE(browser_.item().convertToPlainEnabled);
 
     load(file, "export.dat");
-    browser_.selectLine(CommandsTab, 2);
+    browser_.selectLine(CommandsTab, 3);
     EXPECT_EQ(browser_.item().body, "c:\\temp");
     const auto notepad = std::find(browser_.programs().entries.begin(),
                                    browser_.programs().entries.end(), "NOTEPAD");

@@ -87,8 +87,14 @@ TEST_F(MainSessionTest, SpokenCommandsPickProgramsMoveTheSliderAndShowTabs) {
 
     ASSERT_TRUE(voice.hear("slider 10"));
     EXPECT_EQ(slider, 10);
-    ASSERT_TRUE(voice.hear("recently created"));
-    EXPECT_EQ(main->browser().showingTab(), RecentlyCreatedTab);
+    const std::pair<const char*, int> tabs[] = {{"recently modified", RecentlyModifiedTab},
+                                                {"lists", ListsTab},
+                                                {"recently created", RecentlyCreatedTab},
+                                                {"commands", CommandsTab}};
+    for (const auto& [spoken, tab] : tabs) {
+        ASSERT_TRUE(voice.hear(spoken));
+        EXPECT_EQ(main->browser().showingTab(), tab) << spoken;
+    }
     ASSERT_TRUE(voice.hear("all groups"));
     EXPECT_TRUE(main->browser().allGroups());
 }

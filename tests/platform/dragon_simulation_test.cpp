@@ -8,6 +8,7 @@
 #include "platform/windows.h"
 #include "test_home.h"
 
+#include <cstdlib>
 #include <filesystem>
 #include <gtest/gtest.h>
 
@@ -184,6 +185,25 @@ TEST(Platform, SingleInstanceAndHiddenProcess) {
     SimulatedMicrophone microphone(2);
     microphone.setState(1);
     EXPECT_EQ(microphone.state(), 1);
+}
+
+} // namespace qmk
+
+namespace qmk {
+
+// The editions of the Professional series, and only they, take custom commands.
+TEST(SimulatedDragonSetup, TheEditionFromTheEnvironment) {
+    const std::pair<const char*, bool> editions[] = {
+        {"Professional", true},  {"Medical", true},    {"Legal", true},
+        {"Public Safety", true}, {"Preferred", false}, {"Standard", false},
+        {"professional", false},
+    };
+    for (const auto& [edition, professional] : editions) {
+        ::setenv("QUILLMARK10_DRAGON_EDITION", edition, 1);
+        EXPECT_EQ(SimulatedDragonSetup::fromEnvironment().professional, professional) << edition;
+    }
+    ::unsetenv("QUILLMARK10_DRAGON_EDITION");
+    EXPECT_TRUE(SimulatedDragonSetup::fromEnvironment().professional);
 }
 
 } // namespace qmk

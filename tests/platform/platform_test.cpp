@@ -10,15 +10,22 @@ namespace qmk {
 
 TEST(PrivateProfile, ReadsWithWindowsRules) {
     testing::TestHome home;
-    const auto ini = home.writeFile("nssystem.ini",
-                                    "; comment\r\n[Options]\r\n  Save User = Always \r\n"
-                                    "quoted=\"a b\"\r\n[C:\\Users\\pat\\mycmds.dat]\r\nmrucount=2\n"
-                                    "long=" +
-                                        std::string(300, 'x') + "\r\n");
+    const auto ini = home.writeFile(
+        "nssystem.ini", "; comment\r\n[Options]\r\n  Save User = Always \r\n"
+                        "quoted=\"a b\"\r\nsingle='c d'\r\nZoom=z\r\n"
+                        "[C:\\Users\\pat\\mycmds.dat]\r\nmrucount=2\n"
+                        "long=" +
+                            std::string(300, 'x') + "\r\nfull=" + std::string(250, 'f') +
+                            "\r\nfits=" + std::string(249, 'g') + "\r\n");
     EXPECT_EQ(profile::read(ini, "options", "SAVE USER"), "Always");
     EXPECT_EQ(profile::read(ini, "Options", "quoted"), "a b");
     EXPECT_EQ(profile::read(ini, "c:/users/PAT/mycmds.dat", "MRUcount"), "2");
+    EXPECT_EQ(profile::read(ini, "Options", "single"), "c d");
+    EXPECT_EQ(profile::read(ini, "OPTIONS", "zOOM"), "z");
+    // A value fills the 250-place buffer less its terminating NUL.
     EXPECT_EQ(profile::read(ini, "C:\\Users\\pat\\mycmds.dat", "long").size(), 249u);
+    EXPECT_EQ(profile::read(ini, "C:\\Users\\pat\\mycmds.dat", "full"), std::string(249, 'f'));
+    EXPECT_EQ(profile::read(ini, "C:\\Users\\pat\\mycmds.dat", "fits"), std::string(249, 'g'));
     EXPECT_EQ(profile::read(ini, "Options", "missing", "dflt"), "dflt");
     EXPECT_EQ(profile::read(ini, "Nowhere", "key"), "");
     EXPECT_EQ(profile::read(home.path("none.ini"), "A", "b", "x"), "x");

@@ -3,7 +3,6 @@
 #include "session/settings.h"
 #include "test_home.h"
 
-#include <ctime>
 #include <filesystem>
 #include <gtest/gtest.h>
 
@@ -15,15 +14,8 @@ namespace fs = std::filesystem;
 
 constexpr std::int64_t kDay = 86'400'000'000'000;
 
-// Noon of a day in local time, as the archive names count days.
 FileTime localNoon(int year, int month, int day) {
-    std::tm parts{};
-    parts.tm_year = year - 1900;
-    parts.tm_mon = month - 1;
-    parts.tm_mday = day;
-    parts.tm_hour = 12;
-    parts.tm_isdst = -1;
-    return FileTime{static_cast<std::int64_t>(std::mktime(&parts)) * 1'000'000'000};
+    return testing::localTime(year, month, day);
 }
 
 class BackupsTest : public ::testing::Test {
@@ -112,6 +104,9 @@ TEST_F(BackupsTest, OnlyThisMonthsArchivesAreListedAndRestoreKeepsThePreviousFil
                                                   " (mmddyyyy) ?"),
               std::string::npos);
     EXPECT_FALSE(backups_.restore("pat", kNoneToRollback, own_));
+    const auto shown = home_.prompt.shown.size();
+    EXPECT_FALSE(backups_.restore("pat", "1052026", own_)); // seven characters: no date in it
+    EXPECT_EQ(home_.prompt.shown.size(), shown);
 }
 
 } // namespace qmk

@@ -160,13 +160,14 @@ TEST_F(NatTest, RoamingUsersAreRecognised) {
     EXPECT_EQ(roaming.RoamingCacheDirectory, cache.string());
     EXPECT_TRUE(roaming.CurrentUserIsRoaming);
 
-    write(dragon_ + "/nssystem.ini", "[Settings]\r\nsupported languages=ENX\r\n");
+    write(dragon_ + "/nssystem.ini", "[Settings]\r\nsupported languages=ENXU\r\n");
     write(userDragon_ + "/nsuser.ini",
           "[Settings]\r\nCurrent User=pat\r\nRoaming User Current User Is Roaming=1\r\n");
     const auto local = discover();
     EXPECT_FALSE(local.RoamingUserOn);
     EXPECT_EQ(local.RoamingCacheDirectory, "");
     EXPECT_TRUE(local.CurrentUserIsRoaming); // the user INI is consulted all the same
+    EXPECT_EQ(local.language, "ENX");        // the first three letters of the list
 }
 
 TEST_F(NatTest, OldWindowsFindTheAllUsersFolderFromThePerUserOne) {

@@ -166,8 +166,8 @@ TEST_F(SaveCycleTest, WithoutTheToolTheUserIsSavedAndReloadedThroughTheEngine) {
     loop_.wait(std::chrono::seconds(2), [&] { return !reloading.userTimerRunning(); });
     EXPECT_FALSE(reloading.userTimerRunning()) << "user-loaded stopped the timer";
 
-    // "save user" other than Ask and Always never saves.
-    settings_.write("save user", "Never");
+    // "save user" other than Ask and Always ("Never", or anything else) never saves.
+    settings_.write("save user", "Sometimes");
     engine_.markUnsaved();
     home_.prompt.shown.clear();
     view_.closed = false;

@@ -19,6 +19,7 @@ protected:
         file.command("w2").window("winword", "Report").keys("3");
         file.command("a1").application("excel").keys("4");
         file.command("vb").window("vb6", "Microsoft Visual Basic").keys("5");
+        file.command("t").window("long", std::string(32, 'T')).keys("6");
         EXPECT_TRUE(home_.parse(home_.writeFile("mycmds.dat", file.build())).ok());
     }
     FirstView choose(const std::string& line, const std::string& title = "",
@@ -53,6 +54,11 @@ TEST_F(FirstViewTest, TheCommandLineOrTheWindowInFrontChoosesTheFirstView) {
     EXPECT_EQ(view.scope, "Application-specific");
     view = choose("", "Untitled - Something", "/usr/bin/unknown");
     EXPECT_EQ(view.program, "Global Commands");
+
+    // A title's document part is cut to 32 characters before the Scope is sought.
+    view = choose("", std::string(33, 'T') + " - Long");
+    EXPECT_EQ(view.program, "LONG");
+    EXPECT_EQ(view.scope, std::string(32, 'T'));
 
     // A command line naming a file opens that file.
     view = choose("\"" + home_.path("mycmds.dat").string() + "\"");

@@ -2,6 +2,7 @@
 #include "store/parameters.h"
 #include "store/schema.h"
 #include "store/statements.h"
+#include "store/store_recovery.h"
 #include "store/user_rows.h"
 #include "test_home.h"
 
@@ -261,6 +262,26 @@ TEST(StoreWidths, EveryWidthHoldsAtTheLimitAndRefusesOnePastWithOrWithoutANul) {
         EXPECT_TRUE(stored(set, accents));
         EXPECT_FALSE(stored(set, accents + "\xC3\xA9"));
     }
+}
+
+} // namespace qmk
+
+namespace qmk {
+
+// A damaged store goes aside under the time it was found, never over an earlier one.
+TEST(StoreRecovery, EachDamagedStoreKeepsItsOwnName) {
+    testing::TestHome home;
+    const auto store = home.path("global10.mdb");
+    const auto when = testing::localTime(2026, 1, 5, 9, 8, 7);
+    const std::string names[] = {"global10.mdb.damaged-20260105-090807",
+                                 "global10.mdb.damaged-20260105-090807-2",
+                                 "global10.mdb.damaged-20260105-090807-3"};
+    for (const auto& name : names) {
+        home.writeFile("global10.mdb", "damaged " + name);
+        EXPECT_EQ(replaceDamagedStore(store, when).movedTo, home.path(name));
+    }
+    for (const auto& name : names)
+        EXPECT_EQ(home.readFile(name), "damaged " + name);
 }
 
 } // namespace qmk

@@ -3,6 +3,7 @@
 #include "store/statements.h"
 #include "store/user_rows.h"
 
+#include <ctime>
 #include <fstream>
 #include <random>
 #include <sstream>
@@ -25,6 +26,18 @@ std::string readBytes(const fs::path& file) {
     std::ostringstream bytes;
     bytes << in.rdbuf();
     return bytes.str();
+}
+
+FileTime localTime(int year, int month, int day, int hour, int minute, int second) {
+    std::tm parts{};
+    parts.tm_year = year - 1900;
+    parts.tm_mon = month - 1;
+    parts.tm_mday = day;
+    parts.tm_hour = hour;
+    parts.tm_min = minute;
+    parts.tm_sec = second;
+    parts.tm_isdst = -1;
+    return FileTime{static_cast<std::int64_t>(std::mktime(&parts)) * 1'000'000'000};
 }
 
 TestHome::TestHome() : home_(freshFolder()) {

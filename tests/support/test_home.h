@@ -1,5 +1,6 @@
 #pragma once
 
+#include "common/file_time.h"
 #include "common/program_dir.h"
 #include "common/prompt.h"
 #include "common/status_sink.h"
@@ -114,5 +115,8 @@ private:
 
 // The whole of a file's bytes.
 std::string readBytes(const std::filesystem::path& file);
+
+// A moment of local time, as archive names and damaged-store names count it.
+FileTime localTime(int year, int month, int day, int hour = 12, int minute = 0, int second = 0);
 
 } // namespace qmk::testing

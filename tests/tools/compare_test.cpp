@@ -222,6 +222,26 @@ TEST(Conflicts, FindsDuplicatesShadowsScopesAndCollisionsOnlyAListFillsIn) {
         << "excel's window is not winword's; a LIST the file lacks stays as written";
 }
 
+// A LIST is filled in for its first 500 items only: a phrase past them is never paired.
+TEST(Conflicts, LISTsAreFilledInUpToTheirBound) {
+    TestHome home;
+    CommandFileBuilder file(7);
+    file.command("go <n>").listReferences({"n"}).keys("x");
+    file.command("go i500").application("winword").keys("y");
+    file.command("go i501").application("winword").keys("z");
+    std::vector<std::string> items;
+    for (int i = 1; i <= 501; ++i)
+        items.push_back("i" + std::to_string(i));
+    file.list("n", items);
+    const auto set = readSet(home.writeFile("mycmds.dat", file.build()));
+    std::vector<std::string> found;
+    for (const auto& c : findConflicts(set))
+        found.push_back(conflictLine(c));
+    EXPECT_EQ(found, std::vector<std::string>{
+                         "list  Global Commands | Global Commands | go <n>  <->  WINWORD | "
+                         "Application-specific | go i500  \"go i500\""});
+}
+
 } // namespace qmk::testing
 
 namespace qmk::testing {

@@ -55,7 +55,12 @@ TEST(SendKeysForm, TextRunsLineBreaksAndQuotes) {
     EXPECT_EQ(statements(std::string(130, 'y') + "\r\n"),
               "SendKeys \"" + std::string(126, 'y') +
                   "\",true\r\nSendKeys \"yyyy\" & vbCr,true\r\n");
-    // An open line takes text while it stays below 127 characters.
+    // An open line takes text while it stays below 127 characters: "{tab}" and 121 more at
+    // the most.
+    EXPECT_EQ(statements("{tab}" + std::string(121, 'z')),
+              "SendKeys \"{tab}" + std::string(121, 'z') + "\", true\r\n");
+    EXPECT_EQ(statements("{tab}" + std::string(122, 'z')),
+              "SendKeys \"{tab}\", true\r\nSendKeys \"" + std::string(122, 'z') + "\",true\r\n");
     EXPECT_EQ(statements("{tab}" + std::string(200, 'z')),
               "SendKeys \"{tab}\", true\r\nSendKeys \"" + std::string(127, 'z') +
                   "\",true\r\nSendKeys \"" + std::string(73, 'z') + "\",true\r\n");

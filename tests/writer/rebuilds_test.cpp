@@ -216,6 +216,23 @@ TEST_F(WriterTest, FormatConversionsAdaptEveryRecordAndKeepTheListsSection) {
               "convert270  \r\nconvert280  \r\nconvert260  \r\n");
 }
 
+// Each conversion target writes its own version code into the header's fifth byte, stepping
+// down from 10.x (a file without the blocks of a later format cannot go up).
+TEST_F(WriterTest, EveryFormatTargetWritesItsVersionCode) {
+    const std::pair<const char*, char> targets[] = {{"8.0", 6}, {"7.0", 5}, {"6.1", 4}, {"6.0", 3}};
+    CommandFileBuilder file(CommandFileBuilder::versionCode(Generation::V10));
+    file.command("plain").keys("k");
+    load(file);
+    for (const auto& [label, code] : targets) {
+        const auto target = formatTarget(label);
+        ASSERT_TRUE(target) << label;
+        const auto converted = convertFormat(*engine_, *target);
+        ASSERT_TRUE(converted.ok) << label << ": " << converted.message;
+        EXPECT_EQ(fileBytes()[4], code) << label;
+        ASSERT_TRUE(home_.parse(path_, true).ok());
+    }
+}
+
 TEST_F(WriterTest, FormatConversionRefusalsLeaveTheFileUntouched) {
     CommandFileBuilder french(CommandFileBuilder::versionCode(Generation::V8), 12);
     french.command("x").keys("k");

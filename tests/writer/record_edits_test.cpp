@@ -118,6 +118,25 @@ TEST_F(WriterTest, WidthsAndCountsAtTheirLimitsAreWritten) {
     expectStoreMatchesFile();
 }
 
+TEST_F(WriterTest, ALargestListIsTakenOneMoreItemAndTwoBodiesForOneRecordAreRefused) {
+    load(threeCommands());
+    std::string items;
+    for (int i = 0; i < 65535; ++i)
+        items += "i\r\n";
+    ASSERT_TRUE(Update1Body(*engine_, row("colors"), items).ok);
+    const auto image = fileBytes();
+    const auto colors = row("colors");
+    const auto countAt = static_cast<std::size_t>(colors.offset) - 1 + 1 + 6 + 4; // name, marker
+    EXPECT_EQ(image.substr(countAt, 4), std::string("\xFF\xFF\x00\x00", 4));
+    EXPECT_EQ(Update1Body(*engine_, colors, items + "i").message,
+              "A LIST holds at most 65,535 items");
+
+    const auto first = row("first");
+    EXPECT_EQ(replaceBodies(*engine_, {{first, "a"}, {first, "b"}}).message,
+              "One record cannot take two new bodies at once");
+    EXPECT_EQ(fileBytes(), image);
+}
+
 TEST_F(WriterTest, RenamingAListChangesOnlyItsName) {
     load(threeCommands());
     const auto before = fileBytes();
