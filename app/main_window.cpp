@@ -1,6 +1,7 @@
 #include "main_window.h"
 
 #include "actions/file_actions.h"
+#include "common/version.h"
 #include "compare_dialog.h"
 #include "find_dialog.h"
 #include "language_dialog.h"
@@ -398,7 +399,7 @@ void MainWindow::buildMenus() {
     auto* help = menuBar()->addMenu("&Help");
     help->addAction("Command &Help", this, [this] { showHelpPage("commands.html"); });
     help->addAction("&About Quillmark10", this, [this] {
-        prompt_.message("Quillmark10 " + std::string(kProgramVersion) +
+        prompt_.message("Quillmark10 " + std::string(kVersion) +
                             "\r\nA viewer and editor of Dragon's custom voice commands",
                         "About Quillmark10");
     });

@@ -113,10 +113,11 @@ private:
         request_.group = group.value_or(kAllGroups);
         if (!o_.picks.empty()) {
             request_.choice = Choice::Picked;
-            request_.program = o_.program ? storedProgram(*o_.program) : kGlobalCommandsText;
+            request_.program =
+                o_.program ? storedProgram(*o_.program) : std::string(kGlobalCommands);
             request_.scope =
-                o_.scope.value_or(request_.program == kGlobalCommandsText ? kGlobalCommandsText
-                                                                          : "Application-specific");
+                o_.scope.value_or(request_.program == kGlobalCommands ? std::string(kGlobalCommands)
+                                                                      : "Application-specific");
             request_.picked = o_.picks;
         } else if (o_.program) {
             request_.program = storedProgram(*o_.program);
@@ -174,8 +175,6 @@ private:
         out_ << outcome.exportedFile.string() << ": " << outcome.message << " (" << detail << ")\n";
         return kDone;
     }
-
-    static constexpr const char* kGlobalCommandsText = "Global Commands";
 
     int report() {
         if (!selected())

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "common/text.h"
 #include "session.h"
 
 #include <iosfwd>
@@ -20,7 +21,7 @@ struct RestoreOptions {
     std::string archive;
     std::vector<std::string> picks;
     std::vector<std::string> lists;
-    std::string program = "Global Commands";
+    std::string program{kGlobalCommands};
     std::string scope;
     std::string onDuplicate = "ask";
 };

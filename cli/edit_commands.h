@@ -1,5 +1,6 @@
 #pragma once
 
+#include "common/text.h"
 #include "session.h"
 
 #include <iosfwd>
@@ -10,7 +11,7 @@ namespace qmk::cli {
 
 // What the editing commands are given on the command line.
 struct EditOptions {
-    std::string program = "Global Commands";
+    std::string program{kGlobalCommands};
     std::optional<std::string> scope;
     std::string name;
     std::optional<std::string> list; // --list NAME selects a LIST instead

@@ -4,6 +4,7 @@
 #include "common/file_io.h"
 #include "common/file_lock.h"
 #include "common/outcome.h"
+#include "common/version.h"
 #include "console_prompt.h"
 #include "format/parser.h"
 #include "platform/dragon_engine.h"
@@ -20,7 +21,6 @@
 namespace qmk::cli {
 
 // Exit statuses of qmk10.
-inline constexpr const char* kVersion = "0.1.0";
 
 // Where the files the program ships lie: $QUILLMARK10_DATA, else the source tree's data folder.
 

@@ -98,7 +98,6 @@ public:
 
     // Start: "All groups", "Global Commands"; the lists built and reset.
     void start();
-    void markProgramListForRebuild() { rebuildPrograms_ = true; }
     void markStale(int tab) { stale_[static_cast<std::size_t>(tab)] = true; }
     void setEditUnsaved(bool unsaved) { editUnsaved_ = unsaved; }
     void setFindHighlight(bool on) { findHighlight_ = on; }
@@ -162,8 +161,8 @@ private:
     std::string currentGroup_ = kAllGroups;
     int groupPosition_ = -1;
     bool allGroupsFlag_ = true;
-    std::string currentProgram_ = "Global Commands";
-    std::string currentScope_ = "Global Commands";
+    std::string currentProgram_{kGlobalCommands};
+    std::string currentScope_{kGlobalCommands};
     std::string currentItem_;
     std::pair<std::string, std::string> commandsPair_, listsPair_;
     ViewSwitches view_;

@@ -2,6 +2,7 @@
 
 #include "actions/file_actions.h"
 #include "common/file_time.h"
+#include "common/version.h"
 #include "format/damage_report.h"
 #include "mainwindow/tools_runner.h"
 #include "session/file_menu.h"
@@ -33,7 +34,7 @@ bool MainSession::start(const std::string& commandLine) {
         return false;
     }
     trace_.Tracy("", "", "");
-    trace_.Tracy("quillmark10", kProgramVersion, now().display());
+    trace_.Tracy("quillmark10", kVersion, now().display());
     try {
         bool rebuilt = false;
         store_ = openOrRebuildStore(storeFile, now(), prompt_, rebuilt);

@@ -32,7 +32,6 @@
 
 namespace qmk {
 
-inline constexpr const char* kProgramVersion = "10.0";
 
 // Everything one run of the main window holds apart from its widgets: the trace, the store,
 // Dragon's controls, the user found, the command file shown, the browsing model and the save

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "common/prompt.h"
+#include "common/text.h"
 #include "common/trace.h"
 #include "format/file_properties.h"
 #include "platform/dragon_engine.h"
@@ -39,8 +40,8 @@ DragonWindow findDragonWindow(WindowSystem& windows, DragonEngine& engine);
 
 // Where the window opens: a Program and Scope, or another command file to open.
 struct FirstView {
-    std::string program = "Global Commands";
-    std::string scope = "Global Commands";
+    std::string program{kGlobalCommands};
+    std::string scope{kGlobalCommands};
     std::filesystem::path openFile; // set when the command line names an existing file
 };
 

@@ -1,5 +1,6 @@
 #include "session/supplied_files.h"
 
+#include "common/text.h"
 #include "format/image_reader.h"
 #include "format/layout.h"
 #include "writer/new_records.h"
@@ -33,7 +34,7 @@ std::string launchCommand(const std::string& name, const std::string& descriptio
     command.name = name;
     command.description = description;
     command.group = "Quillmark";
-    command.program = command.scope = "Global Commands";
+    command.program = command.scope = std::string(kGlobalCommands);
     command.body = script;
     return std::get<std::string>(encodeNewCommand(command, layout::Generation::V10));
 }

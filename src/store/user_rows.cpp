@@ -131,7 +131,7 @@ std::int64_t UserTable::add(const UserRow& r) {
     insert_.run();
     const auto id = db_.lastInsertId();
     // LIST copies made for display are not records of the file: shifts pass them over.
-    const bool fileRecord = !r.listcopy && !(r.Type == "L" && r.menu != "Global Commands");
+    const bool fileRecord = !r.listcopy && !(r.Type == "L" && r.menu != kGlobalCommands);
     insertPositions_.bind(1, id).bind(2, r.offset).bind(3, r.offsetbody).bind(4, fileRecord);
     insertPositions_.run();
     return id;

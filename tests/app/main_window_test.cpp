@@ -1,5 +1,5 @@
+#include "../cli/run_qmk10.h"
 #include "actions/edit_rules.h"
-#include "cli.h"
 #include "compare_dialog.h"
 #include "find_dialog.h"
 #include "language_dialog.h"
@@ -62,13 +62,7 @@ protected:
     }
 
     std::string qmk(std::vector<std::string> args) {
-        args.insert(args.begin(), {"qmk10", "--home", home_.home().folder().string()});
-        std::vector<const char*> argv;
-        for (const auto& a : args)
-            argv.push_back(a.c_str());
-        std::ostringstream out, err;
-        cli::run(static_cast<int>(argv.size()), argv.data(), out, err);
-        return out.str();
+        return testing::runQmk10(home_.home().folder(), std::move(args)).out;
     }
 
     // Deletes one command of the Commands tab through the tools dialog's Pick and choose; says

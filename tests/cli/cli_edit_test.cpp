@@ -1,5 +1,5 @@
-#include "cli.h"
 #include "command_file_builder.h"
+#include "run_qmk10.h"
 #include "session.h"
 #include "test_home.h"
 
@@ -15,11 +15,7 @@ using fixture::CommandFileBuilder;
 
 namespace {
 
-struct Outcome {
-    int status;
-    std::string out;
-    std::string err;
-};
+using Outcome = testing::Qmk10Run;
 
 class CliEditTest : public ::testing::Test {
 protected:
@@ -35,14 +31,7 @@ protected:
     }
 
     Outcome qmk(std::vector<std::string> args, const std::string& input = {}) {
-        args.insert(args.begin(), {"qmk10", "--home", home_.path("qmk").string()});
-        std::vector<const char*> argv;
-        for (const auto& a : args)
-            argv.push_back(a.c_str());
-        std::ostringstream out, err;
-        std::istringstream in(input);
-        const int status = cli::run(static_cast<int>(argv.size()), argv.data(), out, err, in);
-        return {status, out.str(), err.str()};
+        return testing::runQmk10(home_.path("qmk"), std::move(args), input);
     }
 
     std::string json() { return qmk({"list", file_, "--json"}).out; }

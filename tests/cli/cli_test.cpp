@@ -1,5 +1,5 @@
-#include "cli.h"
 #include "command_file_builder.h"
+#include "run_qmk10.h"
 #include "store/parameters.h"
 #include "test_home.h"
 
@@ -16,11 +16,7 @@ namespace fs = std::filesystem;
 
 namespace {
 
-struct Outcome {
-    int status;
-    std::string out;
-    std::string err;
-};
+using Outcome = testing::Qmk10Run;
 
 // A program directory the CLI has not touched yet.
 class CliTest : public ::testing::Test {
@@ -28,13 +24,7 @@ protected:
     CliTest() : folder_(home_.path("qmk")) {}
 
     Outcome qmk(std::vector<std::string> args) {
-        args.insert(args.begin(), {"qmk10", "--home", folder_.string()});
-        std::vector<const char*> argv;
-        for (const auto& a : args)
-            argv.push_back(a.c_str());
-        std::ostringstream out, err;
-        const int status = cli::run(static_cast<int>(argv.size()), argv.data(), out, err);
-        return {status, out.str(), err.str()};
+        return testing::runQmk10(folder_, std::move(args));
     }
 
     testing::TestHome home_;

@@ -287,22 +287,4 @@ TEST_F(WriterTest, AWriteWaitsForAnotherProgramsWriteAndNeverOverwritesItsChange
     EXPECT_EQ(fileBytes(), before);
 }
 
-TEST_F(WriterTest, AFailureAtAnyStepBeforeTheRenameLeavesTheFileByteIdentical) {
-    load(threeCommands());
-    for (const std::string step : {"temporary", "backup", "replace", "rename"}) {
-        const auto before = fileBytes();
-        const auto offsets = positions();
-        files_.failAt = step;
-        const auto result = Update1Body(*engine_, row("first"), "changed " + step);
-        EXPECT_FALSE(result.ok) << step;
-        EXPECT_EQ(result.title, "The command file was not changed");
-        EXPECT_EQ(fileBytes(), before) << step;
-        EXPECT_EQ(positions(), offsets) << step;
-        EXPECT_FALSE(std::filesystem::exists(path_.string() + ".qmk-new")) << step;
-    }
-    files_.failAt.clear();
-    EXPECT_TRUE(Update1Body(*engine_, row("first"), "changed").ok);
-    expectStoreMatchesFile();
-}
-
 } // namespace qmk::testing

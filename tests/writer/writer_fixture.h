@@ -13,31 +13,6 @@
 
 namespace qmk::testing {
 
-// File operations that fail at one named step: "temporary", "backup", "replace" or "rename".
-class FailingFileOps final : public FileOps {
-public:
-    std::string failAt;
-
-    void writeScratch(const std::filesystem::path& file, std::string_view bytes) override {
-        if ((failAt == "temporary" && file.filename() == files::kTemporary) ||
-            (failAt == "backup" && file.filename() == files::kBackup))
-            throw FileError(file, "disk full");
-        FileOps::writeScratch(file, bytes);
-    }
-    void writeFile(const std::filesystem::path& file, std::string_view bytes) override {
-        if (failAt == "replace" && file.extension() == ".qmk-new")
-            throw FileError(file, "disk full");
-        FileOps::writeFile(file, bytes);
-    }
-
-protected:
-    void renameFile(const std::filesystem::path& from, const std::filesystem::path& to) override {
-        if (failAt == "rename")
-            throw FileError(to, "busy");
-        FileOps::renameFile(from, to);
-    }
-};
-
 // A parsed command file in a fresh program directory, with an update engine on it.
 class WriterTest : public ::testing::Test {
 protected:
@@ -83,7 +58,7 @@ protected:
 
     TestHome home_;
     Trace trace_{home_.path("writer.trace"), now()};
-    FailingFileOps files_;
+    FileOps files_;
     std::filesystem::path path_;
     std::optional<UpdateEngine> engine_;
 };
