@@ -1,4 +1,4 @@
-// Editing speed on the largest command files: Update1Body of the first command of a
+// Editing speed on the largest command files: replaceBody of the first command of a
 // 60,000-command file (every later position shifts) against copying that file twice in the same
 // run; and the key-string conversion's throughput.
 #include "actions/edit_rules.h"
@@ -28,7 +28,7 @@ int main(int argc, char** argv) {
         const auto row = findRow(home.store(), global, global, "command number 0");
         const auto body =
             "{Ctrl+" + std::string(static_cast<std::size_t>(++round % 2 ? 300 : 3), 'x') + "}";
-        if (!row || !Update1Body(engine, *row, body).ok)
+        if (!row || !replaceBody(engine, *row, body).ok)
             std::abort();
     });
     const double copies = bestOf(5, [&] {
@@ -65,7 +65,7 @@ int main(int argc, char** argv) {
 
     const double ratio = edit / copies;
     std::printf("file: %.1f MB\n", static_cast<double>(std::filesystem::file_size(path)) / 1e6);
-    std::printf("Update1Body, first command:  %8.1f ms\n", edit * 1e3);
+    std::printf("replaceBody, first command:  %8.1f ms\n", edit * 1e3);
     std::printf("copying the file twice:      %8.1f ms\n", copies * 1e3);
     std::printf("edit / two copies:           %8.2f      (target <= 3)\n", ratio);
     std::printf("keys2script, 10,000 strings: %8.1f ms   (%.0f strings/s, %zu converted)\n",

@@ -1,4 +1,4 @@
-// Whole-file rebuilds on the largest command files: deletethem of one command and an export of
+// Whole-file rebuilds on the largest command files: deleteMarked of one command and an export of
 // every command of a 60,000-command file, each against copying the file once in the same round;
 // and the memory each takes beyond what the process held, against the file's size.
 #include "bench_support.h"
@@ -73,7 +73,7 @@ int main(int argc, char** argv) {
     // The memory runs use an engine of their own, so that nothing is reused from earlier runs.
     auto deleteWith = [&](UpdateEngine& on) {
         markVictim();
-        if (!deletethem(on).ok)
+        if (!deleteMarked(on).ok)
             std::abort();
     };
     auto fresh = [&] {
@@ -83,7 +83,7 @@ int main(int argc, char** argv) {
     const auto remove = paired(
         9, copyOnce,
         [&] {
-            if (!deletethem(engine).ok)
+            if (!deleteMarked(engine).ok)
                 std::abort();
         },
         markVictim);
@@ -113,11 +113,11 @@ int main(int argc, char** argv) {
     std::printf("file: %.1f MB; medians of 9 rounds, each timing one copy of the file and then the "
                 "work\n",
                 size / 1e6);
-    std::printf("deletethem, one command:   %8.1f ms   %5.2f x copy (target <= 5; copy %.1f ms)\n",
+    std::printf("deleteMarked, one command: %8.1f ms   %5.2f x copy (target <= 5; copy %.1f ms)\n",
                 remove.work * 1e3, remove.ratio, remove.baseline * 1e3);
     std::printf("export of every command:   %8.1f ms   %5.2f x copy (target <= 3; copy %.1f ms)\n",
                 exported.work * 1e3, exported.ratio, exported.baseline * 1e3);
-    std::printf("memory, deletethem:        %8.1f MB   %5.2f x file\n", removeMemory / 1e6,
+    std::printf("memory, deleteMarked:      %8.1f MB   %5.2f x file\n", removeMemory / 1e6,
                 removeMemory / size);
     std::printf("memory, export:            %8.1f MB   %5.2f x file\n", exportMemory / 1e6,
                 exportMemory / size);

@@ -127,7 +127,7 @@ private:
             if (saved != kDone || !renaming)
                 return saved;
         }
-        const auto now = findRow(session_.store(), row->menu, row->state, row->name);
+        const auto now = findRow(session_.store(), row->program, row->scope, row->name);
         if (!now)
             return notFound();
         return finish(actions::renameItem(context(), *now, *o_.newName), "renamed");

@@ -28,8 +28,8 @@ int Session::openStore() {
         err_ << "(run 'qmk10 --home " << home_.folder().string() << " init' first)\n";
         return kUsage;
     }
-    trace_.Tracy("", "", "");
-    trace_.Tracy("qmk10", kVersion, now().display());
+    trace_.mark("", "", "");
+    trace_.mark("qmk10", kVersion, now().display());
     db_ = openOrRebuildStore(storeFile, now(), prompt_, storeRebuilt_);
     return kDone;
 }

@@ -43,20 +43,20 @@ EditResult run(int operation, UpdateEngine& engine, Database& store, const UserR
                const std::filesystem::path& other) {
     switch (operation) {
     case 0:
-        return Update1Body(engine, row, row.Type == "L" ? "one\r\ntwo" : "changed {Enter}");
+        return replaceBody(engine, row, row.Type == "L" ? "one\r\ntwo" : "changed {Enter}");
     case 1:
-        return row.Type == "L" ? UpdateListRename(engine, row, "renamed")
-                               : UpdateFirstThings(engine, row, "renamed <x>", "d", "G");
+        return row.Type == "L" ? renameList(engine, row, "renamed")
+                               : updateDetails(engine, row, "renamed <x>", "d", "G");
     case 2:
-        return Updatechangetype(engine, row, Conversion::ToPlainText);
+        return changeType(engine, row, Conversion::ToPlainText);
     case 3:
-        return Updatechangetype(engine, row, Conversion::ToAdvancedScript);
+        return changeType(engine, row, Conversion::ToAdvancedScript);
     case 4: {
         NewCommand command;
         command.type = "K";
         command.name = "fresh";
-        command.program = row.menu;
-        command.scope = row.state;
+        command.program = row.program;
+        command.scope = row.scope;
         command.body = "{Tab}";
         return NewCommandRecord(engine, command);
     }
@@ -66,13 +66,13 @@ EditResult run(int operation, UpdateEngine& engine, Database& store, const UserR
         return row.Type == "L" ? deleteList(engine, row) : EditResult::refused("no LIST");
     case 7:
         store.prepare("UPDATE user SET flag = 1 WHERE ID = ?").bind(1, row.ID).run();
-        return deletethem(engine);
+        return deleteMarked(engine);
     case 8:
         statements::flagAll(store);
-        return RenameGroup(engine, {WalkOperation::Group, "All groups", "Renamed"});
+        return renameGroupsOrPrograms(engine, {WalkOperation::Group, "All groups", "Renamed"});
     case 9:
         statements::flagAll(store);
-        return RenameGroup(engine, {WalkOperation::Program, {}, "renamed"});
+        return renameGroupsOrPrograms(engine, {WalkOperation::Program, {}, "renamed"});
     case 10: {
         statements::flagCommands(store);
         return exportCommands(engine, other, ExportMode::NewFile, {}).result;

@@ -71,7 +71,7 @@ std::optional<Refusal> checkRename(Database& store, const UserRow& row,
                                    const std::string& newName) {
     if (newName.empty())
         return Refusal{"A new name is needed", "Renaming"};
-    if (findRow(store, row.menu, row.state, newName))
+    if (findRow(store, row.program, row.scope, newName))
         return Refusal{newName + " already exists", "Must delete first"};
     if (row.Type == "L" && newName.find_first_not_of(kListNameCharacters) != std::string::npos)
         return Refusal{"Only numbers, letters and _-. are allowed by Dragon in LIST names",

@@ -69,7 +69,7 @@ Outcome deleteSelected(const FileSession& s, const ReportRequest& selection) {
     if (auto refusal = refusedSelection(s, selection))
         return *refusal;
     beginWrite(s, "Deleting");
-    auto outcome = written(deletethem(s.engine), "Deletion Completed", "Delete");
+    auto outcome = written(deleteMarked(s.engine), "Deletion Completed", "Delete");
     outcome.allGroups = outcome.done() && selection.choice == Choice::Group;
     return outcome;
 }
@@ -87,9 +87,9 @@ Outcome renameGroup(const FileSession& s, const ReportRequest& selection,
     if (auto refusal = refusedSelection(s, selection))
         return *refusal;
     beginWrite(s, "Renaming Group");
-    auto outcome =
-        written(RenameGroup(s.engine, {WalkOperation::Group, oldText.bytes, newText.bytes}),
-                "Group renamed", selection.group + "->" + newGroup);
+    auto outcome = written(
+        renameGroupsOrPrograms(s.engine, {WalkOperation::Group, oldText.bytes, newText.bytes}),
+        "Group renamed", selection.group + "->" + newGroup);
     if (outcome.done())
         outcome.newGroup = newGroup;
     return outcome;
@@ -111,7 +111,7 @@ Outcome renameProgram(const FileSession& s, const ReportRequest& selection,
     if (auto refusal = refusedSelection(s, selection))
         return *refusal;
     beginWrite(s, "Renaming Program");
-    return written(RenameGroup(s.engine, {WalkOperation::Program, {}, newText.bytes}),
+    return written(renameGroupsOrPrograms(s.engine, {WalkOperation::Program, {}, newText.bytes}),
                    "Program Renamed", "Rename Program");
 }
 

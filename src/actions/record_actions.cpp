@@ -82,15 +82,15 @@ Outcome saveItem(const FileSession& s, const UserRow& row, const ItemChanges& ch
     };
     EditResult result;
     if (body)
-        result = step(Update1Body(s.engine, current(), *body));
+        result = step(replaceBody(s.engine, current(), *body));
     if (result.ok && changes.conversion)
-        result = step(Updatechangetype(s.engine, current(), *changes.conversion));
+        result = step(changeType(s.engine, current(), *changes.conversion));
     if (result.ok && details) {
         const auto now = current();
-        const auto group = changes.group.value_or(now.owner);
-        result = step(UpdateFirstThings(s.engine, now, now.name,
-                                        changes.description.value_or(now.description),
-                                        group.empty() ? "User-defined" : group));
+        const auto group = changes.group.value_or(now.group);
+        result = step(updateDetails(s.engine, now, now.name,
+                                    changes.description.value_or(now.description),
+                                    group.empty() ? "User-defined" : group));
     }
     if (!result.ok && written > 0) {
         // A half-made edit is worse than none: the file goes back to what it was.
@@ -132,7 +132,7 @@ Outcome renameItem(const FileSession& s, const UserRow& row, const std::string& 
             return Outcome::cancelled();
     }
     archive(s);
-    const auto result = UpdateFirstThings(s.engine, row, newName, row.description, row.owner);
+    const auto result = updateDetails(s.engine, row, newName, row.description, row.group);
     return result.ok ? saved() : failed(result);
 }
 
@@ -156,7 +156,7 @@ Outcome deleteItem(const FileSession& s, const UserRow& row) {
     } else {
         statements::clearFlags(s.store);
         s.store.prepare("UPDATE user SET flag = 1 WHERE ID = ?").bind(1, row.ID).run();
-        result = deletethem(s.engine);
+        result = deleteMarked(s.engine);
     }
     return result.ok ? saved() : failed(result);
 }

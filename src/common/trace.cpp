@@ -8,7 +8,7 @@ Trace::Trace(const std::filesystem::path& file, const FileTime& today) : file_(f
     out_.open(file, std::ios::binary | (sameDay ? std::ios::app : std::ios::trunc));
 }
 
-void Trace::Tracy(const std::string& first, const std::string& second, const std::string& third) {
+void Trace::mark(const std::string& first, const std::string& second, const std::string& third) {
     if (!out_.is_open())
         return;
     // Flushed per line: the trace is read after a failure, when the program may not close cleanly.

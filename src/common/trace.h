@@ -15,8 +15,8 @@ public:
     // Appends when the file was last modified on the day of `today`, else starts it anew.
     Trace(const std::filesystem::path& file, const FileTime& today);
 
-    void Tracy(const std::string& first, const std::string& second = {},
-               const std::string& third = {});
+    void mark(const std::string& first, const std::string& second = {},
+              const std::string& third = {});
 
     const std::filesystem::path& file() const { return file_; }
 

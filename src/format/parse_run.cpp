@@ -51,8 +51,8 @@ Parser::Run::Run(Parser& parser, std::string_view image, const std::filesystem::
 
 std::string Parser::Run::key(const UserRow& row) {
     std::string k;
-    appendKeyPart(k, row.menu);
-    appendKeyPart(k, row.state);
+    appendKeyPart(k, row.program);
+    appendKeyPart(k, row.scope);
     appendKeyPart(k, row.name);
     return k;
 }
@@ -60,11 +60,11 @@ std::string Parser::Run::key(const UserRow& row) {
 bool Parser::Run::walk() {
     ImageReader in(image_, layout::kFirstRecordPosition);
     try {
-        parser_.ctx_.trace.Tracy("real");
+        parser_.ctx_.trace.mark("real");
         parser_.commandCount_ = in.u16At(layout::kCommandCountPosition);
         parser_.notLoaded_ = 0;
         readCommands(in);
-        parser_.ctx_.trace.Tracy("before parselists");
+        parser_.ctx_.trace.mark("before parselists");
         readLists(in);
         return true;
     } catch (const DamagedName& damaged) {
@@ -160,9 +160,9 @@ void Parser::Run::showSkipMessage(const UserRow& row, const StoreError& error) {
         return;
     const std::string crlf(kCrLf);
     parser_.ctx_.prompt.message(
-        row.menu + " (Max=20)" + crlf + row.state + " (Max=100)" + crlf + row.name + " (Max=150)" +
-            crlf + row.description + " (Max=150)" + crlf + row.owner + " (Max=50)" + crlf +
-            "Error # =" + std::to_string(error.code()) + crlf + "Record(s) skipped",
+        row.program + " (Max=20)" + crlf + row.scope + " (Max=100)" + crlf + row.name +
+            " (Max=150)" + crlf + row.description + " (Max=150)" + crlf + row.group + " (Max=50)" +
+            crlf + "Error # =" + std::to_string(error.code()) + crlf + "Record(s) skipped",
         error.what());
 }
 

@@ -100,7 +100,7 @@ std::optional<std::string> Parser::readWithRetries(std::uint64_t count) {
             return std::nullopt;
         std::this_thread::sleep_for(ctx_.retryWait);
         ctx_.status.setCount("retrying: " + std::to_string(retry));
-        ctx_.trace.Tracy("retrying: ", std::to_string(retry));
+        ctx_.trace.mark("retrying: ", std::to_string(retry));
     }
     return bytes;
 }
@@ -120,7 +120,7 @@ ParseResult Parser::parseImage(std::string_view image, const std::filesystem::pa
     success_ = true;
     commandCount_ = listCount_ = notLoaded_ = 0;
 
-    ctx_.trace.Tracy("b4 processing");
+    ctx_.trace.mark("b4 processing");
     ctx_.status.setProgress("Processing " + file.filename().string());
     ctx_.status.repaint();
 
@@ -139,7 +139,7 @@ ParseResult Parser::parseImage(std::string_view image, const std::filesystem::pa
         statements::deleteStates(ctx_.store);
         DuplicateLog duplicates(ctx_.home.file(files::kDuplicateLog));
 
-        ctx_.trace.Tracy("binary before keynames", file.string());
+        ctx_.trace.mark("binary before keynames", file.string());
         auto keys = KeyNames::load(ctx_.home.file(files::kKeyNames));
         if (!keys)
             return {ParseStatus::KeyNamesMissing, "Required file 'keynames' missing", "Reinstall"};
@@ -165,7 +165,7 @@ ParseResult Parser::parseImage(std::string_view image, const std::filesystem::pa
                   error.what(), file.string()};
     }
     ctx_.status.setProgress("");
-    ctx_.trace.Tracy("binary done");
+    ctx_.trace.mark("binary done");
     return result;
 }
 

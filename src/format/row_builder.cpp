@@ -12,9 +12,9 @@ constexpr std::string_view kListGroup = "Dragon";
 
 // Both texts as read; the store keeps `menu` upper-cased unless it is the global name.
 void setLocation(UserRow& row, std::string_view program, std::string_view scope) {
-    row.menu = program == kGlobalCommands ? std::string(program)
-                                          : codepage::toUtf8(codepage::toUpper(program));
-    row.state = codepage::toUtf8(scope);
+    row.program = program == kGlobalCommands ? std::string(program)
+                                             : codepage::toUtf8(codepage::toUpper(program));
+    row.scope = codepage::toUtf8(scope);
     row.Global = isGlobalCommandsName(program) && isGlobalCommandsName(scope);
 }
 } // namespace
@@ -37,18 +37,18 @@ UserRow commandRow(const CommandRecord& r, const std::string& filename, std::str
     const auto where = locationOf(r);
     row.filename = filename;
     setLocation(row, where.program, where.scope);
-    row.scope = where.scopeLetter;
+    row.availability = where.scopeLetter;
     row.name = codepage::toUtf8(r.name);
     row.Type = r.typeLetter();
     row.script = codepage::toUtf8(r.script);
-    row.owner = r.group.empty() ? std::string(kUserDefined) : codepage::toUtf8(r.group);
+    row.group = r.group.empty() ? std::string(kUserDefined) : codepage::toUtf8(r.group);
     row.lists = r.listReferences;
     row.offset = r.offset;
     row.offsetbody = r.offsetbody;
     row.description = codepage::toUtf8(r.description);
     row.states = std::move(states);
     row.graphicsize = r.graphicsize;
-    row.PDescript = static_cast<std::int64_t>(r.programDescription.size());
+    row.descriptionLength = static_cast<std::int64_t>(r.programDescription.size());
     row.CompanyName = static_cast<std::int64_t>(r.companyName.size());
     row.ClassName = static_cast<std::int64_t>(r.windowClass.size());
     row.encrypted = r.encrypted;
@@ -60,9 +60,9 @@ UserRow listRow(const ListRecord& list, const std::string& filename) {
     UserRow row;
     row.filename = filename;
     setLocation(row, kGlobalCommands, kGlobalCommands);
-    row.scope = "G";
+    row.availability = "G";
     row.Type = "L";
-    row.owner = kListGroup;
+    row.group = kListGroup;
     row.lists = 1;
     row.name = codepage::toUtf8(list.name);
     row.offset = list.offset;

@@ -216,7 +216,7 @@ std::vector<UserRow> Browser::block(const std::string& program, const std::strin
         row.ID = select.integer(0);
         row.name = select.text(1);
         row.Type = select.text(2);
-        row.owner = select.text(3);
+        row.group = select.text(3);
         rows.push_back(std::move(row));
     }
     return rows;
@@ -237,16 +237,16 @@ bool Browser::passesView(const UserRow& row) const {
     const auto code = std::find(kTypeCodes.begin(), kTypeCodes.end(), row.Type[0]);
     if (code == kTypeCodes.end() || !view_.on[static_cast<std::size_t>(code - kTypeCodes.begin())])
         return false;
-    return allGroupsFlag_ || row.owner == currentGroup_;
+    return allGroupsFlag_ || row.group == currentGroup_;
 }
 
 void Browser::addListCopy(const UserRow& global, bool flagged) {
     UserRow copy = global;
-    copy.menu = currentProgram_;
-    copy.state = currentScope_;
+    copy.program = currentProgram_;
+    copy.scope = currentScope_;
     copy.globalsort = currentProgram_ == kGlobal ? "G" : "N";
     if (!allGroupsFlag_)
-        copy.owner = currentGroup_;
+        copy.group = currentGroup_;
     copy.dupe = false;
     copy.listcopy = true;
     copy.flag = flagged;
@@ -338,7 +338,7 @@ void Browser::fillListsTab() {
                 UserRow row;
                 row.name = select.text(1);
                 row.Type = select.text(2);
-                row.owner = select.text(3);
+                row.group = select.text(3);
                 if (passesView(row))
                     tab.lines.push_back(row.name);
             }
@@ -373,15 +373,15 @@ void Browser::fillRecentlyCreatedTab() {
             "min(ID) FROM user WHERE Type = 'L'), 9223372036854775807) ORDER BY ID DESC");
         while (tab.lines.size() < kRecentlyCreatedLines && select.step()) {
             UserRow row;
-            row.menu = select.text(0);
-            row.state = select.text(1);
+            row.program = select.text(0);
+            row.scope = select.text(1);
             row.name = select.text(2);
             row.Type = select.text(3);
-            row.owner = select.text(4);
+            row.group = select.text(4);
             if (!passesView(row))
                 continue;
-            tab.lines.push_back(recentLine(row.name, row.menu));
-            tab.rows.push_back({row.menu, row.state, row.name});
+            tab.lines.push_back(recentLine(row.name, row.program));
+            tab.rows.push_back({row.program, row.scope, row.name});
         }
     }
     stale_[RecentlyCreatedTab] = false;

@@ -354,8 +354,8 @@ void Editor::remove() {
             "SELECT menu, state, name FROM user WHERE (globalsort, menu, state, name, ID) > (?, "
             "?, ?, ?, ?) ORDER BY globalsort, menu, state, name, ID LIMIT 1");
         next.bind(1, row->globalsort)
-            .bind(2, row->menu)
-            .bind(3, row->state)
+            .bind(2, row->program)
+            .bind(3, row->scope)
             .bind(4, row->name)
             .bind(5, row->ID);
         if (next.step()) {
@@ -374,7 +374,7 @@ void Editor::remove() {
     if (!isList) {
         if (!nextPlace)
             p_.browser.setCurrent(kGlobal, kGlobal);
-        else if (nextPlace->first == row->menu && nextPlace->second == row->state)
+        else if (nextPlace->first == row->program && nextPlace->second == row->scope)
             p_.browser.setCurrentItemName(nextName);
         p_.browser.markStale(RecentlyCreatedTab);
     }

@@ -23,8 +23,8 @@ bool Finder::walk(const std::string& where, const Position* from, bool forward) 
     auto select = store_.prepare(UserTable::selectSql() + where + (forward ? kOrder : kOrderBack));
     if (from)
         select.bind(1, from->globalsort)
-            .bind(2, from->menu)
-            .bind(3, from->state)
+            .bind(2, from->program)
+            .bind(3, from->scope)
             .bind(4, from->name)
             .bind(5, from->id);
     // Texts are compared in the file's code page, where one byte is one character.
@@ -46,7 +46,7 @@ bool Finder::walk(const std::string& where, const Position* from, bool forward) 
             continue;
         const auto& field = settings_.field == FindSettings::Field::Name      ? row.name
                             : settings_.field == FindSettings::Field::Content ? row.script
-                                                                              : row.state;
+                                                                              : row.scope;
         auto haystack = codepage::fromUtf8(field).bytes;
         if (!exact)
             haystack = codepage::toUpper(haystack);
@@ -60,8 +60,8 @@ bool Finder::walk(const std::string& where, const Position* from, bool forward) 
         matched_ = true;
         againEnabled_ = true;
         foundType_ = row.Type;
-        lastMatch_ = Position{row.globalsort, row.menu, row.state, row.name, row.ID};
-        browser_.setCurrent(row.menu, row.state);
+        lastMatch_ = Position{row.globalsort, row.program, row.scope, row.name, row.ID};
+        browser_.setCurrent(row.program, row.scope);
         browser_.setCurrentItemName(row.name);
         return true;
     }
@@ -87,8 +87,8 @@ bool Finder::step(bool forward) {
     if (settings_.text.empty())
         return false;
     Position from;
-    const bool atLastMatch = lastMatch_ && lastMatch_->menu == browser_.currentProgram() &&
-                             lastMatch_->state == browser_.currentScope() &&
+    const bool atLastMatch = lastMatch_ && lastMatch_->program == browser_.currentProgram() &&
+                             lastMatch_->scope == browser_.currentScope() &&
                              lastMatch_->name == browser_.currentItemName();
     if (atLastMatch)
         from = *lastMatch_;

@@ -44,7 +44,7 @@ public:
 
 private:
     struct Position {
-        std::string globalsort, menu, state, name;
+        std::string globalsort, program, scope, name;
         std::int64_t id = 0;
     };
     bool step(bool forward);

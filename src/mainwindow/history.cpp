@@ -17,7 +17,7 @@ RecentHistory::RecentHistory(const Settings& settings, Trace& trace,
 
 void RecentHistory::update(const std::string& program, const std::string& scope,
                            const std::string& name, bool isList, bool search) {
-    trace_.Tracy("MRUUpdate", search ? "True" : "False");
+    trace_.mark("MRUUpdate", search ? "True" : "False");
     const std::string global(kGlobalCommands);
     const auto entry = (isList ? global : program) + '\t' + (isList ? global : scope) + '\t' + name;
     if (search)
@@ -30,26 +30,26 @@ void RecentHistory::update(const std::string& program, const std::string& scope,
 }
 
 void RecentHistory::writeOut(Database& store) {
-    trace_.Tracy("MRUOutput");
+    trace_.mark("MRUOutput");
     const auto section = commandFile_.string();
     std::vector<std::string> kept;
     for (const auto& entry : entries_) {
         const auto first = entry.find('\t');
         const auto second = first == std::string::npos ? first : entry.find('\t', first + 1);
         if (second == std::string::npos || entry.find('\t', second + 1) != std::string::npos) {
-            trace_.Tracy("BAD MRU - ", entry);
+            trace_.mark("BAD MRU - ", entry);
             continue;
         }
         if (!findRow(store, entry.substr(0, first), entry.substr(first + 1, second - first - 1),
                      entry.substr(second + 1))) {
-            trace_.Tracy("mru not found", entry);
+            trace_.mark("mru not found", entry);
             continue;
         }
         kept.push_back(entry);
         settings_.write(std::to_string(kept.size()), entry, section);
     }
     settings_.write("mrucount", std::to_string(kept.size()), section);
-    trace_.Tracy("MRUcount=", std::to_string(kept.size()));
+    trace_.mark("MRUcount=", std::to_string(kept.size()));
     entries_ = settings_.load(commandFile_).recent;
 }
 

@@ -76,7 +76,7 @@ ItemView showItem(Database& store, const std::string& program, const std::string
         return view;
     }
     view.row = row;
-    view.group = row->owner;
+    view.group = row->group;
     view.type = typeDisplayName(row->Type);
     view.typeIsList = row->Type == "L";
     view.description = row->description;

@@ -33,8 +33,8 @@ bool MainSession::start(const std::string& commandLine) {
                         storeFile.string());
         return false;
     }
-    trace_.Tracy("", "", "");
-    trace_.Tracy("quillmark10", kVersion, now().display());
+    trace_.mark("", "", "");
+    trace_.mark("quillmark10", kVersion, now().display());
     try {
         bool rebuilt = false;
         store_ = openOrRebuildStore(storeFile, now(), prompt_, rebuilt);
@@ -44,7 +44,7 @@ bool MainSession::start(const std::string& commandLine) {
     }
     for (const char* step : {"after open db", "after open user", "after open parameters",
                              "after open dvcmap", "after open states"})
-        trace_.Tracy(step);
+        trace_.mark(step);
     if (!registerWithDragon(engine_, microphone_, voice_, prompt_, trace_))
         return false;
     nat_ = std::make_unique<Nat>(prompt_, trace_, engine_);
@@ -57,7 +57,7 @@ bool MainSession::start(const std::string& commandLine) {
         spoken_.recognised(identifier, words);
     });
     const auto dragon = findDragonWindow(windows_, engine_);
-    trace_.Tracy("after voice commands");
+    trace_.mark("after voice commands");
 
     parser_.emplace(
         ParseContext{home_, *store_, trace_, status_, prompt_, nat_->CurrentUserDirectory});
@@ -108,9 +108,9 @@ bool MainSession::finishStart(const std::string& commandLine,
                        [this] { cycle_->userLoaded(); }});
     rollbackFor(startupUser_);
 
-    trace_.Tracy("before getoptions");
+    trace_.mark("before getoptions");
     loadSettings();
-    trace_.Tracy("after getoptions");
+    trace_.mark("after getoptions");
     browser_.setStore(store_.get());
     spoken_.setNumbering(values_.numberMenus);
     browser_.onSelectorBuilt([this](SelectorKind kind) { spoken_.selectorBuilt(kind); });
@@ -132,7 +132,7 @@ bool MainSession::finishStart(const std::string& commandLine,
     browser_.setEnglish(nat_->language.starts_with("EN"));
     browser_.start();
 
-    trace_.Tracy("before form 2 load");
+    trace_.mark("before form 2 load");
     const auto first = chooseFirstView(commandLine, front ? front->title : "",
                                        front ? front->programFile : "", *store_, trace_);
     if (!first.openFile.empty())

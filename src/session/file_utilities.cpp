@@ -58,7 +58,7 @@ void compactStore(std::unique_ptr<Database>& store, const std::filesystem::path&
     const auto size = std::filesystem::file_size(file, ec);
     if (!force && (ec || size <= kCompactAbove))
         return;
-    trace.Tracy("b4 compact db");
+    trace.mark("b4 compact db");
     // A name not yet present in the program's directory.
     auto compacted = file;
     compacted += ".compact";
@@ -68,7 +68,7 @@ void compactStore(std::unique_ptr<Database>& store, const std::filesystem::path&
     }
     store->prepare("VACUUM INTO ?").bind(1, compacted.string()).run();
     store.reset();
-    trace.Tracy("after compact");
+    trace.mark("after compact");
     std::filesystem::rename(compacted, file);
     store = openCommandStore(file);
 }

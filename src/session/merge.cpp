@@ -63,13 +63,12 @@ MergeOutcome mergeThroughTool(const std::filesystem::path& tool,
         return failed();
     const auto before = modificationTime(target).value_or(FileTime{});
     const auto noted = hhnnss(before);
-    trace.Tracy("file time: ", noted,
-                "\r\n" + tool.string() + " \"" + target.string() + "\" \"" + source.string() +
-                    "\"");
+    trace.mark("file time: ", noted,
+               "\r\n" + tool.string() + " \"" + target.string() + "\" \"" + source.string() + "\"");
     // The tool's write must fall in another second than the time noted, or it could not be seen.
     while (hhnnss(now()) == noted) {
         std::this_thread::sleep_for(std::chrono::milliseconds(100));
-        trace.Tracy("waiting for time change");
+        trace.mark("waiting for time change");
     }
     auto process = HiddenProcess::run({tool.string(), target.string(), source.string()});
     if (!process)
@@ -82,14 +81,14 @@ MergeOutcome mergeThroughTool(const std::filesystem::path& tool,
         changed = modificationTime(target).value_or(FileTime{}) != before;
         if (changed || ended)
             break;
-        trace.Tracy("counter= ", std::to_string(++counter));
+        trace.mark("counter= ", std::to_string(++counter));
         if (counter > wait.polls)
             break;
     }
     if (!changed)
         return failed();
-    trace.Tracy("after fast save", hhnnss(modificationTime(target).value_or(FileTime{})),
-                hhnnss(now()));
+    trace.mark("after fast save", hhnnss(modificationTime(target).value_or(FileTime{})),
+               hhnnss(now()));
     std::this_thread::sleep_for(std::chrono::milliseconds(200));
     return {true, "Update processed, User ready", {}};
 }

@@ -56,7 +56,7 @@ std::string Nat::readIni(const std::string& file, const char* section, const cha
 }
 
 bool Nat::GetPaths() {
-    trace_.Tracy("before OS");
+    trace_.mark("before OS");
     const auto code = OSVersionName(machine_.osVersion());
     bool result = true;
     if (MinorVersion != 0 && MinorVersion != 1 && MinorVersion != 5 && MinorVersion != 9) {
@@ -80,14 +80,14 @@ bool Nat::GetPaths() {
     logfilename = perUser + kDragonFolder + "/dragon.log";
     dvcpath_ = CommonDataFolder_ + kDragonFolder;
 
-    trace_.Tracy("OS: ", code);
+    trace_.mark("OS: ", code);
     const std::pair<const char*, const std::string*> files[] = {
         {"systemfilename: ", &systemfilename},
         {"logfilename: ", &logfilename},
         {"currentuserfilename: ", &currentuserfilename_}};
     for (const auto& [label, path] : files)
-        trace_.Tracy(label, *path, exists(*path) ? " Exists" : " does not exist");
-    trace_.Tracy("dvcpath: ", dvcpath_);
+        trace_.mark(label, *path, exists(*path) ? " Exists" : " does not exist");
+    trace_.mark("dvcpath: ", dvcpath_);
     for (const auto& [label, path] : files) {
         if (!exists(*path)) {
             prompt_.message("Expected file not found:\r\n" + *path,
@@ -151,7 +151,7 @@ void Nat::discoverUser(Database& store) {
     CurrentUser = readIni(currentuserfilename_, "settings", "Current User");
     if (CurrentUser.empty())
         return fail("No User detected, cannot continue", "Have you trained any Users?");
-    trace_.Tracy("User: ", CurrentUser);
+    trace_.mark("User: ", CurrentUser);
     UserSub = CurrentUser;
     Parameters parameters(store);
     const auto stored = parameters.get(Parameters::Text::UserName);
@@ -175,13 +175,13 @@ void Nat::discoverUser(Database& store) {
     UserBaseDirectory = readIni(currentuserfilename_, "settings", "user base directory");
     if (UserBaseDirectory.empty())
         UserBaseDirectory = CommonDataFolder_ + kDragonFolder + "/users";
-    trace_.Tracy("user base directory: ", UserBaseDirectory);
+    trace_.mark("user base directory: ", UserBaseDirectory);
     CurrentUserDirectory = UserBaseDirectory + "/" + UserSub + "/current";
     speakerlanguageID =
         readIni(CurrentUserDirectory + "/options.ini", "options", "speakerlanguageID");
     if (speakerlanguageID.empty())
         speakerlanguageID = "0";
-    trace_.Tracy("speaker language ID: ", speakerlanguageID);
+    trace_.mark("speaker language ID: ", speakerlanguageID);
 
     const auto roaming = readIni(systemfilename, "settings", "roaming user on");
     if (!roaming.empty()) {
@@ -193,8 +193,8 @@ void Nat::discoverUser(Database& store) {
         if (RoamingCacheDirectory.empty())
             RoamingCacheDirectory =
                 std::filesystem::path(UserBaseDirectory).parent_path().string() + "/roamingusers";
-        trace_.Tracy("roaming user mastery directory", RoamingMasterDirectory);
-        trace_.Tracy("roaming local cache directory", RoamingCacheDirectory);
+        trace_.mark("roaming user mastery directory", RoamingMasterDirectory);
+        trace_.mark("roaming local cache directory", RoamingCacheDirectory);
         CurrentUserIsRoaming =
             readIni(RoamingCacheDirectory + "/" + CurrentUser + "/current/local.ini", "options",
                     "Roaming User Opened No Master") == "1";
@@ -206,7 +206,7 @@ void Nat::discoverUser(Database& store) {
     if (!CurrentUserIsRoaming)
         CurrentUserIsRoaming = readIni(currentuserfilename_, "settings",
                                        "Roaming User Current User Is Roaming") == "1";
-    trace_.Tracy("current user is roaming", CurrentUserIsRoaming ? "true" : "false");
+    trace_.mark("current user is roaming", CurrentUserIsRoaming ? "true" : "false");
 }
 
 bool Nat::ProductionOpen(const std::string& file) {

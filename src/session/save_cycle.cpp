@@ -124,7 +124,7 @@ bool SaveCycle::roamingMasterReachable(const std::string& statusAfter) {
 void SaveCycle::reload() {
     const auto speaker = p_.engine.speaker();
     saveUserFiles(speaker);
-    p_.trace.Tracy("after speaker save (if)", speaker);
+    p_.trace.mark("after speaker save (if)", speaker);
     view_.setBusy(true);
     const auto tab = view_.currentTab();
     const auto microphone = p_.microphone.state();
@@ -136,7 +136,7 @@ void SaveCycle::reload() {
     if (nat.RoamingUserOn && !nat.CurrentUserIsRoaming &&
         roamingMasterReachable("Reloading User: " + speaker)) {
         userReopened_ = false;
-        p_.trace.Tracy("user reload-open user dialog");
+        p_.trace.mark("user reload-open user dialog");
         if (p_.engine.showOpenUserDialog()) {
             openUserPending_ = true;
             std::optional<WindowInfo> dialog;
@@ -169,22 +169,22 @@ void SaveCycle::reload() {
                               "those of the file",
                               speaker);
     }
-    p_.trace.Tracy("b4 refresh call");
+    p_.trace.mark("b4 refresh call");
     if (!refresh())
         return;
-    p_.trace.Tracy("after refresh call");
+    p_.trace.mark("after refresh call");
     view_.showTab(tab);
     p_.microphone.setState(microphone);
     view_.setBusy(false);
     userReadyCounter_ = 0;
-    p_.trace.Tracy("b4 user timer");
+    p_.trace.mark("b4 user timer");
     userTimerRunning_ = true;
 }
 
 void SaveCycle::reloadBySpeaker(const std::string& speaker) {
-    p_.trace.Tracy(" user reload-engine.Speaker= ", speaker);
+    p_.trace.mark(" user reload-engine.Speaker= ", speaker);
     const bool reloaded = p_.engine.setSpeaker(speaker);
-    p_.trace.Tracy("after reload");
+    p_.trace.mark("after reload");
     if (reloaded)
         return;
     askWithHelp("You have been too quick doing a 'Save Changes'\r\nBefore your User has been "
@@ -217,19 +217,19 @@ bool SaveCycle::merge(const std::filesystem::path& file) {
     }
     if (!refresh())
         return false;
-    p_.trace.Tracy("after fast save refresh");
+    p_.trace.mark("after fast save refresh");
     p_.status.setProgress(outcome.message);
     return true;
 }
 
 void SaveCycle::speakerChanged(const std::string& speaker) {
-    p_.trace.Tracy("enter speaker change", speaker);
+    p_.trace.mark("enter speaker change", speaker);
     userReopened_ = true;
     if (speaker != startupUser_ && productionOpen()) {
         end();
         return;
     }
-    p_.trace.Tracy("leave speaker change", speaker);
+    p_.trace.mark("leave speaker change", speaker);
 }
 
 void SaveCycle::tick() {

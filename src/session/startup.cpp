@@ -36,7 +36,7 @@ FirstView chooseFirstView(std::string line, const std::string& foregroundTitle,
         line.erase(quote, 1);
         ++removed;
     }
-    trace.Tracy("command line:", line);
+    trace.mark("command line:", line);
     if (lower(line) == "global commands")
         line = kGlobalCommands;
     std::error_code ec;
@@ -53,17 +53,17 @@ FirstView chooseFirstView(std::string line, const std::string& foregroundTitle,
         scope.resize(32);
     if (line.find("Microsoft Visual Basic") != std::string::npos)
         scope = "Microsoft Visual Basic";
-    trace.Tracy("state name:", scope);
+    trace.mark("state name:", scope);
 
     auto found = seekScope(store, scope);
-    trace.Tracy("after state name");
-    trace.Tracy("foundstate: ", found ? found->scope : "");
+    trace.mark("after state name");
+    trace.mark("foundstate: ", found ? found->scope : "");
     if (found && found->scope == scope) {
         view = {found->program, found->scope, {}};
     } else {
         const std::string nested =
             dash == std::string::npos ? line : line.substr(std::min(line.size(), dash + 2));
-        trace.Tracy("nested state name:", nested);
+        trace.mark("nested state name:", nested);
         found = seekScope(store, nested);
         if (found && found->scope == nested) {
             view = {found->program, found->scope, {}};
@@ -75,7 +75,7 @@ FirstView chooseFirstView(std::string line, const std::string& foregroundTitle,
             while (!matched && scan.step()) {
                 const auto candidate = scan.text(1);
                 if (first)
-                    trace.Tracy("left state name:", candidate);
+                    trace.mark("left state name:", candidate);
                 first = false;
                 const auto trimmed = std::string(trimBlanks(candidate));
                 if (!trimmed.empty() && scope.find(trimmed) != std::string::npos) {
@@ -99,7 +99,7 @@ FirstView chooseFirstView(std::string line, const std::string& foregroundTitle,
             }
         }
     }
-    trace.Tracy("form load 2 done");
+    trace.mark("form load 2 done");
     return view;
 }
 
@@ -155,7 +155,7 @@ bool registerWithDragon(DragonEngine& engine, Microphone& microphone, VoiceComma
                        "Quillmark10");
         return false;
     }
-    trace.Tracy("after register");
+    trace.mark("after register");
     microphone.registerClient();
     voice.registerClient("");
     return true;

@@ -8,16 +8,18 @@
 namespace qmk {
 
 // One row of table `user`: a command or LIST record as the store holds it (texts in UTF-8).
+// Fields follow the columns in order; where a column's stored name says something else, the
+// column is named beside its field (user_rows.cpp maps one to the other).
 struct UserRow {
     std::int64_t ID = 0;
     std::string filename;
-    std::string menu;  // Program
-    std::string state; // Scope
+    std::string program; // column menu
+    std::string scope;   // column state: the Scope (a window title, or a kind)
     std::string name;
     std::string Type;
     std::string script;
-    std::string scope;
-    std::string owner; // Group
+    std::string availability; // column scope: "G", "A" or "W"
+    std::string group;        // column owner
     std::int64_t lists = 0;
     std::int64_t offset = 0;
     std::int64_t offsetbody = 0;
@@ -32,7 +34,7 @@ struct UserRow {
     std::string listsort;
     std::string pathcode;
     bool dupe = false;
-    std::int64_t PDescript = 0;
+    std::int64_t descriptionLength = 0; // column PDescript
     std::int64_t CompanyName = 0;
     std::int64_t ClassName = 0;
     bool encrypted = false;

@@ -8,9 +8,9 @@
 namespace qmk {
 
 void deriveColumns(UserRow& row) {
-    row.globalsort = row.menu == kGlobalCommands ? "G" : "N";
+    row.globalsort = row.program == kGlobalCommands ? "G" : "N";
     row.listsort = row.Type == "L" ? "L" : "C";
-    row.sleeping = row.state == "Asleep";
+    row.sleeping = row.scope == "Asleep";
     row.pathcode = "U";
 }
 
@@ -46,13 +46,13 @@ UserRow UserTable::rowFrom(const Statement& s) {
     int c = 0;
     r.ID = s.integer(c++);
     r.filename = s.text(c++);
-    r.menu = s.text(c++);
-    r.state = s.text(c++);
+    r.program = s.text(c++);
+    r.scope = s.text(c++);
     r.name = s.text(c++);
     r.Type = s.text(c++);
     r.script = s.text(c++);
-    r.scope = s.text(c++);
-    r.owner = s.text(c++);
+    r.availability = s.text(c++);
+    r.group = s.text(c++);
     r.lists = s.integer(c++);
     r.offset = s.integer(c++);
     r.offsetbody = s.integer(c++);
@@ -67,7 +67,7 @@ UserRow UserTable::rowFrom(const Statement& s) {
     r.listsort = s.text(c++);
     r.pathcode = s.text(c++);
     r.dupe = s.integer(c++) != 0;
-    r.PDescript = s.integer(c++);
+    r.descriptionLength = s.integer(c++);
     r.CompanyName = s.integer(c++);
     r.ClassName = s.integer(c++);
     r.encrypted = s.integer(c++) != 0;
@@ -103,13 +103,13 @@ UserTable::UserTable(Database& db)
 std::int64_t UserTable::add(const UserRow& r) {
     Statement& s = insert_;
     s.bind(1, r.filename);
-    s.bind(2, r.menu);
-    s.bind(3, r.state);
+    s.bind(2, r.program);
+    s.bind(3, r.scope);
     s.bind(4, r.name);
     s.bind(5, r.Type);
     s.bind(6, r.script);
-    s.bind(7, r.scope);
-    s.bind(8, r.owner);
+    s.bind(7, r.availability);
+    s.bind(8, r.group);
     s.bind(9, r.lists);
     s.bind(10, r.description);
     s.bind(11, r.states);
@@ -122,7 +122,7 @@ std::int64_t UserTable::add(const UserRow& r) {
     s.bind(18, r.listsort);
     s.bind(19, r.pathcode);
     s.bind(20, r.dupe);
-    s.bind(21, r.PDescript);
+    s.bind(21, r.descriptionLength);
     s.bind(22, r.CompanyName);
     s.bind(23, r.ClassName);
     s.bind(24, r.encrypted);
@@ -131,7 +131,7 @@ std::int64_t UserTable::add(const UserRow& r) {
     insert_.run();
     const auto id = db_.lastInsertId();
     // LIST copies made for display are not records of the file: shifts pass them over.
-    const bool fileRecord = !r.listcopy && !(r.Type == "L" && r.menu != kGlobalCommands);
+    const bool fileRecord = !r.listcopy && !(r.Type == "L" && r.program != kGlobalCommands);
     insertPositions_.bind(1, id).bind(2, r.offset).bind(3, r.offsetbody).bind(4, fileRecord);
     insertPositions_.run();
     return id;
@@ -156,9 +156,9 @@ void UserTable::forEachHeading(const std::function<void(const RowHeading&)>& vis
     while (select.step()) {
         heading.ID = select.integer(0);
         heading.Type = select.view(1);
-        heading.menu = select.view(2);
-        heading.state = select.view(3);
-        heading.owner = select.view(4);
+        heading.program = select.view(2);
+        heading.scope = select.view(3);
+        heading.group = select.view(4);
         heading.name = select.view(5);
         heading.dupe = select.integer(6) != 0;
         visit(heading);

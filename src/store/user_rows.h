@@ -14,7 +14,7 @@ namespace qmk {
 // only for the visit.
 struct RowHeading {
     std::int64_t ID = 0;
-    std::string_view Type, menu, state, owner, name;
+    std::string_view Type, program, scope, group, name;
     bool dupe = false;
 };
 

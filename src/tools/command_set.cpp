@@ -28,12 +28,12 @@ std::variant<CommandSet, std::string> readCommandSet(const std::filesystem::path
                 continue;
             const auto row = commandRow(record, {}, {});
             SetItem item;
-            item.program = row.menu;
-            item.scope = row.state;
+            item.program = row.program;
+            item.scope = row.scope;
             item.name = row.name;
             item.type = row.Type;
             item.description = row.description;
-            item.group = row.owner;
+            item.group = row.group;
             item.body = row.script;
             if (record.graphicsize > 0) // the body as stored: the graphic, then the text
                 item.graphic = image->substr(record.offsetbody - 1, record.end - record.offsetbody);
@@ -52,7 +52,7 @@ std::variant<CommandSet, std::string> readCommandSet(const std::filesystem::path
             item.program = item.scope = kGlobalCommands;
             item.name = row.name;
             item.type = "L";
-            item.group = row.owner;
+            item.group = row.group;
             item.body = row.script;
             set.items.push_back(std::move(item));
         }

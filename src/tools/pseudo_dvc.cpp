@@ -30,10 +30,10 @@ class Listing {
 public:
     void line(const std::string& text) { text_ += text + kCrLfText; }
 
-    void menu(const UserRow& row) { line("MENU " + kDq + row.menu + kDq + " {"); }
+    void menu(const UserRow& row) { line("MENU " + kDq + row.program + kDq + " {"); }
 
     void state(const UserRow& row) {
-        line(std::string(1, kTab) + "STATE " + kDq + row.state + kDq + " " +
+        line(std::string(1, kTab) + "STATE " + kDq + row.scope + kDq + " " +
              (row.Global ? "GLOBAL " : "") + (row.noglobals ? "NOGLOBALS " : "") +
              (row.sleeping ? "SLEEPING " : "") + "{");
         first_ = true;
@@ -100,13 +100,13 @@ std::string pseudoDvcText(Database& store) {
         if (!last) {
             listing.menu(row);
             listing.state(row);
-        } else if (row.menu != last->menu) {
+        } else if (row.program != last->program) {
             listing.line(std::string(1, kTab) + "}");
             listing.line("}");
             listing.line("");
             listing.menu(row);
             listing.state(row);
-        } else if (row.state != last->state) {
+        } else if (row.scope != last->scope) {
             listing.line(std::string(1, kTab) + "}");
             listing.state(row);
         }

@@ -69,7 +69,7 @@ RestoreOutcome restoreItems(UpdateEngine& current, const std::filesystem::path& 
             if (answer == DuplicateAnswer::No || answer == DuplicateAnswer::NoToAll)
                 continue;
         }
-        const auto result = held ? Update1Body(current, *held, item.body)
+        const auto result = held ? replaceBody(current, *held, item.body)
                                  : NewListRecord(current, item.name, item.body);
         if (!result.ok)
             return {result};

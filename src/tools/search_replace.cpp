@@ -114,7 +114,7 @@ SearchReplace::Step SearchReplace::replace(const std::string& text, const std::s
     const auto row = UserTable(store_).byId(row_);
     if (!row)
         return findNext(text, matchCase);
-    const auto result = Update1Body(engine_, *row, changed);
+    const auto result = replaceBody(engine_, *row, changed);
     if (!result.ok) {
         prompt_.message(result.message, result.title);
         return Step::Refused;

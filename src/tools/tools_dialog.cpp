@@ -73,11 +73,11 @@ std::vector<std::string> toolsPickList(Database& store, const std::string& progr
     std::vector<std::string> names;
     while (select.step()) {
         UserRow row;
-        row.menu = program;
-        row.state = scope;
+        row.program = program;
+        row.scope = scope;
         row.name = select.text(0);
         row.Type = select.text(1);
-        row.owner = select.text(2);
+        row.group = select.text(2);
         if (shown(row))
             names.push_back(row.name);
     }

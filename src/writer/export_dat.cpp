@@ -280,7 +280,7 @@ private:
              << kCrLf << "Exportcommands= " << commands << kCrLf << "outputoffset= " << listsAt
              << kCrLf << kCrLf << "outputoffset= " << listsAt << kCrLf << "lists= " << result.lists
              << kCrLf << kCrLf;
-        source_.context().trace.Tracy("export done", target_.string());
+        source_.context().trace.mark("export done", target_.string());
         return result;
     }
 

@@ -97,7 +97,7 @@ std::string commandRecord(const NewCommand& c, const EncodedCommand& text,
 
 EditResult commit(UpdateEngine& engine, const std::string& marker) {
     try {
-        engine.CommitRewrite(marker);
+        engine.commitRewrite(marker);
     } catch (const FileError& error) {
         return EditResult::refused(error.what(), "The command file was not changed");
     }
@@ -161,11 +161,11 @@ EditResult NewCommandRecord(UpdateEngine& engine, const NewCommand& command) {
     } catch (const FileError& error) {
         return EditResult::refused(error.what(), "The command file was not changed");
     }
-    engine.PrepareRewrite(listsAt - 1);
+    engine.prepareRewrite(listsAt - 1);
     engine.output() += record;
-    engine.CopyTail(listsAt);
-    engine.WriteLongAt(layout::kCommandCountPosition,
-                       engine.ReadLongAt(layout::kCommandCountPosition) + 1);
+    engine.copyTail(listsAt);
+    engine.writeLongAt(layout::kCommandCountPosition,
+                       engine.readLongAt(layout::kCommandCountPosition) + 1);
     auto result = commit(engine, "update new command file");
     if (!result.ok)
         return result;
@@ -206,14 +206,14 @@ EditResult NewListRecord(UpdateEngine& engine, const std::string& name, const st
     } catch (const DamagedName&) {
         return EditResult::refused("The command file no longer matches the store: reload it first");
     }
-    engine.PrepareRewrite(end - 1);
-    engine.WriteString(listName.bytes);
-    engine.WriteLong(layout::kListMarker);
-    engine.WriteLong(static_cast<std::uint32_t>(lines.size()));
+    engine.prepareRewrite(end - 1);
+    engine.writeString(listName.bytes);
+    engine.writeLong(layout::kListMarker);
+    engine.writeLong(static_cast<std::uint32_t>(lines.size()));
     for (const auto& line : lines)
-        engine.WriteString(line);
-    engine.CopyTail(end);
-    engine.WriteLongAt(listsAt, engine.ReadLongAt(listsAt) + 1);
+        engine.writeString(line);
+    engine.copyTail(end);
+    engine.writeLongAt(listsAt, engine.readLongAt(listsAt) + 1);
     auto result = commit(engine, "update new list");
     if (!result.ok)
         return result;

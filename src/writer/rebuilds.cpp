@@ -74,7 +74,7 @@ public:
         });
         if (refusal)
             return *refusal;
-        engine_.WriteLongAt(layout::kCommandCountPosition, written);
+        engine_.writeLongAt(layout::kCommandCountPosition, written);
         return position;
     }
 
@@ -84,7 +84,7 @@ public:
         const auto image = engine_.image();
         RecordWalker walker(image, engine_.generation(), output_);
         const auto countAt = static_cast<std::uint32_t>(engine_.output().size()) + 1;
-        engine_.WriteLong(0);
+        engine_.writeLong(0);
         std::uint32_t kept = 0;
         auto refusal = guarded([&] {
             const auto lists = ImageReader(image, listsAt).u16();
@@ -103,13 +103,13 @@ public:
             }
         });
         if (!refusal)
-            engine_.WriteLongAt(countAt, kept);
+            engine_.writeLongAt(countAt, kept);
         return refusal;
     }
 
     EditResult commit(const std::string& marker) {
         try {
-            engine_.CommitRewrite(marker);
+            engine_.commitRewrite(marker);
         } catch (const FileError& error) {
             return EditResult::refused(error.what(), "The command file was not changed");
         }
@@ -151,13 +151,13 @@ EditResult rebuildAll(UpdateEngine& engine, const WalkTransform& transform,
     auto walked = run.walkCommands(transform, [](const Walked&) { return true; });
     if (auto* refusal = std::get_if<EditResult>(&walked))
         return *refusal;
-    engine.CopyTail(std::get<std::uint32_t>(walked));
+    engine.copyTail(std::get<std::uint32_t>(walked));
     return run.commit(marker);
 }
 
 } // namespace
 
-EditResult deletethem(UpdateEngine& engine) {
+EditResult deleteMarked(UpdateEngine& engine) {
     if (auto refusal = load(engine))
         return *refusal;
     RebuildRun run(engine, engine.generation(), versionCodeOf(engine));
@@ -196,11 +196,11 @@ EditResult deleteList(UpdateEngine& engine, const UserRow& list) {
         return EditResult::refused("The command file no longer matches the store: reload it first");
     }
     const auto listsAt = static_cast<std::uint32_t>(engine.storedOffsetLists());
-    engine.PrepareRewrite(static_cast<std::uint32_t>(list.offset) - 1);
-    engine.CopyTail(end); // the tail from the LIST's end: nothing after it is lost
-    engine.WriteLongAt(listsAt, engine.ReadLongAt(listsAt) - 1);
+    engine.prepareRewrite(static_cast<std::uint32_t>(list.offset) - 1);
+    engine.copyTail(end); // the tail from the LIST's end: nothing after it is lost
+    engine.writeLongAt(listsAt, engine.readLongAt(listsAt) - 1);
     try {
-        engine.CommitRewrite("command delete list ");
+        engine.commitRewrite("command delete list ");
     } catch (const FileError& error) {
         return EditResult::refused(error.what(), "The command file was not changed");
     }
@@ -229,7 +229,7 @@ DvcConversion convertDvc(UpdateEngine& engine, WalkOperation operation) {
             conversion.result = *refusal;
             return conversion;
         }
-        engine.CopyTail(std::get<std::uint32_t>(walked));
+        engine.copyTail(std::get<std::uint32_t>(walked));
         std::ofstream(home.file(files::kChangeLog), std::ios::binary | std::ios::trunc) << log.text;
         conversion.result = run.commit("RenameGroup");
     }
@@ -240,7 +240,7 @@ DvcConversion convertDvc(UpdateEngine& engine, WalkOperation operation) {
     return conversion;
 }
 
-EditResult RenameGroup(UpdateEngine& engine, const WalkTransform& transform) {
+EditResult renameGroupsOrPrograms(UpdateEngine& engine, const WalkTransform& transform) {
     if (auto refusal = load(engine))
         return *refusal;
     return rebuildAll(engine, transform, engine.generation(), versionCodeOf(engine), "RenameGroup");

@@ -19,11 +19,11 @@ inline constexpr const char* kChangeLog = "Quillmark.log";
 // they are. The store is not shifted: the caller parses the file again.
 
 // The marked commands go, and with them every LIST no remaining command names.
-EditResult deletethem(UpdateEngine& engine);
+EditResult deleteMarked(UpdateEngine& engine);
 // One LIST cut out of the lists section; commands naming it keep their references.
 EditResult deleteList(UpdateEngine& engine, const UserRow& list);
 // "group" or "program" transform on the marked commands; the lists section is copied unchanged.
-EditResult RenameGroup(UpdateEngine& engine, const WalkTransform& transform);
+EditResult renameGroupsOrPrograms(UpdateEngine& engine, const WalkTransform& transform);
 
 // The DVC conversions of the marked keys commands ("dvc2plain", "dvc2vba", "dvc2sdk"): the
 // change log "\Quillmark.log" records each command, and is copied to the operation's own log.

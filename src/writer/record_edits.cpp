@@ -78,7 +78,7 @@ std::vector<std::string> listItems(std::string text) {
 EditResult commitAndShift(UpdateEngine& engine, const std::string& marker, std::uint32_t from,
                           std::int64_t delta) {
     try {
-        engine.CommitRewrite(marker);
+        engine.commitRewrite(marker);
     } catch (const FileError& error) {
         return failed(error);
     }
@@ -149,7 +149,7 @@ std::variant<BodySplice, EditResult> bodySplice(const UpdateEngine& engine, cons
 
 } // namespace
 
-EditResult Update1Body(UpdateEngine& engine, const UserRow& row, std::string_view newBody) {
+EditResult replaceBody(UpdateEngine& engine, const UserRow& row, std::string_view newBody) {
     return replaceBodies(engine, {{row, std::string(newBody)}});
 }
 
@@ -186,7 +186,7 @@ EditResult replaceBodies(UpdateEngine& engine, const std::vector<NewBody>& bodie
     if (copied - 1 < image.size())
         out.append(image, copied - 1);
     try {
-        engine.CommitRewrite("Update1Body");
+        engine.commitRewrite("Update1Body");
     } catch (const FileError& error) {
         return failed(error);
     }
@@ -194,7 +194,7 @@ EditResult replaceBodies(UpdateEngine& engine, const std::vector<NewBody>& bodie
     return EditResult::done();
 }
 
-EditResult Updatechangetype(UpdateEngine& engine, const UserRow& row, Conversion conversion) {
+EditResult changeType(UpdateEngine& engine, const UserRow& row, Conversion conversion) {
     if (!engine.load())
         return notReadable(engine);
     const auto record = locateCommand(engine, row);
@@ -208,21 +208,21 @@ EditResult Updatechangetype(UpdateEngine& engine, const UserRow& row, Conversion
     const auto fields = layout::recordLayout(engine.generation());
     const std::uint32_t typeAt = record->typeByteEnd - 1;
 
-    engine.PrepareRewrite(typeAt - 1);
+    engine.prepareRewrite(typeAt - 1);
     std::uint32_t resume = typeAt + 1;
     if (conversion == Conversion::ToPlainText) {
-        engine.WriteByte(layout::kTextAndGraphics);
+        engine.writeByte(layout::kTextAndGraphics);
         if (fields.encryptionByte)
-            engine.WriteByte(0);
+            engine.writeByte(0);
         if (fields.preBodyBlock)
             engine.output().append(layout::kPreBodyBlockSize, '\0');
-        engine.WriteCount(0);
+        engine.writeCount(0);
         resume = record->offsetbody; // the old key string becomes the text
     } else {
-        engine.WriteByte(layout::kAdvancedScripting);
+        engine.writeByte(layout::kAdvancedScripting);
     }
     const auto written = engine.output().size() - (typeAt - 1);
-    engine.CopyTail(resume);
+    engine.copyTail(resume);
     const auto delta = static_cast<std::int64_t>(written) - (resume - typeAt);
     auto result = commitAndShift(engine, "Updatechangetype", typeAt, delta);
     if (result.ok)
@@ -230,10 +230,10 @@ EditResult Updatechangetype(UpdateEngine& engine, const UserRow& row, Conversion
     return result;
 }
 
-EditResult UpdateFirstThings(UpdateEngine& engine, const UserRow& row, std::string_view newName,
-                             std::string_view description, std::string_view group) {
+EditResult updateDetails(UpdateEngine& engine, const UserRow& row, std::string_view newName,
+                         std::string_view description, std::string_view group) {
     if (row.Type == "L")
-        return UpdateListRename(engine, row, newName);
+        return renameList(engine, row, newName);
     if (!engine.load())
         return notReadable(engine);
     const auto record = locateCommand(engine, row);
@@ -247,22 +247,22 @@ EditResult UpdateFirstThings(UpdateEngine& engine, const UserRow& row, std::stri
         if (encoded->refusal)
             return *encoded->refusal;
 
-    engine.PrepareRewrite(record->offset - 1);
+    engine.prepareRewrite(record->offset - 1);
     const auto references = ExtractListNames(name.bytes);
-    engine.WriteString(name.bytes);
-    engine.WriteLong(static_cast<std::uint32_t>(references.size()));
+    engine.writeString(name.bytes);
+    engine.writeLong(static_cast<std::uint32_t>(references.size()));
     for (const auto& reference : references)
-        engine.WriteString(reference);
-    engine.WriteString(text.bytes);
-    engine.WriteString(owner.bytes);
+        engine.writeString(reference);
+    engine.writeString(text.bytes);
+    engine.writeString(owner.bytes);
     const auto written = engine.output().size() - (record->offset - 1);
-    engine.CopyTail(record->scopeBytePosition);
+    engine.copyTail(record->scopeBytePosition);
     const auto delta =
         static_cast<std::int64_t>(written) - (record->scopeBytePosition - record->offset);
     return commitAndShift(engine, "UpdateFirstThings", record->offset, delta);
 }
 
-EditResult UpdateListRename(UpdateEngine& engine, const UserRow& row, std::string_view newName) {
+EditResult renameList(UpdateEngine& engine, const UserRow& row, std::string_view newName) {
     if (!engine.load())
         return notReadable(engine);
     const auto list = locateList(engine, row);
@@ -272,11 +272,11 @@ EditResult UpdateListRename(UpdateEngine& engine, const UserRow& row, std::strin
     if (name.refusal)
         return *name.refusal;
 
-    engine.PrepareRewrite(list->offset - 1);
-    engine.WriteString(name.bytes);
+    engine.prepareRewrite(list->offset - 1);
+    engine.writeString(name.bytes);
     ImageReader oldName(engine.image(), list->offset);
     oldName.string();
-    engine.CopyTail(oldName.position());
+    engine.copyTail(oldName.position());
     const auto delta = static_cast<std::int64_t>(engine.output().size()) -
                        static_cast<std::int64_t>(engine.image().size());
     return commitAndShift(engine, "UpdateListRename", list->offset, delta);

@@ -32,40 +32,40 @@ bool UpdateEngine::load() {
     return true;
 }
 
-void UpdateEngine::PrepareRewrite(std::uint32_t cut) {
+void UpdateEngine::prepareRewrite(std::uint32_t cut) {
     out_.assign(image_, 0, std::min<std::size_t>(cut, image_.size()));
 }
 
-void UpdateEngine::CopyTail(std::uint32_t start) {
+void UpdateEngine::copyTail(std::uint32_t start) {
     if (start >= 1 && start - 1 < image_.size())
         out_.append(image_, start - 1);
 }
 
-void UpdateEngine::WriteCount(std::uint32_t count) {
+void UpdateEngine::writeCount(std::uint32_t count) {
     appendCount(out_, count);
 }
-void UpdateEngine::WriteString(std::string_view cp1252) {
+void UpdateEngine::writeString(std::string_view cp1252) {
     appendCountedString(out_, cp1252);
 }
-void UpdateEngine::WriteLong(std::uint32_t value) {
+void UpdateEngine::writeLong(std::uint32_t value) {
     appendU32(out_, value);
 }
-void UpdateEngine::WriteByte(std::uint8_t value) {
+void UpdateEngine::writeByte(std::uint8_t value) {
     out_ += static_cast<char>(value);
 }
 
-std::uint32_t UpdateEngine::ReadLongAt(std::uint32_t position) const {
+std::uint32_t UpdateEngine::readLongAt(std::uint32_t position) const {
     ImageReader in(out_, position);
     return in.u32();
 }
 
-void UpdateEngine::WriteLongAt(std::uint32_t position, std::uint32_t value) {
+void UpdateEngine::writeLongAt(std::uint32_t position, std::uint32_t value) {
     std::string bytes;
     appendU32(bytes, value);
     out_.replace(position - 1, 4, bytes);
 }
 
-void UpdateEngine::CommitRewrite(const std::string& marker) {
+void UpdateEngine::commitRewrite(const std::string& marker) {
     const auto lock = CommandFileLock::acquire(ctx_.commandFile, ctx_.lockWait);
     if (!lock)
         throw FileError(ctx_.commandFile, kFileBeingChanged);
@@ -74,7 +74,7 @@ void UpdateEngine::CommitRewrite(const std::string& marker) {
                         "another program changed it since it was read: nothing was written, "
                         "read it again and repeat the change");
     ctx_.files.writeScratch(ctx_.home.file(files::kTemporary), out_);
-    ctx_.trace.Tracy(marker);
+    ctx_.trace.mark(marker);
     // The backup is the image already in memory, which is the file as this operation read it.
     // Only the command file itself is flushed to disk: the backup serves the verification that
     // follows in the same run.

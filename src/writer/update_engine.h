@@ -61,21 +61,21 @@ public:
     const EngineContext& context() const { return ctx_; }
 
     // The new content: positions 1..cut of the file, then what the operation writes.
-    void PrepareRewrite(std::uint32_t cut);
-    void CopyTail(std::uint32_t start);
+    void prepareRewrite(std::uint32_t cut);
+    void copyTail(std::uint32_t start);
     std::string& output() { return out_; }
-    void WriteCount(std::uint32_t count);
-    void WriteString(std::string_view cp1252);
-    void WriteLong(std::uint32_t value);
-    void WriteByte(std::uint8_t value);
-    std::uint32_t ReadLongAt(std::uint32_t position) const; // from the new content
-    void WriteLongAt(std::uint32_t position, std::uint32_t value);
+    void writeCount(std::uint32_t count);
+    void writeString(std::string_view cp1252);
+    void writeLong(std::uint32_t value);
+    void writeByte(std::uint8_t value);
+    std::uint32_t readLongAt(std::uint32_t position) const; // from the new content
+    void writeLongAt(std::uint32_t position, std::uint32_t value);
 
     // Writes the temporary file, traces the marker, copies the file to the backup and replaces
     // the file with the new content, holding the file's lock: a file that another program is
     // writing, or wrote since load(), is left as it is. Throws FileError; the command file is
     // then unchanged.
-    void CommitRewrite(const std::string& marker);
+    void commitRewrite(const std::string& marker);
 
     // Moves every stored position after `from` (or at it, when `inclusive`) by `delta`, in one
     // transaction of single UPDATE statements. LIST copies are not records of the file; LIST rows

@@ -23,20 +23,20 @@ TEST(Trace, LinesAreThreeTextsJoinedByBlanksAndTheDayDecidesAppendOrRestart) {
     const auto file = home.path("day.trace");
     {
         Trace trace(file, now());
-        trace.Tracy("real");
-        trace.Tracy("retrying: ", "2");
+        trace.mark("real");
+        trace.mark("retrying: ", "2");
     }
     EXPECT_EQ(testing::readBytes(file), "real  \r\nretrying:  2 \r\n");
     {
         Trace sameDay(file, now());
-        sameDay.Tracy("a", "b", "c");
+        sameDay.mark("a", "b", "c");
     }
     EXPECT_EQ(testing::readBytes(file), "real  \r\nretrying:  2 \r\na b c\r\n");
 
     setModified(file, FileTime{now().nanoseconds - 2 * kDay});
     {
         Trace nextDay(file, now());
-        nextDay.Tracy("fresh");
+        nextDay.mark("fresh");
     }
     EXPECT_EQ(testing::readBytes(file), "fresh  \r\n");
 }

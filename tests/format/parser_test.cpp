@@ -160,14 +160,14 @@ TEST(Parse, FoldersPipesAndLinkLoopsAreRefusedAtOnce) {
 TEST(Parse, RowsWithOffsetZeroSurviveAndAreReplacedByTheFilesOwn) {
     testing::TestHome home;
     UserRow kept;
-    kept.menu = "WORD";
-    kept.state = "Global Commands";
+    kept.program = "WORD";
+    kept.scope = "Global Commands";
     kept.name = "copy of l";
     kept.Type = "L";
     kept.listcopy = true;
     deriveColumns(kept);
     UserRow replaced = kept;
-    replaced.menu = "Global Commands";
+    replaced.program = "Global Commands";
     replaced.name = "l";
     deriveColumns(replaced);
     UserTable table(home.store());

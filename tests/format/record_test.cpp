@@ -78,10 +78,10 @@ TEST_P(EveryGeneration, EveryFieldOfEveryRecordKindIsStored) {
 
     const auto& keys = rows.at("open mail");
     EXPECT_EQ(keys.filename, "mycmds.dat");
-    EXPECT_EQ(keys.menu, "Global Commands");
-    EXPECT_EQ(keys.state, "Global Commands");
-    EXPECT_EQ(keys.scope, "G");
-    EXPECT_EQ(keys.owner, "Mail");
+    EXPECT_EQ(keys.program, "Global Commands");
+    EXPECT_EQ(keys.scope, "Global Commands");
+    EXPECT_EQ(keys.availability, "G");
+    EXPECT_EQ(keys.group, "Mail");
     EXPECT_EQ(keys.description, "opens mail");
     EXPECT_EQ(keys.Type, "K");
     EXPECT_EQ(keys.script, "{Ctrl+m}");
@@ -95,13 +95,13 @@ TEST_P(EveryGeneration, EveryFieldOfEveryRecordKindIsStored) {
     EXPECT_EQ(keys.states, "");
 
     const auto& script = rows.at("bold <colors>");
-    EXPECT_EQ(script.menu, "WINWORD");
-    EXPECT_EQ(script.state, "Application-specific");
-    EXPECT_EQ(script.scope, "A");
-    EXPECT_EQ(script.owner, "User-defined");
+    EXPECT_EQ(script.program, "WINWORD");
+    EXPECT_EQ(script.scope, "Application-specific");
+    EXPECT_EQ(script.availability, "A");
+    EXPECT_EQ(script.group, "User-defined");
     EXPECT_EQ(script.lists, 1);
     EXPECT_EQ(script.Type, "S");
-    EXPECT_EQ(script.PDescript, 14);
+    EXPECT_EQ(script.descriptionLength, 14);
     EXPECT_EQ(script.CompanyName, 21);
     EXPECT_EQ(script.ClassName, 0);
     EXPECT_FALSE(script.Global);
@@ -109,12 +109,12 @@ TEST_P(EveryGeneration, EveryFieldOfEveryRecordKindIsStored) {
     EXPECT_EQ(stringAt(image, script.offsetbody), "SendKeys \"{Ctrl+b}\"");
 
     const auto& window = rows.at("sign letter");
-    EXPECT_EQ(window.menu, "WINWORD");
-    EXPECT_EQ(window.state, "Document1");
-    EXPECT_EQ(window.scope, "W");
+    EXPECT_EQ(window.program, "WINWORD");
+    EXPECT_EQ(window.scope, "Document1");
+    EXPECT_EQ(window.availability, "W");
     EXPECT_EQ(window.Type, "A");
     EXPECT_EQ(window.script, "Sub Main\r\nEnd Sub");
-    EXPECT_EQ(window.PDescript, 4);
+    EXPECT_EQ(window.descriptionLength, 4);
     EXPECT_EQ(window.CompanyName, 2);
     EXPECT_EQ(window.ClassName, 7);
     EXPECT_FALSE(window.sleeping);
@@ -132,20 +132,20 @@ TEST_P(EveryGeneration, EveryFieldOfEveryRecordKindIsStored) {
     EXPECT_EQ(graphic.Type, "T");
     EXPECT_EQ(graphic.graphicsize, 300);
     EXPECT_EQ(graphic.script, "caf\u00E9");
-    EXPECT_EQ(graphic.owner, "Art");
+    EXPECT_EQ(graphic.group, "Art");
     const auto& plain = rows.at("address");
     EXPECT_EQ(plain.Type, "P");
     EXPECT_EQ(plain.graphicsize, 0);
     EXPECT_EQ(image[static_cast<std::size_t>(plain.offsetbody) - 1], '\0');
     EXPECT_TRUE(rows.at("sleepy").sleeping);
-    EXPECT_EQ(rows.at("sleepy").menu, "NOTEPAD");
+    EXPECT_EQ(rows.at("sleepy").program, "NOTEPAD");
 
     const auto& list = rows.at("colors");
     EXPECT_EQ(list.Type, "L");
-    EXPECT_EQ(list.menu, "Global Commands");
-    EXPECT_EQ(list.state, "Global Commands");
-    EXPECT_EQ(list.owner, "Dragon");
-    EXPECT_EQ(list.scope, "G");
+    EXPECT_EQ(list.program, "Global Commands");
+    EXPECT_EQ(list.scope, "Global Commands");
+    EXPECT_EQ(list.group, "Dragon");
+    EXPECT_EQ(list.availability, "G");
     EXPECT_EQ(list.lists, 1);
     EXPECT_EQ(list.listsort, "L");
     EXPECT_EQ(list.description, "");
@@ -228,7 +228,7 @@ TEST(CommandFile, HeaderVariantsAreReadAllTheSame) {
     ASSERT_TRUE(home.parse(home.writeFile("six.dat", b)).ok());
     EXPECT_EQ(home.parser().properties().versionText, "6.1");
     EXPECT_EQ(home.parser().properties().generationLabel, "6.1");
-    EXPECT_EQ(home.rows().at(0).menu, "PROG");
+    EXPECT_EQ(home.rows().at(0).program, "PROG");
 
     CommandFileBuilder french(7, 12);
     french.command("x").keys("y");
@@ -272,8 +272,8 @@ TEST(CommandFile, UnknownTypeBytesAndOddAvailabilityStillFrameTheNextRecord) {
     const auto rows = byName(home.rows());
     EXPECT_EQ(rows.at("mystery").Type, "");
     EXPECT_EQ(rows.at("mystery").script, "");
-    EXPECT_EQ(rows.at("nowhere").scope, "");
-    EXPECT_EQ(rows.at("nowhere").menu, "");
+    EXPECT_EQ(rows.at("nowhere").availability, "");
+    EXPECT_EQ(rows.at("nowhere").program, "");
     EXPECT_EQ(rows.at("next").script, "k");
 }
 
@@ -289,9 +289,9 @@ TEST(CommandFile, NotLoadedRecordsAreReadThroughButNotStored) {
     ASSERT_EQ(rows.size(), 3u);
     EXPECT_EQ(rows[1].name, "third");
     // Nothing of the hidden record leaks into the next row.
-    EXPECT_EQ(rows[1].owner, "User-defined");
+    EXPECT_EQ(rows[1].group, "User-defined");
     EXPECT_EQ(rows[1].description, "");
-    EXPECT_EQ(rows[1].PDescript, 0);
+    EXPECT_EQ(rows[1].descriptionLength, 0);
     EXPECT_EQ(home.status.count, "2 /1");
     EXPECT_EQ(home.parser().notLoadedCount(), 1u);
 }

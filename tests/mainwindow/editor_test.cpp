@@ -59,7 +59,7 @@ TEST_F(EditorTest, NewCommandsAndListsWithTheirPromptsAndChecks) {
         findRow(home_.store(), "Global Commands", "Global Commands", "launch <apps-1.x_y>");
     ASSERT_TRUE(made);
     EXPECT_EQ(made->script, "Sub Main\r\n  SendKeys \"x\"\r\nEnd Sub\r\n");
-    EXPECT_EQ(made->owner, "Tools");
+    EXPECT_EQ(made->group, "Tools");
     EXPECT_EQ(main_->history().entries().front(),
               "Global Commands\tGlobal Commands\tlaunch <apps-1.x_y>");
     EXPECT_EQ(browser().history().front(), main_->history().entries().front())

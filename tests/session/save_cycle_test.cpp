@@ -96,7 +96,7 @@ protected:
 
 TEST_F(SaveCycleTest, AnEditMergedThroughTheToolIsSeenAndTheStoreRefreshed) {
     UpdateEngine writer({home_.home(), home_.store(), home_.trace(), files_, commandFile()});
-    ASSERT_TRUE(Update1Body(writer, row("open mail"), "{Ctrl+Shift+m}").ok);
+    ASSERT_TRUE(replaceBody(writer, row("open mail"), "{Ctrl+Shift+m}").ok);
     const auto written = modificationTime(commandFile());
 
     cycle_->save(false);
@@ -287,7 +287,7 @@ TEST_F(SaveCycleTest, TheLaunchCommandsAreOfferedImportedInTheSpeakersLanguageAn
     EXPECT_EQ(home_.prompt.shown[2].title, "'global quillmark' and 'local quillmark'");
     EXPECT_EQ(testing::readBytes(home_.path(kLaunchCommandsFile))[15], '\x07');
     EXPECT_TRUE(launchCommandsPresent(home_.store()));
-    EXPECT_EQ(row("local quillmark").menu, "Global Commands");
+    EXPECT_EQ(row("local quillmark").program, "Global Commands");
     EXPECT_EQ(settings_.read("dont show auto import", ""), "-1");
     EXPECT_EQ(
         offerLaunchCommands(home_.store(), settings_, home_.prompt, engine_, home_.home(), *cycle_),

@@ -54,13 +54,13 @@ TEST(Store, EveryWidthTakesItsLimitAndRefusesOnePast) {
         std::function<std::string(const UserRow&)> stored;
     } fields[] = {
         {"menu_width", 20, [](Command& c, const std::string& v) { c.application(v); },
-         [](const UserRow& r) { return r.menu; }},
+         [](const UserRow& r) { return r.program; }},
         {"state_width", 100, [](Command& c, const std::string& v) { c.window("WORD", v); },
-         [](const UserRow& r) { return r.state; }},
+         [](const UserRow& r) { return r.scope; }},
         {"description_width", 150, [](Command& c, const std::string& v) { c.description(v); },
          [](const UserRow& r) { return r.description; }},
         {"owner_width", 50, [](Command& c, const std::string& v) { c.group(v); },
-         [](const UserRow& r) { return r.owner; }},
+         [](const UserRow& r) { return r.group; }},
     };
     for (const auto& field : fields) {
         SCOPED_TRACE(field.constraint);
@@ -94,7 +94,7 @@ TEST(Store, WidthsCountCharactersNotBytes) {
     file.command("accents").application(std::string(20, '\xE9')).keys("1");
     ASSERT_TRUE(home.parse(home.writeFile("mycmds.dat", file.build())).ok());
     ASSERT_EQ(home.rows().size(), 1u);
-    EXPECT_EQ(home.rows()[0].menu, [] {
+    EXPECT_EQ(home.rows()[0].program, [] {
         std::string s;
         for (int i = 0; i < 20; ++i)
             s += "\u00C9";
@@ -226,8 +226,8 @@ TEST(StoreWidths, EveryWidthHoldsAtTheLimitAndRefusesOnePastWithOrWithoutANul) {
     UserTable table(home.store());
     const auto stored = [&](void (*set)(UserRow&, std::string), std::string text) {
         UserRow row;
-        row.menu = "Global Commands";
-        row.state = "Global Commands";
+        row.program = "Global Commands";
+        row.scope = "Global Commands";
         row.name = "n";
         set(row, std::move(text));
         deriveColumns(row);
@@ -239,10 +239,10 @@ TEST(StoreWidths, EveryWidthHoldsAtTheLimitAndRefusesOnePastWithOrWithoutANul) {
         }
     };
     const std::pair<void (*)(UserRow&, std::string), int> widths[] = {
-        {[](UserRow& r, std::string t) { r.menu = std::move(t); }, 20},
-        {[](UserRow& r, std::string t) { r.state = std::move(t); }, 100},
+        {[](UserRow& r, std::string t) { r.program = std::move(t); }, 20},
+        {[](UserRow& r, std::string t) { r.scope = std::move(t); }, 100},
         {[](UserRow& r, std::string t) { r.name = std::move(t); }, 150},
-        {[](UserRow& r, std::string t) { r.owner = std::move(t); }, 50},
+        {[](UserRow& r, std::string t) { r.group = std::move(t); }, 50},
         {[](UserRow& r, std::string t) { r.description = std::move(t); }, 150}};
     for (const auto& [set, width] : widths) {
         SCOPED_TRACE(width);

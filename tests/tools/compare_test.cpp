@@ -83,7 +83,7 @@ TEST(Compare, IdenticalCommandsInAnyTwoGenerationsDiffer0AndOneEditIsOneChange) 
     FileOps files;
     UpdateEngine engine(EngineContext{home.home(), home.store(), trace, files, file});
     const auto before = readSet(file);
-    ASSERT_TRUE(Update1Body(engine,
+    ASSERT_TRUE(replaceBody(engine,
                             *findRow(home.store(), "WINWORD", "Application-specific", "next page"),
                             "SendKeys \"{PgUp}\"")
                     .ok);

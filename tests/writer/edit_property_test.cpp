@@ -46,23 +46,23 @@ TEST_P(RandomEdits, TheShiftedStoreAlwaysMatchesAFreshParse) {
         const auto name = "edit " + std::to_string(step);
         switch (operation) {
         case 0:
-            result = Update1Body(*engine_, target, std::string(length() + 1, 'b'));
+            result = replaceBody(*engine_, target, std::string(length() + 1, 'b'));
             break;
         case 1:
             result = target.Type == "L"
-                         ? UpdateListRename(*engine_, target, "list" + std::to_string(step))
-                         : UpdateFirstThings(*engine_, target, name + " <colors>",
-                                             std::string(length() % 150, 'd'), "Group");
+                         ? renameList(*engine_, target, "list" + std::to_string(step))
+                         : updateDetails(*engine_, target, name + " <colors>",
+                                         std::string(length() % 150, 'd'), "Group");
             break;
         case 2:
             if (target.Type != "K")
                 continue;
-            result = Updatechangetype(*engine_, target, Conversion::ToPlainText);
+            result = changeType(*engine_, target, Conversion::ToPlainText);
             break;
         case 3:
             if (target.Type != "S")
                 continue;
-            result = Updatechangetype(*engine_, target, Conversion::ToAdvancedScript);
+            result = changeType(*engine_, target, Conversion::ToAdvancedScript);
             break;
         case 4: {
             NewCommand c;

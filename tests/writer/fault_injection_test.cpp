@@ -137,16 +137,15 @@ NewCommand newCommand() {
 
 TEST(FaultInjection, SingleRecordEditsAreWholeOrNotAtAll) {
     failEachStep("Update1Body",
-                 [](Attempt& r) { return Update1Body(r.engine(), r.row("first"), "{Ctrl+b}").ok; });
+                 [](Attempt& r) { return replaceBody(r.engine(), r.row("first"), "{Ctrl+b}").ok; });
     failEachStep("UpdateFirstThings", [](Attempt& r) {
-        return UpdateFirstThings(r.engine(), r.row("first"), "renamed", "said", "Post").ok;
+        return updateDetails(r.engine(), r.row("first"), "renamed", "said", "Post").ok;
     });
     failEachStep("Updatechangetype", [](Attempt& r) {
-        return Updatechangetype(r.engine(), r.row("first"), Conversion::ToAdvancedScript).ok;
+        return changeType(r.engine(), r.row("first"), Conversion::ToAdvancedScript).ok;
     });
-    failEachStep("UpdateListRename", [](Attempt& r) {
-        return UpdateListRename(r.engine(), r.row("spare"), "extra").ok;
-    });
+    failEachStep("UpdateListRename",
+                 [](Attempt& r) { return renameList(r.engine(), r.row("spare"), "extra").ok; });
     failEachStep("NewCommandRecord",
                  [](Attempt& r) { return NewCommandRecord(r.engine(), newCommand()).ok; });
     failEachStep("NewListRecord",
@@ -158,15 +157,15 @@ TEST(FaultInjection, SingleRecordEditsAreWholeOrNotAtAll) {
 TEST(FaultInjection, RebuildsAndConversionsAreWholeOrNotAtAll) {
     failEachStep("deletethem", [](Attempt& r) {
         r.home().store().prepare("UPDATE user SET flag = 1 WHERE name = 'first'").run();
-        return deletethem(r.engine()).ok;
+        return deleteMarked(r.engine()).ok;
     });
     failEachStep("RenameGroup", [](Attempt& r) {
         statements::flagAll(r.home().store());
-        return RenameGroup(r.engine(), {WalkOperation::Group, "Mail", "Post"}).ok;
+        return renameGroupsOrPrograms(r.engine(), {WalkOperation::Group, "Mail", "Post"}).ok;
     });
     failEachStep("rename program", [](Attempt& r) {
         r.home().store().prepare("UPDATE user SET flag = 1 WHERE name = 'second'").run();
-        return RenameGroup(r.engine(), {WalkOperation::Program, {}, "word"}).ok;
+        return renameGroupsOrPrograms(r.engine(), {WalkOperation::Program, {}, "word"}).ok;
     });
     failEachStep("convertFormat",
                  [](Attempt& r) { return convertFormat(r.engine(), *formatTarget("8.0")).ok; });

@@ -150,10 +150,10 @@ TEST_F(WriterTest, WritersRefuseBodiesTheyCannotFrameAndKeepBytesAfterTheLists) 
     engine_.emplace(EngineContext{home_.home(), home_.store(), trace_, files_, path_});
     const auto before = fileBytes();
 
-    EXPECT_EQ(Update1Body(*engine_, row("odd"), "x").message,
+    EXPECT_EQ(replaceBody(*engine_, row("odd"), "x").message,
               "The body of this command cannot be edited");
     for (const auto conversion : {Conversion::ToPlainText, Conversion::ToAdvancedScript})
-        EXPECT_EQ(Updatechangetype(*engine_, row("recorded"), conversion).message,
+        EXPECT_EQ(changeType(*engine_, row("recorded"), conversion).message,
                   "Only a KEYS or script command can be converted");
     EXPECT_EQ(fileBytes(), before);
 

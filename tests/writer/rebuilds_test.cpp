@@ -98,7 +98,8 @@ TEST_P(Rebuild, ARebuildThatChangesNothingReproducesTheFile) {
         const auto original = randomFile(GetParam(), seed * 7919u, seed % 3 == 0);
         loadBytes(original);
         statements::flagAll(home_.store());
-        const auto result = RenameGroup(*engine_, {WalkOperation::Group, "No such group", "X"});
+        const auto result =
+            renameGroupsOrPrograms(*engine_, {WalkOperation::Group, "No such group", "X"});
         ASSERT_TRUE(result.ok) << result.message;
         ASSERT_EQ(fileBytes(), original) << "seed " << seed;
         EXPECT_EQ(readBytes(home_.path("savedat")), original);
@@ -116,29 +117,31 @@ TEST_P(Rebuild, RenamesChangeOnlyTheirStringsAndKeepTheListsSection) {
     const auto lists = offsetLists();
 
     statements::flagAll(home_.store());
-    ASSERT_TRUE(RenameGroup(*engine_, {WalkOperation::Group, "User-defined", "Mine"}).ok);
+    ASSERT_TRUE(
+        renameGroupsOrPrograms(*engine_, {WalkOperation::Group, "User-defined", "Mine"}).ok);
     ASSERT_TRUE(home_.parse(path_, true).ok());
-    EXPECT_EQ(row("global").owner, "Mine");
-    EXPECT_EQ(row("empty group", "WINWORD", "Application-specific").owner, "Mine");
-    EXPECT_EQ(row("mail", "WINWORD", "Doc").owner, "Mail");
+    EXPECT_EQ(row("global").group, "Mine");
+    EXPECT_EQ(row("empty group", "WINWORD", "Application-specific").group, "Mine");
+    EXPECT_EQ(row("mail", "WINWORD", "Doc").group, "Mail");
 
     home_.store().exec("UPDATE user SET flag = (name <> 'global')");
-    ASSERT_TRUE(RenameGroup(*engine_, {WalkOperation::Group, "All groups", "User-defined"}).ok);
+    ASSERT_TRUE(
+        renameGroupsOrPrograms(*engine_, {WalkOperation::Group, "All groups", "User-defined"}).ok);
     ASSERT_TRUE(home_.parse(path_, true).ok());
-    EXPECT_EQ(row("global").owner, "Mine"); // not marked
-    EXPECT_EQ(row("mail", "WINWORD", "Doc").owner, "User-defined");
+    EXPECT_EQ(row("global").group, "Mine"); // not marked
+    EXPECT_EQ(row("mail", "WINWORD", "Doc").group, "User-defined");
 
     const auto renamed = fileBytes();
     const auto renamedLists = offsetLists();
     statements::flagAll(home_.store());
-    ASSERT_TRUE(RenameGroup(*engine_, {WalkOperation::Program, {}, "excel"}).ok);
+    ASSERT_TRUE(renameGroupsOrPrograms(*engine_, {WalkOperation::Program, {}, "excel"}).ok);
     const auto after = fileBytes();
     EXPECT_EQ(after.size(), renamed.size() - 4); // two program names, two bytes shorter each
     EXPECT_EQ(listsSection(after, renamedLists - 4), listsSection(before, lists));
     ASSERT_TRUE(home_.parse(path_, true).ok());
-    EXPECT_EQ(row("global").menu, "Global Commands");
+    EXPECT_EQ(row("global").program, "Global Commands");
     const auto mail = row("mail", "EXCEL", "Doc");
-    EXPECT_EQ(mail.PDescript, 4);
+    EXPECT_EQ(mail.descriptionLength, 4);
     EXPECT_EQ(mail.CompanyName, 2);
     EXPECT_EQ(readBytes(home_.path("writer.trace")).substr(0, 13), "RenameGroup  ");
 }
@@ -153,7 +156,7 @@ TEST_F(WriterTest, DeletingKeepsTheListsThatRemainingCommandsName) {
     file.list("nobody", {"x"});
     load(file);
     home_.store().exec("UPDATE user SET flag = (name = 'drop <sizes>')");
-    ASSERT_TRUE(deletethem(*engine_).ok);
+    ASSERT_TRUE(deleteMarked(*engine_).ok);
     ASSERT_TRUE(home_.parse(path_, true).ok());
     std::vector<std::string> names;
     for (const auto& r : home_.rows())
@@ -161,7 +164,7 @@ TEST_F(WriterTest, DeletingKeepsTheListsThatRemainingCommandsName) {
     EXPECT_EQ(names, (std::vector<std::string>{"keep <colors>", "other", "colors"}));
 
     statements::flagAll(home_.store());
-    ASSERT_TRUE(deletethem(*engine_).ok);
+    ASSERT_TRUE(deleteMarked(*engine_).ok);
     const auto bytes = fileBytes();
     EXPECT_EQ(bytes, rebuiltHeader(7, 9) + std::string(4, '\0')); // no command, no LIST
 }
@@ -282,7 +285,7 @@ TEST_F(WriterTest, ACorruptNameStopsARebuildBeforeAnythingIsWritten) {
     image[image.find("broken") + 2] = '\t';
     home_.writeFile("mycmds.dat", image);
     statements::flagAll(home_.store());
-    const auto result = deletethem(*engine_);
+    const auto result = deleteMarked(*engine_);
     EXPECT_FALSE(result.ok);
     EXPECT_EQ(result.message, "Parsing error-name = br\tken\r\nOffset = " +
                                   std::to_string(image.find("br\tken") + 1) +

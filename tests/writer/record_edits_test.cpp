@@ -25,7 +25,7 @@ TEST_F(WriterTest, ABodyCrossingAPrefixWidthShiftsEveryLaterPosition) {
     load(threeCommands());
     const auto before = fileBytes();
     const auto second = row("second", "PROG", "Application-specific");
-    ASSERT_TRUE(Update1Body(*engine_, row("first"), std::string(255, 'b')).ok);
+    ASSERT_TRUE(replaceBody(*engine_, row("first"), std::string(255, 'b')).ok);
     const auto after = fileBytes();
     EXPECT_EQ(after.size(), before.size() + 3);
     EXPECT_EQ(readBytes(home_.path("savedat")), before);
@@ -35,9 +35,9 @@ TEST_F(WriterTest, ABodyCrossingAPrefixWidthShiftsEveryLaterPosition) {
     EXPECT_EQ(after.substr(static_cast<std::size_t>(body) - 1, 3), std::string("\xFF\xFF\x00", 3));
     expectStoreMatchesFile();
 
-    ASSERT_TRUE(Update1Body(*engine_, row("first"), std::string(65534, 'c')).ok);
+    ASSERT_TRUE(replaceBody(*engine_, row("first"), std::string(65534, 'c')).ok);
     const auto wide = fileBytes().size();
-    ASSERT_TRUE(Update1Body(*engine_, row("first"), std::string(65533, 'c')).ok);
+    ASSERT_TRUE(replaceBody(*engine_, row("first"), std::string(65533, 'c')).ok);
     EXPECT_EQ(fileBytes().size(), wide - 5);
     expectStoreMatchesFile();
     const auto trace = readBytes(home_.path("writer.trace"));
@@ -48,7 +48,7 @@ TEST_F(WriterTest, PlainTextKeepsOneZeroByteAndTheListCountStays) {
     CommandFileBuilder file;
     file.command("only").plainText("old text");
     load(file);
-    ASSERT_TRUE(Update1Body(*engine_, row("only"), "new\r\ntext").ok);
+    ASSERT_TRUE(replaceBody(*engine_, row("only"), "new\r\ntext").ok);
     const auto bytes = fileBytes();
     const auto at = static_cast<std::size_t>(row("only").offsetbody) - 1;
     EXPECT_EQ(bytes.substr(at), std::string("\x00\x09new\r\ntext\x00\x00\x00\x00", 15));
@@ -58,10 +58,10 @@ TEST_F(WriterTest, PlainTextKeepsOneZeroByteAndTheListCountStays) {
 TEST_F(WriterTest, ListItemsAreTrimmedAndCountedAndCopiesStayAway) {
     load(threeCommands());
     UserRow copy = row("colors");
-    copy.menu = "PROG";
+    copy.program = "PROG";
     copy.listcopy = true;
     UserTable(home_.store()).add(copy); // a LIST copy for display keeps its own offset
-    ASSERT_TRUE(Update1Body(*engine_, row("colors"), "red\r\ngreen\r\nblue \t\r\n\r\n\r\n").ok);
+    ASSERT_TRUE(replaceBody(*engine_, row("colors"), "red\r\ngreen\r\nblue \t\r\n\r\n\r\n").ok);
     const auto colors = row("colors");
     const auto image = fileBytes();
     ImageReader in(image, static_cast<std::uint32_t>(colors.offset));
@@ -94,7 +94,7 @@ TEST_F(WriterTest, WidthsAndCountsAtTheirLimitsAreWritten) {
 
     const std::string name(150, 'n'), description(150, 'd'), group(50, 'g');
     const auto first = row("first");
-    ASSERT_TRUE(UpdateFirstThings(*engine_, first, name, description, group).ok);
+    ASSERT_TRUE(updateDetails(*engine_, first, name, description, group).ok);
     {
         const auto image = fileBytes();
         ImageReader in(image, static_cast<std::uint32_t>(first.offset));
@@ -104,9 +104,9 @@ TEST_F(WriterTest, WidthsAndCountsAtTheirLimitsAreWritten) {
         EXPECT_EQ(in.string(), group);
     }
     expectStoreMatchesFile();
-    EXPECT_EQ(row(name).owner, group);
+    EXPECT_EQ(row(name).group, group);
 
-    ASSERT_TRUE(Update1Body(*engine_, row("many"), body + "item301").ok);
+    ASSERT_TRUE(replaceBody(*engine_, row("many"), body + "item301").ok);
     const auto image = fileBytes();
     ImageReader in(image, static_cast<std::uint32_t>(row("many").offset));
     EXPECT_EQ(in.string(), "many");
@@ -123,12 +123,12 @@ TEST_F(WriterTest, ALargestListIsTakenOneMoreItemAndTwoBodiesForOneRecordAreRefu
     std::string items;
     for (int i = 0; i < 65535; ++i)
         items += "i\r\n";
-    ASSERT_TRUE(Update1Body(*engine_, row("colors"), items).ok);
+    ASSERT_TRUE(replaceBody(*engine_, row("colors"), items).ok);
     const auto image = fileBytes();
     const auto colors = row("colors");
     const auto countAt = static_cast<std::size_t>(colors.offset) - 1 + 1 + 6 + 4; // name, marker
     EXPECT_EQ(image.substr(countAt, 4), std::string("\xFF\xFF\x00\x00", 4));
-    EXPECT_EQ(Update1Body(*engine_, colors, items + "i").message,
+    EXPECT_EQ(replaceBody(*engine_, colors, items + "i").message,
               "A LIST holds at most 65,535 items");
 
     const auto first = row("first");
@@ -141,7 +141,7 @@ TEST_F(WriterTest, RenamingAListChangesOnlyItsName) {
     load(threeCommands());
     const auto before = fileBytes();
     const auto colors = row("colors");
-    ASSERT_TRUE(UpdateFirstThings(*engine_, colors, "colours", "", "").ok);
+    ASSERT_TRUE(updateDetails(*engine_, colors, "colours", "", "").ok);
     const auto after = fileBytes();
     ASSERT_EQ(after.size(), before.size() + 1);
     const auto at = static_cast<std::size_t>(colors.offset) - 1;
@@ -156,7 +156,7 @@ TEST_F(WriterTest, FirstThingsRewriteNameReferencesDescriptionAndGroup) {
     load(threeCommands());
     const auto second = row("second", "PROG", "Application-specific");
     ASSERT_TRUE(
-        UpdateFirstThings(*engine_, second, "say <colors> and <sizes>", "described", "User-defined")
+        updateDetails(*engine_, second, "say <colors> and <sizes>", "described", "User-defined")
             .ok);
     const auto edited = second; // the record stays where it was
     const auto image = fileBytes();
@@ -180,7 +180,7 @@ TEST_P(ChangeType, KeysBecomePlainTextWithTheKeyStringAsText) {
     file.command("type it").keys("hello");
     file.command("after").script("s");
     load(file);
-    ASSERT_TRUE(Updatechangetype(*engine_, row("type it"), Conversion::ToPlainText).ok);
+    ASSERT_TRUE(changeType(*engine_, row("type it"), Conversion::ToPlainText).ok);
     const auto converted = row("type it");
     const auto bytes = fileBytes();
     const auto fields = layout::recordLayout(GetParam());
@@ -203,7 +203,7 @@ TEST_P(ChangeType, ScriptsBecomeAdvancedScriptsByTheirTypeByteAlone) {
     file.command("run").script("Sub Main\r\nEnd Sub\r\n");
     load(file);
     const auto before = fileBytes();
-    ASSERT_TRUE(Updatechangetype(*engine_, row("run"), Conversion::ToAdvancedScript).ok);
+    ASSERT_TRUE(changeType(*engine_, row("run"), Conversion::ToAdvancedScript).ok);
     const auto after = fileBytes();
     ASSERT_EQ(after.size(), before.size());
     std::size_t differing = 0;
@@ -223,7 +223,7 @@ TEST_F(WriterTest, ARecordTheStoreDoesNotHoldIsKeptByEveryEdit) {
     file.command("last").keys("4");
     load(file);
     home_.prompt.shown.clear();
-    ASSERT_TRUE(Update1Body(*engine_, row("shown"), "one").ok);
+    ASSERT_TRUE(replaceBody(*engine_, row("shown"), "one").ok);
     const auto bytes = fileBytes();
     EXPECT_NE(bytes.find("\x06hidden"), std::string::npos);
     EXPECT_NE(bytes.find("too long for the store"), std::string::npos);
@@ -233,19 +233,19 @@ TEST_F(WriterTest, ARecordTheStoreDoesNotHoldIsKeptByEveryEdit) {
 TEST_F(WriterTest, RefusalsLeaveTheFileAsItWas) {
     load(threeCommands());
     const auto before = fileBytes();
-    auto refused = Update1Body(*engine_, row("first"), "smile \u263A");
+    auto refused = replaceBody(*engine_, row("first"), "smile \u263A");
     EXPECT_FALSE(refused.ok);
     EXPECT_EQ(refused.message, "The body: The character \"\u263A\" (U+263A) cannot be stored in a "
                                "command file (code page Windows-1252)");
-    EXPECT_EQ(UpdateFirstThings(*engine_, row("first"), std::string(151, 'n'), "", "").message,
+    EXPECT_EQ(updateDetails(*engine_, row("first"), std::string(151, 'n'), "", "").message,
               "The name is longer than 150 characters");
-    EXPECT_EQ(UpdateFirstThings(*engine_, row("colors"), "tab\there", "", "").message,
+    EXPECT_EQ(updateDetails(*engine_, row("colors"), "tab\there", "", "").message,
               "A name cannot hold tabs, line breaks or other control characters");
-    EXPECT_EQ(UpdateFirstThings(*engine_, row("first"), "x", "", std::string(51, 'g')).message,
+    EXPECT_EQ(updateDetails(*engine_, row("first"), "x", "", std::string(51, 'g')).message,
               "The group is longer than 50 characters");
     UserRow stale = row("first");
     stale.offset += 1;
-    EXPECT_EQ(Update1Body(*engine_, stale, "y").message,
+    EXPECT_EQ(replaceBody(*engine_, stale, "y").message,
               "The command file no longer matches the store: reload it first");
     EXPECT_EQ(fileBytes(), before);
     EXPECT_FALSE(std::filesystem::exists(home_.path("savedat")));
@@ -260,7 +260,7 @@ TEST_F(WriterTest, AWriteWaitsForAnotherProgramsWriteAndNeverOverwritesItsChange
         // Another program is writing: this one waits its bound, then writes nothing.
         OtherWriter other(path_);
         ASSERT_TRUE(other.held());
-        const auto refused = Update1Body(*engine_, row("first"), "y");
+        const auto refused = replaceBody(*engine_, row("first"), "y");
         EXPECT_FALSE(refused.ok);
         EXPECT_NE(refused.message.find("The command file is being changed by another program"),
                   std::string::npos)
@@ -269,11 +269,11 @@ TEST_F(WriterTest, AWriteWaitsForAnotherProgramsWriteAndNeverOverwritesItsChange
     }
     // Another program wrote between this one's read and its write: that change stays.
     ASSERT_TRUE(engine_->load());
-    engine_->PrepareRewrite(static_cast<std::uint32_t>(before.size()));
+    engine_->prepareRewrite(static_cast<std::uint32_t>(before.size()));
     const auto theirs = before + "their change";
     FileOps::system().replaceFile(path_, theirs);
     try {
-        engine_->CommitRewrite("Update1Body");
+        engine_->commitRewrite("Update1Body");
         ADD_FAILURE() << "written over another program's change";
     } catch (const FileError& error) {
         EXPECT_NE(std::string(error.what()).find("another program changed it since it was read"),
@@ -282,8 +282,8 @@ TEST_F(WriterTest, AWriteWaitsForAnotherProgramsWriteAndNeverOverwritesItsChange
     EXPECT_EQ(fileBytes(), theirs);
     // Read again, the same write goes through.
     ASSERT_TRUE(engine_->load());
-    engine_->PrepareRewrite(static_cast<std::uint32_t>(before.size()));
-    engine_->CommitRewrite("Update1Body");
+    engine_->prepareRewrite(static_cast<std::uint32_t>(before.size()));
+    engine_->commitRewrite("Update1Body");
     EXPECT_EQ(fileBytes(), before);
 }
 
