@@ -19,7 +19,7 @@ protected:
         file.command("w2").window("winword", "Report").keys("3");
         file.command("a1").application("excel").keys("4");
         file.command("vb").window("vb6", "Microsoft Visual Basic").keys("5");
-        file.command("t").window("long", std::string(32, 'T')).keys("6");
+        file.command("t").window("long", "Report" + std::string(26, 'X')).keys("6");
         EXPECT_TRUE(home_.parse(home_.writeFile("mycmds.dat", file.build())).ok());
     }
     FirstView choose(const std::string& line, const std::string& title = "",
@@ -55,10 +55,11 @@ TEST_F(FirstViewTest, TheCommandLineOrTheWindowInFrontChoosesTheFirstView) {
     view = choose("", "Untitled - Something", "/usr/bin/unknown");
     EXPECT_EQ(view.program, "Global Commands");
 
-    // A title's document part is cut to 32 characters before the Scope is sought.
-    view = choose("", std::string(33, 'T') + " - Long");
+    // A title's document part is cut to 32 characters before the Scope is sought; uncut, the
+    // 33 characters would match no Scope and the earlier "Report" would be taken for it.
+    view = choose("", "Report" + std::string(27, 'X') + " - Long");
     EXPECT_EQ(view.program, "LONG");
-    EXPECT_EQ(view.scope, std::string(32, 'T'));
+    EXPECT_EQ(view.scope, "Report" + std::string(26, 'X'));
 
     // A command line naming a file opens that file.
     view = choose("\"" + home_.path("mycmds.dat").string() + "\"");
