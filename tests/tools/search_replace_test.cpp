@@ -155,10 +155,32 @@ TEST(SearchReplace, ReplaceAllWritesTheFileOnceOrNotAtAll) {
 
 namespace qmk {
 
+namespace {
+// A parsed command file with a search over every command of it started.
+struct Searching {
+    explicit Searching(const fixture::CommandFileBuilder& file)
+        : path(home.writeFile("mycmds.dat", file.build())) {
+        EXPECT_TRUE(home.parse(path).ok());
+        restart();
+    }
+    void restart() {
+        statements::flagAll(home.store());
+        search.start();
+    }
+    std::string body(const std::string& name) {
+        return findRow(home.store(), "Global Commands", "Global Commands", name)->script;
+    }
+    testing::TestHome home;
+    std::filesystem::path path;
+    FileOps files;
+    UpdateEngine engine{{home.home(), home.store(), home.trace(), files, path}};
+    SearchReplace search{home.store(), engine, home.prompt, [](const std::string&) {}};
+};
+} // namespace
+
 // The text in a body of every type: found in KEYS, scripts, Advanced Scripts and LISTs, in file
 // order, and never in the types search and replace leaves alone.
 TEST(SearchReplace, EverySearchableTypeIsSearchedAndNoOther) {
-    testing::TestHome home;
     fixture::CommandFileBuilder file;
     file.command("keys").keys("needle");
     file.command("script").script("SendKeys \"needle\"");
@@ -167,31 +189,22 @@ TEST(SearchReplace, EverySearchableTypeIsSearchedAndNoOther) {
     file.command("steps").steps({fixture::Step::type("needle")});
     file.command("advanced").advanced("Sub Main\r\nSendKeys \"needle\"\r\nEnd Sub\r\n");
     file.list("things", {"needle"});
-    const auto path = home.writeFile("mycmds.dat", file.build());
-    ASSERT_TRUE(home.parse(path).ok());
-    FileOps files;
-    UpdateEngine engine({home.home(), home.store(), home.trace(), files, path});
-    SearchReplace search(home.store(), engine, home.prompt, [](const std::string&) {});
-    statements::flagAll(home.store());
-    search.start();
+    Searching s(file);
+    auto& [home, path, files, engine, search] = s;
     std::vector<std::string> found;
     while (search.findNext("NEEDLE", false) == SearchReplace::Step::Found && found.size() < 10)
         found.push_back(search.name());
     EXPECT_EQ(found, (std::vector<std::string>{"keys", "script", "advanced", "things"}));
 
-    statements::flagAll(home.store());
-    search.start();
+    s.restart();
     EXPECT_EQ(search.replaceAll("needle", "pin", true), SearchReplace::Step::Finished);
     EXPECT_EQ(home.prompt.shown.back().text, "4 occurrences in 4 macros replaced");
     ASSERT_TRUE(home.parse(path, true).ok());
-    const auto body = [&](const std::string& name) {
-        return findRow(home.store(), "Global Commands", "Global Commands", name)->script;
-    };
-    EXPECT_EQ(body("keys"), "pin");
-    EXPECT_EQ(body("script"), "SendKeys \"pin\"");
-    EXPECT_EQ(body("advanced"), "Sub Main\r\nSendKeys \"pin\"\r\nEnd Sub\r\n");
-    EXPECT_EQ(body("things"), "pin\r\n");
-    EXPECT_EQ(body("plain"), "needle");
+    EXPECT_EQ(s.body("keys"), "pin");
+    EXPECT_EQ(s.body("script"), "SendKeys \"pin\"");
+    EXPECT_EQ(s.body("advanced"), "Sub Main\r\nSendKeys \"pin\"\r\nEnd Sub\r\n");
+    EXPECT_EQ(s.body("things"), "pin\r\n");
+    EXPECT_EQ(s.body("plain"), "needle");
 }
 
 } // namespace qmk
@@ -199,16 +212,10 @@ TEST(SearchReplace, EverySearchableTypeIsSearchedAndNoOther) {
 namespace qmk {
 
 TEST(SearchReplace, TheFirstReplaceOnlyFindsAndTheShownSelectionCountsALineBreakAsOne) {
-    testing::TestHome home;
     fixture::CommandFileBuilder file;
     file.command("lines").keys("one\r\ntwo\r\nneedle");
-    const auto path = home.writeFile("mycmds.dat", file.build());
-    ASSERT_TRUE(home.parse(path).ok());
-    FileOps files;
-    UpdateEngine engine({home.home(), home.store(), home.trace(), files, path});
-    SearchReplace search(home.store(), engine, home.prompt, [](const std::string&) {});
-    statements::flagAll(home.store());
-    search.start();
+    Searching s(file);
+    auto& [home, path, files, engine, search] = s;
     EXPECT_EQ(search.replace("", "pin", true), SearchReplace::Step::Refused);
     EXPECT_EQ(home.prompt.shown.back().text, "No Search For text entered");
     const auto before = testing::readBytes(path);
@@ -218,8 +225,7 @@ TEST(SearchReplace, TheFirstReplaceOnlyFindsAndTheShownSelectionCountsALineBreak
     EXPECT_EQ(search.shownSelectionStart(), 8u); // "one", a break, "two", a break
     EXPECT_EQ(search.replace("needle", "pin", true), SearchReplace::Step::Finished);
     ASSERT_TRUE(home.parse(path, true).ok());
-    EXPECT_EQ(findRow(home.store(), "Global Commands", "Global Commands", "lines")->script,
-              "one\r\ntwo\r\npin");
+    EXPECT_EQ(s.body("lines"), "one\r\ntwo\r\npin");
 }
 
 } // namespace qmk
