@@ -196,7 +196,7 @@ private:
         const auto selection = actions::selectForTool(context(), request_);
         if (!selection.done())
             return finish(selection);
-        session_.RollBackCheck();
+        session_.archiveBeforeWrite();
         SearchReplace search(session_.store(), engine_, session_.prompt(),
                              [](const std::string&) {});
         search.start();

@@ -127,7 +127,7 @@ int restore(Session& session, const RestoreOptions& options, std::ostream& out) 
     if (chosen.empty())
         return session.refuse("Choose what to restore with --pick or --list", options.archive);
 
-    session.RollBackCheck();
+    session.archiveBeforeWrite();
     const auto file = session.parser().commandFile();
     UpdateEngine engine(
         EngineContext{session.home(), session.store(), session.trace(), session.files(), file});

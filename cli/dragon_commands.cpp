@@ -69,7 +69,7 @@ int demoSetup(const ProgramDir& home, fs::path folder, const std::string& user, 
 int backup(Session& session, std::ostream& out) {
     auto archives = session.backups();
     const auto file = session.parser().commandFile();
-    const auto archive = archives->RollBackCheck(file, true, now());
+    const auto archive = archives->archiveBeforeWrite(file, true, now());
     if (!archive) {
         session.prompt().message("Only a Dragon user's own mycmds.dat is backed up", file.string());
         return kFailed;
@@ -82,11 +82,11 @@ int rollback(Session& session, const std::string& archive, std::ostream& out) {
     auto archives = session.backups();
     const auto& user = session.nat()->CurrentUser;
     if (archive.empty()) {
-        for (const auto& name : archives->RollBackListBuild(user, now()))
+        for (const auto& name : archives->archivesOfThisMonth(user, now()))
             out << name << '\n';
         return kDone;
     }
-    const auto file = session.nat()->ProductionFile();
+    const auto file = session.nat()->usersOwnFile();
     if (!fs::exists(archives->archiveFolder(user) / archive)) {
         session.prompt().message(archive + " is not an archive of user '" + user + "'",
                                  archives->archiveFolder(user).string());
@@ -142,7 +142,7 @@ int whoami(Session& session, bool json, std::ostream& out) {
         {"RoamingMasterDirectory", nat.RoamingMasterDirectory},
         {"RoamingCacheDirectory", nat.RoamingCacheDirectory},
         {"CurrentUserIsRoaming", nat.CurrentUserIsRoaming ? "true" : "false"},
-        {"ProductionFile", nat.ProductionFile().string()},
+        {"ProductionFile", nat.usersOwnFile().string()},
     };
     if (!json) {
         for (const auto& [name, value] : texts)

@@ -43,7 +43,7 @@ int merge(const fs::path& target, const fs::path& source) {
         NullStatus status_;
         QuietPrompt prompt;
         Parser parser(ParseContext{home, *store, trace, status_, prompt, {}});
-        const auto parsed = parser.Parse(true, source.string());
+        const auto parsed = parser.parse(true, source.string());
         if (!parsed.ok()) {
             prompt.message(parsed.message, parsed.title);
         } else {

@@ -69,11 +69,11 @@ int Session::parse(const std::string& file, bool force) {
         }
     }
     parser_.emplace(ParseContext{home_, *db_, trace_, status_, prompt_, userDirectory});
-    auto result = parser_->Parse(force, file);
+    auto result = parser_->parse(force, file);
     if (result.status == ParseStatus::StoreDamaged && !storeRebuilt_) {
         rebuildStore(result.message);
         parser_.emplace(ParseContext{home_, *db_, trace_, status_, prompt_, userDirectory});
-        result = parser_->Parse(true, file);
+        result = parser_->parse(true, file);
     }
     if (result.ok())
         return kDone;
@@ -120,7 +120,7 @@ bool sameFile(const fs::path& a, const fs::path& b) {
 
 bool Session::isUsersOwnFile(const fs::path& file) {
     if (nat_)
-        return !nat_->InitFailed && sameFile(file, nat_->ProductionFile());
+        return !nat_->InitFailed && sameFile(file, nat_->usersOwnFile());
     if (!db_)
         return false;
     // The user's own file is found once a run, however many operations ask.
@@ -129,7 +129,7 @@ bool Session::isUsersOwnFile(const fs::path& file) {
         Nat found(quiet, trace_, engine_);
         found.setdatabasename(files::kStore);
         found.initialize(home_.folder(), *db_);
-        usersOwnFile_ = found.InitFailed ? fs::path() : fs::path(found.ProductionFile());
+        usersOwnFile_ = found.InitFailed ? fs::path() : fs::path(found.usersOwnFile());
     }
     return !usersOwnFile_->empty() && sameFile(file, *usersOwnFile_);
 }
@@ -140,9 +140,9 @@ std::optional<Backups> Session::backups() {
     return Backups(home_, nat_->UserBaseDirectory, files_, prompt_);
 }
 
-void Session::RollBackCheck() {
+void Session::archiveBeforeWrite() {
     if (auto archives = backups(); archives && parser_)
-        archives->RollBackCheck(parser_->commandFile(), false, now());
+        archives->archiveBeforeWrite(parser_->commandFile(), false, now());
 }
 
 int Session::refuse(const std::string& message, const std::string& title) {
@@ -186,7 +186,7 @@ actions::FileSession Session::fileSession(UpdateEngine& engine, ReportOutlets ou
             parser_->properties().languageName,
             std::move(outlets),
             [] { return false; }, // the file was read at the start of this run
-            [this] { RollBackCheck(); },
+            [this] { archiveBeforeWrite(); },
             {},
             {}};
 }

@@ -47,7 +47,7 @@ public:
     // looked for quietly when the command named a file.
     bool isUsersOwnFile(const std::filesystem::path& file);
     // Before a write: today's archive of the current user's own command file (Nat found).
-    void RollBackCheck();
+    void archiveBeforeWrite();
     // The archives of the current user, for backup and rollback; nullopt without Nat.
     std::optional<Backups> backups();
     // After a write: parses the file again with force; when that fails the backup is copied

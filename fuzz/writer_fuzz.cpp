@@ -58,10 +58,10 @@ EditResult run(int operation, UpdateEngine& engine, Database& store, const UserR
         command.program = row.program;
         command.scope = row.scope;
         command.body = "{Tab}";
-        return NewCommandRecord(engine, command);
+        return addCommandRecord(engine, command);
     }
     case 5:
-        return NewListRecord(engine, "fresh list", "a\r\nb");
+        return addListRecord(engine, "fresh list", "a\r\nb");
     case 6:
         return row.Type == "L" ? deleteList(engine, row) : EditResult::refused("no LIST");
     case 7:

@@ -45,7 +45,7 @@ std::optional<Refusal> checkNewCommandName(Database& store, const std::string& p
     if (findRow(store, program, scope, name))
         return Refusal{"Command already exists", "New Command"};
     // A command can only refer to LISTs that exist here or under Global Commands.
-    for (const auto& list : ExtractListNames(name)) {
+    for (const auto& list : listNamesIn(name)) {
         const auto here = findRow(store, program, scope, list);
         const auto global =
             findRow(store, std::string(kGlobalCommands), std::string(kGlobalCommands), list);

@@ -219,7 +219,7 @@ Outcome createCommand(const FileSession& s, NewCommand command,
          !copyIdentification(s.commandFile, s.engine.generation(), *model, command)))
         return Outcome::refused("The command file cannot be read", s.commandFile.string());
     archive(s);
-    const auto result = NewCommandRecord(s.engine, command);
+    const auto result = addCommandRecord(s.engine, command);
     return result.ok ? saved() : failed(result);
 }
 
@@ -229,7 +229,7 @@ Outcome createList(const FileSession& s, const std::string& name, const std::str
     if (items.empty())
         return Outcome::refused("Empty content not allowed", "S&ave Changes");
     archive(s);
-    const auto result = NewListRecord(s.engine, name, normaliseLineEnds(items, "L"));
+    const auto result = addListRecord(s.engine, name, normaliseLineEnds(items, "L"));
     return result.ok ? saved() : failed(result);
 }
 

@@ -49,7 +49,7 @@ std::string countLabel(std::int64_t commands, std::int64_t lists) {
     return std::to_string(commands) + " /" + std::to_string(lists);
 }
 
-ParseResult Parser::Parse(bool force, const std::string& fileName) {
+ParseResult Parser::parse(bool force, const std::string& fileName) {
     file_ = fileName.empty() ? ctx_.currentUserDirectory / kCommandFileName
                              : std::filesystem::path(fileName);
     if (auto refusal = notACommandFile(file_))

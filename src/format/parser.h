@@ -54,7 +54,7 @@ class Parser {
 public:
     explicit Parser(ParseContext context) : ctx_(std::move(context)) {}
 
-    ParseResult Parse(bool force, const std::string& fileName);
+    ParseResult parse(bool force, const std::string& fileName);
     // Rebuilds the store from a file image already read (the fuzz target's entry as well).
     ParseResult parseImage(std::string_view image, const std::filesystem::path& file);
 

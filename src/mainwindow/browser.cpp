@@ -226,7 +226,7 @@ bool Browser::passesView(const UserRow& row) const {
     if (view_.followCommand) {
         if (row.name == view_.followedCommand)
             return true;
-        const auto lists = ExtractListNames(view_.followedCommand);
+        const auto lists = listNamesIn(view_.followedCommand);
         return std::find(lists.begin(), lists.end(), row.name) != lists.end();
     }
     if (view_.followList)
@@ -257,7 +257,7 @@ void Browser::listHousekeeping(const std::vector<UserRow>& rows) {
     for (const auto& row : rows) {
         if (row.name.find('<') == std::string::npos || !passesView(row))
             continue;
-        for (const auto& list : ExtractListNames(row.name)) {
+        for (const auto& list : listNamesIn(row.name)) {
             const auto here = find(currentProgram_, currentScope_, list);
             if (!here) {
                 if (const auto global = find(kGlobal, kGlobal, list))
@@ -344,7 +344,7 @@ void Browser::fillListsTab() {
             }
         } else {
             for (const auto& command : tabs_[CommandsTab].lines)
-                for (const auto& list : ExtractListNames(command)) {
+                for (const auto& list : listNamesIn(command)) {
                     if (std::find(tab.lines.begin(), tab.lines.end(), list) != tab.lines.end())
                         continue;
                     if (const auto row = find(currentProgram_, currentScope_, list);

@@ -113,7 +113,7 @@ std::optional<std::string> Editor::commandName() {
     // The LISTs the name uses are shown with it: a global one gets a copy under this Scope.
     statements::clearFlags(p_.store);
     auto flag = p_.store.prepare("UPDATE user SET flag = 1 WHERE ID = ?");
-    for (const auto& list : ExtractListNames(*answer)) {
+    for (const auto& list : listNamesIn(*answer)) {
         if (const auto here = findRow(p_.store, program, scope, list)) {
             flag.bind(1, here->ID).run();
             flag.reset();

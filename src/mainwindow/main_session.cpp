@@ -61,8 +61,8 @@ bool MainSession::start(const std::string& commandLine) {
 
     parser_.emplace(
         ParseContext{home_, *store_, trace_, status_, prompt_, nat_->CurrentUserDirectory});
-    commandFile_ = nat_->ProductionFile();
-    auto parsed = parser_->Parse(false, "");
+    commandFile_ = nat_->usersOwnFile();
+    auto parsed = parser_->parse(false, "");
     if (parsed.status == ParseStatus::StoreDamaged) {
         // The store is a cache of the file: a damaged one is set aside and built again.
         parser_.reset();
@@ -70,7 +70,7 @@ bool MainSession::start(const std::string& commandLine) {
         store_ = rebuildDamagedStore(storeFile, now(), parsed.message, prompt_);
         parser_.emplace(
             ParseContext{home_, *store_, trace_, status_, prompt_, nat_->CurrentUserDirectory});
-        parsed = parser_->Parse(true, "");
+        parsed = parser_->parse(true, "");
     }
     if (!parsed.ok()) {
         prompt_.message("I'm sorry.  Quillmark10 cannot correctly parse this file.\r\nPlease send "
@@ -177,8 +177,8 @@ void MainSession::loadSettings() {
 void MainSession::rollbackFor(const std::string& user) {
     rollbackUser_ = user;
     Backups backups(home_, nat_->UserBaseDirectory, files_, prompt_);
-    backups.RollBackCheck(commandFile_, false, now());
-    rollbackList_ = backups.RollBackListBuild(user, now());
+    backups.archiveBeforeWrite(commandFile_, false, now());
+    rollbackList_ = backups.archivesOfThisMonth(user, now());
 }
 
 std::pair<std::string, std::string> MainSession::rollbackCaptions() const {
@@ -219,9 +219,9 @@ void MainSession::startAtFirstCommand() {
 }
 
 bool MainSession::reload() {
-    commandFile_ = nat_->ProductionFile();
+    commandFile_ = nat_->usersOwnFile();
     cycle_->setCommandFile(commandFile_);
-    const auto parsed = parser_->Parse(true, commandFile_.string());
+    const auto parsed = parser_->parse(true, commandFile_.string());
     if (!parsed.ok()) {
         prompt_.message(parsed.message, parsed.title);
         return false;
@@ -240,11 +240,11 @@ bool MainSession::restore(const std::string& archive) {
         fs::path(nat_->UserBaseDirectory) / rollbackUser_ / "current" / "mycmds.dat";
     if (!backups.restore(rollbackUser_, archive, target))
         return true;
-    if (!parser_->Parse(true, commandFile_.string()).ok())
+    if (!parser_->parse(true, commandFile_.string()).ok())
         return cycle_->refresh();
     startAtFirstCommand();
     // Dragon takes the restored file up through the save cycle.
-    if (nat_->ProductionOpen(commandFile_.string()) &&
+    if (nat_->isUsersOwnFile(commandFile_.string()) &&
         windows_.findByTitle("Dragon NaturallySpeaking"))
         cycle_->save(false);
     return !cycle_->ended();
@@ -270,14 +270,14 @@ void MainSession::refreshed() {
 
 void MainSession::rollBackCheck() {
     Backups backups(home_, nat_->UserBaseDirectory, files_, prompt_);
-    backups.RollBackCheck(commandFile_, false, now());
-    rollbackList_ = backups.RollBackListBuild(startupUser_, now());
+    backups.archiveBeforeWrite(commandFile_, false, now());
+    rollbackList_ = backups.archivesOfThisMonth(startupUser_, now());
 }
 
 void MainSession::backup() {
     Backups backups(home_, nat_->UserBaseDirectory, files_, prompt_);
-    backups.RollBackCheck(commandFile_, true, now());
-    rollbackList_ = backups.RollBackListBuild(startupUser_, now());
+    backups.archiveBeforeWrite(commandFile_, true, now());
+    rollbackList_ = backups.archivesOfThisMonth(startupUser_, now());
 }
 
 void MainSession::reset() {

@@ -32,7 +32,6 @@
 
 namespace qmk {
 
-
 // Everything one run of the main window holds apart from its widgets: the trace, the store,
 // Dragon's controls, the user found, the command file shown, the browsing model and the save
 // cycle. `start` is the window's start-up; the File menu's operations follow it.
@@ -85,7 +84,7 @@ public:
     FileOps& files() { return files_; }
     // Today's archive of the user's own file, before a write, and the rollback list again.
     void rollBackCheck();
-    bool productionOpen() { return nat_ && nat_->ProductionOpen(commandFile_.string()); }
+    bool productionOpen() { return nat_ && nat_->isUsersOwnFile(commandFile_.string()); }
     std::string languageName() const { return parser_ ? parser_->properties().languageName : ""; }
     // The open file's facts for an operation of the application layer: the View filter, the
     // external-change check, the day's archive and the progress line of this window.

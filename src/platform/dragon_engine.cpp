@@ -22,9 +22,9 @@ std::string environment(const char* name) {
 
 SimulatedDragonSetup SimulatedDragonSetup::fromEnvironment() {
     SimulatedDragonSetup setup;
-    setup.dragonFolder = std::filesystem::path(SpecialFolderPath(kCommonAppData)) / kDragonFolder;
+    setup.dragonFolder = std::filesystem::path(specialFolderPath(kCommonAppData)) / kDragonFolder;
     setup.userIni =
-        std::filesystem::path(SpecialFolderPath(kAppData)) / kDragonFolder / "nsuser.ini";
+        std::filesystem::path(specialFolderPath(kAppData)) / kDragonFolder / "nsuser.ini";
     if (const auto value = environment("QUILLMARK10_DRAGON_VERSION"); !value.empty()) {
         const auto dot = value.find('.');
         setup.version.major = static_cast<std::uint16_t>(std::atoi(value.substr(0, dot).c_str()));

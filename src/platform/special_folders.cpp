@@ -6,7 +6,7 @@
 
 namespace qmk {
 
-std::string SpecialFolderPath(int folderId) {
+std::string specialFolderPath(int folderId) {
     const char* variable = folderId == kCommonAppData ? "QUILLMARK10_COMMON_APPDATA"
                            : folderId == kAppData     ? "QUILLMARK10_APPDATA"
                                                       : nullptr;

@@ -11,6 +11,6 @@ inline constexpr int kAppData = 26;       // the user's application data
 // The folder's path, "" when it cannot be resolved. The simulation takes them from
 // QUILLMARK10_COMMON_APPDATA and QUILLMARK10_APPDATA, else from folders under the per-user data
 // folder.
-std::string SpecialFolderPath(int folderId);
+std::string specialFolderPath(int folderId);
 
 } // namespace qmk

@@ -48,8 +48,8 @@ std::string Backups::archiveName(const FileTime& when) {
     return name;
 }
 
-std::optional<fs::path> Backups::RollBackCheck(const fs::path& commandFile, bool force,
-                                               const FileTime& today) {
+std::optional<fs::path> Backups::archiveBeforeWrite(const fs::path& commandFile, bool force,
+                                                    const FileTime& today) {
     const auto user = userOf(commandFile);
     if (!user)
         return std::nullopt;
@@ -77,8 +77,8 @@ std::optional<fs::path> Backups::RollBackCheck(const fs::path& commandFile, bool
     return archive;
 }
 
-std::vector<std::string> Backups::RollBackListBuild(const std::string& user,
-                                                    const FileTime& today) const {
+std::vector<std::string> Backups::archivesOfThisMonth(const std::string& user,
+                                                      const FileTime& today) const {
     const auto month = archiveName(today).substr(0, std::string("mycmds.").size() + 2);
     std::vector<std::string> names;
     std::error_code ec;

@@ -32,11 +32,11 @@ public:
     // Keeps today's archive of a user's own command file (replaced when forced, with the
     // message of the manual backup). Other files are never archived. Returns the archive path
     // when one was written.
-    std::optional<std::filesystem::path> RollBackCheck(const std::filesystem::path& commandFile,
-                                                       bool force, const FileTime& today);
+    std::optional<std::filesystem::path>
+    archiveBeforeWrite(const std::filesystem::path& commandFile, bool force, const FileTime& today);
     // The archive names of the month of `today`, or "none to rollback".
-    std::vector<std::string> RollBackListBuild(const std::string& user,
-                                               const FileTime& today) const;
+    std::vector<std::string> archivesOfThisMonth(const std::string& user,
+                                                 const FileTime& today) const;
     // Asks, then keeps the command file as "mycmds.prerollback" and copies the archive over it.
     // False when the user cancelled or there was nothing to restore.
     bool restore(const std::string& user, const std::string& archive,

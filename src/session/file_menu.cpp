@@ -19,7 +19,7 @@ OpenedFile openCommandFile(const std::filesystem::path& file, Parser& parser, Da
         parameters.set(Parameters::Text::openfile, file.string());
     parameters.set(Parameters::Number::parsed, 0);
     statements::emptyTables(store);
-    if (!parser.Parse(true, file.string()).ok()) {
+    if (!parser.parse(true, file.string()).ok()) {
         prompt.message("The above file has a problem - parsing error", file.string());
         appendTraceToErrorLog(home.file(files::kErrorLog), trace.file());
         prompt.message(

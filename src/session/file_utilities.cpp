@@ -12,7 +12,7 @@
 
 namespace qmk {
 
-std::optional<Fatal> TruncateFile(const std::filesystem::path& file, std::uint32_t length) {
+std::optional<Fatal> truncateFile(const std::filesystem::path& file, std::uint32_t length) {
     const auto title = file.string();
     const int fd = ::open(file.c_str(), O_RDWR | O_CLOEXEC);
     if (fd < 0)

@@ -21,7 +21,7 @@ struct Fatal {
 
 // Cuts a file to `length` bytes; each step that fails gives its own message, titled with the
 // path.
-std::optional<Fatal> TruncateFile(const std::filesystem::path& file, std::uint32_t length);
+std::optional<Fatal> truncateFile(const std::filesystem::path& file, std::uint32_t length);
 
 // The header summary of a command file: its format label, date, size and language.
 struct HeaderSummary {

@@ -43,7 +43,7 @@ bool exists(const std::string& path) {
 Nat::Nat(Prompt& prompt, Trace& trace, DragonEngine& engine, Machine machine)
     : prompt_(prompt), trace_(trace), engine_(engine), machine_(std::move(machine)) {
     if (!machine_.specialFolder)
-        machine_.specialFolder = SpecialFolderPath;
+        machine_.specialFolder = specialFolderPath;
 }
 
 void Nat::fail(const std::string& message, const std::string& title) {
@@ -55,7 +55,7 @@ std::string Nat::readIni(const std::string& file, const char* section, const cha
     return profile::read(file, section, key);
 }
 
-bool Nat::GetPaths() {
+bool Nat::findPaths() {
     trace_.mark("before OS");
     const auto code = OSVersionName(machine_.osVersion());
     bool result = true;
@@ -108,7 +108,7 @@ void Nat::initialize(const std::filesystem::path& directory, Database& store) {
     MajorVersion = static_cast<std::int16_t>(version.major);
     // The minor code over ten, halves to the even number.
     MinorVersion = static_cast<std::int16_t>(std::nearbyint(version.minor / 10.0));
-    if (!GetPaths()) {
+    if (!findPaths()) {
         InitFailed = true;
         return;
     }
@@ -209,8 +209,8 @@ void Nat::discoverUser(Database& store) {
     trace_.mark("current user is roaming", CurrentUserIsRoaming ? "true" : "false");
 }
 
-bool Nat::ProductionOpen(const std::string& file) {
-    GetPaths();
+bool Nat::isUsersOwnFile(const std::string& file) {
+    findPaths();
     CurrentUser = readIni(currentuserfilename_, "settings", "Current User");
     UserSub = CurrentUser;
     return lower(file) == lower(CurrentUserDirectory + "/mycmds.dat");

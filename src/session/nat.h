@@ -16,11 +16,11 @@ namespace qmk {
 // The machine facts Nat asks for, replaceable in tests.
 struct NatMachine {
     std::function<OsVersion()> osVersion = currentOsVersion;
-    std::function<std::string(int)> specialFolder; // SpecialFolderPath when empty
+    std::function<std::string(int)> specialFolder; // specialFolderPath when empty
 };
 
 // Where the running Dragon installation, its current user and that user's command file are.
-// One object per run: `initialize` discovers everything once; `ProductionOpen` tells whether a
+// One object per run: `initialize` discovers everything once; `isUsersOwnFile` tells whether a
 // file is the current user's own command file.
 class Nat {
 public:
@@ -31,9 +31,9 @@ public:
     void setdatabasename(const std::string& name) { DatabaseName = name; }
     // Full discovery; `directory` is the program's directory, where the store lies.
     void initialize(const std::filesystem::path& directory, Database& store);
-    bool GetPaths();
-    bool ProductionOpen(const std::string& file);
-    std::filesystem::path ProductionFile() const { return CurrentUserDirectory + "/mycmds.dat"; }
+    bool findPaths();
+    bool isUsersOwnFile(const std::string& file);
+    std::filesystem::path usersOwnFile() const { return CurrentUserDirectory + "/mycmds.dat"; }
 
     bool InitFailed = false;
     std::string CurrentUserDirectory;

@@ -7,7 +7,7 @@ namespace qmk {
 
 bool refreshWithVerification(Parser& parser, const std::filesystem::path& file,
                              const ProgramDir& home, FileOps& files, Prompt& prompt, Trace& trace) {
-    if (parser.Parse(true, file.string()).ok())
+    if (parser.parse(true, file.string()).ok())
         return true;
     prompt.message("The updated mycmds.dat file was not correctly written",
                    "Quillmark will now restore the version before updating operation");

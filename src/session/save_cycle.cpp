@@ -28,7 +28,7 @@ SaveCycle::SaveCycle(Parts parts, SaveCycleView& view, SaveCycleTimes times)
     : p_(std::move(parts)), view_(view), times_(times) {}
 
 bool SaveCycle::productionOpen() {
-    return p_.nat.ProductionOpen(commandFile_.string());
+    return p_.nat.isUsersOwnFile(commandFile_.string());
 }
 
 void SaveCycle::end() {

@@ -70,7 +70,7 @@ RestoreOutcome restoreItems(UpdateEngine& current, const std::filesystem::path& 
                 continue;
         }
         const auto result = held ? replaceBody(current, *held, item.body)
-                                 : NewListRecord(current, item.name, item.body);
+                                 : addListRecord(current, item.name, item.body);
         if (!result.ok)
             return {result};
         ++outcome.lists;
@@ -83,7 +83,7 @@ RestoreOutcome restoreItems(UpdateEngine& current, const std::filesystem::path& 
     auto store = openCommandStore(":memory:");
     Parser parser(
         ParseContext{context.home, *store, context.trace, status, prompt, archive.parent_path()});
-    if (!parser.Parse(true, archive.string()).ok())
+    if (!parser.parse(true, archive.string()).ok())
         return {EditResult::refused("The archive cannot be read", archive.string())};
     int marked = 0;
     for (const auto& item : chosen) {

@@ -107,7 +107,7 @@ private:
     void noteListNames(std::string_view name) {
         if (name.find('<') == std::string_view::npos)
             return;
-        for (auto& list : ExtractListNames(name, kListsPerName))
+        for (auto& list : listNamesIn(name, kListsPerName))
             listNames_.push_back(std::move(list));
     }
 

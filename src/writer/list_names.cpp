@@ -2,7 +2,7 @@
 
 namespace qmk {
 
-std::vector<std::string> ExtractListNames(std::string_view name, std::size_t limit) {
+std::vector<std::string> listNamesIn(std::string_view name, std::size_t limit) {
     std::vector<std::string> names;
     while (names.size() < limit) {
         const auto open = name.find('<');

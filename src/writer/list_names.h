@@ -10,7 +10,6 @@ namespace qmk {
 inline constexpr std::size_t kMaxListReferences = 20;
 
 // The LIST names a command name refers to, in order: the texts between "<" and the next ">".
-std::vector<std::string> ExtractListNames(std::string_view name,
-                                          std::size_t limit = kMaxListReferences);
+std::vector<std::string> listNamesIn(std::string_view name, std::size_t limit = kMaxListReferences);
 
 } // namespace qmk

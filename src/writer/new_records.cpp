@@ -64,7 +64,7 @@ std::string commandRecord(const NewCommand& c, const EncodedCommand& text,
                                                                        : layout::kWindow;
     std::string out;
     appendCountedString(out, text.name);
-    const auto references = ExtractListNames(text.name);
+    const auto references = listNamesIn(text.name);
     appendU32(out, static_cast<std::uint32_t>(references.size()));
     for (const auto& reference : references)
         appendCountedString(out, reference);
@@ -144,7 +144,7 @@ std::variant<std::string, EditResult> encodeNewCommand(const NewCommand& command
     return commandRecord(command, text, generation);
 }
 
-EditResult NewCommandRecord(UpdateEngine& engine, const NewCommand& command) {
+EditResult addCommandRecord(UpdateEngine& engine, const NewCommand& command) {
     EncodedCommand text;
     if (auto refusal = encodeAll(command, text))
         return *refusal;
@@ -177,7 +177,7 @@ EditResult NewCommandRecord(UpdateEngine& engine, const NewCommand& command) {
     return result;
 }
 
-EditResult NewListRecord(UpdateEngine& engine, const std::string& name, const std::string& items) {
+EditResult addListRecord(UpdateEngine& engine, const std::string& name, const std::string& items) {
     const auto listName = encodeName(name);
     const auto listText = encodeForFile(items, "The LIST items");
     for (const auto* encoded : {&listName, &listText})

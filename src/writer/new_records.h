@@ -28,8 +28,8 @@ std::variant<std::string, EditResult> encodeNewCommand(const NewCommand& command
                                                        layout::Generation generation);
 
 // Adds the command before the lists section (command count + 1) and its row to the store.
-EditResult NewCommandRecord(UpdateEngine& engine, const NewCommand& command);
+EditResult addCommandRecord(UpdateEngine& engine, const NewCommand& command);
 // Adds the LIST at the end of the file (LIST count + 1) and its row to the store.
-EditResult NewListRecord(UpdateEngine& engine, const std::string& name, const std::string& items);
+EditResult addListRecord(UpdateEngine& engine, const std::string& name, const std::string& items);
 
 } // namespace qmk

@@ -165,7 +165,7 @@ EditResult deleteMarked(UpdateEngine& engine) {
     auto walked = run.walkCommands({WalkOperation::Delete, {}, {}}, [&](const Walked& w) {
         if (w.marked)
             return false;
-        for (auto& list : ExtractListNames(w.context.name, kListsKeptPerName))
+        for (auto& list : listNamesIn(w.context.name, kListsKeptPerName))
             used.insert(std::move(list));
         return true;
     });

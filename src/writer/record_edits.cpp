@@ -248,7 +248,7 @@ EditResult updateDetails(UpdateEngine& engine, const UserRow& row, std::string_v
             return *encoded->refusal;
 
     engine.prepareRewrite(record->offset - 1);
-    const auto references = ExtractListNames(name.bytes);
+    const auto references = listNamesIn(name.bytes);
     engine.writeString(name.bytes);
     engine.writeLong(static_cast<std::uint32_t>(references.size()));
     for (const auto& reference : references)

@@ -111,7 +111,7 @@ TEST(Parse, TraceMarkersFollowTheParse) {
 TEST(Parse, TheEmptyFileNameMeansTheCurrentUsersCommandFile) {
     testing::TestHome home; // its current-user directory is the program directory
     home.writeFile("mycmds.dat", smallFile());
-    EXPECT_TRUE(home.parser().Parse(false, "").ok());
+    EXPECT_TRUE(home.parser().parse(false, "").ok());
     EXPECT_EQ(home.parser().commandFile(), home.path("mycmds.dat"));
     EXPECT_EQ(home.rows().size(), 3u);
 }

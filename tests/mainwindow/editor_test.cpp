@@ -121,7 +121,7 @@ TEST_F(EditorTest, ModifyRenameCloneAndDelete) {
     EXPECT_EQ(browser().currentProgram(), "Global Commands");
     EXPECT_TRUE(Parser(ParseContext{home_.home(), home_.store(), home_.trace(), home_.status,
                                     home_.prompt, ""})
-                    .Parse(true, commandFile().string())
+                    .parse(true, commandFile().string())
                     .ok());
 }
 
@@ -192,7 +192,7 @@ TEST_F(MainSessionTest, TheEditorWorksOnEveryGenerationAndCopiesGlobalListsItNam
         EXPECT_FALSE(findRow(home_.store(), "WINWORD", "Document1", "bolder"));
         EXPECT_TRUE(Parser(ParseContext{home_.home(), home_.store(), home_.trace(), home_.status,
                                         home_.prompt, ""})
-                        .Parse(true, commandFile().string())
+                        .parse(true, commandFile().string())
                         .ok());
     }
 }

@@ -60,11 +60,11 @@ TEST(OsVersion, ShortCodesForEveryBranch) {
 
 TEST(SpecialFolders, ComeFromTheEnvironmentOrTheDataFolder) {
     ::setenv("QUILLMARK10_COMMON_APPDATA", "/sim/ProgramData", 1);
-    EXPECT_EQ(SpecialFolderPath(kCommonAppData), "/sim/ProgramData");
+    EXPECT_EQ(specialFolderPath(kCommonAppData), "/sim/ProgramData");
     ::unsetenv("QUILLMARK10_COMMON_APPDATA");
-    EXPECT_NE(SpecialFolderPath(kCommonAppData).find("ProgramData"), std::string::npos);
-    EXPECT_NE(SpecialFolderPath(kAppData).find("AppData"), std::string::npos);
-    EXPECT_EQ(SpecialFolderPath(5), "");
+    EXPECT_NE(specialFolderPath(kCommonAppData).find("ProgramData"), std::string::npos);
+    EXPECT_NE(specialFolderPath(kAppData).find("AppData"), std::string::npos);
+    EXPECT_EQ(specialFolderPath(5), "");
 }
 
 } // namespace qmk

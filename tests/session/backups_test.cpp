@@ -39,20 +39,20 @@ protected:
 } // namespace
 
 TEST_F(BackupsTest, TheFirstWriteOfTheDayIsArchivedOnceAndOnlyForAUsersOwnFile) {
-    const auto archive = backups_.RollBackCheck(own_, false, today_);
+    const auto archive = backups_.archiveBeforeWrite(own_, false, today_);
     ASSERT_TRUE(archive);
     EXPECT_EQ(archive->parent_path(), home_.path("pat"));
     EXPECT_EQ(archive->filename().string(), "mycmds.01052026");
     write("second state");
-    EXPECT_FALSE(backups_.RollBackCheck(own_, false, today_));
+    EXPECT_FALSE(backups_.archiveBeforeWrite(own_, false, today_));
     EXPECT_EQ(testing::readBytes(*archive), "first state");
 
     const auto exported = home_.writeFile("export.dat", "x");
-    EXPECT_FALSE(backups_.RollBackCheck(exported, false, today_));
+    EXPECT_FALSE(backups_.archiveBeforeWrite(exported, false, today_));
     EXPECT_EQ(backups_.userOf(base_ + "/PAT/Current/MYCMDS.DAT"), "PAT");
 
     // The manual backup replaces today's archive and says so.
-    EXPECT_TRUE(backups_.RollBackCheck(own_, true, today_));
+    EXPECT_TRUE(backups_.archiveBeforeWrite(own_, true, today_));
     EXPECT_EQ(testing::readBytes(*archive), "second state");
     ASSERT_EQ(home_.prompt.shown.size(), 1u);
     EXPECT_EQ(home_.prompt.shown[0].text,
@@ -74,23 +74,24 @@ TEST(BackupsNames, AnArchiveIsNamedMonthDayYearOfItsLocalDay) {
 TEST_F(BackupsTest, TheRollBackListHoldsTheArchivesOfThisMonthInDayOrder) {
     for (const auto& day : {localNoon(2026, 1, 4), localNoon(2025, 12, 31), localNoon(2026, 1, 1),
                             localNoon(2025, 11, 5), localNoon(2026, 2, 1)})
-        ASSERT_TRUE(backups_.RollBackCheck(own_, false, day));
-    EXPECT_EQ(backups_.RollBackListBuild("pat", today_),
+        ASSERT_TRUE(backups_.archiveBeforeWrite(own_, false, day));
+    EXPECT_EQ(backups_.archivesOfThisMonth("pat", today_),
               (std::vector<std::string>{"mycmds.01012026", "mycmds.01042026"}));
-    ASSERT_TRUE(backups_.RollBackCheck(own_, false, today_));
-    EXPECT_EQ(backups_.RollBackListBuild("pat", today_),
+    ASSERT_TRUE(backups_.archiveBeforeWrite(own_, false, today_));
+    EXPECT_EQ(backups_.archivesOfThisMonth("pat", today_),
               (std::vector<std::string>{"mycmds.01012026", "mycmds.01042026", "mycmds.01052026"}));
-    EXPECT_EQ(backups_.RollBackListBuild("pat", localNoon(2025, 12, 1)),
+    EXPECT_EQ(backups_.archivesOfThisMonth("pat", localNoon(2025, 12, 1)),
               std::vector<std::string>{"mycmds.12312025"});
-    EXPECT_EQ(backups_.RollBackListBuild("nobody", today_),
+    EXPECT_EQ(backups_.archivesOfThisMonth("nobody", today_),
               std::vector<std::string>{kNoneToRollback});
 }
 
 TEST_F(BackupsTest, OnlyThisMonthsArchivesAreListedAndRestoreKeepsThePreviousFile) {
-    EXPECT_EQ(backups_.RollBackListBuild("pat", today_), std::vector<std::string>{kNoneToRollback});
-    backups_.RollBackCheck(own_, false, FileTime{today_.nanoseconds - 40 * kDay});
-    const auto archive = backups_.RollBackCheck(own_, false, today_)->filename().string();
-    EXPECT_EQ(backups_.RollBackListBuild("pat", today_), std::vector<std::string>{archive});
+    EXPECT_EQ(backups_.archivesOfThisMonth("pat", today_),
+              std::vector<std::string>{kNoneToRollback});
+    backups_.archiveBeforeWrite(own_, false, FileTime{today_.nanoseconds - 40 * kDay});
+    const auto archive = backups_.archiveBeforeWrite(own_, false, today_)->filename().string();
+    EXPECT_EQ(backups_.archivesOfThisMonth("pat", today_), std::vector<std::string>{archive});
 
     write("edited");
     home_.prompt.answers = {Prompt::Answer::Cancel};
@@ -136,7 +137,7 @@ TEST(BackupsFaults, ArchivesRestoresAndSettingsAreWholeOrAsTheyWere) {
         FailingBackups setup;
         auto& [home, files, backups, own] = setup;
         files.failAt = step;
-        EXPECT_FALSE(backups.RollBackCheck(own, false, now()));
+        EXPECT_FALSE(backups.archiveBeforeWrite(own, false, now()));
         EXPECT_TRUE(files.failed);
         ASSERT_EQ(home.prompt.shown.size(), 1u);
         EXPECT_NE(home.prompt.shown[0].text.find("The day's archive copy could not be written"),
@@ -150,7 +151,7 @@ TEST(BackupsFaults, ArchivesRestoresAndSettingsAreWholeOrAsTheyWere) {
         SCOPED_TRACE("restore failing at step " + std::to_string(step));
         FailingBackups setup;
         auto& [home, files, backups, own] = setup;
-        const auto archive = backups.RollBackCheck(own, false, now())->filename().string();
+        const auto archive = backups.archiveBeforeWrite(own, false, now())->filename().string();
         FileOps::system().writeFile(own, "edited");
         files.steps = 0;
         files.failAt = step;

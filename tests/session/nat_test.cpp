@@ -65,7 +65,7 @@ TEST_F(NatTest, DiscoversTheInstallationAndTheCurrentUser) {
     EXPECT_EQ(nat.UserSub, "pat");
     EXPECT_EQ(nat.UserBaseDirectory, dragon_ + "/users");
     EXPECT_EQ(nat.CurrentUserDirectory, dragon_ + "/users/pat/current");
-    EXPECT_EQ(nat.ProductionFile(), fs::path(dragon_ + "/users/pat/current/mycmds.dat"));
+    EXPECT_EQ(nat.usersOwnFile(), fs::path(dragon_ + "/users/pat/current/mycmds.dat"));
     EXPECT_EQ(nat.language, "ENX");
     EXPECT_EQ(nat.speakerlanguageID, "1033");
     EXPECT_EQ(nat.VersionText, "10.1");
@@ -80,8 +80,8 @@ TEST_F(NatTest, DiscoversTheInstallationAndTheCurrentUser) {
     EXPECT_EQ(parameters.get(Parameters::Text::language), "ENX");
 
     Nat again = discover();
-    EXPECT_TRUE(again.ProductionOpen(dragon_ + "/USERS/Pat/current/MYCMDS.dat"));
-    EXPECT_FALSE(again.ProductionOpen(dragon_ + "/users/pat/current/other.dat"));
+    EXPECT_TRUE(again.isUsersOwnFile(dragon_ + "/USERS/Pat/current/MYCMDS.dat"));
+    EXPECT_FALSE(again.isUsersOwnFile(dragon_ + "/users/pat/current/other.dat"));
 }
 
 TEST_F(NatTest, AnotherUserEmptiesTheStoreAndTheSameUserKeepsIt) {

@@ -14,9 +14,9 @@ namespace qmk {
 TEST(FileUtilities, TruncateCutsOrSaysWhichStepFailed) {
     testing::TestHome home;
     const auto file = home.writeFile("target.dat", std::string(100, 'x'));
-    EXPECT_FALSE(TruncateFile(file, 25));
+    EXPECT_FALSE(truncateFile(file, 25));
     EXPECT_EQ(std::filesystem::file_size(file), 25u);
-    const auto missing = TruncateFile(home.path("none.dat"), 25);
+    const auto missing = truncateFile(home.path("none.dat"), 25);
     ASSERT_TRUE(missing);
     EXPECT_EQ(missing->message, "Lopen in truncatefile failed");
     EXPECT_EQ(missing->title, home.path("none.dat").string());

@@ -68,7 +68,7 @@ std::string TestHome::readFile(const std::string& name) const {
 }
 
 ParseResult TestHome::parse(const fs::path& file, bool force) {
-    return parser_->Parse(force, file.string());
+    return parser_->parse(force, file.string());
 }
 
 std::vector<UserRow> TestHome::rows() {

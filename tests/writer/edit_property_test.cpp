@@ -71,11 +71,11 @@ TEST_P(RandomEdits, TheShiftedStoreAlwaysMatchesAFreshParse) {
             c.program = "Global Commands";
             c.scope = "Global Commands";
             c.body = std::string(length() + 1, 'n');
-            result = NewCommandRecord(*engine_, c);
+            result = addCommandRecord(*engine_, c);
             break;
         }
         default:
-            result = NewListRecord(*engine_, "list" + std::to_string(step), "a\r\nb");
+            result = addListRecord(*engine_, "list" + std::to_string(step), "a\r\nb");
             break;
         }
         ASSERT_TRUE(result.ok) << result.message;

@@ -7,15 +7,14 @@ namespace qmk::testing {
 using fixture::CommandFileBuilder;
 
 TEST(ListNames, TheTextsBetweenAngleBracketsInOrder) {
-    EXPECT_TRUE(ExtractListNames("no lists").empty());
-    EXPECT_EQ(ExtractListNames("open <apps> in <places>"),
-              (std::vector<std::string>{"apps", "places"}));
-    EXPECT_EQ(ExtractListNames("odd <a <b> c>"), (std::vector<std::string>{"a <b"}));
-    EXPECT_EQ(ExtractListNames("cut <open"), std::vector<std::string>{});
+    EXPECT_TRUE(listNamesIn("no lists").empty());
+    EXPECT_EQ(listNamesIn("open <apps> in <places>"), (std::vector<std::string>{"apps", "places"}));
+    EXPECT_EQ(listNamesIn("odd <a <b> c>"), (std::vector<std::string>{"a <b"}));
+    EXPECT_EQ(listNamesIn("cut <open"), std::vector<std::string>{});
     std::string many;
     for (int i = 0; i < 25; ++i)
         many += "<l" + std::to_string(i) + ">";
-    EXPECT_EQ(ExtractListNames(many).size(), 20u);
+    EXPECT_EQ(listNamesIn(many).size(), 20u);
 }
 
 TEST(LineEnds, EveryTypeButPlainAndKeysEndsWithOneLineBreak) {

@@ -147,9 +147,9 @@ TEST(FaultInjection, SingleRecordEditsAreWholeOrNotAtAll) {
     failEachStep("UpdateListRename",
                  [](Attempt& r) { return renameList(r.engine(), r.row("spare"), "extra").ok; });
     failEachStep("NewCommandRecord",
-                 [](Attempt& r) { return NewCommandRecord(r.engine(), newCommand()).ok; });
+                 [](Attempt& r) { return addCommandRecord(r.engine(), newCommand()).ok; });
     failEachStep("NewListRecord",
-                 [](Attempt& r) { return NewListRecord(r.engine(), "sizes", "big\r\nsmall").ok; });
+                 [](Attempt& r) { return addListRecord(r.engine(), "sizes", "big\r\nsmall").ok; });
     failEachStep("deleteList",
                  [](Attempt& r) { return deleteList(r.engine(), r.row("spare")).ok; });
 }

@@ -29,7 +29,7 @@ TEST_F(WriterTest, ANewGlobalCommandIsSplicedBeforeTheListsSection) {
     load(file);
     const auto before = fileBytes();
     const auto listsAt = static_cast<std::size_t>(offsetLists());
-    ASSERT_TRUE(NewCommandRecord(*engine_, command("say hi", "K", "hi")).ok);
+    ASSERT_TRUE(addCommandRecord(*engine_, command("say hi", "K", "hi")).ok);
 
     const std::string record = counted("say hi") + std::string(4, '\0') + counted("") +
                                counted("") + std::string(1, '\0') + std::string(12, '\0') +
@@ -62,7 +62,7 @@ TEST_F(WriterTest, ApplicationAndWindowCommandsCarryTheirIdentification) {
     app.description = "d";
     app.group = "Mine";
     const auto listsAt = static_cast<std::size_t>(offsetLists());
-    ASSERT_TRUE(NewCommandRecord(*engine_, app).ok);
+    ASSERT_TRUE(addCommandRecord(*engine_, app).ok);
     const std::string expected =
         counted("pick <colors> <sizes>") + std::string("\x02\0\0\0", 4) + counted("colors") +
         counted("sizes") + counted("d") + counted("Mine") + "\x01" + std::string(12, '\0') +
@@ -75,7 +75,7 @@ TEST_F(WriterTest, ApplicationAndWindowCommandsCarryTheirIdentification) {
     window.scope = "Doc";
     window.windowClass = "OpusApp";
     window.type = "A";
-    ASSERT_TRUE(NewCommandRecord(*engine_, window).ok);
+    ASSERT_TRUE(addCommandRecord(*engine_, window).ok);
     const auto added = row("in window", "WINWORD", "Doc");
     const auto image = fileBytes();
     ImageReader in(image, static_cast<std::uint32_t>(added.offset));
@@ -97,7 +97,7 @@ TEST_F(WriterTest, ANewListIsAppendedWithItsItemsAndTheListCountRaised) {
     file.list("colors", {"red"});
     load(file);
     const auto before = fileBytes();
-    ASSERT_TRUE(NewListRecord(*engine_, "fruit", "apple\r\npear \r\n\r\n\r\n").ok);
+    ASSERT_TRUE(addListRecord(*engine_, "fruit", "apple\r\npear \r\n\r\n\r\n").ok);
     const std::string record = counted("fruit") + std::string("\x01\0\0\0\x02\0\0\0", 8) +
                                counted("apple") + counted("pear ");
     auto after = fileBytes();
@@ -106,7 +106,7 @@ TEST_F(WriterTest, ANewListIsAppendedWithItsItemsAndTheListCountRaised) {
     EXPECT_EQ(static_cast<unsigned char>(after[static_cast<std::size_t>(offsetLists()) - 1]), 2);
     EXPECT_EQ(after.substr(0, 21), before.substr(0, 21)); // the command count stays
 
-    ASSERT_TRUE(NewListRecord(*engine_, "one", "single").ok);
+    ASSERT_TRUE(addListRecord(*engine_, "one", "single").ok);
     after = fileBytes();
     EXPECT_EQ(after.substr(after.size() - 19),
               counted("one") + std::string("\x01\0\0\0\x01\0\0\0", 8) + counted("single"));
@@ -124,12 +124,12 @@ TEST_F(WriterTest, CountsThatReadersWouldWrapAreRefused) {
     image[17] = '\xff';
     image[18] = '\xff';
     home_.writeFile("mycmds.dat", image);
-    EXPECT_EQ(NewCommandRecord(*engine_, command("b", "K", "y")).message,
+    EXPECT_EQ(addCommandRecord(*engine_, command("b", "K", "y")).message,
               "A command file holds at most 65,535 commands");
     std::string items;
     for (int i = 0; i < 65536; ++i)
         items += "i\r\n";
-    EXPECT_EQ(NewListRecord(*engine_, "many", items).message, "A LIST holds at most 65,535 items");
+    EXPECT_EQ(addListRecord(*engine_, "many", items).message, "A LIST holds at most 65,535 items");
     EXPECT_EQ(fileBytes(), image);
 }
 
@@ -158,7 +158,7 @@ TEST_F(WriterTest, WritersRefuseBodiesTheyCannotFrameAndKeepBytesAfterTheLists) 
     EXPECT_EQ(fileBytes(), before);
 
     // A new LIST goes after the last LIST, where readers look for it; the bytes after stay.
-    ASSERT_TRUE(NewListRecord(*engine_, "sizes", "big").ok);
+    ASSERT_TRUE(addListRecord(*engine_, "sizes", "big").ok);
     EXPECT_TRUE(fileBytes().ends_with(trailing));
     expectStoreMatchesFile();
     EXPECT_TRUE(findRow(home_.store(), "Global Commands", "Global Commands", "sizes"));
