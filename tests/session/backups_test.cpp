@@ -14,10 +14,6 @@ namespace fs = std::filesystem;
 
 constexpr std::int64_t kDay = 86'400'000'000'000;
 
-FileTime localNoon(int year, int month, int day) {
-    return testing::localTime(year, month, day);
-}
-
 class BackupsTest : public ::testing::Test {
 protected:
     BackupsTest()
@@ -33,7 +29,7 @@ protected:
     std::string base_;
     Backups backups_;
     fs::path own_;
-    FileTime today_ = localNoon(2026, 1, 5);
+    FileTime today_ = testing::localTime(2026, 1, 5);
 };
 
 } // namespace
@@ -63,24 +59,27 @@ TEST_F(BackupsTest, TheFirstWriteOfTheDayIsArchivedOnceAndOnlyForAUsersOwnFile) 
 
 TEST(BackupsNames, AnArchiveIsNamedMonthDayYearOfItsLocalDay) {
     const std::pair<FileTime, const char*> cases[] = {
-        {localNoon(2026, 1, 5), "mycmds.01052026"},  {localNoon(2025, 12, 31), "mycmds.12312025"},
-        {localNoon(2024, 2, 29), "mycmds.02292024"}, {localNoon(2000, 10, 1), "mycmds.10012000"},
-        {localNoon(2031, 7, 9), "mycmds.07092031"},
+        {testing::localTime(2026, 1, 5), "mycmds.01052026"},
+        {testing::localTime(2025, 12, 31), "mycmds.12312025"},
+        {testing::localTime(2024, 2, 29), "mycmds.02292024"},
+        {testing::localTime(2000, 10, 1), "mycmds.10012000"},
+        {testing::localTime(2031, 7, 9), "mycmds.07092031"},
     };
     for (const auto& [day, name] : cases)
         EXPECT_EQ(Backups::archiveName(day), name);
 }
 
 TEST_F(BackupsTest, TheRollBackListHoldsTheArchivesOfThisMonthInDayOrder) {
-    for (const auto& day : {localNoon(2026, 1, 4), localNoon(2025, 12, 31), localNoon(2026, 1, 1),
-                            localNoon(2025, 11, 5), localNoon(2026, 2, 1)})
+    for (const auto& day : {testing::localTime(2026, 1, 4), testing::localTime(2025, 12, 31),
+                            testing::localTime(2026, 1, 1), testing::localTime(2025, 11, 5),
+                            testing::localTime(2026, 2, 1)})
         ASSERT_TRUE(backups_.archiveBeforeWrite(own_, false, day));
     EXPECT_EQ(backups_.archivesOfThisMonth("pat", today_),
               (std::vector<std::string>{"mycmds.01012026", "mycmds.01042026"}));
     ASSERT_TRUE(backups_.archiveBeforeWrite(own_, false, today_));
     EXPECT_EQ(backups_.archivesOfThisMonth("pat", today_),
               (std::vector<std::string>{"mycmds.01012026", "mycmds.01042026", "mycmds.01052026"}));
-    EXPECT_EQ(backups_.archivesOfThisMonth("pat", localNoon(2025, 12, 1)),
+    EXPECT_EQ(backups_.archivesOfThisMonth("pat", testing::localTime(2025, 12, 1)),
               std::vector<std::string>{"mycmds.12312025"});
     EXPECT_EQ(backups_.archivesOfThisMonth("nobody", today_),
               std::vector<std::string>{kNoneToRollback});
