@@ -12,6 +12,7 @@
 #include <functional>
 #include <memory>
 
+class QActionGroup;
 class QLabel;
 class QLineEdit;
 class QListView;
@@ -45,6 +46,7 @@ public:
     void setBusy(bool busy) override;
     void showHelp(int topic) override;
     void closeProgram() override;
+    void userTimerStarted() override;
     // StatusSink
     void setProgress(const std::string& text) override;
     void setCount(const std::string& text) override;
@@ -88,6 +90,10 @@ private:
     void showOptions();
     void showHelpPage(const std::string& page);
     void afterFind();
+    // Renders once the current event is handled, however many changes it made.
+    void scheduleRender();
+    // Dragon's due events, once the window has started.
+    void deliverEngineEvents();
 
     QtPrompt dialogs_;
     Prompt& prompt_;
@@ -95,6 +101,8 @@ private:
     QMenu* groupMenu_ = nullptr;
     QMenu* programMenu_ = nullptr;
     QMenu* scopeMenu_ = nullptr;
+    // One choice group for each of the Group, Program and Scope menus, in that order.
+    std::array<QActionGroup*, 3> selectorChoices_{};
     QTabWidget* tabs_ = nullptr;
     std::array<QListView*, 4> lists_{};
     std::array<QStringListModel*, 4> models_{};
@@ -125,11 +133,12 @@ private:
     QLabel* count_ = nullptr;
     class FindDialog* find_ = nullptr;
     QDialog* help_ = nullptr;
-    QTimer pump_;
     QTimer userTimer_;
     std::uint64_t rendered_ = static_cast<std::uint64_t>(-1);
     bool rendering_ = false;
     bool closing_ = false;
+    bool renderScheduled_ = false;
+    bool engineEventWaiting_ = false;
 };
 
 } // namespace qmk::app

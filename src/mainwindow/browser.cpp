@@ -68,7 +68,7 @@ void Browser::start() {
 void Browser::buildGroupList() {
     const auto remembered = groups_.value();
     groups_ = {};
-    ++version_;
+    changed();
     if (!storeOpen())
         return;
     auto select =
@@ -87,7 +87,7 @@ void Browser::buildGroupList() {
 
 void Browser::buildProgramList() {
     programs_ = {};
-    ++version_;
+    changed();
     if (!storeOpen())
         return;
     std::vector<std::string> values;
@@ -114,7 +114,7 @@ void Browser::buildProgramList() {
 
 void Browser::buildScopeList(const std::string& program) {
     scopes_ = {};
-    ++version_;
+    changed();
     if (!storeOpen())
         return;
     auto select =
@@ -133,7 +133,7 @@ void Browser::selectGroup(int position) {
         return;
     groups_.selected = groupPosition_ = position;
     currentGroup_ = groups_.value();
-    ++version_;
+    changed();
     if (position != static_cast<int>(groups_.entries.size()) - 1) {
         allGroupsFlag_ = false;
         auto first = store_->prepare("SELECT menu, state FROM user WHERE owner = ? AND Type <> "
@@ -186,7 +186,7 @@ void Browser::selectScope(int position) {
     stale_[ListsTab] = true;
     scopes_.selected = position;
     currentScope_ = scopes_.value();
-    ++version_;
+    changed();
     auto exists = store_->prepare("SELECT 1 FROM user WHERE menu = ? AND state = ? LIMIT 1");
     exists.bind(1, currentProgram_).bind(2, currentScope_);
     if (exists.step())
@@ -282,7 +282,7 @@ void Browser::addEditedLine(int which, const std::string& line, bool first) {
         tab.lines.push_back(line);
     tab.selected = first ? 0 : static_cast<int>(tab.lines.size()) - 1;
     showing_ = which;
-    ++version_;
+    changed();
 }
 
 void Browser::selectLineNamed(TabLines& tab, const std::string& name) {
@@ -298,7 +298,7 @@ void Browser::fillCommandsTab() {
     commandsPair_ = listsPair_ = {currentProgram_, currentScope_};
     auto& tab = tabs_[CommandsTab];
     tab = {};
-    ++version_;
+    changed();
     if (!storeOpen()) {
         tab.lines = {kNothingToShow};
         tab.selected = 0;
@@ -328,7 +328,7 @@ void Browser::fillListsTab() {
     auto& tab = tabs_[ListsTab];
     tab = {};
     listsPair_ = {currentProgram_, currentScope_};
-    ++version_;
+    changed();
     if (storeOpen()) {
         if (currentProgram_ == kGlobal && currentScope_ == kGlobal) {
             auto select = store_->prepare("SELECT ID, name, Type, owner FROM user WHERE Type = "
@@ -365,7 +365,7 @@ void Browser::fillListsTab() {
 void Browser::fillRecentlyCreatedTab() {
     auto& tab = tabs_[RecentlyCreatedTab];
     tab = {};
-    ++version_;
+    changed();
     if (storeOpen()) {
         // Insertion order: the commands, newest last, then the LISTs.
         auto select = store_->prepare(
@@ -392,7 +392,7 @@ void Browser::fillRecentlyCreatedTab() {
 void Browser::fillRecentlyModifiedTab() {
     auto& tab = tabs_[RecentlyModifiedTab];
     tab = {};
-    ++version_;
+    changed();
     if (history_.empty()) {
         tab.lines = {kNothingToShow};
         tab.rows = {{"", "", kNothingToShow}};
@@ -423,7 +423,7 @@ void Browser::selectTab(int which) {
     if (editUnsaved_ || which < 0 || which > 3)
         return;
     showing_ = which;
-    ++version_;
+    changed();
     auto& tab = tabs_[static_cast<std::size_t>(which)];
     switch (which) {
     case CommandsTab:
@@ -452,7 +452,7 @@ void Browser::selectLine(int which, int line) {
         item_ = {};
         item_.program = currentProgram_;
         item_.scope = currentScope_;
-        ++version_;
+        changed();
         return;
     }
     tab.selected = line;
@@ -468,7 +468,7 @@ void Browser::selectLine(int which, int line) {
                         : ItemView{};
     if (findHighlight_ && item_.row)
         item_.highlight = highlight_;
-    ++version_;
+    changed();
 }
 
 void Browser::reset(int whichTab) {
@@ -490,7 +490,7 @@ void Browser::reset(int whichTab) {
     } else {
         selectTab(whichTab);
     }
-    ++version_;
+    changed();
 }
 
 // The recent list shows what the View lets through, so a View change refills it as well.

@@ -117,7 +117,9 @@ public:
     Selector& programSelector() { return programs_; }
     Selector& scopeSelector() { return scopes_; }
     Selector& groupSelector() { return groups_; }
-    void touch() { ++version_; }
+    void touch() { changed(); }
+    // Told after every change, so a window renders when something moved instead of asking.
+    void onChange(std::function<void()> listener) { listener_ = std::move(listener); }
     // Told after each selector list is built (spoken numbering registers its numbers then).
     void onSelectorBuilt(std::function<void(SelectorKind)> built) { built_ = std::move(built); }
     const Selector& programs() const { return programs_; }
@@ -133,7 +135,7 @@ public:
     // The item shown for the selected line; the editor changes it while it edits.
     const ItemView& item() const { return item_; }
     ItemView& editedItem() {
-        ++version_;
+        changed();
         return item_;
     }
     // A line added by the editor for the item it creates, selected, and that tab shown.
@@ -146,6 +148,11 @@ public:
 
 private:
     bool storeOpen() const { return store_ != nullptr; }
+    void changed() {
+        ++version_;
+        if (listener_)
+            listener_();
+    }
     void viewChanged();
     std::vector<UserRow> block(const std::string& program, const std::string& scope);
     void listHousekeeping(const std::vector<UserRow>& rows);
@@ -175,6 +182,7 @@ private:
     std::pair<std::size_t, std::size_t> highlight_;
     std::uint64_t version_ = 0;
     std::function<void(SelectorKind)> built_ = [](SelectorKind) {};
+    std::function<void()> listener_;
 };
 
 } // namespace qmk

@@ -114,6 +114,10 @@ public:
     void afterWrite();
     // The engine's events and the timers: called by the window's idle loop.
     void pump();
+    // Told when Dragon has an event due after `delay`; `pump` then delivers it.
+    void onEngineEventScheduled(std::function<void(std::chrono::milliseconds delay)> scheduled) {
+        engine_.onEventScheduled(std::move(scheduled));
+    }
 
 private:
     void askAboutHardLinks(const std::filesystem::path& file);

@@ -79,6 +79,8 @@ void SimulatedEngine::startReload(const std::string& speaker) {
     reloadSpeaker_ = speaker;
     reloadDue_ = std::chrono::steady_clock::now() + setup_.reloadTime;
     unsaved_ = false;
+    if (scheduled_)
+        scheduled_(setup_.reloadTime);
 }
 
 bool SimulatedEngine::setSpeaker(const std::string& name) {

@@ -89,6 +89,10 @@ public:
 
     // Delivers the events that are due; the program's waits call it.
     void pump();
+    // Told when an event falls due after `delay`, so a window can wake then instead of polling.
+    void onEventScheduled(std::function<void(std::chrono::milliseconds delay)> scheduled) {
+        scheduled_ = std::move(scheduled);
+    }
     void setVersion(EngineVersion version) { setup_.version = version; }
     // The user changes something Dragon keeps (a new word, a changed option).
     void markUnsaved() { unsaved_ = true; }
@@ -103,6 +107,7 @@ private:
     SimulatedWindows& windows_;
     SimulatedDragonSetup setup_;
     EngineEvents events_;
+    std::function<void(std::chrono::milliseconds)> scheduled_;
     bool eventsEnabled_ = false;
     bool unsaved_ = false;
     int saves_ = 0;

@@ -179,6 +179,7 @@ void SaveCycle::reload() {
     userReadyCounter_ = 0;
     p_.trace.mark("b4 user timer");
     userTimerRunning_ = true;
+    view_.userTimerStarted();
 }
 
 void SaveCycle::reloadBySpeaker(const std::string& speaker) {

@@ -35,6 +35,8 @@ public:
     virtual void showHelp(int topic) = 0;
     // The program ends after the current message; nothing more is written.
     virtual void closeProgram() = 0;
+    // The user timer starts: tick the cycle once a second until it stops running.
+    virtual void userTimerStarted() {}
 };
 
 // The bounds on waits that Dragon alone would end.

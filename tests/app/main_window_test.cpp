@@ -179,6 +179,43 @@ TEST_F(MainWindowTest, ANewCommandTypedIntoTheWindowReachesTheFileAndDragon) {
     EXPECT_EQ(window_->browser().currentItemName(), "say hello");
 }
 
+TEST_F(MainWindowTest, TheWindowRendersWhenToldAndWakesForDragonsEvents) {
+    // A change made in the browsing model alone reaches the widgets once events run.
+    QApplication::processEvents(); // the start-up's own events
+    auto& browser = window_->browser();
+    const auto& programs = browser.programs();
+    int other = -1;
+    for (int i = 0; i < static_cast<int>(programs.entries.size()); ++i)
+        if (i != programs.selected && programs.entries[static_cast<std::size_t>(i)] != "-")
+            other = i;
+    ASSERT_GE(other, 0);
+    auto* commands = qobject_cast<QListView*>(window_->findChild<QTabWidget*>()->widget(0));
+    ASSERT_TRUE(commands);
+    const auto shownBefore = commands->model()->rowCount();
+    browser.selectProgram(other);
+    QApplication::processEvents();
+    ASSERT_NE(browser.currentProgram(), "Global Commands");
+    EXPECT_EQ(commands->model()->rowCount(),
+              static_cast<int>(browser.tab(CommandsTab).lines.size()));
+    EXPECT_NE(commands->model()->rowCount(), shownBefore);
+
+    // A write reloads Dragon's user; the reload's end arrives without a poll.
+    for (auto* action : menu("&command")->actions())
+        if (action->text() == "New &Plain Text") {
+            home_.prompt.inputs = {"wake me"};
+            action->trigger();
+        }
+    window_->findChild<QPlainTextEdit*>()->setPlainText("awake");
+    for (auto* button : window_->findChildren<QPushButton*>())
+        if (button->text() == "S&ave Changes")
+            button->click();
+    ASSERT_TRUE(
+        findRow(home_.store(), browser.currentProgram(), browser.currentScope(), "wake me"));
+    QTest::qWait(600);
+    EXPECT_FALSE(window_->session().engine().reloading());
+    EXPECT_FALSE(window_->session().saveCycle().userTimerRunning());
+}
+
 TEST_F(MainWindowTest, ListsAndCommandsAreMadeRenamedClonedAndDeletedThroughTheMenus) {
     const auto command = [&](const QString& caption) {
         for (auto* action : menu("&command")->actions())

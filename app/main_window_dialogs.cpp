@@ -1,0 +1,191 @@
+#include "actions/file_actions.h"
+#include "common/version.h"
+#include "compare_dialog.h"
+#include "find_dialog.h"
+#include "main_window.h"
+#include "qt_text.h"
+#include "reports_dialog.h"
+#include "rtf_reader.h"
+#include "session/notices.h"
+#include "tools_dialog.h"
+
+#include <QCheckBox>
+#include <QDialog>
+#include <QDialogButtonBox>
+#include <QLabel>
+#include <QListView>
+#include <QPlainTextEdit>
+#include <QPrintDialog>
+#include <QPrinter>
+#include <QPushButton>
+#include <QTextBrowser>
+#include <QUrl>
+#include <QVBoxLayout>
+namespace qmk::app {
+
+void MainWindow::openReports(const std::string& mode) {
+    {
+        ReportsDialog dialog(*session_, prompt_, mode, this);
+        dialog.exec();
+    }
+    browser().reset(-1);
+    render();
+}
+
+void MainWindow::openTools(const std::string& mode) {
+    if (const auto refusal = actions::dvcConversionRefusal(
+            session_->languageName(),
+            mode == "dvc2vba" ? WalkOperation::Dvc2Vba : WalkOperation::Dvc2Plain)) {
+        showOutcome(prompt_, *refusal);
+        return;
+    }
+    session_->saveCycle().externalChange(true);
+    if (mode == "dvc2plain" || mode == "dvc2vba")
+        keyConversionNotice(session_->settings(), prompt_, [this](int topic) { showHelp(topic); });
+    ToolsOutcome outcome;
+    {
+        ToolsDialog dialog(*session_, prompt_, mode, this);
+        dialog.exec();
+        outcome = dialog.outcome();
+    }
+    auto& model = browser();
+    if (!outcome.newGroup.empty() || outcome.allGroups) {
+        model.buildGroupList();
+        const auto& groups = model.groups().entries;
+        const auto wanted = outcome.allGroups ? std::string(kAllGroups) : outcome.newGroup;
+        for (int i = 0; i < static_cast<int>(groups.size()); ++i)
+            if (groups[static_cast<std::size_t>(i)] == wanted)
+                model.selectGroup(i);
+    }
+    // A written file goes through the save cycle, so that Dragon takes it up.
+    if (outcome.fileChanged) {
+        setProgress("");
+        session_->saveCycle().save(false);
+    }
+    if (!outcome.openExported.empty() && !session_->openFile(outcome.openExported))
+        closeProgram();
+    model.reset(-1);
+    render();
+}
+
+void MainWindow::openComparison() {
+    ArchiveComparison comparison(*session_);
+    bool changed = false;
+    {
+        CompareDialog dialog(comparison, prompt_, this);
+        dialog.exec();
+        changed = dialog.fileChanged();
+    }
+    if (changed)
+        browser().reset(-1);
+    render();
+}
+
+void MainWindow::openFind() {
+    if (!find_)
+        find_ = new FindDialog(session_->finder(), this);
+    find_->exec();
+    afterFind();
+}
+
+void MainWindow::afterFind() {
+    if (!session_->finder().matched())
+        return;
+    session_->finder().showMatch();
+    render();
+    if (browser().item().highlight)
+        body_->setFocus();
+    else
+        lists_[static_cast<std::size_t>(browser().showingTab())]->setFocus();
+}
+
+void MainWindow::repeatFind(bool forward) {
+    auto& finder = session_->finder();
+    if (forward)
+        finder.findAgain();
+    else
+        finder.findPrevious();
+    afterFind();
+}
+
+void MainWindow::showGraphic() {
+    const auto& item = browser().item();
+    if (!item.row)
+        return;
+    setProgress("Processing Formatted Command");
+    repaint();
+    if (const auto rtf = formattedBody(session_->commandFile(), item.row->offsetbody)) {
+        readRtf(*rtf, *formatted_->document());
+        body_->hide();
+        formatted_->show();
+        showGraphic_->hide();
+    }
+    setProgress("");
+    lists_[CommandsTab]->setFocus();
+}
+
+void MainWindow::printCurrent(const QString& pdf) {
+    QPrinter printer;
+    if (pdf.isEmpty()) {
+        QPrintDialog dialog(&printer, this);
+        if (dialog.exec() != QDialog::Accepted)
+            return;
+    } else {
+        printer.setOutputFormat(QPrinter::PdfFormat);
+        printer.setOutputFileName(pdf);
+    }
+    const auto& item = browser().item();
+    QTextDocument page;
+    page.setPlainText("Program: " + q(browser().currentProgram()) +
+                      "\nScope: " + q(browser().currentScope()) + "\nCommandName: " +
+                      q(browser().currentItemName()) + "\n\n" + q(item.body).replace("\r\n", "\n"));
+    page.print(&printer);
+}
+
+void MainWindow::showHelp(int topic) {
+    if (!help_) {
+        help_ = new QDialog(this);
+        help_->setWindowTitle("Quillmark10 Help");
+        auto* layout = new QVBoxLayout(help_);
+        auto* browser = new QTextBrowser(help_);
+        browser->setObjectName("helpbrowser");
+        browser->setOpenLinks(true);
+        layout->addWidget(browser);
+        help_->resize(640, 480);
+    }
+    auto* browser = help_->findChild<QTextBrowser*>("helpbrowser");
+    const auto page = helpPage(session_->home(), topic);
+    browser->setSource(QUrl::fromLocalFile(QString::fromStdString(page.string())));
+    help_->show();
+    help_->raise();
+}
+
+void MainWindow::showHelpPage(const std::string& page) {
+    showHelp(0);
+    help_->findChild<QTextBrowser*>("helpbrowser")
+        ->setSource(QUrl::fromLocalFile(
+            QString::fromStdString(session_->home().file("help/" + page).string())));
+}
+
+void MainWindow::showOptions() {
+    QDialog dialog(this);
+    dialog.setWindowTitle("Options");
+    auto* layout = new QVBoxLayout(&dialog);
+    auto* numbering = new QCheckBox("Number the  Program, Scope, and Group menus", &dialog);
+    numbering->setChecked(session_->spoken().numbering());
+    connect(numbering, &QCheckBox::toggled, this, [this](bool on) {
+        setNumberMenus(session_->settings(), on);
+        session_->spoken().setNumbering(on);
+    });
+    layout->addWidget(numbering);
+    layout->addWidget(new QLabel("Note: If you want to change the font or fontsize\nused by "
+                                 "Quillmark, click Help below",
+                                 &dialog));
+    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Help, &dialog);
+    connect(buttons, &QDialogButtonBox::accepted, &dialog, &QDialog::accept);
+    connect(buttons, &QDialogButtonBox::helpRequested, this, [this] { showHelp(kOptionsHelp); });
+    layout->addWidget(buttons);
+    dialog.exec();
+}
+
+} // namespace qmk::app

@@ -1,0 +1,184 @@
+#include "actions/file_actions.h"
+#include "common/version.h"
+#include "main_window.h"
+#include "session/notices.h"
+
+#include <QFontDatabase>
+#include <QFormLayout>
+#include <QHBoxLayout>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListView>
+#include <QMenu>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QSlider>
+#include <QSplitter>
+#include <QStatusBar>
+#include <QStringListModel>
+#include <QTabWidget>
+#include <QTextEdit>
+#include <QVBoxLayout>
+#include <cstdlib>
+namespace qmk::app {
+
+namespace {
+
+constexpr std::array<const char*, 4> kTabCaptions{"&Commands", "&LISTs", "Rece&ntly Created",
+                                                  "Recently Mod&ified"};
+
+} // namespace
+
+void MainWindow::buildCentre() {
+    auto* centre = new QWidget(this);
+    auto* layout = new QVBoxLayout(centre);
+    splitter_ = new QSplitter(Qt::Vertical, centre);
+
+    tabs_ = new QTabWidget(splitter_);
+    for (int i = 0; i < 4; ++i) {
+        auto* list = new QListView(tabs_);
+        auto* model = new QStringListModel(list);
+        list->setModel(model);
+        list->setEditTriggers(QAbstractItemView::NoEditTriggers);
+        if (i >= RecentlyCreatedTab)
+            list->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
+        lists_[static_cast<std::size_t>(i)] = list;
+        list->setAccessibleName(QString(kTabCaptions[static_cast<std::size_t>(i)]).remove('&'));
+        if (i <= ListsTab)
+            list->installEventFilter(this);
+        models_[static_cast<std::size_t>(i)] = model;
+        tabs_->addTab(list, kTabCaptions[static_cast<std::size_t>(i)]);
+        connect(list->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
+                [this, i](const QModelIndex& current) {
+                    if (rendering_ || !current.isValid())
+                        return;
+                    browser().selectLine(i, current.row());
+                    render();
+                });
+    }
+    connect(tabs_, &QTabWidget::tabBarClicked, this, [this](int tab) { onTabClicked(tab); });
+
+    auto* item = new QWidget(splitter_);
+    auto* itemLayout = new QVBoxLayout(item);
+    auto* fields = new QFormLayout();
+    // The two fields the user edits carry accelerators of letters no menu or button uses.
+    auto field = [&](const char* label, const char* name) {
+        auto* edit = new QLineEdit(item);
+        edit->setReadOnly(true);
+        edit->setAccessibleName(name);
+        fields->addRow(label, edit);
+        return edit;
+    };
+    program_ = field("Program", "Program");
+    scope_ = field("Scope", "Scope");
+    group_ = field("Gro&up", "Group");
+    type_ = field("Type", "Type");
+    description_ = field("&Description", "Description");
+    states_ = field("Active states", "Active states");
+    group_->setReadOnly(false);
+    description_->setReadOnly(false);
+    connect(description_, &QLineEdit::textEdited, this, [this](const QString& text) {
+        edit([&](Editor& editor) { editor.descriptionEdited(text.toStdString()); });
+    });
+    connect(group_, &QLineEdit::textEdited, this, [this](const QString& text) {
+        edit([&](Editor& editor) { editor.groupEdited(text.toStdString()); });
+    });
+    itemLayout->addLayout(fields);
+    auto* buttons = new QHBoxLayout();
+    modify_ = new QPushButton("&Modify", item);
+    save_ = new QPushButton("S&ave Changes", item);
+    abandon_ = new QPushButton("A&bandon", item);
+    for (auto* button : {modify_, save_, abandon_})
+        buttons->addWidget(button);
+    buttons->addStretch();
+    itemLayout->addLayout(buttons);
+    connect(modify_, &QPushButton::clicked, this,
+            [this] { edit([](Editor& editor) { editor.modify(); }); });
+    connect(save_, &QPushButton::clicked, this, [this] {
+        const EditedTexts texts{bodyText(), description_->text().toStdString(),
+                                group_->text().toStdString()};
+        edit([&](Editor& editor) { editor.save(texts); });
+    });
+    connect(abandon_, &QPushButton::clicked, this,
+            [this] { edit([](Editor& editor) { editor.abandon(); }); });
+    showGraphic_ = new QPushButton("Show Graphi&c", item);
+    showGraphic_->hide();
+    connect(showGraphic_, &QPushButton::clicked, this, &MainWindow::showGraphic);
+    itemLayout->addWidget(showGraphic_, 0, Qt::AlignLeft);
+    body_ = new QPlainTextEdit(item);
+    body_->setAccessibleName("Body");
+    formatted_ = new QTextEdit(item);
+    formatted_->setReadOnly(true);
+    formatted_->hide();
+    itemLayout->addWidget(body_, 1);
+    body_->installEventFilter(this);
+    body_->viewport()->installEventFilter(this);
+    body_->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(body_, &QWidget::customContextMenuRequested, this, [this](const QPoint& at) {
+        QMenu menu(this);
+        menu.addAction("P&rint Macro", this, [this] { printCurrent(); });
+        menu.exec(body_->mapToGlobal(at));
+    });
+    itemLayout->addWidget(formatted_, 1);
+
+    slider_ = new QSlider(Qt::Horizontal, centre);
+    slider_->setRange(0, 10);
+    slider_->setToolTip("Change Preview Pane Proportion (Say 'slider 3', etc.)");
+    connect(slider_, &QSlider::valueChanged, this, [this](int position) {
+        applySlider(position);
+        session_->sliderMoved(position);
+        session_->settings().write("slider", std::to_string(position));
+    });
+    layout->addWidget(slider_);
+    // A developer's aid: a phrase typed here is heard as if spoken to Dragon.
+    if (const char* speak = std::getenv("QUILLMARK10_SPEAK_BOX"); speak && *speak == '1') {
+        auto* box = new QLineEdit(centre);
+        box->setPlaceholderText("Speak: type a phrase and press Enter");
+        connect(box, &QLineEdit::returnPressed, this, [this, box] {
+            session_->voice().hear(box->text().toStdString());
+            box->clear();
+            render();
+        });
+        layout->addWidget(box);
+    }
+    layout->addWidget(splitter_, 1);
+    setCentralWidget(centre);
+
+    progress_ = new QLabel(this);
+    count_ = new QLabel(this);
+    statusBar()->addWidget(progress_, 1);
+    statusBar()->addPermanentWidget(count_);
+}
+
+void MainWindow::applySlider(int position) {
+    const int total = std::max(splitter_->height(), 100);
+    constexpr int kMargin = 40;
+    const int top = std::min(total, total * position / 10 + kMargin);
+    splitter_->setSizes({top, std::max(0, total - top)});
+}
+
+bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
+    if (body_ && watched == body_->viewport() && event->type() == QEvent::MouseButtonRelease &&
+        !session_->editor().editing() && !session_->editor().multiStep() &&
+        !browser().item().bodyLocked)
+        edit([](Editor& editor) { editor.modify(); });
+    if (event->type() == QEvent::KeyRelease) {
+        const auto key = static_cast<QKeyEvent*>(event)->key();
+        if ((key == Qt::Key_F11 || key == Qt::Key_F12) &&
+            !static_cast<QKeyEvent*>(event)->isAutoRepeat()) {
+            repeatFind(key == Qt::Key_F11);
+            return true;
+        }
+    }
+    return QMainWindow::eventFilter(watched, event);
+}
+
+void MainWindow::onTabClicked(int tab) {
+    browser().selectTab(tab);
+    render();
+    // A click the model ignored (an edit is unsaved) leaves the tab that was showing.
+    tabs_->setCurrentIndex(browser().showingTab());
+}
+
+} // namespace qmk::app

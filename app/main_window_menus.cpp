@@ -1,0 +1,222 @@
+#include "actions/file_actions.h"
+#include "common/version.h"
+#include "compare_dialog.h"
+#include "language_dialog.h"
+#include "main_window.h"
+#include "qt_text.h"
+#include "session/notices.h"
+
+#include <QAction>
+#include <QActionGroup>
+#include <QFileDialog>
+#include <QMenu>
+#include <QMenuBar>
+namespace qmk::app {
+
+namespace {
+
+constexpr std::array<const char*, 8> kViewCaptions{
+    "&KEYs",       "&SCRIPTs",        "&LISTs",        "&Text and Graphics",
+    "&Plain Text", "Macro &Recorder", "Step-&by-step", "Ad&vanced Scripting"};
+
+} // namespace
+
+void MainWindow::buildMenus() {
+    auto* file = menuBar()->addMenu("&File");
+    file->addAction("&Open...", this, [this] {
+        const auto start = q(openDialogStart(session_->store()).string());
+        const auto chosen = QFileDialog::getOpenFileName(
+            this, "Choose file to Open", start, "MyCommands files (*.dat);;All files (*.*)");
+        if (chosen.isEmpty())
+            return;
+        if (!session_->openFile(chosen.toStdString()))
+            closeProgram();
+        render();
+    });
+    file->addAction("Re&load current user mycmds.dat", this, [this] {
+        if (!session_->reload())
+            closeProgram();
+        render();
+    });
+    file->addAction("&Reset", this, [this] {
+        session_->reset();
+        closeProgram();
+    });
+    file->addAction("Proper&ties", this, [this] {
+        prompt_.message(session_->properties(), session_->commandFile().string());
+    });
+    file->addAction("Print Current Command", this, [this] { printCurrent(); });
+    file->addSeparator();
+    for (const auto& [caption, mode] :
+         {std::pair{"&Export to dvc...", "dvc"}, std::pair{"&Print COMMAND list...", "txt"},
+          std::pair{"Export to &spreadsheet...", "csv"},
+          std::pair{"Export to pse&udo dvc...", "pseudo"}})
+        file->addAction(caption, this, [this, mode = std::string(mode)] { openReports(mode); });
+    file->addAction("Co&mpare with archive...", this, [this] { openComparison(); });
+    file->addSeparator();
+    auto* restore = file->addMenu("Restore");
+    auto* backup = file->addAction("Backup", this, [this] { session_->backup(); });
+    connect(file, &QMenu::aboutToShow, this, [this, restore, backup] {
+        const auto [restoreCaption, backupCaption] = session_->rollbackCaptions();
+        restore->setTitle(q(restoreCaption));
+        backup->setText(q(backupCaption));
+        restore->clear();
+        for (const auto& archive : session_->rollbackList())
+            restore->addAction(q(archive), this, [this, archive] {
+                if (!session_->restore(archive))
+                    closeProgram();
+                render();
+            });
+    });
+    file->addSeparator();
+    file->addSeparator();
+    file->addAction("E&xit", this, &QWidget::close);
+
+    auto* edit = menuBar()->addMenu("&Edit");
+    edit->addAction("&Find", this, &MainWindow::openFind);
+    edit->addAction("&Options", this, &MainWindow::showOptions);
+
+    auto* view = menuBar()->addMenu("&View");
+    std::array<QAction*, 8> switches{};
+    for (std::size_t i = 0; i < switches.size(); ++i) {
+        auto* action = view->addAction(kViewCaptions[i]);
+        action->setCheckable(true);
+        switches[i] = action;
+        // Only KEYs, SCRIPTs and LISTs toggle on their own; the others follow the two commands
+        // below.
+        if (i < 3)
+            connect(action, &QAction::triggered, this, [this, i] {
+                browser().toggle(static_cast<TypeSwitch>(i));
+                render();
+            });
+        else
+            action->setEnabled(false);
+    }
+    auto* all = view->addAction("&All of the above", this, [this] {
+        browser().viewAll();
+        render();
+    });
+    all->setCheckable(true);
+    auto* only = view->addMenu("O&nly one of the above");
+    for (std::size_t i = 0; i < switches.size(); ++i)
+        only->addAction(kViewCaptions[i], this, [this, i] {
+            browser().viewOnly(static_cast<TypeSwitch>(i));
+            render();
+        });
+    view->addSeparator();
+    auto* followCommand = view->addAction("&1 command with its LISTs", this, [this] {
+        browser().followCommand(prompt_);
+        render();
+    });
+    auto* followList = view->addAction("1 LIST with &calling COMMANDS", this, [this] {
+        browser().followList(prompt_);
+        render();
+    });
+    followCommand->setCheckable(true);
+    followList->setCheckable(true);
+    connect(view, &QMenu::aboutToShow, this, [this, followCommand, followList] {
+        followCommand->setChecked(browser().view().followCommand);
+        followList->setChecked(browser().view().followList);
+    });
+    connect(view, &QMenu::aboutToShow, this, [this, switches, all] {
+        const auto& state = browser().view();
+        for (std::size_t i = 0; i < switches.size(); ++i)
+            switches[i]->setChecked(state.on[i]);
+        all->setChecked(state.all);
+    });
+
+    programMenu_ = menuBar()->addMenu("P&rogram");
+    scopeMenu_ = menuBar()->addMenu("&Scope");
+    groupMenu_ = menuBar()->addMenu("&Group");
+    selectorChoices_ = {new QActionGroup(groupMenu_), new QActionGroup(programMenu_),
+                        new QActionGroup(scopeMenu_)};
+    commandMenu_ = menuBar()->addMenu("&command");
+    buildCommandMenu();
+    auto* tools = menuBar()->addMenu("&Tools");
+    for (const auto& [caption, mode] :
+         {std::pair{"&Export", "dat"}, std::pair{"&Rename Group", "group"},
+          std::pair{"Rename &Program", "program"}, std::pair{"&Delete", "delete"},
+          std::pair{"Convert DVC KEYS to Plain &Text", "dvc2plain"},
+          std::pair{"Convert DVC KEYS to &Advanced Scripting w/SendKeys", "dvc2vba"},
+          std::pair{"Convert DVC &KEYS to Advanced Scripting w/SendDragonKeys", "dvc2sdk"},
+          std::pair{"&Search and Replace", "replace"}})
+        tools->addAction(caption, this, [this, mode = std::string(mode)] { openTools(mode); });
+    tools->addSeparator();
+    for (const auto& [caption, label] :
+         {std::pair{"&Convert to 6.0", "6.0"}, std::pair{"Convert to 6.&1", "6.1"},
+          std::pair{"Convert to &7.0", "7.0"}, std::pair{"Convert to &8.0", "8.0"}})
+        tools->addAction(caption, this, [this, label = std::string(label)] {
+            session_->convertFormat(label);
+            render();
+        });
+    tools->addAction("Convert &Language...", this, [this] {
+        LanguageDialog(*session_, this).exec();
+        render();
+    });
+    tools->addSeparator();
+    tools->addAction("Find co&nflicts...", this, [this] {
+        ConflictList conflicts(*session_);
+        if (!conflicts.find())
+            return;
+        ConflictsDialog(conflicts, this).exec();
+        render();
+    });
+    auto* help = menuBar()->addMenu("&Help");
+    help->addAction("Command &Help", this, [this] { showHelpPage("commands.html"); });
+    help->addAction("&About Quillmark10", this, [this] {
+        prompt_.message("Quillmark10 " + std::string(kVersion) +
+                            "\r\nA viewer and editor of Dragon's custom voice commands",
+                        "About Quillmark10");
+    });
+}
+
+void MainWindow::renderSelector(QMenu* menu, const Selector& selector, int which) {
+    // Clearing the menu deletes its entries, which leave the group with them.
+    menu->clear();
+    auto* group = selectorChoices_[static_cast<std::size_t>(which)];
+    for (int i = 0; i < static_cast<int>(selector.entries.size()); ++i) {
+        const auto& entry = selector.entries[static_cast<std::size_t>(i)];
+        if (entry == "-") {
+            menu->addSeparator();
+            continue;
+        }
+        auto* action = menu->addAction(q(entry));
+        action->setCheckable(true);
+        action->setChecked(i == selector.selected);
+        group->addAction(action);
+        connect(action, &QAction::triggered, this, [this, which, i] {
+            if (which == 0)
+                browser().selectGroup(i);
+            else if (which == 1)
+                browser().selectProgram(i);
+            else
+                browser().selectScope(i);
+            render();
+        });
+    }
+}
+
+void MainWindow::buildCommandMenu() {
+    auto* menu = commandMenu_;
+    const auto add = [&](const char* caption, std::function<void(Editor&)> operation) {
+        return menu->addAction(caption, this, [this, operation] { edit(operation); });
+    };
+    commandEntries_.modify = add("&Modify", [](Editor& e) { e.modify(); });
+    commandEntries_.edit = add("&Edit", [](Editor& e) { e.modify(); });
+    menu->addSeparator();
+    add("&New legacy KEYS", [](Editor& e) { e.newCommand("K"); });
+    add("New legacy &SCRIPT", [](Editor& e) { e.newCommand("S"); });
+    add("New &Advanced Scripting", [](Editor& e) { e.newCommand("A"); });
+    add("New &Plain Text", [](Editor& e) { e.newCommand("P"); });
+    add("New &LIST", [](Editor& e) { e.newList(); });
+    commandEntries_.clone = add("&Clone", [](Editor& e) { e.clone(); });
+    add("&Rename", [](Editor& e) { e.rename(); });
+    add("&Delete", [](Editor& e) { e.remove(); });
+    menu->addSeparator();
+    commandEntries_.toPlain = add("Convert to Plain &Text", [](Editor& e) { e.convertToPlain(); });
+    commandEntries_.toAdvanced =
+        add("Convert to Ad&vanced Scripting", [](Editor& e) { e.convertToAdvanced(); });
+    add("Debug with &Basic", [this](Editor& e) { e.debugWithBasic(bodyText()); });
+}
+
+} // namespace qmk::app
