@@ -70,12 +70,15 @@ int info(Session& session, const Options& options, std::ostream& out) {
     const auto commands = statements::countCommands(session.store());
     const auto lists = statements::countLists(session.store());
     if (options.json) {
-        out << "{\"file\": " << jsonString(path) << ", \"version\": " << jsonString(p.versionText)
-            << ", \"generation\": " << jsonString(p.generationLabel)
-            << ", \"language\": " << jsonString(p.languageName)
-            << ", \"languageCode\": " << int{p.languageCode}
-            << ", \"modified\": " << jsonString(p.modified.display()) << ", \"size\": " << p.size
-            << ", \"commands\": " << commands << ", \"lists\": " << lists << "}\n";
+        printJson(out, {{"file", path},
+                        {"version", p.versionText},
+                        {"generation", p.generationLabel},
+                        {"language", p.languageName},
+                        {"languageCode", int{p.languageCode}},
+                        {"modified", p.modified.display()},
+                        {"size", p.size},
+                        {"commands", commands},
+                        {"lists", lists}});
         return kDone;
     }
     out << consoleText(propertiesText(path, p, commands, lists)) << '\n';

@@ -14,24 +14,23 @@ namespace qmk::cli {
 
 namespace {
 
-std::string itemJson(const SetItem& item) {
-    std::string states;
-    for (const auto& state : item.states)
-        states += (states.empty() ? "" : ", ") + jsonString(state);
-    return "{\"kind\": " + jsonString(item.list ? "list" : "command") +
-           ", \"program\": " + jsonString(item.program) + ", \"scope\": " + jsonString(item.scope) +
-           ", \"name\": " + jsonString(item.name) + ", \"type\": " + jsonString(item.type) +
-           ", \"description\": " + jsonString(item.description) +
-           ", \"group\": " + jsonString(item.group) +
-           ", \"body\": " + jsonString(item.encrypted ? "" : item.body) + ", \"states\": [" +
-           states + "]}";
+Json itemJson(const SetItem& item) {
+    return {{"kind", item.list ? "list" : "command"},
+            {"program", item.program},
+            {"scope", item.scope},
+            {"name", item.name},
+            {"type", item.type},
+            {"description", item.description},
+            {"group", item.group},
+            {"body", item.encrypted ? "" : item.body},
+            {"states", item.states}};
 }
 
-std::string fileJson(const CommandSet& set) {
-    return "{\"file\": " + jsonString(set.file.string()) +
-           ", \"generation\": " + jsonString(set.properties.generationLabel) +
-           ", \"language\": " + jsonString(set.properties.languageName) +
-           ", \"items\": " + std::to_string(set.items.size()) + "}";
+Json fileJson(const CommandSet& set) {
+    return {{"file", set.file.string()},
+            {"generation", set.properties.generationLabel},
+            {"language", set.properties.languageName},
+            {"items", set.items.size()}};
 }
 
 } // namespace
@@ -57,19 +56,15 @@ int diff(const ProgramDir& home, const std::string& before, const std::string& a
         return kDone;
     }
     const char* kinds[] = {"added", "removed", "changed"};
-    out << "{\"before\": " << fileJson(first) << ",\n \"after\": " << fileJson(second)
-        << ",\n \"differences\": [";
-    for (std::size_t i = 0; i < differences.size(); ++i) {
-        const auto& d = differences[i];
-        std::string fields;
-        for (const auto& field : d.fields)
-            fields += (fields.empty() ? "" : ", ") + jsonString(field);
-        out << (i ? ",\n  " : "\n  ") << "{\"change\": \"" << kinds[static_cast<int>(d.kind)]
-            << "\", \"fields\": [" << fields
-            << "], \"before\": " << (d.before ? itemJson(*d.before) : "null")
-            << ", \"after\": " << (d.after ? itemJson(*d.after) : "null") << "}";
-    }
-    out << "]}\n";
+    auto changes = Json::array();
+    for (const auto& d : differences)
+        changes.push_back({{"change", kinds[static_cast<int>(d.kind)]},
+                           {"fields", d.fields},
+                           {"before", d.before ? itemJson(*d.before) : Json(nullptr)},
+                           {"after", d.after ? itemJson(*d.after) : Json(nullptr)}});
+    printJson(out, {{"before", fileJson(first)},
+                    {"after", fileJson(second)},
+                    {"differences", std::move(changes)}});
     return kDone;
 }
 
@@ -85,13 +80,13 @@ int conflicts(Session& session, bool json, std::ostream& out) {
         out << found.size() << (found.size() == 1 ? " conflict\n" : " conflicts\n");
         return kDone;
     }
-    out << "[";
-    for (std::size_t i = 0; i < found.size(); ++i)
-        out << (i ? ",\n " : "\n ") << "{\"kind\": " << jsonString(conflictKindName(found[i].kind))
-            << ", \"phrase\": " << jsonString(found[i].phrase)
-            << ", \"first\": " << itemJson(*found[i].first)
-            << ", \"second\": " << itemJson(*found[i].second) << "}";
-    out << "]\n";
+    auto list = Json::array();
+    for (const auto& c : found)
+        list.push_back({{"kind", conflictKindName(c.kind)},
+                        {"phrase", c.phrase},
+                        {"first", itemJson(*c.first)},
+                        {"second", itemJson(*c.second)}});
+    printJson(out, list);
     return kDone;
 }
 

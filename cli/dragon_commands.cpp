@@ -127,41 +127,30 @@ int merge(Session& session, const std::string& source, std::ostream& out) {
 
 int whoami(Session& session, bool json, std::ostream& out) {
     const Nat& nat = *session.nat();
-    const std::pair<const char*, std::string> texts[] = {
+    const Json found{
         {"CurrentUser", nat.CurrentUser},
         {"UserSub", nat.UserSub},
         {"UserBaseDirectory", nat.UserBaseDirectory},
         {"CurrentUserDirectory", nat.CurrentUserDirectory},
         {"VersionText", nat.VersionText},
         {"Edition", nat.Edition},
-        {"MajorVersion", std::to_string(nat.MajorVersion)},
-        {"MinorVersion", std::to_string(nat.MinorVersion)},
+        {"MajorVersion", nat.MajorVersion},
+        {"MinorVersion", nat.MinorVersion},
         {"language", nat.language},
         {"speakerlanguageID", nat.speakerlanguageID},
-        {"RoamingUserOn", nat.RoamingUserOn ? "true" : "false"},
+        {"RoamingUserOn", nat.RoamingUserOn},
         {"RoamingMasterDirectory", nat.RoamingMasterDirectory},
         {"RoamingCacheDirectory", nat.RoamingCacheDirectory},
-        {"CurrentUserIsRoaming", nat.CurrentUserIsRoaming ? "true" : "false"},
+        {"CurrentUserIsRoaming", nat.CurrentUserIsRoaming},
         {"ProductionFile", nat.usersOwnFile().string()},
     };
-    if (!json) {
-        for (const auto& [name, value] : texts)
-            out << name << ": " << value << '\n';
+    if (json) {
+        printJson(out, found);
         return kDone;
     }
-    out << "{";
-    bool first = true;
-    for (const auto& [name, value] : texts) {
-        out << (first ? "" : ", ") << jsonString(name) << ": ";
-        const std::string key(name);
-        if (key == "MajorVersion" || key == "MinorVersion" || key == "RoamingUserOn" ||
-            key == "CurrentUserIsRoaming")
-            out << value;
-        else
-            out << jsonString(value);
-        first = false;
-    }
-    out << "}\n";
+    for (const auto& [name, value] : found.items())
+        out << name << ": " << (value.is_string() ? value.get<std::string>() : value.dump())
+            << '\n';
     return kDone;
 }
 

@@ -1,39 +1,15 @@
 #include "json.h"
 
-#include <cstdio>
+#include <ostream>
 
 namespace qmk::cli {
 
-std::string jsonString(std::string_view text) {
-    std::string out = "\"";
-    for (const char c : text) {
-        switch (c) {
-        case '"':
-            out += "\\\"";
-            break;
-        case '\\':
-            out += "\\\\";
-            break;
-        case '\n':
-            out += "\\n";
-            break;
-        case '\r':
-            out += "\\r";
-            break;
-        case '\t':
-            out += "\\t";
-            break;
-        default:
-            if (static_cast<unsigned char>(c) < 0x20) {
-                char escaped[8];
-                std::snprintf(escaped, sizeof escaped, "\\u%04x", static_cast<unsigned>(c));
-                out += escaped;
-            } else {
-                out += c;
-            }
-        }
-    }
-    return out + "\"";
+std::string compactJson(const Json& value) {
+    return value.dump(-1, ' ', false, Json::error_handler_t::replace);
+}
+
+void printJson(std::ostream& out, const Json& value) {
+    out << value.dump(2, ' ', false, Json::error_handler_t::replace) << '\n';
 }
 
 } // namespace qmk::cli

@@ -39,16 +39,28 @@ std::string csvField(const std::string& text) {
     return quoted + "\"";
 }
 
-std::string scalar(const UserColumn& column, const Value& value, bool asJson) {
+std::string csvScalar(const UserColumn& column, const Value& value) {
     switch (column.kind) {
     case ColumnKind::Integer:
         return std::to_string(value.number);
     case ColumnKind::YesNo:
-        return asJson ? (value.number ? "true" : "false") : (value.number ? "1" : "0");
+        return value.number ? "1" : "0";
     case ColumnKind::Text:
-        return asJson ? jsonString(value.text) : csvField(value.text);
+        return csvField(value.text);
     }
     return {};
+}
+
+Json jsonScalar(const UserColumn& column, const Value& value) {
+    switch (column.kind) {
+    case ColumnKind::Integer:
+        return value.number;
+    case ColumnKind::YesNo:
+        return value.number != 0;
+    case ColumnKind::Text:
+        return value.text;
+    }
+    return nullptr;
 }
 
 std::vector<std::int64_t> stateIds(const std::string& list) {
@@ -88,28 +100,27 @@ void printRowsCsv(std::ostream& out, UserTable& rows) {
     rows.forEach([&](const UserRow& row) {
         const auto values = valuesOf(row);
         for (std::size_t c = 0; c < kUserColumns.size(); ++c)
-            out << (c ? "," : "") << scalar(kUserColumns[c], values[c], false);
+            out << (c ? "," : "") << csvScalar(kUserColumns[c], values[c]);
         out << "\r\n";
     });
 }
 
 void printRowsJson(std::ostream& out, UserTable& rows, const StateNames& names) {
+    // One row a line, written as it is read: 60,000 rows are never held as one document.
     out << "[";
     bool first = true;
     rows.forEach([&](const UserRow& row) {
         const auto values = valuesOf(row);
-        out << (first ? "\n" : ",\n") << "  {";
-        first = false;
+        Json object;
         for (std::size_t c = 0; c < kUserColumns.size(); ++c)
-            out << (c ? ", " : "") << jsonString(kUserColumns[c].name) << ": "
-                << scalar(kUserColumns[c], values[c], true);
-        out << ", \"statenames\": [";
-        const auto ids = stateIds(row.states);
-        for (std::size_t s = 0; s < ids.size(); ++s) {
-            const auto found = names.find(ids[s]);
-            out << (s ? ", " : "") << jsonString(found != names.end() ? found->second : "");
+            object[kUserColumns[c].name] = jsonScalar(kUserColumns[c], values[c]);
+        auto& stateNames = object["statenames"] = Json::array();
+        for (const auto id : stateIds(row.states)) {
+            const auto found = names.find(id);
+            stateNames.push_back(found != names.end() ? found->second : "");
         }
-        out << "]}";
+        out << (first ? "\n  " : ",\n  ") << compactJson(object);
+        first = false;
     });
     out << (first ? "]\n" : "\n]\n");
 }

@@ -7,6 +7,7 @@
 #include <filesystem>
 #include <fstream>
 #include <gtest/gtest.h>
+#include <nlohmann/json.hpp>
 #include <sstream>
 
 namespace qmk {
@@ -34,7 +35,7 @@ protected:
         return testing::runQmk10(home_.path("qmk"), std::move(args), input);
     }
 
-    std::string json() { return qmk({"list", file_, "--json"}).out; }
+    std::string json() { return testing::spacedJson(qmk({"list", file_, "--json"}).out); }
     std::string bytes() const { return testing::readBytes(file_); }
 
     testing::TestHome home_;
@@ -239,10 +240,13 @@ TEST_F(CliEditTest, ADemoDragonInstallationIsFoundAndItsUserListed) {
 
     const auto who = qmk({"whoami", "--json"});
     EXPECT_EQ(who.status, 0) << who.err;
-    EXPECT_NE(who.out.find(R"({"CurrentUser": "Demo User", "UserSub": "Demo User", )"),
-              std::string::npos);
-    EXPECT_NE(who.out.find(R"("MajorVersion": 10, "MinorVersion": 1, "language": "ENX")"),
-              std::string::npos);
+    const auto found = nlohmann::json::parse(who.out);
+    EXPECT_EQ(found["CurrentUser"], "Demo User");
+    EXPECT_EQ(found["UserSub"], "Demo User");
+    EXPECT_EQ(found["MajorVersion"], 10);
+    EXPECT_EQ(found["MinorVersion"], 1);
+    EXPECT_EQ(found["language"], "ENX");
+    EXPECT_EQ(found["RoamingUserOn"], false);
     const auto listed = qmk({"parse"});
     EXPECT_EQ(listed.status, 0) << listed.err;
     EXPECT_EQ(listed.out, "397 /2\n");
@@ -387,7 +391,7 @@ TEST_F(CliEditTest, InitInstallsTheSuppliedCommandFiles) {
     const auto parsed = qmk({"parse", launch});
     ASSERT_EQ(parsed.status, 0) << parsed.err;
     EXPECT_EQ(parsed.out, "2 /0\n");
-    const auto rows = qmk({"list", launch, "--json"}).out;
+    const auto rows = testing::spacedJson(qmk({"list", launch, "--json"}).out);
     EXPECT_NE(
         rows.find(R"("name": "global quillmark", "Type": "A", "script": "Sub Main\r\n    ' qmk9)"),
         std::string::npos);

@@ -6,6 +6,7 @@
 #include <filesystem>
 #include <fstream>
 #include <gtest/gtest.h>
+#include <nlohmann/json.hpp>
 #include <sstream>
 #include <sys/stat.h>
 
@@ -62,7 +63,8 @@ TEST_F(CliTest, ParseListAndInfoShowTheFile) {
     EXPECT_EQ(parsed.out, "2 /1\n");
     EXPECT_EQ(qmk({"parse", file}).out, "2 /1\n"); // unchanged: counted from the store
 
-    const auto json = qmk({"list", file, "--json"});
+    auto json = qmk({"list", file, "--json"});
+    json.out = testing::spacedJson(json.out);
     ASSERT_EQ(json.status, 0) << json.err;
     EXPECT_NE(json.out.find(R"("ID": 1, "filename": "mycmds.dat", "menu": "Global Commands", )"
                             R"("state": "Global Commands", "name": "open mail", "Type": "K", )"
@@ -90,8 +92,16 @@ TEST_F(CliTest, ParseListAndInfoShowTheFile) {
               std::string::npos)
         << info.out;
     EXPECT_NE(info.out.find("#Commands:  2\n#Lists:            1\n"), std::string::npos);
-    EXPECT_NE(qmk({"info", file, "--json"}).out.find("\"commands\": 2, \"lists\": 1}"),
-              std::string::npos);
+    const auto properties = nlohmann::json::parse(qmk({"info", file, "--json"}).out);
+    EXPECT_EQ(properties["version"], "10.0");
+    EXPECT_EQ(properties["commands"], 2);
+    EXPECT_EQ(properties["lists"], 1);
+    // A file name whose bytes are not UTF-8 still gives valid JSON, the bad byte replaced.
+    const auto latin1Name = home_.writeFile("caf\xe9.dat", sampleFile()).string();
+    const auto named = qmk({"info", latin1Name, "--json"});
+    ASSERT_EQ(named.status, 0) << named.err;
+    const auto shownName = nlohmann::json::parse(named.out)["file"].get<std::string>();
+    EXPECT_TRUE(shownName.ends_with("/caf\xef\xbf\xbd.dat")) << shownName;
 }
 
 namespace {
@@ -175,7 +185,7 @@ TEST_F(CliTest, ADamagedStoreIsMovedAsideAndBuiltAgainFromTheFile) {
     EXPECT_EQ(testing::readBytes(file), before);
     write = qmk({"set-body", file, "--name", "open mail", "--body", "{Ctrl+n}"});
     EXPECT_EQ(write.status, 0) << write.err;
-    EXPECT_NE(qmk({"list", file, "--json"}).out.find(R"("script": "{Ctrl+n}")"), std::string::npos);
+    EXPECT_NE(qmk({"list", file, "--json"}).out.find(R"("script":"{Ctrl+n}")"), std::string::npos);
 
     // A forced parse that meets the damage builds the new store at once.
     damagePage(store, rootPage(store, "positions"));
@@ -284,8 +294,12 @@ TEST_F(CliTest, DiffConflictsAndRestoreFromTheCommandLine) {
               std::string::npos)
         << text.out;
     const auto json = qmk({"diff", archive, file, "--json"});
-    EXPECT_NE(json.out.find("\"change\": \"changed\", \"fields\": [\"body\"]"), std::string::npos)
-        << json.out;
+    const auto differences = nlohmann::json::parse(json.out)["differences"];
+    ASSERT_EQ(differences.size(), 3u) << json.out;
+    EXPECT_EQ(differences[0]["change"], "changed");
+    EXPECT_EQ(differences[0]["fields"], nlohmann::json::array({"body"}));
+    EXPECT_EQ(differences[0]["after"]["name"], "save file");
+    EXPECT_TRUE(differences[1]["before"].is_null());
     EXPECT_EQ(qmk({"diff", archive, file + ".missing"}).status, 1);
 
     const auto found = qmk({"conflicts", file});

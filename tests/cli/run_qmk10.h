@@ -28,4 +28,26 @@ inline Qmk10Run runQmk10(const std::filesystem::path& home, std::vector<std::str
     return {status, out.str(), err.str()};
 }
 
+// A compact JSON listing with a space after each colon and comma between values, the form
+// the expectations are written in.
+inline std::string spacedJson(const std::string& json) {
+    std::string spaced;
+    bool inString = false;
+    for (std::size_t i = 0; i < json.size(); ++i) {
+        const char c = json[i];
+        spaced += c;
+        if (inString) {
+            if (c == '\\')
+                spaced += json[++i];
+            else if (c == '"')
+                inString = false;
+        } else if (c == '"') {
+            inString = true;
+        } else if ((c == ':' || c == ',') && i + 1 < json.size() && json[i + 1] != '\n') {
+            spaced += ' ';
+        }
+    }
+    return spaced;
+}
+
 } // namespace qmk::testing
