@@ -1,29 +1,26 @@
+#include "common/version.h"
 #include "main_window.h"
 #include "platform/single_instance.h"
 #include "qt_prompt.h"
 #include "session/installation.h"
 #include "session/startup.h"
+#include "window_arguments.h"
 
 #include <QApplication>
-#include <QStringList>
-#include <string>
+#include <cstdio>
 
 int main(int argc, char** argv) {
     QApplication application(argc, argv);
     QApplication::setApplicationName("Quillmark10");
-    // quillmark10 [--home DIR] [FILE | words]: the words are the command line Dragon passes.
-    std::string homeOption, commandLine;
-    const auto arguments = QApplication::arguments();
-    for (int i = 1; i < arguments.size(); ++i) {
-        if (arguments[i] == "--home" && i + 1 < arguments.size()) {
-            homeOption = arguments[++i].toStdString();
-            continue;
-        }
-        if (!commandLine.empty())
-            commandLine += ' ';
-        commandLine += arguments[i].toStdString();
+    QApplication::setApplicationVersion(qmk::kVersion);
+    const auto arguments = qmk::app::parseWindowArguments(QApplication::arguments());
+    using Action = qmk::app::WindowArguments::Action;
+    if (arguments.action != Action::Run) {
+        const bool refused = arguments.action == Action::Refuse;
+        std::fputs(arguments.text.toLocal8Bit().constData(), refused ? stderr : stdout);
+        return refused ? 2 : 0;
     }
-    const auto home = qmk::ProgramDir::resolve(homeOption);
+    const auto home = qmk::ProgramDir::resolve(arguments.home.toStdString());
     qmk::app::QtPrompt prompt;
     // The first run of an installed program sets up the user's program directory.
     if (!qmk::programDirectoryReady(home)) {
@@ -38,7 +35,7 @@ int main(int argc, char** argv) {
     if (!lock)
         return 1;
     qmk::app::MainWindow window(home);
-    if (!window.start(commandLine))
+    if (!window.start(arguments.commandLine))
         return 1;
     window.show();
     return QApplication::exec();

@@ -1,10 +1,8 @@
-#include "bulk_commands.h"
-
 #include "actions/edit_rules.h"
 #include "actions/file_actions.h"
 #include "actions/record_actions.h"
+#include "commands.h"
 #include "common/text.h"
-#include "edit_commands.h"
 #include "mainwindow/browser.h"
 #include "mainwindow/finder.h"
 #include "store/parameters.h"
@@ -18,6 +16,7 @@
 #include "writer/rebuilds.h"
 
 #include <filesystem>
+#include <memory>
 #include <ostream>
 
 namespace qmk::cli {
@@ -41,6 +40,27 @@ DuplicateQuestion duplicateQuestion(Prompt& prompt, const std::string& onDuplica
 
 namespace {
 
+// The selection and texts of the whole-file commands.
+struct BulkOptions {
+    bool all = false;
+    std::optional<std::string> program;
+    std::optional<std::string> scope;
+    std::optional<std::string> group;
+    std::vector<std::string> picks;
+    std::string view = "KSATPRXL";
+    std::string to;
+    std::string list;
+    bool append = false;
+    bool overwrite = false;
+    std::string onDuplicate = "ask";
+    std::string mode = "txt"; // report
+    std::string out;
+    std::string search; // replace and find
+    std::string replace;
+    std::string in = "name";
+    bool matchCase = false;
+};
+
 // A row shows in the View when its type letter is one of the user's.
 ReportOutlets viewOutlets(const std::string& view) {
     ReportOutlets outlets;
@@ -56,35 +76,6 @@ public:
         : o_(options), session_(session), out_(out),
           engine_(EngineContext{session.home(), session.store(), session.trace(), session.files(),
                                 session.parser().commandFile()}) {}
-
-    int run(BulkCommand command) {
-        switch (command) {
-        case BulkCommand::Delete:
-            return selected() ? finish(actions::deleteSelected(context(), request_)) : kFailed;
-        case BulkCommand::DeleteList:
-            return deleteOneList();
-        case BulkCommand::RenameGroup:
-            return renameGroup();
-        case BulkCommand::RenameProgram:
-            return selected() ? finish(actions::renameProgram(context(), request_, o_.to))
-                              : kFailed;
-        case BulkCommand::Convert:
-            return finish(actions::convertFileFormat(context(), o_.to));
-        case BulkCommand::Language:
-            return finish(actions::convertFileLanguage(context(), o_.to));
-        case BulkCommand::Export:
-            return exportTo();
-        case BulkCommand::Dvc:
-            return dvc();
-        case BulkCommand::Report:
-            return report();
-        case BulkCommand::Replace:
-            return replaceAll();
-        case BulkCommand::Find:
-            return find();
-        }
-        return kUsage;
-    }
 
 private:
     int refuse(const std::string& message, const std::string& title = "Quillmark10") {
@@ -133,6 +124,19 @@ private:
         }
         return true;
     }
+
+public:
+    int deleteSelected() {
+        return selected() ? finish(actions::deleteSelected(context(), request_)) : kFailed;
+    }
+
+    int renameProgram() {
+        return selected() ? finish(actions::renameProgram(context(), request_, o_.to)) : kFailed;
+    }
+
+    int convertFormat() { return finish(actions::convertFileFormat(context(), o_.to)); }
+
+    int convertLanguage() { return finish(actions::convertFileLanguage(context(), o_.to)); }
 
     int deleteOneList() {
         const std::string global(kGlobalCommands);
@@ -234,6 +238,7 @@ private:
         return kDone;
     }
 
+private:
     const BulkOptions& o_;
     Session& session_;
     std::ostream& out_;
@@ -241,10 +246,93 @@ private:
     ReportRequest request_;
 };
 
+// The selection as the window's tools dialog offers it.
+void addSelectionOptions(CLI::App* command, BulkOptions& o, bool byGroup = true) {
+    command->add_flag("--all", o.all, "Every command");
+    command->add_option("--program", o.program, "The commands of a Program");
+    command->add_option("--scope", o.scope, "... narrowed to one Scope");
+    command->add_option("--pick", o.picks, "A command of the Program and Scope");
+    command->add_option("--view", o.view, "The types shown (default KSATPRXL)");
+    if (byGroup)
+        command->add_option("--group", o.group, "The commands of a Group");
+}
+
 } // namespace
 
-int runBulk(BulkCommand command, const BulkOptions& options, Session& session, std::ostream& out) {
-    return Bulk(options, session, out).run(command);
+void addBulkCommands(Commands& commands) {
+    auto o = std::make_shared<BulkOptions>();
+    const auto bulk = [&](const std::string& name, const std::string& description,
+                          int (Bulk::*handler)(), bool writes = true) {
+        auto& command = commands.add(name, description);
+        if (name == "find")
+            command.cli->add_option("TEXT", o->search, "The text to find")->required();
+        commands.takesFile(command);
+        commands.addYes(command.cli, "Answer OK or Yes to every question");
+        if (writes)
+            command.writes();
+        command.run = [o, handler](Session& session, std::ostream& out) {
+            Bulk run(*o, session, out);
+            return (run.*handler)();
+        };
+        return command.cli;
+    };
+
+    addSelectionOptions(bulk("delete", "Delete the selected commands", &Bulk::deleteSelected), *o);
+
+    bulk("delete-list", "Delete a LIST", &Bulk::deleteOneList)
+        ->add_option("--list", o->list, "The LIST's name")
+        ->required();
+
+    auto* renameGroup =
+        bulk("rename-group", "Rename the Group of the selected commands", &Bulk::renameGroup);
+    addSelectionOptions(renameGroup, *o, false);
+    renameGroup->add_option("--group", o->group, "The Group to rename")->required();
+    renameGroup->add_option("--to", o->to, "The new name")->required();
+
+    auto* renameProgram =
+        bulk("rename-program", "Rename the Program of the selected commands", &Bulk::renameProgram);
+    addSelectionOptions(renameProgram, *o);
+    renameProgram->add_option("--to", o->to, "The new name")->required();
+
+    bulk("convert", "Convert the file to an older format", &Bulk::convertFormat)
+        ->add_option("--to", o->to, "6.0, 6.1, 7.0 or 8.0")
+        ->required();
+    bulk("language", "Change the file's language", &Bulk::convertLanguage)
+        ->add_option("--to", o->to, "Dutch, English, French, German or Spanish")
+        ->required();
+
+    auto* exportCommand = bulk("export", "Export the selected commands", &Bulk::exportTo);
+    addSelectionOptions(exportCommand, *o);
+    exportCommand->add_option("--to", o->to, "The target command file")->required();
+    auto* append = exportCommand->add_flag("--append", o->append, "Append to the target");
+    exportCommand->add_flag("--overwrite", o->overwrite, "Overwrite the target")->excludes(append);
+    exportCommand
+        ->add_option("--on-duplicate", o->onDuplicate, "ask, yes, no, yes-all, no-all or cancel")
+        ->check(CLI::IsMember(kDuplicateAnswers));
+
+    auto* dvc = bulk("dvc", "Convert the selected KEYS commands", &Bulk::dvc);
+    addSelectionOptions(dvc, *o);
+    dvc->add_option("--to", o->to, "plain, vba or sdk")
+        ->required()
+        ->check(CLI::IsMember({"plain", "vba", "sdk"}));
+
+    auto* report = bulk("report", "List the selected commands", &Bulk::report, false);
+    addSelectionOptions(report, *o);
+    report->add_option("--mode", o->mode, "txt, csv, dvc or pseudo")
+        ->check(CLI::IsMember({"txt", "csv", "dvc", "pseudo"}));
+    report->add_option("--out", o->out, "The file written")->required();
+
+    auto* replace =
+        bulk("replace", "Replace a text in the selected commands' bodies", &Bulk::replaceAll);
+    addSelectionOptions(replace, *o);
+    replace->add_option("--search", o->search, "The text to find")->required();
+    replace->add_option("--replace", o->replace, "Its replacement")->required();
+    replace->add_flag("--match-case", o->matchCase, "Compare letter case exactly");
+
+    auto* find = bulk("find", "Every command matching a text", &Bulk::find, false);
+    find->add_option("--in", o->in, "name, body or scope")
+        ->check(CLI::IsMember({"name", "body", "scope"}));
+    find->add_flag("--match-case", o->matchCase, "Compare letter case exactly");
 }
 
 } // namespace qmk::cli

@@ -1,18 +1,26 @@
-#include "compare_commands.h"
-
-#include "bulk_commands.h"
+#include "commands.h"
 #include "common/text.h"
-#include "edit_commands.h"
 #include "json.h"
 #include "tools/compare.h"
 #include "tools/conflicts.h"
 #include "tools/restore_items.h"
 
+#include <memory>
 #include <ostream>
 
 namespace qmk::cli {
 
 namespace {
+
+// qmk10 restore ARCHIVE [FILE] --pick NAME [--program P] [--scope S] --list NAME.
+struct RestoreOptions {
+    std::string archive;
+    std::vector<std::string> picks;
+    std::vector<std::string> lists;
+    std::string program{kGlobalCommands};
+    std::string scope;
+    std::string onDuplicate = "ask";
+};
 
 Json itemJson(const SetItem& item) {
     return {{"kind", item.list ? "list" : "command"},
@@ -32,8 +40,6 @@ Json fileJson(const CommandSet& set) {
             {"language", set.properties.languageName},
             {"items", set.items.size()}};
 }
-
-} // namespace
 
 int diff(const ProgramDir& home, const std::string& before, const std::string& after, bool json,
          std::ostream& out, std::ostream& err) {
@@ -141,6 +147,55 @@ int restore(Session& session, const RestoreOptions& options, std::ostream& out) 
         file.string() + ": restored " + counted(outcome.commands, "command", "commands") + " and " +
             counted(outcome.lists, "LIST", "LISTs") + " from " + options.archive,
         out);
+}
+
+} // namespace
+
+void addCompareCommands(Commands& commands) {
+    struct DiffOptions {
+        std::vector<std::string> files;
+        bool json = false;
+    };
+    auto diffOptions = std::make_shared<DiffOptions>();
+    auto& diffCommand = commands.add("diff", "The differences between two command files");
+    diffCommand.cli
+        ->add_option("FILES", diffOptions->files, "The earlier and the later command file")
+        ->required()
+        ->expected(2);
+    diffCommand.cli->add_flag("--json", diffOptions->json, "As JSON");
+    diffCommand.alone = [diffOptions](const ProgramDir& home, std::ostream& out,
+                                      std::ostream& err) {
+        const auto& files = diffOptions->files;
+        return diff(home, files[0], files[1], diffOptions->json, out, err);
+    };
+
+    auto conflictsJson = std::make_shared<bool>(false);
+    auto& conflictsCommand =
+        commands.onFile("conflicts", "Spoken forms that collide in scopes that overlap");
+    conflictsCommand.cli->add_flag("--json", *conflictsJson, "As JSON");
+    conflictsCommand.run = [conflictsJson](Session& session, std::ostream& out) {
+        return conflicts(session, *conflictsJson, out);
+    };
+
+    auto o = std::make_shared<RestoreOptions>();
+    auto& restoreCommand =
+        commands.add("restore", "Copy chosen commands or LISTs from an archive back into the file");
+    restoreCommand.cli->add_option("ARCHIVE", o->archive, "The archive or command file")
+        ->required();
+    commands.takesFile(restoreCommand);
+    restoreCommand.writes();
+    restoreCommand.cli->add_option("--pick", o->picks, "A command to restore");
+    restoreCommand.cli->add_option("--list", o->lists, "A LIST to restore");
+    restoreCommand.cli->add_option("--program", o->program,
+                                   "The Program of the commands (default Global Commands)");
+    restoreCommand.cli->add_option("--scope", o->scope, "Their Scope");
+    restoreCommand.cli
+        ->add_option("--on-duplicate", o->onDuplicate, "ask, yes, no, yes-all, no-all or cancel")
+        ->check(CLI::IsMember(kDuplicateAnswers));
+    commands.addYes(restoreCommand.cli, "Answer OK or Yes to every question");
+    restoreCommand.run = [o](Session& session, std::ostream& out) {
+        return restore(session, *o, out);
+    };
 }
 
 } // namespace qmk::cli

@@ -1,5 +1,4 @@
-#include "dragon_commands.h"
-
+#include "commands.h"
 #include "json.h"
 #include "session/installation.h"
 #include "session/merge.h"
@@ -7,6 +6,7 @@
 #include "session/startup.h"
 
 #include <fstream>
+#include <memory>
 #include <ostream>
 #include <unistd.h>
 
@@ -27,8 +27,6 @@ std::string quotedForShell(const std::string& text) {
         quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
     return quoted + "'";
 }
-
-} // namespace
 
 int demoSetup(const ProgramDir& home, fs::path folder, const std::string& user, std::ostream& out,
               std::ostream& err) {
@@ -152,6 +150,70 @@ int whoami(Session& session, bool json, std::ostream& out) {
         out << name << ": " << (value.is_string() ? value.get<std::string>() : value.dump())
             << '\n';
     return kDone;
+}
+
+} // namespace
+
+void addDragonCommands(Commands& commands) {
+    struct DemoOptions {
+        std::string folder;
+        std::string user = "Demo User";
+    };
+    auto demo = std::make_shared<DemoOptions>();
+    auto& demoCommand =
+        commands.add("demo-setup", "Create a simulated Dragon installation with a demo user");
+    demoCommand.cli->add_option("--dir", demo->folder, "Where (default: demo-dragon in the home)");
+    demoCommand.cli->add_option("--user", demo->user, "The Dragon user's name");
+    demoCommand.alone = [demo](const ProgramDir& home, std::ostream& out, std::ostream& err) {
+        return demoSetup(home, demo->folder, demo->user, out, err);
+    };
+
+    // Backup and rollback work on the current user's own file.
+    const auto usersOwnFile = [](Session& session) { return session.parse("", false); };
+    auto& backupCommand = commands.add("backup", "Back up the current Dragon user's command file");
+    backupCommand.open = usersOwnFile;
+    backupCommand.run = backup;
+
+    struct RollbackOptions {
+        std::string archive;
+        bool listOnly = false; // without ARCHIVE the archives are listed: --list only says so
+    };
+    auto rollbackOptions = std::make_shared<RollbackOptions>();
+    auto& rollbackCommand =
+        commands.add("rollback", "List this month's archives of the current user, or restore one");
+    auto* archiveOption = rollbackCommand.cli->add_option("ARCHIVE", rollbackOptions->archive,
+                                                          "The archive to restore");
+    rollbackCommand.cli->add_flag("--list", rollbackOptions->listOnly, "List the archives")
+        ->excludes(archiveOption);
+    commands.addYes(rollbackCommand.cli, "Answer OK to the question");
+    // A rollback copies an archive over the file: it holds the lock as a write does.
+    rollbackCommand.writes();
+    rollbackCommand.open = usersOwnFile;
+    rollbackCommand.run = [rollbackOptions](Session& session, std::ostream& out) {
+        return rollback(session, rollbackOptions->archive, out);
+    };
+
+    auto files = std::make_shared<std::vector<std::string>>(); // [TARGET] SOURCE
+    auto& mergeCommand = commands.add(
+        "merge",
+        "Merge SOURCE into TARGET (default: the current user's file) through Dragon's tool");
+    mergeCommand.cli->add_option("FILES", *files, "[TARGET] SOURCE")->required()->expected(1, 2);
+    // The merge tool writes the file and takes its lock itself; a merge is never repeated.
+    mergeCommand.repeatable = false;
+    mergeCommand.open = [files](Session& session) {
+        return session.parse(files->size() == 2 ? files->front() : std::string(), false);
+    };
+    mergeCommand.run = [files](Session& session, std::ostream& out) {
+        return merge(session, files->back(), out);
+    };
+
+    auto json = std::make_shared<bool>(false);
+    auto& whoamiCommand = commands.add("whoami", "Show the Dragon environment found");
+    whoamiCommand.cli->add_flag("--json", *json, "As one JSON object");
+    whoamiCommand.open = [](Session& session) { return session.discover(); };
+    whoamiCommand.run = [json](Session& session, std::ostream& out) {
+        return whoami(session, *json, out);
+    };
 }
 
 } // namespace qmk::cli

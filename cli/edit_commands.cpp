@@ -1,7 +1,6 @@
-#include "edit_commands.h"
-
 #include "actions/edit_rules.h"
 #include "actions/record_actions.h"
+#include "commands.h"
 #include "common/text.h"
 #include "format/codepage.h"
 #include "format/image_reader.h"
@@ -13,11 +12,29 @@
 
 #include <fstream>
 #include <iostream>
+#include <memory>
+#include <optional>
 #include <sstream>
 
 namespace qmk::cli {
 
 namespace {
+
+// What the editing commands are given on the command line.
+struct EditOptions {
+    std::string program{kGlobalCommands};
+    std::optional<std::string> scope;
+    std::string name;
+    std::optional<std::string> list; // --list NAME selects a LIST instead
+    std::optional<std::string> body;
+    std::optional<std::string> bodyFile; // "-" for standard input
+    std::optional<std::string> newName;
+    std::optional<std::string> description;
+    std::optional<std::string> group;
+    std::string to;
+    std::string type;
+    std::optional<std::string> like;
+};
 
 const std::string kGlobal(kGlobalCommands);
 
@@ -33,26 +50,6 @@ public:
         : o_(options), session_(session), out_(out), in_(in),
           engine_(EngineContext{session.home(), session.store(), session.trace(), session.files(),
                                 session.parser().commandFile()}) {}
-
-    int run(EditCommand command) {
-        switch (command) {
-        case EditCommand::SetBody:
-            return setBody();
-        case EditCommand::SetDetails:
-            return setDetails();
-        case EditCommand::Rename:
-            return rename();
-        case EditCommand::ToPlain:
-            return toPlain();
-        case EditCommand::ToAdvanced:
-            return toAdvanced();
-        case EditCommand::New:
-            return newCommand();
-        case EditCommand::NewList:
-            return newList();
-        }
-        return kUsage;
-    }
 
 private:
     int refuse(const std::string& message, const std::string& title = "Quillmark10") {
@@ -104,6 +101,7 @@ private:
 
     int notFound() { return refuse(selectionText() + " is not in the command file", "Not found"); }
 
+public:
     int setBody() {
         const auto row = selected();
         if (!row)
@@ -182,6 +180,7 @@ private:
         return finish(actions::createList(context(), o_.name, *body), "LIST added");
     }
 
+private:
     const EditOptions& o_;
     Session& session_;
     std::ostream& out_;
@@ -198,10 +197,7 @@ std::string storedProgram(const std::string& program) {
     return encoded.ok ? codepage::toUtf8(codepage::toUpper(encoded.bytes)) : program;
 }
 
-int runEdit(EditCommand command, const EditOptions& options, Session& session, std::ostream& out,
-            std::istream& in) {
-    return Editor(options, session, out, in).run(command);
-}
+namespace {
 
 int keysToScript(const std::string& keys, const std::string& form, std::ostream& out,
                  Prompt& prompt) {
@@ -216,6 +212,91 @@ int keysToScript(const std::string& keys, const std::string& form, std::ostream&
     }
     out << *script << '\n';
     return kDone;
+}
+
+// The command's place in the file: a command by Program, Scope and name, or a LIST by name.
+void addPlaceOptions(CLI::App* command, EditOptions& o, bool nameRequired, bool listAllowed) {
+    command->add_option("--program", o.program, "The Program (default Global Commands)");
+    command->add_option("--scope", o.scope, "The Scope");
+    auto* name = command->add_option("--name", o.name, "The command's name");
+    if (nameRequired)
+        name->required();
+    if (listAllowed)
+        command->add_option("--list", o.list, "A LIST's name instead of a command")->excludes(name);
+}
+
+void addBodyOptions(CLI::App* command, EditOptions& o) {
+    auto* body = command->add_option("--body", o.body, "The body text");
+    command->add_option("--body-file", o.bodyFile, "The body from a file, - for stdin")
+        ->excludes(body);
+}
+
+} // namespace
+
+void addEditCommands(Commands& commands) {
+    auto o = std::make_shared<EditOptions>();
+    std::istream& in = commands.input();
+    const auto edit = [&](const std::string& name, const std::string& description,
+                          int (Editor::*handler)()) {
+        auto& command = commands.onFile(name, description);
+        command.writes();
+        command.run = [o, &in, handler](Session& session, std::ostream& out) {
+            Editor editor(*o, session, out, in);
+            return (editor.*handler)();
+        };
+        return command.cli;
+    };
+
+    auto* setBody = edit("set-body", "Save a new body or LIST items", &Editor::setBody);
+    addPlaceOptions(setBody, *o, false, true);
+    addBodyOptions(setBody, *o);
+
+    auto* details =
+        edit("set-details", "Change the name, description or group", &Editor::setDetails);
+    addPlaceOptions(details, *o, false, true);
+    details->add_option("--new-name", o->newName, "The new name");
+    details->add_option("--description", o->description, "The new description");
+    details->add_option("--group", o->group, "The new group");
+
+    auto* rename = edit("rename", "Rename a command or LIST", &Editor::rename);
+    addPlaceOptions(rename, *o, false, true);
+    rename->add_option("--to", o->to, "The new name")->required();
+    commands.addYes(rename, "Rename a LIST even when commands use it");
+
+    addPlaceOptions(edit("to-plain", "Convert a KEYS command to Plain Text", &Editor::toPlain), *o,
+                    false, true);
+    addPlaceOptions(
+        edit("to-advanced", "Convert a KEYS command to an Advanced Script", &Editor::toAdvanced),
+        *o, false, true);
+
+    auto* newCommand = edit("new", "Add a new command", &Editor::newCommand);
+    addPlaceOptions(newCommand, *o, true, false);
+    addBodyOptions(newCommand, *o);
+    newCommand->add_option("--type", o->type, "K, S, A or P")->required();
+    newCommand->add_option("--description", o->description, "The description");
+    newCommand->add_option("--group", o->group, "The group");
+    newCommand->add_option("--like", o->like,
+                           "The command whose program and window identification to copy");
+
+    auto* newList = edit("new-list", "Add a new LIST", &Editor::newList);
+    newList->add_option("--name", o->name, "The new LIST's name")->required();
+    addBodyOptions(newList, *o);
+}
+
+void addKeysToScriptCommand(Commands& commands) {
+    struct KeysOptions {
+        std::string keys;
+        std::string form = "sendkeys";
+    };
+    auto o = std::make_shared<KeysOptions>();
+    auto& command = commands.add("keys2script", "Convert a DVC key string to a script");
+    command.cli->add_option("KEYSTRING", o->keys, "The key string")->required();
+    command.cli->add_option("--form", o->form, "sendkeys or senddragonkeys")
+        ->check(CLI::IsMember({"sendkeys", "senddragonkeys"}));
+    command.alone = [o](const ProgramDir&, std::ostream& out, std::ostream& err) {
+        ConsolePrompt prompt(err);
+        return keysToScript(o->keys, o->form, out, prompt);
+    };
 }
 
 } // namespace qmk::cli

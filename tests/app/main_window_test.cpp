@@ -9,6 +9,7 @@
 #include "rtf_reader.h"
 #include "test_home.h"
 #include "tools_dialog.h"
+#include "window_arguments.h"
 
 #include <QAction>
 #include <QApplication>
@@ -396,6 +397,28 @@ TEST_F(MainWindowTest, SearchAndReplaceRewritesTheBodiesOfTheScope) {
     EXPECT_TRUE(dialog.outcome().fileChanged);
     EXPECT_NE(home_.prompt.shown.back().text.find("macros replaced"), std::string::npos)
         << home_.prompt.shown.back().text;
+}
+
+TEST(WindowArguments, HomeFileDragonsWordsHelpVersionAndMistakes) {
+    using Action = app::WindowArguments::Action;
+    const auto run = app::parseWindowArguments({"quillmark10", "--home", "/tmp/qm", "open", "-x"});
+    EXPECT_EQ(run.action, Action::Run);
+    EXPECT_EQ(run.home, "/tmp/qm");
+    EXPECT_EQ(run.commandLine, "open -x") << "words after the first are Dragon's, dashes or not";
+    const auto file = app::parseWindowArguments({"quillmark10", "/data/mycmds.dat"});
+    EXPECT_EQ(file.home, "");
+    EXPECT_EQ(file.commandLine, "/data/mycmds.dat");
+
+    const auto help = app::parseWindowArguments({"quillmark10", "--help"});
+    EXPECT_EQ(help.action, Action::ShowHelp);
+    EXPECT_TRUE(help.text.contains("--home <DIR>")) << help.text.toStdString();
+    const auto version = app::parseWindowArguments({"quillmark10", "--version"});
+    EXPECT_EQ(version.action, Action::ShowVersion);
+    EXPECT_EQ(version.text, QString("Quillmark10 0.1.0\n"));
+    const auto wrong = app::parseWindowArguments({"quillmark10", "--hme", "x"});
+    EXPECT_EQ(wrong.action, Action::Refuse);
+    EXPECT_TRUE(wrong.text.startsWith("Unknown option 'hme'.")) << wrong.text.toStdString();
+    EXPECT_EQ(app::parseWindowArguments({"quillmark10", "--home"}).action, Action::Refuse);
 }
 
 TEST(RtfReader, ReadsGroupsFormattingEscapesAndSkipsDestinations) {

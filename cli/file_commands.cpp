@@ -1,0 +1,107 @@
+#include "commands.h"
+#include "json.h"
+#include "row_output.h"
+#include "session/installation.h"
+#include "session/startup.h"
+#include "store/statements.h"
+#include "store/user_rows.h"
+
+#include <memory>
+#include <ostream>
+
+namespace qmk::cli {
+
+namespace {
+
+struct ListFormat {
+    bool json = false;
+    bool csv = false;
+};
+
+int init(const ProgramDir& home, std::ostream& out, std::ostream& err) {
+    std::string error;
+    if (!setUpProgramDirectory(
+            home, [&](const std::string& line) { out << line << '\n'; }, error)) {
+        err << error << '\n';
+        return kFailed;
+    }
+    return kDone;
+}
+
+StateNames loadStateNames(Database& db) {
+    StateNames names;
+    auto select = db.prepare("SELECT ID, statename FROM states");
+    while (select.step())
+        names[select.integer(0)] = select.text(1);
+    return names;
+}
+
+int list(Session& session, const ListFormat& format, std::ostream& out) {
+    UserTable rows(session.store());
+    if (format.json)
+        printRowsJson(out, rows, loadStateNames(session.store()));
+    else if (format.csv)
+        printRowsCsv(out, rows);
+    else
+        printRowsText(out, rows);
+    return kDone;
+}
+
+int info(Session& session, bool json, std::ostream& out) {
+    const auto& p = session.parser().properties();
+    const auto path = session.parser().commandFile().string();
+    const auto commands = statements::countCommands(session.store());
+    const auto lists = statements::countLists(session.store());
+    if (json) {
+        printJson(out, {{"file", path},
+                        {"version", p.versionText},
+                        {"generation", p.generationLabel},
+                        {"language", p.languageName},
+                        {"languageCode", int{p.languageCode}},
+                        {"modified", p.modified.display()},
+                        {"size", p.size},
+                        {"commands", commands},
+                        {"lists", lists}});
+        return kDone;
+    }
+    out << consoleText(propertiesText(path, p, commands, lists)) << '\n';
+    return kDone;
+}
+
+// A reading command that shows what a damaged file still holds.
+Command& reading(Commands& commands, const std::string& name, const std::string& description) {
+    auto& command = commands.onFile(name, description);
+    command.showsDamage = true;
+    command.cli->add_flag("--force", commands.shared().force,
+                          "Parse even when the file is unchanged");
+    return command;
+}
+
+} // namespace
+
+void addFileCommands(Commands& commands) {
+    commands.add("init", "Set up the program's directory").alone = init;
+
+    reading(commands, "parse", "Parse FILE into the command store").run = [](Session& session,
+                                                                             std::ostream& out) {
+        out << session.countLabel() << '\n';
+        return kDone;
+    };
+
+    auto format = std::make_shared<ListFormat>();
+    auto& listCommand = reading(commands, "list", "Parse FILE when changed and list its rows");
+    auto* json = listCommand.cli->add_flag("--json", format->json, "One JSON array of the rows");
+    listCommand.cli->add_flag("--csv", format->csv, "The rows as CSV")->excludes(json);
+    listCommand.run = [format](Session& session, std::ostream& out) {
+        return list(session, *format, out);
+    };
+
+    auto infoJson = std::make_shared<bool>(false);
+    auto& infoCommand = reading(commands, "info", "Show the properties of FILE");
+    infoCommand.cli->add_flag("--json", *infoJson, "The properties as one JSON object");
+    infoCommand.run = [infoJson](Session& session, std::ostream& out) {
+        return info(session, *infoJson, out);
+    };
+}
+
+} // namespace qmk::cli
