@@ -15,6 +15,7 @@
 #include <QMenuBar>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QScreen>
 #include <QSlider>
 #include <QStringListModel>
 #include <QTextCursor>
@@ -75,8 +76,8 @@ bool MainWindow::start(const std::string& commandLine) {
     if (engineEventWaiting_)
         deliverEngineEvents();
     const auto& values = session_->settingValues();
-    setGeometry(values.formLeft, values.formTop, values.formRight - values.formLeft,
-                values.formBottom - values.formTop);
+    placeWindow({values.formLeft, values.formTop, values.formRight, values.formBottom});
+    session_->trace().mark("after window placement");
     if (values.maximized == 1)
         setWindowState(Qt::WindowMaximized);
     // The settings' faces; where a Windows face is missing, Qt picks the nearest of its kind.
@@ -96,6 +97,21 @@ bool MainWindow::start(const std::string& commandLine) {
         render();
     });
     return true;
+}
+
+void MainWindow::placeWindow(const Placement& saved) {
+    // On the screen the saved rectangle's centre lies on, else the primary one.
+    const QPoint centre((saved.left + saved.right) / 2, (saved.top + saved.bottom) / 2);
+    auto* screen = QGuiApplication::screenAt(centre);
+    if (!screen)
+        screen = QGuiApplication::primaryScreen();
+    auto placed = saved;
+    if (screen) {
+        const auto area = screen->availableGeometry();
+        placed = placeOnScreen(
+            saved, {area.x(), area.y(), area.x() + area.width(), area.y() + area.height()});
+    }
+    setGeometry(placed.left, placed.top, placed.width(), placed.height());
 }
 
 void MainWindow::deliverEngineEvents() {
@@ -173,13 +189,13 @@ void MainWindow::renderEditing() {
         body_->setReadOnly(false);
 }
 
-void MainWindow::edit(const std::function<void(Editor&)>& operation) {
+void MainWindow::edit(const std::function<void(Editor&)>& operation, bool focusBody) {
     if (rendering_)
         return;
     operation(session_->editor());
     render();
     renderEditing();
-    if (session_->editor().editing()) {
+    if (session_->editor().editing() && focusBody) {
         body_->setFocus();
         if (const auto caret = session_->editor().caret()) {
             // The caret counts CR LF as two characters; the body shows one line break.
@@ -195,6 +211,10 @@ void MainWindow::edit(const std::function<void(Editor&)>& operation) {
 
 std::string MainWindow::bodyText() const {
     return body_->toPlainText().replace("\n", "\r\n").toStdString();
+}
+
+EditedTexts MainWindow::editedTexts() const {
+    return {bodyText(), description_->text().toStdString(), group_->text().toStdString()};
 }
 
 void MainWindow::renderItem() {
@@ -266,8 +286,17 @@ void MainWindow::repaint() {
 }
 
 void MainWindow::closeEvent(QCloseEvent* event) {
-    const auto frame = geometry();
-    session_->close(frame.left(), frame.top(), frame.right(), frame.bottom(), isMaximized());
+    // An edit in progress is saved, discarded or kept, as the user says; a forced end (after a
+    // message that says why) asks nothing.
+    if (!closing_ && session_->started() && !session_->editor().mayClose(editedTexts())) {
+        render();
+        event->ignore();
+        return;
+    }
+    // The normal rectangle is kept, also when the window is maximised.
+    const auto frame = isMaximized() || isMinimized() ? normalGeometry() : geometry();
+    session_->close(frame.x(), frame.y(), frame.x() + frame.width(), frame.y() + frame.height(),
+                    isMaximized());
     event->accept();
 }
 

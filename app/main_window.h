@@ -2,6 +2,7 @@
 
 #include "common/status_sink.h"
 #include "mainwindow/main_session.h"
+#include "mainwindow/window_placement.h"
 #include "qt_prompt.h"
 #include "session/file_menu.h"
 #include "session/save_cycle.h"
@@ -77,10 +78,13 @@ private:
     void applySlider(int position);
     void onTabClicked(int tab);
     void buildCommandMenu();
-    // Runs an editor operation, then shows its outcome.
-    void edit(const std::function<void(Editor&)>& operation);
+    // Runs an editor operation, then shows its outcome; an edit begun moves the focus to the
+    // body unless the user is typing elsewhere.
+    void edit(const std::function<void(Editor&)>& operation, bool focusBody = true);
     void renderEditing();
     std::string bodyText() const;
+    // The body, description and group as the user typed them.
+    EditedTexts editedTexts() const;
     void openFind();
     void openComparison();
     // The reports dialog in one of its modes, then the view built again.
@@ -92,6 +96,8 @@ private:
     void afterFind();
     // Renders once the current event is handled, however many changes it made.
     void scheduleRender();
+    // The saved rectangle, kept on the screen it opens on.
+    void placeWindow(const Placement& saved);
     // Dragon's due events, once the window has started.
     void deliverEngineEvents();
 

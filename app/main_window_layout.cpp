@@ -79,10 +79,11 @@ void MainWindow::buildCentre() {
     group_->setReadOnly(false);
     description_->setReadOnly(false);
     connect(description_, &QLineEdit::textEdited, this, [this](const QString& text) {
-        edit([&](Editor& editor) { editor.descriptionEdited(text.toStdString()); });
+        // The field the user types into keeps the focus.
+        edit([&](Editor& editor) { editor.descriptionEdited(text.toStdString()); }, false);
     });
     connect(group_, &QLineEdit::textEdited, this, [this](const QString& text) {
-        edit([&](Editor& editor) { editor.groupEdited(text.toStdString()); });
+        edit([&](Editor& editor) { editor.groupEdited(text.toStdString()); }, false);
     });
     itemLayout->addLayout(fields);
     auto* buttons = new QHBoxLayout();
@@ -96,8 +97,7 @@ void MainWindow::buildCentre() {
     connect(modify_, &QPushButton::clicked, this,
             [this] { edit([](Editor& editor) { editor.modify(); }); });
     connect(save_, &QPushButton::clicked, this, [this] {
-        const EditedTexts texts{bodyText(), description_->text().toStdString(),
-                                group_->text().toStdString()};
+        const auto texts = editedTexts();
         edit([&](Editor& editor) { editor.save(texts); });
     });
     connect(abandon_, &QPushButton::clicked, this,

@@ -39,8 +39,8 @@ void MainWindow::buildMenus() {
         render();
     });
     file->addAction("&Reset", this, [this] {
-        session_->reset();
-        closeProgram();
+        if (session_->reset())
+            closeProgram();
     });
     file->addAction("Proper&ties", this, [this] {
         prompt_.message(session_->properties(), session_->commandFile().string());

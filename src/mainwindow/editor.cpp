@@ -54,6 +54,22 @@ void Editor::abandon() {
     p_.browser.reset(-1);
 }
 
+bool Editor::mayClose(const EditedTexts& texts) {
+    if (!editing_)
+        return true;
+    const auto& name = multiStep_ ? newName_ : p_.browser.currentItemName();
+    switch (p_.prompt.choose("Save changes to " + name + "?", "Quillmark10",
+                             {"&Save", "&Discard", "Cancel"})) {
+    case 0:
+        return save(texts);
+    case 1:
+        abandon();
+        return true;
+    default:
+        return false;
+    }
+}
+
 // True when Dragon's Command Browser changed the file: it is read again first, and the user is
 // told that the operation must be chosen again.
 bool Editor::externalChangeStops(bool announce) {

@@ -71,6 +71,9 @@ public:
     void clone();
     // False when Save was refused and editing goes on.
     bool save(const EditedTexts& texts);
+    // The window is about to close: while editing, asks whether to save the edit, discard it or
+    // keep the window open. True when the window may close.
+    bool mayClose(const EditedTexts& texts);
     void rename();
     void remove();
     void convertToPlain();

@@ -280,8 +280,12 @@ void MainSession::backup() {
     rollbackList_ = backups.archivesOfThisMonth(startupUser_, now());
 }
 
-void MainSession::reset() {
+bool MainSession::reset() {
+    // Reset empties the store and ends the program: nothing happens unless the user says so.
+    if (!Prompt::goesOn(prompt_.ask(kResetQuestion, "Reset", Prompt::Buttons::OkCancel)))
+        return false;
     resetStore(*store_, prompt_);
+    return true;
 }
 
 std::string MainSession::properties() {

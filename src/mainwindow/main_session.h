@@ -53,7 +53,7 @@ public:
     // File menu.
     bool openFile(const std::filesystem::path& file); // false: the program ends
     bool reload();                                    // false: the program ends
-    void reset();                                     // the program must close afterwards
+    bool reset(); // asks first; true: the store was emptied and the program must close
     std::string properties();
     // Rollback: an archive of this month put back (after the user's OK), and the manual backup.
     // Restore returns false when the program must end.

@@ -33,6 +33,10 @@ std::filesystem::path openDialogStart(Database& store);
 
 // Empties the store and forgets the user, so that the next start parses afresh; the program
 // must then close.
+inline constexpr const char* kResetQuestion =
+    "Reset empties Quillmark10's command store and ends Quillmark10.\r\nThe store is built again "
+    "from your command file at the next start; the command file itself is not changed.\r\n\r\n"
+    "Reset now?";
 void resetStore(Database& store, Prompt& prompt);
 
 } // namespace qmk

@@ -4,6 +4,7 @@
 #include "find_dialog.h"
 #include "language_dialog.h"
 #include "main_window.h"
+#include "mainwindow/window_placement.h"
 #include "other_writer.h"
 #include "reports_dialog.h"
 #include "rtf_reader.h"
@@ -215,6 +216,143 @@ TEST_F(MainWindowTest, TheWindowRendersWhenToldAndWakesForDragonsEvents) {
     QTest::qWait(600);
     EXPECT_FALSE(window_->session().engine().reloading());
     EXPECT_FALSE(window_->session().saveCycle().userTimerRunning());
+}
+
+TEST_F(MainWindowTest, TypedFieldsKeepTheFocusAndClosingAsksToSaveAnEdit) {
+    window_->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(window_.get()));
+    const auto typeIntoFocus = [](const QString& text) {
+        for (const auto c : text) {
+            ASSERT_TRUE(QApplication::focusWidget());
+            QTest::keyClick(QApplication::focusWidget(), c.toLatin1());
+        }
+    };
+    QLineEdit* description = nullptr;
+    QLineEdit* group = nullptr;
+    for (auto* field : window_->findChildren<QLineEdit*>()) {
+        if (field->accessibleName() == "Description")
+            description = field;
+        if (field->accessibleName() == "Group")
+            group = field;
+    }
+    ASSERT_TRUE(description && group);
+    auto* body = window_->findChild<QPlainTextEdit*>();
+    const auto trigger = [&](const QString& caption) {
+        for (auto* action : menu("&command")->actions())
+            if (action->text() == caption)
+                action->trigger();
+    };
+
+    // A new command: the Description field takes the whole word.
+    home_.prompt.inputs = {"be polite"};
+    trigger("New &Plain Text");
+    description->setFocus();
+    typeIntoFocus("Polite");
+    EXPECT_EQ(description->text(), "Polite");
+    EXPECT_EQ(body->toPlainText(), "");
+    body->setFocus();
+    typeIntoFocus("Thanks");
+    group->setFocus();
+    group->selectAll();
+    typeIntoFocus("Manners");
+    EXPECT_EQ(group->text(), "Manners");
+
+    // Closing while editing asks; Cancel keeps the window and the edit.
+    const auto file = window_->session().commandFile();
+    const auto before = testing::readBytes(file);
+    home_.prompt.choices = {2};
+    EXPECT_FALSE(window_->close());
+    ASSERT_FALSE(home_.prompt.shown.empty());
+    EXPECT_EQ(home_.prompt.shown.back().text, "Save changes to be polite?");
+    EXPECT_TRUE(window_->session().editor().editing());
+    EXPECT_EQ(testing::readBytes(file), before);
+    // Save: the command reaches the file with what was typed, and the window closes.
+    home_.prompt.choices = {0};
+    EXPECT_TRUE(window_->close());
+    const auto saved = findRow(home_.store(), "Global Commands", "Global Commands", "be polite");
+    ASSERT_TRUE(saved);
+    EXPECT_EQ(saved->script, "Thanks");
+    EXPECT_EQ(saved->description, "Polite");
+    EXPECT_EQ(saved->group, "Manners");
+}
+
+TEST_F(MainWindowTest, DiscardOnCloseWritesNothingAndResetAsksFirst) {
+    const auto file = window_->session().commandFile();
+    const auto before = testing::readBytes(file);
+    window_->browser().setCurrentItemName("open mail");
+    for (auto* button : window_->findChildren<QPushButton*>())
+        if (button->text() == "&Modify")
+            button->click();
+    ASSERT_TRUE(window_->session().editor().editing());
+    window_->findChild<QPlainTextEdit*>()->setPlainText("changed");
+    home_.prompt.choices = {1};
+    EXPECT_TRUE(window_->close());
+    EXPECT_EQ(testing::readBytes(file), before);
+
+    // Reset: Cancel leaves the store and the window as they were.
+    window_ = std::make_unique<app::MainWindow>(home_.home(), &home_.prompt);
+    ASSERT_TRUE(window_->start(""));
+    window_->show();
+    QAction* reset = nullptr;
+    for (auto* action : menu("&File")->actions())
+        if (action->text() == "&Reset")
+            reset = action;
+    ASSERT_TRUE(reset);
+    home_.prompt.shown.clear();
+    home_.prompt.answers = {Prompt::Answer::Cancel};
+    reset->trigger();
+    ASSERT_EQ(home_.prompt.shown.size(), 1u);
+    EXPECT_EQ(home_.prompt.shown[0].title, "Reset");
+    EXPECT_TRUE(window_->isVisible());
+    EXPECT_GT(window_->browser().tab(CommandsTab).lines.size(), 1u);
+    home_.prompt.answers = {Prompt::Answer::Ok};
+    reset->trigger();
+    EXPECT_EQ(home_.prompt.shown.back().text, "You must restart Quillmark10 for changes to apply");
+    EXPECT_FALSE(window_->isVisible());
+}
+
+TEST_F(MainWindowTest, ThePlacementSurvivesFiveRestartsAndStaysOnTheScreen) {
+    window_->setGeometry(60, 20, 700, 560); // above the window's least size, on an 800x600 screen
+    for (int run = 0; run < 5; ++run) {
+        window_->close();
+        window_ = std::make_unique<app::MainWindow>(home_.home(), &home_.prompt);
+        ASSERT_TRUE(window_->start(""));
+        window_->show();
+        EXPECT_EQ(window_->geometry(), QRect(60, 20, 700, 560)) << "run " << run;
+    }
+    EXPECT_NE(home_.readFile("trace.qmk10").find("after window placement"), std::string::npos);
+    // A maximised window keeps its normal rectangle.
+    window_->showMaximized();
+    window_->close();
+    const auto ini = home_.readFile("Quillmark10.INI");
+    EXPECT_NE(ini.find("form left=60\r\n"), std::string::npos) << ini;
+    EXPECT_NE(ini.find("form right=760\r\n"), std::string::npos) << ini;
+    EXPECT_NE(ini.find("maximized=1\r\n"), std::string::npos) << ini;
+}
+
+TEST(WindowPlacement, SavedRectanglesStayOnTheScreen) {
+    const Placement screen{0, 0, 1600, 1000};
+    struct Case {
+        Placement saved, placed;
+    };
+    const Case cases[] = {
+        {{50, 50, 576, 634}, {50, 50, 576, 634}},           // fits: unchanged
+        {{0, 0, 1600, 1000}, {0, 0, 1600, 1000}},           // exactly the screen
+        {{0, 0, 1601, 1001}, {0, 0, 1600, 1000}},           // one past: cut to the screen
+        {{-100, -20, 400, 380}, {0, 0, 500, 400}},          // off the top left: moved in
+        {{1500, 900, 2000, 1300}, {1100, 600, 1600, 1000}}, // off the bottom right
+        {{3200, 2000, 6400, 4000}, {0, 0, 1600, 1000}},     // twice the screen, elsewhere
+        {{10, 10, 10, 10}, {10, 10, 536, 594}},             // no size: the default's size
+    };
+    for (const auto& c : cases) {
+        const auto placed = placeOnScreen(c.saved, screen);
+        EXPECT_EQ(placed, c.placed)
+            << c.saved.left << "," << c.saved.top << " -> " << placed.left << "," << placed.top
+            << "," << placed.right << "," << placed.bottom;
+    }
+    // A second screen to the right of the first.
+    EXPECT_EQ(placeOnScreen({1700, 100, 2200, 500}, {1600, 0, 3200, 1000}),
+              (Placement{1700, 100, 2200, 500}));
 }
 
 TEST_F(MainWindowTest, ListsAndCommandsAreMadeRenamedClonedAndDeletedThroughTheMenus) {
