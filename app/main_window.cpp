@@ -8,11 +8,14 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QCloseEvent>
+#include <QDragEnterEvent>
+#include <QDropEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListView>
 #include <QMenu>
 #include <QMenuBar>
+#include <QMimeData>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QScreen>
@@ -20,6 +23,7 @@
 #include <QStringListModel>
 #include <QTextCursor>
 #include <QTextEdit>
+#include <QUrl>
 namespace qmk::app {
 
 namespace {
@@ -38,6 +42,7 @@ MainWindow::MainWindow(ProgramDir home, Prompt* prompt)
     : prompt_(prompt ? *prompt : dialogs_),
       session_(std::make_unique<MainSession>(std::move(home), prompt_, *this, *this)) {
     dialogs_.setParent(this);
+    setAcceptDrops(true);
     buildCentre();
     buildMenus();
     session_->setSlider([this](int position) { slider_->setValue(position); });
@@ -283,6 +288,28 @@ void MainWindow::setCount(const std::string& text) {
 }
 void MainWindow::repaint() {
     QApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+}
+
+void MainWindow::openCommandFile(const QString& path) {
+    if (!session_->openFile(path.toStdString()))
+        closeProgram();
+    render();
+}
+
+void MainWindow::dragEnterEvent(QDragEnterEvent* event) {
+    const auto urls = event->mimeData()->urls();
+    if (!urls.isEmpty() && urls.front().isLocalFile())
+        event->acceptProposedAction();
+}
+
+void MainWindow::dropEvent(QDropEvent* event) {
+    const auto urls = event->mimeData()->urls();
+    if (urls.isEmpty() || !urls.front().isLocalFile())
+        return;
+    event->acceptProposedAction();
+    // Opened once the drop has ended: the open may ask questions.
+    const auto path = urls.front().toLocalFile();
+    QTimer::singleShot(0, this, [this, path] { openCommandFile(path); });
 }
 
 void MainWindow::closeEvent(QCloseEvent* event) {

@@ -59,6 +59,10 @@ public:
     // Renders whatever the browsing model changed since the last render.
     void render();
 
+    // Opens another command file (File > Open, Recent Files, a file dropped on the window); a
+    // file that cannot be read leaves the one shown open.
+    void openCommandFile(const QString& path);
+
     // Prints the shown command: to the printer chosen in the print dialog, or to `pdf`.
     void printCurrent(const QString& pdf = {});
     // "Show Graphi&c": the formatted body of a Text and Graphics command.
@@ -68,6 +72,8 @@ public:
 
 protected:
     void closeEvent(QCloseEvent* event) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:

@@ -23,16 +23,14 @@ constexpr std::array<const char*, 8> kViewCaptions{
 
 void MainWindow::buildMenus() {
     auto* file = menuBar()->addMenu("&File");
-    file->addAction("&Open...", this, [this] {
+    auto* open = file->addAction("&Open...", this, [this] {
         const auto start = q(openDialogStart(session_->store()).string());
         const auto chosen = QFileDialog::getOpenFileName(
             this, "Choose file to Open", start, "MyCommands files (*.dat);;All files (*.*)");
-        if (chosen.isEmpty())
-            return;
-        if (!session_->openFile(chosen.toStdString()))
-            closeProgram();
-        render();
+        if (!chosen.isEmpty())
+            openCommandFile(chosen);
     });
+    open->setShortcut(QKeySequence::Open);
     file->addAction("Re&load current user mycmds.dat", this, [this] {
         if (!session_->reload())
             closeProgram();
@@ -69,8 +67,18 @@ void MainWindow::buildMenus() {
             });
     });
     file->addSeparator();
+    auto* recent = file->addMenu("Recent &Files");
+    connect(file, &QMenu::aboutToShow, this, [this, recent] {
+        recent->clear();
+        int number = 0;
+        for (const auto& path : session_->recentFiles())
+            recent->addAction(QString("&%1 %2").arg(++number).arg(q(path)), this,
+                              [this, path] { openCommandFile(q(path)); });
+        recent->setEnabled(number > 0);
+    });
     file->addSeparator();
-    file->addAction("E&xit", this, &QWidget::close);
+    auto* exit = file->addAction("E&xit", this, &QWidget::close);
+    exit->setShortcut(QKeySequence::Quit);
 
     auto* edit = menuBar()->addMenu("&Edit");
     edit->addAction("&Find", this, &MainWindow::openFind);

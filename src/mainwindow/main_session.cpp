@@ -8,6 +8,7 @@
 #include "session/file_menu.h"
 #include "session/file_utilities.h"
 #include "session/import_offer.h"
+#include "session/recent_files.h"
 #include "session/startup.h"
 #include "store/statements.h"
 #include "store/store_recovery.h"
@@ -135,6 +136,8 @@ bool MainSession::finishStart(const std::string& commandLine,
     trace_.mark("before form 2 load");
     const auto first = chooseFirstView(commandLine, front ? front->title : "",
                                        front ? front->programFile : "", *store_, trace_);
+    if (!first.missingFile.empty())
+        prompt_.message("File does not exist", first.missingFile);
     if (!first.openFile.empty())
         return openFile(first.openFile);
     // The browser starts on Global Commands: that first view is not filled a second time.
@@ -193,13 +196,15 @@ std::string MainSession::caption() {
 
 bool MainSession::openFile(const fs::path& file) {
     Backups backups(home_, nat_ ? nat_->UserBaseDirectory : "", files_, prompt_);
-    const auto opened = openCommandFile(file, *parser_, *store_, backups, prompt_, trace_, home_);
+    const auto opened =
+        openCommandFile(file, *parser_, *store_, backups, prompt_, trace_, home_, commandFile_);
     if (opened.endProgram)
         return false;
     if (!opened.opened)
         return true;
     commandFile_ = file;
     cycle_->setCommandFile(file);
+    RecentFiles(settings_).add(file.string());
     askAboutHardLinks(file);
     if (opened.rollbackUser)
         rollbackFor(*opened.rollbackUser);
@@ -216,6 +221,10 @@ void MainSession::startAtFirstCommand() {
         browser_.setCurrent(first.text(0), first.text(1));
     browser_.reset(CommandsTab);
     loadSettings();
+}
+
+std::vector<std::string> MainSession::recentFiles() const {
+    return RecentFiles(settings_).list();
 }
 
 bool MainSession::reload() {

@@ -101,6 +101,8 @@ public:
     SimulatedVoiceCommand& voice() { return voice_; }
     const ProgramDir& home() const { return home_; }
     const Settings& settings() const { return settings_; }
+    // The command files opened last, newest first.
+    std::vector<std::string> recentFiles() const;
     const SettingValues& settingValues() const { return values_; }
     const std::filesystem::path& commandFile() const { return commandFile_; }
     std::string caption();

@@ -8,7 +8,7 @@ namespace qmk {
 
 OpenedFile openCommandFile(const std::filesystem::path& file, Parser& parser, Database& store,
                            const Backups& backups, Prompt& prompt, Trace& trace,
-                           const ProgramDir& home) {
+                           const ProgramDir& home, const std::filesystem::path& current) {
     OpenedFile opened;
     if (!std::filesystem::is_regular_file(file)) {
         prompt.message("File does not exist", file.string());
@@ -22,6 +22,15 @@ OpenedFile openCommandFile(const std::filesystem::path& file, Parser& parser, Da
     if (!parser.parse(true, file.string()).ok()) {
         prompt.message("The above file has a problem - parsing error", file.string());
         appendTraceToErrorLog(home.file(files::kErrorLog), trace.file());
+        // The file shown before stays open: the user loses nothing by trying another file.
+        if (!current.empty() && parser.parse(true, current.string()).ok()) {
+            prompt.message(file.string() + " cannot be read, so " + current.string() +
+                               " stays open.\r\nWhat went wrong is written in " +
+                               home.file(files::kErrorLog).string() +
+                               "; please send that file to Tarnwell.",
+                           "Open");
+            return opened;
+        }
         prompt.message(
             "Please send file 'error.log' to Tarnwell\r\nbefore running Quillmark10 again",
             "Now exiting");

@@ -16,16 +16,18 @@ namespace qmk {
 // What opening another command file came to.
 struct OpenedFile {
     bool opened = false;
-    bool endProgram = false; // the file did not parse: the user was told, the program ends
+    // Neither the file nor the one shown before it parsed: the user was told, the program ends.
+    bool endProgram = false;
     // The Dragon user whose own command file it is: the rollback menu names them.
     std::optional<std::string> rollbackUser;
 };
 
-// Opens `file` in place of the one shown: remembered as `openfile`, the store emptied and the
-// file parsed afresh. A missing file is only reported.
+// Opens `file` in place of `current`, the one shown: remembered as `openfile`, the store
+// emptied and the file parsed afresh. A missing file is only reported; a file that does not
+// parse is reported with the error log's place, and `current` is read back into the store.
 OpenedFile openCommandFile(const std::filesystem::path& file, Parser& parser, Database& store,
                            const Backups& backups, Prompt& prompt, Trace& trace,
-                           const ProgramDir& home);
+                           const ProgramDir& home, const std::filesystem::path& current);
 
 // The file-open dialog's start: the folder and name of the last file opened, else "c:\" and
 // "mycmds.dat".

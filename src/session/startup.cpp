@@ -3,6 +3,7 @@
 #include "common/text.h"
 
 #include <algorithm>
+#include <cctype>
 #include <optional>
 
 namespace qmk {
@@ -22,6 +23,16 @@ std::optional<Found> seekScope(Database& store, const std::string& scope) {
     if (!seek.step())
         return std::nullopt;
     return Found{seek.text(0), seek.text(1)};
+}
+
+// Whether the words of a command line are a file's path rather than a window's title: a name
+// ending in ".dat", or a path from the root or a drive.
+bool namesACommandFile(const std::string& line) {
+    const auto lowered = lower(line);
+    const bool fromDrive = line.size() > 2 && std::isalpha(static_cast<unsigned char>(line[0])) &&
+                           line[1] == ':' && (line[2] == '\\' || line[2] == '/');
+    return lowered.ends_with(".dat") || line.starts_with('/') || line.starts_with("\\\\") ||
+           fromDrive;
 }
 
 } // namespace
@@ -44,6 +55,10 @@ FirstView chooseFirstView(std::string line, const std::string& foregroundTitle,
         view.openFile = line;
         return view;
     }
+    if (namesACommandFile(line)) {
+        view.missingFile = line;
+        line.clear();
+    }
     if (line.empty())
         line = foregroundTitle;
 
@@ -59,14 +74,16 @@ FirstView chooseFirstView(std::string line, const std::string& foregroundTitle,
     trace.mark("after state name");
     trace.mark("foundstate: ", found ? found->scope : "");
     if (found && found->scope == scope) {
-        view = {found->program, found->scope, {}};
+        view.program = found->program;
+        view.scope = found->scope;
     } else {
         const std::string nested =
             dash == std::string::npos ? line : line.substr(std::min(line.size(), dash + 2));
         trace.mark("nested state name:", nested);
         found = seekScope(store, nested);
         if (found && found->scope == nested) {
-            view = {found->program, found->scope, {}};
+            view.program = found->program;
+            view.scope = found->scope;
         } else {
             // Any Scope the title holds.
             auto scan = store.prepare("SELECT menu, state FROM user WHERE Type <> 'L' ORDER BY ID");
@@ -79,7 +96,8 @@ FirstView chooseFirstView(std::string line, const std::string& foregroundTitle,
                 first = false;
                 const auto trimmed = std::string(trimBlanks(candidate));
                 if (!trimmed.empty() && scope.find(trimmed) != std::string::npos) {
-                    view = {scan.text(0), candidate, {}};
+                    view.program = scan.text(0);
+                    view.scope = candidate;
                     matched = true;
                 }
             }
@@ -95,7 +113,8 @@ FirstView chooseFirstView(std::string line, const std::string& foregroundTitle,
                                   "state, name LIMIT 1");
                 seek.bind(1, name);
                 if (!name.empty() && seek.step() && seek.text(0) == name)
-                    view = {seek.text(0), seek.text(1), {}};
+                    view.program = seek.text(0);
+                view.scope = seek.text(1);
             }
         }
     }

@@ -43,6 +43,9 @@ struct FirstView {
     std::string program{kGlobalCommands};
     std::string scope{kGlobalCommands};
     std::filesystem::path openFile; // set when the command line names an existing file
+    // Set when the command line names a command file that is not there: the view then
+    // follows the window in front.
+    std::string missingFile;
 };
 
 // The first view from the command line, else from the title of the window that was in front

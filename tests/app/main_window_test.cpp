@@ -14,6 +14,7 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QDropEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListView>
@@ -21,6 +22,7 @@
 #include <QMap>
 #include <QMenu>
 #include <QMenuBar>
+#include <QMimeData>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
@@ -33,6 +35,7 @@
 #include <QTextBlock>
 #include <QTextDocument>
 #include <QTextEdit>
+#include <QUrl>
 #include <cstdlib>
 #include <fstream>
 #include <gtest/gtest.h>
@@ -328,6 +331,43 @@ TEST_F(MainWindowTest, ThePlacementSurvivesFiveRestartsAndStaysOnTheScreen) {
     EXPECT_NE(ini.find("form left=60\r\n"), std::string::npos) << ini;
     EXPECT_NE(ini.find("form right=760\r\n"), std::string::npos) << ini;
     EXPECT_NE(ini.find("maximized=1\r\n"), std::string::npos) << ini;
+}
+
+TEST_F(MainWindowTest, ABrokenFileLeavesTheShownOneOpenAndGoodOnesBecomeRecent) {
+    const auto shown = window_->session().commandFile();
+    const auto broken = home_.writeFile("broken.dat", testing::readBytes(shown).substr(0, 40));
+    const auto rowsBefore = window_->browser().tab(CommandsTab).lines;
+    window_->openCommandFile(QString::fromStdString(broken.string()));
+    EXPECT_TRUE(window_->isVisible());
+    EXPECT_EQ(window_->session().commandFile(), shown);
+    ASSERT_FALSE(home_.prompt.shown.empty());
+    EXPECT_EQ(home_.prompt.shown.back().title, "Open");
+    EXPECT_NE(home_.prompt.shown.back().text.find(home_.path("error.log").string()),
+              std::string::npos);
+    EXPECT_EQ(window_->browser().tab(CommandsTab).lines, rowsBefore);
+
+    // A good file dropped on the window opens, and File > Recent Files offers it.
+    const auto copy = home_.writeFile("copy.dat", testing::readBytes(shown));
+    QMimeData data;
+    data.setUrls({QUrl::fromLocalFile(QString::fromStdString(copy.string()))});
+    QDragEnterEvent enter(QPoint(10, 10), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(window_.get(), &enter);
+    EXPECT_TRUE(enter.isAccepted());
+    QDropEvent drop(QPointF(10, 10), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(window_.get(), &drop);
+    QApplication::processEvents();
+    EXPECT_EQ(window_->session().commandFile(), copy);
+    auto* file = menu("&File");
+    emit file->aboutToShow();
+    QMenu* recent = nullptr;
+    for (auto* action : file->actions())
+        if (action->text() == "Recent &Files")
+            recent = action->menu();
+    ASSERT_TRUE(recent);
+    ASSERT_EQ(recent->actions().size(), 1);
+    EXPECT_EQ(recent->actions()[0]->text(), "&1 " + QString::fromStdString(copy.string()));
+    recent->actions()[0]->trigger();
+    EXPECT_EQ(window_->session().commandFile(), copy);
 }
 
 TEST(WindowPlacement, SavedRectanglesStayOnTheScreen) {

@@ -1,6 +1,7 @@
 #include "command_file_builder.h"
 #include "session/file_utilities.h"
 #include "session/notices.h"
+#include "session/recent_files.h"
 #include "session/settings.h"
 #include "store/statements.h"
 #include "store/user_rows.h"
@@ -68,6 +69,27 @@ TEST(FileUtilities, TheStoreIsCompactedAboveThreeMillionBytesOrWhenForced) {
               "b4 compact db  \r\nafter compact  \r\nb4 compact db  \r\nafter compact  \r\n");
     EXPECT_EQ(statements::countCommands(*store), 1);
     EXPECT_FALSE(std::filesystem::exists(home.path("store.mdb.compact")));
+}
+
+TEST(RecentFiles, TheLastEightNewestFirstWithoutRepeats) {
+    testing::TestHome home;
+    Settings settings(home.path(kSettingsFile));
+    const RecentFiles recent(settings);
+    EXPECT_TRUE(recent.list().empty());
+    for (int i = 1; i <= 8; ++i)
+        recent.add("/f" + std::to_string(i) + ".dat");
+    EXPECT_EQ(recent.list(),
+              (std::vector<std::string>{"/f8.dat", "/f7.dat", "/f6.dat", "/f5.dat", "/f4.dat",
+                                        "/f3.dat", "/f2.dat", "/f1.dat"}));
+    recent.add("/f9.dat"); // the ninth pushes out the oldest
+    EXPECT_EQ(recent.list().size(), 8u);
+    EXPECT_EQ(recent.list().back(), "/f2.dat");
+    recent.add("/f5.dat"); // opened again: moves to the front, listed once
+    EXPECT_EQ(recent.list(),
+              (std::vector<std::string>{"/f5.dat", "/f9.dat", "/f8.dat", "/f7.dat", "/f6.dat",
+                                        "/f4.dat", "/f3.dat", "/f2.dat"}));
+    EXPECT_NE(home.readFile(kSettingsFile).find("[Recent files]\r\ncount=8\r\n1=/f5.dat\r\n"),
+              std::string::npos);
 }
 
 TEST(Settings, MissingKeysAreWrittenWithTheirDefaults) {

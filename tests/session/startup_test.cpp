@@ -64,6 +64,18 @@ TEST_F(FirstViewTest, TheCommandLineOrTheWindowInFrontChoosesTheFirstView) {
     // A command line naming a file opens that file.
     view = choose("\"" + home_.path("mycmds.dat").string() + "\"");
     EXPECT_EQ(view.openFile, home_.path("mycmds.dat"));
+    EXPECT_EQ(view.missingFile, "");
+    // A file that is not there is named, and the window in front chooses the view.
+    for (const std::string& missing :
+         {home_.path("gone.dat").string(), std::string("old.DAT"), std::string("C:\\x\\y"),
+          std::string("d:/cmds"), std::string("\\\\server\\share\\x")}) {
+        view = choose(missing, "Document1 - Microsoft Word");
+        EXPECT_EQ(view.missingFile, missing);
+        EXPECT_EQ(view.scope, "Document1") << missing;
+    }
+    // Words are no path.
+    for (const char* words : {"Document1 - Word", "a/b", "C: drive", "data"})
+        EXPECT_EQ(choose(words).missingFile, "") << words;
 }
 
 TEST(Startup, CaptionAndPropertiesTexts) {
@@ -122,7 +134,7 @@ TEST_F(FirstViewTest, OpeningAnotherFileAndResettingTheStore) {
     EXPECT_EQ(openDialogStart(home_.store()), "c:\\mycmds.dat");
 
     const auto missing = openCommandFile(home_.path("none.dat"), home_.parser(), home_.store(),
-                                         backups, home_.prompt, trace_, home_.home());
+                                         backups, home_.prompt, trace_, home_.home(), {});
     EXPECT_FALSE(missing.opened || missing.endProgram);
     EXPECT_EQ(home_.prompt.shown.back().text, "File does not exist");
 
@@ -131,21 +143,31 @@ TEST_F(FirstViewTest, OpeningAnotherFileAndResettingTheStore) {
     const auto own = install.currentFolder() + "/mycmds.dat";
     other.write(own);
     const auto opened = openCommandFile(own, home_.parser(), home_.store(), backups, home_.prompt,
-                                        trace_, home_.home());
+                                        trace_, home_.home(), {});
     EXPECT_TRUE(opened.opened);
     EXPECT_EQ(opened.rollbackUser, "pat");
     EXPECT_EQ(home_.rows().size(), 1u);
     EXPECT_EQ(openDialogStart(home_.store()), own);
     const auto exported = home_.writeFile("export.dat", testing::readBytes(own));
     EXPECT_FALSE(openCommandFile(exported, home_.parser(), home_.store(), backups, home_.prompt,
-                                 trace_, home_.home())
+                                 trace_, home_.home(), {})
                      .rollbackUser);
 
     const auto broken = home_.writeFile("broken.dat", testing::readBytes(own).substr(0, 30));
     const auto failed = openCommandFile(broken, home_.parser(), home_.store(), backups,
-                                        home_.prompt, trace_, home_.home());
+                                        home_.prompt, trace_, home_.home(), {});
     EXPECT_TRUE(failed.endProgram);
     EXPECT_EQ(home_.prompt.shown.back().title, "Now exiting");
+    // With a file open, a broken one leaves it open and says where the details are.
+    const auto kept = openCommandFile(broken, home_.parser(), home_.store(), backups, home_.prompt,
+                                      trace_, home_.home(), exported);
+    EXPECT_FALSE(kept.opened || kept.endProgram);
+    EXPECT_EQ(home_.prompt.shown.back().title, "Open");
+    EXPECT_EQ(home_.prompt.shown.back().text,
+              broken.string() + " cannot be read, so " + exported.string() +
+                  " stays open.\r\nWhat went wrong is written in " +
+                  home_.path("error.log").string() + "; please send that file to Tarnwell.");
+    EXPECT_EQ(home_.rows().size(), 1u) << "the open file's commands are back in the store";
 
     resetStore(home_.store(), home_.prompt);
     EXPECT_EQ(home_.prompt.shown.back().text, "You must restart Quillmark10 for changes to apply");
