@@ -139,7 +139,7 @@ bool MainSession::finishStart(const std::string& commandLine,
     if (!first.missingFile.empty())
         prompt_.message("File does not exist", first.missingFile);
     if (!first.openFile.empty())
-        return openFile(first.openFile);
+        return openFile(first.openFile, true);
     // The browser starts on Global Commands: that first view is not filled a second time.
     if (first.program != browser_.currentProgram() || first.scope != browser_.currentScope()) {
         browser_.setCurrent(first.program, first.scope);
@@ -194,10 +194,10 @@ std::string MainSession::caption() {
                          parser_ ? parser_->properties().generationLabel : "10.x");
 }
 
-bool MainSession::openFile(const fs::path& file) {
+bool MainSession::openFile(const fs::path& file, bool atStart) {
     Backups backups(home_, nat_ ? nat_->UserBaseDirectory : "", files_, prompt_);
-    const auto opened =
-        openCommandFile(file, *parser_, *store_, backups, prompt_, trace_, home_, commandFile_);
+    const auto opened = openCommandFile(file, *parser_, *store_, backups, prompt_, trace_, home_,
+                                        atStart ? fs::path() : commandFile_);
     if (opened.endProgram)
         return false;
     if (!opened.opened)

@@ -51,9 +51,11 @@ public:
     void refreshed();
 
     // File menu.
-    bool openFile(const std::filesystem::path& file); // false: the program ends
-    bool reload();                                    // false: the program ends
-    bool reset(); // asks first; true: the store was emptied and the program must close
+    // False: the program ends. Once the window runs, a file that cannot be read leaves the one
+    // shown open; at start there is none to fall back on.
+    bool openFile(const std::filesystem::path& file, bool atStart = false);
+    bool reload(); // false: the program ends
+    bool reset();  // asks first; true: the store was emptied and the program must close
     std::string properties();
     // Rollback: an archive of this month put back (after the user's OK), and the manual backup.
     // Restore returns false when the program must end.
