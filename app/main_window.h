@@ -28,6 +28,10 @@ class QTextEdit;
 
 namespace qmk::app {
 
+inline constexpr const char* kNoPrinter =
+    "No printer is set up on this computer, so the command was not printed.\r\nSet up a printer "
+    "and choose Print Current Command again, or copy the body with Ctrl+C into another program.";
+
 // The main window: renders the browsing model and the item view, and forwards the user's
 // choices to them. It holds no browsing logic of its own.
 class MainWindow final : public QMainWindow, public SaveCycleView, public StatusSink {

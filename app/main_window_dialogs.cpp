@@ -17,6 +17,7 @@
 #include <QPlainTextEdit>
 #include <QPrintDialog>
 #include <QPrinter>
+#include <QPrinterInfo>
 #include <QPushButton>
 #include <QTextBrowser>
 #include <QUrl>
@@ -125,6 +126,10 @@ void MainWindow::showGraphic() {
 }
 
 void MainWindow::printCurrent(const QString& pdf) {
+    if (pdf.isEmpty() && QPrinterInfo::availablePrinters().isEmpty()) {
+        prompt_.message(kNoPrinter, "Print Current Command");
+        return;
+    }
     QPrinter printer;
     if (pdf.isEmpty()) {
         QPrintDialog dialog(&printer, this);

@@ -169,9 +169,6 @@ Outcome exportSelected(const FileSession& s, const ReportRequest& selection, std
                 s.prompt.ask("Appending .dat to your filename", target, Prompt::Buttons::OkCancel)))
             return Outcome::cancelled();
     }
-    Parameters parameters(s.store);
-    if (parameters.get(Parameters::Text::exportPath) != folder.string())
-        parameters.set(Parameters::Text::exportPath, folder.string());
     auto mode = ExportMode::NewFile;
     if (fs::exists(target)) {
         if (existing == ExistingTarget::Ask) {
@@ -193,6 +190,7 @@ Outcome exportSelected(const FileSession& s, const ReportRequest& selection, std
     // The export writes another file; the open one is unchanged.
     outcome.fileChanged = false;
     if (outcome.done()) {
+        rememberExportFolder(s.store, folder);
         outcome.exportedFile = target;
         if (detail)
             *detail = std::to_string(result.exported) + " commands, " +

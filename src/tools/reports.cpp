@@ -101,6 +101,12 @@ ReportCaptions reportCaptions(const std::string& mode) {
     return {"Export to pseudo dvc", "Export", Destination::File};
 }
 
+void rememberExportFolder(Database& store, const std::filesystem::path& folder) {
+    Parameters parameters(store);
+    if (parameters.get(Parameters::Text::exportPath) != folder.string())
+        parameters.set(Parameters::Text::exportPath, folder.string());
+}
+
 std::filesystem::path defaultReportFile(Database& store, const ProgramDir& home,
                                         const ReportRequest& r) {
     const auto stored = Parameters(store).get(Parameters::Text::exportPath);
@@ -186,9 +192,6 @@ Outcome runReport(Database& store, const ReportRequest& r, const ReportOutlets& 
         const auto folder = std::filesystem::absolute(r.file).parent_path();
         if (!std::filesystem::is_directory(folder))
             return Outcome::refused("Folder does not exist", folder.string());
-        Parameters parameters(store);
-        if (parameters.get(Parameters::Text::exportPath) != folder.string())
-            parameters.set(Parameters::Text::exportPath, folder.string());
         if (std::filesystem::exists(r.file) &&
             !Prompt::goesOn(prompt.ask("File already exists.  Overwrite?", r.file.string(),
                                        Prompt::Buttons::OkCancel)))
@@ -215,6 +218,7 @@ Outcome runReport(Database& store, const ReportRequest& r, const ReportOutlets& 
         } catch (const FileError& error) {
             return Outcome::refused(error.what(), r.file.string());
         }
+        rememberExportFolder(store, std::filesystem::absolute(r.file).parent_path());
         break;
     case ReportRequest::Destination::Printer:
         if (!outlets.print)

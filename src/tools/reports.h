@@ -33,6 +33,10 @@ struct ReportCaptions {
 };
 ReportCaptions reportCaptions(const std::string& mode);
 
+// A file was written in `folder`: the next dialog proposes it. A folder that failed is never
+// remembered, so the last one that worked is proposed.
+void rememberExportFolder(Database& store, const std::filesystem::path& folder);
+
 // The file name the dialog proposes: the export folder (the program's directory before the
 // first export) and a name from the choice.
 std::filesystem::path defaultReportFile(Database& store, const ProgramDir& home,

@@ -24,6 +24,7 @@
 #include <QMenuBar>
 #include <QMimeData>
 #include <QPlainTextEdit>
+#include <QPrinterInfo>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSet>
@@ -156,6 +157,14 @@ TEST_F(MainWindowTest, FindWithF11AGraphicAndPrinting) {
     const auto pdf = home_.path("printed.pdf");
     window_->printCurrent(QString::fromStdString(pdf.string()));
     EXPECT_GT(std::filesystem::file_size(pdf), 500u);
+    // No printer here: Print Current Command says so instead of doing nothing.
+    ASSERT_TRUE(QPrinterInfo::availablePrinters().isEmpty());
+    for (auto* action : menu("&File")->actions())
+        if (action->text() == "Print Current Command")
+            action->trigger();
+    ASSERT_FALSE(home_.prompt.shown.empty());
+    EXPECT_EQ(home_.prompt.shown.back().text, app::kNoPrinter);
+    EXPECT_EQ(home_.prompt.shown.back().title, "Print Current Command");
 }
 
 TEST_F(MainWindowTest, ANewCommandTypedIntoTheWindowReachesTheFileAndDragon) {

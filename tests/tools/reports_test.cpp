@@ -73,6 +73,15 @@ TEST_F(ReportsTest, NameListSpreadsheetAndTheirDestinations) {
         defaultReportFile(home_.store(), home_.home(), request("csv", ReportRequest::Choice::All)),
         out / "global.csv");
 
+    // A file that cannot be written leaves the last folder that worked proposed.
+    const auto blocked = home_.path("blocked");
+    std::filesystem::create_directories(blocked / "global.csv"); // a folder where the file goes
+    auto failed = request("csv", ReportRequest::Choice::All);
+    failed.file = blocked / "global.csv";
+    EXPECT_EQ(runReport(home_.store(), failed, outlets_, home_.prompt).code,
+              Outcome::Code::Refused);
+    EXPECT_EQ(Parameters(home_.store()).get(Parameters::Text::exportPath), out.string());
+
     home_.prompt.answers = {Prompt::Answer::Cancel};
     EXPECT_EQ(runReport(home_.store(), csv, outlets_, home_.prompt).code, Outcome::Code::Cancelled);
     EXPECT_EQ(home_.prompt.shown.back().text, "File already exists.  Overwrite?");
