@@ -85,13 +85,7 @@ bool MainWindow::start(const std::string& commandLine) {
     session_->trace().mark("after window placement");
     if (values.maximized == 1)
         setWindowState(Qt::WindowMaximized);
-    // The settings' faces; where a Windows face is missing, Qt picks the nearest of its kind.
-    QFont listFont(q(values.font), values.fontSize);
-    QFont fixedFont(q(values.fixedFont), values.fontSize);
-    fixedFont.setStyleHint(QFont::Monospace);
-    for (std::size_t i = 0; i < lists_.size(); ++i)
-        lists_[i]->setFont(i < RecentlyCreatedTab ? listFont : fixedFont);
-    body_->setFont(fixedFont);
+    applyFonts(q(values.font), q(values.fixedFont), values.fontSize);
     slider_->setValue(values.slider);
     applySlider(values.slider);
     render();
@@ -102,6 +96,16 @@ bool MainWindow::start(const std::string& commandLine) {
         render();
     });
     return true;
+}
+
+void MainWindow::applyFonts(const QString& face, const QString& fixedFace, int size) {
+    // Where a Windows face is missing, Qt picks the nearest of its kind.
+    QFont listFont(face, size);
+    QFont fixedFont(fixedFace, size);
+    fixedFont.setStyleHint(QFont::Monospace);
+    for (std::size_t i = 0; i < lists_.size(); ++i)
+        lists_[i]->setFont(i < RecentlyCreatedTab ? listFont : fixedFont);
+    body_->setFont(fixedFont);
 }
 
 void MainWindow::placeWindow(const Placement& saved) {
@@ -190,6 +194,8 @@ void MainWindow::renderEditing() {
     commandEntries_.clone->setEnabled(item.cloneEnabled);
     commandEntries_.toPlain->setEnabled(item.convertToPlainEnabled);
     commandEntries_.toAdvanced->setEnabled(item.convertToAdvancedEnabled);
+    commandEntries_.save->setEnabled(editing);
+    commandEntries_.abandon->setEnabled(editing);
     if (editing)
         body_->setReadOnly(false);
 }

@@ -69,7 +69,7 @@ public:
 
     // Prints the shown command: to the printer chosen in the print dialog, or to `pdf`.
     void printCurrent(const QString& pdf = {});
-    // "Show Graphi&c": the formatted body of a Text and Graphics command.
+    // "Sho&w Graphic": the formatted body of a Text and Graphics command.
     void showGraphic();
     // F11 (find again) and F12 (find previous) in the lists and the body.
     void repeatFind(bool forward);
@@ -103,9 +103,13 @@ private:
     void openTools(const std::string& mode);
     void showOptions();
     void showHelpPage(const std::string& page);
+    // A page of the help folder in the program's directory.
+    QString helpFile(const std::string& page) const;
     void afterFind();
     // Renders once the current event is handled, however many changes it made.
     void scheduleRender();
+    // The lists in `face`, the recent lists and the body in `fixedFace`, both at `size` points.
+    void applyFonts(const QString& face, const QString& fixedFace, int size);
     // The saved rectangle, kept on the screen it opens on.
     void placeWindow(const Placement& saved);
     // Dragon's due events, once the window has started.
@@ -142,13 +146,14 @@ private:
         QAction* clone = nullptr;
         QAction* toPlain = nullptr;
         QAction* toAdvanced = nullptr;
+        QAction* save = nullptr;
+        QAction* abandon = nullptr;
     } commandEntries_;
     QSlider* slider_ = nullptr;
     QSplitter* splitter_ = nullptr;
     QLabel* progress_ = nullptr;
     QLabel* count_ = nullptr;
     class FindDialog* find_ = nullptr;
-    QDialog* help_ = nullptr;
     QTimer userTimer_;
     std::uint64_t rendered_ = static_cast<std::uint64_t>(-1);
     bool rendering_ = false;

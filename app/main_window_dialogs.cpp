@@ -2,6 +2,7 @@
 #include "common/version.h"
 #include "compare_dialog.h"
 #include "find_dialog.h"
+#include "help_viewer.h"
 #include "main_window.h"
 #include "qt_text.h"
 #include "reports_dialog.h"
@@ -12,6 +13,8 @@
 #include <QCheckBox>
 #include <QDialog>
 #include <QDialogButtonBox>
+#include <QFontDialog>
+#include <QHBoxLayout>
 #include <QLabel>
 #include <QListView>
 #include <QPlainTextEdit>
@@ -27,6 +30,7 @@ namespace qmk::app {
 void MainWindow::openReports(const std::string& mode) {
     {
         ReportsDialog dialog(*session_, prompt_, mode, this);
+        addHelpKey(&dialog, helpFile("reports.html"));
         dialog.exec();
     }
     browser().reset(-1);
@@ -46,6 +50,7 @@ void MainWindow::openTools(const std::string& mode) {
     ToolsOutcome outcome;
     {
         ToolsDialog dialog(*session_, prompt_, mode, this);
+        addHelpKey(&dialog, helpFile("tools.html"));
         dialog.exec();
         outcome = dialog.outcome();
     }
@@ -74,6 +79,7 @@ void MainWindow::openComparison() {
     bool changed = false;
     {
         CompareDialog dialog(comparison, prompt_, this);
+        addHelpKey(&dialog, helpFile("compare.html"));
         dialog.exec();
         changed = dialog.fileChanged();
     }
@@ -85,6 +91,7 @@ void MainWindow::openComparison() {
 void MainWindow::openFind() {
     if (!find_)
         find_ = new FindDialog(session_->finder(), this);
+    addHelpKey(find_, helpFile("find.html"));
     find_->exec();
     afterFind();
 }
@@ -148,28 +155,15 @@ void MainWindow::printCurrent(const QString& pdf) {
 }
 
 void MainWindow::showHelp(int topic) {
-    if (!help_) {
-        help_ = new QDialog(this);
-        help_->setWindowTitle("Quillmark10 Help");
-        auto* layout = new QVBoxLayout(help_);
-        auto* browser = new QTextBrowser(help_);
-        browser->setObjectName("helpbrowser");
-        browser->setOpenLinks(true);
-        layout->addWidget(browser);
-        help_->resize(640, 480);
-    }
-    auto* browser = help_->findChild<QTextBrowser*>("helpbrowser");
-    const auto page = helpPage(session_->home(), topic);
-    browser->setSource(QUrl::fromLocalFile(QString::fromStdString(page.string())));
-    help_->show();
-    help_->raise();
+    showHelpViewer(this, q(helpPage(session_->home(), topic).string()));
+}
+
+QString MainWindow::helpFile(const std::string& page) const {
+    return q(session_->home().file("help/" + page).string());
 }
 
 void MainWindow::showHelpPage(const std::string& page) {
-    showHelp(0);
-    help_->findChild<QTextBrowser*>("helpbrowser")
-        ->setSource(QUrl::fromLocalFile(
-            QString::fromStdString(session_->home().file("help/" + page).string())));
+    showHelpViewer(this, helpFile(page));
 }
 
 void MainWindow::showOptions() {
@@ -186,9 +180,39 @@ void MainWindow::showOptions() {
     layout->addWidget(new QLabel("Note: If you want to change the font or fontsize\nused by "
                                  "Quillmark, click Help below",
                                  &dialog));
+    // Or choose them here; the settings file keeps them.
+    auto* fonts = new QHBoxLayout();
+    const auto pickFont = [this, &dialog](bool fixed) {
+        const auto& settings = session_->settings();
+        auto face = q(settings.read("font", "MS Sans Serif"));
+        auto fixedFace = q(settings.read("fixedfont", "Courier New"));
+        const auto size = std::atoi(settings.read("fontsize", "10").c_str());
+        bool chosen = false;
+        const auto font = QFontDialog::getFont(
+            &chosen, QFont(fixed ? fixedFace : face, size), &dialog,
+            fixed ? "Font of the body" : "Font of the lists",
+            fixed ? QFontDialog::MonospacedFonts : QFontDialog::FontDialogOptions());
+        if (!chosen)
+            return;
+        (fixed ? fixedFace : face) = font.family();
+        settings.write(fixed ? "fixedfont" : "font", font.family().toStdString());
+        settings.write("fontsize", std::to_string(font.pointSize()));
+        applyFonts(face, fixedFace, font.pointSize());
+    };
+    auto* listFont = new QPushButton("&List font...", &dialog);
+    auto* fixedFont = new QPushButton("&Body font...", &dialog);
+    connect(listFont, &QPushButton::clicked, &dialog, [pickFont] { pickFont(false); });
+    connect(fixedFont, &QPushButton::clicked, &dialog, [pickFont] { pickFont(true); });
+    fonts->addWidget(listFont);
+    fonts->addWidget(fixedFont);
+    fonts->addStretch();
+    layout->addLayout(fonts);
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Help, &dialog);
     connect(buttons, &QDialogButtonBox::accepted, &dialog, &QDialog::accept);
-    connect(buttons, &QDialogButtonBox::helpRequested, this, [this] { showHelp(kOptionsHelp); });
+    const auto optionsHelp = q(helpPage(session_->home(), kOptionsHelp).string());
+    connect(buttons, &QDialogButtonBox::helpRequested, &dialog,
+            [&dialog, optionsHelp] { showHelpViewer(&dialog, optionsHelp); });
+    addHelpKey(&dialog, optionsHelp);
     layout->addWidget(buttons);
     dialog.exec();
 }

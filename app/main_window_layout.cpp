@@ -25,7 +25,7 @@ namespace qmk::app {
 
 namespace {
 
-constexpr std::array<const char*, 4> kTabCaptions{"&Commands", "&LISTs", "Rece&ntly Created",
+constexpr std::array<const char*, 4> kTabCaptions{"C&ommands", "&LISTs", "Rece&ntly Created",
                                                   "Recently Mod&ified"};
 
 } // namespace
@@ -102,7 +102,7 @@ void MainWindow::buildCentre() {
     });
     connect(abandon_, &QPushButton::clicked, this,
             [this] { edit([](Editor& editor) { editor.abandon(); }); });
-    showGraphic_ = new QPushButton("Show Graphi&c", item);
+    showGraphic_ = new QPushButton("Sho&w Graphic", item);
     showGraphic_->hide();
     connect(showGraphic_, &QPushButton::clicked, this, &MainWindow::showGraphic);
     itemLayout->addWidget(showGraphic_, 0, Qt::AlignLeft);
@@ -163,14 +163,6 @@ bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
         !session_->editor().editing() && !session_->editor().multiStep() &&
         !browser().item().bodyLocked)
         edit([](Editor& editor) { editor.modify(); });
-    if (event->type() == QEvent::KeyRelease) {
-        const auto key = static_cast<QKeyEvent*>(event)->key();
-        if ((key == Qt::Key_F11 || key == Qt::Key_F12) &&
-            !static_cast<QKeyEvent*>(event)->isAutoRepeat()) {
-            repeatFind(key == Qt::Key_F11);
-            return true;
-        }
-    }
     return QMainWindow::eventFilter(watched, event);
 }
 

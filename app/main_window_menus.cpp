@@ -8,9 +8,14 @@
 
 #include <QAction>
 #include <QActionGroup>
+#include <QClipboard>
 #include <QFileDialog>
+#include <QGuiApplication>
+#include <QKeySequence>
+#include <QListView>
 #include <QMenu>
 #include <QMenuBar>
+#include <QPushButton>
 namespace qmk::app {
 
 namespace {
@@ -50,7 +55,7 @@ void MainWindow::buildMenus() {
           std::pair{"Export to &spreadsheet...", "csv"},
           std::pair{"Export to pse&udo dvc...", "pseudo"}})
         file->addAction(caption, this, [this, mode = std::string(mode)] { openReports(mode); });
-    file->addAction("Co&mpare with archive...", this, [this] { openComparison(); });
+    file->addAction("Compare with &archive...", this, [this] { openComparison(); });
     file->addSeparator();
     auto* restore = file->addMenu("Restore");
     auto* backup = file->addAction("Backup", this, [this] { session_->backup(); });
@@ -78,11 +83,20 @@ void MainWindow::buildMenus() {
     });
     file->addSeparator();
     auto* exit = file->addAction("E&xit", this, &QWidget::close);
-    exit->setShortcut(QKeySequence::Quit);
+    exit->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Q)); // Windows has no standard quit key
 
     auto* edit = menuBar()->addMenu("&Edit");
-    edit->addAction("&Find", this, &MainWindow::openFind);
+    edit->addAction("&Find", this, &MainWindow::openFind)->setShortcut(QKeySequence::Find);
     edit->addAction("&Options", this, &MainWindow::showOptions);
+    // F11 and F12 are the program's own keys for these; F3 and Shift+F3 are every desktop's.
+    edit->addAction("Find &Next", this, [this] { repeatFind(true); })
+        ->setShortcuts({QKeySequence(Qt::Key_F3), QKeySequence(Qt::Key_F11)});
+    edit->addAction("Find &Previous", this, [this] { repeatFind(false); })
+        ->setShortcuts({QKeySequence(Qt::SHIFT | Qt::Key_F3), QKeySequence(Qt::Key_F12)});
+    // A text field with the focus copies its own selection first.
+    edit->addAction("&Copy Body", this,
+                    [this] { QGuiApplication::clipboard()->setText(q(browser().item().body)); })
+        ->setShortcut(QKeySequence::Copy);
 
     auto* view = menuBar()->addMenu("&View");
     std::array<QAction*, 8> switches{};
@@ -170,6 +184,8 @@ void MainWindow::buildMenus() {
         render();
     });
     auto* help = menuBar()->addMenu("&Help");
+    help->addAction("&Contents", this, [this] { showHelp(0); })
+        ->setShortcut(QKeySequence::HelpContents);
     help->addAction("Command &Help", this, [this] { showHelpPage("commands.html"); });
     help->addAction("&About Quillmark10", this, [this] {
         prompt_.message("Quillmark10 " + std::string(kVersion) +
@@ -218,13 +234,31 @@ void MainWindow::buildCommandMenu() {
     add("New &Plain Text", [](Editor& e) { e.newCommand("P"); });
     add("New &LIST", [](Editor& e) { e.newList(); });
     commandEntries_.clone = add("&Clone", [](Editor& e) { e.clone(); });
-    add("&Rename", [](Editor& e) { e.rename(); });
-    add("&Delete", [](Editor& e) { e.remove(); });
+    // F2 and Delete act on the list that has the focus, never on text being typed.
+    auto* rename = add("&Rename", [](Editor& e) { e.rename(); });
+    rename->setShortcut(Qt::Key_F2);
+    auto* remove = add("&Delete", [](Editor& e) { e.remove(); });
+    remove->setShortcut(QKeySequence::Delete);
+    for (auto* listAction : {rename, remove})
+        listAction->setShortcutContext(Qt::WidgetShortcut);
     menu->addSeparator();
     commandEntries_.toPlain = add("Convert to Plain &Text", [](Editor& e) { e.convertToPlain(); });
     commandEntries_.toAdvanced =
         add("Convert to Ad&vanced Scripting", [](Editor& e) { e.convertToAdvanced(); });
     add("Debug with &Basic", [this](Editor& e) { e.debugWithBasic(bodyText()); });
+    menu->addSeparator();
+    commandEntries_.save = menu->addAction("Save Chan&ges", this, [this] { save_->click(); });
+    commandEntries_.save->setShortcut(QKeySequence::Save);
+    commandEntries_.abandon = menu->addAction("Aband&on", this, [this] { abandon_->click(); });
+    commandEntries_.abandon->setShortcut(Qt::Key_Escape);
+    // The menu is shut while editing: the window itself carries the two keys then.
+    addAction(commandEntries_.save);
+    addAction(commandEntries_.abandon);
+    // The command and LIST lists offer the same entries on their context menus.
+    for (auto* list : {lists_[CommandsTab], lists_[ListsTab]}) {
+        list->setContextMenuPolicy(Qt::ActionsContextMenu);
+        list->addActions(menu->actions());
+    }
 }
 
 } // namespace qmk::app

@@ -14,7 +14,9 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QClipboard>
 #include <QDropEvent>
+#include <QGuiApplication>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListView>
@@ -142,7 +144,10 @@ TEST_F(MainWindowTest, FindWithF11AGraphicAndPrinting) {
     window_->repeatFind(false); // F12 from the first match: nothing before it
     EXPECT_EQ(home_.prompt.shown.back().text, "\"letterhead\" no more matches");
     auto* list = window_->findChild<QTabWidget*>()->widget(CommandsTab);
-    QTest::keyRelease(list, Qt::Key_F11);
+    window_->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(window_.get()));
+    list->setFocus();
+    QTest::keyClick(list, Qt::Key_F11);
     EXPECT_EQ(window_->browser().currentItemName(), "letterhead rich");
     EXPECT_EQ(window_->browser().item().type, "Text & Graphics");
 
@@ -377,6 +382,121 @@ TEST_F(MainWindowTest, ABrokenFileLeavesTheShownOneOpenAndGoodOnesBecomeRecent) 
     EXPECT_EQ(recent->actions()[0]->text(), "&1 " + QString::fromStdString(copy.string()));
     recent->actions()[0]->trigger();
     EXPECT_EQ(window_->session().commandFile(), copy);
+}
+
+TEST_F(MainWindowTest, StandardKeysReachTheirEntriesAndNoMnemonicIsShared) {
+    window_->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(window_.get()));
+    const auto entry = [&](const QString& menuTitle, const QString& text) -> QAction* {
+        for (auto* action : menu(menuTitle)->actions())
+            if (action->text() == text)
+                return action;
+        return nullptr;
+    };
+    // The keys are shown in the menus.
+    const std::tuple<const char*, const char*, QKeySequence> shown[] = {
+        {"&File", "&Open...", QKeySequence::Open},
+        {"&File", "E&xit", QKeySequence(Qt::CTRL | Qt::Key_Q)},
+        {"&Edit", "&Find", QKeySequence::Find},
+        {"&Edit", "Find &Next", QKeySequence(Qt::Key_F3)},
+        {"&Edit", "Find &Previous", QKeySequence(Qt::SHIFT | Qt::Key_F3)},
+        {"&Edit", "&Copy Body", QKeySequence::Copy},
+        {"&command", "&Rename", QKeySequence(Qt::Key_F2)},
+        {"&command", "&Delete", QKeySequence::Delete},
+        {"&command", "Save Chan&ges", QKeySequence::Save},
+        {"&command", "Aband&on", QKeySequence(Qt::Key_Escape)},
+        {"&Help", "&Contents", QKeySequence::HelpContents},
+    };
+    for (const auto& [title, text, key] : shown) {
+        auto* action = entry(title, text);
+        ASSERT_TRUE(action) << text;
+        EXPECT_EQ(action->shortcut(), key) << text;
+    }
+    EXPECT_EQ(entry("&Edit", "Find &Next")->shortcuts().value(1), QKeySequence(Qt::Key_F11));
+    EXPECT_EQ(entry("&Edit", "Find &Previous")->shortcuts().value(1), QKeySequence(Qt::Key_F12));
+
+    // No two entries of a menu, and no two of the window's top level, share a mnemonic.
+    const auto mnemonic = [](QString text) {
+        text.replace("&&", "");
+        const auto at = text.indexOf('&');
+        return at >= 0 && at + 1 < text.size() ? text[at + 1].toLower() : QChar();
+    };
+    const auto expectUnique = [&](const QStringList& texts, const QString& where) {
+        QMap<QChar, QString> seen;
+        for (const auto& text : texts) {
+            const auto letter = mnemonic(text);
+            if (letter.isNull())
+                continue;
+            EXPECT_FALSE(seen.contains(letter)) << where.toStdString() << ": " << text.toStdString()
+                                                << " and " << seen.value(letter).toStdString();
+            seen.insert(letter, text);
+        }
+    };
+    QStringList topLevel;
+    for (auto* action : window_->menuBar()->actions()) {
+        topLevel << action->text();
+        emit action->menu()->aboutToShow();
+        QStringList entries;
+        for (auto* inMenu : action->menu()->actions())
+            entries << inMenu->text();
+        expectUnique(entries, action->text());
+    }
+    auto* tabs = window_->findChild<QTabWidget*>();
+    for (int i = 0; i < tabs->count(); ++i)
+        topLevel << tabs->tabText(i);
+    for (auto* button : window_->findChildren<QPushButton*>())
+        topLevel << button->text();
+    for (auto* label : window_->findChildren<QLabel*>())
+        if (label->buddy())
+            topLevel << label->text();
+    expectUnique(topLevel, "the window");
+
+    // F2 and Delete on the Commands list, Ctrl+C copies the shown body.
+    auto* list = qobject_cast<QListView*>(tabs->widget(CommandsTab));
+    list->setFocus();
+    const auto shownName = window_->browser().currentItemName();
+    ASSERT_FALSE(shownName.empty());
+    QTest::keyClick(list, Qt::Key_C, Qt::ControlModifier);
+    EXPECT_EQ(QGuiApplication::clipboard()->text().toStdString(), window_->browser().item().body);
+    home_.prompt.shown.clear();
+    home_.prompt.inputs = {std::nullopt}; // the rename's input box, cancelled
+    QTest::keyClick(list, Qt::Key_F2);
+    ASSERT_EQ(home_.prompt.shown.size(), 1u);
+    home_.prompt.answers = {Prompt::Answer::No, Prompt::Answer::No, Prompt::Answer::Cancel};
+    QTest::keyClick(list, Qt::Key_Delete);
+    ASSERT_EQ(home_.prompt.shown.size(), 2u);
+    EXPECT_EQ(home_.prompt.shown[1].text, "Delete this command?");
+    EXPECT_EQ(home_.prompt.shown[1].title, shownName);
+    // The list's context menu holds the command menu's entries.
+    EXPECT_EQ(list->contextMenuPolicy(), Qt::ActionsContextMenu);
+    EXPECT_TRUE(list->actions().contains(entry("&command", "&Rename")));
+    EXPECT_TRUE(list->actions().contains(entry("&command", "&Modify")));
+
+    // Ctrl+S saves an edit and Escape abandons one.
+    auto* body = window_->findChild<QPlainTextEdit*>();
+    entry("&command", "&Modify")->trigger();
+    ASSERT_TRUE(window_->session().editor().editing());
+    QTest::keyClick(body, Qt::Key_Escape);
+    EXPECT_FALSE(window_->session().editor().editing());
+    entry("&command", "&Modify")->trigger();
+    body->setPlainText("{Ctrl+Shift+m}");
+    QTest::keyClick(body, Qt::Key_S, Qt::ControlModifier);
+    EXPECT_FALSE(window_->session().editor().editing());
+    const auto saved = findRow(home_.store(), window_->browser().currentProgram(),
+                               window_->browser().currentScope(), shownName);
+    ASSERT_TRUE(saved);
+    EXPECT_EQ(saved->script, "{Ctrl+Shift+m}");
+
+    // F1 shows the help; Ctrl+Q ends the program.
+    QTest::keyClick(list, Qt::Key_F1);
+    auto* viewer = window_->findChild<QDialog*>("helpviewer");
+    ASSERT_TRUE(viewer);
+    EXPECT_TRUE(viewer->isVisible());
+    viewer->close();
+    window_->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(window_.get()));
+    QTest::keyClick(list, Qt::Key_Q, Qt::ControlModifier);
+    EXPECT_FALSE(window_->isVisible());
 }
 
 TEST(WindowPlacement, SavedRectanglesStayOnTheScreen) {
