@@ -1,8 +1,12 @@
 #include "main_window.h"
 
 #include "actions/file_actions.h"
+#include "captions.h"
 #include "common/version.h"
+#include "mainwindow/item_display.h"
+#include "placeholder_list.h"
 #include "qt_text.h"
+#include "selector_bar.h"
 #include "session/notices.h"
 
 #include <QApplication>
@@ -165,17 +169,41 @@ void MainWindow::render() {
     for (int i = 0; i < 4; ++i) {
         const auto& tab = model.tab(i);
         auto* listModel = models_[static_cast<std::size_t>(i)];
-        const auto lines = toList(tab.lines);
+        auto* list = lists_[static_cast<std::size_t>(i)];
+        // "Nothing to show" is said over an empty list, not offered as a row to choose.
+        const bool nothing = tab.lines.size() == 1 && tab.lines.front() == kNothingToShow;
+        const auto lines = nothing ? QStringList() : toList(tab.lines);
+        list->setPlaceholder(nothing ? kNothingToShow : "");
         if (listModel->stringList() != lines)
             listModel->setStringList(lines);
         if (tab.selected >= 0 && tab.selected < lines.size())
-            lists_[static_cast<std::size_t>(i)]->setCurrentIndex(listModel->index(tab.selected));
+            list->setCurrentIndex(listModel->index(tab.selected));
     }
+    selectorBar_->show(model.programs(), model.scopes(), model.groups());
+    renderViewState();
     tabs_->setCurrentIndex(model.showingTab());
     renderItem();
     setWindowTitle(q(session_->caption()));
     renderEditing();
     rendering_ = false;
+}
+
+void MainWindow::renderViewState() {
+    const auto& view = browser().view();
+    QStringList shown;
+    for (std::size_t i = 0; i < view.on.size(); ++i)
+        if (view.on[i])
+            shown << QString(kViewCaptions[i]).remove('&');
+    QString text;
+    if (view.followCommand)
+        text = "View: " + q(view.followedCommand) + " with its LISTs";
+    else if (view.followList)
+        text = "View: LIST " + q(view.followedList) + " with its commands";
+    else if (shown.size() < static_cast<qsizetype>(view.on.size()))
+        text = "View: " + (shown.isEmpty() ? QString("nothing") : shown.join(", "));
+    viewLabel_->setText(text);
+    viewLabel_->setVisible(!text.isEmpty());
+    showAllTypes_->setVisible(!text.isEmpty());
 }
 
 void MainWindow::renderEditing() {
@@ -230,18 +258,25 @@ EditedTexts MainWindow::editedTexts() const {
 
 void MainWindow::renderItem() {
     const auto& item = browser().item();
+    // What the user typed during an edit stays until the edit ends.
+    const bool editing = session_->editor().editing();
     program_->setText(q(item.program));
     scope_->setText(q(item.scope));
-    group_->setText(q(item.group));
+    if (!editing || !group_->isModified())
+        group_->setText(q(item.group));
     type_->setText(q(item.type));
     QPalette palette = type_->palette();
     palette.setColor(QPalette::Base, item.typeIsList
                                          ? QColor(Qt::red)
                                          : QApplication::palette().color(QPalette::Base));
     type_->setPalette(palette);
-    description_->setText(q(item.description));
+    if (!editing || !description_->isModified())
+        description_->setText(q(item.description));
     states_->setText(q(item.activeStates));
-    body_->setPlainText(QString::fromStdString(item.body).replace("\r\n", "\n"));
+    if (!editing || !body_->document()->isModified()) {
+        body_->setPlainText(QString::fromStdString(item.body).replace("\r\n", "\n"));
+        body_->document()->setModified(false);
+    }
     body_->setReadOnly(item.bodyLocked);
     if (item.highlight) {
         auto cursor = body_->textCursor();

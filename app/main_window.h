@@ -3,6 +3,7 @@
 #include "common/status_sink.h"
 #include "mainwindow/main_session.h"
 #include "mainwindow/window_placement.h"
+#include "placeholder_list.h"
 #include "qt_prompt.h"
 #include "session/file_menu.h"
 #include "session/save_cycle.h"
@@ -27,6 +28,8 @@ class QTabWidget;
 class QTextEdit;
 
 namespace qmk::app {
+
+class SelectorBar;
 
 inline constexpr const char* kNoPrinter =
     "No printer is set up on this computer, so the command was not printed.\r\nSet up a printer "
@@ -86,6 +89,10 @@ private:
     void renderSelector(QMenu* menu, const Selector& selector, int which);
     void renderItem();
     void applySlider(int position);
+    // The slider position that puts the list's lower edge at `top`.
+    int sliderPosition(int top) const;
+    // The View's state beside the tabs: shown while it hides anything.
+    void renderViewState();
     void onTabClicked(int tab);
     void buildCommandMenu();
     // Runs an editor operation, then shows its outcome; an edit begun moves the focus to the
@@ -124,7 +131,7 @@ private:
     // One choice group for each of the Group, Program and Scope menus, in that order.
     std::array<QActionGroup*, 3> selectorChoices_{};
     QTabWidget* tabs_ = nullptr;
-    std::array<QListView*, 4> lists_{};
+    std::array<PlaceholderListView*, 4> lists_{};
     std::array<QStringListModel*, 4> models_{};
     QLineEdit* program_ = nullptr;
     QLineEdit* scope_ = nullptr;
@@ -150,6 +157,9 @@ private:
         QAction* abandon = nullptr;
     } commandEntries_;
     QSlider* slider_ = nullptr;
+    SelectorBar* selectorBar_ = nullptr;
+    QLabel* viewLabel_ = nullptr;
+    QPushButton* showAllTypes_ = nullptr;
     QSplitter* splitter_ = nullptr;
     QLabel* progress_ = nullptr;
     QLabel* count_ = nullptr;

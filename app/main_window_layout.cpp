@@ -1,6 +1,9 @@
 #include "actions/file_actions.h"
+#include "captions.h"
 #include "common/version.h"
 #include "main_window.h"
+#include "placeholder_list.h"
+#include "selector_bar.h"
 #include "session/notices.h"
 
 #include <QFontDatabase>
@@ -13,6 +16,7 @@
 #include <QMenu>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QSignalBlocker>
 #include <QSlider>
 #include <QSplitter>
 #include <QStatusBar>
@@ -23,13 +27,6 @@
 #include <cstdlib>
 namespace qmk::app {
 
-namespace {
-
-constexpr std::array<const char*, 4> kTabCaptions{"C&ommands", "&LISTs", "Rece&ntly Created",
-                                                  "Recently Mod&ified"};
-
-} // namespace
-
 void MainWindow::buildCentre() {
     auto* centre = new QWidget(this);
     auto* layout = new QVBoxLayout(centre);
@@ -37,7 +34,7 @@ void MainWindow::buildCentre() {
 
     tabs_ = new QTabWidget(splitter_);
     for (int i = 0; i < 4; ++i) {
-        auto* list = new QListView(tabs_);
+        auto* list = new PlaceholderListView(tabs_);
         auto* model = new QStringListModel(list);
         list->setModel(model);
         list->setEditTriggers(QAbstractItemView::NoEditTriggers);
@@ -58,6 +55,20 @@ void MainWindow::buildCentre() {
                 });
     }
     connect(tabs_, &QTabWidget::tabBarClicked, this, [this](int tab) { onTabClicked(tab); });
+    // What the View hides is said beside the tabs, with the way back to every type.
+    auto* viewState = new QWidget(tabs_);
+    auto* viewLayout = new QHBoxLayout(viewState);
+    viewLayout->setContentsMargins(0, 0, 0, 0);
+    viewLabel_ = new QLabel(viewState);
+    viewLabel_->setAccessibleName("View");
+    showAllTypes_ = new QPushButton("Show all t&ypes", viewState);
+    connect(showAllTypes_, &QPushButton::clicked, this, [this] {
+        browser().viewAll();
+        render();
+    });
+    viewLayout->addWidget(viewLabel_);
+    viewLayout->addWidget(showAllTypes_);
+    tabs_->setCornerWidget(viewState, Qt::TopRightCorner);
 
     auto* item = new QWidget(splitter_);
     auto* itemLayout = new QVBoxLayout(item);
@@ -144,6 +155,29 @@ void MainWindow::buildCentre() {
     }
     layout->addWidget(splitter_, 1);
     setCentralWidget(centre);
+    // The list and the body share what the window gains; the list never vanishes, the body
+    // only when the slider hides it.
+    splitter_->setStretchFactor(0, 1);
+    splitter_->setStretchFactor(1, 1);
+    splitter_->setCollapsible(0, false);
+    // Dragging the boundary moves the slider with it, so both stand for the same boundary.
+    connect(splitter_, &QSplitter::splitterMoved, this, [this](int top) {
+        const QSignalBlocker quiet(slider_);
+        slider_->setValue(sliderPosition(top));
+        session_->settings().write("slider", std::to_string(slider_->value()));
+    });
+
+    selectorBar_ = new SelectorBar(this);
+    addToolBar(Qt::TopToolBarArea, selectorBar_);
+    connect(selectorBar_, &SelectorBar::chosen, this, [this](SelectorKind kind, int position) {
+        if (kind == SelectorKind::Program)
+            browser().selectProgram(position);
+        else if (kind == SelectorKind::Scope)
+            browser().selectScope(position);
+        else
+            browser().selectGroup(position);
+        render();
+    });
 
     progress_ = new QLabel(this);
     count_ = new QLabel(this);
@@ -151,11 +185,22 @@ void MainWindow::buildCentre() {
     statusBar()->addPermanentWidget(count_);
 }
 
+namespace {
+
+// The list keeps this much above the slider's share, so that it shows at position 0.
+constexpr int kListMargin = 40;
+
+} // namespace
+
 void MainWindow::applySlider(int position) {
     const int total = std::max(splitter_->height(), 100);
-    constexpr int kMargin = 40;
-    const int top = std::min(total, total * position / 10 + kMargin);
+    const int top = std::min(total, total * position / 10 + kListMargin);
     splitter_->setSizes({top, std::max(0, total - top)});
+}
+
+int MainWindow::sliderPosition(int top) const {
+    const int total = std::max(splitter_->height(), 100);
+    return std::clamp(((top - kListMargin) * 10 + total / 2) / total, 0, 10);
 }
 
 bool MainWindow::eventFilter(QObject* watched, QEvent* event) {

@@ -1,4 +1,5 @@
 #include "actions/file_actions.h"
+#include "captions.h"
 #include "common/version.h"
 #include "compare_dialog.h"
 #include "language_dialog.h"
@@ -17,14 +18,6 @@
 #include <QMenuBar>
 #include <QPushButton>
 namespace qmk::app {
-
-namespace {
-
-constexpr std::array<const char*, 8> kViewCaptions{
-    "&KEYs",       "&SCRIPTs",        "&LISTs",        "&Text and Graphics",
-    "&Plain Text", "Macro &Recorder", "Step-&by-step", "Ad&vanced Scripting"};
-
-} // namespace
 
 void MainWindow::buildMenus() {
     auto* file = menuBar()->addMenu("&File");

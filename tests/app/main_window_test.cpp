@@ -8,6 +8,7 @@
 #include "other_writer.h"
 #include "reports_dialog.h"
 #include "rtf_reader.h"
+#include "selector_bar.h"
 #include "test_home.h"
 #include "tools_dialog.h"
 #include "window_arguments.h"
@@ -15,6 +16,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QClipboard>
+#include <QComboBox>
 #include <QDropEvent>
 #include <QGuiApplication>
 #include <QLabel>
@@ -497,6 +499,72 @@ TEST_F(MainWindowTest, StandardKeysReachTheirEntriesAndNoMnemonicIsShared) {
     ASSERT_TRUE(QTest::qWaitForWindowActive(window_.get()));
     QTest::keyClick(list, Qt::Key_Q, Qt::ControlModifier);
     EXPECT_FALSE(window_->isVisible());
+}
+
+TEST_F(MainWindowTest, TheToolBarChoosesAndTheViewSaysWhatItHides) {
+    auto* bar = window_->findChild<app::SelectorBar*>();
+    ASSERT_TRUE(bar);
+    auto* programs = bar->box(SelectorKind::Program);
+    const auto& selector = window_->browser().programs();
+    int entries = 0;
+    for (const auto& entry : selector.entries)
+        entries += entry != "-";
+    ASSERT_EQ(programs->count(), entries);
+    EXPECT_EQ(programs->currentText().toStdString(),
+              selector.entries[static_cast<std::size_t>(selector.selected)]);
+    // Choosing in the box is choosing in the Program menu.
+    const int last = programs->count() - 1;
+    const auto wanted = programs->itemText(last).toStdString();
+    emit programs->activated(last);
+    EXPECT_EQ(window_->browser().programs().value(), window_->browser().currentProgram());
+    EXPECT_NE(wanted.find(window_->browser().currentProgram()), std::string::npos);
+    EXPECT_EQ(bar->box(SelectorKind::Scope)->currentText().toStdString(),
+              window_->browser()
+                  .scopes()
+                  .entries[static_cast<std::size_t>(window_->browser().scopes().selected)]);
+
+    // The View's state shows while it hides a type, and one button brings every type back.
+    QLabel* viewLabel = nullptr;
+    for (auto* label : window_->findChildren<QLabel*>())
+        if (label->accessibleName() == "View")
+            viewLabel = label;
+    ASSERT_TRUE(viewLabel);
+    EXPECT_TRUE(viewLabel->isHidden());
+    window_->browser().viewOnly(TypeSwitch::Keys);
+    window_->render();
+    EXPECT_FALSE(viewLabel->isHidden());
+    EXPECT_EQ(viewLabel->text(), "View: KEYs");
+    QPushButton* showAll = nullptr;
+    for (auto* button : window_->findChildren<QPushButton*>())
+        if (button->text() == "Show all t&ypes")
+            showAll = button;
+    ASSERT_TRUE(showAll);
+    showAll->click();
+    EXPECT_TRUE(viewLabel->isHidden());
+    EXPECT_TRUE(window_->browser().view().all);
+
+    // Nothing to show is said over an empty list, not offered as a row.
+    window_->browser().viewOnly(TypeSwitch::Steps);
+    window_->render();
+    auto* list = qobject_cast<app::PlaceholderListView*>(
+        window_->findChild<QTabWidget*>()->widget(CommandsTab));
+    ASSERT_TRUE(list);
+    EXPECT_EQ(list->model()->rowCount(), 0);
+    EXPECT_EQ(list->placeholder(), "Nothing to show");
+
+    // Dragging the boundary moves the slider: both stand for one boundary.
+    auto* splitter = window_->findChild<QSplitter*>();
+    auto* slider = window_->findChild<QSlider*>();
+    slider->setValue(5);
+    const int total = splitter->sizes().value(0) + splitter->sizes().value(1);
+    splitter->setSizes({200, total - 200});
+    emit splitter->splitterMoved(200, 1);
+    // The list's edge 40 pixels below the slider's share: (200 - 40) of the height in tenths.
+    const auto expected = std::lround((200 - 40) * 10.0 / splitter->height());
+    EXPECT_NE(expected, 5);
+    EXPECT_EQ(slider->value(), expected);
+    EXPECT_NE(home_.readFile("Quillmark10.INI").find("slider=" + std::to_string(expected)),
+              std::string::npos);
 }
 
 TEST(WindowPlacement, SavedRectanglesStayOnTheScreen) {
