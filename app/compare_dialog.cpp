@@ -1,13 +1,14 @@
 #include "compare_dialog.h"
 
+#include "item_table.h"
 #include "qt_text.h"
+#include "tools/conflicts.h"
 #include "tools/tools_dialog.h"
 
 #include <QComboBox>
 #include <QDialogButtonBox>
 #include <QHBoxLayout>
 #include <QLabel>
-#include <QListWidget>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QSplitter>
@@ -32,9 +33,8 @@ CompareDialog::CompareDialog(ArchiveComparison& comparison, Prompt& prompt, QWid
     top->addWidget(compareButton);
     layout->addLayout(top);
 
-    differences_ = new QListWidget(this);
-    differences_->setSelectionMode(QAbstractItemView::ExtendedSelection);
-    differences_->setAccessibleName("Differences");
+    differences_ = new ItemTable({"Change", "Kind", "Program", "Scope", "Name", "What changed"},
+                                 "Differences", this);
     auto* splitter = new QSplitter(Qt::Horizontal, this);
     before_ = new QPlainTextEdit(splitter);
     after_ = new QPlainTextEdit(splitter);
@@ -59,7 +59,7 @@ CompareDialog::CompareDialog(ArchiveComparison& comparison, Prompt& prompt, QWid
     layout->addWidget(buttons);
 
     connect(compareButton, &QPushButton::clicked, this, &CompareDialog::compare);
-    connect(differences_, &QListWidget::currentRowChanged, this, &CompareDialog::showBodies);
+    connect(differences_, &QTableWidget::currentCellChanged, this, &CompareDialog::showBodies);
     connect(restoreButton, &QPushButton::clicked, this, &CompareDialog::restore);
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
     resize(760, 520);
@@ -68,12 +68,20 @@ CompareDialog::CompareDialog(ArchiveComparison& comparison, Prompt& prompt, QWid
 }
 
 void CompareDialog::fill() {
-    differences_->clear();
-    for (const auto& line : comparison_.lines())
-        differences_->addItem(q(line));
+    static const char* const kChanges[] = {"added", "removed", "changed"};
+    std::vector<QStringList> rows;
+    for (const auto& d : comparison_.differences()) {
+        const auto& item = d.item();
+        QStringList fields;
+        for (const auto& field : d.fields)
+            fields << q(field);
+        rows.push_back({kChanges[static_cast<int>(d.kind)], item.list ? "LIST" : "command",
+                        q(item.program), q(item.scope), q(item.name), fields.join(", ")});
+    }
+    differences_->setRows(rows);
     summary_->setText(q(comparison_.summary()));
-    if (differences_->count() > 0) {
-        differences_->setCurrentRow(0);
+    if (differences_->rowCount() > 0) {
+        differences_->setCurrentCell(0, 0);
     } else {
         before_->clear();
         after_->clear();
@@ -89,17 +97,15 @@ void CompareDialog::showBodies() {
     const int row = differences_->currentRow();
     if (row < 0)
         return;
-    const auto [archived, now] = comparison_.bodies(static_cast<std::size_t>(row));
+    const auto [archived, now] = comparison_.bodies(differences_->itemAt(row));
     before_->setPlainText(q(archived));
     after_->setPlainText(q(now));
 }
 
 void CompareDialog::restore() {
-    std::vector<std::size_t> chosen;
-    for (const auto* item : differences_->selectedItems())
-        chosen.push_back(static_cast<std::size_t>(differences_->row(item)));
-    if (comparison_.restore(chosen, duplicatePrompt(prompt_, comparison_.currentFile().string(),
-                                                    comparison_.archive().string()))) {
+    if (comparison_.restore(differences_->chosenItems(),
+                            restorePrompt(prompt_, comparison_.currentFile().string(),
+                                          comparison_.archive().string()))) {
         fileChanged_ = true;
         fill();
     }
@@ -109,21 +115,31 @@ ConflictsDialog::ConflictsDialog(ConflictList& conflicts, QWidget* parent)
     : QDialog(parent), conflicts_(conflicts) {
     setWindowTitle("Conflicts");
     auto* layout = new QVBoxLayout(this);
-    list_ = new QListWidget(this);
-    list_->setAccessibleName("Conflicts");
-    for (const auto& line : conflicts_.lines())
-        list_->addItem(q(line));
+    table_ = new ItemTable({"Kind", "Program", "Scope", "Name", "Example phrase", "Collides with"},
+                           "Conflicts", this);
+    std::vector<QStringList> rows;
+    for (const auto& c : conflicts_.conflicts())
+        rows.push_back({q(conflictKindName(c.kind)), q(c.first->program), q(c.first->scope),
+                        q(c.first->name), q(c.phrase),
+                        q(c.second->program + " | " + c.second->scope + " | " + c.second->name)});
+    table_->setRows(rows);
+    table_->setSelectionMode(QAbstractItemView::SingleSelection);
     layout->addWidget(new QLabel(q(std::to_string(conflicts_.conflicts().size()) +
                                    " spoken forms collide; choose one to go to its command"),
                                  this));
-    layout->addWidget(list_, 1);
+    layout->addWidget(table_, 1);
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Close, this);
+    auto* jump = buttons->addButton("&Go to command", QDialogButtonBox::AcceptRole);
     layout->addWidget(buttons);
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
-    connect(list_, &QListWidget::itemActivated, this, [this](QListWidgetItem* item) {
-        conflicts_.jumpTo(static_cast<std::size_t>(list_->row(item)));
+    const auto goTo = [this] {
+        if (table_->currentRow() < 0)
+            return;
+        conflicts_.jumpTo(table_->itemAt(table_->currentRow()));
         accept();
-    });
+    };
+    connect(jump, &QPushButton::clicked, this, goTo);
+    connect(table_, &QTableWidget::cellActivated, this, goTo);
     resize(760, 400);
 }
 

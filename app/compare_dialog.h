@@ -6,10 +6,11 @@
 
 class QComboBox;
 class QLabel;
-class QListWidget;
 class QPlainTextEdit;
 
 namespace qmk::app {
+
+class ItemTable;
 
 // "Compare with archive": the archive to compare with, the differences, the two bodies side by
 // side, and the restore of the chosen items.
@@ -29,14 +30,14 @@ private:
     ArchiveComparison& comparison_;
     Prompt& prompt_;
     QComboBox* archives_;
-    QListWidget* differences_;
+    ItemTable* differences_;
     QPlainTextEdit* before_;
     QPlainTextEdit* after_;
     QLabel* summary_;
     bool fileChanged_ = false;
 };
 
-// "Find conflicts": one line a conflict; choosing one takes the window to its first command.
+// "Find conflicts": one row a conflict; choosing one takes the window to its first command.
 class ConflictsDialog final : public QDialog {
     Q_OBJECT
 public:
@@ -44,7 +45,7 @@ public:
 
 private:
     ConflictList& conflicts_;
-    QListWidget* list_;
+    ItemTable* table_;
 };
 
 } // namespace qmk::app

@@ -18,18 +18,33 @@ std::string fiveWide(std::int64_t count) {
     return text;
 }
 
+// The question for a command already in `target`: replace it with the one from `source`?
+DuplicateQuestion duplicateQuestionFor(Prompt& prompt, std::string target, std::string source,
+                                       std::string replaceWith, std::string title,
+                                       std::string cancel) {
+    return [&prompt, target = std::move(target), source = std::move(source),
+            replaceWith = std::move(replaceWith), title = std::move(title),
+            cancel = std::move(cancel)](const std::string& name) {
+        const std::string crlf(kCrLf);
+        const auto choice =
+            prompt.choose("The following command already exists in:" + crlf + target + crlf + name +
+                              crlf + replaceWith + crlf + source,
+                          title, {"&Yes", "No", "Ye&s to all", "N&o to all", cancel});
+        return static_cast<DuplicateAnswer>(choice);
+    };
+}
+
 } // namespace
 
 DuplicateQuestion duplicatePrompt(Prompt& prompt, std::string target, std::string source) {
-    return
-        [&prompt, target = std::move(target), source = std::move(source)](const std::string& name) {
-            const std::string crlf(kCrLf);
-            const auto choice = prompt.choose(
-                "The following command already exists in:" + crlf + target + crlf + name + crlf +
-                    "Overwrite? with command from:" + crlf + source,
-                "Overwrite?", {"&Yes", "No", "Ye&s to all", "N&o to all", "&Cancel Export"});
-            return static_cast<DuplicateAnswer>(choice);
-        };
+    return duplicateQuestionFor(prompt, std::move(target), std::move(source),
+                                "Overwrite? with command from:", "Overwrite?", "&Cancel Export");
+}
+
+DuplicateQuestion restorePrompt(Prompt& prompt, std::string target, std::string source) {
+    return duplicateQuestionFor(prompt, std::move(target), std::move(source),
+                                "Replace it with the command from the archive:", "Restore",
+                                "&Cancel Restore");
 }
 
 ToolsCaptions toolsCaptions(const std::string& mode, const std::filesystem::path& exportFile) {

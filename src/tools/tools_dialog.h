@@ -21,6 +21,8 @@ struct ToolsCaptions {
 };
 // The export's duplicate prompt, titled "Overwrite?", for a command already in `target`.
 DuplicateQuestion duplicatePrompt(Prompt& prompt, std::string target, std::string source);
+// The same question when a restore meets a command already in `target`, titled "Restore".
+DuplicateQuestion restorePrompt(Prompt& prompt, std::string target, std::string source);
 
 ToolsCaptions toolsCaptions(const std::string& mode, const std::filesystem::path& exportFile);
 

@@ -2,6 +2,7 @@
 #include "actions/edit_rules.h"
 #include "compare_dialog.h"
 #include "find_dialog.h"
+#include "item_table.h"
 #include "language_dialog.h"
 #include "main_window.h"
 #include "mainwindow/window_placement.h"
@@ -890,35 +891,46 @@ TEST_F(MainWindowTest, CompareWithArchiveRestoresAChosenCommandAndConflictsJump)
     qmk({"delete", "--yes", "--program", "Global Commands", "--pick", "open <mailbox>"});
     ArchiveComparison comparison(window_->session());
     app::CompareDialog dialog(comparison, home_.prompt, window_.get());
-    auto* list = dialog.findChild<QListWidget*>();
-    ASSERT_NE(list, nullptr);
+    auto* table = dialog.findChild<app::ItemTable*>();
+    ASSERT_NE(table, nullptr);
     // The delete took the LIST only that command used with it.
-    ASSERT_EQ(list->count(), 2);
-    EXPECT_EQ(list->item(0)->text().toStdString(),
-              "- command  Global Commands | Global Commands | open <mailbox>");
-    EXPECT_EQ(list->item(1)->text().toStdString(), "- LIST     mailbox");
+    ASSERT_EQ(table->rowCount(), 2);
+    const auto rowText = [](QTableWidget* t, int row) {
+        QStringList cells;
+        for (int column = 0; column < t->columnCount(); ++column)
+            cells << (t->item(row, column) ? t->item(row, column)->text() : QString());
+        return cells.join(" | ").toStdString();
+    };
+    EXPECT_EQ(rowText(table, 0),
+              "removed | command | Global Commands | Global Commands | open <mailbox> | ");
+    EXPECT_EQ(rowText(table, 1), "removed | LIST | Global Commands | Global Commands | mailbox | ");
     QString archived, now;
     for (auto* body : dialog.findChildren<QPlainTextEdit*>())
         (body->accessibleName() == "Now" ? now : archived) = body->toPlainText();
     EXPECT_EQ(archived.toStdString(), "{Ctrl+Shift+i}") << "the body in the archive";
     EXPECT_TRUE(now.isEmpty());
-    list->item(0)->setSelected(true); // the LIST comes with the command that names it
+    // Sorted by name, the rows still stand for their own items.
+    table->sortByColumn(4, Qt::AscendingOrder);
+    ASSERT_EQ(table->item(0, 4)->text(), "mailbox");
+    EXPECT_EQ(table->itemAt(0), 1u);
+    table->selectRow(1); // the LIST comes with the command that names it
     for (auto* button : dialog.findChildren<QPushButton*>())
         if (button->text() == "&Restore chosen")
             button->click();
     EXPECT_TRUE(dialog.fileChanged());
-    EXPECT_EQ(list->count(), 0) << "the file matches its archive again";
+    EXPECT_EQ(table->rowCount(), 0) << "the file matches its archive again";
     EXPECT_NE(qmk({"list"}).find("open <mailbox>"), std::string::npos);
 
     ConflictList conflicts(window_->session());
     ASSERT_TRUE(conflicts.find());
     app::ConflictsDialog found(conflicts, window_.get());
-    auto* lines = found.findChild<QListWidget*>();
-    ASSERT_NE(lines, nullptr);
-    ASSERT_GT(lines->count(), 0);
+    auto* rows = found.findChild<app::ItemTable*>();
+    ASSERT_NE(rows, nullptr);
+    ASSERT_EQ(rows->rowCount(), static_cast<int>(conflicts.conflicts().size()));
+    EXPECT_EQ(rows->horizontalHeaderItem(4)->text(), "Example phrase");
     const auto& first = *conflicts.conflicts().front().first;
-    emit lines->itemActivated(lines->item(0));
-    EXPECT_EQ(window_->session().browser().currentItemName(), first.name);
+    rows->setCurrentCell(0, 0);
+    emit rows->cellActivated(0, 0);
     EXPECT_EQ(window_->session().browser().currentScope(), first.scope);
 }
 

@@ -38,8 +38,9 @@ public:
     }
     // Choices are answered from `choices`, else the first button.
     std::size_t choose(const std::string& text, const std::string& title,
-                       const std::vector<std::string>&) override {
+                       const std::vector<std::string>& buttons) override {
         shown.push_back({text, title});
+        lastButtons = buttons;
         if (choices.empty())
             return 0;
         const auto choice = choices.front();
@@ -67,6 +68,7 @@ public:
         return answer;
     }
     std::vector<ShownMessage> shown;
+    std::vector<std::string> lastButtons; // of the last choice offered
     std::vector<std::optional<std::string>> inputs;
     std::vector<bool> checks;
     std::vector<Answer> answers;

@@ -161,4 +161,17 @@ TEST(DialogCaptions, TheExportsDuplicateQuestionNamesBothPlacesAndMapsItsButtons
               "Overwrite? with command from:\r\n/home/pat/export.dat");
 }
 
+TEST(DialogCaptions, TheRestoresDuplicateQuestionSpeaksOfTheRestore) {
+    testing::RecordingPrompt prompt;
+    const auto ask = restorePrompt(prompt, "/home/pat/mycmds.dat", "/home/pat/mycmds.12062026");
+    prompt.choices = {4};
+    EXPECT_EQ(ask("bold"), DuplicateAnswer::CancelExport);
+    EXPECT_EQ(prompt.shown.back().title, "Restore");
+    EXPECT_EQ(prompt.lastButtons, (std::vector<std::string>{"&Yes", "No", "Ye&s to all",
+                                                            "N&o to all", "&Cancel Restore"}));
+    EXPECT_EQ(prompt.shown.back().text,
+              "The following command already exists in:\r\n/home/pat/mycmds.dat\r\nbold\r\n"
+              "Replace it with the command from the archive:\r\n/home/pat/mycmds.12062026");
+}
+
 } // namespace qmk
