@@ -27,7 +27,7 @@ int main(int argc, char** argv) {
         std::string error;
         if (!qmk::setUpProgramDirectory(
                 home, [](const std::string&) {}, error)) {
-            prompt.message(error, "Quillmark10 cannot set up its folder");
+            prompt.notify(qmk::Prompt::Kind::Error, error, "Quillmark10 cannot set up its folder");
             return 1;
         }
     }

@@ -134,7 +134,7 @@ void MainWindow::showGraphic() {
 
 void MainWindow::printCurrent(const QString& pdf) {
     if (pdf.isEmpty() && QPrinterInfo::availablePrinters().isEmpty()) {
-        prompt_.message(kNoPrinter, "Print Current Command");
+        prompt_.notify(Prompt::Kind::Warning, kNoPrinter, "Print Current Command");
         return;
     }
     QPrinter printer;

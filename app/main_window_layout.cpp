@@ -74,9 +74,14 @@ void MainWindow::buildCentre() {
     auto* itemLayout = new QVBoxLayout(item);
     auto* fields = new QFormLayout();
     // The two fields the user edits carry accelerators of letters no menu or button uses.
+    // The fields shown only look it: no frame, the window's colour, and out of the Tab order
+    // (a click still reaches them, to copy from them).
     auto field = [&](const char* label, const char* name) {
         auto* edit = new QLineEdit(item);
         edit->setReadOnly(true);
+        edit->setFrame(false);
+        edit->setFocusPolicy(Qt::ClickFocus);
+        edit->setBackgroundRole(QPalette::Window);
         edit->setAccessibleName(name);
         fields->addRow(label, edit);
         return edit;
@@ -87,8 +92,12 @@ void MainWindow::buildCentre() {
     type_ = field("Type", "Type");
     description_ = field("&Description", "Description");
     states_ = field("Active states", "Active states");
-    group_->setReadOnly(false);
-    description_->setReadOnly(false);
+    for (auto* editable : {group_, description_}) {
+        editable->setReadOnly(false);
+        editable->setFrame(true);
+        editable->setFocusPolicy(Qt::StrongFocus);
+        editable->setBackgroundRole(QPalette::Base);
+    }
     connect(description_, &QLineEdit::textEdited, this, [this](const QString& text) {
         // The field the user types into keeps the focus.
         edit([&](Editor& editor) { editor.descriptionEdited(text.toStdString()); }, false);

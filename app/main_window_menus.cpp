@@ -1,6 +1,5 @@
 #include "actions/file_actions.h"
 #include "captions.h"
-#include "common/version.h"
 #include "compare_dialog.h"
 #include "language_dialog.h"
 #include "main_window.h"
@@ -180,11 +179,8 @@ void MainWindow::buildMenus() {
     help->addAction("&Contents", this, [this] { showHelp(0); })
         ->setShortcut(QKeySequence::HelpContents);
     help->addAction("Command &Help", this, [this] { showHelpPage("commands.html"); });
-    help->addAction("&About Quillmark10", this, [this] {
-        prompt_.message("Quillmark10 " + std::string(kVersion) +
-                            "\r\nA viewer and editor of Dragon's custom voice commands",
-                        "About Quillmark10");
-    });
+    help->addAction("&About Quillmark10", this,
+                    [this] { prompt_.message(session_->aboutText(), "About Quillmark10"); });
 }
 
 void MainWindow::renderSelector(QMenu* menu, const Selector& selector, int which) {

@@ -18,7 +18,14 @@ QString shown(const std::string& text) {
 } // namespace
 
 void QtPrompt::message(const std::string& text, const std::string& title) {
-    QMessageBox box(QMessageBox::Information, shown(title), shown(text), QMessageBox::Ok, parent_);
+    notify(Kind::Information, text, title);
+}
+
+void QtPrompt::notify(Kind kind, const std::string& text, const std::string& title) {
+    const auto icon = kind == Kind::Error     ? QMessageBox::Critical
+                      : kind == Kind::Warning ? QMessageBox::Warning
+                                              : QMessageBox::Information;
+    QMessageBox box(icon, shown(title), shown(text), QMessageBox::Ok, parent_);
     box.exec();
 }
 

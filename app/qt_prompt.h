@@ -13,6 +13,7 @@ public:
     void setParent(QWidget* parent) { parent_ = parent; }
 
     void message(const std::string& text, const std::string& title) override;
+    void notify(Kind kind, const std::string& text, const std::string& title) override;
     Answer ask(const std::string& text, const std::string& title, Buttons buttons) override;
     std::size_t choose(const std::string& text, const std::string& title,
                        const std::vector<std::string>& buttons) override;

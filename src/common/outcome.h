@@ -1,5 +1,7 @@
 #pragma once
 
+#include "common/prompt.h"
+
 #include <filesystem>
 #include <string>
 
@@ -34,6 +36,12 @@ struct Outcome {
     std::string followUp;               // a second message, shown after `message`
 
     bool done() const { return code == Code::Done; }
+    // The icon its message carries: a refusal warns, a failure is an error.
+    Prompt::Kind kind() const {
+        return code == Code::Refused                         ? Prompt::Kind::Warning
+               : code == Code::Failed || code == Code::Stale ? Prompt::Kind::Error
+                                                             : Prompt::Kind::Information;
+    }
 
     static Outcome success(std::string message, std::string title, bool fileChanged = true) {
         Outcome o;

@@ -12,10 +12,18 @@ class Prompt {
 public:
     enum class Buttons { OkCancel, YesNo };
     enum class Answer { Ok, Cancel, Yes, No };
+    // What a message tells: its box carries the icon of its kind.
+    enum class Kind { Information, Warning, Error };
 
     virtual ~Prompt() = default;
     // A modal message box with an OK button.
     virtual void message(const std::string& text, const std::string& title) = 0;
+    // The same, for a warning (a refusal: nothing was changed) or an error (something failed).
+    // Prompts without icons show it as any message.
+    virtual void notify(Kind kind, const std::string& text, const std::string& title) {
+        (void)kind;
+        message(text, title);
+    }
     // A question; OK and Yes go on, Cancel and No stop.
     virtual Answer ask(const std::string& text, const std::string& title, Buttons buttons) = 0;
 

@@ -77,7 +77,7 @@ bool Editor::externalChangeStops(bool announce) {
         return false;
     if (announce) {
         p_.status.setProgress("CBModified");
-        p_.prompt.message(kChangedBehindUs, p_.commandFile().string());
+        p_.prompt.notify(Prompt::Kind::Warning, kChangedBehindUs, p_.commandFile().string());
     }
     return true;
 }
@@ -102,14 +102,14 @@ bool Editor::refused(const Outcome& outcome) {
     if (outcome.done())
         return false;
     if (!outcome.message.empty())
-        p_.prompt.message(outcome.message, outcome.title);
+        p_.prompt.notify(outcome.kind(), outcome.message, outcome.title);
     return true;
 }
 
 bool Editor::refused(const EditResult& result) {
     if (result.ok)
         return false;
-    p_.prompt.message(result.message, result.title);
+    p_.prompt.notify(Prompt::Kind::Error, result.message, result.title);
     return true;
 }
 
@@ -123,7 +123,7 @@ std::optional<std::string> Editor::commandName() {
     if (!answer || answer->empty())
         return std::nullopt;
     if (const auto refusal = checkNewCommandName(p_.store, program, scope, *answer)) {
-        p_.prompt.message(refusal->message, refusal->title);
+        p_.prompt.notify(Prompt::Kind::Warning, refusal->message, refusal->title);
         return std::nullopt;
     }
     // The LISTs the name uses are shown with it: a global one gets a copy under this Scope.
@@ -149,7 +149,7 @@ std::optional<std::string> Editor::listName() {
     if (!answer || answer->empty())
         return std::nullopt;
     if (const auto refusal = checkNewListName(p_.store, *answer)) {
-        p_.prompt.message(refusal->message, refusal->title);
+        p_.prompt.notify(Prompt::Kind::Warning, refusal->message, refusal->title);
         return std::nullopt;
     }
     return answer;
@@ -245,7 +245,7 @@ void Editor::clone() {
 
 bool Editor::save(const EditedTexts& texts) {
     if (texts.body.empty()) {
-        p_.prompt.message("Empty content not allowed", "S&ave Changes");
+        p_.prompt.notify(Prompt::Kind::Warning, "Empty content not allowed", "S&ave Changes");
         return false;
     }
     if (externalChangeStops(false)) {
@@ -261,7 +261,7 @@ bool Editor::save(const EditedTexts& texts) {
     }
     const auto row = multiStep_ ? std::nullopt : shown();
     if (!multiStep_ && !row) {
-        p_.prompt.message(kNoLongerAvailable, p_.browser.currentItemName());
+        p_.prompt.notify(Prompt::Kind::Warning, kNoLongerAvailable, p_.browser.currentItemName());
         return false;
     }
     const auto type = multiStep_ ? itemType_ : row->Type;
@@ -357,7 +357,7 @@ void Editor::remove() {
         return;
     const auto row = shown();
     if (!row) {
-        p_.prompt.message("Delete file error", p_.browser.currentItemName());
+        p_.prompt.notify(Prompt::Kind::Error, "Delete file error", p_.browser.currentItemName());
         p_.browser.reset(-1);
         return;
     }
@@ -413,7 +413,7 @@ void Editor::convertToAdvanced() {
         return;
     const auto script = keysToSendKeysScript(item.row->script);
     if (!script) {
-        p_.prompt.message(" Conversion failed", "Please send to Tarnwell");
+        p_.prompt.notify(Prompt::Kind::Error, " Conversion failed", "Please send to Tarnwell");
         return;
     }
     toAdvanced_ = true;

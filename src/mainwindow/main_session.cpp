@@ -30,8 +30,9 @@ bool MainSession::start(const std::string& commandLine) {
     const auto front = windows_.foreground();
     const auto storeFile = home_.file(files::kStore);
     if (!fs::exists(storeFile)) {
-        prompt_.message("Required Quillmark file global10.mdb missing--reinstall",
-                        storeFile.string());
+        prompt_.notify(Prompt::Kind::Error,
+                       "Required Quillmark file global10.mdb missing--reinstall",
+                       storeFile.string());
         return false;
     }
     trace_.mark("", "", "");
@@ -40,7 +41,8 @@ bool MainSession::start(const std::string& commandLine) {
         bool rebuilt = false;
         store_ = openOrRebuildStore(storeFile, now(), prompt_, rebuilt);
     } catch (const std::exception&) {
-        prompt_.message("Could not open global10.mdb database, sorry", "QMK10 will now exit");
+        prompt_.notify(Prompt::Kind::Error, "Could not open global10.mdb database, sorry",
+                       "QMK10 will now exit");
         return false;
     }
     for (const char* step : {"after open db", "after open user", "after open parameters",
@@ -74,10 +76,11 @@ bool MainSession::start(const std::string& commandLine) {
         parsed = parser_->parse(true, "");
     }
     if (!parsed.ok()) {
-        prompt_.message("I'm sorry.  Quillmark10 cannot correctly parse this file.\r\nPlease send "
-                        "your file above to Tarnwell. Please send at least:\r\n\r\n" +
-                            home_.folder().string() + "\\error.log and trace.qmk10",
-                        commandFile_.string());
+        prompt_.notify(Prompt::Kind::Error,
+                       "I'm sorry.  Quillmark10 cannot correctly parse this file.\r\nPlease send "
+                       "your file above to Tarnwell. Please send at least:\r\n\r\n" +
+                           home_.folder().string() + "\\error.log and trace.qmk10",
+                       commandFile_.string());
         return false;
     }
     askAboutHardLinks(commandFile_);
@@ -137,7 +140,7 @@ bool MainSession::finishStart(const std::string& commandLine,
     const auto first = chooseFirstView(commandLine, front ? front->title : "",
                                        front ? front->programFile : "", *store_, trace_);
     if (!first.missingFile.empty())
-        prompt_.message("File does not exist", first.missingFile);
+        prompt_.notify(Prompt::Kind::Warning, "File does not exist", first.missingFile);
     if (!first.openFile.empty())
         return openFile(first.openFile, true);
     // The browser starts on Global Commands: that first view is not filled a second time.
@@ -223,6 +226,14 @@ void MainSession::startAtFirstCommand() {
     loadSettings();
 }
 
+std::string MainSession::aboutText() const {
+    return "Quillmark10 " + std::string(kVersion) +
+           "\r\nA viewer and editor of Dragon's custom voice commands\r\n\r\nReleased under the "
+           "MIT licence; it comes with no warranty.\r\n\r\nProgram directory:\r\n" +
+           home_.folder().string() + "\r\n\r\nCommand file in use:\r\n" +
+           (commandFile_.empty() ? std::string("none") : commandFile_.string());
+}
+
 std::vector<std::string> MainSession::recentFiles() const {
     return RecentFiles(settings_).list();
 }
@@ -232,7 +243,7 @@ bool MainSession::reload() {
     cycle_->setCommandFile(commandFile_);
     const auto parsed = parser_->parse(true, commandFile_.string());
     if (!parsed.ok()) {
-        prompt_.message(parsed.message, parsed.title);
+        prompt_.notify(Prompt::Kind::Error, parsed.message, parsed.title);
         return false;
     }
     browser_.start();

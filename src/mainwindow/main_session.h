@@ -103,6 +103,8 @@ public:
     SimulatedVoiceCommand& voice() { return voice_; }
     const ProgramDir& home() const { return home_; }
     const Settings& settings() const { return settings_; }
+    // The About box: the version, the licence, the program's directory and the file in use.
+    std::string aboutText() const;
     // The command files opened last, newest first.
     std::vector<std::string> recentFiles() const;
     const SettingValues& settingValues() const { return values_; }

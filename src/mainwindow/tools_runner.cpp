@@ -6,7 +6,7 @@ namespace qmk {
 
 void showOutcome(Prompt& prompt, const Outcome& outcome) {
     if (!outcome.message.empty())
-        prompt.message(outcome.message, outcome.title);
+        prompt.notify(outcome.kind(), outcome.message, outcome.title);
     if (!outcome.followUp.empty())
         prompt.message(outcome.followUp, outcome.title);
 }

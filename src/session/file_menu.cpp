@@ -11,7 +11,7 @@ OpenedFile openCommandFile(const std::filesystem::path& file, Parser& parser, Da
                            const ProgramDir& home, const std::filesystem::path& current) {
     OpenedFile opened;
     if (!std::filesystem::is_regular_file(file)) {
-        prompt.message("File does not exist", file.string());
+        prompt.notify(Prompt::Kind::Warning, "File does not exist", file.string());
         return opened;
     }
     Parameters parameters(store);
@@ -20,15 +20,17 @@ OpenedFile openCommandFile(const std::filesystem::path& file, Parser& parser, Da
     parameters.set(Parameters::Number::parsed, 0);
     statements::emptyTables(store);
     if (!parser.parse(true, file.string()).ok()) {
-        prompt.message("The above file has a problem - parsing error", file.string());
+        prompt.notify(Prompt::Kind::Error, "The above file has a problem - parsing error",
+                      file.string());
         appendTraceToErrorLog(home.file(files::kErrorLog), trace.file());
         // The file shown before stays open: the user loses nothing by trying another file.
         if (!current.empty() && parser.parse(true, current.string()).ok()) {
-            prompt.message(file.string() + " cannot be read, so " + current.string() +
-                               " stays open.\r\nWhat went wrong is written in " +
-                               home.file(files::kErrorLog).string() +
-                               "; please send that file to Tarnwell.",
-                           "Open");
+            prompt.notify(Prompt::Kind::Warning,
+                          file.string() + " cannot be read, so " + current.string() +
+                              " stays open.\r\nWhat went wrong is written in " +
+                              home.file(files::kErrorLog).string() +
+                              "; please send that file to Tarnwell.",
+                          "Open");
             return opened;
         }
         prompt.message(

@@ -211,7 +211,7 @@ bool SaveCycle::merge(const std::filesystem::path& file) {
     const auto outcome =
         mergeThroughTool(p_.mergeTool, commandFile_, file, code, p_.trace, times_.merge);
     if (!outcome.merged) {
-        p_.prompt.message(outcome.message, outcome.title);
+        p_.prompt.notify(Prompt::Kind::Error, outcome.message, outcome.title);
         mergeDone_ = false;
         refresh();
         return false;

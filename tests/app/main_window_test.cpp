@@ -173,6 +173,7 @@ TEST_F(MainWindowTest, FindWithF11AGraphicAndPrinting) {
     ASSERT_FALSE(home_.prompt.shown.empty());
     EXPECT_EQ(home_.prompt.shown.back().text, app::kNoPrinter);
     EXPECT_EQ(home_.prompt.shown.back().title, "Print Current Command");
+    EXPECT_EQ(home_.prompt.shown.back().kind, Prompt::Kind::Warning);
 }
 
 TEST_F(MainWindowTest, ANewCommandTypedIntoTheWindowReachesTheFileAndDragon) {
@@ -361,6 +362,12 @@ TEST_F(MainWindowTest, ABrokenFileLeavesTheShownOneOpenAndGoodOnesBecomeRecent) 
     EXPECT_EQ(home_.prompt.shown.back().title, "Open");
     EXPECT_NE(home_.prompt.shown.back().text.find(home_.path("error.log").string()),
               std::string::npos);
+    // The parse's failure is an error; the file kept open is a warning.
+    ASSERT_GE(home_.prompt.shown.size(), 2u);
+    EXPECT_EQ(home_.prompt.shown.back().kind, Prompt::Kind::Warning);
+    const auto& parseFailure = home_.prompt.shown[home_.prompt.shown.size() - 2];
+    EXPECT_EQ(parseFailure.text, "The above file has a problem - parsing error");
+    EXPECT_EQ(parseFailure.kind, Prompt::Kind::Error);
     EXPECT_EQ(window_->browser().tab(CommandsTab).lines, rowsBefore);
 
     // A good file dropped on the window opens, and File > Recent Files offers it.
@@ -566,6 +573,33 @@ TEST_F(MainWindowTest, TheToolBarChoosesAndTheViewSaysWhatItHides) {
     EXPECT_EQ(slider->value(), expected);
     EXPECT_NE(home_.readFile("Quillmark10.INI").find("slider=" + std::to_string(expected)),
               std::string::npos);
+}
+
+TEST_F(MainWindowTest, TheAboutBoxSaysWhatRunsAndShownFieldsStayOutOfTheTabOrder) {
+    for (auto* action : menu("&Help")->actions())
+        if (action->text() == "&About Quillmark10")
+            action->trigger();
+    ASSERT_FALSE(home_.prompt.shown.empty());
+    EXPECT_EQ(home_.prompt.shown.back().title, "About Quillmark10");
+    EXPECT_EQ(home_.prompt.shown.back().text,
+              "Quillmark10 0.1.0\r\nA viewer and editor of Dragon's custom voice commands\r\n\r\n"
+              "Released under the MIT licence; it comes with no warranty.\r\n\r\nProgram "
+              "directory:\r\n" +
+                  home_.home().folder().string() + "\r\n\r\nCommand file in use:\r\n" +
+                  window_->session().commandFile().string());
+
+    for (auto* field : window_->findChildren<QLineEdit*>()) {
+        const auto name = field->accessibleName();
+        if (name == "Program" || name == "Scope" || name == "Type" || name == "Active states") {
+            EXPECT_TRUE(field->isReadOnly()) << name.toStdString();
+            EXPECT_EQ(field->focusPolicy(), Qt::ClickFocus) << name.toStdString();
+            EXPECT_FALSE(field->hasFrame()) << name.toStdString();
+        }
+        if (name == "Description" || name == "Group") {
+            EXPECT_FALSE(field->isReadOnly()) << name.toStdString();
+            EXPECT_EQ(field->focusPolicy(), Qt::StrongFocus) << name.toStdString();
+        }
+    }
 }
 
 TEST(WindowPlacement, SavedRectanglesStayOnTheScreen) {

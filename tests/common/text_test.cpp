@@ -1,3 +1,4 @@
+#include "common/outcome.h"
 #include "common/text.h"
 
 #include <gtest/gtest.h>
@@ -27,6 +28,20 @@ TEST(Text, FitToWidthPadsOrCuts) {
     EXPECT_EQ(fitToWidth("abcdef", 4), "abcd");
     EXPECT_EQ(trimBlanks("  a b  "), "a b");
     EXPECT_EQ(trimBlanks("   "), "");
+}
+
+} // namespace qmk
+
+namespace qmk {
+
+TEST(OutcomeKind, ARefusalWarnsAndAFailureIsAnError) {
+    EXPECT_EQ(Outcome::success("Done", "t").kind(), Prompt::Kind::Information);
+    EXPECT_EQ(Outcome::cancelled().kind(), Prompt::Kind::Information);
+    EXPECT_EQ(Outcome::refused("No").kind(), Prompt::Kind::Warning);
+    EXPECT_EQ(Outcome::failed("Broke", "t").kind(), Prompt::Kind::Error);
+    Outcome stale;
+    stale.code = Outcome::Code::Stale;
+    EXPECT_EQ(stale.kind(), Prompt::Kind::Error);
 }
 
 } // namespace qmk

@@ -19,12 +19,16 @@ namespace qmk::testing {
 struct ShownMessage {
     std::string text;
     std::string title;
+    Prompt::Kind kind = Prompt::Kind::Information;
 };
 
 class RecordingPrompt final : public Prompt {
 public:
     void message(const std::string& text, const std::string& title) override {
         shown.push_back({text, title});
+    }
+    void notify(Kind kind, const std::string& text, const std::string& title) override {
+        shown.push_back({text, title, kind});
     }
     // Questions are recorded with the messages and answered from `answers`, else OK or Yes.
     Answer ask(const std::string& text, const std::string& title, Buttons buttons) override {
