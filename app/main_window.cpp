@@ -213,6 +213,7 @@ void MainWindow::renderEditing() {
     abandon_->setEnabled(editing);
     modify_->setEnabled(!editing && item.modifyEnabled);
     tabs_->setEnabled(!editing);
+    selectorBar_->setEnabled(!editing);
     for (auto* action : menuBar()->actions())
         action->setEnabled(!editing);
     // The command menu offers what the shown item allows.

@@ -169,6 +169,8 @@ void MainWindow::buildCentre() {
     splitter_->setStretchFactor(0, 1);
     splitter_->setStretchFactor(1, 1);
     splitter_->setCollapsible(0, false);
+    // The slider says the share, whatever the window's size: a resize keeps it.
+    splitter_->installEventFilter(this);
     // Dragging the boundary moves the slider with it, so both stand for the same boundary.
     connect(splitter_, &QSplitter::splitterMoved, this, [this](int top) {
         const QSignalBlocker quiet(slider_);
@@ -213,6 +215,8 @@ int MainWindow::sliderPosition(int top) const {
 }
 
 bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == splitter_ && event->type() == QEvent::Resize)
+        applySlider(slider_->value());
     if (body_ && watched == body_->viewport() && event->type() == QEvent::MouseButtonRelease &&
         !session_->editor().editing() && !session_->editor().multiStep() &&
         !browser().item().bodyLocked)

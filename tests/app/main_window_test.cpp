@@ -602,6 +602,26 @@ TEST_F(MainWindowTest, TheAboutBoxSaysWhatRunsAndShownFieldsStayOutOfTheTabOrder
     }
 }
 
+// Not a test: the README's pictures, taken by scripts/screenshots into the folder it names.
+TEST_F(MainWindowTest, DISABLED_Screenshots) {
+    const char* folder = std::getenv("QUILLMARK10_SCREENSHOTS");
+    ASSERT_TRUE(folder);
+    window_->resize(1000, 680);
+    window_->browser().setCurrentItemName("open <mailbox>");
+    window_->browser().reset(CommandsTab);
+    window_->render();
+    QApplication::processEvents();
+    ASSERT_TRUE(window_->grab().save(QString(folder) + "/main-window.png"));
+    for (auto* button : window_->findChildren<QPushButton*>())
+        if (button->text() == "&Modify")
+            button->click();
+    auto* body = window_->findChild<QPlainTextEdit*>();
+    body->moveCursor(QTextCursor::End);
+    body->insertPlainText("{Enter}Checked by voice");
+    QApplication::processEvents();
+    ASSERT_TRUE(window_->grab().save(QString(folder) + "/editing.png"));
+}
+
 TEST(WindowPlacement, SavedRectanglesStayOnTheScreen) {
     const Placement screen{0, 0, 1600, 1000};
     struct Case {
