@@ -13,30 +13,7 @@ namespace qmk {
 namespace {
 constexpr std::string_view kListNameCharacters = "abcdefghijklmnopqrstuvwxyz0123456789_-.";
 
-std::optional<UserRow> oneRow(Statement& select) {
-    if (!select.step())
-        return std::nullopt;
-    return UserTable::rowFrom(select);
-}
 } // namespace
-
-std::optional<UserRow> findRow(Database& store, const std::string& program,
-                               const std::string& scope, const std::string& name) {
-    auto select =
-        store.prepare(UserTable::selectSql() +
-                      " WHERE menu = ? AND state = ? AND name = ? ORDER BY user.ID LIMIT 1");
-    select.bind(1, program).bind(2, scope).bind(3, name);
-    return oneRow(select);
-}
-
-std::optional<UserRow> firstCommandOf(Database& store, const std::string& program,
-                                      const std::string& scope) {
-    auto select = store.prepare(UserTable::selectSql() +
-                                " WHERE menu = ? AND state = ? AND Type <> 'L' AND listcopy = 0 "
-                                "ORDER BY globalsort, menu, state, name LIMIT 1");
-    select.bind(1, program).bind(2, scope);
-    return oneRow(select);
-}
 
 std::optional<Refusal> checkNewCommandName(Database& store, const std::string& program,
                                            const std::string& scope, const std::string& name) {
@@ -117,12 +94,7 @@ std::vector<std::string> commandsUsingList(Database& store, const std::string& l
             pattern += '\\';
         pattern += c;
     }
-    auto select = store.prepare("SELECT name FROM user WHERE name LIKE ? ESCAPE '\\' ORDER BY ID");
-    select.bind(1, pattern + ">%");
-    std::vector<std::string> names;
-    while (select.step())
-        names.push_back(select.text(0));
-    return names;
+    return places::namesLike(store, pattern + ">%");
 }
 
 std::string listInUseQuestion(const std::vector<std::string>& users, std::string_view word) {

@@ -2,6 +2,7 @@
 
 #include "format/layout.h"
 #include "store/database.h"
+#include "store/places.h"
 #include "store/user_row.h"
 #include "writer/new_records.h"
 
@@ -32,12 +33,9 @@ std::optional<Refusal> checkRename(Database& store, const UserRow& row, const st
 // Save's line ends: every type but "P" and "K" ends with exactly one CR LF.
 std::string normaliseLineEnds(std::string body, std::string_view type);
 
-// Store look-ups through the `menu` index.
-std::optional<UserRow> findRow(Database& store, const std::string& program,
-                               const std::string& scope, const std::string& name);
-// The first command of a Program and Scope in `name` order.
-std::optional<UserRow> firstCommandOf(Database& store, const std::string& program,
-                                      const std::string& scope);
+// The store's look-ups of one row, which the rules use.
+using places::findRow;
+using places::firstCommandOf;
 
 // A new command sits beside `model` and copies its program and window identification, read
 // again from the command file's record; false when the file cannot be read there.

@@ -155,7 +155,7 @@ Outcome deleteItem(const FileSession& s, const UserRow& row) {
         result = deleteList(s.engine, row);
     } else {
         statements::clearFlags(s.store);
-        s.store.prepare("UPDATE user SET flag = 1 WHERE ID = ?").bind(1, row.ID).run();
+        statements::flagRow(s.store, row.ID);
         result = deleteMarked(s.engine);
     }
     return result.ok ? saved() : failed(result);

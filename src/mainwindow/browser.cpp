@@ -3,6 +3,8 @@
 #include "common/text.h"
 #include "format/codepage.h"
 #include "session/file_utilities.h"
+#include "store/places.h"
+#include "store/statements.h"
 #include "store/user_rows.h"
 #include "writer/list_names.h"
 
@@ -13,13 +15,6 @@ namespace qmk {
 namespace {
 
 const std::string kGlobal(kGlobalCommands);
-
-std::vector<std::string> texts(Statement& select) {
-    std::vector<std::string> values;
-    while (select.step())
-        values.push_back(select.text(0));
-    return values;
-}
 
 // The last entry whose value equals `value`, else entry 0.
 int lastEntryOf(const Selector& selector, const std::string& value) {
@@ -71,9 +66,7 @@ void Browser::buildGroupList() {
     changed();
     if (!storeOpen())
         return;
-    auto select =
-        store_->prepare("SELECT DISTINCT owner FROM user WHERE Type <> 'L' ORDER BY owner");
-    for (auto& owner : texts(select))
+    for (auto& owner : places::groups(*store_))
         if (!owner.empty())
             groups_.entries.push_back(std::move(owner));
     groups_.entries.push_back("-");
@@ -92,18 +85,14 @@ void Browser::buildProgramList() {
         return;
     std::vector<std::string> values;
     if (currentGroup_ != kAllGroups) {
-        auto select = store_->prepare("SELECT DISTINCT menu FROM user WHERE owner = ?");
-        select.bind(1, currentGroup_);
-        values = texts(select);
+        values = places::programs(*store_, currentGroup_);
         if (values.empty()) {
             currentGroup_ = kAllGroups;
             allGroupsFlag_ = true;
         }
     }
-    if (currentGroup_ == kAllGroups) {
-        auto select = store_->prepare("SELECT DISTINCT menu FROM user");
-        values = texts(select);
-    }
+    if (currentGroup_ == kAllGroups)
+        values = places::programs(*store_, std::nullopt);
     // Global Commands always leads.
     if (const auto global = std::find(values.begin(), values.end(), kGlobal);
         global != values.end())
@@ -117,14 +106,9 @@ void Browser::buildScopeList(const std::string& program) {
     changed();
     if (!storeOpen())
         return;
-    auto select =
-        store_->prepare(currentGroup_ == kAllGroups
-                            ? "SELECT DISTINCT state FROM user WHERE menu = ?"
-                            : "SELECT DISTINCT state FROM user WHERE menu = ? AND owner = ?");
-    select.bind(1, program);
-    if (currentGroup_ != kAllGroups)
-        select.bind(2, currentGroup_);
-    scopes_.entries = texts(select);
+    scopes_.entries = places::scopes(
+        *store_, program,
+        currentGroup_ == kAllGroups ? std::nullopt : std::optional<std::string>(currentGroup_));
     built_(SelectorKind::Scope);
 }
 
@@ -136,11 +120,8 @@ void Browser::selectGroup(int position) {
     changed();
     if (position != static_cast<int>(groups_.entries.size()) - 1) {
         allGroupsFlag_ = false;
-        auto first = store_->prepare("SELECT menu, state FROM user WHERE owner = ? AND Type <> "
-                                     "'L' ORDER BY globalsort, menu, state, name LIMIT 1");
-        first.bind(1, currentGroup_);
-        if (first.step())
-            setCurrent(first.text(0), first.text(1));
+        if (const auto first = places::firstPlaceOfGroup(*store_, currentGroup_))
+            setCurrent(first->program, first->scope);
     } else {
         allGroupsFlag_ = true;
     }
@@ -156,9 +137,7 @@ void Browser::selectProgram(int position, bool automatic) {
     if (position < 0 || position >= static_cast<int>(programs_.entries.size()))
         return;
     const auto value = stripSpokenNumber(programs_.entries[static_cast<std::size_t>(position)]);
-    auto exists = store_->prepare("SELECT 1 FROM user WHERE menu = ? LIMIT 1");
-    exists.bind(1, value);
-    if (!exists.step())
+    if (!places::programExists(*store_, value))
         return;
     programs_.selected = position;
     currentProgram_ = value;
@@ -187,9 +166,7 @@ void Browser::selectScope(int position) {
     scopes_.selected = position;
     currentScope_ = scopes_.value();
     changed();
-    auto exists = store_->prepare("SELECT 1 FROM user WHERE menu = ? AND state = ? LIMIT 1");
-    exists.bind(1, currentProgram_).bind(2, currentScope_);
-    if (exists.step())
+    if (places::scopeExists(*store_, currentProgram_, currentScope_))
         fillCommandsTab();
 }
 
@@ -197,29 +174,11 @@ std::optional<UserRow> Browser::find(const std::string& program, const std::stri
                                      const std::string& name) {
     if (name.empty())
         return std::nullopt;
-    auto select = store_->prepare(UserTable::selectSql() +
-                                  " WHERE menu = ? AND state = ? AND name = ? ORDER BY user.ID "
-                                  "LIMIT 1");
-    select.bind(1, program).bind(2, scope).bind(3, name);
-    if (!select.step())
-        return std::nullopt;
-    return UserTable::rowFrom(select);
+    return places::findRow(*store_, program, scope, name);
 }
 
 std::vector<UserRow> Browser::block(const std::string& program, const std::string& scope) {
-    std::vector<UserRow> rows;
-    auto select = store_->prepare(
-        "SELECT ID, name, Type, owner FROM user WHERE menu = ? AND state = ? ORDER BY name");
-    select.bind(1, program).bind(2, scope);
-    while (select.step()) {
-        UserRow row;
-        row.ID = select.integer(0);
-        row.name = select.text(1);
-        row.Type = select.text(2);
-        row.group = select.text(3);
-        rows.push_back(std::move(row));
-    }
-    return rows;
+    return places::headingsOf(*store_, program, scope);
 }
 
 bool Browser::passesView(const UserRow& row) const {
@@ -263,10 +222,7 @@ void Browser::listHousekeeping(const std::vector<UserRow>& rows) {
                 if (const auto global = find(kGlobal, kGlobal, list))
                     addListCopy(*global);
             } else if (!allGroupsFlag_) {
-                store_->prepare("UPDATE user SET owner = ? WHERE ID = ?")
-                    .bind(1, currentGroup_)
-                    .bind(2, here->ID)
-                    .run();
+                statements::setGroup(*store_, here->ID, currentGroup_);
             }
         }
     }
@@ -331,17 +287,9 @@ void Browser::fillListsTab() {
     changed();
     if (storeOpen()) {
         if (currentProgram_ == kGlobal && currentScope_ == kGlobal) {
-            auto select = store_->prepare("SELECT ID, name, Type, owner FROM user WHERE Type = "
-                                          "'L' AND menu = ? AND state = ? ORDER BY ID");
-            select.bind(1, currentProgram_).bind(2, currentScope_);
-            while (select.step()) {
-                UserRow row;
-                row.name = select.text(1);
-                row.Type = select.text(2);
-                row.group = select.text(3);
+            for (const auto& row : places::globalListHeadings(*store_))
                 if (passesView(row))
                     tab.lines.push_back(row.name);
-            }
         } else {
             for (const auto& command : tabs_[CommandsTab].lines)
                 for (const auto& list : listNamesIn(command)) {
@@ -367,22 +315,13 @@ void Browser::fillRecentlyCreatedTab() {
     tab = {};
     changed();
     if (storeOpen()) {
-        // Insertion order: the commands, newest last, then the LISTs.
-        auto select = store_->prepare(
-            "SELECT menu, state, name, Type, owner FROM user WHERE ID < coalesce((SELECT "
-            "min(ID) FROM user WHERE Type = 'L'), 9223372036854775807) ORDER BY ID DESC");
-        while (tab.lines.size() < kRecentlyCreatedLines && select.step()) {
-            UserRow row;
-            row.program = select.text(0);
-            row.scope = select.text(1);
-            row.name = select.text(2);
-            row.Type = select.text(3);
-            row.group = select.text(4);
-            if (!passesView(row))
-                continue;
-            tab.lines.push_back(recentLine(row.name, row.program));
-            tab.rows.push_back({row.program, row.scope, row.name});
-        }
+        places::forEachNewestCommand(*store_, [&](const UserRow& row) {
+            if (passesView(row)) {
+                tab.lines.push_back(recentLine(row.name, row.program));
+                tab.rows.push_back({row.program, row.scope, row.name});
+            }
+            return tab.lines.size() < kRecentlyCreatedLines;
+        });
     }
     stale_[RecentlyCreatedTab] = false;
     if (!tab.lines.empty())

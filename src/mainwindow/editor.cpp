@@ -3,6 +3,7 @@
 #include "actions/edit_rules.h"
 #include "actions/record_actions.h"
 #include "common/text.h"
+#include "store/places.h"
 #include "store/statements.h"
 #include "store/user_rows.h"
 #include "writer/keys_to_script.h"
@@ -128,11 +129,9 @@ std::optional<std::string> Editor::commandName() {
     }
     // The LISTs the name uses are shown with it: a global one gets a copy under this Scope.
     statements::clearFlags(p_.store);
-    auto flag = p_.store.prepare("UPDATE user SET flag = 1 WHERE ID = ?");
     for (const auto& list : listNamesIn(*answer)) {
         if (const auto here = findRow(p_.store, program, scope, list)) {
-            flag.bind(1, here->ID).run();
-            flag.reset();
+            statements::flagRow(p_.store, here->ID);
         } else if (const auto global = findRow(p_.store, kGlobal, kGlobal, list)) {
             p_.browser.addListCopy(*global, true);
         }
@@ -366,17 +365,10 @@ void Editor::remove() {
     std::optional<std::pair<std::string, std::string>> nextPlace;
     std::string nextName;
     if (!isList) {
-        auto next = p_.store.prepare(
-            "SELECT menu, state, name FROM user WHERE (globalsort, menu, state, name, ID) > (?, "
-            "?, ?, ?, ?) ORDER BY globalsort, menu, state, name, ID LIMIT 1");
-        next.bind(1, row->globalsort)
-            .bind(2, row->program)
-            .bind(3, row->scope)
-            .bind(4, row->name)
-            .bind(5, row->ID);
-        if (next.step()) {
-            nextPlace.emplace(next.text(0), next.text(1));
-            nextName = next.text(2);
+        if (const auto next = places::nextCommandAfter(
+                p_.store, {row->globalsort, row->program, row->scope, row->name, row->ID})) {
+            nextPlace.emplace(next->program, next->scope);
+            nextName = next->name;
         }
     }
     UpdateEngine engine({p_.home, p_.store, p_.trace, p_.files, p_.commandFile()});

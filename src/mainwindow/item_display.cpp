@@ -7,6 +7,7 @@
 #include "format/codepage.h"
 #include "format/image_reader.h"
 #include "format/record.h"
+#include "store/places.h"
 
 #include <cstdlib>
 
@@ -43,14 +44,12 @@ std::optional<std::string> formattedBody(const std::filesystem::path& commandFil
 
 std::string activeStates(Database& store, const std::string& states) {
     std::string names;
-    auto lookUp = store.prepare("SELECT statename FROM states WHERE ID = ?");
     std::size_t from = 0;
     for (auto comma = states.find(','); comma != std::string::npos;
          from = comma + 1, comma = states.find(',', from)) {
-        lookUp.bind(1, std::strtoll(states.substr(from, comma - from).c_str(), nullptr, 10));
-        if (lookUp.step())
-            names += lookUp.text(0) + ",";
-        lookUp.reset();
+        const auto id = std::strtoll(states.substr(from, comma - from).c_str(), nullptr, 10);
+        if (const auto name = places::stateName(store, id))
+            names += *name + ",";
     }
     if (!names.empty())
         names.pop_back();

@@ -10,6 +10,7 @@
 #include "session/import_offer.h"
 #include "session/recent_files.h"
 #include "session/startup.h"
+#include "store/places.h"
 #include "store/statements.h"
 #include "store/store_recovery.h"
 
@@ -218,10 +219,8 @@ bool MainSession::openFile(const fs::path& file, bool atStart) {
 // A file opened or reloaded shows its first command, or Global Commands when it has none.
 void MainSession::startAtFirstCommand() {
     browser_.start();
-    auto first = store_->prepare("SELECT menu, state FROM user WHERE Type <> 'L' ORDER BY ID "
-                                 "LIMIT 1");
-    if (first.step())
-        browser_.setCurrent(first.text(0), first.text(1));
+    if (const auto first = places::firstCommandPlace(*store_))
+        browser_.setCurrent(first->program, first->scope);
     browser_.reset(CommandsTab);
     loadSettings();
 }

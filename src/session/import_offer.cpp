@@ -4,6 +4,7 @@
 #include "format/layout.h"
 #include "session/merge.h"
 #include "session/supplied_files.h"
+#include "store/places.h"
 
 #include <filesystem>
 #include <fstream>
@@ -58,12 +59,9 @@ bool importLaunchCommands(Prompt& prompt, DragonEngine& engine, const ProgramDir
 } // namespace
 
 bool launchCommandsPresent(Database& store) {
-    auto found = store.prepare("SELECT script FROM user WHERE menu = ? AND state = ? AND name = ? "
-                               "AND Type <> 'L'");
     const std::string global(kGlobalCommands);
-    found.bind(1, global).bind(2, global).bind(3, "global quillmark");
-    while (found.step())
-        if (lower(found.text(0)).find("qmk9") != std::string::npos)
+    for (const auto& body : places::commandBodies(store, global, global, "global quillmark"))
+        if (lower(body).find("qmk9") != std::string::npos)
             return true;
     return false;
 }

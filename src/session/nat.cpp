@@ -5,6 +5,7 @@
 #include "platform/special_folders.h"
 #include "session/settings.h"
 #include "store/parameters.h"
+#include "store/statements.h"
 
 #include <algorithm>
 #include <cmath>
@@ -162,9 +163,7 @@ void Nat::discoverUser(Database& store) {
         parameters.set(Parameters::Number::parsed, 0);
         parameters.set(Parameters::Text::mycmdstime, std::nullopt);
         parameters.set(Parameters::Text::dvcmaptime, std::nullopt);
-        store.exec("DELETE FROM user");
-        store.exec("DELETE FROM positions");
-        store.exec("DELETE FROM dvcmap");
+        statements::emptyUserRows(store);
     }
     language = readIni(systemfilename, "settings", "supported languages");
     if (language.size() > 3)

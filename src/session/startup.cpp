@@ -1,6 +1,7 @@
 #include "session/startup.h"
 
 #include "common/text.h"
+#include "store/places.h"
 
 #include <algorithm>
 #include <cctype>
@@ -15,14 +16,12 @@ struct Found {
     std::string scope;
 };
 
-// The first command record whose Scope is at or after `scope`, through the index on Scope.
+// The first command record whose Scope is at or after `scope`.
 std::optional<Found> seekScope(Database& store, const std::string& scope) {
-    auto seek = store.prepare("SELECT menu, state FROM user WHERE state >= ? AND Type <> 'L' "
-                              "ORDER BY state, ID LIMIT 1");
-    seek.bind(1, scope);
-    if (!seek.step())
+    const auto place = places::firstScopeFrom(store, scope);
+    if (!place)
         return std::nullopt;
-    return Found{seek.text(0), seek.text(1)};
+    return Found{place->program, place->scope};
 }
 
 // Whether the words of a command line are a file's path rather than a window's title: a name
@@ -86,35 +85,31 @@ FirstView chooseFirstView(std::string line, const std::string& foregroundTitle,
             view.scope = found->scope;
         } else {
             // Any Scope the title holds.
-            auto scan = store.prepare("SELECT menu, state FROM user WHERE Type <> 'L' ORDER BY ID");
             bool first = true;
             bool matched = false;
-            while (!matched && scan.step()) {
-                const auto candidate = scan.text(1);
+            places::forEachCommandPlace(store, [&](const places::Place& candidate) {
                 if (first)
-                    trace.mark("left state name:", candidate);
+                    trace.mark("left state name:", candidate.scope);
                 first = false;
-                const auto trimmed = std::string(trimBlanks(candidate));
+                const auto trimmed = std::string(trimBlanks(candidate.scope));
                 if (!trimmed.empty() && scope.find(trimmed) != std::string::npos) {
-                    view.program = scan.text(0);
-                    view.scope = candidate;
+                    view.program = candidate.program;
+                    view.scope = candidate.scope;
                     matched = true;
                 }
-            }
+                return !matched;
+            });
             if (!matched) {
                 // The program in front, by its module name.
                 auto name = std::filesystem::path(foregroundProgramFile).stem().string();
                 std::transform(name.begin(), name.end(), name.begin(), [](unsigned char c) {
                     return static_cast<char>(c >= 'a' && c <= 'z' ? c - 'a' + 'A' : c);
                 });
-                auto seek =
-                    store.prepare("SELECT menu, state FROM user WHERE (menu, state, name) >= (?, "
-                                  "'Application-specific', '') AND Type <> 'L' ORDER BY menu, "
-                                  "state, name LIMIT 1");
-                seek.bind(1, name);
-                if (!name.empty() && seek.step() && seek.text(0) == name)
-                    view.program = seek.text(0);
-                view.scope = seek.text(1);
+                const auto seek =
+                    name.empty() ? std::nullopt : places::firstPlaceFromProgram(store, name);
+                if (seek && seek->program == name)
+                    view.program = seek->program;
+                view.scope = seek ? seek->scope : std::string();
             }
         }
     }

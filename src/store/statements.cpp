@@ -21,12 +21,6 @@ std::int64_t countOf(Database& db, const char* sql) {
     return select.step() ? select.integer(0) : 0;
 }
 
-std::vector<std::string> texts(Statement& select) {
-    std::vector<std::string> values;
-    while (select.step())
-        values.push_back(select.text(0));
-    return values;
-}
 } // namespace
 
 std::int64_t deleteFileRows(Database& db) {
@@ -136,22 +130,18 @@ std::vector<MarkedRecord> markedRecordsInFileOrder(Database& db, std::int64_t li
     return records;
 }
 
-std::vector<std::string> groups(Database& db) {
-    auto select = db.prepare("SELECT DISTINCT owner FROM user WHERE Type <> 'L'");
-    return texts(select);
+void flagRow(Database& db, std::int64_t id) {
+    db.prepare("UPDATE user SET flag = 1 WHERE ID = ?").bind(1, id).run();
 }
 
-std::vector<std::string> programsOfGroup(Database& db, const std::string& group) {
-    auto select = db.prepare("SELECT DISTINCT menu FROM user WHERE owner = ?");
-    select.bind(1, group);
-    return texts(select);
+void setGroup(Database& db, std::int64_t id, const std::string& group) {
+    db.prepare("UPDATE user SET owner = ? WHERE ID = ?").bind(1, group).bind(2, id).run();
 }
 
-std::vector<std::string> scopesOf(Database& db, const std::string& program,
-                                  const std::string& group) {
-    auto select = db.prepare("SELECT DISTINCT state FROM user WHERE menu = ? AND owner = ?");
-    select.bind(1, program).bind(2, group);
-    return texts(select);
+void emptyUserRows(Database& db) {
+    db.exec("DELETE FROM user");
+    db.exec("DELETE FROM positions");
+    db.exec("DELETE FROM dvcmap");
 }
 
 } // namespace statements

@@ -47,10 +47,12 @@ struct MarkedRecord {
 };
 std::vector<MarkedRecord> markedRecordsInFileOrder(Database& db, std::int64_t listsAt);
 
-std::vector<std::string> groups(Database& db);
-std::vector<std::string> programsOfGroup(Database& db, const std::string& group);
-std::vector<std::string> scopesOf(Database& db, const std::string& program,
-                                  const std::string& group);
+// Marks one row.
+void flagRow(Database& db, std::int64_t id);
+// The row's Group.
+void setGroup(Database& db, std::int64_t id, const std::string& group);
+// Empties `user`, `positions` and `dvcmap`: a new user's rows are read afresh.
+void emptyUserRows(Database& db);
 
 } // namespace statements
 } // namespace qmk

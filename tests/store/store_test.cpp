@@ -1,6 +1,7 @@
 #include "command_file_builder.h"
 #include "store/parameters.h"
 #include "store/schema.h"
+#include "store/places.h"
 #include "store/statements.h"
 #include "store/store_recovery.h"
 #include "store/user_rows.h"
@@ -131,12 +132,16 @@ TEST(Store, FixedStatementsSelectCountAndOrderWithBoundTexts) {
     EXPECT_EQ(order, (std::vector<std::string>{"global one", "items", "alpha", "other", "zeta",
                                                "in window"}));
 
-    EXPECT_EQ(statements::groups(db), (std::vector<std::string>{"O'Brien", "Plain"}));
-    auto programs = statements::programsOfGroup(db, "O'Brien");
+    EXPECT_EQ(places::groups(db), (std::vector<std::string>{"O'Brien", "Plain"}));
+    auto programs = places::programs(db, "O'Brien");
     std::sort(programs.begin(), programs.end());
     EXPECT_EQ(programs, (std::vector<std::string>{"Global Commands", "WORD"}));
-    EXPECT_EQ(statements::scopesOf(db, "WORD", "O'Brien"),
+    EXPECT_EQ(places::scopes(db, "WORD", "O'Brien"),
               (std::vector<std::string>{"Application-specific", "Doc \"1\""}));
+    EXPECT_TRUE(places::scopeExists(db, "WORD", "Doc \"1\""));
+    EXPECT_FALSE(places::scopeExists(db, "WORD", "Doc"));
+    EXPECT_EQ(places::firstPlaceOfGroup(db, "O'Brien"),
+              (places::Place{"Global Commands", "Global Commands"}));
     EXPECT_EQ(statements::flagCommands(db), 5);
     EXPECT_EQ(statements::clearNoGlobals(db), 6);
     statements::emptyTables(db);

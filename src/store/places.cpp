@@ -1,0 +1,213 @@
+#include "store/places.h"
+
+#include "store/user_rows.h"
+
+namespace qmk::places {
+
+namespace {
+
+std::vector<std::string> texts(Statement& select) {
+    std::vector<std::string> values;
+    while (select.step())
+        values.push_back(select.text(0));
+    return values;
+}
+
+std::optional<Place> onePlace(Statement& select) {
+    if (!select.step())
+        return std::nullopt;
+    return Place{select.text(0), select.text(1)};
+}
+
+std::optional<UserRow> oneRow(Statement& select) {
+    if (!select.step())
+        return std::nullopt;
+    return UserTable::rowFrom(select);
+}
+
+// ID, name, Type, owner.
+std::vector<UserRow> headings(Statement& select) {
+    std::vector<UserRow> rows;
+    while (select.step()) {
+        UserRow row;
+        row.ID = select.integer(0);
+        row.name = select.text(1);
+        row.Type = select.text(2);
+        row.group = select.text(3);
+        rows.push_back(std::move(row));
+    }
+    return rows;
+}
+
+SortKey sortKey(const Statement& select) {
+    return {select.text(0), select.text(1), select.text(2), select.text(3), select.integer(4)};
+}
+
+} // namespace
+
+std::vector<std::string> groups(Database& db) {
+    auto select = db.prepare("SELECT DISTINCT owner FROM user WHERE Type <> 'L' ORDER BY owner");
+    return texts(select);
+}
+
+std::vector<std::string> programs(Database& db, const std::optional<std::string>& group) {
+    if (!group) {
+        auto select = db.prepare("SELECT DISTINCT menu FROM user");
+        return texts(select);
+    }
+    auto select = db.prepare("SELECT DISTINCT menu FROM user WHERE owner = ?");
+    select.bind(1, *group);
+    return texts(select);
+}
+
+std::vector<std::string> scopes(Database& db, const std::string& program,
+                                const std::optional<std::string>& group) {
+    auto select = db.prepare(group ? "SELECT DISTINCT state FROM user WHERE menu = ? AND owner = ?"
+                                   : "SELECT DISTINCT state FROM user WHERE menu = ?");
+    select.bind(1, program);
+    if (group)
+        select.bind(2, *group);
+    return texts(select);
+}
+
+bool programExists(Database& db, const std::string& program) {
+    auto exists = db.prepare("SELECT 1 FROM user WHERE menu = ? LIMIT 1");
+    exists.bind(1, program);
+    return exists.step();
+}
+
+bool scopeExists(Database& db, const std::string& program, const std::string& scope) {
+    auto exists = db.prepare("SELECT 1 FROM user WHERE menu = ? AND state = ? LIMIT 1");
+    exists.bind(1, program).bind(2, scope);
+    return exists.step();
+}
+
+std::optional<Place> firstPlaceOfGroup(Database& db, const std::string& group) {
+    auto first = db.prepare("SELECT menu, state FROM user WHERE owner = ? AND Type <> 'L' "
+                            "ORDER BY globalsort, menu, state, name LIMIT 1");
+    first.bind(1, group);
+    return onePlace(first);
+}
+
+std::optional<Place> firstCommandPlace(Database& db) {
+    auto first = db.prepare("SELECT menu, state FROM user WHERE Type <> 'L' ORDER BY ID LIMIT 1");
+    return onePlace(first);
+}
+
+std::optional<Place> firstScopeFrom(Database& db, const std::string& scope) {
+    auto seek = db.prepare("SELECT menu, state FROM user WHERE state >= ? AND Type <> 'L' "
+                           "ORDER BY state, ID LIMIT 1");
+    seek.bind(1, scope);
+    return onePlace(seek);
+}
+
+std::optional<Place> firstPlaceFromProgram(Database& db, const std::string& program) {
+    auto seek = db.prepare("SELECT menu, state FROM user WHERE (menu, state, name) >= (?, "
+                           "'Application-specific', '') AND Type <> 'L' ORDER BY menu, state, "
+                           "name LIMIT 1");
+    seek.bind(1, program);
+    return onePlace(seek);
+}
+
+void forEachCommandPlace(Database& db, const std::function<bool(const Place&)>& visit) {
+    auto scan = db.prepare("SELECT menu, state FROM user WHERE Type <> 'L' ORDER BY ID");
+    while (scan.step())
+        if (!visit({scan.text(0), scan.text(1)}))
+            return;
+}
+
+std::optional<UserRow> findRow(Database& db, const std::string& program, const std::string& scope,
+                               const std::string& name) {
+    auto select = db.prepare(UserTable::selectSql() +
+                             " WHERE menu = ? AND state = ? AND name = ? ORDER BY user.ID LIMIT 1");
+    select.bind(1, program).bind(2, scope).bind(3, name);
+    return oneRow(select);
+}
+
+std::optional<UserRow> firstCommandOf(Database& db, const std::string& program,
+                                      const std::string& scope) {
+    auto select = db.prepare(UserTable::selectSql() +
+                             " WHERE menu = ? AND state = ? AND Type <> 'L' AND listcopy = 0 "
+                             "ORDER BY globalsort, menu, state, name LIMIT 1");
+    select.bind(1, program).bind(2, scope);
+    return oneRow(select);
+}
+
+std::vector<UserRow> headingsOf(Database& db, const std::string& program,
+                                const std::string& scope) {
+    auto select = db.prepare(
+        "SELECT ID, name, Type, owner FROM user WHERE menu = ? AND state = ? ORDER BY name");
+    select.bind(1, program).bind(2, scope);
+    return headings(select);
+}
+
+std::vector<UserRow> globalListHeadings(Database& db) {
+    auto select = db.prepare("SELECT ID, name, Type, owner FROM user WHERE Type = 'L' AND menu = "
+                             "'Global Commands' AND state = 'Global Commands' ORDER BY ID");
+    return headings(select);
+}
+
+void forEachNewestCommand(Database& db, const std::function<bool(const UserRow&)>& visit) {
+    // Insertion order: the commands, newest last, then the LISTs.
+    auto select =
+        db.prepare("SELECT menu, state, name, Type, owner FROM user WHERE ID < coalesce((SELECT "
+                   "min(ID) FROM user WHERE Type = 'L'), 9223372036854775807) ORDER BY ID DESC");
+    while (select.step()) {
+        UserRow row;
+        row.program = select.text(0);
+        row.scope = select.text(1);
+        row.name = select.text(2);
+        row.Type = select.text(3);
+        row.group = select.text(4);
+        if (!visit(row))
+            return;
+    }
+}
+
+std::vector<std::string> namesLike(Database& db, const std::string& pattern) {
+    auto select = db.prepare("SELECT name FROM user WHERE name LIKE ? ESCAPE '\\' ORDER BY ID");
+    select.bind(1, pattern);
+    return texts(select);
+}
+
+std::optional<SortKey> sortKeyOf(Database& db, const std::string& program, const std::string& scope,
+                                 const std::string& name) {
+    auto select = db.prepare("SELECT globalsort, menu, state, name, ID FROM user WHERE menu = ? "
+                             "AND state = ? AND name = ? ORDER BY ID LIMIT 1");
+    select.bind(1, program).bind(2, scope).bind(3, name);
+    if (!select.step())
+        return std::nullopt;
+    return sortKey(select);
+}
+
+std::optional<SortKey> nextCommandAfter(Database& db, const SortKey& after) {
+    auto next = db.prepare("SELECT globalsort, menu, state, name, ID FROM user WHERE (globalsort, "
+                           "menu, state, name, ID) > (?, ?, ?, ?, ?) ORDER BY globalsort, menu, "
+                           "state, name, ID LIMIT 1");
+    next.bind(1, after.globalsort)
+        .bind(2, after.program)
+        .bind(3, after.scope)
+        .bind(4, after.name)
+        .bind(5, after.ID);
+    if (!next.step())
+        return std::nullopt;
+    return sortKey(next);
+}
+
+std::optional<std::string> stateName(Database& db, std::int64_t id) {
+    auto lookUp = db.prepare("SELECT statename FROM states WHERE ID = ?");
+    lookUp.bind(1, id);
+    if (!lookUp.step())
+        return std::nullopt;
+    return lookUp.text(0);
+}
+
+std::vector<std::string> commandBodies(Database& db, const std::string& program,
+                                       const std::string& scope, const std::string& name) {
+    auto found = db.prepare(
+        "SELECT script FROM user WHERE menu = ? AND state = ? AND name = ? AND Type <> 'L'");
+    found.bind(1, program).bind(2, scope).bind(3, name);
+    return texts(found);
+}
+
+} // namespace qmk::places
