@@ -1,6 +1,7 @@
 #include "store/statements.h"
 
 #include "store/schema.h"
+#include "store/user_rows.h"
 
 #include <algorithm>
 
@@ -132,6 +133,82 @@ std::vector<MarkedRecord> markedRecordsInFileOrder(Database& db, std::int64_t li
 
 void flagRow(Database& db, std::int64_t id) {
     db.prepare("UPDATE user SET flag = 1 WHERE ID = ?").bind(1, id).run();
+}
+
+void unflagRow(Database& db, std::int64_t id) {
+    db.prepare("UPDATE user SET flag = 0 WHERE ID = ?").bind(1, id).run();
+}
+
+std::int64_t flagGroup(Database& db, const std::string& group) {
+    db.prepare("UPDATE user SET flag = 1 WHERE owner = ?").bind(1, group).run();
+    return db.changes();
+}
+
+std::int64_t flagProgram(Database& db, const std::string& program) {
+    db.prepare("UPDATE user SET flag = 1 WHERE menu = ?").bind(1, program).run();
+    return db.changes();
+}
+
+void flagNamed(Database& db, const std::string& program, const std::string& scope,
+               const std::string& name) {
+    db.prepare("UPDATE user SET flag = 1 WHERE ID = (SELECT ID FROM user WHERE menu = ? AND "
+               "state = ? AND name = ? ORDER BY ID LIMIT 1)")
+        .bind(1, program)
+        .bind(2, scope)
+        .bind(3, name)
+        .run();
+}
+
+void forEachMarkedRow(Database& db, const std::function<bool(const UserRow&)>& visit) {
+    auto marked = db.prepare(UserTable::selectSql() + " WHERE user.flag = 1");
+    while (marked.step())
+        if (!visit(UserTable::rowFrom(marked)))
+            return;
+}
+
+std::vector<UserRow> markedInNameOrder(Database& db) {
+    auto select = db.prepare("SELECT menu, state, Type, name, script, owner, description FROM "
+                             "user WHERE flag = 1 ORDER BY globalsort, menu, state, name");
+    std::vector<UserRow> rows;
+    while (select.step()) {
+        UserRow row;
+        row.program = select.text(0);
+        row.scope = select.text(1);
+        row.Type = select.text(2);
+        row.name = select.text(3);
+        row.script = select.text(4);
+        row.group = select.text(5);
+        row.description = select.text(6);
+        rows.push_back(std::move(row));
+    }
+    return rows;
+}
+
+void narrowMarksToSearchable(Database& db) {
+    db.exec("UPDATE user SET flag = 0 WHERE flag = 1 AND Type NOT IN ('S', 'K', 'A', 'L')");
+    db.exec("UPDATE user SET flag = 1 WHERE Type = 'L' AND listcopy = 0 AND menu = 'Global "
+            "Commands' AND state = 'Global Commands' AND name IN (SELECT name FROM user "
+            "WHERE flag = 1 AND listcopy = 1)");
+    db.exec("UPDATE user SET flag = 0 WHERE flag = 1 AND listcopy = 1");
+}
+
+void forEachMarkedBody(Database& db, std::int64_t fromId,
+                       const std::function<bool(std::int64_t id, std::string_view name,
+                                                std::string_view body)>& visit) {
+    auto rows =
+        db.prepare("SELECT ID, name, script FROM user WHERE flag = 1 AND ID >= ? ORDER BY ID");
+    rows.bind(1, fromId);
+    while (rows.step())
+        if (!visit(rows.integer(0), rows.view(1), rows.view(2)))
+            return;
+}
+
+BodyUpdate::BodyUpdate(Database& db)
+    : update_(db.prepare("UPDATE user SET script = ? WHERE ID = ?")) {}
+
+void BodyUpdate::operator()(std::int64_t id, const std::string& body) {
+    update_.bind(1, body).bind(2, id).run();
+    update_.reset();
 }
 
 void setGroup(Database& db, std::int64_t id, const std::string& group) {

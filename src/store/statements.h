@@ -1,12 +1,15 @@
 #pragma once
 
 #include "store/database.h"
+#include "store/user_row.h"
 
 #include <cstdint>
 #include <filesystem>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace qmk {
@@ -47,8 +50,37 @@ struct MarkedRecord {
 };
 std::vector<MarkedRecord> markedRecordsInFileOrder(Database& db, std::int64_t listsAt);
 
-// Marks one row.
+// Marks one row; clears one row's mark.
 void flagRow(Database& db, std::int64_t id);
+void unflagRow(Database& db, std::int64_t id);
+// Marks the rows of a Group, of a Program.
+std::int64_t flagGroup(Database& db, const std::string& group);
+std::int64_t flagProgram(Database& db, const std::string& program);
+// Marks the first row named `name` in a Program and Scope.
+void flagNamed(Database& db, const std::string& program, const std::string& scope,
+               const std::string& name);
+// Every marked row, with every column, until `visit` returns false.
+void forEachMarkedRow(Database& db, const std::function<bool(const UserRow&)>& visit);
+// The marked rows in the lists' order (Global Commands first, then Program, Scope, name), with
+// program, scope, Type, name, body, group and description.
+std::vector<UserRow> markedInNameOrder(Database& db);
+// Narrows the marks to the rows search and replace reads: scripts, KEYS, Advanced Scripts and
+// LISTs, a LIST copy standing for its master LIST, which alone is a record of the file.
+void narrowMarksToSearchable(Database& db);
+// The marked rows from `fromId` on, in `ID` order: ID, name and body, until `visit` returns
+// false. The texts last only for the visit.
+void forEachMarkedBody(Database& db, std::int64_t fromId,
+                       const std::function<bool(std::int64_t id, std::string_view name,
+                                                std::string_view body)>& visit);
+// A row's body; the statement is prepared once for many rows.
+class BodyUpdate {
+public:
+    explicit BodyUpdate(Database& db);
+    void operator()(std::int64_t id, const std::string& body);
+
+private:
+    Statement update_;
+};
 // The row's Group.
 void setGroup(Database& db, std::int64_t id, const std::string& group);
 // Empties `user`, `positions` and `dvcmap`: a new user's rows are read afresh.

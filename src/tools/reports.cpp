@@ -15,8 +15,6 @@ namespace qmk {
 
 namespace {
 
-constexpr const char* kNameOrder = " ORDER BY globalsort, menu, state, name";
-
 // A spreadsheet field: quoted, with every quote inside doubled.
 std::string inQuotes(const std::string& text) {
     std::string quoted = "\"";
@@ -27,23 +25,19 @@ std::string inQuotes(const std::string& text) {
 
 // Clears the mark of every marked row the View would not show; the rows left marked.
 std::int64_t narrow(Database& store, const ReportOutlets& outlets, bool dvcOnly) {
-    auto marked = store.prepare(UserTable::selectSql() + " WHERE user.flag = 1");
     std::vector<std::int64_t> hidden;
     std::int64_t kept = 0;
-    while (marked.step()) {
-        const auto row = UserTable::rowFrom(marked);
+    statements::forEachMarkedRow(store, [&](const UserRow& row) {
         // The DVC listing holds keystroke, script and LIST rows only.
         const bool dvcType = row.Type == "K" || row.Type == "S" || row.Type == "L";
         if (outlets.shown(row) && (!dvcOnly || dvcType))
             ++kept;
         else
             hidden.push_back(row.ID);
-    }
-    auto clear = store.prepare("UPDATE user SET flag = 0 WHERE ID = ?");
-    for (const auto id : hidden) {
-        clear.bind(1, id).run();
-        clear.reset();
-    }
+        return true;
+    });
+    for (const auto id : hidden)
+        statements::unflagRow(store, id);
     return kept;
 }
 
@@ -57,10 +51,10 @@ void markChoice(Database& store, const ReportRequest& r) {
         if (r.group == kAllGroups)
             statements::flagAll(store);
         else
-            store.prepare("UPDATE user SET flag = 1 WHERE owner = ?").bind(1, r.group).run();
+            statements::flagGroup(store, r.group);
         return;
     case Choice::Program:
-        store.prepare("UPDATE user SET flag = 1 WHERE menu = ?").bind(1, r.program).run();
+        statements::flagProgram(store, r.program);
         return;
     case Choice::Scope:
         statements::flagProgramScope(store, r.program, r.scope);
@@ -68,13 +62,8 @@ void markChoice(Database& store, const ReportRequest& r) {
     case Choice::Picked:
         break;
     }
-    auto mark = store.prepare(
-        "UPDATE user SET flag = 1 WHERE ID = (SELECT ID FROM user WHERE menu = ? AND state = ? "
-        "AND name = ? ORDER BY ID LIMIT 1)");
-    for (const auto& name : r.picked) {
-        mark.bind(1, r.program).bind(2, r.scope).bind(3, name).run();
-        mark.reset();
-    }
+    for (const auto& name : r.picked)
+        statements::flagNamed(store, r.program, r.scope, name);
 }
 
 std::vector<std::string> linesOf(const std::string& text) {
@@ -140,32 +129,26 @@ std::filesystem::path proposedReportFile(Database& store, const ProgramDir& home
 }
 
 std::string reportNameList(Database& store) {
-    auto select = store.prepare("SELECT menu, state, name FROM user WHERE flag = 1" +
-                                std::string(kNameOrder));
     std::string text;
     std::optional<std::pair<std::string, std::string>> last;
     const std::string crlf(kCrLf);
-    while (select.step()) {
-        const std::pair<std::string, std::string> pair{select.text(0), select.text(1)};
+    for (const auto& row : statements::markedInNameOrder(store)) {
+        const std::pair<std::string, std::string> pair{row.program, row.scope};
         if (!last || *last != pair)
             text += crlf + pair.first + " " + pair.second + crlf;
         last = pair;
-        text += select.text(2) + crlf;
+        text += row.name + crlf;
     }
     return text;
 }
 
 std::string reportSpreadsheet(Database& store) {
-    auto select = store.prepare("SELECT menu, state, Type, name, script, owner, description FROM "
-                                "user WHERE flag = 1" +
-                                std::string(kNameOrder));
     std::string text;
-    while (select.step()) {
-        const auto first = select.text(4).substr(0, select.text(4).find("\r\n"));
-        text += inQuotes(select.text(0)) + "," + inQuotes(select.text(1)) + "," +
-                inQuotes(select.text(2)) + "," + inQuotes(select.text(3)) + "," + inQuotes(first) +
-                "," + inQuotes(select.text(5)) + "," + inQuotes(select.text(6)) +
-                std::string(kCrLf);
+    for (const auto& row : statements::markedInNameOrder(store)) {
+        const auto first = row.script.substr(0, row.script.find("\r\n"));
+        text += inQuotes(row.program) + "," + inQuotes(row.scope) + "," + inQuotes(row.Type) + "," +
+                inQuotes(row.name) + "," + inQuotes(first) + "," + inQuotes(row.group) + "," +
+                inQuotes(row.description) + std::string(kCrLf);
     }
     return text;
 }

@@ -1,6 +1,7 @@
 #include "tools/search_replace.h"
 
 #include "format/codepage.h"
+#include "store/statements.h"
 #include "store/user_rows.h"
 #include "writer/record_edits.h"
 
@@ -19,13 +20,7 @@ std::string cp(const std::string& utf8) {
 } // namespace
 
 void SearchReplace::start() {
-    store_.exec("UPDATE user SET flag = 0 WHERE flag = 1 AND Type NOT IN ('S', 'K', 'A', 'L')");
-    // A LIST copy shown under a Program stands for its master LIST, which is searched once in
-    // its place: only the master is a record of the file.
-    store_.exec("UPDATE user SET flag = 1 WHERE Type = 'L' AND listcopy = 0 AND menu = 'Global "
-                "Commands' AND state = 'Global Commands' AND name IN (SELECT name FROM user "
-                "WHERE flag = 1 AND listcopy = 1)");
-    store_.exec("UPDATE user SET flag = 0 WHERE flag = 1 AND listcopy = 1");
+    statements::narrowMarksToSearchable(store_);
     running_ = false;
 }
 
@@ -51,28 +46,28 @@ SearchReplace::Step SearchReplace::findNext(const std::string& text, bool matchC
         replacements_ = 0;
         replacedIn_.clear();
     }
-    auto rows =
-        store_.prepare("SELECT ID, name, script FROM user WHERE flag = 1 AND ID >= ? ORDER BY ID");
-    rows.bind(1, row_);
-    while (rows.step()) {
-        const auto id = rows.integer(0);
-        if (id != row_)
-            next_ = 0; // another row: look from its start
-        auto body = rows.text(2);
-        // Most bodies cannot match: they are passed over without being converted.
-        if (next_ == 0 && !codepage::mayContain(body, text, matchCase))
-            continue;
-        const auto at = occurrence(body, text, matchCase, next_);
-        if (at == std::string::npos)
-            continue;
-        name_ = rows.text(1);
-        body_ = std::move(body);
-        row_ = id;
-        found_ = at;
-        length_ = cp(text).size();
-        next_ = at + length_;
+    bool found = false;
+    statements::forEachMarkedBody(
+        store_, row_, [&](std::int64_t id, std::string_view name, std::string_view body) {
+            if (id != row_)
+                next_ = 0; // another row: look from its start
+            // Most bodies cannot match: they are passed over without being converted.
+            if (next_ == 0 && !codepage::mayContain(body, text, matchCase))
+                return true;
+            const auto at = occurrence(std::string(body), text, matchCase, next_);
+            if (at == std::string::npos)
+                return true;
+            name_ = name;
+            body_ = body;
+            row_ = id;
+            found_ = at;
+            length_ = cp(text).size();
+            next_ = at + length_;
+            found = true;
+            return false;
+        });
+    if (found)
         return Step::Found;
-    }
     if (replacements_ > 0)
         return finished();
     prompt_.message("No more matches in this Scope", "Search/Replace");
@@ -119,7 +114,7 @@ SearchReplace::Step SearchReplace::replace(const std::string& text, const std::s
         prompt_.message(result.message, result.title);
         return Step::Refused;
     }
-    store_.prepare("UPDATE user SET script = ? WHERE ID = ?").bind(1, changed).bind(2, row_).run();
+    statements::BodyUpdate{store_}(row_, changed);
     body_ = changed;
     next_ = found_ + replacement->size();
     ++replacements_;
@@ -153,34 +148,31 @@ SearchReplace::Step SearchReplace::replaceAll(const std::string& text, const std
     std::vector<NewBody> bodies;
     int occurrences = 0;
     // Only the bodies are read to search them; a whole row only where one is replaced.
-    auto rows =
-        store_.prepare("SELECT ID, script FROM user WHERE flag = 1 AND ID >= ? ORDER BY ID");
-    rows.bind(1, row_);
     UserTable table(store_);
-    while (rows.step()) {
-        const auto id = rows.integer(0);
-        const auto script = rows.view(1);
-        if (id != row_ && !codepage::mayContain(script, text, matchCase))
-            continue;
-        auto bytes = cp(std::string(script));
-        auto haystack = matchCase ? bytes : codepage::toUpper(bytes);
-        std::size_t at = id == row_ ? found_ : 0;
-        int here = 0;
-        while ((at = haystack.find(needle, at)) != std::string::npos) {
-            bytes.replace(at, needle.size(), *replacement);
-            haystack.replace(at, needle.size(), *replacement);
-            at += replacement->size();
-            ++here;
-        }
-        if (here == 0)
-            continue;
-        auto row = table.byId(id);
-        if (!row)
-            continue;
-        occurrences += here;
-        replacedIn_.insert(id);
-        bodies.push_back({std::move(*row), codepage::toUtf8(bytes)});
-    }
+    statements::forEachMarkedBody(
+        store_, row_, [&](std::int64_t id, std::string_view, std::string_view script) {
+            if (id != row_ && !codepage::mayContain(script, text, matchCase))
+                return true;
+            auto bytes = cp(std::string(script));
+            auto haystack = matchCase ? bytes : codepage::toUpper(bytes);
+            std::size_t at = id == row_ ? found_ : 0;
+            int here = 0;
+            while ((at = haystack.find(needle, at)) != std::string::npos) {
+                bytes.replace(at, needle.size(), *replacement);
+                haystack.replace(at, needle.size(), *replacement);
+                at += replacement->size();
+                ++here;
+            }
+            if (here == 0)
+                return true;
+            auto row = table.byId(id);
+            if (!row)
+                return true;
+            occurrences += here;
+            replacedIn_.insert(id);
+            bodies.push_back({std::move(*row), codepage::toUtf8(bytes)});
+            return true;
+        });
     if (!bodies.empty()) {
         progress_("Replacing");
         const auto result = replaceBodies(engine_, bodies);
@@ -190,11 +182,9 @@ SearchReplace::Step SearchReplace::replaceAll(const std::string& text, const std
         }
         // The store's bodies follow the file's in one transaction.
         Transaction transaction(store_);
-        auto script = store_.prepare("UPDATE user SET script = ? WHERE ID = ?");
-        for (const auto& [row, body] : bodies) {
-            script.bind(1, body).bind(2, row.ID).run();
-            script.reset();
-        }
+        statements::BodyUpdate setBody(store_);
+        for (const auto& [row, body] : bodies)
+            setBody(row.ID, body);
         transaction.commit();
     }
     replacements_ += occurrences;
