@@ -3,6 +3,7 @@
 #include "row_output.h"
 #include "session/installation.h"
 #include "session/startup.h"
+#include "store/places.h"
 #include "store/statements.h"
 #include "store/user_rows.h"
 
@@ -28,18 +29,10 @@ int init(const ProgramDir& home, std::ostream& out, std::ostream& err) {
     return kDone;
 }
 
-StateNames loadStateNames(Database& db) {
-    StateNames names;
-    auto select = db.prepare("SELECT ID, statename FROM states");
-    while (select.step())
-        names[select.integer(0)] = select.text(1);
-    return names;
-}
-
 int list(Session& session, const ListFormat& format, std::ostream& out) {
     UserTable rows(session.store());
     if (format.json)
-        printRowsJson(out, rows, loadStateNames(session.store()));
+        printRowsJson(out, rows, places::stateNames(session.store()));
     else if (format.csv)
         printRowsCsv(out, rows);
     else

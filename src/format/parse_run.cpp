@@ -5,6 +5,7 @@
 #include "format/codepage.h"
 #include "format/damage_report.h"
 #include "format/row_builder.h"
+#include "store/statements.h"
 
 namespace qmk {
 
@@ -38,8 +39,7 @@ Parser::Run::Run(Parser& parser, std::string_view image, const std::filesystem::
                  KeyNames keys, DuplicateLog& duplicates)
     : parser_(parser), image_(image), filename_(file.filename().string()), keys_(std::move(keys)),
       users_(parser.ctx_.store), parameters_(parser.ctx_.store),
-      addState_(parser.ctx_.store.prepare("INSERT INTO states (appname, statename) VALUES (?, ?)")),
-      duplicates_(duplicates) {
+      addState_(statements::prepareAddState(parser.ctx_.store)), duplicates_(duplicates) {
     // One entry per command: no rehash while 60,000 of them go in.
     if (image.size() >= layout::kCommandCountPosition + 2)
         rowsByKey_.reserve(ImageReader(image, layout::kCommandCountPosition).u16() + 1024u);

@@ -3,6 +3,7 @@
 #include "common/prompt.h"
 #include "mainwindow/browser.h"
 #include "store/database.h"
+#include "store/places.h"
 
 #include <optional>
 #include <string>
@@ -43,12 +44,9 @@ public:
     const FindSettings& settings() const { return settings_; }
 
 private:
-    struct Position {
-        std::string globalsort, program, scope, name;
-        std::int64_t id = 0;
-    };
     bool step(bool forward);
-    bool walk(const std::string& where, const Position* from, bool forward);
+    // The rows after (or before) `from`, else every row, up to the next match.
+    bool walk(const std::optional<places::SortKey>& from, bool forward);
     void begin();
 
     Database& store_;
@@ -60,7 +58,7 @@ private:
     std::string foundType_;
     // Where the last match stood, so that the next step starts after it even among commands of
     // one Program, Scope and name.
-    std::optional<Position> lastMatch_;
+    std::optional<places::SortKey> lastMatch_;
     std::size_t highlightStart_ = 0, highlightLength_ = 0;
 };
 

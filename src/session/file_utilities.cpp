@@ -66,7 +66,7 @@ void compactStore(std::unique_ptr<Database>& store, const std::filesystem::path&
         compacted = file;
         compacted += ".compact" + std::to_string(n);
     }
-    store->prepare("VACUUM INTO ?").bind(1, compacted.string()).run();
+    statements::vacuumInto(*store, compacted);
     store.reset();
     trace.mark("after compact");
     std::filesystem::rename(compacted, file);

@@ -141,6 +141,19 @@ std::vector<UserRow> headingsOf(Database& db, const std::string& program,
     return headings(select);
 }
 
+std::vector<UserRow> commandHeadingsInFileOrder(Database& db, const std::string& program,
+                                                const std::string& scope) {
+    auto select = db.prepare("SELECT ID, name, Type, owner FROM user WHERE menu = ? AND state = ? "
+                             "AND Type <> 'L' ORDER BY ID");
+    select.bind(1, program).bind(2, scope);
+    auto rows = headings(select);
+    for (auto& row : rows) {
+        row.program = program;
+        row.scope = scope;
+    }
+    return rows;
+}
+
 std::vector<UserRow> globalListHeadings(Database& db) {
     auto select = db.prepare("SELECT ID, name, Type, owner FROM user WHERE Type = 'L' AND menu = "
                              "'Global Commands' AND state = 'Global Commands' ORDER BY ID");
@@ -170,6 +183,26 @@ std::vector<std::string> namesLike(Database& db, const std::string& pattern) {
     return texts(select);
 }
 
+void forEachInListOrder(Database& db, const std::optional<SortKey>& from, bool forward,
+                        const std::function<bool(const Statement& row)>& visit) {
+    const char* after = forward
+                            ? " WHERE (globalsort, menu, state, name, user.ID) > (?, ?, ?, ?, ?)"
+                            : " WHERE (globalsort, menu, state, name, user.ID) < (?, ?, ?, ?, ?)";
+    const char* order = forward ? " ORDER BY globalsort, menu, state, name, user.ID"
+                                : " ORDER BY globalsort DESC, menu DESC, state DESC, name DESC, "
+                                  "user.ID DESC";
+    auto select = db.prepare(UserTable::selectSql() + (from ? after : "") + order);
+    if (from)
+        select.bind(1, from->globalsort)
+            .bind(2, from->program)
+            .bind(3, from->scope)
+            .bind(4, from->name)
+            .bind(5, from->ID);
+    while (select.step())
+        if (!visit(select))
+            return;
+}
+
 std::optional<SortKey> sortKeyOf(Database& db, const std::string& program, const std::string& scope,
                                  const std::string& name) {
     auto select = db.prepare("SELECT globalsort, menu, state, name, ID FROM user WHERE menu = ? "
@@ -192,6 +225,14 @@ std::optional<SortKey> nextCommandAfter(Database& db, const SortKey& after) {
     if (!next.step())
         return std::nullopt;
     return sortKey(next);
+}
+
+std::map<std::int64_t, std::string> stateNames(Database& db) {
+    std::map<std::int64_t, std::string> names;
+    auto select = db.prepare("SELECT ID, statename FROM states");
+    while (select.step())
+        names[select.integer(0)] = select.text(1);
+    return names;
 }
 
 std::optional<std::string> stateName(Database& db, std::int64_t id) {

@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <map>
 #include <optional>
 #include <string>
 #include <vector>
@@ -56,6 +57,9 @@ std::optional<UserRow> firstCommandOf(Database& db, const std::string& program,
                                       const std::string& scope);
 // The ID, name, Type and Group of a place's rows, by name.
 std::vector<UserRow> headingsOf(Database& db, const std::string& program, const std::string& scope);
+// The same of a place's commands (LISTs aside), in `ID` order.
+std::vector<UserRow> commandHeadingsInFileOrder(Database& db, const std::string& program,
+                                                const std::string& scope);
 // The same of the global LISTs, in `ID` order.
 std::vector<UserRow> globalListHeadings(Database& db);
 // The commands' places, names, Types and Groups, newest first, until `visit` returns false.
@@ -63,12 +67,19 @@ void forEachNewestCommand(Database& db, const std::function<bool(const UserRow&)
 // The names that match a LIKE `pattern` ("\" escapes), in `ID` order.
 std::vector<std::string> namesLike(Database& db, const std::string& pattern);
 
+// Every row in the lists' order, from just past `from` (forward) or just before it (back), or
+// from the first row, until `visit` returns false. The visit reads the row's columns as
+// UserTable::selectSql() lays them out, so that it can test one before reading the row whole.
+void forEachInListOrder(Database& db, const std::optional<SortKey>& from, bool forward,
+                        const std::function<bool(const Statement& row)>& visit);
 // The sort key of the row named `name` in a place.
 std::optional<SortKey> sortKeyOf(Database& db, const std::string& program, const std::string& scope,
                                  const std::string& name);
 // The command that follows `after` in the lists' order.
 std::optional<SortKey> nextCommandAfter(Database& db, const SortKey& after);
 
+// Every state's name by its `ID`.
+std::map<std::int64_t, std::string> stateNames(Database& db);
 // The name of the state with `id`.
 std::optional<std::string> stateName(Database& db, std::int64_t id);
 // The bodies of the commands named `name` in a place.

@@ -17,8 +17,12 @@ std::unique_ptr<Database> openCommandStore(const std::filesystem::path& file) {
 namespace statements {
 
 namespace {
-std::int64_t countOf(Database& db, const char* sql) {
+// The count a query gives, its `?` bound to `texts` in order.
+template <typename... Texts>
+std::int64_t countOf(Database& db, const char* sql, const Texts&... texts) {
     auto select = db.prepare(sql);
+    int parameter = 1;
+    (select.bind(parameter++, texts), ...);
     return select.step() ? select.integer(0) : 0;
 }
 
@@ -135,6 +139,112 @@ void flagRow(Database& db, std::int64_t id) {
     db.prepare("UPDATE user SET flag = 1 WHERE ID = ?").bind(1, id).run();
 }
 
+std::vector<std::uint32_t> markedCommandOffsets(Database& db) {
+    auto marks = db.prepare("SELECT positions.offset FROM user JOIN positions ON positions.ID = "
+                            "user.ID WHERE user.flag = 1 AND positions.filerecord = 1 AND "
+                            "user.Type <> 'L'");
+    std::vector<std::uint32_t> offsets;
+    while (marks.step())
+        offsets.push_back(static_cast<std::uint32_t>(marks.integer(0)));
+    return offsets;
+}
+
+std::int64_t globalListOffset(Database& db, const std::string& name) {
+    auto master = db.prepare("SELECT positions.offset FROM user JOIN positions ON positions.ID = "
+                             "user.ID WHERE menu = 'Global Commands' AND state = 'Global "
+                             "Commands' AND name = ? AND Type = 'L' AND positions.filerecord = 1");
+    master.bind(1, name);
+    return master.step() ? master.integer(0) : 0;
+}
+
+std::optional<std::int64_t> globalListId(Database& db, const std::string& name) {
+    auto select = db.prepare("SELECT ID FROM user WHERE Type = 'L' AND menu = 'Global Commands' "
+                             "AND state = 'Global Commands' AND name = ? AND listcopy = 0");
+    select.bind(1, name);
+    if (!select.step())
+        return std::nullopt;
+    return select.integer(0);
+}
+
+std::int64_t flagCommandsNamed(Database& db, const std::string& program, const std::string& scope,
+                               const std::string& name) {
+    db.prepare("UPDATE user SET flag = 1 WHERE Type <> 'L' AND menu = ? AND state = ? AND name = ?")
+        .bind(1, program)
+        .bind(2, scope)
+        .bind(3, name)
+        .run();
+    return db.changes();
+}
+
+std::int64_t countCommandsOfProgram(Database& db, const std::string& program) {
+    return countOf(db, "SELECT count(*) FROM user WHERE Type <> 'L' AND menu = ?", program);
+}
+
+std::int64_t countCommandsOfGroup(Database& db, const std::string& group) {
+    return countOf(db, "SELECT count(*) FROM user WHERE Type <> 'L' AND owner = ?", group);
+}
+
+std::int64_t countCommandsOfScope(Database& db, const std::string& program,
+                                  const std::string& scope) {
+    return countOf(db, "SELECT count(*) FROM user WHERE Type <> 'L' AND menu = ? AND state = ?",
+                   program, scope);
+}
+
+Statement prepareAddState(Database& db) {
+    return db.prepare("INSERT INTO states (appname, statename) VALUES (?, ?)");
+}
+
+void shiftPositions(Database& db, std::uint32_t from, std::int64_t delta, bool inclusive) {
+    static constexpr const char* kAfter =
+        "UPDATE positions SET offset = offset + CASE WHEN offset > ?2 THEN ?1 ELSE 0 END, "
+        "offsetbody = offsetbody + CASE WHEN offsetbody <> 0 AND offsetbody > ?2 THEN ?1 ELSE 0 "
+        "END WHERE filerecord = 1 AND (offset > ?2 OR offsetbody > ?2)";
+    static constexpr const char* kFrom =
+        "UPDATE positions SET offset = offset + CASE WHEN offset >= ?2 THEN ?1 ELSE 0 END, "
+        "offsetbody = offsetbody + CASE WHEN offsetbody <> 0 AND offsetbody >= ?2 THEN ?1 ELSE 0 "
+        "END WHERE filerecord = 1 AND (offset >= ?2 OR offsetbody >= ?2)";
+    db.prepare(inclusive ? kFrom : kAfter).bind(1, delta).bind(2, std::int64_t{from}).run();
+    db.prepare(inclusive
+                   ? "UPDATE parameters SET OffsetLists = OffsetLists + ?1 WHERE OffsetLists >= ?2"
+                   : "UPDATE parameters SET OffsetLists = OffsetLists + ?1 WHERE OffsetLists > ?2")
+        .bind(1, delta)
+        .bind(2, std::int64_t{from})
+        .run();
+}
+
+std::vector<RowPositions> positionsAfter(Database& db, std::uint32_t from) {
+    auto rows = db.prepare("SELECT ID, offset, offsetbody FROM positions WHERE filerecord = 1 AND "
+                           "(offset > ?1 OR offsetbody > ?1)");
+    rows.bind(1, std::int64_t{from});
+    std::vector<RowPositions> found;
+    while (rows.step())
+        found.push_back({rows.integer(0), rows.integer(1), rows.integer(2)});
+    return found;
+}
+
+void setPositions(Database& db, const std::vector<RowPositions>& rows) {
+    auto update = db.prepare("UPDATE positions SET offset = ?, offsetbody = ? WHERE ID = ?");
+    for (const auto& row : rows) {
+        update.bind(1, row.offset).bind(2, row.offsetbody).bind(3, row.ID).run();
+        update.reset();
+    }
+}
+
+void setBodyPosition(Database& db, std::int64_t id, std::int64_t offsetbody) {
+    db.prepare("UPDATE positions SET offsetbody = ? WHERE ID = ?")
+        .bind(1, offsetbody)
+        .bind(2, id)
+        .run();
+}
+
+void setListsPosition(Database& db, std::int64_t offsetLists) {
+    db.prepare("UPDATE parameters SET OffsetLists = ?").bind(1, offsetLists).run();
+}
+
+void vacuumInto(Database& db, const std::filesystem::path& file) {
+    db.prepare("VACUUM INTO ?").bind(1, file.string()).run();
+}
+
 void unflagRow(Database& db, std::int64_t id) {
     db.prepare("UPDATE user SET flag = 0 WHERE ID = ?").bind(1, id).run();
 }
@@ -164,6 +274,15 @@ void forEachMarkedRow(Database& db, const std::function<bool(const UserRow&)>& v
     while (marked.step())
         if (!visit(UserTable::rowFrom(marked)))
             return;
+}
+
+std::vector<UserRow> markedInListingOrder(Database& db) {
+    auto select = db.prepare(UserTable::selectSql() + " WHERE user.flag = 1 ORDER BY globalsort, "
+                                                      "menu, state, listsort, name");
+    std::vector<UserRow> rows;
+    while (select.step())
+        rows.push_back(UserTable::rowFrom(select));
+    return rows;
 }
 
 std::vector<UserRow> markedInNameOrder(Database& db) {

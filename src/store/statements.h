@@ -50,6 +50,41 @@ struct MarkedRecord {
 };
 std::vector<MarkedRecord> markedRecordsInFileOrder(Database& db, std::int64_t listsAt);
 
+// The record positions of the marked commands of the file.
+std::vector<std::uint32_t> markedCommandOffsets(Database& db);
+// The record position of the global master LIST named `name`; 0 when the file holds none.
+std::int64_t globalListOffset(Database& db, const std::string& name);
+// The `ID` of the global master LIST named `name`.
+std::optional<std::int64_t> globalListId(Database& db, const std::string& name);
+// Marks the commands named `name` in a Program and Scope; the number marked.
+std::int64_t flagCommandsNamed(Database& db, const std::string& program, const std::string& scope,
+                               const std::string& name);
+// The commands (LISTs aside) of everything, of a Program, of a Group, of a Program and Scope.
+std::int64_t countCommandsOfProgram(Database& db, const std::string& program);
+std::int64_t countCommandsOfGroup(Database& db, const std::string& group);
+std::int64_t countCommandsOfScope(Database& db, const std::string& program,
+                                  const std::string& scope);
+// A state's row, for the parse; prepared once for the whole file.
+Statement prepareAddState(Database& db);
+// Moves by `delta` every record position of the file (and the lists section's) past `from`, or
+// at it when `inclusive`, in one pass over the rows.
+void shiftPositions(Database& db, std::uint32_t from, std::int64_t delta, bool inclusive);
+// A row's record and body positions.
+struct RowPositions {
+    std::int64_t ID = 0;
+    std::int64_t offset = 0;
+    std::int64_t offsetbody = 0;
+};
+// The file's rows with a position past `from`.
+std::vector<RowPositions> positionsAfter(Database& db, std::uint32_t from);
+// Stores the rows' new positions.
+void setPositions(Database& db, const std::vector<RowPositions>& rows);
+void setBodyPosition(Database& db, std::int64_t id, std::int64_t offsetbody);
+void setListsPosition(Database& db, std::int64_t offsetLists);
+
+// A compact copy of the store written to `file`.
+void vacuumInto(Database& db, const std::filesystem::path& file);
+
 // Marks one row; clears one row's mark.
 void flagRow(Database& db, std::int64_t id);
 void unflagRow(Database& db, std::int64_t id);
@@ -61,6 +96,9 @@ void flagNamed(Database& db, const std::string& program, const std::string& scop
                const std::string& name);
 // Every marked row, with every column, until `visit` returns false.
 void forEachMarkedRow(Database& db, const std::function<bool(const UserRow&)>& visit);
+// Every marked row, with every column, in the order of a DVC listing: Global Commands first,
+// then by Program and Scope, commands before LISTs, by name.
+std::vector<UserRow> markedInListingOrder(Database& db);
 // The marked rows in the lists' order (Global Commands first, then Program, Scope, name), with
 // program, scope, Type, name, body, group and description.
 std::vector<UserRow> markedInNameOrder(Database& db);

@@ -90,13 +90,9 @@ private:
 } // namespace
 
 std::string pseudoDvcText(Database& store) {
-    auto select = store.prepare(UserTable::selectSql() +
-                                " WHERE user.flag = 1 ORDER BY globalsort, menu, state, listsort, "
-                                "name");
     Listing listing;
     std::optional<UserRow> last;
-    while (select.step()) {
-        const auto row = UserTable::rowFrom(select);
+    for (const auto& row : statements::markedInListingOrder(store)) {
         if (!last) {
             listing.menu(row);
             listing.state(row);

@@ -12,14 +12,10 @@ namespace qmk {
 namespace {
 
 std::optional<UserRow> listNamed(Database& store, const std::string& name) {
-    auto select = store.prepare("SELECT ID FROM user WHERE Type = 'L' AND menu = ? AND state = ? "
-                                "AND name = ? AND listcopy = 0");
-    select.bind(1, std::string(kGlobalCommands))
-        .bind(2, std::string(kGlobalCommands))
-        .bind(3, name);
-    if (!select.step())
+    const auto id = statements::globalListId(store, name);
+    if (!id)
         return std::nullopt;
-    return UserTable(store).byId(select.integer(0));
+    return UserTable(store).byId(*id);
 }
 
 // A cancel takes back the LISTs written before it: the file is as it was.
@@ -90,13 +86,7 @@ RestoreOutcome restoreItems(UpdateEngine& current, const std::filesystem::path& 
         if (item.list)
             continue;
         marked += static_cast<int>(
-            store
-                ->prepare("UPDATE user SET flag = 1 WHERE Type <> 'L' AND menu = ? AND state = ? "
-                          "AND name = ?")
-                .bind(1, item.program)
-                .bind(2, item.scope)
-                .bind(3, item.name)
-                .run());
+            statements::flagCommandsNamed(*store, item.program, item.scope, item.name));
     }
     if (marked == 0)
         return outcome;

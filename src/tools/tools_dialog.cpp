@@ -3,6 +3,7 @@
 #include "common/text.h"
 #include "format/codepage.h"
 #include "store/parameters.h"
+#include "store/places.h"
 #include "store/schema.h"
 #include "store/statements.h"
 
@@ -67,35 +68,19 @@ ToolsCaptions toolsCaptions(const std::string& mode, const std::filesystem::path
 
 std::array<std::string, 4> toolsCounts(Database& store, const std::string& program,
                                        const std::string& scope, const std::string& group) {
-    const auto count = [&](const std::string& where, std::vector<std::string> values) {
-        auto select = store.prepare("SELECT count(*) FROM user WHERE Type <> 'L'" + where);
-        for (std::size_t i = 0; i < values.size(); ++i)
-            select.bind(static_cast<int>(i) + 1, values[i]);
-        select.step();
-        return fiveWide(select.integer(0));
-    };
-    return {count("", {}), count(" AND menu = ?", {program}),
-            group == kAllGroups ? count("", {}) : count(" AND owner = ?", {group}),
-            count(" AND menu = ? AND state = ?", {program, scope})};
+    const auto all = statements::countCommands(store);
+    return {fiveWide(all), fiveWide(statements::countCommandsOfProgram(store, program)),
+            fiveWide(group == kAllGroups ? all : statements::countCommandsOfGroup(store, group)),
+            fiveWide(statements::countCommandsOfScope(store, program, scope))};
 }
 
 std::vector<std::string> toolsPickList(Database& store, const std::string& program,
                                        const std::string& scope,
                                        const std::function<bool(const UserRow&)>& shown) {
-    auto select = store.prepare("SELECT name, Type, owner FROM user WHERE menu = ? AND state = ? "
-                                "AND Type <> 'L' ORDER BY ID");
-    select.bind(1, program).bind(2, scope);
     std::vector<std::string> names;
-    while (select.step()) {
-        UserRow row;
-        row.program = program;
-        row.scope = scope;
-        row.name = select.text(0);
-        row.Type = select.text(1);
-        row.group = select.text(2);
+    for (const auto& row : places::commandHeadingsInFileOrder(store, program, scope))
         if (shown(row))
             names.push_back(row.name);
-    }
     return names;
 }
 

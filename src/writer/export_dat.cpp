@@ -225,19 +225,15 @@ private:
         // The keys of the LISTs added view these names: they stay until the export ends.
         const auto noted = listNames_.size();
         RecordWalker walker(image, source_.generation(), generation_);
-        auto master = source_.context().store.prepare(
-            "SELECT positions.offset FROM user JOIN positions ON positions.ID = user.ID WHERE "
-            "menu = ? AND state = ? AND name = ? AND Type = 'L' AND positions.filerecord = 1");
         // LISTs found here name no further LISTs, so the names noted so far are all there are.
         for (std::size_t i = 0; i < noted; ++i) {
             const std::string_view name = listNames_[i];
             const ExportKey key{kGlobalCommands, kGlobalCommands, name};
             if (store_.find(key) != ExportStore::kNone)
                 continue;
-            master.bind(1, global).bind(2, global).bind(3, codepage::toUtf8(name));
-            const bool found = master.step();
-            const auto offset = found ? master.integer(0) : 0;
-            master.reset();
+            const auto offset =
+                statements::globalListOffset(source_.context().store, codepage::toUtf8(name));
+            const bool found = offset != 0;
             if (!found)
                 return refused("fatal Export not found LIST error", target_);
             std::uint32_t end = 0;

@@ -4,6 +4,7 @@
 #include "format/codepage.h"
 #include "format/file_properties.h"
 #include "format/record.h"
+#include "store/statements.h"
 #include "store/user_rows.h"
 #include "writer/check_string.h"
 #include "writer/list_names.h"
@@ -35,11 +36,8 @@ public:
         const auto& home = engine.context().home;
         std::ofstream(home.file(files::kChangeLog), std::ios::trunc);
         std::ofstream(home.file(files::kDuplicateLog), std::ios::trunc);
-        auto marks = engine.context().store.prepare(
-            "SELECT positions.offset FROM user JOIN positions ON positions.ID = user.ID WHERE "
-            "user.flag = 1 AND positions.filerecord = 1 AND user.Type <> 'L'");
-        while (marks.step())
-            marked_.insert(static_cast<std::uint32_t>(marks.integer(0)));
+        for (const auto offset : statements::markedCommandOffsets(engine.context().store))
+            marked_.insert(offset);
         const auto image = engine.image();
         engine.output().reserve(image.size());
         engine.output() =
@@ -307,7 +305,7 @@ EditResult convertFormat(UpdateEngine& engine, const FormatTarget& target) {
         return *refusal;
     const auto* info = layout::findGeneration(target.versionCode);
     // Every row takes part in a format conversion.
-    engine.context().store.exec("UPDATE user SET flag = 1");
+    statements::flagAll(engine.context().store);
     return rebuildAll(engine, {target.operation, {}, {}}, info->generation, target.versionCode,
                       "convert2" + std::string(1, target.label[0]) +
                           std::string(1, target.label[2]));

@@ -8,6 +8,7 @@
 #include "format/record.h"
 #include "store/parameters.h"
 #include "store/schema.h"
+#include "store/statements.h"
 
 #include <algorithm>
 #include <array>
@@ -88,22 +89,8 @@ void UpdateEngine::shiftStore(std::uint32_t from, std::int64_t delta, bool inclu
     if (delta == 0)
         return;
     // One pass over the rows: every row rewritten once, however many of its positions move.
-    const std::string after = inclusive ? " >= ?2" : " > ?2";
     Transaction transaction(ctx_.store);
-    ctx_.store
-        .prepare("UPDATE positions SET offset = offset + CASE WHEN offset" + after +
-                 " THEN ?1 ELSE 0 END, offsetbody = offsetbody + CASE WHEN offsetbody <> 0 AND "
-                 "offsetbody" +
-                 after + " THEN ?1 ELSE 0 END WHERE filerecord = 1 AND (offset" + after +
-                 " OR offsetbody" + after + ")")
-        .bind(1, delta)
-        .bind(2, std::int64_t{from})
-        .run();
-    ctx_.store
-        .prepare("UPDATE parameters SET OffsetLists = OffsetLists + ?1 WHERE OffsetLists" + after)
-        .bind(1, delta)
-        .bind(2, std::int64_t{from})
-        .run();
+    statements::shiftPositions(ctx_.store, from, delta, inclusive);
     transaction.commit();
 }
 
@@ -134,31 +121,20 @@ void UpdateEngine::shiftStore(const std::vector<Shift>& shifts) {
                    : position + total[static_cast<std::size_t>(after - moving.begin()) - 1];
     };
     Transaction transaction(ctx_.store);
-    auto rows = ctx_.store.prepare(
-        "SELECT ID, offset, offsetbody FROM positions WHERE filerecord = 1 AND (offset > ?1 OR "
-        "offsetbody > ?1)");
-    rows.bind(1, std::int64_t{moving.front().from});
-    auto update =
-        ctx_.store.prepare("UPDATE positions SET offset = ?, offsetbody = ? WHERE ID = ?");
-    std::vector<std::array<std::int64_t, 3>> changed;
-    while (rows.step())
-        changed.push_back({rows.integer(0), moved(rows.integer(1)), moved(rows.integer(2))});
-    for (const auto& [id, offset, offsetbody] : changed) {
-        update.bind(1, offset).bind(2, offsetbody).bind(3, id).run();
-        update.reset();
+    auto rows = statements::positionsAfter(ctx_.store, moving.front().from);
+    for (auto& row : rows) {
+        row.offset = moved(row.offset);
+        row.offsetbody = moved(row.offsetbody);
     }
-    const auto lists = storedOffsetLists();
-    ctx_.store.prepare("UPDATE parameters SET OffsetLists = ?").bind(1, moved(lists)).run();
+    statements::setPositions(ctx_.store, rows);
+    statements::setListsPosition(ctx_.store, moved(storedOffsetLists()));
     transaction.commit();
 }
 
 void UpdateEngine::refreshBodyPosition(std::int64_t id, std::uint32_t offset) {
     ImageReader in(image_, offset);
     const auto record = readCommandRecord(in, generation_, KeyNames{});
-    ctx_.store.prepare("UPDATE positions SET offsetbody = ? WHERE ID = ?")
-        .bind(1, std::int64_t{record.offsetbody})
-        .bind(2, id)
-        .run();
+    statements::setBodyPosition(ctx_.store, id, std::int64_t{record.offsetbody});
 }
 
 std::int64_t UpdateEngine::storedOffsetLists() {
