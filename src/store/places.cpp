@@ -162,16 +162,11 @@ std::vector<UserRow> globalListHeadings(Database& db) {
 
 void forEachNewestCommand(Database& db, const std::function<bool(const UserRow&)>& visit) {
     // Insertion order: the commands, newest last, then the LISTs.
-    auto select =
-        db.prepare("SELECT menu, state, name, Type, owner FROM user WHERE ID < coalesce((SELECT "
-                   "min(ID) FROM user WHERE Type = 'L'), 9223372036854775807) ORDER BY ID DESC");
+    auto select = db.prepare(UserTable::selectSql() +
+                             " WHERE user.ID < coalesce((SELECT min(ID) FROM user WHERE Type = "
+                             "'L'), 9223372036854775807) ORDER BY user.ID DESC");
     while (select.step()) {
-        UserRow row;
-        row.program = select.text(0);
-        row.scope = select.text(1);
-        row.name = select.text(2);
-        row.Type = select.text(3);
-        row.group = select.text(4);
+        const auto row = UserTable::rowFrom(select);
         if (!visit(row))
             return;
     }

@@ -276,30 +276,13 @@ void forEachMarkedRow(Database& db, const std::function<bool(const UserRow&)>& v
             return;
 }
 
-std::vector<UserRow> markedInListingOrder(Database& db) {
-    auto select = db.prepare(UserTable::selectSql() + " WHERE user.flag = 1 ORDER BY globalsort, "
-                                                      "menu, state, listsort, name");
+std::vector<UserRow> markedRows(Database& db, MarkedOrder order) {
+    auto select = db.prepare(
+        UserTable::selectSql() + " WHERE user.flag = 1 ORDER BY globalsort, " +
+        (order == MarkedOrder::Listing ? "menu, state, listsort, name" : "menu, state, name"));
     std::vector<UserRow> rows;
     while (select.step())
         rows.push_back(UserTable::rowFrom(select));
-    return rows;
-}
-
-std::vector<UserRow> markedInNameOrder(Database& db) {
-    auto select = db.prepare("SELECT menu, state, Type, name, script, owner, description FROM "
-                             "user WHERE flag = 1 ORDER BY globalsort, menu, state, name");
-    std::vector<UserRow> rows;
-    while (select.step()) {
-        UserRow row;
-        row.program = select.text(0);
-        row.scope = select.text(1);
-        row.Type = select.text(2);
-        row.name = select.text(3);
-        row.script = select.text(4);
-        row.group = select.text(5);
-        row.description = select.text(6);
-        rows.push_back(std::move(row));
-    }
     return rows;
 }
 

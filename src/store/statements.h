@@ -96,12 +96,10 @@ void flagNamed(Database& db, const std::string& program, const std::string& scop
                const std::string& name);
 // Every marked row, with every column, until `visit` returns false.
 void forEachMarkedRow(Database& db, const std::function<bool(const UserRow&)>& visit);
-// Every marked row, with every column, in the order of a DVC listing: Global Commands first,
-// then by Program and Scope, commands before LISTs, by name.
-std::vector<UserRow> markedInListingOrder(Database& db);
-// The marked rows in the lists' order (Global Commands first, then Program, Scope, name), with
-// program, scope, Type, name, body, group and description.
-std::vector<UserRow> markedInNameOrder(Database& db);
+// Every marked row, with every column: Global Commands first, then by Program and Scope, then
+// by name (the lists' order) or commands before LISTs by name (a DVC listing's order).
+enum class MarkedOrder { Names, Listing };
+std::vector<UserRow> markedRows(Database& db, MarkedOrder order);
 // Narrows the marks to the rows search and replace reads: scripts, KEYS, Advanced Scripts and
 // LISTs, a LIST copy standing for its master LIST, which alone is a record of the file.
 void narrowMarksToSearchable(Database& db);

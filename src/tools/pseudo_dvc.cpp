@@ -92,7 +92,7 @@ private:
 std::string pseudoDvcText(Database& store) {
     Listing listing;
     std::optional<UserRow> last;
-    for (const auto& row : statements::markedInListingOrder(store)) {
+    for (const auto& row : statements::markedRows(store, statements::MarkedOrder::Listing)) {
         if (!last) {
             listing.menu(row);
             listing.state(row);

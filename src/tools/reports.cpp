@@ -132,7 +132,7 @@ std::string reportNameList(Database& store) {
     std::string text;
     std::optional<std::pair<std::string, std::string>> last;
     const std::string crlf(kCrLf);
-    for (const auto& row : statements::markedInNameOrder(store)) {
+    for (const auto& row : statements::markedRows(store, statements::MarkedOrder::Names)) {
         const std::pair<std::string, std::string> pair{row.program, row.scope};
         if (!last || *last != pair)
             text += crlf + pair.first + " " + pair.second + crlf;
@@ -144,7 +144,7 @@ std::string reportNameList(Database& store) {
 
 std::string reportSpreadsheet(Database& store) {
     std::string text;
-    for (const auto& row : statements::markedInNameOrder(store)) {
+    for (const auto& row : statements::markedRows(store, statements::MarkedOrder::Names)) {
         const auto first = row.script.substr(0, row.script.find("\r\n"));
         text += inQuotes(row.program) + "," + inQuotes(row.scope) + "," + inQuotes(row.Type) + "," +
                 inQuotes(row.name) + "," + inQuotes(first) + "," + inQuotes(row.group) + "," +
