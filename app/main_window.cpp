@@ -179,7 +179,7 @@ void MainWindow::render() {
         if (tab.selected >= 0 && tab.selected < lines.size())
             list->setCurrentIndex(listModel->index(tab.selected));
     }
-    selectorBar_->show(model.programs(), model.scopes(), model.groups());
+    selectorBar_->showSelectors(model.programs(), model.scopes(), model.groups());
     renderViewState();
     tabs_->setCurrentIndex(model.showingTab());
     renderItem();

@@ -64,7 +64,8 @@ SelectorBar::SelectorBar(QWidget* parent) : QToolBar("Program, Scope and Group",
     }
 }
 
-void SelectorBar::show(const Selector& programs, const Selector& scopes, const Selector& groups) {
+void SelectorBar::showSelectors(const Selector& programs, const Selector& scopes,
+                                const Selector& groups) {
     filling_ = true;
     fill(box(SelectorKind::Program), programs);
     fill(box(SelectorKind::Scope), scopes);

@@ -17,7 +17,7 @@ public:
     explicit SelectorBar(QWidget* parent);
 
     // Shows the selectors' entries and their current choices.
-    void show(const Selector& programs, const Selector& scopes, const Selector& groups);
+    void showSelectors(const Selector& programs, const Selector& scopes, const Selector& groups);
     QComboBox* box(SelectorKind kind) const { return boxes_[index(kind)]; }
 
 signals:
