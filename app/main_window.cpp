@@ -28,6 +28,7 @@
 #include <QTextCursor>
 #include <QTextEdit>
 #include <QUrl>
+
 namespace qmk::app {
 
 namespace {

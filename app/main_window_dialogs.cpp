@@ -25,6 +25,7 @@
 #include <QTextBrowser>
 #include <QUrl>
 #include <QVBoxLayout>
+
 namespace qmk::app {
 
 void MainWindow::openReports(const std::string& mode) {

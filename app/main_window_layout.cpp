@@ -25,6 +25,7 @@
 #include <QTextEdit>
 #include <QVBoxLayout>
 #include <cstdlib>
+
 namespace qmk::app {
 
 void MainWindow::buildCentre() {

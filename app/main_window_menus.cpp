@@ -16,6 +16,7 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QPushButton>
+
 namespace qmk::app {
 
 void MainWindow::buildMenus() {
