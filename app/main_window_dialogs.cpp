@@ -90,9 +90,10 @@ void MainWindow::openComparison() {
 }
 
 void MainWindow::openFind() {
-    if (!find_)
+    if (!find_) {
         find_ = new FindDialog(session_->finder(), this);
-    addHelpKey(find_, helpFile("find.html"));
+        addHelpKey(find_, helpFile("find.html"));
+    }
     find_->exec();
     afterFind();
 }
@@ -184,10 +185,10 @@ void MainWindow::showOptions() {
     // Or choose them here; the settings file keeps them.
     auto* fonts = new QHBoxLayout();
     const auto pickFont = [this, &dialog](bool fixed) {
-        const auto& settings = session_->settings();
-        auto face = q(settings.read("font", "MS Sans Serif"));
-        auto fixedFace = q(settings.read("fixedfont", "Courier New"));
-        const auto size = std::atoi(settings.read("fontsize", "10").c_str());
+        const auto& values = session_->settingValues();
+        auto face = q(values.font);
+        auto fixedFace = q(values.fixedFont);
+        const auto size = values.fontSize;
         bool chosen = false;
         const auto font = QFontDialog::getFont(
             &chosen, QFont(fixed ? fixedFace : face, size), &dialog,
@@ -196,8 +197,7 @@ void MainWindow::showOptions() {
         if (!chosen)
             return;
         (fixed ? fixedFace : face) = font.family();
-        settings.write(fixed ? "fixedfont" : "font", font.family().toStdString());
-        settings.write("fontsize", std::to_string(font.pointSize()));
+        session_->setFonts(face.toStdString(), fixedFace.toStdString(), font.pointSize());
         applyFonts(face, fixedFace, font.pointSize());
     };
     auto* listFont = new QPushButton("&List font...", &dialog);

@@ -149,7 +149,6 @@ void MainWindow::buildCentre() {
     connect(slider_, &QSlider::valueChanged, this, [this](int position) {
         applySlider(position);
         session_->sliderMoved(position);
-        session_->settings().write("slider", std::to_string(position));
     });
     layout->addWidget(slider_);
     // A developer's aid: a phrase typed here is heard as if spoken to Dragon.
@@ -174,9 +173,10 @@ void MainWindow::buildCentre() {
     splitter_->installEventFilter(this);
     // Dragging the boundary moves the slider with it, so both stand for the same boundary.
     connect(splitter_, &QSplitter::splitterMoved, this, [this](int top) {
+        // Quietly: the slider's own handler would set the sizes back to its tenths mid-drag.
         const QSignalBlocker quiet(slider_);
         slider_->setValue(sliderPosition(top));
-        session_->settings().write("slider", std::to_string(slider_->value()));
+        session_->sliderMoved(slider_->value());
     });
 
     selectorBar_ = new SelectorBar(this);

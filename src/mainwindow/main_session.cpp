@@ -225,6 +225,20 @@ void MainSession::startAtFirstCommand() {
     loadSettings();
 }
 
+void MainSession::sliderMoved(int position) {
+    values_.slider = position;
+    settings_.write("slider", std::to_string(position));
+}
+
+void MainSession::setFonts(const std::string& face, const std::string& fixedFace, int size) {
+    values_.font = face;
+    values_.fixedFont = fixedFace;
+    values_.fontSize = size;
+    settings_.write("font", face);
+    settings_.write("fixedfont", fixedFace);
+    settings_.write("fontsize", std::to_string(size));
+}
+
 std::string MainSession::aboutText() const {
     return "Quillmark10 " + std::string(kVersion) +
            "\r\nA viewer and editor of Dragon's custom voice commands\r\n\r\nReleased under the "

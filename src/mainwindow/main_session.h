@@ -70,7 +70,10 @@ public:
     SpokenControls& spoken() { return spoken_; }
     // The window's pane slider, which "slider 3" moves; the window tells where it stands.
     void setSlider(std::function<void(int)> move) { slider_ = std::move(move); }
-    void sliderMoved(int position) { values_.slider = position; }
+    // The slider moved, by the user or with the splitter: kept in the settings at once.
+    void sliderMoved(int position);
+    // The fonts chosen in Options: kept in the settings at once.
+    void setFonts(const std::string& face, const std::string& fixedFace, int size);
     // Where Save puts the body when the file changed behind the program's back.
     void setClipboard(std::function<void(const std::string&)> copy) {
         clipboard_ = std::move(copy);

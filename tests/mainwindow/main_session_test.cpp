@@ -100,3 +100,25 @@ TEST_F(MainSessionTest, SpokenCommandsPickProgramsMoveTheSliderAndShowTabs) {
 }
 
 } // namespace qmk
+
+namespace qmk {
+
+TEST_F(MainSessionTest, TheSliderAndTheFontsAreKeptInTheSettingsAtOnce) {
+    auto main = session();
+    ASSERT_TRUE(main->start(""));
+    main->sliderMoved(3);
+    main->setFonts("DejaVu Sans", "DejaVu Sans Mono", 12);
+    EXPECT_EQ(main->settingValues().slider, 3);
+    EXPECT_EQ(main->settingValues().fixedFont, "DejaVu Sans Mono");
+    const auto ini = home_.readFile("Quillmark10.INI");
+    for (const char* line : {"slider=3\r\n", "font=DejaVu Sans\r\n",
+                             "fixedfont=DejaVu Sans Mono\r\n", "fontsize=12\r\n"})
+        EXPECT_NE(ini.find(line), std::string::npos) << line;
+    // The next start reads them back.
+    auto again = session();
+    ASSERT_TRUE(again->start(""));
+    EXPECT_EQ(again->settingValues().font, "DejaVu Sans");
+    EXPECT_EQ(again->settingValues().fontSize, 12);
+}
+
+} // namespace qmk
