@@ -1,6 +1,7 @@
 #include "actions/edit_rules.h"
 #include "actions/file_actions.h"
 #include "actions/record_actions.h"
+#include "actions/xml_actions.h"
 #include "commands.h"
 #include "common/text.h"
 #include "mainwindow/browser.h"
@@ -59,6 +60,7 @@ struct BulkOptions {
     std::string replace;
     std::string in = "name";
     bool matchCase = false;
+    std::string encoding = "utf-16"; // export-xml
 };
 
 // A row shows in the View when its type letter is one of the user's.
@@ -177,6 +179,22 @@ public:
         if (!outcome.done())
             return finish(outcome);
         out_ << outcome.exportedFile.string() << ": " << outcome.message << " (" << detail << ")\n";
+        return kDone;
+    }
+
+    int exportXml() {
+        if (!selected())
+            return kFailed;
+        std::string summary;
+        const auto outcome = actions::exportXml(
+            context(), request_, o_.to,
+            o_.encoding == "windows-1252" ? xmltext::Encoding::Windows1252
+                                          : xmltext::Encoding::Utf16,
+            &summary);
+        statements::clearFlags(session_.store());
+        if (!outcome.done())
+            return finish(outcome);
+        out_ << o_.to << ": " << outcome.message << " (" << summary << ")\n";
         return kDone;
     }
 
@@ -309,6 +327,13 @@ void addBulkCommands(Commands& commands) {
     exportCommand
         ->add_option("--on-duplicate", o->onDuplicate, "ask, yes, no, yes-all, no-all or cancel")
         ->check(CLI::IsMember(kDuplicateAnswers));
+
+    auto* exportXml = bulk("export-xml", "Export the selected commands as Dragon's XML",
+                           &Bulk::exportXml, false);
+    addSelectionOptions(exportXml, *o);
+    exportXml->add_option("--to", o->to, "The XML file written")->required();
+    exportXml->add_option("--encoding", o->encoding, "utf-16 (the default) or windows-1252")
+        ->check(CLI::IsMember({"utf-16", "windows-1252"}));
 
     auto* dvc = bulk("dvc", "Convert the selected KEYS commands", &Bulk::dvc);
     addSelectionOptions(dvc, *o);

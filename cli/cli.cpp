@@ -94,6 +94,7 @@ int run(int argc, const char* const* argv, std::ostream& out, std::ostream& err,
     addDragonCommands(commands);
     addBulkCommands(commands);
     addCompareCommands(commands);
+    addXmlImportCommand(commands);
     addKeysToScriptCommand(commands);
     try {
         app.parse(argc, argv);

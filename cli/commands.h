@@ -88,5 +88,6 @@ void addKeysToScriptCommand(Commands& commands);
 void addDragonCommands(Commands& commands);  // demo-setup, backup, rollback, merge, whoami
 void addBulkCommands(Commands& commands);    // delete ... find
 void addCompareCommands(Commands& commands); // diff, conflicts, restore
+void addXmlImportCommand(Commands& commands);
 
 } // namespace qmk::cli

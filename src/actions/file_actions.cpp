@@ -19,16 +19,6 @@ bool endsWithIgnoringCase(const std::string& text, const std::string& tail) {
 }
 
 // Every whole-file operation starts here: the file must still be the one the store holds.
-std::optional<Outcome> refusedBeforeSelection(const FileSession& s) {
-    if (!s.changedBehindUs || !s.changedBehindUs())
-        return std::nullopt;
-    if (s.progress)
-        s.progress("CBModified");
-    auto stale = Outcome::refused(kChangedBehindUs, s.commandFile.string());
-    stale.code = Outcome::Code::Stale;
-    return stale;
-}
-
 std::optional<Outcome> refusedSelection(const FileSession& s, const ReportRequest& selection) {
     auto selected = selectForTool(s, selection);
     if (!selected.done())
@@ -58,6 +48,16 @@ std::optional<Outcome> refusedText(const EncodedText& text) {
 }
 
 } // namespace
+
+std::optional<Outcome> refusedBeforeSelection(const FileSession& s) {
+    if (!s.changedBehindUs || !s.changedBehindUs())
+        return std::nullopt;
+    if (s.progress)
+        s.progress("CBModified");
+    auto stale = Outcome::refused(kChangedBehindUs, s.commandFile.string());
+    stale.code = Outcome::Code::Stale;
+    return stale;
+}
 
 Outcome selectForTool(const FileSession& s, const ReportRequest& selection) {
     if (auto refusal = refusedBeforeSelection(s))

@@ -15,6 +15,10 @@ namespace qmk::actions {
 // selection is a value: the choice (all, a Program, a Group, a Scope or picked names) and the
 // window's current Program, Scope and Group; the View filter of the session narrows it.
 
+// The external-change check every operation starts with: the file changed behind the store,
+// which is then read again and the operation chosen anew.
+std::optional<Outcome> refusedBeforeSelection(const FileSession& session);
+
 // The rows a tool acts on, marked: done, or why there are none (the file changed behind the
 // store, nothing picked, nothing the View shows).
 Outcome selectForTool(const FileSession& session, const ReportRequest& selection);

@@ -4,6 +4,7 @@
 
 #include <filesystem>
 #include <string>
+#include <vector>
 
 namespace qmk {
 
@@ -34,6 +35,7 @@ struct Outcome {
     std::string newGroup;               // a Group rename: the window's new current Group
     bool allGroups = false;             // a delete by Group: the window goes to "All groups"
     std::string followUp;               // a second message, shown after `message`
+    std::vector<std::string> unfit;     // an import's items the command file cannot hold
 
     bool done() const { return code == Code::Done; }
     // The icon its message carries: a refusal warns, a failure is an error.

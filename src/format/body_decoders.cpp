@@ -68,36 +68,54 @@ std::string inQuotes(std::string_view text) {
     return "\"" + std::string(text) + "\"";
 }
 
-std::string recorderBody(ImageReader& in, const KeyNames* keys) {
+// Frames a macro-recorder body, calling `onEvent(kind, payload)` for each key and mouse event
+// with the position of its payload.
+template <typename OnEvent> void walkRecorderEvents(ImageReader& in, OnEvent&& onEvent) {
     const std::uint8_t windows = static_cast<std::uint8_t>(in.u32());
     for (int i = 0; i < 6 * windows; ++i)
         in.string();
     const std::uint16_t events = in.u16();
     in.skip(4);
-
-    Lines lines(keys != nullptr);
     for (std::uint32_t e = 0; e < events; ++e) {
         const std::uint8_t kind = in.byte();
         const std::uint32_t payload = in.position();
         if (kind == kKeyEvent) {
             in.skip(kKeyPayload);
-            lines.add([&] {
-                const std::uint8_t code = byteAt(in, payload + 4);
-                // Transition / 128 rounded half to even is 1 or more from 65 on.
-                const bool up = byteAt(in, payload + 7) >= 65;
-                return (*keys)[code] + " key " + (up ? "up" : "down");
-            });
+            onEvent(kind, payload);
         } else if (kind == kMouseEvent) {
             in.skip(kMousePayload);
-            lines.add([&] {
-                return mouseLine(byteAt(in, payload + 4), in.u16At(payload + 8),
-                                 in.u16At(payload + 12));
-            });
+            onEvent(kind, payload);
         } else if (kind == kOpaqueEvent) {
             in.skip(kKeyPayload);
         }
         // Any other kind consumes its kind byte only.
     }
+}
+
+RecorderEvent eventAt(const ImageReader& in, std::uint8_t kind, std::uint32_t payload) {
+    RecorderEvent event;
+    if (kind == kKeyEvent) {
+        event.key = true;
+        event.code = byteAt(in, payload + 4);
+        // Transition / 128 rounded half to even is 1 or more from 65 on.
+        event.up = byteAt(in, payload + 7) >= 65;
+    } else {
+        event.code = byteAt(in, payload + 4);
+        event.x = in.u16At(payload + 8);
+        event.y = in.u16At(payload + 12);
+    }
+    return event;
+}
+
+std::string recorderBody(ImageReader& in, const KeyNames* keys) {
+    Lines lines(keys != nullptr);
+    walkRecorderEvents(in, [&](std::uint8_t kind, std::uint32_t payload) {
+        lines.add([&] {
+            const auto event = eventAt(in, kind, payload);
+            return event.key ? (*keys)[event.code] + " key " + (event.up ? "up" : "down")
+                             : mouseLine(event.code, event.x, event.y);
+        });
+    });
     return lines.take();
 }
 
@@ -169,6 +187,14 @@ std::string decodeRecorderBody(ImageReader& in, const KeyNames& keys) {
 
 std::string decodeStepByStepBody(ImageReader& in, const KeyNames& keys) {
     return stepByStepBody(in, &keys);
+}
+
+std::vector<RecorderEvent> recorderEvents(ImageReader& in) {
+    std::vector<RecorderEvent> events;
+    walkRecorderEvents(in, [&](std::uint8_t kind, std::uint32_t payload) {
+        events.push_back(eventAt(in, kind, payload));
+    });
+    return events;
 }
 
 void skipRecorderBody(ImageReader& in) {

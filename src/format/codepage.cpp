@@ -24,8 +24,9 @@ int toByte(char32_t c) {
     return -1;
 }
 
-// Decodes one UTF-8 sequence at `i`; returns false on malformed input.
-bool decodeOne(std::string_view s, std::size_t& i, char32_t& c) {
+} // namespace
+
+bool decodeUtf8(std::string_view s, std::size_t& i, char32_t& c) {
     const auto lead = static_cast<unsigned char>(s[i]);
     int extra = 0;
     if (lead < 0x80) {
@@ -57,11 +58,11 @@ bool decodeOne(std::string_view s, std::size_t& i, char32_t& c) {
     return true;
 }
 
+namespace {
+
 std::string describe(char32_t c) {
     char code[16];
     std::snprintf(code, sizeof code, "U+%04X", static_cast<unsigned>(c));
-    if (c >= 0x10000) // beyond what appendUtf8 writes; named by code alone
-        return code;
     std::string shown;
     appendUtf8(shown, c);
     return "\"" + shown + "\" (" + code + ")";
@@ -75,8 +76,13 @@ void appendUtf8(std::string& out, char32_t c) {
     } else if (c < 0x800) {
         out += static_cast<char>(0xC0 | (c >> 6));
         out += static_cast<char>(0x80 | (c & 0x3F));
-    } else {
+    } else if (c < 0x10000) {
         out += static_cast<char>(0xE0 | (c >> 12));
+        out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+        out += static_cast<char>(0x80 | (c & 0x3F));
+    } else {
+        out += static_cast<char>(0xF0 | (c >> 18));
+        out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
         out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
         out += static_cast<char>(0x80 | (c & 0x3F));
     }
@@ -109,7 +115,7 @@ Encoded fromUtf8(std::string_view utf8) {
             continue;
         }
         char32_t c = 0;
-        if (!decodeOne(utf8, i, c)) {
+        if (!decodeUtf8(utf8, i, c)) {
             result.bytes.clear();
             result.message = "The text is not valid UTF-8 (at byte " + std::to_string(i + 1) + ")";
             return result;

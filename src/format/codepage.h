@@ -9,8 +9,11 @@
 namespace qmk::codepage {
 
 char32_t toUnicode(unsigned char byte);
-// Appends a character of the Basic Multilingual Plane as UTF-8.
+// Appends a character as UTF-8.
 void appendUtf8(std::string& out, char32_t c);
+// Reads the UTF-8 sequence at `i` into `c` and moves `i` past it; false on a malformed sequence
+// (then `i` is unchanged).
+bool decodeUtf8(std::string_view utf8, std::size_t& i, char32_t& c);
 std::string toUtf8(std::string_view cp1252);
 
 struct Encoded {

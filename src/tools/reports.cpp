@@ -1,5 +1,7 @@
 #include "tools/reports.h"
 
+#include <algorithm>
+
 #include "common/file_io.h"
 #include "common/text.h"
 #include "format/codepage.h"
@@ -65,6 +67,28 @@ void markChoice(Database& store, const ReportRequest& r) {
     for (const auto& name : r.picked)
         statements::flagNamed(store, r.program, r.scope, name);
 }
+
+} // namespace
+
+bool selectionHolds(const ReportRequest& r, const UserRow& row) {
+    using Choice = ReportRequest::Choice;
+    switch (r.choice) {
+    case Choice::All:
+        return true;
+    case Choice::Group:
+        return r.group == kAllGroups || row.group == r.group;
+    case Choice::Program:
+        return row.program == r.program;
+    case Choice::Scope:
+        return row.program == r.program && row.scope == r.scope;
+    case Choice::Picked:
+        break;
+    }
+    return row.program == r.program && row.scope == r.scope &&
+           std::find(r.picked.begin(), r.picked.end(), row.name) != r.picked.end();
+}
+
+namespace {
 
 std::vector<std::string> linesOf(const std::string& text) {
     std::vector<std::string> lines;

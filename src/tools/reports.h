@@ -26,6 +26,9 @@ struct ReportRequest {
     std::vector<std::string> picked;   // entries picked from the window's command list
 };
 
+// Whether the choice takes `row`, as marking the store's rows for it would.
+bool selectionHolds(const ReportRequest& request, const UserRow& row);
+
 // The dialog's caption, action button and default destination of a mode.
 struct ReportCaptions {
     std::string caption, action;

@@ -20,12 +20,17 @@ std::uint8_t typeByteOf(const std::string& type) {
         return layout::kScript;
     if (type == "A")
         return layout::kAdvancedScripting;
+    if (type == "R")
+        return layout::kMacroRecorder;
+    if (type == "X")
+        return layout::kStepByStep;
     return layout::kTextAndGraphics;
 }
 
 // The texts of a new command in the file's code page.
 struct EncodedCommand {
     std::string name, description, group, program, scope, body;
+    std::vector<std::string> states;
 };
 
 std::optional<EditResult> encodeAll(const NewCommand& c, EncodedCommand& out) {
@@ -53,15 +58,21 @@ std::optional<EditResult> encodeAll(const NewCommand& c, EncodedCommand& out) {
         return r;
     if (auto r = take(encodeForFile(c.body, "The body"), out.body))
         return r;
+    for (const auto& state : c.states)
+        if (auto r = take(encodeForFile(state, "A state name", kStateWidth),
+                          out.states.emplace_back()))
+            return r;
     return std::nullopt;
 }
 
 std::string commandRecord(const NewCommand& c, const EncodedCommand& text,
                           layout::Generation generation) {
     const auto fields = layout::recordLayout(generation);
-    const std::uint8_t scopeByte = c.program == kGlobalCommands        ? layout::kGlobal
-                                   : c.scope == "Application-specific" ? layout::kApplication
-                                                                       : layout::kWindow;
+    const std::uint8_t availability = c.program == kGlobalCommands        ? layout::kGlobal
+                                      : c.scope == "Application-specific" ? layout::kApplication
+                                                                          : layout::kWindow;
+    const auto scopeByte =
+        static_cast<std::uint8_t>(availability | (c.notLoaded ? layout::kNotLoadedBit : 0));
     std::string out;
     appendCountedString(out, text.name);
     const auto references = listNamesIn(text.name);
@@ -73,24 +84,33 @@ std::string commandRecord(const NewCommand& c, const EncodedCommand& text,
     out += static_cast<char>(scopeByte);
     if (fields.reservedBlock)
         out.append(layout::kReservedBlockSize, '\0');
-    if (scopeByte != layout::kGlobal) {
+    if (availability != layout::kGlobal) {
         appendCountedString(out, text.program);
         appendCountedString(out, c.programDescription);
         appendCountedString(out, c.companyName);
     }
-    if (scopeByte == layout::kWindow) {
+    if (availability == layout::kWindow) {
         appendCountedString(out, text.scope);
         appendCountedString(out, c.windowClass);
     }
-    if (fields.statesBlock)
-        appendU32(out, 0);
+    if (fields.statesBlock) {
+        appendU32(out, static_cast<std::uint32_t>(text.states.size()));
+        for (const auto& state : text.states)
+            appendCountedString(out, state);
+    }
     out += static_cast<char>(typeByteOf(c.type));
     if (fields.encryptionByte)
         out += '\0';
     if (fields.preBodyBlock)
         out.append(layout::kPreBodyBlockSize, '\0');
-    if (c.type == "P")
-        appendCount(out, 0);
+    if (c.storedBody) {
+        out += *c.storedBody;
+        return out;
+    }
+    if (c.type == "P" || c.type == "T") {
+        appendCount(out, static_cast<std::uint32_t>(c.graphic.size()));
+        out += c.graphic;
+    }
     appendCountedString(out, text.body);
     return out;
 }
@@ -141,6 +161,8 @@ std::variant<std::string, EditResult> encodeNewCommand(const NewCommand& command
     EncodedCommand text;
     if (auto refusal = encodeAll(command, text))
         return *refusal;
+    if (!command.states.empty() && !layout::recordLayout(generation).statesBlock)
+        return EditResult::refused("Commands of this file format cannot name states");
     return commandRecord(command, text, generation);
 }
 

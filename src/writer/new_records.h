@@ -2,7 +2,9 @@
 
 #include "writer/update_engine.h"
 
+#include <optional>
 #include <string>
+#include <vector>
 #include <variant>
 
 namespace qmk {
@@ -10,7 +12,7 @@ namespace qmk {
 // What a new command record carries. Texts are UTF-8; the identification strings are the
 // file's own bytes, copied from the command the new one sits beside.
 struct NewCommand {
-    std::string type; // "K", "S", "A" or "P"
+    std::string type; // "K", "S", "A" or "P"; an import also writes "T", "R" and "X"
     std::string name;
     std::string description;
     std::string group;   // "User-defined" is written as the empty group
@@ -21,6 +23,12 @@ struct NewCommand {
     std::string companyName;
     std::string windowClass;
     std::string body;
+    // What an imported command brings beyond a new one: its states (8/9 and 10.x files hold
+    // them), the not-loaded mark, the graphic of "T" and, for "R" and "X", the body's own bytes.
+    std::vector<std::string> states;
+    bool notLoaded = false;
+    std::string graphic;
+    std::optional<std::string> storedBody;
 };
 
 // The bytes of a new command record in the layout of `generation`, or why it cannot be written.

@@ -1,0 +1,73 @@
+#include "actions/xml_actions.h"
+#include "commands.h"
+
+#include <filesystem>
+#include <memory>
+#include <ostream>
+
+namespace qmk::cli {
+
+namespace {
+
+struct ImportOptions {
+    std::string xml;
+    std::string format = "10.x";
+    std::string onDuplicate = "ask";
+    bool skipUnfit = false;
+};
+
+// An import that left items out without --skip-unfit: each named, nothing written.
+int refusedUnfit(Session& session, const Outcome& outcome) {
+    session.prompt().message(outcome.message, outcome.title);
+    return kQuestion;
+}
+
+int importXml(const ImportOptions& o, const std::string& target, Session& session,
+              std::ostream& out) {
+    const actions::XmlImport request{o.xml, o.skipUnfit};
+    std::string summary;
+    Outcome outcome;
+    if (std::filesystem::exists(target)) {
+        UpdateEngine engine(EngineContext{session.home(), session.store(), session.trace(),
+                                          session.files(), session.parser().commandFile()});
+        auto context = session.fileSession(engine);
+        context.duplicates = duplicateQuestion(session.prompt(), o.onDuplicate, target, o.xml);
+        outcome = actions::importXmlIntoOpenFile(context, request, &summary);
+    } else {
+        outcome = actions::importXmlToNewFile(session.home(), session.files(), request, target,
+                                              o.format, &summary);
+    }
+    if (!outcome.unfit.empty())
+        return refusedUnfit(session, outcome);
+    return session.finish(outcome, target + ": " + outcome.message + " (" + summary + ")", out);
+}
+
+} // namespace
+
+void addXmlImportCommand(Commands& commands) {
+    auto o = std::make_shared<ImportOptions>();
+    auto& command = commands.add("import-xml", "Bring the commands of a Dragon XML file into "
+                                               "a command file (new, or appended to)");
+    command.cli->add_option("XML", o->xml, "The XML file")->required();
+    command.cli->add_option("--to", commands.shared().file, "The command file")->required();
+    command.cli->add_option("--format", o->format, "A new file's format (default 10.x)")
+        ->check(CLI::IsMember({"10.x", "8/9", "7.x", "6.1", "6.0"}));
+    command.cli
+        ->add_option("--on-duplicate", o->onDuplicate, "ask, yes, no, yes-all, no-all or cancel")
+        ->check(CLI::IsMember(kDuplicateAnswers));
+    command.cli->add_flag("--skip-unfit", o->skipUnfit,
+                          "Import what fits and list the rest (otherwise nothing is written)");
+    commands.addYes(command.cli, "Answer OK or Yes to every question");
+    command.writes();
+    auto& shared = commands.shared();
+    // An existing target is read like any command file before it is appended to.
+    command.open = [&shared](Session& session) {
+        return std::filesystem::exists(shared.file) ? session.parse(shared.file, shared.force)
+                                                    : kDone;
+    };
+    command.run = [o, &shared](Session& session, std::ostream& out) {
+        return importXml(*o, shared.file, session, out);
+    };
+}
+
+} // namespace qmk::cli

@@ -1,0 +1,239 @@
+#include "actions/xml_actions.h"
+
+#include "actions/file_actions.h"
+#include "common/file_io.h"
+#include "format/codepage.h"
+#include "format/parser.h"
+#include "format/record.h"
+#include "format/row_builder.h"
+#include "store/statements.h"
+#include "writer/xml_export.h"
+#include "writer/xml_import.h"
+
+namespace qmk::actions {
+
+namespace fs = std::filesystem;
+
+namespace {
+
+constexpr const char* kImportTitle = "Import XML";
+
+std::optional<Outcome> missingFolder(const fs::path& target) {
+    const auto folder = fs::absolute(target).parent_path();
+    if (!fs::is_directory(folder))
+        return Outcome::refused("Folder does not exist", folder.string());
+    return std::nullopt;
+}
+
+// The XML file read, or why it cannot be.
+std::optional<XmlCommandSet> readSet(const fs::path& xml, Outcome& refusal) {
+    const auto bytes = readWholeFile(xml);
+    if (!bytes) {
+        refusal = Outcome::refused("The XML file cannot be read", xml.string());
+        return std::nullopt;
+    }
+    std::string error;
+    auto set = readXmlCommandSet(*bytes, error);
+    if (!set)
+        refusal = Outcome::refused(error, xml.string());
+    return set;
+}
+
+std::string typeCounts(const std::map<std::string, int>& byType) {
+    std::string text;
+    for (const auto& [type, count] : byType)
+        text += (text.empty() ? "" : ", ") + std::to_string(count) + " " + type;
+    return text;
+}
+
+std::string unfitList(const std::vector<std::string>& unfit) {
+    std::string text;
+    for (const auto& item : unfit)
+        text += "\r\n" + item;
+    return text;
+}
+
+// Without --skip-unfit a single unfit item stops the import before anything is written.
+std::optional<Outcome> refusedUnfit(const XmlImportPlan& plan, const XmlImport& request) {
+    if (plan.unfit.empty() || request.skipUnfit)
+        return std::nullopt;
+    auto refusal = Outcome::refused(
+        std::to_string(plan.unfit.size()) +
+            (plan.unfit.size() == 1 ? " item" : " items") +
+            " of the XML cannot go into a command file; nothing was imported:" +
+            unfitList(plan.unfit),
+        kImportTitle);
+    refusal.unfit = plan.unfit;
+    return refusal;
+}
+
+std::string importSummary(const XmlImportPlan& plan, int commands, int replaced, int lists) {
+    std::string text = "Imported " + std::to_string(commands) +
+                       (commands == 1 ? " command" : " commands");
+    if (const auto types = typeCounts(plan.byType); !types.empty())
+        text += " (" + types + ")";
+    text += ", " + std::to_string(replaced) + " replaced, " + std::to_string(lists) +
+            (lists == 1 ? " LIST" : " LISTs") + " added";
+    if (!plan.unfit.empty())
+        text += "; left out " + std::to_string(plan.unfit.size()) + ":" + unfitList(plan.unfit);
+    return text;
+}
+
+std::optional<Outcome> unknownLanguage(const XmlCommandSet& set) {
+    const auto code = languageCodeOf(set.languageId);
+    if (layout::languageName(code) != "Unknown")
+        return std::nullopt;
+    char id[16];
+    std::snprintf(id, sizeof id, "0x%X", static_cast<unsigned>(set.languageId));
+    return Outcome::refused(std::string("The XML's language ") + id +
+                                " is none of the five a command file holds (English, German, "
+                                "French, Spanish, Dutch)",
+                            kImportTitle);
+}
+
+} // namespace
+
+Outcome exportXml(const FileSession& s, const ReportRequest& selection, const fs::path& target,
+                  xmltext::Encoding encoding, std::string* summary) {
+    if (auto refusal = missingFolder(target))
+        return *refusal;
+    if (auto selected = selectForTool(s, selection); !selected.done())
+        return selected;
+    if (s.progress)
+        s.progress("Exporting to XML");
+    const auto keys = KeyNames::load(s.home.file(files::kKeyNames)).value_or(KeyNames{});
+    // Records Dragon does not load have no row; they go when the choice and the View take them.
+    const auto filename = s.commandFile.filename().string();
+    const auto exported =
+        collectXmlExport(s.engine, keys, [&](const CommandRecord& record) {
+            const auto row = commandRow(record, filename, "");
+            return selectionHolds(selection, row) && (!s.outlets.shown || s.outlets.shown(row));
+        });
+    if (exported.refusal)
+        return Outcome::failed(exported.refusal->message, exported.refusal->title);
+    if (exported.set.commands.empty())
+        return Outcome::refused("Nothing could be written: " + exported.summary(),
+                                target.string());
+    const auto written = writeXmlFile(s.engine.context().files, target, exported.set, encoding);
+    if (!written.ok)
+        return Outcome::failed(written.message, written.title);
+    rememberExportFolder(s.store, fs::absolute(target).parent_path());
+    auto outcome = Outcome::success("XML Export Completed", target.string(), false);
+    outcome.exportedFile = target;
+    if (summary)
+        *summary = exported.summary();
+    return outcome;
+}
+
+bool isImportFormat(const std::string& label) {
+    for (const auto& info : layout::kGenerations)
+        if (info.label == label)
+            return true;
+    return false;
+}
+
+Outcome importXmlToNewFile(const ProgramDir&, FileOps& files, const XmlImport& request,
+                           const fs::path& target, const std::string& format,
+                           std::string* summary) {
+    const layout::GenerationInfo* generation = nullptr;
+    for (const auto& info : layout::kGenerations)
+        if (info.label == format)
+            generation = &info;
+    if (!generation)
+        return Outcome::refused("There is no " + format + " format to import into", kImportTitle);
+    if (fs::exists(target))
+        return Outcome::refused("The target exists already", target.string());
+    if (auto refusal = missingFolder(target))
+        return *refusal;
+    Outcome refusal;
+    const auto set = readSet(request.xml, refusal);
+    if (!set)
+        return refusal;
+    if (auto language = unknownLanguage(*set))
+        return *language;
+    const auto plan = planXmlImport(*set, generation->generation);
+    if (auto unfit = refusedUnfit(plan, request))
+        return *unfit;
+    try {
+        files.replaceFile(target, plan.commandFile(generation->versionCode,
+                                                   languageCodeOf(set->languageId)));
+    } catch (const FileError& error) {
+        return Outcome::failed(error.what(), "The command file was not written");
+    }
+    auto outcome = Outcome::success("Import Operation Completed", target.string(), false);
+    outcome.exportedFile = target;
+    if (summary)
+        *summary = importSummary(plan, static_cast<int>(plan.commands), 0,
+                                 static_cast<int>(plan.lists));
+    return outcome;
+}
+
+Outcome importXmlIntoOpenFile(const FileSession& s, const XmlImport& request,
+                              std::string* summary) {
+    if (auto stale = refusedBeforeSelection(s))
+        return *stale;
+    Outcome refusal;
+    const auto set = readSet(request.xml, refusal);
+    if (!set)
+        return refusal;
+    auto& engine = s.engine;
+    if (!engine.load() || engine.image().size() < layout::kHeaderSize)
+        return Outcome::refused("The command file cannot be read", s.commandFile.string());
+    const auto version = static_cast<std::uint8_t>(engine.image()[layout::kVersionOffset]);
+    const auto language = static_cast<std::uint8_t>(engine.image()[layout::kLanguageOffset]);
+    if (languageCodeOf(set->languageId) != language)
+        return Outcome::refused(
+            "The XML's commands are " +
+                std::string(layout::languageName(languageCodeOf(set->languageId))) + " and " +
+                s.commandFile.filename().string() + " is " +
+                std::string(layout::languageName(language)) +
+                ": commands go only into a file of their own language",
+            kImportTitle);
+    const auto plan = planXmlImport(*set, engine.generation(), [&](const std::string& name) {
+        return statements::globalListOffset(s.store, codepage::toUtf8(name)) != 0;
+    });
+    if (auto unfit = refusedUnfit(plan, request))
+        return *unfit;
+    if (plan.commands == 0)
+        return Outcome::refused("The XML holds no command to import" + unfitList(plan.unfit),
+                                kImportTitle);
+
+    // The set becomes a command file of the target's own format, read into a store of its own,
+    // every row marked, and exported onto the end of the open file.
+    const auto& context = engine.context();
+    const auto scratch = s.home.file("XmlImport.dat");
+    try {
+        context.files.writeScratch(scratch, plan.commandFile(version, language));
+    } catch (const FileError& error) {
+        return Outcome::failed(error.what(), "The command file was not changed");
+    }
+    auto store = openCommandStore(":memory:");
+    NullStatus status;
+    Parser parser(ParseContext{s.home, *store, context.trace, status, s.prompt, {}});
+    if (!parser.parse(true, scratch.string()).ok())
+        return Outcome::failed("The imported commands cannot be read back", scratch.string());
+    statements::flagAll(*store);
+    if (s.progress)
+        s.progress("Importing");
+    if (s.archiveBeforeWrite)
+        s.archiveBeforeWrite();
+    try {
+        // The backup the verification after the write puts back when the new file fails.
+        context.files.writeScratch(s.home.file(files::kBackup), engine.image());
+    } catch (const FileError& error) {
+        return Outcome::failed(error.what(), "The command file was not changed");
+    }
+    UpdateEngine source(EngineContext{s.home, *store, context.trace, context.files, scratch});
+    const auto exported = exportCommands(source, s.commandFile, ExportMode::Append, s.duplicates);
+    std::error_code ignored;
+    fs::remove(scratch, ignored);
+    if (exported.cancelled)
+        return Outcome::cancelled();
+    if (!exported.result.ok)
+        return Outcome::failed(exported.result.message, exported.result.title);
+    if (summary)
+        *summary = importSummary(plan, exported.exported, exported.replaced, exported.lists);
+    return Outcome::success("Import Operation Completed", s.commandFile.string());
+}
+
+} // namespace qmk::actions

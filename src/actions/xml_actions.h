@@ -1,0 +1,39 @@
+#pragma once
+
+#include "actions/file_session.h"
+#include "common/outcome.h"
+#include "format/xml_encoding.h"
+#include "tools/reports.h"
+
+#include <filesystem>
+#include <string>
+
+namespace qmk::actions {
+
+// Moving commands to and from the XML command format of later Dragon versions.
+
+// The selected commands of the open file and the LISTs they name, written as XML. The open file
+// is not changed. `summary` says what was written, by type, and what was left out and why.
+Outcome exportXml(const FileSession& session, const ReportRequest& selection,
+                  const std::filesystem::path& target, xmltext::Encoding encoding,
+                  std::string* summary = nullptr);
+
+// The command file formats an import writes: "10.x", "8/9", "7.x", "6.1", "6.0".
+bool isImportFormat(const std::string& label);
+
+struct XmlImport {
+    std::filesystem::path xml;
+    bool skipUnfit = false; // import what fits and list the rest; otherwise nothing is written
+};
+
+// An XML command set made a new command file of `format`. `target` must not exist.
+Outcome importXmlToNewFile(const ProgramDir& home, FileOps& files, const XmlImport& request,
+                           const std::filesystem::path& target, const std::string& format,
+                           std::string* summary = nullptr);
+
+// An XML command set appended to the open command file through the export's append path, with
+// its duplicate question and LIST rules; the user's own file is archived first.
+Outcome importXmlIntoOpenFile(const FileSession& session, const XmlImport& request,
+                              std::string* summary = nullptr);
+
+} // namespace qmk::actions

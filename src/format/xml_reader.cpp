@@ -1,0 +1,181 @@
+// Reading uses pugixml: a small, fast DOM parser packaged for Debian that never reads a DTD nor
+// resolves an external entity (it has no way to), and that reports where a file breaks.
+#include "format/xml_command_set.h"
+#include "format/xml_encoding.h"
+
+#include <pugixml.hpp>
+
+#include <algorithm>
+#include <cstdlib>
+
+namespace qmk {
+
+namespace {
+
+// Every piece of text directly inside the element, joined: a CDATA section split to hold "]]>"
+// reads back whole.
+std::string textOf(const pugi::xml_node& node) {
+    std::string text;
+    for (const auto& child : node.children())
+        if (child.type() == pugi::node_cdata || child.type() == pugi::node_pcdata)
+            text += child.value();
+    return text;
+}
+
+// The 1-based line and column (in characters) of a byte offset into UTF-8 text.
+std::pair<std::size_t, std::size_t> lineAndColumn(std::string_view text, std::size_t offset) {
+    offset = std::min(offset, text.size());
+    std::size_t line = 1, column = 1;
+    for (std::size_t i = 0; i < offset; ++i) {
+        const auto c = static_cast<unsigned char>(text[i]);
+        if (c == '\n') {
+            ++line;
+            column = 1;
+        } else if ((c & 0xC0) != 0x80) {
+            ++column;
+        }
+    }
+    return {line, column};
+}
+
+std::optional<std::string> hexBytes(std::string_view hex) {
+    if (hex.size() % 2 != 0)
+        return std::nullopt;
+    std::string bytes;
+    bytes.reserve(hex.size() / 2);
+    const auto digit = [](char c) {
+        return c >= '0' && c <= '9' ? c - '0'
+               : c >= 'A' && c <= 'F' ? c - 'A' + 10
+               : c >= 'a' && c <= 'f' ? c - 'a' + 10
+                                      : -1;
+    };
+    for (std::size_t i = 0; i < hex.size(); i += 2) {
+        const int high = digit(hex[i]), low = digit(hex[i + 1]);
+        if (high < 0 || low < 0)
+            return std::nullopt;
+        bytes += static_cast<char>(high * 16 + low);
+    }
+    return bytes;
+}
+
+std::vector<std::string> splitStates(std::string_view states) {
+    std::vector<std::string> names;
+    if (states.empty())
+        return names;
+    std::size_t from = 0;
+    for (auto comma = states.find(','); comma != std::string_view::npos;
+         from = comma + 1, comma = states.find(',', from))
+        names.emplace_back(states.substr(from, comma - from));
+    names.emplace_back(states.substr(from));
+    return names;
+}
+
+class SetReader {
+public:
+    explicit SetReader(std::string_view text) : text_(text) {}
+
+    XmlCommandSet read(const pugi::xml_node& root) {
+        XmlCommandSet set;
+        if (const auto language = root.attribute("language"); !language.empty())
+            set.languageId =
+                static_cast<std::uint16_t>(std::strtoul(language.value(), nullptr, 16));
+        for (const auto& block : root.children("Commands"))
+            readBlock(block, set);
+        for (const auto& list : root.child("Lists").children("List")) {
+            XmlList entry{list.attribute("name").value(), {}};
+            for (const auto& value : list.children("Value"))
+                entry.values.push_back(textOf(value));
+            set.lists.push_back(std::move(entry));
+        }
+        return set;
+    }
+
+private:
+    void readBlock(const pugi::xml_node& block, XmlCommandSet& set) {
+        XmlCommand program;
+        const std::string_view type = block.attribute("type").value();
+        program.block = type == "application" ? XmlBlock::Application
+                        : type == "window"    ? XmlBlock::Window
+                                              : XmlBlock::Global;
+        program.module = textOf(block.child("module"));
+        program.company = textOf(block.child("company"));
+        program.programDescription = textOf(block.child("description"));
+        program.caption = textOf(block.child("caption"));
+        program.windowClass = textOf(block.child("class"));
+        for (const auto& element : block.children("Command")) {
+            XmlCommand command = program;
+            readCommand(element, command);
+            set.commands.push_back(std::move(command));
+        }
+    }
+
+    void readCommand(const pugi::xml_node& element, XmlCommand& command) {
+        command.line = lineAndColumn(text_, static_cast<std::size_t>(element.offset_debug())).first;
+        command.name = element.attribute("name").value();
+        command.group = element.attribute("group").value();
+        command.enabled = std::string_view(element.attribute("enabled").as_string("true")) != "false";
+        command.states = splitStates(element.attribute("states").value());
+        command.description = textOf(element.child("description"));
+        const auto contents = element.child("contents");
+        command.contentsType = contents.attribute("type").value();
+        if (const auto body = contents.attribute("body"); !body.empty())
+        {
+            command.recordBody = hexBytes(body.value());
+            command.recordBodyDamaged = !command.recordBody;
+        }
+        if (command.contentsType == "TEXT-GRAPHICS") {
+            command.richText = textOf(contents.child("RTF"));
+            command.body = textOf(contents.child("TEXT"));
+        } else {
+            command.body = textOf(contents);
+        }
+        for (const auto& action : contents.children("action"))
+            command.actions.push_back({action.attribute("type").value(),
+                                       action.attribute("key").value(),
+                                       action.attribute("x").as_int(-1),
+                                       action.attribute("y").as_int(-1)});
+        for (const auto& step : contents.children("step"))
+            command.steps.push_back(textOf(step));
+    }
+
+    std::string_view text_;
+};
+
+} // namespace
+
+std::uint8_t languageCodeOf(std::uint16_t languageId) {
+    return static_cast<std::uint8_t>(languageId & 0x3FF);
+}
+
+std::uint16_t languageIdOf(std::uint8_t languageCode) {
+    return static_cast<std::uint16_t>(0x400 | languageCode);
+}
+
+std::optional<XmlCommandSet> readXmlCommandSet(const std::string& bytes, std::string& error) {
+    std::string decodeError;
+    const auto text = xmltext::decode(bytes, decodeError);
+    if (!decodeError.empty()) {
+        error = decodeError;
+        return std::nullopt;
+    }
+    pugi::xml_document document;
+    // Line ends stay as written: a body's CR LF is the command's own.
+    const auto flags = pugi::parse_default & ~pugi::parse_eol;
+    const auto parsed =
+        document.load_buffer(text.data(), text.size(), flags, pugi::encoding_utf8);
+    if (!parsed) {
+        const auto [line, column] =
+            lineAndColumn(text, static_cast<std::size_t>(std::max<std::ptrdiff_t>(0, parsed.offset)));
+        error = "The XML file is malformed at line " + std::to_string(line) + ", column " +
+                std::to_string(column) + ": " + parsed.description();
+        return std::nullopt;
+    }
+    const auto root = document.child("MyCommands");
+    if (!root) {
+        error = "This is not an XML command set: its root element is not <MyCommands>";
+        return std::nullopt;
+    }
+    return SetReader(text).read(root);
+}
+
+} // namespace qmk

@@ -1,0 +1,274 @@
+#include "writer/xml_export.h"
+
+#include "common/text.h"
+#include "format/body_decoders.h"
+#include "format/codepage.h"
+#include "format/image_reader.h"
+#include "format/record.h"
+#include "format/rich_text.h"
+#include "store/statements.h"
+#include "writer/list_names.h"
+
+#include <algorithm>
+#include <set>
+
+namespace qmk {
+
+namespace {
+
+// The LIST names a command name can hold, as the export of command files counts them.
+constexpr std::size_t kListsPerName = 30;
+
+std::string utf8(std::string_view cp1252) {
+    return codepage::toUtf8(cp1252);
+}
+
+// A name as the XML writes it: LIST slots in square brackets.
+std::string xmlName(std::string_view cp1252) {
+    std::string name = utf8(cp1252);
+    for (auto& c : name)
+        c = c == '<' ? '[' : c == '>' ? ']' : c;
+    return name;
+}
+
+// Characters XML 1.0 cannot carry, even in CDATA.
+bool xmlCanHold(std::string_view text) {
+    for (const char c : text)
+        if (static_cast<unsigned char>(c) < 0x20 && c != '\t' && c != '\r' && c != '\n')
+            return false;
+    return true;
+}
+
+std::string withoutControls(std::string_view text) {
+    std::string out;
+    for (const char c : text)
+        if (xmlCanHold(std::string_view(&c, 1)))
+            out += c;
+    return out;
+}
+
+// The one legacy statement that sends a key string.
+std::string sendKeysStatement(std::string_view keys) {
+    return "SendKeys \"" + replaceAll(std::string(keys), "\"", "\"\"") + "\"";
+}
+
+std::string mouseType(std::uint8_t action) {
+    switch (action) {
+    case 0: return "move";
+    case 1: return "leftdown";
+    case 2: return "leftup";
+    case 4: return "rightdown";
+    case 5: return "rightup";
+    default: return "other";
+    }
+}
+
+std::vector<std::string> splitLines(const std::string& text) {
+    std::vector<std::string> lines;
+    if (text.empty())
+        return lines;
+    std::size_t from = 0;
+    for (auto cut = text.find(kCrLf); cut != std::string::npos;
+         from = cut + 2, cut = text.find(kCrLf, from))
+        lines.push_back(text.substr(from, cut - from));
+    lines.push_back(text.substr(from));
+    return lines;
+}
+
+class Collector {
+public:
+    Collector(UpdateEngine& engine, const KeyNames& keys, const NotLoadedChoice& notLoaded)
+        : engine_(engine), keys_(keys), notLoaded_(notLoaded) {}
+
+    XmlExport run() {
+        XmlExport result;
+        if (!engine_.load()) {
+            result.refusal = EditResult::refused("The command file cannot be read",
+                                                 engine_.context().commandFile.string());
+            return result;
+        }
+        const auto image = engine_.image();
+        result.set.languageId = languageIdOf(
+            image.size() > layout::kLanguageOffset
+                ? static_cast<std::uint8_t>(image[layout::kLanguageOffset])
+                : std::uint8_t{9});
+        auto& store = engine_.context().store;
+        try {
+            for (const auto offset : chosenRecords(store)) {
+                ImageReader in(image, offset);
+                addCommand(readCommandRecord(in, engine_.generation(), keys_), result);
+            }
+            addLists(result);
+        } catch (const ImageOverrun&) {
+            result.refusal = damaged();
+        } catch (const DamagedName&) {
+            result.refusal = damaged();
+        } catch (const UnknownStepCode&) {
+            result.refusal = damaged();
+        }
+        return result;
+    }
+
+private:
+    // The marked records and the not-loaded ones chosen, in file order.
+    std::vector<std::uint32_t> chosenRecords(Database& store) {
+        std::vector<std::uint32_t> offsets;
+        for (const auto& marked :
+             statements::markedRecordsInFileOrder(store, engine_.storedOffsetLists()))
+            offsets.push_back(marked.offset);
+        if (!notLoaded_)
+            return offsets;
+        ImageReader in(engine_.image(), layout::kFirstRecordPosition);
+        const auto count = in.u16At(layout::kCommandCountPosition);
+        for (std::uint32_t i = 0; i < count; ++i) {
+            const auto record = readCommandRecord(in, engine_.generation(), KeyNames{});
+            if (record.notLoaded() && notLoaded_(record))
+                offsets.push_back(record.offset);
+        }
+        std::sort(offsets.begin(), offsets.end());
+        return offsets;
+    }
+
+    EditResult damaged() const {
+        return EditResult::refused("The command file no longer matches the store: reload it first",
+                                   engine_.context().commandFile.string());
+    }
+
+    void addCommand(const CommandRecord& r, XmlExport& result) {
+        const auto type = r.typeLetter();
+        if (r.encrypted) {
+            result.leftOut.push_back("\"" + utf8(r.name) + "\": encrypted");
+            return;
+        }
+        if (type.empty()) {
+            result.leftOut.push_back("\"" + utf8(r.name) + "\": of a type no XML form holds");
+            return;
+        }
+        XmlCommand c;
+        c.block = r.availability() == layout::kApplication ? XmlBlock::Application
+                  : r.availability() == layout::kWindow    ? XmlBlock::Window
+                                                           : XmlBlock::Global;
+        c.module = utf8(r.program);
+        c.company = utf8(r.companyName);
+        c.programDescription = utf8(r.programDescription);
+        c.caption = utf8(r.windowTitle);
+        c.windowClass = utf8(r.windowClass);
+        c.name = xmlName(r.name);
+        c.group = utf8(r.group);
+        c.description = utf8(r.description);
+        c.enabled = !r.notLoaded();
+        for (const auto state : r.stateNames)
+            c.states.push_back(utf8(state));
+        const auto image = engine_.image();
+        const auto body = image.substr(r.offsetbody - 1, r.end - r.offsetbody);
+        if (type == "A" || type == "S") {
+            c.contentsType = type == "A" ? "SCRIPT" : "DVC_SCRIPT";
+            c.body = utf8(r.script);
+        } else if (type == "K") {
+            c.contentsType = "DVC_SCRIPT";
+            c.body = utf8(sendKeysStatement(r.script));
+        } else if (type == "T" || type == "P") {
+            c.contentsType = "TEXT-GRAPHICS";
+            ImageReader in(image, r.offsetbody);
+            in.count();
+            const auto graphic = image.substr(in.position() - 1, r.graphicsize);
+            c.richText = utf8(type == "T" ? graphic : minimalRichText(r.script));
+            c.body = utf8(r.script);
+            if (!xmlCanHold(graphic))
+                c.recordBody = std::string(body);
+        } else if (type == "R") {
+            c.contentsType = "ACTIONS";
+            c.recordBody = std::string(body);
+            ImageReader in(image, r.offsetbody);
+            for (const auto& event : recorderEvents(in))
+                c.actions.push_back(event.key ? XmlAction{event.up ? "keyup" : "keydown",
+                                                          keys_[event.code], -1, -1}
+                                              : XmlAction{mouseType(event.code), "", event.x,
+                                                          event.y});
+        } else {
+            c.contentsType = "STEP BY STEP";
+            c.recordBody = std::string(body);
+            c.steps = splitLines(utf8(r.script));
+        }
+        if (!xmlCanHold(r.script)) {
+            c.recordBody = std::string(body);
+            c.body = withoutControls(c.body);
+        }
+        c.richText = withoutControls(c.richText);
+        for (auto& step : c.steps)
+            step = withoutControls(step);
+        for (auto& list : listNamesIn(r.name, kListsPerName))
+            if (listsSeen_.insert(list).second)
+                listNames_.push_back(std::move(list));
+        ++result.byType[typeDisplayName(type)];
+        result.set.commands.push_back(std::move(c));
+    }
+
+    // Every LIST a written command names, once, its values with single backslashes.
+    void addLists(XmlExport& result) {
+        auto& store = engine_.context().store;
+        for (const auto& name : listNames_) {
+            const auto offset = statements::globalListOffset(store, utf8(name));
+            if (offset == 0) {
+                result.leftOut.push_back("LIST \"" + utf8(name) + "\": not in the file");
+                continue;
+            }
+            ImageReader in(engine_.image(), static_cast<std::uint32_t>(offset));
+            const auto list = readListRecord(in);
+            XmlList entry{utf8(list.name), {}};
+            for (const auto item : list.items)
+                entry.values.push_back(replaceAll(utf8(item), "\\\\", "\\"));
+            result.set.lists.push_back(std::move(entry));
+        }
+    }
+
+    UpdateEngine& engine_;
+    const KeyNames& keys_;
+    const NotLoadedChoice& notLoaded_;
+    std::vector<std::string> listNames_;
+    std::set<std::string> listsSeen_;
+};
+
+std::string counted(int count, const std::string& one, const std::string& many) {
+    return std::to_string(count) + " " + (count == 1 ? one : many);
+}
+
+} // namespace
+
+std::string XmlExport::summary() const {
+    int commands = 0;
+    std::string types;
+    for (const auto& [type, count] : byType) {
+        commands += count;
+        types += (types.empty() ? "" : ", ") + std::to_string(count) + " " + type;
+    }
+    std::string line = "Wrote " + counted(commands, "command", "commands");
+    if (!types.empty())
+        line += " (" + types + ")";
+    line += " and " + counted(static_cast<int>(set.lists.size()), "LIST", "LISTs");
+    if (!leftOut.empty()) {
+        line += "; left out " + std::to_string(leftOut.size()) + ": ";
+        for (std::size_t i = 0; i < leftOut.size(); ++i)
+            line += (i ? "; " : "") + leftOut[i];
+    }
+    return line;
+}
+
+XmlExport collectXmlExport(UpdateEngine& engine, const KeyNames& keys,
+                           const NotLoadedChoice& notLoaded) {
+    return Collector(engine, keys, notLoaded).run();
+}
+
+EditResult writeXmlFile(FileOps& files, const std::filesystem::path& target,
+                        const XmlCommandSet& set, xmltext::Encoding encoding) {
+    try {
+        files.replaceFile(target, xmltext::encode(writeXmlCommandSet(set, xmltext::declaredName(
+                                                                           encoding)),
+                                                  encoding));
+    } catch (const FileError& error) {
+        return EditResult::refused(error.what(), "The XML file was not written");
+    }
+    return EditResult::done();
+}
+
+} // namespace qmk

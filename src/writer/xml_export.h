@@ -1,0 +1,40 @@
+#pragma once
+
+#include "format/keynames.h"
+#include "format/record.h"
+#include "format/xml_command_set.h"
+#include "format/xml_encoding.h"
+#include "writer/update_engine.h"
+
+#include <filesystem>
+#include <functional>
+#include <map>
+#include <string>
+#include <vector>
+
+namespace qmk {
+
+// What an XML export holds and what it left out.
+struct XmlExport {
+    std::optional<EditResult> refusal; // the file could not be read
+    XmlCommandSet set;
+    std::map<std::string, int> byType; // commands written, by type display name
+    std::vector<std::string> leftOut;  // each with its reason
+    // One line: how many commands and LISTs, by type, and what was left out and why.
+    std::string summary() const;
+};
+
+// Which records the store does not hold (Dragon does not load them) go with the selection.
+using NotLoadedChoice = std::function<bool(const CommandRecord& record)>;
+
+// The marked commands of the open file and the not-loaded ones chosen, in file order, and the
+// LISTs they name, as an XML command set. Encrypted commands cannot be written and are left
+// out.
+XmlExport collectXmlExport(UpdateEngine& engine, const KeyNames& keys,
+                           const NotLoadedChoice& notLoaded = {});
+
+// The XML file written whole, atomically, in the encoding chosen.
+EditResult writeXmlFile(FileOps& files, const std::filesystem::path& target,
+                        const XmlCommandSet& set, xmltext::Encoding encoding);
+
+} // namespace qmk

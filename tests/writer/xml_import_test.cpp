@@ -1,0 +1,249 @@
+#include "format/image_reader.h"
+#include "format/keynames.h"
+#include "format/record.h"
+#include "format/xml_command_set.h"
+#include "writer/xml_import.h"
+
+#include <gtest/gtest.h>
+
+namespace qmk {
+
+namespace {
+
+// Latin-1 text as UTF-16LE, byte by byte: every Latin-1 character is its own code unit.
+std::string widened(const std::string& latin1) {
+    std::string out;
+    for (const char c : latin1) {
+        out += c;
+        out += '\0';
+    }
+    return out;
+}
+
+// A set of hand-written shape: one global block holding `commands`, then `lists`.
+std::string handWritten(const std::string& commands, const std::string& lists = "",
+                        const std::string& declaration = "utf-8") {
+    return "<?xml version=\"1.0\" encoding=\"" + declaration +
+           "\"?>\r\n<!DOCTYPE MyCommands SYSTEM \"MyCmds11.dtd\">\r\n\r\n<MyCommands "
+           "version=\"2.0\" language=\"0x809\">\r\n\t<Commands type=\"global\">\r\n" +
+           commands + "\t</Commands>\r\n\t<Lists>\r\n" + lists + "\t</Lists>\r\n</MyCommands>\r\n";
+}
+
+std::string command(const std::string& name, const std::string& contents,
+                    const std::string& group = "") {
+    return "\t\t<Command name=\"" + name + "\" group=\"" + group +
+           "\" enabled=\"true\" states=\"\">\r\n\t\t\t<description>d</description>\r\n\t\t\t" +
+           contents + "\r\n\t\t</Command>\r\n";
+}
+
+std::string script(const std::string& type, const std::string& body) {
+    return "<contents type=\"" + type + "\"><![CDATA[" + body + "]]></contents>";
+}
+
+struct Imported {
+    std::vector<CommandRecord> commands;
+    std::vector<std::vector<std::string>> lists; // each LIST: its name, then its items
+    std::vector<std::string> unfit;
+    std::string image; // the records' views point into it
+};
+
+// The XML read, planned as a 10.x file and read back with the file reader.
+std::unique_ptr<Imported> imported(const std::string& xml) {
+    auto result = std::make_unique<Imported>();
+    std::string error;
+    const auto set = readXmlCommandSet(xml, error);
+    EXPECT_TRUE(set) << error;
+    if (!set)
+        return result;
+    const auto plan = planXmlImport(*set, layout::Generation::V10);
+    result->unfit = plan.unfit;
+    result->image = plan.commandFile(7, languageCodeOf(set->languageId));
+    ImageReader in(result->image, layout::kFirstRecordPosition);
+    for (std::uint32_t i = 0; i < plan.commands; ++i)
+        result->commands.push_back(readCommandRecord(in, layout::Generation::V10, KeyNames{}));
+    const auto lists = in.u16();
+    in.skip(4);
+    for (std::uint32_t i = 0; i < lists; ++i) {
+        const auto list = readListRecord(in);
+        auto& entry = result->lists.emplace_back(1, std::string(list.name));
+        for (const auto item : list.items)
+            entry.emplace_back(item);
+    }
+    return result;
+}
+
+TEST(XmlImport, EachEncodingIsReadFromTheBytesNotTheDeclaration) {
+    const auto text = [](const std::string& declaration) {
+        return handWritten(command("caf\xe9 \x80", script("DVC_SCRIPT", "Beep")), "",
+                           declaration);
+    };
+    const std::pair<const char*, std::string> variants[] = {
+        {"UTF-16 with its mark", "\xFF\xFE" + widened(text("utf-16"))},
+        {"UTF-16 without a mark", widened(text("utf-16"))},
+        {"windows-1252", text("windows-1252")},
+        {"utf-16 declared over single-byte text", text("utf-16")},
+        {"UTF-8 with its mark", "\xEF\xBB\xBF" + text("utf-8")},
+    };
+    for (const auto& [variant, bytes] : variants) {
+        // In UTF-16 and single-byte files the byte 0x80 stands for the euro sign.
+        auto xml = bytes;
+        if (std::string(variant).starts_with("UTF-16"))
+            xml.replace(xml.find(widened("\x80")), 2, std::string("\xAC\x20", 2));
+        if (std::string(variant).starts_with("UTF-8")) {
+            xml.replace(xml.find("caf\xe9"), 4, "caf\xc3\xa9");
+            xml.replace(xml.find('\x80'), 1, "\xe2\x82\xac");
+        }
+        const auto result = imported(xml);
+        ASSERT_EQ(result->commands.size(), 1u) << variant;
+        EXPECT_EQ(result->commands[0].name, "caf\xe9 \x80") << variant;
+        EXPECT_EQ(result->commands[0].typeLetter(), "S") << variant;
+        // 0x809 is English (United Kingdom): the primary language is the low bits.
+        EXPECT_EQ(static_cast<std::uint8_t>(result->image[layout::kLanguageOffset]), 9);
+    }
+}
+
+TEST(XmlImport, EachContentsTypeBecomesItsCommandType) {
+    struct Case {
+        const char* contents;
+        const char* type;
+        std::string body;
+    };
+    const Case cases[] = {
+        {"<contents type=\"SCRIPT\"><![CDATA[Sub Main\r\nEnd Sub]]></contents>", "A",
+         "Sub Main\r\nEnd Sub"},
+        {"<contents type=\"DVC_SCRIPT\"><![CDATA[SendKeys \"{Ctrl+b}\"\"x\"]]></contents>", "K",
+         "{Ctrl+b}\"x"},
+        {"<contents type=\"DVC_SCRIPT\"><![CDATA[SendKeys \"a\" \"b\"]]></contents>", "S",
+         "SendKeys \"a\" \"b\""},
+        {"<contents type=\"DVC_SCRIPT\"><![CDATA[SendKeys \"a\"\r\nBeep]]></contents>", "S",
+         "SendKeys \"a\"\r\nBeep"},
+        {"<contents type=\"TEXT-GRAPHICS\"><RTF><![CDATA[{\\rtf1\\ansi\\ansicpg1252\\deff0{"
+         "\\fonttbl{\\f0\\fswiss Arial;}}\\f0\\fs20 a\\par\r\nb}]]></RTF><TEXT><![CDATA[a\r\nb]]>"
+         "</TEXT></contents>",
+         "P", "a\r\nb"},
+        {"<contents type=\"TEXT-GRAPHICS\"><RTF><![CDATA[{\\rtf1 {\\b a}}]]></RTF><TEXT><![CDATA["
+         "a]]></TEXT></contents>",
+         "T", "a"},
+    };
+    for (const auto& c : cases) {
+        const auto result = imported(handWritten(command("it", c.contents)));
+        ASSERT_EQ(result->commands.size(), 1u) << c.contents;
+        EXPECT_EQ(result->commands[0].typeLetter(), c.type) << c.contents;
+        EXPECT_EQ(result->commands[0].script, c.body) << c.contents;
+    }
+    const auto rich = imported(handWritten(command("it", cases[5].contents)));
+    EXPECT_EQ(rich->commands[0].graphicsize, 14u); // "{\rtf1 {\b a}}"
+}
+
+TEST(XmlImport, ApplicationAndWindowBlocksGiveTheProgramAndScope) {
+    const auto xml =
+        "<?xml version=\"1.0\" encoding=\"utf-8\"?><MyCommands version=\"2.0\" "
+        "language=\"0x407\"><Commands type=\"application\"><module>WinWord</module><company>MS"
+        "</company><description>Word</description>" +
+        command("bold", script("SCRIPT", "b")) +
+        "</Commands><Commands type=\"window\"><module>excel</module><company></company>"
+        "<description></description><caption>Book1</caption><class>XLMAIN</class>" +
+        command("sum", script("SCRIPT", "s")) + "</Commands></MyCommands>";
+    const auto result = imported(xml);
+    ASSERT_EQ(result->commands.size(), 2u);
+    const auto& bold = result->commands[0];
+    EXPECT_EQ(bold.availability(), layout::kApplication);
+    EXPECT_EQ(bold.program, "WinWord");
+    EXPECT_EQ(bold.companyName, "MS");
+    EXPECT_EQ(bold.programDescription, "Word");
+    const auto& sum = result->commands[1];
+    EXPECT_EQ(sum.availability(), layout::kWindow);
+    EXPECT_EQ(sum.program, "excel");
+    EXPECT_EQ(sum.windowTitle, "Book1");
+    EXPECT_EQ(sum.windowClass, "XLMAIN");
+    EXPECT_EQ(static_cast<std::uint8_t>(result->image[layout::kLanguageOffset]), 7);
+}
+
+TEST(XmlImport, ListValuesGetTheCommandFilesDoubledBackslash) {
+    const auto result = imported(handWritten(
+        command("pick [fruit]", script("DVC_SCRIPT", "Beep")),
+        "\t\t<List name=\"fruit\">\r\n\t\t\t<Value><![CDATA[apple\\Apple]]></Value>\r\n"
+        "\t\t\t<Value><![CDATA[\\]]></Value>\r\n\t\t\t<Value><![CDATA[pear]]></Value>\r\n"
+        "\t\t</List>\r\n"));
+    ASSERT_EQ(result->commands.size(), 1u);
+    EXPECT_EQ(result->commands[0].name, "pick <fruit>");
+    EXPECT_EQ(result->commands[0].listReferences, 1);
+    const std::vector<std::vector<std::string>> expected{
+        {"fruit", "apple\\\\Apple", "\\\\", "pear"}};
+    EXPECT_EQ(result->lists, expected);
+}
+
+TEST(XmlImport, WhatTheFileCannotHoldIsListedWithItsReason) {
+    const std::string name150(150, 'n');
+    std::string twenty, twentyOne;
+    std::string lists;
+    for (int i = 0; i < 21; ++i) {
+        const auto list = "l" + std::to_string(i);
+        (i < 20 ? twenty : twentyOne) += "[" + list + "]";
+        lists += "<List name=\"" + list + "\"><Value>v</Value></List>";
+    }
+    twentyOne = twenty + twentyOne;
+    const auto result = imported(handWritten(
+        command(name150, script("SCRIPT", "at the limit")) +
+            command(name150 + "n", script("SCRIPT", "one past")) +
+            command("twenty " + twenty, script("SCRIPT", "at the limit")) +
+            command("twenty-one " + twentyOne, script("SCRIPT", "one past")) +
+            command("snow", script("SCRIPT", "\xe2\x98\x83")) +
+            command("grouped", script("SCRIPT", "g"), std::string(50, 'g')) +
+            command("overgrouped", script("SCRIPT", "g"), std::string(51, 'g')) +
+            command("say [nowhere]", script("SCRIPT", "x")) +
+            command("moved", "<contents type=\"ACTIONS\"><action time=\"1\" type=\"leftdown\" "
+                             "x=\"1\" y=\"2\" window=\"0\"/></contents>") +
+            command("stepped", "<contents type=\"STEP BY STEP\"></contents>") +
+            command("odd", script("MACRO", "x")),
+        lists));
+    ASSERT_EQ(result->commands.size(), 3u);
+    EXPECT_EQ(result->commands[0].name, name150);
+    EXPECT_EQ(result->commands[1].listReferences, 20);
+    EXPECT_EQ(result->commands[2].group, std::string(50, 'g'));
+    ASSERT_EQ(result->unfit.size(), 8u);
+    EXPECT_EQ(result->unfit[0], "command \"" + name150 +
+                                    "n\" (line 10): The name is longer than 150 characters");
+    EXPECT_EQ(result->unfit[1].substr(result->unfit[1].find(": ")),
+              ": it names more than 20 LISTs");
+    EXPECT_EQ(result->unfit[2], "command \"snow\" (line 22): The body: The character \"\xe2\x98\x83\" "
+                                "(U+2603) cannot be stored in a command file (code page "
+                                "Windows-1252)");
+    EXPECT_NE(result->unfit[3].find("overgrouped"), std::string::npos);
+    EXPECT_EQ(result->unfit[4], "command \"say [nowhere]\" (line 34): it names the LIST "
+                                "\"nowhere\", which neither the XML nor the target holds");
+    EXPECT_NE(result->unfit[5].find("\"moved\" (line 38): its ACTIONS contents can be brought "
+                                    "back only from this program's own export"),
+              std::string::npos);
+    EXPECT_NE(result->unfit[6].find("\"stepped\""), std::string::npos);
+    EXPECT_EQ(result->unfit[7],
+              "command \"odd\" (line 46): its contents type \"MACRO\" is unknown");
+}
+
+TEST(XmlImport, AMalformedFileIsRefusedWithItsLineAndColumn) {
+    const std::string xml = "<?xml version=\"1.0\"?>\r\n<MyCommands>\r\n\t<Commands type=\"global\">"
+                            "\r\n\t\t<Command name=\"a\"></Comand>\r\n";
+    std::string error;
+    EXPECT_FALSE(readXmlCommandSet(xml, error));
+    EXPECT_EQ(error, "The XML file is malformed at line 4, column 23: Start-end tags mismatch");
+    EXPECT_FALSE(readXmlCommandSet("<?xml version=\"1.0\"?><Other/>", error));
+    EXPECT_EQ(error, "This is not an XML command set: its root element is not <MyCommands>");
+    EXPECT_FALSE(readXmlCommandSet("\xFF\xFE<\0x", error));
+    EXPECT_EQ(error, "The UTF-16 text ends in half a character");
+}
+
+TEST(XmlImport, NoEntityOrDtdIsEverResolved) {
+    const std::string xml =
+        "<?xml version=\"1.0\"?><!DOCTYPE MyCommands SYSTEM \"http://127.0.0.1:1/x.dtd\" [ "
+        "<!ENTITY secret SYSTEM \"file:///etc/passwd\"> <!ENTITY word \"expanded\"> ]>"
+        "<MyCommands><Commands type=\"global\"><Command name=\"a\"><description>&secret;&word;"
+        "</description><contents type=\"SCRIPT\">x</contents></Command></Commands></MyCommands>";
+    std::string error;
+    const auto set = readXmlCommandSet(xml, error);
+    ASSERT_TRUE(set) << error;
+    EXPECT_EQ(set->commands.at(0).description, "&secret;&word;");
+}
+
+} // namespace
+
+} // namespace qmk
