@@ -186,11 +186,11 @@ public:
         if (!selected())
             return kFailed;
         std::string summary;
-        const auto outcome = actions::exportXml(
-            context(), request_, o_.to,
-            o_.encoding == "windows-1252" ? xmltext::Encoding::Windows1252
-                                          : xmltext::Encoding::Utf16,
-            &summary);
+        const auto outcome =
+            actions::exportXml(context(), request_, o_.to,
+                               o_.encoding == "windows-1252" ? xmltext::Encoding::Windows1252
+                                                             : xmltext::Encoding::Utf16,
+                               &summary);
         statements::clearFlags(session_.store());
         if (!outcome.done())
             return finish(outcome);
@@ -328,8 +328,8 @@ void addBulkCommands(Commands& commands) {
         ->add_option("--on-duplicate", o->onDuplicate, "ask, yes, no, yes-all, no-all or cancel")
         ->check(CLI::IsMember(kDuplicateAnswers));
 
-    auto* exportXml = bulk("export-xml", "Export the selected commands as Dragon's XML",
-                           &Bulk::exportXml, false);
+    auto* exportXml =
+        bulk("export-xml", "Export the selected commands as Dragon's XML", &Bulk::exportXml, false);
     addSelectionOptions(exportXml, *o);
     exportXml->add_option("--to", o->to, "The XML file written")->required();
     exportXml->add_option("--encoding", o->encoding, "utf-16 (the default) or windows-1252")

@@ -130,6 +130,7 @@ bool Session::isUsersOwnFile(const fs::path& file) {
         found.setdatabasename(files::kStore);
         found.initialize(home_.folder(), *db_);
         usersOwnFile_ = found.InitFailed ? fs::path() : fs::path(found.usersOwnFile());
+        usersBaseDirectory_ = found.InitFailed ? fs::path() : fs::path(found.UserBaseDirectory);
     }
     return !usersOwnFile_->empty() && sameFile(file, *usersOwnFile_);
 }
@@ -141,8 +142,16 @@ std::optional<Backups> Session::backups() {
 }
 
 void Session::archiveBeforeWrite() {
-    if (auto archives = backups(); archives && parser_)
+    if (!parser_)
+        return;
+    if (auto archives = backups()) {
         archives->archiveBeforeWrite(parser_->commandFile(), false, now());
+        return;
+    }
+    // The user's own file named on the command line is archived as when it is found.
+    if (isUsersOwnFile(parser_->commandFile()) && usersBaseDirectory_)
+        Backups(home_, usersBaseDirectory_->string(), files_, prompt_)
+            .archiveBeforeWrite(parser_->commandFile(), false, now());
 }
 
 int Session::refuse(const std::string& message, const std::string& title) {

@@ -95,6 +95,7 @@ private:
     bool writing_ = false;
     bool storeRebuilt_ = false;
     std::optional<std::filesystem::path> usersOwnFile_; // empty: no Dragon user found
+    std::optional<std::filesystem::path> usersBaseDirectory_;
     std::optional<CommandFileLock> lock_;
 };
 

@@ -58,8 +58,7 @@ std::optional<Outcome> refusedUnfit(const XmlImportPlan& plan, const XmlImport& 
     if (plan.unfit.empty() || request.skipUnfit)
         return std::nullopt;
     auto refusal = Outcome::refused(
-        std::to_string(plan.unfit.size()) +
-            (plan.unfit.size() == 1 ? " item" : " items") +
+        std::to_string(plan.unfit.size()) + (plan.unfit.size() == 1 ? " item" : " items") +
             " of the XML cannot go into a command file; nothing was imported:" +
             unfitList(plan.unfit),
         kImportTitle);
@@ -68,8 +67,8 @@ std::optional<Outcome> refusedUnfit(const XmlImportPlan& plan, const XmlImport& 
 }
 
 std::string importSummary(const XmlImportPlan& plan, int commands, int replaced, int lists) {
-    std::string text = "Imported " + std::to_string(commands) +
-                       (commands == 1 ? " command" : " commands");
+    std::string text =
+        "Imported " + std::to_string(commands) + (commands == 1 ? " command" : " commands");
     if (const auto types = typeCounts(plan.byType); !types.empty())
         text += " (" + types + ")";
     text += ", " + std::to_string(replaced) + " replaced, " + std::to_string(lists) +
@@ -104,16 +103,14 @@ Outcome exportXml(const FileSession& s, const ReportRequest& selection, const fs
     const auto keys = KeyNames::load(s.home.file(files::kKeyNames)).value_or(KeyNames{});
     // Records Dragon does not load have no row; they go when the choice and the View take them.
     const auto filename = s.commandFile.filename().string();
-    const auto exported =
-        collectXmlExport(s.engine, keys, [&](const CommandRecord& record) {
-            const auto row = commandRow(record, filename, "");
-            return selectionHolds(selection, row) && (!s.outlets.shown || s.outlets.shown(row));
-        });
+    const auto exported = collectXmlExport(s.engine, keys, [&](const CommandRecord& record) {
+        const auto row = commandRow(record, filename, "");
+        return selectionHolds(selection, row) && (!s.outlets.shown || s.outlets.shown(row));
+    });
     if (exported.refusal)
         return Outcome::failed(exported.refusal->message, exported.refusal->title);
     if (exported.set.commands.empty())
-        return Outcome::refused("Nothing could be written: " + exported.summary(),
-                                target.string());
+        return Outcome::refused("Nothing could be written: " + exported.summary(), target.string());
     const auto written = writeXmlFile(s.engine.context().files, target, exported.set, encoding);
     if (!written.ok)
         return Outcome::failed(written.message, written.title);
@@ -155,16 +152,16 @@ Outcome importXmlToNewFile(const ProgramDir&, FileOps& files, const XmlImport& r
     if (auto unfit = refusedUnfit(plan, request))
         return *unfit;
     try {
-        files.replaceFile(target, plan.commandFile(generation->versionCode,
-                                                   languageCodeOf(set->languageId)));
+        files.replaceFile(
+            target, plan.commandFile(generation->versionCode, languageCodeOf(set->languageId)));
     } catch (const FileError& error) {
         return Outcome::failed(error.what(), "The command file was not written");
     }
     auto outcome = Outcome::success("Import Operation Completed", target.string(), false);
     outcome.exportedFile = target;
     if (summary)
-        *summary = importSummary(plan, static_cast<int>(plan.commands), 0,
-                                 static_cast<int>(plan.lists));
+        *summary =
+            importSummary(plan, static_cast<int>(plan.commands), 0, static_cast<int>(plan.lists));
     return outcome;
 }
 

@@ -205,10 +205,10 @@ std::vector<RichRun> readRichText(std::string_view rtf) {
     return RichTextReader(rtf).read();
 }
 
-
 std::string minimalRichText(std::string_view text) {
     static constexpr char kDigits[] = "0123456789abcdef";
-    std::string rtf = "{\\rtf1\\ansi\\ansicpg1252\\deff0{\\fonttbl{\\f0\\fswiss Arial;}}\\f0\\fs20 ";
+    std::string rtf =
+        "{\\rtf1\\ansi\\ansicpg1252\\deff0{\\fonttbl{\\f0\\fswiss Arial;}}\\f0\\fs20 ";
     for (std::size_t i = 0; i < text.size(); ++i) {
         const auto c = static_cast<unsigned char>(text[i]);
         if (c == '\r' && i + 1 < text.size() && text[i + 1] == '\n') {

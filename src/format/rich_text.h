@@ -28,7 +28,6 @@ struct RichRun {
 // Any bytes at all are read without fault; what is not RTF is taken as text.
 std::vector<RichRun> readRichText(std::string_view rtf);
 
-
 // The smallest rich text (RTF) that shows `cp1252Text` as it is: one font, line breaks as
 // paragraphs, the code page's upper half as \'hh. Exports give plain text this rendering, and
 // imports read a rendering equal to it back as plain text.

@@ -40,9 +40,9 @@ struct XmlCommand {
     // reads them back exactly (recorded actions, steps).
     std::optional<std::string> recordBody;
     bool recordBodyDamaged = false; // the attribute is there but holds no hexadecimal bytes
-    std::vector<XmlAction> actions;  // ACTIONS
-    std::vector<std::string> steps;  // STEP BY STEP, each step as the program shows it
-    std::size_t line = 0;            // where the element starts, for messages
+    std::vector<XmlAction> actions; // ACTIONS
+    std::vector<std::string> steps; // STEP BY STEP, each step as the program shows it
+    std::size_t line = 0;           // where the element starts, for messages
 };
 
 struct XmlList {

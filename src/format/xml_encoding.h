@@ -9,10 +9,10 @@ namespace qmk::xmltext {
 
 enum class Encoding { Utf16, Windows1252 };
 
-// The file's text as UTF-8. The bytes decide, not the declaration: a UTF-16 mark (or "<" then a zero byte) means UTF-16LE,
-// a UTF-8 mark or a declaration of UTF-8 means UTF-8, and anything else is single-byte
-// Windows-1252 (some files declare utf-16 over single-byte text). An odd UTF-16 length or a
-// lone surrogate sets `error`.
+// The file's text as UTF-8. The bytes decide, not the declaration: a UTF-16 mark (or "<" then a
+// zero byte) means UTF-16LE, a UTF-8 mark or a declaration of UTF-8 means UTF-8, and anything else
+// is single-byte Windows-1252 (some files declare utf-16 over single-byte text). An odd UTF-16
+// length or a lone surrogate sets `error`.
 std::string decode(std::string_view bytes, std::string& error);
 
 // UTF-8 text as the file's bytes: UTF-16LE with its mark, or Windows-1252 (the text must hold

@@ -3,10 +3,9 @@
 #include "format/xml_command_set.h"
 #include "format/xml_encoding.h"
 
-#include <pugixml.hpp>
-
 #include <algorithm>
 #include <cstdlib>
+#include <pugixml.hpp>
 
 namespace qmk {
 
@@ -44,7 +43,7 @@ std::optional<std::string> hexBytes(std::string_view hex) {
     std::string bytes;
     bytes.reserve(hex.size() / 2);
     const auto digit = [](char c) {
-        return c >= '0' && c <= '9' ? c - '0'
+        return c >= '0' && c <= '9'   ? c - '0'
                : c >= 'A' && c <= 'F' ? c - 'A' + 10
                : c >= 'a' && c <= 'f' ? c - 'a' + 10
                                       : -1;
@@ -113,13 +112,13 @@ private:
         command.line = lineAndColumn(text_, static_cast<std::size_t>(element.offset_debug())).first;
         command.name = element.attribute("name").value();
         command.group = element.attribute("group").value();
-        command.enabled = std::string_view(element.attribute("enabled").as_string("true")) != "false";
+        command.enabled =
+            std::string_view(element.attribute("enabled").as_string("true")) != "false";
         command.states = splitStates(element.attribute("states").value());
         command.description = textOf(element.child("description"));
         const auto contents = element.child("contents");
         command.contentsType = contents.attribute("type").value();
-        if (const auto body = contents.attribute("body"); !body.empty())
-        {
+        if (const auto body = contents.attribute("body"); !body.empty()) {
             command.recordBody = hexBytes(body.value());
             command.recordBodyDamaged = !command.recordBody;
         }
@@ -130,10 +129,9 @@ private:
             command.body = textOf(contents);
         }
         for (const auto& action : contents.children("action"))
-            command.actions.push_back({action.attribute("type").value(),
-                                       action.attribute("key").value(),
-                                       action.attribute("x").as_int(-1),
-                                       action.attribute("y").as_int(-1)});
+            command.actions.push_back(
+                {action.attribute("type").value(), action.attribute("key").value(),
+                 action.attribute("x").as_int(-1), action.attribute("y").as_int(-1)});
         for (const auto& step : contents.children("step"))
             command.steps.push_back(textOf(step));
     }
@@ -161,11 +159,10 @@ std::optional<XmlCommandSet> readXmlCommandSet(const std::string& bytes, std::st
     pugi::xml_document document;
     // Line ends stay as written: a body's CR LF is the command's own.
     const auto flags = pugi::parse_default & ~pugi::parse_eol;
-    const auto parsed =
-        document.load_buffer(text.data(), text.size(), flags, pugi::encoding_utf8);
+    const auto parsed = document.load_buffer(text.data(), text.size(), flags, pugi::encoding_utf8);
     if (!parsed) {
-        const auto [line, column] =
-            lineAndColumn(text, static_cast<std::size_t>(std::max<std::ptrdiff_t>(0, parsed.offset)));
+        const auto [line, column] = lineAndColumn(
+            text, static_cast<std::size_t>(std::max<std::ptrdiff_t>(0, parsed.offset)));
         error = "The XML file is malformed at line " + std::to_string(line) + ", column " +
                 std::to_string(column) + ": " + parsed.description();
         return std::nullopt;

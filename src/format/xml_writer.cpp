@@ -19,14 +19,29 @@ std::string escaped(std::string_view text) {
     out.reserve(text.size());
     for (const char c : text) {
         switch (c) {
-        case '&': out += "&amp;"; break;
-        case '<': out += "&lt;"; break;
-        case '>': out += "&gt;"; break;
-        case '"': out += "&quot;"; break;
-        case '\t': out += "&#9;"; break;
-        case '\r': out += "&#13;"; break;
-        case '\n': out += "&#10;"; break;
-        default: out += c;
+        case '&':
+            out += "&amp;";
+            break;
+        case '<':
+            out += "&lt;";
+            break;
+        case '>':
+            out += "&gt;";
+            break;
+        case '"':
+            out += "&quot;";
+            break;
+        case '\t':
+            out += "&#9;";
+            break;
+        case '\r':
+            out += "&#13;";
+            break;
+        case '\n':
+            out += "&#10;";
+            break;
+        default:
+            out += c;
         }
     }
     return out;
@@ -101,7 +116,8 @@ public:
                 if (!a.key.empty())
                     action += " key=\"" + escaped(a.key) + "\"";
                 if (a.x >= 0)
-                    action += " x=\"" + std::to_string(a.x) + "\" y=\"" + std::to_string(a.y) + "\"";
+                    action +=
+                        " x=\"" + std::to_string(a.x) + "\" y=\"" + std::to_string(a.y) + "\"";
                 line(4, action + "/>");
             }
             for (const auto& step : c.steps)
@@ -154,7 +170,7 @@ std::vector<std::vector<const XmlCommand*>> blocksOf(const std::vector<XmlComman
         for (const auto& c : commands) {
             if (c.block != kind)
                 continue;
-            const Key key{c.block,   c.module,  c.company, c.programDescription,
+            const Key key{c.block,   c.module,     c.company, c.programDescription,
                           c.caption, c.windowClass};
             const auto [at, added] = index.emplace(key, blocks.size());
             if (added)

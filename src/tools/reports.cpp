@@ -1,7 +1,5 @@
 #include "tools/reports.h"
 
-#include <algorithm>
-
 #include "common/file_io.h"
 #include "common/text.h"
 #include "format/codepage.h"
@@ -10,6 +8,7 @@
 #include "store/user_rows.h"
 #include "tools/pseudo_dvc.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <sstream>
 

@@ -59,8 +59,8 @@ std::optional<EditResult> encodeAll(const NewCommand& c, EncodedCommand& out) {
     if (auto r = take(encodeForFile(c.body, "The body"), out.body))
         return r;
     for (const auto& state : c.states)
-        if (auto r = take(encodeForFile(state, "A state name", kStateWidth),
-                          out.states.emplace_back()))
+        if (auto r =
+                take(encodeForFile(state, "A state name", kStateWidth), out.states.emplace_back()))
             return r;
     return std::nullopt;
 }

@@ -4,8 +4,8 @@
 
 #include <optional>
 #include <string>
-#include <vector>
 #include <variant>
+#include <vector>
 
 namespace qmk {
 

@@ -54,12 +54,18 @@ std::string sendKeysStatement(std::string_view keys) {
 
 std::string mouseType(std::uint8_t action) {
     switch (action) {
-    case 0: return "move";
-    case 1: return "leftdown";
-    case 2: return "leftup";
-    case 4: return "rightdown";
-    case 5: return "rightup";
-    default: return "other";
+    case 0:
+        return "move";
+    case 1:
+        return "leftdown";
+    case 2:
+        return "leftup";
+    case 4:
+        return "rightdown";
+    case 5:
+        return "rightup";
+    default:
+        return "other";
     }
 }
 
@@ -88,10 +94,10 @@ public:
             return result;
         }
         const auto image = engine_.image();
-        result.set.languageId = languageIdOf(
-            image.size() > layout::kLanguageOffset
-                ? static_cast<std::uint8_t>(image[layout::kLanguageOffset])
-                : std::uint8_t{9});
+        result.set.languageId =
+            languageIdOf(image.size() > layout::kLanguageOffset
+                             ? static_cast<std::uint8_t>(image[layout::kLanguageOffset])
+                             : std::uint8_t{9});
         auto& store = engine_.context().store;
         try {
             for (const auto offset : chosenRecords(store)) {
@@ -181,10 +187,9 @@ private:
             c.recordBody = std::string(body);
             ImageReader in(image, r.offsetbody);
             for (const auto& event : recorderEvents(in))
-                c.actions.push_back(event.key ? XmlAction{event.up ? "keyup" : "keydown",
-                                                          keys_[event.code], -1, -1}
-                                              : XmlAction{mouseType(event.code), "", event.x,
-                                                          event.y});
+                c.actions.push_back(
+                    event.key ? XmlAction{event.up ? "keyup" : "keydown", keys_[event.code], -1, -1}
+                              : XmlAction{mouseType(event.code), "", event.x, event.y});
         } else {
             c.contentsType = "STEP BY STEP";
             c.recordBody = std::string(body);
@@ -262,9 +267,9 @@ XmlExport collectXmlExport(UpdateEngine& engine, const KeyNames& keys,
 EditResult writeXmlFile(FileOps& files, const std::filesystem::path& target,
                         const XmlCommandSet& set, xmltext::Encoding encoding) {
     try {
-        files.replaceFile(target, xmltext::encode(writeXmlCommandSet(set, xmltext::declaredName(
-                                                                           encoding)),
-                                                  encoding));
+        files.replaceFile(
+            target,
+            xmltext::encode(writeXmlCommandSet(set, xmltext::declaredName(encoding)), encoding));
     } catch (const FileError& error) {
         return EditResult::refused(error.what(), "The XML file was not written");
     }

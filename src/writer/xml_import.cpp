@@ -56,8 +56,7 @@ std::optional<std::string> identification(const std::string& text, std::string& 
 
 class Planner {
 public:
-    Planner(const XmlCommandSet& set, layout::Generation generation,
-            const ListLookup& targetHolds)
+    Planner(const XmlCommandSet& set, layout::Generation generation, const ListLookup& targetHolds)
         : set_(set), generation_(generation), targetHolds_(targetHolds) {}
 
     XmlImportPlan run() {

@@ -74,8 +74,7 @@ std::unique_ptr<Imported> imported(const std::string& xml) {
 
 TEST(XmlImport, EachEncodingIsReadFromTheBytesNotTheDeclaration) {
     const auto text = [](const std::string& declaration) {
-        return handWritten(command("caf\xe9 \x80", script("DVC_SCRIPT", "Beep")), "",
-                           declaration);
+        return handWritten(command("caf\xe9 \x80", script("DVC_SCRIPT", "Beep")), "", declaration);
     };
     const std::pair<const char*, std::string> variants[] = {
         {"UTF-16 with its mark", "\xFF\xFE" + widened(text("utf-16"))},
@@ -202,13 +201,14 @@ TEST(XmlImport, WhatTheFileCannotHoldIsListedWithItsReason) {
     EXPECT_EQ(result->commands[1].listReferences, 20);
     EXPECT_EQ(result->commands[2].group, std::string(50, 'g'));
     ASSERT_EQ(result->unfit.size(), 8u);
-    EXPECT_EQ(result->unfit[0], "command \"" + name150 +
-                                    "n\" (line 10): The name is longer than 150 characters");
+    EXPECT_EQ(result->unfit[0],
+              "command \"" + name150 + "n\" (line 10): The name is longer than 150 characters");
     EXPECT_EQ(result->unfit[1].substr(result->unfit[1].find(": ")),
               ": it names more than 20 LISTs");
-    EXPECT_EQ(result->unfit[2], "command \"snow\" (line 22): The body: The character \"\xe2\x98\x83\" "
-                                "(U+2603) cannot be stored in a command file (code page "
-                                "Windows-1252)");
+    EXPECT_EQ(result->unfit[2],
+              "command \"snow\" (line 22): The body: The character \"\xe2\x98\x83\" "
+              "(U+2603) cannot be stored in a command file (code page "
+              "Windows-1252)");
     EXPECT_NE(result->unfit[3].find("overgrouped"), std::string::npos);
     EXPECT_EQ(result->unfit[4], "command \"say [nowhere]\" (line 34): it names the LIST "
                                 "\"nowhere\", which neither the XML nor the target holds");
@@ -221,8 +221,9 @@ TEST(XmlImport, WhatTheFileCannotHoldIsListedWithItsReason) {
 }
 
 TEST(XmlImport, AMalformedFileIsRefusedWithItsLineAndColumn) {
-    const std::string xml = "<?xml version=\"1.0\"?>\r\n<MyCommands>\r\n\t<Commands type=\"global\">"
-                            "\r\n\t\t<Command name=\"a\"></Comand>\r\n";
+    const std::string xml =
+        "<?xml version=\"1.0\"?>\r\n<MyCommands>\r\n\t<Commands type=\"global\">"
+        "\r\n\t\t<Command name=\"a\"></Comand>\r\n";
     std::string error;
     EXPECT_FALSE(readXmlCommandSet(xml, error));
     EXPECT_EQ(error, "The XML file is malformed at line 4, column 23: Start-end tags mismatch");

@@ -22,17 +22,18 @@ using fixture::Step;
 class XmlRoundTrip : public testing::WriterTest,
                      public ::testing::WithParamInterface<std::uint8_t> {
 protected:
-    layout::Generation generation() const {
-        return layout::findGeneration(GetParam())->generation;
-    }
+    layout::Generation generation() const { return layout::findGeneration(GetParam())->generation; }
     bool holdsStates() const { return layout::recordLayout(generation()).statesBlock; }
 
     // A file with every type, every availability, program identification, a not-loaded command,
     // names with LIST slots, texts of the code page's upper half and bodies XML cannot carry.
     CommandFileBuilder everything() const {
         CommandFileBuilder file(GetParam(), 7);
-        file.command("open <mailbox>").listReferences({"mailbox"}).group("Mail").description("say \"hi\" & <go>").keys(
-            "{Ctrl+\"}a\\\\b");
+        file.command("open <mailbox>")
+            .listReferences({"mailbox"})
+            .group("Mail")
+            .description("say \"hi\" & <go>")
+            .keys("{Ctrl+\"}a\\\\b");
         file.command("legacy").script("Sub Main\r\n  Beep\r\nEnd Sub\r\n");
         file.command("advanced").advanced("Sub Main\r\n  x = \"]]>\"\r\nEnd Sub");
         file.command("caf\xe9 order").plainText("Dear Sir,\r\n\r\n{caf\xe9} \\ 100\x80");
@@ -189,8 +190,7 @@ TEST_F(XmlExportLayout, ApplicationAndWindowBlocksCarryTheProgramIdentification)
     // One block for both commands of the program.
     EXPECT_EQ(xml.find("type=\"application\"", xml.find("type=\"application\"") + 1),
               std::string::npos);
-    EXPECT_NE(xml.find("<caption>Doc1</caption>\r\n\t\t<class>OpusApp</class>"),
-              std::string::npos);
+    EXPECT_NE(xml.find("<caption>Doc1</caption>\r\n\t\t<class>OpusApp</class>"), std::string::npos);
     EXPECT_NE(xml.find("name=\"sleeping\" group=\"\" enabled=\"false\""), std::string::npos);
     EXPECT_LT(xml.find("type=\"global\""), xml.find("type=\"application\""));
     EXPECT_LT(xml.find("type=\"application\""), xml.find("type=\"window\""));

@@ -1,0 +1,184 @@
+#include "command_file_builder.h"
+#include "run_qmk10.h"
+#include "test_home.h"
+
+#include <algorithm>
+#include <cstdlib>
+#include <filesystem>
+#include <gtest/gtest.h>
+#include <nlohmann/json.hpp>
+
+namespace qmk {
+
+using fixture::CommandFileBuilder;
+namespace fs = std::filesystem;
+
+namespace {
+
+class CliXmlTest : public ::testing::Test {
+protected:
+    CliXmlTest() {
+        CommandFileBuilder builder;
+        builder.command("open mail").description("d").group("Mail").keys("{Ctrl+m}");
+        builder.command("bold").application("winword", "Word", "Microsoft").script("b\r\n");
+        builder.command("uses <colors>").listReferences({"colors"}).keys("x");
+        builder.list("colors", {"red\\\\Red"});
+        file_ = home_.writeFile("mycmds.dat", builder.build()).string();
+        EXPECT_EQ(qmk({"init"}).status, 0);
+    }
+
+    testing::Qmk10Run qmk(std::vector<std::string> args) {
+        return testing::runQmk10(home_.path("qmk"), std::move(args));
+    }
+
+    // The rows of a file as name, type, Program, Scope, group and body, in file order.
+    std::vector<std::string> rows(const std::string& file) {
+        std::vector<std::string> shown;
+        for (const auto& row : nlohmann::json::parse(qmk({"list", file, "--json"}).out))
+            shown.push_back(
+                row["name"].get<std::string>() + "|" + row["Type"].get<std::string>() + "|" +
+                row["menu"].get<std::string>() + "|" + row["state"].get<std::string>() + "|" +
+                row["owner"].get<std::string>() + "|" + row["script"].get<std::string>());
+        std::sort(shown.begin(), shown.end()); // an XML export groups commands by program
+        return shown;
+    }
+
+    std::string xml(const std::string& commands) {
+        return home_
+            .writeFile("set.xml",
+                       "<?xml version=\"1.0\" encoding=\"utf-8\"?><MyCommands language=\"0x409\">"
+                       "<Commands type=\"global\">" +
+                           commands + "</Commands></MyCommands>")
+            .string();
+    }
+
+    testing::TestHome home_;
+    std::string file_;
+};
+
+std::string command(const std::string& name, const std::string& body) {
+    return "<Command name=\"" + name +
+           "\" group=\"G\"><description/><contents "
+           "type=\"DVC_SCRIPT\"><![CDATA[" +
+           body + "]]></contents></Command>";
+}
+
+} // namespace
+
+TEST_F(CliXmlTest, ExportedXmlImportsIntoANewFileOfEachFormat) {
+    const auto out = home_.path("out.xml").string();
+    const auto exported = qmk({"export-xml", file_, "--all", "--to", out});
+    ASSERT_EQ(exported.status, 0) << exported.err;
+    EXPECT_EQ(exported.out, out + ": XML Export Completed (Wrote 3 commands (2 KEYS, 1 SCRIPT) "
+                                  "and 1 LIST)\n");
+    EXPECT_EQ(testing::readBytes(out).substr(0, 4), std::string("\xFF\xFE<\0", 4));
+    const auto single = home_.path("single.xml").string();
+    ASSERT_EQ(
+        qmk({"export-xml", file_, "--group", "Mail", "--to", single, "--encoding", "windows-1252"})
+            .status,
+        0);
+    EXPECT_TRUE(testing::readBytes(single).starts_with(
+        "<?xml version=\"1.0\" encoding=\"windows-1252\"?>\r\n"));
+    EXPECT_EQ(testing::readBytes(single).find("bold"), std::string::npos);
+
+    const auto original = rows(file_);
+    for (const auto& [format, version] : std::vector<std::pair<std::string, std::string>>{
+             {"10.x", "10.0"}, {"8/9", "8.0"}, {"7.x", "7.0"}, {"6.1", "6.1"}, {"6.0", "6.0"}}) {
+        const auto target =
+            home_.path("back" + std::to_string(version[0]) + std::to_string(version[2]) + ".dat")
+                .string();
+        const auto imported = qmk({"import-xml", out, "--to", target, "--format", format});
+        ASSERT_EQ(imported.status, 0) << imported.err;
+        EXPECT_EQ(imported.out, target + ": Import Operation Completed (Imported 3 commands (2 "
+                                         "KEYS, 1 SCRIPT), 0 replaced, 1 LIST added)\n");
+        EXPECT_EQ(rows(target), original) << format;
+        const auto info = nlohmann::json::parse(qmk({"info", target, "--json"}).out);
+        EXPECT_EQ(info["version"], version);
+    }
+}
+
+TEST_F(CliXmlTest, AnImportAppendsToAnExistingFileWithTheDuplicateQuestion) {
+    const auto set = xml(command("open mail", "SendKeys \"{Alt+m}\"") + command("new one", "Beep"));
+    const auto kept = qmk({"import-xml", set, "--to", file_, "--on-duplicate", "no"});
+    ASSERT_EQ(kept.status, 0) << kept.err;
+    EXPECT_NE(kept.out.find("Imported 1 command (1 KEYS, 1 SCRIPT), 0 replaced"), std::string::npos)
+        << kept.out;
+    auto shown = rows(file_);
+    EXPECT_EQ(shown.size(), 5u); // three commands, the new one, the LIST
+    EXPECT_NE(std::find(shown.begin(), shown.end(),
+                        "open mail|K|Global Commands|Global Commands|Mail|{Ctrl+m}"),
+              shown.end());
+    const auto replaced = qmk({"import-xml", set, "--to", file_, "--on-duplicate", "yes-all"});
+    ASSERT_EQ(replaced.status, 0) << replaced.err;
+    EXPECT_NE(replaced.out.find("2 replaced"), std::string::npos) << replaced.out;
+    shown = rows(file_);
+    EXPECT_NE(std::find(shown.begin(), shown.end(),
+                        "open mail|K|Global Commands|Global Commands|G|{Alt+m}"),
+              shown.end());
+    EXPECT_EQ(shown.size(), 5u);
+}
+
+TEST_F(CliXmlTest, UnfitItemsStopTheImportUnlessSkippedAndMalformedFilesAreRefused) {
+    const auto set = xml(command("snow \xe2\x98\x83", "Beep") + command("fine", "Beep"));
+    const auto before = testing::readBytes(file_);
+    const auto target = home_.path("new.dat").string();
+    for (const auto& to : {file_, target}) {
+        const auto refused = qmk({"import-xml", set, "--to", to});
+        EXPECT_EQ(refused.status, 4);
+        EXPECT_NE(refused.err.find("1 item of the XML cannot go into a command file; nothing was "
+                                   "imported:\ncommand \"snow \xe2\x98\x83\" (line 1): The "
+                                   "name: The character"),
+                  std::string::npos)
+            << refused.err;
+    }
+    EXPECT_EQ(testing::readBytes(file_), before);
+    EXPECT_FALSE(fs::exists(target));
+
+    const auto skipped = qmk({"import-xml", set, "--to", target, "--skip-unfit"});
+    ASSERT_EQ(skipped.status, 0) << skipped.err;
+    EXPECT_NE(skipped.out.find("Imported 1 command (1 SCRIPT), 0 replaced, 0 LISTs added; left "
+                               "out 1:\r\ncommand \"snow"),
+              std::string::npos)
+        << skipped.out;
+    EXPECT_EQ(rows(target),
+              std::vector<std::string>{"fine|S|Global Commands|Global Commands|G|Beep"});
+
+    const auto broken = home_.writeFile("broken.xml", "<MyCommands>\n<Commands>\n</MyCommands>");
+    const auto malformed = qmk({"import-xml", broken.string(), "--to", file_});
+    EXPECT_EQ(malformed.status, 1);
+    EXPECT_NE(malformed.err.find("The XML file is malformed at line 3, column 3"),
+              std::string::npos)
+        << malformed.err;
+    EXPECT_EQ(testing::readBytes(file_), before);
+    const auto german =
+        home_.writeFile("german.xml", "<MyCommands language=\"0x407\"><Commands type=\"global\">" +
+                                          command("x", "Beep") + "</Commands></MyCommands>");
+    const auto language = qmk({"import-xml", german.string(), "--to", file_});
+    EXPECT_EQ(language.status, 1);
+    EXPECT_NE(language.err.find("The XML's commands are German and mycmds.dat is English"),
+              std::string::npos)
+        << language.err;
+    EXPECT_EQ(testing::readBytes(file_), before);
+}
+
+TEST_F(CliXmlTest, AnImportIntoTheUsersOwnFileKeepsTheDaysArchiveFirst) {
+    ASSERT_EQ(qmk({"demo-setup", "--dir", home_.path("dragon").string()}).status, 0);
+    const auto common = home_.path("dragon") / "ProgramData";
+    ::setenv("QUILLMARK10_COMMON_APPDATA", common.c_str(), 1);
+    ::setenv("QUILLMARK10_APPDATA", (home_.path("dragon") / "AppData").c_str(), 1);
+    const auto own = common / "Nuance" / "NaturallySpeaking10" / "users" / "Demo User" / "current" /
+                     "mycmds.dat";
+    const auto before = testing::readBytes(own);
+    const auto imported =
+        qmk({"import-xml", xml(command("brand new", "Beep")), "--to", own.string()});
+    ASSERT_EQ(imported.status, 0) << imported.err;
+    const auto archives = qmk({"rollback", "--list"});
+    ASSERT_EQ(archives.status, 0) << archives.err;
+    const auto name = archives.out.substr(0, archives.out.find('\n'));
+    EXPECT_EQ(testing::readBytes(home_.path("qmk") / "Demo User" / name), before) << archives.out;
+    EXPECT_NE(testing::readBytes(own), before);
+    ::unsetenv("QUILLMARK10_COMMON_APPDATA");
+    ::unsetenv("QUILLMARK10_APPDATA");
+}
+
+} // namespace qmk
