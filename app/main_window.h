@@ -69,6 +69,9 @@ public:
     // Opens another command file (File > Open, Recent Files, a file dropped on the window); a
     // file that cannot be read leaves the one shown open.
     void openCommandFile(const QString& path);
+    // File > Import XML: the XML command set appended to the open file, then the view built
+    // again.
+    void importXmlFile(const QString& path);
 
     // Prints the shown command: to the printer chosen in the print dialog, or to `pdf`.
     void printCurrent(const QString& pdf = {});

@@ -38,6 +38,11 @@ void MainWindow::openReports(const std::string& mode) {
     render();
 }
 
+void MainWindow::importXmlFile(const QString& path) {
+    session_->importXml(path.toStdString());
+    render();
+}
+
 void MainWindow::openTools(const std::string& mode) {
     if (const auto refusal = actions::dvcConversionRefusal(
             session_->languageName(),

@@ -48,6 +48,17 @@ void MainWindow::buildMenus() {
           std::pair{"Export to &spreadsheet...", "csv"},
           std::pair{"Export to pse&udo dvc...", "pseudo"}})
         file->addAction(caption, this, [this, mode = std::string(mode)] { openReports(mode); });
+    // Every letter of the two entries is some other File entry's mnemonic: they share a submenu.
+    auto* xml = file->addMenu("XML comma&nds");
+    xml->addAction("Export to &XML...", this, [this] { openReports("xml"); });
+    xml->addAction("&Import XML...", this, [this] {
+        const auto start = q(openDialogStart(session_->store()).string());
+        const auto chosen =
+            QFileDialog::getOpenFileName(this, "Choose the XML commands to import", start,
+                                         "XML command files (*.xml);;All files (*.*)");
+        if (!chosen.isEmpty())
+            importXmlFile(chosen);
+    });
     file->addAction("Compare with &archive...", this, [this] { openComparison(); });
     file->addSeparator();
     auto* restore = file->addMenu("Restore");

@@ -59,6 +59,18 @@ ReportsDialog::ReportsDialog(MainSession& session, Prompt& prompt, const std::st
     layout->addWidget(toPrinter, row, 0);
     layout->addWidget(printers_, row++, 1, 1, 2);
     layout->addWidget(toClipboard, row++, 0);
+    if (mode == "xml") {
+        // An XML command set is a file Dragon imports; it is neither printed nor copied.
+        toPrinter->setEnabled(false);
+        toClipboard->setEnabled(false);
+        printers_->setEnabled(false);
+        encoding_ = new QComboBox(this);
+        encoding_->addItems({"UTF-16 (Dragon 11 and later)", "Windows-1252 (older versions)"});
+        auto* label = new QLabel("&Encoding:", this);
+        label->setBuddy(encoding_);
+        layout->addWidget(label, row, 0);
+        layout->addWidget(encoding_, row++, 1, 1, 2);
+    }
 
     auto* action = new QPushButton(QString::fromStdString(captions.action), this);
     auto* cancel = new QPushButton("Cancel", this);
@@ -91,6 +103,15 @@ void ReportsDialog::proposeFile() {
 }
 
 void ReportsDialog::act() {
+    if (encoding_) {
+        const auto outcome = session_.exportXml(request(), encoding_->currentIndex() == 0
+                                                               ? xmltext::Encoding::Utf16
+                                                               : xmltext::Encoding::Windows1252);
+        showOutcome(prompt_, outcome);
+        if (outcome.done())
+            accept();
+        return;
+    }
     auto& browser = session_.browser();
     ReportOutlets outlets;
     outlets.shown = [&browser](const UserRow& row) { return browser.passesView(row); };

@@ -13,8 +13,8 @@ class QListWidget;
 
 namespace qmk::app {
 
-// The reports dialog in one of its four modes ("txt", "csv", "dvc", "pseudo"): which commands,
-// and where the listing goes.
+// The reports dialog in one of its modes ("txt", "csv", "dvc", "pseudo", and "xml" for the XML
+// command format): which commands, and where the listing goes.
 class ReportsDialog final : public QDialog {
     Q_OBJECT
 public:
@@ -33,6 +33,7 @@ private:
     QButtonGroup* destination_;
     QLineEdit* file_;
     QComboBox* printers_;
+    QComboBox* encoding_ = nullptr; // "xml" only
 };
 
 } // namespace qmk::app

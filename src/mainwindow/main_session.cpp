@@ -1,6 +1,7 @@
 #include "mainwindow/main_session.h"
 
 #include "actions/file_actions.h"
+#include "actions/xml_actions.h"
 #include "common/file_time.h"
 #include "common/version.h"
 #include "format/damage_report.h"
@@ -13,6 +14,7 @@
 #include "store/places.h"
 #include "store/statements.h"
 #include "store/store_recovery.h"
+#include "tools/tools_dialog.h"
 
 namespace qmk {
 
@@ -361,6 +363,35 @@ bool MainSession::convertFormat(const std::string& label) {
 bool MainSession::convertLanguage(const std::string& choice) {
     UpdateEngine engine({home_, *store_, trace_, files_, commandFile_});
     return finishConversion(actions::convertFileLanguage(fileSession(engine, prompt_), choice));
+}
+
+Outcome MainSession::exportXml(const ReportRequest& request, xmltext::Encoding encoding) {
+    UpdateEngine engine({home_, *store_, trace_, files_, commandFile_});
+    std::string summary;
+    auto outcome =
+        actions::exportXml(fileSession(engine, prompt_), request, request.file, encoding, &summary);
+    if (outcome.done())
+        outcome.message += "\r\n" + summary;
+    return outcome;
+}
+
+void MainSession::importXml(const std::filesystem::path& xml) {
+    UpdateEngine engine({home_, *store_, trace_, files_, commandFile_});
+    auto session = fileSession(engine, prompt_);
+    session.duplicates = duplicatePrompt(prompt_, commandFile_.string(), xml.string());
+    actions::XmlImport request{xml, false};
+    std::string summary;
+    auto outcome = actions::importXmlIntoOpenFile(session, request, &summary);
+    if (!outcome.unfit.empty()) {
+        if (!Prompt::goesOn(prompt_.ask(outcome.message + "\r\n\r\nImport the rest without them?",
+                                        outcome.title, Prompt::Buttons::YesNo)))
+            return;
+        request.skipUnfit = true;
+        outcome = actions::importXmlIntoOpenFile(session, request, &summary);
+    }
+    if (outcome.done())
+        outcome.message += "\r\n" + summary;
+    finishConversion(outcome);
 }
 
 std::string MainSession::languageStatus() {

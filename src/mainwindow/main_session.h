@@ -7,6 +7,7 @@
 #include "common/status_sink.h"
 #include "common/trace.h"
 #include "format/parser.h"
+#include "format/xml_encoding.h"
 #include "mainwindow/browser.h"
 #include "mainwindow/editor.h"
 #include "mainwindow/finder.h"
@@ -100,6 +101,12 @@ public:
     bool convertFormat(const std::string& label);
     bool convertLanguage(const std::string& choice);
     std::string languageStatus();
+    // File menu, the XML command format of later Dragon versions: the request's rows written to
+    // its file (the outcome carries the summary), and an XML file appended to the open file with
+    // the duplicate question; items the file cannot hold are named and the rest imported after
+    // the user's Yes. A write goes through the save cycle.
+    Outcome exportXml(const ReportRequest& request, xmltext::Encoding encoding);
+    void importXml(const std::filesystem::path& xml);
     // The simulated Dragon's windows (the MyCommands Editor among them) and its engine.
     SimulatedWindows& windows() { return windows_; }
     SimulatedEngine& engine() { return engine_; }

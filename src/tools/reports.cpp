@@ -110,6 +110,8 @@ ReportCaptions reportCaptions(const std::string& mode) {
         return {"Export (spreadsheet)", "Export", Destination::File};
     if (mode == "dvc")
         return {"Export (dvc)", "Export", Destination::File};
+    if (mode == "xml")
+        return {"Export to XML", "Export", Destination::File};
     return {"Export to pseudo dvc", "Export", Destination::File};
 }
 

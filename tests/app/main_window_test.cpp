@@ -1307,3 +1307,68 @@ TEST_F(MainWindowTest, TheToolsDialogNeverRenamesEveryProgramOfTheUsersOwnFile) 
 }
 
 } // namespace qmk
+
+namespace qmk {
+
+TEST_F(MainWindowTest, TheXmlExportWritesTheChosenRowsFromTheReportsDialog) {
+    QMenu* xml = nullptr;
+    for (auto* action : menu("&File")->actions())
+        if (action->text() == "XML comma&nds")
+            xml = action->menu();
+    ASSERT_TRUE(xml);
+    ASSERT_EQ(xml->actions().size(), 2);
+    EXPECT_EQ(xml->actions()[0]->text(), "Export to &XML...");
+    EXPECT_EQ(xml->actions()[1]->text(), "&Import XML...");
+    EXPECT_TRUE(xml->actions()[0]->isEnabled());
+    app::ReportsDialog dialog(window_->session(), home_.prompt, "xml", window_.get());
+    EXPECT_EQ(dialog.windowTitle(), "Export to XML");
+    QLineEdit* file = nullptr;
+    for (auto* edit : dialog.findChildren<QLineEdit*>())
+        file = edit;
+    ASSERT_TRUE(file);
+    EXPECT_EQ(file->text().toStdString(), home_.path("global.xml").string());
+    for (auto* radio : dialog.findChildren<QRadioButton*>()) {
+        const bool elsewhere = radio->text() == "Printer:" || radio->text() == "Clip&board";
+        EXPECT_TRUE(!elsewhere || !radio->isEnabled()) << radio->text().toStdString();
+    }
+    for (auto* button : dialog.findChildren<QPushButton*>())
+        if (button->text() == "Export")
+            button->click();
+    EXPECT_EQ(home_.readFile("global.xml").substr(0, 2), "\xFF\xFE");
+    ASSERT_FALSE(home_.prompt.shown.empty());
+    EXPECT_TRUE(home_.prompt.shown.back().text.starts_with("XML Export Completed\r\nWrote 396 "
+                                                           "commands"))
+        << home_.prompt.shown.back().text;
+    EXPECT_NE(home_.prompt.shown.back().text.find("\"vendor macro\": encrypted"),
+              std::string::npos);
+}
+
+TEST_F(MainWindowTest, AnXmlImportAsksAboutUnfitItemsAndArchivesTheUsersOwnFileFirst) {
+    const auto own = window_->session().commandFile();
+    const auto before = testing::readBytes(own);
+    const auto xml = home_.writeFile(
+        "shared.xml",
+        "<?xml version=\"1.0\" encoding=\"utf-8\"?><MyCommands language=\"0x409\"><Commands "
+        "type=\"global\"><Command name=\"wave hello\" group=\"Shared\"><description/><contents "
+        "type=\"DVC_SCRIPT\"><![CDATA[Beep]]></contents></Command><Command name=\"snow "
+        "\xe2\x98\x83\"><description/><contents type=\"SCRIPT\">x</contents></Command>"
+        "</Commands></MyCommands>");
+    home_.prompt.answers = {Prompt::Answer::No};
+    window_->importXmlFile(QString::fromStdString(xml.string()));
+    ASSERT_FALSE(home_.prompt.shown.empty());
+    EXPECT_TRUE(home_.prompt.shown.back().text.starts_with(
+        "1 item of the XML cannot go into a command file; nothing was imported:\r\ncommand "
+        "\"snow \xe2\x98\x83\" (line 1)"));
+    EXPECT_TRUE(home_.prompt.shown.back().text.ends_with("Import the rest without them?"));
+    EXPECT_EQ(testing::readBytes(own), before);
+
+    home_.prompt.answers = {Prompt::Answer::Yes};
+    window_->importXmlFile(QString::fromStdString(xml.string()));
+    EXPECT_NE(testing::readBytes(own), before);
+    EXPECT_TRUE(findRow(home_.store(), "Global Commands", "Global Commands", "wave hello"));
+    const auto& rollback = window_->session().rollbackList();
+    ASSERT_FALSE(rollback.empty());
+    EXPECT_EQ(testing::readBytes(window_->session().archivePath(rollback.front())), before);
+}
+
+} // namespace qmk
