@@ -90,6 +90,20 @@ public:
     }
 
 private:
+    // The line of an offset; elements come in document order, so the count goes on from the
+    // last one instead of from the start.
+    std::size_t lineAt(std::size_t offset) {
+        offset = std::min(offset, text_.size());
+        if (offset < counted_) {
+            counted_ = 0;
+            line_ = 1;
+        }
+        for (; counted_ < offset; ++counted_)
+            if (text_[counted_] == '\n')
+                ++line_;
+        return line_;
+    }
+
     void readBlock(const pugi::xml_node& block, XmlCommandSet& set) {
         XmlCommand program;
         const std::string_view type = block.attribute("type").value();
@@ -109,7 +123,7 @@ private:
     }
 
     void readCommand(const pugi::xml_node& element, XmlCommand& command) {
-        command.line = lineAndColumn(text_, static_cast<std::size_t>(element.offset_debug())).first;
+        command.line = lineAt(static_cast<std::size_t>(element.offset_debug()));
         command.name = element.attribute("name").value();
         command.group = element.attribute("group").value();
         command.enabled =
@@ -137,6 +151,8 @@ private:
     }
 
     std::string_view text_;
+    std::size_t counted_ = 0; // the text before this offset is counted in line_
+    std::size_t line_ = 1;
 };
 
 } // namespace
