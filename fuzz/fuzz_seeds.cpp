@@ -65,5 +65,17 @@ int main(int argc, char** argv) {
           "{\\rtf1\\ansi{\\fonttbl{\\f0 Arial;}}{\\colortbl;\\red255\\green0\\blue0;}"
           "\\pard Dear {\\b Sir}\\par caf\\'e9 \\u8364? {\\cf1 red}\\tab end"
           "{\\*\\unknown hidden}{\\pict 0102}\\line\\uc2\\u-3913XY}");
+    write(folder / "xml", "set.xml",
+          "<?xml version=\"1.0\" encoding=\"utf-8\"?>\r\n<MyCommands version=\"2.0\" "
+          "language=\"0x409\">\r\n<Commands type=\"global\">\r\n<Command name=\"open [l]\" "
+          "group=\"g\" enabled=\"false\" states=\"a,b\"><description>d</description><contents "
+          "type=\"DVC_SCRIPT\"><![CDATA[SendKeys \"{Ctrl+a}\"]]></contents></Command>\r\n"
+          "<Command name=\"t\"><contents type=\"TEXT-GRAPHICS\"><RTF><![CDATA[{\\rtf1 x}]]>"
+          "</RTF><TEXT><![CDATA[x]]></TEXT></contents></Command>\r\n</Commands>\r\n"
+          "<Commands type=\"window\"><module>m</module><company>c</company><description>d"
+          "</description><caption>w</caption><class>k</class><Command name=\"r\"><contents "
+          "type=\"ACTIONS\" body=\"0000000001000000000200000000000000000000000000000000\"/>"
+          "</Command></Commands>\r\n<Lists><List name=\"l\"><Value>a\\b</Value><Value>\\"
+          "</Value></List></Lists></MyCommands>\r\n");
     return 0;
 }

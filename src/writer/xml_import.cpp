@@ -1,6 +1,7 @@
 #include "writer/xml_import.h"
 
 #include "common/text.h"
+#include "format/body_decoders.h"
 #include "format/codepage.h"
 #include "format/image_reader.h"
 #include "format/record.h"
@@ -42,6 +43,28 @@ std::optional<std::string> sendKeysString(std::string_view body) {
         keys += inner[i];
     }
     return keys;
+}
+
+// Whether body bytes brought by the XML frame as the body of a `type` record, exactly: a record
+// this program writes must read back.
+bool framesExactly(const std::string& type, const std::string& body) {
+    try {
+        ImageReader in(body);
+        if (type == "R") {
+            skipRecorderBody(in);
+        } else if (type == "X") {
+            skipStepByStepBody(in);
+        } else {
+            if (type == "T" || type == "P")
+                in.skip(in.count());
+            in.string();
+        }
+        return in.position() - 1 == body.size();
+    } catch (const ImageOverrun&) {
+        return false;
+    } catch (const UnknownStepCode&) {
+        return false;
+    }
 }
 
 // Program identification strings are written as the file's bytes.
@@ -150,6 +173,8 @@ private:
         } else {
             return "its contents type \"" + x.contentsType + "\" is unknown";
         }
+        if (c.storedBody && !framesExactly(c.type, *c.storedBody))
+            return std::string("its body attribute does not hold the record's bytes");
         return std::nullopt;
     }
 

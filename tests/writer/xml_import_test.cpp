@@ -220,6 +220,30 @@ TEST(XmlImport, WhatTheFileCannotHoldIsListedWithItsReason) {
               "command \"odd\" (line 46): its contents type \"MACRO\" is unknown");
 }
 
+TEST(XmlImport, RecordBytesFromTheXmlMustFrameAsTheirType) {
+    const auto actions = [](const std::string& body) {
+        return "<contents type=\"ACTIONS\" body=\"" + body + "\"/>";
+    };
+    // No recorder windows, one mouse event: its kind byte and 20 bytes of payload.
+    const std::string oneMove = "00000000"
+                                "01000000"
+                                "02" +
+                                std::string(40, '0');
+    const auto result = imported(handWritten(
+        command("framed", actions(oneMove)) + command("short", actions(oneMove.substr(2))) +
+        command("longer", actions(oneMove + "00")) + command("not hex", actions("zz")) +
+        command("keys", "<contents type=\"DVC_SCRIPT\" body=\"0178\">x</contents>")));
+    ASSERT_EQ(result->commands.size(), 2u);
+    EXPECT_EQ(result->commands[0].typeLetter(), "R");
+    EXPECT_EQ(result->commands[0].script, "Mouse move (0,0)");
+    EXPECT_EQ(result->commands[1].typeLetter(), "S"); // the bytes' own body, not the text
+    EXPECT_EQ(result->commands[1].script, "x");
+    ASSERT_EQ(result->unfit.size(), 3u);
+    for (const auto& unfit : result->unfit)
+        EXPECT_TRUE(unfit.ends_with(": its body attribute does not hold the record's bytes"))
+            << unfit;
+}
+
 TEST(XmlImport, AMalformedFileIsRefusedWithItsLineAndColumn) {
     const std::string xml =
         "<?xml version=\"1.0\"?>\r\n<MyCommands>\r\n\t<Commands type=\"global\">"
