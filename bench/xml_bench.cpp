@@ -34,8 +34,7 @@ int main(int argc, char** argv) {
             std::abort();
     };
     const auto importAll = [&] {
-        const auto outcome =
-            actions::importXmlToNewFile(home.home(), files, {xml, false}, imported, "10.x");
+        const auto outcome = actions::importXmlToNewFile(files, {xml, false}, imported, "10.x");
         if (!outcome.done())
             std::abort();
     };

@@ -34,8 +34,7 @@ int importXml(const ImportOptions& o, const std::string& target, Session& sessio
         context.duplicates = duplicateQuestion(session.prompt(), o.onDuplicate, target, o.xml);
         outcome = actions::importXmlIntoOpenFile(context, request, &summary);
     } else {
-        outcome = actions::importXmlToNewFile(session.home(), session.files(), request, target,
-                                              o.format, &summary);
+        outcome = actions::importXmlToNewFile(session.files(), request, target, o.format, &summary);
     }
     if (!outcome.unfit.empty())
         return refusedUnfit(session, outcome);

@@ -129,9 +129,8 @@ bool isImportFormat(const std::string& label) {
     return false;
 }
 
-Outcome importXmlToNewFile(const ProgramDir&, FileOps& files, const XmlImport& request,
-                           const fs::path& target, const std::string& format,
-                           std::string* summary) {
+Outcome importXmlToNewFile(FileOps& files, const XmlImport& request, const fs::path& target,
+                           const std::string& format, std::string* summary) {
     const layout::GenerationInfo* generation = nullptr;
     for (const auto& info : layout::kGenerations)
         if (info.label == format)
@@ -148,6 +147,11 @@ Outcome importXmlToNewFile(const ProgramDir&, FileOps& files, const XmlImport& r
         return refusal;
     if (auto language = unknownLanguage(*set))
         return *language;
+    const auto language = layout::languageName(languageCodeOf(set->languageId));
+    if (generation->generation == layout::Generation::V6 && language != "English")
+        return Outcome::refused("There is no " + std::string(language) + " version " +
+                                    std::string(generation->versionText),
+                                kImportTitle);
     const auto plan = planXmlImport(*set, generation->generation);
     if (auto unfit = refusedUnfit(plan, request))
         return *unfit;

@@ -26,8 +26,9 @@ struct XmlImport {
     bool skipUnfit = false; // import what fits and list the rest; otherwise nothing is written
 };
 
-// An XML command set made a new command file of `format`. `target` must not exist.
-Outcome importXmlToNewFile(const ProgramDir& home, FileOps& files, const XmlImport& request,
+// An XML command set made a new command file of `format`. `target` must not exist; 6.0 and 6.1
+// files exist in English only.
+Outcome importXmlToNewFile(FileOps& files, const XmlImport& request,
                            const std::filesystem::path& target, const std::string& format,
                            std::string* summary = nullptr);
 

@@ -158,6 +158,11 @@ TEST_F(CliXmlTest, UnfitItemsStopTheImportUnlessSkippedAndMalformedFilesAreRefus
     EXPECT_NE(language.err.find("The XML's commands are German and mycmds.dat is English"),
               std::string::npos)
         << language.err;
+    const auto oldFile = home_.path("old.dat").string();
+    const auto old = qmk({"import-xml", german.string(), "--to", oldFile, "--format", "6.1"});
+    EXPECT_EQ(old.status, 1);
+    EXPECT_NE(old.err.find("There is no German version 6.1"), std::string::npos) << old.err;
+    EXPECT_FALSE(fs::exists(oldFile));
     EXPECT_EQ(testing::readBytes(file_), before);
 }
 

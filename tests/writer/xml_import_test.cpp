@@ -134,6 +134,20 @@ TEST(XmlImport, EachContentsTypeBecomesItsCommandType) {
     EXPECT_EQ(rich->commands[0].graphicsize, 14u); // "{\rtf1 {\b a}}"
 }
 
+TEST(XmlImport, ACharacterBeyondTheFirstPlaneIsNamedAsOutsideTheCodePage) {
+    // U+1F600 is the pair D83D DE00 in UTF-16.
+    auto xml = "\xFF\xFE" + widened(handWritten(command("smile @", script("SCRIPT", "x"))));
+    xml.replace(xml.find(widened("@")), 2, std::string("\x3D\xD8\x00\xDE", 4));
+    const auto result = imported(xml);
+    ASSERT_EQ(result->unfit.size(), 1u);
+    EXPECT_EQ(result->unfit[0], "command \"smile \xF0\x9F\x98\x80\" (line 6): The name: The "
+                                "character \"\xF0\x9F\x98\x80\" (U+1F600) cannot be stored in a "
+                                "command file (code page Windows-1252)");
+    std::string error;
+    EXPECT_FALSE(readXmlCommandSet(std::string("\xFF\xFE<\0\x3D\xD8>\0", 8), error));
+    EXPECT_EQ(error, "The UTF-16 text holds half a character pair at byte 3");
+}
+
 TEST(XmlImport, ApplicationAndWindowBlocksGiveTheProgramAndScope) {
     const auto xml =
         "<?xml version=\"1.0\" encoding=\"utf-8\"?><MyCommands version=\"2.0\" "

@@ -159,13 +159,15 @@ protected:
 
 TEST_F(XmlExportLayout, KeysBecomeOneSendKeysStatementAndListsUseSquareBrackets) {
     CommandFileBuilder file;
-    file.command("say <colors>").keys("a\"b");
+    file.command("say <colors>").description("one\r\ntwo\tthree").keys("a\"b");
     file.list("colors", {"red\\\\Red", "\\\\"});
     const auto xml = xmlOf(file);
-    EXPECT_NE(xml.find("\t\t<Command name=\"say [colors]\" group=\"\" enabled=\"true\" "
-                       "states=\"\">\r\n\t\t\t<description></description>\r\n\t\t\t<contents "
-                       "type=\"DVC_SCRIPT\"><![CDATA[SendKeys \"a\"\"b\"]]></contents>\r\n"),
-              std::string::npos)
+    EXPECT_NE(
+        xml.find("\t\t<Command name=\"say [colors]\" group=\"\" enabled=\"true\" "
+                 "states=\"\">\r\n\t\t\t<description>one&#13;&#10;two&#9;three</description>\r\n"
+                 "\t\t\t<contents "
+                 "type=\"DVC_SCRIPT\"><![CDATA[SendKeys \"a\"\"b\"]]></contents>\r\n"),
+        std::string::npos)
         << xml;
     EXPECT_NE(xml.find("\t\t<List name=\"colors\">\r\n\t\t\t<Value><![CDATA[red\\Red]]></Value>"
                        "\r\n\t\t\t<Value><![CDATA[\\]]></Value>\r\n\t\t</List>\r\n"),
