@@ -44,7 +44,7 @@ std::string stringAt(const std::string& image, std::int64_t position) {
 
 } // namespace
 
-class EveryGeneration : public ::testing::TestWithParam<Generation> {
+class EveryGeneration : public ::testing::TestWithParam<testing::FileVersion> {
 protected:
     bool hasStates() const { return GetParam() == Generation::V8 || GetParam() == Generation::V10; }
 };
@@ -54,7 +54,7 @@ INSTANTIATE_TEST_SUITE_P(Generations, EveryGeneration, testing::everyGeneration(
 
 TEST_P(EveryGeneration, EveryFieldOfEveryRecordKindIsStored) {
     testing::TestHome home;
-    CommandFileBuilder file(CommandFileBuilder::versionCode(GetParam()));
+    CommandFileBuilder file(GetParam().code);
     file.command("open mail").description("opens mail").group("Mail").keys("{Ctrl+m}");
     file.command("bold <colors>")
         .listReferences({"colors"})
@@ -165,7 +165,7 @@ TEST_P(EveryGeneration, EveryFieldOfEveryRecordKindIsStored) {
 
 TEST_P(EveryGeneration, EncryptionByteExistsOnlyInTenAndItsExtraStringIsSkipped) {
     testing::TestHome home;
-    CommandFileBuilder file(CommandFileBuilder::versionCode(GetParam()));
+    CommandFileBuilder file(GetParam().code);
     file.command("secret").encrypted(5, "cipher").advanced("XyZ");
     file.command("after").keys("k");
     const auto path = home.writeFile("mycmds.dat", file.build());

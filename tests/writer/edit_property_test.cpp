@@ -10,14 +10,15 @@ namespace qmk::testing {
 using fixture::CommandFileBuilder;
 using layout::Generation;
 
-class RandomEdits : public WriterTest, public ::testing::WithParamInterface<Generation> {};
+class RandomEdits : public WriterTest,
+                    public ::testing::WithParamInterface<testing::FileVersion> {};
 INSTANTIATE_TEST_SUITE_P(Generations, RandomEdits, testing::everyGeneration(),
                          testing::GenerationName());
 
 // Many edits of every kind, in random order: after each one the store as shifted holds the
 // positions a fresh parse of the file gives.
 TEST_P(RandomEdits, TheShiftedStoreAlwaysMatchesAFreshParse) {
-    CommandFileBuilder file(CommandFileBuilder::versionCode(GetParam()));
+    CommandFileBuilder file(GetParam().code);
     for (int i = 0; i < 6; ++i) {
         file.command("keys " + std::to_string(i)).keys("k" + std::to_string(i));
         file.command("text " + std::to_string(i)).application("prog").plainText("t");
@@ -28,7 +29,7 @@ TEST_P(RandomEdits, TheShiftedStoreAlwaysMatchesAFreshParse) {
     file.list("sizes", {"big", "small"});
     load(file);
 
-    std::mt19937 random(20261206u + static_cast<unsigned>(GetParam()));
+    std::mt19937 random(20261206u + static_cast<unsigned>(GetParam().code));
     auto pick = [&](auto& rows) -> UserRow& {
         return rows[std::uniform_int_distribution<std::size_t>(0, rows.size() - 1)(random)];
     };

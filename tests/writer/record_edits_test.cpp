@@ -171,12 +171,12 @@ TEST_F(WriterTest, FirstThingsRewriteNameReferencesDescriptionAndGroup) {
     EXPECT_EQ(row("say <colors> and <sizes>", "PROG", "Application-specific").lists, 2);
 }
 
-class ChangeType : public WriterTest, public ::testing::WithParamInterface<Generation> {};
+class ChangeType : public WriterTest, public ::testing::WithParamInterface<testing::FileVersion> {};
 INSTANTIATE_TEST_SUITE_P(Generations, ChangeType, testing::everyGeneration(),
                          testing::GenerationName());
 
 TEST_P(ChangeType, KeysBecomePlainTextWithTheKeyStringAsText) {
-    CommandFileBuilder file(CommandFileBuilder::versionCode(GetParam()));
+    CommandFileBuilder file(GetParam().code);
     file.command("type it").keys("hello");
     file.command("after").script("s");
     load(file);
@@ -199,7 +199,7 @@ TEST_P(ChangeType, KeysBecomePlainTextWithTheKeyStringAsText) {
 }
 
 TEST_P(ChangeType, ScriptsBecomeAdvancedScriptsByTheirTypeByteAlone) {
-    CommandFileBuilder file(CommandFileBuilder::versionCode(GetParam()));
+    CommandFileBuilder file(GetParam().code);
     file.command("run").script("Sub Main\r\nEnd Sub\r\n");
     load(file);
     const auto before = fileBytes();

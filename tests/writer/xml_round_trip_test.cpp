@@ -2,6 +2,7 @@
 #include "format/keynames.h"
 #include "format/record.h"
 #include "format/xml_encoding.h"
+#include "generations.h"
 #include "store/statements.h"
 #include "writer/xml_export.h"
 #include "writer/xml_import.h"
@@ -20,15 +21,16 @@ using fixture::Step;
 
 // Every version code, 6.1 included.
 class XmlRoundTrip : public testing::WriterTest,
-                     public ::testing::WithParamInterface<std::uint8_t> {
+                     public ::testing::WithParamInterface<testing::FileVersion> {
 protected:
-    layout::Generation generation() const { return layout::findGeneration(GetParam())->generation; }
+    layout::Generation generation() const { return GetParam(); }
+    std::uint8_t versionCode() const { return GetParam().code; }
     bool holdsStates() const { return layout::recordLayout(generation()).statesBlock; }
 
     // A file with every type, every availability, program identification, a not-loaded command,
     // names with LIST slots, texts of the code page's upper half and bodies XML cannot carry.
     CommandFileBuilder everything() const {
-        CommandFileBuilder file(GetParam(), 7);
+        CommandFileBuilder file(versionCode(), 7);
         file.command("open <mailbox>")
             .listReferences({"mailbox"})
             .group("Mail")
@@ -120,7 +122,7 @@ TEST_P(XmlRoundTrip, EveryCommandComesBackByteForByteInBothEncodings) {
         EXPECT_EQ(set->languageId, 0x407); // German
         const auto plan = planXmlImport(*set, generation());
         EXPECT_TRUE(plan.unfit.empty()) << plan.unfit.front();
-        const auto image = plan.commandFile(GetParam(), 7);
+        const auto image = plan.commandFile(versionCode(), 7);
         EXPECT_EQ(static_cast<std::uint8_t>(image[layout::kLanguageOffset]), 7);
         const auto back = recordsOf(image, true);
         EXPECT_EQ(back.commands, original.commands);
@@ -142,8 +144,8 @@ TEST_P(XmlRoundTrip, TheSummaryCountsByTypeAndNamesWhatWasLeftOut) {
                             (v10 ? "; left out 1: \"vendor macro\": encrypted" : ""));
 }
 
-INSTANTIATE_TEST_SUITE_P(EveryVersion, XmlRoundTrip, ::testing::Values(3, 4, 5, 6, 7),
-                         [](const auto& param) { return "v" + std::to_string(param.param); });
+INSTANTIATE_TEST_SUITE_P(EveryVersion, XmlRoundTrip, testing::everyGeneration(),
+                         testing::GenerationName());
 
 // The XML itself, as Dragon's importer reads it.
 class XmlExportLayout : public testing::WriterTest {
