@@ -67,7 +67,7 @@ struct BulkOptions {
 ReportOutlets viewOutlets(const std::string& view) {
     ReportOutlets outlets;
     outlets.shown = [view](const UserRow& row) {
-        return row.Type.size() == 1 && view.find(row.Type[0]) != std::string::npos;
+        return row.type.size() == 1 && view.find(row.type[0]) != std::string::npos;
     };
     return outlets;
 }
@@ -143,7 +143,7 @@ public:
     int deleteOneList() {
         const std::string global(kGlobalCommands);
         const auto list = findRow(session_.store(), global, global, o_.list);
-        if (!list || list->Type != "L")
+        if (!list || list->type != "L")
             return refuse("Delete file error", o_.list);
         return session_.finish(actions::deleteItem(context(), *list), "LIST deleted", out_);
     }

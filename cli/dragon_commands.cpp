@@ -78,7 +78,7 @@ int backup(Session& session, std::ostream& out) {
 
 int rollback(Session& session, const std::string& archive, std::ostream& out) {
     auto archives = session.backups();
-    const auto& user = session.nat()->CurrentUser;
+    const auto& user = session.nat()->currentUser;
     if (archive.empty()) {
         for (const auto& name : archives->archivesOfThisMonth(user, now()))
             out << name << '\n';
@@ -126,20 +126,20 @@ int merge(Session& session, const std::string& source, std::ostream& out) {
 int whoami(Session& session, bool json, std::ostream& out) {
     const Nat& nat = *session.nat();
     const Json found{
-        {"CurrentUser", nat.CurrentUser},
-        {"UserSub", nat.UserSub},
-        {"UserBaseDirectory", nat.UserBaseDirectory},
-        {"CurrentUserDirectory", nat.CurrentUserDirectory},
-        {"VersionText", nat.VersionText},
-        {"Edition", nat.Edition},
-        {"MajorVersion", nat.MajorVersion},
-        {"MinorVersion", nat.MinorVersion},
+        {"CurrentUser", nat.currentUser},
+        {"UserSub", nat.userSub},
+        {"UserBaseDirectory", nat.userBaseDirectory},
+        {"CurrentUserDirectory", nat.currentUserDirectory},
+        {"VersionText", nat.versionText},
+        {"Edition", nat.edition},
+        {"MajorVersion", nat.majorVersion},
+        {"MinorVersion", nat.minorVersion},
         {"language", nat.language},
         {"speakerlanguageID", nat.speakerlanguageID},
-        {"RoamingUserOn", nat.RoamingUserOn},
-        {"RoamingMasterDirectory", nat.RoamingMasterDirectory},
-        {"RoamingCacheDirectory", nat.RoamingCacheDirectory},
-        {"CurrentUserIsRoaming", nat.CurrentUserIsRoaming},
+        {"RoamingUserOn", nat.roamingUserOn},
+        {"RoamingMasterDirectory", nat.roamingMasterDirectory},
+        {"RoamingCacheDirectory", nat.roamingCacheDirectory},
+        {"CurrentUserIsRoaming", nat.currentUserIsRoaming},
         {"ProductionFile", nat.usersOwnFile().string()},
     };
     if (json) {

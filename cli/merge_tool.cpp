@@ -40,9 +40,9 @@ int merge(const fs::path& target, const fs::path& source) {
     {
         auto store = openCommandStore(home.file(files::kStore));
         Trace trace;
-        NullStatus status_;
+        NullStatus silent;
         QuietPrompt prompt;
-        Parser parser(ParseContext{home, *store, trace, status_, prompt, {}});
+        Parser parser(ParseContext{home, *store, trace, silent, prompt, {}});
         const auto parsed = parser.parse(true, source.string());
         if (!parsed.ok()) {
             prompt.message(parsed.message, parsed.title);

@@ -20,13 +20,34 @@ std::vector<Value> valuesOf(const UserRow& r) {
     auto n = [](std::int64_t v) { return Value{v, {}}; };
     auto t = [](const std::string& v) { return Value{0, v}; };
     auto b = [](bool v) { return Value{v ? 1 : 0, {}}; };
-    return {n(r.ID),          t(r.filename),  t(r.program),     t(r.scope),
-            t(r.name),        t(r.Type),      t(r.script),      t(r.availability),
-            t(r.group),       n(r.lists),     n(r.offset),      n(r.offsetbody),
-            t(r.description), t(r.states),    n(r.graphicsize), b(r.Global),
-            b(r.noglobals),   b(r.sleeping),  b(r.singleline),  t(r.globalsort),
-            t(r.listsort),    t(r.pathcode),  b(r.dupe),        n(r.descriptionLength),
-            n(r.CompanyName), n(r.ClassName), b(r.encrypted),   b(r.listcopy),
+    return {n(r.id),
+            t(r.filename),
+            t(r.program),
+            t(r.scope),
+            t(r.name),
+            t(r.type),
+            t(r.script),
+            t(r.availability),
+            t(r.group),
+            n(r.lists),
+            n(r.offset),
+            n(r.offsetbody),
+            t(r.description),
+            t(r.states),
+            n(r.graphicsize),
+            b(r.global),
+            b(r.noglobals),
+            b(r.sleeping),
+            b(r.singleline),
+            t(r.globalsort),
+            t(r.listsort),
+            t(r.pathcode),
+            b(r.dupe),
+            n(r.descriptionLength),
+            n(r.companyNameLength),
+            n(r.classNameLength),
+            b(r.encrypted),
+            b(r.listcopy),
             b(r.flag)};
 }
 
@@ -81,8 +102,8 @@ void printRowsText(std::ostream& out, UserTable& rows) {
     std::string line;
     rows.forEachHeading([&](const RowHeading& r) {
         char id[24];
-        line.assign(id, std::to_chars(id, id + sizeof id, r.ID).ptr);
-        for (const auto field : {r.Type, r.program, r.scope, r.group, r.name}) {
+        line.assign(id, std::to_chars(id, id + sizeof id, r.id).ptr);
+        for (const auto field : {r.type, r.program, r.scope, r.group, r.name}) {
             line += '\t';
             line += field;
         }

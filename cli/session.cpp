@@ -47,7 +47,7 @@ int Session::discover() {
     nat_ = std::make_unique<Nat>(prompt_, trace_, engine_);
     nat_->setdatabasename(files::kStore);
     nat_->initialize(home_.folder(), *db_);
-    return nat_->InitFailed ? kUsage : kDone;
+    return nat_->initFailed ? kUsage : kDone;
 }
 
 int Session::parse(const std::string& file, bool force) {
@@ -57,7 +57,7 @@ int Session::parse(const std::string& file, bool force) {
     if (file.empty()) {
         if (const int found = discover(); found != kDone)
             return found;
-        userDirectory = nat_->CurrentUserDirectory;
+        userDirectory = nat_->currentUserDirectory;
     }
     if (writing_ && !lock_) {
         const auto target =
@@ -120,7 +120,7 @@ bool sameFile(const fs::path& a, const fs::path& b) {
 
 bool Session::isUsersOwnFile(const fs::path& file) {
     if (nat_)
-        return !nat_->InitFailed && sameFile(file, nat_->usersOwnFile());
+        return !nat_->initFailed && sameFile(file, nat_->usersOwnFile());
     if (!db_)
         return false;
     // The user's own file is found once a run, however many operations ask.
@@ -129,8 +129,8 @@ bool Session::isUsersOwnFile(const fs::path& file) {
         Nat found(quiet, trace_, engine_);
         found.setdatabasename(files::kStore);
         found.initialize(home_.folder(), *db_);
-        usersOwnFile_ = found.InitFailed ? fs::path() : fs::path(found.usersOwnFile());
-        usersBaseDirectory_ = found.InitFailed ? fs::path() : fs::path(found.UserBaseDirectory);
+        usersOwnFile_ = found.initFailed ? fs::path() : fs::path(found.usersOwnFile());
+        usersBaseDirectory_ = found.initFailed ? fs::path() : fs::path(found.userBaseDirectory);
     }
     return !usersOwnFile_->empty() && sameFile(file, *usersOwnFile_);
 }
@@ -138,7 +138,7 @@ bool Session::isUsersOwnFile(const fs::path& file) {
 std::optional<Backups> Session::backups() {
     if (!nat_)
         return std::nullopt;
-    return Backups(home_, nat_->UserBaseDirectory, files_, prompt_);
+    return Backups(home_, nat_->userBaseDirectory, files_, prompt_);
 }
 
 void Session::archiveBeforeWrite() {

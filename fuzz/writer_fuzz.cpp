@@ -34,7 +34,7 @@ struct World {
 
 [[noreturn]] void fail(const char* what, int operation, const UserRow& row,
                        const std::string& detail = {}) {
-    std::fprintf(stderr, "operation %d on %s '%s' at %lld: %s %s\n", operation, row.Type.c_str(),
+    std::fprintf(stderr, "operation %d on %s '%s' at %lld: %s %s\n", operation, row.type.c_str(),
                  row.name.c_str(), static_cast<long long>(row.offset), what, detail.c_str());
     std::abort();
 }
@@ -43,9 +43,9 @@ EditResult run(int operation, UpdateEngine& engine, Database& store, const UserR
                const std::filesystem::path& other) {
     switch (operation) {
     case 0:
-        return replaceBody(engine, row, row.Type == "L" ? "one\r\ntwo" : "changed {Enter}");
+        return replaceBody(engine, row, row.type == "L" ? "one\r\ntwo" : "changed {Enter}");
     case 1:
-        return row.Type == "L" ? renameList(engine, row, "renamed")
+        return row.type == "L" ? renameList(engine, row, "renamed")
                                : updateDetails(engine, row, "renamed <x>", "d", "G");
     case 2:
         return changeType(engine, row, Conversion::ToPlainText);
@@ -63,9 +63,9 @@ EditResult run(int operation, UpdateEngine& engine, Database& store, const UserR
     case 5:
         return addListRecord(engine, "fresh list", "a\r\nb");
     case 6:
-        return row.Type == "L" ? deleteList(engine, row) : EditResult::refused("no LIST");
+        return row.type == "L" ? deleteList(engine, row) : EditResult::refused("no LIST");
     case 7:
-        store.prepare("UPDATE user SET flag = 1 WHERE ID = ?").bind(1, row.ID).run();
+        store.prepare("UPDATE user SET flag = 1 WHERE ID = ?").bind(1, row.id).run();
         return deleteMarked(engine);
     case 8:
         statements::flagAll(store);

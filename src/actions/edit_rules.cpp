@@ -26,7 +26,7 @@ std::optional<Refusal> checkNewCommandName(Database& store, const std::string& p
         const auto here = findRow(store, program, scope, list);
         const auto global =
             findRow(store, std::string(kGlobalCommands), std::string(kGlobalCommands), list);
-        if (!(here && here->Type == "L") && !(global && global->Type == "L"))
+        if (!(here && here->type == "L") && !(global && global->type == "L"))
             return Refusal{"Sorry, must create any new LISTs first", list};
     }
     return std::nullopt;
@@ -50,7 +50,7 @@ std::optional<Refusal> checkRename(Database& store, const UserRow& row,
         return Refusal{"A new name is needed", "Renaming"};
     if (findRow(store, row.program, row.scope, newName))
         return Refusal{newName + " already exists", "Must delete first"};
-    if (row.Type == "L" && newName.find_first_not_of(kListNameCharacters) != std::string::npos)
+    if (row.type == "L" && newName.find_first_not_of(kListNameCharacters) != std::string::npos)
         return Refusal{"Only numbers, letters and _-. are allowed by Dragon in LIST names",
                        "Renaming"};
     return std::nullopt;

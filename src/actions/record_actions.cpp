@@ -28,7 +28,7 @@ void archive(const FileSession& s) {
 
 std::string typeAfter(const UserRow& row, const std::optional<Conversion>& conversion) {
     if (!conversion)
-        return row.Type;
+        return row.type;
     return *conversion == Conversion::ToPlainText ? "P" : "A";
 }
 
@@ -37,9 +37,9 @@ std::string typeAfter(const UserRow& row, const std::optional<Conversion>& conve
 std::optional<Outcome> readOnlyRefusal(const UserRow& row) {
     if (row.encrypted)
         return Outcome::refused("This command has been encrypted, and cannot be edited", row.name);
-    if (row.Type == "T" || row.Type == "R" || row.Type == "X")
+    if (row.type == "T" || row.type == "R" || row.type == "X")
         return Outcome::refused("The body of this command cannot be edited",
-                                typeDisplayName(row.Type));
+                                typeDisplayName(row.type));
     return std::nullopt;
 }
 
@@ -61,10 +61,10 @@ Outcome saveItem(const FileSession& s, const UserRow& row, const ItemChanges& ch
         if (*body == row.script && !changes.conversion)
             body.reset();
     }
-    if (changes.conversion && row.Type != "K")
+    if (changes.conversion && row.type != "K")
         return Outcome::refused("Only a KEYS command can be converted", row.name);
     const bool details = changes.description || changes.group;
-    if (details && row.Type == "L")
+    if (details && row.type == "L")
         return Outcome::refused("A LIST has no description or group", row.name);
     if (!body && !changes.conversion && !details)
         return Outcome::success("", "", false);
@@ -73,7 +73,7 @@ Outcome saveItem(const FileSession& s, const UserRow& row, const ItemChanges& ch
     const auto before = readWholeFile(s.commandFile);
     if (!before)
         return Outcome::refused("The command file cannot be read", s.commandFile.string());
-    const auto current = [&] { return UserTable(s.store).byId(row.ID).value_or(row); };
+    const auto current = [&] { return UserTable(s.store).byId(row.id).value_or(row); };
     int written = 0;
     const auto step = [&](const EditResult& result) {
         if (result.ok)
@@ -125,7 +125,7 @@ Outcome saveItem(const FileSession& s, const UserRow& row, const ItemChanges& ch
 Outcome renameItem(const FileSession& s, const UserRow& row, const std::string& newName) {
     if (auto refusal = checkRename(s.store, row, newName))
         return Outcome::refused(refusal->message, refusal->title);
-    if (row.Type == "L") {
+    if (row.type == "L") {
         const auto users = commandsUsingList(s.store, row.name);
         if (!users.empty() && s.prompt.ask(listInUseQuestion(users, "Rename"), row.name,
                                            Prompt::Buttons::YesNo) != Prompt::Answer::Yes)
@@ -137,7 +137,7 @@ Outcome renameItem(const FileSession& s, const UserRow& row, const std::string& 
 }
 
 Outcome deleteItem(const FileSession& s, const UserRow& row) {
-    const bool isList = row.Type == "L";
+    const bool isList = row.type == "L";
     if (s.prompt.ask(std::string("Delete this ") + (isList ? "LIST?" : "command?"), row.name,
                      Prompt::Buttons::YesNo) != Prompt::Answer::Yes)
         return Outcome::cancelled();
@@ -155,7 +155,7 @@ Outcome deleteItem(const FileSession& s, const UserRow& row) {
         result = deleteList(s.engine, row);
     } else {
         statements::clearFlags(s.store);
-        statements::flagRow(s.store, row.ID);
+        statements::flagRow(s.store, row.id);
         result = deleteMarked(s.engine);
     }
     return result.ok ? saved() : failed(result);
@@ -167,7 +167,7 @@ std::optional<std::string> keysAsAdvancedScript(const UserRow& row, Outcome* ref
             *refusal = std::move(outcome);
         return std::nullopt;
     };
-    if (row.Type != "K" || row.script.find('{') == std::string::npos)
+    if (row.type != "K" || row.script.find('{') == std::string::npos)
         return refuse(Outcome::refused("Only a KEYS command with { can become an Advanced Script"));
     const auto script = keysToSendKeysScript(row.script);
     if (!script)
@@ -177,7 +177,7 @@ std::optional<std::string> keysAsAdvancedScript(const UserRow& row, Outcome* ref
 
 Outcome convertKeys(const FileSession& s, const UserRow& row, Conversion conversion) {
     if (conversion == Conversion::ToPlainText) {
-        if (row.Type != "K" || row.script.find('{') != std::string::npos)
+        if (row.type != "K" || row.script.find('{') != std::string::npos)
             return Outcome::refused("Only a KEYS command without { can become Plain Text");
         return saveItem(s, row, {std::nullopt, conversion, std::nullopt, std::nullopt});
     }
@@ -190,7 +190,7 @@ Outcome convertKeys(const FileSession& s, const UserRow& row, Conversion convers
 
 std::optional<Outcome> placementRefusal(const NewCommand& command,
                                         const std::optional<UserRow>& model) {
-    if ((model && model->Type != "L") || command.program == kGlobalCommands)
+    if ((model && model->type != "L") || command.program == kGlobalCommands)
         return std::nullopt;
     return Outcome::refused(
         "Quillmark10 cannot create a new command for this Program, Scope, Group, or View.",
@@ -214,7 +214,7 @@ Outcome createCommand(const FileSession& s, NewCommand command,
                                     "S&ave Changes");
     if (command.group.empty())
         command.group = "User-defined";
-    if (model && model->Type != "L" &&
+    if (model && model->type != "L" &&
         (!s.engine.load() ||
          !copyIdentification(s.commandFile, s.engine.generation(), *model, command)))
         return Outcome::refused("The command file cannot be read", s.commandFile.string());

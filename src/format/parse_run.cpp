@@ -45,7 +45,7 @@ Parser::Run::Run(Parser& parser, std::string_view image, const std::filesystem::
         rowsByKey_.reserve(ImageReader(image, layout::kCommandCountPosition).u16() + 1024u);
     // Rows that survive a re-parse (offset 0) take part in the duplicate test.
     users_.forEach([&](const UserRow& row) {
-        rowsByKey_[key(row)].push_back({row.ID, row.offset, row.filename, row.Type});
+        rowsByKey_[key(row)].push_back({row.id, row.offset, row.filename, row.type});
     });
 }
 
@@ -147,7 +147,7 @@ bool Parser::Run::store(UserRow&& row, std::string_view program, std::string_vie
         showSkipMessage(row, error);
         return false;
     }
-    rowsByKey_[k].push_back({id, row.offset, row.filename, row.Type});
+    rowsByKey_[k].push_back({id, row.offset, row.filename, row.type});
     if (firstRow_) {
         parameters_.set(Parameters::Number::lastdvcID, id);
         firstRow_ = false;

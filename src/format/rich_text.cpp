@@ -129,13 +129,13 @@ private:
 
     void apply(const std::string& word, int value, bool hasValue) {
         auto& s = state();
-        static constexpr std::array<std::string_view, 14> skipped{
+        static constexpr std::array<std::string_view, 14> kSkipped{
             "fonttbl",   "stylesheet",  "info",
             "pict",      "header",      "footer",
             "object",    "listtable",   "listoverridetable",
             "generator", "themedata",   "filetbl",
             "rsidtbl",   "latentstyles"};
-        if (std::find(skipped.begin(), skipped.end(), word) != skipped.end()) {
+        if (std::find(kSkipped.begin(), kSkipped.end(), word) != kSkipped.end()) {
             s.skip = true;
         } else if (word == "colortbl") {
             inColourTable_ = true;

@@ -15,7 +15,7 @@ void setLocation(UserRow& row, std::string_view program, std::string_view scope)
     row.program = program == kGlobalCommands ? std::string(program)
                                              : codepage::toUtf8(codepage::toUpper(program));
     row.scope = codepage::toUtf8(scope);
-    row.Global = isGlobalCommandsName(program) && isGlobalCommandsName(scope);
+    row.global = isGlobalCommandsName(program) && isGlobalCommandsName(scope);
 }
 } // namespace
 
@@ -39,7 +39,7 @@ UserRow commandRow(const CommandRecord& r, const std::string& filename, std::str
     setLocation(row, where.program, where.scope);
     row.availability = where.scopeLetter;
     row.name = codepage::toUtf8(r.name);
-    row.Type = r.typeLetter();
+    row.type = r.typeLetter();
     row.script = codepage::toUtf8(r.script);
     row.group = r.group.empty() ? std::string(kUserDefined) : codepage::toUtf8(r.group);
     row.lists = r.listReferences;
@@ -49,8 +49,8 @@ UserRow commandRow(const CommandRecord& r, const std::string& filename, std::str
     row.states = std::move(states);
     row.graphicsize = r.graphicsize;
     row.descriptionLength = static_cast<std::int64_t>(r.programDescription.size());
-    row.CompanyName = static_cast<std::int64_t>(r.companyName.size());
-    row.ClassName = static_cast<std::int64_t>(r.windowClass.size());
+    row.companyNameLength = static_cast<std::int64_t>(r.companyName.size());
+    row.classNameLength = static_cast<std::int64_t>(r.windowClass.size());
     row.encrypted = r.encrypted;
     deriveColumns(row);
     return row;
@@ -61,7 +61,7 @@ UserRow listRow(const ListRecord& list, const std::string& filename) {
     row.filename = filename;
     setLocation(row, kGlobalCommands, kGlobalCommands);
     row.availability = "G";
-    row.Type = "L";
+    row.type = "L";
     row.group = kListGroup;
     row.lists = 1;
     row.name = codepage::toUtf8(list.name);

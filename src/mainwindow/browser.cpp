@@ -191,9 +191,9 @@ bool Browser::passesView(const UserRow& row) const {
     if (view_.followList)
         return row.name == view_.followedList ||
                row.name.find("<" + view_.followedList + ">") != std::string::npos;
-    if (row.Type.size() != 1)
+    if (row.type.size() != 1)
         return false;
-    const auto code = std::find(kTypeCodes.begin(), kTypeCodes.end(), row.Type[0]);
+    const auto code = std::find(kTypeCodes.begin(), kTypeCodes.end(), row.type[0]);
     if (code == kTypeCodes.end() || !view_.on[static_cast<std::size_t>(code - kTypeCodes.begin())])
         return false;
     return allGroupsFlag_ || row.group == currentGroup_;
@@ -222,7 +222,7 @@ void Browser::listHousekeeping(const std::vector<UserRow>& rows) {
                 if (const auto global = find(kGlobal, kGlobal, list))
                     addListCopy(*global);
             } else if (!allGroupsFlag_) {
-                statements::setGroup(*store_, here->ID, currentGroup_);
+                statements::setGroup(*store_, here->id, currentGroup_);
             }
         }
     }
@@ -266,7 +266,7 @@ void Browser::fillCommandsTab() {
     const auto rows = block(currentProgram_, currentScope_);
     listHousekeeping(rows);
     for (const auto& row : rows)
-        if (row.Type != "L" && passesView(row))
+        if (row.type != "L" && passesView(row))
             tab.lines.push_back(row.name);
     selectLineNamed(tab, currentItem_);
     if (tab.lines.empty())
@@ -465,7 +465,7 @@ void Browser::followCommand(Prompt& prompt) {
         return;
     }
     const auto shown = find(currentProgram_, currentScope_, currentItem_);
-    if (!shown || shown->Type == "L") {
+    if (!shown || shown->type == "L") {
         prompt.message("Not valid unless COMMAND", "Not allowed");
         return;
     }
@@ -488,7 +488,7 @@ void Browser::followList(Prompt& prompt) {
         return;
     }
     const auto shown = find(currentProgram_, currentScope_, currentItem_);
-    if (!shown || shown->Type != "L") {
+    if (!shown || shown->type != "L") {
         prompt.message("Not valid unless LIST", "Not allowed");
         return;
     }

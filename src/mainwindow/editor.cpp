@@ -46,7 +46,7 @@ void Editor::modify() {
     p_.showBody();
     beginEditing();
     const auto& item = p_.browser.item();
-    if (item.row && item.row->Type == "A" && item.body == "Sub Main\r\n\t\r\nEnd Sub\r\n")
+    if (item.row && item.row->type == "A" && item.body == "Sub Main\r\n\t\r\nEnd Sub\r\n")
         caret_ = 11;
 }
 
@@ -131,7 +131,7 @@ std::optional<std::string> Editor::commandName() {
     statements::clearFlags(p_.store);
     for (const auto& list : listNamesIn(*answer)) {
         if (const auto here = findRow(p_.store, program, scope, list)) {
-            statements::flagRow(p_.store, here->ID);
+            statements::flagRow(p_.store, here->id);
         } else if (const auto global = findRow(p_.store, kGlobal, kGlobal, list)) {
             p_.browser.addListCopy(*global, true);
         }
@@ -156,7 +156,7 @@ std::optional<std::string> Editor::listName() {
 
 bool Editor::locationCheck() {
     model_ = shown();
-    if (model_ && model_->Type == "L")
+    if (model_ && model_->type == "L")
         model_.reset();
     NewCommand here;
     here.program = p_.browser.currentProgram();
@@ -226,8 +226,8 @@ void Editor::clone() {
     const auto row = shown();
     if (!row)
         return;
-    const bool isList = row->Type == "L";
-    itemType_ = row->Type;
+    const bool isList = row->type == "L";
+    itemType_ = row->type;
     const auto name = isList ? listName() : commandName();
     if (!name)
         return;
@@ -263,7 +263,7 @@ bool Editor::save(const EditedTexts& texts) {
         p_.prompt.notify(Prompt::Kind::Warning, kNoLongerAvailable, p_.browser.currentItemName());
         return false;
     }
-    const auto type = multiStep_ ? itemType_ : row->Type;
+    const auto type = multiStep_ ? itemType_ : row->type;
     p_.status.setProgress("Operation in Progress");
     p_.status.repaint();
     UpdateEngine engine({p_.home, p_.store, p_.trace, p_.files, p_.commandFile()});
@@ -330,7 +330,7 @@ void Editor::rename() {
     const auto row = shown();
     if (!row)
         return;
-    const bool isList = row->Type == "L";
+    const bool isList = row->type == "L";
     const auto answer = p_.prompt.input(
         std::string("Enter new ") + (isList ? "LIST" : "command") + " name", "Renaming", old);
     if (!answer || answer->empty()) {
@@ -360,13 +360,13 @@ void Editor::remove() {
         p_.browser.reset(-1);
         return;
     }
-    const bool isList = row->Type == "L";
+    const bool isList = row->type == "L";
     // What shows next after a command: the following one of the same Program and Scope.
     std::optional<std::pair<std::string, std::string>> nextPlace;
     std::string nextName;
     if (!isList) {
         if (const auto next = places::nextCommandAfter(
-                p_.store, {row->globalsort, row->program, row->scope, row->name, row->ID})) {
+                p_.store, {row->globalsort, row->program, row->scope, row->name, row->id})) {
             nextPlace.emplace(next->program, next->scope);
             nextName = next->name;
         }

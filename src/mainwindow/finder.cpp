@@ -46,8 +46,8 @@ bool Finder::walk(const std::optional<places::SortKey>& from, bool forward) {
         }
         matched_ = true;
         againEnabled_ = true;
-        foundType_ = row.Type;
-        lastMatch_ = places::SortKey{row.globalsort, row.program, row.scope, row.name, row.ID};
+        foundType_ = row.type;
+        lastMatch_ = places::SortKey{row.globalsort, row.program, row.scope, row.name, row.id};
         browser_.setCurrent(row.program, row.scope);
         browser_.setCurrentItemName(row.name);
         found = true;

@@ -21,10 +21,10 @@ std::string shownBody(const UserRow& row) {
     std::string text = row.script;
     // The user's own file keeps its doubled backslashes in KEYS bodies; exported files and LISTs
     // show them single.
-    if ((row.Type == "K" && text.find('\\') != std::string::npos && row.filename != "mycmds.dat") ||
-        row.Type == "L")
+    if ((row.type == "K" && text.find('\\') != std::string::npos && row.filename != "mycmds.dat") ||
+        row.type == "L")
         text = replaceAll(text, "\\\\", "\\");
-    if (row.Type == "T")
+    if (row.type == "T")
         text = "<<< " + std::to_string(row.graphicsize) + " byte graphic not shown >>> \r\n" + text;
     return text;
 }
@@ -76,13 +76,13 @@ ItemView showItem(Database& store, const std::string& program, const std::string
     }
     view.row = row;
     view.group = row->group;
-    view.type = typeDisplayName(row->Type);
-    view.typeIsList = row->Type == "L";
+    view.type = typeDisplayName(row->type);
+    view.typeIsList = row->type == "L";
     view.description = row->description;
     view.activeStates = activeStates(store, row->states);
     view.body = shownBody(*row);
     view.commandMenuEnabled = true;
-    if (row->Type == "K") {
+    if (row->type == "K") {
         if (row->script.find('{') == std::string::npos)
             view.convertToPlainEnabled = true;
         else
@@ -91,7 +91,7 @@ ItemView showItem(Database& store, const std::string& program, const std::string
     const bool readOnly = actions::readOnlyRefusal(*row).has_value();
     view.bodyLocked = readOnly;
     view.modifyEnabled = view.editEnabled = view.cloneEnabled = !readOnly;
-    view.showGraphicVisible = row->Type == "T" && !row->encrypted;
+    view.showGraphicVisible = row->type == "T" && !row->encrypted;
     return view;
 }
 

@@ -56,7 +56,7 @@ bool MainSession::start(const std::string& commandLine) {
     nat_ = std::make_unique<Nat>(prompt_, trace_, engine_);
     nat_->setdatabasename(files::kStore);
     nat_->initialize(home_.folder(), *store_);
-    if (nat_->InitFailed)
+    if (nat_->initFailed)
         return false;
     spoken_.registerWindowCommands();
     voice_.onRecognised([this](int identifier, const std::string& words) {
@@ -66,7 +66,7 @@ bool MainSession::start(const std::string& commandLine) {
     trace_.mark("after voice commands");
 
     parser_.emplace(
-        ParseContext{home_, *store_, trace_, status_, prompt_, nat_->CurrentUserDirectory});
+        ParseContext{home_, *store_, trace_, status_, prompt_, nat_->currentUserDirectory});
     commandFile_ = nat_->usersOwnFile();
     auto parsed = parser_->parse(false, "");
     if (parsed.status == ParseStatus::StoreDamaged) {
@@ -75,7 +75,7 @@ bool MainSession::start(const std::string& commandLine) {
         store_.reset();
         store_ = rebuildDamagedStore(storeFile, now(), parsed.message, prompt_);
         parser_.emplace(
-            ParseContext{home_, *store_, trace_, status_, prompt_, nat_->CurrentUserDirectory});
+            ParseContext{home_, *store_, trace_, status_, prompt_, nat_->currentUserDirectory});
         parsed = parser_->parse(true, "");
     }
     if (!parsed.ok()) {
@@ -104,7 +104,7 @@ bool MainSession::start(const std::string& commandLine) {
 // The start from the parsed file on: the save cycle, the settings, the first view.
 bool MainSession::finishStart(const std::string& commandLine,
                               const std::optional<WindowInfo>& front, const DragonWindow& dragon) {
-    startupUser_ = nat_->CurrentUser;
+    startupUser_ = nat_->currentUser;
     cycle_ = std::make_unique<SaveCycle>(
         SaveCycle::Parts{*parser_, *store_, *nat_, settings_, engine_, microphone_, windows_, loop_,
                          prompt_, status_, trace_, files_, home_, dragon.mergeTool},
@@ -185,7 +185,7 @@ void MainSession::loadSettings() {
 
 void MainSession::rollbackFor(const std::string& user) {
     rollbackUser_ = user;
-    Backups backups(home_, nat_->UserBaseDirectory, files_, prompt_);
+    Backups backups(home_, nat_->userBaseDirectory, files_, prompt_);
     backups.archiveBeforeWrite(commandFile_, false, now());
     rollbackList_ = backups.archivesOfThisMonth(user, now());
 }
@@ -201,7 +201,7 @@ std::string MainSession::caption() {
 }
 
 bool MainSession::openFile(const fs::path& file, bool atStart) {
-    Backups backups(home_, nat_ ? nat_->UserBaseDirectory : "", files_, prompt_);
+    Backups backups(home_, nat_ ? nat_->userBaseDirectory : "", files_, prompt_);
     const auto opened = openCommandFile(file, *parser_, *store_, backups, prompt_, trace_, home_,
                                         atStart ? fs::path() : commandFile_);
     if (opened.endProgram)
@@ -270,9 +270,9 @@ bool MainSession::reload() {
 bool MainSession::restore(const std::string& archive) {
     if (archive == "none to rollback")
         return true;
-    Backups backups(home_, nat_->UserBaseDirectory, files_, prompt_);
+    Backups backups(home_, nat_->userBaseDirectory, files_, prompt_);
     const auto target =
-        fs::path(nat_->UserBaseDirectory) / rollbackUser_ / "current" / "mycmds.dat";
+        fs::path(nat_->userBaseDirectory) / rollbackUser_ / "current" / "mycmds.dat";
     if (!backups.restore(rollbackUser_, archive, target))
         return true;
     if (!parser_->parse(true, commandFile_.string()).ok())
@@ -286,7 +286,7 @@ bool MainSession::restore(const std::string& archive) {
 }
 
 fs::path MainSession::archivePath(const std::string& archive) {
-    return Backups(home_, nat_ ? nat_->UserBaseDirectory : "", files_, prompt_)
+    return Backups(home_, nat_ ? nat_->userBaseDirectory : "", files_, prompt_)
                .archiveFolder(rollbackUser_) /
            archive;
 }
@@ -304,13 +304,13 @@ void MainSession::refreshed() {
 }
 
 void MainSession::rollBackCheck() {
-    Backups backups(home_, nat_->UserBaseDirectory, files_, prompt_);
+    Backups backups(home_, nat_->userBaseDirectory, files_, prompt_);
     backups.archiveBeforeWrite(commandFile_, false, now());
     rollbackList_ = backups.archivesOfThisMonth(startupUser_, now());
 }
 
 void MainSession::backup() {
-    Backups backups(home_, nat_->UserBaseDirectory, files_, prompt_);
+    Backups backups(home_, nat_->userBaseDirectory, files_, prompt_);
     backups.archiveBeforeWrite(commandFile_, true, now());
     rollbackList_ = backups.archivesOfThisMonth(startupUser_, now());
 }

@@ -24,7 +24,7 @@ OsVersion currentOsVersion() {
     return OsVersion{};
 }
 
-std::string OSVersionName(const OsVersion& v) {
+std::string osVersionName(const OsVersion& v) {
     std::string code;
     if (v.nt) {
         if (v.major == 5)

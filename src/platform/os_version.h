@@ -19,6 +19,6 @@ OsVersion parseOsVersion(const std::string& text);
 
 // The short code of an OS version: "Win2K", "WinXP", "Vista", "Windows 7", "WinNT", "Win9x",
 // "Win.NET", or "" when none applies.
-std::string OSVersionName(const OsVersion& version);
+std::string osVersionName(const OsVersion& version);
 
 } // namespace qmk

@@ -49,7 +49,7 @@ Nat::Nat(Prompt& prompt, Trace& trace, DragonEngine& engine, Machine machine)
 
 void Nat::fail(const std::string& message, const std::string& title) {
     prompt_.message(message, title);
-    InitFailed = true;
+    initFailed = true;
 }
 
 std::string Nat::readIni(const std::string& file, const char* section, const char* key) const {
@@ -58,9 +58,9 @@ std::string Nat::readIni(const std::string& file, const char* section, const cha
 
 bool Nat::findPaths() {
     trace_.mark("before OS");
-    const auto code = OSVersionName(machine_.osVersion());
+    const auto code = osVersionName(machine_.osVersion());
     bool result = true;
-    if (MinorVersion != 0 && MinorVersion != 1 && MinorVersion != 5 && MinorVersion != 9) {
+    if (minorVersion != 0 && minorVersion != 1 && minorVersion != 5 && minorVersion != 9) {
         prompt_.message("Unknown NaturallySpeaking version", "Unable to continue");
         result = false;
     }
@@ -72,14 +72,14 @@ bool Nat::findPaths() {
         prompt_.message("Please send the file 'trace.qmk10' to Tarnwell", "This may assist him");
         return false;
     }
-    CommonDataFolder_ = machine_.specialFolder(kCommonAppData);
+    commonDataFolder_ = machine_.specialFolder(kCommonAppData);
     const auto perUser = machine_.specialFolder(kAppData);
-    if (old && CommonDataFolder_.empty())
-        CommonDataFolder_ = allUsersFrom(perUser);
-    systemfilename = CommonDataFolder_ + kDragonFolder + "/nssystem.ini";
+    if (old && commonDataFolder_.empty())
+        commonDataFolder_ = allUsersFrom(perUser);
+    systemfilename = commonDataFolder_ + kDragonFolder + "/nssystem.ini";
     currentuserfilename_ = perUser + kDragonFolder + "/nsuser.ini";
     logfilename = perUser + kDragonFolder + "/dragon.log";
-    dvcpath_ = CommonDataFolder_ + kDragonFolder;
+    dvcpath_ = commonDataFolder_ + kDragonFolder;
 
     trace_.mark("OS: ", code);
     const std::pair<const char*, const std::string*> files[] = {
@@ -100,17 +100,17 @@ bool Nat::findPaths() {
 }
 
 void Nat::initialize(const std::filesystem::path& directory, Database& store) {
-    const auto database = directory / DatabaseName;
+    const auto database = directory / databaseName;
     if (!std::filesystem::exists(database))
-        return fail("Required file " + DatabaseName + " missing--reinstall", database.string());
+        return fail("Required file " + databaseName + " missing--reinstall", database.string());
     const auto version = engine_.version();
     if (version.major != 10)
         return fail("Quillmark10 can only work with version 10 of NaturallySpeaking", "Sorry");
-    MajorVersion = static_cast<std::int16_t>(version.major);
+    majorVersion = static_cast<std::int16_t>(version.major);
     // The minor code over ten, halves to the even number.
-    MinorVersion = static_cast<std::int16_t>(std::nearbyint(version.minor / 10.0));
+    minorVersion = static_cast<std::int16_t>(std::nearbyint(version.minor / 10.0));
     if (!findPaths()) {
-        InitFailed = true;
+        initFailed = true;
         return;
     }
     if (!exists(systemfilename))
@@ -120,8 +120,8 @@ void Nat::initialize(const std::filesystem::path& directory, Database& store) {
 }
 
 void Nat::readLog() {
-    VersionText = "*.*";
-    Edition = "xxx";
+    versionText = "*.*";
+    edition = "xxx";
     std::ifstream log(logfilename, std::ios::binary);
     const std::string markers[] = {"Dragon NaturallySpeaking Version ", "Dragon Medical Version ",
                                    "Dragon Legal Version "};
@@ -130,36 +130,36 @@ void Nat::readLog() {
             line.pop_back();
         for (const auto& marker : markers) {
             if (const auto at = line.find(marker); at != std::string::npos) {
-                VersionText = line.substr(at + marker.size(), 4);
+                versionText = line.substr(at + marker.size(), 4);
                 break;
             }
         }
         if (line.starts_with("Starting process "))
             if (const auto open = line.find('(');
                 open != std::string::npos && open + 5 < line.size())
-                Edition = line.substr(open + 5, 3);
+                edition = line.substr(open + 5, 3);
         if (const auto at = line.find("Edition: "); at != std::string::npos)
-            Edition = line.substr(at + 9, 3);
+            edition = line.substr(at + 9, 3);
     }
     // Without a version line the engine's numbers stand.
-    if (VersionText != "*.*" && VersionText.size() >= 4) {
-        MajorVersion = static_cast<std::int16_t>(std::atoi(VersionText.substr(0, 2).c_str()));
-        MinorVersion = static_cast<std::int16_t>(std::atoi(VersionText.substr(3, 1).c_str()));
+    if (versionText != "*.*" && versionText.size() >= 4) {
+        majorVersion = static_cast<std::int16_t>(std::atoi(versionText.substr(0, 2).c_str()));
+        minorVersion = static_cast<std::int16_t>(std::atoi(versionText.substr(3, 1).c_str()));
     }
 }
 
 void Nat::discoverUser(Database& store) {
-    CurrentUser = readIni(currentuserfilename_, "settings", "Current User");
-    if (CurrentUser.empty())
+    currentUser = readIni(currentuserfilename_, "settings", "Current User");
+    if (currentUser.empty())
         return fail("No User detected, cannot continue", "Have you trained any Users?");
-    trace_.mark("User: ", CurrentUser);
-    UserSub = CurrentUser;
+    trace_.mark("User: ", currentUser);
+    userSub = currentUser;
     Parameters parameters(store);
     const auto stored = parameters.get(Parameters::Text::UserName);
-    if (!stored || *stored != CurrentUser) {
+    if (!stored || *stored != currentUser) {
         // Another user's commands: the next parse starts from an empty store.
-        parameters.set(Parameters::Text::UserName, CurrentUser);
-        parameters.set(Parameters::Text::UserSub, UserSub);
+        parameters.set(Parameters::Text::UserName, currentUser);
+        parameters.set(Parameters::Text::UserSub, userSub);
         parameters.set(Parameters::Number::parsed, 0);
         parameters.set(Parameters::Text::mycmdstime, std::nullopt);
         parameters.set(Parameters::Text::dvcmaptime, std::nullopt);
@@ -171,48 +171,48 @@ void Nat::discoverUser(Database& store) {
     if (parameters.get(Parameters::Text::language) != language)
         parameters.set(Parameters::Text::language, language);
 
-    UserBaseDirectory = readIni(currentuserfilename_, "settings", "user base directory");
-    if (UserBaseDirectory.empty())
-        UserBaseDirectory = CommonDataFolder_ + kDragonFolder + "/users";
-    trace_.mark("user base directory: ", UserBaseDirectory);
-    CurrentUserDirectory = UserBaseDirectory + "/" + UserSub + "/current";
+    userBaseDirectory = readIni(currentuserfilename_, "settings", "user base directory");
+    if (userBaseDirectory.empty())
+        userBaseDirectory = commonDataFolder_ + kDragonFolder + "/users";
+    trace_.mark("user base directory: ", userBaseDirectory);
+    currentUserDirectory = userBaseDirectory + "/" + userSub + "/current";
     speakerlanguageID =
-        readIni(CurrentUserDirectory + "/options.ini", "options", "speakerlanguageID");
+        readIni(currentUserDirectory + "/options.ini", "options", "speakerlanguageID");
     if (speakerlanguageID.empty())
         speakerlanguageID = "0";
     trace_.mark("speaker language ID: ", speakerlanguageID);
 
     const auto roaming = readIni(systemfilename, "settings", "roaming user on");
     if (!roaming.empty()) {
-        RoamingUserOn = settingFlag(roaming);
-        RoamingMasterDirectory =
+        roamingUserOn = settingFlag(roaming);
+        roamingMasterDirectory =
             readIni(systemfilename, "settings", "roaming user master directory");
-        RoamingCacheDirectory =
+        roamingCacheDirectory =
             readIni(systemfilename, "settings", "roaming user local cache directory");
-        if (RoamingCacheDirectory.empty())
-            RoamingCacheDirectory =
-                std::filesystem::path(UserBaseDirectory).parent_path().string() + "/roamingusers";
-        trace_.mark("roaming user mastery directory", RoamingMasterDirectory);
-        trace_.mark("roaming local cache directory", RoamingCacheDirectory);
-        CurrentUserIsRoaming =
-            readIni(RoamingCacheDirectory + "/" + CurrentUser + "/current/local.ini", "options",
+        if (roamingCacheDirectory.empty())
+            roamingCacheDirectory =
+                std::filesystem::path(userBaseDirectory).parent_path().string() + "/roamingusers";
+        trace_.mark("roaming user mastery directory", roamingMasterDirectory);
+        trace_.mark("roaming local cache directory", roamingCacheDirectory);
+        currentUserIsRoaming =
+            readIni(roamingCacheDirectory + "/" + currentUser + "/current/local.ini", "options",
                     "Roaming User Opened No Master") == "1";
     } else {
-        RoamingUserOn = false;
-        RoamingMasterDirectory.clear();
-        RoamingCacheDirectory.clear();
+        roamingUserOn = false;
+        roamingMasterDirectory.clear();
+        roamingCacheDirectory.clear();
     }
-    if (!CurrentUserIsRoaming)
-        CurrentUserIsRoaming = readIni(currentuserfilename_, "settings",
+    if (!currentUserIsRoaming)
+        currentUserIsRoaming = readIni(currentuserfilename_, "settings",
                                        "Roaming User Current User Is Roaming") == "1";
-    trace_.mark("current user is roaming", CurrentUserIsRoaming ? "true" : "false");
+    trace_.mark("current user is roaming", currentUserIsRoaming ? "true" : "false");
 }
 
 bool Nat::isUsersOwnFile(const std::string& file) {
     findPaths();
-    CurrentUser = readIni(currentuserfilename_, "settings", "Current User");
-    UserSub = CurrentUser;
-    return lower(file) == lower(CurrentUserDirectory + "/mycmds.dat");
+    currentUser = readIni(currentuserfilename_, "settings", "Current User");
+    userSub = currentUser;
+    return lower(file) == lower(currentUserDirectory + "/mycmds.dat");
 }
 
 } // namespace qmk

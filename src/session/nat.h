@@ -28,31 +28,31 @@ public:
 
     Nat(Prompt& prompt, Trace& trace, DragonEngine& engine, Machine machine = {});
 
-    void setdatabasename(const std::string& name) { DatabaseName = name; }
+    void setdatabasename(const std::string& name) { databaseName = name; }
     // Full discovery; `directory` is the program's directory, where the store lies.
     void initialize(const std::filesystem::path& directory, Database& store);
     bool findPaths();
     bool isUsersOwnFile(const std::string& file);
-    std::filesystem::path usersOwnFile() const { return CurrentUserDirectory + "/mycmds.dat"; }
+    std::filesystem::path usersOwnFile() const { return currentUserDirectory + "/mycmds.dat"; }
 
-    bool InitFailed = false;
-    std::string CurrentUserDirectory;
-    std::string DatabaseName = "global.mdb";
-    std::string Edition = "xxx";
-    bool CurrentUserIsRoaming = false;
+    bool initFailed = false;
+    std::string currentUserDirectory;
+    std::string databaseName = "global.mdb";
+    std::string edition = "xxx";
+    bool currentUserIsRoaming = false;
     std::string language;
     std::string logfilename;
-    std::int16_t MajorVersion = 0;
-    std::int16_t MinorVersion = 0;
-    bool RoamingUserOn = false;
-    std::string RoamingCacheDirectory;
-    std::string RoamingMasterDirectory;
+    std::int16_t majorVersion = 0;
+    std::int16_t minorVersion = 0;
+    bool roamingUserOn = false;
+    std::string roamingCacheDirectory;
+    std::string roamingMasterDirectory;
     std::string speakerlanguageID;
     std::string systemfilename;
-    std::string UserBaseDirectory;
-    std::string CurrentUser;
-    std::string UserSub;
-    std::string VersionText = "*.*";
+    std::string userBaseDirectory;
+    std::string currentUser;
+    std::string userSub;
+    std::string versionText = "*.*";
 
 private:
     void readLog();
@@ -66,7 +66,7 @@ private:
     Machine machine_;
     std::string currentuserfilename_;
     std::string dvcpath_;
-    std::string CommonDataFolder_;
+    std::string commonDataFolder_;
 };
 
 } // namespace qmk

@@ -42,11 +42,11 @@ void SaveCycle::save(bool newListShown) {
         return;
     }
     const auto& nat = p_.nat;
-    if (nat.RoamingUserOn && nat.CurrentUserIsRoaming &&
+    if (nat.roamingUserOn && nat.currentUserIsRoaming &&
         !settingFlag(p_.settings.read("dont show roam save user", "False")))
         roamingNotice();
-    if (nat.RoamingUserOn)
-        profile::write(std::filesystem::path(nat.RoamingCacheDirectory) / p_.engine.speaker() /
+    if (nat.roamingUserOn)
+        profile::write(std::filesystem::path(nat.roamingCacheDirectory) / p_.engine.speaker() /
                            "current" / "local.ini",
                        "Options", "MyCommands Changed", "1");
     if (newListShown) {
@@ -115,7 +115,7 @@ bool SaveCycle::roamingMasterReachable(const std::string& statusAfter) {
     if (!masterReachable_) {
         p_.status.setProgress("Checking Roaming Directory Accessibility");
         std::error_code error;
-        masterReachable_ = std::filesystem::is_directory(p_.nat.RoamingMasterDirectory, error);
+        masterReachable_ = std::filesystem::is_directory(p_.nat.roamingMasterDirectory, error);
         p_.status.setProgress(statusAfter);
     }
     return *masterReachable_;
@@ -133,7 +133,7 @@ void SaveCycle::reload() {
 
     const auto& nat = p_.nat;
     bool byDialog = false;
-    if (nat.RoamingUserOn && !nat.CurrentUserIsRoaming &&
+    if (nat.roamingUserOn && !nat.currentUserIsRoaming &&
         roamingMasterReachable("Reloading User: " + speaker)) {
         userReopened_ = false;
         p_.trace.mark("user reload-open user dialog");

@@ -30,9 +30,9 @@ std::vector<UserRow> headings(Statement& select) {
     std::vector<UserRow> rows;
     while (select.step()) {
         UserRow row;
-        row.ID = select.integer(0);
+        row.id = select.integer(0);
         row.name = select.text(1);
-        row.Type = select.text(2);
+        row.type = select.text(2);
         row.group = select.text(3);
         rows.push_back(std::move(row));
     }
@@ -192,7 +192,7 @@ void forEachInListOrder(Database& db, const std::optional<SortKey>& from, bool f
             .bind(2, from->program)
             .bind(3, from->scope)
             .bind(4, from->name)
-            .bind(5, from->ID);
+            .bind(5, from->id);
     while (select.step())
         if (!visit(select))
             return;
@@ -216,7 +216,7 @@ std::optional<SortKey> nextCommandAfter(Database& db, const SortKey& after) {
         .bind(2, after.program)
         .bind(3, after.scope)
         .bind(4, after.name)
-        .bind(5, after.ID);
+        .bind(5, after.id);
     if (!next.step())
         return std::nullopt;
     return sortKey(next);

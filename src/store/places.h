@@ -25,7 +25,7 @@ struct Place {
 // Scope and name; `ID` parts rows of one name.
 struct SortKey {
     std::string globalsort, program, scope, name;
-    std::int64_t ID = 0;
+    std::int64_t id = 0;
 };
 
 // The Groups of the commands (LISTs aside), in order.

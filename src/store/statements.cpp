@@ -225,7 +225,7 @@ std::vector<RowPositions> positionsAfter(Database& db, std::uint32_t from) {
 void setPositions(Database& db, const std::vector<RowPositions>& rows) {
     auto update = db.prepare("UPDATE positions SET offset = ?, offsetbody = ? WHERE ID = ?");
     for (const auto& row : rows) {
-        update.bind(1, row.offset).bind(2, row.offsetbody).bind(3, row.ID).run();
+        update.bind(1, row.offset).bind(2, row.offsetbody).bind(3, row.id).run();
         update.reset();
     }
 }

@@ -45,7 +45,7 @@ std::vector<std::int64_t> flaggedInOrder(Database& db);
 // The marked command records of the file, as (ID, offset) in file order: the records before
 // the lists section at `listsAt` whose rows carry the selection mark.
 struct MarkedRecord {
-    std::int64_t ID = 0;
+    std::int64_t id = 0;
     std::uint32_t offset = 0;
 };
 std::vector<MarkedRecord> markedRecordsInFileOrder(Database& db, std::int64_t listsAt);
@@ -71,7 +71,7 @@ Statement prepareAddState(Database& db);
 void shiftPositions(Database& db, std::uint32_t from, std::int64_t delta, bool inclusive);
 // A row's record and body positions.
 struct RowPositions {
-    std::int64_t ID = 0;
+    std::int64_t id = 0;
     std::int64_t offset = 0;
     std::int64_t offsetbody = 0;
 };

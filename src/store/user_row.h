@@ -11,12 +11,12 @@ namespace qmk {
 // Fields follow the columns in order; where a column's stored name says something else, the
 // column is named beside its field (user_rows.cpp maps one to the other).
 struct UserRow {
-    std::int64_t ID = 0;
+    std::int64_t id = 0;
     std::string filename;
     std::string program; // column menu
     std::string scope;   // column state: the Scope (a window title, or a kind)
     std::string name;
-    std::string Type;
+    std::string type;
     std::string script;
     std::string availability; // column scope: "G", "A" or "W"
     std::string group;        // column owner
@@ -26,7 +26,7 @@ struct UserRow {
     std::string description;
     std::string states;
     std::int64_t graphicsize = 0;
-    bool Global = false;
+    bool global = false;
     bool noglobals = false;
     bool sleeping = false;
     bool singleline = false;
@@ -35,8 +35,8 @@ struct UserRow {
     std::string pathcode;
     bool dupe = false;
     std::int64_t descriptionLength = 0; // column PDescript
-    std::int64_t CompanyName = 0;
-    std::int64_t ClassName = 0;
+    std::int64_t companyNameLength = 0;
+    std::int64_t classNameLength = 0;
     bool encrypted = false;
     bool listcopy = false;
     bool flag = false;

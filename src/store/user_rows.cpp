@@ -9,7 +9,7 @@ namespace qmk {
 
 void deriveColumns(UserRow& row) {
     row.globalsort = row.program == kGlobalCommands ? "G" : "N";
-    row.listsort = row.Type == "L" ? "L" : "C";
+    row.listsort = row.type == "L" ? "L" : "C";
     row.sleeping = row.scope == "Asleep";
     row.pathcode = "U";
 }
@@ -44,12 +44,12 @@ std::string insertSql() {
 UserRow UserTable::rowFrom(const Statement& s) {
     UserRow r;
     int c = 0;
-    r.ID = s.integer(c++);
+    r.id = s.integer(c++);
     r.filename = s.text(c++);
     r.program = s.text(c++);
     r.scope = s.text(c++);
     r.name = s.text(c++);
-    r.Type = s.text(c++);
+    r.type = s.text(c++);
     r.script = s.text(c++);
     r.availability = s.text(c++);
     r.group = s.text(c++);
@@ -59,7 +59,7 @@ UserRow UserTable::rowFrom(const Statement& s) {
     r.description = s.text(c++);
     r.states = s.text(c++);
     r.graphicsize = s.integer(c++);
-    r.Global = s.integer(c++) != 0;
+    r.global = s.integer(c++) != 0;
     r.noglobals = s.integer(c++) != 0;
     r.sleeping = s.integer(c++) != 0;
     r.singleline = s.integer(c++) != 0;
@@ -68,8 +68,8 @@ UserRow UserTable::rowFrom(const Statement& s) {
     r.pathcode = s.text(c++);
     r.dupe = s.integer(c++) != 0;
     r.descriptionLength = s.integer(c++);
-    r.CompanyName = s.integer(c++);
-    r.ClassName = s.integer(c++);
+    r.companyNameLength = s.integer(c++);
+    r.classNameLength = s.integer(c++);
     r.encrypted = s.integer(c++) != 0;
     r.listcopy = s.integer(c++) != 0;
     r.flag = s.integer(c++) != 0;
@@ -106,7 +106,7 @@ std::int64_t UserTable::add(const UserRow& r) {
     s.bind(2, r.program);
     s.bind(3, r.scope);
     s.bind(4, r.name);
-    s.bind(5, r.Type);
+    s.bind(5, r.type);
     s.bind(6, r.script);
     s.bind(7, r.availability);
     s.bind(8, r.group);
@@ -114,7 +114,7 @@ std::int64_t UserTable::add(const UserRow& r) {
     s.bind(10, r.description);
     s.bind(11, r.states);
     s.bind(12, r.graphicsize);
-    s.bind(13, r.Global);
+    s.bind(13, r.global);
     s.bind(14, r.noglobals);
     s.bind(15, r.sleeping);
     s.bind(16, r.singleline);
@@ -123,15 +123,15 @@ std::int64_t UserTable::add(const UserRow& r) {
     s.bind(19, r.pathcode);
     s.bind(20, r.dupe);
     s.bind(21, r.descriptionLength);
-    s.bind(22, r.CompanyName);
-    s.bind(23, r.ClassName);
+    s.bind(22, r.companyNameLength);
+    s.bind(23, r.classNameLength);
     s.bind(24, r.encrypted);
     s.bind(25, r.listcopy);
     s.bind(26, r.flag);
     insert_.run();
     const auto id = db_.lastInsertId();
     // LIST copies made for display are not records of the file: shifts pass them over.
-    const bool fileRecord = !r.listcopy && !(r.Type == "L" && r.program != kGlobalCommands);
+    const bool fileRecord = !r.listcopy && !(r.type == "L" && r.program != kGlobalCommands);
     insertPositions_.bind(1, id).bind(2, r.offset).bind(3, r.offsetbody).bind(4, fileRecord);
     insertPositions_.run();
     return id;
@@ -154,8 +154,8 @@ void UserTable::forEachHeading(const std::function<void(const RowHeading&)>& vis
         db_.prepare("SELECT ID, Type, menu, state, owner, name, dupe FROM user ORDER BY ID");
     RowHeading heading;
     while (select.step()) {
-        heading.ID = select.integer(0);
-        heading.Type = select.view(1);
+        heading.id = select.integer(0);
+        heading.type = select.view(1);
         heading.program = select.view(2);
         heading.scope = select.view(3);
         heading.group = select.view(4);

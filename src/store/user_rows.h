@@ -13,8 +13,8 @@ namespace qmk {
 // What a one-line listing shows of a row. The texts point into the statement's row and last
 // only for the visit.
 struct RowHeading {
-    std::int64_t ID = 0;
-    std::string_view Type, program, scope, group, name;
+    std::int64_t id = 0;
+    std::string_view type, program, scope, group, name;
     bool dupe = false;
 };
 

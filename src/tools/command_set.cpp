@@ -31,7 +31,7 @@ std::variant<CommandSet, std::string> readCommandSet(const std::filesystem::path
             item.program = row.program;
             item.scope = row.scope;
             item.name = row.name;
-            item.type = row.Type;
+            item.type = row.type;
             item.description = row.description;
             item.group = row.group;
             item.body = row.script;

@@ -34,7 +34,7 @@ public:
 
     void state(const UserRow& row) {
         line(std::string(1, kTab) + "STATE " + kDq + row.scope + kDq + " " +
-             (row.Global ? "GLOBAL " : "") + (row.noglobals ? "NOGLOBALS " : "") +
+             (row.global ? "GLOBAL " : "") + (row.noglobals ? "NOGLOBALS " : "") +
              (row.sleeping ? "SLEEPING " : "") + "{");
         first_ = true;
     }
@@ -43,7 +43,7 @@ public:
         if (!first_)
             line("");
         first_ = false;
-        if (row.Type == "L")
+        if (row.type == "L")
             list(row);
         else
             command(row);
@@ -57,9 +57,9 @@ private:
         line(tabs2 + "COMMAND " + kDq + row.name + kDq + " {");
         const auto body = doubledBackslashes(row.script);
         if (row.singleline) {
-            line(tabs3 + typeDisplayName(row.Type) + " " + kDq + body + kDq);
+            line(tabs3 + typeDisplayName(row.type) + " " + kDq + body + kDq);
         } else {
-            line(tabs3 + typeDisplayName(row.Type) + " {");
+            line(tabs3 + typeDisplayName(row.type) + " {");
             auto lines = replaceAll(body, kCrLfText, kCrLfText + tabs4);
             if (endsWith(lines, kCrLfText + tabs4))
                 lines.resize(lines.size() - 6);

@@ -30,11 +30,11 @@ std::int64_t narrow(Database& store, const ReportOutlets& outlets, bool dvcOnly)
     std::int64_t kept = 0;
     statements::forEachMarkedRow(store, [&](const UserRow& row) {
         // The DVC listing holds keystroke, script and LIST rows only.
-        const bool dvcType = row.Type == "K" || row.Type == "S" || row.Type == "L";
+        const bool dvcType = row.type == "K" || row.type == "S" || row.type == "L";
         if (outlets.shown(row) && (!dvcOnly || dvcType))
             ++kept;
         else
-            hidden.push_back(row.ID);
+            hidden.push_back(row.id);
         return true;
     });
     for (const auto id : hidden)
@@ -171,7 +171,7 @@ std::string reportSpreadsheet(Database& store) {
     std::string text;
     for (const auto& row : statements::markedRows(store, statements::MarkedOrder::Names)) {
         const auto first = row.script.substr(0, row.script.find("\r\n"));
-        text += inQuotes(row.program) + "," + inQuotes(row.scope) + "," + inQuotes(row.Type) + "," +
+        text += inQuotes(row.program) + "," + inQuotes(row.scope) + "," + inQuotes(row.type) + "," +
                 inQuotes(row.name) + "," + inQuotes(first) + "," + inQuotes(row.group) + "," +
                 inQuotes(row.description) + std::string(kCrLf);
     }

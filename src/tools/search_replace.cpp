@@ -184,7 +184,7 @@ SearchReplace::Step SearchReplace::replaceAll(const std::string& text, const std
         Transaction transaction(store_);
         statements::BodyUpdate setBody(store_);
         for (const auto& [row, body] : bodies)
-            setBody(row.ID, body);
+            setBody(row.id, body);
         transaction.commit();
     }
     replacements_ += occurrences;

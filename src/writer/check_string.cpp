@@ -10,7 +10,7 @@
 
 namespace qmk {
 
-std::optional<EditResult> CheckString(std::string_view image, std::string_view text,
+std::optional<EditResult> checkString(std::string_view image, std::string_view text,
                                       std::uint32_t end, std::string_view lastCommand,
                                       const ProgramDir& home) {
     bool damaged = false;
@@ -37,7 +37,7 @@ std::optional<EditResult> guardedWalk(const std::string_view& image, const std::
         walk();
         return std::nullopt;
     } catch (const DamagedName& corrupt) {
-        return CheckString(image, corrupt.name,
+        return checkString(image, corrupt.name,
                            corrupt.position + static_cast<std::uint32_t>(corrupt.name.size()), last,
                            home);
     } catch (const ImageOverrun& overrun) {

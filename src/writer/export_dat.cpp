@@ -86,8 +86,8 @@ private:
         const auto version = static_cast<std::uint8_t>(sourceImage[layout::kVersionOffset]);
         const auto language = static_cast<std::uint8_t>(sourceImage[layout::kLanguageOffset]);
         if (mode_ != ExportMode::Append) {
-            target_image_ = rebuiltHeader(version, language);
-            appendU32(target_image_, 0);
+            targetImage_ = rebuiltHeader(version, language);
+            appendU32(targetImage_, 0);
             return std::nullopt;
         }
         auto existing = readWholeFile(target_);
@@ -99,7 +99,7 @@ private:
             return refused("Can't Append to different language version --Check .dat file(s)  "
                            "Properties",
                            target_);
-        target_image_ = std::move(*existing);
+        targetImage_ = std::move(*existing);
         return std::nullopt;
     }
 
@@ -135,13 +135,13 @@ private:
 
     // What the target holds already: its commands and LISTs go into the export store.
     void registerTarget() {
-        const auto generation = layout::findGeneration(
-            static_cast<std::uint8_t>(target_image_[layout::kVersionOffset]));
+        const auto generation =
+            layout::findGeneration(static_cast<std::uint8_t>(targetImage_[layout::kVersionOffset]));
         generation_ = generation ? generation->generation : layout::Generation::Unknown;
-        walking_ = target_image_;
-        commands_.assign(target_image_, 0, layout::kHeaderSize);
-        RecordWalker walker(target_image_, generation_, generation_);
-        ImageReader header(target_image_);
+        walking_ = targetImage_;
+        commands_.assign(targetImage_, 0, layout::kHeaderSize);
+        RecordWalker walker(targetImage_, generation_, generation_);
+        ImageReader header(targetImage_);
         const auto count = header.u16At(layout::kCommandCountPosition);
         std::uint32_t position = layout::kFirstRecordPosition;
         for (std::uint32_t i = 0; i < count; ++i) {
@@ -151,7 +151,7 @@ private:
             position = end;
         }
         listsAt_ = position;
-        ImageReader lists(target_image_, listsAt_);
+        ImageReader lists(targetImage_, listsAt_);
         savedListCount_ = lists.u16();
         position = listsAt_ + 4;
         for (std::uint32_t i = 0; i < savedListCount_; ++i) {
@@ -261,7 +261,7 @@ private:
         bytes.resize(kept);
         const auto listsAt = static_cast<std::uint32_t>(bytes.size()) + 1;
         appendU32(bytes, savedListCount_ + static_cast<std::uint32_t>(result.lists));
-        bytes.append(target_image_, listsAt_ + 3); // the saved LIST records
+        bytes.append(targetImage_, listsAt_ + 3); // the saved LIST records
         bytes += newLists_;
         std::string count;
         appendU32(count, commands);
@@ -289,7 +289,7 @@ private:
     std::string filename_; // the target's file name, in the code page
     DuplicateLog duplicates_;
     std::ofstream log_;
-    std::string target_image_;
+    std::string targetImage_;
     layout::Generation generation_ = layout::Generation::Unknown;
     std::string commands_; // the header and command records of the target, old and new
     std::vector<TargetRecord> records_;

@@ -13,7 +13,7 @@ namespace qmk {
 
 namespace {
 
-constexpr char Q = '"';
+constexpr char kQuote = '"';
 
 constexpr std::string_view kKeys[] = {
     "F1",        "F2",      "F3",       "F4",      "F5",         "F6",          "F7",
@@ -136,8 +136,8 @@ std::string doubledQuotes(std::string_view text) {
     std::string doubled;
     for (const char c : text) {
         doubled += c;
-        if (c == Q)
-            doubled += Q;
+        if (c == kQuote)
+            doubled += kQuote;
     }
     return doubled;
 }
@@ -215,7 +215,7 @@ public:
     }
 
 private:
-    static std::string quoted(std::string_view text) { return Q + std::string(text) + Q; }
+    static std::string quoted(std::string_view text) { return kQuote + std::string(text) + kQuote; }
 
     static std::string nextChunk(const std::string& s) {
         const auto crlf = s.find(kCrLf);
@@ -245,7 +245,7 @@ private:
             script_ += converted;
             openLength_ += converted.size();
         } else {
-            script_ += "SendKeys " + std::string(1, Q) + converted;
+            script_ += "SendKeys " + std::string(1, kQuote) + converted;
             open_ = true;
             openLength_ = converted.size();
         }

@@ -202,7 +202,7 @@ EditResult deleteList(UpdateEngine& engine, const UserRow& list) {
     } catch (const FileError& error) {
         return EditResult::refused(error.what(), "The command file was not changed");
     }
-    UserTable(engine.context().store).remove(list.ID);
+    UserTable(engine.context().store).remove(list.id);
     engine.shiftStore(static_cast<std::uint32_t>(list.offset),
                       static_cast<std::int64_t>(list.offset) - end);
     return EditResult::done();

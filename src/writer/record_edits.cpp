@@ -127,7 +127,7 @@ namespace {
 // What a new body changes in the file, or why it cannot be written. The engine holds the file.
 std::variant<BodySplice, EditResult> bodySplice(const UpdateEngine& engine, const UserRow& row,
                                                 std::string_view newBody) {
-    if (row.Type == "L")
+    if (row.type == "L")
         return listItemsSplice(engine, row, newBody);
     const auto record = locateCommand(engine, row);
     if (!record)
@@ -226,13 +226,13 @@ EditResult changeType(UpdateEngine& engine, const UserRow& row, Conversion conve
     const auto delta = static_cast<std::int64_t>(written) - (resume - typeAt);
     auto result = commitAndShift(engine, "Updatechangetype", typeAt, delta);
     if (result.ok)
-        engine.refreshBodyPosition(row.ID, record->offset);
+        engine.refreshBodyPosition(row.id, record->offset);
     return result;
 }
 
 EditResult updateDetails(UpdateEngine& engine, const UserRow& row, std::string_view newName,
                          std::string_view description, std::string_view group) {
-    if (row.Type == "L")
+    if (row.type == "L")
         return renameList(engine, row, newName);
     if (!engine.load())
         return notReadable(engine);

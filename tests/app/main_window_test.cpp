@@ -198,7 +198,7 @@ TEST_F(MainWindowTest, ANewCommandTypedIntoTheWindowReachesTheFileAndDragon) {
     const auto row = findRow(home_.store(), "Global Commands", "Global Commands", "say hello");
     ASSERT_TRUE(row) << ::testing::PrintToString(home_.prompt.shown.size());
     EXPECT_EQ(row->script, "Hello,\r\nworld");
-    EXPECT_EQ(row->Type, "P");
+    EXPECT_EQ(row->type, "P");
     EXPECT_EQ(window_->browser().currentItemName(), "say hello");
 }
 

@@ -38,10 +38,10 @@ TEST(Parse, AnUnchangedFileIsOnlyCountedAndForceParsesAgain) {
     EXPECT_TRUE(home.status.progress.empty());
     const auto second = home.rows();
     ASSERT_EQ(second.size(), first.size());
-    EXPECT_EQ(second[0].ID, first[0].ID); // no row was touched
+    EXPECT_EQ(second[0].id, first[0].id); // no row was touched
 
     EXPECT_EQ(home.parse(path, true).status, ParseStatus::Parsed);
-    EXPECT_GT(home.rows()[0].ID, first[0].ID);
+    EXPECT_GT(home.rows()[0].id, first[0].id);
 }
 
 // Whether the file is read again: only the same path with the same time to the nanosecond skips it.
@@ -163,7 +163,7 @@ TEST(Parse, RowsWithOffsetZeroSurviveAndAreReplacedByTheFilesOwn) {
     kept.program = "WORD";
     kept.scope = "Global Commands";
     kept.name = "copy of l";
-    kept.Type = "L";
+    kept.type = "L";
     kept.listcopy = true;
     deriveColumns(kept);
     UserRow replaced = kept;

@@ -83,12 +83,12 @@ TEST_P(EveryGeneration, EveryFieldOfEveryRecordKindIsStored) {
     EXPECT_EQ(keys.availability, "G");
     EXPECT_EQ(keys.group, "Mail");
     EXPECT_EQ(keys.description, "opens mail");
-    EXPECT_EQ(keys.Type, "K");
+    EXPECT_EQ(keys.type, "K");
     EXPECT_EQ(keys.script, "{Ctrl+m}");
     EXPECT_EQ(keys.offset, 22);
     EXPECT_EQ(stringAt(image, keys.offset), "open mail");
     EXPECT_EQ(stringAt(image, keys.offsetbody), "{Ctrl+m}");
-    EXPECT_TRUE(keys.Global);
+    EXPECT_TRUE(keys.global);
     EXPECT_EQ(keys.globalsort, "G");
     EXPECT_EQ(keys.listsort, "C");
     EXPECT_EQ(keys.pathcode, "U");
@@ -100,11 +100,11 @@ TEST_P(EveryGeneration, EveryFieldOfEveryRecordKindIsStored) {
     EXPECT_EQ(script.availability, "A");
     EXPECT_EQ(script.group, "User-defined");
     EXPECT_EQ(script.lists, 1);
-    EXPECT_EQ(script.Type, "S");
+    EXPECT_EQ(script.type, "S");
     EXPECT_EQ(script.descriptionLength, 14);
-    EXPECT_EQ(script.CompanyName, 21);
-    EXPECT_EQ(script.ClassName, 0);
-    EXPECT_FALSE(script.Global);
+    EXPECT_EQ(script.companyNameLength, 21);
+    EXPECT_EQ(script.classNameLength, 0);
+    EXPECT_FALSE(script.global);
     EXPECT_EQ(script.globalsort, "N");
     EXPECT_EQ(stringAt(image, script.offsetbody), "SendKeys \"{Ctrl+b}\"");
 
@@ -112,11 +112,11 @@ TEST_P(EveryGeneration, EveryFieldOfEveryRecordKindIsStored) {
     EXPECT_EQ(window.program, "WINWORD");
     EXPECT_EQ(window.scope, "Document1");
     EXPECT_EQ(window.availability, "W");
-    EXPECT_EQ(window.Type, "A");
+    EXPECT_EQ(window.type, "A");
     EXPECT_EQ(window.script, "Sub Main\r\nEnd Sub");
     EXPECT_EQ(window.descriptionLength, 4);
-    EXPECT_EQ(window.CompanyName, 2);
-    EXPECT_EQ(window.ClassName, 7);
+    EXPECT_EQ(window.companyNameLength, 2);
+    EXPECT_EQ(window.classNameLength, 7);
     EXPECT_FALSE(window.sleeping);
 
     if (hasStates()) {
@@ -129,19 +129,19 @@ TEST_P(EveryGeneration, EveryFieldOfEveryRecordKindIsStored) {
     }
 
     const auto& graphic = rows.at("logo");
-    EXPECT_EQ(graphic.Type, "T");
+    EXPECT_EQ(graphic.type, "T");
     EXPECT_EQ(graphic.graphicsize, 300);
     EXPECT_EQ(graphic.script, "caf\u00E9");
     EXPECT_EQ(graphic.group, "Art");
     const auto& plain = rows.at("address");
-    EXPECT_EQ(plain.Type, "P");
+    EXPECT_EQ(plain.type, "P");
     EXPECT_EQ(plain.graphicsize, 0);
     EXPECT_EQ(image[static_cast<std::size_t>(plain.offsetbody) - 1], '\0');
     EXPECT_TRUE(rows.at("sleepy").sleeping);
     EXPECT_EQ(rows.at("sleepy").program, "NOTEPAD");
 
     const auto& list = rows.at("colors");
-    EXPECT_EQ(list.Type, "L");
+    EXPECT_EQ(list.type, "L");
     EXPECT_EQ(list.program, "Global Commands");
     EXPECT_EQ(list.scope, "Global Commands");
     EXPECT_EQ(list.group, "Dragon");
@@ -159,7 +159,7 @@ TEST_P(EveryGeneration, EveryFieldOfEveryRecordKindIsStored) {
                                                                          "colors",
                                                                          9)) +
                                                      1);
-    EXPECT_EQ(parameters.get(Parameters::Number::lastdvcID), keys.ID);
+    EXPECT_EQ(parameters.get(Parameters::Number::lastdvcID), keys.id);
     EXPECT_EQ(home.status.count, "6 /1");
 }
 
@@ -270,7 +270,7 @@ TEST(CommandFile, UnknownTypeBytesAndOddAvailabilityStillFrameTheNextRecord) {
     file.command("next").keys("k");
     ASSERT_TRUE(home.parse(home.writeFile("mycmds.dat", file.build())).ok());
     const auto rows = byName(home.rows());
-    EXPECT_EQ(rows.at("mystery").Type, "");
+    EXPECT_EQ(rows.at("mystery").type, "");
     EXPECT_EQ(rows.at("mystery").script, "");
     EXPECT_EQ(rows.at("nowhere").availability, "");
     EXPECT_EQ(rows.at("nowhere").program, "");

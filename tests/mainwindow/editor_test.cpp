@@ -15,7 +15,7 @@ protected:
     std::vector<std::string> names() {
         std::vector<std::string> all;
         for (const auto& row : home_.rows())
-            all.push_back(row.name + (row.Type == "L" ? " (L)" : ""));
+            all.push_back(row.name + (row.type == "L" ? " (L)" : ""));
         return all;
     }
     std::string lastMessage() const { return home_.prompt.shown.back().text; }
@@ -137,7 +137,7 @@ TEST_F(EditorTest, ConversionsAndDebugWithBasic) {
     ASSERT_TRUE(editor().save({script, "", ""}));
     const auto row = findRow(home_.store(), "Global Commands", "Global Commands", "open mail");
     ASSERT_TRUE(row);
-    EXPECT_EQ(row->Type, "A");
+    EXPECT_EQ(row->type, "A");
 
     editor().debugWithBasic("Sub Main\r\n  x(1)\r\nEnd Sub\r\n");
     const auto window = main_->windows().findByTitle("MyCommands Editor");

@@ -45,17 +45,17 @@ TEST(PrivateProfile, WritesCreateFileSectionAndKeyAndKeepTheRest) {
 }
 
 TEST(OsVersion, ShortCodesForEveryBranch) {
-    EXPECT_EQ(OSVersionName(parseOsVersion("NT 5.0")), "Win2K");
-    EXPECT_EQ(OSVersionName(parseOsVersion("NT 5.1")), "WinXP");
-    EXPECT_EQ(OSVersionName(parseOsVersion("NT 5.2")), "WinXP");
-    EXPECT_EQ(OSVersionName(parseOsVersion("NT 6.0")), "Vista");
-    EXPECT_EQ(OSVersionName(parseOsVersion("NT 6.1")), "Windows 7");
-    EXPECT_EQ(OSVersionName(parseOsVersion("NT 4.0")), "WinNT");
-    EXPECT_EQ(OSVersionName(parseOsVersion("NT 10.0")), "WinNT");
-    EXPECT_EQ(OSVersionName(parseOsVersion("9x 4.10")), "Win9x");
-    EXPECT_EQ(OSVersionName(parseOsVersion("9x 3.1")), "");
-    EXPECT_EQ(OSVersionName(parseOsVersion("9x 5.2 server")), "Win.NET");
-    EXPECT_EQ(OSVersionName(OsVersion{}), "Windows 7");
+    EXPECT_EQ(osVersionName(parseOsVersion("NT 5.0")), "Win2K");
+    EXPECT_EQ(osVersionName(parseOsVersion("NT 5.1")), "WinXP");
+    EXPECT_EQ(osVersionName(parseOsVersion("NT 5.2")), "WinXP");
+    EXPECT_EQ(osVersionName(parseOsVersion("NT 6.0")), "Vista");
+    EXPECT_EQ(osVersionName(parseOsVersion("NT 6.1")), "Windows 7");
+    EXPECT_EQ(osVersionName(parseOsVersion("NT 4.0")), "WinNT");
+    EXPECT_EQ(osVersionName(parseOsVersion("NT 10.0")), "WinNT");
+    EXPECT_EQ(osVersionName(parseOsVersion("9x 4.10")), "Win9x");
+    EXPECT_EQ(osVersionName(parseOsVersion("9x 3.1")), "");
+    EXPECT_EQ(osVersionName(parseOsVersion("9x 5.2 server")), "Win.NET");
+    EXPECT_EQ(osVersionName(OsVersion{}), "Windows 7");
 }
 
 TEST(SpecialFolders, ComeFromTheEnvironmentOrTheDataFolder) {

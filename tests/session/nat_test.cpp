@@ -60,20 +60,20 @@ protected:
 
 TEST_F(NatTest, DiscoversTheInstallationAndTheCurrentUser) {
     const auto nat = discover();
-    ASSERT_FALSE(nat.InitFailed) << ::testing::PrintToString(messages());
-    EXPECT_EQ(nat.CurrentUser, "pat");
-    EXPECT_EQ(nat.UserSub, "pat");
-    EXPECT_EQ(nat.UserBaseDirectory, dragon_ + "/users");
-    EXPECT_EQ(nat.CurrentUserDirectory, dragon_ + "/users/pat/current");
+    ASSERT_FALSE(nat.initFailed) << ::testing::PrintToString(messages());
+    EXPECT_EQ(nat.currentUser, "pat");
+    EXPECT_EQ(nat.userSub, "pat");
+    EXPECT_EQ(nat.userBaseDirectory, dragon_ + "/users");
+    EXPECT_EQ(nat.currentUserDirectory, dragon_ + "/users/pat/current");
     EXPECT_EQ(nat.usersOwnFile(), fs::path(dragon_ + "/users/pat/current/mycmds.dat"));
     EXPECT_EQ(nat.language, "ENX");
     EXPECT_EQ(nat.speakerlanguageID, "1033");
-    EXPECT_EQ(nat.VersionText, "10.1");
-    EXPECT_EQ(nat.Edition, "Pro");
-    EXPECT_EQ(nat.MajorVersion, 10);
-    EXPECT_EQ(nat.MinorVersion, 1);
-    EXPECT_FALSE(nat.RoamingUserOn);
-    EXPECT_EQ(nat.RoamingMasterDirectory, "");
+    EXPECT_EQ(nat.versionText, "10.1");
+    EXPECT_EQ(nat.edition, "Pro");
+    EXPECT_EQ(nat.majorVersion, 10);
+    EXPECT_EQ(nat.minorVersion, 1);
+    EXPECT_FALSE(nat.roamingUserOn);
+    EXPECT_EQ(nat.roamingMasterDirectory, "");
     EXPECT_TRUE(home_.prompt.shown.empty());
     Parameters parameters(home_.store());
     EXPECT_EQ(parameters.get(Parameters::Text::UserName), "pat");
@@ -105,16 +105,16 @@ TEST_F(NatTest, VersionsOutsideTenOrItsMinorsAreRefused) {
          std::vector<std::pair<std::uint16_t, int>>{{10, 1}, {15, 2}, {25, 2}, {5, 0}}) {
         engine_.setVersion({10, code, 0});
         write(userDragon_ + "/dragon.log", "no version here\r\n");
-        EXPECT_EQ(discover().MinorVersion, minor) << code;
+        EXPECT_EQ(discover().minorVersion, minor) << code;
     }
     home_.prompt.shown.clear();
     engine_.setVersion({10, 20, 0});
-    EXPECT_TRUE(discover().InitFailed);
+    EXPECT_TRUE(discover().initFailed);
     EXPECT_EQ(messages(),
               std::vector<std::string>{"Unable to continue: Unknown NaturallySpeaking version"});
     home_.prompt.shown.clear();
     engine_.setVersion({9, 10, 0});
-    EXPECT_TRUE(discover().InitFailed);
+    EXPECT_TRUE(discover().initFailed);
     EXPECT_EQ(messages(),
               std::vector<std::string>{
                   "Sorry: Quillmark10 can only work with version 10 of NaturallySpeaking"});
@@ -122,26 +122,26 @@ TEST_F(NatTest, VersionsOutsideTenOrItsMinorsAreRefused) {
 
 TEST_F(NatTest, MissingFilesAndUsersStopWithTheirMessages) {
     write(userDragon_ + "/nsuser.ini", "[Settings]\r\n");
-    EXPECT_TRUE(discover().InitFailed);
+    EXPECT_TRUE(discover().initFailed);
     EXPECT_EQ(messages(), std::vector<std::string>{
                               "Have you trained any Users?: No User detected, cannot continue"});
     home_.prompt.shown.clear();
     fs::remove(userDragon_ + "/dragon.log");
-    EXPECT_TRUE(discover().InitFailed);
+    EXPECT_TRUE(discover().initFailed);
     EXPECT_EQ(messages(), std::vector<std::string>{
                               "Report this to Tarnwell, send 'trace.qmk10': Expected file not "
                               "found:\r\n" +
                               userDragon_ + "/dragon.log"});
     home_.prompt.shown.clear();
     os_ = parseOsVersion("9x 3.1");
-    EXPECT_TRUE(discover().InitFailed);
+    EXPECT_TRUE(discover().initFailed);
     EXPECT_EQ(messages(),
               (std::vector<std::string>{
                   "Unable to continue: Unable to determine your Operating System",
                   "This may assist him: Please send the file 'trace.qmk10' to Tarnwell"}));
     home_.prompt.shown.clear();
     fs::remove(home_.path("global10.mdb"));
-    EXPECT_TRUE(discover().InitFailed);
+    EXPECT_TRUE(discover().initFailed);
     EXPECT_EQ(messages().at(0), home_.path("global10.mdb").string() +
                                     ": Required file global10.mdb missing--reinstall");
 }
@@ -155,18 +155,18 @@ TEST_F(NatTest, RoamingUsersAreRecognised) {
     write((cache / "pat" / "current" / "local.ini").string(),
           "[Options]\r\nRoaming User Opened No Master=1\r\n");
     const auto roaming = discover();
-    EXPECT_TRUE(roaming.RoamingUserOn);
-    EXPECT_EQ(roaming.RoamingMasterDirectory, "//server/users");
-    EXPECT_EQ(roaming.RoamingCacheDirectory, cache.string());
-    EXPECT_TRUE(roaming.CurrentUserIsRoaming);
+    EXPECT_TRUE(roaming.roamingUserOn);
+    EXPECT_EQ(roaming.roamingMasterDirectory, "//server/users");
+    EXPECT_EQ(roaming.roamingCacheDirectory, cache.string());
+    EXPECT_TRUE(roaming.currentUserIsRoaming);
 
     write(dragon_ + "/nssystem.ini", "[Settings]\r\nsupported languages=ENXU\r\n");
     write(userDragon_ + "/nsuser.ini",
           "[Settings]\r\nCurrent User=pat\r\nRoaming User Current User Is Roaming=1\r\n");
     const auto local = discover();
-    EXPECT_FALSE(local.RoamingUserOn);
-    EXPECT_EQ(local.RoamingCacheDirectory, "");
-    EXPECT_TRUE(local.CurrentUserIsRoaming); // the user INI is consulted all the same
+    EXPECT_FALSE(local.roamingUserOn);
+    EXPECT_EQ(local.roamingCacheDirectory, "");
+    EXPECT_TRUE(local.currentUserIsRoaming); // the user INI is consulted all the same
     EXPECT_EQ(local.language, "ENX");        // the first three letters of the list
 }
 

@@ -181,9 +181,9 @@ TEST_F(SaveCycleTest, RoamingUsersSeeTheNoticeAndTheMasterIsReachedByTheOpenUser
     const auto cache = home_.path("roamingusers");
     fs::create_directories(master);
     fs::create_directories(cache / "pat/current");
-    nat_.RoamingUserOn = true;
-    nat_.RoamingMasterDirectory = master.string();
-    nat_.RoamingCacheDirectory = cache.string();
+    nat_.roamingUserOn = true;
+    nat_.roamingMasterDirectory = master.string();
+    nat_.roamingCacheDirectory = cache.string();
     SaveCycle roaming({home_.parser(), home_.store(), nat_, settings_, engine_, microphone_,
                        windows_, loop_, home_.prompt, home_.status, home_.trace(), files_,
                        home_.home(), home_.path("no-tool")},
@@ -207,7 +207,7 @@ TEST_F(SaveCycleTest, RoamingUsersSeeTheNoticeAndTheMasterIsReachedByTheOpenUser
     roaming.save(false);
     EXPECT_EQ(checks(), 1);
 
-    nat_.CurrentUserIsRoaming = true;
+    nat_.currentUserIsRoaming = true;
     home_.prompt.choices = {1, 0};
     home_.prompt.checks = {false, true};
     loop_.wait(std::chrono::seconds(2), [&] { return !engine_.reloading(); });

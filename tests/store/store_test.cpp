@@ -1,7 +1,7 @@
 #include "command_file_builder.h"
 #include "store/parameters.h"
-#include "store/schema.h"
 #include "store/places.h"
+#include "store/schema.h"
 #include "store/statements.h"
 #include "store/store_recovery.h"
 #include "store/user_rows.h"
@@ -127,7 +127,7 @@ TEST(Store, FixedStatementsSelectCountAndOrderWithBoundTexts) {
     const auto rows = table.all();
     for (const auto id : statements::flaggedInOrder(db))
         for (const auto& row : rows)
-            if (row.ID == id)
+            if (row.id == id)
                 order.push_back(row.name);
     EXPECT_EQ(order, (std::vector<std::string>{"global one", "items", "alpha", "other", "zeta",
                                                "in window"}));

@@ -40,7 +40,7 @@ TEST_P(RandomEdits, TheShiftedStoreAlwaysMatchesAFreshParse) {
 
     for (int step = 0; step < 40; ++step) {
         auto rows = home_.rows();
-        std::erase_if(rows, [](const UserRow& r) { return r.Type == "T" || r.Type == "R"; });
+        std::erase_if(rows, [](const UserRow& r) { return r.type == "T" || r.type == "R"; });
         UserRow& target = pick(rows);
         const int operation = std::uniform_int_distribution<int>(0, 5)(random);
         EditResult result;
@@ -50,18 +50,18 @@ TEST_P(RandomEdits, TheShiftedStoreAlwaysMatchesAFreshParse) {
             result = replaceBody(*engine_, target, std::string(length() + 1, 'b'));
             break;
         case 1:
-            result = target.Type == "L"
+            result = target.type == "L"
                          ? renameList(*engine_, target, "list" + std::to_string(step))
                          : updateDetails(*engine_, target, name + " <colors>",
                                          std::string(length() % 150, 'd'), "Group");
             break;
         case 2:
-            if (target.Type != "K")
+            if (target.type != "K")
                 continue;
             result = changeType(*engine_, target, Conversion::ToPlainText);
             break;
         case 3:
-            if (target.Type != "S")
+            if (target.type != "S")
                 continue;
             result = changeType(*engine_, target, Conversion::ToAdvancedScript);
             break;

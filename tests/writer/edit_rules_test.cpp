@@ -64,14 +64,14 @@ TEST_F(WriterTest, NameChecksOfTheNewCommandAndListPrompts) {
 
 namespace qmk::testing {
 
-TEST(CheckString, ACorruptNameStopsWithItsMessageAndDump) {
+TEST(checkString, ACorruptNameStopsWithItsMessageAndDump) {
     TestHome home;
     const std::string image = std::string(30, 'x') +
                               "\x04"
                               "ab\tc" +
                               std::string(10, 'y');
-    EXPECT_FALSE(CheckString(image, "fine", 20, "last", home.home()));
-    const auto stop = CheckString(image, "ab\tc", 36, "previous one", home.home());
+    EXPECT_FALSE(checkString(image, "fine", 20, "last", home.home()));
+    const auto stop = checkString(image, "ab\tc", 36, "previous one", home.home());
     ASSERT_TRUE(stop);
     EXPECT_EQ(stop->message,
               "Parsing error-name = ab\tc\r\nOffset = 32\r\nLast command = previous one");

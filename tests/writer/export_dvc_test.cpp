@@ -26,7 +26,7 @@ std::vector<std::string> namesIn(TestHome& home, const std::filesystem::path& fi
     EXPECT_TRUE(home.parse(file, true).ok());
     std::vector<std::string> names;
     for (const auto& row : home.rows())
-        names.push_back(row.name + (row.Type == "L" ? " (L)" : ""));
+        names.push_back(row.name + (row.type == "L" ? " (L)" : ""));
     return names;
 }
 
@@ -199,10 +199,10 @@ TEST_F(WriterTest, DvcConversionsConvertOnlyTheirKindOfKeyString) {
     auto plain = convertDvc(*engine_, WalkOperation::Dvc2Plain);
     ASSERT_TRUE(plain.result.ok);
     ASSERT_TRUE(home_.parse(path_, true).ok());
-    EXPECT_EQ(row("words").Type, "P");
+    EXPECT_EQ(row("words").type, "P");
     EXPECT_EQ(row("words").script, "hello world");
-    EXPECT_EQ(row("half").Type, "P");
-    EXPECT_EQ(row("save").Type, "K");
+    EXPECT_EQ(row("half").type, "P");
+    EXPECT_EQ(row("save").type, "K");
     const auto log = readBytes(home_.path("ConvertKEYS2Plain.log"));
     EXPECT_EQ(log.substr(0, 66),
               "Changed DVC to Plain Text: Global Commands Global Commands words\r\n");
@@ -217,10 +217,10 @@ TEST_F(WriterTest, DvcConversionsConvertOnlyTheirKindOfKeyString) {
     ASSERT_TRUE(vba.result.ok);
     EXPECT_TRUE(vba.notConverted); // "{ab}{" is refused by the SendKeys form
     ASSERT_TRUE(home_.parse(path_, true).ok());
-    EXPECT_EQ(row("save").Type, "A");
+    EXPECT_EQ(row("save").type, "A");
     EXPECT_EQ(row("save").script, "Sub Main\r\n\r\nSendKeys \"^s\", true\r\n\r\nEnd Sub");
-    EXPECT_EQ(row("unmarked").Type, "K");
-    EXPECT_EQ(row("bad").Type, "K");
+    EXPECT_EQ(row("unmarked").type, "K");
+    EXPECT_EQ(row("bad").type, "K");
     const auto vbaLog = readBytes(home_.path("ConvertKEYS2Advanced.log"));
     EXPECT_NE(
         vbaLog.find("Global Commands Global Commands bad\r\nKEYS:\r\n{ab}{\r\nThe following is not "

@@ -88,7 +88,7 @@ TEST_F(WriterTest, ApplicationAndWindowCommandsCarryTheirIdentification) {
     for (const char* text : {"winword", "Word", "MS", "Doc", "OpusApp"})
         EXPECT_EQ(in.string(), text);
     expectStoreMatchesFile();
-    EXPECT_EQ(row("pick <colors> <sizes>", "WINWORD", "Application-specific").Type, "P");
+    EXPECT_EQ(row("pick <colors> <sizes>", "WINWORD", "Application-specific").type, "P");
 }
 
 TEST_F(WriterTest, ANewListIsAppendedWithItsItemsAndTheListCountRaised) {

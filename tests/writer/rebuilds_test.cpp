@@ -142,7 +142,7 @@ TEST_P(Rebuild, RenamesChangeOnlyTheirStringsAndKeepTheListsSection) {
     EXPECT_EQ(row("global").program, "Global Commands");
     const auto mail = row("mail", "EXCEL", "Doc");
     EXPECT_EQ(mail.descriptionLength, 4);
-    EXPECT_EQ(mail.CompanyName, 2);
+    EXPECT_EQ(mail.companyNameLength, 2);
     EXPECT_EQ(readBytes(home_.path("writer.trace")).substr(0, 13), "RenameGroup  ");
 }
 

@@ -194,7 +194,7 @@ TEST_P(ChangeType, KeysBecomePlainTextWithTheKeyStringAsText) {
     expected += std::string("\x00\x05hello", 7);
     EXPECT_EQ(bytes.substr(typeAt, expected.size()), expected);
     expectStoreMatchesFile();
-    EXPECT_EQ(row("type it").Type, "P");
+    EXPECT_EQ(row("type it").type, "P");
     EXPECT_EQ(row("type it").script, "hello");
 }
 
@@ -210,9 +210,9 @@ TEST_P(ChangeType, ScriptsBecomeAdvancedScriptsByTheirTypeByteAlone) {
     for (std::size_t i = 0; i < after.size(); ++i)
         differing += after[i] != before[i];
     EXPECT_EQ(differing, 1u);
-    EXPECT_EQ(row("run").Type, "S"); // until the file is parsed again
+    EXPECT_EQ(row("run").type, "S"); // until the file is parsed again
     expectStoreMatchesFile();
-    EXPECT_EQ(row("run").Type, "A");
+    EXPECT_EQ(row("run").type, "A");
 }
 
 TEST_F(WriterTest, ARecordTheStoreDoesNotHoldIsKeptByEveryEdit) {
