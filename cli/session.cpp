@@ -80,7 +80,7 @@ int Session::parse(const std::string& file, bool force) {
     prompt_.message(result.message, result.title);
     switch (result.status) {
     case ParseStatus::Damaged:
-        appendTraceToErrorLog(home_.file(files::kErrorLog), trace_.file());
+        appendTraceToErrorLog(files_, home_.file(files::kErrorLog), trace_.file());
         err_ << "see " << home_.file(files::kErrorLog).string() << '\n';
         return kDamaged;
     case ParseStatus::NotACommandFile:

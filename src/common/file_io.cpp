@@ -4,6 +4,7 @@
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
+#include <fstream>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -111,6 +112,12 @@ void FileOps::writeScratch(const std::filesystem::path& file, std::string_view b
     std::error_code ignored;
     std::filesystem::remove(file, ignored);
     writeAll(file, bytes, false);
+}
+
+bool FileOps::writeLog(const std::filesystem::path& file, std::string_view text, bool append) {
+    std::ofstream out(file, std::ios::binary | (append ? std::ios::app : std::ios::trunc));
+    out.write(text.data(), static_cast<std::streamsize>(text.size()));
+    return static_cast<bool>(out);
 }
 
 void FileOps::copyFile(const std::filesystem::path& from, const std::filesystem::path& to) {

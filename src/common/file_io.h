@@ -42,6 +42,10 @@ public:
     // the target: the target is either whole before or whole after. A file with several hard
     // links is refused unless partHardLinks() was told to go on.
     virtual void replaceFile(const std::filesystem::path& target, std::string_view bytes);
+    // A log the user reads after an operation, written whole or appended to. A log that cannot
+    // be written never stops the operation it reports on: false, and nothing is thrown.
+    virtual bool writeLog(const std::filesystem::path& file, std::string_view text,
+                          bool append = false);
     // Told to go on, a file with several hard links is replaced all the same: the name written
     // gets a file of its own, the other names keep the old content.
     void partHardLinks(bool goOn) { partHardLinks_ = goOn; }

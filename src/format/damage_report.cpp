@@ -2,15 +2,15 @@
 
 #include "common/text.h"
 
-#include <fstream>
+#include <sstream>
 
 namespace qmk {
 
-void writeDamageReport(const std::filesystem::path& file, std::string_view image,
+void writeDamageReport(FileOps& files, const std::filesystem::path& file, std::string_view image,
                        const DamageReport& r) {
     std::error_code ignored;
     std::filesystem::remove(file, ignored);
-    std::ofstream out(file, std::ios::binary | std::ios::trunc);
+    std::ostringstream out;
     const std::size_t from = r.dumpFrom > 0 ? std::size_t{r.dumpFrom} - 1 : 0;
     if (from < image.size())
         out << image.substr(from, kErrorDumpBytes);
@@ -19,15 +19,15 @@ void writeDamageReport(const std::filesystem::path& file, std::string_view image
         << r.previousScript << "offset " << r.position << "which/commands,which/lists "
         << r.commandIndex << '/' << r.commandCount << ' ' << r.listIndex << '/' << r.listCount
         << " parmtime " << r.parmtime << " filetime " << r.filetime;
+    files.writeLog(file, out.str());
 }
 
-void appendTraceToErrorLog(const std::filesystem::path& errorLog,
+void appendTraceToErrorLog(FileOps& files, const std::filesystem::path& errorLog,
                            const std::filesystem::path& trace) {
-    std::ofstream out(errorLog, std::ios::binary | std::ios::app);
-    out << kCrLf << "NOW TRACE" << kCrLf;
-    std::ifstream in(trace, std::ios::binary);
-    if (in)
-        out << in.rdbuf();
+    files.writeLog(errorLog,
+                   std::string(kCrLf) + "NOW TRACE" + std::string(kCrLf) +
+                       readWholeFile(trace).value_or(std::string()),
+                   true);
 }
 
 } // namespace qmk

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "common/file_io.h"
+
 #include <cstdint>
 #include <filesystem>
 #include <string>
@@ -26,11 +28,11 @@ struct DamageReport {
 inline constexpr std::size_t kErrorDumpBytes = 3000;
 
 // Replaces `error.log`: up to 3000 bytes of the image from the previous record, then the report.
-void writeDamageReport(const std::filesystem::path& file, std::string_view image,
+void writeDamageReport(FileOps& files, const std::filesystem::path& file, std::string_view image,
                        const DamageReport& report);
 
 // After a failed parse: "NOW TRACE" and the whole trace file, appended to `error.log`.
-void appendTraceToErrorLog(const std::filesystem::path& errorLog,
+void appendTraceToErrorLog(FileOps& files, const std::filesystem::path& errorLog,
                            const std::filesystem::path& trace);
 
 } // namespace qmk

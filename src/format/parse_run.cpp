@@ -192,7 +192,7 @@ void Parser::Run::reportDamage(std::string badName, std::uint32_t position) {
     report.listCount = parser_.listCount_;
     report.parmtime = parameters_.get(Parameters::Text::mycmdstime).value_or("");
     report.filetime = parser_.properties_.modified.stored();
-    writeDamageReport(parser_.ctx_.home.file(files::kErrorLog), image_, report);
+    writeDamageReport(FileOps::system(), parser_.ctx_.home.file(files::kErrorLog), image_, report);
 }
 
 } // namespace qmk

@@ -137,7 +137,7 @@ ParseResult Parser::parseImage(std::string_view image, const std::filesystem::pa
         statements::deleteFileRows(ctx_.store);
         dropUserIndexes(ctx_.store);
         statements::deleteStates(ctx_.store);
-        DuplicateLog duplicates(ctx_.home.file(files::kDuplicateLog));
+        DuplicateLog duplicates(FileOps::system(), ctx_.home.file(files::kDuplicateLog));
 
         ctx_.trace.mark("binary before keynames", file.string());
         auto keys = KeyNames::load(ctx_.home.file(files::kKeyNames));

@@ -22,7 +22,7 @@ OpenedFile openCommandFile(const std::filesystem::path& file, Parser& parser, Da
     if (!parser.parse(true, file.string()).ok()) {
         prompt.notify(Prompt::Kind::Error, "The above file has a problem - parsing error",
                       file.string());
-        appendTraceToErrorLog(home.file(files::kErrorLog), trace.file());
+        appendTraceToErrorLog(FileOps::system(), home.file(files::kErrorLog), trace.file());
         // The file shown before stays open: the user loses nothing by trying another file.
         if (!current.empty() && parser.parse(true, current.string()).ok()) {
             prompt.notify(Prompt::Kind::Warning,

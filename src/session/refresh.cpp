@@ -20,7 +20,7 @@ bool refreshWithVerification(Parser& parser, const std::filesystem::path& file,
         // The user must hear that the restore failed too, or the damaged file looks restored.
         prompt.message(error.what(), "The command file could not be restored");
     }
-    appendTraceToErrorLog(home.file(files::kErrorLog), trace.file());
+    appendTraceToErrorLog(FileOps::system(), home.file(files::kErrorLog), trace.file());
     prompt.message("Please send file 'error.log' to Tarnwell\r\nbefore running Quillmark10 again",
                    "Now exiting");
     return false;

@@ -6,22 +6,20 @@
 #include "format/image_reader.h"
 #include "format/record.h"
 
-#include <fstream>
-
 namespace qmk {
 
 std::optional<EditResult> checkString(std::string_view image, std::string_view text,
                                       std::uint32_t end, std::string_view lastCommand,
-                                      const ProgramDir& home) {
+                                      const ProgramDir& home, FileOps& files) {
     bool damaged = false;
     for (const char c : text)
         damaged = damaged || static_cast<unsigned char>(c) < 32;
     if (!damaged)
         return std::nullopt;
     const auto position = end - static_cast<std::uint32_t>(text.size());
-    std::ofstream log(home.file(files::kErrorLog), std::ios::binary | std::ios::trunc);
-    if (position >= 1 && position - 1 < image.size())
-        log << image.substr(position - 1, kErrorDumpBytes);
+    files.writeLog(home.file(files::kErrorLog), position >= 1 && position - 1 < image.size()
+                                                    ? image.substr(position - 1, kErrorDumpBytes)
+                                                    : std::string_view());
     const std::string crlf(kCrLf);
     return EditResult::refused("Parsing error-name = " + std::string(text) + crlf +
                                    "Offset = " + std::to_string(position) + crlf +
@@ -30,8 +28,8 @@ std::optional<EditResult> checkString(std::string_view image, std::string_view t
 }
 
 std::optional<EditResult> guardedWalk(const std::string_view& image, const std::string_view& last,
-                                      const ProgramDir& home, const std::string& title,
-                                      const std::function<void()>& walk) {
+                                      const ProgramDir& home, FileOps& files,
+                                      const std::string& title, const std::function<void()>& walk) {
     std::uint32_t damagedAt = 0;
     try {
         walk();
@@ -39,7 +37,7 @@ std::optional<EditResult> guardedWalk(const std::string_view& image, const std::
     } catch (const DamagedName& corrupt) {
         return checkString(image, corrupt.name,
                            corrupt.position + static_cast<std::uint32_t>(corrupt.name.size()), last,
-                           home);
+                           home, files);
     } catch (const ImageOverrun& overrun) {
         damagedAt = overrun.position;
     } catch (const UnknownStepCode& step) {

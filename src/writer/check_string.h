@@ -16,13 +16,13 @@ namespace qmk {
 // program shows before it ends. `end` is the position just after the string.
 std::optional<EditResult> checkString(std::string_view image, std::string_view text,
                                       std::uint32_t end, std::string_view lastCommand,
-                                      const ProgramDir& home);
+                                      const ProgramDir& home, FileOps& files);
 
 // Runs a walk: a damaged name stops it with checkString's report over `image` (the image being
 // walked when it stopped) naming `last`, the last name walked; a record that cannot be framed
 // stops it with a refusal naming the position.
 std::optional<EditResult> guardedWalk(const std::string_view& image, const std::string_view& last,
-                                      const ProgramDir& home, const std::string& title,
-                                      const std::function<void()>& walk);
+                                      const ProgramDir& home, FileOps& files,
+                                      const std::string& title, const std::function<void()>& walk);
 
 } // namespace qmk

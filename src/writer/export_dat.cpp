@@ -12,7 +12,7 @@
 #include "writer/rebuilds.h"
 #include "writer/record_walker.h"
 
-#include <fstream>
+#include <sstream>
 
 namespace qmk {
 
@@ -43,34 +43,44 @@ public:
     Export(UpdateEngine& source, const std::filesystem::path& target, ExportMode mode,
            const DuplicateQuestion& ask)
         : source_(source), target_(target), mode_(mode), ask_(ask), home_(source.context().home),
-          filename_(logName(target)), duplicates_(home_.file(files::kDuplicateLog)) {}
+          filename_(logName(target)),
+          duplicates_(source.context().files, home_.file(files::kDuplicateLog)) {}
 
+    // The change log is written whole when the export ends, however it ends.
     ExportResult run() {
+        auto result = runSteps();
+        if (logging_)
+            source_.context().files.writeLog(home_.file(files::kChangeLog), log_.str());
+        return result;
+    }
+
+private:
+    ExportResult runSteps() {
         ExportResult result;
         if (!source_.load())
             return refused("The command file cannot be read", source_.context().commandFile);
         const auto image = source_.image();
         if (image.size() < layout::kHeaderSize)
             return refused("This is not a command file", source_.context().commandFile);
-        log_.open(home_.file(files::kChangeLog), std::ios::binary | std::ios::trunc);
+        logging_ = true;
 
         if (auto refusal = openTarget(image))
             return *refusal;
         std::optional<ExportResult> stopped;
-        if (auto refusal = guardedWalk(walking_, last_, home_, target_.string(), [&] {
-                registerTarget();
-                if (!exportMarked(result))
-                    stopped = cancelled();
-                else
-                    stopped = addLists(result);
-            }))
+        if (auto refusal =
+                guardedWalk(walking_, last_, home_, source_.context().files, target_.string(), [&] {
+                    registerTarget();
+                    if (!exportMarked(result))
+                        stopped = cancelled();
+                    else
+                        stopped = addLists(result);
+                }))
             return {*refusal};
         if (stopped)
             return *stopped;
         return finish(result);
     }
 
-private:
     ExportResult refused(const std::string& message, const std::filesystem::path& title) {
         return {EditResult::refused(message, title.string())};
     }
@@ -288,7 +298,8 @@ private:
     ExportStore store_;
     std::string filename_; // the target's file name, in the code page
     DuplicateLog duplicates_;
-    std::ofstream log_;
+    std::ostringstream log_;
+    bool logging_ = false;
     std::string targetImage_;
     layout::Generation generation_ = layout::Generation::Unknown;
     std::string commands_; // the header and command records of the target, old and new

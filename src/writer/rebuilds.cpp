@@ -34,8 +34,8 @@ public:
     RebuildRun(UpdateEngine& engine, layout::Generation output, std::uint8_t versionCode)
         : engine_(engine), output_(output) {
         const auto& home = engine.context().home;
-        std::ofstream(home.file(files::kChangeLog), std::ios::trunc);
-        std::ofstream(home.file(files::kDuplicateLog), std::ios::trunc);
+        engine.context().files.writeLog(home.file(files::kChangeLog), "");
+        engine.context().files.writeLog(home.file(files::kDuplicateLog), "");
         for (const auto offset : statements::markedCommandOffsets(engine.context().store))
             marked_.insert(offset);
         const auto image = engine.image();
@@ -117,7 +117,7 @@ public:
 private:
     std::optional<EditResult> guarded(const std::function<void()>& walk) {
         const auto image = engine_.image();
-        return guardedWalk(image, last_, engine_.context().home,
+        return guardedWalk(image, last_, engine_.context().home, engine_.context().files,
                            engine_.context().commandFile.string(), walk);
     }
 
@@ -228,13 +228,12 @@ DvcConversion convertDvc(UpdateEngine& engine, WalkOperation operation) {
             return conversion;
         }
         engine.copyTail(std::get<std::uint32_t>(walked));
-        std::ofstream(home.file(files::kChangeLog), std::ios::binary | std::ios::trunc) << log.text;
+        engine.context().files.writeLog(home.file(files::kChangeLog), log.text);
         conversion.result = run.commit("RenameGroup");
     }
     conversion.notConverted = log.notConverted;
     if (conversion.result.ok)
-        std::ofstream(home.file(conversion.logName), std::ios::binary | std::ios::trunc)
-            << log.text;
+        engine.context().files.writeLog(home.file(conversion.logName), log.text);
     return conversion;
 }
 

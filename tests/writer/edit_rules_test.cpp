@@ -70,8 +70,9 @@ TEST(checkString, ACorruptNameStopsWithItsMessageAndDump) {
                               "\x04"
                               "ab\tc" +
                               std::string(10, 'y');
-    EXPECT_FALSE(checkString(image, "fine", 20, "last", home.home()));
-    const auto stop = checkString(image, "ab\tc", 36, "previous one", home.home());
+    EXPECT_FALSE(checkString(image, "fine", 20, "last", home.home(), FileOps::system()));
+    const auto stop =
+        checkString(image, "ab\tc", 36, "previous one", home.home(), FileOps::system());
     ASSERT_TRUE(stop);
     EXPECT_EQ(stop->message,
               "Parsing error-name = ab\tc\r\nOffset = 32\r\nLast command = previous one");
