@@ -10,6 +10,8 @@
 #include "writer/xml_export.h"
 #include "writer/xml_import.h"
 
+#include <cstdio>
+
 namespace qmk::actions {
 
 namespace fs = std::filesystem;
@@ -37,13 +39,6 @@ std::optional<XmlCommandSet> readSet(const fs::path& xml, Outcome& refusal) {
     if (!set)
         refusal = Outcome::refused(error, xml.string());
     return set;
-}
-
-std::string typeCounts(const std::map<std::string, int>& byType) {
-    std::string text;
-    for (const auto& [type, count] : byType)
-        text += (text.empty() ? "" : ", ") + std::to_string(count) + " " + type;
-    return text;
 }
 
 std::string unfitList(const std::vector<std::string>& unfit) {

@@ -31,20 +31,18 @@ std::string xmlName(std::string_view cp1252) {
     return name;
 }
 
-// Characters XML 1.0 cannot carry, even in CDATA.
-bool xmlCanHold(std::string_view text) {
-    for (const char c : text)
-        if (static_cast<unsigned char>(c) < 0x20 && c != '\t' && c != '\r' && c != '\n')
-            return false;
-    return true;
+// A control character XML 1.0 cannot carry, even in CDATA.
+bool isXmlControl(char c) {
+    return static_cast<unsigned char>(c) < 0x20 && c != '\t' && c != '\r' && c != '\n';
 }
 
-std::string withoutControls(std::string_view text) {
-    std::string out;
-    for (const char c : text)
-        if (xmlCanHold(std::string_view(&c, 1)))
-            out += c;
-    return out;
+bool xmlCanHold(std::string_view text) {
+    return std::none_of(text.begin(), text.end(), isXmlControl);
+}
+
+std::string withoutControls(std::string text) {
+    std::erase_if(text, isXmlControl);
+    return text;
 }
 
 // The one legacy statement that sends a key string.
@@ -240,16 +238,20 @@ std::string counted(int count, const std::string& one, const std::string& many) 
 
 } // namespace
 
+std::string typeCounts(const std::map<std::string, int>& byType) {
+    std::string text;
+    for (const auto& [type, count] : byType)
+        text += (text.empty() ? "" : ", ") + std::to_string(count) + " " + type;
+    return text;
+}
+
 std::string XmlExport::summary() const {
     int commands = 0;
-    std::string types;
-    for (const auto& [type, count] : byType) {
-        commands += count;
-        types += (types.empty() ? "" : ", ") + std::to_string(count) + " " + type;
-    }
+    for (const auto& entry : byType)
+        commands += entry.second;
     std::string line = "Wrote " + counted(commands, "command", "commands");
-    if (!types.empty())
-        line += " (" + types + ")";
+    if (!byType.empty())
+        line += " (" + typeCounts(byType) + ")";
     line += " and " + counted(static_cast<int>(set.lists.size()), "LIST", "LISTs");
     if (!leftOut.empty()) {
         line += "; left out " + std::to_string(leftOut.size()) + ": ";

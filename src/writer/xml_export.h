@@ -27,6 +27,9 @@ struct XmlExport {
 // Which records the store does not hold (Dragon does not load them) go with the selection.
 using NotLoadedChoice = std::function<bool(const CommandRecord& record)>;
 
+// Counts by type, "2 KEYS, 1 SCRIPT", in the order of the type names.
+std::string typeCounts(const std::map<std::string, int>& byType);
+
 // The marked commands of the open file and the not-loaded ones chosen, in file order, and the
 // LISTs they name, as an XML command set. Encrypted commands cannot be written and are left
 // out.
