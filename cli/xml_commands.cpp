@@ -50,7 +50,12 @@ void addXmlImportCommand(Commands& commands) {
     command.cli->add_option("XML", o->xml, "The XML file")->required();
     command.cli->add_option("--to", commands.shared().file, "The command file")->required();
     command.cli->add_option("--format", o->format, "A new file's format (default 10.x)")
-        ->check(CLI::IsMember({"10.x", "8/9", "7.x", "6.1", "6.0"}));
+        ->check(CLI::Validator(
+            [](const std::string& label) {
+                return actions::isImportFormat(label) ? std::string()
+                                                      : "10.x, 8/9, 7.x, 6.1 or 6.0";
+            },
+            "FORMAT"));
     command.cli
         ->add_option("--on-duplicate", o->onDuplicate, "ask, yes, no, yes-all, no-all or cancel")
         ->check(CLI::IsMember(kDuplicateAnswers));
