@@ -1,13 +1,13 @@
 #include "cli.h"
 
 #include "commands.h"
+#include "common/native.h"
 #include "held_output.h"
 #include "session.h"
 
 #include <CLI/CLI.hpp>
 #include <iostream>
 #include <ostream>
-#include <unistd.h>
 
 namespace qmk::cli {
 
@@ -36,7 +36,7 @@ int runInSession(const Command& command, const SharedOptions& shared, const Prog
     };
     try {
         // Questions are asked on a terminal only; elsewhere --yes must answer them.
-        Session session(home, err, ::isatty(STDIN_FILENO) ? &in : nullptr, shared.assumeYes);
+        Session session(home, err, native::inputIsTerminal() ? &in : nullptr, shared.assumeYes);
         session.files().partHardLinks(shared.partLinks);
         if (command.locks)
             session.setWriting();

@@ -8,7 +8,6 @@
 #include <fstream>
 #include <memory>
 #include <ostream>
-#include <unistd.h>
 
 namespace qmk::cli {
 

@@ -1,19 +1,18 @@
 #include "common/file_lock.h"
 
-#include <fcntl.h>
+#include "common/native.h"
+
 #include <map>
-#include <sys/file.h>
 #include <thread>
-#include <unistd.h>
 
 namespace qmk {
 
 namespace {
 
-// The locks this program holds: one descriptor per lock file, and how many holders share it.
-// An flock taken twice by one program on two descriptors would wait for itself.
+// The locks this program holds: one handle per lock file, and how many holders share it.
+// A lock taken twice by one program through two handles would wait for itself.
 struct Held {
-    int fd = -1;
+    native::FileLockHandle handle;
     int holders = 0;
 };
 std::map<std::string, Held>& heldLocks() {
@@ -36,18 +35,15 @@ std::optional<CommandFileLock> CommandFileLock::acquire(const std::filesystem::p
         ++held->second.holders;
         return CommandFileLock(key);
     }
-    const int fd = ::open(real.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0644);
-    if (fd < 0)
-        return std::nullopt;
     const auto until = std::chrono::steady_clock::now() + wait;
-    while (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
-        if (std::chrono::steady_clock::now() >= until) {
-            ::close(fd);
+    auto handle = native::FileLockHandle::tryLock(real);
+    while (!handle) {
+        if (std::chrono::steady_clock::now() >= until)
             return std::nullopt;
-        }
         std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        handle = native::FileLockHandle::tryLock(real);
     }
-    heldLocks()[key] = {fd, 1};
+    heldLocks()[key] = {std::move(handle), 1};
     return CommandFileLock(key);
 }
 
@@ -55,10 +51,8 @@ void CommandFileLock::release() {
     if (key_.empty())
         return;
     auto held = heldLocks().find(key_);
-    if (held != heldLocks().end() && --held->second.holders == 0) {
-        ::close(held->second.fd); // closing releases the lock
-        heldLocks().erase(held);
-    }
+    if (held != heldLocks().end() && --held->second.holders == 0)
+        heldLocks().erase(held); // closing the handle releases the lock
     key_.clear();
 }
 

@@ -1,19 +1,18 @@
 #include "common/file_time.h"
 
+#include "common/native.h"
+
 #include <chrono>
 #include <cstdio>
 #include <ctime>
-#include <sys/stat.h>
 
 namespace qmk {
 
-namespace {
 std::tm localParts(const FileTime& time) {
-    const std::time_t seconds = static_cast<std::time_t>(time.nanoseconds / 1'000'000'000);
-    std::tm parts{};
-    localtime_r(&seconds, &parts);
-    return parts;
+    return native::localTime(static_cast<std::time_t>(time.nanoseconds / 1'000'000'000));
 }
+
+namespace {
 
 std::string formatted(const FileTime& time, const char* format) {
     const std::tm parts = localParts(time);
@@ -35,11 +34,10 @@ std::string FileTime::stored() const {
 }
 
 std::optional<FileTime> modificationTime(const std::filesystem::path& file) {
-    struct stat info {};
-    if (::stat(file.c_str(), &info) != 0)
+    const auto nanoseconds = native::modifiedNanoseconds(file);
+    if (!nanoseconds)
         return std::nullopt;
-    return FileTime{static_cast<std::int64_t>(info.st_mtim.tv_sec) * 1'000'000'000 +
-                    info.st_mtim.tv_nsec};
+    return FileTime{*nanoseconds};
 }
 
 std::string mmddyy(const FileTime& time) {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <ctime>
 #include <filesystem>
 #include <optional>
 #include <string>
@@ -22,6 +23,8 @@ struct FileTime {
 
 std::optional<FileTime> modificationTime(const std::filesystem::path& file);
 
+// The time's calendar parts in local time.
+std::tm localParts(const FileTime& time);
 // A date as "mmddyy" in local time.
 std::string mmddyy(const FileTime& time);
 FileTime now();

@@ -1,6 +1,7 @@
 #include "platform/dragon_engine.h"
 
 #include "common/file_time.h"
+#include "common/native.h"
 #include "platform/private_profile.h"
 #include "platform/special_folders.h"
 
@@ -39,9 +40,8 @@ SimulatedDragonSetup SimulatedDragonSetup::fromEnvironment() {
     if (const auto program = environment("QUILLMARK10_DRAGON_PROGRAM"); !program.empty()) {
         setup.programFile = program;
     } else {
-        std::error_code ec;
-        setup.programFile =
-            std::filesystem::read_symlink("/proc/self/exe", ec).parent_path() / "natspeak";
+        setup.programFile = native::runningProgram().parent_path() /
+                            ("natspeak" + std::string(native::kProgramSuffix));
     }
     return setup;
 }

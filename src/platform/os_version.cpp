@@ -21,7 +21,7 @@ OsVersion parseOsVersion(const std::string& text) {
 OsVersion currentOsVersion() {
     if (const char* text = std::getenv("QUILLMARK10_OS_VERSION"); text && *text)
         return parseOsVersion(text);
-    return OsVersion{};
+    return systemOsVersion();
 }
 
 std::string osVersionName(const OsVersion& v) {

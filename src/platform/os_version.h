@@ -4,9 +4,8 @@
 
 namespace qmk {
 
-// The operating system's version as Windows reports it. This machine has no Windows: the
-// simulation answers Windows 7 unless QUILLMARK10_OS_VERSION says otherwise, as
-// "NT 6.1", "NT 5.2 server" or "9x 4.10".
+// The operating system's version as Windows reports it; QUILLMARK10_OS_VERSION, when set, stands
+// in for it, as "NT 6.1", "NT 5.2 server" or "9x 4.10". Without Windows the answer is Windows 7.
 struct OsVersion {
     bool nt = true;
     int major = 6;
@@ -15,6 +14,7 @@ struct OsVersion {
 };
 
 OsVersion currentOsVersion();
+OsVersion systemOsVersion(); // without the stand-in
 OsVersion parseOsVersion(const std::string& text);
 
 // The short code of an OS version: "Win2K", "WinXP", "Vista", "Windows 7", "WinNT", "Win9x",

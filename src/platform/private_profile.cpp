@@ -81,6 +81,8 @@ std::pair<std::size_t, std::size_t> findSection(const std::vector<std::string>& 
 
 } // namespace
 
+namespace portable {
+
 std::string read(const std::filesystem::path& file, std::string_view section, std::string_view key,
                  std::string_view fallback) {
     const auto lines = readLines(file);
@@ -118,7 +120,8 @@ bool write(const std::filesystem::path& file, std::string_view section, std::str
         for (std::size_t i = begin; i < end && !replaced; ++i) {
             const auto found = keyOf(lines[i]);
             if (found && sameName(*found, key)) {
-                lines[i] = entry;
+                // The key keeps the spelling it has in the file, as Windows keeps it.
+                lines[i] = std::string(trimmed(*found)) + "=" + std::string(value);
                 replaced = true;
             }
         }
@@ -139,5 +142,19 @@ bool write(const std::filesystem::path& file, std::string_view section, std::str
     }
     return true;
 }
+
+} // namespace portable
+
+#ifndef _WIN32
+std::string read(const std::filesystem::path& file, std::string_view section, std::string_view key,
+                 std::string_view fallback) {
+    return portable::read(file, section, key, fallback);
+}
+
+bool write(const std::filesystem::path& file, std::string_view section, std::string_view key,
+           std::string_view value, FileOps& files) {
+    return portable::write(file, section, key, value, files);
+}
+#endif
 
 } // namespace qmk::profile

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <vector>
@@ -21,8 +22,8 @@ public:
     int wait();
 
 private:
-    explicit HiddenProcess(int id) : id_(id) {}
-    int id_ = 0;
+    explicit HiddenProcess(std::intptr_t handle) : handle_(handle) {}
+    std::intptr_t handle_ = 0; // a process id, or a Windows process HANDLE
     bool ended_ = false;
     int status_ = -1;
 };

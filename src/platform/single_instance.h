@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <filesystem>
 #include <memory>
 
@@ -16,8 +17,8 @@ public:
     SingleInstance& operator=(const SingleInstance&) = delete;
 
 private:
-    explicit SingleInstance(int descriptor) : descriptor_(descriptor) {}
-    int descriptor_;
+    explicit SingleInstance(std::intptr_t handle) : handle_(handle) {}
+    std::intptr_t handle_; // a descriptor, or a Windows mutex HANDLE
 };
 
 } // namespace qmk

@@ -1,12 +1,12 @@
 #include "platform/special_folders.h"
 
-#include "common/program_dir.h"
-
 #include <cstdlib>
 
 namespace qmk {
 
 std::string specialFolderPath(int folderId) {
+    // Set, these stand in for the system's folders, so that tests and demonstrations never
+    // touch a real Dragon installation.
     const char* variable = folderId == kCommonAppData ? "QUILLMARK10_COMMON_APPDATA"
                            : folderId == kAppData     ? "QUILLMARK10_APPDATA"
                                                       : nullptr;
@@ -14,8 +14,7 @@ std::string specialFolderPath(int folderId) {
         return {};
     if (const char* path = std::getenv(variable); path && *path)
         return path;
-    const auto base = ProgramDir::perUserDataFolder() / "windows";
-    return (base / (folderId == kCommonAppData ? "ProgramData" : "AppData/Roaming")).string();
+    return systemSpecialFolder(folderId);
 }
 
 } // namespace qmk

@@ -13,13 +13,6 @@ namespace fs = std::filesystem;
 
 namespace {
 
-std::tm localDay(const FileTime& when) {
-    const auto seconds = static_cast<std::time_t>(when.nanoseconds / 1'000'000'000);
-    std::tm parts{};
-    localtime_r(&seconds, &parts);
-    return parts;
-}
-
 constexpr const char* kOwnFile = "/current/mycmds.dat";
 
 } // namespace
@@ -41,7 +34,7 @@ fs::path Backups::archiveFolder(const std::string& user) const {
 }
 
 std::string Backups::archiveName(const FileTime& when) {
-    const auto day = localDay(when);
+    const auto day = localParts(when);
     char name[32];
     std::snprintf(name, sizeof name, "mycmds.%02d%02d%04d", day.tm_mon + 1, day.tm_mday,
                   day.tm_year + 1900);

@@ -1,32 +1,28 @@
 #include "session/file_utilities.h"
 
 #include "common/file_io.h"
+#include "common/native.h"
 #include "common/regex.h"
 #include "common/text.h"
 #include "format/file_properties.h"
 #include "store/statements.h"
 
-#include <cerrno>
-#include <fcntl.h>
-#include <unistd.h>
-
 namespace qmk {
 
 std::optional<Fatal> truncateFile(const std::filesystem::path& file, std::uint32_t length) {
     const auto title = file.string();
-    const int fd = ::open(file.c_str(), O_RDWR | O_CLOEXEC);
-    if (fd < 0)
+    switch (native::truncateAt(file, length)) {
+    case native::TruncateStep::Open:
         return Fatal{"Lopen in truncatefile failed", title};
-    if (::lseek(fd, static_cast<off_t>(length), SEEK_SET) < 0) {
-        ::close(fd);
+    case native::TruncateStep::Seek:
         return Fatal{"SetFilePointer in truncatefile failed", title};
-    }
-    if (::ftruncate(fd, static_cast<off_t>(length)) != 0) {
-        ::close(fd);
+    case native::TruncateStep::SetEnd:
         return Fatal{" SetEndofFile in TruncateFile Failed", title};
-    }
-    if (::close(fd) != 0)
+    case native::TruncateStep::Close:
         return Fatal{"closehandle in truncatefile failed", title};
+    case native::TruncateStep::None:
+        break;
+    }
     return std::nullopt;
 }
 

@@ -1,6 +1,7 @@
 #include "session/installation.h"
 
 #include "common/file_io.h"
+#include "common/native.h"
 #include "session/supplied_files.h"
 #include "store/statements.h"
 
@@ -14,12 +15,16 @@ namespace {
 
 constexpr const char* kHelpFolder = "help";
 
+// Installed on Linux: <prefix>/bin beside <prefix>/share/quillmark10. Unpacked from the Windows
+// zip: the files beside the program.
 fs::path installedData() {
-    std::error_code ec;
-    const auto program = fs::read_symlink("/proc/self/exe", ec);
-    if (ec)
+    const auto folder = native::runningProgram().parent_path();
+    if (folder.empty())
         return {};
-    return program.parent_path().parent_path() / "share" / "quillmark10";
+    for (auto candidate : {folder.parent_path() / "share" / "quillmark10", folder})
+        if (fs::exists(candidate / files::kKeyNames))
+            return candidate;
+    return {};
 }
 
 } // namespace
@@ -27,8 +32,7 @@ fs::path installedData() {
 fs::path dataFolder() {
     if (const char* env = std::getenv("QUILLMARK10_DATA"); env && *env)
         return env;
-    if (const auto installed = installedData();
-        !installed.empty() && fs::exists(installed / files::kKeyNames))
+    if (const auto installed = installedData(); !installed.empty())
         return installed;
     return QMK_DATA_DIR;
 }

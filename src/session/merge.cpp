@@ -13,9 +13,7 @@ namespace qmk {
 namespace {
 
 std::string hhnnss(const FileTime& time) {
-    const auto seconds = static_cast<std::time_t>(time.nanoseconds / 1'000'000'000);
-    std::tm parts{};
-    localtime_r(&seconds, &parts);
+    const auto parts = localParts(time);
     char text[8];
     std::strftime(text, sizeof text, "%H%M%S", &parts);
     return text;

@@ -1,5 +1,6 @@
 #include "session/startup.h"
 
+#include "common/native.h"
 #include "common/text.h"
 #include "store/places.h"
 
@@ -187,7 +188,8 @@ DragonWindow findDragonWindow(WindowSystem& windows, DragonEngine& engine) {
     dragon.handle = bar->handle;
     const std::filesystem::path program = engine.programFileOf(bar->handle);
     if (!program.empty())
-        dragon.mergeTool = program.parent_path() / kMergeTool;
+        dragon.mergeTool =
+            program.parent_path() / (std::string(kMergeTool) + std::string(native::kProgramSuffix));
     return dragon;
 }
 

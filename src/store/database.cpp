@@ -1,5 +1,7 @@
 #include "store/database.h"
 
+#include "common/utf8_path.h"
+
 #include <cerrno>
 #include <sqlite3.h>
 
@@ -28,7 +30,7 @@ bool StoreError::damaged() const {
 
 Database::Database(const std::filesystem::path& file) {
     const int rc =
-        sqlite3_open_v2(file.c_str(), &db_,
+        sqlite3_open_v2(utf8Of(file).c_str(), &db_,
                         SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_NOMUTEX, nullptr);
     if (rc != SQLITE_OK) {
         const std::string description = db_ ? sqlite3_errmsg(db_) : sqlite3_errstr(rc);

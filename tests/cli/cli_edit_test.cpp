@@ -235,8 +235,8 @@ TEST_F(CliEditTest, ADemoDragonInstallationIsFoundAndItsUserListed) {
     const auto perUser = home_.path("dragon") / "AppData";
     EXPECT_NE(setup.out.find("export QUILLMARK10_COMMON_APPDATA='" + common.string() + "'\n"),
               std::string::npos);
-    ::setenv("QUILLMARK10_COMMON_APPDATA", common.c_str(), 1);
-    ::setenv("QUILLMARK10_APPDATA", perUser.c_str(), 1);
+    testing::setEnvironment("QUILLMARK10_COMMON_APPDATA", common);
+    testing::setEnvironment("QUILLMARK10_APPDATA", perUser);
 
     const auto who = qmk({"whoami", "--json"});
     EXPECT_EQ(who.status, 0) << who.err;
@@ -317,12 +317,12 @@ TEST_F(CliEditTest, ADemoDragonInstallationIsFoundAndItsUserListed) {
     EXPECT_EQ(converted.status, 0) << converted.err;
     EXPECT_EQ(static_cast<unsigned char>(testing::readBytes(copy).at(15)), 12);
 
-    ::setenv("QUILLMARK10_APPDATA", home_.path("nowhere").c_str(), 1);
+    testing::setEnvironment("QUILLMARK10_APPDATA", home_.path("nowhere"));
     const auto lost = qmk({"whoami"});
     EXPECT_EQ(lost.status, 2);
     EXPECT_NE(lost.err.find("Expected file not found:"), std::string::npos);
-    ::unsetenv("QUILLMARK10_COMMON_APPDATA");
-    ::unsetenv("QUILLMARK10_APPDATA");
+    testing::unsetEnvironment("QUILLMARK10_COMMON_APPDATA");
+    testing::unsetEnvironment("QUILLMARK10_APPDATA");
 }
 
 } // namespace qmk
@@ -360,7 +360,7 @@ std::string dragonBesideMergeTool() {
 } // namespace
 
 TEST_F(CliEditTest, TheSaveCyclesMergeRunsTheToolAndRefreshesTheStore) {
-    ::setenv("QUILLMARK10_DRAGON_PROGRAM", dragonBesideMergeTool().c_str(), 1);
+    testing::setEnvironment("QUILLMARK10_DRAGON_PROGRAM", dragonBesideMergeTool());
     CommandFileBuilder source(7, 12); // another language: the merge gives it the target's
     source.command("merged in").keys("m");
     const auto from = home_.writeFile("source.dat", source.build());
@@ -374,11 +374,11 @@ TEST_F(CliEditTest, TheSaveCyclesMergeRunsTheToolAndRefreshesTheStore) {
     const auto idle = home_.path("idle-dragon");
     std::filesystem::create_directories(idle);
     std::filesystem::create_symlink("/bin/true", idle / "mergemycmds");
-    ::setenv("QUILLMARK10_DRAGON_PROGRAM", (idle / "natspeak").c_str(), 1);
+    testing::setEnvironment("QUILLMARK10_DRAGON_PROGRAM", idle / "natspeak");
     const auto failed = qmk({"merge", file_, from.string()});
     EXPECT_EQ(failed.status, 1);
     EXPECT_NE(failed.err.find(file_ + ": Unable to update above file"), std::string::npos);
-    ::unsetenv("QUILLMARK10_DRAGON_PROGRAM");
+    testing::unsetEnvironment("QUILLMARK10_DRAGON_PROGRAM");
 }
 
 } // namespace qmk
@@ -399,12 +399,12 @@ TEST_F(CliEditTest, InitInstallsTheSuppliedCommandFiles) {
     EXPECT_EQ(qmk({"parse", (folder / "placer.dat").string()}).out, "0 /0\n");
 
     // Merging the placeholder changes the file's time and none of its commands.
-    ::setenv("QUILLMARK10_DRAGON_PROGRAM", dragonBesideMergeTool().c_str(), 1);
+    testing::setEnvironment("QUILLMARK10_DRAGON_PROGRAM", dragonBesideMergeTool());
     const auto before = qmk({"parse", file_}).out;
     const auto merged = qmk({"merge", file_, (folder / "placer.dat").string()});
     EXPECT_EQ(merged.status, 0) << merged.err;
     EXPECT_EQ(qmk({"parse", file_}).out, before);
-    ::unsetenv("QUILLMARK10_DRAGON_PROGRAM");
+    testing::unsetEnvironment("QUILLMARK10_DRAGON_PROGRAM");
     EXPECT_NE(qmk({"init"}).out.find("kept " + (folder / "placer.dat").string()),
               std::string::npos);
 }

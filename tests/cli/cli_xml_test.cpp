@@ -169,8 +169,8 @@ TEST_F(CliXmlTest, UnfitItemsStopTheImportUnlessSkippedAndMalformedFilesAreRefus
 TEST_F(CliXmlTest, AnImportIntoTheUsersOwnFileKeepsTheDaysArchiveFirst) {
     ASSERT_EQ(qmk({"demo-setup", "--dir", home_.path("dragon").string()}).status, 0);
     const auto common = home_.path("dragon") / "ProgramData";
-    ::setenv("QUILLMARK10_COMMON_APPDATA", common.c_str(), 1);
-    ::setenv("QUILLMARK10_APPDATA", (home_.path("dragon") / "AppData").c_str(), 1);
+    testing::setEnvironment("QUILLMARK10_COMMON_APPDATA", common);
+    testing::setEnvironment("QUILLMARK10_APPDATA", home_.path("dragon") / "AppData");
     const auto own = common / "Nuance" / "NaturallySpeaking10" / "users" / "Demo User" / "current" /
                      "mycmds.dat";
     const auto before = testing::readBytes(own);
@@ -182,8 +182,8 @@ TEST_F(CliXmlTest, AnImportIntoTheUsersOwnFileKeepsTheDaysArchiveFirst) {
     const auto name = archives.out.substr(0, archives.out.find('\n'));
     EXPECT_EQ(testing::readBytes(home_.path("qmk") / "Demo User" / name), before) << archives.out;
     EXPECT_NE(testing::readBytes(own), before);
-    ::unsetenv("QUILLMARK10_COMMON_APPDATA");
-    ::unsetenv("QUILLMARK10_APPDATA");
+    testing::unsetEnvironment("QUILLMARK10_COMMON_APPDATA");
+    testing::unsetEnvironment("QUILLMARK10_APPDATA");
 }
 
 } // namespace qmk

@@ -1,3 +1,6 @@
+// Modes, owners, symbolic links and forked processes: POSIX files and locks. Windows' own are
+// tested in tests/platform/windows_test.cpp.
+#ifndef _WIN32
 #include "common/file_io.h"
 #include "common/file_lock.h"
 #include "other_writer.h"
@@ -94,3 +97,4 @@ TEST(CommandFileLock, AnotherProgramWaitsAtMostItsBoundWhileThisOneSharesItsOwnL
 }
 
 } // namespace qmk
+#endif

@@ -134,6 +134,7 @@ TEST(Parse, MissingFilesAreReportedWithTheirMessages) {
     EXPECT_EQ(home.rows().size(), 3u); // the store is left as it was
 }
 
+#ifndef _WIN32 // FIFOs, devices and symbolic link loops are POSIX files
 TEST(Parse, FoldersPipesAndLinkLoopsAreRefusedAtOnce) {
     testing::TestHome home;
     namespace fs = std::filesystem;
@@ -156,6 +157,7 @@ TEST(Parse, FoldersPipesAndLinkLoopsAreRefusedAtOnce) {
     EXPECT_TRUE(home.traceLines().empty()) << "nothing was retried";
     EXPECT_EQ(home.parse(home.path("absent.dat")).status, ParseStatus::CommandFileMissing);
 }
+#endif
 
 TEST(Parse, RowsWithOffsetZeroSurviveAndAreReplacedByTheFilesOwn) {
     testing::TestHome home;

@@ -34,10 +34,10 @@ public:
 class MainSessionTest : public ::testing::Test {
 protected:
     MainSessionTest() : install_(home_.path("")) {
-        ::setenv("QUILLMARK10_COMMON_APPDATA", install_.common.c_str(), 1);
-        ::setenv("QUILLMARK10_APPDATA", install_.perUser.c_str(), 1);
-        ::setenv("QUILLMARK10_DRAGON_PROGRAM",
-                 (fs::path(MERGEMYCMDS).parent_path() / "natspeak").c_str(), 1);
+        testing::setEnvironment("QUILLMARK10_COMMON_APPDATA", install_.common);
+        testing::setEnvironment("QUILLMARK10_APPDATA", install_.perUser);
+        testing::setEnvironment("QUILLMARK10_DRAGON_PROGRAM",
+                                fs::path(MERGEMYCMDS).parent_path() / "natspeak");
         fixture::CommandFileBuilder file(7, 9);
         file.command("open mail").keys("{Ctrl+m}");
         file.command("bold").window("winword", "Document1").keys("{Ctrl+b}");
@@ -49,7 +49,7 @@ protected:
     ~MainSessionTest() override {
         for (const char* name :
              {"QUILLMARK10_COMMON_APPDATA", "QUILLMARK10_APPDATA", "QUILLMARK10_DRAGON_PROGRAM"})
-            ::unsetenv(name);
+            testing::unsetEnvironment(name);
     }
     fs::path commandFile() const { return install_.currentFolder() + "/mycmds.dat"; }
     std::unique_ptr<MainSession> session() {

@@ -39,10 +39,10 @@ TEST_F(MainSessionTest, StartsOnTheUsersFileWithTheTraceAndTheFirstViewOfTheComm
 }
 
 TEST_F(MainSessionTest, AMissingStoreOrAnEditionOutsideTheProfessionalSeriesEndsTheStart) {
-    ::setenv("QUILLMARK10_DRAGON_EDITION", "Preferred", 1);
+    testing::setEnvironment("QUILLMARK10_DRAGON_EDITION", "Preferred");
     auto preferred = session();
     EXPECT_FALSE(preferred->start(""));
-    ::unsetenv("QUILLMARK10_DRAGON_EDITION");
+    testing::unsetEnvironment("QUILLMARK10_DRAGON_EDITION");
     EXPECT_EQ(home_.prompt.shown.back().text.substr(0, 49),
               "Quillmark 9 only supported with Professional Seri");
 

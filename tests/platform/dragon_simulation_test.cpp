@@ -199,10 +199,10 @@ TEST(SimulatedDragonSetup, TheEditionFromTheEnvironment) {
         {"professional", false},
     };
     for (const auto& [edition, professional] : editions) {
-        ::setenv("QUILLMARK10_DRAGON_EDITION", edition, 1);
+        testing::setEnvironment("QUILLMARK10_DRAGON_EDITION", edition);
         EXPECT_EQ(SimulatedDragonSetup::fromEnvironment().professional, professional) << edition;
     }
-    ::unsetenv("QUILLMARK10_DRAGON_EDITION");
+    testing::unsetEnvironment("QUILLMARK10_DRAGON_EDITION");
     EXPECT_TRUE(SimulatedDragonSetup::fromEnvironment().professional);
 }
 

@@ -40,7 +40,7 @@ TEST(PrivateProfile, WritesCreateFileSectionAndKeyAndKeepTheRest) {
     ASSERT_TRUE(profile::write(ini, "/tmp/x.dat", "mrucount", "1"));
     ASSERT_TRUE(profile::write(ini, "Quillmark", "SLIDER", "7"));
     EXPECT_EQ(home.readFile("Quillmark10.INI"),
-              "[Quillmark]\r\nSLIDER=7\r\nfont=Courier New\r\n[/tmp/x.dat]\r\nmrucount=1\r\n");
+              "[Quillmark]\r\nslider=7\r\nfont=Courier New\r\n[/tmp/x.dat]\r\nmrucount=1\r\n");
     EXPECT_EQ(profile::read(ini, "\\tmp\\x.dat", "mrucount"), "1");
 }
 
@@ -59,9 +59,9 @@ TEST(OsVersion, ShortCodesForEveryBranch) {
 }
 
 TEST(SpecialFolders, ComeFromTheEnvironmentOrTheDataFolder) {
-    ::setenv("QUILLMARK10_COMMON_APPDATA", "/sim/ProgramData", 1);
+    testing::setEnvironment("QUILLMARK10_COMMON_APPDATA", "/sim/ProgramData");
     EXPECT_EQ(specialFolderPath(kCommonAppData), "/sim/ProgramData");
-    ::unsetenv("QUILLMARK10_COMMON_APPDATA");
+    testing::unsetEnvironment("QUILLMARK10_COMMON_APPDATA");
     EXPECT_NE(specialFolderPath(kCommonAppData).find("ProgramData"), std::string::npos);
     EXPECT_NE(specialFolderPath(kAppData).find("AppData"), std::string::npos);
     EXPECT_EQ(specialFolderPath(5), "");

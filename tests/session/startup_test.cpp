@@ -1,4 +1,5 @@
 #include "command_file_builder.h"
+#include "common/native.h"
 #include "dragon_install.h"
 #include "session/file_menu.h"
 #include "session/startup.h"
@@ -111,7 +112,8 @@ TEST(Startup, OneInstanceRegistersWithAProfessionalDragonAndFindsItsMergeTool) {
     EXPECT_TRUE(registerWithDragon(engine, microphone, voice, home.prompt, trace));
     const auto dragon = findDragonWindow(windows, engine);
     EXPECT_EQ(dragon.handle, engine.barWindow());
-    EXPECT_EQ(dragon.mergeTool, home.path("Dragon/Program/mergemycmds"));
+    EXPECT_EQ(dragon.mergeTool,
+              home.path("Dragon/Program/mergemycmds" + std::string(native::kProgramSuffix)));
 
     setup.professional = false;
     SimulatedWindows others;

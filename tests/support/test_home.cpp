@@ -1,8 +1,10 @@
 #include "test_home.h"
 
+#include "common/utf8_path.h"
 #include "store/statements.h"
 #include "store/user_rows.h"
 
+#include <cstdlib>
 #include <ctime>
 #include <fstream>
 #include <random>
@@ -84,6 +86,26 @@ std::vector<std::string> TestHome::traceLines() const {
         lines.push_back(line);
     }
     return lines;
+}
+
+void setEnvironment(const char* name, const std::string& value) {
+#ifdef _WIN32
+    _putenv_s(name, value.c_str());
+#else
+    ::setenv(name, value.c_str(), 1);
+#endif
+}
+
+void setEnvironment(const char* name, const std::filesystem::path& value) {
+    setEnvironment(name, utf8Of(value));
+}
+
+void unsetEnvironment(const char* name) {
+#ifdef _WIN32
+    _putenv_s(name, ""); // an empty value removes the variable on Windows
+#else
+    ::unsetenv(name);
+#endif
 }
 
 } // namespace qmk::testing

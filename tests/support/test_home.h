@@ -125,4 +125,12 @@ std::string readBytes(const std::filesystem::path& file);
 // A moment of local time, as archive names and damaged-store names count it.
 FileTime localTime(int year, int month, int day, int hour = 12, int minute = 0, int second = 0);
 
+// Sets an environment variable of the test process; unset removes it.
+void setEnvironment(const char* name, const std::string& value);
+void setEnvironment(const char* name, const std::filesystem::path& value);
+inline void setEnvironment(const char* name, const char* value) {
+    setEnvironment(name, std::string(value));
+}
+void unsetEnvironment(const char* name);
+
 } // namespace qmk::testing

@@ -17,11 +17,11 @@ std::optional<HiddenProcess> HiddenProcess::run(const std::vector<std::string>& 
     pid_t child = 0;
     if (posix_spawn(&child, argv[0], nullptr, nullptr, argv.data(), environ) != 0)
         return std::nullopt;
-    return HiddenProcess(child);
+    return HiddenProcess(static_cast<std::intptr_t>(child));
 }
 
 HiddenProcess::HiddenProcess(HiddenProcess&& other) noexcept
-    : id_(other.id_), ended_(other.ended_), status_(other.status_) {
+    : handle_(other.handle_), ended_(other.ended_), status_(other.status_) {
     other.ended_ = true;
 }
 
@@ -34,7 +34,8 @@ bool HiddenProcess::running() {
     if (ended_)
         return false;
     int status = 0;
-    if (waitpid(id_, &status, WNOHANG) != id_)
+    const auto child = static_cast<pid_t>(handle_);
+    if (waitpid(child, &status, WNOHANG) != child)
         return true;
     ended_ = true;
     status_ = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
@@ -44,7 +45,7 @@ bool HiddenProcess::running() {
 int HiddenProcess::wait() {
     if (!ended_) {
         int status = 0;
-        waitpid(id_, &status, 0);
+        waitpid(static_cast<pid_t>(handle_), &status, 0);
         ended_ = true;
         status_ = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
     }

@@ -14,11 +14,12 @@ std::unique_ptr<SingleInstance> SingleInstance::acquire(const std::filesystem::p
         ::close(descriptor);
         return nullptr;
     }
-    return std::unique_ptr<SingleInstance>(new SingleInstance(descriptor));
+    return std::unique_ptr<SingleInstance>(
+        new SingleInstance(static_cast<std::intptr_t>(descriptor)));
 }
 
 SingleInstance::~SingleInstance() {
-    ::close(descriptor_);
+    ::close(static_cast<int>(handle_));
 }
 
 } // namespace qmk

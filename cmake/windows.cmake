@@ -1,0 +1,24 @@
+# Building for Windows: no window (the Qt GUI is built for Linux), programs that take their
+# arguments, environment and file names as UTF-8, and the libraries scripts/windows built.
+set(QMK_BUILD_GUI OFF CACHE BOOL "" FORCE)
+set(QMK_BUILD_BENCH OFF CACHE BOOL "" FORCE)
+add_compile_definitions(PCRE2_STATIC UNICODE _UNICODE WIN32_LEAN_AND_MEAN NOMINMAX
+                        _WIN32_WINNT=0x0601)
+# GCC 12 reports std::string's own copies as overlapping at -O3 (a false positive, GCC bug 105329).
+add_compile_options(-Wno-restrict)
+set(ENV{PKG_CONFIG_LIBDIR} "$ENV{QMK_WINDOWS_PREFIX}/lib/pkgconfig")
+set(ENV{PKG_CONFIG_PATH} "")
+# Every program in one folder, so that a test finds qmk10.exe and mergemycmds.exe beside itself.
+set(CMAKE_RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/bin)
+
+# The manifest makes the process's ANSI code page UTF-8 (Windows 10 1903 and later), so that
+# argv, getenv and the C library's narrow file names carry the program's own UTF-8 texts.
+set(QMK_WINDOWS_RESOURCES ${CMAKE_CURRENT_LIST_DIR}/windows/quillmark10.rc)
+function(qmk_windows_program target)
+  target_sources(${target} PRIVATE ${QMK_WINDOWS_RESOURCES})
+endfunction()
+
+# The tests run under Wine on the machine that built them, which shows its root folder as Z:.
+function(qmk_path_for_tests variable path)
+  set(${variable} "Z:${path}" PARENT_SCOPE)
+endfunction()

@@ -1,0 +1,22 @@
+#pragma once
+
+#include <filesystem>
+#include <string>
+#include <string_view>
+
+namespace qmk {
+
+// Paths meet the program's UTF-8 texts here. On Windows a path built from a narrow string would
+// take it in the C library's code page, so "Jürgen" would name another folder; the char8_t forms
+// convert as UTF-8 on every system.
+inline std::filesystem::path pathFromUtf8(std::string_view text) {
+    return std::filesystem::path(
+        std::u8string(reinterpret_cast<const char8_t*>(text.data()), text.size()));
+}
+
+inline std::string utf8Of(const std::filesystem::path& path) {
+    const auto text = path.u8string();
+    return std::string(reinterpret_cast<const char*>(text.data()), text.size());
+}
+
+} // namespace qmk
