@@ -4,6 +4,7 @@
 #include "actions/xml_actions.h"
 #include "commands.h"
 #include "common/text.h"
+#include "common/utf8_path.h"
 #include "mainwindow/browser.h"
 #include "mainwindow/finder.h"
 #include "store/parameters.h"
@@ -84,7 +85,7 @@ private:
         return session_.refuse(message, title);
     }
 
-    std::string path() const { return session_.parser().commandFile().string(); }
+    std::string path() const { return utf8Of(session_.parser().commandFile()); }
 
     actions::FileSession context(const std::string& exportTarget = {}) {
         auto session = session_.fileSession(engine_, viewOutlets(o_.view));
@@ -178,7 +179,7 @@ public:
                                                      request_, o_.to, existing, &detail);
         if (!outcome.done())
             return finish(outcome);
-        out_ << outcome.exportedFile.string() << ": " << outcome.message << " (" << detail << ")\n";
+        out_ << utf8Of(outcome.exportedFile) << ": " << outcome.message << " (" << detail << ")\n";
         return kDone;
     }
 
@@ -187,7 +188,7 @@ public:
             return kFailed;
         std::string summary;
         const auto outcome =
-            actions::exportXml(context(), request_, o_.to,
+            actions::exportXml(context(), request_, pathFromUtf8(o_.to),
                                o_.encoding == "windows-1252" ? xmltext::Encoding::Windows1252
                                                              : xmltext::Encoding::Utf16,
                                &summary);
@@ -203,7 +204,7 @@ public:
             return kFailed;
         request_.mode = o_.mode;
         request_.destination = ReportRequest::Destination::File;
-        request_.file = o_.out;
+        request_.file = pathFromUtf8(o_.out);
         const auto outcome = actions::writeReport(context(), request_);
         statements::clearFlags(session_.store());
         if (!outcome.done())

@@ -1,5 +1,6 @@
 #include "commands.h"
 #include "common/text.h"
+#include "common/utf8_path.h"
 #include "json.h"
 #include "tools/compare.h"
 #include "tools/conflicts.h"
@@ -35,7 +36,7 @@ Json itemJson(const SetItem& item) {
 }
 
 Json fileJson(const CommandSet& set) {
-    return {{"file", set.file.string()},
+    return {{"file", utf8Of(set.file)},
             {"generation", set.properties.generationLabel},
             {"language", set.properties.languageName},
             {"items", set.items.size()}};
@@ -43,8 +44,8 @@ Json fileJson(const CommandSet& set) {
 
 int diff(const ProgramDir& home, const std::string& before, const std::string& after, bool json,
          std::ostream& out, std::ostream& err) {
-    auto a = readCommandSet(before, home);
-    auto b = readCommandSet(after, home);
+    auto a = readCommandSet(pathFromUtf8(before), home);
+    auto b = readCommandSet(pathFromUtf8(after), home);
     for (const auto* read : {&a, &b})
         if (const auto* message = std::get_if<std::string>(read)) {
             err << *message << '\n';
@@ -97,7 +98,7 @@ int conflicts(Session& session, bool json, std::ostream& out) {
 }
 
 int restore(Session& session, const RestoreOptions& options, std::ostream& out) {
-    const auto read = readCommandSet(options.archive, session.home());
+    const auto read = readCommandSet(pathFromUtf8(options.archive), session.home());
     if (const auto* message = std::get_if<std::string>(&read))
         return session.refuse(*message);
     const auto& archive = std::get<CommandSet>(read);
@@ -134,17 +135,17 @@ int restore(Session& session, const RestoreOptions& options, std::ostream& out) 
         EngineContext{session.home(), session.store(), session.trace(), session.files(), file});
     CountKeeper status;
     const auto outcome = restoreItems(
-        engine, options.archive, chosen,
-        duplicateQuestion(session.prompt(), options.onDuplicate, file.string(), options.archive),
+        engine, pathFromUtf8(options.archive), chosen,
+        duplicateQuestion(session.prompt(), options.onDuplicate, utf8Of(file), options.archive),
         status, session.prompt());
     if (outcome.cancelled)
-        return session.refuse("Restore cancelled; the command file was not changed", file.string());
+        return session.refuse("Restore cancelled; the command file was not changed", utf8Of(file));
     const auto counted = [](int n, const std::string& one, const std::string& many) {
         return std::to_string(n) + " " + (n == 1 ? one : many);
     };
     return session.finishWrite(
         outcome.result,
-        file.string() + ": restored " + counted(outcome.commands, "command", "commands") + " and " +
+        utf8Of(file) + ": restored " + counted(outcome.commands, "command", "commands") + " and " +
             counted(outcome.lists, "LIST", "LISTs") + " from " + options.archive,
         out);
 }

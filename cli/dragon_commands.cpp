@@ -1,5 +1,8 @@
 #include "commands.h"
+#include "common/file_io.h"
+#include "common/utf8_path.h"
 #include "json.h"
+#include "platform/special_folders.h"
 #include "session/installation.h"
 #include "session/merge.h"
 #include "session/nat.h"
@@ -7,6 +10,7 @@
 
 #include <fstream>
 #include <memory>
+#include <optional>
 #include <ostream>
 
 namespace qmk::cli {
@@ -20,30 +24,45 @@ void writeText(const fs::path& file, const std::string& text) {
     std::ofstream(file, std::ios::binary | std::ios::trunc) << text;
 }
 
-std::string quotedForShell(const std::string& text) {
+// A line that sets an environment variable in the shell of the system.
+std::string exportLine(const std::string& name, const std::string& value) {
+#ifdef _WIN32
+    return "set \"" + name + "=" + value + "\"\n";
+#else
     std::string quoted = "'";
-    for (const char c : text)
+    for (const char c : value)
         quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
-    return quoted + "'";
+    return "export " + name + "=" + quoted + "'\n";
+#endif
 }
 
-int demoSetup(const ProgramDir& home, fs::path folder, const std::string& user, std::ostream& out,
-              std::ostream& err) {
-    if (folder.empty())
-        folder = home.folder() / "demo-dragon";
-    folder = fs::absolute(folder);
-    const auto common = folder / "ProgramData";
-    const auto perUser = folder / "AppData";
-    const auto dragon = common / "Nuance" / "NaturallySpeaking10";
-    const auto userDragon = perUser / "Nuance" / "NaturallySpeaking10";
-    const auto current = dragon / "users" / user / "current";
+// The first line of a demo's nssystem.ini: a real installation's is never written over.
+constexpr const char* kDemoMark = "; a demonstration installation made by qmk10 demo-setup";
+
+struct DemoPlace {
+    fs::path common, perUser;
+    bool systemFolders = false;
+};
+
+int demoSetup(const ProgramDir& home, const DemoPlace& place, const std::string& user,
+              std::ostream& out, std::ostream& err) {
+    const auto dragon = place.common / "Nuance" / "NaturallySpeaking10";
+    const auto userDragon = place.perUser / "Nuance" / "NaturallySpeaking10";
+    const auto current = dragon / "users" / pathFromUtf8(user) / "current";
+    if (const auto system = readWholeFile(dragon / "nssystem.ini");
+        system && !system->starts_with(kDemoMark)) {
+        err << utf8Of(dragon) << ": Dragon NaturallySpeaking 10 is installed here, and demo-setup "
+            << "leaves a real installation alone; give --dir for a folder of the demo's own\n";
+        return kFailed;
+    }
     std::error_code ec;
     fs::create_directories(current, ec);
     if (ec) {
-        err << current.string() << ": " << ec.message() << '\n';
+        err << utf8Of(current) << ": " << ec.message() << '\n';
         return kFailed;
     }
-    writeText(dragon / "nssystem.ini", "[Settings]\r\nsupported languages=ENX\r\n");
+    writeText(dragon / "nssystem.ini",
+              std::string(kDemoMark) + "\r\n[Settings]\r\nsupported languages=ENX\r\n");
     writeText(userDragon / "nsuser.ini", "[Settings]\r\nCurrent User=" + user + "\r\n");
     writeText(userDragon / "dragon.log",
               "Starting process natspeak.exe (ver Professional)\r\n"
@@ -51,16 +70,34 @@ int demoSetup(const ProgramDir& home, fs::path folder, const std::string& user, 
     writeText(current / "options.ini", "[Options]\r\nspeakerlanguageID=1033\r\n");
     const auto commands = current / "mycmds.dat";
     if (fs::exists(commands)) {
-        err << "kept " << commands.string() << '\n';
+        err << "kept " << utf8Of(commands) << '\n';
     } else if (!fs::copy_file(dataFolder() / "demo" / "mycmds.dat", commands, ec)) {
-        err << commands.string() << ": " << ec.message() << '\n';
+        err << utf8Of(commands) << ": " << ec.message() << '\n';
         return kFailed;
     }
-    out << "export QUILLMARK10_COMMON_APPDATA=" << quotedForShell(common.string()) << '\n'
-        << "export QUILLMARK10_APPDATA=" << quotedForShell(perUser.string()) << '\n'
-        << "export QUILLMARK10_HOME=" << quotedForShell(fs::absolute(home.folder()).string())
-        << '\n';
+    if (!place.systemFolders)
+        out << exportLine("QUILLMARK10_COMMON_APPDATA", utf8Of(place.common))
+            << exportLine("QUILLMARK10_APPDATA", utf8Of(place.perUser));
+    out << exportLine("QUILLMARK10_HOME", utf8Of(fs::absolute(home.folder())));
     return kDone;
+}
+
+// In the folder given (default: demo-dragon in the program's directory), or where Dragon's own
+// installation would be.
+std::optional<DemoPlace> demoPlace(const ProgramDir& home, const std::string& folder,
+                                   bool systemFolders, std::ostream& err) {
+    if (systemFolders) {
+        DemoPlace place{pathFromUtf8(specialFolderPath(kCommonAppData)),
+                        pathFromUtf8(specialFolderPath(kAppData)), true};
+        if (place.common.empty() || place.perUser.empty()) {
+            err << "The system names no folder for all users' or the user's application data\n";
+            return std::nullopt;
+        }
+        return place;
+    }
+    const auto base =
+        fs::absolute(folder.empty() ? home.folder() / "demo-dragon" : pathFromUtf8(folder));
+    return DemoPlace{base / "ProgramData", base / "AppData", false};
 }
 
 int backup(Session& session, std::ostream& out) {
@@ -68,10 +105,10 @@ int backup(Session& session, std::ostream& out) {
     const auto file = session.parser().commandFile();
     const auto archive = archives->archiveBeforeWrite(file, true, now());
     if (!archive) {
-        session.prompt().message("Only a Dragon user's own mycmds.dat is backed up", file.string());
+        session.prompt().message("Only a Dragon user's own mycmds.dat is backed up", utf8Of(file));
         return kFailed;
     }
-    out << archive->string() << '\n';
+    out << utf8Of(*archive) << '\n';
     return kDone;
 }
 
@@ -84,22 +121,22 @@ int rollback(Session& session, const std::string& archive, std::ostream& out) {
         return kDone;
     }
     const auto file = session.nat()->usersOwnFile();
-    if (!fs::exists(archives->archiveFolder(user) / archive)) {
+    if (!fs::exists(archives->archiveFolder(user) / pathFromUtf8(archive))) {
         session.prompt().message(archive + " is not an archive of user '" + user + "'",
-                                 archives->archiveFolder(user).string());
+                                 utf8Of(archives->archiveFolder(user)));
         return kFailed;
     }
     if (!archives->restore(user, archive, file))
         return kFailed;
     const int verified = session.verifyWrite();
     if (verified == kDone)
-        out << file.string() << ": restored from " << archive << '\n';
+        out << utf8Of(file) << ": restored from " << archive << '\n';
     return verified;
 }
 
 int merge(Session& session, const std::string& source, std::ostream& out) {
     const auto target = session.parser().commandFile();
-    if (!fs::exists(source)) {
+    if (!fs::exists(pathFromUtf8(source))) {
         session.prompt().message("File does not exist", source);
         return kUsage;
     }
@@ -110,7 +147,7 @@ int merge(Session& session, const std::string& source, std::ostream& out) {
                                     : session.parser().properties().languageCode;
     const auto outcome =
         mergeThroughTool(findDragonWindow(session.windows(), session.engine()).mergeTool, target,
-                         source, code, session.trace());
+                         pathFromUtf8(source), code, session.trace());
     if (!outcome.merged) {
         session.prompt().message(outcome.message, outcome.title);
         session.verifyWrite();
@@ -139,7 +176,7 @@ int whoami(Session& session, bool json, std::ostream& out) {
         {"RoamingMasterDirectory", nat.roamingMasterDirectory},
         {"RoamingCacheDirectory", nat.roamingCacheDirectory},
         {"CurrentUserIsRoaming", nat.currentUserIsRoaming},
-        {"ProductionFile", nat.usersOwnFile().string()},
+        {"ProductionFile", utf8Of(nat.usersOwnFile())},
     };
     if (json) {
         printJson(out, found);
@@ -157,14 +194,21 @@ void addDragonCommands(Commands& commands) {
     struct DemoOptions {
         std::string folder;
         std::string user = "Demo User";
+        bool systemFolders = false;
     };
     auto demo = std::make_shared<DemoOptions>();
     auto& demoCommand =
         commands.add("demo-setup", "Create a simulated Dragon installation with a demo user");
-    demoCommand.cli->add_option("--dir", demo->folder, "Where (default: demo-dragon in the home)");
+    auto* dir = demoCommand.cli->add_option("--dir", demo->folder,
+                                            "Where (default: demo-dragon in the home)");
+    demoCommand.cli
+        ->add_flag("--system-folders", demo->systemFolders,
+                   "Where Dragon's own installation would be (refused where Dragon is installed)")
+        ->excludes(dir);
     demoCommand.cli->add_option("--user", demo->user, "The Dragon user's name");
     demoCommand.alone = [demo](const ProgramDir& home, std::ostream& out, std::ostream& err) {
-        return demoSetup(home, demo->folder, demo->user, out, err);
+        const auto place = demoPlace(home, demo->folder, demo->systemFolders, err);
+        return place ? demoSetup(home, *place, demo->user, out, err) : kFailed;
     };
 
     // Backup and rollback work on the current user's own file.

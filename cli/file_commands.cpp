@@ -1,4 +1,5 @@
 #include "commands.h"
+#include "common/utf8_path.h"
 #include "json.h"
 #include "row_output.h"
 #include "session/installation.h"
@@ -42,7 +43,7 @@ int list(Session& session, const ListFormat& format, std::ostream& out) {
 
 int info(Session& session, bool json, std::ostream& out) {
     const auto& p = session.parser().properties();
-    const auto path = session.parser().commandFile().string();
+    const auto path = utf8Of(session.parser().commandFile());
     const auto commands = statements::countCommands(session.store());
     const auto lists = statements::countLists(session.store());
     if (json) {
@@ -57,7 +58,7 @@ int info(Session& session, bool json, std::ostream& out) {
                         {"lists", lists}});
         return kDone;
     }
-    out << consoleText(propertiesText(path, p, commands, lists)) << '\n';
+    out << consoleText(propertiesText(pathFromUtf8(path), p, commands, lists)) << '\n';
     return kDone;
 }
 

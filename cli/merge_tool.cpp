@@ -4,6 +4,7 @@
 #include "common/file_io.h"
 #include "common/status_sink.h"
 #include "common/trace.h"
+#include "common/utf8_path.h"
 #include "format/parser.h"
 #include "session.h"
 #include "session/installation.h"
@@ -33,7 +34,8 @@ public:
 
 int merge(const fs::path& target, const fs::path& source) {
     std::random_device seed;
-    const ProgramDir home(fs::temp_directory_path() / ("mergemycmds-" + std::to_string(seed())));
+    const ProgramDir home(fs::temp_directory_path() /
+                          pathFromUtf8("mergemycmds-" + std::to_string(seed())));
     fs::create_directories(home.folder());
     fs::copy_file(dataFolder() / files::kKeyNames, home.file(files::kKeyNames));
     int status = 1;
@@ -43,7 +45,7 @@ int merge(const fs::path& target, const fs::path& source) {
         NullStatus silent;
         QuietPrompt prompt;
         Parser parser(ParseContext{home, *store, trace, silent, prompt, {}});
-        const auto parsed = parser.parse(true, source.string());
+        const auto parsed = parser.parse(true, utf8Of(source));
         if (!parsed.ok()) {
             prompt.message(parsed.message, parsed.title);
         } else {
@@ -72,7 +74,7 @@ int main(int argc, char** argv) {
         return 2;
     }
     try {
-        return merge(argv[1], argv[2]);
+        return merge(pathFromUtf8(argv[1]), pathFromUtf8(argv[2]));
     } catch (const std::exception& error) {
         std::cerr << error.what() << '\n';
         return 1;

@@ -1,6 +1,7 @@
 #include "session.h"
 
 #include "common/text.h"
+#include "common/utf8_path.h"
 #include "format/damage_report.h"
 #include "session/refresh.h"
 #include "store/statements.h"
@@ -24,8 +25,8 @@ int Session::openStore() {
     const auto storeFile = home_.file(files::kStore);
     if (!fs::exists(storeFile)) {
         prompt_.message("Required Quillmark file global10.mdb missing--reinstall",
-                        storeFile.string());
-        err_ << "(run 'qmk10 --home " << home_.folder().string() << " init' first)\n";
+                        utf8Of(storeFile));
+        err_ << "(run 'qmk10 --home " << utf8Of(home_.folder()) << " init' first)\n";
         return kUsage;
     }
     trace_.mark("", "", "");
@@ -57,14 +58,14 @@ int Session::parse(const std::string& file, bool force) {
     if (file.empty()) {
         if (const int found = discover(); found != kDone)
             return found;
-        userDirectory = nat_->currentUserDirectory;
+        userDirectory = pathFromUtf8(nat_->currentUserDirectory);
     }
     if (writing_ && !lock_) {
         const auto target =
-            file.empty() ? fs::path(userDirectory) / kCommandFileName : fs::path(file);
+            file.empty() ? fs::path(userDirectory) / kCommandFileName : pathFromUtf8(file);
         lock_ = CommandFileLock::acquire(target, std::chrono::seconds(20));
         if (!lock_) {
-            prompt_.message(kFileBeingChanged, target.string());
+            prompt_.message(kFileBeingChanged, utf8Of(target));
             return kFailed;
         }
     }
@@ -81,7 +82,7 @@ int Session::parse(const std::string& file, bool force) {
     switch (result.status) {
     case ParseStatus::Damaged:
         appendTraceToErrorLog(files_, home_.file(files::kErrorLog), trace_.file());
-        err_ << "see " << home_.file(files::kErrorLog).string() << '\n';
+        err_ << "see " << utf8Of(home_.file(files::kErrorLog)) << '\n';
         return kDamaged;
     case ParseStatus::NotACommandFile:
         return kDamaged;
@@ -112,8 +113,8 @@ bool sameFile(const fs::path& a, const fs::path& b) {
     std::error_code error;
     if (fs::equivalent(a, b, error))
         return true;
-    return lower(fs::weakly_canonical(a, error).string()) ==
-           lower(fs::weakly_canonical(b, error).string());
+    return lower(utf8Of(fs::weakly_canonical(a, error))) ==
+           lower(utf8Of(fs::weakly_canonical(b, error)));
 }
 
 } // namespace
@@ -130,7 +131,7 @@ bool Session::isUsersOwnFile(const fs::path& file) {
         found.setdatabasename(files::kStore);
         found.initialize(home_.folder(), *db_);
         usersOwnFile_ = found.initFailed ? fs::path() : fs::path(found.usersOwnFile());
-        usersBaseDirectory_ = found.initFailed ? fs::path() : fs::path(found.userBaseDirectory);
+        usersBaseDirectory_ = found.initFailed ? fs::path() : pathFromUtf8(found.userBaseDirectory);
     }
     return !usersOwnFile_->empty() && sameFile(file, *usersOwnFile_);
 }
@@ -150,7 +151,7 @@ void Session::archiveBeforeWrite() {
     }
     // The user's own file named on the command line is archived as when it is found.
     if (isUsersOwnFile(parser_->commandFile()) && usersBaseDirectory_)
-        Backups(home_, usersBaseDirectory_->string(), files_, prompt_)
+        Backups(home_, utf8Of(*usersBaseDirectory_), files_, prompt_)
             .archiveBeforeWrite(parser_->commandFile(), false, now());
 }
 

@@ -1,5 +1,6 @@
 #include "actions/xml_actions.h"
 #include "commands.h"
+#include "common/utf8_path.h"
 
 #include <filesystem>
 #include <memory>
@@ -24,17 +25,18 @@ int refusedUnfit(Session& session, const Outcome& outcome) {
 
 int importXml(const ImportOptions& o, const std::string& target, Session& session,
               std::ostream& out) {
-    const actions::XmlImport request{o.xml, o.skipUnfit};
+    const actions::XmlImport request{pathFromUtf8(o.xml), o.skipUnfit};
     std::string summary;
     Outcome outcome;
-    if (std::filesystem::exists(target)) {
+    if (std::filesystem::exists(pathFromUtf8(target))) {
         UpdateEngine engine(EngineContext{session.home(), session.store(), session.trace(),
                                           session.files(), session.parser().commandFile()});
         auto context = session.fileSession(engine);
         context.duplicates = duplicateQuestion(session.prompt(), o.onDuplicate, target, o.xml);
         outcome = actions::importXmlIntoOpenFile(context, request, &summary);
     } else {
-        outcome = actions::importXmlToNewFile(session.files(), request, target, o.format, &summary);
+        outcome = actions::importXmlToNewFile(session.files(), request, pathFromUtf8(target),
+                                              o.format, &summary);
     }
     if (!outcome.unfit.empty())
         return refusedUnfit(session, outcome);
@@ -66,8 +68,9 @@ void addXmlImportCommand(Commands& commands) {
     auto& shared = commands.shared();
     // An existing target is read like any command file before it is appended to.
     command.open = [&shared](Session& session) {
-        return std::filesystem::exists(shared.file) ? session.parse(shared.file, shared.force)
-                                                    : kDone;
+        return std::filesystem::exists(pathFromUtf8(shared.file))
+                   ? session.parse(shared.file, shared.force)
+                   : kDone;
     };
     command.run = [o, &shared](Session& session, std::ostream& out) {
         return importXml(*o, shared.file, session, out);

@@ -1,6 +1,7 @@
 #include "actions/file_actions.h"
 
 #include "common/text.h"
+#include "common/utf8_path.h"
 #include "format/codepage.h"
 #include "store/parameters.h"
 #include "store/schema.h"
@@ -54,7 +55,7 @@ std::optional<Outcome> refusedBeforeSelection(const FileSession& s) {
         return std::nullopt;
     if (s.progress)
         s.progress("CBModified");
-    auto stale = Outcome::refused(kChangedBehindUs, s.commandFile.string());
+    auto stale = Outcome::refused(kChangedBehindUs, utf8Of(s.commandFile));
     stale.code = Outcome::Code::Stale;
     return stale;
 }
@@ -146,7 +147,7 @@ Outcome convertDvcs(const FileSession& s, const ReportRequest& selection, WalkOp
 }
 
 std::string exportTargetFile(std::string target) {
-    if (!endsWithIgnoringCase(fs::path(target).filename().string(), ".dat"))
+    if (!endsWithIgnoringCase(utf8Of(pathFromUtf8(target).filename()), ".dat"))
         target += ".dat";
     return target;
 }
@@ -156,13 +157,13 @@ Outcome exportSelected(const FileSession& s, const ReportRequest& selection, std
     if (auto refusal = refusedSelection(s, selection))
         return *refusal;
     const auto normal = [](const fs::path& path) {
-        return codepage::toUpper(fs::absolute(path).lexically_normal().string());
+        return codepage::toUpper(utf8Of(fs::absolute(path).lexically_normal()));
     };
-    if (normal(target) == normal(s.commandFile))
+    if (normal(pathFromUtf8(target)) == normal(s.commandFile))
         return Outcome::refused("Can't export to self", target);
-    const auto folder = fs::absolute(target).parent_path();
+    const auto folder = fs::absolute(pathFromUtf8(target)).parent_path();
     if (!fs::is_directory(folder))
-        return Outcome::refused("Folder does not exist", folder.string());
+        return Outcome::refused("Folder does not exist", utf8Of(folder));
     if (const auto named = exportTargetFile(target); named != target) {
         target = named;
         if (!Prompt::goesOn(
@@ -170,7 +171,7 @@ Outcome exportSelected(const FileSession& s, const ReportRequest& selection, std
             return Outcome::cancelled();
     }
     auto mode = ExportMode::NewFile;
-    if (fs::exists(target)) {
+    if (fs::exists(pathFromUtf8(target))) {
         if (existing == ExistingTarget::Ask) {
             const auto choice = s.prompt.choose("The Export file already exists:\r\n" + target +
                                                     "\r\nChoose action below",
@@ -183,7 +184,7 @@ Outcome exportSelected(const FileSession& s, const ReportRequest& selection, std
     }
     if (s.progress)
         s.progress("Exporting");
-    const auto result = exportCommands(s.engine, target, mode, s.duplicates);
+    const auto result = exportCommands(s.engine, pathFromUtf8(target), mode, s.duplicates);
     if (result.cancelled)
         return Outcome::cancelled();
     auto outcome = written(result.result, "Export Operation Completed", target);
@@ -191,7 +192,7 @@ Outcome exportSelected(const FileSession& s, const ReportRequest& selection, std
     outcome.fileChanged = false;
     if (outcome.done()) {
         rememberExportFolder(s.store, folder);
-        outcome.exportedFile = target;
+        outcome.exportedFile = pathFromUtf8(target);
         if (detail)
             *detail = std::to_string(result.exported) + " commands, " +
                       std::to_string(result.replaced) + " replaced, " +
@@ -206,7 +207,7 @@ Outcome convertFileFormat(const FileSession& s, const std::string& label) {
         return Outcome::refused("There is no " + label + " format to convert to");
     if (auto refusal = refusedBeforeSelection(s))
         return *refusal;
-    const auto path = s.commandFile.string();
+    const auto path = utf8Of(s.commandFile);
     const auto refusal = formatConversionRefusal(s.engine, *target);
     if (refusal && refusal->message == target->already)
         return Outcome::refused(refusal->message, refusal->title);
@@ -250,7 +251,7 @@ Outcome convertFileLanguage(const FileSession& s, const std::string& choice) {
     if (!code)
         return Outcome::refused("There is no language " + language +
                                 "; choose Dutch, English, French, German or Spanish");
-    const auto path = s.commandFile.string();
+    const auto path = utf8Of(s.commandFile);
     if (s.productionFile)
         return Outcome::refused(languageDialogStatus(true, s.language), path);
     if (language == s.language)

@@ -3,6 +3,7 @@
 #include "actions/edit_rules.h"
 #include "common/file_io.h"
 #include "common/text.h"
+#include "common/utf8_path.h"
 #include "format/record.h"
 #include "store/statements.h"
 #include "store/user_rows.h"
@@ -72,7 +73,7 @@ Outcome saveItem(const FileSession& s, const UserRow& row, const ItemChanges& ch
     archive(s);
     const auto before = readWholeFile(s.commandFile);
     if (!before)
-        return Outcome::refused("The command file cannot be read", s.commandFile.string());
+        return Outcome::refused("The command file cannot be read", utf8Of(s.commandFile));
     const auto current = [&] { return UserTable(s.store).byId(row.id).value_or(row); };
     int written = 0;
     const auto step = [&](const EditResult& result) {
@@ -100,7 +101,7 @@ Outcome saveItem(const FileSession& s, const UserRow& row, const ItemChanges& ch
         } catch (const FileError& error) {
             return Outcome::refused(std::string(error.what()) +
                                         "\r\nThe command file is in \"savedat\" as it was before",
-                                    s.commandFile.string());
+                                    utf8Of(s.commandFile));
         }
     }
     if (result.ok && written > 1) {
@@ -217,7 +218,7 @@ Outcome createCommand(const FileSession& s, NewCommand command,
     if (model && model->type != "L" &&
         (!s.engine.load() ||
          !copyIdentification(s.commandFile, s.engine.generation(), *model, command)))
-        return Outcome::refused("The command file cannot be read", s.commandFile.string());
+        return Outcome::refused("The command file cannot be read", utf8Of(s.commandFile));
     archive(s);
     const auto result = addCommandRecord(s.engine, command);
     return result.ok ? saved() : failed(result);

@@ -2,6 +2,7 @@
 
 #include "actions/file_actions.h"
 #include "common/file_io.h"
+#include "common/utf8_path.h"
 #include "format/codepage.h"
 #include "format/parser.h"
 #include "format/record.h"
@@ -23,7 +24,7 @@ constexpr const char* kImportTitle = "Import XML";
 std::optional<Outcome> missingFolder(const fs::path& target) {
     const auto folder = fs::absolute(target).parent_path();
     if (!fs::is_directory(folder))
-        return Outcome::refused("Folder does not exist", folder.string());
+        return Outcome::refused("Folder does not exist", utf8Of(folder));
     return std::nullopt;
 }
 
@@ -31,13 +32,13 @@ std::optional<Outcome> missingFolder(const fs::path& target) {
 std::optional<XmlCommandSet> readSet(const fs::path& xml, Outcome& refusal) {
     const auto bytes = readWholeFile(xml);
     if (!bytes) {
-        refusal = Outcome::refused("The XML file cannot be read", xml.string());
+        refusal = Outcome::refused("The XML file cannot be read", utf8Of(xml));
         return std::nullopt;
     }
     std::string error;
     auto set = readXmlCommandSet(*bytes, error);
     if (!set)
-        refusal = Outcome::refused(error, xml.string());
+        refusal = Outcome::refused(error, utf8Of(xml));
     return set;
 }
 
@@ -97,7 +98,7 @@ Outcome exportXml(const FileSession& s, const ReportRequest& selection, const fs
         s.progress("Exporting to XML");
     const auto keys = KeyNames::load(s.home.file(files::kKeyNames)).value_or(KeyNames{});
     // Records Dragon does not load have no row; they go when the choice and the View take them.
-    const auto filename = s.commandFile.filename().string();
+    const auto filename = utf8Of(s.commandFile.filename());
     const auto exported = collectXmlExport(s.engine, keys, [&](const CommandRecord& record) {
         const auto row = commandRow(record, filename, "");
         return selectionHolds(selection, row) && (!s.outlets.shown || s.outlets.shown(row));
@@ -105,12 +106,12 @@ Outcome exportXml(const FileSession& s, const ReportRequest& selection, const fs
     if (exported.refusal)
         return Outcome::failed(exported.refusal->message, exported.refusal->title);
     if (exported.set.commands.empty())
-        return Outcome::refused("Nothing could be written: " + exported.summary(), target.string());
+        return Outcome::refused("Nothing could be written: " + exported.summary(), utf8Of(target));
     const auto written = writeXmlFile(s.engine.context().files, target, exported.set, encoding);
     if (!written.ok)
         return Outcome::failed(written.message, written.title);
     rememberExportFolder(s.store, fs::absolute(target).parent_path());
-    auto outcome = Outcome::success("XML Export Completed", target.string(), false);
+    auto outcome = Outcome::success("XML Export Completed", utf8Of(target), false);
     outcome.exportedFile = target;
     if (summary)
         *summary = exported.summary();
@@ -133,7 +134,7 @@ Outcome importXmlToNewFile(FileOps& files, const XmlImport& request, const fs::p
     if (!generation)
         return Outcome::refused("There is no " + format + " format to import into", kImportTitle);
     if (fs::exists(target))
-        return Outcome::refused("The target exists already", target.string());
+        return Outcome::refused("The target exists already", utf8Of(target));
     if (auto refusal = missingFolder(target))
         return *refusal;
     Outcome refusal;
@@ -156,7 +157,7 @@ Outcome importXmlToNewFile(FileOps& files, const XmlImport& request, const fs::p
     } catch (const FileError& error) {
         return Outcome::failed(error.what(), "The command file was not written");
     }
-    auto outcome = Outcome::success("Import Operation Completed", target.string(), false);
+    auto outcome = Outcome::success("Import Operation Completed", utf8Of(target), false);
     outcome.exportedFile = target;
     if (summary)
         *summary =
@@ -174,14 +175,14 @@ Outcome importXmlIntoOpenFile(const FileSession& s, const XmlImport& request,
         return refusal;
     auto& engine = s.engine;
     if (!engine.load() || engine.image().size() < layout::kHeaderSize)
-        return Outcome::refused("The command file cannot be read", s.commandFile.string());
+        return Outcome::refused("The command file cannot be read", utf8Of(s.commandFile));
     const auto version = static_cast<std::uint8_t>(engine.image()[layout::kVersionOffset]);
     const auto language = static_cast<std::uint8_t>(engine.image()[layout::kLanguageOffset]);
     if (languageCodeOf(set->languageId) != language)
         return Outcome::refused(
             "The XML's commands are " +
                 std::string(layout::languageName(languageCodeOf(set->languageId))) + " and " +
-                s.commandFile.filename().string() + " is " +
+                utf8Of(s.commandFile.filename()) + " is " +
                 std::string(layout::languageName(language)) +
                 ": commands go only into a file of their own language",
             kImportTitle);
@@ -206,8 +207,8 @@ Outcome importXmlIntoOpenFile(const FileSession& s, const XmlImport& request,
     auto store = openCommandStore(":memory:");
     NullStatus status;
     Parser parser(ParseContext{s.home, *store, context.trace, status, s.prompt, {}});
-    if (!parser.parse(true, scratch.string()).ok())
-        return Outcome::failed("The imported commands cannot be read back", scratch.string());
+    if (!parser.parse(true, utf8Of(scratch)).ok())
+        return Outcome::failed("The imported commands cannot be read back", utf8Of(scratch));
     statements::flagAll(*store);
     if (s.progress)
         s.progress("Importing");
@@ -229,7 +230,7 @@ Outcome importXmlIntoOpenFile(const FileSession& s, const XmlImport& request,
         return Outcome::failed(exported.result.message, exported.result.title);
     if (summary)
         *summary = importSummary(plan, exported.exported, exported.replaced, exported.lists);
-    return Outcome::success("Import Operation Completed", s.commandFile.string());
+    return Outcome::success("Import Operation Completed", utf8Of(s.commandFile));
 }
 
 } // namespace qmk::actions

@@ -15,9 +15,7 @@ std::optional<std::string> readWholeFile(const std::filesystem::path& file) {
 }
 
 std::uintmax_t hardLinkCount(const std::filesystem::path& file) {
-    std::error_code ec;
-    const auto links = std::filesystem::hard_link_count(file, ec);
-    return ec ? 1 : links;
+    return native::linkCount(file);
 }
 
 std::string hardLinksRefusal(std::uintmax_t links) {

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "common/utf8_path.h"
+
 #include <filesystem>
 #include <optional>
 #include <stdexcept>
@@ -20,7 +22,7 @@ std::optional<std::string> readFileStart(const std::filesystem::path& file, std:
 class FileError : public std::runtime_error {
 public:
     FileError(const std::filesystem::path& path, const std::string& reason)
-        : std::runtime_error(path.string() + ": " + reason), path_(path) {}
+        : std::runtime_error(utf8Of(path) + ": " + reason), path_(path) {}
     const std::filesystem::path& path() const { return path_; }
 
 private:

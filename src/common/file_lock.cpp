@@ -1,6 +1,7 @@
 #include "common/file_lock.h"
 
 #include "common/native.h"
+#include "common/utf8_path.h"
 
 #include <map>
 #include <thread>
@@ -30,7 +31,7 @@ std::optional<CommandFileLock> CommandFileLock::acquire(const std::filesystem::p
     if (ec)
         real = commandFile;
     real += ".lock";
-    const auto key = real.string();
+    const auto key = utf8Of(real);
     if (auto held = heldLocks().find(key); held != heldLocks().end()) {
         ++held->second.holders;
         return CommandFileLock(key);

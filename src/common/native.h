@@ -45,6 +45,9 @@ private:
     std::intptr_t handle_ = -1; // a descriptor, or a Windows HANDLE
 };
 
+// How many names (hard links) the file has; 1 when it cannot be told.
+std::uintmax_t linkCount(const std::filesystem::path& file);
+
 // Local calendar time of `seconds` since the Unix epoch.
 std::tm localTime(std::time_t seconds);
 // The file's last write, in nanoseconds since the Unix epoch.

@@ -139,6 +139,12 @@ FileLockHandle::~FileLockHandle() {
         ::close(static_cast<int>(handle_)); // closing releases the lock
 }
 
+std::uintmax_t linkCount(const std::filesystem::path& file) {
+    std::error_code ec;
+    const auto links = std::filesystem::hard_link_count(file, ec);
+    return ec ? 1 : links;
+}
+
 std::tm localTime(std::time_t seconds) {
     std::tm parts{};
     localtime_r(&seconds, &parts);

@@ -2,7 +2,6 @@
 #include "common/native.h"
 #include "common/wide_text.h"
 
-#include <io.h>
 #include <windows.h>
 
 namespace qmk {
@@ -179,6 +178,16 @@ FileLockHandle::~FileLockHandle() {
         CloseHandle(reinterpret_cast<HANDLE>(handle_)); // closing releases the lock
 }
 
+// The C runtime behind std::filesystem counts every file as having one name.
+std::uintmax_t linkCount(const std::filesystem::path& file) {
+    Handle handle(CreateFileW(file.c_str(), 0, kShareAll, nullptr, OPEN_EXISTING,
+                              FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+    BY_HANDLE_FILE_INFORMATION information{};
+    if (!handle.valid() || !GetFileInformationByHandle(handle.get(), &information))
+        return 1;
+    return information.nNumberOfLinks;
+}
+
 std::tm localTime(std::time_t seconds) {
     std::tm parts{};
     localtime_s(&parts, &seconds);
@@ -214,7 +223,9 @@ unsigned long processId() {
 }
 
 bool inputIsTerminal() {
-    return _isatty(_fileno(stdin)) != 0;
+    // _isatty says yes to any character device, NUL among them; only a console has a mode.
+    DWORD mode = 0;
+    return GetConsoleMode(GetStdHandle(STD_INPUT_HANDLE), &mode) != 0;
 }
 
 } // namespace native

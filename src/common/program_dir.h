@@ -1,5 +1,7 @@
 #pragma once
 
+#include "common/utf8_path.h"
+
 #include <filesystem>
 #include <string>
 
@@ -17,7 +19,9 @@ public:
     static std::filesystem::path perUserDataFolder();
 
     const std::filesystem::path& folder() const { return folder_; }
-    std::filesystem::path file(const std::string& name) const { return folder_ / name; }
+    std::filesystem::path file(const std::string& name) const {
+        return folder_ / pathFromUtf8(name);
+    }
 
 private:
     std::filesystem::path folder_;

@@ -42,6 +42,15 @@ std::string lower(std::string text) {
     return text;
 }
 
+std::string comparablePath(std::string text) {
+#ifdef _WIN32
+    for (auto& c : text)
+        if (c == '\\')
+            c = '/';
+#endif
+    return lower(std::move(text));
+}
+
 std::string replaceAll(std::string text, std::string_view from, std::string_view to) {
     if (from.empty())
         return text;

@@ -24,6 +24,9 @@ std::string_view trimBlanks(std::string_view text);
 // ASCII letters in lower case; other bytes as they are, so paths and names compare the way
 // Windows compares them without touching the code page.
 std::string lower(std::string text);
+// A path's text as Windows compares it: letters folded as `lower` folds them, and on Windows "\"
+// read as "/" (the program joins some paths with "/", Windows hands out "\"). Same length.
+std::string comparablePath(std::string text);
 
 // Every occurrence of `from` replaced by `to`, left to right; a replacement is not searched again.
 std::string replaceAll(std::string text, std::string_view from, std::string_view to);

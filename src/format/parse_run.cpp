@@ -1,6 +1,7 @@
 #include "format/parse_run.h"
 
 #include "common/text.h"
+#include "common/utf8_path.h"
 #include "format/body_decoders.h"
 #include "format/codepage.h"
 #include "format/damage_report.h"
@@ -37,7 +38,7 @@ std::string forLog(const std::string& utf8) {
 
 Parser::Run::Run(Parser& parser, std::string_view image, const std::filesystem::path& file,
                  KeyNames keys, DuplicateLog& duplicates)
-    : parser_(parser), image_(image), filename_(file.filename().string()), keys_(std::move(keys)),
+    : parser_(parser), image_(image), filename_(utf8Of(file.filename())), keys_(std::move(keys)),
       users_(parser.ctx_.store), parameters_(parser.ctx_.store),
       addState_(statements::prepareAddState(parser.ctx_.store)), duplicates_(duplicates) {
     // One entry per command: no rehash while 60,000 of them go in.

@@ -1,6 +1,7 @@
 #include "format/parser.h"
 
 #include "common/file_io.h"
+#include "common/utf8_path.h"
 #include "format/parse_run.h"
 #include "store/schema.h"
 #include "store/statements.h"
@@ -12,7 +13,7 @@ namespace qmk {
 namespace {
 
 std::string normalizedPath(const std::filesystem::path& file) {
-    return std::filesystem::absolute(file).lexically_normal().string();
+    return utf8Of(std::filesystem::absolute(file).lexically_normal());
 }
 
 // Only a regular file of a readable size is opened: a pipe would block the read for ever, and a
@@ -23,13 +24,13 @@ std::optional<ParseResult> notACommandFile(const std::filesystem::path& file) {
     const auto kind = fs::status(file, ec);
     const auto refuse = [&](const std::string& why) {
         return ParseResult{ParseStatus::NotACommandFile, "This is not a command file: " + why,
-                           file.string()};
+                           utf8Of(file)};
     };
     if (ec && ec != std::errc::no_such_file_or_directory)
         return refuse("it cannot be reached (" + ec.message() + ")");
     if (!fs::exists(kind))
         return ParseResult{ParseStatus::CommandFileMissing,
-                           "Required NatSpeak file missing--cannot continue", file.string()};
+                           "Required NatSpeak file missing--cannot continue", utf8Of(file)};
     if (fs::is_directory(kind))
         return refuse("it is a folder");
     if (fs::is_fifo(kind) || fs::is_socket(kind))
@@ -50,8 +51,8 @@ std::string countLabel(std::int64_t commands, std::int64_t lists) {
 }
 
 ParseResult Parser::parse(bool force, const std::string& fileName) {
-    file_ = fileName.empty() ? ctx_.currentUserDirectory / kCommandFileName
-                             : std::filesystem::path(fileName);
+    file_ =
+        fileName.empty() ? ctx_.currentUserDirectory / kCommandFileName : pathFromUtf8(fileName);
     if (auto refusal = notACommandFile(file_))
         return *refusal;
 
@@ -59,7 +60,7 @@ ParseResult Parser::parse(bool force, const std::string& fileName) {
     auto header = readWithRetries(layout::kHeaderSize);
     if (!header)
         return {ParseStatus::CannotOpen, "The command file cannot be opened for reading",
-                file_.string()};
+                utf8Of(file_)};
     properties_.modified = modificationTime(file_).value_or(FileTime{});
     std::error_code ec;
     const auto size = std::filesystem::file_size(file_, ec);
@@ -71,7 +72,7 @@ ParseResult Parser::parse(bool force, const std::string& fileName) {
                 std::to_string(static_cast<unsigned>(
                     static_cast<unsigned char>((*header)[layout::kVersionOffset]))) +
                 ")",
-            file_.string()};
+            utf8Of(file_)};
     success_ = true;
 
     try {
@@ -82,12 +83,12 @@ ParseResult Parser::parse(bool force, const std::string& fileName) {
         }
     } catch (const StoreError& error) {
         return {error.damaged() ? ParseStatus::StoreDamaged : ParseStatus::StoreFailed,
-                error.what(), file_.string()};
+                error.what(), utf8Of(file_)};
     }
     const auto image = readWithRetries(kLargestImage);
     if (!image)
         return {ParseStatus::CannotOpen, "The command file cannot be opened for reading",
-                file_.string()};
+                utf8Of(file_)};
     properties_.size = image->size();
     return parseImage(*image, file_);
 }
@@ -121,7 +122,7 @@ ParseResult Parser::parseImage(std::string_view image, const std::filesystem::pa
     commandCount_ = listCount_ = notLoaded_ = 0;
 
     ctx_.trace.mark("b4 processing");
-    ctx_.status.setProgress("Processing " + file.filename().string());
+    ctx_.status.setProgress("Processing " + utf8Of(file.filename()));
     ctx_.status.repaint();
 
     ParseResult result;
@@ -139,7 +140,7 @@ ParseResult Parser::parseImage(std::string_view image, const std::filesystem::pa
         statements::deleteStates(ctx_.store);
         DuplicateLog duplicates(FileOps::system(), ctx_.home.file(files::kDuplicateLog));
 
-        ctx_.trace.mark("binary before keynames", file.string());
+        ctx_.trace.mark("binary before keynames", utf8Of(file));
         auto keys = KeyNames::load(ctx_.home.file(files::kKeyNames));
         if (!keys)
             return {ParseStatus::KeyNamesMissing, "Required file 'keynames' missing", "Reinstall"};
@@ -158,11 +159,11 @@ ParseResult Parser::parseImage(std::string_view image, const std::filesystem::pa
         duplicates.close();
         if (!success_)
             result = {ParseStatus::Damaged, "The above file has a problem - parsing error",
-                      file.string()};
+                      utf8Of(file)};
     } catch (const StoreError& error) {
         success_ = false;
         result = {error.damaged() ? ParseStatus::StoreDamaged : ParseStatus::StoreFailed,
-                  error.what(), file.string()};
+                  error.what(), utf8Of(file)};
     }
     ctx_.status.setProgress("");
     ctx_.trace.mark("binary done");

@@ -3,6 +3,7 @@
 #include "actions/edit_rules.h"
 #include "actions/record_actions.h"
 #include "common/text.h"
+#include "common/utf8_path.h"
 #include "store/places.h"
 #include "store/statements.h"
 #include "store/user_rows.h"
@@ -78,7 +79,7 @@ bool Editor::externalChangeStops(bool announce) {
         return false;
     if (announce) {
         p_.status.setProgress("CBModified");
-        p_.prompt.notify(Prompt::Kind::Warning, kChangedBehindUs, p_.commandFile().string());
+        p_.prompt.notify(Prompt::Kind::Warning, kChangedBehindUs, utf8Of(p_.commandFile()));
     }
     return true;
 }
@@ -254,7 +255,7 @@ bool Editor::save(const EditedTexts& texts) {
             "user mycmds.dat file with Command Browser.\r\nQuillmark will now refresh its "
             "copy.\r\nThe macro body has been copied to the Clipboard and you can use it "
             "to\r\nretrieve (Paste) your changes and then you must perform your operation again.",
-            p_.commandFile().string());
+            utf8Of(p_.commandFile()));
         endEditing();
         return false;
     }

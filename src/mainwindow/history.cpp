@@ -2,6 +2,7 @@
 
 #include "actions/edit_rules.h"
 #include "common/text.h"
+#include "common/utf8_path.h"
 
 #include <algorithm>
 
@@ -31,7 +32,7 @@ void RecentHistory::update(const std::string& program, const std::string& scope,
 
 void RecentHistory::writeOut(Database& store) {
     trace_.mark("MRUOutput");
-    const auto section = commandFile_.string();
+    const auto section = utf8Of(commandFile_);
     std::vector<std::string> kept;
     for (const auto& entry : entries_) {
         const auto first = entry.find('\t');

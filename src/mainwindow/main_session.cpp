@@ -3,6 +3,7 @@
 #include "actions/file_actions.h"
 #include "actions/xml_actions.h"
 #include "common/file_time.h"
+#include "common/utf8_path.h"
 #include "common/version.h"
 #include "format/damage_report.h"
 #include "mainwindow/tools_runner.h"
@@ -35,7 +36,7 @@ bool MainSession::start(const std::string& commandLine) {
     if (!fs::exists(storeFile)) {
         prompt_.notify(Prompt::Kind::Error,
                        "Required Quillmark file global10.mdb missing--reinstall",
-                       storeFile.string());
+                       utf8Of(storeFile));
         return false;
     }
     trace_.mark("", "", "");
@@ -65,8 +66,8 @@ bool MainSession::start(const std::string& commandLine) {
     const auto dragon = findDragonWindow(windows_, engine_);
     trace_.mark("after voice commands");
 
-    parser_.emplace(
-        ParseContext{home_, *store_, trace_, status_, prompt_, nat_->currentUserDirectory});
+    parser_.emplace(ParseContext{home_, *store_, trace_, status_, prompt_,
+                                 pathFromUtf8(nat_->currentUserDirectory)});
     commandFile_ = nat_->usersOwnFile();
     auto parsed = parser_->parse(false, "");
     if (parsed.status == ParseStatus::StoreDamaged) {
@@ -74,16 +75,16 @@ bool MainSession::start(const std::string& commandLine) {
         parser_.reset();
         store_.reset();
         store_ = rebuildDamagedStore(storeFile, now(), parsed.message, prompt_);
-        parser_.emplace(
-            ParseContext{home_, *store_, trace_, status_, prompt_, nat_->currentUserDirectory});
+        parser_.emplace(ParseContext{home_, *store_, trace_, status_, prompt_,
+                                     pathFromUtf8(nat_->currentUserDirectory)});
         parsed = parser_->parse(true, "");
     }
     if (!parsed.ok()) {
         prompt_.notify(Prompt::Kind::Error,
                        "I'm sorry.  Quillmark10 cannot correctly parse this file.\r\nPlease send "
                        "your file above to Tarnwell. Please send at least:\r\n\r\n" +
-                           home_.folder().string() + "\\error.log and trace.qmk10",
-                       commandFile_.string());
+                           utf8Of(home_.folder()) + "\\error.log and trace.qmk10",
+                       utf8Of(commandFile_));
         return false;
     }
     askAboutHardLinks(commandFile_);
@@ -162,7 +163,7 @@ void MainSession::askAboutHardLinks(const fs::path& file) {
     if (links < 2)
         return;
     const auto answer = prompt_.ask(
-        file.string() + " has " + std::to_string(links) +
+        utf8Of(file) + " has " + std::to_string(links) +
             " names (hard links). A change gives this name a file of its own; the other names "
             "keep the commands as they are now.\r\n\r\nAllow changes to it?",
         "Quillmark10", Prompt::Buttons::YesNo);
@@ -210,7 +211,7 @@ bool MainSession::openFile(const fs::path& file, bool atStart) {
         return true;
     commandFile_ = file;
     cycle_->setCommandFile(file);
-    RecentFiles(settings_).add(file.string());
+    RecentFiles(settings_).add(utf8Of(file));
     askAboutHardLinks(file);
     if (opened.rollbackUser)
         rollbackFor(*opened.rollbackUser);
@@ -245,8 +246,8 @@ std::string MainSession::aboutText() const {
     return "Quillmark10 " + std::string(kVersion) +
            "\r\nA viewer and editor of Dragon's custom voice commands\r\n\r\nReleased under the "
            "MIT licence; it comes with no warranty.\r\n\r\nProgram directory:\r\n" +
-           home_.folder().string() + "\r\n\r\nCommand file in use:\r\n" +
-           (commandFile_.empty() ? std::string("none") : commandFile_.string());
+           utf8Of(home_.folder()) + "\r\n\r\nCommand file in use:\r\n" +
+           (commandFile_.empty() ? std::string("none") : utf8Of(commandFile_));
 }
 
 std::vector<std::string> MainSession::recentFiles() const {
@@ -256,7 +257,7 @@ std::vector<std::string> MainSession::recentFiles() const {
 bool MainSession::reload() {
     commandFile_ = nat_->usersOwnFile();
     cycle_->setCommandFile(commandFile_);
-    const auto parsed = parser_->parse(true, commandFile_.string());
+    const auto parsed = parser_->parse(true, utf8Of(commandFile_));
     if (!parsed.ok()) {
         prompt_.notify(Prompt::Kind::Error, parsed.message, parsed.title);
         return false;
@@ -271,15 +272,15 @@ bool MainSession::restore(const std::string& archive) {
     if (archive == "none to rollback")
         return true;
     Backups backups(home_, nat_->userBaseDirectory, files_, prompt_);
-    const auto target =
-        fs::path(nat_->userBaseDirectory) / rollbackUser_ / "current" / "mycmds.dat";
+    const auto target = pathFromUtf8(nat_->userBaseDirectory) / pathFromUtf8(rollbackUser_) /
+                        "current" / "mycmds.dat";
     if (!backups.restore(rollbackUser_, archive, target))
         return true;
-    if (!parser_->parse(true, commandFile_.string()).ok())
+    if (!parser_->parse(true, utf8Of(commandFile_)).ok())
         return cycle_->refresh();
     startAtFirstCommand();
     // Dragon takes the restored file up through the save cycle.
-    if (nat_->isUsersOwnFile(commandFile_.string()) &&
+    if (nat_->isUsersOwnFile(utf8Of(commandFile_)) &&
         windows_.findByTitle("Dragon NaturallySpeaking"))
         cycle_->save(false);
     return !cycle_->ended();
@@ -288,7 +289,7 @@ bool MainSession::restore(const std::string& archive) {
 fs::path MainSession::archivePath(const std::string& archive) {
     return Backups(home_, nat_ ? nat_->userBaseDirectory : "", files_, prompt_)
                .archiveFolder(rollbackUser_) /
-           archive;
+           pathFromUtf8(archive);
 }
 
 void MainSession::afterWrite() {
@@ -378,7 +379,7 @@ Outcome MainSession::exportXml(const ReportRequest& request, xmltext::Encoding e
 void MainSession::importXml(const std::filesystem::path& xml) {
     UpdateEngine engine({home_, *store_, trace_, files_, commandFile_});
     auto session = fileSession(engine, prompt_);
-    session.duplicates = duplicatePrompt(prompt_, commandFile_.string(), xml.string());
+    session.duplicates = duplicatePrompt(prompt_, utf8Of(commandFile_), utf8Of(xml));
     actions::XmlImport request{xml, false};
     std::string summary;
     auto outcome = actions::importXmlIntoOpenFile(session, request, &summary);

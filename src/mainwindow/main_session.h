@@ -6,6 +6,7 @@
 #include "common/prompt.h"
 #include "common/status_sink.h"
 #include "common/trace.h"
+#include "common/utf8_path.h"
 #include "format/parser.h"
 #include "format/xml_encoding.h"
 #include "mainwindow/browser.h"
@@ -90,7 +91,7 @@ public:
     FileOps& files() { return files_; }
     // Today's archive of the user's own file, before a write, and the rollback list again.
     void rollBackCheck();
-    bool productionOpen() { return nat_ && nat_->isUsersOwnFile(commandFile_.string()); }
+    bool productionOpen() { return nat_ && nat_->isUsersOwnFile(utf8Of(commandFile_)); }
     std::string languageName() const { return parser_ ? parser_->properties().languageName : ""; }
     // The open file's facts for an operation of the application layer: the View filter, the
     // external-change check, the day's archive and the progress line of this window.

@@ -1,6 +1,7 @@
 #include "mainwindow/tools_runner.h"
 
 #include "actions/file_actions.h"
+#include "common/utf8_path.h"
 
 namespace qmk {
 
@@ -44,7 +45,7 @@ ToolsOutcome runTool(const ToolsContext& c, const std::string& mode, const Repor
     tools.newGroup = outcome.newGroup;
     tools.allGroups = outcome.allGroups;
     if (outcome.done() && !outcome.exportedFile.empty() &&
-        c.prompt.ask("Would you like to Open this Exported file?:", outcome.exportedFile.string(),
+        c.prompt.ask("Would you like to Open this Exported file?:", utf8Of(outcome.exportedFile),
                      Prompt::Buttons::YesNo) == Prompt::Answer::Yes)
         tools.openExported = outcome.exportedFile;
     return tools;

@@ -2,6 +2,7 @@
 
 #include "common/file_time.h"
 #include "common/native.h"
+#include "common/utf8_path.h"
 #include "platform/private_profile.h"
 #include "platform/special_folders.h"
 
@@ -23,9 +24,8 @@ std::string environment(const char* name) {
 
 SimulatedDragonSetup SimulatedDragonSetup::fromEnvironment() {
     SimulatedDragonSetup setup;
-    setup.dragonFolder = std::filesystem::path(specialFolderPath(kCommonAppData)) / kDragonFolder;
-    setup.userIni =
-        std::filesystem::path(specialFolderPath(kAppData)) / kDragonFolder / "nsuser.ini";
+    setup.dragonFolder = pathFromUtf8(specialFolderPath(kCommonAppData)) / kDragonFolder;
+    setup.userIni = pathFromUtf8(specialFolderPath(kAppData)) / kDragonFolder / "nsuser.ini";
     if (const auto value = environment("QUILLMARK10_DRAGON_VERSION"); !value.empty()) {
         const auto dot = value.find('.');
         setup.version.major = static_cast<std::uint16_t>(std::atoi(value.substr(0, dot).c_str()));
@@ -38,10 +38,10 @@ SimulatedDragonSetup SimulatedDragonSetup::fromEnvironment() {
                              edition == "Legal" || edition == "Public Safety";
     setup.running = environment("QUILLMARK10_DRAGON_STOPPED").empty();
     if (const auto program = environment("QUILLMARK10_DRAGON_PROGRAM"); !program.empty()) {
-        setup.programFile = program;
+        setup.programFile = pathFromUtf8(program);
     } else {
         setup.programFile = native::runningProgram().parent_path() /
-                            ("natspeak" + std::string(native::kProgramSuffix));
+                            pathFromUtf8("natspeak" + std::string(native::kProgramSuffix));
     }
     return setup;
 }
@@ -50,7 +50,7 @@ SimulatedEngine::SimulatedEngine(SimulatedWindows& windows, SimulatedDragonSetup
     : windows_(windows), setup_(std::move(setup)) {
     if (setup_.running)
         bar_ = windows_.open(
-            {0, "DgnBarMainWindowCls", "Dragon NaturallySpeaking", setup_.programFile.string()});
+            {0, "DgnBarMainWindowCls", "Dragon NaturallySpeaking", utf8Of(setup_.programFile)});
 }
 
 bool SimulatedEngine::registerClient(int) {
@@ -64,15 +64,15 @@ std::uint32_t SimulatedEngine::featureFlags() {
 }
 
 std::string SimulatedEngine::speaker() {
-    return profile::read(setup_.userIni.string(), "Settings", "Current User");
+    return profile::read(setup_.userIni, "Settings", "Current User");
 }
 
 std::filesystem::path SimulatedEngine::optionsIni() const {
-    auto base = profile::read(setup_.userIni.string(), "Settings", "user base directory");
+    auto base = profile::read(setup_.userIni, "Settings", "user base directory");
     const std::filesystem::path users =
-        base.empty() ? setup_.dragonFolder / "users" : std::filesystem::path(base);
-    return users / profile::read(setup_.userIni.string(), "Settings", "Current User") / "current" /
-           "options.ini";
+        base.empty() ? setup_.dragonFolder / "users" : pathFromUtf8(base);
+    return users / pathFromUtf8(profile::read(setup_.userIni, "Settings", "Current User")) /
+           "current" / "options.ini";
 }
 
 void SimulatedEngine::startReload(const std::string& speaker) {
@@ -87,7 +87,7 @@ bool SimulatedEngine::setSpeaker(const std::string& name) {
     if (!setup_.running || reloading() || name.empty())
         return false;
     if (name != speaker())
-        profile::write(setup_.userIni.string(), "Settings", "Current User", name);
+        profile::write(setup_.userIni, "Settings", "Current User", name);
     startReload(name);
     return true;
 }
@@ -95,7 +95,7 @@ bool SimulatedEngine::setSpeaker(const std::string& name) {
 bool SimulatedEngine::saveUser() {
     if (!setup_.running)
         return false;
-    profile::write(optionsIni().string(), "Options", "Last Saved", now().display());
+    profile::write(optionsIni(), "Options", "Last Saved", now().display());
     unsaved_ = false;
     ++saves_;
     return true;
@@ -107,7 +107,7 @@ bool SimulatedEngine::showOpenUserDialog() {
     // The dialog offers the users with the current one chosen: Enter opens it again, Escape
     // closes the dialog.
     auto dialog = std::make_shared<WindowHandle>(0);
-    *dialog = windows_.open({0, "#32770", "Open User", setup_.programFile.string()},
+    *dialog = windows_.open({0, "#32770", "Open User", utf8Of(setup_.programFile)},
                             [this, dialog](const std::vector<KeyStroke>& keys) {
                                 for (const auto& key : keys) {
                                     if (key.key == "enter" && !reloading()) {
@@ -130,7 +130,7 @@ std::string SimulatedEngine::programFileOf(WindowHandle window) {
 }
 
 std::uint32_t SimulatedEngine::speakerLanguage() {
-    const auto id = profile::read(optionsIni().string(), "Options", "speakerlanguageID");
+    const auto id = profile::read(optionsIni(), "Options", "speakerlanguageID");
     return id.empty() ? 1033 : static_cast<std::uint32_t>(std::strtoul(id.c_str(), nullptr, 10));
 }
 
@@ -138,7 +138,7 @@ bool SimulatedEngine::openMyCommandsEditor() {
     if (!setup_.running)
         return false;
     if (!windows_.findByTitle("MyCommands Editor"))
-        windows_.open({0, "MyCommandsEditor", "MyCommands Editor", setup_.programFile.string()});
+        windows_.open({0, "MyCommandsEditor", "MyCommands Editor", utf8Of(setup_.programFile)});
     return true;
 }
 

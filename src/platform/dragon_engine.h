@@ -1,5 +1,6 @@
 #pragma once
 
+#include "common/utf8_path.h"
 #include "platform/windows.h"
 
 #include <chrono>
@@ -82,7 +83,7 @@ public:
     bool saveUser() override;
     bool showOpenUserDialog() override;
     std::string programFileOf(WindowHandle window) override;
-    std::string directoryText() override { return setup_.dragonFolder.string(); }
+    std::string directoryText() override { return utf8Of(setup_.dragonFolder); }
     std::uint32_t speakerLanguage() override;
     bool openMyCommandsEditor() override;
     void setEvents(EngineEvents events) override { events_ = std::move(events); }

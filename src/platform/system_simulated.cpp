@@ -9,7 +9,8 @@ namespace qmk {
 // A system without the shell's folders: folders under the per-user data folder in their place.
 std::string systemSpecialFolder(int folderId) {
     const auto base = ProgramDir::perUserDataFolder() / "windows";
-    return utf8Of(base / (folderId == kCommonAppData ? "ProgramData" : "AppData/Roaming"));
+    return utf8Of(base /
+                  pathFromUtf8(folderId == kCommonAppData ? "ProgramData" : "AppData/Roaming"));
 }
 
 // This machine has no Windows to ask: Windows 7.

@@ -1,6 +1,7 @@
 #include "session/backups.h"
 
 #include "common/text.h"
+#include "common/utf8_path.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -18,13 +19,13 @@ constexpr const char* kOwnFile = "/current/mycmds.dat";
 } // namespace
 
 std::optional<std::string> Backups::userOf(const fs::path& file) const {
-    const std::string path = file.string();
-    const std::string folded = lower(path);
-    const std::string base = lower(userBase_) + "/";
+    const std::string path = utf8Of(file);
+    const std::string folded = comparablePath(path);
+    const std::string base = comparablePath(userBase_) + "/";
     if (userBase_.empty() || !folded.starts_with(base) || !folded.ends_with(kOwnFile))
         return std::nullopt;
     const auto user = path.substr(base.size(), path.size() - base.size() - std::strlen(kOwnFile));
-    if (user.empty() || user.find('/') != std::string::npos)
+    if (user.empty() || comparablePath(user).find('/') != std::string::npos)
         return std::nullopt;
     return user;
 }
@@ -49,7 +50,7 @@ std::optional<fs::path> Backups::archiveBeforeWrite(const fs::path& commandFile,
     const auto folder = archiveFolder(*user);
     std::error_code ignored; // a folder that cannot be made fails the copy below, with its reason
     fs::create_directories(folder, ignored);
-    const auto archive = folder / archiveName(today);
+    const auto archive = folder / pathFromUtf8(archiveName(today));
     if (fs::exists(archive) && !force)
         return std::nullopt;
     try {
@@ -58,14 +59,14 @@ std::optional<fs::path> Backups::archiveBeforeWrite(const fs::path& commandFile,
         // The edit that follows keeps its own backup; the day's archive is tried again next time.
         prompt_.message("The day's archive copy could not be written:" + std::string(kCrLf) +
                             error.what(),
-                        archive.string());
+                        utf8Of(archive));
         return std::nullopt;
     }
     if (force) {
         const std::string crlf(kCrLf);
-        prompt_.message("User '" + *user + "'" + crlf + crlf + commandFile.string() + crlf + crlf +
+        prompt_.message("User '" + *user + "'" + crlf + crlf + utf8Of(commandFile) + crlf + crlf +
                             "Backup taken successfully to above named file",
-                        archive.string());
+                        utf8Of(archive));
     }
     return archive;
 }
@@ -76,7 +77,7 @@ std::vector<std::string> Backups::archivesOfThisMonth(const std::string& user,
     std::vector<std::string> names;
     std::error_code ec;
     for (const auto& entry : fs::directory_iterator(archiveFolder(user), ec)) {
-        const auto name = entry.path().filename().string();
+        const auto name = utf8Of(entry.path().filename());
         if (name.starts_with(month))
             names.push_back(name);
     }
@@ -90,10 +91,10 @@ bool Backups::restore(const std::string& user, const std::string& archive,
                       const fs::path& commandFile) {
     if (archive == kNoneToRollback || archive.size() < 8)
         return false;
-    const auto source = archiveFolder(user) / archive;
+    const auto source = archiveFolder(user) / pathFromUtf8(archive);
     const std::string crlf(kCrLf);
     const auto answer =
-        prompt_.ask("Restore user '" + user + "'" + crlf + crlf + commandFile.string() + crlf +
+        prompt_.ask("Restore user '" + user + "'" + crlf + crlf + utf8Of(commandFile) + crlf +
                         crlf + "to version before first " + crlf + "Quillmark execution on: " +
                         archive.substr(archive.size() - 8) + " (mmddyyyy) ?",
                     "Restore from archived file?", Prompt::Buttons::OkCancel);

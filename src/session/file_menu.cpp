@@ -1,5 +1,6 @@
 #include "session/file_menu.h"
 
+#include "common/utf8_path.h"
 #include "format/damage_report.h"
 #include "store/parameters.h"
 #include "store/statements.h"
@@ -11,24 +12,24 @@ OpenedFile openCommandFile(const std::filesystem::path& file, Parser& parser, Da
                            const ProgramDir& home, const std::filesystem::path& current) {
     OpenedFile opened;
     if (!std::filesystem::is_regular_file(file)) {
-        prompt.notify(Prompt::Kind::Warning, "File does not exist", file.string());
+        prompt.notify(Prompt::Kind::Warning, "File does not exist", utf8Of(file));
         return opened;
     }
     Parameters parameters(store);
-    if (parameters.get(Parameters::Text::openfile) != file.string())
-        parameters.set(Parameters::Text::openfile, file.string());
+    if (parameters.get(Parameters::Text::openfile) != utf8Of(file))
+        parameters.set(Parameters::Text::openfile, utf8Of(file));
     parameters.set(Parameters::Number::parsed, 0);
     statements::emptyTables(store);
-    if (!parser.parse(true, file.string()).ok()) {
+    if (!parser.parse(true, utf8Of(file)).ok()) {
         prompt.notify(Prompt::Kind::Error, "The above file has a problem - parsing error",
-                      file.string());
+                      utf8Of(file));
         appendTraceToErrorLog(FileOps::system(), home.file(files::kErrorLog), trace.file());
         // The file shown before stays open: the user loses nothing by trying another file.
-        if (!current.empty() && parser.parse(true, current.string()).ok()) {
+        if (!current.empty() && parser.parse(true, utf8Of(current)).ok()) {
             prompt.notify(Prompt::Kind::Warning,
-                          file.string() + " cannot be read, so " + current.string() +
+                          utf8Of(file) + " cannot be read, so " + utf8Of(current) +
                               " stays open.\r\nWhat went wrong is written in " +
-                              home.file(files::kErrorLog).string() +
+                              utf8Of(home.file(files::kErrorLog)) +
                               "; please send that file to Tarnwell.",
                           "Open");
             return opened;
@@ -48,7 +49,7 @@ std::filesystem::path openDialogStart(Database& store) {
     const auto last = Parameters(store).get(Parameters::Text::openfile);
     if (!last || last->empty())
         return "c:\\mycmds.dat";
-    return *last;
+    return pathFromUtf8(*last);
 }
 
 void resetStore(Database& store, Prompt& prompt) {

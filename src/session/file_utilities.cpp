@@ -4,13 +4,14 @@
 #include "common/native.h"
 #include "common/regex.h"
 #include "common/text.h"
+#include "common/utf8_path.h"
 #include "format/file_properties.h"
 #include "store/statements.h"
 
 namespace qmk {
 
 std::optional<Fatal> truncateFile(const std::filesystem::path& file, std::uint32_t length) {
-    const auto title = file.string();
+    const auto title = utf8Of(file);
     switch (native::truncateAt(file, length)) {
     case native::TruncateStep::Open:
         return Fatal{"Lopen in truncatefile failed", title};

@@ -1,6 +1,7 @@
 #include "session/import_offer.h"
 
 #include "common/text.h"
+#include "common/utf8_path.h"
 #include "format/layout.h"
 #include "session/merge.h"
 #include "session/supplied_files.h"
@@ -45,7 +46,7 @@ bool importLaunchCommands(Prompt& prompt, DragonEngine& engine, const ProgramDir
                           SaveCycle& cycle) {
     const auto file = home.file(kLaunchCommandsFile);
     if (!std::filesystem::exists(file)) {
-        prompt.message("cannot find above file, reinstall", file.string());
+        prompt.message("cannot find above file, reinstall", utf8Of(file));
         return false;
     }
     const auto speaker = languageOfLcid(engine.speakerLanguage()).value_or(0);

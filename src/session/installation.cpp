@@ -2,6 +2,7 @@
 
 #include "common/file_io.h"
 #include "common/native.h"
+#include "common/utf8_path.h"
 #include "session/supplied_files.h"
 #include "store/statements.h"
 
@@ -31,7 +32,7 @@ fs::path installedData() {
 
 fs::path dataFolder() {
     if (const char* env = std::getenv("QUILLMARK10_DATA"); env && *env)
-        return env;
+        return pathFromUtf8(env);
     if (const auto installed = installedData(); !installed.empty())
         return installed;
     return QMK_DATA_DIR;
@@ -47,28 +48,28 @@ bool setUpProgramDirectory(const ProgramDir& home,
     std::error_code ec;
     fs::create_directories(home.folder(), ec);
     if (ec) {
-        error = home.folder().string() + ": " + ec.message();
+        error = utf8Of(home.folder()) + ": " + ec.message();
         return false;
     }
     const auto keynames = home.file(files::kKeyNames);
     if (fs::exists(keynames)) {
-        said("kept " + keynames.string());
+        said("kept " + utf8Of(keynames));
     } else if (!fs::copy_file(dataFolder() / files::kKeyNames, keynames, ec)) {
-        error = keynames.string() + ": " + ec.message();
+        error = utf8Of(keynames) + ": " + ec.message();
         return false;
     } else {
-        said("created " + keynames.string());
+        said("created " + utf8Of(keynames));
     }
     const auto store = home.file(files::kStore);
     const bool existed = fs::exists(store);
     openCommandStore(store);
-    said((existed ? "kept " : "created ") + store.string());
+    said((existed ? "kept " : "created ") + utf8Of(store));
     // The supplied command files, written by the program's own writer.
     for (const auto& [name, bytes] : {std::pair{kPlacerFile, placerFile()},
                                       std::pair{kLaunchCommandsFile, launchCommandsFile()}}) {
         const auto file = home.file(name);
         if (fs::exists(file)) {
-            said("kept " + file.string());
+            said("kept " + utf8Of(file));
             continue;
         }
         try {
@@ -77,17 +78,17 @@ bool setUpProgramDirectory(const ProgramDir& home,
             error = failure.what();
             return false;
         }
-        said("created " + file.string());
+        said("created " + utf8Of(file));
     }
     const auto help = home.file(kHelpFolder);
     fs::create_directories(help, ec);
     fs::copy(dataFolder() / kHelpFolder, help,
              fs::copy_options::recursive | fs::copy_options::overwrite_existing, ec);
     if (ec) {
-        error = help.string() + ": " + ec.message();
+        error = utf8Of(help) + ": " + ec.message();
         return false;
     }
-    said("installed " + help.string());
+    said("installed " + utf8Of(help));
     return true;
 }
 

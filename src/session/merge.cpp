@@ -1,6 +1,7 @@
 #include "session/merge.h"
 
 #include "common/file_time.h"
+#include "common/utf8_path.h"
 #include "format/layout.h"
 #include "platform/process.h"
 
@@ -55,20 +56,20 @@ MergeOutcome mergeThroughTool(const std::filesystem::path& tool,
                               const std::filesystem::path& source, std::uint8_t languageCode,
                               Trace& trace, const MergeWait& wait) {
     const auto failed = [&] {
-        return MergeOutcome{false, "Unable to update above file", target.string()};
+        return MergeOutcome{false, "Unable to update above file", utf8Of(target)};
     };
     if (!writeLanguage(source, languageCode))
         return failed();
     const auto before = modificationTime(target).value_or(FileTime{});
     const auto noted = hhnnss(before);
     trace.mark("file time: ", noted,
-               "\r\n" + tool.string() + " \"" + target.string() + "\" \"" + source.string() + "\"");
+               "\r\n" + utf8Of(tool) + " \"" + utf8Of(target) + "\" \"" + utf8Of(source) + "\"");
     // The tool's write must fall in another second than the time noted, or it could not be seen.
     while (hhnnss(now()) == noted) {
         std::this_thread::sleep_for(std::chrono::milliseconds(100));
         trace.mark("waiting for time change");
     }
-    auto process = HiddenProcess::run({tool.string(), target.string(), source.string()});
+    auto process = HiddenProcess::run({utf8Of(tool), utf8Of(target), utf8Of(source)});
     if (!process)
         return failed();
     bool changed = false;

@@ -1,6 +1,7 @@
 #include "session/nat.h"
 
 #include "common/text.h"
+#include "common/utf8_path.h"
 #include "platform/private_profile.h"
 #include "platform/special_folders.h"
 #include "session/settings.h"
@@ -36,7 +37,7 @@ std::string allUsersFrom(const std::string& perUser) {
 }
 
 bool exists(const std::string& path) {
-    return std::filesystem::exists(path);
+    return std::filesystem::exists(pathFromUtf8(path));
 }
 
 } // namespace
@@ -53,7 +54,7 @@ void Nat::fail(const std::string& message, const std::string& title) {
 }
 
 std::string Nat::readIni(const std::string& file, const char* section, const char* key) const {
-    return profile::read(file, section, key);
+    return profile::read(pathFromUtf8(file), section, key);
 }
 
 bool Nat::findPaths() {
@@ -100,9 +101,9 @@ bool Nat::findPaths() {
 }
 
 void Nat::initialize(const std::filesystem::path& directory, Database& store) {
-    const auto database = directory / databaseName;
+    const auto database = directory / pathFromUtf8(databaseName);
     if (!std::filesystem::exists(database))
-        return fail("Required file " + databaseName + " missing--reinstall", database.string());
+        return fail("Required file " + databaseName + " missing--reinstall", utf8Of(database));
     const auto version = engine_.version();
     if (version.major != 10)
         return fail("Quillmark10 can only work with version 10 of NaturallySpeaking", "Sorry");
@@ -191,7 +192,7 @@ void Nat::discoverUser(Database& store) {
             readIni(systemfilename, "settings", "roaming user local cache directory");
         if (roamingCacheDirectory.empty())
             roamingCacheDirectory =
-                std::filesystem::path(userBaseDirectory).parent_path().string() + "/roamingusers";
+                utf8Of(pathFromUtf8(userBaseDirectory).parent_path()) + "/roamingusers";
         trace_.mark("roaming user mastery directory", roamingMasterDirectory);
         trace_.mark("roaming local cache directory", roamingCacheDirectory);
         currentUserIsRoaming =
@@ -212,7 +213,7 @@ bool Nat::isUsersOwnFile(const std::string& file) {
     findPaths();
     currentUser = readIni(currentuserfilename_, "settings", "Current User");
     userSub = currentUser;
-    return lower(file) == lower(currentUserDirectory + "/mycmds.dat");
+    return comparablePath(file) == comparablePath(currentUserDirectory + "/mycmds.dat");
 }
 
 } // namespace qmk

@@ -2,6 +2,7 @@
 
 #include "common/prompt.h"
 #include "common/trace.h"
+#include "common/utf8_path.h"
 #include "platform/dragon_engine.h"
 #include "platform/os_version.h"
 #include "store/database.h"
@@ -33,7 +34,9 @@ public:
     void initialize(const std::filesystem::path& directory, Database& store);
     bool findPaths();
     bool isUsersOwnFile(const std::string& file);
-    std::filesystem::path usersOwnFile() const { return currentUserDirectory + "/mycmds.dat"; }
+    std::filesystem::path usersOwnFile() const {
+        return pathFromUtf8(currentUserDirectory + "/mycmds.dat");
+    }
 
     bool initFailed = false;
     std::string currentUserDirectory;

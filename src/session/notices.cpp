@@ -1,12 +1,14 @@
 #include "session/notices.h"
 
+#include "common/utf8_path.h"
+
 #include <string>
 
 namespace qmk {
 
 std::filesystem::path helpPage(const ProgramDir& home, int topic) {
     const auto folder = home.file("help");
-    const auto page = folder / (std::to_string(topic) + ".html");
+    const auto page = folder / pathFromUtf8(std::to_string(topic) + ".html");
     return topic != 0 && std::filesystem::exists(page) ? page : folder / "index.html";
 }
 

@@ -1,5 +1,6 @@
 #include "session/refresh.h"
 
+#include "common/utf8_path.h"
 #include "format/damage_report.h"
 #include "writer/update_engine.h"
 
@@ -7,7 +8,7 @@ namespace qmk {
 
 bool refreshWithVerification(Parser& parser, const std::filesystem::path& file,
                              const ProgramDir& home, FileOps& files, Prompt& prompt, Trace& trace) {
-    if (parser.parse(true, file.string()).ok())
+    if (parser.parse(true, utf8Of(file)).ok())
         return true;
     prompt.message("The updated mycmds.dat file was not correctly written",
                    "Quillmark will now restore the version before updating operation");

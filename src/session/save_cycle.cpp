@@ -1,6 +1,7 @@
 #include "session/save_cycle.h"
 
 #include "common/file_time.h"
+#include "common/utf8_path.h"
 #include "platform/private_profile.h"
 #include "session/merge.h"
 #include "session/notices.h"
@@ -28,7 +29,7 @@ SaveCycle::SaveCycle(Parts parts, SaveCycleView& view, SaveCycleTimes times)
     : p_(std::move(parts)), view_(view), times_(times) {}
 
 bool SaveCycle::productionOpen() {
-    return p_.nat.isUsersOwnFile(commandFile_.string());
+    return p_.nat.isUsersOwnFile(utf8Of(commandFile_));
 }
 
 void SaveCycle::end() {
@@ -46,7 +47,7 @@ void SaveCycle::save(bool newListShown) {
         !settingFlag(p_.settings.read("dont show roam save user", "False")))
         roamingNotice();
     if (nat.roamingUserOn)
-        profile::write(std::filesystem::path(nat.roamingCacheDirectory) / p_.engine.speaker() /
+        profile::write(pathFromUtf8(nat.roamingCacheDirectory) / pathFromUtf8(p_.engine.speaker()) /
                            "current" / "local.ini",
                        "Options", "MyCommands Changed", "1");
     if (newListShown) {
@@ -115,7 +116,8 @@ bool SaveCycle::roamingMasterReachable(const std::string& statusAfter) {
     if (!masterReachable_) {
         p_.status.setProgress("Checking Roaming Directory Accessibility");
         std::error_code error;
-        masterReachable_ = std::filesystem::is_directory(p_.nat.roamingMasterDirectory, error);
+        masterReachable_ =
+            std::filesystem::is_directory(pathFromUtf8(p_.nat.roamingMasterDirectory), error);
         p_.status.setProgress(statusAfter);
     }
     return *masterReachable_;

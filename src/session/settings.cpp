@@ -1,5 +1,6 @@
 #include "session/settings.h"
 
+#include "common/utf8_path.h"
 #include "platform/private_profile.h"
 
 #include <algorithm>
@@ -10,6 +11,15 @@ namespace qmk {
 namespace {
 int number(const std::string& text) {
     return std::atoi(text.c_str());
+}
+
+// A command file's section is named by its path with backslashes between the folders, as on
+// Windows, whose profile functions tell a slash from a backslash; the program's own INI reader
+// also finds a section that an earlier version named with slashes.
+std::string sectionName(std::string_view section) {
+    std::string name(section);
+    std::replace(name.begin(), name.end(), '/', '\\');
+    return name;
 }
 } // namespace
 
@@ -22,16 +32,16 @@ bool settingFlag(std::string_view text) {
 
 std::string Settings::read(std::string_view key, std::string_view fallback,
                            std::string_view section) const {
-    auto value = profile::read(file_, section, key);
+    auto value = profile::read(file_, sectionName(section), key);
     if (value.empty() && !fallback.empty()) {
-        profile::write(file_, section, key, fallback, *files_);
+        profile::write(file_, sectionName(section), key, fallback, *files_);
         value = fallback;
     }
     return value;
 }
 
 void Settings::write(std::string_view key, std::string_view value, std::string_view section) const {
-    profile::write(file_, section, key, value, *files_);
+    profile::write(file_, sectionName(section), key, value, *files_);
 }
 
 SettingValues Settings::load(const std::filesystem::path& commandFile) const {
@@ -41,7 +51,7 @@ SettingValues Settings::load(const std::filesystem::path& commandFile) const {
     v.formLeft = number(read("form left", "50"));
     v.formRight = number(read("form right", "576"));
     v.formBottom = number(read("form bottom", "634"));
-    const auto section = commandFile.string();
+    const auto section = utf8Of(commandFile);
     const auto count =
         static_cast<std::size_t>(std::max(0, number(read("mrucount", "0", section))));
     // The table holds 14 entries; a larger count reads the first 14.

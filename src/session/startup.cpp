@@ -2,6 +2,7 @@
 
 #include "common/native.h"
 #include "common/text.h"
+#include "common/utf8_path.h"
 #include "store/places.h"
 
 #include <algorithm>
@@ -51,8 +52,8 @@ FirstView chooseFirstView(std::string line, const std::string& foregroundTitle,
     if (lower(line) == "global commands")
         line = kGlobalCommands;
     std::error_code ec;
-    if (!line.empty() && std::filesystem::is_regular_file(line, ec)) {
-        view.openFile = line;
+    if (!line.empty() && std::filesystem::is_regular_file(pathFromUtf8(line), ec)) {
+        view.openFile = pathFromUtf8(line);
         return view;
     }
     if (namesACommandFile(line)) {
@@ -102,7 +103,7 @@ FirstView chooseFirstView(std::string line, const std::string& foregroundTitle,
             });
             if (!matched) {
                 // The program in front, by its module name.
-                auto name = std::filesystem::path(foregroundProgramFile).stem().string();
+                auto name = utf8Of(pathFromUtf8(foregroundProgramFile).stem());
                 std::transform(name.begin(), name.end(), name.begin(), [](unsigned char c) {
                     return static_cast<char>(c >= 'a' && c <= 'z' ? c - 'a' + 'A' : c);
                 });
@@ -120,10 +121,10 @@ FirstView chooseFirstView(std::string line, const std::string& foregroundTitle,
 
 std::string windowCaption(const std::filesystem::path& commandFile,
                           const std::string& dragonDirectory, const std::string& formatLabel) {
-    std::string path = commandFile.string();
+    std::string path = utf8Of(commandFile);
     if (!dragonDirectory.empty()) {
-        const auto folded = lower(path);
-        const auto directory = lower(dragonDirectory);
+        const auto folded = comparablePath(path);
+        const auto directory = comparablePath(dragonDirectory);
         std::string shortened;
         std::size_t from = 0;
         for (auto at = folded.find(directory); at != std::string::npos;
@@ -139,7 +140,7 @@ std::string windowCaption(const std::filesystem::path& commandFile,
 std::string propertiesText(const std::filesystem::path& commandFile, const FileProperties& p,
                            std::int64_t commands, std::int64_t lists) {
     const std::string crlf(kCrLf);
-    return "Filename:" + crlf + commandFile.string() + crlf + crlf +
+    return "Filename:" + crlf + utf8Of(commandFile) + crlf + crlf +
            "Version:           " + p.versionText + crlf + "Language:       " + p.languageName +
            crlf + "Last Modified: " + p.modified.display() + crlf +
            "Size:                " + std::to_string(p.size) + crlf +
@@ -186,10 +187,11 @@ DragonWindow findDragonWindow(WindowSystem& windows, DragonEngine& engine) {
     if (!bar)
         return dragon;
     dragon.handle = bar->handle;
-    const std::filesystem::path program = engine.programFileOf(bar->handle);
+    const std::filesystem::path program = pathFromUtf8(engine.programFileOf(bar->handle));
     if (!program.empty())
         dragon.mergeTool =
-            program.parent_path() / (std::string(kMergeTool) + std::string(native::kProgramSuffix));
+            program.parent_path() /
+            pathFromUtf8(std::string(kMergeTool) + std::string(native::kProgramSuffix));
     return dragon;
 }
 

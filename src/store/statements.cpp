@@ -1,5 +1,6 @@
 #include "store/statements.h"
 
+#include "common/utf8_path.h"
 #include "store/schema.h"
 #include "store/user_rows.h"
 
@@ -242,7 +243,7 @@ void setListsPosition(Database& db, std::int64_t offsetLists) {
 }
 
 void vacuumInto(Database& db, const std::filesystem::path& file) {
-    db.prepare("VACUUM INTO ?").bind(1, file.string()).run();
+    db.prepare("VACUUM INTO ?").bind(1, utf8Of(file)).run();
 }
 
 void unflagRow(Database& db, std::int64_t id) {

@@ -1,5 +1,6 @@
 #include "store/store_recovery.h"
 
+#include "common/utf8_path.h"
 #include "store/parameters.h"
 #include "store/statements.h"
 
@@ -41,8 +42,8 @@ std::string RebuiltStore::message(const std::string& reason) const {
             text += (i ? ", " : "") + items[i];
         return text;
     };
-    std::string text = "The command store " + store.filename().string() + " was damaged (" +
-                       reason + ").\r\nIt was moved to " + movedTo.string() +
+    std::string text = "The command store " + utf8Of(store.filename()) + " was damaged (" + reason +
+                       ").\r\nIt was moved to " + utf8Of(movedTo) +
                        " and a new store is built from the command file, which holds every "
                        "command and LIST.";
     if (!kept.empty())

@@ -2,6 +2,7 @@
 
 #include "common/file_io.h"
 #include "common/text.h"
+#include "common/utf8_path.h"
 #include "format/body_decoders.h"
 #include "format/codepage.h"
 #include "format/record.h"
@@ -13,12 +14,12 @@ std::variant<CommandSet, std::string> readCommandSet(const std::filesystem::path
                                                      const KeyNames& keys) {
     const auto image = readWholeFile(file);
     if (!image)
-        return file.string() + ": cannot be read";
+        return utf8Of(file) + ": cannot be read";
     CommandSet set;
     set.file = file;
     if (!decodeHeader(*image, set.properties) ||
         set.properties.generation == layout::Generation::Unknown)
-        return file.string() + ": not a command file";
+        return utf8Of(file) + ": not a command file";
     try {
         ImageReader in(*image, layout::kFirstRecordPosition);
         const auto commands = in.u16At(layout::kCommandCountPosition);
@@ -57,11 +58,11 @@ std::variant<CommandSet, std::string> readCommandSet(const std::filesystem::path
             set.items.push_back(std::move(item));
         }
     } catch (const DamagedName& damaged) {
-        return file.string() + ": damaged at position " + std::to_string(damaged.position);
+        return utf8Of(file) + ": damaged at position " + std::to_string(damaged.position);
     } catch (const ImageOverrun& overrun) {
-        return file.string() + ": damaged at position " + std::to_string(overrun.position);
+        return utf8Of(file) + ": damaged at position " + std::to_string(overrun.position);
     } catch (const UnknownStepCode& step) {
-        return file.string() + ": unknown step code " + std::to_string(step.code);
+        return utf8Of(file) + ": unknown step code " + std::to_string(step.code);
     }
     return set;
 }

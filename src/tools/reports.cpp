@@ -2,6 +2,7 @@
 
 #include "common/file_io.h"
 #include "common/text.h"
+#include "common/utf8_path.h"
 #include "format/codepage.h"
 #include "store/parameters.h"
 #include "store/statements.h"
@@ -117,29 +118,29 @@ ReportCaptions reportCaptions(const std::string& mode) {
 
 void rememberExportFolder(Database& store, const std::filesystem::path& folder) {
     Parameters parameters(store);
-    if (parameters.get(Parameters::Text::exportPath) != folder.string())
-        parameters.set(Parameters::Text::exportPath, folder.string());
+    if (parameters.get(Parameters::Text::exportPath) != utf8Of(folder))
+        parameters.set(Parameters::Text::exportPath, utf8Of(folder));
 }
 
 std::filesystem::path defaultReportFile(Database& store, const ProgramDir& home,
                                         const ReportRequest& r) {
     const auto stored = Parameters(store).get(Parameters::Text::exportPath);
     const std::filesystem::path folder =
-        stored && !stored->empty() ? std::filesystem::path(*stored) : home.folder();
+        stored && !stored->empty() ? pathFromUtf8(*stored) : home.folder();
     using Choice = ReportRequest::Choice;
     switch (r.choice) {
     case Choice::All:
-        return folder / ("global." + r.mode);
+        return folder / pathFromUtf8("global." + r.mode);
     case Choice::Program:
-        return folder / (r.program + "." + r.mode);
+        return folder / pathFromUtf8(r.program + "." + r.mode);
     case Choice::Group:
-        return folder / (r.group + "." + r.mode);
+        return folder / pathFromUtf8(r.group + "." + r.mode);
     case Choice::Scope:
-        return folder / (r.scope + "." + r.mode);
+        return folder / pathFromUtf8(r.scope + "." + r.mode);
     case Choice::Picked:
         break;
     }
-    return folder / ("selected." + r.mode);
+    return folder / pathFromUtf8("selected." + r.mode);
 }
 
 std::filesystem::path proposedReportFile(Database& store, const ProgramDir& home,
@@ -199,9 +200,9 @@ Outcome runReport(Database& store, const ReportRequest& r, const ReportOutlets& 
     if (toFile) {
         const auto folder = std::filesystem::absolute(r.file).parent_path();
         if (!std::filesystem::is_directory(folder))
-            return Outcome::refused("Folder does not exist", folder.string());
+            return Outcome::refused("Folder does not exist", utf8Of(folder));
         if (std::filesystem::exists(r.file) &&
-            !Prompt::goesOn(prompt.ask("File already exists.  Overwrite?", r.file.string(),
+            !Prompt::goesOn(prompt.ask("File already exists.  Overwrite?", utf8Of(r.file),
                                        Prompt::Buttons::OkCancel)))
             return Outcome::cancelled();
     }
@@ -224,7 +225,7 @@ Outcome runReport(Database& store, const ReportRequest& r, const ReportOutlets& 
         try {
             FileOps().writeFile(r.file, text);
         } catch (const FileError& error) {
-            return Outcome::refused(error.what(), r.file.string());
+            return Outcome::refused(error.what(), utf8Of(r.file));
         }
         rememberExportFolder(store, std::filesystem::absolute(r.file).parent_path());
         break;

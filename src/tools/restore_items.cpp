@@ -1,6 +1,7 @@
 #include "tools/restore_items.h"
 
 #include "common/text.h"
+#include "common/utf8_path.h"
 #include "format/parser.h"
 #include "store/statements.h"
 #include "store/user_rows.h"
@@ -40,7 +41,7 @@ RestoreOutcome restoreItems(UpdateEngine& current, const std::filesystem::path& 
     const auto& context = current.context();
     if (!current.load())
         return {
-            EditResult::refused("The command file cannot be read", context.commandFile.string())};
+            EditResult::refused("The command file cannot be read", utf8Of(context.commandFile))};
     const std::string original(current.image());
     try {
         context.files.writeScratch(context.home.file(files::kBackup), original);
@@ -79,8 +80,8 @@ RestoreOutcome restoreItems(UpdateEngine& current, const std::filesystem::path& 
     auto store = openCommandStore(":memory:");
     Parser parser(
         ParseContext{context.home, *store, context.trace, status, prompt, archive.parent_path()});
-    if (!parser.parse(true, archive.string()).ok())
-        return {EditResult::refused("The archive cannot be read", archive.string())};
+    if (!parser.parse(true, utf8Of(archive)).ok())
+        return {EditResult::refused("The archive cannot be read", utf8Of(archive))};
     int marked = 0;
     for (const auto& item : chosen) {
         if (item.list)

@@ -1,6 +1,7 @@
 #include "tools/tools_dialog.h"
 
 #include "common/text.h"
+#include "common/utf8_path.h"
 #include "format/codepage.h"
 #include "store/parameters.h"
 #include "store/places.h"
@@ -50,7 +51,7 @@ DuplicateQuestion restorePrompt(Prompt& prompt, std::string target, std::string 
 
 ToolsCaptions toolsCaptions(const std::string& mode, const std::filesystem::path& exportFile) {
     if (mode == "dat")
-        return {"Export to .dat", "Export", exportFile.string()};
+        return {"Export to .dat", "Export", utf8Of(exportFile)};
     if (mode == "group")
         return {"Rename Group", "Rename Group", "Enter new Group here"};
     if (mode == "program")

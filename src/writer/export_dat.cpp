@@ -1,6 +1,7 @@
 #include "writer/export_dat.h"
 
 #include "common/text.h"
+#include "common/utf8_path.h"
 #include "format/codepage.h"
 #include "format/duplicate_log.h"
 #include "format/file_properties.h"
@@ -29,8 +30,8 @@ struct TargetRecord {
 
 // The target's file name for the duplicate log, in the code page when it has the characters.
 std::string logName(const std::filesystem::path& target) {
-    auto encoded = codepage::fromUtf8(target.filename().string());
-    return encoded.ok ? std::move(encoded.bytes) : target.filename().string();
+    auto encoded = codepage::fromUtf8(utf8Of(target.filename()));
+    return encoded.ok ? std::move(encoded.bytes) : utf8Of(target.filename());
 }
 
 ExportEntry entryOf(const RecordContext& c, bool isList, std::size_t record) {
@@ -68,7 +69,7 @@ private:
             return *refusal;
         std::optional<ExportResult> stopped;
         if (auto refusal =
-                guardedWalk(walking_, last_, home_, source_.context().files, target_.string(), [&] {
+                guardedWalk(walking_, last_, home_, source_.context().files, utf8Of(target_), [&] {
                     registerTarget();
                     if (!exportMarked(result))
                         stopped = cancelled();
@@ -82,12 +83,12 @@ private:
     }
 
     ExportResult refused(const std::string& message, const std::filesystem::path& title) {
-        return {EditResult::refused(message, title.string())};
+        return {EditResult::refused(message, utf8Of(title))};
     }
 
     ExportResult cancelled() {
         ExportResult result{
-            EditResult::refused("Export cancelled; the target was not changed", target_.string())};
+            EditResult::refused("Export cancelled; the target was not changed", utf8Of(target_))};
         result.cancelled = true;
         return result;
     }
@@ -286,7 +287,7 @@ private:
              << kCrLf << "Exportcommands= " << commands << kCrLf << "outputoffset= " << listsAt
              << kCrLf << kCrLf << "outputoffset= " << listsAt << kCrLf << "lists= " << result.lists
              << kCrLf << kCrLf;
-        source_.context().trace.mark("export done", target_.string());
+        source_.context().trace.mark("export done", utf8Of(target_));
         return result;
     }
 

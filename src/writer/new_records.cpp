@@ -1,6 +1,7 @@
 #include "writer/new_records.h"
 
 #include "common/text.h"
+#include "common/utf8_path.h"
 #include "format/image_reader.h"
 #include "format/keynames.h"
 #include "format/record.h"
@@ -125,7 +126,7 @@ EditResult commit(UpdateEngine& engine, const std::string& marker) {
 }
 
 std::string fileName(const UpdateEngine& engine) {
-    return engine.context().commandFile.filename().string();
+    return utf8Of(engine.context().commandFile.filename());
 }
 
 // The LIST text as items: it ends with exactly one CR LF, and each line before it is an item.
@@ -147,7 +148,7 @@ std::vector<std::string> newListItems(std::string text) {
 std::optional<EditResult> loadWithListsSection(UpdateEngine& engine, std::uint32_t& listsAt) {
     if (!engine.load())
         return EditResult::refused("The command file cannot be read",
-                                   engine.context().commandFile.string());
+                                   utf8Of(engine.context().commandFile));
     listsAt = static_cast<std::uint32_t>(engine.storedOffsetLists());
     if (listsAt < layout::kFirstRecordPosition || listsAt + 3 > engine.image().size())
         return EditResult::refused("The command file no longer matches the store: reload it first");

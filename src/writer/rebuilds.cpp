@@ -1,5 +1,6 @@
 #include "writer/rebuilds.h"
 
+#include "common/utf8_path.h"
 #include "format/body_decoders.h"
 #include "format/codepage.h"
 #include "format/file_properties.h"
@@ -118,7 +119,7 @@ private:
     std::optional<EditResult> guarded(const std::function<void()>& walk) {
         const auto image = engine_.image();
         return guardedWalk(image, last_, engine_.context().home, engine_.context().files,
-                           engine_.context().commandFile.string(), walk);
+                           utf8Of(engine_.context().commandFile), walk);
     }
 
     UpdateEngine& engine_;
@@ -129,7 +130,7 @@ private:
 
 // Reads the command file; the refusal when it cannot be read or holds no header.
 std::optional<EditResult> load(UpdateEngine& engine) {
-    const auto path = engine.context().commandFile.string();
+    const auto path = utf8Of(engine.context().commandFile);
     if (!engine.load())
         return EditResult::refused("The command file cannot be read", path);
     if (engine.image().size() < layout::kHeaderSize)
@@ -259,7 +260,7 @@ std::optional<EditResult> formatConversionRefusal(UpdateEngine& engine,
                                                   const FormatTarget& target) {
     if (auto refusal = load(engine))
         return *refusal;
-    const auto path = engine.context().commandFile.string();
+    const auto path = utf8Of(engine.context().commandFile);
     if (versionCodeOf(engine) == target.versionCode)
         return EditResult::refused(target.already, path);
     FileProperties properties;

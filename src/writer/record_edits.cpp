@@ -1,6 +1,7 @@
 #include "writer/record_edits.h"
 
 #include "common/text.h"
+#include "common/utf8_path.h"
 #include "format/body_decoders.h"
 #include "format/codepage.h"
 #include "format/image_reader.h"
@@ -18,12 +19,12 @@ namespace {
 
 EditResult notReadable(const UpdateEngine& engine) {
     return EditResult::refused("The command file cannot be read",
-                               engine.context().commandFile.string());
+                               utf8Of(engine.context().commandFile));
 }
 
 EditResult changedOutside(const UpdateEngine& engine) {
     return EditResult::refused("The command file no longer matches the store: reload it first",
-                               engine.context().commandFile.string());
+                               utf8Of(engine.context().commandFile));
 }
 
 EditResult failed(const FileError& error) {

@@ -1,6 +1,7 @@
 #include "writer/xml_export.h"
 
 #include "common/text.h"
+#include "common/utf8_path.h"
 #include "format/body_decoders.h"
 #include "format/codepage.h"
 #include "format/image_reader.h"
@@ -88,7 +89,7 @@ public:
         XmlExport result;
         if (!engine_.load()) {
             result.refusal = EditResult::refused("The command file cannot be read",
-                                                 engine_.context().commandFile.string());
+                                                 utf8Of(engine_.context().commandFile));
             return result;
         }
         const auto image = engine_.image();
@@ -135,7 +136,7 @@ private:
 
     EditResult damaged() const {
         return EditResult::refused("The command file no longer matches the store: reload it first",
-                                   engine_.context().commandFile.string());
+                                   utf8Of(engine_.context().commandFile));
     }
 
     void addCommand(const CommandRecord& r, XmlExport& result) {

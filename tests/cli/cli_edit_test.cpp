@@ -1,4 +1,5 @@
 #include "command_file_builder.h"
+#include "common/utf8_path.h"
 #include "run_qmk10.h"
 #include "session.h"
 #include "test_home.h"
@@ -228,13 +229,35 @@ TEST_F(CliEditTest, BulkCommandsSelectAskAndRefuse) {
 
 namespace qmk {
 
+TEST_F(CliEditTest, ADemoSetupLeavesARealDragonInstallationAlone) {
+    namespace fs = std::filesystem;
+    const auto dragon = home_.path("real") / "ProgramData" / "Nuance" / "NaturallySpeaking10";
+    fs::create_directories(dragon);
+    const std::string real = "[Settings]\r\nsupported languages=ENX\r\n";
+    std::ofstream(dragon / "nssystem.ini", std::ios::binary) << real;
+    const auto refused = qmk({"demo-setup", "--dir", utf8Of(home_.path("real"))});
+    EXPECT_EQ(refused.status, 1);
+    EXPECT_NE(refused.err.find("leaves a real installation alone"), std::string::npos);
+    EXPECT_EQ(testing::readBytes(dragon / "nssystem.ini"), real);
+    EXPECT_FALSE(fs::exists(dragon / "users"));
+    // A demo's own installation is set up again.
+    const auto demo = home_.path("demo");
+    ASSERT_EQ(qmk({"demo-setup", "--dir", utf8Of(demo)}).status, 0);
+    EXPECT_EQ(qmk({"demo-setup", "--dir", utf8Of(demo)}).status, 0);
+    EXPECT_EQ(qmk({"demo-setup", "--dir", utf8Of(demo), "--system-folders"}).status, 2);
+}
+
 TEST_F(CliEditTest, ADemoDragonInstallationIsFoundAndItsUserListed) {
-    const auto setup = qmk({"demo-setup", "--dir", home_.path("dragon").string()});
+    const auto setup = qmk({"demo-setup", "--dir", utf8Of(home_.path("dragon"))});
     ASSERT_EQ(setup.status, 0) << setup.err;
     const auto common = home_.path("dragon") / "ProgramData";
     const auto perUser = home_.path("dragon") / "AppData";
-    EXPECT_NE(setup.out.find("export QUILLMARK10_COMMON_APPDATA='" + common.string() + "'\n"),
-              std::string::npos);
+#ifdef _WIN32
+    const auto exported = "set \"QUILLMARK10_COMMON_APPDATA=" + utf8Of(common) + "\"\n";
+#else
+    const auto exported = "export QUILLMARK10_COMMON_APPDATA='" + utf8Of(common) + "'\n";
+#endif
+    EXPECT_NE(setup.out.find(exported), std::string::npos) << setup.out;
     testing::setEnvironment("QUILLMARK10_COMMON_APPDATA", common);
     testing::setEnvironment("QUILLMARK10_APPDATA", perUser);
 

@@ -1,4 +1,5 @@
 #include "command_file_builder.h"
+#include "common/utf8_path.h"
 #include "run_qmk10.h"
 #include "store/parameters.h"
 #include "test_home.h"
@@ -47,10 +48,10 @@ TEST_F(CliTest, InitSetsUpTheProgramDirectoryWithoutOverwriting) {
     ASSERT_EQ(first.status, 0) << first.err;
     EXPECT_TRUE(fs::exists(folder_ / "keynames"));
     EXPECT_TRUE(fs::exists(folder_ / "global10.mdb"));
-    std::ofstream(folder_ / "keynames", std::ios::trunc) << "Mine\r\n";
+    std::ofstream(folder_ / "keynames", std::ios::binary | std::ios::trunc) << "Mine\r\n";
     auto second = qmk({"init"});
     EXPECT_EQ(second.status, 0);
-    EXPECT_NE(second.out.find("kept " + (folder_ / "keynames").string()), std::string::npos);
+    EXPECT_NE(second.out.find("kept " + utf8Of(folder_ / "keynames")), std::string::npos);
     EXPECT_EQ(testing::readBytes(folder_ / "keynames"), "Mine\r\n");
 }
 

@@ -46,6 +46,8 @@ TEST_F(MainSessionTest, AMissingStoreOrAnEditionOutsideTheProfessionalSeriesEnds
     EXPECT_EQ(home_.prompt.shown.back().text.substr(0, 49),
               "Quillmark 9 only supported with Professional Seri");
 
+    preferred.reset();
+    home_.closeStore();
     fs::remove(home_.path(files::kStore));
     auto missing = session();
     EXPECT_FALSE(missing->start(""));

@@ -1,3 +1,4 @@
+#include "common/utf8_path.h"
 #include "platform/dragon_engine.h"
 #include "platform/message_loop.h"
 #include "platform/microphone.h"
@@ -177,11 +178,13 @@ TEST(Platform, SingleInstanceAndHiddenProcess) {
     first.reset();
     EXPECT_TRUE(SingleInstance::acquire(home.path("quillmark10.lock")));
 
-    auto ok = HiddenProcess::run({"/bin/sh", "-c", "exit 3"});
+    // The merge tool exits 2 unless given exactly two files: one argument with a blank in it
+    // stays one argument.
+    auto ok = HiddenProcess::run({MERGEMYCMDS, "only one"});
     ASSERT_TRUE(ok);
-    EXPECT_EQ(ok->wait(), 3);
+    EXPECT_EQ(ok->wait(), 2);
     EXPECT_FALSE(ok->running());
-    EXPECT_FALSE(HiddenProcess::run({home.path("missing").string()}));
+    EXPECT_FALSE(HiddenProcess::run({utf8Of(home.path("missing"))}));
     SimulatedMicrophone microphone(2);
     microphone.setState(1);
     EXPECT_EQ(microphone.state(), 1);

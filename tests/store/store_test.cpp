@@ -276,6 +276,7 @@ namespace qmk {
 // A damaged store goes aside under the time it was found, never over an earlier one.
 TEST(StoreRecovery, EachDamagedStoreKeepsItsOwnName) {
     testing::TestHome home;
+    home.closeStore();
     const auto store = home.path("global10.mdb");
     const auto when = testing::localTime(2026, 1, 5, 9, 8, 7);
     const std::string names[] = {"global10.mdb.damaged-20260105-090807",

@@ -103,6 +103,8 @@ public:
     std::string readFile(const std::string& name) const;
 
     Database& store() { return *db_; }
+    // Closes the store, so that the file may be removed or replaced (Windows refuses an open one).
+    void closeStore() { db_.reset(); }
     Parser& parser() { return *parser_; }
     Trace& trace() { return *trace_; }
     ParseResult parse(const std::filesystem::path& file, bool force = false);
