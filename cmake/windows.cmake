@@ -4,7 +4,7 @@ set(QMK_BUILD_GUI OFF CACHE BOOL "" FORCE)
 set(QMK_BUILD_BENCH OFF CACHE BOOL "" FORCE)
 add_compile_definitions(PCRE2_STATIC UNICODE _UNICODE WIN32_LEAN_AND_MEAN NOMINMAX
                         _WIN32_WINNT=0x0601)
-# GCC 12 reports std::string's own copies as overlapping at -O3 (a false positive, GCC bug 105329).
+# GCC 12 reports copies inside std::string as overlapping at -O3: a false positive of -Wrestrict.
 add_compile_options(-Wno-restrict)
 set(ENV{PKG_CONFIG_LIBDIR} "$ENV{QMK_WINDOWS_PREFIX}/lib/pkgconfig")
 set(ENV{PKG_CONFIG_PATH} "")
