@@ -34,10 +34,12 @@ protected:
         testing::DragonInstall::write(file, text);
     }
 
-    Nat discover() {
+    // The program's directory is the test's own unless another is named.
+    Nat discover(const fs::path& programDirectory = {}) {
         Nat nat(home_.prompt, trace_, engine_, machine_);
         nat.setdatabasename("global10.mdb");
-        nat.initialize(home_.home().folder(), home_.store());
+        nat.initialize(programDirectory.empty() ? home_.home().folder() : programDirectory,
+                       home_.store());
         return nat;
     }
 
@@ -142,11 +144,12 @@ TEST_F(NatTest, MissingFilesAndUsersStopWithTheirMessages) {
                   "Unable to continue: Unable to determine your Operating System",
                   "This may assist him: Please send the file 'trace.qmk10' to Tarnwell"}));
     home_.prompt.shown.clear();
-    home_.closeStore();
-    fs::remove(home_.path("global10.mdb"));
-    EXPECT_TRUE(discover().initFailed);
-    EXPECT_EQ(messages().at(0), home_.path("global10.mdb").string() +
-                                    ": Required file global10.mdb missing--reinstall");
+    // A program directory without its store.
+    const auto bare = home_.path("bare");
+    fs::create_directories(bare);
+    EXPECT_TRUE(discover(bare).initFailed);
+    EXPECT_EQ(messages().at(0),
+              utf8Of(bare / "global10.mdb") + ": Required file global10.mdb missing--reinstall");
 }
 
 TEST_F(NatTest, RoamingUsersAreRecognised) {

@@ -103,7 +103,8 @@ public:
     std::string readFile(const std::string& name) const;
 
     Database& store() { return *db_; }
-    // Closes the store, so that the file may be removed or replaced (Windows refuses an open one).
+    // Closes the store, so that the file may be removed or replaced (Windows refuses an open
+    // one); neither store() nor parser() is used after it.
     void closeStore() { db_.reset(); }
     Parser& parser() { return *parser_; }
     Trace& trace() { return *trace_; }
