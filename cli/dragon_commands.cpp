@@ -1,5 +1,5 @@
+#include "actions/demo_installation.h"
 #include "commands.h"
-#include "common/file_io.h"
 #include "common/utf8_path.h"
 #include "json.h"
 #include "platform/special_folders.h"
@@ -8,7 +8,6 @@
 #include "session/nat.h"
 #include "session/startup.h"
 
-#include <fstream>
 #include <memory>
 #include <optional>
 #include <ostream>
@@ -18,11 +17,6 @@ namespace qmk::cli {
 namespace fs = std::filesystem;
 
 namespace {
-
-void writeText(const fs::path& file, const std::string& text) {
-    fs::create_directories(file.parent_path());
-    std::ofstream(file, std::ios::binary | std::ios::trunc) << text;
-}
 
 // A line that sets an environment variable in the shell of the system.
 std::string exportLine(const std::string& name, const std::string& value) {
@@ -36,9 +30,6 @@ std::string exportLine(const std::string& name, const std::string& value) {
 #endif
 }
 
-// The first line of a demo's nssystem.ini: a real installation's is never written over.
-constexpr const char* kDemoMark = "; a demonstration installation made by qmk10 demo-setup";
-
 struct DemoPlace {
     fs::path common, perUser;
     bool systemFolders = false;
@@ -46,35 +37,14 @@ struct DemoPlace {
 
 int demoSetup(const ProgramDir& home, const DemoPlace& place, const std::string& user,
               std::ostream& out, std::ostream& err) {
-    const auto dragon = place.common / "Nuance" / "NaturallySpeaking10";
-    const auto userDragon = place.perUser / "Nuance" / "NaturallySpeaking10";
-    const auto current = dragon / "users" / pathFromUtf8(user) / "current";
-    if (const auto system = readWholeFile(dragon / "nssystem.ini");
-        system && !system->starts_with(kDemoMark)) {
-        err << utf8Of(dragon) << ": Dragon NaturallySpeaking 10 is installed here, and demo-setup "
-            << "leaves a real installation alone; give --dir for a folder of the demo's own\n";
+    const auto outcome = actions::installDemo({place.common, place.perUser}, user,
+                                              dataFolder() / "demo" / "mycmds.dat");
+    if (!outcome.done()) {
+        err << outcome.message << '\n';
         return kFailed;
     }
-    std::error_code ec;
-    fs::create_directories(current, ec);
-    if (ec) {
-        err << utf8Of(current) << ": " << ec.message() << '\n';
-        return kFailed;
-    }
-    writeText(dragon / "nssystem.ini",
-              std::string(kDemoMark) + "\r\n[Settings]\r\nsupported languages=ENX\r\n");
-    writeText(userDragon / "nsuser.ini", "[Settings]\r\nCurrent User=" + user + "\r\n");
-    writeText(userDragon / "dragon.log",
-              "Starting process natspeak.exe (ver Professional)\r\n"
-              "Dragon NaturallySpeaking Version 10.10.200.000\r\nEdition: Professional\r\n");
-    writeText(current / "options.ini", "[Options]\r\nspeakerlanguageID=1033\r\n");
-    const auto commands = current / "mycmds.dat";
-    if (fs::exists(commands)) {
-        err << "kept " << utf8Of(commands) << '\n';
-    } else if (!fs::copy_file(dataFolder() / "demo" / "mycmds.dat", commands, ec)) {
-        err << utf8Of(commands) << ": " << ec.message() << '\n';
-        return kFailed;
-    }
+    if (!outcome.followUp.empty())
+        err << outcome.followUp << '\n';
     if (!place.systemFolders)
         out << exportLine("QUILLMARK10_COMMON_APPDATA", utf8Of(place.common))
             << exportLine("QUILLMARK10_APPDATA", utf8Of(place.perUser));

@@ -1,0 +1,27 @@
+#pragma once
+
+#include "common/outcome.h"
+
+#include <filesystem>
+#include <string>
+
+namespace qmk::actions {
+
+// The first line of a demo's nssystem.ini: only an installation that starts with it is the demo's.
+inline constexpr const char* kDemoInstallationMark =
+    "; a demonstration installation made by qmk10 demo-setup";
+
+// Where a demonstration Dragon installation goes: the folder for all users' application data and
+// the user's own.
+struct DemoFolders {
+    std::filesystem::path common;
+    std::filesystem::path perUser;
+};
+
+// Lays out a simulated Dragon 10 installation with one user whose command file is a copy of
+// `demoCommands`. A real installation is never written over: it is refused and nothing is
+// touched. A demo user's existing command file is kept, and `followUp` says so.
+Outcome installDemo(const DemoFolders& folders, const std::string& user,
+                    const std::filesystem::path& demoCommands);
+
+} // namespace qmk::actions
