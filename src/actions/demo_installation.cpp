@@ -2,6 +2,7 @@
 
 #include "common/file_io.h"
 #include "common/utf8_path.h"
+#include "format/codepage.h"
 
 #include <fstream>
 
@@ -35,6 +36,12 @@ Outcome installDemo(const DemoFolders& folders, const std::string& user,
                                     "demo-setup leaves a real installation alone; give --dir for "
                                     "a folder of the demo's own",
                                 kTitle);
+    // Dragon writes its INI files in its code page.
+    const auto userInCodePage = codepage::fromUtf8(user);
+    if (!userInCodePage.ok)
+        return Outcome::refused("A Dragon user cannot be named '" + user + "': " +
+                                    userInCodePage.message,
+                                kTitle);
     std::error_code ec;
     fs::create_directories(current, ec);
     if (ec)
@@ -42,7 +49,7 @@ Outcome installDemo(const DemoFolders& folders, const std::string& user,
     const std::pair<fs::path, std::string> files[] = {
         {dragon / "nssystem.ini",
          std::string(kDemoInstallationMark) + "\r\n[Settings]\r\nsupported languages=ENX\r\n"},
-        {userDragon / "nsuser.ini", "[Settings]\r\nCurrent User=" + user + "\r\n"},
+        {userDragon / "nsuser.ini", "[Settings]\r\nCurrent User=" + userInCodePage.bytes + "\r\n"},
         {userDragon / "dragon.log",
          "Starting process natspeak.exe (ver Professional)\r\n"
          "Dragon NaturallySpeaking Version 10.10.200.000\r\nEdition: Professional\r\n"},

@@ -64,14 +64,14 @@ std::uint32_t SimulatedEngine::featureFlags() {
 }
 
 std::string SimulatedEngine::speaker() {
-    return profile::read(setup_.userIni, "Settings", "Current User");
+    return profile::readDragon(setup_.userIni, "Settings", "Current User");
 }
 
 std::filesystem::path SimulatedEngine::optionsIni() const {
-    auto base = profile::read(setup_.userIni, "Settings", "user base directory");
+    auto base = profile::readDragon(setup_.userIni, "Settings", "user base directory");
     const std::filesystem::path users =
         base.empty() ? setup_.dragonFolder / "users" : pathFromUtf8(base);
-    return users / pathFromUtf8(profile::read(setup_.userIni, "Settings", "Current User")) /
+    return users / pathFromUtf8(profile::readDragon(setup_.userIni, "Settings", "Current User")) /
            "current" / "options.ini";
 }
 
@@ -87,7 +87,7 @@ bool SimulatedEngine::setSpeaker(const std::string& name) {
     if (!setup_.running || reloading() || name.empty())
         return false;
     if (name != speaker())
-        profile::write(setup_.userIni, "Settings", "Current User", name);
+        profile::writeDragon(setup_.userIni, "Settings", "Current User", name);
     startReload(name);
     return true;
 }
@@ -95,7 +95,7 @@ bool SimulatedEngine::setSpeaker(const std::string& name) {
 bool SimulatedEngine::saveUser() {
     if (!setup_.running)
         return false;
-    profile::write(optionsIni(), "Options", "Last Saved", now().display());
+    profile::writeDragon(optionsIni(), "Options", "Last Saved", now().display());
     unsaved_ = false;
     ++saves_;
     return true;
@@ -130,7 +130,7 @@ std::string SimulatedEngine::programFileOf(WindowHandle window) {
 }
 
 std::uint32_t SimulatedEngine::speakerLanguage() {
-    const auto id = profile::read(optionsIni(), "Options", "speakerlanguageID");
+    const auto id = profile::readDragon(optionsIni(), "Options", "speakerlanguageID");
     return id.empty() ? 1033 : static_cast<std::uint32_t>(std::strtoul(id.c_str(), nullptr, 10));
 }
 

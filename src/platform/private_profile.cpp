@@ -1,6 +1,7 @@
 #include "platform/private_profile.h"
 
-#include <fstream>
+#include "format/codepage.h"
+
 #include <optional>
 #include <vector>
 
@@ -32,15 +33,21 @@ bool sameName(std::string_view a, std::string_view b) {
     return true;
 }
 
-std::vector<std::string> readLines(const std::filesystem::path& file) {
+std::vector<std::string> linesOf(std::string_view text) {
     std::vector<std::string> lines;
-    std::ifstream in(file, std::ios::binary);
-    for (std::string line; std::getline(in, line);) {
-        if (!line.empty() && line.back() == '\r')
-            line.pop_back();
-        lines.push_back(std::move(line));
+    while (!text.empty()) {
+        const auto end = std::min(text.find('\n'), text.size());
+        auto line = text.substr(0, end);
+        if (line.ends_with('\r'))
+            line.remove_suffix(1);
+        lines.emplace_back(line);
+        text.remove_prefix(std::min(end + 1, text.size()));
     }
     return lines;
+}
+
+std::string fileText(const std::filesystem::path& file) {
+    return readWholeFile(file).value_or(std::string());
 }
 
 // The section a line opens, if it is a section header.
@@ -83,9 +90,9 @@ std::pair<std::size_t, std::size_t> findSection(const std::vector<std::string>& 
 
 namespace portable {
 
-std::string read(const std::filesystem::path& file, std::string_view section, std::string_view key,
-                 std::string_view fallback) {
-    const auto lines = readLines(file);
+std::string readText(std::string_view text, std::string_view section, std::string_view key,
+                     std::string_view fallback) {
+    const auto lines = linesOf(text);
     const auto [begin, end] = findSection(lines, section);
     std::string value(fallback);
     if (begin != std::string::npos) {
@@ -93,11 +100,12 @@ std::string read(const std::filesystem::path& file, std::string_view section, st
             const auto found = keyOf(lines[i]);
             if (!found || !sameName(*found, key))
                 continue;
-            auto text = trimmed(std::string_view(lines[i]).substr(found->size() + 1));
-            if (text.size() >= 2 && (text.front() == '"' || text.front() == '\'') &&
-                text.back() == text.front())
-                text = text.substr(1, text.size() - 2);
-            value = std::string(text);
+            auto quoted = trimmed(std::string_view(lines[i]).substr(found->size() + 1));
+            if (quoted.size() >= 2 &&
+                (quoted.front() == '"' || quoted.front() == '\'') &&
+                quoted.back() == quoted.front())
+                quoted = quoted.substr(1, quoted.size() - 2);
+            value = std::string(quoted);
             break;
         }
     }
@@ -106,9 +114,9 @@ std::string read(const std::filesystem::path& file, std::string_view section, st
     return value;
 }
 
-bool write(const std::filesystem::path& file, std::string_view section, std::string_view key,
-           std::string_view value, FileOps& files) {
-    auto lines = readLines(file);
+std::string rewritten(std::string_view text, std::string_view section, std::string_view key,
+                      std::string_view value) {
+    auto lines = linesOf(text);
     const std::string entry = std::string(key) + "=" + std::string(value);
     const auto [begin, end] = findSection(lines, section);
     if (begin == std::string::npos) {
@@ -132,11 +140,21 @@ bool write(const std::filesystem::path& file, std::string_view section, std::str
             lines.insert(lines.begin() + static_cast<std::ptrdiff_t>(at), entry);
         }
     }
-    std::string text;
+    std::string result;
     for (const auto& line : lines)
-        text += line + "\r\n";
+        result += line + "\r\n";
+    return result;
+}
+
+std::string read(const std::filesystem::path& file, std::string_view section, std::string_view key,
+                 std::string_view fallback) {
+    return readText(fileText(file), section, key, fallback);
+}
+
+bool write(const std::filesystem::path& file, std::string_view section, std::string_view key,
+           std::string_view value, FileOps& files) {
     try {
-        files.replaceFile(file, text);
+        files.replaceFile(file, rewritten(fileText(file), section, key, value));
     } catch (const FileError&) {
         return false;
     }
@@ -144,6 +162,31 @@ bool write(const std::filesystem::path& file, std::string_view section, std::str
 }
 
 } // namespace portable
+
+std::string readDragon(const std::filesystem::path& file, std::string_view section,
+                       std::string_view key, std::string_view fallback) {
+    const auto bytes = [](std::string_view utf8) {
+        auto encoded = codepage::fromUtf8(utf8);
+        return encoded.ok ? std::move(encoded.bytes) : std::string();
+    };
+    // Read on the code page's bytes, so that the 249-character cut falls between characters.
+    return codepage::toUtf8(
+        portable::readText(fileText(file), bytes(section), bytes(key), bytes(fallback)));
+}
+
+bool writeDragon(const std::filesystem::path& file, std::string_view section, std::string_view key,
+                 std::string_view value, FileOps& files) {
+    const auto encoded = codepage::fromUtf8(
+        portable::rewritten(codepage::toUtf8(fileText(file)), section, key, value));
+    if (!encoded.ok)
+        return false;
+    try {
+        files.replaceFile(file, encoded.bytes);
+    } catch (const FileError&) {
+        return false;
+    }
+    return true;
+}
 
 #ifndef _WIN32
 std::string read(const std::filesystem::path& file, std::string_view section, std::string_view key,

@@ -25,6 +25,15 @@ std::string read(const std::filesystem::path& file, std::string_view section, st
 bool write(const std::filesystem::path& file, std::string_view section, std::string_view key,
            std::string_view value, FileOps& files = FileOps::system());
 
+// Dragon writes its own INI files in the ANSI code page, Windows-1252 for every language Dragon 10
+// speaks, whatever the program's text is: these read and write them through the code page, with
+// the program's own reading and writing of the format. A value the code page cannot hold is not
+// written (false).
+std::string readDragon(const std::filesystem::path& file, std::string_view section,
+                       std::string_view key, std::string_view fallback = {});
+bool writeDragon(const std::filesystem::path& file, std::string_view section, std::string_view key,
+                 std::string_view value, FileOps& files = FileOps::system());
+
 // The program's own reading and writing of the format, which the two functions above use where
 // the system has no profile functions. Windows has them: there they are used, through the
 // files' native code page, and this copy is kept to be held against them.
@@ -33,6 +42,11 @@ std::string read(const std::filesystem::path& file, std::string_view section, st
                  std::string_view fallback = {});
 bool write(const std::filesystem::path& file, std::string_view section, std::string_view key,
            std::string_view value, FileOps& files = FileOps::system());
+// The same on a file's text: a value read, and the text with a value written.
+std::string readText(std::string_view text, std::string_view section, std::string_view key,
+                     std::string_view fallback = {});
+std::string rewritten(std::string_view text, std::string_view section, std::string_view key,
+                      std::string_view value);
 } // namespace portable
 
 } // namespace profile

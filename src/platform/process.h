@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <filesystem>
 #include <optional>
 #include <string>
 #include <vector>
@@ -10,8 +11,16 @@ namespace qmk {
 // A program started without a window of its own.
 class HiddenProcess {
 public:
+    // Where the program's standard output and error go: files, created or truncated; an empty
+    // path leaves that stream as this program's.
+    struct Output {
+        std::filesystem::path out;
+        std::filesystem::path err;
+    };
+
     // Starts `arguments[0]` with the rest as its arguments; nullopt when it cannot start.
-    static std::optional<HiddenProcess> run(const std::vector<std::string>& arguments);
+    static std::optional<HiddenProcess> run(const std::vector<std::string>& arguments,
+                                            const Output& output = {});
 
     HiddenProcess(HiddenProcess&& other) noexcept;
     HiddenProcess& operator=(HiddenProcess&&) = delete;

@@ -1,5 +1,6 @@
 #include "platform/process.h"
 
+#include <fcntl.h>
 #include <spawn.h>
 #include <sys/wait.h>
 
@@ -7,15 +8,24 @@ extern char** environ;
 
 namespace qmk {
 
-std::optional<HiddenProcess> HiddenProcess::run(const std::vector<std::string>& arguments) {
+std::optional<HiddenProcess> HiddenProcess::run(const std::vector<std::string>& arguments,
+                                                const Output& output) {
     if (arguments.empty())
         return std::nullopt;
     std::vector<char*> argv;
     for (const auto& argument : arguments)
         argv.push_back(const_cast<char*>(argument.c_str()));
     argv.push_back(nullptr);
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    for (const auto& [descriptor, file] : {std::pair{1, &output.out}, std::pair{2, &output.err}})
+        if (!file->empty())
+            posix_spawn_file_actions_addopen(&actions, descriptor, file->c_str(),
+                                             O_WRONLY | O_CREAT | O_TRUNC, 0644);
     pid_t child = 0;
-    if (posix_spawn(&child, argv[0], nullptr, nullptr, argv.data(), environ) != 0)
+    const int spawned = posix_spawn(&child, argv[0], &actions, nullptr, argv.data(), environ);
+    posix_spawn_file_actions_destroy(&actions);
+    if (spawned != 0)
         return std::nullopt;
     return HiddenProcess(static_cast<std::intptr_t>(child));
 }

@@ -27,13 +27,25 @@ std::wstring quoted(const std::wstring& argument) {
     return text + L"\"";
 }
 
+// A file the child inherits as a standard stream; null when none was asked for.
+HANDLE inheritableFile(const std::filesystem::path& file) {
+    if (file.empty())
+        return nullptr;
+    SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
+    const HANDLE handle =
+        CreateFileW(file.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, &inherit,
+                    CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    return handle == INVALID_HANDLE_VALUE ? nullptr : handle;
+}
+
 HANDLE processOf(std::intptr_t handle) {
     return reinterpret_cast<HANDLE>(handle);
 }
 
 } // namespace
 
-std::optional<HiddenProcess> HiddenProcess::run(const std::vector<std::string>& arguments) {
+std::optional<HiddenProcess> HiddenProcess::run(const std::vector<std::string>& arguments,
+                                                const Output& output) {
     if (arguments.empty())
         return std::nullopt;
     std::wstring commandLine;
@@ -42,9 +54,23 @@ std::optional<HiddenProcess> HiddenProcess::run(const std::vector<std::string>& 
     const auto program = wide::fromUtf8(arguments.front());
     STARTUPINFOW startup{};
     startup.cb = sizeof startup;
+    const HANDLE out = inheritableFile(output.out);
+    const HANDLE err = inheritableFile(output.err);
+    const bool redirected = out || err;
+    if (redirected) {
+        startup.dwFlags = STARTF_USESTDHANDLES;
+        startup.hStdInput = GetStdHandle(STD_INPUT_HANDLE);
+        startup.hStdOutput = out ? out : GetStdHandle(STD_OUTPUT_HANDLE);
+        startup.hStdError = err ? err : GetStdHandle(STD_ERROR_HANDLE);
+    }
     PROCESS_INFORMATION started{};
-    if (!CreateProcessW(program.c_str(), commandLine.data(), nullptr, nullptr, FALSE,
-                        CREATE_NO_WINDOW, nullptr, nullptr, &startup, &started))
+    const bool created = CreateProcessW(program.c_str(), commandLine.data(), nullptr, nullptr,
+                                        redirected ? TRUE : FALSE, CREATE_NO_WINDOW, nullptr,
+                                        nullptr, &startup, &started);
+    for (const HANDLE file : {out, err})
+        if (file)
+            CloseHandle(file);
+    if (!created)
         return std::nullopt;
     CloseHandle(started.hThread);
     return HiddenProcess(reinterpret_cast<std::intptr_t>(started.hProcess));

@@ -54,7 +54,7 @@ void Nat::fail(const std::string& message, const std::string& title) {
 }
 
 std::string Nat::readIni(const std::string& file, const char* section, const char* key) const {
-    return profile::read(pathFromUtf8(file), section, key);
+    return profile::readDragon(pathFromUtf8(file), section, key);
 }
 
 bool Nat::findPaths() {

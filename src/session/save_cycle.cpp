@@ -47,9 +47,9 @@ void SaveCycle::save(bool newListShown) {
         !settingFlag(p_.settings.read("dont show roam save user", "False")))
         roamingNotice();
     if (nat.roamingUserOn)
-        profile::write(pathFromUtf8(nat.roamingCacheDirectory) / pathFromUtf8(p_.engine.speaker()) /
-                           "current" / "local.ini",
-                       "Options", "MyCommands Changed", "1");
+        profile::writeDragon(pathFromUtf8(nat.roamingCacheDirectory) /
+                                 pathFromUtf8(p_.engine.speaker()) / "current" / "local.ini",
+                             "Options", "MyCommands Changed", "1");
     if (newListShown) {
         if (!refresh())
             return;

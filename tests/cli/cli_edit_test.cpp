@@ -1,5 +1,7 @@
 #include "command_file_builder.h"
+#include "common/native.h"
 #include "common/utf8_path.h"
+#include "platform/process.h"
 #include "run_qmk10.h"
 #include "session.h"
 #include "test_home.h"
@@ -10,6 +12,7 @@
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
 #include <sstream>
+#include <tuple>
 
 namespace qmk {
 
@@ -245,6 +248,24 @@ TEST_F(CliEditTest, ADemoSetupLeavesARealDragonInstallationAlone) {
     ASSERT_EQ(qmk({"demo-setup", "--dir", utf8Of(demo)}).status, 0);
     EXPECT_EQ(qmk({"demo-setup", "--dir", utf8Of(demo)}).status, 0);
     EXPECT_EQ(qmk({"demo-setup", "--dir", utf8Of(demo), "--system-folders"}).status, 2);
+
+    // Dragon's INI files are in its code page: a user name it cannot hold is refused.
+    const auto polish =
+        qmk({"demo-setup", "--dir", utf8Of(home_.path("pl")), "--user", "\xc5\x81ukasz"});
+    EXPECT_EQ(polish.status, 1);
+    EXPECT_NE(polish.err.find("A Dragon user cannot be named"), std::string::npos) << polish.err;
+    EXPECT_FALSE(fs::exists(home_.path("pl")));
+    const auto german = home_.path("de");
+    ASSERT_EQ(qmk({"demo-setup", "--dir", utf8Of(german), "--user", "J\xc3\xbcrgen"}).status, 0);
+    const auto nsuser = german / "AppData" / "Nuance" / "NaturallySpeaking10" / "nsuser.ini";
+    EXPECT_EQ(testing::readBytes(nsuser), "[Settings]\r\nCurrent User=J\xfcrgen\r\n");
+    testing::setEnvironment("QUILLMARK10_COMMON_APPDATA", german / "ProgramData");
+    testing::setEnvironment("QUILLMARK10_APPDATA", german / "AppData");
+    const auto who = qmk({"whoami", "--json"});
+    testing::unsetEnvironment("QUILLMARK10_COMMON_APPDATA");
+    testing::unsetEnvironment("QUILLMARK10_APPDATA");
+    ASSERT_EQ(who.status, 0) << who.err;
+    EXPECT_EQ(nlohmann::json::parse(who.out)["CurrentUser"], "J\xc3\xbcrgen");
 }
 
 TEST_F(CliEditTest, ADemoDragonInstallationIsFoundAndItsUserListed) {
@@ -358,9 +379,7 @@ TEST_F(CliEditTest, TheMergeToolMergesCommandsAndReplacesTheSameOnes) {
     source.command("pick <sizes>").keys("p");
     source.list("sizes", {"big"});
     const auto from = home_.writeFile("source.dat", source.build());
-    const std::string command =
-        std::string(MERGEMYCMDS) + " '" + file_ + "' '" + from.string() + "'";
-    ASSERT_EQ(std::system(command.c_str()), 0);
+    ASSERT_EQ(HiddenProcess::run({MERGEMYCMDS, file_, utf8Of(from)})->wait(), 0);
     const auto rows = json();
     EXPECT_NE(rows.find(R"("name": "type name", "Type": "K", "script": "New Name")"),
               std::string::npos);
@@ -368,7 +387,7 @@ TEST_F(CliEditTest, TheMergeToolMergesCommandsAndReplacesTheSameOnes) {
     EXPECT_NE(rows.find(R"("name": "pick <sizes>")"), std::string::npos);
     EXPECT_NE(rows.find(R"("name": "sizes", "Type": "L")"), std::string::npos);
     EXPECT_NE(rows.find(R"("name": "open mail")"), std::string::npos);
-    EXPECT_NE(std::system((std::string(MERGEMYCMDS) + " only-one").c_str()), 0);
+    EXPECT_NE(HiddenProcess::run({MERGEMYCMDS, "only-one"})->wait(), 0);
 }
 
 } // namespace qmk
@@ -393,10 +412,11 @@ TEST_F(CliEditTest, TheSaveCyclesMergeRunsTheToolAndRefreshesTheStore) {
     EXPECT_NE(json().find(R"("name": "merged in")"), std::string::npos);
     EXPECT_EQ(testing::readBytes(from)[15], 9);
 
-    // A tool that changes nothing.
+    // A tool that changes nothing: qmk10 given two files and no command ends at once.
     const auto idle = home_.path("idle-dragon");
     std::filesystem::create_directories(idle);
-    std::filesystem::create_symlink("/bin/true", idle / "mergemycmds");
+    std::filesystem::copy_file(pathFromUtf8(QMK10),
+                               idle / ("mergemycmds" + std::string(native::kProgramSuffix)));
     testing::setEnvironment("QUILLMARK10_DRAGON_PROGRAM", idle / "natspeak");
     const auto failed = qmk({"merge", file_, from.string()});
     EXPECT_EQ(failed.status, 1);
@@ -479,29 +499,27 @@ namespace qmk {
 // Two qmk10 processes, each with its own program directory, edit one command file at once:
 // each change is kept, or refused with the reason, and each run says truly which.
 TEST_F(CliEditTest, TwoWritersAtOnceKeepBothChangesOrSayWhyNot) {
-    namespace fs = std::filesystem;
-    const auto a = home_.path("qmk").string();
-    const auto b = home_.path("qmkB").string();
+    const auto a = utf8Of(home_.path("qmk"));
+    const auto b = utf8Of(home_.path("qmkB"));
     ASSERT_EQ(
-        std::system(("'" + std::string(QMK10) + "' --home '" + b + "' init >/dev/null").c_str()),
-        0);
-    const auto run = [&](const std::string& home, const std::string& name, const std::string& body,
-                         const std::string& tag) {
-        const auto out = home_.path(tag).string();
-        return "'" + std::string(QMK10) + "' --home '" + home + "' set-body '" + file_ +
-               "' --name '" + name + "' --body '" + body + "' >'" + out + ".out' 2>'" + out +
-               ".err'; echo $? >'" + out + ".rc'";
+        HiddenProcess::run({QMK10, "--home", b, "init"}, {home_.path("init.out"), {}})->wait(), 0);
+    const auto start = [&](const std::string& home, const std::string& name,
+                           const std::string& body, const std::string& tag) {
+        return HiddenProcess::run(
+            {QMK10, "--home", home, "set-body", file_, "--name", name, "--body", body},
+            {home_.path(tag + ".out"), home_.path(tag + ".err")});
     };
     int kept = 0, refused = 0;
     for (int round = 0; round < 50; ++round) {
         const auto bodyA = "a" + std::to_string(round);
         const auto bodyB = "b" + std::to_string(round);
-        const auto both = "(" + run(a, "open mail", bodyA, "A") + ") & (" +
-                          run(b, "type name", bodyB, "B") + "); wait";
-        ASSERT_EQ(std::system(both.c_str()), 0);
+        auto writerA = start(a, "open mail", bodyA, "A");
+        auto writerB = start(b, "type name", bodyB, "B");
+        ASSERT_TRUE(writerA && writerB);
+        const std::pair<int, int> statuses{writerA->wait(), writerB->wait()};
         const auto listed = json();
-        for (const auto& [tag, body] : {std::pair{"A", bodyA}, std::pair{"B", bodyB}}) {
-            const auto status = std::stoi(testing::readBytes(home_.path(std::string(tag) + ".rc")));
+        for (const auto& [tag, body, status] :
+             {std::tuple{"A", bodyA, statuses.first}, std::tuple{"B", bodyB, statuses.second}}) {
             const auto err = testing::readBytes(home_.path(std::string(tag) + ".err"));
             const bool present = listed.find("\"script\": \"" + body + "\"") != std::string::npos;
             if (status == 0) {

@@ -97,12 +97,15 @@ TEST_F(CliTest, ParseListAndInfoShowTheFile) {
     EXPECT_EQ(properties["version"], "10.0");
     EXPECT_EQ(properties["commands"], 2);
     EXPECT_EQ(properties["lists"], 1);
-    // A file name whose bytes are not UTF-8 still gives valid JSON, the bad byte replaced.
+#ifndef _WIN32
+    // A file name whose bytes are not UTF-8 still gives valid JSON, the bad byte replaced. Windows
+    // names are Unicode: no such name exists there.
     const auto latin1Name = home_.writeFile("caf\xe9.dat", sampleFile()).string();
     const auto named = qmk({"info", latin1Name, "--json"});
     ASSERT_EQ(named.status, 0) << named.err;
     const auto shownName = nlohmann::json::parse(named.out)["file"].get<std::string>();
     EXPECT_TRUE(shownName.ends_with("/caf\xef\xbf\xbd.dat")) << shownName;
+#endif
 }
 
 namespace {

@@ -60,6 +60,9 @@ TEST_F(CliOnWindows, ADemoUserInTheSystemFoldersIsFoundEditedExportedBackedUpAnd
     const auto own = dragon_ / "users" / pathFromUtf8(user) / "current" / "mycmds.dat";
     ASSERT_TRUE(fs::exists(own)) << "the user's folder is named J\xc3\xbcrgen, as given";
     EXPECT_EQ(lower(utf8Of(dragon_)), "c:\\programdata\\nuance\\naturallyspeaking10");
+    // Dragon's own INI files are in its code page, not the program's UTF-8.
+    EXPECT_EQ(testing::readBytes(userDragon_ / "nsuser.ini"),
+              "[Settings]\r\nCurrent User=J\xfcrgen\r\n");
 
     const auto who = qmk({"whoami", "--json"});
     ASSERT_EQ(who.status, 0) << who.err;

@@ -46,6 +46,29 @@ TEST(PrivateProfile, WritesCreateFileSectionAndKeyAndKeepTheRest) {
     EXPECT_EQ(profile::portable::read(ini, "\\tmp\\x.dat", "mrucount"), "1");
 }
 
+// Dragon's INI files are in its code page: read as UTF-8 text, written back in the code page.
+TEST(PrivateProfile, DragonsFilesAreReadAndWrittenInTheCodePage) {
+    testing::TestHome home;
+    const auto ini = home.writeFile("nsuser.ini", "[Settings]\r\nCurrent User=J\xfcrgen\r\n"
+                                                  "long=" +
+                                                      std::string(300, '\xe9') + "\r\n");
+    EXPECT_EQ(profile::readDragon(ini, "settings", "current user"), "J\xc3\xbcrgen");
+    // The 249-character cut falls between characters: 249 two-byte UTF-8 sequences.
+    std::string cut;
+    for (int i = 0; i < 249; ++i)
+        cut += "\xc3\xa9";
+    EXPECT_EQ(profile::readDragon(ini, "Settings", "long"), cut);
+    EXPECT_EQ(profile::readDragon(ini, "Settings", "missing", "G\xc3\xbcnter"), "G\xc3\xbcnter");
+
+    ASSERT_TRUE(profile::writeDragon(ini, "Settings", "Current User", "Fran\xc3\xa7oise"));
+    EXPECT_EQ(home.readFile("nsuser.ini").substr(0, 36),
+              "[Settings]\r\nCurrent User=Fran\xe7oise\r\n");
+    // A name the code page cannot hold is not written, and the file stays as it was.
+    const auto before = home.readFile("nsuser.ini");
+    EXPECT_FALSE(profile::writeDragon(ini, "Settings", "Current User", "\xc5\x81ukasz"));
+    EXPECT_EQ(home.readFile("nsuser.ini"), before);
+}
+
 TEST(OsVersion, ShortCodesForEveryBranch) {
     EXPECT_EQ(osVersionName(parseOsVersion("NT 5.0")), "Win2K");
     EXPECT_EQ(osVersionName(parseOsVersion("NT 5.1")), "WinXP");

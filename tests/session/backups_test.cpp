@@ -165,6 +165,7 @@ TEST(BackupsFaults, ArchivesRestoresAndSettingsAreWholeOrAsTheyWere) {
             EXPECT_NE(entry.path().extension(), ".qmk-new") << entry.path();
     }
 
+#ifndef _WIN32 // Windows' own profile functions write the settings file there, not FileOps
     for (int step = 0; step < 2; ++step) {
         testing::TestHome home;
         testing::FailingAtStep files;
@@ -180,6 +181,7 @@ TEST(BackupsFaults, ArchivesRestoresAndSettingsAreWholeOrAsTheyWere) {
         settings.write("slider", "9");
         EXPECT_EQ(settings.read("slider", "5"), "9");
     }
+#endif
 }
 
 } // namespace qmk

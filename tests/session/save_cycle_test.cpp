@@ -1,4 +1,5 @@
 #include "command_file_builder.h"
+#include "common/utf8_path.h"
 #include "dragon_install.h"
 #include "platform/private_profile.h"
 #include "session/import_offer.h"
@@ -192,7 +193,7 @@ TEST_F(SaveCycleTest, RoamingUsersSeeTheNoticeAndTheMasterIsReachedByTheOpenUser
     roaming.setStartupUser("pat");
     engine_.setEvents({[&](const std::string& s) { roaming.speakerChanged(s); }, {}});
     roaming.save(false);
-    EXPECT_EQ(profile::read(cache / "pat/current/local.ini", "Options", "MyCommands Changed"), "1");
+    EXPECT_EQ(profile::readDragon(cache / "pat/current/local.ini", "Options", "MyCommands Changed"), "1");
     EXPECT_TRUE(home_.prompt.shown.empty()) << "a user reached by the master sees no notice";
     EXPECT_FALSE(windows_.findByTitle("Open User")) << "Enter closed the dialog";
     EXPECT_FALSE(view_.closed);
@@ -247,8 +248,7 @@ TEST_F(SaveCycleTest, ANewListShownAsksForACommandAndATimeoutSaysUnableToUpdate)
     EXPECT_FALSE(cycle_->mergeDone());
 
     // A tool that never touches the file.
-    const auto lazy = home_.writeFile("lazy-tool", "#!/bin/sh\nsleep 1\n");
-    fs::permissions(lazy, fs::perms::owner_all);
+    const auto lazy = pathFromUtf8(IDLE_TOOL);
     SaveCycle slow({home_.parser(), home_.store(), nat_, settings_, engine_, microphone_, windows_,
                     loop_, home_.prompt, home_.status, home_.trace(), files_, home_.home(), lazy},
                    view_, SaveCycleTimes{{}, {}, {std::chrono::milliseconds(5), 50}});
