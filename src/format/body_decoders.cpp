@@ -173,7 +173,7 @@ std::string stepByStepBody(ImageReader& in, const KeyNames* keys) {
             break;
         }
         default:
-            throw UnknownStepCode{code, in.position()};
+            throw FileDamage::unknownStepCode(code, in.position());
         }
     }
     return lines.take();

@@ -7,7 +7,7 @@ namespace qmk {
 void ImageReader::require(std::size_t bytes, std::uint32_t from) const {
     const std::size_t start = std::size_t{from} - 1;
     if (from == 0 || start > image_.size() || image_.size() - start < bytes)
-        throw ImageOverrun{from};
+        throw FileDamage::overrun(from);
 }
 
 std::uint8_t ImageReader::byte() {
@@ -45,7 +45,7 @@ std::uint32_t ImageReader::count() {
     const std::uint32_t wide = u32();
     // Read as a signed 32-bit number: a negative count is a damaged file.
     if (wide > 0x7fffffffu)
-        throw ImageOverrun{start};
+        throw FileDamage::overrun(start);
     return wide;
 }
 
@@ -53,7 +53,7 @@ std::string_view ImageReader::string() {
     const auto start = position_;
     const std::uint32_t length = count();
     if (image_.size() - offset() < length)
-        throw ImageOverrun{start};
+        throw FileDamage::overrun(start);
     const auto text = image_.substr(offset(), length);
     position_ += length;
     return text;

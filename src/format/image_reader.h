@@ -1,16 +1,13 @@
 #pragma once
 
+#include "format/file_damage.h"
+
 #include <cstdint>
 #include <stdexcept>
 #include <string>
 #include <string_view>
 
 namespace qmk {
-
-// A read that would run past the end of the file image: the file is damaged.
-struct ImageOverrun {
-    std::uint32_t position; // where the failing read began
-};
 
 // Reads the primitives of the command file from its image. Positions are 1-based. Every read
 // checks what remains first; none ever reads outside the image.

@@ -23,7 +23,7 @@ std::string nameAt(std::string_view image, std::uint32_t position) {
     try {
         ImageReader peek(image, position);
         return std::string(peek.string());
-    } catch (const ImageOverrun&) {
+    } catch (const FileDamage&) {
         return {};
     }
 }
@@ -68,14 +68,14 @@ bool Parser::Run::walk() {
         parser_.ctx_.trace.mark("before parselists");
         readLists(in);
         return true;
-    } catch (const DamagedName& damaged) {
-        reportDamage(damaged.name, damaged.position);
-    } catch (const ImageOverrun& overrun) {
-        reportDamage(nameAt(image_, recordStart_), overrun.position);
-    } catch (const UnknownStepCode& step) {
-        parser_.ctx_.prompt.message("Unknown step-by-step command:" + std::to_string(step.code),
-                                    "Offset =" + std::to_string(step.position));
-        reportDamage(nameAt(image_, recordStart_), step.position);
+    } catch (const FileDamage& damage) {
+        if (damage.kind() == FileDamage::Kind::UnknownStepCode)
+            parser_.ctx_.prompt.message("Unknown step-by-step command:" +
+                                            std::to_string(damage.stepCode()),
+                                        "Offset =" + std::to_string(damage.position()));
+        reportDamage(damage.kind() == FileDamage::Kind::DamagedName ? damage.name()
+                                                                    : nameAt(image_, recordStart_),
+                     damage.position());
     }
     return false;
 }

@@ -9,8 +9,8 @@ std::string_view readRecordName(ImageReader& in) {
     const auto name = in.string();
     for (const char c : name)
         if (static_cast<unsigned char>(c) < 32)
-            throw DamagedName{std::string(name),
-                              in.position() - static_cast<std::uint32_t>(name.size())};
+            throw FileDamage::damagedName(std::string(name),
+                                          in.position() - static_cast<std::uint32_t>(name.size()));
     return name;
 }
 

@@ -11,12 +11,6 @@
 
 namespace qmk {
 
-// A name holding a byte below 32: the file is damaged at `position`, the name's first character.
-struct DamagedName {
-    std::string name;
-    std::uint32_t position;
-};
-
 // One command record as read from the file image. Texts are the file's own Windows-1252 bytes;
 // views point into the image.
 struct CommandRecord {
@@ -60,11 +54,11 @@ std::string_view typeLetterOf(std::uint8_t typeByte, std::uint32_t graphicSize);
 // The display name of a `Type` letter ("K" gives "KEYS"); empty for another letter.
 std::string typeDisplayName(std::string_view type);
 
-// A record's name, checked: a byte below 32 throws DamagedName.
+// A record's name, checked: a byte below 32 throws FileDamage.
 std::string_view readRecordName(ImageReader& in);
 
-// Reads the record at the reader's position and leaves the reader after it. Throws DamagedName,
-// ImageOverrun or UnknownStepCode on damage.
+// Reads the record at the reader's position and leaves the reader after it. Throws FileDamage
+// on damage.
 CommandRecord readCommandRecord(ImageReader& in, layout::Generation generation,
                                 const KeyNames& keys);
 ListRecord readListRecord(ImageReader& in);

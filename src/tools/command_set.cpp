@@ -57,12 +57,11 @@ std::variant<CommandSet, std::string> readCommandSet(const std::filesystem::path
             item.body = row.script;
             set.items.push_back(std::move(item));
         }
-    } catch (const DamagedName& damaged) {
-        return utf8Of(file) + ": damaged at position " + std::to_string(damaged.position);
-    } catch (const ImageOverrun& overrun) {
-        return utf8Of(file) + ": damaged at position " + std::to_string(overrun.position);
-    } catch (const UnknownStepCode& step) {
-        return utf8Of(file) + ": unknown step code " + std::to_string(step.code);
+    } catch (const FileDamage& damage) {
+        return utf8Of(file) + ": " +
+               (damage.kind() == FileDamage::Kind::UnknownStepCode
+                    ? "unknown step code " + std::to_string(damage.stepCode())
+                    : "damaged at position " + std::to_string(damage.position()));
     }
     return set;
 }

@@ -34,14 +34,12 @@ std::optional<EditResult> guardedWalk(const std::string_view& image, const std::
     try {
         walk();
         return std::nullopt;
-    } catch (const DamagedName& corrupt) {
-        return checkString(image, corrupt.name,
-                           corrupt.position + static_cast<std::uint32_t>(corrupt.name.size()), last,
-                           home, files);
-    } catch (const ImageOverrun& overrun) {
-        damagedAt = overrun.position;
-    } catch (const UnknownStepCode& step) {
-        damagedAt = step.position;
+    } catch (const FileDamage& damage) {
+        if (damage.kind() == FileDamage::Kind::DamagedName)
+            return checkString(image, damage.name(),
+                               damage.position() + static_cast<std::uint32_t>(damage.name().size()),
+                               last, home, files);
+        damagedAt = damage.position();
     }
     return EditResult::refused("The command file is damaged near position " +
                                    std::to_string(damagedAt) + "; nothing was changed",

@@ -224,9 +224,7 @@ EditResult addListRecord(UpdateEngine& engine, const std::string& name, const st
             ImageReader list(engine.image(), end);
             end = readListRecord(list).end;
         }
-    } catch (const ImageOverrun&) {
-        return EditResult::refused("The command file no longer matches the store: reload it first");
-    } catch (const DamagedName&) {
+    } catch (const FileDamage&) {
         return EditResult::refused("The command file no longer matches the store: reload it first");
     }
     engine.prepareRewrite(end - 1);

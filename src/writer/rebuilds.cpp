@@ -187,11 +187,9 @@ EditResult deleteList(UpdateEngine& engine, const UserRow& list) {
         ImageReader in(engine.image(), static_cast<std::uint32_t>(list.offset));
         const auto record = readListRecord(in);
         if (!name.ok || record.name != name.bytes)
-            throw ImageOverrun{record.offset};
+            throw FileDamage::overrun(record.offset);
         end = record.end;
-    } catch (const ImageOverrun&) {
-        return EditResult::refused("The command file no longer matches the store: reload it first");
-    } catch (const DamagedName&) {
+    } catch (const FileDamage&) {
         return EditResult::refused("The command file no longer matches the store: reload it first");
     }
     const auto listsAt = static_cast<std::uint32_t>(engine.storedOffsetLists());
@@ -293,7 +291,7 @@ std::optional<EditResult> formatConversionRefusal(UpdateEngine& engine,
                             target.label + " format",
                         path);
             }
-        } catch (...) {
+        } catch (const FileDamage&) {
             // Damage is reported by the walk itself.
         }
     }

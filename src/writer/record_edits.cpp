@@ -44,9 +44,7 @@ std::optional<Record> locate(const UpdateEngine& engine, const UserRow& row, Rea
         if (codepage::toUtf8(record.name) != row.name)
             return std::nullopt;
         return record;
-    } catch (const ImageOverrun&) {
-    } catch (const DamagedName&) {
-    } catch (const UnknownStepCode&) {
+    } catch (const FileDamage&) {
     }
     return std::nullopt;
 }

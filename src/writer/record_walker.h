@@ -73,8 +73,8 @@ public:
         : image_(image), source_(source), output_(output) {}
 
     // Walks the command record at `position` onto `out`; returns its context and leaves the
-    // position of the next record in `end`. Throws DamagedName (a name holding a byte below
-    // 32: the walk stops before anything is committed) or ImageOverrun.
+    // position of the next record in `end`. Throws FileDamage (a name holding a byte below
+    // 32 or a read past the end: the walk stops before anything is committed).
     RecordContext walkCommand(std::uint32_t position, bool marked, const WalkTransform& transform,
                               std::string& out, std::uint32_t& end) const;
     // Copies the LIST record at `position` onto `out`.

@@ -104,11 +104,7 @@ public:
                 addCommand(readCommandRecord(in, engine_.generation(), keys_), result);
             }
             addLists(result);
-        } catch (const ImageOverrun&) {
-            result.refusal = damaged();
-        } catch (const DamagedName&) {
-            result.refusal = damaged();
-        } catch (const UnknownStepCode&) {
+        } catch (const FileDamage&) {
             result.refusal = damaged();
         }
         return result;

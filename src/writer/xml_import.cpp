@@ -60,9 +60,7 @@ bool framesExactly(const std::string& type, const std::string& body) {
             in.string();
         }
         return in.position() - 1 == body.size();
-    } catch (const ImageOverrun&) {
-        return false;
-    } catch (const UnknownStepCode&) {
+    } catch (const FileDamage&) {
         return false;
     }
 }

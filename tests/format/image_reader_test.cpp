@@ -1,4 +1,5 @@
 #include "format/image_reader.h"
+#include "format/record.h"
 
 #include <gtest/gtest.h>
 
@@ -49,16 +50,33 @@ TEST(ImageReader, AReadPastTheEndIsReportedWhereItBegan) {
     try {
         in.string();
         FAIL() << "read past the end";
-    } catch (const ImageOverrun& overrun) {
-        EXPECT_EQ(overrun.position, 1u);
+    } catch (const FileDamage& overrun) {
+        EXPECT_EQ(overrun.kind(), FileDamage::Kind::Overrun);
+        EXPECT_EQ(overrun.position(), 1u);
+        EXPECT_STREQ(overrun.what(), "damaged at position 1");
+    }
+    // A name holding a byte below 32 is damage at the name's first character.
+    ImageReader named(std::string_view("\x00\x03"
+                                       "a\x1f"
+                                       "b",
+                                       5),
+                      2);
+    try {
+        readRecordName(named);
+        FAIL() << "a control byte in a name";
+    } catch (const FileDamage& damaged) {
+        EXPECT_EQ(damaged.kind(), FileDamage::Kind::DamagedName);
+        EXPECT_EQ(damaged.name(), "a\x1f"
+                                  "b");
+        EXPECT_EQ(damaged.position(), 3u);
     }
     ImageReader words(std::string_view("\x01\x02\x03", 3));
-    EXPECT_THROW(words.u32(), ImageOverrun);
+    EXPECT_THROW(words.u32(), FileDamage);
     EXPECT_EQ(words.u16(), 0x0201);
-    EXPECT_THROW(words.u16At(3), ImageOverrun);
-    EXPECT_THROW(words.skip(4), ImageOverrun);
+    EXPECT_THROW(words.u16At(3), FileDamage);
+    EXPECT_THROW(words.skip(4), FileDamage);
     // A 7-byte count beyond the signed 32-bit range is damage, not a huge string.
-    EXPECT_THROW(readCount(std::string("\xFF\xFF\xFF\x00\x00\x00\x80", 7)), ImageOverrun);
+    EXPECT_THROW(readCount(std::string("\xFF\xFF\xFF\x00\x00\x00\x80", 7)), FileDamage);
 }
 
 } // namespace qmk
