@@ -1,5 +1,6 @@
 #pragma once
 
+#include "common/system_message.h"
 #include "format/layout.h"
 #include "store/database.h"
 #include "store/places.h"
@@ -15,10 +16,7 @@
 namespace qmk {
 
 // A prompt's refusal: the message box the user sees.
-struct Refusal {
-    std::string message;
-    std::string title;
-};
+using Refusal = SystemMessage;
 
 inline constexpr std::string_view kRefusedName = "*** no good ***";
 

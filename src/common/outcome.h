@@ -1,6 +1,7 @@
 #pragma once
 
 #include "common/prompt.h"
+#include "common/system_message.h"
 
 #include <filesystem>
 #include <string>
@@ -17,7 +18,7 @@ inline constexpr const char* kChangedBehindUs =
 // What one user operation came to: a code, the system's message and its title. The front end
 // shows the message (a message box in the window, a line from qmk10); questions were already
 // asked through the prompt.
-struct Outcome {
+struct Outcome : SystemMessage {
     enum class Code {
         Done,      // the operation ran; `message` reports it
         Refused,   // a check stopped it; nothing was written
@@ -26,8 +27,6 @@ struct Outcome {
         Stale,     // the file changed behind the store: it is read again, the operation restarts
     };
     Code code = Code::Done;
-    std::string message;
-    std::string title;
     bool fileChanged = false; // the command file was written: Dragon and the store must follow
 
     // What some operations hand back to the window.

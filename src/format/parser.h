@@ -3,6 +3,7 @@
 #include "common/program_dir.h"
 #include "common/prompt.h"
 #include "common/status_sink.h"
+#include "common/system_message.h"
 #include "common/trace.h"
 #include "format/file_properties.h"
 #include "store/database.h"
@@ -27,10 +28,13 @@ enum class ParseStatus {
     StoreDamaged,       // the store's file is damaged: it must be replaced and the file parsed
 };
 
-struct ParseResult {
-    ParseStatus status = ParseStatus::Parsed;
-    std::string message; // the system's message for the failures, with its title
-    std::string title;
+// The system's message says why, for the failures.
+struct ParseResult : SystemMessage {
+    ParseResult(ParseStatus code = ParseStatus::Parsed, std::string text = {},
+                std::string caption = {})
+        : SystemMessage{std::move(text), std::move(caption)}, status(code) {}
+
+    ParseStatus status;
     bool ok() const { return status == ParseStatus::Parsed || status == ParseStatus::Current; }
 };
 

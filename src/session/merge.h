@@ -1,5 +1,6 @@
 #pragma once
 
+#include "common/system_message.h"
 #include "common/trace.h"
 
 #include <chrono>
@@ -20,10 +21,11 @@ struct MergeWait {
 };
 
 // What the merge through Dragon's tool came to; the message is the system's own when it failed.
-struct MergeOutcome {
-    bool merged = false;
-    std::string message;
-    std::string title;
+struct MergeOutcome : SystemMessage {
+    MergeOutcome(bool done, std::string text, std::string caption)
+        : SystemMessage{std::move(text), std::move(caption)}, merged(done) {}
+
+    bool merged;
 };
 
 // Merges `source` into `target` with Dragon's merge tool, run hidden: the source's header gets

@@ -3,6 +3,7 @@
 #include "common/file_io.h"
 #include "common/file_time.h"
 #include "common/program_dir.h"
+#include "common/system_message.h"
 #include "common/trace.h"
 #include "format/layout.h"
 #include "store/database.h"
@@ -25,14 +26,12 @@ inline constexpr const char* kNewCommand = "command.new";
 
 // What a writer operation reports: done, or refused with a message and its title. A refused
 // operation has written nothing.
-struct EditResult {
+struct EditResult : SystemMessage {
     bool ok = true;
-    std::string message;
-    std::string title;
 
     static EditResult done() { return {}; }
     static EditResult refused(std::string message, std::string title = "Quillmark10") {
-        return {false, std::move(message), std::move(title)};
+        return {{std::move(message), std::move(title)}, false};
     }
 };
 
