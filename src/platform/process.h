@@ -18,7 +18,8 @@ public:
         std::filesystem::path err;
     };
 
-    // Starts `arguments[0]` with the rest as its arguments; nullopt when it cannot start.
+    // Starts `arguments[0]` with the rest as its arguments; nullopt when it cannot start or an
+    // output file cannot be made.
     static std::optional<HiddenProcess> run(const std::vector<std::string>& arguments,
                                             const Output& output = {});
 

@@ -27,7 +27,8 @@ std::wstring quoted(const std::wstring& argument) {
     return text + L"\"";
 }
 
-// A file the child inherits as a standard stream; null when none was asked for.
+// A file the child inherits as a standard stream; null when none was asked for,
+// INVALID_HANDLE_VALUE when it cannot be made.
 HANDLE inheritableFile(const std::filesystem::path& file) {
     if (file.empty())
         return nullptr;
@@ -35,7 +36,7 @@ HANDLE inheritableFile(const std::filesystem::path& file) {
     const HANDLE handle =
         CreateFileW(file.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, &inherit,
                     CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-    return handle == INVALID_HANDLE_VALUE ? nullptr : handle;
+    return handle;
 }
 
 HANDLE processOf(std::intptr_t handle) {
@@ -57,6 +58,7 @@ std::optional<HiddenProcess> HiddenProcess::run(const std::vector<std::string>& 
     const HANDLE out = inheritableFile(output.out);
     const HANDLE err = inheritableFile(output.err);
     const bool redirected = out || err;
+    const bool outputReady = out != INVALID_HANDLE_VALUE && err != INVALID_HANDLE_VALUE;
     if (redirected) {
         startup.dwFlags = STARTF_USESTDHANDLES;
         startup.hStdInput = GetStdHandle(STD_INPUT_HANDLE);
@@ -64,11 +66,12 @@ std::optional<HiddenProcess> HiddenProcess::run(const std::vector<std::string>& 
         startup.hStdError = err ? err : GetStdHandle(STD_ERROR_HANDLE);
     }
     PROCESS_INFORMATION started{};
-    const bool created = CreateProcessW(program.c_str(), commandLine.data(), nullptr, nullptr,
-                                        redirected ? TRUE : FALSE, CREATE_NO_WINDOW, nullptr,
-                                        nullptr, &startup, &started);
+    const bool created =
+        outputReady && CreateProcessW(program.c_str(), commandLine.data(), nullptr, nullptr,
+                                      redirected ? TRUE : FALSE, CREATE_NO_WINDOW, nullptr, nullptr,
+                                      &startup, &started);
     for (const HANDLE file : {out, err})
-        if (file)
+        if (file && file != INVALID_HANDLE_VALUE)
             CloseHandle(file);
     if (!created)
         return std::nullopt;

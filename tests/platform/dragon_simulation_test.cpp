@@ -185,6 +185,10 @@ TEST(Platform, SingleInstanceAndHiddenProcess) {
     EXPECT_EQ(ok->wait(), 2);
     EXPECT_FALSE(ok->running());
     EXPECT_FALSE(HiddenProcess::run({utf8Of(home.path("missing"))}));
+    // Its error output goes to the file asked for; a file that cannot be made starts nothing.
+    ASSERT_EQ(HiddenProcess::run({MERGEMYCMDS}, {{}, home.path("err.txt")})->wait(), 2);
+    EXPECT_NE(home.readFile("err.txt").find("mergemycmds"), std::string::npos);
+    EXPECT_FALSE(HiddenProcess::run({MERGEMYCMDS}, {home.path("missing/out.txt"), {}}));
     SimulatedMicrophone microphone(2);
     microphone.setState(1);
     EXPECT_EQ(microphone.state(), 1);
