@@ -34,9 +34,10 @@ std::string readDragon(const std::filesystem::path& file, std::string_view secti
 bool writeDragon(const std::filesystem::path& file, std::string_view section, std::string_view key,
                  std::string_view value, FileOps& files = FileOps::system());
 
-// The program's own reading and writing of the format, which the two functions above use where
-// the system has no profile functions. Windows has them: there they are used, through the
-// files' native code page, and this copy is kept to be held against them.
+// The program's own reading and writing of the format, which read() and write() use where the
+// system has no profile functions, and readDragon() and writeDragon() everywhere. Windows has them:
+// there they are used, through the files' native code page, and this copy is kept to be held
+// against them.
 namespace portable {
 std::string read(const std::filesystem::path& file, std::string_view section, std::string_view key,
                  std::string_view fallback = {});
