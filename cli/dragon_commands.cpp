@@ -43,6 +43,8 @@ int demoSetup(const ProgramDir& home, const DemoPlace& place, const std::string&
         err << outcome.message << '\n';
         return kFailed;
     }
+    // Standard output is kept for the lines the shell evaluates.
+    err << outcome.message << '\n';
     if (!outcome.followUp.empty())
         err << outcome.followUp << '\n';
     if (!place.systemFolders)
@@ -91,11 +93,6 @@ int rollback(Session& session, const std::string& archive, std::ostream& out) {
         return kDone;
     }
     const auto file = session.nat()->usersOwnFile();
-    if (!fs::exists(archives->archiveFolder(user) / pathFromUtf8(archive))) {
-        session.prompt().message(archive + " is not an archive of user '" + user + "'",
-                                 utf8Of(archives->archiveFolder(user)));
-        return kFailed;
-    }
     if (!archives->restore(user, archive, file))
         return kFailed;
     const int verified = session.verifyWrite();
@@ -106,10 +103,6 @@ int rollback(Session& session, const std::string& archive, std::ostream& out) {
 
 int merge(Session& session, const std::string& source, std::ostream& out) {
     const auto target = session.parser().commandFile();
-    if (!fs::exists(pathFromUtf8(source))) {
-        session.prompt().message("File does not exist", source);
-        return kUsage;
-    }
     // Without a Dragon user the target's own language stands for the speaker's.
     const auto code = session.nat() ? languageOfLcid(static_cast<std::uint32_t>(std::atoi(
                                                          session.nat()->speakerlanguageID.c_str())))
@@ -120,6 +113,8 @@ int merge(Session& session, const std::string& source, std::ostream& out) {
                          pathFromUtf8(source), code, session.trace());
     if (!outcome.merged) {
         session.prompt().message(outcome.message, outcome.title);
+        if (outcome.sourceMissing)
+            return kUsage;
         session.verifyWrite();
         return kFailed;
     }

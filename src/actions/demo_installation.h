@@ -1,5 +1,6 @@
 #pragma once
 
+#include "common/file_io.h"
 #include "common/outcome.h"
 
 #include <filesystem>
@@ -20,8 +21,9 @@ struct DemoFolders {
 
 // Lays out a simulated Dragon 10 installation with one user whose command file is a copy of
 // `demoCommands`. A real installation is never written over: it is refused and nothing is
-// touched. A demo user's existing command file is kept, and `followUp` says so.
+// touched. A demo user's existing command file is kept, and `followUp` says so. Each file is
+// written whole or not at all.
 Outcome installDemo(const DemoFolders& folders, const std::string& user,
-                    const std::filesystem::path& demoCommands);
+                    const std::filesystem::path& demoCommands, FileOps& files = FileOps::system());
 
 } // namespace qmk::actions

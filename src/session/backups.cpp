@@ -89,9 +89,14 @@ std::vector<std::string> Backups::archivesOfThisMonth(const std::string& user,
 
 bool Backups::restore(const std::string& user, const std::string& archive,
                       const fs::path& commandFile) {
-    if (archive == kNoneToRollback || archive.size() < 8)
+    if (archive == kNoneToRollback)
         return false;
     const auto source = archiveFolder(user) / pathFromUtf8(archive);
+    if (std::error_code ec; archive.size() < 8 || !fs::is_regular_file(source, ec)) {
+        prompt_.message(archive + " is not an archive of user '" + user + "'",
+                        utf8Of(archiveFolder(user)));
+        return false;
+    }
     const std::string crlf(kCrLf);
     const auto answer =
         prompt_.ask("Restore user '" + user + "'" + crlf + crlf + utf8Of(commandFile) + crlf +

@@ -58,6 +58,11 @@ MergeOutcome mergeThroughTool(const std::filesystem::path& tool,
     const auto failed = [&] {
         return MergeOutcome{false, "Unable to update above file", utf8Of(target)};
     };
+    if (std::error_code ec; !std::filesystem::is_regular_file(source, ec)) {
+        MergeOutcome missing{false, "File does not exist", utf8Of(source)};
+        missing.sourceMissing = true;
+        return missing;
+    }
     if (!writeLanguage(source, languageCode))
         return failed();
     const auto before = modificationTime(target).value_or(FileTime{});

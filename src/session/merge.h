@@ -26,6 +26,7 @@ struct MergeOutcome : SystemMessage {
         : SystemMessage{std::move(text), std::move(caption)}, merged(done) {}
 
     bool merged;
+    bool sourceMissing = false; // nothing was run: the file to merge is not there
 };
 
 // Merges `source` into `target` with Dragon's merge tool, run hidden: the source's header gets

@@ -307,6 +307,12 @@ TEST_F(CliEditTest, ADemoDragonInstallationIsFoundAndItsUserListed) {
     EXPECT_EQ(name.substr(0, 7), "mycmds.");
     EXPECT_EQ(testing::readBytes(home_.path("qmk") / "Demo User" / name), before);
     EXPECT_EQ(qmk({"rollback", name}).status, 4); // the question needs --yes here
+    const auto editedBytes = testing::readBytes(own);
+    const auto notArchive = qmk({"rollback", "mycmds.01011999", "--yes"});
+    EXPECT_EQ(notArchive.status, 1);
+    EXPECT_NE(notArchive.err.find("mycmds.01011999 is not an archive of user 'Demo User'"),
+              std::string::npos);
+    EXPECT_EQ(testing::readBytes(own), editedBytes);
     const auto restored = qmk({"rollback", name, "--yes"});
     ASSERT_EQ(restored.status, 0) << restored.err;
     EXPECT_EQ(testing::readBytes(own), before);
@@ -412,10 +418,15 @@ TEST_F(CliEditTest, TheSaveCyclesMergeRunsTheToolAndRefreshesTheStore) {
     EXPECT_NE(json().find(R"("name": "merged in")"), std::string::npos);
     EXPECT_EQ(testing::readBytes(from)[15], 9);
 
-    // A tool that changes nothing: qmk10 given two files and no command ends at once.
+    // A source that is not there is said before the tool runs.
+    const auto missing = qmk({"merge", file_, home_.path("gone.dat").string()});
+    EXPECT_EQ(missing.status, 2);
+    EXPECT_EQ(missing.err, home_.path("gone.dat").string() + ": File does not exist\n");
+
+    // A tool that changes nothing.
     const auto idle = home_.path("idle-dragon");
     std::filesystem::create_directories(idle);
-    std::filesystem::copy_file(pathFromUtf8(QMK10),
+    std::filesystem::copy_file(pathFromUtf8(IDLE_TOOL),
                                idle / ("mergemycmds" + std::string(native::kProgramSuffix)));
     testing::setEnvironment("QUILLMARK10_DRAGON_PROGRAM", idle / "natspeak");
     const auto failed = qmk({"merge", file_, from.string()});

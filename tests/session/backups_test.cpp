@@ -103,10 +103,18 @@ TEST_F(BackupsTest, OnlyThisMonthsArchivesAreListedAndRestoreKeepsThePreviousFil
     EXPECT_NE(home_.prompt.shown.back().text.find("Quillmark execution on: 01052026"
                                                   " (mmddyyyy) ?"),
               std::string::npos);
-    EXPECT_FALSE(backups_.restore("pat", kNoneToRollback, own_));
     const auto shown = home_.prompt.shown.size();
-    EXPECT_FALSE(backups_.restore("pat", "1052026", own_)); // seven characters: no date in it
+    EXPECT_FALSE(backups_.restore("pat", kNoneToRollback, own_));
     EXPECT_EQ(home_.prompt.shown.size(), shown);
+    // A name that is no archive of the user is said before any question, and nothing is copied.
+    write("edited again");
+    for (const std::string name : {"1052026", "mycmds.01052025"}) {
+        home_.prompt.answers = {Prompt::Answer::Ok};
+        EXPECT_FALSE(backups_.restore("pat", name, own_));
+        EXPECT_EQ(home_.prompt.shown.back().text, name + " is not an archive of user 'pat'");
+        EXPECT_EQ(home_.prompt.answers.size(), 1U) << "no question was asked";
+    }
+    EXPECT_EQ(testing::readBytes(own_), "edited again");
 }
 
 } // namespace qmk
