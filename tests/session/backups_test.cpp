@@ -108,6 +108,7 @@ TEST_F(BackupsTest, OnlyThisMonthsArchivesAreListedAndRestoreKeepsThePreviousFil
     EXPECT_EQ(home_.prompt.shown.size(), shown);
     // A name that is no archive of the user is said before any question, and nothing is copied.
     write("edited again");
+    files_.writeFile(home_.path("pat") / "1052026", "not an archive: no date in the name");
     for (const std::string name : {"1052026", "mycmds.01052025"}) {
         home_.prompt.answers = {Prompt::Answer::Ok};
         EXPECT_FALSE(backups_.restore("pat", name, own_));
