@@ -83,11 +83,6 @@ ReportsDialog::ReportsDialog(MainSession& session, Prompt& prompt, const std::st
     proposeFile();
 }
 
-// Closing the dialog, whatever way, leaves nothing marked.
-ReportsDialog::~ReportsDialog() {
-    statements::clearFlags(session_.store());
-}
-
 ReportRequest ReportsDialog::request() const {
     auto r = selectionRequest(session_.browser(), selection_, mode_);
     r.destination = static_cast<Destination>(destination_->checkedId());

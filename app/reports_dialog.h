@@ -19,7 +19,6 @@ class ReportsDialog final : public QDialog {
     Q_OBJECT
 public:
     ReportsDialog(MainSession& session, Prompt& prompt, const std::string& mode, QWidget* parent);
-    ~ReportsDialog() override;
 
 private:
     ReportRequest request() const;

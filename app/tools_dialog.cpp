@@ -122,17 +122,17 @@ void ToolsDialog::search() {
         auto session = session_.fileSession(*engine_, prompt_);
         if (search_->writtenHere())
             session.changedBehindUs = [] { return false; };
-        const auto selected = actions::selectForTool(session, request());
-        if (!selected.done()) {
-            showOutcome(prompt_, selected);
-            if (selected.code == Outcome::Code::Stale) {
+        const auto chosen = actions::selectForTool(session, request());
+        if (!chosen.outcome.done()) {
+            showOutcome(prompt_, chosen.outcome);
+            if (chosen.outcome.code == Outcome::Code::Stale) {
                 outcome_.done = true;
                 accept();
             }
             return;
         }
         session_.rollBackCheck();
-        search_->start();
+        search_->start(chosen.rows);
     }
     showFound(search_->findNext(find_->text().toStdString(), matchCase_->isChecked()));
 }
@@ -162,9 +162,8 @@ void ToolsDialog::showFound(SearchReplace::Step step) {
     body_->setTextCursor(cursor);
 }
 
-ToolsDialog::~ToolsDialog() {
-    statements::clearFlags(session_.store());
-}
+// Out of line: the search's type is complete only here.
+ToolsDialog::~ToolsDialog() = default;
 
 ReportRequest ToolsDialog::request() const {
     return selectionRequest(session_.browser(), selection_, "dat");

@@ -63,17 +63,16 @@ int main(int argc, char** argv) {
     auto& store = home.store();
 
     int victim = 0;
-    // Marking the victim is the tools dialog's step, before the rebuild starts.
-    auto markVictim = [&] {
-        store.exec("UPDATE user SET flag = 0 WHERE flag = 1");
-        store.prepare("UPDATE user SET flag = 1 WHERE name = ?")
-            .bind(1, "command number " + std::to_string(victim++))
-            .run();
+    Selection victimRow;
+    // Choosing the victim is the tools dialog's step, before the rebuild starts.
+    auto chooseVictim = [&] {
+        victimRow =
+            testing::rowsWhere(store, "name = 'command number " + std::to_string(victim++) + "'");
     };
     // The memory runs use an engine of their own, so that nothing is reused from earlier runs.
     auto deleteWith = [&](UpdateEngine& on) {
-        markVictim();
-        if (!deleteMarked(on).ok)
+        chooseVictim();
+        if (!deleteCommands(on, victimRow).ok)
             std::abort();
     };
     auto fresh = [&] {
@@ -83,10 +82,10 @@ int main(int argc, char** argv) {
     const auto remove = paired(
         9, copyOnce,
         [&] {
-            if (!deleteMarked(engine).ok)
+            if (!deleteCommands(engine, victimRow).ok)
                 std::abort();
         },
-        markVictim);
+        chooseVictim);
     if (!home.parse(path, true).ok())
         return 2;
     const double removeMemory = extraMemory([&] {
@@ -97,11 +96,11 @@ int main(int argc, char** argv) {
         return 2;
 
     const auto target = home.path("export.dat");
-    // Marking the rows is the tools dialog's step, before the export starts.
-    statements::flagCommands(store);
+    // Choosing the rows is the tools dialog's step, before the export starts.
+    const auto commands = statements::selectCommands(store);
     auto exportWith = [&](UpdateEngine& on) {
         std::filesystem::remove(target);
-        if (!exportCommands(on, target, ExportMode::NewFile, {}).result.ok)
+        if (!exportCommands(on, commands, target, ExportMode::NewFile, {}).result.ok)
             std::abort();
     };
     const auto exported = paired(9, copyOnce, [&] { exportWith(engine); });

@@ -28,8 +28,7 @@ int main(int argc, char** argv) {
             std::abort();
     };
     const auto exportAll = [&] {
-        statements::flagAll(home.store());
-        const auto set = collectXmlExport(engine, keys);
+        const auto set = collectXmlExport(engine, statements::selectAll(home.store()), keys);
         if (set.refusal || !writeXmlFile(files, xml, set.set, xmltext::Encoding::Utf16).ok)
             std::abort();
     };

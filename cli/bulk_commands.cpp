@@ -192,7 +192,6 @@ public:
                                o_.encoding == "windows-1252" ? xmltext::Encoding::Windows1252
                                                              : xmltext::Encoding::Utf16,
                                &summary);
-        statements::clearFlags(session_.store());
         if (!outcome.done())
             return finish(outcome);
         out_ << o_.to << ": " << outcome.message << " (" << summary << ")\n";
@@ -206,7 +205,6 @@ public:
         request_.destination = ReportRequest::Destination::File;
         request_.file = pathFromUtf8(o_.out);
         const auto outcome = actions::writeReport(context(), request_);
-        statements::clearFlags(session_.store());
         if (!outcome.done())
             return finish(outcome);
         out_ << o_.out << '\n';
@@ -216,15 +214,14 @@ public:
     int replaceAll() {
         if (!selected())
             return kFailed;
-        const auto selection = actions::selectForTool(context(), request_);
-        if (!selection.done())
-            return finish(selection);
+        const auto chosen = actions::selectForTool(context(), request_);
+        if (!chosen.outcome.done())
+            return finish(chosen.outcome);
         session_.archiveBeforeWrite();
         SearchReplace search(session_.store(), engine_, session_.prompt(),
                              [](const std::string&) {});
-        search.start();
+        search.start(chosen.rows);
         const auto step = search.replaceAll(o_.search, o_.replace, o_.matchCase);
-        statements::clearFlags(session_.store());
         if (step == SearchReplace::Step::Refused)
             return kFailed;
         if (step != SearchReplace::Step::Finished)

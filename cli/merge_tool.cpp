@@ -49,12 +49,12 @@ int merge(const fs::path& target, const fs::path& source) {
         if (!parsed.ok()) {
             prompt.message(parsed.message, parsed.title);
         } else {
-            statements::flagCommands(*store);
             FileOps files;
             UpdateEngine engine(EngineContext{home, *store, trace, files, source});
-            const auto result = exportCommands(
-                engine, target, fs::exists(target) ? ExportMode::Append : ExportMode::NewFile,
-                [](const std::string&) { return DuplicateAnswer::YesToAll; });
+            const auto result =
+                exportCommands(engine, statements::selectCommands(*store), target,
+                               fs::exists(target) ? ExportMode::Append : ExportMode::NewFile,
+                               [](const std::string&) { return DuplicateAnswer::YesToAll; });
             if (!result.result.ok)
                 prompt.message(result.result.message, result.result.title);
             else

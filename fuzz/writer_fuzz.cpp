@@ -68,14 +68,15 @@ EditResult run(int operation, UpdateEngine& engine, Database& store, const UserR
         store.prepare("UPDATE user SET flag = 1 WHERE ID = ?").bind(1, row.id).run();
         return deleteMarked(engine);
     case 8:
-        statements::flagAll(store);
-        return renameGroupsOrPrograms(engine, {WalkOperation::Group, "All groups", "Renamed"});
+        return renameGroupsOrPrograms(engine, statements::selectAll(store),
+                                      {WalkOperation::Group, "All groups", "Renamed"});
     case 9:
-        statements::flagAll(store);
-        return renameGroupsOrPrograms(engine, {WalkOperation::Program, {}, "renamed"});
+        return renameGroupsOrPrograms(engine, statements::selectAll(store),
+                                      {WalkOperation::Program, {}, "renamed"});
     case 10: {
-        statements::flagCommands(store);
-        return exportCommands(engine, other, ExportMode::NewFile, {}).result;
+        return exportCommands(engine, statements::selectCommands(store), other, ExportMode::NewFile,
+                              {})
+            .result;
     }
     case 11:
     case 12:
@@ -90,10 +91,9 @@ EditResult run(int operation, UpdateEngine& engine, Database& store, const UserR
     case 15:
         return convertLanguage(engine, *languageCode("French"));
     default: {
-        statements::flagAll(store);
         const WalkOperation conversions[] = {WalkOperation::Dvc2Plain, WalkOperation::Dvc2Vba,
                                              WalkOperation::Dvc2Sdk};
-        return convertDvc(engine, conversions[operation % 3]).result;
+        return convertDvc(engine, statements::selectAll(store), conversions[operation % 3]).result;
     }
     }
 }

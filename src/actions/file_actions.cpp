@@ -19,14 +19,6 @@ bool endsWithIgnoringCase(const std::string& text, const std::string& tail) {
            codepage::toUpper(text.substr(text.size() - tail.size())) == codepage::toUpper(tail);
 }
 
-// Every whole-file operation starts here: the file must still be the one the store holds.
-std::optional<Outcome> refusedSelection(const FileSession& s, const ReportRequest& selection) {
-    auto selected = selectForTool(s, selection);
-    if (!selected.done())
-        return selected;
-    return std::nullopt;
-}
-
 // The write is about to start: its progress text, then the day's archive.
 void beginWrite(const FileSession& s, const std::string& progress) {
     if (s.progress)
@@ -60,17 +52,19 @@ std::optional<Outcome> refusedBeforeSelection(const FileSession& s) {
     return stale;
 }
 
-Outcome selectForTool(const FileSession& s, const ReportRequest& selection) {
+ChosenRows selectForTool(const FileSession& s, const ReportRequest& selection) {
     if (auto refusal = refusedBeforeSelection(s))
-        return *refusal;
+        return {*refusal, {}};
     return selectRows(s.store, selection, s.outlets, "Nothing is selected to act on");
 }
 
 Outcome deleteSelected(const FileSession& s, const ReportRequest& selection) {
-    if (auto refusal = refusedSelection(s, selection))
-        return *refusal;
+    // The file must still be the one the store holds, and the choice must hold rows.
+    const auto chosen = selectForTool(s, selection);
+    if (!chosen.outcome.done())
+        return chosen.outcome;
     beginWrite(s, "Deleting");
-    auto outcome = written(deleteMarked(s.engine), "Deletion Completed", "Delete");
+    auto outcome = written(deleteCommands(s.engine, chosen.rows), "Deletion Completed", "Delete");
     outcome.allGroups = outcome.done() && selection.choice == Choice::Group;
     return outcome;
 }
@@ -85,12 +79,15 @@ Outcome renameGroup(const FileSession& s, const ReportRequest& selection,
         return *refusal;
     if (auto refusal = refusedText(oldText))
         return *refusal;
-    if (auto refusal = refusedSelection(s, selection))
-        return *refusal;
+    // The file must still be the one the store holds, and the choice must hold rows.
+    const auto chosen = selectForTool(s, selection);
+    if (!chosen.outcome.done())
+        return chosen.outcome;
     beginWrite(s, "Renaming Group");
-    auto outcome = written(
-        renameGroupsOrPrograms(s.engine, {WalkOperation::Group, oldText.bytes, newText.bytes}),
-        "Group renamed", selection.group + "->" + newGroup);
+    auto outcome =
+        written(renameGroupsOrPrograms(s.engine, chosen.rows,
+                                       {WalkOperation::Group, oldText.bytes, newText.bytes}),
+                "Group renamed", selection.group + "->" + newGroup);
     if (outcome.done())
         outcome.newGroup = newGroup;
     return outcome;
@@ -109,11 +106,14 @@ Outcome renameProgram(const FileSession& s, const ReportRequest& selection,
     const auto newText = encodeForFile(program, "The new Program", kMenuWidth);
     if (auto refusal = refusedText(newText))
         return *refusal;
-    if (auto refusal = refusedSelection(s, selection))
-        return *refusal;
+    // The file must still be the one the store holds, and the choice must hold rows.
+    const auto chosen = selectForTool(s, selection);
+    if (!chosen.outcome.done())
+        return chosen.outcome;
     beginWrite(s, "Renaming Program");
-    return written(renameGroupsOrPrograms(s.engine, {WalkOperation::Program, {}, newText.bytes}),
-                   "Program Renamed", "Rename Program");
+    return written(
+        renameGroupsOrPrograms(s.engine, chosen.rows, {WalkOperation::Program, {}, newText.bytes}),
+        "Program Renamed", "Rename Program");
 }
 
 std::optional<Outcome> dvcConversionRefusal(const std::string& language, WalkOperation operation) {
@@ -128,14 +128,16 @@ Outcome convertDvcs(const FileSession& s, const ReportRequest& selection, WalkOp
         return *refusal;
     if (auto refusal = dvcConversionRefusal(s.language, operation))
         return *refusal;
-    if (auto refusal = refusedSelection(s, selection))
-        return *refusal;
+    // The file must still be the one the store holds, and the choice must hold rows.
+    const auto chosen = selectForTool(s, selection);
+    if (!chosen.outcome.done())
+        return chosen.outcome;
     const bool toPlain = operation == WalkOperation::Dvc2Plain;
     beginWrite(s, toPlain ? "Converting DVCs to Plain Text"
                   : operation == WalkOperation::Dvc2Vba
                       ? "Converting DVCs to Advanced Scripting"
                       : "Converting DVCs to Advanced Scripting w/SendDragonKeys");
-    const auto conversion = convertDvc(s.engine, operation);
+    const auto conversion = convertDvc(s.engine, chosen.rows, operation);
     auto outcome =
         written(conversion.result,
                 toPlain ? " Conversion of DVCs to Plain Text Complete"
@@ -154,8 +156,10 @@ std::string exportTargetFile(std::string target) {
 
 Outcome exportSelected(const FileSession& s, const ReportRequest& selection, std::string target,
                        ExistingTarget existing, std::string* detail) {
-    if (auto refusal = refusedSelection(s, selection))
-        return *refusal;
+    // The file must still be the one the store holds, and the choice must hold rows.
+    const auto chosen = selectForTool(s, selection);
+    if (!chosen.outcome.done())
+        return chosen.outcome;
     const auto normal = [](const fs::path& path) {
         return codepage::toUpper(utf8Of(fs::absolute(path).lexically_normal()));
     };
@@ -184,7 +188,8 @@ Outcome exportSelected(const FileSession& s, const ReportRequest& selection, std
     }
     if (s.progress)
         s.progress("Exporting");
-    const auto result = exportCommands(s.engine, pathFromUtf8(target), mode, s.duplicates);
+    const auto result =
+        exportCommands(s.engine, chosen.rows, pathFromUtf8(target), mode, s.duplicates);
     if (result.cancelled)
         return Outcome::cancelled();
     auto outcome = written(result.result, "Export Operation Completed", target);

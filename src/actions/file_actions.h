@@ -19,9 +19,9 @@ namespace qmk::actions {
 // which is then read again and the operation chosen anew.
 std::optional<Outcome> refusedBeforeSelection(const FileSession& session);
 
-// The rows a tool acts on, marked: done, or why there are none (the file changed behind the
-// store, nothing picked, nothing the View shows).
-Outcome selectForTool(const FileSession& session, const ReportRequest& selection);
+// The rows a tool acts on: done with the rows, or why there are none (the file changed behind
+// the store, nothing picked, nothing the View shows).
+ChosenRows selectForTool(const FileSession& session, const ReportRequest& selection);
 
 Outcome deleteSelected(const FileSession& session, const ReportRequest& selection);
 Outcome renameGroup(const FileSession& session, const ReportRequest& selection,

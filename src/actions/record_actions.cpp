@@ -155,9 +155,7 @@ Outcome deleteItem(const FileSession& s, const UserRow& row) {
     if (isList) {
         result = deleteList(s.engine, row);
     } else {
-        statements::clearFlags(s.store);
-        statements::flagRow(s.store, row.id);
-        result = deleteMarked(s.engine);
+        result = deleteCommands(s.engine, Selection({row.id}));
     }
     return result.ok ? saved() : failed(result);
 }

@@ -92,17 +92,19 @@ Outcome exportXml(const FileSession& s, const ReportRequest& selection, const fs
                   xmltext::Encoding encoding, std::string* summary) {
     if (auto refusal = missingFolder(target))
         return *refusal;
-    if (auto selected = selectForTool(s, selection); !selected.done())
-        return selected;
+    const auto chosen = selectForTool(s, selection);
+    if (!chosen.outcome.done())
+        return chosen.outcome;
     if (s.progress)
         s.progress("Exporting to XML");
     const auto keys = KeyNames::load(s.home.file(files::kKeyNames)).value_or(KeyNames{});
     // Records Dragon does not load have no row; they go when the choice and the View take them.
     const auto filename = utf8Of(s.commandFile.filename());
-    const auto exported = collectXmlExport(s.engine, keys, [&](const CommandRecord& record) {
-        const auto row = commandRow(record, filename, "");
-        return selectionHolds(selection, row) && (!s.outlets.shown || s.outlets.shown(row));
-    });
+    const auto exported =
+        collectXmlExport(s.engine, chosen.rows, keys, [&](const CommandRecord& record) {
+            const auto row = commandRow(record, filename, "");
+            return selectionHolds(selection, row) && (!s.outlets.shown || s.outlets.shown(row));
+        });
     if (exported.refusal)
         return Outcome::failed(exported.refusal->message, exported.refusal->title);
     if (exported.set.commands.empty())
@@ -196,7 +198,7 @@ Outcome importXmlIntoOpenFile(const FileSession& s, const XmlImport& request,
                                 kImportTitle);
 
     // The set becomes a command file of the target's own format, read into a store of its own,
-    // every row marked, and exported onto the end of the open file.
+    // every row exported onto the end of the open file.
     const auto& context = engine.context();
     const auto scratch = s.home.file("XmlImport.dat");
     try {
@@ -209,7 +211,6 @@ Outcome importXmlIntoOpenFile(const FileSession& s, const XmlImport& request,
     Parser parser(ParseContext{s.home, *store, context.trace, status, s.prompt, {}});
     if (!parser.parse(true, utf8Of(scratch)).ok())
         return Outcome::failed("The imported commands cannot be read back", utf8Of(scratch));
-    statements::flagAll(*store);
     if (s.progress)
         s.progress("Importing");
     if (s.archiveBeforeWrite)
@@ -221,7 +222,8 @@ Outcome importXmlIntoOpenFile(const FileSession& s, const XmlImport& request,
         return Outcome::failed(error.what(), "The command file was not changed");
     }
     UpdateEngine source(EngineContext{s.home, *store, context.trace, context.files, scratch});
-    const auto exported = exportCommands(source, s.commandFile, ExportMode::Append, s.duplicates);
+    const auto exported = exportCommands(source, statements::selectAll(*store), s.commandFile,
+                                         ExportMode::Append, s.duplicates);
     std::error_code ignored;
     fs::remove(scratch, ignored);
     if (exported.cancelled)

@@ -199,7 +199,7 @@ bool Browser::passesView(const UserRow& row) const {
     return allGroupsFlag_ || row.group == currentGroup_;
 }
 
-void Browser::addListCopy(const UserRow& global, bool flagged) {
+void Browser::addListCopy(const UserRow& global) {
     UserRow copy = global;
     copy.program = currentProgram_;
     copy.scope = currentScope_;
@@ -208,7 +208,6 @@ void Browser::addListCopy(const UserRow& global, bool flagged) {
         copy.group = currentGroup_;
     copy.dupe = false;
     copy.listcopy = true;
-    copy.flag = flagged;
     UserTable(*store_).add(copy);
 }
 

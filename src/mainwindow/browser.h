@@ -141,7 +141,7 @@ public:
     // A line added by the editor for the item it creates, selected, and that tab shown.
     void addEditedLine(int tab, const std::string& line, bool first);
     // The copy rule: a global LIST copied under the current Program and Scope.
-    void addListCopy(const UserRow& global, bool flagged = false);
+    void addListCopy(const UserRow& global);
     void setEnglish(bool english) { english_ = english; }
     // Counts every change, so the window repaints only what moved.
     std::uint64_t version() const { return version_; }

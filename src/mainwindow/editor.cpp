@@ -129,14 +129,10 @@ std::optional<std::string> Editor::commandName() {
         return std::nullopt;
     }
     // The LISTs the name uses are shown with it: a global one gets a copy under this Scope.
-    statements::clearFlags(p_.store);
-    for (const auto& list : listNamesIn(*answer)) {
-        if (const auto here = findRow(p_.store, program, scope, list)) {
-            statements::flagRow(p_.store, here->id);
-        } else if (const auto global = findRow(p_.store, kGlobal, kGlobal, list)) {
-            p_.browser.addListCopy(*global, true);
-        }
-    }
+    for (const auto& list : listNamesIn(*answer))
+        if (!findRow(p_.store, program, scope, list))
+            if (const auto global = findRow(p_.store, kGlobal, kGlobal, list))
+                p_.browser.addListCopy(*global);
     p_.status.setProgress("");
     return answer;
 }

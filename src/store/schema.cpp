@@ -10,7 +10,8 @@ const char* const kUserIndexes[] = {
     R"(CREATE INDEX IF NOT EXISTS "menu" ON user (menu, state, name))",
     R"(CREATE INDEX IF NOT EXISTS "name" ON user (globalsort, menu, state, name))",
     R"(CREATE INDEX IF NOT EXISTS "state" ON user (state))",
-    // Only the marked rows: bulk operations find them without reading every row.
+    // Operations are handed their rows as a value and no longer mark them in `flag`; the column
+    // and this (now empty) index stay, as stores made earlier and `list` output carry them.
     R"(CREATE INDEX IF NOT EXISTS marked ON user (flag) WHERE flag = 1)",
     // Only the LISTs: where the LISTs begin in insertion order is found without a scan.
     R"(CREATE INDEX IF NOT EXISTS lists ON user (ID) WHERE Type = 'L')",

@@ -27,6 +27,17 @@ std::int64_t countOf(Database& db, const char* sql, const Texts&... texts) {
     return select.step() ? select.integer(0) : 0;
 }
 
+// The IDs a query gives, as a selection.
+template <typename Query> Selection selectionOf(Query&& select) {
+    std::vector<std::int64_t> ids;
+    while (select.step())
+        ids.push_back(select.integer(0));
+    return Selection(std::move(ids));
+}
+
+// The condition that keeps the rows of a selection bound, as its JSON array, to the first `?`.
+constexpr const char* kSelected = "user.ID IN (SELECT value FROM json_each(?))";
+
 } // namespace
 
 std::int64_t deleteFileRows(Database& db) {
@@ -60,75 +71,81 @@ std::int64_t countCommands(Database& db) {
                        "(SELECT count(*) FROM user WHERE Type = 'L')");
 }
 
-std::int64_t countMarked(Database& db) {
-    return countOf(db, "SELECT count(*) FROM user WHERE flag = 1");
-}
-
 std::int64_t countLists(Database& db) {
     return countOf(db, "SELECT count(*) FROM user WHERE Type = 'L'");
 }
 
-std::int64_t clearFlags(Database& db) {
-    return db.exec("UPDATE user SET flag = 0");
+Selection selectAll(Database& db) {
+    return selectionOf(db.prepare("SELECT ID FROM user"));
 }
 
-std::int64_t flagAll(Database& db) {
-    return db.exec("UPDATE user SET flag = 1");
+Selection selectCommands(Database& db) {
+    return selectionOf(db.prepare("SELECT ID FROM user WHERE Type <> 'L'"));
 }
 
-std::int64_t flagCommands(Database& db) {
-    return db.exec("UPDATE user SET flag = 1 WHERE Type <> 'L'");
-}
-
-std::int64_t flagProgramScope(Database& db, const std::string& program, const std::string& scope,
-                              const std::optional<std::string>& group) {
+Selection selectProgramScope(Database& db, const std::string& program, const std::string& scope,
+                             const std::optional<std::string>& group) {
     if (!group)
-        return db.prepare("UPDATE user SET flag = 1 WHERE menu = ? AND state = ?")
+        return selectionOf(db.prepare("SELECT ID FROM user WHERE menu = ? AND state = ?")
+                               .bind(1, program)
+                               .bind(2, scope));
+    return selectionOf(db.prepare("SELECT ID FROM user WHERE menu = ? AND state = ? AND owner = ?")
+                           .bind(1, program)
+                           .bind(2, scope)
+                           .bind(3, *group));
+}
+
+Selection selectGroup(Database& db, const std::string& group) {
+    return selectionOf(db.prepare("SELECT ID FROM user WHERE owner = ?").bind(1, group));
+}
+
+Selection selectProgram(Database& db, const std::string& program) {
+    return selectionOf(db.prepare("SELECT ID FROM user WHERE menu = ?").bind(1, program));
+}
+
+std::optional<std::int64_t> firstNamed(Database& db, const std::string& program,
+                                       const std::string& scope, const std::string& name) {
+    auto select = db.prepare("SELECT ID FROM user WHERE menu = ? AND state = ? AND name = ? "
+                             "ORDER BY ID LIMIT 1");
+    select.bind(1, program).bind(2, scope).bind(3, name);
+    if (!select.step())
+        return std::nullopt;
+    return select.integer(0);
+}
+
+Selection selectCommandsNamed(Database& db, const std::string& program, const std::string& scope,
+                              const std::string& name) {
+    return selectionOf(
+        db.prepare("SELECT ID FROM user WHERE Type <> 'L' AND menu = ? AND state = ? AND name = ?")
             .bind(1, program)
             .bind(2, scope)
-            .run();
-    return db.prepare("UPDATE user SET flag = 1 WHERE menu = ? AND state = ? AND owner = ?")
-        .bind(1, program)
-        .bind(2, scope)
-        .bind(3, *group)
-        .run();
+            .bind(3, name));
 }
 
 std::int64_t clearNoGlobals(Database& db) {
     return db.exec("UPDATE user SET noglobals = 0");
 }
 
-std::vector<std::int64_t> flaggedInOrder(Database& db) {
-    auto select = db.prepare(
-        "SELECT ID FROM user WHERE flag = 1 ORDER BY globalsort, menu, state, listsort, name");
-    std::vector<std::int64_t> ids;
-    while (select.step())
-        ids.push_back(select.integer(0));
-    return ids;
-}
-
-std::vector<MarkedRecord> markedRecordsInFileOrder(Database& db, std::int64_t listsAt) {
-    // Two narrow scans, merged here: the marks from the partial index alone, the positions from
-    // their own table; the wide rows are never read.
-    auto marks = db.prepare("SELECT ID FROM user INDEXED BY marked WHERE flag = 1 ORDER BY ID");
-    std::vector<std::int64_t> ids;
-    while (marks.step())
-        ids.push_back(marks.integer(0));
+std::vector<SelectedRecord> recordsInFileOrder(Database& db, const Selection& selection,
+                                               std::int64_t listsAt) {
+    // The positions come from their own narrow table, merged here with the selection's IDs: the
+    // wide rows are never read.
+    const auto& ids = selection.ids();
     auto positions = db.prepare("SELECT ID, offset FROM positions WHERE filerecord = 1 AND "
                                 "offset < ? ORDER BY ID");
     positions.bind(1, listsAt);
-    std::vector<MarkedRecord> records;
+    std::vector<SelectedRecord> records;
     records.reserve(ids.size());
-    auto mark = ids.begin();
-    while (mark != ids.end() && positions.step()) {
+    auto next = ids.begin();
+    while (next != ids.end() && positions.step()) {
         const auto id = positions.integer(0);
-        while (mark != ids.end() && *mark < id)
-            ++mark;
-        if (mark != ids.end() && *mark == id)
+        while (next != ids.end() && *next < id)
+            ++next;
+        if (next != ids.end() && *next == id)
             records.push_back({id, static_cast<std::uint32_t>(positions.integer(1))});
     }
     // Rows are usually numbered in file order already; only edits since the parse reorder them.
-    const auto inFileOrder = [](const MarkedRecord& a, const MarkedRecord& b) {
+    const auto inFileOrder = [](const SelectedRecord& a, const SelectedRecord& b) {
         return a.offset < b.offset;
     };
     if (!std::is_sorted(records.begin(), records.end(), inFileOrder))
@@ -136,17 +153,14 @@ std::vector<MarkedRecord> markedRecordsInFileOrder(Database& db, std::int64_t li
     return records;
 }
 
-void flagRow(Database& db, std::int64_t id) {
-    db.prepare("UPDATE user SET flag = 1 WHERE ID = ?").bind(1, id).run();
-}
-
-std::vector<std::uint32_t> markedCommandOffsets(Database& db) {
-    auto marks = db.prepare("SELECT positions.offset FROM user JOIN positions ON positions.ID = "
-                            "user.ID WHERE user.flag = 1 AND positions.filerecord = 1 AND "
-                            "user.Type <> 'L'");
+std::vector<std::uint32_t> commandOffsets(Database& db, const Selection& selection) {
+    auto select = db.prepare("SELECT positions.offset FROM user JOIN positions ON positions.ID = "
+                             "user.ID WHERE user.ID IN (SELECT value FROM json_each(?)) AND "
+                             "positions.filerecord = 1 AND user.Type <> 'L'");
+    select.bind(1, selection.asJsonArray());
     std::vector<std::uint32_t> offsets;
-    while (marks.step())
-        offsets.push_back(static_cast<std::uint32_t>(marks.integer(0)));
+    while (select.step())
+        offsets.push_back(static_cast<std::uint32_t>(select.integer(0)));
     return offsets;
 }
 
@@ -165,16 +179,6 @@ std::optional<std::int64_t> globalListId(Database& db, const std::string& name) 
     if (!select.step())
         return std::nullopt;
     return select.integer(0);
-}
-
-std::int64_t flagCommandsNamed(Database& db, const std::string& program, const std::string& scope,
-                               const std::string& name) {
-    db.prepare("UPDATE user SET flag = 1 WHERE Type <> 'L' AND menu = ? AND state = ? AND name = ?")
-        .bind(1, program)
-        .bind(2, scope)
-        .bind(3, name)
-        .run();
-    return db.changes();
 }
 
 std::int64_t countCommandsOfProgram(Database& db, const std::string& program) {
@@ -246,61 +250,45 @@ void vacuumInto(Database& db, const std::filesystem::path& file) {
     db.prepare("VACUUM INTO ?").bind(1, utf8Of(file)).run();
 }
 
-void unflagRow(Database& db, std::int64_t id) {
-    db.prepare("UPDATE user SET flag = 0 WHERE ID = ?").bind(1, id).run();
-}
-
-std::int64_t flagGroup(Database& db, const std::string& group) {
-    db.prepare("UPDATE user SET flag = 1 WHERE owner = ?").bind(1, group).run();
-    return db.changes();
-}
-
-std::int64_t flagProgram(Database& db, const std::string& program) {
-    db.prepare("UPDATE user SET flag = 1 WHERE menu = ?").bind(1, program).run();
-    return db.changes();
-}
-
-void flagNamed(Database& db, const std::string& program, const std::string& scope,
-               const std::string& name) {
-    db.prepare("UPDATE user SET flag = 1 WHERE ID = (SELECT ID FROM user WHERE menu = ? AND "
-               "state = ? AND name = ? ORDER BY ID LIMIT 1)")
-        .bind(1, program)
-        .bind(2, scope)
-        .bind(3, name)
-        .run();
-}
-
-void forEachMarkedRow(Database& db, const std::function<bool(const UserRow&)>& visit) {
-    auto marked = db.prepare(UserTable::selectSql() + " WHERE user.flag = 1");
-    while (marked.step())
-        if (!visit(UserTable::rowFrom(marked)))
+void forEachRow(Database& db, const Selection& selection,
+                const std::function<bool(const UserRow&)>& visit) {
+    auto selected = db.prepare(UserTable::selectSql() + " WHERE " + kSelected);
+    selected.bind(1, selection.asJsonArray());
+    while (selected.step())
+        if (!visit(UserTable::rowFrom(selected)))
             return;
 }
 
-std::vector<UserRow> markedRows(Database& db, MarkedOrder order) {
+std::vector<UserRow> rowsOf(Database& db, const Selection& selection, RowOrder order) {
     auto select = db.prepare(
-        UserTable::selectSql() + " WHERE user.flag = 1 ORDER BY globalsort, " +
-        (order == MarkedOrder::Listing ? "menu, state, listsort, name" : "menu, state, name"));
+        UserTable::selectSql() + " WHERE " + kSelected + " ORDER BY globalsort, " +
+        (order == RowOrder::Listing ? "menu, state, listsort, name" : "menu, state, name"));
+    select.bind(1, selection.asJsonArray());
     std::vector<UserRow> rows;
     while (select.step())
         rows.push_back(UserTable::rowFrom(select));
     return rows;
 }
 
-void narrowMarksToSearchable(Database& db) {
-    db.exec("UPDATE user SET flag = 0 WHERE flag = 1 AND Type NOT IN ('S', 'K', 'A', 'L')");
-    db.exec("UPDATE user SET flag = 1 WHERE Type = 'L' AND listcopy = 0 AND menu = 'Global "
-            "Commands' AND state = 'Global Commands' AND name IN (SELECT name FROM user "
-            "WHERE flag = 1 AND listcopy = 1)");
-    db.exec("UPDATE user SET flag = 0 WHERE flag = 1 AND listcopy = 1");
+Selection searchablePart(Database& db, const Selection& selection) {
+    // The searchable rows that are records of the file, and the master LIST of each LIST copy.
+    auto select = db.prepare(
+        "SELECT ID FROM user WHERE user.ID IN (SELECT value FROM json_each(?1)) AND Type IN "
+        "('S', 'K', 'A', 'L') AND listcopy = 0 UNION SELECT ID FROM user WHERE Type = 'L' AND "
+        "listcopy = 0 AND menu = 'Global Commands' AND state = 'Global Commands' AND name IN "
+        "(SELECT name FROM user WHERE user.ID IN (SELECT value FROM json_each(?1)) AND "
+        "Type = 'L' AND listcopy = 1)");
+    select.bind(1, selection.asJsonArray());
+    return selectionOf(select);
 }
 
-void forEachMarkedBody(Database& db, std::int64_t fromId,
-                       const std::function<bool(std::int64_t id, std::string_view name,
-                                                std::string_view body)>& visit) {
-    auto rows =
-        db.prepare("SELECT ID, name, script FROM user WHERE flag = 1 AND ID >= ? ORDER BY ID");
-    rows.bind(1, fromId);
+void forEachBody(Database& db, const Selection& selection, std::int64_t fromId,
+                 const std::function<bool(std::int64_t id, std::string_view name,
+                                          std::string_view body)>& visit) {
+    auto rows = db.prepare("SELECT ID, name, script FROM user WHERE user.ID IN (SELECT value "
+                           "FROM json_each(?)) AND ID >= ? ORDER BY ID");
+    rows.bind(1, selection.asJsonArray());
+    rows.bind(2, fromId);
     while (rows.step())
         if (!visit(rows.integer(0), rows.view(1), rows.view(2)))
             return;

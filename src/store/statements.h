@@ -1,6 +1,7 @@
 #pragma once
 
 #include "store/database.h"
+#include "store/selection.h"
 #include "store/user_row.h"
 
 #include <cstdint>
@@ -28,37 +29,38 @@ void emptyTables(Database& db);
 
 std::int64_t countCommands(Database& db);
 std::int64_t countLists(Database& db);
-std::int64_t countMarked(Database& db);
 
-std::int64_t clearFlags(Database& db);
-std::int64_t flagAll(Database& db);
-std::int64_t flagCommands(Database& db);
-// One Program and Scope, optionally narrowed to one Group.
-std::int64_t flagProgramScope(Database& db, const std::string& program, const std::string& scope,
-                              const std::optional<std::string>& group = std::nullopt);
+// The rows an operation may be given: every row, every row but the LISTs, one Program and
+// Scope (optionally narrowed to one Group), a Group, a Program.
+Selection selectAll(Database& db);
+Selection selectCommands(Database& db);
+Selection selectProgramScope(Database& db, const std::string& program, const std::string& scope,
+                             const std::optional<std::string>& group = std::nullopt);
+Selection selectGroup(Database& db, const std::string& group);
+Selection selectProgram(Database& db, const std::string& program);
+// The first row named `name` in a Program and Scope.
+std::optional<std::int64_t> firstNamed(Database& db, const std::string& program,
+                                       const std::string& scope, const std::string& name);
+// The commands (LISTs aside) named `name` in a Program and Scope.
+Selection selectCommandsNamed(Database& db, const std::string& program, const std::string& scope,
+                              const std::string& name);
 std::int64_t clearNoGlobals(Database& db);
 
-// The `ID`s of the marked rows: Global Commands first, then by Program, Scope, commands before
-// LISTs, name.
-std::vector<std::int64_t> flaggedInOrder(Database& db);
-
-// The marked command records of the file, as (ID, offset) in file order: the records before
-// the lists section at `listsAt` whose rows carry the selection mark.
-struct MarkedRecord {
+// The selected command records of the file, as (ID, offset) in file order: the records before
+// the lists section at `listsAt`.
+struct SelectedRecord {
     std::int64_t id = 0;
     std::uint32_t offset = 0;
 };
-std::vector<MarkedRecord> markedRecordsInFileOrder(Database& db, std::int64_t listsAt);
+std::vector<SelectedRecord> recordsInFileOrder(Database& db, const Selection& selection,
+                                               std::int64_t listsAt);
 
-// The record positions of the marked commands of the file.
-std::vector<std::uint32_t> markedCommandOffsets(Database& db);
+// The record positions of the selected commands (LISTs aside) of the file.
+std::vector<std::uint32_t> commandOffsets(Database& db, const Selection& selection);
 // The record position of the global master LIST named `name`; 0 when the file holds none.
 std::int64_t globalListOffset(Database& db, const std::string& name);
 // The `ID` of the global master LIST named `name`.
 std::optional<std::int64_t> globalListId(Database& db, const std::string& name);
-// Marks the commands named `name` in a Program and Scope; the number marked.
-std::int64_t flagCommandsNamed(Database& db, const std::string& program, const std::string& scope,
-                               const std::string& name);
 // The commands (LISTs aside) of everything, of a Program, of a Group, of a Program and Scope.
 std::int64_t countCommandsOfProgram(Database& db, const std::string& program);
 std::int64_t countCommandsOfGroup(Database& db, const std::string& group);
@@ -85,29 +87,21 @@ void setListsPosition(Database& db, std::int64_t offsetLists);
 // A compact copy of the store written to `file`.
 void vacuumInto(Database& db, const std::filesystem::path& file);
 
-// Marks one row; clears one row's mark.
-void flagRow(Database& db, std::int64_t id);
-void unflagRow(Database& db, std::int64_t id);
-// Marks the rows of a Group, of a Program.
-std::int64_t flagGroup(Database& db, const std::string& group);
-std::int64_t flagProgram(Database& db, const std::string& program);
-// Marks the first row named `name` in a Program and Scope.
-void flagNamed(Database& db, const std::string& program, const std::string& scope,
-               const std::string& name);
-// Every marked row, with every column, until `visit` returns false.
-void forEachMarkedRow(Database& db, const std::function<bool(const UserRow&)>& visit);
-// Every marked row, with every column: Global Commands first, then by Program and Scope, then
+// Every selected row, with every column, until `visit` returns false.
+void forEachRow(Database& db, const Selection& selection,
+                const std::function<bool(const UserRow&)>& visit);
+// Every selected row, with every column: Global Commands first, then by Program and Scope, then
 // by name (the lists' order) or commands before LISTs by name (a DVC listing's order).
-enum class MarkedOrder { Names, Listing };
-std::vector<UserRow> markedRows(Database& db, MarkedOrder order);
-// Narrows the marks to the rows search and replace reads: scripts, KEYS, Advanced Scripts and
-// LISTs, a LIST copy standing for its master LIST, which alone is a record of the file.
-void narrowMarksToSearchable(Database& db);
-// The marked rows from `fromId` on, in `ID` order: ID, name and body, until `visit` returns
+enum class RowOrder { Names, Listing };
+std::vector<UserRow> rowsOf(Database& db, const Selection& selection, RowOrder order);
+// The part of a selection search and replace reads: scripts, KEYS, Advanced Scripts and LISTs,
+// a LIST copy standing for its master LIST, which alone is a record of the file.
+Selection searchablePart(Database& db, const Selection& selection);
+// The selected rows from `fromId` on, in `ID` order: ID, name and body, until `visit` returns
 // false. The texts last only for the visit.
-void forEachMarkedBody(Database& db, std::int64_t fromId,
-                       const std::function<bool(std::int64_t id, std::string_view name,
-                                                std::string_view body)>& visit);
+void forEachBody(Database& db, const Selection& selection, std::int64_t fromId,
+                 const std::function<bool(std::int64_t id, std::string_view name,
+                                          std::string_view body)>& visit);
 // A row's body; the statement is prepared once for many rows.
 class BodyUpdate {
 public:

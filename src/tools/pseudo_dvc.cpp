@@ -89,10 +89,10 @@ private:
 
 } // namespace
 
-std::string pseudoDvcText(Database& store) {
+std::string pseudoDvcText(Database& store, const Selection& rows) {
     Listing listing;
     std::optional<UserRow> last;
-    for (const auto& row : statements::markedRows(store, statements::MarkedOrder::Listing)) {
+    for (const auto& row : statements::rowsOf(store, rows, statements::RowOrder::Listing)) {
         if (!last) {
             listing.menu(row);
             listing.state(row);
@@ -113,17 +113,17 @@ std::string pseudoDvcText(Database& store) {
         listing.line(std::string(1, kTab) + "}");
         listing.line("}");
     }
-    statements::clearFlags(store);
     // The store's texts came from the file's code page, so they go back into it whole.
     auto text = std::move(listing).text();
     auto encoded = codepage::fromUtf8(text);
     return encoded.ok ? std::move(encoded.bytes) : text;
 }
 
-std::optional<std::string> writePseudoDvc(Database& store, const std::filesystem::path& file) {
-    if (statements::countMarked(store) == 0)
+std::optional<std::string> writePseudoDvc(Database& store, const Selection& rows,
+                                          const std::filesystem::path& file) {
+    if (rows.empty())
         return "Nothing selected";
-    const auto text = pseudoDvcText(store);
+    const auto text = pseudoDvcText(store, rows);
     try {
         FileOps().writeFile(file, text);
     } catch (const FileError& error) {

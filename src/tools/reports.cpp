@@ -25,47 +25,40 @@ std::string inQuotes(const std::string& text) {
     return quoted + "\"";
 }
 
-// Clears the mark of every marked row the View would not show; the rows left marked.
-std::int64_t narrow(Database& store, const ReportOutlets& outlets, bool dvcOnly) {
-    std::vector<std::int64_t> hidden;
-    std::int64_t kept = 0;
-    statements::forEachMarkedRow(store, [&](const UserRow& row) {
+// The rows the View would show (and, for the DVC listing, of its types only).
+Selection narrow(Database& store, const Selection& rows, const ReportOutlets& outlets,
+                 bool dvcOnly) {
+    std::vector<std::int64_t> shown;
+    statements::forEachRow(store, rows, [&](const UserRow& row) {
         // The DVC listing holds keystroke, script and LIST rows only.
         const bool dvcType = row.type == "K" || row.type == "S" || row.type == "L";
         if (outlets.shown(row) && (!dvcOnly || dvcType))
-            ++kept;
-        else
-            hidden.push_back(row.id);
+            shown.push_back(row.id);
         return true;
     });
-    for (const auto id : hidden)
-        statements::unflagRow(store, id);
-    return kept;
+    return Selection(std::move(shown));
 }
 
-void markChoice(Database& store, const ReportRequest& r) {
+Selection rowsOfChoice(Database& store, const ReportRequest& r) {
     using Choice = ReportRequest::Choice;
     switch (r.choice) {
     case Choice::All:
-        statements::flagAll(store);
-        return;
+        return statements::selectAll(store);
     case Choice::Group:
-        if (r.group == kAllGroups)
-            statements::flagAll(store);
-        else
-            statements::flagGroup(store, r.group);
-        return;
+        return r.group == kAllGroups ? statements::selectAll(store)
+                                     : statements::selectGroup(store, r.group);
     case Choice::Program:
-        statements::flagProgram(store, r.program);
-        return;
+        return statements::selectProgram(store, r.program);
     case Choice::Scope:
-        statements::flagProgramScope(store, r.program, r.scope);
-        return;
+        return statements::selectProgramScope(store, r.program, r.scope);
     case Choice::Picked:
         break;
     }
+    std::vector<std::int64_t> ids;
     for (const auto& name : r.picked)
-        statements::flagNamed(store, r.program, r.scope, name);
+        if (const auto id = statements::firstNamed(store, r.program, r.scope, name))
+            ids.push_back(*id);
+    return Selection(std::move(ids));
 }
 
 } // namespace
@@ -154,11 +147,11 @@ std::filesystem::path proposedReportFile(Database& store, const ProgramDir& home
     return home.file(name + "." + r.mode);
 }
 
-std::string reportNameList(Database& store) {
+std::string reportNameList(Database& store, const Selection& rows) {
     std::string text;
     std::optional<std::pair<std::string, std::string>> last;
     const std::string crlf(kCrLf);
-    for (const auto& row : statements::markedRows(store, statements::MarkedOrder::Names)) {
+    for (const auto& row : statements::rowsOf(store, rows, statements::RowOrder::Names)) {
         const std::pair<std::string, std::string> pair{row.program, row.scope};
         if (!last || *last != pair)
             text += crlf + pair.first + " " + pair.second + crlf;
@@ -168,9 +161,9 @@ std::string reportNameList(Database& store) {
     return text;
 }
 
-std::string reportSpreadsheet(Database& store) {
+std::string reportSpreadsheet(Database& store, const Selection& rows) {
     std::string text;
-    for (const auto& row : statements::markedRows(store, statements::MarkedOrder::Names)) {
+    for (const auto& row : statements::rowsOf(store, rows, statements::RowOrder::Names)) {
         const auto first = row.script.substr(0, row.script.find("\r\n"));
         text += inQuotes(row.program) + "," + inQuotes(row.scope) + "," + inQuotes(row.type) + "," +
                 inQuotes(row.name) + "," + inQuotes(first) + "," + inQuotes(row.group) + "," +
@@ -179,23 +172,24 @@ std::string reportSpreadsheet(Database& store) {
     return text;
 }
 
-Outcome selectRows(Database& store, const ReportRequest& r, const ReportOutlets& outlets,
-                   const std::string& nothingPicked) {
-    statements::clearFlags(store);
+ChosenRows selectRows(Database& store, const ReportRequest& r, const ReportOutlets& outlets,
+                      const std::string& nothingPicked) {
     if (r.choice == ReportRequest::Choice::Picked && r.picked.empty())
-        return Outcome::refused(nothingPicked, r.scope);
-    markChoice(store, r);
-    if (narrow(store, outlets, false) == 0)
-        return Outcome::refused("There are no macros of the specified type to Export",
-                                "Change Program, Scope, or Type of Export");
-    return Outcome::success("", "", false);
+        return {Outcome::refused(nothingPicked, r.scope), {}};
+    auto rows = narrow(store, rowsOfChoice(store, r), outlets, false);
+    if (rows.empty())
+        return {Outcome::refused("There are no macros of the specified type to Export",
+                                 "Change Program, Scope, or Type of Export"),
+                {}};
+    return {Outcome::success("", "", false), std::move(rows)};
 }
 
 Outcome runReport(Database& store, const ReportRequest& r, const ReportOutlets& outlets,
                   Prompt& prompt) {
-    if (auto selected = selectRows(store, r, outlets, "Nothing is selected to print/export");
-        !selected.done())
-        return selected;
+    auto chosen = selectRows(store, r, outlets, "Nothing is selected to print/export");
+    if (!chosen.outcome.done())
+        return chosen.outcome;
+    const auto& rows = chosen.rows;
     const bool toFile = r.destination == ReportRequest::Destination::File;
     if (toFile) {
         const auto folder = std::filesystem::absolute(r.file).parent_path();
@@ -208,13 +202,14 @@ Outcome runReport(Database& store, const ReportRequest& r, const ReportOutlets& 
     }
     std::string text;
     if (r.mode == "txt") {
-        text = reportNameList(store);
+        text = reportNameList(store, rows);
     } else if (r.mode == "csv") {
-        text = reportSpreadsheet(store);
+        text = reportSpreadsheet(store, rows);
     } else {
-        if (r.mode == "dvc" && narrow(store, outlets, true) == 0)
+        const auto listed = r.mode == "dvc" ? narrow(store, rows, outlets, true) : rows;
+        if (listed.empty())
             return Outcome::refused("There are no DVC commands in this Scope or View", "Sorry");
-        text = pseudoDvcText(store);
+        text = pseudoDvcText(store, listed);
     }
     // The text goes out in the command file's code page.
     if (r.mode == "txt" || r.mode == "csv")
@@ -240,7 +235,6 @@ Outcome runReport(Database& store, const ReportRequest& r, const ReportOutlets& 
         outlets.toClipboard(codepage::toUtf8(text));
         break;
     }
-    statements::clearFlags(store);
     return Outcome::success("", "", false);
 }
 

@@ -4,6 +4,7 @@
 #include "common/program_dir.h"
 #include "common/prompt.h"
 #include "store/database.h"
+#include "store/selection.h"
 #include "store/user_row.h"
 
 #include <filesystem>
@@ -26,7 +27,7 @@ struct ReportRequest {
     std::vector<std::string> picked;   // entries picked from the window's command list
 };
 
-// Whether the choice takes `row`, as marking the store's rows for it would.
+// Whether the choice takes `row`, as choosing the store's rows for it would.
 bool selectionHolds(const ReportRequest& request, const UserRow& row);
 
 // The dialog's caption, action button and default destination of a mode.
@@ -59,18 +60,23 @@ struct ReportOutlets {
     std::function<void(const std::string& text)> toClipboard;
 };
 
-// Marks the rows of the choice and narrows them to the View: done with rows marked, or refused
-// with the reason none are ("nothingPicked" when nothing was picked).
-Outcome selectRows(Database& store, const ReportRequest& request, const ReportOutlets& outlets,
-                   const std::string& nothingPicked);
+// The rows of a choice narrowed to the View, or why there are none.
+struct ChosenRows {
+    Outcome outcome;
+    Selection rows;
+};
+// The rows of the choice narrowed to the View: done with the rows, or refused with the reason
+// there are none ("nothingPicked" when nothing was picked).
+ChosenRows selectRows(Database& store, const ReportRequest& request, const ReportOutlets& outlets,
+                      const std::string& nothingPicked);
 
-// The action button: marks the rows, narrows them to the View, writes the output. Refused or
-// cancelled (the dialog stays open) leaves the selection mark for the dialog to clear.
+// The action button: chooses the rows, narrows them to the View, writes the output. Refused or
+// cancelled, the dialog stays open.
 Outcome runReport(Database& store, const ReportRequest& request, const ReportOutlets& outlets,
                   Prompt& prompt);
 
-// The name list and the spreadsheet of the marked rows, in `name` order.
-std::string reportNameList(Database& store);
-std::string reportSpreadsheet(Database& store);
+// The name list and the spreadsheet of the rows given, in `name` order.
+std::string reportNameList(Database& store, const Selection& rows);
+std::string reportSpreadsheet(Database& store, const Selection& rows);
 
 } // namespace qmk

@@ -75,24 +75,27 @@ RestoreOutcome restoreItems(UpdateEngine& current, const std::filesystem::path& 
     if (outcome.cancelled)
         return undone(current, original, outcome);
 
-    // The commands: the archive is read into a store of its own, its chosen rows marked, and
+    // The commands: the archive is read into a store of its own, and its chosen rows are
     // exported onto the end of the current file.
     auto store = openCommandStore(":memory:");
     Parser parser(
         ParseContext{context.home, *store, context.trace, status, prompt, archive.parent_path()});
     if (!parser.parse(true, utf8Of(archive)).ok())
         return {EditResult::refused("The archive cannot be read", utf8Of(archive))};
-    int marked = 0;
+    std::vector<std::int64_t> ids;
     for (const auto& item : chosen) {
         if (item.list)
             continue;
-        marked += static_cast<int>(
-            statements::flagCommandsNamed(*store, item.program, item.scope, item.name));
+        const auto named =
+            statements::selectCommandsNamed(*store, item.program, item.scope, item.name);
+        ids.insert(ids.end(), named.ids().begin(), named.ids().end());
     }
-    if (marked == 0)
+    const Selection commands(std::move(ids));
+    if (commands.empty())
         return outcome;
     UpdateEngine source(EngineContext{context.home, *store, context.trace, context.files, archive});
-    const auto exported = exportCommands(source, context.commandFile, ExportMode::Append, ask);
+    const auto exported =
+        exportCommands(source, commands, context.commandFile, ExportMode::Append, ask);
     outcome.cancelled = exported.cancelled;
     if (outcome.cancelled)
         return undone(current, original, outcome);

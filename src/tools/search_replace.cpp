@@ -19,8 +19,8 @@ std::string cp(const std::string& utf8) {
 
 } // namespace
 
-void SearchReplace::start() {
-    statements::narrowMarksToSearchable(store_);
+void SearchReplace::start(const Selection& chosen) {
+    rows_ = statements::searchablePart(store_, chosen);
     running_ = false;
 }
 
@@ -47,8 +47,8 @@ SearchReplace::Step SearchReplace::findNext(const std::string& text, bool matchC
         replacedIn_.clear();
     }
     bool found = false;
-    statements::forEachMarkedBody(
-        store_, row_, [&](std::int64_t id, std::string_view name, std::string_view body) {
+    statements::forEachBody(
+        store_, rows_, row_, [&](std::int64_t id, std::string_view name, std::string_view body) {
             if (id != row_)
                 next_ = 0; // another row: look from its start
             // Most bodies cannot match: they are passed over without being converted.
@@ -149,30 +149,30 @@ SearchReplace::Step SearchReplace::replaceAll(const std::string& text, const std
     int occurrences = 0;
     // Only the bodies are read to search them; a whole row only where one is replaced.
     UserTable table(store_);
-    statements::forEachMarkedBody(
-        store_, row_, [&](std::int64_t id, std::string_view, std::string_view script) {
-            if (id != row_ && !codepage::mayContain(script, text, matchCase))
-                return true;
-            auto bytes = cp(std::string(script));
-            auto haystack = matchCase ? bytes : codepage::toUpper(bytes);
-            std::size_t at = id == row_ ? found_ : 0;
-            int here = 0;
-            while ((at = haystack.find(needle, at)) != std::string::npos) {
-                bytes.replace(at, needle.size(), *replacement);
-                haystack.replace(at, needle.size(), *replacement);
-                at += replacement->size();
-                ++here;
-            }
-            if (here == 0)
-                return true;
-            auto row = table.byId(id);
-            if (!row)
-                return true;
-            occurrences += here;
-            replacedIn_.insert(id);
-            bodies.push_back({std::move(*row), codepage::toUtf8(bytes)});
-            return true;
-        });
+    statements::forEachBody(store_, rows_, row_,
+                            [&](std::int64_t id, std::string_view, std::string_view script) {
+                                if (id != row_ && !codepage::mayContain(script, text, matchCase))
+                                    return true;
+                                auto bytes = cp(std::string(script));
+                                auto haystack = matchCase ? bytes : codepage::toUpper(bytes);
+                                std::size_t at = id == row_ ? found_ : 0;
+                                int here = 0;
+                                while ((at = haystack.find(needle, at)) != std::string::npos) {
+                                    bytes.replace(at, needle.size(), *replacement);
+                                    haystack.replace(at, needle.size(), *replacement);
+                                    at += replacement->size();
+                                    ++here;
+                                }
+                                if (here == 0)
+                                    return true;
+                                auto row = table.byId(id);
+                                if (!row)
+                                    return true;
+                                occurrences += here;
+                                replacedIn_.insert(id);
+                                bodies.push_back({std::move(*row), codepage::toUtf8(bytes)});
+                                return true;
+                            });
     if (!bodies.empty()) {
         progress_("Replacing");
         const auto result = replaceBodies(engine_, bodies);

@@ -2,6 +2,7 @@
 
 #include "common/prompt.h"
 #include "store/database.h"
+#include "store/selection.h"
 #include "writer/update_engine.h"
 
 #include <cstdint>
@@ -22,8 +23,8 @@ public:
                   std::function<void(const std::string&)> progress)
         : store_(store), engine_(engine), prompt_(prompt), progress_(std::move(progress)) {}
 
-    // The selection is made: rows of other types lose their mark; a new search starts.
-    void start();
+    // The rows chosen: the search reads those of the searchable types; a new search starts.
+    void start(const Selection& chosen);
     // Editing the search text ends a running search.
     void textChanged() { running_ = false; }
     Step findNext(const std::string& text, bool matchCase);
@@ -48,6 +49,7 @@ private:
                            std::size_t from) const;
 
     Database& store_;
+    Selection rows_;
     UpdateEngine& engine_;
     Prompt& prompt_;
     std::function<void(const std::string&)> progress_;

@@ -41,10 +41,10 @@ ExportEntry entryOf(const RecordContext& c, bool isList, std::size_t record) {
 
 class Export {
 public:
-    Export(UpdateEngine& source, const std::filesystem::path& target, ExportMode mode,
-           const DuplicateQuestion& ask)
-        : source_(source), target_(target), mode_(mode), ask_(ask), home_(source.context().home),
-          filename_(logName(target)),
+    Export(UpdateEngine& source, const Selection& rows, const std::filesystem::path& target,
+           ExportMode mode, const DuplicateQuestion& ask)
+        : source_(source), rows_(rows), target_(target), mode_(mode), ask_(ask),
+          home_(source.context().home), filename_(logName(target)),
           duplicates_(source.context().files, home_.file(files::kDuplicateLog)) {}
 
     // The change log is written whole when the export ends, however it ends.
@@ -71,7 +71,7 @@ private:
         if (auto refusal =
                 guardedWalk(walking_, last_, home_, source_.context().files, utf8Of(target_), [&] {
                     registerTarget();
-                    if (!exportMarked(result))
+                    if (!exportSelected(result))
                         stopped = cancelled();
                     else
                         stopped = addLists(result);
@@ -176,18 +176,18 @@ private:
              << listsAt_ << ' ' << savedListCount_ << kCrLf;
     }
 
-    // The marked commands of the open file, in file order; false when the user cancelled.
-    bool exportMarked(ExportResult& result) {
+    // The selected commands of the open file, in file order; false when the user cancelled.
+    bool exportSelected(ExportResult& result) {
         const auto image = source_.image();
         walking_ = image;
         RecordWalker walker(image, source_.generation(), generation_);
-        const auto marked = statements::markedRecordsInFileOrder(source_.context().store,
-                                                                 source_.storedOffsetLists());
+        const auto selected = statements::recordsInFileOrder(source_.context().store, rows_,
+                                                             source_.storedOffsetLists());
         commands_.reserve(commands_.size() + image.size());
-        store_.reserve(records_.size() + marked.size());
+        store_.reserve(records_.size() + selected.size());
         std::optional<DuplicateAnswer> always;
         std::string ids;
-        for (const auto& [id, offset] : marked) {
+        for (const auto& [id, offset] : selected) {
             ids += std::to_string(id);
             ids += kCrLf;
             std::uint32_t end = 0;
@@ -292,6 +292,7 @@ private:
     }
 
     UpdateEngine& source_;
+    const Selection& rows_;
     std::filesystem::path target_;
     ExportMode mode_;
     const DuplicateQuestion& ask_;
@@ -315,9 +316,10 @@ private:
 
 } // namespace
 
-ExportResult exportCommands(UpdateEngine& source, const std::filesystem::path& target,
-                            ExportMode mode, const DuplicateQuestion& ask) {
-    return Export(source, target, mode, ask).run();
+ExportResult exportCommands(UpdateEngine& source, const Selection& rows,
+                            const std::filesystem::path& target, ExportMode mode,
+                            const DuplicateQuestion& ask) {
+    return Export(source, rows, target, mode, ask).run();
 }
 
 } // namespace qmk

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "store/selection.h"
 #include "writer/update_engine.h"
 
 #include <filesystem>
@@ -23,11 +24,13 @@ struct ExportResult {
     int lists = 0;    // LISTs added to the target
 };
 
-// Exports the marked commands of the open command file, and the LISTs they name, into `target`.
+// Exports the selected commands of the open command file, and the LISTs they name, into
+// `target`.
 // The export store mirrors the target in memory while it runs: duplicates are found and LISTs
 // written once. The target is written once,
 // atomically, at the end: a refusal or a cancel leaves it exactly as it was (or absent).
-ExportResult exportCommands(UpdateEngine& source, const std::filesystem::path& target,
-                            ExportMode mode, const DuplicateQuestion& ask);
+ExportResult exportCommands(UpdateEngine& source, const Selection& rows,
+                            const std::filesystem::path& target, ExportMode mode,
+                            const DuplicateQuestion& ask);
 
 } // namespace qmk

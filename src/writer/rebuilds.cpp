@@ -26,19 +26,20 @@ constexpr std::size_t kListsKeptPerName = 30;
 // What the walk of one command record decided.
 struct Walked {
     RecordContext context;
-    bool marked = false;
+    bool selected = false; // the record is one of the selection's
 };
 
-// One rebuild: the old image, the new content, the marks of the store's rows by position.
+// One rebuild: the old image, the new content, the selection's records by position.
 class RebuildRun {
 public:
-    RebuildRun(UpdateEngine& engine, layout::Generation output, std::uint8_t versionCode)
+    RebuildRun(UpdateEngine& engine, const Selection& rows, layout::Generation output,
+               std::uint8_t versionCode)
         : engine_(engine), output_(output) {
         const auto& home = engine.context().home;
         engine.context().files.writeLog(home.file(files::kChangeLog), "");
         engine.context().files.writeLog(home.file(files::kDuplicateLog), "");
-        for (const auto offset : statements::markedCommandOffsets(engine.context().store))
-            marked_.insert(offset);
+        for (const auto offset : statements::commandOffsets(engine.context().store, rows))
+            selected_.insert(offset);
         const auto image = engine.image();
         engine.output().reserve(image.size());
         engine.output() =
@@ -58,11 +59,11 @@ public:
             auto& out = engine_.output();
             for (std::uint32_t i = 0; i < count; ++i) {
                 Walked walked;
-                walked.marked = marked_.contains(position);
+                walked.selected = selected_.contains(position);
                 // Walked straight onto the output, and taken off again when not kept.
                 const auto start = out.size();
                 std::uint32_t end = 0;
-                walked.context = walker.walkCommand(position, walked.marked, transform, out, end);
+                walked.context = walker.walkCommand(position, walked.selected, transform, out, end);
                 if (keep(walked))
                     ++written;
                 else
@@ -124,8 +125,8 @@ private:
 
     UpdateEngine& engine_;
     layout::Generation output_;
-    std::unordered_set<std::uint32_t> marked_; // positions of the marked commands
-    std::string_view last_;                    // the last name walked, in its image
+    std::unordered_set<std::uint32_t> selected_; // positions of the selected commands
+    std::string_view last_;                      // the last name walked, in its image
 };
 
 // Reads the command file; the refusal when it cannot be read or holds no header.
@@ -143,10 +144,10 @@ std::uint8_t versionCodeOf(const UpdateEngine& engine) {
 }
 
 // A walk over every command with `transform`, then the old lists section unchanged.
-EditResult rebuildAll(UpdateEngine& engine, const WalkTransform& transform,
+EditResult rebuildAll(UpdateEngine& engine, const Selection& rows, const WalkTransform& transform,
                       layout::Generation output, std::uint8_t versionCode,
                       const std::string& marker) {
-    RebuildRun run(engine, output, versionCode);
+    RebuildRun run(engine, rows, output, versionCode);
     auto walked = run.walkCommands(transform, [](const Walked&) { return true; });
     if (auto* refusal = std::get_if<EditResult>(&walked))
         return *refusal;
@@ -156,13 +157,13 @@ EditResult rebuildAll(UpdateEngine& engine, const WalkTransform& transform,
 
 } // namespace
 
-EditResult deleteMarked(UpdateEngine& engine) {
+EditResult deleteCommands(UpdateEngine& engine, const Selection& rows) {
     if (auto refusal = load(engine))
         return *refusal;
-    RebuildRun run(engine, engine.generation(), versionCodeOf(engine));
+    RebuildRun run(engine, rows, engine.generation(), versionCodeOf(engine));
     std::unordered_set<std::string> used;
     auto walked = run.walkCommands({WalkOperation::Delete, {}, {}}, [&](const Walked& w) {
-        if (w.marked)
+        if (w.selected)
             return false;
         for (auto& list : listNamesIn(w.context.name, kListsKeptPerName))
             used.insert(std::move(list));
@@ -207,7 +208,7 @@ EditResult deleteList(UpdateEngine& engine, const UserRow& list) {
     return EditResult::done();
 }
 
-DvcConversion convertDvc(UpdateEngine& engine, WalkOperation operation) {
+DvcConversion convertDvc(UpdateEngine& engine, const Selection& rows, WalkOperation operation) {
     DvcConversion conversion;
     conversion.logName = operation == WalkOperation::Dvc2Plain ? "ConvertKEYS2Plain.log"
                          : operation == WalkOperation::Dvc2Vba ? "ConvertKEYS2Advanced.log"
@@ -219,7 +220,7 @@ DvcConversion convertDvc(UpdateEngine& engine, WalkOperation operation) {
     ConversionLog log;
     const auto& home = engine.context().home;
     {
-        RebuildRun run(engine, engine.generation(), versionCodeOf(engine));
+        RebuildRun run(engine, rows, engine.generation(), versionCodeOf(engine));
         auto walked =
             run.walkCommands({operation, {}, {}, &log}, [](const Walked&) { return true; });
         if (auto* refusal = std::get_if<EditResult>(&walked)) {
@@ -236,10 +237,12 @@ DvcConversion convertDvc(UpdateEngine& engine, WalkOperation operation) {
     return conversion;
 }
 
-EditResult renameGroupsOrPrograms(UpdateEngine& engine, const WalkTransform& transform) {
+EditResult renameGroupsOrPrograms(UpdateEngine& engine, const Selection& rows,
+                                  const WalkTransform& transform) {
     if (auto refusal = load(engine))
         return *refusal;
-    return rebuildAll(engine, transform, engine.generation(), versionCodeOf(engine), "RenameGroup");
+    return rebuildAll(engine, rows, transform, engine.generation(), versionCodeOf(engine),
+                      "RenameGroup");
 }
 
 std::optional<FormatTarget> formatTarget(const std::string& label) {
@@ -303,8 +306,8 @@ EditResult convertFormat(UpdateEngine& engine, const FormatTarget& target) {
         return *refusal;
     const auto* info = layout::findGeneration(target.versionCode);
     // Every row takes part in a format conversion.
-    statements::flagAll(engine.context().store);
-    return rebuildAll(engine, {target.operation, {}, {}}, info->generation, target.versionCode,
+    return rebuildAll(engine, statements::selectAll(engine.context().store),
+                      {target.operation, {}, {}}, info->generation, target.versionCode,
                       "convert2" + std::string(1, target.label[0]) +
                           std::string(1, target.label[2]));
 }

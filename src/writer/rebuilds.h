@@ -1,5 +1,6 @@
 #pragma once
 
+#include "store/selection.h"
 #include "store/user_row.h"
 #include "writer/record_walker.h"
 #include "writer/update_engine.h"
@@ -14,25 +15,26 @@ inline constexpr const char* kChangeLog = "Quillmark.log";
 } // namespace files
 
 // The whole-file rebuilds. Each walks every command record of the file in order into a new file
-// under the template header, applies its transform to the records whose `user` row has `flag`
-// set, and replaces the file once, at the end. Records the store does not hold are copied as
+// under the template header, applies its transform to the records of the rows it is given, and
+// replaces the file once, at the end. Records the store does not hold are copied as
 // they are. The store is not shifted: the caller parses the file again.
 
-// The marked commands go, and with them every LIST no remaining command names.
-EditResult deleteMarked(UpdateEngine& engine);
+// The commands given go, and with them every LIST no remaining command names.
+EditResult deleteCommands(UpdateEngine& engine, const Selection& rows);
 // One LIST cut out of the lists section; commands naming it keep their references.
 EditResult deleteList(UpdateEngine& engine, const UserRow& list);
-// "group" or "program" transform on the marked commands; the lists section is copied unchanged.
-EditResult renameGroupsOrPrograms(UpdateEngine& engine, const WalkTransform& transform);
+// "group" or "program" transform on the commands given; the lists section is copied unchanged.
+EditResult renameGroupsOrPrograms(UpdateEngine& engine, const Selection& rows,
+                                  const WalkTransform& transform);
 
-// The DVC conversions of the marked keys commands ("dvc2plain", "dvc2vba", "dvc2sdk"): the
+// The DVC conversions of the keys commands given ("dvc2plain", "dvc2vba", "dvc2sdk"): the
 // change log "\Quillmark.log" records each command, and is copied to the operation's own log.
 struct DvcConversion {
     EditResult result;
     bool notConverted = false; // a key string the SendKeys form refused
     std::string logName;       // "ConvertKEYS2Plain.log", ...
 };
-DvcConversion convertDvc(UpdateEngine& engine, WalkOperation operation);
+DvcConversion convertDvc(UpdateEngine& engine, const Selection& rows, WalkOperation operation);
 
 // Format conversion to "6.0", "6.1", "7.0" or "8.0": the refusal, if any, comes first (the
 // caller shows it), then the conversion itself.

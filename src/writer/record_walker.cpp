@@ -66,7 +66,7 @@ std::string rebuiltHeader(std::uint8_t versionCode, std::uint8_t languageCode) {
     return header;
 }
 
-RecordContext RecordWalker::walkCommand(std::uint32_t position, bool marked,
+RecordContext RecordWalker::walkCommand(std::uint32_t position, bool selected,
                                         const WalkTransform& transform, std::string& out,
                                         std::uint32_t& end) const {
     const auto from = layout::recordLayout(source_);
@@ -83,7 +83,7 @@ RecordContext RecordWalker::walkCommand(std::uint32_t position, bool marked,
         copyString(in, out);
     c.description = copyString(in, out);
     std::string_view group = in.string();
-    if (marked && transform.operation == WalkOperation::Group && groupMatches(transform, group))
+    if (selected && transform.operation == WalkOperation::Group && groupMatches(transform, group))
         group = transform.newText == "User-defined" ? std::string_view() : transform.newText;
     appendCountedString(out, group);
     c.group = group.empty() ? std::string_view("User-defined") : group;
@@ -96,7 +96,7 @@ RecordContext RecordWalker::walkCommand(std::uint32_t position, bool marked,
     c.availability = availability;
     if (availability == layout::kApplication || availability == layout::kWindow) {
         c.program = in.string();
-        if (marked && transform.operation == WalkOperation::Program)
+        if (selected && transform.operation == WalkOperation::Program)
             c.program = transform.newText;
         appendCountedString(out, c.program);
         copyString(in, out); // program description
@@ -142,12 +142,12 @@ RecordContext RecordWalker::walkCommand(std::uint32_t position, bool marked,
         }
     }
     c.bodyStart = in.position();
-    walkBody(in, c, marked, transform, out, typeAt);
+    walkBody(in, c, selected, transform, out, typeAt);
     end = in.position();
     return c;
 }
 
-void RecordWalker::walkBody(ImageReader& in, RecordContext& c, bool marked,
+void RecordWalker::walkBody(ImageReader& in, RecordContext& c, bool selected,
                             const WalkTransform& transform, std::string& out,
                             std::size_t typeAt) const {
     switch (c.typeByte) {
@@ -173,9 +173,9 @@ void RecordWalker::walkBody(ImageReader& in, RecordContext& c, bool marked,
     }
     case layout::kAdvancedScripting: {
         c.storedBody = in.string();
-        if (marked && transform.operation == WalkOperation::Convert260)
+        if (selected && transform.operation == WalkOperation::Convert260)
             c.setBody(replacedIgnoringCase(c.body(), "SendDragonKeys", "SendKeys"));
-        else if (marked && transform.operation == WalkOperation::Convert261 &&
+        else if (selected && transform.operation == WalkOperation::Convert261 &&
                  source_ == layout::Generation::V6)
             c.setBody(replacedIgnoringCase(c.body(), "SendKeys", "SendDragonKeys"));
         appendCountedString(out, c.body());
@@ -186,7 +186,7 @@ void RecordWalker::walkBody(ImageReader& in, RecordContext& c, bool marked,
         break;
     case layout::kKeystrokes:
         c.storedBody = in.string();
-        if (!marked || c.encrypted || !convertKeys(c, transform, out, typeAt))
+        if (!selected || c.encrypted || !convertKeys(c, transform, out, typeAt))
             appendCountedString(out, c.body());
         break;
     default:

@@ -66,7 +66,7 @@ struct RecordContext {
 };
 
 // Walks records of one file image, written again in the layout of the output generation, with
-// the transform applied to the records the caller marks. Reads mirror the parser's record reader.
+// the transform applied to the records the caller selects. Reads mirror the parser's record reader.
 class RecordWalker {
 public:
     RecordWalker(std::string_view image, layout::Generation source, layout::Generation output)
@@ -75,16 +75,16 @@ public:
     // Walks the command record at `position` onto `out`; returns its context and leaves the
     // position of the next record in `end`. Throws FileDamage (a name holding a byte below
     // 32 or a read past the end: the walk stops before anything is committed).
-    RecordContext walkCommand(std::uint32_t position, bool marked, const WalkTransform& transform,
+    RecordContext walkCommand(std::uint32_t position, bool selected, const WalkTransform& transform,
                               std::string& out, std::uint32_t& end) const;
     // Copies the LIST record at `position` onto `out`.
     RecordContext copyList(std::uint32_t position, std::string& out, std::uint32_t& end) const;
 
 private:
     // `typeAt` is where the record's type byte stands in `out`.
-    void walkBody(ImageReader& in, RecordContext& context, bool marked,
+    void walkBody(ImageReader& in, RecordContext& context, bool selected,
                   const WalkTransform& transform, std::string& out, std::size_t typeAt) const;
-    // A marked keys record under a DVC conversion; false when it stays as it is.
+    // A selected keys record under a DVC conversion; false when it stays as it is.
     bool convertKeys(RecordContext& context, const WalkTransform& transform, std::string& out,
                      std::size_t typeAt) const;
 

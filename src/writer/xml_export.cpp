@@ -82,8 +82,9 @@ std::vector<std::string> splitLines(const std::string& text) {
 
 class Collector {
 public:
-    Collector(UpdateEngine& engine, const KeyNames& keys, const NotLoadedChoice& notLoaded)
-        : engine_(engine), keys_(keys), notLoaded_(notLoaded) {}
+    Collector(UpdateEngine& engine, const Selection& rows, const KeyNames& keys,
+              const NotLoadedChoice& notLoaded)
+        : engine_(engine), rows_(rows), keys_(keys), notLoaded_(notLoaded) {}
 
     XmlExport run() {
         XmlExport result;
@@ -111,12 +112,12 @@ public:
     }
 
 private:
-    // The marked records and the not-loaded ones chosen, in file order.
+    // The selected records and the not-loaded ones chosen, in file order.
     std::vector<std::uint32_t> chosenRecords(Database& store) {
         std::vector<std::uint32_t> offsets;
-        for (const auto& marked :
-             statements::markedRecordsInFileOrder(store, engine_.storedOffsetLists()))
-            offsets.push_back(marked.offset);
+        for (const auto& selected :
+             statements::recordsInFileOrder(store, rows_, engine_.storedOffsetLists()))
+            offsets.push_back(selected.offset);
         if (!notLoaded_)
             return offsets;
         ImageReader in(engine_.image(), layout::kFirstRecordPosition);
@@ -223,6 +224,7 @@ private:
     }
 
     UpdateEngine& engine_;
+    const Selection& rows_;
     const KeyNames& keys_;
     const NotLoadedChoice& notLoaded_;
     std::vector<std::string> listNames_;
@@ -258,9 +260,9 @@ std::string XmlExport::summary() const {
     return line;
 }
 
-XmlExport collectXmlExport(UpdateEngine& engine, const KeyNames& keys,
+XmlExport collectXmlExport(UpdateEngine& engine, const Selection& rows, const KeyNames& keys,
                            const NotLoadedChoice& notLoaded) {
-    return Collector(engine, keys, notLoaded).run();
+    return Collector(engine, rows, keys, notLoaded).run();
 }
 
 EditResult writeXmlFile(FileOps& files, const std::filesystem::path& target,

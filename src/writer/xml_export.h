@@ -4,6 +4,7 @@
 #include "format/record.h"
 #include "format/xml_command_set.h"
 #include "format/xml_encoding.h"
+#include "store/selection.h"
 #include "writer/update_engine.h"
 
 #include <filesystem>
@@ -30,10 +31,10 @@ using NotLoadedChoice = std::function<bool(const CommandRecord& record)>;
 // Counts by type, "2 KEYS, 1 SCRIPT", in the order of the type names.
 std::string typeCounts(const std::map<std::string, int>& byType);
 
-// The marked commands of the open file and the not-loaded ones chosen, in file order, and the
+// The selected commands of the open file and the not-loaded ones chosen, in file order, and the
 // LISTs they name, as an XML command set. Encrypted commands cannot be written and are left
 // out.
-XmlExport collectXmlExport(UpdateEngine& engine, const KeyNames& keys,
+XmlExport collectXmlExport(UpdateEngine& engine, const Selection& rows, const KeyNames& keys,
                            const NotLoadedChoice& notLoaded = {});
 
 // The XML file written whole, atomically, in the encoding chosen.

@@ -179,7 +179,6 @@ TEST_F(MainSessionTest, TheEditorWorksOnEveryGenerationAndCopiesGlobalListsItNam
         const auto copy = findRow(home_.store(), "WINWORD", "Document1", "apps");
         ASSERT_TRUE(copy);
         EXPECT_TRUE(copy->listcopy);
-        EXPECT_TRUE(copy->flag);
         ASSERT_TRUE(main->editor().save({"{Alt+l}", "", ""}));
         ASSERT_TRUE(findRow(home_.store(), "WINWORD", "Document1", "launch <apps>"));
 

@@ -117,20 +117,30 @@ TEST(Store, FixedStatementsSelectCountAndOrderWithBoundTexts) {
 
     EXPECT_EQ(statements::countCommands(db), 5);
     EXPECT_EQ(statements::countLists(db), 1);
-    EXPECT_EQ(statements::clearFlags(db), 6);
-    EXPECT_EQ(statements::flagProgramScope(db, "WORD", "Application-specific", "O'Brien"), 2);
-    EXPECT_EQ(statements::flagProgramScope(db, "WORD", "Doc \"1\""), 1);
-    EXPECT_EQ(statements::flagAll(db), 6);
-
-    std::vector<std::string> order;
-    UserTable table(db);
-    const auto rows = table.all();
-    for (const auto id : statements::flaggedInOrder(db))
-        for (const auto& row : rows)
-            if (row.id == id)
-                order.push_back(row.name);
-    EXPECT_EQ(order, (std::vector<std::string>{"global one", "items", "alpha", "other", "zeta",
-                                               "in window"}));
+    using Names = std::vector<std::string>;
+    const auto names = [&](const Selection& rows) {
+        Names named;
+        for (const auto& row : statements::rowsOf(db, rows, statements::RowOrder::Listing))
+            named.push_back(row.name);
+        return named;
+    };
+    EXPECT_EQ(names(statements::selectProgramScope(db, "WORD", "Application-specific", "O'Brien")),
+              (Names{"alpha", "zeta"}));
+    EXPECT_EQ(names(statements::selectProgramScope(db, "WORD", "Doc \"1\"")), Names{"in window"});
+    EXPECT_EQ(names(statements::selectAll(db)),
+              (Names{"global one", "items", "alpha", "other", "zeta", "in window"}));
+    EXPECT_EQ(names(statements::selectGroup(db, "O'Brien")),
+              (Names{"global one", "alpha", "zeta", "in window"}));
+    EXPECT_EQ(names(statements::selectProgram(db, "WORD")),
+              (Names{"alpha", "other", "zeta", "in window"}));
+    EXPECT_EQ(statements::selectCommands(db).size(), 5U);
+    const auto zeta = statements::firstNamed(db, "WORD", "Application-specific", "zeta");
+    ASSERT_TRUE(zeta);
+    EXPECT_EQ(names(Selection({*zeta, *zeta})), Names{"zeta"});
+    EXPECT_FALSE(statements::firstNamed(db, "WORD", "Doc \"1\"", "zeta"));
+    EXPECT_EQ(Selection({9, 2, 9, 40}).asJsonArray(), "[2,9,40]");
+    EXPECT_EQ(Selection().asJsonArray(), "[]");
+    EXPECT_TRUE(statements::rowsOf(db, Selection(), statements::RowOrder::Names).empty());
 
     EXPECT_EQ(places::groups(db), (std::vector<std::string>{"O'Brien", "Plain"}));
     auto programs = places::programs(db, "O'Brien");
@@ -142,7 +152,6 @@ TEST(Store, FixedStatementsSelectCountAndOrderWithBoundTexts) {
     EXPECT_FALSE(places::scopeExists(db, "WORD", "Doc"));
     EXPECT_EQ(places::firstPlaceOfGroup(db, "O'Brien"),
               (places::Place{"Global Commands", "Global Commands"}));
-    EXPECT_EQ(statements::flagCommands(db), 5);
     EXPECT_EQ(statements::clearNoGlobals(db), 6);
     statements::emptyTables(db);
     EXPECT_EQ(statements::countCommands(db), 0);

@@ -30,6 +30,14 @@ std::string readBytes(const fs::path& file) {
     return bytes.str();
 }
 
+Selection rowsWhere(Database& db, const std::string& condition) {
+    auto select = db.prepare("SELECT ID FROM user WHERE " + condition);
+    std::vector<std::int64_t> ids;
+    while (select.step())
+        ids.push_back(select.integer(0));
+    return Selection(std::move(ids));
+}
+
 FileTime localTime(int year, int month, int day, int hour, int minute, int second) {
     std::tm parts{};
     parts.tm_year = year - 1900;

@@ -7,6 +7,7 @@
 #include "common/trace.h"
 #include "format/parser.h"
 #include "store/database.h"
+#include "store/selection.h"
 #include "store/user_row.h"
 
 #include <filesystem>
@@ -124,6 +125,9 @@ private:
 
 // The whole of a file's bytes.
 std::string readBytes(const std::filesystem::path& file);
+
+// The rows of the store that meet a condition of the test's own, written as SQL.
+Selection rowsWhere(Database& db, const std::string& condition);
 
 // A moment of local time, as archive names and damaged-store names count it.
 FileTime localTime(int year, int month, int day, int hour = 12, int minute = 0, int second = 0);

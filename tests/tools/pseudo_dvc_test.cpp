@@ -18,11 +18,10 @@ TEST(PseudoDvc, BlocksItemsBodiesAndListsAsDragonLaysThemOut) {
     file.list("colors", {"alpha", "beta"});
     ASSERT_TRUE(home.parse(home.writeFile("mycmds.dat", file.build())).ok());
     home.store().exec("UPDATE user SET singleline = 1 WHERE Type = 'K'");
-    EXPECT_TRUE(writePseudoDvc(home.store(), home.path("empty.txt")).has_value())
+    EXPECT_TRUE(writePseudoDvc(home.store(), {}, home.path("empty.txt")).has_value())
         << "nothing selected";
-    statements::flagAll(home.store());
-    ASSERT_FALSE(writePseudoDvc(home.store(), home.path("out.txt")));
-    EXPECT_EQ(statements::countMarked(home.store()), 0);
+    ASSERT_FALSE(
+        writePseudoDvc(home.store(), statements::selectAll(home.store()), home.path("out.txt")));
     EXPECT_EQ(home.readFile("out.txt"), "MENU \"Global Commands\" {\r\n"
                                         "\tSTATE \"Global Commands\" GLOBAL {\r\n"
                                         "\t\tCOMMAND \"alpha\" {\r\n"

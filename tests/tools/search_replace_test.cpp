@@ -24,8 +24,7 @@ TEST(SearchReplace, FindsEveryOccurrenceReplacesInPlaceAndReportsTheCount) {
     SearchReplace search(home.store(), engine, home.prompt,
                          [&](const std::string& text) { progress = text; });
 
-    statements::flagAll(home.store());
-    search.start();
+    search.start(statements::selectAll(home.store()));
     EXPECT_EQ(search.findNext("", false), SearchReplace::Step::Refused);
     EXPECT_EQ(home.prompt.shown.back().text, " No text entered to search for");
     ASSERT_EQ(search.findNext("enter", true), SearchReplace::Step::Found);
@@ -53,8 +52,7 @@ TEST(SearchReplace, FindsEveryOccurrenceReplacesInPlaceAndReportsTheCount) {
     EXPECT_EQ(findRow(home.store(), "Global Commands", "Global Commands", "c")->script,
               "enter is not searched here");
 
-    statements::flagAll(home.store());
-    search.start();
+    search.start(statements::selectAll(home.store()));
     EXPECT_EQ(search.findNext("absent", false), SearchReplace::Step::NoMore);
     EXPECT_EQ(home.prompt.shown.back().text, "No more matches in this Scope");
 }
@@ -84,8 +82,7 @@ TEST(SearchReplace, AListCopyIsReplacedOnceInItsMasterAndForeignTextIsRefused) {
     UpdateEngine engine({home.home(), home.store(), home.trace(), files, path});
     SearchReplace search(home.store(), engine, home.prompt, [](const std::string&) {});
     const auto before = testing::readBytes(path);
-    statements::flagAll(home.store());
-    search.start();
+    search.start(statements::selectAll(home.store()));
     // A replacement the code page cannot hold is refused before anything is written.
     EXPECT_EQ(search.replaceAll("Ctrl", "\U0001F600", false), SearchReplace::Step::Refused);
     EXPECT_NE(home.prompt.shown.back().text.find("The replacement"), std::string::npos);
@@ -122,8 +119,7 @@ TEST(SearchReplace, ReplaceAllWritesTheFileOnceOrNotAtAll) {
         files.failAt = failAt;
         UpdateEngine engine({home.home(), home.store(), home.trace(), files, path});
         SearchReplace search(home.store(), engine, home.prompt, [](const std::string&) {});
-        statements::flagAll(home.store());
-        search.start();
+        search.start(statements::selectAll(home.store()));
         const auto step = search.replaceAll("ctrl", "Shift", false);
         if (failAt < 0) {
             ASSERT_EQ(step, SearchReplace::Step::Finished);
@@ -163,10 +159,7 @@ struct Searching {
         EXPECT_TRUE(home.parse(path).ok());
         restart();
     }
-    void restart() {
-        statements::flagAll(home.store());
-        search.start();
-    }
+    void restart() { search.start(statements::selectAll(home.store())); }
     std::string body(const std::string& name) {
         return findRow(home.store(), "Global Commands", "Global Commands", name)->script;
     }

@@ -44,11 +44,11 @@ CommandFileBuilder source() {
 
 TEST_F(WriterTest, ExportToANewFileWritesTheCommandsAndTheirListsOnce) {
     load(source());
-    statements::flagAll(home_.store());
     const auto target = home_.path("out.dat");
     int asked = 0;
-    const auto result = exportCommands(*engine_, target, ExportMode::NewFile,
-                                       answering({DuplicateAnswer::No}, &asked));
+    const auto result =
+        exportCommands(*engine_, statements::selectAll(home_.store()), target, ExportMode::NewFile,
+                       answering({DuplicateAnswer::No}, &asked));
     ASSERT_TRUE(result.result.ok) << result.result.message;
     EXPECT_EQ(result.exported, 3);
     EXPECT_EQ(result.lists, 1);
@@ -68,24 +68,24 @@ TEST_F(WriterTest, ExportToANewFileWritesTheCommandsAndTheirListsOnce) {
 TEST_F(WriterTest, AppendingAsksForDuplicatesAndReplacesWithYesToAll) {
     load(source());
     const auto target = home_.path("out.dat");
-    statements::flagAll(home_.store());
-    ASSERT_TRUE(exportCommands(*engine_, target, ExportMode::NewFile, {}).result.ok);
+    ASSERT_TRUE(exportCommands(*engine_, statements::selectAll(home_.store()), target,
+                               ExportMode::NewFile, {})
+                    .result.ok);
     ASSERT_TRUE(home_.parse(path_, true).ok());
-    statements::flagAll(home_.store());
 
     int asked = 0;
-    auto result = exportCommands(*engine_, target, ExportMode::Append,
-                                 answering({DuplicateAnswer::NoToAll}, &asked));
+    auto result = exportCommands(*engine_, statements::selectAll(home_.store()), target,
+                                 ExportMode::Append, answering({DuplicateAnswer::NoToAll}, &asked));
     ASSERT_TRUE(result.result.ok);
     EXPECT_EQ(asked, 1); // "No to all" is asked once
     EXPECT_EQ(result.exported, 0);
     ASSERT_TRUE(home_.parse(path_, true).ok());
-    statements::flagAll(home_.store());
     const auto before = readBytes(target);
 
     asked = 0;
-    result = exportCommands(*engine_, target, ExportMode::Append,
-                            answering({DuplicateAnswer::No, DuplicateAnswer::YesToAll}, &asked));
+    result =
+        exportCommands(*engine_, statements::selectAll(home_.store()), target, ExportMode::Append,
+                       answering({DuplicateAnswer::No, DuplicateAnswer::YesToAll}, &asked));
     ASSERT_TRUE(result.result.ok);
     EXPECT_EQ(asked, 2);
     EXPECT_EQ(result.replaced, 2);
@@ -102,10 +102,10 @@ TEST_F(WriterTest, ACommandExportedThreeTimesStandsOnceAsItsLastCopy) {
     file.command("sum column").keys("second");
     file.command("sum column").keys("third");
     load(file);
-    statements::flagAll(home_.store());
     int asked = 0;
-    const auto result = exportCommands(*engine_, home_.path("out.dat"), ExportMode::NewFile,
-                                       answering({DuplicateAnswer::YesToAll}, &asked));
+    const auto result =
+        exportCommands(*engine_, statements::selectAll(home_.store()), home_.path("out.dat"),
+                       ExportMode::NewFile, answering({DuplicateAnswer::YesToAll}, &asked));
     ASSERT_TRUE(result.result.ok);
     EXPECT_EQ(asked, 1);
     ASSERT_TRUE(home_.parse(home_.path("out.dat"), true).ok());
@@ -122,7 +122,6 @@ TEST_F(WriterTest, ACommandExportedThreeTimesStandsOnceAsItsLastCopy) {
 
 TEST_F(WriterTest, TheExportStoreKeysProgramsAsTheCommandStoreDoesAndLogsDuplicates) {
     load(source());
-    statements::flagAll(home_.store());
     CommandFileBuilder held;
     held.command("paint <colors>").application("MSPaint").keys("old");
     held.command("twice").keys("a");
@@ -133,8 +132,9 @@ TEST_F(WriterTest, TheExportStoreKeysProgramsAsTheCommandStoreDoesAndLogsDuplica
     held.write(target.string());
 
     int asked = 0;
-    const auto result = exportCommands(*engine_, target, ExportMode::Append,
-                                       answering({DuplicateAnswer::Yes}, &asked));
+    const auto result =
+        exportCommands(*engine_, statements::selectAll(home_.store()), target, ExportMode::Append,
+                       answering({DuplicateAnswer::Yes}, &asked));
     ASSERT_TRUE(result.result.ok) << result.result.message;
     EXPECT_EQ(asked, 1) << "only the Program that differs in case alone is the same";
     EXPECT_EQ(result.replaced, 1);
@@ -153,25 +153,29 @@ TEST_F(WriterTest, TheExportStoreKeysProgramsAsTheCommandStoreDoesAndLogsDuplica
 
 TEST_F(WriterTest, ExportRefusalsAndCancelsLeaveTheTargetAsItWas) {
     load(source());
-    statements::flagAll(home_.store());
     const auto target = home_.path("out.dat");
-    ASSERT_TRUE(exportCommands(*engine_, target, ExportMode::NewFile, {}).result.ok);
+    ASSERT_TRUE(exportCommands(*engine_, statements::selectAll(home_.store()), target,
+                               ExportMode::NewFile, {})
+                    .result.ok);
     const auto before = readBytes(target);
     int asked = 0;
-    auto result = exportCommands(*engine_, target, ExportMode::Append,
-                                 answering({DuplicateAnswer::CancelExport}, &asked));
+    auto result =
+        exportCommands(*engine_, statements::selectAll(home_.store()), target, ExportMode::Append,
+                       answering({DuplicateAnswer::CancelExport}, &asked));
     EXPECT_TRUE(result.cancelled);
     EXPECT_EQ(readBytes(target), before);
 
     CommandFileBuilder other(CommandFileBuilder::versionCode(Generation::V8));
     other.command("x").keys("y");
     const auto older = home_.writeFile("older.dat", other.build());
-    result = exportCommands(*engine_, older, ExportMode::Append, {});
+    result = exportCommands(*engine_, statements::selectAll(home_.store()), older,
+                            ExportMode::Append, {});
     EXPECT_EQ(result.result.message, "Can't Append to different version --Check .dat file");
     CommandFileBuilder french(7, 12);
     french.command("x").keys("y");
     const auto frenchFile = home_.writeFile("french.dat", french.build());
-    result = exportCommands(*engine_, frenchFile, ExportMode::Append, {});
+    result = exportCommands(*engine_, statements::selectAll(home_.store()), frenchFile,
+                            ExportMode::Append, {});
     EXPECT_EQ(result.result.message,
               "Can't Append to different language version --Check .dat file(s)  Properties");
 
@@ -179,9 +183,9 @@ TEST_F(WriterTest, ExportRefusalsAndCancelsLeaveTheTargetAsItWas) {
     CommandFileBuilder missing;
     missing.command("open <nowhere>").keys("1");
     load(missing);
-    statements::flagAll(home_.store());
     const auto fresh = home_.path("fresh.dat");
-    result = exportCommands(*engine_, fresh, ExportMode::NewFile, {});
+    result = exportCommands(*engine_, statements::selectAll(home_.store()), fresh,
+                            ExportMode::NewFile, {});
     EXPECT_EQ(result.result.message, "fatal Export not found LIST error");
     EXPECT_FALSE(std::filesystem::exists(fresh));
 }
@@ -194,9 +198,9 @@ TEST_F(WriterTest, DvcConversionsConvertOnlyTheirKindOfKeyString) {
     file.command("bad").keys("{ab}{");
     file.command("unmarked").keys("{Ctrl+u}");
     load(file);
-    home_.store().exec("UPDATE user SET flag = (name <> 'unmarked')");
 
-    auto plain = convertDvc(*engine_, WalkOperation::Dvc2Plain);
+    auto plain = convertDvc(*engine_, testing::rowsWhere(home_.store(), "name <> 'unmarked'"),
+                            WalkOperation::Dvc2Plain);
     ASSERT_TRUE(plain.result.ok);
     ASSERT_TRUE(home_.parse(path_, true).ok());
     EXPECT_EQ(row("words").type, "P");
@@ -212,8 +216,8 @@ TEST_F(WriterTest, DvcConversionsConvertOnlyTheirKindOfKeyString) {
     EXPECT_EQ(image.substr(static_cast<std::size_t>(words.offsetbody) - 10, 10),
               "\x01" + std::string(8, '\0') + std::string(1, '\0'));
 
-    home_.store().exec("UPDATE user SET flag = (name <> 'unmarked')");
-    auto vba = convertDvc(*engine_, WalkOperation::Dvc2Vba);
+    auto vba = convertDvc(*engine_, testing::rowsWhere(home_.store(), "name <> 'unmarked'"),
+                          WalkOperation::Dvc2Vba);
     ASSERT_TRUE(vba.result.ok);
     EXPECT_TRUE(vba.notConverted); // "{ab}{" is refused by the SendKeys form
     ASSERT_TRUE(home_.parse(path_, true).ok());
@@ -228,8 +232,8 @@ TEST_F(WriterTest, DvcConversionsConvertOnlyTheirKindOfKeyString) {
                     "Tarnwell\r\n\r\n"),
         std::string::npos);
 
-    home_.store().exec("UPDATE user SET flag = 1");
-    ASSERT_TRUE(convertDvc(*engine_, WalkOperation::Dvc2Sdk).result.ok);
+    ASSERT_TRUE(convertDvc(*engine_, statements::selectAll(home_.store()), WalkOperation::Dvc2Sdk)
+                    .result.ok);
     ASSERT_TRUE(home_.parse(path_, true).ok());
     EXPECT_EQ(row("unmarked").script, "Sub Main\r\n\r\nSendDragonKeys \"{Ctrl+u}\"\r\n\r\nEnd Sub");
 }
@@ -239,8 +243,8 @@ TEST_F(WriterTest, AnEncryptedKeysCommandIsNeverConverted) {
     file.command("secret").encrypted(4, "k").keys("{Ctrl+q}");
     load(file);
     const auto before = fileBytes();
-    statements::flagAll(home_.store());
-    ASSERT_TRUE(convertDvc(*engine_, WalkOperation::Dvc2Vba).result.ok);
+    ASSERT_TRUE(convertDvc(*engine_, statements::selectAll(home_.store()), WalkOperation::Dvc2Vba)
+                    .result.ok);
     EXPECT_EQ(fileBytes(), before);
     EXPECT_EQ(readBytes(home_.path("Quillmark.log")), "");
 }

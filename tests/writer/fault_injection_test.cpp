@@ -156,35 +156,41 @@ TEST(FaultInjection, SingleRecordEditsAreWholeOrNotAtAll) {
 
 TEST(FaultInjection, RebuildsAndConversionsAreWholeOrNotAtAll) {
     failEachStep("deletethem", [](Attempt& r) {
-        r.home().store().prepare("UPDATE user SET flag = 1 WHERE name = 'first'").run();
-        return deleteMarked(r.engine()).ok;
+        return deleteCommands(r.engine(), testing::rowsWhere(r.home().store(), "name = 'first'"))
+            .ok;
     });
     failEachStep("RenameGroup", [](Attempt& r) {
-        statements::flagAll(r.home().store());
-        return renameGroupsOrPrograms(r.engine(), {WalkOperation::Group, "Mail", "Post"}).ok;
+        return renameGroupsOrPrograms(r.engine(), statements::selectAll(r.home().store()),
+                                      {WalkOperation::Group, "Mail", "Post"})
+            .ok;
     });
     failEachStep("rename program", [](Attempt& r) {
-        r.home().store().prepare("UPDATE user SET flag = 1 WHERE name = 'second'").run();
-        return renameGroupsOrPrograms(r.engine(), {WalkOperation::Program, {}, "word"}).ok;
+        return renameGroupsOrPrograms(r.engine(),
+                                      testing::rowsWhere(r.home().store(), "name = 'second'"),
+                                      {WalkOperation::Program, {}, "word"})
+            .ok;
     });
     failEachStep("convertFormat",
                  [](Attempt& r) { return convertFormat(r.engine(), *formatTarget("8.0")).ok; });
     failEachStep("convertLanguage",
                  [](Attempt& r) { return convertLanguage(r.engine(), *languageCode("Dutch")).ok; });
     failEachStep("convertDvc", [](Attempt& r) {
-        statements::flagAll(r.home().store());
-        return convertDvc(r.engine(), WalkOperation::Dvc2Plain).result.ok;
+        return convertDvc(r.engine(), statements::selectAll(r.home().store()),
+                          WalkOperation::Dvc2Plain)
+            .result.ok;
     });
 }
 
 TEST(FaultInjection, ExportTargetsAreWholeOrAsTheyWere) {
     failEachStep("export to a new file", [](Attempt& r) {
-        statements::flagCommands(r.home().store());
-        return exportCommands(r.engine(), r.fresh(), ExportMode::NewFile, {}).result.ok;
+        return exportCommands(r.engine(), statements::selectCommands(r.home().store()), r.fresh(),
+                              ExportMode::NewFile, {})
+            .result.ok;
     });
     failEachStep("export appended", [](Attempt& r) {
-        statements::flagCommands(r.home().store());
-        return exportCommands(r.engine(), r.held(), ExportMode::Append, {}).result.ok;
+        return exportCommands(r.engine(), statements::selectCommands(r.home().store()), r.held(),
+                              ExportMode::Append, {})
+            .result.ok;
     });
 }
 

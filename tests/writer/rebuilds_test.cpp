@@ -97,9 +97,8 @@ TEST_P(Rebuild, ARebuildThatChangesNothingReproducesTheFile) {
     for (unsigned seed = 1; seed <= 25; ++seed) {
         const auto original = randomFile(GetParam().code, seed * 7919u, seed % 3 == 0);
         loadBytes(original);
-        statements::flagAll(home_.store());
-        const auto result =
-            renameGroupsOrPrograms(*engine_, {WalkOperation::Group, "No such group", "X"});
+        const auto result = renameGroupsOrPrograms(*engine_, statements::selectAll(home_.store()),
+                                                   {WalkOperation::Group, "No such group", "X"});
         ASSERT_TRUE(result.ok) << result.message;
         ASSERT_EQ(fileBytes(), original) << "seed " << seed;
         EXPECT_EQ(readBytes(home_.path("savedat")), original);
@@ -116,25 +115,27 @@ TEST_P(Rebuild, RenamesChangeOnlyTheirStringsAndKeepTheListsSection) {
     const auto before = fileBytes();
     const auto lists = offsetLists();
 
-    statements::flagAll(home_.store());
-    ASSERT_TRUE(
-        renameGroupsOrPrograms(*engine_, {WalkOperation::Group, "User-defined", "Mine"}).ok);
+    ASSERT_TRUE(renameGroupsOrPrograms(*engine_, statements::selectAll(home_.store()),
+                                       {WalkOperation::Group, "User-defined", "Mine"})
+                    .ok);
     ASSERT_TRUE(home_.parse(path_, true).ok());
     EXPECT_EQ(row("global").group, "Mine");
     EXPECT_EQ(row("empty group", "WINWORD", "Application-specific").group, "Mine");
     EXPECT_EQ(row("mail", "WINWORD", "Doc").group, "Mail");
 
-    home_.store().exec("UPDATE user SET flag = (name <> 'global')");
-    ASSERT_TRUE(
-        renameGroupsOrPrograms(*engine_, {WalkOperation::Group, "All groups", "User-defined"}).ok);
+    ASSERT_TRUE(renameGroupsOrPrograms(*engine_,
+                                       testing::rowsWhere(home_.store(), "name <> 'global'"),
+                                       {WalkOperation::Group, "All groups", "User-defined"})
+                    .ok);
     ASSERT_TRUE(home_.parse(path_, true).ok());
     EXPECT_EQ(row("global").group, "Mine"); // not marked
     EXPECT_EQ(row("mail", "WINWORD", "Doc").group, "User-defined");
 
     const auto renamed = fileBytes();
     const auto renamedLists = offsetLists();
-    statements::flagAll(home_.store());
-    ASSERT_TRUE(renameGroupsOrPrograms(*engine_, {WalkOperation::Program, {}, "excel"}).ok);
+    ASSERT_TRUE(renameGroupsOrPrograms(*engine_, statements::selectAll(home_.store()),
+                                       {WalkOperation::Program, {}, "excel"})
+                    .ok);
     const auto after = fileBytes();
     EXPECT_EQ(after.size(), renamed.size() - 4); // two program names, two bytes shorter each
     EXPECT_EQ(listsSection(after, renamedLists - 4), listsSection(before, lists));
@@ -155,16 +156,15 @@ TEST_F(WriterTest, DeletingKeepsTheListsThatRemainingCommandsName) {
     file.list("sizes", {"big"});
     file.list("nobody", {"x"});
     load(file);
-    home_.store().exec("UPDATE user SET flag = (name = 'drop <sizes>')");
-    ASSERT_TRUE(deleteMarked(*engine_).ok);
+    ASSERT_TRUE(
+        deleteCommands(*engine_, testing::rowsWhere(home_.store(), "name = 'drop <sizes>'")).ok);
     ASSERT_TRUE(home_.parse(path_, true).ok());
     std::vector<std::string> names;
     for (const auto& r : home_.rows())
         names.push_back(r.name);
     EXPECT_EQ(names, (std::vector<std::string>{"keep <colors>", "other", "colors"}));
 
-    statements::flagAll(home_.store());
-    ASSERT_TRUE(deleteMarked(*engine_).ok);
+    ASSERT_TRUE(deleteCommands(*engine_, statements::selectAll(home_.store())).ok);
     const auto bytes = fileBytes();
     EXPECT_EQ(bytes, rebuiltHeader(7, 9) + std::string(4, '\0')); // no command, no LIST
 }
@@ -284,8 +284,7 @@ TEST_F(WriterTest, ACorruptNameStopsARebuildBeforeAnythingIsWritten) {
     auto image = fileBytes();
     image[image.find("broken") + 2] = '\t';
     home_.writeFile("mycmds.dat", image);
-    statements::flagAll(home_.store());
-    const auto result = deleteMarked(*engine_);
+    const auto result = deleteCommands(*engine_, statements::selectAll(home_.store()));
     EXPECT_FALSE(result.ok);
     EXPECT_EQ(result.message, "Parsing error-name = br\tken\r\nOffset = " +
                                   std::to_string(image.find("br\tken") + 1) +

@@ -70,10 +70,10 @@ protected:
 
     // The export of every command, as the XML file's text in `encoding`.
     std::string exported(xmltext::Encoding encoding) {
-        statements::flagAll(home_.store());
         const auto keys = KeyNames::load(home_.home().file(files::kKeyNames));
-        const auto result = collectXmlExport(*engine_, keys.value_or(KeyNames{}),
-                                             [](const CommandRecord&) { return true; });
+        const auto result =
+            collectXmlExport(*engine_, statements::selectAll(home_.store()),
+                             keys.value_or(KeyNames{}), [](const CommandRecord&) { return true; });
         EXPECT_FALSE(result.refusal);
         summary_ = result.summary();
         return xmltext::encode(writeXmlCommandSet(result.set, xmltext::declaredName(encoding)),
@@ -152,9 +152,8 @@ class XmlExportLayout : public testing::WriterTest {
 protected:
     std::string xmlOf(const CommandFileBuilder& file) {
         load(file);
-        statements::flagAll(home_.store());
-        const auto result =
-            collectXmlExport(*engine_, KeyNames{}, [](const CommandRecord&) { return true; });
+        const auto result = collectXmlExport(*engine_, statements::selectAll(home_.store()),
+                                             KeyNames{}, [](const CommandRecord&) { return true; });
         return writeXmlCommandSet(result.set, "utf-16");
     }
 };
