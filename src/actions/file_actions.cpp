@@ -59,7 +59,6 @@ ChosenRows selectForTool(const FileSession& s, const ReportRequest& selection) {
 }
 
 Outcome deleteSelected(const FileSession& s, const ReportRequest& selection) {
-    // The file must still be the one the store holds, and the choice must hold rows.
     const auto chosen = selectForTool(s, selection);
     if (!chosen.outcome.done())
         return chosen.outcome;
@@ -79,7 +78,6 @@ Outcome renameGroup(const FileSession& s, const ReportRequest& selection,
         return *refusal;
     if (auto refusal = refusedText(oldText))
         return *refusal;
-    // The file must still be the one the store holds, and the choice must hold rows.
     const auto chosen = selectForTool(s, selection);
     if (!chosen.outcome.done())
         return chosen.outcome;
@@ -106,7 +104,6 @@ Outcome renameProgram(const FileSession& s, const ReportRequest& selection,
     const auto newText = encodeForFile(program, "The new Program", kMenuWidth);
     if (auto refusal = refusedText(newText))
         return *refusal;
-    // The file must still be the one the store holds, and the choice must hold rows.
     const auto chosen = selectForTool(s, selection);
     if (!chosen.outcome.done())
         return chosen.outcome;
@@ -128,7 +125,6 @@ Outcome convertDvcs(const FileSession& s, const ReportRequest& selection, WalkOp
         return *refusal;
     if (auto refusal = dvcConversionRefusal(s.language, operation))
         return *refusal;
-    // The file must still be the one the store holds, and the choice must hold rows.
     const auto chosen = selectForTool(s, selection);
     if (!chosen.outcome.done())
         return chosen.outcome;
@@ -156,7 +152,6 @@ std::string exportTargetFile(std::string target) {
 
 Outcome exportSelected(const FileSession& s, const ReportRequest& selection, std::string target,
                        ExistingTarget existing, std::string* detail) {
-    // The file must still be the one the store holds, and the choice must hold rows.
     const auto chosen = selectForTool(s, selection);
     if (!chosen.outcome.done())
         return chosen.outcome;

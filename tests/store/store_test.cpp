@@ -153,6 +153,15 @@ TEST(Store, FixedStatementsSelectCountAndOrderWithBoundTexts) {
     EXPECT_EQ(places::firstPlaceOfGroup(db, "O'Brien"),
               (places::Place{"Global Commands", "Global Commands"}));
     EXPECT_EQ(statements::clearNoGlobals(db), 6);
+    // Search and replace reads a LIST copy's master, the one record of the file, for the copy.
+    auto copy = *places::findRow(db, "Global Commands", "Global Commands", "items");
+    copy.program = "WORD";
+    copy.scope = "Application-specific";
+    copy.listcopy = true;
+    UserTable(db).add(copy);
+    EXPECT_EQ(names(statements::searchablePart(
+                  db, statements::selectProgramScope(db, "WORD", "Application-specific"))),
+              (Names{"items", "alpha", "other", "zeta"}));
     statements::emptyTables(db);
     EXPECT_EQ(statements::countCommands(db), 0);
 }
