@@ -161,12 +161,19 @@ std::vector<UserRow> globalListHeadings(Database& db) {
 }
 
 void forEachNewestCommand(Database& db, const std::function<bool(const UserRow&)>& visit) {
-    // Insertion order: the commands, newest last, then the LISTs.
-    auto select = db.prepare(UserTable::selectSql() +
-                             " WHERE user.ID < coalesce((SELECT min(ID) FROM user WHERE Type = "
-                             "'L'), 9223372036854775807) ORDER BY user.ID DESC");
+    // Insertion order: the commands, newest last, then the LISTs. Only the heading's columns are
+    // read: the tab shows a few of many rows, and bodies can be long.
+    auto select = db.prepare("SELECT ID, menu, state, name, Type, owner FROM user WHERE ID < "
+                             "coalesce((SELECT min(ID) FROM user WHERE Type = 'L'), "
+                             "9223372036854775807) ORDER BY ID DESC");
     while (select.step()) {
-        const auto row = UserTable::rowFrom(select);
+        UserRow row;
+        row.id = select.integer(0);
+        row.program = select.text(1);
+        row.scope = select.text(2);
+        row.name = select.text(3);
+        row.type = select.text(4);
+        row.group = select.text(5);
         if (!visit(row))
             return;
     }
