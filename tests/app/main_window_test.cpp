@@ -11,6 +11,7 @@
 #include "rtf_reader.h"
 #include "selector_bar.h"
 #include "test_home.h"
+#include "text_checks.h"
 #include "tools_dialog.h"
 #include "window_arguments.h"
 
@@ -347,14 +348,14 @@ TEST_F(MainWindowTest, ThePlacementSurvivesFiveRestartsAndStaysOnTheScreen) {
         window_->show();
         EXPECT_EQ(window_->geometry(), QRect(60, 20, 700, 560)) << "run " << run;
     }
-    EXPECT_NE(home_.readFile("trace.qmk10").find("after window placement"), std::string::npos);
+    EXPECT_TRUE(testing::contains(home_.readFile("trace.qmk10"), "after window placement"));
     // A maximised window keeps its normal rectangle.
     window_->showMaximized();
     window_->close();
     const auto ini = home_.readFile("Quillmark10.INI");
-    EXPECT_NE(ini.find("form left=60\r\n"), std::string::npos) << ini;
-    EXPECT_NE(ini.find("form right=760\r\n"), std::string::npos) << ini;
-    EXPECT_NE(ini.find("maximized=1\r\n"), std::string::npos) << ini;
+    EXPECT_TRUE(testing::contains(ini, "form left=60\r\n"));
+    EXPECT_TRUE(testing::contains(ini, "form right=760\r\n"));
+    EXPECT_TRUE(testing::contains(ini, "maximized=1\r\n"));
 }
 
 TEST_F(MainWindowTest, ABrokenFileLeavesTheShownOneOpenAndGoodOnesBecomeRecent) {
@@ -366,8 +367,8 @@ TEST_F(MainWindowTest, ABrokenFileLeavesTheShownOneOpenAndGoodOnesBecomeRecent) 
     EXPECT_EQ(window_->session().commandFile(), shown);
     ASSERT_FALSE(home_.prompt.shown.empty());
     EXPECT_EQ(home_.prompt.shown.back().title, "Open");
-    EXPECT_NE(home_.prompt.shown.back().text.find(home_.path("error.log").string()),
-              std::string::npos);
+    EXPECT_TRUE(
+        testing::contains(home_.prompt.shown.back().text, home_.path("error.log").string()));
     // The parse's failure is an error; the file kept open is a warning.
     ASSERT_GE(home_.prompt.shown.size(), 2u);
     EXPECT_EQ(home_.prompt.shown.back().kind, Prompt::Kind::Warning);
@@ -516,7 +517,7 @@ TEST_F(MainWindowTest, TheToolBarChoosesAndTheViewSaysWhatItHides) {
     const auto wanted = programs->itemText(last).toStdString();
     emit programs->activated(last);
     EXPECT_EQ(window_->browser().programs().value(), window_->browser().currentProgram());
-    EXPECT_NE(wanted.find(window_->browser().currentProgram()), std::string::npos);
+    EXPECT_TRUE(testing::contains(wanted, window_->browser().currentProgram()));
     EXPECT_EQ(bar->box(SelectorKind::Scope)->currentText().toStdString(),
               window_->browser()
                   .scopes()
@@ -559,8 +560,8 @@ TEST_F(MainWindowTest, TheToolBarChoosesAndTheViewSaysWhatItHides) {
     const auto expected = std::lround((200 - 40) * 10.0 / splitter->height());
     EXPECT_NE(expected, 5);
     EXPECT_EQ(slider->value(), expected);
-    EXPECT_NE(home_.readFile("Quillmark10.INI").find("slider=" + std::to_string(expected)),
-              std::string::npos);
+    EXPECT_TRUE(
+        testing::contains(home_.readFile("Quillmark10.INI"), "slider=" + std::to_string(expected)));
 }
 
 TEST_F(MainWindowTest, TheAboutBoxSaysWhatRunsAndShownFieldsStayOutOfTheTabOrder) {
@@ -677,7 +678,7 @@ TEST_F(MainWindowTest, TheReportsDialogWritesTheSpreadsheetOfEveryCommand) {
     EXPECT_EQ(file->text().toStdString(), home_.path("global.csv").string());
     click(dialog, "Export");
     const auto csv = home_.readFile("global.csv");
-    EXPECT_NE(csv.find("\"letterhead\""), std::string::npos);
+    EXPECT_TRUE(testing::contains(csv, "\"letterhead\""));
     EXPECT_EQ(std::count(csv.begin(), csv.end(), '\n') > 300, true);
 }
 
@@ -707,10 +708,8 @@ TEST_F(MainWindowTest, AWriteWhileAnotherProgramWritesTheFileChangesNothingAndSa
         testing::OtherWriter other(file);
         ASSERT_TRUE(other.held());
         EXPECT_FALSE(deleteThroughTools(*window_, "letterhead"));
-        EXPECT_NE(home_.prompt.shown.back().text.find(
-                      "The command file is being changed by another program"),
-                  std::string::npos)
-            << home_.prompt.shown.back().text;
+        EXPECT_TRUE(testing::contains(home_.prompt.shown.back().text,
+                                      "The command file is being changed by another program"));
         EXPECT_EQ(testing::readBytes(file), before);
     }
     EXPECT_TRUE(deleteThroughTools(*window_, "letterhead"));
@@ -735,9 +734,8 @@ TEST_F(MainWindowTest, AFileWithSeveralNamesIsChangedOnlyWhenTheUserAllowsIt) {
         home_.prompt.shown.clear();
         EXPECT_EQ(deleteThroughTools(window, "letterhead"), answer == Prompt::Answer::Yes);
         if (answer == Prompt::Answer::No) {
-            EXPECT_NE(home_.prompt.shown.back().text.find("the file has 2 hard links"),
-                      std::string::npos)
-                << home_.prompt.shown.back().text;
+            EXPECT_TRUE(
+                testing::contains(home_.prompt.shown.back().text, "the file has 2 hard links"));
             EXPECT_EQ(testing::readBytes(file), before);
         }
     }
@@ -781,8 +779,7 @@ TEST_F(MainWindowTest, SearchAndReplaceRewritesTheBodiesOfTheScope) {
         EXPECT_FALSE(radio->isEnabled()) << radio->text().toStdString();
     click(dialog, "Replace all");
     EXPECT_TRUE(dialog.outcome().fileChanged);
-    EXPECT_NE(home_.prompt.shown.back().text.find("macros replaced"), std::string::npos)
-        << home_.prompt.shown.back().text;
+    EXPECT_TRUE(testing::contains(home_.prompt.shown.back().text, "macros replaced"));
 }
 
 TEST(WindowArguments, HomeFileDragonsWordsHelpVersionAndMistakes) {
@@ -891,7 +888,7 @@ TEST_F(MainWindowTest, CompareWithArchiveRestoresAChosenCommandAndConflictsJump)
     click(dialog, "&Restore chosen");
     EXPECT_TRUE(dialog.fileChanged());
     EXPECT_EQ(table->rowCount(), 0) << "the file matches its archive again";
-    EXPECT_NE(qmk({"list"}).find("open <mailbox>"), std::string::npos);
+    EXPECT_TRUE(testing::contains(qmk({"list"}), "open <mailbox>"));
 
     ConflictList conflicts(window_->session());
     ASSERT_TRUE(conflicts.find());
@@ -934,7 +931,7 @@ TEST_F(MainWindowTest, FormatAndLanguageConversionsNeverTouchTheUsersOwnFile) {
     std::filesystem::copy_file(own, copy);
     ASSERT_TRUE(window_->session().openFile(copy));
     toEight->trigger();
-    EXPECT_NE(home_.prompt.shown.back().text.find("is encrypted"), std::string::npos);
+    EXPECT_TRUE(testing::contains(home_.prompt.shown.back().text, "is encrypted"));
     app::LanguageDialog again(window_->session(), window_.get());
     EXPECT_EQ(again.findChild<QLabel*>("languageStatus")->text().toStdString(),
               "Language of current file: English");
@@ -1092,7 +1089,7 @@ TEST_F(MainWindowTest, ADamagedStoreIsSetAsideAndBuiltAgainFromTheFile) {
         ASSERT_TRUE(window.start(""));
         ASSERT_FALSE(prompt.shown.empty());
         EXPECT_EQ(prompt.shown.front().title, "Quillmark10 - The command store was rebuilt");
-        EXPECT_NE(prompt.shown.front().text.find("(file is not a database)"), std::string::npos);
+        EXPECT_TRUE(testing::contains(prompt.shown.front().text, "(file is not a database)"));
         EXPECT_GT(window.browser().programs().entries.size(), 1u);
         EXPECT_EQ(setAside(), 1);
     }
@@ -1104,8 +1101,8 @@ TEST_F(MainWindowTest, ADamagedStoreIsSetAsideAndBuiltAgainFromTheFile) {
         app::MainWindow window(home_.home(), &prompt);
         EXPECT_FALSE(window.start(""));
         ASSERT_FALSE(prompt.shown.empty());
-        EXPECT_NE(prompt.shown.back().text.find("Start Quillmark10 again to use it."),
-                  std::string::npos);
+        EXPECT_TRUE(
+            testing::contains(prompt.shown.back().text, "Start Quillmark10 again to use it."));
         EXPECT_FALSE(window.isVisible());
         EXPECT_EQ(setAside(), 2);
     }
@@ -1202,8 +1199,7 @@ TEST_F(MainWindowTest, TheXmlExportWritesTheChosenRowsFromTheReportsDialog) {
     EXPECT_TRUE(home_.prompt.shown.back().text.starts_with("XML Export Completed\r\nWrote 396 "
                                                            "commands"))
         << home_.prompt.shown.back().text;
-    EXPECT_NE(home_.prompt.shown.back().text.find("\"vendor macro\": encrypted"),
-              std::string::npos);
+    EXPECT_TRUE(testing::contains(home_.prompt.shown.back().text, "\"vendor macro\": encrypted"));
 }
 
 TEST_F(MainWindowTest, AnXmlImportAsksAboutUnfitItemsAndArchivesTheUsersOwnFileFirst) {

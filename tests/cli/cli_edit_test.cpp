@@ -5,6 +5,7 @@
 #include "run_qmk10.h"
 #include "session.h"
 #include "test_home.h"
+#include "text_checks.h"
 
 #include <cstdlib>
 #include <filesystem>
@@ -93,7 +94,7 @@ TEST_F(CliEditTest, EditsReachTheFileAndTheStore) {
     // The LIST-in-use question is asked as the window asks it: unanswered, nothing changes.
     r = qmk({"rename", file_, "--list", "sizes", "--to", "sizing"});
     EXPECT_EQ(r.status, 4);
-    EXPECT_NE(r.err.find("There are 1 commands using this LIST including:"), std::string::npos);
+    EXPECT_TRUE(testing::contains(r.err, "There are 1 commands using this LIST including:"));
     r = qmk({"rename", file_, "--list", "sizes", "--to", "sizing", "--yes"});
     ASSERT_EQ(r.status, 0) << r.err;
     EXPECT_NE(json().find(R"("name": "sizing", "Type": "L")"), std::string::npos);
@@ -105,7 +106,7 @@ TEST_F(CliEditTest, AFileWithSeveralNamesIsWrittenOnlyWhenToldToGoOn) {
     const auto before = bytes();
     auto refused = qmk({"set-body", file_, "--name", "type name", "--body", "Sam"});
     EXPECT_EQ(refused.status, 1);
-    EXPECT_NE(refused.err.find("the file has 2 hard links"), std::string::npos) << refused.err;
+    EXPECT_TRUE(testing::contains(refused.err, "the file has 2 hard links"));
     EXPECT_EQ(bytes(), before);
     auto written = qmk({"--part-links", "set-body", file_, "--name", "type name", "--body", "Sam"});
     EXPECT_EQ(written.status, 0) << written.err;
@@ -118,7 +119,7 @@ TEST_F(CliEditTest, RefusalsAreShownAndWriteNothing) {
     auto expectRefused = [&](std::vector<std::string> args, const std::string& message) {
         const auto r = qmk(args);
         EXPECT_EQ(r.status, 1) << args[0];
-        EXPECT_NE(r.err.find(message), std::string::npos) << r.err;
+        EXPECT_TRUE(testing::contains(r.err, message));
         EXPECT_EQ(bytes(), before) << args[0];
     };
     expectRefused({"set-body", file_, "--name", "type name", "--body", ""},
@@ -169,13 +170,13 @@ TEST_F(CliEditTest, AWriteThatDoesNotParseIsUndoneFromTheBackup) {
 
     EXPECT_EQ(session.verifyWrite(), cli::kFailed);
     EXPECT_EQ(bytes(), good);
-    EXPECT_NE(err.str().find("Quillmark will now restore the version before updating operation: "
-                             "The updated mycmds.dat file was not correctly written"),
-              std::string::npos);
-    EXPECT_NE(err.str().find("Now exiting: Please send file 'error.log' to Tarnwell"),
-              std::string::npos);
-    EXPECT_NE(testing::readBytes(home_.path("qmk") / "error.log").find("NOW TRACE"),
-              std::string::npos);
+    EXPECT_TRUE(testing::contains(
+        err.str(), "Quillmark will now restore the version before updating operation: "
+                   "The updated mycmds.dat file was not correctly written"));
+    EXPECT_TRUE(
+        testing::contains(err.str(), "Now exiting: Please send file 'error.log' to Tarnwell"));
+    EXPECT_TRUE(
+        testing::contains(testing::readBytes(home_.path("qmk") / "error.log"), "NOW TRACE"));
 }
 
 } // namespace qmk
@@ -187,7 +188,7 @@ TEST_F(CliEditTest, BulkCommandsSelectAskAndRefuse) {
     const auto before = bytes();
     auto r = qmk({"convert", file_, "--to", "7.0"});
     EXPECT_EQ(r.status, 4);
-    EXPECT_NE(r.err.find("\"Convert this file to 7.0 format?\""), std::string::npos);
+    EXPECT_TRUE(testing::contains(r.err, "\"Convert this file to 7.0 format?\""));
     EXPECT_EQ(bytes(), before);
     EXPECT_EQ(qmk({"language", file_, "--to", "English"}).err,
               "English: Already in this language - Not Converted\n");
@@ -203,8 +204,8 @@ TEST_F(CliEditTest, BulkCommandsSelectAskAndRefuse) {
     EXPECT_EQ(r.out, "Mail->Post: Group renamed\n");
     r = qmk({"delete", file_, "--pick", "uses <colors>", "--pick", "type name"});
     ASSERT_EQ(r.status, 0) << r.err;
-    EXPECT_EQ(json().find("uses <colors>"), std::string::npos);
-    EXPECT_EQ(json().find("\"colors\""), std::string::npos); // no command names it any more
+    EXPECT_FALSE(testing::contains(json(), "uses <colors>"));
+    EXPECT_FALSE(testing::contains(json(), "\"colors\"")); // no command names it any more
 
     const auto target = home_.path("exported").string();
     r = qmk({"export", file_, "--all", "--to", target, "--yes"});
@@ -215,13 +216,13 @@ TEST_F(CliEditTest, BulkCommandsSelectAskAndRefuse) {
     r = qmk({"export", file_, "--all", "--to", target + ".dat", "--append", "--on-duplicate",
              "no-all"});
     EXPECT_EQ(r.status, 0) << r.err;
-    EXPECT_NE(r.out.find("Export Operation Completed (0 commands"), std::string::npos);
+    EXPECT_TRUE(testing::contains(r.out, "Export Operation Completed (0 commands"));
     EXPECT_EQ(qmk({"export", file_, "--all", "--to", file_}).err,
               file_ + ": Can't export to self\n");
 
     r = qmk({"dvc", file_, "--all", "--to", "plain"});
     ASSERT_EQ(r.status, 0) << r.err;
-    EXPECT_NE(r.out.find(" Conversion of DVCs to Plain Text Complete"), std::string::npos);
+    EXPECT_TRUE(testing::contains(r.out, " Conversion of DVCs to Plain Text Complete"));
     EXPECT_EQ(qmk({"language", file_, "--to", "French", "--yes"}).status, 0);
     r = qmk({"dvc", file_, "--all", "--to", "vba"});
     EXPECT_EQ(r.err, "Contact Tarnwell if you are interested in a non-English User: Sorry, this "
@@ -240,7 +241,7 @@ TEST_F(CliEditTest, ADemoSetupLeavesARealDragonInstallationAlone) {
     std::ofstream(dragon / "nssystem.ini", std::ios::binary) << real;
     const auto refused = qmk({"demo-setup", "--dir", utf8Of(home_.path("real"))});
     EXPECT_EQ(refused.status, 1);
-    EXPECT_NE(refused.err.find("leaves a real installation alone"), std::string::npos);
+    EXPECT_TRUE(testing::contains(refused.err, "leaves a real installation alone"));
     EXPECT_EQ(testing::readBytes(dragon / "nssystem.ini"), real);
     EXPECT_FALSE(fs::exists(dragon / "users"));
     // A demo's own installation is set up again.
@@ -253,7 +254,7 @@ TEST_F(CliEditTest, ADemoSetupLeavesARealDragonInstallationAlone) {
     const auto polish =
         qmk({"demo-setup", "--dir", utf8Of(home_.path("pl")), "--user", "\xc5\x81ukasz"});
     EXPECT_EQ(polish.status, 1);
-    EXPECT_NE(polish.err.find("A Dragon user cannot be named"), std::string::npos) << polish.err;
+    EXPECT_TRUE(testing::contains(polish.err, "A Dragon user cannot be named"));
     EXPECT_FALSE(fs::exists(home_.path("pl")));
     const auto german = home_.path("de");
     ASSERT_EQ(qmk({"demo-setup", "--dir", utf8Of(german), "--user", "J\xc3\xbcrgen"}).status, 0);
@@ -278,7 +279,7 @@ TEST_F(CliEditTest, ADemoDragonInstallationIsFoundAndItsUserListed) {
 #else
     const auto exported = "export QUILLMARK10_COMMON_APPDATA='" + utf8Of(common) + "'\n";
 #endif
-    EXPECT_NE(setup.out.find(exported), std::string::npos) << setup.out;
+    EXPECT_TRUE(testing::contains(setup.out, exported));
     testing::setEnvironment("QUILLMARK10_COMMON_APPDATA", common);
     testing::setEnvironment("QUILLMARK10_APPDATA", perUser);
 
@@ -310,8 +311,8 @@ TEST_F(CliEditTest, ADemoDragonInstallationIsFoundAndItsUserListed) {
     const auto editedBytes = testing::readBytes(own);
     const auto notArchive = qmk({"rollback", "mycmds.01011999", "--yes"});
     EXPECT_EQ(notArchive.status, 1);
-    EXPECT_NE(notArchive.err.find("mycmds.01011999 is not an archive of user 'Demo User'"),
-              std::string::npos);
+    EXPECT_TRUE(
+        testing::contains(notArchive.err, "mycmds.01011999 is not an archive of user 'Demo User'"));
     EXPECT_EQ(testing::readBytes(own), editedBytes);
     const auto restored = qmk({"rollback", name, "--yes"});
     ASSERT_EQ(restored.status, 0) << restored.err;
@@ -319,7 +320,7 @@ TEST_F(CliEditTest, ADemoDragonInstallationIsFoundAndItsUserListed) {
     EXPECT_NE(testing::readBytes(home_.path("qmk") / "Demo User" / "mycmds.prerollback"), before);
     const auto manual = qmk({"backup"});
     EXPECT_EQ(manual.status, 0);
-    EXPECT_NE(manual.err.find("Backup taken successfully to above named file"), std::string::npos);
+    EXPECT_TRUE(testing::contains(manual.err, "Backup taken successfully to above named file"));
 
     // Bodies the program does not write are refused from the command line as in the window.
     const std::pair<std::vector<std::string>, std::string> readOnly[] = {
@@ -334,7 +335,7 @@ TEST_F(CliEditTest, ADemoDragonInstallationIsFoundAndItsUserListed) {
         const auto unchanged = testing::readBytes(own);
         const auto r = qmk(args);
         EXPECT_EQ(r.status, 1) << args[2];
-        EXPECT_NE(r.err.find(message), std::string::npos) << r.err;
+        EXPECT_TRUE(testing::contains(r.err, message));
         EXPECT_EQ(testing::readBytes(own), unchanged) << args[2];
     }
 
@@ -357,7 +358,7 @@ TEST_F(CliEditTest, ADemoDragonInstallationIsFoundAndItsUserListed) {
     for (const auto& [args, message] : refused) {
         const auto r = qmk(args);
         EXPECT_EQ(r.status, 1) << args[0];
-        EXPECT_NE(r.err.find(message), std::string::npos) << r.err;
+        EXPECT_TRUE(testing::contains(r.err, message));
         EXPECT_EQ(testing::readBytes(own), live) << args[0];
     }
     // A copy of it is an exported file: it converts.
@@ -370,7 +371,7 @@ TEST_F(CliEditTest, ADemoDragonInstallationIsFoundAndItsUserListed) {
     testing::setEnvironment("QUILLMARK10_APPDATA", home_.path("nowhere"));
     const auto lost = qmk({"whoami"});
     EXPECT_EQ(lost.status, 2);
-    EXPECT_NE(lost.err.find("Expected file not found:"), std::string::npos);
+    EXPECT_TRUE(testing::contains(lost.err, "Expected file not found:"));
     testing::unsetEnvironment("QUILLMARK10_COMMON_APPDATA");
     testing::unsetEnvironment("QUILLMARK10_APPDATA");
 }
@@ -431,7 +432,7 @@ TEST_F(CliEditTest, TheSaveCyclesMergeRunsTheToolAndRefreshesTheStore) {
     testing::setEnvironment("QUILLMARK10_DRAGON_PROGRAM", idle / "natspeak");
     const auto failed = qmk({"merge", file_, from.string()});
     EXPECT_EQ(failed.status, 1);
-    EXPECT_NE(failed.err.find(file_ + ": Unable to update above file"), std::string::npos);
+    EXPECT_TRUE(testing::contains(failed.err, file_ + ": Unable to update above file"));
     testing::unsetEnvironment("QUILLMARK10_DRAGON_PROGRAM");
 }
 
@@ -459,8 +460,7 @@ TEST_F(CliEditTest, InitInstallsTheSuppliedCommandFiles) {
     EXPECT_EQ(merged.status, 0) << merged.err;
     EXPECT_EQ(qmk({"parse", file_}).out, before);
     testing::unsetEnvironment("QUILLMARK10_DRAGON_PROGRAM");
-    EXPECT_NE(qmk({"init"}).out.find("kept " + (folder / "placer.dat").string()),
-              std::string::npos);
+    EXPECT_TRUE(testing::contains(qmk({"init"}).out, "kept " + (folder / "placer.dat").string()));
 }
 
 } // namespace qmk
@@ -478,7 +478,7 @@ TEST_F(CliEditTest, ReportReplaceAndFindFromTheCommandLine) {
     const auto withoutLists = qmk({"report", file_, "--all", "--view", "KSATPRX", "--mode", "txt",
                                    "--out", listing, "--yes"});
     ASSERT_EQ(withoutLists.status, 0) << withoutLists.err;
-    EXPECT_EQ(testing::readBytes(listing).find("colors\r\n"), std::string::npos);
+    EXPECT_FALSE(testing::contains(testing::readBytes(listing), "colors\r\n"));
     // An existing report is not overwritten without an answer; a missing folder is said.
     EXPECT_EQ(qmk({"report", file_, "--all", "--mode", "txt", "--out", listing}).status, 4);
     const auto missing = qmk({"report", file_, "--all", "--mode", "txt", "--out",
@@ -488,13 +488,13 @@ TEST_F(CliEditTest, ReportReplaceAndFindFromTheCommandLine) {
     const auto dvc = qmk({"report", file_, "--program", "WINWORD", "--mode", "dvc", "--out",
                           home_.path("word.dvc").string()});
     EXPECT_EQ(dvc.status, 0) << dvc.err;
-    EXPECT_NE(testing::readBytes(home_.path("word.dvc")).find("MENU \"WINWORD\" {"),
-              std::string::npos);
+    EXPECT_TRUE(
+        testing::contains(testing::readBytes(home_.path("word.dvc")), "MENU \"WINWORD\" {"));
 
     const auto replaced =
         qmk({"replace", file_, "--all", "--search", "ctrl", "--replace", "Shift", "--yes"});
     ASSERT_EQ(replaced.status, 0) << replaced.err;
-    EXPECT_NE(replaced.err.find("1 occurrences in 1 macros replaced"), std::string::npos);
+    EXPECT_TRUE(testing::contains(replaced.err, "1 occurrences in 1 macros replaced"));
     EXPECT_NE(json().find(R"("script": "{Shift+m}")"), std::string::npos);
 
     const auto found = qmk({"find", "--in", "body", "shift", file_});
@@ -539,9 +539,8 @@ TEST_F(CliEditTest, TwoWritersAtOnceKeepBothChangesOrSayWhyNot) {
             } else {
                 ++refused;
                 EXPECT_EQ(status, 1) << err;
-                EXPECT_NE(err.find("The command file is being changed by another program"),
-                          std::string::npos)
-                    << err;
+                EXPECT_TRUE(
+                    testing::contains(err, "The command file is being changed by another program"));
                 EXPECT_FALSE(present) << "round " << round << ' ' << tag << " said refused";
             }
         }

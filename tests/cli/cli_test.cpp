@@ -3,6 +3,7 @@
 #include "run_qmk10.h"
 #include "store/parameters.h"
 #include "test_home.h"
+#include "text_checks.h"
 
 #include <filesystem>
 #include <fstream>
@@ -51,7 +52,7 @@ TEST_F(CliTest, InitSetsUpTheProgramDirectoryWithoutOverwriting) {
     std::ofstream(folder_ / "keynames", std::ios::binary | std::ios::trunc) << "Mine\r\n";
     auto second = qmk({"init"});
     EXPECT_EQ(second.status, 0);
-    EXPECT_NE(second.out.find("kept " + utf8Of(folder_ / "keynames")), std::string::npos);
+    EXPECT_TRUE(testing::contains(second.out, "kept " + utf8Of(folder_ / "keynames")));
     EXPECT_EQ(testing::readBytes(folder_ / "keynames"), "Mine\r\n");
 }
 
@@ -83,16 +84,14 @@ TEST_F(CliTest, ParseListAndInfoShowTheFile) {
               "ID,filename,menu,state,name,Type,script,scope,owner,lists,offset,offsetbody,"
               "description,states,graphicsize,Global,noglobals,sleeping,singleline,globalsort,"
               "listsort,pathcode,dupe,PDescript,CompanyName,ClassName,encrypted,listcopy,flag");
-    EXPECT_NE(csv.out.find(",\"say \"\"hi\"\"\","), std::string::npos);
+    EXPECT_TRUE(testing::contains(csv.out, ",\"say \"\"hi\"\"\","));
 
     const auto info = qmk({"info", file});
     EXPECT_EQ(info.status, 0);
-    EXPECT_NE(info.out.find("Filename:\n" + file +
-                            "\n\nVersion:           10.0\n"
-                            "Language:       English\nLast Modified: "),
-              std::string::npos)
-        << info.out;
-    EXPECT_NE(info.out.find("#Commands:  2\n#Lists:            1\n"), std::string::npos);
+    EXPECT_TRUE(testing::contains(info.out, "Filename:\n" + file +
+                                                "\n\nVersion:           10.0\n"
+                                                "Language:       English\nLast Modified: "));
+    EXPECT_TRUE(testing::contains(info.out, "#Commands:  2\n#Lists:            1\n"));
     const auto properties = nlohmann::json::parse(qmk({"info", file, "--json"}).out);
     EXPECT_EQ(properties["version"], "10.0");
     EXPECT_EQ(properties["commands"], 2);
@@ -145,11 +144,10 @@ TEST_F(CliTest, ADamagedStoreIsMovedAsideAndBuiltAgainFromTheFile) {
     damagePage(store, 1);
     auto info = qmk({"info", file});
     EXPECT_EQ(info.status, 0) << info.err;
-    EXPECT_NE(info.out.find("#Commands:  2\n#Lists:            1\n"), std::string::npos);
-    EXPECT_NE(info.err.find("The command store global10.mdb was damaged (file is not a database)"),
-              std::string::npos)
-        << info.err;
-    EXPECT_NE(info.err.find("Could not be kept: the Dragon user last opened"), std::string::npos);
+    EXPECT_TRUE(testing::contains(info.out, "#Commands:  2\n#Lists:            1\n"));
+    EXPECT_TRUE(testing::contains(
+        info.err, "The command store global10.mdb was damaged (file is not a database)"));
+    EXPECT_TRUE(testing::contains(info.err, "Could not be kept: the Dragon user last opened"));
     ASSERT_EQ(damagedStores(folder_).size(), 1u);
     fs::remove(damagedStores(folder_).front());
 
@@ -162,15 +160,14 @@ TEST_F(CliTest, ADamagedStoreIsMovedAsideAndBuiltAgainFromTheFile) {
     damagePage(store, rootPage(store, "user"));
     const auto list = qmk({"list", file});
     EXPECT_EQ(list.status, 0) << list.err;
-    EXPECT_NE(list.out.find("\topen mail\n"), std::string::npos) << list.out;
+    EXPECT_TRUE(testing::contains(list.out, "\topen mail\n"));
     EXPECT_EQ(list.out.find("\topen mail\n"), list.out.rfind("\topen mail\n")) << "printed once";
-    EXPECT_NE(list.err.find("database disk image is malformed"), std::string::npos) << list.err;
-    EXPECT_NE(list.err.find("Kept: the Dragon user last opened, that user's subfolder, the "
-                            "language last chosen, the last view (Program or Group), the last "
-                            "export folder, the file last opened."),
-              std::string::npos)
-        << list.err;
-    EXPECT_EQ(list.err.find("Could not be kept"), std::string::npos);
+    EXPECT_TRUE(testing::contains(list.err, "database disk image is malformed"));
+    EXPECT_TRUE(testing::contains(
+        list.err, "Kept: the Dragon user last opened, that user's subfolder, the "
+                  "language last chosen, the last view (Program or Group), the last "
+                  "export folder, the file last opened."));
+    EXPECT_FALSE(testing::contains(list.err, "Could not be kept"));
     {
         Database db(store);
         EXPECT_EQ(Parameters(db).get(Parameters::Text::exportPath), "/home/pat/exports");
@@ -184,8 +181,7 @@ TEST_F(CliTest, ADamagedStoreIsMovedAsideAndBuiltAgainFromTheFile) {
     damagePage(store, rootPage(store, "user"));
     auto write = qmk({"set-body", file, "--name", "open mail", "--body", "{Ctrl+n}"});
     EXPECT_EQ(write.status, 1);
-    EXPECT_NE(write.err.find("run the command again if it does not"), std::string::npos)
-        << write.err;
+    EXPECT_TRUE(testing::contains(write.err, "run the command again if it does not"));
     EXPECT_EQ(testing::readBytes(file), before);
     write = qmk({"set-body", file, "--name", "open mail", "--body", "{Ctrl+n}"});
     EXPECT_EQ(write.status, 0) << write.err;
@@ -203,14 +199,13 @@ TEST_F(CliTest, FailuresExitWithTheirStatusAndMessage) {
     const auto file = home_.writeFile("mycmds.dat", sampleFile()).string();
     const auto noStore = qmk({"parse", file});
     EXPECT_EQ(noStore.status, 2);
-    EXPECT_NE(noStore.err.find("Required Quillmark file global10.mdb missing--reinstall"),
-              std::string::npos);
+    EXPECT_TRUE(
+        testing::contains(noStore.err, "Required Quillmark file global10.mdb missing--reinstall"));
 
     ASSERT_EQ(qmk({"init"}).status, 0);
     const auto missing = qmk({"parse", (folder_ / "none.dat").string()});
     EXPECT_EQ(missing.status, 2);
-    EXPECT_NE(missing.err.find("Required NatSpeak file missing--cannot continue"),
-              std::string::npos);
+    EXPECT_TRUE(testing::contains(missing.err, "Required NatSpeak file missing--cannot continue"));
     EXPECT_EQ(qmk({"bogus"}).status, 2);
     EXPECT_EQ(qmk({"list"}).status, 2);
 
@@ -220,12 +215,12 @@ TEST_F(CliTest, FailuresExitWithTheirStatusAndMessage) {
     const auto bad = home_.writeFile("bad.dat", damaged.build()).string();
     const auto listed = qmk({"list", bad});
     EXPECT_EQ(listed.status, 3);
-    EXPECT_NE(listed.err.find("The above file has a problem - parsing error"), std::string::npos);
-    EXPECT_NE(listed.out.find("kept"), std::string::npos);
+    EXPECT_TRUE(testing::contains(listed.err, "The above file has a problem - parsing error"));
+    EXPECT_TRUE(testing::contains(listed.out, "kept"));
     const auto log = testing::readBytes(folder_ / "error.log");
-    EXPECT_NE(log.find("this bad command (or list) bro\nken"), std::string::npos);
-    EXPECT_NE(log.find("\r\nNOW TRACE\r\n"), std::string::npos);
-    EXPECT_NE(log.find("binary before keynames"), std::string::npos);
+    EXPECT_TRUE(testing::contains(log, "this bad command (or list) bro\nken"));
+    EXPECT_TRUE(testing::contains(log, "\r\nNOW TRACE\r\n"));
+    EXPECT_TRUE(testing::contains(log, "binary before keynames"));
 
     // Files that are no command file are said at once, with status 3, and nothing is written.
     std::ofstream(folder_ / "zeros.dat", std::ios::binary) << std::string(4096, '\0');
@@ -240,7 +235,7 @@ TEST_F(CliTest, FailuresExitWithTheirStatusAndMessage) {
         for (const auto* command : {"info", "list"}) {
             const auto r = qmk({command, path});
             EXPECT_EQ(r.status, 3) << command << ' ' << name;
-            EXPECT_NE(r.err.find("This is not a command file: "), std::string::npos) << r.err;
+            EXPECT_TRUE(testing::contains(r.err, "This is not a command file: "));
         }
         const auto write = qmk({"set-body", path, "--name", "x", "--body", "y"});
         EXPECT_EQ(write.status, 3) << name;
@@ -269,7 +264,7 @@ TEST_F(CliTest, TheManualPageNamesEveryCommand) {
         std::string escaped;
         for (const char c : command)
             escaped += c == '-' ? std::string("\\-") : std::string(1, c);
-        EXPECT_NE(page.find(escaped), std::string::npos) << command;
+        EXPECT_TRUE(testing::contains(page, escaped)) << command;
     }
     EXPECT_GT(commands, 20);
 }
@@ -295,12 +290,11 @@ TEST_F(CliTest, DiffConflictsAndRestoreFromTheCommandLine) {
 
     const auto text = qmk({"diff", archive, file});
     EXPECT_EQ(text.status, 0) << text.err;
-    EXPECT_NE(text.out.find("~ command  Global Commands | Global Commands | save file: body\n"
-                            "+ command  WINWORD | Doc | go home\n"
-                            "- command  Global Commands | Global Commands | gone\n"
-                            "1 added, 1 removed, 1 changed\n"),
-              std::string::npos)
-        << text.out;
+    EXPECT_TRUE(testing::contains(text.out,
+                                  "~ command  Global Commands | Global Commands | save file: body\n"
+                                  "+ command  WINWORD | Doc | go home\n"
+                                  "- command  Global Commands | Global Commands | gone\n"
+                                  "1 added, 1 removed, 1 changed\n"));
     const auto json = qmk({"diff", archive, file, "--json"});
     const auto differences = nlohmann::json::parse(json.out)["differences"];
     ASSERT_EQ(differences.size(), 3u) << json.out;
@@ -311,16 +305,16 @@ TEST_F(CliTest, DiffConflictsAndRestoreFromTheCommandLine) {
     EXPECT_EQ(qmk({"diff", archive, file + ".missing"}).status, 1);
 
     const auto found = qmk({"conflicts", file});
-    EXPECT_NE(found.out.find("list  WINWORD | Application-specific | go <where>  <->  WINWORD | "
-                             "Doc | go home  \"go home\"\n1 conflict\n"),
-              std::string::npos)
+    EXPECT_TRUE(testing::contains(
+        found.out, "list  WINWORD | Application-specific | go <where>  <->  WINWORD | "
+                   "Doc | go home  \"go home\"\n1 conflict\n"))
         << found.out << found.err;
 
     // The restore goes through the export, which appends only to a file of its own version.
     const auto before = testing::readBytes(file);
     const auto refused = qmk({"restore", archive, file, "--pick", "gone", "--yes"});
     EXPECT_EQ(refused.status, 1);
-    EXPECT_NE(refused.err.find("Can't Append to different version"), std::string::npos);
+    EXPECT_TRUE(testing::contains(refused.err, "Can't Append to different version"));
     EXPECT_EQ(testing::readBytes(file), before);
     CommandFileBuilder same(7);
     same.command("gone").keys("g");
@@ -328,7 +322,7 @@ TEST_F(CliTest, DiffConflictsAndRestoreFromTheCommandLine) {
     const auto restored = qmk({"restore", archive10, file, "--pick", "gone", "--yes"});
     EXPECT_EQ(restored.status, 0) << restored.err;
     const auto after = qmk({"diff", archive, file});
-    EXPECT_NE(after.out.find("1 added, 0 removed, 1 changed"), std::string::npos) << after.out;
+    EXPECT_TRUE(testing::contains(after.out, "1 added, 0 removed, 1 changed"));
     EXPECT_EQ(qmk({"restore", archive10, file, "--pick", "nowhere"}).status, 1);
 }
 

@@ -8,6 +8,7 @@
 #include "platform/special_folders.h"
 #include "run_qmk10.h"
 #include "test_home.h"
+#include "text_checks.h"
 
 #include <fstream>
 #include <gtest/gtest.h>
@@ -70,7 +71,7 @@ TEST_F(CliOnWindows, ADemoUserInTheSystemFoldersIsFoundEditedExportedBackedUpAnd
     EXPECT_EQ(found["CurrentUser"], user);
     const std::string directory = found["CurrentUserDirectory"];
     EXPECT_EQ(lower(directory.substr(0, 16)), "c:\\programdata/n") << directory;
-    EXPECT_NE(directory.find("/" + user + "/current"), std::string::npos) << directory;
+    EXPECT_TRUE(testing::contains(directory, "/" + user + "/current"));
 
     // An edit of the user's own file keeps the day's archive first; the body is written in the
     // file's code page.
@@ -79,9 +80,8 @@ TEST_F(CliOnWindows, ADemoUserInTheSystemFoldersIsFoundEditedExportedBackedUpAnd
                              "Gr\xc3\xbc\xc3\x9f"
                              "e"});
     ASSERT_EQ(edited.status, 0) << edited.err;
-    EXPECT_NE(testing::readBytes(own).find("Gr\xfc\xdf"
-                                           "e"),
-              std::string::npos);
+    EXPECT_TRUE(testing::contains(testing::readBytes(own), "Gr\xfc\xdf"
+                                                           "e"));
     const auto archives = qmk({"rollback", "--list"});
     ASSERT_EQ(archives.status, 0) << archives.err;
     const auto archive = archives.out.substr(0, archives.out.find('\n'));
@@ -108,7 +108,7 @@ TEST_F(CliOnWindows, ARealDragonInstallationIsNeverWrittenOver) {
     std::ofstream(dragon_ / "nssystem.ini", std::ios::binary) << real;
     const auto setup = qmk({"demo-setup", "--system-folders"});
     EXPECT_EQ(setup.status, 1);
-    EXPECT_NE(setup.err.find("leaves a real installation alone"), std::string::npos) << setup.err;
+    EXPECT_TRUE(testing::contains(setup.err, "leaves a real installation alone"));
     EXPECT_EQ(testing::readBytes(dragon_ / "nssystem.ini"), real);
     EXPECT_FALSE(fs::exists(dragon_ / "users"));
     fs::remove_all(dragon_);

@@ -1,6 +1,7 @@
 #include "command_file_builder.h"
 #include "run_qmk10.h"
 #include "test_home.h"
+#include "text_checks.h"
 
 #include <algorithm>
 #include <cstdlib>
@@ -79,7 +80,7 @@ TEST_F(CliXmlTest, ExportedXmlImportsIntoANewFileOfEachFormat) {
         0);
     EXPECT_TRUE(testing::readBytes(single).starts_with(
         "<?xml version=\"1.0\" encoding=\"windows-1252\"?>\r\n"));
-    EXPECT_EQ(testing::readBytes(single).find("bold"), std::string::npos);
+    EXPECT_FALSE(testing::contains(testing::readBytes(single), "bold"));
 
     const auto original = rows(file_);
     for (const auto& [format, version] : std::vector<std::pair<std::string, std::string>>{
@@ -101,8 +102,7 @@ TEST_F(CliXmlTest, AnImportAppendsToAnExistingFileWithTheDuplicateQuestion) {
     const auto set = xml(command("open mail", "SendKeys \"{Alt+m}\"") + command("new one", "Beep"));
     const auto kept = qmk({"import-xml", set, "--to", file_, "--on-duplicate", "no"});
     ASSERT_EQ(kept.status, 0) << kept.err;
-    EXPECT_NE(kept.out.find("Imported 1 command (1 KEYS, 1 SCRIPT), 0 replaced"), std::string::npos)
-        << kept.out;
+    EXPECT_TRUE(testing::contains(kept.out, "Imported 1 command (1 KEYS, 1 SCRIPT), 0 replaced"));
     auto shown = rows(file_);
     EXPECT_EQ(shown.size(), 5u); // three commands, the new one, the LIST
     EXPECT_NE(std::find(shown.begin(), shown.end(),
@@ -110,7 +110,7 @@ TEST_F(CliXmlTest, AnImportAppendsToAnExistingFileWithTheDuplicateQuestion) {
               shown.end());
     const auto replaced = qmk({"import-xml", set, "--to", file_, "--on-duplicate", "yes-all"});
     ASSERT_EQ(replaced.status, 0) << replaced.err;
-    EXPECT_NE(replaced.out.find("2 replaced"), std::string::npos) << replaced.out;
+    EXPECT_TRUE(testing::contains(replaced.out, "2 replaced"));
     shown = rows(file_);
     EXPECT_NE(std::find(shown.begin(), shown.end(),
                         "open mail|K|Global Commands|Global Commands|G|{Alt+m}"),
@@ -125,43 +125,38 @@ TEST_F(CliXmlTest, UnfitItemsStopTheImportUnlessSkippedAndMalformedFilesAreRefus
     for (const auto& to : {file_, target}) {
         const auto refused = qmk({"import-xml", set, "--to", to});
         EXPECT_EQ(refused.status, 4);
-        EXPECT_NE(refused.err.find("1 item of the XML cannot go into a command file; nothing was "
-                                   "imported:\ncommand \"snow \xe2\x98\x83\" (line 1): The "
-                                   "name: The character"),
-                  std::string::npos)
-            << refused.err;
+        EXPECT_TRUE(testing::contains(
+            refused.err, "1 item of the XML cannot go into a command file; nothing was "
+                         "imported:\ncommand \"snow \xe2\x98\x83\" (line 1): The "
+                         "name: The character"));
     }
     EXPECT_EQ(testing::readBytes(file_), before);
     EXPECT_FALSE(fs::exists(target));
 
     const auto skipped = qmk({"import-xml", set, "--to", target, "--skip-unfit"});
     ASSERT_EQ(skipped.status, 0) << skipped.err;
-    EXPECT_NE(skipped.out.find("Imported 1 command (1 SCRIPT), 0 replaced, 0 LISTs added; left "
-                               "out 1:\r\ncommand \"snow"),
-              std::string::npos)
-        << skipped.out;
+    EXPECT_TRUE(testing::contains(skipped.out,
+                                  "Imported 1 command (1 SCRIPT), 0 replaced, 0 LISTs added; left "
+                                  "out 1:\r\ncommand \"snow"));
     EXPECT_EQ(rows(target),
               std::vector<std::string>{"fine|S|Global Commands|Global Commands|G|Beep"});
 
     const auto broken = home_.writeFile("broken.xml", "<MyCommands>\n<Commands>\n</MyCommands>");
     const auto malformed = qmk({"import-xml", broken.string(), "--to", file_});
     EXPECT_EQ(malformed.status, 1);
-    EXPECT_NE(malformed.err.find("The XML file is malformed at line 3, column 3"),
-              std::string::npos)
-        << malformed.err;
+    EXPECT_TRUE(testing::contains(malformed.err, "The XML file is malformed at line 3, column 3"));
     EXPECT_EQ(testing::readBytes(file_), before);
     const auto german =
         home_.writeFile("german.xml", "<MyCommands language=\"0x407\"><Commands type=\"global\">" +
                                           command("x", "Beep") + "</Commands></MyCommands>");
     const auto language = qmk({"import-xml", german.string(), "--to", file_});
     EXPECT_EQ(language.status, 1);
-    EXPECT_NE(language.err.find("The XML's commands are German and mycmds.dat is English"),
-              std::string::npos)
-        << language.err;
+    EXPECT_TRUE(
+        testing::contains(language.err, "The XML's commands are German and mycmds.dat is English"));
     const auto oldFile = home_.path("old.dat").string();
     const auto old = qmk({"import-xml", german.string(), "--to", oldFile, "--format", "6.1"});
     EXPECT_EQ(old.status, 1);
-    EXPECT_NE(old.err.find("There is no German version 6.1"), std::string::npos) << old.err;
+    EXPECT_TRUE(testing::contains(old.err, "There is no German version 6.1"));
     EXPECT_FALSE(fs::exists(oldFile));
     EXPECT_EQ(testing::readBytes(file_), before);
 }

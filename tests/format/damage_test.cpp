@@ -1,6 +1,7 @@
 #include "command_file_builder.h"
 #include "store/parameters.h"
 #include "test_home.h"
+#include "text_checks.h"
 
 #include <gtest/gtest.h>
 
@@ -54,7 +55,7 @@ TEST(DamagedFile, ADamagedFirstRecordDumpsFromPosition22) {
     ASSERT_EQ(home.parse(home.writeFile("mycmds.dat", image)).status, ParseStatus::Damaged);
     const auto log = home.readFile("error.log");
     EXPECT_EQ(log.substr(0, image.size() - 21), image.substr(21));
-    EXPECT_NE(log.find(kStars33 + "previous command (or list) offset 23which"), std::string::npos);
+    EXPECT_TRUE(testing::contains(log, kStars33 + "previous command (or list) offset 23which"));
 }
 
 TEST(DamagedFile, ADamagedListNameKeepsTheCommandsAndEarlierLists) {
@@ -69,8 +70,8 @@ TEST(DamagedFile, ADamagedListNameKeepsTheCommandsAndEarlierLists) {
     EXPECT_EQ(home.rows().size(), 2u);
     const auto log = home.readFile("error.log");
     EXPECT_EQ(log.substr(0, 5), "\x04good");
-    EXPECT_NE(log.find("previous command (or list) goodLa\r\nb\r\noffset "), std::string::npos);
-    EXPECT_NE(log.find("which/commands,which/lists 2/1 2/2"), std::string::npos);
+    EXPECT_TRUE(testing::contains(log, "previous command (or list) goodLa\r\nb\r\noffset "));
+    EXPECT_TRUE(testing::contains(log, "which/commands,which/lists 2/1 2/2"));
 }
 
 TEST(DamagedFile, CountsAndLengthsRunningPastTheEndAreDamageNotCrashes) {
@@ -88,8 +89,8 @@ TEST(DamagedFile, CountsAndLengthsRunningPastTheEndAreDamageNotCrashes) {
     auto image = cut.build();
     image.resize(image.size() - 200);
     EXPECT_EQ(home.parse(home.writeFile("cut.dat", image)).status, ParseStatus::Damaged);
-    EXPECT_NE(home.readFile("error.log").find("this bad command (or list) cut short"),
-              std::string::npos);
+    EXPECT_TRUE(
+        testing::contains(home.readFile("error.log"), "this bad command (or list) cut short"));
 
     CommandFileBuilder noLists;
     noLists.command("a").keys("1").group("g");

@@ -1,6 +1,7 @@
 #include "actions/edit_rules.h"
 #include "format/parser.h"
 #include "main_session_fixture.h"
+#include "text_checks.h"
 
 namespace qmk {
 
@@ -65,7 +66,7 @@ TEST_F(EditorTest, NewCommandsAndListsWithTheirPromptsAndChecks) {
     EXPECT_EQ(browser().history().front(), main_->history().entries().front())
         << "the Recently Modified tab shows it";
     EXPECT_TRUE(main_->saveCycle().mergeDone()) << "Dragon took the change up";
-    EXPECT_NE(home_.readFile("Quillmark10.INI").find("launch <apps-1.x_y>"), std::string::npos)
+    EXPECT_TRUE(testing::contains(home_.readFile("Quillmark10.INI"), "launch <apps-1.x_y>"))
         << "the history is saved once the file was read again";
 
     // A legacy SCRIPT with an error on line 3 is not saved.
@@ -133,7 +134,7 @@ TEST_F(EditorTest, ConversionsAndDebugWithBasic) {
     ASSERT_TRUE(editor().editing());
     EXPECT_EQ(browser().item().type, "Advanced Script");
     const auto script = browser().item().body;
-    EXPECT_NE(script.find("SendKeys"), std::string::npos);
+    EXPECT_TRUE(testing::contains(script, "SendKeys"));
     ASSERT_TRUE(editor().save({script, "", ""}));
     const auto row = findRow(home_.store(), "Global Commands", "Global Commands", "open mail");
     ASSERT_TRUE(row);

@@ -1,4 +1,5 @@
 #include "main_session_fixture.h"
+#include "text_checks.h"
 
 #include <cstdlib>
 #include <gtest/gtest.h>
@@ -20,7 +21,7 @@ TEST_F(MainSessionTest, StartsOnTheUsersFileWithTheTraceAndTheFirstViewOfTheComm
          {"after open db  ", "after open states  ", "after register  ", "after voice commands  ",
           "before getoptions  ", "before form 2 load  ", "form load 2 done  "})
         EXPECT_NE(std::find(trace.begin(), trace.end(), marker), trace.end()) << marker;
-    EXPECT_NE(main->properties().find("#Commands:  2"), std::string::npos);
+    EXPECT_TRUE(testing::contains(main->properties(), "#Commands:  2"));
 
     // Another file opened, then the user's own reloaded.
     const auto other = home_.writeFile("export.dat", testing::readBytes(commandFile()));
@@ -31,7 +32,7 @@ TEST_F(MainSessionTest, StartsOnTheUsersFileWithTheTraceAndTheFirstViewOfTheComm
     EXPECT_EQ(main->commandFile(), commandFile());
 
     main->backup();
-    EXPECT_NE(home_.prompt.shown.back().text.find("Backup taken successfully"), std::string::npos);
+    EXPECT_TRUE(testing::contains(home_.prompt.shown.back().text, "Backup taken successfully"));
     home_.prompt.answers = {Prompt::Answer::Ok};
     ASSERT_TRUE(main->restore(main->rollbackList().front()));
     EXPECT_TRUE(fs::exists(home_.path("pat/mycmds.prerollback")));
@@ -115,7 +116,7 @@ TEST_F(MainSessionTest, TheSliderAndTheFontsAreKeptInTheSettingsAtOnce) {
     const auto ini = home_.readFile("Quillmark10.INI");
     for (const char* line : {"slider=3\r\n", "font=DejaVu Sans\r\n",
                              "fixedfont=DejaVu Sans Mono\r\n", "fontsize=12\r\n"})
-        EXPECT_NE(ini.find(line), std::string::npos) << line;
+        EXPECT_TRUE(testing::contains(ini, line)) << line;
     // The next start reads them back.
     auto again = session();
     ASSERT_TRUE(again->start(""));

@@ -8,6 +8,7 @@
 #include "platform/voice_command.h"
 #include "platform/windows.h"
 #include "test_home.h"
+#include "text_checks.h"
 
 #include <cstdlib>
 #include <filesystem>
@@ -187,7 +188,7 @@ TEST(Platform, SingleInstanceAndHiddenProcess) {
     EXPECT_FALSE(HiddenProcess::run({utf8Of(home.path("missing"))}));
     // Its error output goes to the file asked for; a file that cannot be made starts nothing.
     ASSERT_EQ(HiddenProcess::run({MERGEMYCMDS}, {{}, home.path("err.txt")})->wait(), 2);
-    EXPECT_NE(home.readFile("err.txt").find("mergemycmds"), std::string::npos);
+    EXPECT_TRUE(testing::contains(home.readFile("err.txt"), "mergemycmds"));
     EXPECT_FALSE(HiddenProcess::run({MERGEMYCMDS}, {home.path("missing/out.txt"), {}}));
     SimulatedMicrophone microphone(2);
     microphone.setState(1);

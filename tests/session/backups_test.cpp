@@ -2,6 +2,7 @@
 #include "session/backups.h"
 #include "session/settings.h"
 #include "test_home.h"
+#include "text_checks.h"
 
 #include <filesystem>
 #include <gtest/gtest.h>
@@ -100,9 +101,8 @@ TEST_F(BackupsTest, OnlyThisMonthsArchivesAreListedAndRestoreKeepsThePreviousFil
     EXPECT_EQ(testing::readBytes(own_), "first state");
     EXPECT_EQ(testing::readBytes(home_.path("pat") / kPreRollback), "edited");
     EXPECT_EQ(home_.prompt.shown.back().title, "Restore from archived file?");
-    EXPECT_NE(home_.prompt.shown.back().text.find("Quillmark execution on: 01052026"
-                                                  " (mmddyyyy) ?"),
-              std::string::npos);
+    EXPECT_TRUE(testing::contains(home_.prompt.shown.back().text, "Quillmark execution on: 01052026"
+                                                                  " (mmddyyyy) ?"));
     const auto shown = home_.prompt.shown.size();
     EXPECT_FALSE(backups_.restore("pat", kNoneToRollback, own_));
     EXPECT_EQ(home_.prompt.shown.size(), shown);
@@ -148,8 +148,8 @@ TEST(BackupsFaults, ArchivesRestoresAndSettingsAreWholeOrAsTheyWere) {
         EXPECT_FALSE(backups.archiveBeforeWrite(own, false, now()));
         EXPECT_TRUE(files.failed);
         ASSERT_EQ(home.prompt.shown.size(), 1u);
-        EXPECT_NE(home.prompt.shown[0].text.find("The day's archive copy could not be written"),
-                  std::string::npos);
+        EXPECT_TRUE(testing::contains(home.prompt.shown[0].text,
+                                      "The day's archive copy could not be written"));
         EXPECT_TRUE(fs::is_empty(home.path("pat"))) << "no archive, and nothing half-written";
         EXPECT_EQ(testing::readBytes(own), "first state");
     }

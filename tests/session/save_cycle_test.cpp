@@ -7,6 +7,7 @@
 #include "session/supplied_files.h"
 #include "store/parameters.h"
 #include "test_home.h"
+#include "text_checks.h"
 #include "writer/record_edits.h"
 #include "writer/update_engine.h"
 
@@ -129,7 +130,7 @@ TEST_F(SaveCycleTest, ADamagedRewriteIsRestoredFromSavedatAndTheProgramEnds) {
     ASSERT_EQ(home_.prompt.shown.size(), 2u);
     EXPECT_EQ(home_.prompt.shown[0].text, "The updated mycmds.dat file was not correctly written");
     EXPECT_EQ(home_.prompt.shown[1].title, "Now exiting");
-    EXPECT_NE(home_.readFile("error.log").find("NOW TRACE"), std::string::npos);
+    EXPECT_TRUE(testing::contains(home_.readFile("error.log"), "NOW TRACE"));
 }
 
 TEST_F(SaveCycleTest, WithoutTheToolTheUserIsSavedAndReloadedThroughTheEngine) {
@@ -193,7 +194,8 @@ TEST_F(SaveCycleTest, RoamingUsersSeeTheNoticeAndTheMasterIsReachedByTheOpenUser
     roaming.setStartupUser("pat");
     engine_.setEvents({[&](const std::string& s) { roaming.speakerChanged(s); }, {}});
     roaming.save(false);
-    EXPECT_EQ(profile::readDragon(cache / "pat/current/local.ini", "Options", "MyCommands Changed"), "1");
+    EXPECT_EQ(profile::readDragon(cache / "pat/current/local.ini", "Options", "MyCommands Changed"),
+              "1");
     EXPECT_TRUE(home_.prompt.shown.empty()) << "a user reached by the master sees no notice";
     EXPECT_FALSE(windows_.findByTitle("Open User")) << "Enter closed the dialog";
     EXPECT_FALSE(view_.closed);

@@ -6,6 +6,7 @@
 #include "store/statements.h"
 #include "store/user_rows.h"
 #include "test_home.h"
+#include "text_checks.h"
 
 #include <filesystem>
 #include <gtest/gtest.h>
@@ -88,8 +89,8 @@ TEST(RecentFiles, TheLastEightNewestFirstWithoutRepeats) {
     EXPECT_EQ(recent.list(),
               (std::vector<std::string>{"/f5.dat", "/f9.dat", "/f8.dat", "/f7.dat", "/f6.dat",
                                         "/f4.dat", "/f3.dat", "/f2.dat"}));
-    EXPECT_NE(home.readFile(kSettingsFile).find("[Recent files]\r\ncount=8\r\n1=/f5.dat\r\n"),
-              std::string::npos);
+    EXPECT_TRUE(testing::contains(home.readFile(kSettingsFile),
+                                  "[Recent files]\r\ncount=8\r\n1=/f5.dat\r\n"));
 }
 
 TEST(Settings, MissingKeysAreWrittenWithTheirDefaults) {
@@ -106,7 +107,7 @@ TEST(Settings, MissingKeysAreWrittenWithTheirDefaults) {
           "save user=Ask", "no convert keys help=0", "dont show auto import=False",
           "dont show roam save user=False", "slider=5", "number menus=True", "font=MS Sans Serif",
           "fontsize=10", "fixedfont=Courier New", "[\\users\\pat\\mycmds.dat]\r\nmrucount=0"})
-        EXPECT_NE(text.find(line), std::string::npos) << line;
+        EXPECT_TRUE(testing::contains(text, line)) << line;
 
     settings.write("save user", "");
     settings.write("mrucount", "16", "/users/pat/mycmds.dat");

@@ -5,6 +5,7 @@
 #include "session/startup.h"
 #include "store/parameters.h"
 #include "test_home.h"
+#include "text_checks.h"
 
 #include <gtest/gtest.h>
 
@@ -90,8 +91,8 @@ TEST(Startup, CaptionAndPropertiesTexts) {
     const auto text = propertiesText("/x/mycmds.dat", p, 5, 2);
     EXPECT_EQ(text.substr(0, 61),
               "Filename:\r\n/x/mycmds.dat\r\n\r\nVersion:           10.0\r\nLanguage");
-    EXPECT_NE(text.find("\r\nSize:                1234\r\n#Commands:  5\r\n#Lists:            2"),
-              std::string::npos);
+    EXPECT_TRUE(testing::contains(
+        text, "\r\nSize:                1234\r\n#Commands:  5\r\n#Lists:            2"));
 }
 
 TEST(Startup, OneInstanceRegistersWithAProfessionalDragonAndFindsItsMergeTool) {

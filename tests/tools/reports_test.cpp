@@ -3,6 +3,7 @@
 #include "store/parameters.h"
 #include "store/statements.h"
 #include "test_home.h"
+#include "text_checks.h"
 #include "tools/reports.h"
 
 #include <algorithm>
@@ -90,7 +91,7 @@ TEST_F(ReportsTest, NameListSpreadsheetAndTheirDestinations) {
     EXPECT_EQ(printed_.at(1), "Global Commands Global Commands");
     all.destination = ReportRequest::Destination::Clipboard;
     ASSERT_TRUE(runReport(home_.store(), all, outlets_, home_.prompt).done());
-    EXPECT_NE(clipboard_.find("bold"), std::string::npos);
+    EXPECT_TRUE(testing::contains(clipboard_, "bold"));
 }
 
 TEST_F(ReportsTest, EachChoiceNamesItsFileAndChoosesItsRows) {
@@ -183,8 +184,8 @@ TEST(Reports, EveryModeOverEveryType) {
     for (const auto* line : {"\"A\",\"advanced one\"", "\"L\",\"colors\"", "\"T\",\"graphic one\"",
                              "\"K\",\"keys one\"", "\"P\",\"plain one\"", "\"R\",\"recorded one\"",
                              "\"S\",\"script one\"", "\"X\",\"steps one\""})
-        EXPECT_NE(csv.find(std::string("\"Global Commands\",\"Global Commands\",") + line),
-                  std::string::npos)
+        EXPECT_TRUE(
+            testing::contains(csv, std::string("\"Global Commands\",\"Global Commands\",") + line))
             << line;
     EXPECT_EQ(std::count(csv.begin(), csv.end(), '\n'), 8);
 
@@ -205,7 +206,7 @@ TEST(Reports, EveryModeOverEveryType) {
           "COMMAND \"script one\" {\r\n\t\t\tSCRIPT {\r\n\t\t\t\tSendKeys \"s\"\r\n",
           "COMMAND \"steps one\" {\r\n\t\t\tStep by Step {\r\n\t\t\t\tType \"hi\"\r\n",
           "LIST \"colors\" {\r\n\t\t\t\"red\"\r\n"})
-        EXPECT_NE(pseudo.find(section), std::string::npos) << section;
+        EXPECT_TRUE(testing::contains(pseudo, section)) << section;
 }
 
 } // namespace qmk

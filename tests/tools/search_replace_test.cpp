@@ -4,6 +4,7 @@
 #include "mainwindow/browser.h"
 #include "store/statements.h"
 #include "test_home.h"
+#include "text_checks.h"
 #include "tools/search_replace.h"
 
 #include <gtest/gtest.h>
@@ -85,7 +86,7 @@ TEST(SearchReplace, AListCopyIsReplacedOnceInItsMasterAndForeignTextIsRefused) {
     search.start(statements::selectAll(home.store()));
     // A replacement the code page cannot hold is refused before anything is written.
     EXPECT_EQ(search.replaceAll("Ctrl", "\U0001F600", false), SearchReplace::Step::Refused);
-    EXPECT_NE(home.prompt.shown.back().text.find("The replacement"), std::string::npos);
+    EXPECT_TRUE(testing::contains(home.prompt.shown.back().text, "The replacement"));
     EXPECT_EQ(testing::readBytes(path), before);
 
     search.textChanged();

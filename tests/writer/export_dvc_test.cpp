@@ -1,5 +1,6 @@
 #include "format/image_reader.h"
 #include "store/statements.h"
+#include "text_checks.h"
 #include "writer/export_dat.h"
 #include "writer/rebuilds.h"
 #include "writer_fixture.h"
@@ -117,7 +118,7 @@ TEST_F(WriterTest, ACommandExportedThreeTimesStandsOnceAsItsLastCopy) {
     const auto closing = log.substr(log.rfind("\r\n\r\noutputoffset= ") + 4);
     EXPECT_EQ(closing.substr(0, closing.find("\r\n")),
               "outputoffset= " + std::to_string(readBytes(home_.path("out.dat")).size() - 3));
-    EXPECT_NE(closing.find("\r\nlists= 0\r\n"), std::string::npos);
+    EXPECT_TRUE(testing::contains(closing, "\r\nlists= 0\r\n"));
 }
 
 TEST_F(WriterTest, TheExportStoreKeysProgramsAsTheCommandStoreDoesAndLogsDuplicates) {
@@ -144,11 +145,9 @@ TEST_F(WriterTest, TheExportStoreKeysProgramsAsTheCommandStoreDoesAndLogsDuplica
               (std::vector<std::string>{"twice", "twice", "plain", "pick <colors>",
                                         "paint <colors>", "plain", "colors (L)"}));
     const auto log = readBytes(home_.path("duplicate.log"));
-    EXPECT_NE(
-        log.find("held.dat     twice        Global Commands Global Commands                  K "
-                 "twice"),
-        std::string::npos)
-        << log;
+    EXPECT_TRUE(testing::contains(
+        log, "held.dat     twice        Global Commands Global Commands                  K "
+             "twice"));
 }
 
 TEST_F(WriterTest, ExportRefusalsAndCancelsLeaveTheTargetAsItWas) {
@@ -226,11 +225,10 @@ TEST_F(WriterTest, DvcConversionsConvertOnlyTheirKindOfKeyString) {
     EXPECT_EQ(row("unmarked").type, "K");
     EXPECT_EQ(row("bad").type, "K");
     const auto vbaLog = readBytes(home_.path("ConvertKEYS2Advanced.log"));
-    EXPECT_NE(
-        vbaLog.find("Global Commands Global Commands bad\r\nKEYS:\r\n{ab}{\r\nThe following is not "
-                    "syntactically correct, and has not been converted. Please send to "
-                    "Tarnwell\r\n\r\n"),
-        std::string::npos);
+    EXPECT_TRUE(testing::contains(
+        vbaLog, "Global Commands Global Commands bad\r\nKEYS:\r\n{ab}{\r\nThe following is not "
+                "syntactically correct, and has not been converted. Please send to "
+                "Tarnwell\r\n\r\n"));
 
     ASSERT_TRUE(convertDvc(*engine_, statements::selectAll(home_.store()), WalkOperation::Dvc2Sdk)
                     .result.ok);

@@ -3,6 +3,7 @@
 #ifndef _WIN32
 #include "other_writer.h"
 #endif
+#include "text_checks.h"
 #include "writer/record_edits.h"
 #include "writer_fixture.h"
 
@@ -227,8 +228,8 @@ TEST_F(WriterTest, ARecordTheStoreDoesNotHoldIsKeptByEveryEdit) {
     home_.prompt.shown.clear();
     ASSERT_TRUE(replaceBody(*engine_, row("shown"), "one").ok);
     const auto bytes = fileBytes();
-    EXPECT_NE(bytes.find("\x06hidden"), std::string::npos);
-    EXPECT_NE(bytes.find("too long for the store"), std::string::npos);
+    EXPECT_TRUE(testing::contains(bytes, "\x06hidden"));
+    EXPECT_TRUE(testing::contains(bytes, "too long for the store"));
     expectStoreMatchesFile();
 }
 
@@ -265,9 +266,8 @@ TEST_F(WriterTest, AWriteWaitsForAnotherProgramsWriteAndNeverOverwritesItsChange
         ASSERT_TRUE(other.held());
         const auto refused = replaceBody(*engine_, row("first"), "y");
         EXPECT_FALSE(refused.ok);
-        EXPECT_NE(refused.message.find("The command file is being changed by another program"),
-                  std::string::npos)
-            << refused.message;
+        EXPECT_TRUE(testing::contains(refused.message,
+                                      "The command file is being changed by another program"));
         EXPECT_EQ(fileBytes(), before);
     }
     // Another program wrote between this one's read and its write: that change stays.
@@ -279,8 +279,8 @@ TEST_F(WriterTest, AWriteWaitsForAnotherProgramsWriteAndNeverOverwritesItsChange
         engine_->commitRewrite("Update1Body");
         ADD_FAILURE() << "written over another program's change";
     } catch (const FileError& error) {
-        EXPECT_NE(std::string(error.what()).find("another program changed it since it was read"),
-                  std::string::npos);
+        EXPECT_TRUE(testing::contains(std::string(error.what()),
+                                      "another program changed it since it was read"));
     }
     EXPECT_EQ(fileBytes(), theirs);
     // Read again, the same write goes through.

@@ -2,6 +2,7 @@
 #include "format/keynames.h"
 #include "format/record.h"
 #include "format/xml_command_set.h"
+#include "text_checks.h"
 #include "writer/xml_import.h"
 
 #include <gtest/gtest.h>
@@ -223,13 +224,13 @@ TEST(XmlImport, WhatTheFileCannotHoldIsListedWithItsReason) {
               "command \"snow\" (line 22): The body: The character \"\xe2\x98\x83\" "
               "(U+2603) cannot be stored in a command file (code page "
               "Windows-1252)");
-    EXPECT_NE(result->unfit[3].find("overgrouped"), std::string::npos);
+    EXPECT_TRUE(testing::contains(result->unfit[3], "overgrouped"));
     EXPECT_EQ(result->unfit[4], "command \"say [nowhere]\" (line 34): it names the LIST "
                                 "\"nowhere\", which neither the XML nor the target holds");
-    EXPECT_NE(result->unfit[5].find("\"moved\" (line 38): its ACTIONS contents can be brought "
-                                    "back only from this program's own export"),
-              std::string::npos);
-    EXPECT_NE(result->unfit[6].find("\"stepped\""), std::string::npos);
+    EXPECT_TRUE(testing::contains(result->unfit[5],
+                                  "\"moved\" (line 38): its ACTIONS contents can be brought "
+                                  "back only from this program's own export"));
+    EXPECT_TRUE(testing::contains(result->unfit[6], "\"stepped\""));
     EXPECT_EQ(result->unfit[7],
               "command \"odd\" (line 46): its contents type \"MACRO\" is unknown");
 }

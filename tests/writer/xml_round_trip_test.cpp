@@ -4,6 +4,7 @@
 #include "format/xml_encoding.h"
 #include "generations.h"
 #include "store/statements.h"
+#include "text_checks.h"
 #include "writer/xml_export.h"
 #include "writer/xml_import.h"
 #include "writer_fixture.h"
@@ -163,17 +164,14 @@ TEST_F(XmlExportLayout, KeysBecomeOneSendKeysStatementAndListsUseSquareBrackets)
     file.command("say <colors>").description("one\r\ntwo\tthree").keys("a\"b");
     file.list("colors", {"red\\\\Red", "\\\\"});
     const auto xml = xmlOf(file);
-    EXPECT_NE(
-        xml.find("\t\t<Command name=\"say [colors]\" group=\"\" enabled=\"true\" "
-                 "states=\"\">\r\n\t\t\t<description>one&#13;&#10;two&#9;three</description>\r\n"
-                 "\t\t\t<contents "
-                 "type=\"DVC_SCRIPT\"><![CDATA[SendKeys \"a\"\"b\"]]></contents>\r\n"),
-        std::string::npos)
-        << xml;
-    EXPECT_NE(xml.find("\t\t<List name=\"colors\">\r\n\t\t\t<Value><![CDATA[red\\Red]]></Value>"
-                       "\r\n\t\t\t<Value><![CDATA[\\]]></Value>\r\n\t\t</List>\r\n"),
-              std::string::npos)
-        << xml;
+    EXPECT_TRUE(testing::contains(
+        xml, "\t\t<Command name=\"say [colors]\" group=\"\" enabled=\"true\" "
+             "states=\"\">\r\n\t\t\t<description>one&#13;&#10;two&#9;three</description>\r\n"
+             "\t\t\t<contents "
+             "type=\"DVC_SCRIPT\"><![CDATA[SendKeys \"a\"\"b\"]]></contents>\r\n"));
+    EXPECT_TRUE(testing::contains(
+        xml, "\t\t<List name=\"colors\">\r\n\t\t\t<Value><![CDATA[red\\Red]]></Value>"
+             "\r\n\t\t\t<Value><![CDATA[\\]]></Value>\r\n\t\t</List>\r\n"));
     EXPECT_TRUE(xml.starts_with("<?xml version=\"1.0\" encoding=\"utf-16\"?>\r\n"));
 }
 
@@ -184,17 +182,16 @@ TEST_F(XmlExportLayout, ApplicationAndWindowBlocksCarryTheProgramIdentification)
     file.command("also bold").application("WinWord", "Word", "MS").keys("b");
     file.command("sleeping").notLoaded().keys("z");
     const auto xml = xmlOf(file);
-    EXPECT_NE(xml.find("\t<Commands type=\"application\">\r\n\t\t<module>WinWord</module>\r\n"
-                       "\t\t<company>MS</company>\r\n\t\t<description>Word</description>\r\n"
-                       "\r\n\t\t<Command name=\"bold\""),
-              std::string::npos)
-        << xml;
-    EXPECT_NE(xml.find("<Command name=\"also bold\""), std::string::npos);
+    EXPECT_TRUE(testing::contains(
+        xml, "\t<Commands type=\"application\">\r\n\t\t<module>WinWord</module>\r\n"
+             "\t\t<company>MS</company>\r\n\t\t<description>Word</description>\r\n"
+             "\r\n\t\t<Command name=\"bold\""));
+    EXPECT_TRUE(testing::contains(xml, "<Command name=\"also bold\""));
     // One block for both commands of the program.
     EXPECT_EQ(xml.find("type=\"application\"", xml.find("type=\"application\"") + 1),
               std::string::npos);
-    EXPECT_NE(xml.find("<caption>Doc1</caption>\r\n\t\t<class>OpusApp</class>"), std::string::npos);
-    EXPECT_NE(xml.find("name=\"sleeping\" group=\"\" enabled=\"false\""), std::string::npos);
+    EXPECT_TRUE(testing::contains(xml, "<caption>Doc1</caption>\r\n\t\t<class>OpusApp</class>"));
+    EXPECT_TRUE(testing::contains(xml, "name=\"sleeping\" group=\"\" enabled=\"false\""));
     EXPECT_LT(xml.find("type=\"global\""), xml.find("type=\"application\""));
     EXPECT_LT(xml.find("type=\"application\""), xml.find("type=\"window\""));
 }
