@@ -154,9 +154,9 @@ std::vector<SelectedRecord> recordsInFileOrder(Database& db, const Selection& se
 }
 
 std::vector<std::uint32_t> commandOffsets(Database& db, const Selection& selection) {
-    auto select = db.prepare("SELECT positions.offset FROM user JOIN positions ON positions.ID = "
-                             "user.ID WHERE user.ID IN (SELECT value FROM json_each(?)) AND "
-                             "positions.filerecord = 1 AND user.Type <> 'L'");
+    auto select = db.prepare(std::string("SELECT positions.offset FROM user JOIN positions ON "
+                                         "positions.ID = user.ID WHERE ") +
+                             kSelected + " AND positions.filerecord = 1 AND user.Type <> 'L'");
     select.bind(1, selection.asJsonArray());
     std::vector<std::uint32_t> offsets;
     while (select.step())
@@ -285,8 +285,8 @@ Selection searchablePart(Database& db, const Selection& selection) {
 void forEachBody(Database& db, const Selection& selection, std::int64_t fromId,
                  const std::function<bool(std::int64_t id, std::string_view name,
                                           std::string_view body)>& visit) {
-    auto rows = db.prepare("SELECT ID, name, script FROM user WHERE user.ID IN (SELECT value "
-                           "FROM json_each(?)) AND ID >= ? ORDER BY ID");
+    auto rows = db.prepare(std::string("SELECT ID, name, script FROM user WHERE ") + kSelected +
+                           " AND ID >= ? ORDER BY ID");
     rows.bind(1, selection.asJsonArray());
     rows.bind(2, fromId);
     while (rows.step())
