@@ -65,8 +65,7 @@ EditResult run(int operation, UpdateEngine& engine, Database& store, const UserR
     case 6:
         return row.type == "L" ? deleteList(engine, row) : EditResult::refused("no LIST");
     case 7:
-        store.prepare("UPDATE user SET flag = 1 WHERE ID = ?").bind(1, row.id).run();
-        return deleteMarked(engine);
+        return deleteCommands(engine, Selection({row.id}));
     case 8:
         return renameGroupsOrPrograms(engine, statements::selectAll(store),
                                       {WalkOperation::Group, "All groups", "Renamed"});
