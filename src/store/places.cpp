@@ -25,17 +25,20 @@ std::optional<UserRow> oneRow(Statement& select) {
     return UserTable::rowFrom(select);
 }
 
-// ID, name, Type, owner.
+// A row's heading from a query that starts with ID, name, Type, owner.
+UserRow headingFrom(const Statement& select) {
+    UserRow row;
+    row.id = select.integer(0);
+    row.name = select.text(1);
+    row.type = select.text(2);
+    row.group = select.text(3);
+    return row;
+}
+
 std::vector<UserRow> headings(Statement& select) {
     std::vector<UserRow> rows;
-    while (select.step()) {
-        UserRow row;
-        row.id = select.integer(0);
-        row.name = select.text(1);
-        row.type = select.text(2);
-        row.group = select.text(3);
-        rows.push_back(std::move(row));
-    }
+    while (select.step())
+        rows.push_back(headingFrom(select));
     return rows;
 }
 
@@ -163,17 +166,13 @@ std::vector<UserRow> globalListHeadings(Database& db) {
 void forEachNewestCommand(Database& db, const std::function<bool(const UserRow&)>& visit) {
     // Insertion order: the commands, newest last, then the LISTs. Only the heading's columns are
     // read: the tab shows a few of many rows, and bodies can be long.
-    auto select = db.prepare("SELECT ID, menu, state, name, Type, owner FROM user WHERE ID < "
+    auto select = db.prepare("SELECT ID, name, Type, owner, menu, state FROM user WHERE ID < "
                              "coalesce((SELECT min(ID) FROM user WHERE Type = 'L'), "
                              "9223372036854775807) ORDER BY ID DESC");
     while (select.step()) {
-        UserRow row;
-        row.id = select.integer(0);
-        row.program = select.text(1);
-        row.scope = select.text(2);
-        row.name = select.text(3);
-        row.type = select.text(4);
-        row.group = select.text(5);
+        auto row = headingFrom(select);
+        row.program = select.text(4);
+        row.scope = select.text(5);
         if (!visit(row))
             return;
     }
