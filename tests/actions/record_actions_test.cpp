@@ -128,10 +128,6 @@ TEST_F(RecordActionsTest, RenamesKeepTheListNameRulesAskAboutUsersAndArchiveFirs
     EXPECT_EQ(row("hues").type, "L");
 }
 
-} // namespace qmk
-
-namespace qmk {
-
 // Which bodies may be edited, type by type.
 TEST(RecordRules, OnlyStringBodiesAndListsMayBeEdited) {
     const std::tuple<const char*, bool, const char*> types[] = {

@@ -7,8 +7,6 @@
 #include "main_window.h"
 #include "mainwindow/window_placement.h"
 #include "other_writer.h"
-#include "reports_dialog.h"
-#include "rtf_reader.h"
 #include "selector_bar.h"
 #include "test_home.h"
 #include "text_checks.h"
@@ -32,15 +30,12 @@
 #include <QPlainTextEdit>
 #include <QPrinterInfo>
 #include <QPushButton>
-#include <QRadioButton>
 #include <QSet>
 #include <QSlider>
 #include <QSplitter>
 #include <QTabBar>
 #include <QTabWidget>
 #include <QTest>
-#include <QTextBlock>
-#include <QTextDocument>
 #include <QTextEdit>
 #include <QUrl>
 #include <cstdlib>
@@ -208,26 +203,6 @@ TEST_F(MainWindowTest, FindWithF11AGraphicAndPrinting) {
     EXPECT_EQ(home_.prompt.shown.back().text, app::kNoPrinter);
     EXPECT_EQ(home_.prompt.shown.back().title, "Print Current Command");
     EXPECT_EQ(home_.prompt.shown.back().kind, Prompt::Kind::Warning);
-}
-
-TEST_F(MainWindowTest, ANewCommandTypedIntoTheWindowReachesTheFileAndDragon) {
-    auto* newPlain = entry("&command", "New &Plain Text");
-    ASSERT_TRUE(newPlain);
-    home_.prompt.inputs = {"say hello"};
-    newPlain->trigger();
-    auto* body = window_->findChild<QPlainTextEdit*>();
-    ASSERT_FALSE(body->isReadOnly());
-    EXPECT_FALSE(window_->findChild<QTabWidget*>()->isEnabled()) << "tabs wait during an edit";
-    body->setPlainText("Hello,\nworld");
-    auto* save = withText<QPushButton>(*window_, "S&ave Changes");
-    ASSERT_TRUE(save && save->isEnabled());
-    save->click();
-    EXPECT_TRUE(window_->findChild<QTabWidget*>()->isEnabled());
-    const auto row = findRow(home_.store(), "Global Commands", "Global Commands", "say hello");
-    ASSERT_TRUE(row) << ::testing::PrintToString(home_.prompt.shown.size());
-    EXPECT_EQ(row->script, "Hello,\r\nworld");
-    EXPECT_EQ(row->type, "P");
-    EXPECT_EQ(window_->browser().currentItemName(), "say hello");
 }
 
 TEST_F(MainWindowTest, TheWindowRendersWhenToldAndWakesForDragonsEvents) {
@@ -632,75 +607,6 @@ TEST(WindowPlacement, SavedRectanglesStayOnTheScreen) {
               (Placement{1700, 100, 2200, 500}));
 }
 
-TEST_F(MainWindowTest, ListsAndCommandsAreMadeRenamedClonedAndDeletedThroughTheMenus) {
-    const auto command = [&](const QString& caption) { return entry("&command", caption); };
-    auto* save = withText<QPushButton>(*window_, "S&ave Changes");
-    auto* body = window_->findChild<QPlainTextEdit*>();
-    // Dragon reloads the user after each change; the next change waits for it, as a user does.
-    const auto dragonReady = [] { QTest::qWait(500); };
-
-    home_.prompt.inputs = {"sizes"};
-    command("New &LIST")->trigger();
-    body->setPlainText("small\nlarge");
-    save->click();
-    ASSERT_TRUE(findRow(home_.store(), "Global Commands", "Global Commands", "sizes"));
-
-    home_.prompt.inputs = {"pick <sizes>"};
-    command("&New legacy KEYS")->trigger();
-    body->setPlainText("{Ctrl+p}");
-    save->click();
-    ASSERT_TRUE(findRow(home_.store(), "Global Commands", "Global Commands", "pick <sizes>"));
-    dragonReady();
-
-    home_.prompt.inputs = {"choose <sizes>"};
-    command("&Rename")->trigger();
-    ASSERT_TRUE(findRow(home_.store(), "Global Commands", "Global Commands", "choose <sizes>"));
-    dragonReady();
-    home_.prompt.inputs = {"choose again <sizes>"};
-    command("&Clone")->trigger();
-    save->click();
-    ASSERT_TRUE(
-        findRow(home_.store(), "Global Commands", "Global Commands", "choose again <sizes>"));
-    dragonReady();
-
-    home_.prompt.answers = {Prompt::Answer::Yes};
-    command("&Delete")->trigger();
-    EXPECT_FALSE(
-        findRow(home_.store(), "Global Commands", "Global Commands", "choose again <sizes>"));
-    EXPECT_TRUE(findRow(home_.store(), "Global Commands", "Global Commands", "choose <sizes>"));
-}
-
-TEST_F(MainWindowTest, TheReportsDialogWritesTheSpreadsheetOfEveryCommand) {
-    app::ReportsDialog dialog(window_->session(), home_.prompt, "csv", window_.get());
-    EXPECT_EQ(dialog.windowTitle(), "Export (spreadsheet)");
-    auto* file = dialog.findChildren<QLineEdit*>().value(0);
-    ASSERT_TRUE(file);
-    EXPECT_EQ(file->text().toStdString(), home_.path("global.csv").string());
-    click(dialog, "Export");
-    const auto csv = home_.readFile("global.csv");
-    EXPECT_TRUE(testing::contains(csv, "\"letterhead\""));
-    EXPECT_EQ(std::count(csv.begin(), csv.end(), '\n') > 300, true);
-}
-
-TEST_F(MainWindowTest, TheToolsDialogDeletesThePickedCommands) {
-    window_->browser().setCurrentItemName("letterhead");
-    window_->browser().reset(CommandsTab);
-    app::ToolsDialog dialog(window_->session(), home_.prompt, "delete", window_.get());
-    EXPECT_EQ(dialog.windowTitle(), "Delete");
-    click(dialog, "Pick and choose");
-    auto* picks = dialog.findChild<QListWidget*>();
-    const auto found = picks->findItems("letterhead", Qt::MatchExactly);
-    ASSERT_EQ(found.size(), 1);
-    found.front()->setSelected(true);
-    EXPECT_EQ(dialog.findChild<QLabel*>("pickedCount")->text(), "    1");
-    click(dialog, "Delete");
-    EXPECT_TRUE(dialog.outcome().fileChanged);
-    EXPECT_EQ(home_.prompt.shown.back().text, "Deletion Completed");
-    EXPECT_EQ(window_->session().statusText(), "Deleting");
-    ASSERT_TRUE(window_->session().saveCycle().refresh());
-    EXPECT_FALSE(findRow(home_.store(), "Global Commands", "Global Commands", "letterhead"));
-}
-
 TEST_F(MainWindowTest, AWriteWhileAnotherProgramWritesTheFileChangesNothingAndSaysWhy) {
     const auto file = window_->session().commandFile();
     const auto before = testing::readBytes(file);
@@ -743,45 +649,6 @@ TEST_F(MainWindowTest, AFileWithSeveralNamesIsChangedOnlyWhenTheUserAllowsIt) {
     EXPECT_EQ(testing::readBytes(other), before);
 }
 
-TEST_F(MainWindowTest, TheExportProposesAFileForTheChoiceAndTheFollowedList) {
-    const auto entryText = [](app::ToolsDialog& dialog) {
-        return dialog.findChild<QLineEdit*>()->text().toStdString();
-    };
-    {
-        app::ToolsDialog dialog(window_->session(), home_.prompt, "dat", window_.get());
-        EXPECT_EQ(entryText(dialog), home_.path("global.dat").string());
-        click(dialog, "Pick and choose");
-        EXPECT_EQ(entryText(dialog), home_.path("selected.dat").string());
-        click(dialog, "&Program");
-        EXPECT_EQ(entryText(dialog), home_.path("Global Commands.dat").string());
-    }
-    window_->browser().setCurrentItemName("mailbox");
-    window_->browser().reset(ListsTab);
-    window_->browser().followList(home_.prompt);
-    app::ToolsDialog dialog(window_->session(), home_.prompt, "dat", window_.get());
-    EXPECT_EQ(entryText(dialog), home_.path("mailbox.dat").string());
-}
-
-TEST_F(MainWindowTest, SearchAndReplaceRewritesTheBodiesOfTheScope) {
-    app::ToolsDialog dialog(window_->session(), home_.prompt, "replace", window_.get());
-    EXPECT_EQ(dialog.windowTitle(), "Search/Replace");
-    const auto edits = dialog.findChildren<QLineEdit*>();
-    ASSERT_GE(edits.size(), 2);
-    edits[0]->setText("ShellExecute");
-    edits[1]->setText("Shell");
-    // The occurrence after the body's first line break is the text selected, and the choice of
-    // rows waits while the search runs.
-    click(dialog, "Search");
-    auto* body = dialog.findChild<QPlainTextEdit*>();
-    ASSERT_TRUE(body);
-    EXPECT_EQ(body->textCursor().selectedText(), "ShellExecute");
-    for (auto* radio : dialog.findChildren<QRadioButton*>())
-        EXPECT_FALSE(radio->isEnabled()) << radio->text().toStdString();
-    click(dialog, "Replace all");
-    EXPECT_TRUE(dialog.outcome().fileChanged);
-    EXPECT_TRUE(testing::contains(home_.prompt.shown.back().text, "macros replaced"));
-}
-
 TEST(WindowArguments, HomeFileDragonsWordsHelpVersionAndMistakes) {
     using Action = app::WindowArguments::Action;
     const auto run = app::parseWindowArguments({"quillmark10", "--home", "/tmp/qm", "open", "-x"});
@@ -802,27 +669,6 @@ TEST(WindowArguments, HomeFileDragonsWordsHelpVersionAndMistakes) {
     EXPECT_EQ(wrong.action, Action::Refuse);
     EXPECT_TRUE(wrong.text.startsWith("Unknown option 'hme'.")) << wrong.text.toStdString();
     EXPECT_EQ(app::parseWindowArguments({"quillmark10", "--home"}).action, Action::Refuse);
-}
-
-TEST(RtfReader, ReadsGroupsFormattingEscapesAndSkipsDestinations) {
-    QTextDocument document;
-    app::readRtf("{\\rtf1\\ansi{\\fonttbl{\\f0 Arial;}}{\\colortbl;\\red255\\green0\\blue0;}"
-                 "\\pard Dear {\\b Sir}\\par caf\\'e9 \\u8364? {\\cf1 red}\\tab end"
-                 "{\\*\\unknown hidden}{\\pict 0102}}",
-                 document);
-    EXPECT_EQ(document.toPlainText().toStdString(), "Dear Sir\ncaf\u00e9 \u20ac red\tend");
-    const auto first = document.firstBlock();
-    bool boldSir = false;
-    for (auto it = first.begin(); !it.atEnd(); ++it)
-        if (it.fragment().text() == "Sir")
-            boldSir = it.fragment().charFormat().fontWeight() == QFont::Bold;
-    EXPECT_TRUE(boldSir);
-    const auto second = first.next();
-    bool redText = false;
-    for (auto it = second.begin(); !it.atEnd(); ++it)
-        if (it.fragment().text() == "red")
-            redText = it.fragment().charFormat().foreground().color() == QColor(255, 0, 0);
-    EXPECT_TRUE(redText);
 }
 
 // Every menu opens from the keyboard, the
@@ -1175,31 +1021,6 @@ TEST_F(MainWindowTest, TheToolsDialogNeverRenamesEveryProgramOfTheUsersOwnFile) 
               "Rename Program not allowed on production file with All or Group");
     EXPECT_FALSE(dialog.outcome().fileChanged);
     EXPECT_EQ(testing::readBytes(own), before);
-}
-
-TEST_F(MainWindowTest, TheXmlExportWritesTheChosenRowsFromTheReportsDialog) {
-    auto* xml = entry("&File", "XML comma&nds")->menu();
-    ASSERT_TRUE(xml);
-    ASSERT_EQ(xml->actions().size(), 2);
-    EXPECT_EQ(xml->actions()[0]->text(), "Export to &XML...");
-    EXPECT_EQ(xml->actions()[1]->text(), "&Import XML...");
-    EXPECT_TRUE(xml->actions()[0]->isEnabled());
-    app::ReportsDialog dialog(window_->session(), home_.prompt, "xml", window_.get());
-    EXPECT_EQ(dialog.windowTitle(), "Export to XML");
-    auto* file = dialog.findChildren<QLineEdit*>().value(0);
-    ASSERT_TRUE(file);
-    EXPECT_EQ(file->text().toStdString(), home_.path("global.xml").string());
-    for (auto* radio : dialog.findChildren<QRadioButton*>()) {
-        const bool elsewhere = radio->text() == "Printer:" || radio->text() == "Clip&board";
-        EXPECT_TRUE(!elsewhere || !radio->isEnabled()) << radio->text().toStdString();
-    }
-    click(dialog, "Export");
-    EXPECT_EQ(home_.readFile("global.xml").substr(0, 2), "\xFF\xFE");
-    ASSERT_FALSE(home_.prompt.shown.empty());
-    EXPECT_TRUE(home_.prompt.shown.back().text.starts_with("XML Export Completed\r\nWrote 396 "
-                                                           "commands"))
-        << home_.prompt.shown.back().text;
-    EXPECT_TRUE(testing::contains(home_.prompt.shown.back().text, "\"vendor macro\": encrypted"));
 }
 
 TEST_F(MainWindowTest, AnXmlImportAsksAboutUnfitItemsAndArchivesTheUsersOwnFileFirst) {

@@ -60,24 +60,18 @@ TEST_F(CliTest, ParseListAndInfoShowTheFile) {
     ASSERT_EQ(qmk({"init"}).status, 0);
     const auto file = home_.writeFile("mycmds.dat", sampleFile()).string();
 
-    const auto parsed = qmk({"parse", file});
-    EXPECT_EQ(parsed.status, 0) << parsed.err;
-    EXPECT_EQ(parsed.out, "2 /1\n");
+    EXPECT_EQ(qmk({"parse", file}).out, "2 /1\n");
     EXPECT_EQ(qmk({"parse", file}).out, "2 /1\n"); // unchanged: counted from the store
 
-    auto json = qmk({"list", file, "--json"});
-    json.out = testing::spacedJson(json.out);
-    ASSERT_EQ(json.status, 0) << json.err;
-    EXPECT_NE(json.out.find(R"("ID": 1, "filename": "mycmds.dat", "menu": "Global Commands", )"
-                            R"("state": "Global Commands", "name": "open mail", "Type": "K", )"
-                            R"("script": "{Ctrl+m}", "scope": "G", "owner": "Mail", "lists": 0, )"
-                            R"("offset": 22, "offsetbody": )"),
-              std::string::npos)
-        << json.out;
-    EXPECT_NE(json.out.find(R"("description": "say \"hi\"")"), std::string::npos);
-    EXPECT_NE(json.out.find(R"("Global": true, "noglobals": false)"), std::string::npos);
-    EXPECT_NE(json.out.find(R"("statenames": ["Editing", "Reading"]})"), std::string::npos);
-    EXPECT_NE(json.out.find(R"("script": "red\r\ngreen\r\n")"), std::string::npos);
+    const auto json = testing::spacedJson(qmk({"list", file, "--json"}).out);
+    for (const auto* part :
+         {R"("ID": 1, "filename": "mycmds.dat", "menu": "Global Commands", )"
+          R"("state": "Global Commands", "name": "open mail", "Type": "K", )"
+          R"("script": "{Ctrl+m}", "scope": "G", "owner": "Mail", "lists": 0, )"
+          R"("offset": 22, "offsetbody": )",
+          R"("description": "say \"hi\"")", R"("Global": true, "noglobals": false)",
+          R"("statenames": ["Editing", "Reading"]})", R"("script": "red\r\ngreen\r\n")"})
+        EXPECT_TRUE(testing::contains(json, part));
 
     const auto csv = qmk({"list", file, "--csv"});
     EXPECT_EQ(csv.out.substr(0, csv.out.find("\r\n")),
@@ -87,7 +81,6 @@ TEST_F(CliTest, ParseListAndInfoShowTheFile) {
     EXPECT_TRUE(testing::contains(csv.out, ",\"say \"\"hi\"\"\","));
 
     const auto info = qmk({"info", file});
-    EXPECT_EQ(info.status, 0);
     EXPECT_TRUE(testing::contains(info.out, "Filename:\n" + file +
                                                 "\n\nVersion:           10.0\n"
                                                 "Language:       English\nLast Modified: "));
@@ -100,9 +93,8 @@ TEST_F(CliTest, ParseListAndInfoShowTheFile) {
     // A file name whose bytes are not UTF-8 still gives valid JSON, the bad byte replaced. Windows
     // names are Unicode: no such name exists there.
     const auto latin1Name = home_.writeFile("caf\xe9.dat", sampleFile()).string();
-    const auto named = qmk({"info", latin1Name, "--json"});
-    ASSERT_EQ(named.status, 0) << named.err;
-    const auto shownName = nlohmann::json::parse(named.out)["file"].get<std::string>();
+    const auto shownName =
+        nlohmann::json::parse(qmk({"info", latin1Name, "--json"}).out)["file"].get<std::string>();
     EXPECT_TRUE(shownName.ends_with("/caf\xef\xbf\xbd.dat")) << shownName;
 #endif
 }
@@ -143,7 +135,7 @@ TEST_F(CliTest, ADamagedStoreIsMovedAsideAndBuiltAgainFromTheFile) {
     // No database at all: found on opening, nothing of the old store can be read.
     damagePage(store, 1);
     auto info = qmk({"info", file});
-    EXPECT_EQ(info.status, 0) << info.err;
+    EXPECT_TRUE(testing::succeeded(info));
     EXPECT_TRUE(testing::contains(info.out, "#Commands:  2\n#Lists:            1\n"));
     EXPECT_TRUE(testing::contains(
         info.err, "The command store global10.mdb was damaged (file is not a database)"));
@@ -159,7 +151,7 @@ TEST_F(CliTest, ADamagedStoreIsMovedAsideAndBuiltAgainFromTheFile) {
     }
     damagePage(store, rootPage(store, "user"));
     const auto list = qmk({"list", file});
-    EXPECT_EQ(list.status, 0) << list.err;
+    EXPECT_TRUE(testing::succeeded(list));
     EXPECT_TRUE(testing::contains(list.out, "\topen mail\n"));
     EXPECT_EQ(list.out.find("\topen mail\n"), list.out.rfind("\topen mail\n")) << "printed once";
     EXPECT_TRUE(testing::contains(list.err, "database disk image is malformed"));
@@ -179,33 +171,27 @@ TEST_F(CliTest, ADamagedStoreIsMovedAsideAndBuiltAgainFromTheFile) {
     // again, and the same command then succeeds.
     const auto before = testing::readBytes(file);
     damagePage(store, rootPage(store, "user"));
-    auto write = qmk({"set-body", file, "--name", "open mail", "--body", "{Ctrl+n}"});
-    EXPECT_EQ(write.status, 1);
-    EXPECT_TRUE(testing::contains(write.err, "run the command again if it does not"));
+    const std::vector<std::string> write{"set-body",  file,     "--name",
+                                         "open mail", "--body", "{Ctrl+n}"};
+    EXPECT_TRUE(testing::failedWith(qmk(write), 1, "run the command again if it does not"));
     EXPECT_EQ(testing::readBytes(file), before);
-    write = qmk({"set-body", file, "--name", "open mail", "--body", "{Ctrl+n}"});
-    EXPECT_EQ(write.status, 0) << write.err;
+    EXPECT_TRUE(testing::succeeded(qmk(write)));
     EXPECT_NE(qmk({"list", file, "--json"}).out.find(R"("script":"{Ctrl+n}")"), std::string::npos);
 
     // A forced parse that meets the damage builds the new store at once.
     damagePage(store, rootPage(store, "positions"));
-    const auto parse = qmk({"parse", "--force", file});
-    EXPECT_EQ(parse.status, 0) << parse.err;
-    EXPECT_EQ(parse.out, "2 /1\n");
+    EXPECT_EQ(qmk({"parse", "--force", file}).out, "2 /1\n");
     EXPECT_EQ(damagedStores(folder_).size(), 2u);
 }
 
 TEST_F(CliTest, FailuresExitWithTheirStatusAndMessage) {
     const auto file = home_.writeFile("mycmds.dat", sampleFile()).string();
-    const auto noStore = qmk({"parse", file});
-    EXPECT_EQ(noStore.status, 2);
-    EXPECT_TRUE(
-        testing::contains(noStore.err, "Required Quillmark file global10.mdb missing--reinstall"));
+    EXPECT_TRUE(testing::failedWith(qmk({"parse", file}), 2,
+                                    "Required Quillmark file global10.mdb missing--reinstall"));
 
     ASSERT_EQ(qmk({"init"}).status, 0);
-    const auto missing = qmk({"parse", (folder_ / "none.dat").string()});
-    EXPECT_EQ(missing.status, 2);
-    EXPECT_TRUE(testing::contains(missing.err, "Required NatSpeak file missing--cannot continue"));
+    EXPECT_TRUE(testing::failedWith(qmk({"parse", (folder_ / "none.dat").string()}), 2,
+                                    "Required NatSpeak file missing--cannot continue"));
     EXPECT_EQ(qmk({"bogus"}).status, 2);
     EXPECT_EQ(qmk({"list"}).status, 2);
 
@@ -214,8 +200,7 @@ TEST_F(CliTest, FailuresExitWithTheirStatusAndMessage) {
     damaged.command("bro\nken").keys("2");
     const auto bad = home_.writeFile("bad.dat", damaged.build()).string();
     const auto listed = qmk({"list", bad});
-    EXPECT_EQ(listed.status, 3);
-    EXPECT_TRUE(testing::contains(listed.err, "The above file has a problem - parsing error"));
+    EXPECT_TRUE(testing::failedWith(listed, 3, "The above file has a problem - parsing error"));
     EXPECT_TRUE(testing::contains(listed.out, "kept"));
     const auto log = testing::readBytes(folder_ / "error.log");
     EXPECT_TRUE(testing::contains(log, "this bad command (or list) bro\nken"));
@@ -232,20 +217,15 @@ TEST_F(CliTest, FailuresExitWithTheirStatusAndMessage) {
 #endif
     for (const auto* name : names) {
         const auto path = (folder_ / name).string();
-        for (const auto* command : {"info", "list"}) {
-            const auto r = qmk({command, path});
-            EXPECT_EQ(r.status, 3) << command << ' ' << name;
-            EXPECT_TRUE(testing::contains(r.err, "This is not a command file: "));
-        }
+        for (const auto* command : {"info", "list"})
+            EXPECT_TRUE(
+                testing::failedWith(qmk({command, path}), 3, "This is not a command file: "))
+                << command << ' ' << name;
         const auto write = qmk({"set-body", path, "--name", "x", "--body", "y"});
         EXPECT_EQ(write.status, 3) << name;
     }
     EXPECT_EQ(testing::readBytes(folder_ / "zeros.dat"), std::string(4096, '\0'));
 }
-
-} // namespace qmk
-
-namespace qmk {
 
 // The installed manual page names every command qmk10 has.
 TEST_F(CliTest, TheManualPageNamesEveryCommand) {
@@ -269,10 +249,6 @@ TEST_F(CliTest, TheManualPageNamesEveryCommand) {
     EXPECT_GT(commands, 20);
 }
 
-} // namespace qmk
-
-namespace qmk {
-
 TEST_F(CliTest, DiffConflictsAndRestoreFromTheCommandLine) {
     ASSERT_EQ(qmk({"init"}).status, 0);
     CommandFileBuilder old(5); // an 8/9 file against a 10.x one
@@ -288,41 +264,35 @@ TEST_F(CliTest, DiffConflictsAndRestoreFromTheCommandLine) {
     const auto archive = home_.writeFile("mycmds.01012026", old.build()).string();
     const auto file = home_.writeFile("mycmds.dat", now.build()).string();
 
-    const auto text = qmk({"diff", archive, file});
-    EXPECT_EQ(text.status, 0) << text.err;
-    EXPECT_TRUE(testing::contains(text.out,
+    EXPECT_TRUE(testing::contains(qmk({"diff", archive, file}).out,
                                   "~ command  Global Commands | Global Commands | save file: body\n"
                                   "+ command  WINWORD | Doc | go home\n"
                                   "- command  Global Commands | Global Commands | gone\n"
                                   "1 added, 1 removed, 1 changed\n"));
-    const auto json = qmk({"diff", archive, file, "--json"});
-    const auto differences = nlohmann::json::parse(json.out)["differences"];
-    ASSERT_EQ(differences.size(), 3u) << json.out;
+    const auto differences =
+        nlohmann::json::parse(qmk({"diff", archive, file, "--json"}).out)["differences"];
+    ASSERT_EQ(differences.size(), 3u);
     EXPECT_EQ(differences[0]["change"], "changed");
     EXPECT_EQ(differences[0]["fields"], nlohmann::json::array({"body"}));
     EXPECT_EQ(differences[0]["after"]["name"], "save file");
     EXPECT_TRUE(differences[1]["before"].is_null());
     EXPECT_EQ(qmk({"diff", archive, file + ".missing"}).status, 1);
 
-    const auto found = qmk({"conflicts", file});
-    EXPECT_TRUE(testing::contains(
-        found.out, "list  WINWORD | Application-specific | go <where>  <->  WINWORD | "
-                   "Doc | go home  \"go home\"\n1 conflict\n"))
-        << found.out << found.err;
+    EXPECT_TRUE(testing::contains(qmk({"conflicts", file}).out,
+                                  "list  WINWORD | Application-specific | go <where>  <->  "
+                                  "WINWORD | Doc | go home  \"go home\"\n1 conflict\n"));
 
     // The restore goes through the export, which appends only to a file of its own version.
     const auto before = testing::readBytes(file);
-    const auto refused = qmk({"restore", archive, file, "--pick", "gone", "--yes"});
-    EXPECT_EQ(refused.status, 1);
-    EXPECT_TRUE(testing::contains(refused.err, "Can't Append to different version"));
+    EXPECT_TRUE(testing::failedWith(qmk({"restore", archive, file, "--pick", "gone", "--yes"}), 1,
+                                    "Can't Append to different version"));
     EXPECT_EQ(testing::readBytes(file), before);
     CommandFileBuilder same(7);
     same.command("gone").keys("g");
     const auto archive10 = home_.writeFile("mycmds.01022026", same.build()).string();
-    const auto restored = qmk({"restore", archive10, file, "--pick", "gone", "--yes"});
-    EXPECT_EQ(restored.status, 0) << restored.err;
-    const auto after = qmk({"diff", archive, file});
-    EXPECT_TRUE(testing::contains(after.out, "1 added, 0 removed, 1 changed"));
+    EXPECT_TRUE(testing::succeeded(qmk({"restore", archive10, file, "--pick", "gone", "--yes"})));
+    EXPECT_TRUE(
+        testing::contains(qmk({"diff", archive, file}).out, "1 added, 0 removed, 1 changed"));
     EXPECT_EQ(qmk({"restore", archive10, file, "--pick", "nowhere"}).status, 1);
 }
 

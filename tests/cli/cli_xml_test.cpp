@@ -68,16 +68,13 @@ std::string command(const std::string& name, const std::string& body) {
 
 TEST_F(CliXmlTest, ExportedXmlImportsIntoANewFileOfEachFormat) {
     const auto out = home_.path("out.xml").string();
-    const auto exported = qmk({"export-xml", file_, "--all", "--to", out});
-    ASSERT_EQ(exported.status, 0) << exported.err;
-    EXPECT_EQ(exported.out, out + ": XML Export Completed (Wrote 3 commands (2 KEYS, 1 SCRIPT) "
-                                  "and 1 LIST)\n");
+    EXPECT_EQ(qmk({"export-xml", file_, "--all", "--to", out}).out,
+              out + ": XML Export Completed (Wrote 3 commands (2 KEYS, 1 SCRIPT) "
+                    "and 1 LIST)\n");
     EXPECT_EQ(testing::readBytes(out).substr(0, 4), std::string("\xFF\xFE<\0", 4));
     const auto single = home_.path("single.xml").string();
-    ASSERT_EQ(
-        qmk({"export-xml", file_, "--group", "Mail", "--to", single, "--encoding", "windows-1252"})
-            .status,
-        0);
+    ASSERT_TRUE(testing::succeeded(qmk(
+        {"export-xml", file_, "--group", "Mail", "--to", single, "--encoding", "windows-1252"})));
     EXPECT_TRUE(testing::readBytes(single).starts_with(
         "<?xml version=\"1.0\" encoding=\"windows-1252\"?>\r\n"));
     EXPECT_FALSE(testing::contains(testing::readBytes(single), "bold"));
@@ -88,10 +85,9 @@ TEST_F(CliXmlTest, ExportedXmlImportsIntoANewFileOfEachFormat) {
         const auto target =
             home_.path("back" + std::to_string(version[0]) + std::to_string(version[2]) + ".dat")
                 .string();
-        const auto imported = qmk({"import-xml", out, "--to", target, "--format", format});
-        ASSERT_EQ(imported.status, 0) << imported.err;
-        EXPECT_EQ(imported.out, target + ": Import Operation Completed (Imported 3 commands (2 "
-                                         "KEYS, 1 SCRIPT), 0 replaced, 1 LIST added)\n");
+        EXPECT_EQ(qmk({"import-xml", out, "--to", target, "--format", format}).out,
+                  target + ": Import Operation Completed (Imported 3 commands (2 "
+                           "KEYS, 1 SCRIPT), 0 replaced, 1 LIST added)\n");
         EXPECT_EQ(rows(target), original) << format;
         const auto info = nlohmann::json::parse(qmk({"info", target, "--json"}).out);
         EXPECT_EQ(info["version"], version);
@@ -100,17 +96,16 @@ TEST_F(CliXmlTest, ExportedXmlImportsIntoANewFileOfEachFormat) {
 
 TEST_F(CliXmlTest, AnImportAppendsToAnExistingFileWithTheDuplicateQuestion) {
     const auto set = xml(command("open mail", "SendKeys \"{Alt+m}\"") + command("new one", "Beep"));
-    const auto kept = qmk({"import-xml", set, "--to", file_, "--on-duplicate", "no"});
-    ASSERT_EQ(kept.status, 0) << kept.err;
-    EXPECT_TRUE(testing::contains(kept.out, "Imported 1 command (1 KEYS, 1 SCRIPT), 0 replaced"));
+    EXPECT_TRUE(
+        testing::contains(qmk({"import-xml", set, "--to", file_, "--on-duplicate", "no"}).out,
+                          "Imported 1 command (1 KEYS, 1 SCRIPT), 0 replaced"));
     auto shown = rows(file_);
     EXPECT_EQ(shown.size(), 5u); // three commands, the new one, the LIST
     EXPECT_NE(std::find(shown.begin(), shown.end(),
                         "open mail|K|Global Commands|Global Commands|Mail|{Ctrl+m}"),
               shown.end());
-    const auto replaced = qmk({"import-xml", set, "--to", file_, "--on-duplicate", "yes-all"});
-    ASSERT_EQ(replaced.status, 0) << replaced.err;
-    EXPECT_TRUE(testing::contains(replaced.out, "2 replaced"));
+    EXPECT_TRUE(testing::contains(
+        qmk({"import-xml", set, "--to", file_, "--on-duplicate", "yes-all"}).out, "2 replaced"));
     shown = rows(file_);
     EXPECT_NE(std::find(shown.begin(), shown.end(),
                         "open mail|K|Global Commands|Global Commands|G|{Alt+m}"),
@@ -122,41 +117,33 @@ TEST_F(CliXmlTest, UnfitItemsStopTheImportUnlessSkippedAndMalformedFilesAreRefus
     const auto set = xml(command("snow \xe2\x98\x83", "Beep") + command("fine", "Beep"));
     const auto before = testing::readBytes(file_);
     const auto target = home_.path("new.dat").string();
-    for (const auto& to : {file_, target}) {
-        const auto refused = qmk({"import-xml", set, "--to", to});
-        EXPECT_EQ(refused.status, 4);
-        EXPECT_TRUE(testing::contains(
-            refused.err, "1 item of the XML cannot go into a command file; nothing was "
-                         "imported:\ncommand \"snow \xe2\x98\x83\" (line 1): The "
-                         "name: The character"));
-    }
+    for (const auto& to : {file_, target})
+        EXPECT_TRUE(testing::failedWith(qmk({"import-xml", set, "--to", to}), 4,
+                                        "1 item of the XML cannot go into a command file; nothing "
+                                        "was imported:\ncommand \"snow \xe2\x98\x83\" (line 1): "
+                                        "The name: The character"));
     EXPECT_EQ(testing::readBytes(file_), before);
     EXPECT_FALSE(fs::exists(target));
 
-    const auto skipped = qmk({"import-xml", set, "--to", target, "--skip-unfit"});
-    ASSERT_EQ(skipped.status, 0) << skipped.err;
-    EXPECT_TRUE(testing::contains(skipped.out,
+    EXPECT_TRUE(testing::contains(qmk({"import-xml", set, "--to", target, "--skip-unfit"}).out,
                                   "Imported 1 command (1 SCRIPT), 0 replaced, 0 LISTs added; left "
                                   "out 1:\r\ncommand \"snow"));
     EXPECT_EQ(rows(target),
               std::vector<std::string>{"fine|S|Global Commands|Global Commands|G|Beep"});
 
     const auto broken = home_.writeFile("broken.xml", "<MyCommands>\n<Commands>\n</MyCommands>");
-    const auto malformed = qmk({"import-xml", broken.string(), "--to", file_});
-    EXPECT_EQ(malformed.status, 1);
-    EXPECT_TRUE(testing::contains(malformed.err, "The XML file is malformed at line 3, column 3"));
+    EXPECT_TRUE(testing::failedWith(qmk({"import-xml", broken.string(), "--to", file_}), 1,
+                                    "The XML file is malformed at line 3, column 3"));
     EXPECT_EQ(testing::readBytes(file_), before);
     const auto german =
         home_.writeFile("german.xml", "<MyCommands language=\"0x407\"><Commands type=\"global\">" +
                                           command("x", "Beep") + "</Commands></MyCommands>");
-    const auto language = qmk({"import-xml", german.string(), "--to", file_});
-    EXPECT_EQ(language.status, 1);
-    EXPECT_TRUE(
-        testing::contains(language.err, "The XML's commands are German and mycmds.dat is English"));
+    EXPECT_TRUE(testing::failedWith(qmk({"import-xml", german.string(), "--to", file_}), 1,
+                                    "The XML's commands are German and mycmds.dat is English"));
     const auto oldFile = home_.path("old.dat").string();
-    const auto old = qmk({"import-xml", german.string(), "--to", oldFile, "--format", "6.1"});
-    EXPECT_EQ(old.status, 1);
-    EXPECT_TRUE(testing::contains(old.err, "There is no German version 6.1"));
+    EXPECT_TRUE(testing::failedWith(
+        qmk({"import-xml", german.string(), "--to", oldFile, "--format", "6.1"}), 1,
+        "There is no German version 6.1"));
     EXPECT_FALSE(fs::exists(oldFile));
     EXPECT_EQ(testing::readBytes(file_), before);
 }
@@ -169,11 +156,9 @@ TEST_F(CliXmlTest, AnImportIntoTheUsersOwnFileKeepsTheDaysArchiveFirst) {
     const auto own = common / "Nuance" / "NaturallySpeaking10" / "users" / "Demo User" / "current" /
                      "mycmds.dat";
     const auto before = testing::readBytes(own);
-    const auto imported =
-        qmk({"import-xml", xml(command("brand new", "Beep")), "--to", own.string()});
-    ASSERT_EQ(imported.status, 0) << imported.err;
+    ASSERT_TRUE(testing::succeeded(
+        qmk({"import-xml", xml(command("brand new", "Beep")), "--to", own.string()})));
     const auto archives = qmk({"rollback", "--list"});
-    ASSERT_EQ(archives.status, 0) << archives.err;
     const auto name = archives.out.substr(0, archives.out.find('\n'));
     EXPECT_EQ(testing::readBytes(home_.path("qmk") / "Demo User" / name), before) << archives.out;
     EXPECT_NE(testing::readBytes(own), before);

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "cli.h"
+#include "text_checks.h"
 
 #include <filesystem>
 #include <sstream>
@@ -26,6 +27,22 @@ inline Qmk10Run runQmk10(const std::filesystem::path& home, std::vector<std::str
     std::istringstream in(input);
     const int status = cli::run(static_cast<int>(argv.size()), argv.data(), out, err, in);
     return {status, out.str(), err.str()};
+}
+
+// Whether the run ended with status 0; a failure shows what it said.
+inline ::testing::AssertionResult succeeded(const Qmk10Run& run) {
+    if (run.status == 0)
+        return ::testing::AssertionSuccess();
+    return ::testing::AssertionFailure() << "status " << run.status << ": " << run.err;
+}
+
+// Whether the run ended with `status` and said `message` on its standard error.
+inline ::testing::AssertionResult failedWith(const Qmk10Run& run, int status,
+                                             std::string_view message) {
+    if (run.status != status)
+        return ::testing::AssertionFailure()
+               << "status " << run.status << " instead of " << status << ": " << run.err;
+    return contains(run.err, message);
 }
 
 // A compact JSON listing with a space after each colon and comma between values, the form

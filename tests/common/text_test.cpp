@@ -30,10 +30,6 @@ TEST(Text, FitToWidthPadsOrCuts) {
     EXPECT_EQ(trimBlanks("   "), "");
 }
 
-} // namespace qmk
-
-namespace qmk {
-
 TEST(OutcomeKind, ARefusalWarnsAndAFailureIsAnError) {
     EXPECT_EQ(Outcome::success("Done", "t").kind(), Prompt::Kind::Information);
     EXPECT_EQ(Outcome::cancelled().kind(), Prompt::Kind::Information);

@@ -41,10 +41,6 @@ TEST(Trace, LinesAreThreeTextsJoinedByBlanksAndTheDayDecidesAppendOrRestart) {
     EXPECT_EQ(testing::readBytes(file), "fresh  \r\n");
 }
 
-} // namespace qmk
-
-namespace qmk {
-
 TEST(FileTimes, ShownStoredAndShortFormsOfOneMoment) {
     auto moment = testing::localTime(2026, 1, 5, 9, 8, 7);
     moment.nanoseconds += 42;

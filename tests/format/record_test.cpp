@@ -296,10 +296,6 @@ TEST(CommandFile, NotLoadedRecordsAreReadThroughButNotStored) {
     EXPECT_EQ(home.parser().notLoadedCount(), 1u);
 }
 
-} // namespace qmk
-
-namespace qmk {
-
 TEST(CommandFileTables, EveryTypeByteHasItsLetterAndEveryLetterItsName) {
     const struct {
         std::uint8_t typeByte;

@@ -174,10 +174,6 @@ TEST_F(BrowserTest, TheItemViewByTypeStatesBackslashesAndEncryption) {
     EXPECT_FALSE(browser_.item().convertToAdvancedEnabled);
 }
 
-} // namespace qmk
-
-namespace qmk {
-
 TEST_F(BrowserTest, GroupsAreListedInTextOrderWhateverTheFileOrder) {
     CommandFileBuilder file;
     file.command("z").group("Zeta").keys("z");
@@ -190,10 +186,6 @@ TEST_F(BrowserTest, GroupsAreListedInTextOrderWhateverTheFileOrder) {
                                                                    "Zeta", "-", "All groups"}));
 }
 
-} // namespace qmk
-
-namespace qmk {
-
 TEST_F(BrowserTest, NothingShownStillOffersNewCommandsAndAGoneItemOffersNothing) {
     load(office());
     const auto nothing =
@@ -205,10 +197,6 @@ TEST_F(BrowserTest, NothingShownStillOffersNewCommandsAndAGoneItemOffersNothing)
     EXPECT_FALSE(gone.commandMenuEnabled);
     EXPECT_EQ(gone.body, kNoLongerAvailable);
 }
-
-} // namespace qmk
-
-namespace qmk {
 
 // One command of every type and one LIST: each View switch alone shows its own kind and drops
 // every other.

@@ -155,10 +155,6 @@ TEST_F(EditorTest, ConversionsAndDebugWithBasic) {
     EXPECT_EQ(typed.back(), "^{home}");
 }
 
-} // namespace qmk
-
-namespace qmk {
-
 TEST_F(MainSessionTest, TheEditorWorksOnEveryGenerationAndCopiesGlobalListsItNames) {
     using layout::Generation;
     for (const auto generation :

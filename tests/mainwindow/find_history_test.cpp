@@ -122,10 +122,6 @@ TEST_F(FindTest, TheHistoryKeepsThirteenNewestOncePerItemAndPrunesOnWriteOut) {
     EXPECT_EQ(browser_.currentProgram(), "Global Commands");
 }
 
-} // namespace qmk
-
-namespace qmk {
-
 TEST(FindDuplicates, EachOfSeveralCommandsOfOneNameIsFoundOnceForwardAndBack) {
     testing::TestHome home;
     fixture::CommandFileBuilder file;

@@ -56,10 +56,6 @@ TEST_F(MainSessionTest, AMissingStoreOrAnEditionOutsideTheProfessionalSeriesEnds
               "Required Quillmark file global10.mdb missing--reinstall");
 }
 
-} // namespace qmk
-
-namespace qmk {
-
 TEST_F(MainSessionTest, SpokenCommandsPickProgramsMoveTheSliderAndShowTabs) {
     auto main = session();
     int slider = -1;
@@ -101,10 +97,6 @@ TEST_F(MainSessionTest, SpokenCommandsPickProgramsMoveTheSliderAndShowTabs) {
     ASSERT_TRUE(voice.hear("all groups"));
     EXPECT_TRUE(main->browser().allGroups());
 }
-
-} // namespace qmk
-
-namespace qmk {
 
 TEST_F(MainSessionTest, TheSliderAndTheFontsAreKeptInTheSettingsAtOnce) {
     auto main = session();

@@ -195,10 +195,6 @@ TEST(Platform, SingleInstanceAndHiddenProcess) {
     EXPECT_EQ(microphone.state(), 1);
 }
 
-} // namespace qmk
-
-namespace qmk {
-
 // The editions of the Professional series, and only they, take custom commands.
 TEST(SimulatedDragonSetup, TheEditionFromTheEnvironment) {
     const std::pair<const char*, bool> editions[] = {

@@ -118,10 +118,6 @@ TEST_F(BackupsTest, OnlyThisMonthsArchivesAreListedAndRestoreKeepsThePreviousFil
     EXPECT_EQ(testing::readBytes(own_), "edited again");
 }
 
-} // namespace qmk
-
-namespace qmk {
-
 namespace {
 // User pat's own command file, and the backups of it through file operations that can fail.
 struct FailingBackups {

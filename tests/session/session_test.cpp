@@ -130,10 +130,6 @@ TEST(Settings, MissingKeysAreWrittenWithTheirDefaults) {
         EXPECT_EQ(settingFlag(value), flag) << '"' << value << '"';
 }
 
-} // namespace qmk
-
-namespace qmk {
-
 TEST(Notices, KeyConversionNoticeHelpPagesAndTheNumberingOption) {
     testing::TestHome home;
     Settings settings(home.path("Quillmark10.INI"));

@@ -218,10 +218,6 @@ TEST(Store, AFullParseRebuildsEveryIndexWhetherOrNotARowIsBeingReadAndARemovedRo
     EXPECT_EQ(statements::countCommands(home.store()), 39);
 }
 
-} // namespace qmk
-
-namespace qmk {
-
 TEST(StoreErrors, AFullDiskNamesTheFileThatCouldNotBeWritten) {
     testing::TestHome home;
     const auto file = home.path("full.mdb");
@@ -239,10 +235,6 @@ TEST(StoreErrors, AFullDiskNamesTheFileThatCouldNotBeWritten) {
                       "try again");
     }
 }
-
-} // namespace qmk
-
-namespace qmk {
 
 TEST(StoreWidths, EveryWidthHoldsAtTheLimitAndRefusesOnePastWithOrWithoutANul) {
     testing::TestHome home;
@@ -286,10 +278,6 @@ TEST(StoreWidths, EveryWidthHoldsAtTheLimitAndRefusesOnePastWithOrWithoutANul) {
         EXPECT_FALSE(stored(set, accents + "\xC3\xA9"));
     }
 }
-
-} // namespace qmk
-
-namespace qmk {
 
 // A damaged store goes aside under the time it was found, never over an earlier one.
 TEST(StoreRecovery, EachDamagedStoreKeepsItsOwnName) {

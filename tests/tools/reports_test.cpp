@@ -153,10 +153,6 @@ TEST_F(ReportsTest, RefusalsForNothingPickedNothingShownAndNoDvcCommands) {
     EXPECT_EQ(refusal(missing).message, "Folder does not exist");
 }
 
-} // namespace qmk
-
-namespace qmk {
-
 // Every report mode over a file holding one command of every type and a LIST: the name list and
 // the spreadsheet take every type, the DVC only KEYS, scripts and LISTs, the pseudo-DVC every
 // type under its own heading.

@@ -11,23 +11,41 @@
 
 namespace qmk {
 
-TEST(SearchReplace, FindsEveryOccurrenceReplacesInPlaceAndReportsTheCount) {
+namespace {
+// A parsed command file with a search over every command of it started.
+struct Searching {
+    explicit Searching(const fixture::CommandFileBuilder& file)
+        : path(home.writeFile("mycmds.dat", file.build())) {
+        EXPECT_TRUE(home.parse(path).ok());
+        restart();
+    }
+    void restart() { search.start(statements::selectAll(home.store())); }
+    // The body of a global command, read from the file again.
+    std::string body(const std::string& name) {
+        EXPECT_TRUE(home.parse(path, true).ok());
+        return findRow(home.store(), "Global Commands", "Global Commands", name)->script;
+    }
     testing::TestHome home;
+    std::filesystem::path path;
+    FileOps files;
+    UpdateEngine engine{{home.home(), home.store(), home.trace(), files, path}};
+    std::string progress;
+    SearchReplace search{home.store(), engine, home.prompt,
+                         [this](const std::string& text) { progress = text; }};
+};
+} // namespace
+
+TEST(SearchReplace, FindsEveryOccurrenceReplacesInPlaceAndReportsTheCount) {
     fixture::CommandFileBuilder file;
     file.command("a").keys("{Enter} enter ENTER");
     file.command("b").script("SendKeys \"{enter}\"");
     file.command("c").plainText("enter is not searched here");
-    const auto path = home.writeFile("mycmds.dat", file.build());
-    ASSERT_TRUE(home.parse(path).ok());
-    FileOps files;
-    UpdateEngine engine({home.home(), home.store(), home.trace(), files, path});
-    std::string progress;
-    SearchReplace search(home.store(), engine, home.prompt,
-                         [&](const std::string& text) { progress = text; });
+    Searching s(file);
+    auto& search = s.search;
+    const auto& shown = s.home.prompt.shown;
 
-    search.start(statements::selectAll(home.store()));
     EXPECT_EQ(search.findNext("", false), SearchReplace::Step::Refused);
-    EXPECT_EQ(home.prompt.shown.back().text, " No text entered to search for");
+    EXPECT_EQ(shown.back().text, " No text entered to search for");
     ASSERT_EQ(search.findNext("enter", true), SearchReplace::Step::Found);
     EXPECT_EQ(search.name(), "a");
     EXPECT_EQ(search.selectionStart(), 8u) << "match case: only the lower-case one";
@@ -43,47 +61,33 @@ TEST(SearchReplace, FindsEveryOccurrenceReplacesInPlaceAndReportsTheCount) {
     EXPECT_EQ(search.name(), "a");
     EXPECT_EQ(search.selectionStart(), 18u);
     EXPECT_EQ(search.replaceAll("enter", "enter now", false), SearchReplace::Step::Finished);
-    EXPECT_EQ(home.prompt.shown.back().text, "3 occurrences in 2 macros replaced");
-    EXPECT_EQ(progress, "Replaced");
-    ASSERT_TRUE(home.parse(path, true).ok());
-    EXPECT_EQ(findRow(home.store(), "Global Commands", "Global Commands", "a")->script,
-              "{Enter} enter now enter now");
-    EXPECT_EQ(findRow(home.store(), "Global Commands", "Global Commands", "b")->script,
-              "SendKeys \"{enter now}\"");
-    EXPECT_EQ(findRow(home.store(), "Global Commands", "Global Commands", "c")->script,
-              "enter is not searched here");
+    EXPECT_EQ(shown.back().text, "3 occurrences in 2 macros replaced");
+    EXPECT_EQ(s.progress, "Replaced");
+    EXPECT_EQ(s.body("a"), "{Enter} enter now enter now");
+    EXPECT_EQ(s.body("b"), "SendKeys \"{enter now}\"");
+    EXPECT_EQ(s.body("c"), "enter is not searched here");
 
-    search.start(statements::selectAll(home.store()));
+    s.restart();
     EXPECT_EQ(search.findNext("absent", false), SearchReplace::Step::NoMore);
-    EXPECT_EQ(home.prompt.shown.back().text, "No more matches in this Scope");
+    EXPECT_EQ(shown.back().text, "No more matches in this Scope");
 }
 
-} // namespace qmk
-
-namespace qmk {
-
 TEST(SearchReplace, AListCopyIsReplacedOnceInItsMasterAndForeignTextIsRefused) {
-    testing::TestHome home;
     fixture::CommandFileBuilder file;
     file.command("go <places>").application("winword").keys("x");
     file.command("keys").keys("{Ctrl+m}");
     file.list("places", {"home", "work"});
-    const auto path = home.writeFile("mycmds.dat", file.build());
-    ASSERT_TRUE(home.parse(path).ok());
+    Searching s(file);
+    auto& [home, path, files, engine, progress, search] = s;
     // The window shows the LIST under WINWORD as a copy of the global one.
     Browser browser(&home.store());
     browser.start();
     browser.setCurrent("WINWORD", "Application-specific");
     browser.reset(CommandsTab);
-    auto copies = home.store().prepare("SELECT count(*) FROM user WHERE listcopy = 1");
-    ASSERT_TRUE(copies.step());
-    ASSERT_EQ(copies.integer(0), 1);
+    ASSERT_EQ(testing::rowsWhere(home.store(), "listcopy = 1").size(), 1U);
 
-    FileOps files;
-    UpdateEngine engine({home.home(), home.store(), home.trace(), files, path});
-    SearchReplace search(home.store(), engine, home.prompt, [](const std::string&) {});
     const auto before = testing::readBytes(path);
-    search.start(statements::selectAll(home.store()));
+    s.restart();
     // A replacement the code page cannot hold is refused before anything is written.
     EXPECT_EQ(search.replaceAll("Ctrl", "\U0001F600", false), SearchReplace::Step::Refused);
     EXPECT_TRUE(testing::contains(home.prompt.shown.back().text, "The replacement"));
@@ -92,15 +96,8 @@ TEST(SearchReplace, AListCopyIsReplacedOnceInItsMasterAndForeignTextIsRefused) {
     search.textChanged();
     EXPECT_EQ(search.replaceAll("work", "office", true), SearchReplace::Step::Finished);
     EXPECT_EQ(home.prompt.shown.back().text, "1 occurrences in 1 macros replaced");
-    const auto reparsed = home.parse(path, true);
-    ASSERT_TRUE(reparsed.ok()) << reparsed.message;
-    EXPECT_EQ(findRow(home.store(), "Global Commands", "Global Commands", "places")->script,
-              "home\r\noffice\r\n");
+    EXPECT_EQ(s.body("places"), "home\r\noffice\r\n");
 }
-
-} // namespace qmk
-
-namespace qmk {
 
 TEST(SearchReplace, ReplaceAllWritesTheFileOnceOrNotAtAll) {
     testing::TestHome home;
@@ -148,30 +145,6 @@ TEST(SearchReplace, ReplaceAllWritesTheFileOnceOrNotAtAll) {
     }
 }
 
-} // namespace qmk
-
-namespace qmk {
-
-namespace {
-// A parsed command file with a search over every command of it started.
-struct Searching {
-    explicit Searching(const fixture::CommandFileBuilder& file)
-        : path(home.writeFile("mycmds.dat", file.build())) {
-        EXPECT_TRUE(home.parse(path).ok());
-        restart();
-    }
-    void restart() { search.start(statements::selectAll(home.store())); }
-    std::string body(const std::string& name) {
-        return findRow(home.store(), "Global Commands", "Global Commands", name)->script;
-    }
-    testing::TestHome home;
-    std::filesystem::path path;
-    FileOps files;
-    UpdateEngine engine{{home.home(), home.store(), home.trace(), files, path}};
-    SearchReplace search{home.store(), engine, home.prompt, [](const std::string&) {}};
-};
-} // namespace
-
 // The text in a body of every type: found in KEYS, scripts, Advanced Scripts and LISTs, in file
 // order, and never in the types search and replace leaves alone.
 TEST(SearchReplace, EverySearchableTypeIsSearchedAndNoOther) {
@@ -184,7 +157,7 @@ TEST(SearchReplace, EverySearchableTypeIsSearchedAndNoOther) {
     file.command("advanced").advanced("Sub Main\r\nSendKeys \"needle\"\r\nEnd Sub\r\n");
     file.list("things", {"needle"});
     Searching s(file);
-    auto& [home, path, files, engine, search] = s;
+    auto& [home, path, files, engine, progress, search] = s;
     std::vector<std::string> found;
     while (search.findNext("NEEDLE", false) == SearchReplace::Step::Found && found.size() < 10)
         found.push_back(search.name());
@@ -193,7 +166,6 @@ TEST(SearchReplace, EverySearchableTypeIsSearchedAndNoOther) {
     s.restart();
     EXPECT_EQ(search.replaceAll("needle", "pin", true), SearchReplace::Step::Finished);
     EXPECT_EQ(home.prompt.shown.back().text, "4 occurrences in 4 macros replaced");
-    ASSERT_TRUE(home.parse(path, true).ok());
     EXPECT_EQ(s.body("keys"), "pin");
     EXPECT_EQ(s.body("script"), "SendKeys \"pin\"");
     EXPECT_EQ(s.body("advanced"), "Sub Main\r\nSendKeys \"pin\"\r\nEnd Sub\r\n");
@@ -201,15 +173,11 @@ TEST(SearchReplace, EverySearchableTypeIsSearchedAndNoOther) {
     EXPECT_EQ(s.body("plain"), "needle");
 }
 
-} // namespace qmk
-
-namespace qmk {
-
 TEST(SearchReplace, TheFirstReplaceOnlyFindsAndTheShownSelectionCountsALineBreakAsOne) {
     fixture::CommandFileBuilder file;
     file.command("lines").keys("one\r\ntwo\r\nneedle");
     Searching s(file);
-    auto& [home, path, files, engine, search] = s;
+    auto& [home, path, files, engine, progress, search] = s;
     EXPECT_EQ(search.replace("", "pin", true), SearchReplace::Step::Refused);
     EXPECT_EQ(home.prompt.shown.back().text, "No Search For text entered");
     const auto before = testing::readBytes(path);
@@ -218,7 +186,6 @@ TEST(SearchReplace, TheFirstReplaceOnlyFindsAndTheShownSelectionCountsALineBreak
     EXPECT_EQ(search.selectionStart(), 10u);
     EXPECT_EQ(search.shownSelectionStart(), 8u); // "one", a break, "two", a break
     EXPECT_EQ(search.replace("needle", "pin", true), SearchReplace::Step::Finished);
-    ASSERT_TRUE(home.parse(path, true).ok());
     EXPECT_EQ(s.body("lines"), "one\r\ntwo\r\npin");
 }
 

@@ -108,10 +108,6 @@ TEST_F(ToolsTest, ExportTargetChecksDeleteByGroupAndAChangedFile) {
     EXPECT_EQ(home_.prompt.shown.back().title, path_.string());
 }
 
-} // namespace qmk
-
-namespace qmk {
-
 // Every mode of the two dialogs against its caption, action button and default entry or target.
 TEST(DialogCaptions, EveryModeOfTheToolsAndReportsDialogs) {
     const std::array<std::string, 4> tools[] = {

@@ -133,10 +133,6 @@ TEST(SendDragonKeysForm, TheWholeStringWithQuotesDoubled) {
               "Sub Main\r\n\r\nSendDragonKeys \"say \"\"hi\"\"{Enter}\"\r\n\r\nEnd Sub");
 }
 
-} // namespace qmk
-
-namespace qmk {
-
 // Every key name the conversion renames, each alone in braces, against the name SendKeys uses.
 TEST(SendKeysForm, EveryRenamedKeyGetsItsSendKeysName) {
     const std::pair<const char*, const char*> renamed[] = {
