@@ -50,12 +50,59 @@ inline constexpr std::array<GenerationInfo, 5> kGenerations{{
 
 const GenerationInfo* findGeneration(std::uint8_t versionCode);
 
+// The fields of a command record, in file order. Reading, copying and writing a record all go
+// through this one list, so no two of them can disagree on where a field lies.
+enum class RecordField : std::uint8_t {
+    Name,
+    ListReferences, // a count, then the LIST names the name holds
+    Description,
+    Group,
+    ScopeByte,       // the availability, and whether Dragon loads the command
+    ReservedBlock,   // 12 bytes
+    ProgramIdentity, // program, description and company; title and class for a window too
+    States,          // a count, then the state names
+    TypeByte,
+    EncryptionByte,
+    PreBodyBlock, // 8 bytes; 7 and a counted string when encrypted
+    Body,
+};
+inline constexpr std::array kRecordFields{
+    RecordField::Name,
+    RecordField::ListReferences,
+    RecordField::Description,
+    RecordField::Group,
+    RecordField::ScopeByte,
+    RecordField::ReservedBlock,
+    RecordField::ProgramIdentity,
+    RecordField::States,
+    RecordField::TypeByte,
+    RecordField::EncryptionByte,
+    RecordField::PreBodyBlock,
+    RecordField::Body,
+};
+
 // Which optional fields a command record of a generation carries.
 struct RecordLayout {
     bool reservedBlock = false;
     bool statesBlock = false;
     bool encryptionByte = false;
     bool preBodyBlock = false;
+
+    // Whether a record of this layout holds the field at all.
+    constexpr bool holds(RecordField field) const {
+        switch (field) {
+        case RecordField::ReservedBlock:
+            return reservedBlock;
+        case RecordField::States:
+            return statesBlock;
+        case RecordField::EncryptionByte:
+            return encryptionByte;
+        case RecordField::PreBodyBlock:
+            return preBodyBlock;
+        default:
+            return true;
+        }
+    }
 };
 RecordLayout recordLayout(Generation generation);
 

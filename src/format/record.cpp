@@ -96,41 +96,74 @@ std::string_view typeLetterOf(std::uint8_t typeByte, std::uint32_t graphicSize) 
 
 CommandRecord readCommandRecord(ImageReader& in, layout::Generation generation,
                                 const KeyNames& keys) {
+    using layout::RecordField;
     const auto fields = layout::recordLayout(generation);
     CommandRecord r;
     r.offset = in.position();
-    r.name = readRecordName(in);
-    r.listReferences = static_cast<std::uint8_t>(in.u32());
-    for (int i = 0; i < r.listReferences; ++i)
-        in.string();
-    r.description = in.string();
-    r.group = in.string();
-    r.scopeBytePosition = in.position();
-    r.scopeByte = in.byte();
-    if (fields.reservedBlock)
-        in.skip(layout::kReservedBlockSize);
-    readAvailability(in, r);
-    if (fields.statesBlock) {
-        const std::uint32_t states = in.u32();
-        for (std::uint32_t i = 0; i < states; ++i)
-            r.stateNames.push_back(in.string());
-    }
-    r.typeByte = in.byte();
-    r.typeByteEnd = in.position();
-    if (fields.encryptionByte)
-        r.encrypted = in.byte() != 0;
-    if (fields.preBodyBlock) {
-        if (r.encrypted) {
-            in.skip(layout::kEncryptedPreBodySize);
-            in.string();
-        } else {
-            in.skip(layout::kPreBodyBlockSize);
+    for (const auto field : layout::kRecordFields) {
+        if (!fields.holds(field))
+            continue;
+        switch (field) {
+        case RecordField::Name:
+            r.name = readRecordName(in);
+            break;
+        case RecordField::ListReferences:
+            r.listReferences = static_cast<std::uint8_t>(in.u32());
+            for (int i = 0; i < r.listReferences; ++i)
+                in.string();
+            break;
+        case RecordField::Description:
+            r.description = in.string();
+            break;
+        case RecordField::Group:
+            r.group = in.string();
+            break;
+        case RecordField::ScopeByte:
+            r.scopeBytePosition = in.position();
+            r.scopeByte = in.byte();
+            break;
+        case RecordField::ReservedBlock:
+            in.skip(layout::kReservedBlockSize);
+            break;
+        case RecordField::ProgramIdentity:
+            readAvailability(in, r);
+            break;
+        case RecordField::States: {
+            const std::uint32_t states = in.u32();
+            for (std::uint32_t i = 0; i < states; ++i)
+                r.stateNames.push_back(in.string());
+            break;
+        }
+        case RecordField::TypeByte:
+            r.typeByte = in.byte();
+            r.typeByteEnd = in.position();
+            break;
+        case RecordField::EncryptionByte:
+            r.encrypted = in.byte() != 0;
+            break;
+        case RecordField::PreBodyBlock:
+            if (r.encrypted) {
+                in.skip(layout::kEncryptedPreBodySize);
+                in.string();
+            } else {
+                in.skip(layout::kPreBodyBlockSize);
+            }
+            break;
+        case RecordField::Body:
+            r.offsetbody = in.position();
+            readBody(in, r, keys);
+            break;
         }
     }
-    r.offsetbody = in.position();
-    readBody(in, r, keys);
     r.end = in.position();
     return r;
+}
+
+void appendBlankFieldsAfterType(std::string& out, const layout::RecordLayout& fields) {
+    if (fields.encryptionByte)
+        out += '\0';
+    if (fields.preBodyBlock)
+        out.append(layout::kPreBodyBlockSize, '\0');
 }
 
 ListRecord readListRecord(ImageReader& in) {

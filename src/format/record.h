@@ -63,6 +63,10 @@ CommandRecord readCommandRecord(ImageReader& in, layout::Generation generation,
                                 const KeyNames& keys);
 ListRecord readListRecord(ImageReader& in);
 
+// What a writer puts after the type byte of a record that is not encrypted: a zero encryption
+// byte and an empty pre-body block, each where the layout holds it.
+void appendBlankFieldsAfterType(std::string& out, const layout::RecordLayout& fields);
+
 // The LIST items joined as the store keeps them: each item followed by CR LF.
 std::string joinListItems(const std::vector<std::string_view>& items);
 

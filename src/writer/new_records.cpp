@@ -66,6 +66,19 @@ std::optional<EditResult> encodeAll(const NewCommand& c, EncodedCommand& out) {
     return std::nullopt;
 }
 
+// A body the record carries as it was (an imported one), or one made from the command's text.
+void appendNewBody(std::string& out, const NewCommand& c, const EncodedCommand& text) {
+    if (c.storedBody) {
+        out += *c.storedBody;
+        return;
+    }
+    if (c.type == "P" || c.type == "T") {
+        appendCount(out, static_cast<std::uint32_t>(c.graphic.size()));
+        out += c.graphic;
+    }
+    appendCountedString(out, text.body);
+}
+
 std::string commandRecord(const NewCommand& c, const EncodedCommand& text,
                           layout::Generation generation) {
     const auto fields = layout::recordLayout(generation);
@@ -75,44 +88,62 @@ std::string commandRecord(const NewCommand& c, const EncodedCommand& text,
     const auto scopeByte =
         static_cast<std::uint8_t>(availability | (c.notLoaded ? layout::kNotLoadedBit : 0));
     std::string out;
-    appendCountedString(out, text.name);
-    const auto references = listNamesIn(text.name);
-    appendU32(out, static_cast<std::uint32_t>(references.size()));
-    for (const auto& reference : references)
-        appendCountedString(out, reference);
-    appendCountedString(out, text.description);
-    appendCountedString(out, text.group);
-    out += static_cast<char>(scopeByte);
-    if (fields.reservedBlock)
-        out.append(layout::kReservedBlockSize, '\0');
-    if (availability != layout::kGlobal) {
-        appendCountedString(out, text.program);
-        appendCountedString(out, c.programDescription);
-        appendCountedString(out, c.companyName);
+    for (const auto field : layout::kRecordFields) {
+        if (!fields.holds(field))
+            continue;
+        switch (field) {
+        case layout::RecordField::Name:
+            appendCountedString(out, text.name);
+            break;
+        case layout::RecordField::ListReferences: {
+            const auto references = listNamesIn(text.name);
+            appendU32(out, static_cast<std::uint32_t>(references.size()));
+            for (const auto& reference : references)
+                appendCountedString(out, reference);
+            break;
+        }
+        case layout::RecordField::Description:
+            appendCountedString(out, text.description);
+            break;
+        case layout::RecordField::Group:
+            appendCountedString(out, text.group);
+            break;
+        case layout::RecordField::ScopeByte:
+            out += static_cast<char>(scopeByte);
+            break;
+        case layout::RecordField::ReservedBlock:
+            out.append(layout::kReservedBlockSize, '\0');
+            break;
+        case layout::RecordField::ProgramIdentity:
+            if (availability != layout::kGlobal) {
+                appendCountedString(out, text.program);
+                appendCountedString(out, c.programDescription);
+                appendCountedString(out, c.companyName);
+            }
+            if (availability == layout::kWindow) {
+                appendCountedString(out, text.scope);
+                appendCountedString(out, c.windowClass);
+            }
+            break;
+        case layout::RecordField::States:
+            appendU32(out, static_cast<std::uint32_t>(text.states.size()));
+            for (const auto& state : text.states)
+                appendCountedString(out, state);
+            break;
+        case layout::RecordField::TypeByte:
+            out += static_cast<char>(typeByteOf(c.type));
+            break;
+        case layout::RecordField::EncryptionByte:
+            out += '\0';
+            break;
+        case layout::RecordField::PreBodyBlock:
+            out.append(layout::kPreBodyBlockSize, '\0');
+            break;
+        case layout::RecordField::Body:
+            appendNewBody(out, c, text);
+            break;
+        }
     }
-    if (availability == layout::kWindow) {
-        appendCountedString(out, text.scope);
-        appendCountedString(out, c.windowClass);
-    }
-    if (fields.statesBlock) {
-        appendU32(out, static_cast<std::uint32_t>(text.states.size()));
-        for (const auto& state : text.states)
-            appendCountedString(out, state);
-    }
-    out += static_cast<char>(typeByteOf(c.type));
-    if (fields.encryptionByte)
-        out += '\0';
-    if (fields.preBodyBlock)
-        out.append(layout::kPreBodyBlockSize, '\0');
-    if (c.storedBody) {
-        out += *c.storedBody;
-        return out;
-    }
-    if (c.type == "P" || c.type == "T") {
-        appendCount(out, static_cast<std::uint32_t>(c.graphic.size()));
-        out += c.graphic;
-    }
-    appendCountedString(out, text.body);
     return out;
 }
 

@@ -204,17 +204,13 @@ EditResult changeType(UpdateEngine& engine, const UserRow& row, Conversion conve
     // Only a body that is one counted string can be taken over as it stands by another type.
     if (!hasStringBody(*record))
         return EditResult::refused("Only a KEYS or script command can be converted");
-    const auto fields = layout::recordLayout(engine.generation());
     const std::uint32_t typeAt = record->typeByteEnd - 1;
 
     engine.prepareRewrite(typeAt - 1);
     std::uint32_t resume = typeAt + 1;
     if (conversion == Conversion::ToPlainText) {
         engine.writeByte(layout::kTextAndGraphics);
-        if (fields.encryptionByte)
-            engine.writeByte(0);
-        if (fields.preBodyBlock)
-            engine.output().append(layout::kPreBodyBlockSize, '\0');
+        appendBlankFieldsAfterType(engine.output(), layout::recordLayout(engine.generation()));
         engine.writeCount(0);
         resume = record->offsetbody; // the old key string becomes the text
     } else {

@@ -6,8 +6,6 @@
 #include "format/record.h"
 #include "writer/keys_to_script.h"
 
-#include <algorithm>
-
 namespace qmk {
 
 namespace {
@@ -69,82 +67,129 @@ std::string rebuiltHeader(std::uint8_t versionCode, std::uint8_t languageCode) {
 RecordContext RecordWalker::walkCommand(std::uint32_t position, bool selected,
                                         const WalkTransform& transform, std::string& out,
                                         std::uint32_t& end) const {
+    using layout::RecordField;
     const auto from = layout::recordLayout(source_);
     const auto to = layout::recordLayout(output_);
     ImageReader in(image_, position);
     RecordContext c;
-    c.name = readRecordName(in);
-    appendCountedString(out, c.name);
-    // Counts are written back whole but framed by the bits readers use (low byte here, low 16
-    // bits for LIST items), as the parser frames them.
-    const std::uint32_t references = in.u32();
-    appendU32(out, references);
-    for (std::uint32_t i = 0; i < (references & 0xff); ++i)
-        copyString(in, out);
-    c.description = copyString(in, out);
-    std::string_view group = in.string();
-    if (selected && transform.operation == WalkOperation::Group && groupMatches(transform, group))
-        group = transform.newText == "User-defined" ? std::string_view() : transform.newText;
-    appendCountedString(out, group);
-    c.group = group.empty() ? std::string_view("User-defined") : group;
-
-    const std::uint8_t scopeByte = in.byte();
-    out += static_cast<char>(scopeByte);
-    if (from.reservedBlock)
-        copyBlock(in, out, layout::kReservedBlockSize, to.reservedBlock);
-    const auto availability = static_cast<std::uint8_t>(scopeByte & layout::kAvailabilityMask);
-    c.availability = availability;
-    if (availability == layout::kApplication || availability == layout::kWindow) {
-        c.program = in.string();
-        if (selected && transform.operation == WalkOperation::Program)
-            c.program = transform.newText;
-        appendCountedString(out, c.program);
-        copyString(in, out); // program description
-        copyString(in, out); // company name
-        if (availability == layout::kWindow) {
-            c.scope = copyString(in, out);
-            copyString(in, out); // window class
-        } else {
-            c.scope = "Application-specific";
+    std::uint8_t scopeByte = 0;
+    std::size_t typeAt = 0;
+    for (const auto field : layout::kRecordFields) {
+        const bool inSource = from.holds(field);
+        const bool inOutput = to.holds(field);
+        if (!inSource && !inOutput)
+            continue;
+        switch (field) {
+        case RecordField::Name:
+            c.name = readRecordName(in);
+            appendCountedString(out, c.name);
+            break;
+        case RecordField::ListReferences: {
+            // Counts are written back whole but framed by the bits readers use (low byte here,
+            // low 16 bits for LIST items), as the parser frames them.
+            const std::uint32_t references = in.u32();
+            appendU32(out, references);
+            for (std::uint32_t i = 0; i < (references & 0xff); ++i)
+                copyString(in, out);
+            break;
         }
-    } else if (availability == layout::kGlobal) {
-        c.program = c.scope = kGlobalCommands;
-    }
-    // The states block goes across as it stands; an output with no source block gets none.
-    const auto statesAt = in.position();
-    if (from.statesBlock) {
-        const std::uint32_t states = in.u32();
-        for (std::uint32_t i = 0; i < states; ++i)
-            in.string();
-    }
-    if (to.statesBlock && from.statesBlock)
-        out.append(image_.substr(statesAt - 1, in.position() - statesAt));
-    else if (to.statesBlock)
-        appendU32(out, 0);
-    c.typeByte = in.byte();
-    const auto typeAt = out.size();
-    out += static_cast<char>(c.typeByte);
-
-    // An encrypted record keeps its encryption byte, 7 bytes and string byte for byte: only a
-    // 10.x output can hold it, and conversions refuse such files before walking.
-    const std::uint8_t encryption = from.encryptionByte ? in.byte() : 0;
-    c.encrypted = encryption != 0;
-    if (to.encryptionByte)
-        out += static_cast<char>(encryption);
-    if (from.preBodyBlock) {
-        if (c.encrypted) {
-            copyBlock(in, out, layout::kEncryptedPreBodySize, to.preBodyBlock);
-            const auto extra = in.string();
-            if (to.preBodyBlock)
-                appendCountedString(out, extra);
-        } else {
-            copyBlock(in, out, layout::kPreBodyBlockSize, to.preBodyBlock);
+        case RecordField::Description:
+            c.description = copyString(in, out);
+            break;
+        case RecordField::Group: {
+            std::string_view group = in.string();
+            if (selected && transform.operation == WalkOperation::Group &&
+                groupMatches(transform, group))
+                group =
+                    transform.newText == "User-defined" ? std::string_view() : transform.newText;
+            appendCountedString(out, group);
+            c.group = group.empty() ? std::string_view("User-defined") : group;
+            break;
+        }
+        case RecordField::ScopeByte:
+            scopeByte = in.byte();
+            out += static_cast<char>(scopeByte);
+            c.availability = static_cast<std::uint8_t>(scopeByte & layout::kAvailabilityMask);
+            break;
+        case RecordField::ReservedBlock:
+            // Conversions only drop this block: an output never gains one its source lacks.
+            if (inSource)
+                copyBlock(in, out, layout::kReservedBlockSize, inOutput);
+            break;
+        case RecordField::ProgramIdentity:
+            walkProgramIdentity(in, c, selected, transform, out);
+            break;
+        case RecordField::States: {
+            // The states block goes across as it stands; an output with no source block gets an
+            // empty one.
+            const auto statesAt = in.position();
+            if (inSource) {
+                const std::uint32_t states = in.u32();
+                for (std::uint32_t i = 0; i < states; ++i)
+                    in.string();
+            }
+            if (inOutput && inSource)
+                out.append(image_.substr(statesAt - 1, in.position() - statesAt));
+            else if (inOutput)
+                appendU32(out, 0);
+            break;
+        }
+        case RecordField::TypeByte:
+            c.typeByte = in.byte();
+            typeAt = out.size();
+            out += static_cast<char>(c.typeByte);
+            break;
+        case RecordField::EncryptionByte: {
+            // An encrypted record keeps its encryption byte, 7 bytes and string byte for byte:
+            // only a 10.x output can hold it, and conversions refuse such files before walking.
+            const std::uint8_t encryption = inSource ? in.byte() : 0;
+            c.encrypted = encryption != 0;
+            if (inOutput)
+                out += static_cast<char>(encryption);
+            break;
+        }
+        case RecordField::PreBodyBlock:
+            if (!inSource)
+                break;
+            if (c.encrypted) {
+                copyBlock(in, out, layout::kEncryptedPreBodySize, inOutput);
+                const auto extra = in.string();
+                if (inOutput)
+                    appendCountedString(out, extra);
+            } else {
+                copyBlock(in, out, layout::kPreBodyBlockSize, inOutput);
+            }
+            break;
+        case RecordField::Body:
+            c.bodyStart = in.position();
+            walkBody(in, c, selected, transform, out, typeAt);
+            break;
         }
     }
-    c.bodyStart = in.position();
-    walkBody(in, c, selected, transform, out, typeAt);
     end = in.position();
     return c;
+}
+
+void RecordWalker::walkProgramIdentity(ImageReader& in, RecordContext& c, bool selected,
+                                       const WalkTransform& transform, std::string& out) const {
+    if (c.availability == layout::kGlobal) {
+        c.program = c.scope = kGlobalCommands;
+        return;
+    }
+    if (c.availability != layout::kApplication && c.availability != layout::kWindow)
+        return;
+    c.program = in.string();
+    if (selected && transform.operation == WalkOperation::Program)
+        c.program = transform.newText;
+    appendCountedString(out, c.program);
+    copyString(in, out); // program description
+    copyString(in, out); // company name
+    if (c.availability == layout::kWindow) {
+        c.scope = copyString(in, out);
+        copyString(in, out); // window class
+    } else {
+        c.scope = "Application-specific";
+    }
 }
 
 void RecordWalker::walkBody(ImageReader& in, RecordContext& c, bool selected,
@@ -232,8 +277,8 @@ bool RecordWalker::convertKeys(RecordContext& c, const WalkTransform& transform,
         appendCountedString(out, keys);
     } else {
         out[typeAt] = static_cast<char>(layout::kAdvancedScripting);
-        // The pre-body block after the type byte becomes zeros (with the encryption byte).
-        std::fill(out.begin() + static_cast<std::ptrdiff_t>(typeAt) + 1, out.end(), '\0');
+        out.resize(typeAt + 1);
+        appendBlankFieldsAfterType(out, layout::recordLayout(output_));
         appendCountedString(out, *script);
         c.typeByte = layout::kAdvancedScripting;
     }

@@ -81,6 +81,9 @@ public:
     RecordContext copyList(std::uint32_t position, std::string& out, std::uint32_t& end) const;
 
 private:
+    // The program and, for a window, its title and class, with a Program rename applied.
+    void walkProgramIdentity(ImageReader& in, RecordContext& context, bool selected,
+                             const WalkTransform& transform, std::string& out) const;
     // `typeAt` is where the record's type byte stands in `out`.
     void walkBody(ImageReader& in, RecordContext& context, bool selected,
                   const WalkTransform& transform, std::string& out, std::size_t typeAt) const;
