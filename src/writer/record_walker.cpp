@@ -72,7 +72,6 @@ RecordContext RecordWalker::walkCommand(std::uint32_t position, bool selected,
     const auto to = layout::recordLayout(output_);
     ImageReader in(image_, position);
     RecordContext c;
-    std::uint8_t scopeByte = 0;
     std::size_t typeAt = 0;
     for (const auto field : layout::kRecordFields) {
         const bool inSource = from.holds(field);
@@ -106,11 +105,12 @@ RecordContext RecordWalker::walkCommand(std::uint32_t position, bool selected,
             c.group = group.empty() ? std::string_view("User-defined") : group;
             break;
         }
-        case RecordField::ScopeByte:
-            scopeByte = in.byte();
+        case RecordField::ScopeByte: {
+            const std::uint8_t scopeByte = in.byte();
             out += static_cast<char>(scopeByte);
             c.availability = static_cast<std::uint8_t>(scopeByte & layout::kAvailabilityMask);
             break;
+        }
         case RecordField::ReservedBlock:
             // Conversions only drop this block: an output never gains one its source lacks.
             if (inSource)
