@@ -44,18 +44,6 @@ std::string sampleFile() {
 
 } // namespace
 
-TEST_F(CliTest, InitSetsUpTheProgramDirectoryWithoutOverwriting) {
-    auto first = qmk({"init"});
-    ASSERT_EQ(first.status, 0) << first.err;
-    EXPECT_TRUE(fs::exists(folder_ / "keynames"));
-    EXPECT_TRUE(fs::exists(folder_ / "global10.mdb"));
-    std::ofstream(folder_ / "keynames", std::ios::binary | std::ios::trunc) << "Mine\r\n";
-    auto second = qmk({"init"});
-    EXPECT_EQ(second.status, 0);
-    EXPECT_TRUE(testing::contains(second.out, "kept " + utf8Of(folder_ / "keynames")));
-    EXPECT_EQ(testing::readBytes(folder_ / "keynames"), "Mine\r\n");
-}
-
 TEST_F(CliTest, ParseListAndInfoShowTheFile) {
     ASSERT_EQ(qmk({"init"}).status, 0);
     const auto file = home_.writeFile("mycmds.dat", sampleFile()).string();

@@ -14,17 +14,6 @@ TEST(Codepage, EveryByteSurvivesTheRoundTrip) {
     EXPECT_EQ(back.bytes, all);
 }
 
-TEST(Codepage, UndefinedBytesAndHighCharactersMapAsWindowsDoes) {
-    EXPECT_EQ(codepage::toUnicode(0x81), U'\u0081');
-    EXPECT_EQ(codepage::toUnicode(0x8D), U'\u008D');
-    EXPECT_EQ(codepage::toUnicode(0x8F), U'\u008F');
-    EXPECT_EQ(codepage::toUnicode(0x90), U'\u0090');
-    EXPECT_EQ(codepage::toUnicode(0x9D), U'\u009D');
-    EXPECT_EQ(codepage::toUtf8("\x80"), "\u20AC");
-    EXPECT_EQ(codepage::toUtf8("caf\xE9"), "caf\u00E9");
-    EXPECT_EQ(codepage::fromUtf8("\u2122").bytes, "\x99");
-}
-
 TEST(Codepage, ACharacterTheCodePageLacksIsRefusedByName) {
     const auto refused = codepage::fromUtf8("Smile \u263A please");
     EXPECT_FALSE(refused.ok);

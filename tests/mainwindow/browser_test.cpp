@@ -174,18 +174,6 @@ TEST_F(BrowserTest, TheItemViewByTypeStatesBackslashesAndEncryption) {
     EXPECT_FALSE(browser_.item().convertToAdvancedEnabled);
 }
 
-TEST_F(BrowserTest, GroupsAreListedInTextOrderWhateverTheFileOrder) {
-    CommandFileBuilder file;
-    file.command("z").group("Zeta").keys("z");
-    file.command("a").group("Alpha").keys("a");
-    file.command("m").group("Mid").keys("m");
-    file.command("u").keys("u");
-    file.list("colors", {"red"});
-    load(file);
-    EXPECT_EQ(browser_.groups().entries, (std::vector<std::string>{"Alpha", "Mid", "User-defined",
-                                                                   "Zeta", "-", "All groups"}));
-}
-
 TEST_F(BrowserTest, NothingShownStillOffersNewCommandsAndAGoneItemOffersNothing) {
     load(office());
     const auto nothing =

@@ -62,26 +62,6 @@ TEST(SendKeys, ParsesModifiersGroupsRepeatsAndBraces) {
     EXPECT_FALSE(parseSendKeys("a)"));
 }
 
-TEST(SimulatedWindows, FindsFrontsAndTypesIntoTheWindowInFront) {
-    SimulatedWindows windows;
-    std::vector<KeyStroke> received;
-    const auto word = windows.open({0, "OpusApp", "Report.doc - Microsoft Word", "winword.exe"});
-    const auto editor = windows.open({0, "Editor", "MyCommands Editor", "natspeak"},
-                                     [&](const auto& keys) { received = keys; });
-    EXPECT_EQ(windows.findByClass("OpusApp")->handle, word);
-    EXPECT_EQ(windows.findByTitle("mycommands editor")->handle, editor);
-    EXPECT_FALSE(windows.findByTitle("Open User"));
-    EXPECT_EQ(windows.foreground()->handle, word);
-    ASSERT_TRUE(windows.bringToFront(editor));
-    ASSERT_TRUE(windows.sendKeys("{del}"));
-    EXPECT_EQ(received, (std::vector<KeyStroke>{{"del"}}));
-    EXPECT_EQ(windows.typedInto(editor), std::vector<std::string>{"{del}"});
-    EXPECT_FALSE(windows.sendKeys("{del"));
-    windows.close(editor);
-    EXPECT_FALSE(windows.foreground());
-    EXPECT_FALSE(windows.sendKeys("x"));
-}
-
 TEST(SimulatedEngine, ReloadsTheSpeakerAndRefusesASecondReloadUntilLoaded) {
     Installation dragon;
     SimulatedEngine engine(dragon.windows, dragon.setup);
@@ -111,35 +91,6 @@ TEST(SimulatedEngine, ReloadsTheSpeakerAndRefusesASecondReloadUntilLoaded) {
     loop.wait(std::chrono::seconds(2), [&] { return !engine.reloading(); });
     EXPECT_EQ(events, (std::vector<std::string>{"speaker pat", "loaded"}));
     EXPECT_TRUE(engine.setSpeaker("pat"));
-}
-
-TEST(SimulatedEngine, OpenUserDialogReopensTheUserOnEnterAndEditorTakesKeys) {
-    Installation dragon;
-    SimulatedEngine engine(dragon.windows, dragon.setup);
-    engine.setEventsEnabled(true);
-    bool reopened = false;
-    engine.setEvents({[&](const std::string&) { reopened = true; }, {}});
-    ASSERT_TRUE(engine.showOpenUserDialog());
-    const auto dialog = dragon.windows.findByTitle("Open User");
-    ASSERT_TRUE(dialog);
-    dragon.windows.bringToFront(dialog->handle);
-    ASSERT_TRUE(dragon.windows.sendKeys("~"));
-    EXPECT_FALSE(dragon.windows.findByTitle("Open User"));
-    PollingLoop loop;
-    loop.addSource([&] { engine.pump(); });
-    loop.wait(std::chrono::seconds(2), [&] { return reopened; });
-    EXPECT_TRUE(reopened);
-
-    ASSERT_TRUE(engine.openMyCommandsEditor());
-    const auto editor = dragon.windows.findByTitle("MyCommands Editor");
-    ASSERT_TRUE(editor);
-    dragon.windows.bringToFront(editor->handle);
-    dragon.windows.sendKeys("%y{end}");
-    EXPECT_EQ(dragon.windows.typedInto(editor->handle), std::vector<std::string>{"%y{end}"});
-
-    dragon.setup.running = false;
-    SimulatedEngine stopped(dragon.windows, dragon.setup);
-    EXPECT_FALSE(stopped.registerClient(1));
 }
 
 TEST(SimulatedVoiceCommand, HearsActiveMenusWithListsAndRunsScripts) {

@@ -8,7 +8,6 @@
 #include "test_home.h"
 
 #include <algorithm>
-#include <functional>
 #include <gtest/gtest.h>
 
 namespace qmk {
@@ -42,65 +41,6 @@ TEST(Store, AValueLongerThanItsColumnIsRefusedWithAtMostTwoMessagesPerRun) {
     // The count lives as long as the program: a later parse shows no more messages.
     ASSERT_TRUE(home.parse(path, true).ok());
     EXPECT_EQ(home.prompt.shown.size(), 2u);
-}
-
-// Each width of the store at its limit and one past: the value at the limit is stored whole,
-// the one past is refused by its own constraint.
-TEST(Store, EveryWidthTakesItsLimitAndRefusesOnePast) {
-    using fixture::Command;
-    const struct {
-        const char* constraint;
-        std::size_t width;
-        std::function<void(Command&, const std::string&)> set;
-        std::function<std::string(const UserRow&)> stored;
-    } fields[] = {
-        {"menu_width", 20, [](Command& c, const std::string& v) { c.application(v); },
-         [](const UserRow& r) { return r.program; }},
-        {"state_width", 100, [](Command& c, const std::string& v) { c.window("WORD", v); },
-         [](const UserRow& r) { return r.scope; }},
-        {"description_width", 150, [](Command& c, const std::string& v) { c.description(v); },
-         [](const UserRow& r) { return r.description; }},
-        {"owner_width", 50, [](Command& c, const std::string& v) { c.group(v); },
-         [](const UserRow& r) { return r.group; }},
-    };
-    for (const auto& field : fields) {
-        SCOPED_TRACE(field.constraint);
-        testing::TestHome home;
-        CommandFileBuilder file;
-        field.set(file.command("at the limit").keys("1"), std::string(field.width, 'W'));
-        field.set(file.command("one past").keys("2"), std::string(field.width + 1, 'W'));
-        ASSERT_TRUE(home.parse(home.writeFile("mycmds.dat", file.build())).ok());
-        const auto rows = home.rows();
-        ASSERT_EQ(rows.size(), 1u);
-        EXPECT_EQ(rows[0].name, "at the limit");
-        EXPECT_EQ(field.stored(rows[0]), std::string(field.width, 'W'));
-        ASSERT_EQ(home.prompt.shown.size(), 1u);
-        EXPECT_EQ(home.prompt.shown[0].title,
-                  std::string("CHECK constraint failed: ") + field.constraint);
-    }
-
-    testing::TestHome home;
-    CommandFileBuilder file;
-    file.command(std::string(150, 'n')).keys("1");
-    file.command(std::string(151, 'n')).keys("2");
-    ASSERT_TRUE(home.parse(home.writeFile("mycmds.dat", file.build())).ok());
-    ASSERT_EQ(home.rows().size(), 1u);
-    EXPECT_EQ(home.rows()[0].name, std::string(150, 'n'));
-    EXPECT_EQ(home.prompt.shown.at(0).title, "CHECK constraint failed: name_width");
-}
-
-TEST(Store, WidthsCountCharactersNotBytes) {
-    testing::TestHome home;
-    CommandFileBuilder file;
-    file.command("accents").application(std::string(20, '\xE9')).keys("1");
-    ASSERT_TRUE(home.parse(home.writeFile("mycmds.dat", file.build())).ok());
-    ASSERT_EQ(home.rows().size(), 1u);
-    EXPECT_EQ(home.rows()[0].program, [] {
-        std::string s;
-        for (int i = 0; i < 20; ++i)
-            s += "\u00C9";
-        return s;
-    }());
 }
 
 TEST(Store, FixedStatementsSelectCountAndOrderWithBoundTexts) {
