@@ -4,18 +4,14 @@
 //
 //   qmk_process_bench QMK10 [--check] [--keep DIR]
 #include "bench_support.h"
+#include "platform/process.h"
 
 #include <cstdio>
 #include <cstring>
-#include <fcntl.h>
 #include <filesystem>
-#include <spawn.h>
 #include <sqlite3.h>
 #include <string>
-#include <sys/wait.h>
 #include <vector>
-
-extern char** environ;
 
 using namespace qmk;
 using namespace qmk::bench;
@@ -26,23 +22,14 @@ namespace {
 
 // Runs a program with its output thrown away; aborts unless it ends with status 0.
 void run(const std::vector<std::string>& arguments) {
-    std::vector<char*> argv;
-    for (const auto& argument : arguments)
-        argv.push_back(const_cast<char*>(argument.c_str()));
-    argv.push_back(nullptr);
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
-    pid_t pid = 0;
-    if (posix_spawnp(&pid, argv[0], &actions, nullptr, argv.data(), environ) != 0) {
-        std::fprintf(stderr, "cannot start %s\n", argv[0]);
+    auto process = HiddenProcess::run(arguments, {"/dev/null", {}});
+    if (!process) {
+        std::fprintf(stderr, "cannot start %s\n", arguments[0].c_str());
         std::exit(2);
     }
-    posix_spawn_file_actions_destroy(&actions);
-    int status = 0;
-    waitpid(pid, &status, 0);
-    if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) {
-        std::fprintf(stderr, "%s %s failed\n", argv[0], argv.size() > 2 ? argv[1] : "");
+    if (process->wait() != 0) {
+        std::fprintf(stderr, "%s %s failed\n", arguments[0].c_str(),
+                     arguments.size() > 1 ? arguments[1].c_str() : "");
         std::exit(2);
     }
 }
