@@ -36,6 +36,12 @@ std::string stateNames(Database& db, const std::string& ids) {
     return names;
 }
 
+// Where a row stands and what it is: Program | Scope | availability | Group | type.
+std::string placeOf(const UserRow& row) {
+    return row.program + " | " + row.scope + " | " + row.availability + " | " + row.group + " | " +
+           row.type;
+}
+
 // A counted string read back from the file at a stored position.
 std::string stringAt(const std::string& image, std::int64_t position) {
     ImageReader in(image, static_cast<std::uint32_t>(position));
@@ -78,29 +84,19 @@ TEST_P(EveryGeneration, EveryFieldOfEveryRecordKindIsStored) {
 
     const auto& keys = rows.at("open mail");
     EXPECT_EQ(keys.filename, "mycmds.dat");
-    EXPECT_EQ(keys.program, "Global Commands");
-    EXPECT_EQ(keys.scope, "Global Commands");
-    EXPECT_EQ(keys.availability, "G");
-    EXPECT_EQ(keys.group, "Mail");
+    EXPECT_EQ(placeOf(keys), "Global Commands | Global Commands | G | Mail | K");
     EXPECT_EQ(keys.description, "opens mail");
-    EXPECT_EQ(keys.type, "K");
     EXPECT_EQ(keys.script, "{Ctrl+m}");
     EXPECT_EQ(keys.offset, 22);
     EXPECT_EQ(stringAt(image, keys.offset), "open mail");
     EXPECT_EQ(stringAt(image, keys.offsetbody), "{Ctrl+m}");
     EXPECT_TRUE(keys.global);
-    EXPECT_EQ(keys.globalsort, "G");
-    EXPECT_EQ(keys.listsort, "C");
-    EXPECT_EQ(keys.pathcode, "U");
+    EXPECT_EQ(keys.globalsort + keys.listsort + keys.pathcode, "GCU");
     EXPECT_EQ(keys.states, "");
 
     const auto& script = rows.at("bold <colors>");
-    EXPECT_EQ(script.program, "WINWORD");
-    EXPECT_EQ(script.scope, "Application-specific");
-    EXPECT_EQ(script.availability, "A");
-    EXPECT_EQ(script.group, "User-defined");
+    EXPECT_EQ(placeOf(script), "WINWORD | Application-specific | A | User-defined | S");
     EXPECT_EQ(script.lists, 1);
-    EXPECT_EQ(script.type, "S");
     EXPECT_EQ(script.descriptionLength, 14);
     EXPECT_EQ(script.companyNameLength, 21);
     EXPECT_EQ(script.classNameLength, 0);
@@ -109,10 +105,7 @@ TEST_P(EveryGeneration, EveryFieldOfEveryRecordKindIsStored) {
     EXPECT_EQ(stringAt(image, script.offsetbody), "SendKeys \"{Ctrl+b}\"");
 
     const auto& window = rows.at("sign letter");
-    EXPECT_EQ(window.program, "WINWORD");
-    EXPECT_EQ(window.scope, "Document1");
-    EXPECT_EQ(window.availability, "W");
-    EXPECT_EQ(window.type, "A");
+    EXPECT_EQ(placeOf(window), "WINWORD | Document1 | W | User-defined | A");
     EXPECT_EQ(window.script, "Sub Main\r\nEnd Sub");
     EXPECT_EQ(window.descriptionLength, 4);
     EXPECT_EQ(window.companyNameLength, 2);
@@ -129,10 +122,9 @@ TEST_P(EveryGeneration, EveryFieldOfEveryRecordKindIsStored) {
     }
 
     const auto& graphic = rows.at("logo");
-    EXPECT_EQ(graphic.type, "T");
+    EXPECT_EQ(placeOf(graphic), "Global Commands | Global Commands | G | Art | T");
     EXPECT_EQ(graphic.graphicsize, 300);
     EXPECT_EQ(graphic.script, "caf\u00E9");
-    EXPECT_EQ(graphic.group, "Art");
     const auto& plain = rows.at("address");
     EXPECT_EQ(plain.type, "P");
     EXPECT_EQ(plain.graphicsize, 0);
@@ -141,11 +133,7 @@ TEST_P(EveryGeneration, EveryFieldOfEveryRecordKindIsStored) {
     EXPECT_EQ(rows.at("sleepy").program, "NOTEPAD");
 
     const auto& list = rows.at("colors");
-    EXPECT_EQ(list.type, "L");
-    EXPECT_EQ(list.program, "Global Commands");
-    EXPECT_EQ(list.scope, "Global Commands");
-    EXPECT_EQ(list.group, "Dragon");
-    EXPECT_EQ(list.availability, "G");
+    EXPECT_EQ(placeOf(list), "Global Commands | Global Commands | G | Dragon | L");
     EXPECT_EQ(list.lists, 1);
     EXPECT_EQ(list.listsort, "L");
     EXPECT_EQ(list.description, "");
@@ -270,10 +258,8 @@ TEST(CommandFile, UnknownTypeBytesAndOddAvailabilityStillFrameTheNextRecord) {
     file.command("next").keys("k");
     ASSERT_TRUE(home.parse(home.writeFile("mycmds.dat", file.build())).ok());
     const auto rows = byName(home.rows());
-    EXPECT_EQ(rows.at("mystery").type, "");
-    EXPECT_EQ(rows.at("mystery").script, "");
-    EXPECT_EQ(rows.at("nowhere").availability, "");
-    EXPECT_EQ(rows.at("nowhere").program, "");
+    EXPECT_EQ(rows.at("mystery").type + rows.at("mystery").script, "");
+    EXPECT_EQ(rows.at("nowhere").availability + rows.at("nowhere").program, "");
     EXPECT_EQ(rows.at("next").script, "k");
 }
 
