@@ -7,6 +7,7 @@
 #include "main_window.h"
 #include "mainwindow/window_placement.h"
 #include "other_writer.h"
+#include "rtf_reader.h"
 #include "selector_bar.h"
 #include "test_home.h"
 #include "text_checks.h"
@@ -36,6 +37,8 @@
 #include <QTabBar>
 #include <QTabWidget>
 #include <QTest>
+#include <QTextBlock>
+#include <QTextDocument>
 #include <QTextEdit>
 #include <QUrl>
 #include <cstdlib>
@@ -669,6 +672,27 @@ TEST(WindowArguments, HomeFileDragonsWordsHelpVersionAndMistakes) {
     EXPECT_EQ(wrong.action, Action::Refuse);
     EXPECT_TRUE(wrong.text.startsWith("Unknown option 'hme'.")) << wrong.text.toStdString();
     EXPECT_EQ(app::parseWindowArguments({"quillmark10", "--home"}).action, Action::Refuse);
+}
+
+TEST(RtfReader, ReadsGroupsFormattingEscapesAndSkipsDestinations) {
+    QTextDocument document;
+    app::readRtf("{\\rtf1\\ansi{\\fonttbl{\\f0 Arial;}}{\\colortbl;\\red255\\green0\\blue0;}"
+                 "\\pard Dear {\\b Sir}\\par caf\\'e9 \\u8364? {\\cf1 red}\\tab end"
+                 "{\\*\\unknown hidden}{\\pict 0102}}",
+                 document);
+    EXPECT_EQ(document.toPlainText().toStdString(), "Dear Sir\ncaf\u00e9 \u20ac red\tend");
+    const auto first = document.firstBlock();
+    bool boldSir = false;
+    for (auto it = first.begin(); !it.atEnd(); ++it)
+        if (it.fragment().text() == "Sir")
+            boldSir = it.fragment().charFormat().fontWeight() == QFont::Bold;
+    EXPECT_TRUE(boldSir);
+    const auto second = first.next();
+    bool redText = false;
+    for (auto it = second.begin(); !it.atEnd(); ++it)
+        if (it.fragment().text() == "red")
+            redText = it.fragment().charFormat().foreground().color() == QColor(255, 0, 0);
+    EXPECT_TRUE(redText);
 }
 
 // Every menu opens from the keyboard, the
