@@ -64,22 +64,15 @@ enum class RecordField : std::uint8_t {
     TypeByte,
     EncryptionByte,
     PreBodyBlock, // 8 bytes; 7 and a counted string when encrypted
-    Body,
+    Body,         // the last: kRecordFields counts up to it
 };
-inline constexpr std::array kRecordFields{
-    RecordField::Name,
-    RecordField::ListReferences,
-    RecordField::Description,
-    RecordField::Group,
-    RecordField::ScopeByte,
-    RecordField::ReservedBlock,
-    RecordField::ProgramIdentity,
-    RecordField::States,
-    RecordField::TypeByte,
-    RecordField::EncryptionByte,
-    RecordField::PreBodyBlock,
-    RecordField::Body,
-};
+// Every field, in the enumeration's own order: the order above is the one list.
+inline constexpr auto kRecordFields = [] {
+    std::array<RecordField, static_cast<std::size_t>(RecordField::Body) + 1> fields{};
+    for (std::size_t i = 0; i < fields.size(); ++i)
+        fields[i] = static_cast<RecordField>(i);
+    return fields;
+}();
 
 // Which optional fields a command record of a generation carries.
 struct RecordLayout {
