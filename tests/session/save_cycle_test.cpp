@@ -55,20 +55,25 @@ protected:
         engine_.setEventsEnabled(true);
         engine_.setEvents({[this](const std::string& s) { cycle_->speakerChanged(s); },
                            [this] { cycle_->userLoaded(); }});
-        cycle_ = std::make_unique<SaveCycle>(
-            SaveCycle::Parts{home_.parser(), home_.store(), nat_, settings_, engine_, microphone_,
-                             windows_, loop_, home_.prompt, home_.status, home_.trace(), files_,
-                             home_.home(), MERGEMYCMDS},
-            view_,
-            SaveCycleTimes{std::chrono::milliseconds(500),
-                           std::chrono::milliseconds(500),
-                           {std::chrono::milliseconds(20), 50}});
-        cycle_->setCommandFile(commandFile());
+        cycle_ = cycleWith(MERGEMYCMDS, SaveCycleTimes{std::chrono::milliseconds(500),
+                                                       std::chrono::milliseconds(500),
+                                                       {std::chrono::milliseconds(20), 50}});
         cycle_->setStartupUser("pat");
         EXPECT_TRUE(home_.parse(commandFile()).ok());
     }
 
     fs::path commandFile() const { return install_.currentFolder() + "/mycmds.dat"; }
+
+    // A save cycle like the fixture's, with another merge tool (or none where `tool` is absent).
+    std::unique_ptr<SaveCycle> cycleWith(const fs::path& tool, SaveCycleTimes times = {}) {
+        auto cycle = std::make_unique<SaveCycle>(
+            SaveCycle::Parts{home_.parser(), home_.store(), nat_, settings_, engine_, microphone_,
+                             windows_, loop_, home_.prompt, home_.status, home_.trace(), files_,
+                             home_.home(), tool},
+            view_, times);
+        cycle->setCommandFile(commandFile());
+        return cycle;
+    }
 
     UserRow row(const std::string& name) {
         for (auto& r : home_.rows())
@@ -134,11 +139,8 @@ TEST_F(SaveCycleTest, ADamagedRewriteIsRestoredFromSavedatAndTheProgramEnds) {
 }
 
 TEST_F(SaveCycleTest, WithoutTheToolTheUserIsSavedAndReloadedThroughTheEngine) {
-    SaveCycle reloading({home_.parser(), home_.store(), nat_, settings_, engine_, microphone_,
-                         windows_, loop_, home_.prompt, home_.status, home_.trace(), files_,
-                         home_.home(), home_.path("no-mergemycmds")},
-                        view_);
-    reloading.setCommandFile(commandFile());
+    const auto cycle = cycleWith(home_.path("no-mergemycmds"));
+    auto& reloading = *cycle;
     engine_.setEvents({{}, [&] { reloading.userLoaded(); }});
     engine_.markUnsaved();
     home_.prompt.choices = {2, 0}; // Help, then Yes
@@ -186,11 +188,8 @@ TEST_F(SaveCycleTest, RoamingUsersSeeTheNoticeAndTheMasterIsReachedByTheOpenUser
     nat_.roamingUserOn = true;
     nat_.roamingMasterDirectory = master.string();
     nat_.roamingCacheDirectory = cache.string();
-    SaveCycle roaming({home_.parser(), home_.store(), nat_, settings_, engine_, microphone_,
-                       windows_, loop_, home_.prompt, home_.status, home_.trace(), files_,
-                       home_.home(), home_.path("no-tool")},
-                      view_);
-    roaming.setCommandFile(commandFile());
+    const auto cycle = cycleWith(home_.path("no-tool"));
+    auto& roaming = *cycle;
     roaming.setStartupUser("pat");
     engine_.setEvents({[&](const std::string& s) { roaming.speakerChanged(s); }, {}});
     roaming.save(false);
@@ -251,12 +250,9 @@ TEST_F(SaveCycleTest, ANewListShownAsksForACommandAndATimeoutSaysUnableToUpdate)
 
     // A tool that never touches the file.
     const auto lazy = pathFromUtf8(IDLE_TOOL);
-    SaveCycle slow({home_.parser(), home_.store(), nat_, settings_, engine_, microphone_, windows_,
-                    loop_, home_.prompt, home_.status, home_.trace(), files_, home_.home(), lazy},
-                   view_, SaveCycleTimes{{}, {}, {std::chrono::milliseconds(5), 50}});
-    slow.setCommandFile(commandFile());
-    EXPECT_FALSE(slow.merge(home_.path(kPlacerFile)));
-    EXPECT_FALSE(slow.mergeDone());
+    const auto slow = cycleWith(lazy, SaveCycleTimes{{}, {}, {std::chrono::milliseconds(5), 50}});
+    EXPECT_FALSE(slow->merge(home_.path(kPlacerFile)));
+    EXPECT_FALSE(slow->mergeDone());
     ASSERT_FALSE(home_.prompt.shown.empty());
     EXPECT_EQ(home_.prompt.shown.back().text, "Unable to update above file");
     EXPECT_EQ(home_.prompt.shown.back().title, commandFile().string());
