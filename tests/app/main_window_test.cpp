@@ -84,7 +84,7 @@ protected:
             auto value = line.substr(equals + 1);
             if (value.size() > 1 && value.front() == '\'')
                 value = value.substr(1, value.size() - 2);
-            ::setenv(line.substr(7, equals - 7).c_str(), value.c_str(), 1);
+            environment_.set(line.substr(7, equals - 7).c_str(), value);
         }
         // No modal offer to import the launch commands in a headless test.
         home_.writeFile("Quillmark10.INI", "[Quillmark]\r\ndont show auto import=-1\r\n");
@@ -139,6 +139,7 @@ protected:
     }
 
     testing::TestHome home_;
+    testing::ScopedEnvironment environment_;
     std::unique_ptr<app::MainWindow> window_;
 };
 
@@ -166,13 +167,6 @@ TEST_F(MainWindowTest, SelectorsTabsAndTheSliderDriveTheModel) {
     slider->setValue(3);
     EXPECT_EQ(window_->browser().showingTab(), RecentlyCreatedTab);
     EXPECT_EQ(home_.readFile("Quillmark10.INI").find("slider=3") != std::string::npos, true);
-
-    // The screenshot of the README.
-    if (const char* shot = std::getenv("QMK_SCREENSHOT"); shot && *shot) {
-        window_->browser().selectTab(CommandsTab);
-        window_->render();
-        window_->grab().save(shot);
-    }
 }
 
 TEST_F(MainWindowTest, FindWithF11AGraphicAndPrinting) {
@@ -896,32 +890,21 @@ TEST_F(MainWindowTest, AFatalStartShowsItsMessageAndEndsWithoutACrash) {
     const auto good = testing::readBytes(window_->session().commandFile());
     home_.writeFile("damaged.dat", good.substr(0, good.size() / 2));
     window_.reset();
-    {
+    // A damaged file; no current user (Dragon's per-user folder is empty); a Dragon that is not
+    // of the Professional series.
+    const std::vector<std::function<void(testing::ScopedEnvironment&)>> fatal{
+        [](auto&) {},
+        [&](auto& environment) { environment.set("QUILLMARK10_APPDATA", home_.path("nobody")); },
+        [](auto& environment) { environment.set("QUILLMARK10_DRAGON_EDITION", "Preferred"); }};
+    for (std::size_t i = 0; i < fatal.size(); ++i) {
+        testing::ScopedEnvironment environment;
+        fatal[i](environment);
         ModalPrompt prompt;
         app::MainWindow window(home_.home(), &prompt);
-        EXPECT_FALSE(window.start(damaged.string()));
-        ASSERT_FALSE(prompt.shown.empty());
-        EXPECT_FALSE(window.isVisible());
+        EXPECT_FALSE(window.start(i == 0 ? damaged.string() : "")) << i;
+        EXPECT_FALSE(prompt.shown.empty()) << i;
+        EXPECT_FALSE(window.isVisible()) << i;
     }
-    // No current user: Dragon's per-user folder is empty.
-    const auto saved = std::string(std::getenv("QUILLMARK10_APPDATA"));
-    ::setenv("QUILLMARK10_APPDATA", home_.path("nobody").c_str(), 1);
-    {
-        ModalPrompt prompt;
-        app::MainWindow window(home_.home(), &prompt);
-        EXPECT_FALSE(window.start(""));
-        ASSERT_FALSE(prompt.shown.empty());
-    }
-    ::setenv("QUILLMARK10_APPDATA", saved.c_str(), 1);
-    // A Dragon that is not of the Professional series.
-    ::setenv("QUILLMARK10_DRAGON_EDITION", "Preferred", 1);
-    {
-        ModalPrompt prompt;
-        app::MainWindow window(home_.home(), &prompt);
-        EXPECT_FALSE(window.start(""));
-        ASSERT_FALSE(prompt.shown.empty());
-    }
-    ::unsetenv("QUILLMARK10_DRAGON_EDITION");
 }
 
 TEST_F(MainWindowTest, ADamagedStoreIsSetAsideAndBuiltAgainFromTheFile) {

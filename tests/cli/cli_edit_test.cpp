@@ -48,6 +48,7 @@ protected:
     std::string bytes() const { return testing::readBytes(file_); }
 
     testing::TestHome home_;
+    testing::ScopedEnvironment environment_;
     std::string file_;
 };
 
@@ -225,11 +226,9 @@ TEST_F(CliEditTest, ADemoSetupLeavesARealDragonInstallationAlone) {
     ASSERT_EQ(qmk({"demo-setup", "--dir", utf8Of(german), "--user", "J\xc3\xbcrgen"}).status, 0);
     const auto nsuser = german / "AppData" / "Nuance" / "NaturallySpeaking10" / "nsuser.ini";
     EXPECT_EQ(testing::readBytes(nsuser), "[Settings]\r\nCurrent User=J\xfcrgen\r\n");
-    testing::setEnvironment("QUILLMARK10_COMMON_APPDATA", german / "ProgramData");
-    testing::setEnvironment("QUILLMARK10_APPDATA", german / "AppData");
+    environment_.set("QUILLMARK10_COMMON_APPDATA", german / "ProgramData")
+        .set("QUILLMARK10_APPDATA", german / "AppData");
     const auto who = qmk({"whoami", "--json"}).out;
-    testing::unsetEnvironment("QUILLMARK10_COMMON_APPDATA");
-    testing::unsetEnvironment("QUILLMARK10_APPDATA");
     EXPECT_EQ(nlohmann::json::parse(who)["CurrentUser"], "J\xc3\xbcrgen");
 }
 
@@ -244,8 +243,7 @@ TEST_F(CliEditTest, ADemoDragonInstallationIsFoundAndItsUserListed) {
     const auto exported = "export QUILLMARK10_COMMON_APPDATA='" + utf8Of(common) + "'\n";
 #endif
     EXPECT_TRUE(testing::contains(setup.out, exported));
-    testing::setEnvironment("QUILLMARK10_COMMON_APPDATA", common);
-    testing::setEnvironment("QUILLMARK10_APPDATA", perUser);
+    environment_.set("QUILLMARK10_COMMON_APPDATA", common).set("QUILLMARK10_APPDATA", perUser);
 
     const auto found = nlohmann::json::parse(qmk({"whoami", "--json"}).out);
     const nlohmann::json expected{{"CurrentUser", "Demo User"}, {"UserSub", "Demo User"},
@@ -309,10 +307,8 @@ TEST_F(CliEditTest, ADemoDragonInstallationIsFoundAndItsUserListed) {
     EXPECT_TRUE(testing::succeeded(qmk({"language", copy.string(), "--to", "French", "--yes"})));
     EXPECT_EQ(static_cast<unsigned char>(testing::readBytes(copy).at(15)), 12);
 
-    testing::setEnvironment("QUILLMARK10_APPDATA", home_.path("nowhere"));
+    environment_.set("QUILLMARK10_APPDATA", home_.path("nowhere"));
     EXPECT_TRUE(testing::failedWith(qmk({"whoami"}), 2, "Expected file not found:"));
-    testing::unsetEnvironment("QUILLMARK10_COMMON_APPDATA");
-    testing::unsetEnvironment("QUILLMARK10_APPDATA");
 }
 
 TEST_F(CliEditTest, TheMergeToolMergesCommandsAndReplacesTheSameOnes) {
@@ -339,7 +335,7 @@ std::string dragonBesideMergeTool() {
 } // namespace
 
 TEST_F(CliEditTest, TheSaveCyclesMergeRunsTheToolAndRefreshesTheStore) {
-    testing::setEnvironment("QUILLMARK10_DRAGON_PROGRAM", dragonBesideMergeTool());
+    environment_.set("QUILLMARK10_DRAGON_PROGRAM", dragonBesideMergeTool());
     CommandFileBuilder source(7, 12); // another language: the merge gives it the target's
     source.command("merged in").keys("m");
     const auto from = home_.writeFile("source.dat", source.build());
@@ -357,10 +353,9 @@ TEST_F(CliEditTest, TheSaveCyclesMergeRunsTheToolAndRefreshesTheStore) {
     std::filesystem::create_directories(idle);
     std::filesystem::copy_file(pathFromUtf8(IDLE_TOOL),
                                idle / ("mergemycmds" + std::string(native::kProgramSuffix)));
-    testing::setEnvironment("QUILLMARK10_DRAGON_PROGRAM", idle / "natspeak");
+    environment_.set("QUILLMARK10_DRAGON_PROGRAM", idle / "natspeak");
     EXPECT_TRUE(testing::failedWith(qmk({"merge", file_, from.string()}), 1,
                                     file_ + ": Unable to update above file"));
-    testing::unsetEnvironment("QUILLMARK10_DRAGON_PROGRAM");
 }
 
 TEST_F(CliEditTest, InitInstallsTheSuppliedCommandFiles) {
@@ -374,11 +369,10 @@ TEST_F(CliEditTest, InitInstallsTheSuppliedCommandFiles) {
     EXPECT_EQ(qmk({"parse", (folder / "placer.dat").string()}).out, "0 /0\n");
 
     // Merging the placeholder changes the file's time and none of its commands.
-    testing::setEnvironment("QUILLMARK10_DRAGON_PROGRAM", dragonBesideMergeTool());
+    environment_.set("QUILLMARK10_DRAGON_PROGRAM", dragonBesideMergeTool());
     const auto before = qmk({"parse", file_}).out;
     EXPECT_TRUE(testing::succeeded(qmk({"merge", file_, (folder / "placer.dat").string()})));
     EXPECT_EQ(qmk({"parse", file_}).out, before);
-    testing::unsetEnvironment("QUILLMARK10_DRAGON_PROGRAM");
     EXPECT_TRUE(testing::contains(qmk({"init"}).out, "kept " + (folder / "placer.dat").string()));
 }
 

@@ -23,8 +23,7 @@ namespace {
 class CliOnWindows : public ::testing::Test {
 protected:
     CliOnWindows() {
-        testing::unsetEnvironment("QUILLMARK10_COMMON_APPDATA");
-        testing::unsetEnvironment("QUILLMARK10_APPDATA");
+        environment_.unset("QUILLMARK10_COMMON_APPDATA").unset("QUILLMARK10_APPDATA");
         dragon_ =
             pathFromUtf8(specialFolderPath(kCommonAppData)) / "Nuance" / "NaturallySpeaking10";
         userDragon_ = pathFromUtf8(specialFolderPath(kAppData)) / "Nuance" / "NaturallySpeaking10";
@@ -46,6 +45,7 @@ protected:
         }
     }
 
+    testing::ScopedEnvironment environment_;
     testing::TestHome folder_;
     std::string home_;
     fs::path dragon_, userDragon_;

@@ -151,8 +151,9 @@ TEST_F(CliXmlTest, UnfitItemsStopTheImportUnlessSkippedAndMalformedFilesAreRefus
 TEST_F(CliXmlTest, AnImportIntoTheUsersOwnFileKeepsTheDaysArchiveFirst) {
     ASSERT_EQ(qmk({"demo-setup", "--dir", home_.path("dragon").string()}).status, 0);
     const auto common = home_.path("dragon") / "ProgramData";
-    testing::setEnvironment("QUILLMARK10_COMMON_APPDATA", common);
-    testing::setEnvironment("QUILLMARK10_APPDATA", home_.path("dragon") / "AppData");
+    testing::ScopedEnvironment environment;
+    environment.set("QUILLMARK10_COMMON_APPDATA", common)
+        .set("QUILLMARK10_APPDATA", home_.path("dragon") / "AppData");
     const auto own = common / "Nuance" / "NaturallySpeaking10" / "users" / "Demo User" / "current" /
                      "mycmds.dat";
     const auto before = testing::readBytes(own);
@@ -162,8 +163,6 @@ TEST_F(CliXmlTest, AnImportIntoTheUsersOwnFileKeepsTheDaysArchiveFirst) {
     const auto name = archives.out.substr(0, archives.out.find('\n'));
     EXPECT_EQ(testing::readBytes(home_.path("qmk") / "Demo User" / name), before) << archives.out;
     EXPECT_NE(testing::readBytes(own), before);
-    testing::unsetEnvironment("QUILLMARK10_COMMON_APPDATA");
-    testing::unsetEnvironment("QUILLMARK10_APPDATA");
 }
 
 } // namespace qmk

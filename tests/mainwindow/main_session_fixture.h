@@ -34,10 +34,9 @@ public:
 class MainSessionTest : public ::testing::Test {
 protected:
     MainSessionTest() : install_(home_.path("")) {
-        testing::setEnvironment("QUILLMARK10_COMMON_APPDATA", install_.common);
-        testing::setEnvironment("QUILLMARK10_APPDATA", install_.perUser);
-        testing::setEnvironment("QUILLMARK10_DRAGON_PROGRAM",
-                                fs::path(MERGEMYCMDS).parent_path() / "natspeak");
+        environment_.set("QUILLMARK10_COMMON_APPDATA", install_.common)
+            .set("QUILLMARK10_APPDATA", install_.perUser)
+            .set("QUILLMARK10_DRAGON_PROGRAM", fs::path(MERGEMYCMDS).parent_path() / "natspeak");
         fixture::CommandFileBuilder file(7, 9);
         file.command("open mail").keys("{Ctrl+m}");
         file.command("bold").window("winword", "Document1").keys("{Ctrl+b}");
@@ -45,11 +44,6 @@ protected:
         home_.writeFile(kLaunchCommandsFile, launchCommandsFile());
         home_.writeFile(kPlacerFile, placerFile());
         home_.writeFile("Quillmark10.INI", "[Quillmark]\r\ndont show auto import=-1\r\n");
-    }
-    ~MainSessionTest() override {
-        for (const char* name :
-             {"QUILLMARK10_COMMON_APPDATA", "QUILLMARK10_APPDATA", "QUILLMARK10_DRAGON_PROGRAM"})
-            testing::unsetEnvironment(name);
     }
     fs::path commandFile() const { return install_.currentFolder() + "/mycmds.dat"; }
     std::unique_ptr<MainSession> session() {
@@ -61,6 +55,7 @@ protected:
 
     testing::TestHome home_;
     testing::DragonInstall install_;
+    testing::ScopedEnvironment environment_;
     NoWindow window_;
 };
 

@@ -40,14 +40,14 @@ TEST_F(MainSessionTest, StartsOnTheUsersFileWithTheTraceAndTheFirstViewOfTheComm
 }
 
 TEST_F(MainSessionTest, AMissingStoreOrAnEditionOutsideTheProfessionalSeriesEndsTheStart) {
-    testing::setEnvironment("QUILLMARK10_DRAGON_EDITION", "Preferred");
-    auto preferred = session();
-    EXPECT_FALSE(preferred->start(""));
-    testing::unsetEnvironment("QUILLMARK10_DRAGON_EDITION");
+    {
+        testing::ScopedEnvironment edition;
+        edition.set("QUILLMARK10_DRAGON_EDITION", "Preferred");
+        EXPECT_FALSE(session()->start(""));
+    }
     EXPECT_EQ(home_.prompt.shown.back().text.substr(0, 49),
               "Quillmark 9 only supported with Professional Seri");
 
-    preferred.reset();
     home_.closeStore();
     fs::remove(home_.path(files::kStore));
     auto missing = session();

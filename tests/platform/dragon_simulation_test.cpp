@@ -153,11 +153,12 @@ TEST(SimulatedDragonSetup, TheEditionFromTheEnvironment) {
         {"Public Safety", true}, {"Preferred", false}, {"Standard", false},
         {"professional", false},
     };
+    testing::ScopedEnvironment environment;
     for (const auto& [edition, professional] : editions) {
-        testing::setEnvironment("QUILLMARK10_DRAGON_EDITION", edition);
+        environment.set("QUILLMARK10_DRAGON_EDITION", edition);
         EXPECT_EQ(SimulatedDragonSetup::fromEnvironment().professional, professional) << edition;
     }
-    testing::unsetEnvironment("QUILLMARK10_DRAGON_EDITION");
+    environment.unset("QUILLMARK10_DRAGON_EDITION");
     EXPECT_TRUE(SimulatedDragonSetup::fromEnvironment().professional);
 }
 

@@ -85,9 +85,10 @@ TEST(OsVersion, ShortCodesForEveryBranch) {
 }
 
 TEST(SpecialFolders, ComeFromTheEnvironmentOrTheDataFolder) {
-    testing::setEnvironment("QUILLMARK10_COMMON_APPDATA", "/sim/ProgramData");
+    testing::ScopedEnvironment environment;
+    environment.set("QUILLMARK10_COMMON_APPDATA", "/sim/ProgramData");
     EXPECT_EQ(specialFolderPath(kCommonAppData), "/sim/ProgramData");
-    testing::unsetEnvironment("QUILLMARK10_COMMON_APPDATA");
+    environment.unset("QUILLMARK10_COMMON_APPDATA");
     EXPECT_TRUE(testing::contains(specialFolderPath(kCommonAppData), "ProgramData"));
     EXPECT_TRUE(testing::contains(specialFolderPath(kAppData), "AppData"));
     EXPECT_EQ(specialFolderPath(5), "");

@@ -83,8 +83,8 @@ TEST(WindowsFiles, AReplacedFileKeepsItsAttributesAndTheShellNamesTheSpecialFold
     EXPECT_EQ(home.readFile("mycmds.dat"), "new");
     EXPECT_TRUE(GetFileAttributesW(file.c_str()) & FILE_ATTRIBUTE_HIDDEN);
 
-    testing::unsetEnvironment("QUILLMARK10_COMMON_APPDATA");
-    testing::unsetEnvironment("QUILLMARK10_APPDATA");
+    testing::ScopedEnvironment environment;
+    environment.unset("QUILLMARK10_COMMON_APPDATA").unset("QUILLMARK10_APPDATA");
     EXPECT_EQ(lower(specialFolderPath(kCommonAppData)), "c:\\programdata");
     const auto appData = specialFolderPath(kAppData);
     EXPECT_EQ(lower(appData.substr(0, 9)), "c:\\users\\");

@@ -15,6 +15,22 @@ namespace qmk::testing {
 namespace fs = std::filesystem;
 
 namespace {
+void setEnvironment(const char* name, const std::string& value) {
+#ifdef _WIN32
+    _putenv_s(name, value.c_str());
+#else
+    ::setenv(name, value.c_str(), 1);
+#endif
+}
+
+void unsetEnvironment(const char* name) {
+#ifdef _WIN32
+    _putenv_s(name, ""); // an empty value removes the variable on Windows
+#else
+    ::unsetenv(name);
+#endif
+}
+
 fs::path freshFolder() {
     std::random_device seed;
     const auto folder = fs::temp_directory_path() / ("qmk-test-" + std::to_string(seed()));
@@ -96,24 +112,34 @@ std::vector<std::string> TestHome::traceLines() const {
     return lines;
 }
 
-void setEnvironment(const char* name, const std::string& value) {
-#ifdef _WIN32
-    _putenv_s(name, value.c_str());
-#else
-    ::setenv(name, value.c_str(), 1);
-#endif
+ScopedEnvironment::~ScopedEnvironment() {
+    for (auto it = saved_.rbegin(); it != saved_.rend(); ++it) {
+        if (it->second)
+            setEnvironment(it->first.c_str(), *it->second);
+        else
+            unsetEnvironment(it->first.c_str());
+    }
 }
 
-void setEnvironment(const char* name, const std::filesystem::path& value) {
-    setEnvironment(name, utf8Of(value));
+void ScopedEnvironment::save(const char* name) {
+    const char* value = std::getenv(name);
+    saved_.emplace_back(name, value ? std::optional<std::string>(value) : std::nullopt);
 }
 
-void unsetEnvironment(const char* name) {
-#ifdef _WIN32
-    _putenv_s(name, ""); // an empty value removes the variable on Windows
-#else
-    ::unsetenv(name);
-#endif
+ScopedEnvironment& ScopedEnvironment::set(const char* name, const std::string& value) {
+    save(name);
+    setEnvironment(name, value);
+    return *this;
+}
+
+ScopedEnvironment& ScopedEnvironment::set(const char* name, const std::filesystem::path& value) {
+    return set(name, utf8Of(value));
+}
+
+ScopedEnvironment& ScopedEnvironment::unset(const char* name) {
+    save(name);
+    unsetEnvironment(name);
+    return *this;
 }
 
 } // namespace qmk::testing

@@ -12,6 +12,7 @@
 
 #include <filesystem>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -132,12 +133,25 @@ Selection rowsWhere(Database& db, const std::string& condition);
 // A moment of local time, as archive names and damaged-store names count it.
 FileTime localTime(int year, int month, int day, int hour = 12, int minute = 0, int second = 0);
 
-// Sets an environment variable of the test process; unset removes it.
-void setEnvironment(const char* name, const std::string& value);
-void setEnvironment(const char* name, const std::filesystem::path& value);
-inline void setEnvironment(const char* name, const char* value) {
-    setEnvironment(name, std::string(value));
-}
-void unsetEnvironment(const char* name);
+// Environment variables changed for one scope. Each is put back as it was when the scope ends,
+// also when a failed assertion ends the test early, so no later test inherits them.
+class ScopedEnvironment {
+public:
+    ScopedEnvironment() = default;
+    ScopedEnvironment(const ScopedEnvironment&) = delete;
+    ScopedEnvironment& operator=(const ScopedEnvironment&) = delete;
+    ~ScopedEnvironment();
+
+    ScopedEnvironment& set(const char* name, const std::string& value);
+    ScopedEnvironment& set(const char* name, const std::filesystem::path& value);
+    ScopedEnvironment& set(const char* name, const char* value) {
+        return set(name, std::string(value));
+    }
+    ScopedEnvironment& unset(const char* name);
+
+private:
+    void save(const char* name);
+    std::vector<std::pair<std::string, std::optional<std::string>>> saved_;
+};
 
 } // namespace qmk::testing
