@@ -12,7 +12,9 @@
 #include <chrono>
 #include <cstdlib>
 #include <functional>
+#include <iostream>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace qmk::bench {
@@ -120,6 +122,11 @@ inline void bareInsert(const std::vector<UserRow>& rows, const std::filesystem::
     transaction.commit();
 }
 
+// Whether the benchmark was asked to check its targets (--check): it then exits 1 on a miss.
+inline bool checkRequested(int argc, char** argv) {
+    return argc > 1 && std::string_view(argv[1]) == "--check";
+}
+
 // A parsed 60,000-command file in a fresh program directory, with an update engine on it.
 struct LargeCommandFile {
     testing::TestHome home;
@@ -129,5 +136,17 @@ struct LargeCommandFile {
     FileOps files;
     UpdateEngine engine{EngineContext{home.home(), home.store(), trace, files, path}};
 };
+
+// Runs a benchmark on the large file: `benchmark` is given the file and whether it checks its
+// targets (--check), and returns the exit status. A file that does not parse exits 2.
+inline int onLargeFile(int argc, char** argv,
+                       const std::function<int(LargeCommandFile&, bool check)>& benchmark) {
+    LargeCommandFile large;
+    if (!large.parsed) {
+        std::cerr << "the 60,000-command file did not parse\n";
+        return 2;
+    }
+    return benchmark(large, checkRequested(argc, argv));
+}
 
 } // namespace qmk::bench

@@ -8,7 +8,6 @@
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
-#include <cstring>
 #include <filesystem>
 #include <functional>
 
@@ -16,7 +15,7 @@ using namespace qmk;
 using namespace qmk::bench;
 
 int main(int argc, char** argv) {
-    const bool check = argc > 1 && std::strcmp(argv[1], "--check") == 0;
+    const bool check = checkRequested(argc, argv);
     constexpr int kCommands = 60000;
     testing::TestHome home;
     const auto path = home.writeFile("mycmds.dat", largeFile(kCommands, 500));

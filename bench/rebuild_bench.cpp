@@ -8,7 +8,6 @@
 #include "writer/rebuilds.h"
 
 #include <cstdio>
-#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <sys/resource.h>
@@ -54,75 +53,75 @@ double extraMemory(const std::function<void()>& work) {
 } // namespace
 
 int main(int argc, char** argv) {
-    const bool check = argc > 1 && std::strcmp(argv[1], "--check") == 0;
-    LargeCommandFile large;
-    if (!large.parsed)
-        return 2;
-    auto& [home, path, parsed, trace, files, engine] = large;
-    const double size = static_cast<double>(std::filesystem::file_size(path));
-    auto& store = home.store();
+    return onLargeFile(argc, argv, [](LargeCommandFile& large, bool check) {
+        auto& [home, path, parsed, trace, files, engine] = large;
+        const double size = static_cast<double>(std::filesystem::file_size(path));
+        auto& store = home.store();
 
-    int victim = 0;
-    Selection victimRow;
-    // Choosing the victim is the tools dialog's step, before the rebuild starts.
-    auto chooseVictim = [&] {
-        victimRow =
-            testing::rowsWhere(store, "name = 'command number " + std::to_string(victim++) + "'");
-    };
-    // The memory runs use an engine of their own, so that nothing is reused from earlier runs.
-    auto deleteWith = [&](UpdateEngine& on) {
-        chooseVictim();
-        if (!deleteCommands(on, victimRow).ok)
-            std::abort();
-    };
-    auto fresh = [&] {
-        return UpdateEngine(EngineContext{home.home(), store, trace, files, path});
-    };
-    auto copyOnce = [&] { plainCopy(path, home.path("copy")); };
-    const auto remove = paired(
-        9, copyOnce,
-        [&] {
-            if (!deleteCommands(engine, victimRow).ok)
+        int victim = 0;
+        Selection victimRow;
+        // Choosing the victim is the tools dialog's step, before the rebuild starts.
+        auto chooseVictim = [&] {
+            victimRow = testing::rowsWhere(store, "name = 'command number " +
+                                                      std::to_string(victim++) + "'");
+        };
+        // The memory runs use an engine of their own, so that nothing is reused from earlier runs.
+        auto deleteWith = [&](UpdateEngine& on) {
+            chooseVictim();
+            if (!deleteCommands(on, victimRow).ok)
                 std::abort();
-        },
-        chooseVictim);
-    if (!home.parse(path, true).ok())
-        return 2;
-    const double removeMemory = extraMemory([&] {
-        auto own = fresh();
-        deleteWith(own);
-    });
-    if (!home.parse(path, true).ok()) // the child changed the file
-        return 2;
+        };
+        auto fresh = [&] {
+            return UpdateEngine(EngineContext{home.home(), store, trace, files, path});
+        };
+        auto copyOnce = [&] { plainCopy(path, home.path("copy")); };
+        const auto remove = paired(
+            9, copyOnce,
+            [&] {
+                if (!deleteCommands(engine, victimRow).ok)
+                    std::abort();
+            },
+            chooseVictim);
+        if (!home.parse(path, true).ok())
+            return 2;
+        const double removeMemory = extraMemory([&] {
+            auto own = fresh();
+            deleteWith(own);
+        });
+        if (!home.parse(path, true).ok()) // the child changed the file
+            return 2;
 
-    const auto target = home.path("export.dat");
-    // Choosing the rows is the tools dialog's step, before the export starts.
-    const auto commands = statements::selectCommands(store);
-    auto exportWith = [&](UpdateEngine& on) {
-        std::filesystem::remove(target);
-        if (!exportCommands(on, commands, target, ExportMode::NewFile, {}).result.ok)
-            std::abort();
-    };
-    const auto exported = paired(9, copyOnce, [&] { exportWith(engine); });
-    const double exportMemory = extraMemory([&] {
-        auto own = fresh();
-        exportWith(own);
-    });
+        const auto target = home.path("export.dat");
+        // Choosing the rows is the tools dialog's step, before the export starts.
+        const auto commands = statements::selectCommands(store);
+        auto exportWith = [&](UpdateEngine& on) {
+            std::filesystem::remove(target);
+            if (!exportCommands(on, commands, target, ExportMode::NewFile, {}).result.ok)
+                std::abort();
+        };
+        const auto exported = paired(9, copyOnce, [&] { exportWith(engine); });
+        const double exportMemory = extraMemory([&] {
+            auto own = fresh();
+            exportWith(own);
+        });
 
-    std::printf("file: %.1f MB; medians of 9 rounds, each timing one copy of the file and then the "
-                "work\n",
-                size / 1e6);
-    std::printf(
-        "deleteCommands, one command: %6.1f ms   %5.2f x copy (target <= 5; copy %.1f ms)\n",
-        remove.work * 1e3, remove.ratio, remove.baseline * 1e3);
-    std::printf("export of every command:   %8.1f ms   %5.2f x copy (target <= 3; copy %.1f ms)\n",
-                exported.work * 1e3, exported.ratio, exported.baseline * 1e3);
-    std::printf("memory, deleteCommands:    %8.1f MB   %5.2f x file\n", removeMemory / 1e6,
-                removeMemory / size);
-    std::printf("memory, export:            %8.1f MB   %5.2f x file\n", exportMemory / 1e6,
-                exportMemory / size);
-    const bool met = remove.ratio <= 5 && exported.ratio <= 3 && removeMemory / size <= 4 &&
-                     exportMemory / size <= 4;
-    std::printf("%s\n", met ? "targets met" : "TARGETS MISSED");
-    return check && !met ? 1 : 0;
+        std::printf(
+            "file: %.1f MB; medians of 9 rounds, each timing one copy of the file and then the "
+            "work\n",
+            size / 1e6);
+        std::printf(
+            "deleteCommands, one command: %6.1f ms   %5.2f x copy (target <= 5; copy %.1f ms)\n",
+            remove.work * 1e3, remove.ratio, remove.baseline * 1e3);
+        std::printf(
+            "export of every command:   %8.1f ms   %5.2f x copy (target <= 3; copy %.1f ms)\n",
+            exported.work * 1e3, exported.ratio, exported.baseline * 1e3);
+        std::printf("memory, deleteCommands:    %8.1f MB   %5.2f x file\n", removeMemory / 1e6,
+                    removeMemory / size);
+        std::printf("memory, export:            %8.1f MB   %5.2f x file\n", exportMemory / 1e6,
+                    exportMemory / size);
+        const bool met = remove.ratio <= 5 && exported.ratio <= 3 && removeMemory / size <= 4 &&
+                         exportMemory / size <= 4;
+        std::printf("%s\n", met ? "targets met" : "TARGETS MISSED");
+        return check && !met ? 1 : 0;
+    });
 }

@@ -46,7 +46,7 @@ std::size_t progressTexts(testing::TestHome& home, const std::function<void()>& 
 } // namespace
 
 int main(int argc, char** argv) {
-    const bool check = argc > 1 && std::strcmp(argv[1], "--check") == 0;
+    const bool check = checkRequested(argc, argv);
     testing::TestHome home;
     testing::DragonInstall install(home.path(""));
     ::setenv("QUILLMARK10_COMMON_APPDATA", install.common.c_str(), 1);
