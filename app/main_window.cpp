@@ -226,8 +226,9 @@ void MainWindow::renderEditing() {
     commandEntries_.toAdvanced->setEnabled(item.convertToAdvancedEnabled);
     commandEntries_.save->setEnabled(editing);
     commandEntries_.abandon->setEnabled(editing);
-    if (editing)
-        body_->setReadOnly(false);
+    // The menus are shut while editing; Exit and Help keep their keys all the same.
+    for (auto* always : alwaysKeys_)
+        always->setEnabled(editing);
 }
 
 void MainWindow::edit(const std::function<void(Editor&)>& operation, bool focusBody) {
@@ -236,49 +237,56 @@ void MainWindow::edit(const std::function<void(Editor&)>& operation, bool focusB
     operation(session_->editor());
     render();
     renderEditing();
-    if (session_->editor().editing() && focusBody) {
-        body_->setFocus();
-        if (const auto caret = session_->editor().caret()) {
-            // The caret counts CR LF as two characters; the body shows one line break.
-            const auto& body = browser().item().body;
-            const auto before = body.substr(0, std::min(*caret, body.size()));
-            const auto breaks = std::count(before.begin(), before.end(), '\r');
-            auto cursor = body_->textCursor();
-            cursor.setPosition(static_cast<int>(*caret) - static_cast<int>(breaks));
-            body_->setTextCursor(cursor);
-        }
+    const auto caret = session_->editor().takeCaret();
+    if (!session_->editor().editing() || !focusBody)
+        return;
+    body_->setFocus();
+    if (caret) {
+        // The caret counts CR LF as two characters; the body shows one line break.
+        const auto body = session_->editor().texts().body;
+        const auto before = body.substr(0, std::min(*caret, body.size()));
+        const auto breaks = std::count(before.begin(), before.end(), '\r');
+        auto cursor = body_->textCursor();
+        cursor.setPosition(static_cast<int>(*caret) - static_cast<int>(breaks));
+        body_->setTextCursor(cursor);
     }
 }
 
 std::string MainWindow::bodyText() const {
-    return body_->toPlainText().replace("\n", "\r\n").toStdString();
+    // The raw text keeps what plain text would change: a no-break space stays one.
+    auto text = body_->document()->toRawText();
+    text.replace(QChar::ParagraphSeparator, '\n').replace(QChar::LineSeparator, '\n');
+    return bodyFromDisplay(text.toStdString());
 }
 
-EditedTexts MainWindow::editedTexts() const {
-    return {bodyText(), description_->text().toStdString(), group_->text().toStdString()};
+void MainWindow::bodyTyped() {
+    if (rendering_)
+        return;
+    const auto typed = bodyText();
+    edit([&](Editor& editor) { editor.bodyEdited(typed); }, false);
 }
 
 void MainWindow::renderItem() {
     const auto& item = browser().item();
-    // What the user typed during an edit stays until the edit ends.
-    const bool editing = session_->editor().editing();
+    // The fields show what the user typed while an edit is open, else the item's own texts;
+    // a field already showing its text is left alone, caret and all.
+    const auto texts = session_->editor().texts();
     program_->setText(q(item.program));
     scope_->setText(q(item.scope));
-    if (!editing || !group_->isModified())
-        group_->setText(q(item.group));
+    if (group_->text() != q(texts.group))
+        group_->setText(q(texts.group));
     type_->setText(q(item.type));
     QPalette palette = type_->palette();
     palette.setColor(QPalette::Base, item.typeIsList
                                          ? QColor(Qt::red)
                                          : QApplication::palette().color(QPalette::Base));
     type_->setPalette(palette);
-    if (!editing || !description_->isModified())
-        description_->setText(q(item.description));
+    if (description_->text() != q(texts.description))
+        description_->setText(q(texts.description));
     states_->setText(q(item.activeStates));
-    if (!editing || !body_->document()->isModified()) {
-        body_->setPlainText(QString::fromStdString(item.body).replace("\r\n", "\n"));
-        body_->document()->setModified(false);
-    }
+    const auto shownBody = bodyForDisplay(texts.body);
+    if (bodyText() != bodyFromDisplay(shownBody))
+        body_->setPlainText(q(shownBody));
     body_->setReadOnly(item.bodyLocked);
     if (item.highlight) {
         auto cursor = body_->textCursor();
@@ -358,7 +366,7 @@ void MainWindow::dropEvent(QDropEvent* event) {
 void MainWindow::closeEvent(QCloseEvent* event) {
     // An edit in progress is saved, discarded or kept, as the user says; a forced end (after a
     // message that says why) asks nothing.
-    if (!closing_ && session_->started() && !session_->editor().mayClose(editedTexts())) {
+    if (!closing_ && session_->started() && !session_->editor().mayClose()) {
         render();
         event->ignore();
         return;

@@ -96,15 +96,17 @@ private:
     int sliderPosition(int top) const;
     // The View's state beside the tabs: shown while it hides anything.
     void renderViewState();
-    void onTabClicked(int tab);
+    // A tab chosen in the tab bar, by mouse or keyboard.
+    void chooseTab(int tab);
     void buildCommandMenu();
     // Runs an editor operation, then shows its outcome; an edit begun moves the focus to the
     // body unless the user is typing elsewhere.
     void edit(const std::function<void(Editor&)>& operation, bool focusBody = true);
     void renderEditing();
+    // The body as the user sees it, in the presenters' form (CR LF line breaks).
     std::string bodyText() const;
-    // The body, description and group as the user typed them.
-    EditedTexts editedTexts() const;
+    // The user typed into the body: the edit takes it, or the body shows the item again.
+    void bodyTyped();
     void openFind();
     void openComparison();
     // The reports dialog in one of its modes, then the view built again.
@@ -159,6 +161,8 @@ private:
         QAction* save = nullptr;
         QAction* abandon = nullptr;
     } commandEntries_;
+    // Ctrl+Q and F1 while editing, when the menus that carry them are shut.
+    std::array<QAction*, 2> alwaysKeys_{};
     QSlider* slider_ = nullptr;
     SelectorBar* selectorBar_ = nullptr;
     QLabel* viewLabel_ = nullptr;

@@ -55,7 +55,14 @@ void MainWindow::buildCentre() {
                     render();
                 });
     }
-    connect(tabs_, &QTabWidget::tabBarClicked, this, [this](int tab) { onTabClicked(tab); });
+    // A tab chosen by mouse, Ctrl+Tab or its Alt letter shows its list refilled and its item.
+    connect(tabs_, &QTabWidget::currentChanged, this, [this](int tab) { chooseTab(tab); });
+    connect(tabs_, &QTabWidget::tabBarClicked, this, [this](int tab) {
+        // A click on the tab strip ends Find's highlight; a click on the tab shown shows it again.
+        browser().setFindHighlight(false);
+        if (tab == tabs_->currentIndex())
+            chooseTab(tab);
+    });
     // What the View hides is said beside the tabs, with the way back to every type.
     auto* viewState = new QWidget(tabs_);
     auto* viewLayout = new QHBoxLayout(viewState);
@@ -117,10 +124,8 @@ void MainWindow::buildCentre() {
     itemLayout->addLayout(buttons);
     connect(modify_, &QPushButton::clicked, this,
             [this] { edit([](Editor& editor) { editor.modify(); }); });
-    connect(save_, &QPushButton::clicked, this, [this] {
-        const auto texts = editedTexts();
-        edit([&](Editor& editor) { editor.save(texts); });
-    });
+    connect(save_, &QPushButton::clicked, this,
+            [this] { edit([](Editor& editor) { editor.save(); }); });
     connect(abandon_, &QPushButton::clicked, this,
             [this] { edit([](Editor& editor) { editor.abandon(); }); });
     showGraphic_ = new QPushButton("Sho&w Graphic", item);
@@ -135,6 +140,7 @@ void MainWindow::buildCentre() {
     itemLayout->addWidget(body_, 1);
     body_->installEventFilter(this);
     body_->viewport()->installEventFilter(this);
+    connect(body_, &QPlainTextEdit::textChanged, this, &MainWindow::bodyTyped);
     body_->setContextMenuPolicy(Qt::CustomContextMenu);
     connect(body_, &QWidget::customContextMenuRequested, this, [this](const QPoint& at) {
         QMenu menu(this);
@@ -219,17 +225,21 @@ bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
     if (watched == splitter_ && event->type() == QEvent::Resize)
         applySlider(slider_->value());
     if (body_ && watched == body_->viewport() && event->type() == QEvent::MouseButtonRelease &&
-        !session_->editor().editing() && !session_->editor().multiStep() &&
+        !session_->editor().editing() && !session_->editor().creating() &&
         !browser().item().bodyLocked)
         edit([](Editor& editor) { editor.modify(); });
     return QMainWindow::eventFilter(watched, event);
 }
 
-void MainWindow::onTabClicked(int tab) {
+void MainWindow::chooseTab(int tab) {
+    if (rendering_ || tab < 0)
+        return;
     browser().selectTab(tab);
     render();
-    // A click the model ignored (an edit is unsaved) leaves the tab that was showing.
+    // A choice the gate refused (an edit is open) leaves the tab that was showing.
+    const QSignalBlocker quiet(tabs_);
     tabs_->setCurrentIndex(browser().showingTab());
+    lists_[static_cast<std::size_t>(browser().showingTab())]->setFocus();
 }
 
 } // namespace qmk::app

@@ -88,6 +88,17 @@ void MainWindow::buildMenus() {
     file->addSeparator();
     auto* exit = file->addAction("E&xit", this, &QWidget::close);
     exit->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Q)); // Windows has no standard quit key
+    // While editing the menus are shut, and their keys with them: these two carry Exit's and
+    // Help's keys then (Exit asks whether to save the edit).
+    alwaysKeys_ = {new QAction(this), new QAction(this)};
+    alwaysKeys_[0]->setShortcut(exit->shortcut());
+    connect(alwaysKeys_[0], &QAction::triggered, this, &QWidget::close);
+    alwaysKeys_[1]->setShortcut(QKeySequence::HelpContents);
+    connect(alwaysKeys_[1], &QAction::triggered, this, [this] { showHelp(0); });
+    for (auto* always : alwaysKeys_) {
+        always->setEnabled(false);
+        addAction(always);
+    }
 
     auto* edit = menuBar()->addMenu("&Edit");
     edit->addAction("&Find", this, &MainWindow::openFind)->setShortcut(QKeySequence::Find);
@@ -246,7 +257,7 @@ void MainWindow::buildCommandMenu() {
     commandEntries_.toPlain = add("Convert to Plain &Text", [](Editor& e) { e.convertToPlain(); });
     commandEntries_.toAdvanced =
         add("Convert to Ad&vanced Scripting", [](Editor& e) { e.convertToAdvanced(); });
-    add("Debug with &Basic", [this](Editor& e) { e.debugWithBasic(bodyText()); });
+    add("Debug with &Basic", [](Editor& e) { e.debugWithBasic(); });
     menu->addSeparator();
     commandEntries_.save = menu->addAction("Save Chan&ges", this, [this] { save_->click(); });
     commandEntries_.save->setShortcut(QKeySequence::Save);

@@ -233,7 +233,8 @@ public:
     }
 
     int find() {
-        Browser browser(&session_.store());
+        EditGate nothingEdited;
+        Browser browser(&session_.store(), nothingEdited);
         browser.start();
         Finder finder(session_.store(), browser, session_.prompt());
         FindSettings settings;

@@ -59,4 +59,26 @@ std::string replaceAll(std::string text, std::string_view from, std::string_view
     return text;
 }
 
+bool backslashesDoubled(std::string_view text) {
+    std::size_t run = 0;
+    for (const char c : text) {
+        if (c == '\\') {
+            ++run;
+            continue;
+        }
+        if (run % 2 != 0)
+            return false;
+        run = 0;
+    }
+    return run % 2 == 0;
+}
+
+std::string undoubledBackslashes(std::string_view text) {
+    return replaceAll(std::string(text), "\\\\", "\\");
+}
+
+std::string doubledBackslashes(std::string_view text) {
+    return replaceAll(std::string(text), "\\", "\\\\");
+}
+
 } // namespace qmk

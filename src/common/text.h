@@ -31,6 +31,13 @@ std::string comparablePath(std::string text);
 // Every occurrence of `from` replaced by `to`, left to right; a replacement is not searched again.
 std::string replaceAll(std::string text, std::string_view from, std::string_view to);
 
+// LIST items, and the KEYS bodies of files exported from Dragon, hold each backslash doubled.
+// Whether every run of backslashes in `text` has an even length (so it reads back exactly once
+// undoubled), and the two conversions.
+bool backslashesDoubled(std::string_view text);
+std::string undoubledBackslashes(std::string_view text);
+std::string doubledBackslashes(std::string_view text);
+
 // Text fitted to width: padded with blanks, or cut to its first `width` bytes.
 std::string fitToWidth(std::string_view text, std::size_t width);
 

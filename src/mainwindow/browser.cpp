@@ -113,7 +113,7 @@ void Browser::buildScopeList(const std::string& program) {
 }
 
 void Browser::selectGroup(int position) {
-    if (position < 0 || position >= static_cast<int>(groups_.entries.size()))
+    if (!leaving() || position < 0 || position >= static_cast<int>(groups_.entries.size()))
         return;
     groups_.selected = groupPosition_ = position;
     currentGroup_ = groups_.value();
@@ -132,7 +132,7 @@ void Browser::selectGroup(int position) {
 }
 
 void Browser::selectProgram(int position, bool automatic) {
-    if (!storeOpen())
+    if (!storeOpen() || !leaving())
         return;
     if (position < 0 || position >= static_cast<int>(programs_.entries.size()))
         return;
@@ -156,6 +156,8 @@ void Browser::selectProgram(int position, bool automatic) {
 }
 
 void Browser::selectScope(int position) {
+    if (!leaving())
+        return;
     if (!storeOpen()) {
         fillCommandsTab();
         return;
@@ -358,7 +360,7 @@ void Browser::setHistory(std::vector<std::string> history) {
 }
 
 void Browser::selectTab(int which) {
-    if (editUnsaved_ || which < 0 || which > 3)
+    if (which < 0 || which > 3 || !leaving())
         return;
     showing_ = which;
     changed();
@@ -385,6 +387,8 @@ void Browser::selectTab(int which) {
 }
 
 void Browser::selectLine(int which, int line) {
+    if (!leaving())
+        return;
     auto& tab = tabs_[static_cast<std::size_t>(which)];
     if (line < 0 || line >= static_cast<int>(tab.lines.size())) {
         item_ = {};
@@ -414,7 +418,7 @@ void Browser::reset(int whichTab) {
         buildProgramList();
         rebuildPrograms_ = false;
     }
-    editUnsaved_ = false;
+    gate_.end();
     std::string upper =
         currentProgram_ == kGlobal
             ? currentProgram_
@@ -438,11 +442,15 @@ void Browser::viewChanged() {
 }
 
 void Browser::viewAll() {
+    if (!leaving())
+        return;
     view_ = {};
     viewChanged();
 }
 
 void Browser::toggle(TypeSwitch which) {
+    if (!leaving())
+        return;
     auto& on = view_.on;
     on[static_cast<std::size_t>(which)] = !on[static_cast<std::size_t>(which)];
     view_.all = on[0] && on[1] && on[2];
@@ -451,6 +459,8 @@ void Browser::toggle(TypeSwitch which) {
 }
 
 void Browser::viewOnly(TypeSwitch which) {
+    if (!leaving())
+        return;
     view_.on.fill(false);
     view_.on[static_cast<std::size_t>(which)] = true;
     view_.all = false;
@@ -458,6 +468,8 @@ void Browser::viewOnly(TypeSwitch which) {
 }
 
 void Browser::followCommand(Prompt& prompt) {
+    if (!leaving())
+        return;
     if (view_.followCommand) {
         view_.followCommand = false;
         reset(-1);
@@ -481,6 +493,8 @@ void Browser::followCommand(Prompt& prompt) {
 }
 
 void Browser::followList(Prompt& prompt) {
+    if (!leaving())
+        return;
     if (view_.followList) {
         view_.followList = false;
         reset(-1);

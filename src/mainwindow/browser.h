@@ -2,6 +2,7 @@
 
 #include "common/prompt.h"
 #include "common/text.h"
+#include "mainwindow/edit_gate.h"
 #include "mainwindow/item_display.h"
 #include "store/database.h"
 #include "store/user_row.h"
@@ -58,10 +59,11 @@ struct ViewSwitches {
 std::string recentLine(const std::string& name, const std::string& program);
 
 // The browsing model of the main window: the Group, Program and Scope selectors, the four tabs,
-// the View and `reset`. Widgets render its state and forward the user's choices.
+// the View and `reset`. Widgets render its state and forward the user's choices; a choice that
+// would show another item asks the editing gate first, and is refused while an edit is open.
 class Browser {
 public:
-    explicit Browser(Database* store) : store_(store) {}
+    Browser(Database* store, EditGate& gate) : store_(store), gate_(gate) {}
 
     void setStore(Database* store) { store_ = store; }
     // Menu numbering prefixes selector entries; the browser reads values without them.
@@ -76,9 +78,10 @@ public:
     void fillListsTab();
     void fillRecentlyCreatedTab();
     void fillRecentlyModifiedTab();
-    // A click on a tab; ignored while an edit is unsaved.
+    // A tab chosen by mouse, keyboard or voice.
     void selectTab(int tab);
     void selectLine(int tab, int line);
+    // Rebuilds the selectors and tabs after a change; an edit still open ends.
     void reset(int whichTab);
     bool passesView(const UserRow& row) const;
 
@@ -99,7 +102,7 @@ public:
     // Start: "All groups", "Global Commands"; the lists built and reset.
     void start();
     void markStale(int tab) { stale_[static_cast<std::size_t>(tab)] = true; }
-    void setEditUnsaved(bool unsaved) { editUnsaved_ = unsaved; }
+    EditGate& gate() { return gate_; }
     void setFindHighlight(bool on) { findHighlight_ = on; }
     bool findHighlight() const { return findHighlight_; }
     void setCurrentItemName(std::string name) { currentItem_ = std::move(name); }
@@ -160,7 +163,11 @@ private:
     std::optional<UserRow> find(const std::string& program, const std::string& scope,
                                 const std::string& name);
 
+    // The user's choices, which an open edit refuses.
+    bool leaving() { return gate_.allowsLeaving(); }
+
     Database* store_;
+    EditGate& gate_;
     Selector groups_, programs_, scopes_;
     std::array<TabLines, 4> tabs_;
     std::array<bool, 4> stale_{false, true, true, true};
@@ -177,7 +184,6 @@ private:
     ItemView item_;
     bool english_ = true;
     bool rebuildPrograms_ = false;
-    bool editUnsaved_ = false;
     bool findHighlight_ = false;
     std::pair<std::size_t, std::size_t> highlight_;
     std::uint64_t version_ = 0;

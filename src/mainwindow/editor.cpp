@@ -4,6 +4,7 @@
 #include "actions/record_actions.h"
 #include "common/text.h"
 #include "common/utf8_path.h"
+#include "mainwindow/item_display.h"
 #include "store/places.h"
 #include "store/statements.h"
 #include "store/user_rows.h"
@@ -28,42 +29,73 @@ std::optional<UserRow> Editor::shown() {
                    p_.browser.currentItemName());
 }
 
-void Editor::beginEditing() {
-    editing_ = true;
-    p_.browser.setEditUnsaved(true);
+ItemTexts Editor::texts() const {
+    if (gate_.editing())
+        return gate_.typed();
+    const auto& item = p_.browser.item();
+    return {item.body, item.description, item.group};
 }
 
-void Editor::endEditing() {
-    editing_ = multiStep_ = false;
-    descriptionChanged_ = groupChanged_ = toPlain_ = toAdvanced_ = false;
-    caret_.reset();
-    p_.browser.setEditUnsaved(false);
+bool Editor::beginExisting(std::optional<Conversion> conversion, std::optional<std::string> body) {
+    if (gate_.editing())
+        return false;
+    const auto& item = p_.browser.item();
+    if (!item.row || item.notAvailable)
+        return false;
+    EditTarget target;
+    target.program = p_.browser.currentProgram();
+    target.scope = p_.browser.currentScope();
+    target.name = p_.browser.currentItemName();
+    target.rowId = item.row->id;
+    target.type = conversion == Conversion::ToPlainText        ? "P"
+                  : conversion == Conversion::ToAdvancedScript ? "A"
+                                                               : item.row->type;
+    target.bodyUndoubled = showsUndoubled(*item.row);
+    target.conversion = conversion;
+    // What the window gives back of the body when nothing was typed into it.
+    const ItemTexts shownTexts{bodyFromDisplay(bodyForDisplay(item.body)), item.description,
+                               item.group};
+    auto typed = shownTexts;
+    if (body)
+        typed.body = *body;
+    gate_.begin(std::move(target), shownTexts, std::move(typed));
+    p_.browser.touch();
+    return true;
+}
+
+void Editor::beginCreating(EditTarget target, ItemTexts texts) {
+    gate_.begin(std::move(target), texts, texts);
+    p_.browser.touch();
+}
+
+bool Editor::refuseTyping() {
+    p_.browser.touch(); // the window shows the item's own texts again
+    return false;
 }
 
 void Editor::modify() {
-    const auto& shownItem = p_.browser.item();
-    if (shownItem.notAvailable || (!shownItem.modifyEnabled && !toPlain_ && !toAdvanced_))
+    const auto& item = p_.browser.item();
+    if (gate_.editing() || !item.modifyEnabled)
         return;
     p_.showBody();
-    beginEditing();
-    const auto& item = p_.browser.item();
-    if (item.row && item.row->type == "A" && item.body == "Sub Main\r\n\t\r\nEnd Sub\r\n")
+    if (!beginExisting())
+        return;
+    if (item.row->type == "A" && item.body == "Sub Main\r\n\t\r\nEnd Sub\r\n")
         caret_ = 11;
 }
 
 void Editor::abandon() {
-    endEditing();
+    gate_.end();
     p_.browser.reset(-1);
 }
 
-bool Editor::mayClose(const EditedTexts& texts) {
-    if (!editing_)
+bool Editor::mayClose() {
+    if (!gate_.editing())
         return true;
-    const auto& name = multiStep_ ? newName_ : p_.browser.currentItemName();
-    switch (p_.prompt.choose("Save changes to " + name + "?", "Quillmark10",
+    switch (p_.prompt.choose("Save changes to " + gate_.target().name + "?", "Quillmark10",
                              {"&Save", "&Discard", "Cancel"})) {
     case 0:
-        return save(texts);
+        return save();
     case 1:
         abandon();
         return true;
@@ -108,13 +140,6 @@ bool Editor::refused(const Outcome& outcome) {
     return true;
 }
 
-bool Editor::refused(const EditResult& result) {
-    if (result.ok)
-        return false;
-    p_.prompt.notify(Prompt::Kind::Error, result.message, result.title);
-    return true;
-}
-
 std::optional<std::string> Editor::commandName() {
     const auto& program = p_.browser.currentProgram();
     const auto& scope = p_.browser.currentScope();
@@ -151,30 +176,39 @@ std::optional<std::string> Editor::listName() {
     return answer;
 }
 
-bool Editor::locationCheck() {
-    model_ = shown();
-    if (model_ && model_->type == "L")
-        model_.reset();
+std::optional<std::optional<UserRow>> Editor::locationCheck() {
+    auto model = shown();
+    if (model && model->type == "L")
+        model.reset();
     NewCommand here;
     here.program = p_.browser.currentProgram();
-    if (refused(actions::placementRefusal(here, model_).value_or(Outcome())))
-        return false;
-    if (model_)
-        return true;
-    return Prompt::goesOn(p_.prompt.ask(
-        "To create your first 'Global Commands' for this file, choose 'OK', otherwise 'Cancel'",
-        "New Command", Prompt::Buttons::OkCancel));
+    if (refused(actions::placementRefusal(here, model).value_or(Outcome())))
+        return std::nullopt;
+    if (model)
+        return model;
+    if (!Prompt::goesOn(p_.prompt.ask(
+            "To create your first 'Global Commands' for this file, choose 'OK', otherwise 'Cancel'",
+            "New Command", Prompt::Buttons::OkCancel)))
+        return std::nullopt;
+    return std::optional<UserRow>();
 }
 
 void Editor::newCommand(const std::string& type) {
-    if (externalChangeStops())
+    if (!gate_.allowsLeaving() || externalChangeStops())
         return;
-    itemType_ = type;
     const auto name = commandName();
-    if (!name || !locationCheck())
+    if (!name)
         return;
-    newName_ = *name;
-    multiStep_ = true;
+    const auto model = locationCheck();
+    if (!model)
+        return;
+    EditTarget target;
+    target.kind = EditTarget::Kind::NewCommand;
+    target.program = p_.browser.currentProgram();
+    target.scope = p_.browser.currentScope();
+    target.name = *name;
+    target.type = type;
+    target.model = *model;
     auto& item = p_.browser.editedItem();
     item.type = typeDisplayName(type);
     item.typeIsList = false;
@@ -182,146 +216,179 @@ void Editor::newCommand(const std::string& type) {
     item.description.clear();
     item.activeStates.clear();
     item.bodyLocked = false;
-    item.body = type == "A" ? kAdvancedTemplate : "";
     item.showGraphicVisible = false;
     const auto showing = p_.browser.showingTab();
     if (showing == CommandsTab || showing == ListsTab) {
-        p_.browser.addEditedLine(CommandsTab, newName_, false);
+        p_.browser.addEditedLine(CommandsTab, target.name, false);
     } else {
-        p_.browser.addEditedLine(RecentlyCreatedTab, newName_, true);
+        p_.browser.addEditedLine(RecentlyCreatedTab, target.name, true);
         p_.browser.markStale(RecentlyCreatedTab);
     }
-    beginEditing();
+    beginCreating(std::move(target), {type == "A" ? kAdvancedTemplate : "", "", ""});
     if (type == "A")
         caret_ = std::string("Sub Main\r\n").size();
 }
 
 void Editor::newList() {
-    if (externalChangeStops())
+    if (!gate_.allowsLeaving() || externalChangeStops())
         return;
     const auto name = listName();
     if (!name)
         return;
-    newName_ = *name;
-    itemType_ = "L";
+    EditTarget target;
+    target.kind = EditTarget::Kind::NewList;
+    target.program = target.scope = kGlobal;
+    target.name = *name;
+    target.type = "L";
     p_.browser.setCurrent(kGlobal, kGlobal);
-    p_.browser.setCurrentItemName(newName_);
-    multiStep_ = true;
+    p_.browser.setCurrentItemName(target.name);
     auto& item = p_.browser.editedItem();
     item = {};
     item.program = item.scope = kGlobal;
     item.type = "LIST";
     item.typeIsList = true;
     item.bodyLocked = false;
-    p_.browser.addEditedLine(ListsTab, newName_, false);
-    beginEditing();
+    p_.browser.addEditedLine(ListsTab, target.name, false);
+    beginCreating(std::move(target), {});
 }
 
 void Editor::clone() {
-    if (!p_.browser.item().cloneEnabled || externalChangeStops())
+    if (!gate_.allowsLeaving() || !p_.browser.item().cloneEnabled || externalChangeStops())
         return;
     const auto row = shown();
     if (!row)
         return;
     const bool isList = row->type == "L";
-    itemType_ = row->type;
     const auto name = isList ? listName() : commandName();
     if (!name)
         return;
-    newName_ = *name;
-    multiStep_ = true;
-    if (!isList && !locationCheck()) {
-        multiStep_ = false;
-        return;
+    EditTarget target;
+    target.kind = EditTarget::Kind::Clone;
+    target.program = p_.browser.currentProgram();
+    target.scope = p_.browser.currentScope();
+    target.name = *name;
+    target.type = row->type;
+    target.bodyUndoubled = showsUndoubled(*row);
+    if (!isList) {
+        const auto model = locationCheck();
+        if (!model)
+            return;
+        target.model = *model;
     }
+    const auto& item = p_.browser.item();
     const auto showing = p_.browser.showingTab();
-    p_.browser.addEditedLine(showing, newName_, showing >= RecentlyCreatedTab);
-    beginEditing();
+    p_.browser.addEditedLine(showing, target.name, showing >= RecentlyCreatedTab);
+    // Body, type, description and group keep the shown item's: Save makes a copy of it.
+    beginCreating(std::move(target),
+                  {bodyFromDisplay(bodyForDisplay(item.body)), item.description, item.group});
 }
 
-bool Editor::save(const EditedTexts& texts) {
-    if (texts.body.empty()) {
+std::string Editor::bodyToWrite(const EditTarget& target, const std::string& typed) const {
+    const auto filename = target.kind == EditTarget::Kind::Existing
+                              ? UserTable(p_.store).byId(target.rowId).value_or(UserRow()).filename
+                              : utf8Of(p_.commandFile().filename());
+    return bodyToStore(typed, doublesBackslashes(target.type, filename), target.bodyUndoubled);
+}
+
+Outcome Editor::write(const EditTarget& target, const ItemTexts& typed) {
+    UpdateEngine engine({p_.home, p_.store, p_.trace, p_.files, p_.commandFile()});
+    const auto session = fileSession(engine);
+    const auto body = bodyToWrite(target, typed.body);
+    if (target.creates() && target.type == "L")
+        return actions::createList(session, target.name, body);
+    if (target.creates()) {
+        NewCommand command;
+        command.type = target.type;
+        command.name = target.name;
+        command.description = typed.description;
+        command.group = typed.group;
+        command.program = target.program;
+        command.scope = target.scope;
+        command.body = body;
+        return actions::createCommand(session, command, target.model);
+    }
+    // The row the edit began on, still where it was: nothing else may take the edit.
+    const auto row = UserTable(p_.store).byId(target.rowId);
+    if (!row || row->name != target.name || row->program != target.program ||
+        row->scope != target.scope)
+        return Outcome::refused(kNoLongerAvailable, target.name);
+    const auto& shownTexts = gate_.shown();
+    actions::ItemChanges changes;
+    // Only what the user changed is written: a body shown and left alone is never written back.
+    if (typed.body != shownTexts.body)
+        changes.body = body;
+    changes.conversion = target.conversion;
+    if (row->type != "L" &&
+        (typed.description != shownTexts.description || typed.group != shownTexts.group)) {
+        changes.description = typed.description;
+        changes.group = typed.group;
+    }
+    return actions::saveItem(session, *row, changes);
+}
+
+bool Editor::save(const ItemTexts& typed) {
+    if (!gate_.editing())
+        return false;
+    gate_.typed() = typed;
+    return save();
+}
+
+bool Editor::save() {
+    if (!gate_.editing())
+        return false;
+    const auto typed = gate_.typed();
+    if (typed.body.empty()) {
         p_.prompt.notify(Prompt::Kind::Warning, "Empty content not allowed", "S&ave Changes");
         return false;
     }
     if (externalChangeStops(false)) {
-        p_.toClipboard(texts.body);
+        // The file was read again, which ended the edit: what was typed goes to the clipboard.
+        gate_.end();
+        p_.toClipboard(typed.body);
         p_.prompt.message(
             "Sorry, this operation cannot be carried out because you have\r\nmodified your open "
             "user mycmds.dat file with Command Browser.\r\nQuillmark will now refresh its "
             "copy.\r\nThe macro body has been copied to the Clipboard and you can use it "
             "to\r\nretrieve (Paste) your changes and then you must perform your operation again.",
             utf8Of(p_.commandFile()));
-        endEditing();
         return false;
     }
-    const auto row = multiStep_ ? std::nullopt : shown();
-    if (!multiStep_ && !row) {
-        p_.prompt.notify(Prompt::Kind::Warning, kNoLongerAvailable, p_.browser.currentItemName());
-        return false;
-    }
-    const auto type = multiStep_ ? itemType_ : row->type;
+    const auto target = gate_.target();
     p_.status.setProgress("Operation in Progress");
     p_.status.repaint();
-    UpdateEngine engine({p_.home, p_.store, p_.trace, p_.files, p_.commandFile()});
-    const auto session = fileSession(engine);
-    const auto& program = p_.browser.currentProgram();
-    const auto& scope = p_.browser.currentScope();
-    const bool isList = type == "L";
-    Outcome outcome;
-    if (multiStep_ && isList) {
-        outcome = actions::createList(session, newName_, texts.body);
-    } else if (multiStep_) {
-        NewCommand command;
-        command.type = type;
-        command.name = newName_;
-        command.description = texts.description;
-        command.group = texts.group;
-        command.program = program;
-        command.scope = scope;
-        command.body = texts.body;
-        outcome = actions::createCommand(session, command, model_);
-    } else {
-        actions::ItemChanges changes;
-        if (!actions::readOnlyRefusal(*row))
-            changes.body = texts.body;
-        if (toPlain_ || toAdvanced_)
-            changes.conversion = toPlain_ ? Conversion::ToPlainText : Conversion::ToAdvancedScript;
-        if (descriptionChanged_ || groupChanged_) {
-            changes.description = texts.description;
-            changes.group = texts.group;
-        }
-        outcome = actions::saveItem(session, *row, changes);
-    }
+    const auto outcome = write(target, typed);
     if (refused(outcome)) {
         p_.status.setProgress("");
         if (outcome.fileChanged) {
             // A step failed and the file was put back as it was: the store reads it again.
-            endEditing();
+            gate_.end();
             p_.cycle.save(false);
         }
         return false;
     }
-    if (multiStep_) {
-        if (isList)
-            newListName_ = newName_;
-        p_.browser.setCurrentItemName(newName_);
-        p_.history().update(program, scope, newName_, isList, false);
-        p_.browser.markStale(RecentlyCreatedTab);
-    } else {
-        p_.history().update(program, scope, row->name, isList, true);
+    p_.status.setProgress("");
+    gate_.end();
+    if (!outcome.fileChanged) {
+        // Nothing was changed: there is nothing for Dragon to take up.
+        p_.browser.reset(-1);
+        return true;
     }
+    const bool isList = target.type == "L";
+    p_.history().update(target.program, target.scope, target.name, isList, !target.creates());
     p_.browser.setHistory(p_.history().entries());
-    const bool newListShown = isList && multiStep_;
-    endEditing();
-    p_.cycle.save(newListShown);
+    if (target.creates())
+        p_.browser.markStale(RecentlyCreatedTab);
+    p_.browser.setCurrent(target.program, target.scope);
+    p_.browser.setCurrentItemName(target.name);
+    const bool newListShown = isList && target.creates();
     if (newListShown)
-        newListName_ = newName_;
+        newListName_ = target.name;
+    p_.cycle.save(newListShown);
     return true;
 }
 
 void Editor::rename() {
-    if (externalChangeStops())
+    if (!gate_.allowsLeaving() || externalChangeStops())
         return;
     const auto old = p_.browser.currentItemName();
     const auto row = shown();
@@ -349,7 +416,7 @@ void Editor::rename() {
 }
 
 void Editor::remove() {
-    if (externalChangeStops())
+    if (!gate_.allowsLeaving() || externalChangeStops())
         return;
     const auto row = shown();
     if (!row) {
@@ -390,52 +457,50 @@ void Editor::remove() {
 }
 
 void Editor::convertToPlain() {
-    toPlain_ = true;
-    itemType_ = "P";
+    if (!p_.browser.item().convertToPlainEnabled || !beginExisting(Conversion::ToPlainText))
+        return;
     p_.browser.editedItem().type = typeDisplayName("P");
-    modify();
+    p_.showBody();
 }
 
 void Editor::convertToAdvanced() {
     const auto& item = p_.browser.item();
-    if (!item.row)
+    if (gate_.editing() || !item.row || !item.convertToAdvancedEnabled)
         return;
-    const auto script = keysToSendKeysScript(item.row->script);
+    Outcome refusal;
+    const auto script = actions::keysAsAdvancedScript(*item.row, &refusal);
     if (!script) {
-        p_.prompt.notify(Prompt::Kind::Error, " Conversion failed", "Please send to Tarnwell");
+        refused(refusal);
         return;
     }
-    toAdvanced_ = true;
-    itemType_ = "A";
-    auto& edited = p_.browser.editedItem();
-    edited.type = typeDisplayName("A");
-    edited.body = *script;
-    modify();
+    if (!beginExisting(Conversion::ToAdvancedScript, *script))
+        return;
+    p_.browser.editedItem().type = typeDisplayName("A");
+    p_.showBody();
 }
 
-void Editor::descriptionEdited(const std::string& text) {
-    if (text.empty() || editing_)
-        return;
-    if (p_.browser.item().typeIsList) {
-        p_.browser.editedItem().description.clear();
-        return;
+bool Editor::bodyEdited(const std::string& text) {
+    if (!gate_.editing()) {
+        if (!p_.browser.item().modifyEnabled || !beginExisting())
+            return refuseTyping();
     }
-    descriptionChanged_ = true;
-    beginEditing();
+    gate_.typed().body = text;
+    return true;
 }
 
-void Editor::groupEdited(const std::string& text) {
-    if (text.empty() || editing_)
-        return;
-    if (p_.browser.item().typeIsList) {
-        p_.browser.editedItem().group.clear();
-        return;
-    }
-    groupChanged_ = true;
-    beginEditing();
+bool Editor::detailEdited(std::string ItemTexts::*field, const std::string& text) {
+    const auto& item = p_.browser.item();
+    // LISTs have no description or group; an encrypted command cannot be changed at all.
+    const bool noDetails = gate_.editing() ? gate_.target().type == "L"
+                                           : !item.row || item.typeIsList || item.row->encrypted;
+    if (noDetails || (!gate_.editing() && !beginExisting()))
+        return refuseTyping();
+    gate_.typed().*field = text;
+    return true;
 }
 
-void Editor::debugWithBasic(const std::string& body) {
+void Editor::debugWithBasic() {
+    const auto body = texts().body;
     if (externalChangeStops())
         return;
     p_.engine.openMyCommandsEditor();

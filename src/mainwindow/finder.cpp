@@ -57,6 +57,8 @@ bool Finder::walk(const std::optional<places::SortKey>& from, bool forward) {
 }
 
 bool Finder::findFirst(const FindSettings& settings) {
+    if (!browser_.gate().allowsLeaving())
+        return false;
     settings_ = settings;
     lastMatch_.reset();
     begin();
@@ -71,6 +73,8 @@ bool Finder::findFirst(const FindSettings& settings) {
 }
 
 bool Finder::step(bool forward) {
+    if (!browser_.gate().allowsLeaving())
+        return false;
     begin();
     if (settings_.text.empty())
         return false;

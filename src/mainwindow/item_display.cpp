@@ -13,17 +13,39 @@
 
 namespace qmk {
 
-namespace {} // namespace
+bool doublesBackslashes(const std::string& type, const std::string& filename) {
+    // The user's own file keeps its doubled backslashes in KEYS bodies; exported files and LISTs
+    // show them single.
+    return type == "L" || (type == "K" && filename != "mycmds.dat");
+}
+
+bool showsUndoubled(const UserRow& row) {
+    return !row.encrypted && doublesBackslashes(row.type, row.filename) &&
+           row.script.find('\\') != std::string::npos && backslashesDoubled(row.script);
+}
+
+std::string bodyToStore(const std::string& typed, bool doubling, bool shownUndoubled) {
+    if (!doubling)
+        return typed;
+    // A body shown as stored (a lone backslash in it) keeps what was typed, unless the typed
+    // text would itself be shown undoubled.
+    if (!shownUndoubled && !backslashesDoubled(typed))
+        return typed;
+    return doubledBackslashes(typed);
+}
+
+std::string bodyForDisplay(const std::string& body) {
+    return replaceAll(replaceAll(body, "\r\n", "\n"), "\r", "\n");
+}
+
+std::string bodyFromDisplay(const std::string& shown) {
+    return replaceAll(shown, "\n", "\r\n");
+}
 
 std::string shownBody(const UserRow& row) {
     if (row.encrypted)
         return kEncryptedBody;
-    std::string text = row.script;
-    // The user's own file keeps its doubled backslashes in KEYS bodies; exported files and LISTs
-    // show them single.
-    if ((row.type == "K" && text.find('\\') != std::string::npos && row.filename != "mycmds.dat") ||
-        row.type == "L")
-        text = replaceAll(text, "\\\\", "\\");
+    std::string text = showsUndoubled(row) ? undoubledBackslashes(row.script) : row.script;
     if (row.type == "T")
         text = "<<< " + std::to_string(row.graphicsize) + " byte graphic not shown >>> \r\n" + text;
     return text;

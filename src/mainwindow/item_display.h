@@ -42,6 +42,21 @@ ItemView showItem(Database& store, const std::string& program, const std::string
 // Text and Graphics placeholder, the encrypted message.
 std::string shownBody(const UserRow& row);
 
+// LISTs, and KEYS commands of a file not named mycmds.dat, hold their backslashes doubled.
+bool doublesBackslashes(const std::string& type, const std::string& filename);
+// Whether `row`'s body is shown with its backslashes undoubled: only when that reads back
+// exactly (every run of backslashes in it is doubled).
+bool showsUndoubled(const UserRow& row);
+// The body to write for what the user typed: the inverse of `shownBody`, so that a body shown
+// and saved unchanged is written back byte for byte, and a saved body shows as it was typed.
+// `doubling`: the item's type doubles backslashes; `shownUndoubled`: its body was shown so.
+std::string bodyToStore(const std::string& typed, bool doubling, bool shownUndoubled);
+
+// The window shows a body with one line break where the file has CR LF (or a lone CR or LF),
+// and hands typed text back with CR LF: these two conversions are the only ones between them.
+std::string bodyForDisplay(const std::string& body);
+std::string bodyFromDisplay(const std::string& shown);
+
 // The rich text (RTF) of a Text and Graphics command: the counted string at its `offsetbody` in
 // the command file; nullopt when the file no longer holds one there.
 std::optional<std::string> formattedBody(const std::filesystem::path& commandFile,

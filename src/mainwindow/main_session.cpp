@@ -26,6 +26,10 @@ MainSession::MainSession(ProgramDir home, Prompt& prompt, StatusSink& status, Sa
       trace_(home_.file(files::kTrace), now()), settings_(home_.file(kSettingsFile)),
       engine_(windows_, SimulatedDragonSetup::fromEnvironment()), voice_(windows_) {
     loop_.addSource([this] { engine_.pump(); });
+    gate_.onRefusal([this](const std::string& whatToDo) {
+        status_.setProgress(whatToDo);
+        browser_.touch(); // the window shows the edit again where the input moved away from it
+    });
 }
 
 MainSession::~MainSession() = default;
@@ -202,6 +206,8 @@ std::string MainSession::caption() {
 }
 
 bool MainSession::openFile(const fs::path& file, bool atStart) {
+    if (!gate_.allowsLeaving())
+        return true;
     Backups backups(home_, nat_ ? nat_->userBaseDirectory : "", files_, prompt_);
     const auto opened = openCommandFile(file, *parser_, *store_, backups, prompt_, trace_, home_,
                                         atStart ? fs::path() : commandFile_);
@@ -255,6 +261,8 @@ std::vector<std::string> MainSession::recentFiles() const {
 }
 
 bool MainSession::reload() {
+    if (!gate_.allowsLeaving())
+        return true;
     commandFile_ = nat_->usersOwnFile();
     cycle_->setCommandFile(commandFile_);
     const auto parsed = parser_->parse(true, utf8Of(commandFile_));
@@ -269,7 +277,7 @@ bool MainSession::reload() {
 }
 
 bool MainSession::restore(const std::string& archive) {
-    if (archive == "none to rollback")
+    if (archive == "none to rollback" || !gate_.allowsLeaving())
         return true;
     Backups backups(home_, nat_->userBaseDirectory, files_, prompt_);
     const auto target = pathFromUtf8(nat_->userBaseDirectory) / pathFromUtf8(rollbackUser_) /
@@ -317,6 +325,8 @@ void MainSession::backup() {
 }
 
 bool MainSession::reset() {
+    if (!gate_.allowsLeaving())
+        return false;
     // Reset empties the store and ends the program: nothing happens unless the user says so.
     if (!Prompt::goesOn(prompt_.ask(kResetQuestion, "Reset", Prompt::Buttons::OkCancel)))
         return false;
@@ -357,11 +367,15 @@ actions::FileSession MainSession::fileSession(UpdateEngine& engine, Prompt& prom
 }
 
 bool MainSession::convertFormat(const std::string& label) {
+    if (!gate_.allowsLeaving())
+        return false;
     UpdateEngine engine({home_, *store_, trace_, files_, commandFile_});
     return finishConversion(actions::convertFileFormat(fileSession(engine, prompt_), label));
 }
 
 bool MainSession::convertLanguage(const std::string& choice) {
+    if (!gate_.allowsLeaving())
+        return false;
     UpdateEngine engine({home_, *store_, trace_, files_, commandFile_});
     return finishConversion(actions::convertFileLanguage(fileSession(engine, prompt_), choice));
 }
@@ -377,6 +391,8 @@ Outcome MainSession::exportXml(const ReportRequest& request, xmltext::Encoding e
 }
 
 void MainSession::importXml(const std::filesystem::path& xml) {
+    if (!gate_.allowsLeaving())
+        return;
     UpdateEngine engine({home_, *store_, trace_, files_, commandFile_});
     auto session = fileSession(engine, prompt_);
     session.duplicates = duplicatePrompt(prompt_, utf8Of(commandFile_), utf8Of(xml));

@@ -67,6 +67,9 @@ public:
     void close(int left, int top, int right, int bottom, bool maximized);
 
     Browser& browser() { return browser_; }
+    // Every input that would show another item, file or view asks first: while an edit is open
+    // it is refused, and the status line says why.
+    bool mayLeave() { return gate_.allowsLeaving(); }
     Finder& finder() { return *finder_; }
     Editor& editor() { return *editor_; }
     SpokenControls& spoken() { return spoken_; }
@@ -175,7 +178,8 @@ private:
     std::optional<Parser> parser_;
     std::unique_ptr<Nat> nat_;
     std::unique_ptr<SaveCycle> cycle_;
-    Browser browser_{nullptr};
+    EditGate gate_;
+    Browser browser_{nullptr, gate_};
     std::unique_ptr<Finder> finder_;
     std::unique_ptr<RecentHistory> history_;
     std::unique_ptr<Editor> editor_;

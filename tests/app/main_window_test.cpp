@@ -156,11 +156,11 @@ TEST_F(MainWindowTest, SelectorsTabsAndTheSliderDriveTheModel) {
 
     auto* tabs = window_->findChild<QTabWidget*>();
     ASSERT_TRUE(tabs);
-    window_->browser().setEditUnsaved(true);
-    emit tabs->tabBarClicked(RecentlyCreatedTab);
+    window_->browser().gate().begin({}, {}, {});
+    tabs->setCurrentIndex(RecentlyCreatedTab); // as Ctrl+Tab does
     EXPECT_EQ(tabs->currentIndex(), CommandsTab) << "no tab change during an edit";
-    window_->browser().setEditUnsaved(false);
-    emit tabs->tabBarClicked(RecentlyCreatedTab);
+    window_->browser().gate().end();
+    tabs->setCurrentIndex(RecentlyCreatedTab);
     EXPECT_EQ(tabs->currentIndex(), RecentlyCreatedTab);
 
     auto* slider = window_->findChild<QSlider*>();

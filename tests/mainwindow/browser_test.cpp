@@ -19,7 +19,8 @@ protected:
     std::vector<std::string> lines(int tab) const { return browser_.tab(tab).lines; }
 
     testing::TestHome home_;
-    Browser browser_{&home_.store()};
+    EditGate gate_;
+    Browser browser_{&home_.store(), gate_};
 };
 
 CommandFileBuilder office() {
@@ -127,8 +128,8 @@ TEST_F(BrowserTest, TheViewFiltersTabsAndRecentlyCreatedShowsAtMost75Commands) {
     browser_.viewAll();
     EXPECT_EQ(lines(CommandsTab).size(), 81u);
 
-    // A click on another tab while an edit is unsaved changes nothing.
-    browser_.setEditUnsaved(true);
+    // A click on another tab while an edit is open changes nothing.
+    gate_.begin({}, {}, {});
     browser_.selectTab(ListsTab);
     EXPECT_EQ(browser_.showingTab(), CommandsTab);
 }

@@ -52,8 +52,8 @@ TEST_F(EditorTest, NewCommandsAndListsWithTheirPromptsAndChecks) {
     home_.prompt.inputs = {"launch <apps-1.x_y>"};
     editor().newCommand("A");
     ASSERT_TRUE(editor().editing());
-    EXPECT_EQ(browser().item().body, "Sub Main\r\n\r\nEnd Sub");
-    EXPECT_EQ(editor().caret(), 10u);
+    EXPECT_EQ(editor().texts().body, "Sub Main\r\n\r\nEnd Sub");
+    EXPECT_EQ(editor().takeCaret(), 10u);
     EXPECT_EQ(browser().item().type, "Advanced Script");
     ASSERT_TRUE(editor().save({"Sub Main\r\n  SendKeys \"x\"\r\nEnd Sub", "Starts apps", "Tools"}));
     const auto made =
@@ -133,14 +133,16 @@ TEST_F(EditorTest, ConversionsAndDebugWithBasic) {
     editor().convertToAdvanced();
     ASSERT_TRUE(editor().editing());
     EXPECT_EQ(browser().item().type, "Advanced Script");
-    const auto script = browser().item().body;
+    const auto script = editor().texts().body;
     EXPECT_TRUE(testing::contains(script, "SendKeys"));
     ASSERT_TRUE(editor().save({script, "", ""}));
     const auto row = findRow(home_.store(), "Global Commands", "Global Commands", "open mail");
     ASSERT_TRUE(row);
     EXPECT_EQ(row->type, "A");
 
-    editor().debugWithBasic("Sub Main\r\n  x(1)\r\nEnd Sub\r\n");
+    editor().bodyEdited("Sub Main\r\n  x(1)\r\nEnd Sub\r\n");
+    editor().debugWithBasic();
+    editor().abandon();
     const auto window = main_->windows().findByTitle("MyCommands Editor");
     ASSERT_TRUE(window);
     const auto typed = main_->windows().typedInto(window->handle);

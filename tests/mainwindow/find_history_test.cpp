@@ -25,7 +25,8 @@ protected:
         browser_.start();
     }
     testing::TestHome home_;
-    Browser browser_{&home_.store()};
+    EditGate gate_;
+    Browser browser_{&home_.store(), gate_};
     Finder finder_{home_.store(), browser_, home_.prompt};
 };
 
@@ -130,7 +131,8 @@ TEST(FindDuplicates, EachOfSeveralCommandsOfOneNameIsFoundOnceForwardAndBack) {
     file.command("sum column").keys("=SUM(C:C)");
     file.command("total").keys("=SUM(D:D)");
     ASSERT_TRUE(home.parse(home.writeFile("mycmds.dat", file.build())).ok());
-    Browser browser(&home.store());
+    EditGate gate;
+    Browser browser(&home.store(), gate);
     browser.start();
     Finder finder(home.store(), browser, home.prompt);
     ASSERT_TRUE(finder.findFirst({"SUM(", FindSettings::Field::Content, false}));

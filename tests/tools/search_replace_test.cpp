@@ -80,7 +80,8 @@ TEST(SearchReplace, AListCopyIsReplacedOnceInItsMasterAndForeignTextIsRefused) {
     Searching s(file);
     auto& [home, path, files, engine, progress, search] = s;
     // The window shows the LIST under WINWORD as a copy of the global one.
-    Browser browser(&home.store());
+    EditGate gate;
+    Browser browser(&home.store(), gate);
     browser.start();
     browser.setCurrent("WINWORD", "Application-specific");
     browser.reset(CommandsTab);
