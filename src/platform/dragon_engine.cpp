@@ -37,6 +37,8 @@ SimulatedDragonSetup SimulatedDragonSetup::fromEnvironment() {
         setup.professional = edition == "Professional" || edition == "Medical" ||
                              edition == "Legal" || edition == "Public Safety";
     setup.running = environment("QUILLMARK10_DRAGON_STOPPED").empty();
+    if (const auto reload = environment("QUILLMARK10_DRAGON_RELOAD_MS"); !reload.empty())
+        setup.reloadTime = std::chrono::milliseconds(std::atoi(reload.c_str()));
     if (const auto program = environment("QUILLMARK10_DRAGON_PROGRAM"); !program.empty()) {
         setup.programFile = pathFromUtf8(program);
     } else {

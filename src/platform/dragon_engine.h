@@ -62,7 +62,8 @@ struct SimulatedDragonSetup {
     // From the special folders and QUILLMARK10_DRAGON_VERSION ("10.10"),
     // QUILLMARK10_DRAGON_EDITION ("Professional" unless another edition is named),
     // QUILLMARK10_DRAGON_PROGRAM (else "natspeak" beside the running program) and
-    // QUILLMARK10_DRAGON_STOPPED (set: no engine to register with).
+    // QUILLMARK10_DRAGON_STOPPED (set: no engine to register with) and
+    // QUILLMARK10_DRAGON_RELOAD_MS (how long a reload of the user takes).
     static SimulatedDragonSetup fromEnvironment();
 };
 
