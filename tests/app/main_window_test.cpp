@@ -281,6 +281,66 @@ TEST_F(MainWindowTest, TypedFieldsKeepTheFocusAndClosingAsksToSaveAnEdit) {
     EXPECT_EQ(saved->group, "Manners");
 }
 
+TEST_F(MainWindowTest, TypingBeginsAnEditTabsByKeyboardShowTheirListsAndExitAsksWhileEditing) {
+    window_->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(window_.get()));
+    auto& editor = window_->session().editor();
+    auto* body = window_->findChild<QPlainTextEdit*>();
+    const auto file = window_->session().commandFile();
+    const auto typeAtEnd = [body](const QString& text) {
+        body->setFocus();
+        body->moveCursor(QTextCursor::End);
+        QTest::keyClicks(body, text);
+    };
+    // A no-break space typed and saved stays one, and saving the body unchanged writes nothing.
+    window_->browser().setCurrentItemName("sign off");
+    window_->browser().reset(CommandsTab);
+    click(*window_, "&Modify");
+    typeAtEnd(QString(QChar(0xA0)) + "x");
+    QTest::keyClick(window_.get(), Qt::Key_S, Qt::ControlModifier);
+    ASSERT_FALSE(editor.editing());
+    const auto saved = findRow(home_.store(), "Global Commands", "Global Commands", "sign off");
+    ASSERT_TRUE(saved);
+    EXPECT_TRUE(saved->script.ends_with("Example\u00a0x")) << saved->script;
+    const auto before = testing::readBytes(file);
+    // After a Save the body keeps the focus: typing into it begins an edit, never text that no
+    // Save can write.
+    typeAtEnd("y");
+    EXPECT_TRUE(editor.editing());
+    EXPECT_TRUE(withText<QPushButton>(*window_, "S&ave Changes")->isEnabled());
+    QTest::keyClick(body, Qt::Key_Backspace);
+    QTest::keyClick(window_.get(), Qt::Key_S, Qt::ControlModifier);
+    EXPECT_FALSE(editor.editing());
+    EXPECT_EQ(testing::readBytes(file), before);
+
+    // While editing, Ctrl+Q asks the close question and F1 shows the help; the edit stays open.
+    typeAtEnd("z");
+    home_.prompt.choices = {2};
+    QTest::keyClick(window_.get(), Qt::Key_Q, Qt::ControlModifier);
+    EXPECT_EQ(home_.prompt.shown.back().text, "Save changes to sign off?");
+    QTest::keyClick(window_.get(), Qt::Key_F1);
+    auto* help = window_->findChild<QDialog*>("helpviewer");
+    ASSERT_TRUE(help);
+    EXPECT_TRUE(help->isVisible());
+    help->close();
+    EXPECT_TRUE(editor.editing());
+    QTest::keyClick(body, Qt::Key_Escape);
+    EXPECT_FALSE(editor.editing());
+    EXPECT_EQ(testing::readBytes(file), before);
+
+    // A tab chosen by keyboard shows its list filled and its item, as a click does.
+    auto* tabs = window_->findChild<QTabWidget*>();
+    window_->findChild<QTabWidget*>()->widget(CommandsTab)->setFocus();
+    QTest::keyClick(tabs, Qt::Key_Tab, Qt::ControlModifier);
+    ASSERT_EQ(tabs->currentIndex(), ListsTab);
+    const auto* lists = qobject_cast<QListView*>(tabs->widget(ListsTab));
+    EXPECT_EQ(lists->model()->rowCount(),
+              static_cast<int>(window_->browser().tab(ListsTab).lines.size()));
+    EXPECT_EQ(window_->browser().item().type, "LIST");
+    EXPECT_EQ(lists->currentIndex().data().toString().toStdString(),
+              window_->browser().currentItemName());
+}
+
 TEST_F(MainWindowTest, DiscardOnCloseWritesNothingAndResetAsksFirst) {
     const auto file = window_->session().commandFile();
     const auto before = testing::readBytes(file);
