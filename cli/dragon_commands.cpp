@@ -93,12 +93,11 @@ int rollback(Session& session, const std::string& archive, std::ostream& out) {
         return kDone;
     }
     const auto file = session.nat()->usersOwnFile();
-    if (!archives->restore(user, archive, file))
+    if (!archives->restore(user, archive, file,
+                           [&] { return session.parse(utf8Of(file), true) == kDone; }))
         return kFailed;
-    const int verified = session.verifyWrite();
-    if (verified == kDone)
-        out << utf8Of(file) << ": restored from " << archive << '\n';
-    return verified;
+    out << utf8Of(file) << ": restored from " << archive << '\n';
+    return kDone;
 }
 
 int merge(Session& session, const std::string& source, std::ostream& out) {

@@ -97,7 +97,7 @@ Outcome saveItem(const FileSession& s, const UserRow& row, const ItemChanges& ch
         // A half-made edit is worse than none: the file goes back to what it was.
         try {
             s.engine.context().files.replaceFile(s.commandFile, *before);
-            s.engine.context().files.replaceFile(s.home.file(files::kBackup), *before);
+            keepBackup(s.engine.context().files, s.home, s.commandFile, *before);
         } catch (const FileError& error) {
             return Outcome::refused(std::string(error.what()) +
                                         "\r\nThe command file is in \"savedat\" as it was before",
@@ -107,7 +107,7 @@ Outcome saveItem(const FileSession& s, const UserRow& row, const ItemChanges& ch
     if (result.ok && written > 1) {
         // The backup is the file from before the whole edit, never one between its steps.
         try {
-            s.engine.context().files.replaceFile(s.home.file(files::kBackup), *before);
+            keepBackup(s.engine.context().files, s.home, s.commandFile, *before);
         } catch (const FileError& error) {
             auto outcome = saved();
             outcome.followUp =

@@ -217,7 +217,7 @@ Outcome importXmlIntoOpenFile(const FileSession& s, const XmlImport& request,
         s.archiveBeforeWrite();
     try {
         // The backup the verification after the write puts back when the new file fails.
-        context.files.writeScratch(s.home.file(files::kBackup), engine.image());
+        keepBackup(context.files, s.home, s.commandFile, engine.image());
     } catch (const FileError& error) {
         return Outcome::failed(error.what(), "The command file was not changed");
     }

@@ -282,10 +282,17 @@ bool MainSession::restore(const std::string& archive) {
     Backups backups(home_, nat_->userBaseDirectory, files_, prompt_);
     const auto target = pathFromUtf8(nat_->userBaseDirectory) / pathFromUtf8(rollbackUser_) /
                         "current" / "mycmds.dat";
-    if (!backups.restore(rollbackUser_, archive, target))
+    // The restored file is read back into the store and shown; a restore that did not happen
+    // leaves the file shown as it was.
+    const auto restored = backups.restore(
+        rollbackUser_, archive, target, [&] { return parser_->parse(true, utf8Of(target)).ok(); });
+    if (!restored) {
+        if (!parser_->parse(false, utf8Of(commandFile_)).ok())
+            return cycle_->refresh();
         return true;
-    if (!parser_->parse(true, utf8Of(commandFile_)).ok())
-        return cycle_->refresh();
+    }
+    commandFile_ = target;
+    cycle_->setCommandFile(target);
     startAtFirstCommand();
     // Dragon takes the restored file up through the save cycle.
     if (nat_->isUsersOwnFile(utf8Of(commandFile_)) &&
@@ -312,16 +319,17 @@ void MainSession::refreshed() {
     browser_.reset(-1);
 }
 
+// The rollback list is always that of the user whose captions the File menu shows.
 void MainSession::rollBackCheck() {
     Backups backups(home_, nat_->userBaseDirectory, files_, prompt_);
     backups.archiveBeforeWrite(commandFile_, false, now());
-    rollbackList_ = backups.archivesOfThisMonth(startupUser_, now());
+    rollbackList_ = backups.archivesOfThisMonth(rollbackUser_, now());
 }
 
 void MainSession::backup() {
     Backups backups(home_, nat_->userBaseDirectory, files_, prompt_);
     backups.archiveBeforeWrite(commandFile_, true, now());
-    rollbackList_ = backups.archivesOfThisMonth(startupUser_, now());
+    rollbackList_ = backups.archivesOfThisMonth(rollbackUser_, now());
 }
 
 bool MainSession::reset() {

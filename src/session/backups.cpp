@@ -2,6 +2,7 @@
 
 #include "common/text.h"
 #include "common/utf8_path.h"
+#include "format/image_check.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -88,13 +89,22 @@ std::vector<std::string> Backups::archivesOfThisMonth(const std::string& user,
 }
 
 bool Backups::restore(const std::string& user, const std::string& archive,
-                      const fs::path& commandFile) {
+                      const fs::path& commandFile, const std::function<bool()>& readBack) {
     if (archive == kNoneToRollback)
         return false;
     const auto source = archiveFolder(user) / pathFromUtf8(archive);
     if (std::error_code ec; archive.size() < 8 || !fs::is_regular_file(source, ec)) {
         prompt_.message(archive + " is not an archive of user '" + user + "'",
                         utf8Of(archiveFolder(user)));
+        return false;
+    }
+    const auto bytes = readWholeFile(source);
+    const auto problem = bytes ? commandFileProblem(*bytes) : "it cannot be read";
+    if (problem) {
+        prompt_.notify(Prompt::Kind::Warning,
+                       archive + " cannot be restored: " + *problem + ".\r\n" +
+                           utf8Of(commandFile) + " was not changed.",
+                       "The command file was not restored");
         return false;
     }
     const std::string crlf(kCrLf);
@@ -105,17 +115,32 @@ bool Backups::restore(const std::string& user, const std::string& archive,
                     "Restore from archived file?", Prompt::Buttons::OkCancel);
     if (!Prompt::goesOn(answer))
         return false;
+    const auto before = archiveFolder(user) / kPreRollback;
     try {
-        files_.copyFile(commandFile, archiveFolder(user) / kPreRollback);
-        const auto bytes = readWholeFile(source);
-        if (!bytes)
-            throw FileError(source, "cannot be read");
+        files_.copyFile(commandFile, before);
         files_.replaceFile(commandFile, *bytes);
     } catch (const FileError& error) {
         prompt_.message(error.what(), "The command file was not restored");
         return false;
     }
-    return true;
+    if (readBack())
+        return true;
+    // The file from before the restore goes back, and is read again in its turn.
+    try {
+        const auto kept = readWholeFile(before);
+        if (!kept)
+            throw FileError(before, "cannot be read");
+        files_.replaceFile(commandFile, *kept);
+    } catch (const FileError& error) {
+        prompt_.message(error.what(), "The command file could not be put back");
+        return false;
+    }
+    readBack();
+    prompt_.notify(Prompt::Kind::Error,
+                   archive + " could not be read back after it was restored, so " +
+                       utf8Of(commandFile) + " was put back as it was.",
+                   "The command file was not restored");
+    return false;
 }
 
 } // namespace qmk

@@ -6,6 +6,7 @@
 #include "common/prompt.h"
 
 #include <filesystem>
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -37,10 +38,12 @@ public:
     // The archive names of the month of `today`, or "none to rollback".
     std::vector<std::string> archivesOfThisMonth(const std::string& user,
                                                  const FileTime& today) const;
-    // Asks, then keeps the command file as "mycmds.prerollback" and copies the archive over it.
-    // False when the user cancelled or there was nothing to restore.
+    // Asks, then keeps the command file as "mycmds.prerollback", copies the archive over it and
+    // has `readBack` read it. An archive that is no command file is refused before anything
+    // changes; one that does not read back is undone (the file from before put back and read
+    // again). False when nothing was restored.
     bool restore(const std::string& user, const std::string& archive,
-                 const std::filesystem::path& commandFile);
+                 const std::filesystem::path& commandFile, const std::function<bool()>& readBack);
 
 private:
     ProgramDir home_;

@@ -13,9 +13,12 @@ bool refreshWithVerification(Parser& parser, const std::filesystem::path& file,
     prompt.message("The updated mycmds.dat file was not correctly written",
                    "Quillmark will now restore the version before updating operation");
     try {
-        const auto backup = readWholeFile(home.file(files::kBackup));
+        // Only the copy taken from this very file may go back over it.
+        const auto backup = backupOf(home, file);
         if (!backup)
-            throw FileError(home.file(files::kBackup), "cannot be read");
+            throw FileError(home.file(files::kBackup),
+                            "holds no copy of this file from before its last change, so the file "
+                            "was left as it is");
         files.replaceFile(file, *backup);
     } catch (const FileError& error) {
         // The user must hear that the restore failed too, or the damaged file looks restored.

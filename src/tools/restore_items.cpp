@@ -44,7 +44,7 @@ RestoreOutcome restoreItems(UpdateEngine& current, const std::filesystem::path& 
             EditResult::refused("The command file cannot be read", utf8Of(context.commandFile))};
     const std::string original(current.image());
     try {
-        context.files.writeScratch(context.home.file(files::kBackup), original);
+        keepBackup(context.files, context.home, context.commandFile, original);
     } catch (const FileError& error) {
         return {EditResult::refused(error.what(), "The command file was not changed")};
     }

@@ -1,6 +1,7 @@
 #include "writer/update_engine.h"
 
 #include "common/file_lock.h"
+#include "common/text.h"
 #include "format/codepage.h"
 #include "format/file_properties.h"
 #include "format/image_reader.h"
@@ -14,6 +15,31 @@
 #include <array>
 
 namespace qmk {
+
+namespace {
+
+std::string sourceText(const std::filesystem::path& file) {
+    std::error_code ignored;
+    return comparablePath(utf8Of(std::filesystem::weakly_canonical(file, ignored)));
+}
+
+} // namespace
+
+void keepBackup(FileOps& files, const ProgramDir& home, const std::filesystem::path& takenFrom,
+                std::string_view bytes) {
+    // The old note goes first: whatever stops this half way leaves no note that misleads.
+    std::error_code ignored;
+    std::filesystem::remove(home.file(files::kBackupSource), ignored);
+    files.writeScratch(home.file(files::kBackup), bytes);
+    files.writeScratch(home.file(files::kBackupSource), sourceText(takenFrom));
+}
+
+std::optional<std::string> backupOf(const ProgramDir& home, const std::filesystem::path& file) {
+    const auto source = readWholeFile(home.file(files::kBackupSource));
+    if (!source || *source != sourceText(file))
+        return std::nullopt;
+    return readWholeFile(home.file(files::kBackup));
+}
 
 UpdateEngine::Stamp UpdateEngine::stampOfFile() const {
     std::error_code ec;
@@ -79,7 +105,7 @@ void UpdateEngine::commitRewrite(const std::string& marker) {
     // The backup is the image already in memory, which is the file as this operation read it.
     // Only the command file itself is flushed to disk: the backup serves the verification that
     // follows in the same run.
-    ctx_.files.writeScratch(ctx_.home.file(files::kBackup), image_);
+    keepBackup(ctx_.files, ctx_.home, ctx_.commandFile, image_);
     ctx_.files.replaceFile(ctx_.commandFile, out_);
     image_ = out_;
     loaded_ = stampOfFile();

@@ -21,8 +21,16 @@ namespace qmk {
 namespace files {
 inline constexpr const char* kTemporary = "mycmds.Quillmark";
 inline constexpr const char* kBackup = "savedat";
+inline constexpr const char* kBackupSource = "savedat.source"; // which file "savedat" holds
 inline constexpr const char* kNewCommand = "command.new";
 } // namespace files
+
+// "savedat" keeps a command file as it was before a write, so that a write whose result does not
+// parse can be undone. It is only ever put back over the file it was taken from.
+void keepBackup(FileOps& files, const ProgramDir& home, const std::filesystem::path& takenFrom,
+                std::string_view bytes);
+// The bytes "savedat" holds when they were taken from `file`, else nothing.
+std::optional<std::string> backupOf(const ProgramDir& home, const std::filesystem::path& file);
 
 // What a writer operation reports: done, or refused with a message and its title. A refused
 // operation has written nothing.

@@ -143,7 +143,7 @@ TEST_F(CliEditTest, AWriteThatDoesNotParseIsUndoneFromTheBackup) {
     cli::Session session(ProgramDir(home_.path("qmk")), err);
     ASSERT_EQ(session.parse(file_, false), cli::kDone);
     const auto good = bytes();
-    std::ofstream(home_.path("qmk") / "savedat", std::ios::binary) << good;
+    keepBackup(FileOps::system(), ProgramDir(home_.path("qmk")), file_, good);
     auto damaged = good;
     damaged[23] = '\t'; // inside the first name
     std::ofstream(file_, std::ios::binary | std::ios::trunc) << damaged;

@@ -1,3 +1,4 @@
+#include "command_file_builder.h"
 #include "failing_files.h"
 #include "session/backups.h"
 #include "session/settings.h"
@@ -15,6 +16,13 @@ namespace fs = std::filesystem;
 
 constexpr std::int64_t kDay = 86'400'000'000'000;
 
+// A command file whose one command is named after the state it stands for.
+std::string state(const std::string& name) {
+    fixture::CommandFileBuilder file;
+    file.command(name).keys("x");
+    return file.build();
+}
+
 class BackupsTest : public ::testing::Test {
 protected:
     BackupsTest()
@@ -23,7 +31,7 @@ protected:
         own_ = base_ + "/pat/current/mycmds.dat";
         write("first state");
     }
-    void write(const std::string& text) { files_.writeFile(own_, text); }
+    void write(const std::string& name) { files_.writeFile(own_, state(name)); }
 
     testing::TestHome home_;
     FileOps files_;
@@ -42,7 +50,7 @@ TEST_F(BackupsTest, TheFirstWriteOfTheDayIsArchivedOnceAndOnlyForAUsersOwnFile) 
     EXPECT_EQ(archive->filename().string(), "mycmds.01052026");
     write("second state");
     EXPECT_FALSE(backups_.archiveBeforeWrite(own_, false, today_));
-    EXPECT_EQ(testing::readBytes(*archive), "first state");
+    EXPECT_EQ(testing::readBytes(*archive), state("first state"));
 
     const auto exported = home_.writeFile("export.dat", "x");
     EXPECT_FALSE(backups_.archiveBeforeWrite(exported, false, today_));
@@ -50,7 +58,7 @@ TEST_F(BackupsTest, TheFirstWriteOfTheDayIsArchivedOnceAndOnlyForAUsersOwnFile) 
 
     // The manual backup replaces today's archive and says so.
     EXPECT_TRUE(backups_.archiveBeforeWrite(own_, true, today_));
-    EXPECT_EQ(testing::readBytes(*archive), "second state");
+    EXPECT_EQ(testing::readBytes(*archive), state("second state"));
     ASSERT_EQ(home_.prompt.shown.size(), 1u);
     EXPECT_EQ(home_.prompt.shown[0].text,
               "User 'pat'\r\n\r\n" + own_.string() +
@@ -87,6 +95,7 @@ TEST_F(BackupsTest, TheRollBackListHoldsTheArchivesOfThisMonthInDayOrder) {
 }
 
 TEST_F(BackupsTest, OnlyThisMonthsArchivesAreListedAndRestoreKeepsThePreviousFile) {
+    const auto readsBack = [] { return true; };
     EXPECT_EQ(backups_.archivesOfThisMonth("pat", today_),
               std::vector<std::string>{kNoneToRollback});
     backups_.archiveBeforeWrite(own_, false, FileTime{today_.nanoseconds - 40 * kDay});
@@ -95,27 +104,48 @@ TEST_F(BackupsTest, OnlyThisMonthsArchivesAreListedAndRestoreKeepsThePreviousFil
 
     write("edited");
     home_.prompt.answers = {Prompt::Answer::Cancel};
-    EXPECT_FALSE(backups_.restore("pat", archive, own_));
-    EXPECT_EQ(testing::readBytes(own_), "edited");
-    EXPECT_TRUE(backups_.restore("pat", archive, own_));
-    EXPECT_EQ(testing::readBytes(own_), "first state");
-    EXPECT_EQ(testing::readBytes(home_.path("pat") / kPreRollback), "edited");
+    EXPECT_FALSE(backups_.restore("pat", archive, own_, readsBack));
+    EXPECT_EQ(testing::readBytes(own_), state("edited"));
+    EXPECT_TRUE(backups_.restore("pat", archive, own_, readsBack));
+    EXPECT_EQ(testing::readBytes(own_), state("first state"));
+    EXPECT_EQ(testing::readBytes(home_.path("pat") / kPreRollback), state("edited"));
     EXPECT_EQ(home_.prompt.shown.back().title, "Restore from archived file?");
     EXPECT_TRUE(testing::contains(home_.prompt.shown.back().text, "Quillmark execution on: 01052026"
                                                                   " (mmddyyyy) ?"));
     const auto shown = home_.prompt.shown.size();
-    EXPECT_FALSE(backups_.restore("pat", kNoneToRollback, own_));
+    EXPECT_FALSE(backups_.restore("pat", kNoneToRollback, own_, readsBack));
     EXPECT_EQ(home_.prompt.shown.size(), shown);
     // A name that is no archive of the user is said before any question, and nothing is copied.
     write("edited again");
     files_.writeFile(home_.path("pat") / "1052026", "not an archive: no date in the name");
     for (const std::string name : {"1052026", "mycmds.01052025"}) {
         home_.prompt.answers = {Prompt::Answer::Ok};
-        EXPECT_FALSE(backups_.restore("pat", name, own_));
+        EXPECT_FALSE(backups_.restore("pat", name, own_, readsBack));
         EXPECT_EQ(home_.prompt.shown.back().text, name + " is not an archive of user 'pat'");
         EXPECT_EQ(home_.prompt.answers.size(), 1U) << "no question was asked";
     }
-    EXPECT_EQ(testing::readBytes(own_), "edited again");
+    EXPECT_EQ(testing::readBytes(own_), state("edited again"));
+}
+
+TEST_F(BackupsTest, AnArchiveThatIsNoCommandFileOrDoesNotReadBackChangesNothing) {
+    const auto archive = backups_.archiveBeforeWrite(own_, false, today_)->filename().string();
+    write("edited");
+    auto damaged = state("first state");
+    damaged.resize(damaged.size() - 6);
+    files_.writeFile(home_.path("pat") / archive, damaged);
+    home_.prompt.answers = {Prompt::Answer::Ok};
+    EXPECT_FALSE(backups_.restore("pat", archive, own_, [] { return true; }));
+    EXPECT_EQ(home_.prompt.answers.size(), 1u) << "refused before the question";
+    EXPECT_TRUE(testing::contains(home_.prompt.shown.back().text,
+                                  archive + " cannot be restored: it is damaged at position"));
+    EXPECT_EQ(testing::readBytes(own_), state("edited"));
+    // A restore whose file does not read back is undone, and the file from before read again.
+    files_.writeFile(home_.path("pat") / archive, state("first state"));
+    int reads = 0;
+    EXPECT_FALSE(backups_.restore("pat", archive, own_, [&] { return ++reads > 1; }));
+    EXPECT_EQ(reads, 2);
+    EXPECT_EQ(testing::readBytes(own_), state("edited"));
+    EXPECT_EQ(home_.prompt.shown.back().title, "The command file was not restored");
 }
 
 namespace {
@@ -128,7 +158,7 @@ struct FailingBackups {
 
     FailingBackups() {
         fs::create_directories(own.parent_path());
-        FileOps::system().writeFile(own, "first state");
+        FileOps::system().writeFile(own, state("first state"));
     }
 };
 } // namespace
@@ -147,7 +177,7 @@ TEST(BackupsFaults, ArchivesRestoresAndSettingsAreWholeOrAsTheyWere) {
         EXPECT_TRUE(testing::contains(home.prompt.shown[0].text,
                                       "The day's archive copy could not be written"));
         EXPECT_TRUE(fs::is_empty(home.path("pat"))) << "no archive, and nothing half-written";
-        EXPECT_EQ(testing::readBytes(own), "first state");
+        EXPECT_EQ(testing::readBytes(own), state("first state"));
     }
 
     // The restore: two steps for the pre-rollback copy, two for the command file.
@@ -156,15 +186,15 @@ TEST(BackupsFaults, ArchivesRestoresAndSettingsAreWholeOrAsTheyWere) {
         FailingBackups setup;
         auto& [home, files, backups, own] = setup;
         const auto archive = backups.archiveBeforeWrite(own, false, now())->filename().string();
-        FileOps::system().writeFile(own, "edited");
+        FileOps::system().writeFile(own, state("edited"));
         files.steps = 0;
         files.failAt = step;
-        EXPECT_FALSE(backups.restore("pat", archive, own));
+        EXPECT_FALSE(backups.restore("pat", archive, own, [] { return true; }));
         EXPECT_EQ(home.prompt.shown.back().title, "The command file was not restored");
-        EXPECT_EQ(testing::readBytes(own), "edited");
+        EXPECT_EQ(testing::readBytes(own), state("edited"));
         const auto pre = home.path("pat") / kPreRollback;
         if (fs::exists(pre)) {
-            EXPECT_EQ(testing::readBytes(pre), "edited");
+            EXPECT_EQ(testing::readBytes(pre), state("edited"));
         }
         for (const auto& entry : fs::recursive_directory_iterator(home.home().folder()))
             EXPECT_NE(entry.path().extension(), ".qmk-new") << entry.path();

@@ -125,9 +125,23 @@ TEST_F(SaveCycleTest, AnEditMergedThroughTheToolIsSeenAndTheStoreRefreshed) {
     EXPECT_FALSE(cycle_->externalChange(false));
 }
 
+TEST_F(SaveCycleTest, ABackupTakenFromAnotherFileIsNeverPutBack) {
+    const auto good = testing::readBytes(commandFile());
+    keepBackup(FileOps::system(), home_.home(), home_.path("export.dat"), good);
+    const auto damaged = good.substr(0, good.size() - 9);
+    testing::DragonInstall::write(commandFile().string(), damaged);
+    EXPECT_FALSE(cycle_->refresh());
+    EXPECT_EQ(testing::readBytes(commandFile()), damaged);
+    EXPECT_TRUE(
+        std::any_of(home_.prompt.shown.begin(), home_.prompt.shown.end(), [](const auto& m) {
+            return m.title == "The command file could not be "
+                              "restored";
+        }));
+}
+
 TEST_F(SaveCycleTest, ADamagedRewriteIsRestoredFromSavedatAndTheProgramEnds) {
     const auto good = testing::readBytes(commandFile());
-    home_.writeFile("savedat", good);
+    keepBackup(FileOps::system(), home_.home(), commandFile(), good);
     testing::DragonInstall::write(commandFile().string(), good.substr(0, good.size() - 9));
     EXPECT_FALSE(cycle_->refresh());
     EXPECT_TRUE(view_.closed);

@@ -123,7 +123,8 @@ TEST(SearchReplace, ReplaceAllWritesTheFileOnceOrNotAtAll) {
         if (failAt < 0) {
             ASSERT_EQ(step, SearchReplace::Step::Finished);
             EXPECT_EQ(home.prompt.shown.back().text, "61 occurrences in 31 macros replaced");
-            EXPECT_EQ(files.steps, 4) << "a temporary file, the backup, the file and its rename";
+            EXPECT_EQ(files.steps, 5) << "a temporary file, the backup and what it was taken from, "
+                                         "the file and its rename";
             // The store was shifted with the file: it matches a parse of the new file.
             const auto shifted = home.rows();
             ASSERT_TRUE(home.parse(path, true).ok());
