@@ -81,18 +81,18 @@ MainWindow::MainWindow(ProgramDir home, Prompt* prompt)
 MainWindow::~MainWindow() = default;
 
 bool MainWindow::start(const std::string& commandLine) {
+    session_->setPlacement([this](const SettingValues& values) {
+        placeWindow({values.formLeft, values.formTop, values.formRight, values.formBottom});
+        applyFonts(q(values.font), q(values.fixedFont), values.fontSize);
+        slider_->setValue(values.slider);
+        applySlider(values.slider);
+    });
     if (!session_->start(commandLine))
         return false;
     if (engineEventWaiting_)
         deliverEngineEvents();
-    const auto& values = session_->settingValues();
-    placeWindow({values.formLeft, values.formTop, values.formRight, values.formBottom});
-    session_->trace().mark("after window placement");
-    if (values.maximized == 1)
+    if (session_->settingValues().maximized == 1)
         setWindowState(Qt::WindowMaximized);
-    applyFonts(q(values.font), q(values.fixedFont), values.fontSize);
-    slider_->setValue(values.slider);
-    applySlider(values.slider);
     render();
     // The import offer comes once the window shows.
     QTimer::singleShot(0, this, [this] {

@@ -123,6 +123,8 @@ bool MainSession::finishStart(const std::string& commandLine,
     trace_.mark("before getoptions");
     loadSettings();
     trace_.mark("after getoptions");
+    place_(values_);
+    trace_.mark("after window placement");
     browser_.setStore(store_.get());
     spoken_.setNumbering(values_.numberMenus);
     browser_.onSelectorBuilt([this](SelectorKind kind) { spoken_.selectorBuilt(kind); });
@@ -175,6 +177,9 @@ void MainSession::askAboutHardLinks(const fs::path& file) {
 }
 
 bool MainSession::offerImport() {
+    // The launch commands belong in the user's own file: another file shown gets no offer.
+    if (!productionOpen())
+        return true;
     if (offerLaunchCommands(*store_, settings_, prompt_, engine_, home_, *cycle_) ==
         ImportOutcome::Imported)
         browser_.reset(-1);

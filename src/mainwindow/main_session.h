@@ -73,6 +73,11 @@ public:
     Finder& finder() { return *finder_; }
     Editor& editor() { return *editor_; }
     SpokenControls& spoken() { return spoken_; }
+    // Start-up restores the window's placement from the settings once they are read, before the
+    // first view is chosen.
+    void setPlacement(std::function<void(const SettingValues&)> place) {
+        place_ = std::move(place);
+    }
     // The window's pane slider, which "slider 3" moves; the window tells where it stands.
     void setSlider(std::function<void(int)> move) { slider_ = std::move(move); }
     // The slider moved, by the user or with the splitter: kept in the settings at once.
@@ -184,6 +189,7 @@ private:
     std::unique_ptr<RecentHistory> history_;
     std::unique_ptr<Editor> editor_;
     std::function<void(int)> slider_ = [](int) {};
+    std::function<void(const SettingValues&)> place_ = [](const SettingValues&) {};
     SpokenControls spoken_{voice_, browser_, [this](int position) { slider_(position); }};
     std::function<void(const std::string&)> clipboard_ = [](const std::string&) {};
     std::filesystem::path commandFile_;

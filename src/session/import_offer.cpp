@@ -2,10 +2,12 @@
 
 #include "common/text.h"
 #include "common/utf8_path.h"
+#include "format/codepage.h"
 #include "format/layout.h"
 #include "session/merge.h"
 #include "session/supplied_files.h"
 #include "store/places.h"
+#include "writer/rebuilds.h"
 
 #include <filesystem>
 #include <fstream>
@@ -41,20 +43,59 @@ void setHeaderLanguage(const std::filesystem::path& file, std::uint8_t code) {
     io.put(static_cast<char>(code));
 }
 
-// Merges the supplied file; false when it is missing or the merge did not complete.
-bool importLaunchCommands(Prompt& prompt, DragonEngine& engine, const ProgramDir& home,
-                          SaveCycle& cycle) {
+enum class Import { Merged, Declined, Failed };
+
+// The supplied commands the user's file lacks, and those it holds that the user lets the
+// supplied ones replace; nothing when the user keeps every one of them.
+std::optional<std::string> commandsToImport(const std::string& supplied, Database& store,
+                                            Prompt& prompt) {
+    std::size_t offered = 0, kept = 0;
+    const std::string global(kGlobalCommands);
+    const auto chosen = withCommandsKept(supplied, [&](std::string_view name) {
+        ++offered;
+        const auto text = codepage::toUtf8(name);
+        if (!places::findRow(store, global, global, text))
+            return true;
+        if (prompt.ask("The command '" + text +
+                           "' already exists in your Global Commands.\r\n\r\nReplace it with "
+                           "the supplied one?",
+                       "For Voice initiation of Quillmark10",
+                       Prompt::Buttons::YesNo) == Prompt::Answer::Yes)
+            return true;
+        ++kept;
+        return false;
+    });
+    if (!chosen || kept == offered)
+        return std::nullopt;
+    return chosen;
+}
+
+// Merges the supplied file into the user's own file, shown in the window.
+Import importLaunchCommands(Database& store, Prompt& prompt, DragonEngine& engine,
+                            const ProgramDir& home, SaveCycle& cycle) {
     const auto file = home.file(kLaunchCommandsFile);
     if (!std::filesystem::exists(file)) {
         prompt.message("cannot find above file, reinstall", utf8Of(file));
-        return false;
+        return Import::Failed;
     }
     const auto speaker = languageOfLcid(engine.speakerLanguage()).value_or(0);
     if (headerLanguage(file) != speaker) {
         prompt.message(kLanguageNotice, engine.speaker());
         setHeaderLanguage(file, speaker);
     }
-    return cycle.merge(file);
+    const auto supplied = readWholeFile(file);
+    const auto chosen = supplied ? commandsToImport(*supplied, store, prompt) : std::nullopt;
+    if (supplied && !chosen)
+        return Import::Declined;
+    if (!supplied || *chosen == *supplied)
+        return cycle.merge(file) ? Import::Merged : Import::Failed;
+    // Only the commands the user let in: merged from a file of their own.
+    const auto some = home.file("qmk10global.chosen.dat");
+    FileOps::system().writeScratch(some, *chosen);
+    const bool merged = cycle.merge(some);
+    std::error_code ignored;
+    std::filesystem::remove(some, ignored);
+    return merged ? Import::Merged : Import::Failed;
 }
 
 } // namespace
@@ -75,19 +116,20 @@ ImportOutcome offerLaunchCommands(Database& store, const Settings& settings, Pro
     const auto choice =
         prompt.chooseWithCheck(kOffer, "For Voice initiation of Quillmark10", {"&Import", "Cancel"},
                                "Do &Not Show This Window Again");
-    const bool cancelled = choice.button != 0;
     // The merge's own result, not a flag left over from an earlier merge.
-    const bool merged = !cancelled && importLaunchCommands(prompt, engine, home, cycle);
+    const auto imported = choice.button != 0
+                               ? Import::Declined
+                               : importLaunchCommands(store, prompt, engine, home, cycle);
     if (choice.checked)
         settings.write("dont show auto import", "-1");
-    if (merged) {
+    if (imported == Import::Merged) {
         prompt.message("Commands imported successfully. You may now use the commands above to "
                        "bring up Quillmark10",
                        "'global quillmark' and 'local quillmark'");
         settings.write("dont show auto import", "-1");
         return ImportOutcome::Imported;
     }
-    if (cancelled)
+    if (imported == Import::Declined)
         return ImportOutcome::Cancelled;
     prompt.message("Sorry, I could not import these commands after all", "Please inform Tarnwell");
     return ImportOutcome::NotImported;

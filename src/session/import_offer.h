@@ -16,7 +16,9 @@ bool launchCommandsPresent(Database& store);
 enum class ImportOutcome { NotOffered, Cancelled, Imported, NotImported };
 
 // The offer at the end of start-up to merge the supplied launch commands into the user's
-// command file, until they are there or the user declines for good.
+// command file, until they are there or the user declines for good. The caller makes it only
+// while the user's own file is shown; a command the file holds already is replaced only after
+// the user's Yes.
 ImportOutcome offerLaunchCommands(Database& store, const Settings& settings, Prompt& prompt,
                                   DragonEngine& engine, const ProgramDir& home, SaveCycle& cycle);
 

@@ -312,6 +312,34 @@ EditResult convertFormat(UpdateEngine& engine, const FormatTarget& target) {
                           std::string(1, target.label[2]));
 }
 
+std::optional<std::string> withCommandsKept(std::string_view image,
+                                            const std::function<bool(std::string_view)>& keep) {
+    FileProperties properties;
+    if (!decodeHeader(image, properties) || properties.generation == layout::Generation::Unknown)
+        return std::nullopt;
+    try {
+        const RecordWalker walker(image, properties.generation, properties.generation);
+        std::string out(image.substr(0, layout::kHeaderSize));
+        const auto count = ImageReader(image).u16At(layout::kCommandCountPosition);
+        std::uint32_t position = layout::kFirstRecordPosition, kept = 0;
+        for (std::uint32_t i = 0; i < count; ++i) {
+            const auto start = out.size();
+            std::uint32_t end = 0;
+            if (keep(walker.walkCommand(position, false, {}, out, end).name))
+                ++kept;
+            else
+                out.resize(start);
+            position = end;
+        }
+        std::string countBytes;
+        appendU32(countBytes, kept);
+        out.replace(layout::kCommandCountPosition - 1, countBytes.size(), countBytes);
+        return out.append(image.substr(position - 1)); // the lists section as it was
+    } catch (const FileDamage&) {
+        return std::nullopt;
+    }
+}
+
 std::optional<std::uint8_t> languageCode(const std::string& name) {
     for (const auto& language : layout::kLanguages)
         if (language.name == name)

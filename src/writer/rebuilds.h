@@ -5,6 +5,7 @@
 #include "writer/record_walker.h"
 #include "writer/update_engine.h"
 
+#include <functional>
 #include <optional>
 #include <string>
 
@@ -47,6 +48,11 @@ struct FormatTarget {
 std::optional<FormatTarget> formatTarget(const std::string& label);
 std::optional<EditResult> formatConversionRefusal(UpdateEngine& engine, const FormatTarget& target);
 EditResult convertFormat(UpdateEngine& engine, const FormatTarget& target);
+
+// A copy of a command file's image that holds only the commands `keep` accepts (given each name
+// as the file holds it), and every LIST; nothing when the image is no command file.
+std::optional<std::string> withCommandsKept(std::string_view image,
+                                            const std::function<bool(std::string_view)>& keep);
 
 // The language byte of the header, rewritten alone.
 std::optional<std::uint8_t> languageCode(const std::string& name);

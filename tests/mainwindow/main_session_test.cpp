@@ -16,11 +16,16 @@ TEST_F(MainSessionTest, StartsOnTheUsersFileWithTheTraceAndTheFirstViewOfTheComm
     EXPECT_EQ(main->caption(), "Quillmark - ../users/pat/current/mycmds.dat (10.x)");
     EXPECT_EQ(main->rollbackCaptions().first, "Restore user 'pat' &mycmds.dat");
     EXPECT_EQ(main->rollbackList().size(), 1u) << "today's archive";
+    // Start-up's markers, in the order of its steps.
     const auto trace = home_.traceLines();
+    auto at = trace.begin();
     for (const char* marker :
          {"after open db  ", "after open states  ", "after register  ", "after voice commands  ",
-          "before getoptions  ", "before form 2 load  ", "form load 2 done  "})
-        EXPECT_NE(std::find(trace.begin(), trace.end(), marker), trace.end()) << marker;
+          "before getoptions  ", "after window placement  ", "before form 2 load  ",
+          "form load 2 done  "}) {
+        at = std::find(at, trace.end(), marker);
+        EXPECT_NE(at, trace.end()) << marker << " missing or out of order";
+    }
     EXPECT_TRUE(testing::contains(main->properties(), "#Commands:  2"));
 
     // Another file opened, then the user's own reloaded.
@@ -28,8 +33,16 @@ TEST_F(MainSessionTest, StartsOnTheUsersFileWithTheTraceAndTheFirstViewOfTheComm
     ASSERT_TRUE(main->openFile(other));
     EXPECT_EQ(main->commandFile(), other);
     EXPECT_EQ(main->browser().currentProgram(), "Global Commands");
+    // The launch commands are offered for the user's own file only.
+    home_.writeFile("Quillmark10.INI", "[Quillmark]\r\ndont show auto import=0\r\n");
+    const auto shown = home_.prompt.shown.size();
+    EXPECT_TRUE(main->offerImport());
+    EXPECT_EQ(home_.prompt.shown.size(), shown);
     ASSERT_TRUE(main->reload());
     EXPECT_EQ(main->commandFile(), commandFile());
+    home_.prompt.choices = {1};
+    EXPECT_TRUE(main->offerImport());
+    EXPECT_EQ(home_.prompt.shown.back().title, "For Voice initiation of Quillmark10");
 
     main->backup();
     EXPECT_TRUE(testing::contains(home_.prompt.shown.back().text, "Backup taken successfully"));

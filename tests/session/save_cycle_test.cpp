@@ -332,4 +332,32 @@ TEST_F(SaveCycleTest, TheLaunchOfferCancelledMissingOrDeclinedForGood) {
     EXPECT_EQ(offer(), ImportOutcome::NotOffered);
 }
 
+TEST_F(SaveCycleTest, TheLaunchOfferReplacesACommandOfTheUsersOnlyAfterItsYes) {
+    home_.writeFile(kLaunchCommandsFile, launchCommandsFile());
+    fixture::CommandFileBuilder file(7, 9);
+    file.command("global quillmark").advanced("Sub Main\r\n' mine\r\nEnd Sub\r\n");
+    file.command("local quillmark").advanced("Sub Main\r\n' mine too\r\nEnd Sub\r\n");
+    file.write(commandFile().string());
+    ASSERT_TRUE(home_.parse(commandFile(), true).ok());
+    const auto before = testing::readBytes(commandFile());
+    const auto offer = [&] {
+        return offerLaunchCommands(home_.store(), settings_, home_.prompt, engine_, home_.home(),
+                                   *cycle_);
+    };
+    // Kept both: nothing is merged, and the offer comes again next time.
+    home_.prompt.answers = {Prompt::Answer::No, Prompt::Answer::No};
+    EXPECT_EQ(offer(), ImportOutcome::Cancelled);
+    EXPECT_EQ(home_.prompt.shown[1].text, "The command 'global quillmark' already exists in your "
+                                          "Global Commands.\r\n\r\nReplace it with the "
+                                          "supplied one?");
+    EXPECT_EQ(testing::readBytes(commandFile()), before);
+    EXPECT_NE(settings_.read("dont show auto import", ""), "-1");
+    // Kept one: the other is replaced, the one kept stays the user's.
+    home_.prompt.answers = {Prompt::Answer::No, Prompt::Answer::Yes};
+    EXPECT_EQ(offer(), ImportOutcome::Imported);
+    EXPECT_EQ(row("global quillmark").script, "Sub Main\r\n' mine\r\nEnd Sub\r\n");
+    EXPECT_TRUE(testing::contains(row("local quillmark").script, "qmk9"));
+    EXPECT_FALSE(fs::exists(home_.path("qmk10global.chosen.dat")));
+}
+
 } // namespace qmk
