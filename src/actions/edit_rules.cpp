@@ -8,6 +8,9 @@
 #include "store/user_rows.h"
 #include "writer/list_names.h"
 
+#include <algorithm>
+#include <unordered_set>
+
 namespace qmk {
 
 namespace {
@@ -105,6 +108,42 @@ std::string listInUseQuestion(const std::vector<std::string>& users, std::string
         text += users[i] + crlf;
     return text + crlf + "NaturallySpeaking and Command Browser will no longer hear/see these " +
            "commands." + crlf + "Are you sure you want to " + std::string(word) + " this LIST?";
+}
+
+} // namespace qmk
+
+namespace qmk {
+
+std::vector<std::string> listsGoingWith(Database& store, const Selection& rows) {
+    std::unordered_set<std::string> named;
+    for (const auto& name : places::commandNamesOutside(store, rows))
+        for (auto& list : listNamesIn(name, kListsKeptPerName))
+            named.insert(std::move(list));
+    std::vector<std::string> going;
+    for (const auto& list : places::globalListHeadings(store))
+        if (!named.contains(list.name))
+            going.push_back(list.name);
+    return going;
+}
+
+std::string listsGoingNote(const std::vector<std::string>& lists, std::string_view it) {
+    if (lists.empty())
+        return "";
+    // At most twenty names, then how many more.
+    constexpr std::size_t kNamed = 20;
+    std::string names;
+    const auto shown = std::min(lists.size(), kNamed);
+    for (std::size_t i = 0; i < shown; ++i)
+        names += (i == 0                                     ? ""
+                  : i + 1 == shown && lists.size() <= kNamed ? " and "
+                                                             : ", ") +
+                 lists[i];
+    if (lists.size() > kNamed)
+        names += " and " + std::to_string(lists.size() - kNamed) + " more";
+    const bool one = lists.size() == 1;
+    return std::string(one ? "The LIST " : "The LISTs ") + names +
+           ", which no other command uses, " + (one ? "is" : "are") + " deleted with " +
+           std::string(it) + ".";
 }
 
 } // namespace qmk

@@ -44,4 +44,10 @@ bool copyIdentification(const std::filesystem::path& commandFile, layout::Genera
 std::vector<std::string> commandsUsingList(Database& store, const std::string& listName);
 std::string listInUseQuestion(const std::vector<std::string>& users, std::string_view word);
 
+// The LISTs a delete of `rows` takes with it: those no remaining command names.
+std::vector<std::string> listsGoingWith(Database& store, const Selection& rows);
+// What the delete question says of them ("The LIST cities, which no other command uses, is
+// deleted with it."); `it` names what is deleted ("it", "them"). Empty when none goes.
+std::string listsGoingNote(const std::vector<std::string>& lists, std::string_view it);
+
 } // namespace qmk

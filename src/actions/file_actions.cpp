@@ -1,5 +1,6 @@
 #include "actions/file_actions.h"
 
+#include "actions/edit_rules.h"
 #include "common/text.h"
 #include "common/utf8_path.h"
 #include "format/codepage.h"
@@ -62,6 +63,12 @@ Outcome deleteSelected(const FileSession& s, const ReportRequest& selection) {
     const auto chosen = selectForTool(s, selection);
     if (!chosen.outcome.done())
         return chosen.outcome;
+    // LISTs that only the deleted commands used go with them: said before anything is written.
+    if (const auto going = listsGoingNote(listsGoingWith(s.store, chosen.rows), "them");
+        !going.empty() && s.prompt.ask("Delete the " + std::to_string(chosen.rows.size()) +
+                                           " selected commands?" + "\r\n\r\n" + going,
+                                       "Delete", Prompt::Buttons::YesNo) != Prompt::Answer::Yes)
+        return Outcome::cancelled();
     beginWrite(s, "Deleting");
     auto outcome = written(deleteCommands(s.engine, chosen.rows), "Deletion Completed", "Delete");
     outcome.allGroups = outcome.done() && selection.choice == Choice::Group;

@@ -139,8 +139,11 @@ Outcome renameItem(const FileSession& s, const UserRow& row, const std::string& 
 
 Outcome deleteItem(const FileSession& s, const UserRow& row) {
     const bool isList = row.type == "L";
-    if (s.prompt.ask(std::string("Delete this ") + (isList ? "LIST?" : "command?"), row.name,
-                     Prompt::Buttons::YesNo) != Prompt::Answer::Yes)
+    const auto going =
+        isList ? std::string() : listsGoingNote(listsGoingWith(s.store, Selection({row.id})), "it");
+    if (s.prompt.ask(std::string("Delete this ") + (isList ? "LIST?" : "command?") +
+                         (going.empty() ? "" : "\r\n\r\n" + going),
+                     row.name, Prompt::Buttons::YesNo) != Prompt::Answer::Yes)
         return Outcome::cancelled();
     if (isList) {
         const auto users = commandsUsingList(s.store, row.name);

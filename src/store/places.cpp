@@ -163,6 +163,13 @@ std::vector<UserRow> globalListHeadings(Database& db) {
     return headings(select);
 }
 
+std::vector<std::string> commandNamesOutside(Database& db, const Selection& except) {
+    auto select = db.prepare("SELECT name FROM user WHERE Type <> 'L' AND listcopy = 0 AND ID NOT "
+                             "IN (SELECT value FROM json_each(?))");
+    select.bind(1, except.asJsonArray());
+    return texts(select);
+}
+
 void forEachNewestCommand(Database& db, const std::function<bool(const UserRow&)>& visit) {
     // Insertion order: the commands, newest last, then the LISTs. Only the heading's columns are
     // read: the tab shows a few of many rows, and bodies can be long.

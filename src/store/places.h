@@ -1,6 +1,7 @@
 #pragma once
 
 #include "store/database.h"
+#include "store/selection.h"
 #include "store/user_row.h"
 
 #include <cstdint>
@@ -62,6 +63,8 @@ std::vector<UserRow> commandHeadingsInFileOrder(Database& db, const std::string&
                                                 const std::string& scope);
 // The same of the global LISTs, in `ID` order.
 std::vector<UserRow> globalListHeadings(Database& db);
+// The names of the file's commands outside `except`.
+std::vector<std::string> commandNamesOutside(Database& db, const Selection& except);
 // The commands' places, names, Types and Groups, newest first, until `visit` returns false.
 void forEachNewestCommand(Database& db, const std::function<bool(const UserRow&)>& visit);
 // The names that match a LIKE `pattern` ("\" escapes), in `ID` order.

@@ -20,9 +20,6 @@ namespace qmk {
 
 namespace {
 
-// A name refers to at most this many LISTs when deciding which LISTs a delete keeps.
-constexpr std::size_t kListsKeptPerName = 30;
-
 // What the walk of one command record decided.
 struct Walked {
     RecordContext context;

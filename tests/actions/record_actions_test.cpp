@@ -174,4 +174,29 @@ TEST(RecordRules, TheCommandsUsingAListMatchItsNameLiterally) {
     EXPECT_EQ(commandsUsingList(home.store(), "50%"), std::vector<std::string>{"take <50%>"});
 }
 
+TEST_F(RecordActionsTest, TheDeleteQuestionNamesTheListsThatGoWithTheCommand) {
+    FileOps files;
+    UpdateEngine engine({home_.home(), home_.store(), home_.trace(), files, path_});
+    const auto before = testing::readBytes(path_);
+    // "open mail" leaves the LIST to "uses <colors>"; "uses <colors>" takes it along.
+    const std::pair<const char*, const char*> cases[] = {
+        {"open mail", "Delete this command?"},
+        {"uses <colors>", "Delete this command?\r\n\r\nThe LIST colors, which no other command "
+                          "uses, is deleted with it."}};
+    for (const auto& [name, question] : cases) {
+        home_.prompt.answers = {Prompt::Answer::No};
+        EXPECT_EQ(actions::deleteItem(session(engine), row(name)).code, Outcome::Code::Cancelled);
+        EXPECT_EQ(home_.prompt.shown.back().text, question);
+        EXPECT_EQ(testing::readBytes(path_), before);
+    }
+    std::vector<std::string> many;
+    for (int i = 0; i < 22; ++i)
+        many.push_back("l" + std::to_string(i));
+    EXPECT_EQ(listsGoingNote({"a", "b", "c"}, "them"),
+              "The LISTs a, b and c, which no other command uses, are deleted with them.");
+    EXPECT_TRUE(listsGoingNote(many, "it")
+                    .ends_with("l18, l19 and 2 more, which no other "
+                               "command uses, are deleted with it."));
+}
+
 } // namespace qmk

@@ -176,8 +176,12 @@ TEST_F(CliEditTest, BulkCommandsSelectAskAndRefuse) {
     EXPECT_TRUE(listed(R"("menu": "EXCEL", "state": "Application-specific", "name": "bold")"));
     EXPECT_EQ(qmk({"rename-group", file_, "--group", "Mail", "--to", "Post"}).out,
               "Mail->Post: Group renamed\n");
-    ASSERT_TRUE(
-        succeeded(qmk({"delete", file_, "--pick", "uses <colors>", "--pick", "type name"})));
+    // A LIST that goes with the deleted commands is named in the question first.
+    EXPECT_TRUE(failedWith(qmk({"delete", file_, "--pick", "uses <colors>", "--pick", "type name"}),
+                           4,
+                           "The LIST colors, which no other command uses, is deleted with them."));
+    ASSERT_TRUE(succeeded(
+        qmk({"delete", file_, "--pick", "uses <colors>", "--pick", "type name", "--yes"})));
     EXPECT_FALSE(listed("uses <colors>"));
     EXPECT_FALSE(listed("\"colors\"")); // no command names it any more
 
