@@ -60,8 +60,7 @@ void Browser::start() {
     reset(-1);
 }
 
-void Browser::buildGroupList() {
-    const auto remembered = groups_.value();
+void Browser::fillGroupEntries() {
     groups_ = {};
     changed();
     if (!storeOpen())
@@ -72,10 +71,32 @@ void Browser::buildGroupList() {
     groups_.entries.push_back("-");
     groups_.entries.push_back(kAllGroups);
     groups_.selected = static_cast<int>(groups_.entries.size()) - 1;
+}
+
+void Browser::buildGroupList() {
+    const auto remembered = groups_.value();
+    fillGroupEntries();
+    if (!storeOpen())
+        return;
     const auto found = std::find(groups_.entries.begin(), groups_.entries.end(), remembered);
     if (!remembered.empty() && found != groups_.entries.end())
         selectGroup(static_cast<int>(found - groups_.entries.begin()));
     built_(SelectorKind::Group);
+}
+
+void Browser::rebuildSelectors() {
+    // The Group chosen stays chosen while it still exists, and the view stays where it is.
+    fillGroupEntries();
+    const auto found = std::find(groups_.entries.begin(), groups_.entries.end(), currentGroup_);
+    if (allGroupsFlag_ || found == groups_.entries.end()) {
+        currentGroup_ = kAllGroups;
+        allGroupsFlag_ = true;
+    } else {
+        groups_.selected = static_cast<int>(found - groups_.entries.begin());
+    }
+    groupPosition_ = groups_.selected;
+    built_(SelectorKind::Group);
+    rebuildPrograms_ = true;
 }
 
 void Browser::buildProgramList() {

@@ -68,6 +68,9 @@ public:
     void setStore(Database* store) { store_ = store; }
     // Menu numbering prefixes selector entries; the browser reads values without them.
     void buildGroupList();
+    // After the file was read again: the Group list built anew and the Program list marked for
+    // it, so that Groups and Programs that came or went show; `reset` follows.
+    void rebuildSelectors();
     void buildProgramList();
     void buildScopeList(const std::string& program);
     void selectGroup(int position);
@@ -157,6 +160,7 @@ private:
             listener_();
     }
     void viewChanged();
+    void fillGroupEntries();
     std::vector<UserRow> block(const std::string& program, const std::string& scope);
     void listHousekeeping(const std::vector<UserRow>& rows);
     void selectLineNamed(TabLines& tab, const std::string& name);

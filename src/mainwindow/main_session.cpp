@@ -275,7 +275,10 @@ bool MainSession::reload() {
         prompt_.notify(Prompt::Kind::Error, parsed.message, parsed.title);
         return false;
     }
+    // The Group goes back to "All groups"; the Program and Scope shown stay where they were.
+    const auto program = browser_.currentProgram(), scope = browser_.currentScope();
     browser_.start();
+    browser_.setCurrent(program, scope);
     browser_.reset(CommandsTab);
     loadSettings();
     return true;
@@ -321,6 +324,7 @@ void MainSession::refreshed() {
         history_->writeOut(*store_);
         browser_.setHistory(history_->entries());
     }
+    browser_.rebuildSelectors();
     browser_.reset(-1);
 }
 

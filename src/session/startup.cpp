@@ -107,11 +107,13 @@ FirstView chooseFirstView(std::string line, const std::string& foregroundTitle,
                 std::transform(name.begin(), name.end(), name.begin(), [](unsigned char c) {
                     return static_cast<char>(c >= 'a' && c <= 'z' ? c - 'a' + 'A' : c);
                 });
+                // A Program not found leaves both Program and Scope on Global Commands.
                 const auto seek =
                     name.empty() ? std::nullopt : places::firstPlaceFromProgram(store, name);
-                if (seek && seek->program == name)
+                if (seek && seek->program == name) {
                     view.program = seek->program;
-                view.scope = seek ? seek->scope : std::string();
+                    view.scope = seek->scope;
+                }
             }
         }
     }

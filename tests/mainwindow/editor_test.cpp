@@ -61,6 +61,9 @@ TEST_F(EditorTest, NewCommandsAndListsWithTheirPromptsAndChecks) {
     ASSERT_TRUE(made);
     EXPECT_EQ(made->script, "Sub Main\r\n  SendKeys \"x\"\r\nEnd Sub\r\n");
     EXPECT_EQ(made->group, "Tools");
+    const auto& groups = browser().groups().entries;
+    EXPECT_NE(std::find(groups.begin(), groups.end(), "Tools"), groups.end())
+        << "the new Group is in the menu";
     EXPECT_EQ(main_->history().entries().front(),
               "Global Commands\tGlobal Commands\tlaunch <apps-1.x_y>");
     EXPECT_EQ(browser().history().front(), main_->history().entries().front())
@@ -120,6 +123,8 @@ TEST_F(EditorTest, ModifyRenameCloneAndDelete) {
     EXPECT_EQ(asked->title, "bold");
     EXPECT_FALSE(findRow(home_.store(), "WINWORD", "Document1", "bold"));
     EXPECT_EQ(browser().currentProgram(), "Global Commands");
+    EXPECT_EQ(browser().programs().entries, std::vector<std::string>{"Global Commands"})
+        << "the Program of the last command deleted is gone from the menu";
     EXPECT_TRUE(Parser(ParseContext{home_.home(), home_.store(), home_.trace(), home_.status,
                                     home_.prompt, ""})
                     .parse(true, commandFile().string())

@@ -38,8 +38,13 @@ TEST_F(MainSessionTest, StartsOnTheUsersFileWithTheTraceAndTheFirstViewOfTheComm
     const auto shown = home_.prompt.shown.size();
     EXPECT_TRUE(main->offerImport());
     EXPECT_EQ(home_.prompt.shown.size(), shown);
+    // Reload keeps the Program and Scope shown.
+    main->browser().setCurrent("WINWORD", "Document1");
+    main->browser().reset(CommandsTab);
     ASSERT_TRUE(main->reload());
     EXPECT_EQ(main->commandFile(), commandFile());
+    EXPECT_EQ(main->browser().currentProgram(), "WINWORD");
+    EXPECT_EQ(main->browser().currentScope(), "Document1");
     home_.prompt.choices = {1};
     EXPECT_TRUE(main->offerImport());
     EXPECT_EQ(home_.prompt.shown.back().title, "For Voice initiation of Quillmark10");

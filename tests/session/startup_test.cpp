@@ -56,6 +56,7 @@ TEST_F(FirstViewTest, TheCommandLineOrTheWindowInFrontChoosesTheFirstView) {
     EXPECT_EQ(view.scope, "Application-specific");
     view = choose("", "Untitled - Something", "/usr/bin/unknown");
     EXPECT_EQ(view.program, "Global Commands");
+    EXPECT_EQ(view.scope, "Global Commands");
 
     // A title's document part is cut to 32 characters before the Scope is sought; uncut, the
     // 33 characters would match no Scope and the earlier "Report" would be taken for it.
