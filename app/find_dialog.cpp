@@ -50,17 +50,17 @@ FindDialog::FindDialog(Finder& finder, QWidget* parent) : QDialog(parent), finde
     connect(find, &QPushButton::clicked, this, [this] {
         if (text_->text().isEmpty())
             return discard();
-        after(finder_.findFirst(settings()));
+        after(finder_.findFirst(settings()), true);
     });
     connect(again_, &QPushButton::clicked, this, [this] {
         if (text_->text().isEmpty())
             return discard();
-        after(finder_.findAgain());
+        after(finder_.findAgain(), false);
     });
     connect(previous_, &QPushButton::clicked, this, [this] {
         if (text_->text().isEmpty())
             return discard();
-        after(finder_.findPrevious());
+        after(finder_.findPrevious(), false);
     });
     connect(cancel, &QPushButton::clicked, this, &FindDialog::discard);
     connect(this, &QDialog::rejected, this, &FindDialog::discard); // Escape
@@ -76,16 +76,24 @@ FindSettings FindDialog::settings() const {
     return s;
 }
 
-void FindDialog::after(bool matched) {
-    if (!matched) {
-        again_->setEnabled(finder_.findAgainEnabled() && finder_.matched());
+void FindDialog::showEvent(QShowEvent* event) {
+    // Opened again, the dialog waits in its search text with the whole text chosen.
+    text_->setFocus();
+    text_->selectAll();
+    QDialog::showEvent(event);
+}
+
+void FindDialog::after(bool matched, bool first) {
+    again_->setEnabled(finder_.findAgainEnabled());
+    if (!matched && first) {
+        // Nothing found from the start: the text can be mended at once.
         text_->setFocus();
         text_->selectAll();
         return;
     }
-    again_->setEnabled(finder_.findAgainEnabled());
-    previous_->setEnabled(true);
+    previous_->setEnabled(previous_->isEnabled() || matched);
     again_->setFocus();
+    // A match, or no more of them: the window shows where the search stands.
     accept();
 }
 

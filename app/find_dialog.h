@@ -18,9 +18,13 @@ class FindDialog final : public QDialog {
 public:
     FindDialog(Finder& finder, QWidget* parent);
 
+protected:
+    void showEvent(QShowEvent* event) override;
+
 private:
     FindSettings settings() const;
-    void after(bool matched);
+    // After a search: `first` is the Find button's, from the start of the store.
+    void after(bool matched, bool first);
     void discard();
 
     Finder& finder_;

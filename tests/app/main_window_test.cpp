@@ -1043,6 +1043,20 @@ TEST_F(MainWindowTest, ModifyShowsTheBodyAndCancelInFindForgetsTheSearch) {
     find.findChild<QLineEdit*>()->setText("letterhead");
     click(find, "Find");
     ASSERT_EQ(window_->browser().currentItemName(), "letterhead");
+    // No match before the first: said, and the dialog hides; Find Again goes on all the same.
+    find.show();
+    EXPECT_EQ(find.focusWidget(), find.findChild<QLineEdit*>()) << "reopened in its text";
+    click(find, "Find Previous");
+    EXPECT_EQ(home_.prompt.shown.back().text, "\"letterhead\" no more matches");
+    EXPECT_FALSE(find.isVisible());
+    click(find, "Find Again");
+    EXPECT_EQ(window_->browser().currentItemName(), "letterhead rich");
+    // A body match is highlighted until a click on the tab strip.
+    ASSERT_TRUE(window_->finder().findFirst({"High", FindSettings::Field::Content, true}));
+    window_->finder().showMatch();
+    ASSERT_TRUE(window_->browser().findHighlight());
+    emit window_->findChild<QTabWidget*>()->tabBarClicked(ListsTab);
+    EXPECT_FALSE(window_->browser().findHighlight());
     click(find, "Cancel");
     const auto shown = home_.prompt.shown.size();
     window_->repeatFind(true);
