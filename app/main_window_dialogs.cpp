@@ -60,23 +60,8 @@ void MainWindow::openTools(const std::string& mode) {
         dialog.exec();
         outcome = dialog.outcome();
     }
-    auto& model = browser();
-    if (!outcome.newGroup.empty() || outcome.allGroups) {
-        model.buildGroupList();
-        const auto& groups = model.groups().entries;
-        const auto wanted = outcome.allGroups ? std::string(kAllGroups) : outcome.newGroup;
-        for (int i = 0; i < static_cast<int>(groups.size()); ++i)
-            if (groups[static_cast<std::size_t>(i)] == wanted)
-                model.selectGroup(i);
-    }
-    // A written file goes through the save cycle, so that Dragon takes it up.
-    if (outcome.fileChanged) {
-        setProgress("");
-        session_->saveCycle().save(false);
-    }
-    if (!outcome.openExported.empty() && !session_->openFile(outcome.openExported))
+    if (!session_->afterTools(outcome))
         closeProgram();
-    model.reset(-1);
     render();
 }
 

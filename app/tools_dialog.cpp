@@ -53,7 +53,9 @@ ToolsDialog::ToolsDialog(MainSession& session, Prompt& prompt, const std::string
                                                  followedName(session_.browser(), selection_))
                                   .string()));
         };
-        propose();
+        entry_->setText(q(exportTargetAtOpening(session_.store(), session_.home(),
+                                                browser.currentProgram())
+                              .string()));
         connect(selection_.choice, &QButtonGroup::idClicked, this, propose);
     }
     if (mode == "replace") {
@@ -101,12 +103,16 @@ void ToolsDialog::buildSearch(QGridLayout* layout, int& row) {
     connect(find_, &QLineEdit::textEdited, this, [this] { search_->textChanged(); });
     connect(searchButton, &QPushButton::clicked, this, &ToolsDialog::search);
     connect(replace, &QPushButton::clicked, this, [this] {
+        if (search_->refusesTexts(find_->text().toStdString(), with_->text().toStdString()))
+            return;
         if (!search_->running())
             return search();
         showFound(search_->replace(find_->text().toStdString(), with_->text().toStdString(),
                                    matchCase_->isChecked()));
     });
     connect(replaceAll, &QPushButton::clicked, this, [this] {
+        if (search_->refusesTexts(find_->text().toStdString(), with_->text().toStdString()))
+            return;
         if (!search_->running())
             search();
         if (search_->running())

@@ -315,6 +315,30 @@ fs::path MainSession::archivePath(const std::string& archive) {
            pathFromUtf8(archive);
 }
 
+bool MainSession::afterTools(const ToolsOutcome& outcome) {
+    if (!outcome.newGroup.empty() || outcome.allGroups) {
+        browser_.buildGroupList();
+        const auto& groups = browser_.groups().entries;
+        const auto wanted = outcome.allGroups ? std::string(kAllGroups) : outcome.newGroup;
+        for (int i = 0; i < static_cast<int>(groups.size()); ++i)
+            if (groups[static_cast<std::size_t>(i)] == wanted)
+                browser_.selectGroup(i);
+    }
+    // A written file goes through the save cycle, so that Dragon takes it up; one another
+    // program changed is read again.
+    if (outcome.fileChanged) {
+        setProgress("");
+        cycle_->save(false);
+    } else if (outcome.readAgain) {
+        setProgress("");
+        cycle_->refresh();
+    }
+    if (cycle_->ended() || (!outcome.openExported.empty() && !openFile(outcome.openExported)))
+        return false;
+    browser_.reset(-1);
+    return true;
+}
+
 void MainSession::afterWrite() {
     cycle_->save(false);
 }

@@ -14,6 +14,7 @@
 #include "mainwindow/finder.h"
 #include "mainwindow/history.h"
 #include "mainwindow/spoken_controls.h"
+#include "mainwindow/tools_runner.h"
 #include "platform/dragon_engine.h"
 #include "platform/message_loop.h"
 #include "platform/microphone.h"
@@ -134,6 +135,10 @@ public:
     const std::vector<std::string>& rollbackList() const { return rollbackList_; }
     // Where an archive of the list lies.
     std::filesystem::path archivePath(const std::string& archive);
+    // After the tools dialog closed: the Group it chose, the save cycle after a write, the file
+    // read again after another program changed it, the exported file opened when asked. False
+    // when the program must end.
+    bool afterTools(const ToolsOutcome& outcome);
     // After a write made outside the editor: the day's archive was taken before it; Dragon takes
     // the file up through the save cycle, which reads it into the store again.
     void afterWrite();

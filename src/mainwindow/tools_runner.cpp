@@ -42,6 +42,7 @@ ToolsOutcome runTool(const ToolsContext& c, const std::string& mode, const Repor
     tools.done = outcome.code == Outcome::Code::Done || outcome.code == Outcome::Code::Failed ||
                  outcome.code == Outcome::Code::Stale;
     tools.fileChanged = outcome.done() && outcome.fileChanged;
+    tools.readAgain = outcome.code == Outcome::Code::Stale;
     tools.newGroup = outcome.newGroup;
     tools.allGroups = outcome.allGroups;
     if (outcome.done() && !outcome.exportedFile.empty() &&

@@ -28,6 +28,12 @@ public:
     // Editing the search text ends a running search.
     void textChanged() { running_ = false; }
     Step findNext(const std::string& text, bool matchCase);
+    // True, after the message that says why, when Replace cannot use these texts (an empty
+    // search or replacement text, a character the code page lacks). Replace and Replace all
+    // ask it first; a front end asks it before it starts the search that Replace needs.
+    bool refusesTexts(const std::string& text, const std::string& with) {
+        return !replacementBytes(text, with);
+    }
     Step replace(const std::string& text, const std::string& with, bool matchCase);
     Step replaceAll(const std::string& text, const std::string& with, bool matchCase);
 

@@ -67,6 +67,15 @@ ToolsCaptions toolsCaptions(const std::string& mode, const std::filesystem::path
     return {"Search/Replace", "Replace", ""};
 }
 
+std::filesystem::path exportTargetAtOpening(Database& store, const ProgramDir& home,
+                                            const std::string& program) {
+    ReportRequest request;
+    request.mode = "dat";
+    request.choice = ReportRequest::Choice::Program;
+    request.program = program;
+    return defaultReportFile(store, home, request);
+}
+
 std::array<std::string, 4> toolsCounts(Database& store, const std::string& program,
                                        const std::string& scope, const std::string& group) {
     const auto all = statements::countCommands(store);

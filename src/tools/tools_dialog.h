@@ -26,6 +26,11 @@ DuplicateQuestion restorePrompt(Prompt& prompt, std::string target, std::string 
 
 ToolsCaptions toolsCaptions(const std::string& mode, const std::filesystem::path& exportFile);
 
+// The export's target as the dialog opens: the export folder (the program's directory until one
+// is remembered), the current Program, ".dat".
+std::filesystem::path exportTargetAtOpening(Database& store, const ProgramDir& home,
+                                            const std::string& program);
+
 // The counts beside the four choices (all, Program, Group, Scope), each right-aligned in five
 // characters.
 std::array<std::string, 4> toolsCounts(Database& store, const std::string& program,

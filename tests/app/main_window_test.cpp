@@ -1091,6 +1091,24 @@ TEST_F(MainWindowTest, RenamesKeepTheListRulesAndAnExternalChangeIsSaid) {
     }
 }
 
+TEST_F(MainWindowTest, ReplaceSaysWhichTextIsMissingBeforeItSearches) {
+    app::ToolsDialog dialog(window_->session(), home_.prompt, "replace", window_.get());
+    auto edits = dialog.findChildren<QLineEdit*>();
+    ASSERT_GE(edits.size(), 2);
+    auto* search = edits[edits.size() - 2];
+    auto* with = edits.back();
+    const std::pair<const char*, const char*> cases[] = {
+        {"", "No Search For text entered"}, {"quillmark", " No text entered to replace with"}};
+    for (const auto& [text, said] : cases) {
+        search->setText(text);
+        click(dialog, "Replace");
+        EXPECT_EQ(home_.prompt.shown.back().text, said);
+    }
+    with->setText("qm");
+    click(dialog, "Replace");
+    EXPECT_FALSE(dialog.findChild<QPlainTextEdit*>()->toPlainText().isEmpty()) << "the search ran";
+}
+
 TEST_F(MainWindowTest, TheToolsDialogNeverRenamesEveryProgramOfTheUsersOwnFile) {
     const auto own = window_->session().commandFile();
     const auto before = testing::readBytes(own);

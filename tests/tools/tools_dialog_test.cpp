@@ -3,6 +3,7 @@
 #include "common/text.h"
 #include "mainwindow/tools_runner.h"
 #include "test_home.h"
+#include "store/parameters.h"
 #include "tools/tools_dialog.h"
 
 #include <gtest/gtest.h>
@@ -64,6 +65,12 @@ TEST_F(ToolsTest, CountsCaptionsAndTheProgramRename) {
     EXPECT_EQ(counts[0], "   14");
     EXPECT_EQ(counts[1], "   12");
     EXPECT_EQ(toolsCaptions("program", {}).entry, "Enter new Program here");
+    // The export proposes the current Program's name, in the export folder once there is one.
+    EXPECT_EQ(exportTargetAtOpening(home_.store(), home_.home(), "WINWORD"),
+              home_.path("WINWORD.dat"));
+    Parameters(home_.store()).set(Parameters::Text::exportPath, "/exports");
+    EXPECT_EQ(exportTargetAtOpening(home_.store(), home_.home(), "WINWORD"),
+              std::filesystem::path("/exports") / "WINWORD.dat");
     EXPECT_EQ(toolsPickList(home_.store(), "WINWORD", "Application-specific",
                             [](const UserRow&) { return true; }),
               (std::vector<std::string>{"bold", "italic"}));
