@@ -59,6 +59,10 @@ std::optional<Refusal> checkRename(Database& store, const UserRow& row,
     return std::nullopt;
 }
 
+bool englishLanguage(std::string_view languageName) {
+    return languageName == "English";
+}
+
 std::string normaliseLineEnds(std::string body, std::string_view type) {
     if (type == "P" || type == "K")
         return body;

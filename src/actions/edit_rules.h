@@ -28,6 +28,11 @@ std::optional<Refusal> checkNewListName(Database& store, const std::string& name
 // Rename: the new name must be free under the same Program and Scope.
 std::optional<Refusal> checkRename(Database& store, const UserRow& row, const std::string& newName);
 
+// Whether the user's language is English: the language named by the open file's header. Key
+// strings become SendKeys scripts for English users only (the window's offer, the conversion of
+// one command, and the DVC conversion alike).
+bool englishLanguage(std::string_view languageName);
+
 // Save's line ends: every type but "P" and "K" ends with exactly one CR LF.
 std::string normaliseLineEnds(std::string body, std::string_view type);
 

@@ -1,6 +1,7 @@
 #include "actions/file_actions.h"
 
 #include "actions/edit_rules.h"
+#include "actions/record_actions.h"
 #include "common/text.h"
 #include "common/utf8_path.h"
 #include "format/codepage.h"
@@ -121,10 +122,9 @@ Outcome renameProgram(const FileSession& s, const ReportRequest& selection,
 }
 
 std::optional<Outcome> dvcConversionRefusal(const std::string& language, WalkOperation operation) {
-    if (operation != WalkOperation::Dvc2Vba || language == "English")
+    if (operation != WalkOperation::Dvc2Vba)
         return std::nullopt;
-    return Outcome::refused("Sorry, this command is only supported for English Language Users",
-                            "Contact Tarnwell if you are interested in a non-English User");
+    return englishOnlyRefusal(language);
 }
 
 Outcome convertDvcs(const FileSession& s, const ReportRequest& selection, WalkOperation operation) {

@@ -177,12 +177,21 @@ std::optional<std::string> keysAsAdvancedScript(const UserRow& row, Outcome* ref
     return script;
 }
 
+std::optional<Outcome> englishOnlyRefusal(const std::string& language) {
+    if (englishLanguage(language))
+        return std::nullopt;
+    return Outcome::refused("Sorry, this command is only supported for English Language Users",
+                            "Contact Tarnwell if you are interested in a non-English User");
+}
+
 Outcome convertKeys(const FileSession& s, const UserRow& row, Conversion conversion) {
     if (conversion == Conversion::ToPlainText) {
         if (row.type != "K" || row.script.find('{') != std::string::npos)
             return Outcome::refused("Only a KEYS command without { can become Plain Text");
         return saveItem(s, row, {std::nullopt, conversion, std::nullopt, std::nullopt});
     }
+    if (auto refusal = englishOnlyRefusal(s.language))
+        return *refusal;
     Outcome refusal;
     const auto script = keysAsAdvancedScript(row, &refusal);
     if (!script)

@@ -40,6 +40,8 @@ Outcome deleteItem(const FileSession& session, const UserRow& row);
 
 // A KEYS command's body as an Advanced Script, or why it cannot be one.
 std::optional<std::string> keysAsAdvancedScript(const UserRow& row, Outcome* refusal);
+// Key strings become SendKeys scripts for English users only.
+std::optional<Outcome> englishOnlyRefusal(const std::string& language);
 // A KEYS command made Plain Text or an Advanced Script, in one edit.
 Outcome convertKeys(const FileSession& session, const UserRow& row, Conversion conversion);
 

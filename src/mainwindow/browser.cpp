@@ -427,7 +427,7 @@ void Browser::selectLine(int which, int line) {
         if (!row.program.empty())
             setCurrent(row.program, row.scope);
     }
-    item_ = storeOpen() ? showItem(*store_, currentProgram_, currentScope_, currentItem_, english_)
+    item_ = storeOpen() ? showItem(*store_, currentProgram_, currentScope_, currentItem_, english_())
                         : ItemView{};
     if (findHighlight_ && item_.row)
         item_.highlight = highlight_;

@@ -148,7 +148,8 @@ public:
     void addEditedLine(int tab, const std::string& line, bool first);
     // The copy rule: a global LIST copied under the current Program and Scope.
     void addListCopy(const UserRow& global);
-    void setEnglish(bool english) { english_ = english; }
+    // Whether the user's language is English, asked as each item is shown.
+    void setEnglish(std::function<bool()> english) { english_ = std::move(english); }
     // Counts every change, so the window repaints only what moved.
     std::uint64_t version() const { return version_; }
 
@@ -186,7 +187,7 @@ private:
     ViewSwitches view_;
     std::vector<std::string> history_;
     ItemView item_;
-    bool english_ = true;
+    std::function<bool()> english_ = [] { return true; };
     bool rebuildPrograms_ = false;
     bool findHighlight_ = false;
     std::pair<std::size_t, std::size_t> highlight_;

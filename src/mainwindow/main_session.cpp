@@ -1,5 +1,6 @@
 #include "mainwindow/main_session.h"
 
+#include "actions/edit_rules.h"
 #include "actions/file_actions.h"
 #include "actions/xml_actions.h"
 #include "common/file_time.h"
@@ -143,7 +144,7 @@ bool MainSession::finishStart(const std::string& commandLine,
             if (values_.slider == 10)
                 slider_(8);
         }});
-    browser_.setEnglish(nat_->language.starts_with("EN"));
+    browser_.setEnglish([this] { return englishLanguage(languageName()); });
     browser_.start();
 
     trace_.mark("before form 2 load");

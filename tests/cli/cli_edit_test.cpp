@@ -68,6 +68,13 @@ TEST_F(CliEditTest, EditsReachTheFileAndTheStore) {
                                "open inbox", "--description", "new", "--group", "Post"})));
     EXPECT_TRUE(listed(R"("name": "open inbox", "Type": "K", "script": "{Ctrl+m}", "scope": "G", )"
                        R"("owner": "Post")"));
+    // A key string becomes a SendKeys script for an English user's file only.
+    CommandFileBuilder french(7, 12);
+    french.command("open inbox").keys("{Ctrl+i}");
+    EXPECT_TRUE(testing::failedWith(
+        qmk({"to-advanced", home_.writeFile("french.dat", french.build()).string(), "--name",
+             "open inbox"}),
+        1, "Sorry, this command is only supported for English Language Users"));
     ASSERT_TRUE(succeeded(qmk({"to-advanced", file_, "--name", "open inbox"})));
     EXPECT_TRUE(listed(R"("name": "open inbox", "Type": "A", )"
                        R"("script": "Sub Main\r\n\r\nSendKeys \"^m\", true\r\n\r\nEnd Sub\r\n")"));

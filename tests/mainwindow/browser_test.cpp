@@ -170,7 +170,7 @@ TEST_F(BrowserTest, TheItemViewByTypeStatesBackslashesAndEncryption) {
     browser_.selectProgram(static_cast<int>(notepad - browser_.programs().entries.begin()));
     EXPECT_EQ(browser_.item().activeStates, "a,b,c");
     EXPECT_TRUE(browser_.item().convertToAdvancedEnabled);
-    browser_.setEnglish(false);
+    browser_.setEnglish([] { return false; });
     browser_.selectLine(CommandsTab, 0);
     EXPECT_FALSE(browser_.item().convertToAdvancedEnabled);
 }

@@ -72,6 +72,20 @@ TEST_F(MainSessionTest, TheRollbackListIsThatOfTheUserWhoseFileWasOpenedLast) {
     EXPECT_EQ(main->rollbackList(), std::vector<std::string>{Backups::archiveName(now())});
 }
 
+TEST_F(MainSessionTest, ConvertToAdvancedScriptingIsOfferedByTheLanguageOfTheFileShown) {
+    auto main = session();
+    ASSERT_TRUE(main->start("global commands"));
+    auto french = testing::readBytes(commandFile());
+    french[15] = 12;
+    for (const auto& [file, english] :
+         {std::pair{home_.writeFile("french.dat", french), false}, {commandFile(), true}}) {
+        ASSERT_TRUE(main->openFile(file));
+        main->browser().setCurrentItemName("open mail");
+        main->browser().reset(CommandsTab);
+        EXPECT_EQ(main->browser().item().convertToAdvancedEnabled, english) << file;
+    }
+}
+
 TEST_F(MainSessionTest, AToolRunOnAFileChangedBehindTheStoreReadsTheFileAgain) {
     auto main = session();
     ASSERT_TRUE(main->start("global commands"));
