@@ -170,6 +170,9 @@ public:
         if (!body)
             return kFailed;
         command.body = *body;
+        // Placed as the window places a new command, its question and all.
+        if (const auto refusal = actions::placementCheck(context(), command, model))
+            return finish(*refusal, "");
         return finish(actions::createCommand(context(), command, model), "command added");
     }
 
@@ -277,6 +280,7 @@ void addEditCommands(Commands& commands) {
     newCommand->add_option("--group", o->group, "The group");
     newCommand->add_option("--like", o->like,
                            "The command whose program and window identification to copy");
+    commands.addYes(newCommand, "Make a file's first Global Command");
 
     auto* newList = edit("new-list", "Add a new LIST", &Editor::newList);
     newList->add_option("--name", o->name, "The new LIST's name")->required();

@@ -198,7 +198,8 @@ actions::FileSession Session::fileSession(UpdateEngine& engine, ReportOutlets ou
             [] { return false; }, // the file was read at the start of this run
             [this] { archiveBeforeWrite(); },
             {},
-            {}};
+            {},
+            [this](const std::string& script) { return voice_.checkScript(script); }};
 }
 
 int Session::verifyWrite() {

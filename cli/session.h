@@ -8,6 +8,7 @@
 #include "console_prompt.h"
 #include "format/parser.h"
 #include "platform/dragon_engine.h"
+#include "platform/voice_command.h"
 #include "session/backups.h"
 #include "session/nat.h"
 #include "store/database.h"
@@ -91,6 +92,7 @@ private:
     std::optional<Parser> parser_;
     SimulatedWindows windows_;
     SimulatedEngine engine_{windows_, SimulatedDragonSetup::fromEnvironment()};
+    SimulatedVoiceCommand voice_{windows_}; // Dragon's check of a legacy script
     std::unique_ptr<Nat> nat_;
     bool writing_ = false;
     bool storeRebuilt_ = false;

@@ -208,6 +208,18 @@ std::optional<Outcome> placementRefusal(const NewCommand& command,
         "Please pick a different Program, Scope, Group, or View");
 }
 
+std::optional<Outcome> placementCheck(const FileSession& s, const NewCommand& command,
+                                      const std::optional<UserRow>& model) {
+    if (auto refusal = placementRefusal(command, model))
+        return refusal;
+    if ((model && model->type != "L") ||
+        Prompt::goesOn(s.prompt.ask("To create your first 'Global Commands' for this file, choose "
+                                    "'OK', otherwise 'Cancel'",
+                                    "New Command", Prompt::Buttons::OkCancel)))
+        return std::nullopt;
+    return Outcome::cancelled();
+}
+
 Outcome createCommand(const FileSession& s, NewCommand command,
                       const std::optional<UserRow>& model) {
     if (command.type != "K" && command.type != "S" && command.type != "A" && command.type != "P")

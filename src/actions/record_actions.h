@@ -49,6 +49,11 @@ Outcome convertKeys(const FileSession& session, const UserRow& row, Conversion c
 // identification are copied); without one, only Global Commands takes a first command.
 std::optional<Outcome> placementRefusal(const NewCommand& command,
                                         const std::optional<UserRow>& model);
+// The same check as a front end makes it when the user asks for a new command: the first
+// Global Command of a file is made only after the user's OK. Nothing when the command may go
+// there.
+std::optional<Outcome> placementCheck(const FileSession& session, const NewCommand& command,
+                                      const std::optional<UserRow>& model);
 Outcome createCommand(const FileSession& session, NewCommand command,
                       const std::optional<UserRow>& model);
 Outcome createList(const FileSession& session, const std::string& name, const std::string& items);

@@ -182,15 +182,12 @@ std::optional<std::optional<UserRow>> Editor::locationCheck() {
         model.reset();
     NewCommand here;
     here.program = p_.browser.currentProgram();
-    if (refused(actions::placementRefusal(here, model).value_or(Outcome())))
+    UpdateEngine engine({p_.home, p_.store, p_.trace, p_.files, p_.commandFile()});
+    if (const auto refusal = actions::placementCheck(fileSession(engine), here, model)) {
+        refused(*refusal);
         return std::nullopt;
-    if (model)
-        return model;
-    if (!Prompt::goesOn(p_.prompt.ask(
-            "To create your first 'Global Commands' for this file, choose 'OK', otherwise 'Cancel'",
-            "New Command", Prompt::Buttons::OkCancel)))
-        return std::nullopt;
-    return std::optional<UserRow>();
+    }
+    return model;
 }
 
 void Editor::newCommand(const std::string& type) {

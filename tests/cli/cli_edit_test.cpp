@@ -60,10 +60,15 @@ TEST_F(CliEditTest, EditsReachTheFileAndTheStore) {
     ASSERT_TRUE(succeeded(r));
     EXPECT_EQ(r.out, "body saved\n");
     EXPECT_TRUE(listed(R"("name": "type name", "Type": "K", "script": "Pat Example")"));
+    // A legacy script is checked as the window checks it.
+    EXPECT_TRUE(testing::failedWith(
+        qmk({"set-body", file_, "--program", "WinWord", "--name", "bold", "--body-file", "-"},
+            "Sub Main\r\nEnd Sub\r\n\r\n"),
+        1, "Error in your script at line: 1"));
     ASSERT_TRUE(succeeded(
         qmk({"set-body", file_, "--program", "WinWord", "--name", "bold", "--body-file", "-"},
-            "Sub Main\r\nEnd Sub\r\n\r\n")));
-    EXPECT_TRUE(listed(R"("script": "Sub Main\r\nEnd Sub\r\n")"));
+            "SendKeys \"b\"\r\nWait 10\r\n\r\n")));
+    EXPECT_TRUE(listed(R"("script": "SendKeys \"b\"\r\nWait 10\r\n")"));
     ASSERT_TRUE(succeeded(qmk({"set-details", file_, "--name", "open mail", "--new-name",
                                "open inbox", "--description", "new", "--group", "Post"})));
     EXPECT_TRUE(listed(R"("name": "open inbox", "Type": "K", "script": "{Ctrl+m}", "scope": "G", )"
@@ -133,6 +138,15 @@ TEST_F(CliEditTest, RefusalsAreShownAndWriteNothing) {
         EXPECT_TRUE(testing::failedWith(qmk(args), 1, message)) << args[0];
         EXPECT_EQ(bytes(), before) << args[0];
     }
+    // A file's first Global Command is made after the window's question only.
+    CommandFileBuilder noGlobal;
+    noGlobal.command("bold").application("winword").keys("{Ctrl+b}");
+    const auto file = home_.writeFile("noglobal.dat", noGlobal.build()).string();
+    const std::vector<std::string> first{"new", file, "--type", "K", "--name", "x", "--body", "y"};
+    EXPECT_TRUE(testing::failedWith(qmk(first), 4, "To create your first 'Global Commands'"));
+    auto yes = first;
+    yes.push_back("--yes");
+    EXPECT_TRUE(testing::succeeded(qmk(yes)));
 }
 
 TEST_F(CliEditTest, KeysToScriptPrintsEitherForm) {
