@@ -204,11 +204,12 @@ namespace {
 
 int keysToScript(const std::string& keys, const std::string& form, std::ostream& out,
                  Prompt& prompt) {
-    if (form == "senddragonkeys") {
-        out << keysToSendDragonKeysScript(keys) << '\n';
-        return kDone;
+    if (const auto encoded = encodeForFile(keys, "The key string"); encoded.refusal) {
+        prompt.message(encoded.refusal->message, encoded.refusal->title);
+        return kFailed;
     }
-    const auto script = keysToSendKeysScript(keys);
+    const auto script =
+        form == "senddragonkeys" ? sendDragonKeysScriptOfText(keys) : sendKeysScriptOfText(keys);
     if (!script) {
         prompt.message(" Conversion failed", "Please send to Tarnwell");
         return kFailed;

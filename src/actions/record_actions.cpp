@@ -171,7 +171,7 @@ std::optional<std::string> keysAsAdvancedScript(const UserRow& row, Outcome* ref
     };
     if (row.type != "K" || row.script.find('{') == std::string::npos)
         return refuse(Outcome::refused("Only a KEYS command with { can become an Advanced Script"));
-    const auto script = keysToSendKeysScript(row.script);
+    const auto script = sendKeysScriptOfText(row.script);
     if (!script)
         return refuse(Outcome::refused(" Conversion failed", "Please send to Tarnwell"));
     return script;

@@ -10,7 +10,7 @@ Regex::Regex(std::string_view pattern, int options) {
     int error = 0;
     PCRE2_SIZE offset = 0;
     code_ = pcre2_compile(reinterpret_cast<PCRE2_SPTR>(pattern.data()), pattern.size(),
-                          PCRE2_UTF | PCRE2_MATCH_INVALID_UTF |
+                          ((options & kBytes) ? 0u : PCRE2_UTF | PCRE2_MATCH_INVALID_UTF) |
                               ((options & kCaseless) ? PCRE2_CASELESS : 0u),
                           &error, &offset, nullptr);
     if (!code_) {

@@ -9,10 +9,12 @@ struct pcre2_real_match_data_8;
 
 namespace qmk {
 
-// A PCRE2 pattern over UTF-8 text, compiled once. Matching searches anywhere in the subject.
+// A PCRE2 pattern over UTF-8 text, compiled once, or with kBytes over single-byte text (the
+// command file's Windows-1252, where "." is one byte, one character). Matching searches
+// anywhere in the subject.
 class Regex {
 public:
-    enum Options { kCaseSensitive = 0, kCaseless = 1 };
+    enum Options { kCaseSensitive = 0, kCaseless = 1, kBytes = 2 };
     explicit Regex(std::string_view pattern, int options = kCaseless);
     ~Regex();
     Regex(const Regex&) = delete;

@@ -2,6 +2,7 @@
 
 #include "common/regex.h"
 #include "common/text.h"
+#include "format/codepage.h"
 
 #include <algorithm>
 #include <array>
@@ -93,14 +94,16 @@ struct Patterns {
     std::string keys = alternatives(kKeys);
     std::string nav = alternatives(kNavigation);
     std::string mods{kModifiers};
-    Regex notSendKeys{"(numlock|capslock|sysreq|break|rightalt|rightctrl|rightshift)"};
-    Regex singleKey{R"(\{)" + keys + R"(\})"};
-    Regex keyWithCount{R"(\{)" + keys + R"( +\d{1,}\})"};
-    Regex modifierKey{R"(\{)" + mods + R"( ?\+ ?)" + keys + R"(( +\d{1,})?\})"};
-    Regex modifierChar{R"(\{)" + mods + R"( ?\+(.)\})"};
-    Regex modifierCharCount{R"(\{)" + mods + R"( ?\+(.)( +\d{1,})?\})"};
-    Regex twoModifiersNav{R"(\{)" + mods + R"( ?\+ ?)" + mods + R"( ?\+ ?)" + nav + R"(\})"};
-    Regex twoModifiersChar{R"(\{)" + mods + R"( ?\+ ?)" + mods + R"( ?\+ ?(.)\})"};
+    static constexpr int kOptions = Regex::kCaseless | Regex::kBytes;
+    Regex notSendKeys{"(numlock|capslock|sysreq|break|rightalt|rightctrl|rightshift)", kOptions};
+    Regex singleKey{R"(\{)" + keys + R"(\})", kOptions};
+    Regex keyWithCount{R"(\{)" + keys + R"( +\d{1,}\})", kOptions};
+    Regex modifierKey{R"(\{)" + mods + R"( ?\+ ?)" + keys + R"(( +\d{1,})?\})", kOptions};
+    Regex modifierChar{R"(\{)" + mods + R"( ?\+(.)\})", kOptions};
+    Regex modifierCharCount{R"(\{)" + mods + R"( ?\+(.)( +\d{1,})?\})", kOptions};
+    Regex twoModifiersNav{R"(\{)" + mods + R"( ?\+ ?)" + mods + R"( ?\+ ?)" + nav + R"(\})",
+                          kOptions};
+    Regex twoModifiersChar{R"(\{)" + mods + R"( ?\+ ?)" + mods + R"( ?\+ ?(.)\})", kOptions};
 };
 
 const Patterns& patterns() {
@@ -293,6 +296,21 @@ std::optional<std::string> keysToSendKeysScript(std::string_view keys) {
 
 std::string keysToSendDragonKeysScript(std::string_view keys) {
     return "Sub Main\r\n\r\nSendDragonKeys \"" + doubledQuotes(keys) + "\"\r\n\r\nEnd Sub";
+}
+
+std::optional<std::string> sendKeysScriptOfText(std::string_view keys) {
+    const auto bytes = codepage::fromUtf8(keys);
+    if (!bytes.ok)
+        return std::nullopt;
+    const auto script = keysToSendKeysScript(bytes.bytes);
+    return script ? std::optional<std::string>(codepage::toUtf8(*script)) : std::nullopt;
+}
+
+std::optional<std::string> sendDragonKeysScriptOfText(std::string_view keys) {
+    const auto bytes = codepage::fromUtf8(keys);
+    if (!bytes.ok)
+        return std::nullopt;
+    return codepage::toUtf8(keysToSendDragonKeysScript(bytes.bytes));
 }
 
 } // namespace qmk

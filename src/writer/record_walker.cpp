@@ -35,8 +35,8 @@ bool groupMatches(const WalkTransform& t, std::string_view group) {
 
 std::string replacedIgnoringCase(std::string_view text, std::string_view from,
                                  std::string_view to) {
-    static const Regex sendDragonKeys("SendDragonKeys");
-    static const Regex sendKeys("SendKeys");
+    static const Regex sendDragonKeys("SendDragonKeys", Regex::kCaseless | Regex::kBytes);
+    static const Regex sendKeys("SendKeys", Regex::kCaseless | Regex::kBytes);
     const Regex& pattern = from == "SendKeys" ? sendKeys : sendDragonKeys;
     std::string result;
     std::string_view rest = text;
@@ -218,9 +218,11 @@ void RecordWalker::walkBody(ImageReader& in, RecordContext& c, bool selected,
     }
     case layout::kAdvancedScripting: {
         c.storedBody = in.string();
-        if (selected && transform.operation == WalkOperation::Convert260)
+        // A format conversion rewrites every record it writes, those the store does not hold
+        // (not loaded) among them.
+        if (transform.operation == WalkOperation::Convert260)
             c.setBody(replacedIgnoringCase(c.body(), "SendDragonKeys", "SendKeys"));
-        else if (selected && transform.operation == WalkOperation::Convert261 &&
+        else if (transform.operation == WalkOperation::Convert261 &&
                  source_ == layout::Generation::V6)
             c.setBody(replacedIgnoringCase(c.body(), "SendKeys", "SendDragonKeys"));
         appendCountedString(out, c.body());

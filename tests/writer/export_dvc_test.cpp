@@ -2,6 +2,7 @@
 #include "store/statements.h"
 #include "text_checks.h"
 #include "writer/export_dat.h"
+#include "writer/keys_to_script.h"
 #include "writer/rebuilds.h"
 #include "writer_fixture.h"
 
@@ -193,6 +194,7 @@ TEST_F(WriterTest, DvcConversionsConvertOnlyTheirKindOfKeyString) {
     CommandFileBuilder file(CommandFileBuilder::versionCode(Generation::V8));
     file.command("words").keys("hello world");
     file.command("save").keys("{Ctrl+s}");
+    file.command("accent").keys("{Ctrl+\xe9}"); // é, as the file holds it
     file.command("half").keys("{only");
     file.command("bad").keys("{ab}{");
     file.command("unmarked").keys("{Ctrl+u}");
@@ -222,6 +224,9 @@ TEST_F(WriterTest, DvcConversionsConvertOnlyTheirKindOfKeyString) {
     ASSERT_TRUE(home_.parse(path_, true).ok());
     EXPECT_EQ(row("save").type, "A");
     EXPECT_EQ(row("save").script, "Sub Main\r\n\r\nSendKeys \"^s\", true\r\n\r\nEnd Sub");
+    // The same key as the window converts it.
+    EXPECT_EQ(row("accent").script, sendKeysScriptOfText("{Ctrl+\u00e9}"));
+    EXPECT_EQ(row("accent").script, "Sub Main\r\n\r\nSendKeys \"^\u00e9\", true\r\n\r\nEnd Sub");
     EXPECT_EQ(row("unmarked").type, "K");
     EXPECT_EQ(row("bad").type, "K");
     const auto vbaLog = readBytes(home_.path("ConvertKEYS2Advanced.log"));

@@ -1,6 +1,7 @@
 #include "platform/windows.h"
 #include "writer/keys_to_script.h"
 
+#include <algorithm>
 #include <gtest/gtest.h>
 
 namespace qmk {
@@ -64,6 +65,36 @@ TEST(SendKeysForm, TextRunsLineBreaksAndQuotes) {
     EXPECT_EQ(statements("{tab}" + std::string(200, 'z')),
               "SendKeys \"{tab}\", true\r\nSendKeys \"" + std::string(127, 'z') +
                   "\",true\r\nSendKeys \"" + std::string(73, 'z') + "\",true\r\n");
+}
+
+TEST(SendKeysForm, CharactersAboveAsciiCountOneEachAtEveryCut) {
+    // é and € are one character each in the file, two and three bytes of UTF-8.
+    const auto characters = [](const std::string& utf8) {
+        return std::count_if(utf8.begin(), utf8.end(),
+                             [](char c) { return (static_cast<unsigned char>(c) & 0xc0) != 0x80; });
+    };
+    for (const std::string c : {"\u00e9", "\u20ac"})
+        for (std::size_t n = 120; n <= 260; ++n) {
+            std::string keys;
+            for (std::size_t i = 0; i < n; ++i)
+                keys += i == 100 ? std::string("\r\n") : c;
+            const auto script = sendKeysScriptOfText(keys);
+            ASSERT_TRUE(script) << n;
+            // Each SendKeys text holds at most 127 characters; together they are the key string.
+            std::string typed;
+            for (auto at = script->find("SendKeys \""); at != std::string::npos;
+                 at = script->find("SendKeys \"", at + 1)) {
+                const auto text = script->substr(at + 10, script->find('"', at + 10) - at - 10);
+                EXPECT_LE(characters(text), 127) << n;
+                typed += text + (script->compare(script->find('"', at + 10), 8, "\" & vbCr") == 0
+                                     ? "\r\n"
+                                     : "");
+            }
+            EXPECT_EQ(typed, keys) << n;
+        }
+    EXPECT_EQ(sendKeysScriptOfText("{Ctrl+\u20ac}"),
+              "Sub Main\r\n\r\nSendKeys \"^\u20ac\", true\r\n\r\nEnd Sub");
+    EXPECT_FALSE(sendKeysScriptOfText("\u263a")) << "no such character in the file";
 }
 
 TEST(SendKeysForm, AStrayBraceCannotBeConverted) {

@@ -1,4 +1,6 @@
+#include "format/file_properties.h"
 #include "format/image_reader.h"
+#include "format/record.h"
 #include "generations.h"
 #include "store/statements.h"
 #include "text_checks.h"
@@ -218,6 +220,41 @@ TEST_F(WriterTest, FormatConversionsAdaptEveryRecordAndKeepTheListsSection) {
     EXPECT_EQ(listsSection(bytes, offsetLists()), lists);
     EXPECT_EQ(readBytes(home_.path("writer.trace")),
               "convert270  \r\nconvert280  \r\nconvert260  \r\n");
+}
+
+// The 6.x conversions' rewrite of Advanced Scripts: 6.0 makes every SendDragonKeys a SendKeys,
+// 6.1 makes every SendKeys a SendDragonKeys for a 6.x source only; in every record written,
+// whatever its case, loaded or not.
+TEST_F(WriterTest, TheSixConversionsRewriteSendKeysOneWayForEveryRecord) {
+    struct Case {
+        std::uint8_t source;
+        const char* target;
+        const char* body;
+        const char* becomes;
+    };
+    const Case cases[] = {
+        {6, "6.0", "sendDragonKeys \"x\"\r\nSendKeys \"y\"", "SendKeys \"x\"\r\nSendKeys \"y\""},
+        {4, "6.0", "SENDDRAGONKEYS \"x\"", "SendKeys \"x\""},
+        {6, "6.1", "SendKeys \"x\"", "SendKeys \"x\""},
+        {3, "6.1", "sendkeys \"x\"\r\nSendDragonKeys \"y\"",
+         "SendDragonKeys \"x\"\r\nSendDragonKeys \"y\""}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::string(c.target) + " from version code " + std::to_string(c.source));
+        CommandFileBuilder file(c.source);
+        file.command("shown").advanced(c.body);
+        file.command("hidden").notLoaded().advanced(c.body);
+        load(file);
+        ASSERT_TRUE(convertFormat(*engine_, *formatTarget(c.target)).ok);
+        const auto image = fileBytes();
+        FileProperties properties;
+        ASSERT_TRUE(decodeHeader(image, properties));
+        ImageReader in(image, layout::kFirstRecordPosition);
+        for (const char* name : {"shown", "hidden"}) {
+            const auto record = readCommandRecord(in, properties.generation, KeyNames{});
+            EXPECT_EQ(record.name, name);
+            EXPECT_EQ(record.script, c.becomes) << name;
+        }
+    }
 }
 
 // Each conversion target writes its own version code into the header's fifth byte, stepping
