@@ -29,6 +29,8 @@
 namespace qmk::app {
 
 void MainWindow::openReports(const std::string& mode) {
+    if (!session_->mayLeave())
+        return render();
     {
         ReportsDialog dialog(*session_, prompt_, mode, this);
         addHelpKey(&dialog, helpFile("reports.html"));
@@ -44,6 +46,8 @@ void MainWindow::importXmlFile(const QString& path) {
 }
 
 void MainWindow::openTools(const std::string& mode) {
+    if (!session_->mayLeave())
+        return render();
     if (const auto refusal = actions::dvcConversionRefusal(
             session_->languageName(),
             mode == "dvc2vba" ? WalkOperation::Dvc2Vba : WalkOperation::Dvc2Plain)) {
@@ -66,6 +70,8 @@ void MainWindow::openTools(const std::string& mode) {
 }
 
 void MainWindow::openComparison() {
+    if (!session_->mayLeave())
+        return render();
     ArchiveComparison comparison(*session_);
     bool changed = false;
     {
@@ -80,6 +86,8 @@ void MainWindow::openComparison() {
 }
 
 void MainWindow::openFind() {
+    if (!session_->mayLeave())
+        return render();
     if (!find_) {
         find_ = new FindDialog(session_->finder(), this);
         addHelpKey(find_, helpFile("find.html"));

@@ -192,6 +192,8 @@ void MainWindow::buildMenus() {
     });
     tools->addSeparator();
     tools->addAction("Find co&nflicts...", this, [this] {
+        if (!session_->mayLeave())
+            return render();
         ConflictList conflicts(*session_);
         if (!conflicts.find())
             return;
