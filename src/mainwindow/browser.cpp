@@ -124,6 +124,7 @@ void Browser::buildProgramList() {
 
 void Browser::buildScopeList(const std::string& program) {
     scopes_ = {};
+    scopesOf_ = program;
     changed();
     if (!storeOpen())
         return;
@@ -187,6 +188,9 @@ void Browser::selectScope(int position) {
         return;
     stale_[ListsTab] = true;
     scopes_.selected = position;
+    // A Scope is always chosen with the Program whose Scopes the list holds, though a line of
+    // a Recently tab may have shown an item of another Program since.
+    currentProgram_ = scopesOf_;
     currentScope_ = scopes_.value();
     changed();
     if (places::scopeExists(*store_, currentProgram_, currentScope_))
@@ -427,8 +431,9 @@ void Browser::selectLine(int which, int line) {
         if (!row.program.empty())
             setCurrent(row.program, row.scope);
     }
-    item_ = storeOpen() ? showItem(*store_, currentProgram_, currentScope_, currentItem_, english_())
-                        : ItemView{};
+    item_ = storeOpen()
+                ? showItem(*store_, currentProgram_, currentScope_, currentItem_, english_())
+                : ItemView{};
     if (findHighlight_ && item_.row)
         item_.highlight = highlight_;
     changed();

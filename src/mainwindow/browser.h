@@ -174,6 +174,7 @@ private:
     Database* store_;
     EditGate& gate_;
     Selector groups_, programs_, scopes_;
+    std::string scopesOf_; // the Program whose Scopes the Scope list holds
     std::array<TabLines, 4> tabs_;
     std::array<bool, 4> stale_{false, true, true, true};
     int showing_ = CommandsTab;

@@ -311,9 +311,17 @@ Outcome Editor::write(const EditTarget& target, const ItemTexts& typed) {
         return Outcome::refused(kNoLongerAvailable, target.name);
     const auto& shownTexts = gate_.shown();
     actions::ItemChanges changes;
-    // Only what the user changed is written: a body shown and left alone is never written back.
-    if (typed.body != shownTexts.body)
+    // Only what the user changed is written: a body shown and left alone is never written back,
+    // unless the new type stores the text shown otherwise (a KEYS command's doubled backslashes
+    // become single ones in Plain Text).
+    if (typed.body != shownTexts.body) {
         changes.body = body;
+    } else if (target.conversion) {
+        auto same = bodyToStore(shownBody(*row), doublesBackslashes(target.type, row->filename),
+                                target.bodyUndoubled);
+        if (same != row->script)
+            changes.body = std::move(same);
+    }
     changes.conversion = target.conversion;
     if (row->type != "L" &&
         (typed.description != shownTexts.description || typed.group != shownTexts.group)) {

@@ -162,6 +162,36 @@ TEST_F(EditorTest, ConversionsAndDebugWithBasic) {
     EXPECT_EQ(typed.back(), "^{home}");
 }
 
+TEST_F(MainSessionTest, AConvertedBodyShowsAsItDidAndAScopeIsChosenWithItsProgram) {
+    auto main = session();
+    ASSERT_TRUE(main->start("global commands"));
+    fixture::CommandFileBuilder file(7, 9);
+    file.command("path").keys("c:\\\\temp");
+    const auto exported = home_.writeFile("export.dat", file.build());
+    ASSERT_TRUE(main->openFile(exported));
+    auto& browser = main->browser();
+    browser.setCurrentItemName("path");
+    browser.reset(CommandsTab);
+    ASSERT_EQ(browser.item().body, "c:\\temp") << "an exported KEYS body shows single backslashes";
+    // As Plain Text the same text is stored as shown: one backslash.
+    main->editor().convertToPlain();
+    ASSERT_TRUE(main->editor().save());
+    EXPECT_EQ(findRow(home_.store(), "Global Commands", "Global Commands", "path")->script,
+              "c:\\temp");
+
+    // After a Recently tab showed an item of another Program, a Scope chosen from the Scope list
+    // goes with the Program that list belongs to.
+    ASSERT_TRUE(main->reload());
+    browser.setCurrent("WINWORD", "Document1");
+    browser.reset(CommandsTab);
+    browser.setHistory({"Global Commands\tGlobal Commands\topen mail"});
+    browser.selectTab(RecentlyModifiedTab);
+    ASSERT_EQ(browser.currentProgram(), "Global Commands");
+    browser.selectScope(0);
+    EXPECT_EQ(browser.currentProgram(), "WINWORD");
+    EXPECT_EQ(browser.currentScope(), "Document1");
+}
+
 TEST_F(MainSessionTest, TheEditorWorksOnEveryGenerationAndCopiesGlobalListsItNames) {
     using layout::Generation;
     for (const auto generation :
