@@ -24,7 +24,8 @@ std::map<std::string, Held>& heldLocks() {
 } // namespace
 
 std::optional<CommandFileLock> CommandFileLock::acquire(const std::filesystem::path& commandFile,
-                                                        std::chrono::milliseconds wait) {
+                                                        std::chrono::milliseconds wait,
+                                                        std::string* whyNot) {
     // Every name of the file locks the same lock file.
     std::error_code ec;
     auto real = std::filesystem::weakly_canonical(commandFile, ec);
@@ -37,12 +38,22 @@ std::optional<CommandFileLock> CommandFileLock::acquire(const std::filesystem::p
         return CommandFileLock(key);
     }
     const auto until = std::chrono::steady_clock::now() + wait;
-    auto handle = native::FileLockHandle::tryLock(real);
+    std::error_code cannotOpen;
+    auto handle = native::FileLockHandle::tryLock(real, &cannotOpen);
     while (!handle) {
-        if (std::chrono::steady_clock::now() >= until)
+        // A folder that is missing or cannot be written to is said at once: waiting would not
+        // change it.
+        if (cannotOpen || std::chrono::steady_clock::now() >= until) {
+            if (whyNot)
+                *whyNot = !cannotOpen ? std::string(kFileBeingChanged)
+                          : !std::filesystem::is_directory(real.parent_path(), ec)
+                              ? "its folder " + utf8Of(real.parent_path()) + " does not exist"
+                              : "its folder " + utf8Of(real.parent_path()) +
+                                    " cannot be written to (" + cannotOpen.message() + ")";
             return std::nullopt;
+        }
         std::this_thread::sleep_for(std::chrono::milliseconds(20));
-        handle = native::FileLockHandle::tryLock(real);
+        handle = native::FileLockHandle::tryLock(real, &cannotOpen);
     }
     heldLocks()[key] = {std::move(handle), 1};
     return CommandFileLock(key);

@@ -15,10 +15,11 @@ inline constexpr const char* kFileBeingChanged =
 // one program the lock is shared: a write inside a cycle that holds it goes on at once.
 class CommandFileLock {
 public:
-    // Waits up to `wait` for the lock; nullopt when another program held it all that time or
-    // the lock file cannot be made.
+    // Waits up to `wait` for the lock; nullopt when another program held it all that time, or at
+    // once when the lock file cannot be made beside the file. `whyNot` then says which.
     static std::optional<CommandFileLock> acquire(const std::filesystem::path& commandFile,
-                                                  std::chrono::milliseconds wait);
+                                                  std::chrono::milliseconds wait,
+                                                  std::string* whyNot = nullptr);
     CommandFileLock(CommandFileLock&& other) noexcept : key_(std::move(other.key_)) {
         other.key_.clear();
     }

@@ -28,12 +28,19 @@ enum class TruncateStep { None, Open, Seek, SetEnd, Close };
 TruncateStep truncateAt(const std::filesystem::path& file, std::uint64_t length);
 
 // An exclusive lock on a file, held until closed; the system releases it when the process ends.
+// The lock file is removed when the lock is released, so that none stays behind.
 class FileLockHandle {
 public:
     // Opens (creating) `file` and tries once to lock it; an empty handle when either fails.
-    static FileLockHandle tryLock(const std::filesystem::path& file);
+    // `cannotOpen` is set when the file itself cannot be opened or made (its folder is missing or
+    // cannot be written to), as against another program holding the lock.
+    static FileLockHandle tryLock(const std::filesystem::path& file,
+                                  std::error_code* cannotOpen = nullptr);
     FileLockHandle() = default;
-    FileLockHandle(FileLockHandle&& other) noexcept : handle_(other.handle_) { other.handle_ = -1; }
+    FileLockHandle(FileLockHandle&& other) noexcept
+        : handle_(other.handle_), file_(std::move(other.file_)) {
+        other.handle_ = -1;
+    }
     FileLockHandle& operator=(FileLockHandle&& other) noexcept;
     FileLockHandle(const FileLockHandle&) = delete;
     FileLockHandle& operator=(const FileLockHandle&) = delete;
@@ -41,8 +48,11 @@ public:
     explicit operator bool() const { return handle_ != -1; }
 
 private:
-    explicit FileLockHandle(std::intptr_t handle) : handle_(handle) {}
+    FileLockHandle(std::intptr_t handle, std::filesystem::path file)
+        : handle_(handle), file_(std::move(file)) {}
+    void release();
     std::intptr_t handle_ = -1; // a descriptor, or a Windows HANDLE
+    std::filesystem::path file_;
 };
 
 // How many names (hard links) the file has; 1 when it cannot be told.

@@ -113,30 +113,51 @@ TruncateStep truncateAt(const std::filesystem::path& file, std::uint64_t length)
     return failed;
 }
 
-FileLockHandle FileLockHandle::tryLock(const std::filesystem::path& file) {
+FileLockHandle FileLockHandle::tryLock(const std::filesystem::path& file,
+                                       std::error_code* cannotOpen) {
     const int fd = ::open(file.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0644);
-    if (fd < 0)
+    if (fd < 0) {
+        if (cannotOpen)
+            *cannotOpen = std::error_code(errno, std::generic_category());
         return {};
+    }
     if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
         ::close(fd);
         return {};
     }
-    return FileLockHandle(fd);
+    // The holder before may have removed the lock file while this one waited on it: only a lock
+    // on the file the name still stands for counts.
+    struct stat held {
+    }, named{};
+    if (::fstat(fd, &held) != 0 || ::stat(file.c_str(), &named) != 0 ||
+        held.st_ino != named.st_ino || held.st_dev != named.st_dev) {
+        ::close(fd);
+        return {};
+    }
+    return FileLockHandle(fd, file);
+}
+
+void FileLockHandle::release() {
+    if (handle_ == -1)
+        return;
+    // Removed while still held: nobody takes a lock on a file about to go.
+    ::unlink(file_.c_str());
+    ::close(static_cast<int>(handle_)); // closing releases the lock
+    handle_ = -1;
 }
 
 FileLockHandle& FileLockHandle::operator=(FileLockHandle&& other) noexcept {
     if (this != &other) {
-        if (handle_ != -1)
-            ::close(static_cast<int>(handle_));
+        release();
         handle_ = other.handle_;
+        file_ = std::move(other.file_);
         other.handle_ = -1;
     }
     return *this;
 }
 
 FileLockHandle::~FileLockHandle() {
-    if (handle_ != -1)
-        ::close(static_cast<int>(handle_)); // closing releases the lock
+    release();
 }
 
 std::uintmax_t linkCount(const std::filesystem::path& file) {

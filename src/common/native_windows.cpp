@@ -149,33 +149,48 @@ TruncateStep truncateAt(const std::filesystem::path& file, std::uint64_t length)
     return handle.close() ? TruncateStep::None : TruncateStep::Close;
 }
 
-FileLockHandle FileLockHandle::tryLock(const std::filesystem::path& file) {
+FileLockHandle FileLockHandle::tryLock(const std::filesystem::path& file,
+                                       std::error_code* cannotOpen) {
     const HANDLE handle = CreateFileW(file.c_str(), GENERIC_READ | GENERIC_WRITE, kShareAll,
                                       nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (handle == INVALID_HANDLE_VALUE)
+    if (handle == INVALID_HANDLE_VALUE) {
+        // A lock file being removed by its holder refuses to open for a moment: only a missing
+        // folder is certain not to pass.
+        const auto error = GetLastError();
+        if (cannotOpen && error == ERROR_PATH_NOT_FOUND)
+            *cannotOpen = std::error_code(static_cast<int>(error), std::system_category());
         return {};
+    }
     OVERLAPPED whole{};
     if (!LockFileEx(handle, LOCKFILE_EXCLUSIVE_LOCK | LOCKFILE_FAIL_IMMEDIATELY, 0, MAXDWORD,
                     MAXDWORD, &whole)) {
         CloseHandle(handle);
         return {};
     }
-    return FileLockHandle(reinterpret_cast<std::intptr_t>(handle));
+    return FileLockHandle(reinterpret_cast<std::intptr_t>(handle), file);
+}
+
+void FileLockHandle::release() {
+    if (handle_ == -1)
+        return;
+    // Marked for removal while still held: nobody opens it again until it is gone.
+    DeleteFileW(file_.c_str());
+    CloseHandle(reinterpret_cast<HANDLE>(handle_)); // closing releases the lock
+    handle_ = -1;
 }
 
 FileLockHandle& FileLockHandle::operator=(FileLockHandle&& other) noexcept {
     if (this != &other) {
-        if (handle_ != -1)
-            CloseHandle(reinterpret_cast<HANDLE>(handle_));
+        release();
         handle_ = other.handle_;
+        file_ = std::move(other.file_);
         other.handle_ = -1;
     }
     return *this;
 }
 
 FileLockHandle::~FileLockHandle() {
-    if (handle_ != -1)
-        CloseHandle(reinterpret_cast<HANDLE>(handle_)); // closing releases the lock
+    release();
 }
 
 // The C runtime behind std::filesystem counts every file as having one name.

@@ -8,6 +8,7 @@
 #include "store/statements.h"
 #include "store/user_rows.h"
 #include "writer/check_string.h"
+#include "writer/guarded_write.h"
 #include "writer/list_names.h"
 
 #include <fstream>
@@ -350,7 +351,11 @@ EditResult convertLanguage(UpdateEngine& engine, std::uint8_t code) {
     std::string bytes(engine.image());
     bytes[layout::kLanguageOffset] = static_cast<char>(code);
     try {
-        engine.context().files.replaceFile(engine.context().commandFile, bytes);
+        if (const auto refusal = writeRefusal(WriteTarget::edited(engine.context().commandFile)))
+            throw FileError(engine.context().commandFile, *refusal);
+        const std::string before(engine.image());
+        writeTarget(engine.context().files, WriteTarget::edited(engine.context().commandFile),
+                    bytes, &before, engine.context().lockWait);
     } catch (const FileError& error) {
         return EditResult::refused(error.what(), "The command file was not changed");
     }

@@ -10,6 +10,7 @@
 #include "store/parameters.h"
 #include "store/schema.h"
 #include "store/statements.h"
+#include "writer/guarded_write.h"
 
 #include <algorithm>
 #include <array>
@@ -93,9 +94,12 @@ void UpdateEngine::writeLongAt(std::uint32_t position, std::uint32_t value) {
 }
 
 void UpdateEngine::commitRewrite(const std::string& marker) {
-    const auto lock = CommandFileLock::acquire(ctx_.commandFile, ctx_.lockWait);
+    std::string whyNot;
+    const auto lock = CommandFileLock::acquire(ctx_.commandFile, ctx_.lockWait, &whyNot);
     if (!lock)
-        throw FileError(ctx_.commandFile, kFileBeingChanged);
+        throw FileError(ctx_.commandFile, whyNot);
+    if (readOnlyFile(ctx_.commandFile))
+        throw FileError(ctx_.commandFile, kReadOnlyCommandFile);
     if (stampOfFile() != loaded_)
         throw FileError(ctx_.commandFile,
                         "another program changed it since it was read: nothing was written, "
@@ -106,7 +110,7 @@ void UpdateEngine::commitRewrite(const std::string& marker) {
     // Only the command file itself is flushed to disk: the backup serves the verification that
     // follows in the same run.
     keepBackup(ctx_.files, ctx_.home, ctx_.commandFile, image_);
-    ctx_.files.replaceFile(ctx_.commandFile, out_);
+    writeTarget(ctx_.files, WriteTarget::edited(ctx_.commandFile), out_, &image_, ctx_.lockWait);
     image_ = out_;
     loaded_ = stampOfFile();
 }
