@@ -123,7 +123,7 @@ void ReportsDialog::act() {
     outlets.toClipboard = [](const std::string& text) {
         QGuiApplication::clipboard()->setText(QString::fromStdString(text));
     };
-    const auto outcome = runReport(session_.store(), request(), outlets, prompt_);
+    const auto outcome = session_.writeReport(request(), std::move(outlets));
     showOutcome(prompt_, outcome);
     if (outcome.done())
         accept();

@@ -25,7 +25,9 @@ int main(int argc, char** argv) {
         };
         const auto exportAll = [&] {
             const auto set = collectXmlExport(engine, statements::selectAll(home.store()), keys);
-            if (set.refusal || !writeXmlFile(files, xml, set.set, xmltext::Encoding::Utf16).ok)
+            if (set.refusal || !writeXmlFile(files, {xml, WriteTarget::Kind::Text, path, {}},
+                                             set.set, xmltext::Encoding::Utf16)
+                                    .ok)
                 std::abort();
         };
         const auto importAll = [&] {

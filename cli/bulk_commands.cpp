@@ -318,7 +318,8 @@ void addBulkCommands(Commands& commands) {
         ->add_option("--to", o->to, "Dutch, English, French, German or Spanish")
         ->required();
 
-    auto* exportCommand = bulk("export", "Export the selected commands", &Bulk::exportTo);
+    // The export reads the open file only: it takes the lock of its target when it writes.
+    auto* exportCommand = bulk("export", "Export the selected commands", &Bulk::exportTo, false);
     addSelectionOptions(exportCommand, *o);
     exportCommand->add_option("--to", o->to, "The target command file")->required();
     auto* append = exportCommand->add_flag("--append", o->append, "Append to the target");

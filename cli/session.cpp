@@ -6,6 +6,7 @@
 #include "session/refresh.h"
 #include "store/statements.h"
 #include "store/store_recovery.h"
+#include "writer/guarded_write.h"
 #include "writer/update_engine.h"
 
 #include <cstdlib>
@@ -109,21 +110,18 @@ public:
     }
 };
 
-bool sameFile(const fs::path& a, const fs::path& b) {
-    std::error_code error;
-    if (fs::equivalent(a, b, error))
-        return true;
-    return lower(utf8Of(fs::weakly_canonical(a, error))) ==
-           lower(utf8Of(fs::weakly_canonical(b, error)));
-}
-
 } // namespace
 
 bool Session::isUsersOwnFile(const fs::path& file) {
+    const auto own = usersOwnFile();
+    return !own.empty() && sameFile(file, own);
+}
+
+fs::path Session::usersOwnFile() {
     if (nat_)
-        return !nat_->initFailed && sameFile(file, nat_->usersOwnFile());
+        return nat_->initFailed ? fs::path() : fs::path(nat_->usersOwnFile());
     if (!db_)
-        return false;
+        return {};
     // The user's own file is found once a run, however many operations ask.
     if (!usersOwnFile_) {
         QuietPrompt quiet;
@@ -133,7 +131,7 @@ bool Session::isUsersOwnFile(const fs::path& file) {
         usersOwnFile_ = found.initFailed ? fs::path() : fs::path(found.usersOwnFile());
         usersBaseDirectory_ = found.initFailed ? fs::path() : pathFromUtf8(found.userBaseDirectory);
     }
-    return !usersOwnFile_->empty() && sameFile(file, *usersOwnFile_);
+    return *usersOwnFile_;
 }
 
 std::optional<Backups> Session::backups() {
@@ -199,7 +197,8 @@ actions::FileSession Session::fileSession(UpdateEngine& engine, ReportOutlets ou
             [this] { archiveBeforeWrite(); },
             {},
             {},
-            [this](const std::string& script) { return voice_.checkScript(script); }};
+            [this](const std::string& script) { return voice_.checkScript(script); },
+            usersOwnFile()};
 }
 
 int Session::verifyWrite() {

@@ -47,6 +47,8 @@ public:
     // Whether `file` is the current Dragon user's own command file; the Dragon environment is
     // looked for quietly when the command named a file.
     bool isUsersOwnFile(const std::filesystem::path& file);
+    // The current Dragon user's own command file; empty when no Dragon user was found.
+    std::filesystem::path usersOwnFile();
     // Before a write: today's archive of the current user's own command file (Nat found).
     void archiveBeforeWrite();
     // The archives of the current user, for backup and rollback; nullopt without Nat.

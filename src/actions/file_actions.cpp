@@ -7,6 +7,7 @@
 #include "format/codepage.h"
 #include "store/parameters.h"
 #include "store/schema.h"
+#include "writer/guarded_write.h"
 #include "writer/rebuilds.h"
 
 namespace qmk::actions {
@@ -165,7 +166,8 @@ Outcome exportSelected(const FileSession& s, const ReportRequest& selection, std
     const auto normal = [](const fs::path& path) {
         return codepage::toUpper(utf8Of(fs::absolute(path).lexically_normal()));
     };
-    if (normal(pathFromUtf8(target)) == normal(s.commandFile))
+    if (normal(pathFromUtf8(target)) == normal(s.commandFile) ||
+        sameFile(pathFromUtf8(target), s.commandFile))
         return Outcome::refused("Can't export to self", target);
     const auto folder = fs::absolute(pathFromUtf8(target)).parent_path();
     if (!fs::is_directory(folder))
@@ -176,6 +178,10 @@ Outcome exportSelected(const FileSession& s, const ReportRequest& selection, std
                 s.prompt.ask("Appending .dat to your filename", target, Prompt::Buttons::OkCancel)))
             return Outcome::cancelled();
     }
+    // An export is for another user or machine: never the user's own file, nor a read-only one.
+    if (const auto refusal = writeRefusal(
+            {pathFromUtf8(target), WriteTarget::Kind::CommandFile, s.commandFile, s.usersOwnFile}))
+        return Outcome::refused("The Export file cannot be written: " + *refusal, target);
     auto mode = ExportMode::NewFile;
     if (fs::exists(pathFromUtf8(target))) {
         if (existing == ExistingTarget::Ask) {
@@ -272,7 +278,7 @@ Outcome convertFileLanguage(const FileSession& s, const std::string& choice) {
 }
 
 Outcome writeReport(const FileSession& s, const ReportRequest& request) {
-    return runReport(s.store, request, s.outlets, s.prompt);
+    return runReport(s.store, request, s.outlets, s.prompt, s.commandFile, s.usersOwnFile);
 }
 
 } // namespace qmk::actions

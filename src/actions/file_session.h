@@ -29,6 +29,9 @@ struct FileSession {
     DuplicateQuestion duplicates; // the export's duplicate question
     // Dragon's check of a legacy script: the first line in error, 0 when there is none.
     std::function<int(const std::string&)> checkScript = {};
+    // The current Dragon user's own command file, when one was found: nothing but an edit of it
+    // ever writes it.
+    std::filesystem::path usersOwnFile = {};
 };
 
 } // namespace qmk::actions

@@ -92,6 +92,15 @@ Outcome exportXml(const FileSession& s, const ReportRequest& selection, const fs
                   xmltext::Encoding encoding, std::string* summary) {
     if (auto refusal = missingFolder(target))
         return *refusal;
+    // Never over the file read, the user's own file or any other command file; another file
+    // only after the user's OK.
+    const WriteTarget xml{target, WriteTarget::Kind::Text, s.commandFile, s.usersOwnFile};
+    if (const auto refusal = writeRefusal(xml))
+        return Outcome::refused("The XML file cannot be written there: " + *refusal,
+                                utf8Of(target));
+    if (fs::exists(target) && !Prompt::goesOn(s.prompt.ask(kOverwriteQuestion, utf8Of(target),
+                                                           Prompt::Buttons::OkCancel)))
+        return Outcome::cancelled();
     const auto chosen = selectForTool(s, selection);
     if (!chosen.outcome.done())
         return chosen.outcome;
@@ -109,7 +118,7 @@ Outcome exportXml(const FileSession& s, const ReportRequest& selection, const fs
         return Outcome::failed(exported.refusal->message, exported.refusal->title);
     if (exported.set.commands.empty())
         return Outcome::refused("Nothing could be written: " + exported.summary(), utf8Of(target));
-    const auto written = writeXmlFile(s.engine.context().files, target, exported.set, encoding);
+    const auto written = writeXmlFile(s.engine.context().files, xml, exported.set, encoding);
     if (!written.ok)
         return Outcome::failed(written.message, written.title);
     rememberExportFolder(s.store, fs::absolute(target).parent_path());
@@ -154,8 +163,8 @@ Outcome importXmlToNewFile(FileOps& files, const XmlImport& request, const fs::p
     if (auto unfit = refusedUnfit(plan, request))
         return *unfit;
     try {
-        files.replaceFile(
-            target, plan.commandFile(generation->versionCode, languageCodeOf(set->languageId)));
+        writeTarget(files, {target, WriteTarget::Kind::CommandFile, request.xml, {}},
+                    plan.commandFile(generation->versionCode, languageCodeOf(set->languageId)));
     } catch (const FileError& error) {
         return Outcome::failed(error.what(), "The command file was not written");
     }

@@ -405,7 +405,9 @@ actions::FileSession MainSession::fileSession(UpdateEngine& engine, Prompt& prom
             [this] { return cycle_->externalChange(false); },
             [this] { rollBackCheck(); },
             [this](const std::string& text) { setProgress(text); },
-            {}};
+            {},
+            [this](const std::string& script) { return voice_.checkScript(script); },
+            nat_ ? nat_->usersOwnFile() : fs::path()};
 }
 
 bool MainSession::convertFormat(const std::string& label) {
@@ -430,6 +432,13 @@ Outcome MainSession::exportXml(const ReportRequest& request, xmltext::Encoding e
     if (outcome.done())
         outcome.message += "\r\n" + summary;
     return outcome;
+}
+
+Outcome MainSession::writeReport(const ReportRequest& request, ReportOutlets outlets) {
+    UpdateEngine engine({home_, *store_, trace_, files_, commandFile_});
+    auto session = fileSession(engine, prompt_);
+    session.outlets = std::move(outlets);
+    return actions::writeReport(session, request);
 }
 
 void MainSession::importXml(const std::filesystem::path& xml) {

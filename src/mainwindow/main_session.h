@@ -116,6 +116,8 @@ public:
     // the duplicate question; items the file cannot hold are named and the rest imported after
     // the user's Yes. A write goes through the save cycle.
     Outcome exportXml(const ReportRequest& request, xmltext::Encoding encoding);
+    // The reports dialog's action: the request's rows to a file, the printer or the clipboard.
+    Outcome writeReport(const ReportRequest& request, ReportOutlets outlets);
     void importXml(const std::filesystem::path& xml);
     // The simulated Dragon's windows (the MyCommands Editor among them) and its engine.
     SimulatedWindows& windows() { return windows_; }

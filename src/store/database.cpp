@@ -13,12 +13,17 @@ namespace {
 // why.
 std::string describe(sqlite3* db, int code) {
     const std::string message = sqlite3_errmsg(db);
+    const char* named = sqlite3_db_filename(db, "main");
+    const std::string file = named && *named ? named : "the command store";
+    if ((code & 0xff) == SQLITE_BUSY || (code & 0xff) == SQLITE_LOCKED)
+        return file + " is in use by another run of Quillmark10 that did not finish within " +
+               std::to_string(kBusyWait.count() / 1000) + " seconds (" + message +
+               "); try again when it has ended";
     const bool full = (code & 0xff) == SQLITE_FULL || sqlite3_system_errno(db) == ENOSPC;
     if (!full)
         return message;
-    const char* file = sqlite3_db_filename(db, "main");
-    return std::string("the disk is full: ") + (file && *file ? file : "the command store") +
-           " could not be written (" + message + "); free some space and try again";
+    return "the disk is full: " + file + " could not be written (" + message +
+           "); free some space and try again";
 }
 
 } // namespace
@@ -39,6 +44,8 @@ Database::Database(const std::filesystem::path& file) {
         throw StoreError(rc, description);
     }
     sqlite3_extended_result_codes(db_, 1);
+    // Two runs sharing one program directory take turns at the store instead of failing.
+    sqlite3_busy_timeout(db_, static_cast<int>(kBusyWait.count()));
 }
 
 Database::~Database() {
@@ -74,7 +81,9 @@ std::int64_t Database::changes() const {
 }
 
 Transaction::Transaction(Database& db) : db_(db) {
-    db_.exec("BEGIN");
+    // Writing from the start: a transaction that only later asks to write could not wait for
+    // another run's, and would fail at once.
+    db_.exec("BEGIN IMMEDIATE");
 }
 
 Transaction::~Transaction() {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <chrono>
 #include <concepts>
 #include <cstdint>
 #include <filesystem>
@@ -25,6 +26,9 @@ public:
 private:
     int code_;
 };
+
+// How long a run waits for another run that holds the store.
+inline constexpr std::chrono::milliseconds kBusyWait{20000};
 
 class Statement;
 

@@ -119,17 +119,4 @@ std::string pseudoDvcText(Database& store, const Selection& rows) {
     return encoded.ok ? std::move(encoded.bytes) : text;
 }
 
-std::optional<std::string> writePseudoDvc(Database& store, const Selection& rows,
-                                          const std::filesystem::path& file) {
-    if (rows.empty())
-        return "Nothing selected";
-    const auto text = pseudoDvcText(store, rows);
-    try {
-        FileOps().writeFile(file, text);
-    } catch (const FileError& error) {
-        return error.what();
-    }
-    return std::nullopt;
-}
-
 } // namespace qmk

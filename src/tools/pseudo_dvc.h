@@ -14,8 +14,4 @@ namespace qmk {
 // file's code page.
 std::string pseudoDvcText(Database& store, const Selection& rows);
 
-// Writes the listing to `file`; the reason when it cannot (nothing selected, a file error).
-std::optional<std::string> writePseudoDvc(Database& store, const Selection& rows,
-                                          const std::filesystem::path& file);
-
 } // namespace qmk

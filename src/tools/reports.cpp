@@ -8,6 +8,7 @@
 #include "store/statements.h"
 #include "store/user_rows.h"
 #include "tools/pseudo_dvc.h"
+#include "writer/guarded_write.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -185,19 +186,24 @@ ChosenRows selectRows(Database& store, const ReportRequest& r, const ReportOutle
 }
 
 Outcome runReport(Database& store, const ReportRequest& r, const ReportOutlets& outlets,
-                  Prompt& prompt) {
+                  Prompt& prompt, const std::filesystem::path& openFile,
+                  const std::filesystem::path& usersOwnFile) {
     auto chosen = selectRows(store, r, outlets, "Nothing is selected to print/export");
     if (!chosen.outcome.done())
         return chosen.outcome;
     const auto& rows = chosen.rows;
     const bool toFile = r.destination == ReportRequest::Destination::File;
+    const WriteTarget target{r.file, WriteTarget::Kind::Text, openFile, usersOwnFile};
     if (toFile) {
         const auto folder = std::filesystem::absolute(r.file).parent_path();
         if (!std::filesystem::is_directory(folder))
             return Outcome::refused("Folder does not exist", utf8Of(folder));
+        if (const auto refusal = writeRefusal(target))
+            return Outcome::refused("The report cannot be written there: " + *refusal,
+                                    utf8Of(r.file));
         if (std::filesystem::exists(r.file) &&
-            !Prompt::goesOn(prompt.ask("File already exists.  Overwrite?", utf8Of(r.file),
-                                       Prompt::Buttons::OkCancel)))
+            !Prompt::goesOn(
+                prompt.ask(kOverwriteQuestion, utf8Of(r.file), Prompt::Buttons::OkCancel)))
             return Outcome::cancelled();
     }
     std::string text;
@@ -218,7 +224,7 @@ Outcome runReport(Database& store, const ReportRequest& r, const ReportOutlets& 
     switch (r.destination) {
     case ReportRequest::Destination::File:
         try {
-            FileOps().writeFile(r.file, text);
+            writeTarget(FileOps::system(), target, text);
         } catch (const FileError& error) {
             return Outcome::refused(error.what(), utf8Of(r.file));
         }

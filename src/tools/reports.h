@@ -72,8 +72,10 @@ ChosenRows selectRows(Database& store, const ReportRequest& request, const Repor
 
 // The action button: chooses the rows, narrows them to the View, writes the output. Refused or
 // cancelled, the dialog stays open.
+// A report goes neither over the command file it reads (`openFile`) nor the user's own.
 Outcome runReport(Database& store, const ReportRequest& request, const ReportOutlets& outlets,
-                  Prompt& prompt);
+                  Prompt& prompt, const std::filesystem::path& openFile = {},
+                  const std::filesystem::path& usersOwnFile = {});
 
 // The name list and the spreadsheet of the rows given, in `name` order.
 std::string reportNameList(Database& store, const Selection& rows);

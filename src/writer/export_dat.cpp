@@ -9,6 +9,7 @@
 #include "store/statements.h"
 #include "writer/check_string.h"
 #include "writer/export_store.h"
+#include "writer/guarded_write.h"
 #include "writer/list_names.h"
 #include "writer/rebuilds.h"
 #include "writer/record_walker.h"
@@ -274,11 +275,24 @@ private:
         appendU32(bytes, savedListCount_ + static_cast<std::uint32_t>(result.lists));
         bytes.append(targetImage_, listsAt_ + 3); // the saved LIST records
         bytes += newLists_;
+        // A file's counts hold at most 65,535 records: past that it would read as another file.
+        const auto lists = savedListCount_ + static_cast<std::uint32_t>(result.lists);
+        if (commands > layout::kLargestRecordCount || lists > layout::kLargestRecordCount) {
+            result.result = EditResult::refused(
+                "The export would give the target " + std::to_string(commands) + " commands and " +
+                    std::to_string(lists) +
+                    " LISTs; a command file holds at most 65,535 of each. Nothing was written.",
+                utf8Of(target_));
+            return result;
+        }
         std::string count;
         appendU32(count, commands);
         bytes.replace(layout::kCommandCountPosition - 1, 4, count);
         try {
-            source_.context().files.replaceFile(target_, bytes);
+            writeTarget(
+                source_.context().files,
+                {target_, WriteTarget::Kind::CommandFile, source_.context().commandFile, {}},
+                bytes);
         } catch (const FileError& error) {
             result.result = EditResult::refused(error.what(), "The Export file was not changed");
             return result;

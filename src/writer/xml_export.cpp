@@ -265,11 +265,11 @@ XmlExport collectXmlExport(UpdateEngine& engine, const Selection& rows, const Ke
     return Collector(engine, rows, keys, notLoaded).run();
 }
 
-EditResult writeXmlFile(FileOps& files, const std::filesystem::path& target,
-                        const XmlCommandSet& set, xmltext::Encoding encoding) {
+EditResult writeXmlFile(FileOps& files, const WriteTarget& target, const XmlCommandSet& set,
+                        xmltext::Encoding encoding) {
     try {
-        files.replaceFile(
-            target,
+        writeTarget(
+            files, target,
             xmltext::encode(writeXmlCommandSet(set, xmltext::declaredName(encoding)), encoding));
     } catch (const FileError& error) {
         return EditResult::refused(error.what(), "The XML file was not written");

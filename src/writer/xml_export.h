@@ -5,6 +5,7 @@
 #include "format/xml_command_set.h"
 #include "format/xml_encoding.h"
 #include "store/selection.h"
+#include "writer/guarded_write.h"
 #include "writer/update_engine.h"
 
 #include <filesystem>
@@ -37,8 +38,8 @@ std::string typeCounts(const std::map<std::string, int>& byType);
 XmlExport collectXmlExport(UpdateEngine& engine, const Selection& rows, const KeyNames& keys,
                            const NotLoadedChoice& notLoaded = {});
 
-// The XML file written whole, atomically, in the encoding chosen.
-EditResult writeXmlFile(FileOps& files, const std::filesystem::path& target,
-                        const XmlCommandSet& set, xmltext::Encoding encoding);
+// The XML file written whole, atomically, in the encoding chosen, through the guarded path.
+EditResult writeXmlFile(FileOps& files, const WriteTarget& target, const XmlCommandSet& set,
+                        xmltext::Encoding encoding);
 
 } // namespace qmk
