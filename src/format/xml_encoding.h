@@ -9,10 +9,11 @@ namespace qmk::xmltext {
 
 enum class Encoding { Utf16, Windows1252 };
 
-// The file's text as UTF-8. The bytes decide, not the declaration: a UTF-16 mark (or "<" then a
-// zero byte) means UTF-16LE, a UTF-8 mark or a declaration of UTF-8 means UTF-8, and anything else
-// is single-byte Windows-1252 (some files declare utf-16 over single-byte text). An odd UTF-16
-// length or a lone surrogate sets `error`.
+// The file's text as UTF-8. The bytes decide how it is laid out: a byte-order mark, else the zero
+// bytes around its first "<" (UTF-16 and UTF-32, either byte order); single bytes are UTF-8
+// when they say so or are valid UTF-8, else Windows-1252 (as older Dragon versions write). A
+// declaration must agree with the bytes and name an encoding this program reads; one that does
+// not, and text that is not what it claims, set `error`.
 std::string decode(std::string_view bytes, std::string& error);
 
 // UTF-8 text as the file's bytes: UTF-16LE with its mark, or Windows-1252 (the text must hold

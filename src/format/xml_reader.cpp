@@ -57,6 +57,95 @@ std::optional<std::string> hexBytes(std::string_view hex) {
     return bytes;
 }
 
+bool xmlCharacter(unsigned long c) {
+    return c == 0x9 || c == 0xA || c == 0xD || (c >= 0x20 && c <= 0xD7FF) ||
+           (c >= 0xE000 && c <= 0xFFFD) || (c >= 0x10000 && c <= 0x10FFFF);
+}
+
+std::size_t lineOf(std::string_view text, std::size_t offset) {
+    return 1 + static_cast<std::size_t>(std::count(
+                   text.begin(), text.begin() + static_cast<std::ptrdiff_t>(offset), '\n'));
+}
+
+// The reference at `at` ("&...;"), when XML cannot take it: a character XML forbids (a NUL would
+// end the text there), or an entity the parser would leave as it is.
+std::optional<std::string> badReference(std::string_view text, std::size_t at) {
+    const auto end = text.find(';', at);
+    const auto reference = text.substr(at, end == std::string_view::npos ? 12 : end - at + 1);
+    const auto inner = reference.substr(1, reference.size() - 2);
+    if (end == std::string_view::npos || reference.size() > 12)
+        return "the \"&\" of \"" + std::string(text.substr(at, 12)) + "\" begins no reference";
+    if (!inner.starts_with('#')) {
+        for (const std::string_view known : {"amp", "lt", "gt", "quot", "apos"})
+            if (inner == known)
+                return std::nullopt;
+        return "the entity " + std::string(reference) + " is unknown";
+    }
+    const bool hex = inner.size() > 1 && (inner[1] == 'x' || inner[1] == 'X');
+    const auto digits = std::string(inner.substr(hex ? 2 : 1));
+    char* stop = nullptr;
+    const auto value = std::strtoul(digits.c_str(), &stop, hex ? 16 : 10);
+    if (digits.empty() || *stop != '\0' || !xmlCharacter(value))
+        return "the character reference " + std::string(reference) +
+               " names a character XML cannot hold";
+    return std::nullopt;
+}
+
+// What the parser must not take on trust, said with its line: a control character, a
+// reference to a character XML forbids, an unknown entity. CDATA sections, comments and the
+// declaration are passed over but for their characters.
+std::optional<std::string> forbiddenText(std::string_view text) {
+    const std::pair<std::string_view, std::string_view> skipped[] = {
+        {"<![CDATA[", "]]>"}, {"<!--", "-->"}, {"<?", "?>"}};
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const auto c = static_cast<unsigned char>(text[i]);
+        if (c < 0x20 && c != '\t' && c != '\r' && c != '\n')
+            return "The XML file holds a control character (" + std::to_string(c) + ") at line " +
+                   std::to_string(lineOf(text, i)) + ", which XML cannot hold";
+        if (c == '<') {
+            for (const auto& [open, close] : skipped)
+                if (text.substr(i).starts_with(open)) {
+                    const auto end = text.find(close, i + open.size());
+                    for (auto k = i; k < std::min(end, text.size()); ++k) {
+                        const auto inside = static_cast<unsigned char>(text[k]);
+                        if (inside < 0x20 && inside != '\t' && inside != '\r' && inside != '\n')
+                            return "The XML file holds a control character (" +
+                                   std::to_string(inside) + ") at line " +
+                                   std::to_string(lineOf(text, k)) + ", which XML cannot hold";
+                    }
+                    i = end == std::string_view::npos ? text.size() : end + close.size() - 1;
+                    break;
+                }
+        } else if (c == '&') {
+            if (const auto bad = badReference(text, i))
+                return "The XML file is refused at line " + std::to_string(lineOf(text, i)) + ": " +
+                       *bad;
+        }
+    }
+    return std::nullopt;
+}
+
+// Where something but blanks, comments and processing instructions follows the root element's
+// end, or npos. The parser keeps no text outside the root, so the text itself is read.
+std::size_t contentAfterRoot(std::string_view text) {
+    const auto close = text.rfind("</MyCommands");
+    if (close == std::string_view::npos)
+        return std::string_view::npos; // a root written as an empty element
+    auto at = text.find('>', close);
+    while (at != std::string_view::npos && ++at < text.size()) {
+        if (text[at] == ' ' || text[at] == '\t' || text[at] == '\r' || text[at] == '\n')
+            continue;
+        const auto rest = text.substr(at);
+        const bool comment = rest.starts_with("<!--"), instruction = rest.starts_with("<?");
+        if (!comment && !instruction)
+            return at;
+        at = text.find(comment ? "-->" : "?>", at);
+        if (at != std::string_view::npos)
+            at += comment ? 2 : 1;
+    }
+    return std::string_view::npos;
+}
+
 std::vector<std::string> splitStates(std::string_view states) {
     std::vector<std::string> names;
     if (states.empty())
@@ -72,6 +161,9 @@ std::vector<std::string> splitStates(std::string_view states) {
 class SetReader {
 public:
     explicit SetReader(std::string_view text) : text_(text) {}
+
+    // What made the set unreadable (an unknown block type), with its line; empty when none.
+    const std::string& error() const { return error_; }
 
     XmlCommandSet read(const pugi::xml_node& root) {
         XmlCommandSet set;
@@ -107,6 +199,15 @@ private:
     void readBlock(const pugi::xml_node& block, XmlCommandSet& set) {
         XmlCommand program;
         const std::string_view type = block.attribute("type").value();
+        if (type != "global" && type != "application" && type != "window") {
+            // Read as global, its commands would be active in every program.
+            if (error_.empty())
+                error_ = "The XML file's <Commands> block at line " +
+                         std::to_string(lineAt(static_cast<std::size_t>(block.offset_debug()))) +
+                         " is of the type \"" + std::string(type) +
+                         "\", which is none of global, application and window";
+            return;
+        }
         program.block = type == "application" ? XmlBlock::Application
                         : type == "window"    ? XmlBlock::Window
                                               : XmlBlock::Global;
@@ -151,6 +252,7 @@ private:
     }
 
     std::string_view text_;
+    std::string error_;
     std::size_t counted_ = 0; // the text before this offset is counted in line_
     std::size_t line_ = 1;
 };
@@ -172,6 +274,10 @@ std::optional<XmlCommandSet> readXmlCommandSet(const std::string& bytes, std::st
         error = decodeError;
         return std::nullopt;
     }
+    if (const auto forbidden = forbiddenText(text)) {
+        error = *forbidden;
+        return std::nullopt;
+    }
     pugi::xml_document document;
     // Line ends stay as written: a body's CR LF is the command's own.
     const auto flags = pugi::parse_default & ~pugi::parse_eol;
@@ -188,7 +294,19 @@ std::optional<XmlCommandSet> readXmlCommandSet(const std::string& bytes, std::st
         error = "This is not an XML command set: its root element is not <MyCommands>";
         return std::nullopt;
     }
-    return SetReader(text).read(root);
+    // One root element and nothing after it but blanks and comments.
+    if (const auto after = contentAfterRoot(text); after != std::string_view::npos) {
+        error = "The XML file goes on after its </MyCommands>, at line " +
+                std::to_string(lineOf(text, after));
+        return std::nullopt;
+    }
+    SetReader reader(text);
+    auto set = reader.read(root);
+    if (!reader.error().empty()) {
+        error = reader.error();
+        return std::nullopt;
+    }
+    return set;
 }
 
 } // namespace qmk

@@ -1,3 +1,4 @@
+#include "format/codepage.h"
 #include "format/image_reader.h"
 #include "format/keynames.h"
 #include "format/record.h"
@@ -73,32 +74,54 @@ std::unique_ptr<Imported> imported(const std::string& xml) {
     return result;
 }
 
-TEST(XmlImport, EachEncodingIsReadFromTheBytesNotTheDeclaration) {
+// UTF-8 text in another layout: each code point as `width` bytes in the byte order given.
+std::string laidOut(const std::string& utf8, std::size_t width, bool bigEndian) {
+    std::string out;
+    std::size_t i = 0;
+    char32_t c = 0;
+    while (i < utf8.size() && codepage::decodeUtf8(utf8, i, c))
+        for (std::size_t k = 0; k < width; ++k)
+            out += static_cast<char>(c >> (8 * (bigEndian ? width - 1 - k : k)) & 0xFF);
+    return out;
+}
+
+TEST(XmlImport, TheBytesDecideTheEncodingAndADeclarationMustAgreeWithThem) {
     const auto text = [](const std::string& declaration) {
-        return handWritten(command("caf\xe9 \x80", script("DVC_SCRIPT", "Beep")), "", declaration);
+        return handWritten(command("caf\u00e9 \u20ac", script("DVC_SCRIPT", "Beep")), "",
+                           declaration);
     };
-    const std::pair<const char*, std::string> variants[] = {
-        {"UTF-16 with its mark", "\xFF\xFE" + widened(text("utf-16"))},
-        {"UTF-16 without a mark", widened(text("utf-16"))},
-        {"windows-1252", text("windows-1252")},
-        {"utf-16 declared over single-byte text", text("utf-16")},
+    const std::string name = "caf\xe9 \x80"; // as the command file holds it
+    const std::pair<const char*, std::string> read[] = {
+        {"UTF-16LE with its mark", "\xFF\xFE" + laidOut(text("utf-16"), 2, false)},
+        {"UTF-16LE without a mark", laidOut(text("utf-16"), 2, false)},
+        {"UTF-16BE with its mark", "\xFE\xFF" + laidOut(text("utf-16"), 2, true)},
+        {"UTF-16BE without a mark", laidOut(text("UTF-16BE"), 2, true)},
+        {"UTF-32LE", std::string("\xFF\xFE\0\0", 4) + laidOut(text("utf-32"), 4, false)},
+        {"UTF-32BE without a mark", laidOut(text("utf-32"), 4, true)},
         {"UTF-8 with its mark", "\xEF\xBB\xBF" + text("utf-8")},
+        {"UTF-8 undeclared", text("")},
+        {"windows-1252", codepage::fromUtf8(text("windows-1252")).bytes},
     };
-    for (const auto& [variant, bytes] : variants) {
-        // In UTF-16 and single-byte files the byte 0x80 stands for the euro sign.
-        auto xml = bytes;
-        if (std::string(variant).starts_with("UTF-16"))
-            xml.replace(xml.find(widened("\x80")), 2, std::string("\xAC\x20", 2));
-        if (std::string(variant).starts_with("UTF-8")) {
-            xml.replace(xml.find("caf\xe9"), 4, "caf\xc3\xa9");
-            xml.replace(xml.find('\x80'), 1, "\xe2\x82\xac");
-        }
-        const auto result = imported(xml);
+    for (const auto& [variant, bytes] : read) {
+        const auto result = imported(bytes);
         ASSERT_EQ(result->commands.size(), 1u) << variant;
-        EXPECT_EQ(result->commands[0].name, "caf\xe9 \x80") << variant;
-        EXPECT_EQ(result->commands[0].typeLetter(), "S") << variant;
+        EXPECT_EQ(result->commands[0].name, name) << variant;
         // 0x809 is English (United Kingdom): the primary language is the low bits.
         EXPECT_EQ(static_cast<std::uint8_t>(result->image[layout::kLanguageOffset]), 9);
+    }
+    const std::pair<std::string, const char*> refused[] = {
+        {text("utf-16"), "declares the encoding \"utf-16\", but its bytes are single-byte text"},
+        {"\xFF\xFE" + laidOut(text("utf-8"), 2, false), "but its bytes are UTF-16"},
+        {"\xFE\xFF" + laidOut(text("utf-16le"), 2, true), "but its bytes are UTF-16 (big"},
+        {text("koi8-r"), "\"koi8-r\", which Quillmark10 does not read"},
+        {"\xEF\xBB\xBF" + text("windows-1252"), "starts with UTF-8's byte-order mark"},
+        {codepage::fromUtf8(text("utf-8")).bytes, "is not UTF-8 as it says: byte"},
+        {"\xFF\xFE<\0x", "The UTF-16 text ends in half a character"},
+    };
+    for (const auto& [bytes, because] : refused) {
+        std::string error;
+        EXPECT_FALSE(readXmlCommandSet(bytes, error)) << because;
+        EXPECT_TRUE(testing::contains(error, because)) << error;
     }
 }
 
@@ -137,7 +160,8 @@ TEST(XmlImport, EachContentsTypeBecomesItsCommandType) {
 
 TEST(XmlImport, ACharacterBeyondTheFirstPlaneIsNamedAsOutsideTheCodePage) {
     // U+1F600 is the pair D83D DE00 in UTF-16.
-    auto xml = "\xFF\xFE" + widened(handWritten(command("smile @", script("SCRIPT", "x"))));
+    auto xml =
+        "\xFF\xFE" + widened(handWritten(command("smile @", script("SCRIPT", "x")), "", "utf-16"));
     xml.replace(xml.find(widened("@")), 2, std::string("\x3D\xD8\x00\xDE", 4));
     const auto result = imported(xml);
     ASSERT_EQ(result->unfit.size(), 1u);
@@ -146,7 +170,7 @@ TEST(XmlImport, ACharacterBeyondTheFirstPlaneIsNamedAsOutsideTheCodePage) {
                                 "command file (code page Windows-1252)");
     std::string error;
     EXPECT_FALSE(readXmlCommandSet(std::string("\xFF\xFE<\0\x3D\xD8>\0", 8), error));
-    EXPECT_EQ(error, "The UTF-16 text holds half a character pair at byte 3");
+    EXPECT_EQ(error, "The UTF-16 text holds no character at byte 3");
 }
 
 TEST(XmlImport, ApplicationAndWindowBlocksGiveTheProgramAndScope) {
@@ -259,17 +283,40 @@ TEST(XmlImport, RecordBytesFromTheXmlMustFrameAsTheirType) {
             << unfit;
 }
 
-TEST(XmlImport, AMalformedFileIsRefusedWithItsLineAndColumn) {
-    const std::string xml =
-        "<?xml version=\"1.0\"?>\r\n<MyCommands>\r\n\t<Commands type=\"global\">"
-        "\r\n\t\t<Command name=\"a\"></Comand>\r\n";
+TEST(XmlImport, WhatXmlCannotHoldOrThisProgramWouldMisreadIsRefusedWithItsLine) {
+    const auto one = [](const std::string& name, const std::string& type = "global",
+                        const std::string& after = "") {
+        return "<?xml version=\"1.0\"?>\r\n<MyCommands>\r\n\t<Commands type=\"" + type +
+               "\">\r\n\t\t<Command name=\"" + name +
+               "\"><contents type=\"SCRIPT\">x</contents></Command>\r\n\t</Commands>\r\n"
+               "</MyCommands>" +
+               after;
+    };
+    const std::pair<std::string, const char*> refused[] = {
+        {"<?xml version=\"1.0\"?>\r\n<MyCommands>\r\n\t<Commands type=\"global\">"
+         "\r\n\t\t<Command name=\"a\"></Comand>\r\n",
+         "The XML file is malformed at line 4, column 23: Start-end tags mismatch"},
+        {"<?xml version=\"1.0\"?><Other/>",
+         "This is not an XML command set: its root element is not <MyCommands>"},
+        // A NUL would cut the name short; a control character XML forbids.
+        {one("al&#0;pha"), "at line 4: the character reference &#0; names a character XML"},
+        {one("al&#x1;pha"), "the character reference &#x1; names a character XML cannot hold"},
+        {one("al\x02pha"), "a control character (2) at line 4"},
+        {one("a&bogus;b"), "at line 4: the entity &bogus; is unknown"},
+        // Read as global, an unknown block would make its commands active everywhere.
+        {one("a", "Application"), "block at line 3 is of the type \"Application\""},
+        {one("a", "bogus"), "is of the type \"bogus\", which is none of"},
+        {one("a", "global", "\r\n<More/>"), "goes on after its </MyCommands>, at line 7"},
+        {one("a", "global", "trailing"), "goes on after its </MyCommands>, at line 6"},
+    };
+    for (const auto& [xml, because] : refused) {
+        std::string error;
+        EXPECT_FALSE(readXmlCommandSet(xml, error)) << because;
+        EXPECT_TRUE(testing::contains(error, because)) << error;
+    }
     std::string error;
-    EXPECT_FALSE(readXmlCommandSet(xml, error));
-    EXPECT_EQ(error, "The XML file is malformed at line 4, column 23: Start-end tags mismatch");
-    EXPECT_FALSE(readXmlCommandSet("<?xml version=\"1.0\"?><Other/>", error));
-    EXPECT_EQ(error, "This is not an XML command set: its root element is not <MyCommands>");
-    EXPECT_FALSE(readXmlCommandSet("\xFF\xFE<\0x", error));
-    EXPECT_EQ(error, "The UTF-16 text ends in half a character");
+    EXPECT_TRUE(readXmlCommandSet(one("a &amp; &#233; b", "window", "<!-- done -->\r\n"), error))
+        << error;
 }
 
 TEST(XmlImport, NoEntityOrDtdIsEverResolved) {
@@ -279,9 +326,8 @@ TEST(XmlImport, NoEntityOrDtdIsEverResolved) {
         "<MyCommands><Commands type=\"global\"><Command name=\"a\"><description>&secret;&word;"
         "</description><contents type=\"SCRIPT\">x</contents></Command></Commands></MyCommands>";
     std::string error;
-    const auto set = readXmlCommandSet(xml, error);
-    ASSERT_TRUE(set) << error;
-    EXPECT_EQ(set->commands.at(0).description, "&secret;&word;");
+    EXPECT_FALSE(readXmlCommandSet(xml, error));
+    EXPECT_TRUE(testing::contains(error, "the entity &secret; is unknown")) << error;
 }
 
 } // namespace
