@@ -35,8 +35,9 @@ int importXml(const ImportOptions& o, const std::string& target, Session& sessio
         context.duplicates = duplicateQuestion(session.prompt(), o.onDuplicate, target, o.xml);
         outcome = actions::importXmlIntoOpenFile(context, request, &summary);
     } else {
-        outcome = actions::importXmlToNewFile(session.files(), request, pathFromUtf8(target),
-                                              o.format, &summary);
+        outcome = actions::importXmlToNewFile(
+            session.files(), request, pathFromUtf8(target), o.format, &summary,
+            duplicateQuestion(session.prompt(), o.onDuplicate, target, o.xml));
     }
     if (!outcome.unfit.empty())
         return refusedUnfit(session, outcome);

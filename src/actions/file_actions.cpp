@@ -81,7 +81,7 @@ Outcome renameGroup(const FileSession& s, const ReportRequest& selection,
                     const std::string& newGroup) {
     if (newGroup.empty() || newGroup == "Enter new Group here")
         return Outcome::refused("No New Group Name entered", "Rename Group");
-    const auto newText = encodeForFile(newGroup, "The new Group", kOwnerWidth);
+    const auto newText = encodeText(newGroup, "The new Group", kOwnerWidth);
     const auto oldText = encodeForFile(selection.group, "The Group", kOwnerWidth);
     if (auto refusal = refusedText(newText))
         return *refusal;
@@ -110,7 +110,10 @@ Outcome renameProgram(const FileSession& s, const ReportRequest& selection,
     std::string program = newProgram;
     if (endsWithIgnoringCase(program, ".exe"))
         program.resize(program.size() - 4);
-    const auto newText = encodeForFile(program, "The new Program", kMenuWidth);
+    // ".exe" alone, or blanks: no Program is left to rename to.
+    if (std::string(trimBlanks(program)).empty())
+        return Outcome::refused("No New Program entered", "Rename Program");
+    const auto newText = encodeText(program, "The new Program", kMenuWidth);
     if (auto refusal = refusedText(newText))
         return *refusal;
     const auto chosen = selectForTool(s, selection);

@@ -2,11 +2,13 @@
 
 #include "actions/file_actions.h"
 #include "common/file_io.h"
+#include "common/text.h"
 #include "common/utf8_path.h"
 #include "format/codepage.h"
 #include "format/parser.h"
 #include "format/record.h"
 #include "format/row_builder.h"
+#include "store/places.h"
 #include "store/statements.h"
 #include "writer/xml_export.h"
 #include "writer/xml_import.h"
@@ -42,10 +44,14 @@ std::optional<XmlCommandSet> readSet(const fs::path& xml, Outcome& refusal) {
     return set;
 }
 
+// At most twenty items, one a line, then how many more.
 std::string unfitList(const std::vector<std::string>& unfit) {
+    constexpr std::size_t kShown = 20;
     std::string text;
-    for (const auto& item : unfit)
-        text += "\r\n" + item;
+    for (std::size_t i = 0; i < unfit.size() && i < kShown; ++i)
+        text += "\r\n" + unfit[i];
+    if (unfit.size() > kShown)
+        text += "\r\nand " + std::to_string(unfit.size() - kShown) + " more";
     return text;
 }
 
@@ -62,16 +68,35 @@ std::optional<Outcome> refusedUnfit(const XmlImportPlan& plan, const XmlImport& 
     return refusal;
 }
 
-std::string importSummary(const XmlImportPlan& plan, int commands, int replaced, int lists) {
-    std::string text =
-        "Imported " + std::to_string(commands) + (commands == 1 ? " command" : " commands");
-    if (const auto types = typeCounts(plan.byType); !types.empty())
+// What an import did; its numbers add up to the commands the XML holds.
+struct Imported {
+    int commands = 0, replaced = 0, kept = 0, lists = 0;
+    std::map<std::string, int> byType;
+};
+
+std::string importSummary(const XmlImportPlan& plan, const Imported& done) {
+    std::string text = "Imported " + std::to_string(done.commands) +
+                       (done.commands == 1 ? " command" : " commands");
+    if (const auto types = typeCounts(done.byType); !types.empty())
         text += " (" + types + ")";
-    text += ", " + std::to_string(replaced) + " replaced, " + std::to_string(lists) +
-            (lists == 1 ? " LIST" : " LISTs") + " added";
+    text += ", " + std::to_string(done.replaced) + " replaced, " + std::to_string(done.lists) +
+            (done.lists == 1 ? " LIST" : " LISTs") + " added";
+    if (done.kept > 0)
+        text += "; " + std::to_string(done.kept) + " the file held already, kept as they were";
+    if (plan.duplicates > 0)
+        text += "; " + std::to_string(plan.duplicates) +
+                " the XML held a second time under one name, one of each kept";
     if (!plan.unfit.empty())
         text += "; left out " + std::to_string(plan.unfit.size()) + ":" + unfitList(plan.unfit);
     return text;
+}
+
+Outcome importCancelled(const fs::path& file) {
+    auto outcome = Outcome::refused("Import cancelled at a duplicate command; " + utf8Of(file) +
+                                        " was not changed",
+                                    kImportTitle);
+    outcome.code = Outcome::Code::Cancelled;
+    return outcome;
 }
 
 std::optional<Outcome> unknownLanguage(const XmlCommandSet& set) {
@@ -137,7 +162,8 @@ bool isImportFormat(const std::string& label) {
 }
 
 Outcome importXmlToNewFile(FileOps& files, const XmlImport& request, const fs::path& target,
-                           const std::string& format, std::string* summary) {
+                           const std::string& format, std::string* summary,
+                           const DuplicateQuestion& duplicates) {
     const layout::GenerationInfo* generation = nullptr;
     for (const auto& info : layout::kGenerations)
         if (info.label == format)
@@ -159,7 +185,9 @@ Outcome importXmlToNewFile(FileOps& files, const XmlImport& request, const fs::p
         return Outcome::refused("There is no " + std::string(language) + " version " +
                                     std::string(generation->versionText),
                                 kImportTitle);
-    const auto plan = planXmlImport(*set, generation->generation);
+    const auto plan = planXmlImport(*set, generation->generation, {{}, false, duplicates});
+    if (plan.cancelled)
+        return importCancelled(target);
     if (auto unfit = refusedUnfit(plan, request))
         return *unfit;
     try {
@@ -171,8 +199,8 @@ Outcome importXmlToNewFile(FileOps& files, const XmlImport& request, const fs::p
     auto outcome = Outcome::success("Import Operation Completed", utf8Of(target), false);
     outcome.exportedFile = target;
     if (summary)
-        *summary =
-            importSummary(plan, static_cast<int>(plan.commands), 0, static_cast<int>(plan.lists));
+        *summary = importSummary(plan, {static_cast<int>(plan.commands), 0, 0,
+                                        static_cast<int>(plan.lists), plan.byType});
     return outcome;
 }
 
@@ -197,9 +225,16 @@ Outcome importXmlIntoOpenFile(const FileSession& s, const XmlImport& request,
                 std::string(layout::languageName(language)) +
                 ": commands go only into a file of their own language",
             kImportTitle);
-    const auto plan = planXmlImport(*set, engine.generation(), [&](const std::string& name) {
-        return statements::globalListOffset(s.store, codepage::toUtf8(name)) != 0;
-    });
+    const std::string global(kGlobalCommands);
+    const auto targetLists = [&](const std::string& name) -> std::optional<std::string> {
+        const auto list = places::findRow(s.store, global, global, codepage::toUtf8(name));
+        if (!list || list->type != "L")
+            return std::nullopt;
+        return codepage::fromUtf8(list->script).bytes;
+    };
+    const auto plan = planXmlImport(*set, engine.generation(), {targetLists, true, s.duplicates});
+    if (plan.cancelled)
+        return importCancelled(s.commandFile);
     if (auto unfit = refusedUnfit(plan, request))
         return *unfit;
     if (plan.commands == 0)
@@ -236,11 +271,12 @@ Outcome importXmlIntoOpenFile(const FileSession& s, const XmlImport& request,
     std::error_code ignored;
     fs::remove(scratch, ignored);
     if (exported.cancelled)
-        return Outcome::cancelled();
+        return importCancelled(s.commandFile);
     if (!exported.result.ok)
         return Outcome::failed(exported.result.message, exported.result.title);
     if (summary)
-        *summary = importSummary(plan, exported.exported, exported.replaced, exported.lists);
+        *summary = importSummary(plan, {exported.exported, exported.replaced, exported.kept,
+                                        exported.lists, exported.byType});
     return Outcome::success("Import Operation Completed", utf8Of(s.commandFile));
 }
 

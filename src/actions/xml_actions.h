@@ -28,9 +28,11 @@ struct XmlImport {
 
 // An XML command set made a new command file of `format`. `target` must not exist; 6.0 and 6.1
 // files exist in English only.
+// The duplicate question is asked of a command the XML holds twice under one name.
 Outcome importXmlToNewFile(FileOps& files, const XmlImport& request,
                            const std::filesystem::path& target, const std::string& format,
-                           std::string* summary = nullptr);
+                           std::string* summary = nullptr,
+                           const DuplicateQuestion& duplicates = {});
 
 // An XML command set appended to the open command file through the export's append path, with
 // its duplicate question and LIST rules; the user's own file is archived first.

@@ -213,6 +213,7 @@ private:
                 if (answer == DuplicateAnswer::No || answer == DuplicateAnswer::NoToAll) {
                     commands_.resize(records_.back().start);
                     records_.pop_back();
+                    ++result.kept;
                     continue;
                 }
                 // The key now stands for the newest copy, so that a third copy of one command
@@ -225,6 +226,7 @@ private:
             }
             noteListNames(context.name);
             ++result.exported;
+            ++result.byType[typeDisplayName(entry.type)];
         }
         log_ << ids;
         return true;

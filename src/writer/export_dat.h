@@ -5,6 +5,7 @@
 
 #include <filesystem>
 #include <functional>
+#include <map>
 #include <string>
 
 namespace qmk {
@@ -19,9 +20,11 @@ using DuplicateQuestion = std::function<DuplicateAnswer(const std::string& name)
 struct ExportResult {
     EditResult result;
     bool cancelled = false;
-    int exported = 0; // commands written from the open file
-    int replaced = 0; // target commands replaced by them
-    int lists = 0;    // LISTs added to the target
+    int exported = 0;                       // commands written from the open file
+    int replaced = 0;                       // target commands replaced by them
+    int kept = 0;                           // commands left out for the target's own of their name
+    int lists = 0;                          // LISTs added to the target
+    std::map<std::string, int> byType = {}; // the commands written, by type display name
 };
 
 // Exports the selected commands of the open command file, and the LISTs they name, into

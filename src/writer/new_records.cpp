@@ -43,17 +43,17 @@ std::optional<EditResult> encodeAll(const NewCommand& c, EncodedCommand& out) {
     };
     if (auto r = take(encodeName(c.name), out.name))
         return r;
-    if (auto r = take(encodeForFile(c.description, "The description", kDescriptionWidth),
-                      out.description))
+    if (auto r =
+            take(encodeText(c.description, "The description", kDescriptionWidth), out.description))
         return r;
     if (auto r =
-            take(encodeForFile(c.group == "User-defined" ? "" : c.group, "The group", kOwnerWidth),
+            take(encodeText(c.group == "User-defined" ? "" : c.group, "The group", kOwnerWidth),
                  out.group))
         return r;
-    if (auto r = take(encodeForFile(c.scope, "The Scope", kStateWidth), out.scope))
+    if (auto r = take(encodeText(c.scope, "The Scope", kStateWidth), out.scope))
         return r;
     // The module name as the model record spells it; the Program when there is no model.
-    if (auto r = take(c.programName.empty() ? encodeForFile(c.program, "The Program", kMenuWidth)
+    if (auto r = take(c.programName.empty() ? encodeText(c.program, "The Program", kMenuWidth)
                                             : EncodedText{c.programName, std::nullopt},
                       out.program))
         return r;
@@ -61,7 +61,7 @@ std::optional<EditResult> encodeAll(const NewCommand& c, EncodedCommand& out) {
         return r;
     for (const auto& state : c.states)
         if (auto r =
-                take(encodeForFile(state, "A state name", kStateWidth), out.states.emplace_back()))
+                take(encodeText(state, "A state name", kStateWidth), out.states.emplace_back()))
             return r;
     return std::nullopt;
 }
@@ -233,7 +233,7 @@ EditResult addCommandRecord(UpdateEngine& engine, const NewCommand& command) {
 
 EditResult addListRecord(UpdateEngine& engine, const std::string& name, const std::string& items) {
     const auto listName = encodeName(name);
-    const auto listText = encodeForFile(items, "The LIST items");
+    const auto listText = encodeText(items, "The LIST items", kLargestImage, true);
     for (const auto* encoded : {&listName, &listText})
         if (encoded->refusal)
             return *encoded->refusal;

@@ -97,7 +97,7 @@ std::variant<BodySplice, EditResult> listItemsSplice(const UpdateEngine& engine,
     const auto list = locateList(engine, row);
     if (!list)
         return changedOutside(engine);
-    const auto text = encodeForFile(body, "The LIST items");
+    const auto text = encodeText(body, "The LIST items", kLargestImage, true);
     if (text.refusal)
         return *text.refusal;
     const auto items = listItems(text.bytes);
@@ -235,9 +235,8 @@ EditResult updateDetails(UpdateEngine& engine, const UserRow& row, std::string_v
     if (!record)
         return changedOutside(engine);
     const auto name = encodeName(newName);
-    const auto text = encodeForFile(description, "The description", kDescriptionWidth);
-    const auto owner =
-        encodeForFile(group == "User-defined" ? "" : group, "The group", kOwnerWidth);
+    const auto text = encodeText(description, "The description", kDescriptionWidth);
+    const auto owner = encodeText(group == "User-defined" ? "" : group, "The group", kOwnerWidth);
     for (const auto* encoded : {&name, &text, &owner})
         if (encoded->refusal)
             return *encoded->refusal;

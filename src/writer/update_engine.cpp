@@ -182,18 +182,53 @@ EncodedText encodeForFile(std::string_view utf8, std::string_view what, std::siz
     return {std::move(encoded.bytes), std::nullopt};
 }
 
+namespace {
+
+// The C0 controls, DEL, and the C1 controls the code page passes through as they are.
+bool controlByte(unsigned char c) {
+    return c < 0x20 || c == 0x7F || c == 0x81 || c == 0x8D || c == 0x8F || c == 0x90 || c == 0x9D;
+}
+
+} // namespace
+
 EncodedText encodeName(std::string_view utf8) {
     auto name = encodeForFile(utf8, "The name", kNameWidth);
     if (name.refusal)
         return name;
     if (name.bytes.empty())
         return {{}, EditResult::refused("A name cannot be empty")};
+    if (name.bytes.find_first_not_of(' ') == std::string::npos)
+        return {{}, EditResult::refused("A name cannot be only blanks")};
     for (const char c : name.bytes)
-        if (static_cast<unsigned char>(c) < 32)
+        if (controlByte(static_cast<unsigned char>(c)))
             return {{},
                     EditResult::refused("A name cannot hold tabs, line breaks or other "
                                         "control characters")};
     return name;
+}
+
+EncodedText encodeText(std::string_view utf8, std::string_view what, std::size_t width,
+                       bool lines) {
+    auto text = encodeForFile(utf8, what, width);
+    if (text.refusal)
+        return text;
+    const auto& bytes = text.bytes;
+    for (std::size_t i = 0; i < bytes.size(); ++i) {
+        const auto c = static_cast<unsigned char>(bytes[i]);
+        if (lines && c == '\r' && i + 1 < bytes.size() && bytes[i + 1] == '\n') {
+            ++i;
+            continue;
+        }
+        if (c != '\t' && controlByte(c))
+            return {{},
+                    EditResult::refused(std::string(what) + (lines ? " can hold line breaks "
+                                                                     "(CR LF) but no other "
+                                                                     "control character"
+                                                                   : " cannot hold line breaks "
+                                                                     "or other control "
+                                                                     "characters"))};
+    }
+    return text;
 }
 
 } // namespace qmk

@@ -123,7 +123,13 @@ struct EncodedText {
 // `what` names the text in the refusal ("The name", "The body"); `width` is the store's limit.
 EncodedText encodeForFile(std::string_view utf8, std::string_view what,
                           std::size_t width = kLargestImage);
-// A command or LIST name: readers take a byte below 32 in a name for damage, so none is written.
+// A command or LIST name: readers take a byte below 32 in a name for damage, so none is written,
+// nor any other control character, nor a name of blanks alone.
 EncodedText encodeName(std::string_view utf8);
+// Any other text of a record (a description, a Group, a Program, a Scope, LIST items): no
+// control character but tabs, which neither Dragon's lists nor the XML of later Dragon versions
+// can carry. Only `lines` (LIST items, one a line) may hold CR LF line breaks.
+EncodedText encodeText(std::string_view utf8, std::string_view what,
+                       std::size_t width = kLargestImage, bool lines = false);
 
 } // namespace qmk

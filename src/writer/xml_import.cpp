@@ -75,16 +75,32 @@ std::optional<std::string> identification(const std::string& text, std::string& 
     return std::move(encoded.bytes);
 }
 
+// The key under which Dragon hears a command: its Program, Scope and name, without regard to
+// letter case (file bytes).
+std::string heardKey(const NewCommand& c, const std::string& name) {
+    return codepage::toUpper(codepage::fromUtf8(c.program).bytes) + '\t' +
+           codepage::fromUtf8(c.scope).bytes + '\t' + codepage::toUpper(name);
+}
+
 class Planner {
 public:
-    Planner(const XmlCommandSet& set, layout::Generation generation, const ListLookup& targetHolds)
-        : set_(set), generation_(generation), targetHolds_(targetHolds) {}
+    Planner(const XmlCommandSet& set, layout::Generation generation, const XmlImportRules& rules)
+        : set_(set), generation_(generation), rules_(rules) {}
 
     XmlImportPlan run() {
         for (const auto& list : set_.lists)
             addList(list);
-        for (const auto& command : set_.commands)
+        for (const auto& command : set_.commands) {
+            if (plan_.cancelled)
+                break;
             addCommand(command);
+        }
+        for (const auto& planned : commands_)
+            if (!planned.dropped) {
+                plan_.commandRecords += planned.record;
+                ++plan_.commands;
+                ++plan_.byType[typeDisplayName(planned.type)];
+            }
         return std::move(plan_);
     }
 
@@ -99,22 +115,36 @@ private:
         const auto name = encodeName(list.name);
         if (name.refusal)
             return unfit(what, 0, name.refusal->message);
-        if (holds(name.bytes))
-            return; // the first LIST of a name is the one readers find
         if (list.values.size() > layout::kLargestRecordCount)
             return unfit(what, 0, "a LIST holds at most 65,535 items");
-        std::string record;
+        std::string record, items;
         appendCountedString(record, name.bytes);
         appendU32(record, layout::kListMarker);
         appendU32(record, static_cast<std::uint32_t>(list.values.size()));
         for (const auto& value : list.values) {
             // The command file doubles the backslash between written and spoken forms.
-            const auto item = encodeForFile(replaceAll(value, "\\", "\\\\"), "An item");
+            const auto item = encodeText(doubledBackslashes(value), "An item");
             if (item.refusal)
                 return unfit(what, 0, item.refusal->message);
             appendCountedString(record, item.bytes);
+            items += item.bytes + "\r\n";
         }
-        lists_.insert(name.bytes);
+        // The first LIST of a name is the one readers find: another of other items is named.
+        const auto held = lists_.find(name.bytes);
+        const auto target = held == lists_.end() && rules_.targetLists
+                                ? rules_.targetLists(name.bytes)
+                                : std::nullopt;
+        if (held != lists_.end() || target) {
+            if ((held != lists_.end() ? held->second : *target) != items)
+                unfit(what, 0,
+                      held != lists_.end()
+                          ? "the XML holds a first LIST of this name with other items, which is "
+                            "the one kept"
+                          : "the target holds a LIST of this name with other items, which is "
+                            "kept");
+            return;
+        }
+        lists_.emplace(name.bytes, items);
         plan_.listRecords += record;
         ++plan_.lists;
     }
@@ -178,6 +208,10 @@ private:
 
     void addCommand(const XmlCommand& x) {
         const auto what = "command \"" + x.name + "\"";
+        if (!x.enabled && rules_.appending)
+            return unfit(what, x.line,
+                         "it is not enabled (enabled=\"false\"), and a command Dragon does not "
+                         "load goes only into a new command file");
         NewCommand command;
         if (const auto why = toNewCommand(x, command))
             return unfit(what, x.line, *why);
@@ -193,21 +227,52 @@ private:
                 return unfit(what, x.line,
                              "it names the LIST \"" + codepage::toUtf8(list) +
                                  "\", which neither the XML nor the target holds");
-        if (plan_.commands >= layout::kLargestRecordCount)
+        if (kept_ >= layout::kLargestRecordCount)
             return unfit(what, x.line, "a command file holds at most 65,535 commands");
-        plan_.commandRecords += std::get<std::string>(encoded);
-        ++plan_.commands;
-        ++plan_.byType[typeDisplayName(command.type)];
+        const auto key = heardKey(command, name);
+        if (const auto earlier = keys_.find(key); earlier != keys_.end()) {
+            if (!replacesEarlier(command))
+                return;
+            commands_[earlier->second].dropped = true;
+            --kept_;
+        }
+        keys_[key] = commands_.size();
+        commands_.push_back({std::get<std::string>(std::move(encoded)), command.type, false});
+        ++kept_;
+    }
+
+    // A second command of a name in one Program and Scope: true when it takes the place of the
+    // first, as the duplicate question is answered.
+    bool replacesEarlier(const NewCommand& command) {
+        ++plan_.duplicates;
+        auto answer = always_             ? *always_
+                      : rules_.duplicates ? rules_.duplicates(command.name)
+                                          : DuplicateAnswer::No;
+        if (answer == DuplicateAnswer::YesToAll || answer == DuplicateAnswer::NoToAll)
+            always_ = answer;
+        if (answer == DuplicateAnswer::CancelExport)
+            plan_.cancelled = true;
+        return answer == DuplicateAnswer::Yes || answer == DuplicateAnswer::YesToAll;
     }
 
     bool holds(const std::string& list) const {
-        return lists_.contains(list) || (targetHolds_ && targetHolds_(list));
+        return lists_.contains(list) || (rules_.targetLists && rules_.targetLists(list));
     }
+
+    struct Planned {
+        std::string record;
+        std::string type;
+        bool dropped; // a later command of its name took its place
+    };
 
     const XmlCommandSet& set_;
     layout::Generation generation_;
-    const ListLookup& targetHolds_;
-    std::set<std::string> lists_; // the set's LISTs written so far, as file bytes
+    const XmlImportRules& rules_;
+    std::map<std::string, std::string> lists_; // the set's LISTs written, as file bytes: items
+    std::vector<Planned> commands_;
+    std::map<std::string, std::size_t> keys_; // heard keys of the commands kept
+    std::uint32_t kept_ = 0;
+    std::optional<DuplicateAnswer> always_;
     XmlImportPlan plan_;
 };
 
@@ -225,8 +290,8 @@ std::string XmlImportPlan::commandFile(std::uint8_t versionCode, std::uint8_t la
 }
 
 XmlImportPlan planXmlImport(const XmlCommandSet& set, layout::Generation generation,
-                            const ListLookup& targetHolds) {
-    return Planner(set, generation, targetHolds).run();
+                            const XmlImportRules& rules) {
+    return Planner(set, generation, rules).run();
 }
 
 } // namespace qmk

@@ -96,9 +96,10 @@ TEST_F(CliXmlTest, ExportedXmlImportsIntoANewFileOfEachFormat) {
 
 TEST_F(CliXmlTest, AnImportAppendsToAnExistingFileWithTheDuplicateQuestion) {
     const auto set = xml(command("open mail", "SendKeys \"{Alt+m}\"") + command("new one", "Beep"));
-    EXPECT_TRUE(
-        testing::contains(qmk({"import-xml", set, "--to", file_, "--on-duplicate", "no"}).out,
-                          "Imported 1 command (1 KEYS, 1 SCRIPT), 0 replaced"));
+    EXPECT_TRUE(testing::contains(
+        qmk({"import-xml", set, "--to", file_, "--on-duplicate", "no"}).out,
+        "Imported 1 command (1 SCRIPT), 0 replaced, 0 LISTs added; 1 the file held already, "
+        "kept as they were"));
     auto shown = rows(file_);
     EXPECT_EQ(shown.size(), 5u); // three commands, the new one, the LIST
     EXPECT_NE(std::find(shown.begin(), shown.end(),
@@ -146,6 +147,44 @@ TEST_F(CliXmlTest, UnfitItemsStopTheImportUnlessSkippedAndMalformedFilesAreRefus
         "There is no German version 6.1"));
     EXPECT_FALSE(fs::exists(oldFile));
     EXPECT_EQ(testing::readBytes(file_), before);
+}
+
+TEST_F(CliXmlTest, EveryCommandOfTheXmlIsWrittenOrNamedAndTheCountsAddUp) {
+    const auto disabled = R"(<Command name="quiet" group="G" enabled="false"><contents )"
+                          R"(type="DVC_SCRIPT">Beep</contents></Command>)";
+    const auto lists = [](const char* items) {
+        return std::string("<Lists><List name=\"colors\">") + items +
+               "</List><List name=\"colors\"><Value>blue</Value></List></Lists>";
+    };
+    const auto set = home_.writeFile(
+        "counted.xml",
+        "<?xml version=\"1.0\" encoding=\"utf-8\"?><MyCommands language=\"0x409\"><Commands "
+        "type=\"global\">" +
+            command("same", "Beep") + command("sAME", "Wait 1") + std::string(disabled) +
+            "</Commands>" + lists("<Value>red\\Red</Value>") + "</MyCommands>");
+    // Into an existing file: the disabled command cannot go that way, and the second LIST of a
+    // name, with other items, is named; nothing is written without --skip-unfit.
+    const auto before = testing::readBytes(file_);
+    const auto refused = qmk({"import-xml", set.string(), "--to", file_, "--on-duplicate", "no"});
+    EXPECT_TRUE(
+        testing::failedWith(refused, 4, "2 items of the XML cannot go into a command file"));
+    EXPECT_TRUE(testing::contains(refused.err, "command \"quiet\" (line 1): it is not enabled"));
+    EXPECT_TRUE(testing::contains(refused.err, "LIST \"colors\": the target holds a LIST of this"));
+    EXPECT_EQ(testing::readBytes(file_), before);
+    // "same" and "sAME" sound alike: the duplicate question keeps one; the disabled command
+    // goes into a new file, not loaded.
+    const auto target = home_.path("counted.dat").string();
+    EXPECT_TRUE(testing::contains(
+        qmk({"import-xml", set.string(), "--to", target, "--on-duplicate", "yes", "--skip-unfit"})
+            .out,
+        "Imported 2 commands (2 SCRIPT), 0 replaced, 1 LIST added; 1 the XML held a second time "
+        "under one name, one of each kept; left out 1:"));
+    EXPECT_EQ(rows(target), std::vector<std::string>({"colors|L|Global Commands|Global "
+                                                      "Commands|Dragon|red\\\\Red\r\n",
+                                                      "sAME|S|Global Commands|Global Commands|G|"
+                                                      "Wait 1"}))
+        << "the store lists what Dragon loads";
+    EXPECT_EQ(testing::readBytes(target)[17], 3) << "the disabled command is in the file too";
 }
 
 TEST_F(CliXmlTest, AnImportIntoTheUsersOwnFileKeepsTheDaysArchiveFirst) {
