@@ -134,11 +134,15 @@ Outcome exportXml(const FileSession& s, const ReportRequest& selection, const fs
     const auto keys = KeyNames::load(s.home.file(files::kKeyNames)).value_or(KeyNames{});
     // Records Dragon does not load have no row; they go when the choice and the View take them.
     const auto filename = utf8Of(s.commandFile.filename());
-    const auto exported =
-        collectXmlExport(s.engine, chosen.rows, keys, [&](const CommandRecord& record) {
+    // A record of a type no View shows goes with the choice, to be named as left out.
+    const auto exported = collectXmlExport(
+        s.engine, chosen.rows, keys,
+        [&](const CommandRecord& record) {
             const auto row = commandRow(record, filename, "");
-            return selectionHolds(selection, row) && (!s.outlets.shown || s.outlets.shown(row));
-        });
+            return selectionHolds(selection, row) &&
+                   (record.typeLetter().empty() || !s.outlets.shown || s.outlets.shown(row));
+        },
+        selection.choice == ReportRequest::Choice::All);
     if (exported.refusal)
         return Outcome::failed(exported.refusal->message, exported.refusal->title);
     if (exported.set.commands.empty())

@@ -34,8 +34,11 @@ struct XmlCommand {
     bool enabled = true; // false: the command file holds it but Dragon does not load it
     std::vector<std::string> states;
     std::string contentsType; // "SCRIPT", "DVC_SCRIPT", "TEXT-GRAPHICS", "ACTIONS", ...
-    std::string body;         // a script's body, or the text of TEXT-GRAPHICS
-    std::string richText;     // the RTF of TEXT-GRAPHICS
+    // DVC_SCRIPT as this program writes it: whether the command is a KEYS command (its body one
+    // SendKeys statement) or a legacy SCRIPT. Dragon's own files do not say.
+    std::optional<bool> keys;
+    std::string body;     // a script's body, or the text of TEXT-GRAPHICS
+    std::string richText; // the RTF of TEXT-GRAPHICS
     // The command record's body bytes as this program wrote them beside the fields, so that it
     // reads them back exactly (recorded actions, steps).
     std::optional<std::string> recordBody;

@@ -233,6 +233,8 @@ private:
         command.description = textOf(element.child("description"));
         const auto contents = element.child("contents");
         command.contentsType = contents.attribute("type").value();
+        if (const auto keys = contents.attribute("keys"); !keys.empty())
+            command.keys = std::string_view(keys.value()) == "true";
         if (const auto body = contents.attribute("body"); !body.empty()) {
             command.recordBody = hexBytes(body.value());
             command.recordBodyDamaged = !command.recordBody;

@@ -101,6 +101,8 @@ public:
                     escaped(joined(c.states)) + "\">");
         element(3, "description", c.description);
         std::string open = "<contents type=\"" + escaped(c.contentsType) + "\"";
+        if (c.keys)
+            open += std::string(" keys=\"") + (*c.keys ? "true" : "false") + "\"";
         if (c.recordBody)
             open += " body=\"" + hex(*c.recordBody) + "\"";
         open += ">";

@@ -7,6 +7,7 @@
 #include "format/image_reader.h"
 #include "format/record.h"
 #include "format/rich_text.h"
+#include "store/places.h"
 #include "store/statements.h"
 #include "writer/list_names.h"
 
@@ -83,8 +84,8 @@ std::vector<std::string> splitLines(const std::string& text) {
 class Collector {
 public:
     Collector(UpdateEngine& engine, const Selection& rows, const KeyNames& keys,
-              const NotLoadedChoice& notLoaded)
-        : engine_(engine), rows_(rows), keys_(keys), notLoaded_(notLoaded) {}
+              const NotLoadedChoice& notLoaded, bool everyList)
+        : engine_(engine), rows_(rows), keys_(keys), notLoaded_(notLoaded), everyList_(everyList) {}
 
     XmlExport run() {
         XmlExport result;
@@ -124,10 +125,12 @@ private:
         const auto count = in.u16At(layout::kCommandCountPosition);
         for (std::uint32_t i = 0; i < count; ++i) {
             const auto record = readCommandRecord(in, engine_.generation(), KeyNames{});
-            if (record.notLoaded() && notLoaded_(record))
+            // A type no View shows has no row either: it is named as left out.
+            if ((record.notLoaded() || record.typeLetter().empty()) && notLoaded_(record))
                 offsets.push_back(record.offset);
         }
         std::sort(offsets.begin(), offsets.end());
+        offsets.erase(std::unique(offsets.begin(), offsets.end()), offsets.end());
         return offsets;
     }
 
@@ -143,7 +146,22 @@ private:
             return;
         }
         if (type.empty()) {
-            result.leftOut.push_back("\"" + utf8(r.name) + "\": of a type no XML form holds");
+            result.leftOut.push_back("\"" + utf8(r.name) + "\": of a type no View shows");
+            return;
+        }
+        // Texts XML cannot carry: a control character, or a line break in an attribute.
+        const auto oneLine = [](std::string_view text) {
+            return xmlCanHold(text) && text.find_first_of("\r\n\t") == std::string_view::npos;
+        };
+        bool statesFit = true;
+        for (const auto state : r.stateNames)
+            statesFit = statesFit && oneLine(state);
+        if (!oneLine(r.group) || !xmlCanHold(r.description) || !statesFit || !oneLine(r.program) ||
+            !oneLine(r.windowTitle) || !oneLine(r.windowClass) || !oneLine(r.companyName) ||
+            !oneLine(r.programDescription)) {
+            result.leftOut.push_back("\"" + utf8(r.name) +
+                                     "\": its group, description, states or program hold a "
+                                     "control character XML cannot carry");
             return;
         }
         XmlCommand c;
@@ -165,9 +183,12 @@ private:
         const auto body = image.substr(r.offsetbody - 1, r.end - r.offsetbody);
         if (type == "A" || type == "S") {
             c.contentsType = type == "A" ? "SCRIPT" : "DVC_SCRIPT";
+            if (type == "S")
+                c.keys = false;
             c.body = utf8(r.script);
         } else if (type == "K") {
             c.contentsType = "DVC_SCRIPT";
+            c.keys = true;
             c.body = utf8(sendKeysStatement(r.script));
         } else if (type == "T" || type == "P") {
             c.contentsType = "TEXT-GRAPHICS";
@@ -205,9 +226,16 @@ private:
         result.set.commands.push_back(std::move(c));
     }
 
-    // Every LIST a written command names, once, its values with single backslashes.
+    // Every LIST a written command names, once (every LIST of the file when asked), its values
+    // with single backslashes.
     void addLists(XmlExport& result) {
         auto& store = engine_.context().store;
+        if (everyList_)
+            for (const auto& list : places::globalListHeadings(store)) {
+                auto name = codepage::fromUtf8(list.name).bytes;
+                if (listsSeen_.insert(name).second)
+                    listNames_.push_back(std::move(name));
+            }
         for (const auto& name : listNames_) {
             const auto offset = statements::globalListOffset(store, utf8(name));
             if (offset == 0) {
@@ -217,8 +245,19 @@ private:
             ImageReader in(engine_.image(), static_cast<std::uint32_t>(offset));
             const auto list = readListRecord(in);
             XmlList entry{utf8(list.name), {}};
-            for (const auto item : list.items)
-                entry.values.push_back(replaceAll(utf8(item), "\\\\", "\\"));
+            for (const auto item : list.items) {
+                // One value a line: an item holding a line break would come back as two.
+                if (!xmlCanHold(item) || item.find_first_of("\r\n") != std::string_view::npos) {
+                    result.leftOut.push_back("LIST \"" + utf8(name) +
+                                             "\": an item holds a line break or a control "
+                                             "character XML cannot carry");
+                    entry.values.clear();
+                    break;
+                }
+                entry.values.push_back(undoubledBackslashes(utf8(item)));
+            }
+            if (!list.items.empty() && entry.values.empty())
+                continue;
             result.set.lists.push_back(std::move(entry));
         }
     }
@@ -227,6 +266,7 @@ private:
     const Selection& rows_;
     const KeyNames& keys_;
     const NotLoadedChoice& notLoaded_;
+    bool everyList_;
     std::vector<std::string> listNames_;
     std::set<std::string> listsSeen_;
 };
@@ -261,8 +301,8 @@ std::string XmlExport::summary() const {
 }
 
 XmlExport collectXmlExport(UpdateEngine& engine, const Selection& rows, const KeyNames& keys,
-                           const NotLoadedChoice& notLoaded) {
-    return Collector(engine, rows, keys, notLoaded).run();
+                           const NotLoadedChoice& notLoaded, bool everyList) {
+    return Collector(engine, rows, keys, notLoaded, everyList).run();
 }
 
 EditResult writeXmlFile(FileOps& files, const WriteTarget& target, const XmlCommandSet& set,

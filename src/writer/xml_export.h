@@ -26,7 +26,8 @@ struct XmlExport {
     std::string summary() const;
 };
 
-// Which records the store does not hold (Dragon does not load them) go with the selection.
+// Which records the store does not hold (Dragon does not load them, or no View shows their
+// type) the selection takes.
 using NotLoadedChoice = std::function<bool(const CommandRecord& record)>;
 
 // Counts by type, "2 KEYS, 1 SCRIPT", in the order of the type names.
@@ -35,8 +36,9 @@ std::string typeCounts(const std::map<std::string, int>& byType);
 // The selected commands of the open file and the not-loaded ones chosen, in file order, and the
 // LISTs they name, as an XML command set. Encrypted commands cannot be written and are left
 // out.
+// `everyList`: every LIST of the file goes too, named or not (an export of all commands).
 XmlExport collectXmlExport(UpdateEngine& engine, const Selection& rows, const KeyNames& keys,
-                           const NotLoadedChoice& notLoaded = {});
+                           const NotLoadedChoice& notLoaded = {}, bool everyList = false);
 
 // The XML file written whole, atomically, in the encoding chosen, through the guarded path.
 EditResult writeXmlFile(FileOps& files, const WriteTarget& target, const XmlCommandSet& set,

@@ -25,8 +25,9 @@ std::string fileName(std::string name) {
     return name;
 }
 
-// The key string of a legacy script that is exactly one SendKeys statement, quotes doubled.
-std::optional<std::string> sendKeysString(std::string_view body) {
+// The key string of a legacy script that is exactly one SendKeys statement, quotes doubled. A
+// body this program marked as keys may hold line breaks in its string.
+std::optional<std::string> sendKeysString(std::string_view body, bool marked = false) {
     constexpr std::string_view kOpen = "SendKeys \"";
     if (!body.starts_with(kOpen) || !body.ends_with('"') || body.size() < kOpen.size() + 1)
         return std::nullopt;
@@ -38,7 +39,7 @@ std::optional<std::string> sendKeysString(std::string_view body) {
                 return std::nullopt; // a quote that ends the string early: more than one statement
             ++i;
         }
-        if (inner[i] == '\r' || inner[i] == '\n')
+        if (!marked && (inner[i] == '\r' || inner[i] == '\n'))
             return std::nullopt;
         keys += inner[i];
     }
@@ -180,7 +181,11 @@ private:
         if (x.contentsType == "SCRIPT") {
             c.type = "A";
         } else if (x.contentsType == "DVC_SCRIPT") {
-            const auto keys = sendKeysString(x.body);
+            // This program's own files say which it is; Dragon's are read from the body.
+            const auto keys =
+                x.keys == false ? std::nullopt : sendKeysString(x.body, x.keys == true);
+            if (x.keys == true && !keys)
+                return std::string("it is marked as keys but its body is no SendKeys statement");
             c.type = keys ? "K" : "S";
             if (keys)
                 c.body = *keys;

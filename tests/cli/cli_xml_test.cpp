@@ -78,6 +78,24 @@ TEST_F(CliXmlTest, ExportedXmlImportsIntoANewFileOfEachFormat) {
     EXPECT_TRUE(testing::readBytes(single).starts_with(
         "<?xml version=\"1.0\" encoding=\"windows-1252\"?>\r\n"));
     EXPECT_FALSE(testing::contains(testing::readBytes(single), "bold"));
+#ifndef _WIN32
+    // Well-formed as a strict parser reads it, in both encodings.
+    for (const auto& xml : {out, single})
+        EXPECT_EQ(std::system(("xmllint --noout --nonet '" + xml + "'").c_str()), 0) << xml;
+#endif
+    // Never over the file read or any command file; over another file only after a Yes.
+    const auto other = home_.writeFile("other.dat", testing::readBytes(file_)).string();
+    const std::pair<std::string, std::pair<int, const char*>> targets[] = {
+        {file_, {1, "it is the file the commands come from"}},
+        {other, {1, "it is a command file"}},
+        {out, {4, "File already exists.  Overwrite?"}}};
+    for (const auto& [target, outcome] : targets) {
+        const auto before = testing::readBytes(target);
+        EXPECT_TRUE(testing::failedWith(qmk({"export-xml", file_, "--all", "--to", target}),
+                                        outcome.first, outcome.second));
+        EXPECT_EQ(testing::readBytes(target), before);
+    }
+    EXPECT_TRUE(testing::succeeded(qmk({"export-xml", file_, "--all", "--to", out, "--yes"})));
 
     const auto original = rows(file_);
     for (const auto& [format, version] : std::vector<std::pair<std::string, std::string>>{
