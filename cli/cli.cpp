@@ -2,10 +2,12 @@
 
 #include "commands.h"
 #include "common/native.h"
+#include "common/utf8_path.h"
 #include "held_output.h"
 #include "session.h"
 
 #include <CLI/CLI.hpp>
+#include <filesystem>
 #include <iostream>
 #include <ostream>
 
@@ -13,12 +15,21 @@ namespace qmk::cli {
 
 namespace {
 
+// A program directory or file the system refuses: said, never an abort.
+int cannotUse(const std::filesystem::filesystem_error& error, std::ostream& err) {
+    err << "Quillmark10 could not use " << utf8Of(error.path1()) << ": " << error.code().message()
+        << '\n';
+    return kFailed;
+}
+
 // Opens what `command` works on and runs it; a file that parsed with damage still shows.
 int openAndRun(const Command& command, Session& session, std::ostream& results) {
     const int opened = command.open(session);
     if (opened == kDone)
         return command.run(session, results);
-    if (opened != kDamaged || !command.showsDamage)
+    // A damaged file shows what was read before the damage; a file that is no command file at all
+    // shows nothing, never what the store held before.
+    if (opened != kDamaged || !command.showsDamage || session.notACommandFile())
         return opened;
     command.run(session, results);
     return kDamaged;
@@ -62,6 +73,9 @@ int runInSession(const Command& command, const SharedOptions& shared, const Prog
         printHeld(kFailed);
         err << "The command store failed: " << e.what() << " (Error # =" << e.code() << ")\n";
         return kFailed;
+    } catch (const std::filesystem::filesystem_error& e) {
+        printHeld(kFailed);
+        return cannotUse(e, err);
     } catch (const QuestionRefused& question) {
         printHeld(kQuestion);
         err << "This needs an answer: \"" << question.question
@@ -103,10 +117,14 @@ int run(int argc, const char* const* argv, std::ostream& out, std::ostream& err,
         return code == 0 ? kDone : kUsage;
     }
     const auto& command = *commands.chosen();
-    const auto home = ProgramDir::resolve(shared.home);
-    if (command.alone)
-        return command.alone(home, out, err);
-    return runInSession(command, shared, home, out, err, in);
+    try {
+        const auto home = ProgramDir::resolve(shared.home);
+        if (command.alone)
+            return command.alone(home, out, err);
+        return runInSession(command, shared, home, out, err, in);
+    } catch (const std::filesystem::filesystem_error& e) {
+        return cannotUse(e, err);
+    }
 }
 
 } // namespace qmk::cli

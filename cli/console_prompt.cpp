@@ -17,9 +17,9 @@ std::string consoleText(const std::string& text) {
 }
 
 void ConsolePrompt::message(const std::string& text, const std::string& title) {
-    if (!title.empty())
-        err_ << title << ": ";
-    err_ << consoleText(text) << '\n';
+    const auto line = (title.empty() ? std::string() : title + ": ") + consoleText(text);
+    err_ << line << '\n';
+    shown_.push_back(line);
 }
 
 } // namespace qmk::cli

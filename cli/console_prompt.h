@@ -5,6 +5,7 @@
 
 #include <iosfwd>
 #include <string>
+#include <vector>
 
 namespace qmk::cli {
 
@@ -20,9 +21,12 @@ public:
     Answer ask(const std::string& text, const std::string& title, Buttons buttons) override;
     std::size_t choose(const std::string& text, const std::string& title,
                        const std::vector<std::string>& buttons) override;
+    // Every message shown, as its line reads: a command that answers in JSON says them there.
+    const std::vector<std::string>& shown() const { return shown_; }
 
 private:
     std::ostream& err_;
+    std::vector<std::string> shown_;
     std::istream* terminal_;
     bool assumeYes_;
 };

@@ -217,8 +217,14 @@ void addDragonCommands(Commands& commands) {
     auto json = std::make_shared<bool>(false);
     auto& whoamiCommand = commands.add("whoami", "Show the Dragon environment found");
     whoamiCommand.cli->add_flag("--json", *json, "As one JSON object");
-    whoamiCommand.open = [](Session& session) { return session.discover(); };
+    // Found or not, --json answers in JSON: what went wrong is said there too.
+    whoamiCommand.open = [](Session&) { return kDone; };
     whoamiCommand.run = [json](Session& session, std::ostream& out) {
+        if (const int found = session.discover(); found != kDone) {
+            if (*json)
+                printJson(out, Json{{"error", session.consolePrompt().shown()}});
+            return found;
+        }
         return whoami(session, *json, out);
     };
 }

@@ -70,8 +70,9 @@ private:
 
     std::string selectionText() const {
         return o_.list
-                   ? "LIST " + *o_.list
-                   : "\"" + o_.name + "\" in " + storedProgram(o_.program) + " / " + scopeOf(o_);
+                   ? "LIST " + quotedText(*o_.list)
+                   : "\"" + quotedText(o_.name) + "\" in " + quotedText(storedProgram(o_.program)) +
+                         " / " + quotedText(scopeOf(o_));
     }
 
     std::optional<std::string> bodyText() {

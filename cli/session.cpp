@@ -77,6 +77,7 @@ int Session::parse(const std::string& file, bool force) {
         parser_.emplace(ParseContext{home_, *db_, trace_, status_, prompt_, userDirectory});
         result = parser_->parse(true, file);
     }
+    notACommandFile_ = result.status == ParseStatus::NotACommandFile;
     if (result.ok())
         return kDone;
     prompt_.message(result.message, result.title);

@@ -68,6 +68,8 @@ public:
     // told what was kept; the caller parses the command file into it.
     void rebuildStore(const std::string& reason);
     bool storeRebuilt() const { return storeRebuilt_; }
+    // The last parse found no command file at all: nothing of it, nor anything older, is shown.
+    bool notACommandFile() const { return notACommandFile_; }
     // The open file's facts for the application layer, with the View's type letters.
     actions::FileSession fileSession(UpdateEngine& engine, ReportOutlets outlets = {});
 
@@ -77,6 +79,7 @@ public:
     const ProgramDir& home() const { return home_; }
     Trace& trace() { return trace_; }
     Prompt& prompt() { return prompt_; }
+    const ConsolePrompt& consolePrompt() const { return prompt_; }
     FileOps& files() { return files_; }
     WindowSystem& windows() { return windows_; }
     DragonEngine& engine() { return engine_; }
@@ -98,6 +101,7 @@ private:
     std::unique_ptr<Nat> nat_;
     bool writing_ = false;
     bool storeRebuilt_ = false;
+    bool notACommandFile_ = false;
     std::optional<std::filesystem::path> usersOwnFile_; // empty: no Dragon user found
     std::optional<std::filesystem::path> usersBaseDirectory_;
     std::optional<CommandFileLock> lock_;

@@ -52,7 +52,7 @@ std::optional<Refusal> checkRename(Database& store, const UserRow& row,
     if (newName.empty())
         return Refusal{"A new name is needed", "Renaming"};
     if (findRow(store, row.program, row.scope, newName))
-        return Refusal{newName + " already exists", "Must delete first"};
+        return Refusal{quotedText(newName) + " already exists", "Must delete first"};
     if (row.type == "L" && newName.find_first_not_of(kListNameCharacters) != std::string::npos)
         return Refusal{"Only numbers, letters and _-. are allowed by Dragon in LIST names",
                        "Renaming"};

@@ -1,5 +1,7 @@
 #include "common/text.h"
 
+#include <cstdio>
+
 namespace qmk {
 
 bool isGlobalCommandsName(std::string_view text) {
@@ -57,6 +59,36 @@ std::string replaceAll(std::string text, std::string_view from, std::string_view
     for (auto at = text.find(from); at != std::string::npos; at = text.find(from, at + to.size()))
         text.replace(at, from.size(), to);
     return text;
+}
+
+std::string quotedText(std::string_view text) {
+    constexpr std::size_t kShown = 80;
+    std::string out;
+    std::size_t characters = 0, i = 0;
+    while (i < text.size()) {
+        const auto lead = static_cast<unsigned char>(text[i]);
+        const std::size_t length = lead < 0x80             ? 1
+                                   : (lead & 0xE0) == 0xC0 ? 2
+                                   : (lead & 0xF0) == 0xE0 ? 3
+                                   : (lead & 0xF8) == 0xF0 ? 4
+                                                           : 0;
+        bool valid = length > 0 && i + length <= text.size();
+        for (std::size_t k = 1; valid && k < length; ++k)
+            valid = (static_cast<unsigned char>(text[i + k]) & 0xC0) == 0x80;
+        if (++characters <= kShown) {
+            if (valid) {
+                out.append(text.substr(i, length));
+            } else {
+                char escaped[8];
+                std::snprintf(escaped, sizeof escaped, "\\x%02X", lead);
+                out += escaped;
+            }
+        }
+        i += valid ? length : 1;
+    }
+    if (characters > kShown)
+        out += "... (" + std::to_string(characters) + " characters)";
+    return out;
 }
 
 bool backslashesDoubled(std::string_view text) {

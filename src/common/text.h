@@ -38,6 +38,10 @@ bool backslashesDoubled(std::string_view text);
 std::string undoubledBackslashes(std::string_view text);
 std::string doubledBackslashes(std::string_view text);
 
+// A text the user gave, as a message quotes it: at most 80 characters (then how long it was),
+// and any byte that is no UTF-8 shown as \xNN.
+std::string quotedText(std::string_view text);
+
 // Text fitted to width: padded with blanks, or cut to its first `width` bytes.
 std::string fitToWidth(std::string_view text, std::size_t width);
 

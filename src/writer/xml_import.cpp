@@ -112,7 +112,7 @@ private:
     }
 
     void addList(const XmlList& list) {
-        const auto what = "LIST \"" + list.name + "\"";
+        const auto what = "LIST \"" + quotedText(list.name) + "\"";
         const auto name = encodeName(list.name);
         if (name.refusal)
             return unfit(what, 0, name.refusal->message);
@@ -212,7 +212,7 @@ private:
     }
 
     void addCommand(const XmlCommand& x) {
-        const auto what = "command \"" + x.name + "\"";
+        const auto what = "command \"" + quotedText(x.name) + "\"";
         if (!x.enabled && rules_.appending)
             return unfit(what, x.line,
                          "it is not enabled (enabled=\"false\"), and a command Dragon does not "
