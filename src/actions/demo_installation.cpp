@@ -1,8 +1,10 @@
 #include "actions/demo_installation.h"
 
 #include "common/file_io.h"
+#include "common/text.h"
 #include "common/utf8_path.h"
 #include "format/codepage.h"
+#include "writer/update_engine.h"
 
 namespace qmk::actions {
 
@@ -26,11 +28,16 @@ Outcome installDemo(const DemoFolders& folders, const std::string& user,
                                     "demo-setup leaves a real installation alone; give --dir for "
                                     "a folder of the demo's own",
                                 kTitle);
-    // Dragon writes its INI files in its code page.
-    const auto userInCodePage = codepage::fromUtf8(user);
-    if (!userInCodePage.ok)
-        return Outcome::refused(
-            "A Dragon user cannot be named '" + user + "': " + userInCodePage.message, kTitle);
+    // Dragon writes its INI files in its code page, a value a line; a user is a folder's name.
+    const auto userInCodePage = encodeName(user);
+    if (userInCodePage.refusal)
+        return Outcome::refused("A Dragon user cannot be named '" + quotedText(user) +
+                                    "': " + userInCodePage.refusal->message,
+                                kTitle);
+    if (user.find_first_of("/\\:*?\"<>|") != std::string::npos || user == "." || user == "..")
+        return Outcome::refused("A Dragon user cannot be named '" + quotedText(user) +
+                                    "': it is a folder's name, without / \\ : * ? \" < > |",
+                                kTitle);
     const std::pair<fs::path, std::string> layout[] = {
         {dragon / "nssystem.ini",
          std::string(kDemoInstallationMark) + "\r\n[Settings]\r\nsupported languages=ENX\r\n"},

@@ -7,6 +7,7 @@
 #include "format/record.h"
 #include "store/user_rows.h"
 #include "writer/list_names.h"
+#include "writer/update_engine.h"
 
 #include <algorithm>
 #include <unordered_set>
@@ -16,12 +17,22 @@ namespace qmk {
 namespace {
 constexpr std::string_view kListNameCharacters = "abcdefghijklmnopqrstuvwxyz0123456789_-.";
 
+// A name's own rules (the code page, the width, no control character, not blanks alone), said
+// where the name is given rather than when it is written.
+std::optional<Refusal> nameRefusal(const std::string& name, const char* title) {
+    if (const auto encoded = encodeName(name); encoded.refusal)
+        return Refusal{encoded.refusal->message, title};
+    return std::nullopt;
+}
+
 } // namespace
 
 std::optional<Refusal> checkNewCommandName(Database& store, const std::string& program,
                                            const std::string& scope, const std::string& name) {
     if (name.empty())
         return Refusal{"A command needs a name", "New Command"};
+    if (auto refusal = nameRefusal(name, "New Command"))
+        return refusal;
     if (findRow(store, program, scope, name))
         return Refusal{"Command already exists", "New Command"};
     // A command can only refer to LISTs that exist here or under Global Commands.
@@ -41,6 +52,8 @@ std::optional<Refusal> checkNewListName(Database& store, const std::string& name
     if (name.find_first_not_of(kListNameCharacters) != std::string::npos)
         return Refusal{"Only numbers, letters and _-. are allowed by Dragon in LIST names",
                        "New LIST"};
+    if (auto refusal = nameRefusal(name, "New LIST"))
+        return refusal;
     const std::string global(kGlobalCommands);
     if (findRow(store, global, global, name))
         return Refusal{"Command or LIST already exists", "New LIST"};
@@ -51,6 +64,8 @@ std::optional<Refusal> checkRename(Database& store, const UserRow& row,
                                    const std::string& newName) {
     if (newName.empty())
         return Refusal{"A new name is needed", "Renaming"};
+    if (auto refusal = nameRefusal(newName, "Renaming"))
+        return refusal;
     if (findRow(store, row.program, row.scope, newName))
         return Refusal{quotedText(newName) + " already exists", "Must delete first"};
     if (row.type == "L" && newName.find_first_not_of(kListNameCharacters) != std::string::npos)

@@ -133,6 +133,25 @@ TEST_F(CliEditTest, RefusalsAreShownAndWriteNothing) {
         {{"set-body", file_, "--name", "type name", "--body", "\u263A"},
          "cannot be stored in a command file"},
         {{"set-body", file_, "--name", "type name"}, "Give --body or --body-file"},
+        // Texts a command file or Dragon's XML cannot carry are refused where they enter.
+        {{"new", file_, "--type", "K", "--name", "   ", "--body", "x"},
+         "A name cannot be only blanks"},
+        {{"new", file_, "--type", "K", "--name", "a\x7f", "--body", "x"},
+         "A name cannot hold tabs, line breaks or other control characters"},
+        {{"new", file_, "--type", "K", "--name", "a\u0081", "--body", "x"},
+         "A name cannot hold tabs, line breaks or other control characters"},
+        {{"set-details", file_, "--name", "type name", "--group", "a\nb"},
+         "The group cannot hold line breaks or other control characters"},
+        {{"set-details", file_, "--name", "type name", "--description", "a\x01"},
+         "The description cannot hold line breaks or other control characters"},
+        {{"new-list", file_, "--name", "ok", "--body", "a\x02\r\nb"},
+         "The LIST items can hold line breaks (CR LF) but no other control character"},
+        {{"rename-program", file_, "--program", "winword", "--to", ".exe"},
+         "No New Program entered"},
+        {{"rename-program", file_, "--program", "winword", "--to", "a\r\nb"},
+         "The new Program cannot hold line breaks"},
+        {{"demo-setup", "--dir", home_.path("demo").string(), "--user", "a\nb"},
+         "A Dragon user cannot be named"},
     };
     for (const auto& [args, message] : refused) {
         EXPECT_TRUE(testing::failedWith(qmk(args), 1, message)) << args[0];
