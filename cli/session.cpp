@@ -83,6 +83,8 @@ int Session::parse(const std::string& file, bool force) {
     prompt_.message(result.message, result.title);
     switch (result.status) {
     case ParseStatus::Damaged:
+        if (!parser_->damage().empty())
+            prompt_.message(parser_->damage(), result.title);
         appendTraceToErrorLog(files_, home_.file(files::kErrorLog), trace_.file());
         err_ << "see " << utf8Of(home_.file(files::kErrorLog)) << '\n';
         return kDamaged;

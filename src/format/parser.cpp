@@ -116,6 +116,7 @@ bool Parser::storeIsCurrent() {
 
 ParseResult Parser::parseImage(std::string_view image, const std::filesystem::path& file) {
     file_ = file;
+    damage_.clear();
     if (!decodeHeader(image, properties_))
         properties_.generation = layout::Generation::Unknown;
     success_ = true;

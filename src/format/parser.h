@@ -63,6 +63,8 @@ public:
     ParseResult parseImage(std::string_view image, const std::filesystem::path& file);
 
     bool success() const { return success_; }
+    // After a parse stopped at damage: where it starts, and where the details are written.
+    const std::string& damage() const { return damage_; }
     const FileProperties& properties() const { return properties_; }
     const std::filesystem::path& commandFile() const { return file_; }
     std::uint32_t commandCount() const { return commandCount_; }
@@ -78,6 +80,7 @@ private:
     std::optional<std::string> readWithRetries(std::uint64_t count);
 
     ParseContext ctx_;
+    std::string damage_;
     FileProperties properties_;
     std::filesystem::path file_;
     bool success_ = false;

@@ -11,6 +11,11 @@ OpenedFile openCommandFile(const std::filesystem::path& file, Parser& parser, Da
                            const Backups& backups, Prompt& prompt, Trace& trace,
                            const ProgramDir& home, const std::filesystem::path& current) {
     OpenedFile opened;
+    if (std::error_code ec; std::filesystem::is_directory(file, ec)) {
+        prompt.notify(Prompt::Kind::Warning, "This is not a command file: it is a folder",
+                      utf8Of(file));
+        return opened;
+    }
     if (!std::filesystem::is_regular_file(file)) {
         prompt.notify(Prompt::Kind::Warning, "File does not exist", utf8Of(file));
         return opened;
@@ -20,8 +25,13 @@ OpenedFile openCommandFile(const std::filesystem::path& file, Parser& parser, Da
         parameters.set(Parameters::Text::openfile, utf8Of(file));
     parameters.set(Parameters::Number::parsed, 0);
     statements::emptyTables(store);
-    if (!parser.parse(true, utf8Of(file)).ok()) {
-        prompt.notify(Prompt::Kind::Error, "The above file has a problem - parsing error",
+    if (const auto parsed = parser.parse(true, utf8Of(file)); !parsed.ok()) {
+        // The system's text, then what the problem is and where the details are.
+        const auto problem = parsed.status == ParseStatus::Damaged ? parser.damage()
+                                                                   : parsed.message;
+        prompt.notify(Prompt::Kind::Error,
+                      "The above file has a problem - parsing error" +
+                          (problem.empty() ? std::string() : "\r\n\r\n" + problem),
                       utf8Of(file));
         appendTraceToErrorLog(FileOps::system(), home.file(files::kErrorLog), trace.file());
         // The file shown before stays open: the user loses nothing by trying another file.
@@ -34,9 +44,10 @@ OpenedFile openCommandFile(const std::filesystem::path& file, Parser& parser, Da
                           "Open");
             return opened;
         }
-        prompt.message(
-            "Please send file 'error.log' to Tarnwell\r\nbefore running Quillmark10 again",
-            "Now exiting");
+        prompt.message("Please send file 'error.log' to Tarnwell\r\nbefore running Quillmark10 "
+                       "again\r\n\r\n" +
+                           utf8Of(home.file(files::kErrorLog)),
+                       "Now exiting");
         opened.endProgram = true;
         return opened;
     }

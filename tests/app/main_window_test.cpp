@@ -405,8 +405,14 @@ TEST_F(MainWindowTest, ABrokenFileLeavesTheShownOneOpenAndGoodOnesBecomeRecent) 
     ASSERT_GE(home_.prompt.shown.size(), 2u);
     EXPECT_EQ(home_.prompt.shown.back().kind, Prompt::Kind::Warning);
     const auto& parseFailure = home_.prompt.shown[home_.prompt.shown.size() - 2];
-    EXPECT_EQ(parseFailure.text, "The above file has a problem - parsing error");
+    // The system's text, then where the damage starts and where the details are.
+    EXPECT_TRUE(parseFailure.text.starts_with("The above file has a problem - parsing error\r\n\r\n"
+                                              "It is damaged at byte "));
+    EXPECT_TRUE(testing::contains(parseFailure.text, home_.path("error.log").string()));
     EXPECT_EQ(parseFailure.kind, Prompt::Kind::Error);
+    // A folder is said to be one.
+    window_->openCommandFile(QString::fromStdString(home_.path("").string()));
+    EXPECT_EQ(home_.prompt.shown.back().text, "This is not a command file: it is a folder");
     EXPECT_EQ(window_->browser().tab(CommandsTab).lines, rowsBefore);
 
     // A good file dropped on the window opens, and File > Recent Files offers it.
