@@ -64,9 +64,10 @@ int Session::parse(const std::string& file, bool force) {
     if (writing_ && !lock_) {
         const auto target =
             file.empty() ? fs::path(userDirectory) / kCommandFileName : pathFromUtf8(file);
-        lock_ = CommandFileLock::acquire(target, std::chrono::seconds(20));
+        std::string whyNot;
+        lock_ = CommandFileLock::acquire(target, std::chrono::seconds(20), &whyNot);
         if (!lock_) {
-            prompt_.message(kFileBeingChanged, utf8Of(target));
+            prompt_.message(whyNot, utf8Of(target));
             return kFailed;
         }
     }
@@ -130,7 +131,7 @@ fs::path Session::usersOwnFile() {
         QuietPrompt quiet;
         Nat found(quiet, trace_, engine_);
         found.setdatabasename(files::kStore);
-        found.initialize(home_.folder(), *db_);
+        found.initialize(home_.folder(), *db_, Nat::Store::LeaveAlone);
         usersOwnFile_ = found.initFailed ? fs::path() : fs::path(found.usersOwnFile());
         usersBaseDirectory_ = found.initFailed ? fs::path() : pathFromUtf8(found.userBaseDirectory);
     }

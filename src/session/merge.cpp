@@ -1,9 +1,11 @@
 #include "session/merge.h"
 
+#include "common/file_lock.h"
 #include "common/file_time.h"
 #include "common/utf8_path.h"
 #include "format/layout.h"
 #include "platform/process.h"
+#include "writer/guarded_write.h"
 
 #include <ctime>
 #include <fstream>
@@ -63,6 +65,15 @@ MergeOutcome mergeThroughTool(const std::filesystem::path& tool,
         missing.sourceMissing = true;
         return missing;
     }
+    // Dragon's tool is handed only a target it may write: what it would fail on is said first.
+    if (const auto refusal = writeRefusal(WriteTarget::edited(target)))
+        return {false, *refusal, utf8Of(target)};
+    if (const auto links = hardLinkCount(target); links > 1)
+        return {false, hardLinksRefusal(links), utf8Of(target)};
+    // The tool takes the lock itself: taken and given back here, it waits out another program
+    // changing the file, and tells whether the folder can be written to.
+    if (std::string whyNot; !CommandFileLock::acquire(target, std::chrono::seconds(20), &whyNot))
+        return {false, whyNot, utf8Of(target)};
     if (!writeLanguage(source, languageCode))
         return failed();
     const auto before = modificationTime(target).value_or(FileTime{});

@@ -29,8 +29,9 @@ struct MergeOutcome : SystemMessage {
     bool sourceMissing = false; // nothing was run: the file to merge is not there
 };
 
-// Merges `source` into `target` with Dragon's merge tool, run hidden: the source's header gets
-// the speaker's language first; success is the target's modification time changing.
+// Merges `source` into `target` with Dragon's merge tool, run hidden: a target that may not be
+// written (read-only, several hard links) is refused first; the source's header gets the
+// speaker's language; success is the target's modification time changing.
 MergeOutcome mergeThroughTool(const std::filesystem::path& tool,
                               const std::filesystem::path& target,
                               const std::filesystem::path& source, std::uint8_t languageCode,

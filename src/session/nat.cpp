@@ -100,7 +100,7 @@ bool Nat::findPaths() {
     return result;
 }
 
-void Nat::initialize(const std::filesystem::path& directory, Database& store) {
+void Nat::initialize(const std::filesystem::path& directory, Database& store, Store use) {
     const auto database = directory / pathFromUtf8(databaseName);
     if (!std::filesystem::exists(database))
         return fail("Required file " + databaseName + " missing--reinstall", utf8Of(database));
@@ -117,7 +117,7 @@ void Nat::initialize(const std::filesystem::path& directory, Database& store) {
     if (!exists(systemfilename))
         return fail("Cannot find required file", systemfilename);
     readLog();
-    discoverUser(store);
+    discoverUser(store, use);
 }
 
 void Nat::readLog() {
@@ -149,7 +149,7 @@ void Nat::readLog() {
     }
 }
 
-void Nat::discoverUser(Database& store) {
+void Nat::discoverUser(Database& store, Store use) {
     currentUser = readIni(currentuserfilename_, "settings", "Current User");
     if (currentUser.empty())
         return fail("No User detected, cannot continue", "Have you trained any Users?");
@@ -157,7 +157,8 @@ void Nat::discoverUser(Database& store) {
     userSub = currentUser;
     Parameters parameters(store);
     const auto stored = parameters.get(Parameters::Text::UserName);
-    if (!stored || *stored != currentUser) {
+    const bool claims = use == Store::Claim;
+    if (claims && (!stored || *stored != currentUser)) {
         // Another user's commands: the next parse starts from an empty store.
         parameters.set(Parameters::Text::UserName, currentUser);
         parameters.set(Parameters::Text::UserSub, userSub);
@@ -169,7 +170,7 @@ void Nat::discoverUser(Database& store) {
     language = readIni(systemfilename, "settings", "supported languages");
     if (language.size() > 3)
         language.resize(3);
-    if (parameters.get(Parameters::Text::language) != language)
+    if (claims && parameters.get(Parameters::Text::language) != language)
         parameters.set(Parameters::Text::language, language);
 
     userBaseDirectory = readIni(currentuserfilename_, "settings", "user base directory");

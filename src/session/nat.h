@@ -30,8 +30,12 @@ public:
     Nat(Prompt& prompt, Trace& trace, DragonEngine& engine, Machine machine = {});
 
     void setdatabasename(const std::string& name) { databaseName = name; }
-    // Full discovery; `directory` is the program's directory, where the store lies.
-    void initialize(const std::filesystem::path& directory, Database& store);
+    // Full discovery; `directory` is the program's directory, where the store lies. A run that
+    // works on the user's commands claims the store for the user found (another user's rows go);
+    // one that only asks where the user's file is leaves it as it is.
+    enum class Store { Claim, LeaveAlone };
+    void initialize(const std::filesystem::path& directory, Database& store,
+                    Store use = Store::Claim);
     bool findPaths();
     bool isUsersOwnFile(const std::string& file);
     std::filesystem::path usersOwnFile() const {
@@ -59,7 +63,7 @@ public:
 
 private:
     void readLog();
-    void discoverUser(Database& store);
+    void discoverUser(Database& store, Store use);
     std::string readIni(const std::string& file, const char* section, const char* key) const;
     void fail(const std::string& message, const std::string& title);
 

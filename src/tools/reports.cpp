@@ -226,7 +226,7 @@ Outcome runReport(Database& store, const ReportRequest& r, const ReportOutlets& 
         try {
             writeTarget(FileOps::system(), target, text);
         } catch (const FileError& error) {
-            return Outcome::refused(error.what(), utf8Of(r.file));
+            return Outcome::refused(error.what(), "The report was not written");
         }
         rememberExportFolder(store, std::filesystem::absolute(r.file).parent_path());
         break;

@@ -43,6 +43,11 @@ bool readsAsCommandFile(const fs::path& file) {
     return whole && !commandFileProblem(*whole);
 }
 
+std::string readOnlyRefusal(const WriteTarget& t) {
+    return t.kind == WriteTarget::Kind::Text ? std::string("it is read-only")
+                                             : std::string(kReadOnlyCommandFile);
+}
+
 } // namespace
 
 std::optional<std::string> writeRefusal(const WriteTarget& t) {
@@ -64,8 +69,7 @@ std::optional<std::string> writeRefusal(const WriteTarget& t) {
     if (t.kind == WriteTarget::Kind::Text && readsAsCommandFile(t.file))
         return "it is a command file";
     if (readOnlyFile(t.file))
-        return t.kind == WriteTarget::Kind::Edited ? std::string(kReadOnlyCommandFile)
-                                                   : std::string("it is read-only");
+        return readOnlyRefusal(t);
     return std::nullopt;
 }
 
@@ -75,6 +79,9 @@ void writeTarget(FileOps& files, const WriteTarget& target, std::string_view byt
     const auto lock = CommandFileLock::acquire(target.file, lockWait, &whyNot);
     if (!lock)
         throw FileError(target.file, whyNot);
+    // Checked here too, under the lock: whatever path led here, a read-only file stays as it is.
+    if (readOnlyFile(target.file))
+        throw FileError(target.file, readOnlyRefusal(target));
     std::optional<std::string> old;
     if (before)
         old = *before;

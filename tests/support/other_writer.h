@@ -45,11 +45,13 @@ public:
     bool held() const { return lockHeldElsewhere(lockFile_); }
 
     // Whether a program that inherits nothing of this one (util-linux's flock) finds the lock
-    // file taken.
+    // file taken. The probe opens the file without creating it: a lock file its holder removed
+    // is not brought back.
     static bool lockHeldElsewhere(const std::string& lockFile) {
         const pid_t probe = ::fork();
         if (probe == 0) {
-            ::execlp("flock", "flock", "--nonblock", lockFile.c_str(), "true", nullptr);
+            ::execlp("sh", "sh", "-c", "exec 2>/dev/null 9<\"$1\" || exit 0; flock --nonblock 9",
+                     "sh", lockFile.c_str(), nullptr);
             ::_exit(127);
         }
         int status = 0;
