@@ -294,7 +294,7 @@ private:
             writeTarget(
                 source_.context().files,
                 {target_, WriteTarget::Kind::CommandFile, source_.context().commandFile, {}},
-                bytes);
+                bytes, mode_ == ExportMode::Append ? &targetImage_ : nullptr);
         } catch (const FileError& error) {
             result.result = EditResult::refused(error.what(), "The Export file was not changed");
             return result;

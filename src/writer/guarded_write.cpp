@@ -83,10 +83,11 @@ void writeTarget(FileOps& files, const WriteTarget& target, std::string_view byt
     if (readOnlyFile(target.file))
         throw FileError(target.file, readOnlyRefusal(target));
     std::optional<std::string> old;
-    if (before)
-        old = *before;
-    else if (std::error_code error; fs::exists(target.file, error))
+    if (std::error_code error; fs::exists(target.file, error))
         old = readWholeFile(target.file);
+    // What another program wrote since this one read the file is not written over.
+    if (before && old != *before)
+        throw FileError(target.file, kChangedSinceRead);
     files.replaceFile(target.file, bytes);
     const auto back = readWholeFile(target.file);
     std::optional<std::string> problem;

@@ -31,6 +31,9 @@ struct WriteTarget {
 };
 
 inline constexpr const char* kReadOnlyCommandFile = "The command file is read-only";
+inline constexpr const char* kChangedSinceRead =
+    "another program changed it since it was read: nothing was written, read it again and "
+    "repeat the change";
 inline constexpr const char* kOverwriteQuestion = "File already exists.  Overwrite?";
 
 // Whether two paths name one file (a link, another spelling of it).
@@ -46,7 +49,8 @@ std::optional<std::string> writeRefusal(const WriteTarget& target);
 
 // Writes `bytes` over the target whole while holding its lock, then reads it back: when it does
 // not read back as written (a command file: when it does not read as a command file), the file
-// as it was (`before`, else what was there) is put back and FileError thrown.
+// as it was is put back and FileError thrown. Given `before`, the file as the operation read it,
+// a file that no longer holds it is refused: another program changed it meanwhile.
 void writeTarget(FileOps& files, const WriteTarget& target, std::string_view bytes,
                  const std::string* before = nullptr,
                  std::chrono::milliseconds lockWait = std::chrono::seconds(20));

@@ -100,10 +100,9 @@ void UpdateEngine::commitRewrite(const std::string& marker) {
         throw FileError(ctx_.commandFile, whyNot);
     if (readOnlyFile(ctx_.commandFile))
         throw FileError(ctx_.commandFile, kReadOnlyCommandFile);
+    // Said before the backup is touched; the write itself checks the bytes again.
     if (stampOfFile() != loaded_)
-        throw FileError(ctx_.commandFile,
-                        "another program changed it since it was read: nothing was written, "
-                        "read it again and repeat the change");
+        throw FileError(ctx_.commandFile, kChangedSinceRead);
     ctx_.files.writeScratch(ctx_.home.file(files::kTemporary), out_);
     ctx_.trace.mark(marker);
     // The backup is the image already in memory, which is the file as this operation read it.

@@ -10,9 +10,12 @@
 #include "test_home.h"
 
 #include <cstdlib>
+#include <fcntl.h>
 #include <filesystem>
+#include <functional>
 #include <gtest/gtest.h>
 #include <map>
+#include <sstream>
 #include <thread>
 #include <unistd.h>
 
@@ -38,6 +41,7 @@ enum class Condition {
     MissingFolder,
     SymbolicLink,
     HardLink,
+    ChangedMeanwhile,
     ConcurrentWriter,
     TargetIsSource,
     TargetIsUsersOwn,
@@ -49,6 +53,7 @@ constexpr const char* kConditions[] = {"plain",
                                        "missing folder",
                                        "symbolic link",
                                        "hard link",
+                                       "file changed between read and write",
                                        "concurrent writer",
                                        "target is the source",
                                        "target is the user's own file",
@@ -72,6 +77,8 @@ Expected expected(const WriteCommand& c, Condition condition) {
         return {Expected::Refuse, target ? "does not exist" : "missing"};
     case Condition::HardLink:
         return {Expected::Refuse, "hard links"};
+    case Condition::ChangedMeanwhile:
+        return {Expected::Either}; // refused, or read again after the answer
     case Condition::TargetIsSource:
         return {Expected::Refuse,
                 c.name == std::string("export") ? "self" : "the commands come from"};
@@ -88,10 +95,57 @@ Expected expected(const WriteCommand& c, Condition condition) {
     }
 }
 
+// The file can be changed between read and write only while qmk10 waits for an answer: that
+// is tried on the commands that ask before they write.
+bool asks(const WriteCommand& c) {
+    return !c.writesTarget && std::find(c.args.begin(), c.args.end(), "--yes") != c.args.end();
+}
+
 bool applies(const WriteCommand& c, Condition condition) {
+    if (condition == Condition::ChangedMeanwhile)
+        return asks(c);
     return c.writesTarget ||
            (condition != Condition::TargetIsSource && condition != Condition::TargetExists);
 }
+
+// Standard input is a terminal for the run, so qmk10 asks; its answer is read from a stream
+// that says yes to each question and first calls `beforeAnswer`, another program at work while
+// the question waits.
+class AnswerFromTerminal : public std::streambuf {
+public:
+    explicit AnswerFromTerminal(std::function<void()> beforeAnswer)
+        : beforeAnswer_(std::move(beforeAnswer)) {
+        master_ = ::posix_openpt(O_RDWR | O_NOCTTY);
+        EXPECT_TRUE(master_ >= 0 && ::grantpt(master_) == 0 && ::unlockpt(master_) == 0);
+        const int terminal = ::open(::ptsname(master_), O_RDWR | O_NOCTTY);
+        savedInput_ = ::dup(STDIN_FILENO);
+        ::dup2(terminal, STDIN_FILENO);
+        ::close(terminal);
+    }
+    ~AnswerFromTerminal() override {
+        ::dup2(savedInput_, STDIN_FILENO);
+        ::close(savedInput_);
+        ::close(master_);
+    }
+    AnswerFromTerminal(const AnswerFromTerminal&) = delete;
+    AnswerFromTerminal& operator=(const AnswerFromTerminal&) = delete;
+
+protected:
+    // Every question is answered yes; the other program works before the first answer.
+    int_type underflow() override {
+        if (!answered_)
+            beforeAnswer_();
+        answered_ = true;
+        setg(answer_, answer_, answer_ + 2);
+        return traits_type::to_int_type(answer_[0]);
+    }
+
+private:
+    std::function<void()> beforeAnswer_;
+    char answer_[2] = {'y', '\n'};
+    bool answered_ = false;
+    int master_ = -1, savedInput_ = -1;
+};
 
 CommandFileBuilder commands() {
     CommandFileBuilder file;
@@ -112,7 +166,7 @@ const std::vector<WriteCommand>& writeCommands() {
         {"to-advanced", {"to-advanced", "F", "--name", "open mail"}},
         {"new", {"new", "F", "--type", "K", "--name", "brand new", "--body", "x"}},
         {"new-list", {"new-list", "F", "--name", "extra", "--body", "a"}},
-        {"delete", {"delete", "F", "--pick", "type name", "--yes"}},
+        {"delete", {"delete", "F", "--pick", "uses <colors>", "--yes"}},
         {"delete-list", {"delete-list", "F", "--list", "colors", "--yes"}},
         {"rename-group", {"rename-group", "F", "--group", "Mail", "--to", "Post"}},
         {"rename-program", {"rename-program", "F", "--program", "winword", "--to", "excel"}},
@@ -212,6 +266,7 @@ std::string WriteGuardTest::run(const WriteCommand& c, Condition condition, int 
         FileOps::system().writeFile(target, c.name == std::string("export") ? image : "old");
         break;
     case Condition::Plain:
+    case Condition::ChangedMeanwhile:
         break;
     }
     written = c.writesTarget ? target : file;
@@ -237,7 +292,25 @@ std::string WriteGuardTest::run(const WriteCommand& c, Condition condition, int 
             std::this_thread::sleep_for(std::chrono::milliseconds(300));
             other->finish();
         });
-    const auto result = qmk(args);
+    testing::Qmk10Run result;
+    if (condition == Condition::ChangedMeanwhile) {
+        // Another program, one that takes no lock (Dragon), writes the file while qmk10 asks.
+        std::erase(args, "--yes");
+        AnswerFromTerminal answer([&] {
+            FileOps::system().writeFile(file, archive);
+            before[file] = archive;
+        });
+        std::istream in(&answer);
+        std::ostringstream out, err;
+        args.insert(args.begin(), {"qmk10", "--home", home_.path("qmk").string()});
+        std::vector<const char*> argv;
+        for (const auto& arg : args)
+            argv.push_back(arg.c_str());
+        result.status = cli::run(static_cast<int>(argv.size()), argv.data(), out, err, in);
+        result.err = err.str();
+    } else {
+        result = qmk(args);
+    }
     if (release.joinable())
         release.join();
     fs::permissions(folder, fs::perms::owner_all);
@@ -266,6 +339,11 @@ std::string WriteGuardTest::run(const WriteCommand& c, Condition condition, int 
     // What was written reads back: a command file as one, every time.
     const bool commandFileWritten = wrote && (!c.writesTarget || c.name == std::string("export"));
     EXPECT_TRUE(!commandFileWritten || qmk({"info", written.string()}).status == 0) << where;
+    // A change another program made while qmk10 asked is refused or kept, never written over.
+    EXPECT_TRUE(condition != Condition::ChangedMeanwhile ||
+                (wrote ? testing::contains(testing::readBytes(file), "{Ctrl+n}")
+                       : testing::contains(result.err, "another program changed it")))
+        << where << ": " << result.err;
     EXPECT_TRUE(condition != Condition::SymbolicLink ||
                 fs::is_symlink(c.writesTarget ? target : file))
         << where << ": the link stays";

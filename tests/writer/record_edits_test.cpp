@@ -4,6 +4,7 @@
 #include "other_writer.h"
 #endif
 #include "text_checks.h"
+#include "writer/guarded_write.h"
 #include "writer/record_edits.h"
 #include "writer_fixture.h"
 
@@ -287,6 +288,11 @@ TEST_F(WriterTest, AWriteWaitsForAnotherProgramsWriteAndNeverOverwritesItsChange
     ASSERT_TRUE(engine_->load());
     engine_->prepareRewrite(static_cast<std::uint32_t>(before.size()));
     engine_->commitRewrite("Update1Body");
+    EXPECT_EQ(fileBytes(), before);
+    // The guarded write compares the bytes itself, whichever path leads to it.
+    const std::string readEarlier = before + "read earlier";
+    EXPECT_THROW(writeTarget(FileOps::system(), WriteTarget::edited(path_), "x", &readEarlier),
+                 FileError);
     EXPECT_EQ(fileBytes(), before);
 }
 #endif
