@@ -495,4 +495,28 @@ TEST_F(CliEditTest, TwoWritersAtOnceKeepBothChangesOrSayWhyNot) {
     RecordProperty("refused", refused);
 }
 
+// Runs that share one program directory, each on a file of its own, wait for each other's store:
+// every one of them writes.
+TEST_F(CliEditTest, WritersSharingAProgramDirectoryWaitForItsStore) {
+    const auto home = utf8Of(home_.path("qmk"));
+    constexpr int kWriters = 6;
+    for (int round = 0; round < 8; ++round) {
+        std::vector<std::optional<HiddenProcess>> writers;
+        for (int w = 0; w < kWriters; ++w) {
+            const auto tag = "w" + std::to_string(w);
+            const auto file = home_.path(tag + ".dat");
+            std::filesystem::copy_file(file_, file,
+                                       std::filesystem::copy_options::overwrite_existing);
+            writers.push_back(
+                HiddenProcess::run({QMK10, "--home", home, "set-body", utf8Of(file), "--name",
+                                    "type name", "--body", "r" + std::to_string(round)},
+                                   {home_.path(tag + ".out"), home_.path(tag + ".err")}));
+            ASSERT_TRUE(writers.back());
+        }
+        for (int w = 0; w < kWriters; ++w)
+            EXPECT_EQ(writers[static_cast<std::size_t>(w)]->wait(), 0)
+                << testing::readBytes(home_.path("w" + std::to_string(w) + ".err"));
+    }
+}
+
 } // namespace qmk
