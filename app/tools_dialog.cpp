@@ -53,9 +53,9 @@ ToolsDialog::ToolsDialog(MainSession& session, Prompt& prompt, const std::string
                                                  followedName(session_.browser(), selection_))
                                   .string()));
         };
-        entry_->setText(q(exportTargetAtOpening(session_.store(), session_.home(),
-                                                browser.currentProgram())
-                              .string()));
+        entry_->setText(
+            q(exportTargetAtOpening(session_.store(), session_.home(), browser.currentProgram())
+                  .string()));
         connect(selection_.choice, &QButtonGroup::idClicked, this, propose);
     }
     if (mode == "replace") {

@@ -195,13 +195,12 @@ void Parser::Run::reportDamage(std::string badName, std::uint32_t position) {
     report.filetime = parser_.properties_.modified.stored();
     writeDamageReport(FileOps::system(), parser_.ctx_.home.file(files::kErrorLog), image_, report);
     // Where the damage starts, for the message the user sees first.
-    parser_.damage_ = "It is damaged at byte " + std::to_string(position) +
-                      (report.previousName.empty()
-                           ? std::string(", in its first record")
-                           : ", in the record after \"" + codepage::toUtf8(report.previousName) +
-                                 "\"") +
-                      ". The details are in " + utf8Of(parser_.ctx_.home.file(files::kErrorLog)) +
-                      ".";
+    parser_.damage_ =
+        "It is damaged at byte " + std::to_string(position) +
+        (report.previousName.empty()
+             ? std::string(", in its first record")
+             : ", in the record after \"" + codepage::toUtf8(report.previousName) + "\"") +
+        ". The details are in " + utf8Of(parser_.ctx_.home.file(files::kErrorLog)) + ".";
 }
 
 } // namespace qmk

@@ -19,7 +19,7 @@ struct ToolsOutcome {
     std::filesystem::path openExported; // "dat": the user asked to open the exported file
     std::string newGroup;               // "group": the window's new current Group
     bool allGroups = false;             // "delete" by Group: the window goes to "All groups"
-    bool readAgain = false; // the file changed behind the store: it is read again
+    bool readAgain = false;             // the file changed behind the store: it is read again
 };
 
 ToolsOutcome runTool(const ToolsContext& context, const std::string& mode,

@@ -101,8 +101,7 @@ std::string readText(std::string_view text, std::string_view section, std::strin
             if (!found || !sameName(*found, key))
                 continue;
             auto quoted = trimmed(std::string_view(lines[i]).substr(found->size() + 1));
-            if (quoted.size() >= 2 &&
-                (quoted.front() == '"' || quoted.front() == '\'') &&
+            if (quoted.size() >= 2 && (quoted.front() == '"' || quoted.front() == '\'') &&
                 quoted.back() == quoted.front())
                 quoted = quoted.substr(1, quoted.size() - 2);
             value = std::string(quoted);

@@ -27,8 +27,8 @@ OpenedFile openCommandFile(const std::filesystem::path& file, Parser& parser, Da
     statements::emptyTables(store);
     if (const auto parsed = parser.parse(true, utf8Of(file)); !parsed.ok()) {
         // The system's text, then what the problem is and where the details are.
-        const auto problem = parsed.status == ParseStatus::Damaged ? parser.damage()
-                                                                   : parsed.message;
+        const auto problem =
+            parsed.status == ParseStatus::Damaged ? parser.damage() : parsed.message;
         prompt.notify(Prompt::Kind::Error,
                       "The above file has a problem - parsing error" +
                           (problem.empty() ? std::string() : "\r\n\r\n" + problem),

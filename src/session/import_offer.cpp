@@ -118,8 +118,8 @@ ImportOutcome offerLaunchCommands(Database& store, const Settings& settings, Pro
                                "Do &Not Show This Window Again");
     // The merge's own result, not a flag left over from an earlier merge.
     const auto imported = choice.button != 0
-                               ? Import::Declined
-                               : importLaunchCommands(store, prompt, engine, home, cycle);
+                              ? Import::Declined
+                              : importLaunchCommands(store, prompt, engine, home, cycle);
     if (choice.checked)
         settings.write("dont show auto import", "-1");
     if (imported == Import::Merged) {

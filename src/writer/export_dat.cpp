@@ -293,8 +293,8 @@ private:
         try {
             writeTarget(
                 source_.context().files,
-                {target_, WriteTarget::Kind::CommandFile, source_.context().commandFile, {}},
-                bytes, mode_ == ExportMode::Append ? &targetImage_ : nullptr);
+                {target_, WriteTarget::Kind::CommandFile, source_.context().commandFile, {}}, bytes,
+                mode_ == ExportMode::Append ? &targetImage_ : nullptr);
         } catch (const FileError& error) {
             result.result = EditResult::refused(error.what(), "The Export file was not changed");
             return result;

@@ -2,8 +2,8 @@
 #include "command_file_builder.h"
 #include "common/text.h"
 #include "mainwindow/tools_runner.h"
-#include "test_home.h"
 #include "store/parameters.h"
+#include "test_home.h"
 #include "tools/tools_dialog.h"
 
 #include <gtest/gtest.h>
