@@ -28,6 +28,27 @@ fs::path installedData() {
     return {};
 }
 
+// The help pages are replaced one by one: MinGW's libstdc++ refuses copy_options::overwrite_existing
+// with "File exists", so a second set-up would fail on Windows.
+void copyHelpPages(const fs::path& from, const fs::path& to, std::error_code& ec) {
+    fs::create_directories(to, ec);
+    for (fs::recursive_directory_iterator page(from, ec), end; !ec && page != end;
+         page.increment(ec)) {
+        const auto target = to / fs::relative(page->path(), from, ec);
+        if (ec)
+            return;
+        if (page->is_directory()) {
+            fs::create_directories(target, ec);
+            continue;
+        }
+        fs::remove(target, ec);
+        if (!ec)
+            fs::copy_file(page->path(), target, ec);
+        if (ec)
+            return;
+    }
+}
+
 } // namespace
 
 fs::path dataFolder() {
@@ -81,9 +102,7 @@ bool setUpProgramDirectory(const ProgramDir& home,
         said("created " + utf8Of(file));
     }
     const auto help = home.file(kHelpFolder);
-    fs::create_directories(help, ec);
-    fs::copy(dataFolder() / kHelpFolder, help,
-             fs::copy_options::recursive | fs::copy_options::overwrite_existing, ec);
+    copyHelpPages(dataFolder() / kHelpFolder, help, ec);
     if (ec) {
         error = utf8Of(help) + ": " + ec.message();
         return false;
