@@ -145,30 +145,6 @@ protected:
 
 } // namespace
 
-TEST_F(MainWindowTest, SelectorsTabsAndTheSliderDriveTheModel) {
-    auto* programs = menu("P&rogram");
-    ASSERT_TRUE(programs);
-    ASSERT_GT(programs->actions().size(), 1);
-    EXPECT_EQ(programs->actions().front()->text(), "Global Commands");
-    programs->actions()[1]->trigger();
-    EXPECT_EQ(window_->browser().programs().selected, 1);
-    EXPECT_NE(window_->browser().currentProgram(), "Global Commands");
-
-    auto* tabs = window_->findChild<QTabWidget*>();
-    ASSERT_TRUE(tabs);
-    window_->browser().gate().begin({}, {}, {});
-    tabs->setCurrentIndex(RecentlyCreatedTab); // as Ctrl+Tab does
-    EXPECT_EQ(tabs->currentIndex(), CommandsTab) << "no tab change during an edit";
-    window_->browser().gate().end();
-    tabs->setCurrentIndex(RecentlyCreatedTab);
-    EXPECT_EQ(tabs->currentIndex(), RecentlyCreatedTab);
-
-    auto* slider = window_->findChild<QSlider*>();
-    slider->setValue(3);
-    EXPECT_EQ(window_->browser().showingTab(), RecentlyCreatedTab);
-    EXPECT_EQ(home_.readFile("Quillmark10.INI").find("slider=3") != std::string::npos, true);
-}
-
 TEST_F(MainWindowTest, FindWithF11AGraphicAndPrinting) {
     // A name search, repeated with F11 in the Commands list.
     ASSERT_TRUE(window_->finder().findFirst({"letterhead", FindSettings::Field::Name, true}));
@@ -232,53 +208,6 @@ TEST_F(MainWindowTest, TheWindowRendersWhenToldAndWakesForDragonsEvents) {
     QTest::qWait(600);
     EXPECT_FALSE(window_->session().engine().reloading());
     EXPECT_FALSE(window_->session().saveCycle().userTimerRunning());
-}
-
-TEST_F(MainWindowTest, TypedFieldsKeepTheFocusAndClosingAsksToSaveAnEdit) {
-    window_->activateWindow();
-    ASSERT_TRUE(QTest::qWaitForWindowActive(window_.get()));
-    const auto typeIntoFocus = [](const QString& text) {
-        for (const auto c : text) {
-            ASSERT_TRUE(QApplication::focusWidget());
-            QTest::keyClick(QApplication::focusWidget(), c.toLatin1());
-        }
-    };
-    auto* description = field("Description");
-    auto* group = field("Group");
-    ASSERT_TRUE(description && group);
-    auto* body = window_->findChild<QPlainTextEdit*>();
-
-    // A new command: the Description field takes the whole word.
-    home_.prompt.inputs = {"be polite"};
-    entry("&command", "New &Plain Text")->trigger();
-    description->setFocus();
-    typeIntoFocus("Polite");
-    EXPECT_EQ(description->text(), "Polite");
-    EXPECT_EQ(body->toPlainText(), "");
-    body->setFocus();
-    typeIntoFocus("Thanks");
-    group->setFocus();
-    group->selectAll();
-    typeIntoFocus("Manners");
-    EXPECT_EQ(group->text(), "Manners");
-
-    // Closing while editing asks; Cancel keeps the window and the edit.
-    const auto file = window_->session().commandFile();
-    const auto before = testing::readBytes(file);
-    home_.prompt.choices = {2};
-    EXPECT_FALSE(window_->close());
-    ASSERT_FALSE(home_.prompt.shown.empty());
-    EXPECT_EQ(home_.prompt.shown.back().text, "Save changes to be polite?");
-    EXPECT_TRUE(window_->session().editor().editing());
-    EXPECT_EQ(testing::readBytes(file), before);
-    // Save: the command reaches the file with what was typed, and the window closes.
-    home_.prompt.choices = {0};
-    EXPECT_TRUE(window_->close());
-    const auto saved = findRow(home_.store(), "Global Commands", "Global Commands", "be polite");
-    ASSERT_TRUE(saved);
-    EXPECT_EQ(saved->script, "Thanks");
-    EXPECT_EQ(saved->description, "Polite");
-    EXPECT_EQ(saved->group, "Manners");
 }
 
 TEST_F(MainWindowTest, TypingBeginsAnEditTabsByKeyboardShowTheirListsAndExitAsksWhileEditing) {
@@ -371,70 +300,6 @@ TEST_F(MainWindowTest, DiscardOnCloseWritesNothingAndResetAsksFirst) {
     EXPECT_FALSE(window_->isVisible());
 }
 
-TEST_F(MainWindowTest, ThePlacementSurvivesFiveRestartsAndStaysOnTheScreen) {
-    window_->setGeometry(60, 20, 700, 560); // above the window's least size, on an 800x600 screen
-    for (int run = 0; run < 5; ++run) {
-        window_->close();
-        window_ = std::make_unique<app::MainWindow>(home_.home(), &home_.prompt);
-        ASSERT_TRUE(window_->start(""));
-        window_->show();
-        EXPECT_EQ(window_->geometry(), QRect(60, 20, 700, 560)) << "run " << run;
-    }
-    EXPECT_TRUE(testing::contains(home_.readFile("trace.qmk10"), "after window placement"));
-    // A maximised window keeps its normal rectangle.
-    window_->showMaximized();
-    window_->close();
-    const auto ini = home_.readFile("Quillmark10.INI");
-    EXPECT_TRUE(testing::contains(ini, "form left=60\r\n"));
-    EXPECT_TRUE(testing::contains(ini, "form right=760\r\n"));
-    EXPECT_TRUE(testing::contains(ini, "maximized=1\r\n"));
-}
-
-TEST_F(MainWindowTest, ABrokenFileLeavesTheShownOneOpenAndGoodOnesBecomeRecent) {
-    const auto shown = window_->session().commandFile();
-    const auto broken = home_.writeFile("broken.dat", testing::readBytes(shown).substr(0, 40));
-    const auto rowsBefore = window_->browser().tab(CommandsTab).lines;
-    window_->openCommandFile(QString::fromStdString(broken.string()));
-    EXPECT_TRUE(window_->isVisible());
-    EXPECT_EQ(window_->session().commandFile(), shown);
-    ASSERT_FALSE(home_.prompt.shown.empty());
-    EXPECT_EQ(home_.prompt.shown.back().title, "Open");
-    EXPECT_TRUE(
-        testing::contains(home_.prompt.shown.back().text, home_.path("error.log").string()));
-    // The parse's failure is an error; the file kept open is a warning.
-    ASSERT_GE(home_.prompt.shown.size(), 2u);
-    EXPECT_EQ(home_.prompt.shown.back().kind, Prompt::Kind::Warning);
-    const auto& parseFailure = home_.prompt.shown[home_.prompt.shown.size() - 2];
-    // The system's text, then where the damage starts and where the details are.
-    EXPECT_TRUE(parseFailure.text.starts_with("The above file has a problem - parsing error\r\n\r\n"
-                                              "It is damaged at byte "));
-    EXPECT_TRUE(testing::contains(parseFailure.text, home_.path("error.log").string()));
-    EXPECT_EQ(parseFailure.kind, Prompt::Kind::Error);
-    // A folder is said to be one.
-    window_->openCommandFile(QString::fromStdString(home_.path("").string()));
-    EXPECT_EQ(home_.prompt.shown.back().text, "This is not a command file: it is a folder");
-    EXPECT_EQ(window_->browser().tab(CommandsTab).lines, rowsBefore);
-
-    // A good file dropped on the window opens, and File > Recent Files offers it.
-    const auto copy = home_.writeFile("copy.dat", testing::readBytes(shown));
-    QMimeData data;
-    data.setUrls({QUrl::fromLocalFile(QString::fromStdString(copy.string()))});
-    QDragEnterEvent enter(QPoint(10, 10), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
-    QApplication::sendEvent(window_.get(), &enter);
-    EXPECT_TRUE(enter.isAccepted());
-    QDropEvent drop(QPointF(10, 10), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
-    QApplication::sendEvent(window_.get(), &drop);
-    QApplication::processEvents();
-    EXPECT_EQ(window_->session().commandFile(), copy);
-    emit menu("&File")->aboutToShow();
-    auto* recent = entry("&File", "Recent &Files")->menu();
-    ASSERT_TRUE(recent);
-    ASSERT_EQ(recent->actions().size(), 1);
-    EXPECT_EQ(recent->actions()[0]->text(), "&1 " + QString::fromStdString(copy.string()));
-    recent->actions()[0]->trigger();
-    EXPECT_EQ(window_->session().commandFile(), copy);
-}
-
 TEST_F(MainWindowTest, StandardKeysReachTheirEntriesAndNoMnemonicIsShared) {
     window_->activateWindow();
     ASSERT_TRUE(QTest::qWaitForWindowActive(window_.get()));
@@ -524,69 +389,6 @@ TEST_F(MainWindowTest, StandardKeysReachTheirEntriesAndNoMnemonicIsShared) {
     EXPECT_FALSE(window_->isVisible());
 }
 
-TEST_F(MainWindowTest, TheToolBarChoosesAndTheViewSaysWhatItHides) {
-    auto* bar = window_->findChild<app::SelectorBar*>();
-    ASSERT_TRUE(bar);
-    auto* programs = bar->box(SelectorKind::Program);
-    const auto& selector = window_->browser().programs();
-    int entries = 0;
-    for (const auto& entry : selector.entries)
-        entries += entry != "-";
-    ASSERT_EQ(programs->count(), entries);
-    EXPECT_EQ(programs->currentText().toStdString(),
-              selector.entries[static_cast<std::size_t>(selector.selected)]);
-    // Choosing in the box is choosing in the Program menu.
-    const int last = programs->count() - 1;
-    const auto wanted = programs->itemText(last).toStdString();
-    emit programs->activated(last);
-    EXPECT_EQ(window_->browser().programs().value(), window_->browser().currentProgram());
-    EXPECT_TRUE(testing::contains(wanted, window_->browser().currentProgram()));
-    EXPECT_EQ(bar->box(SelectorKind::Scope)->currentText().toStdString(),
-              window_->browser()
-                  .scopes()
-                  .entries[static_cast<std::size_t>(window_->browser().scopes().selected)]);
-
-    // The View's state shows while it hides a type, and one button brings every type back.
-    QLabel* viewLabel = nullptr;
-    for (auto* label : window_->findChildren<QLabel*>())
-        if (label->accessibleName() == "View")
-            viewLabel = label;
-    ASSERT_TRUE(viewLabel);
-    EXPECT_TRUE(viewLabel->isHidden());
-    window_->browser().viewOnly(TypeSwitch::Keys);
-    window_->render();
-    EXPECT_FALSE(viewLabel->isHidden());
-    EXPECT_EQ(viewLabel->text(), "View: KEYs");
-    auto* showAll = withText<QPushButton>(*window_, "Show all t&ypes");
-    ASSERT_TRUE(showAll);
-    showAll->click();
-    EXPECT_TRUE(viewLabel->isHidden());
-    EXPECT_TRUE(window_->browser().view().all);
-
-    // Nothing to show is said over an empty list, not offered as a row.
-    window_->browser().viewOnly(TypeSwitch::Steps);
-    window_->render();
-    auto* list = qobject_cast<app::PlaceholderListView*>(
-        window_->findChild<QTabWidget*>()->widget(CommandsTab));
-    ASSERT_TRUE(list);
-    EXPECT_EQ(list->model()->rowCount(), 0);
-    EXPECT_EQ(list->placeholder(), "Nothing to show");
-
-    // Dragging the boundary moves the slider: both stand for one boundary.
-    auto* splitter = window_->findChild<QSplitter*>();
-    auto* slider = window_->findChild<QSlider*>();
-    slider->setValue(5);
-    const int total = splitter->sizes().value(0) + splitter->sizes().value(1);
-    splitter->setSizes({200, total - 200});
-    emit splitter->splitterMoved(200, 1);
-    // The list's edge 40 pixels below the slider's share: (200 - 40) of the height in tenths.
-    const auto expected = std::lround((200 - 40) * 10.0 / splitter->height());
-    EXPECT_NE(expected, 5);
-    EXPECT_EQ(slider->value(), expected);
-    EXPECT_TRUE(
-        testing::contains(home_.readFile("Quillmark10.INI"), "slider=" + std::to_string(expected)));
-}
-
 TEST_F(MainWindowTest, TheAboutBoxSaysWhatRunsAndShownFieldsStayOutOfTheTabOrder) {
     entry("&Help", "&About Quillmark10")->trigger();
     ASSERT_FALSE(home_.prompt.shown.empty());
@@ -655,33 +457,6 @@ TEST(WindowPlacement, SavedRectanglesStayOnTheScreen) {
               (Placement{1700, 100, 2200, 500}));
 }
 
-TEST_F(MainWindowTest, AFileWithSeveralNamesIsChangedOnlyWhenTheUserAllowsIt) {
-    const auto file = window_->session().commandFile();
-    const auto other = home_.path("other name.dat");
-    std::filesystem::create_hard_link(file, other);
-    const auto before = testing::readBytes(file);
-    window_.reset();
-    for (const auto answer : {Prompt::Answer::No, Prompt::Answer::Yes}) {
-        home_.prompt.answers = {answer};
-        app::MainWindow window(home_.home(), &home_.prompt);
-        ASSERT_TRUE(window.start(""));
-        const auto asked = std::find_if(
-            home_.prompt.shown.begin(), home_.prompt.shown.end(), [](const auto& shown) {
-                return shown.text.find("has 2 names (hard links)") != std::string::npos;
-            });
-        ASSERT_NE(asked, home_.prompt.shown.end());
-        home_.prompt.shown.clear();
-        EXPECT_EQ(deleteThroughTools(window, "letterhead"), answer == Prompt::Answer::Yes);
-        if (answer == Prompt::Answer::No) {
-            EXPECT_TRUE(
-                testing::contains(home_.prompt.shown.back().text, "the file has 2 hard links"));
-            EXPECT_EQ(testing::readBytes(file), before);
-        }
-    }
-    EXPECT_NE(testing::readBytes(file), before);
-    EXPECT_EQ(testing::readBytes(other), before);
-}
-
 TEST(WindowArguments, HomeFileDragonsWordsHelpVersionAndMistakes) {
     using Action = app::WindowArguments::Action;
     const auto run = app::parseWindowArguments({"quillmark10", "--home", "/tmp/qm", "open", "-x"});
@@ -725,84 +500,6 @@ TEST(RtfReader, ReadsGroupsFormattingEscapesAndSkipsDestinations) {
     EXPECT_TRUE(redText);
 }
 
-// Every menu opens from the keyboard, the
-// fields the user edits have their own letters, and at twice the scale (QT_SCALE_FACTOR=2, as
-// the suite also runs this test) no button is cut short and the window fits a 1920x1080 screen.
-TEST_F(MainWindowTest, KeyboardReachesEveryActionAndTheWindowScales) {
-    for (auto* top : window_->menuBar()->actions())
-        EXPECT_FALSE(mnemonic(top->text()).isNull()) << top->text().toStdString();
-    for (auto* field : window_->findChildren<QLineEdit*>())
-        EXPECT_TRUE(!field->isVisible() || !field->accessibleName().isEmpty());
-    for (const char* name : {"Description", "Group"}) {
-        bool labelled = false;
-        for (auto* label : window_->findChildren<QLabel*>())
-            if (label->text().remove('&') == name && label->buddy() &&
-                !mnemonic(label->text()).isNull())
-                labelled = true;
-        EXPECT_TRUE(labelled) << name;
-    }
-
-    window_->resize(576, 584); // the settings' default size
-    QApplication::processEvents();
-    for (auto* button : window_->findChildren<QPushButton*>())
-        EXPECT_TRUE(!button->isVisible() || button->width() >= button->minimumSizeHint().width())
-            << button->text().toStdString();
-    const auto least = window_->minimumSizeHint();
-    EXPECT_LE(least.width(), 1920 / 2);
-    EXPECT_LE(least.height(), 1080 / 2);
-}
-
-// A command deleted since the day's archive shows as removed, with its body beside an empty
-// one, and "Restore chosen" brings it back with its LIST; a conflict's line takes the window to
-// its command.
-TEST_F(MainWindowTest, CompareWithArchiveRestoresAChosenCommandAndConflictsJump) {
-    const auto file = window_->session().commandFile();
-    qmk({"delete", "--yes", "--program", "Global Commands", "--pick", "open <mailbox>"});
-    ArchiveComparison comparison(window_->session());
-    app::CompareDialog dialog(comparison, home_.prompt, window_.get());
-    auto* table = dialog.findChild<app::ItemTable*>();
-    ASSERT_NE(table, nullptr);
-    // The delete took the LIST only that command used with it.
-    ASSERT_EQ(table->rowCount(), 2);
-    const auto rowText = [](QTableWidget* t, int row) {
-        QStringList cells;
-        for (int column = 0; column < t->columnCount(); ++column)
-            cells << (t->item(row, column) ? t->item(row, column)->text() : QString());
-        return cells.join(" | ").toStdString();
-    };
-    EXPECT_EQ(rowText(table, 0),
-              "removed | command | Global Commands | Global Commands | open <mailbox> | ");
-    EXPECT_EQ(rowText(table, 1), "removed | LIST | Global Commands | Global Commands | mailbox | ");
-    QString archived, now;
-    for (auto* body : dialog.findChildren<QPlainTextEdit*>())
-        (body->accessibleName() == "Now" ? now : archived) = body->toPlainText();
-    EXPECT_EQ(archived.toStdString(), "{Ctrl+Shift+i}") << "the body in the archive";
-    EXPECT_TRUE(now.isEmpty());
-    // Sorted by name, the rows still stand for their own items.
-    table->sortByColumn(4, Qt::AscendingOrder);
-    ASSERT_EQ(table->item(0, 4)->text(), "mailbox");
-    EXPECT_EQ(table->itemAt(0), 1u);
-    // The LIST comes with the command that names it. (Chosen without the keyboard: selectRow
-    // reads the modifier keys, which an earlier test's Ctrl+Q may leave held in this process.)
-    table->setRangeSelected({1, 0, 1, table->columnCount() - 1}, true);
-    click(dialog, "&Restore chosen");
-    EXPECT_TRUE(dialog.fileChanged());
-    EXPECT_EQ(table->rowCount(), 0) << "the file matches its archive again";
-    EXPECT_TRUE(testing::contains(qmk({"list"}), "open <mailbox>"));
-
-    ConflictList conflicts(window_->session());
-    ASSERT_TRUE(conflicts.find());
-    app::ConflictsDialog found(conflicts, window_.get());
-    auto* rows = found.findChild<app::ItemTable*>();
-    ASSERT_NE(rows, nullptr);
-    ASSERT_EQ(rows->rowCount(), static_cast<int>(conflicts.conflicts().size()));
-    EXPECT_EQ(rows->horizontalHeaderItem(4)->text(), "Example phrase");
-    const auto& first = *conflicts.conflicts().front().first;
-    rows->setCurrentCell(0, 0);
-    emit rows->cellActivated(0, 0);
-    EXPECT_EQ(window_->session().browser().currentScope(), first.scope);
-}
-
 TEST_F(MainWindowTest, ConversionsAreRefusedOnTheUsersOwnFileAndReachAnExportedOne) {
     const auto own = window_->session().commandFile();
     auto* toEight = entry("&Tools", "Convert to &8.0");
@@ -825,63 +522,6 @@ TEST_F(MainWindowTest, ConversionsAreRefusedOnTheUsersOwnFileAndReachAnExportedO
     click(again, "&Convert");
     EXPECT_EQ(home_.prompt.shown.back().text, "File converted to French");
     EXPECT_EQ(testing::readBytes(copy).at(15), 12);
-}
-
-TEST_F(MainWindowTest, TheCommandMenuOffersWhatEachTypeAllows) {
-    struct Expected {
-        const char* program;
-        const char* scope;
-        const char* name;
-        bool modify, clone, toPlain, toAdvanced;
-    };
-    const Expected cases[] = {
-        {"Global Commands", "Global Commands", "open <mailbox>", true, true, false, true},
-        {"Global Commands", "Global Commands", "global quillmark", true, true, false, false},
-        {"Global Commands", "Global Commands", "sign off", true, true, false, false},
-        {"Global Commands", "Global Commands", "letterhead", false, false, false, false},
-        {"Global Commands", "Global Commands", "vendor macro", false, false, false, false},
-        {"Global Commands", "Global Commands", "start the day", false, false, false, false},
-        {"NOTEPAD", "Application-specific", "save and close", false, false, false, false},
-        {"WINWORD", "Application-specific", "make it bold", true, true, false, false},
-        {"Global Commands", "Global Commands", "mailbox", true, true, false, false},
-    };
-    QMap<QString, QAction*> entries;
-    for (auto* action : menu("&command")->actions())
-        entries[action->text()] = action;
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.name);
-        window_->browser().setCurrent(c.program, c.scope);
-        window_->browser().setCurrentItemName(c.name);
-        window_->browser().reset(std::string_view(c.name) == "mailbox" ? ListsTab : CommandsTab);
-        window_->render();
-        ASSERT_EQ(window_->browser().item().row.value_or(UserRow{}).name, c.name);
-        EXPECT_TRUE(menu("&command")->menuAction()->isEnabled());
-        EXPECT_EQ(entries["&Modify"]->isEnabled(), c.modify);
-        EXPECT_EQ(entries["&Edit"]->isEnabled(), c.modify);
-        EXPECT_EQ(entries["&Clone"]->isEnabled(), c.clone);
-        EXPECT_EQ(entries["Convert to Plain &Text"]->isEnabled(), c.toPlain);
-        EXPECT_EQ(entries["Convert to Ad&vanced Scripting"]->isEnabled(), c.toAdvanced);
-        for (const auto* always : {"&New legacy KEYS", "New &LIST", "&Rename", "&Delete"})
-            EXPECT_TRUE(entries[always]->isEnabled()) << always;
-    }
-
-    // Even reached another way (a voice command, a stale menu), Edit of an encrypted command
-    // does not start editing and Clone of a Text and Graphics command writes nothing.
-    const auto own = window_->session().commandFile();
-    const auto before = testing::readBytes(own);
-    window_->browser().setCurrent("Global Commands", "Global Commands");
-    window_->browser().setCurrentItemName("vendor macro");
-    window_->browser().reset(CommandsTab);
-    entries["&Edit"]->activate(QAction::Trigger);
-    window_->session().editor().modify();
-    EXPECT_FALSE(window_->session().editor().editing());
-    window_->browser().setCurrentItemName("letterhead");
-    window_->browser().reset(CommandsTab);
-    const auto asked = home_.prompt.shown.size();
-    window_->session().editor().clone();
-    EXPECT_FALSE(window_->session().editor().editing());
-    EXPECT_EQ(home_.prompt.shown.size(), asked); // no name was asked for
-    EXPECT_EQ(testing::readBytes(own), before);
 }
 
 namespace {
@@ -926,66 +566,6 @@ TEST_F(MainWindowTest, AFatalStartShowsItsMessageAndEndsWithoutACrash) {
         EXPECT_FALSE(window.start(i == 0 ? damaged.string() : "")) << i;
         EXPECT_FALSE(prompt.shown.empty()) << i;
         EXPECT_FALSE(window.isVisible()) << i;
-    }
-}
-
-TEST_F(MainWindowTest, ADamagedStoreIsSetAsideAndBuiltAgainFromTheFile) {
-    const auto store = home_.path("global10.mdb");
-    window_.reset();
-    const auto damage = [&](bool header) {
-        // Every page in the store's own file first, where the damage is done.
-        Database(store).exec("PRAGMA wal_checkpoint(TRUNCATE)");
-        std::int64_t page = 1;
-        if (!header) {
-            Database db(store);
-            auto select = db.prepare("SELECT rootpage FROM sqlite_master WHERE name = 'user'");
-            EXPECT_TRUE(select.step());
-            page = select.integer(0);
-        }
-        std::fstream f(store, std::ios::in | std::ios::out | std::ios::binary);
-        f.seekp((page - 1) * 4096);
-        const std::string garbage(4096, '\x5a');
-        f.write(garbage.data(), static_cast<std::streamsize>(garbage.size()));
-    };
-    const auto setAside = [&] {
-        int found = 0;
-        for (const auto& entry : std::filesystem::directory_iterator(home_.home().folder())) {
-            const auto name = entry.path().filename().string();
-            found += name.starts_with("global10.mdb.damaged-") && !name.ends_with("-wal") &&
-                     !name.ends_with("-shm");
-        }
-        return found;
-    };
-    // The header: found on opening, the store built again and the window opens on it.
-    damage(true);
-    {
-        ModalPrompt prompt;
-        app::MainWindow window(home_.home(), &prompt);
-        ASSERT_TRUE(window.start(""));
-        ASSERT_FALSE(prompt.shown.empty());
-        EXPECT_EQ(prompt.shown.front().title, "Quillmark10 - The command store was rebuilt");
-        EXPECT_TRUE(testing::contains(prompt.shown.front().text, "(file is not a database)"));
-        EXPECT_GT(window.browser().programs().entries.size(), 1u);
-        EXPECT_EQ(setAside(), 1);
-    }
-    // The rows of an unchanged file: found as the first view is read; this start ends with the
-    // message, the next one builds the store from the file.
-    damage(false);
-    {
-        ModalPrompt prompt;
-        app::MainWindow window(home_.home(), &prompt);
-        EXPECT_FALSE(window.start(""));
-        ASSERT_FALSE(prompt.shown.empty());
-        EXPECT_TRUE(
-            testing::contains(prompt.shown.back().text, "Start Quillmark10 again to use it."));
-        EXPECT_FALSE(window.isVisible());
-        EXPECT_EQ(setAside(), 2);
-    }
-    {
-        ModalPrompt prompt;
-        app::MainWindow window(home_.home(), &prompt);
-        ASSERT_TRUE(window.start(""));
-        EXPECT_GT(window.browser().programs().entries.size(), 1u);
     }
 }
 

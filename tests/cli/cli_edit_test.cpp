@@ -99,20 +99,6 @@ TEST_F(CliEditTest, EditsReachTheFileAndTheStore) {
     EXPECT_TRUE(listed(R"("name": "sizing", "Type": "L")"));
 }
 
-TEST_F(CliEditTest, AFileWithSeveralNamesIsWrittenOnlyWhenToldToGoOn) {
-    const auto other = home_.path("other name.dat");
-    std::filesystem::create_hard_link(file_, other);
-    const auto before = bytes();
-    EXPECT_TRUE(
-        testing::failedWith(qmk({"set-body", file_, "--name", "type name", "--body", "Sam"}), 1,
-                            "the file has 2 hard links"));
-    EXPECT_EQ(bytes(), before);
-    EXPECT_TRUE(testing::succeeded(
-        qmk({"--part-links", "set-body", file_, "--name", "type name", "--body", "Sam"})));
-    EXPECT_TRUE(listed(R"("script": "Sam")"));
-    EXPECT_EQ(testing::readBytes(other), before);
-}
-
 TEST_F(CliEditTest, RefusalsAreShownAndWriteNothing) {
     const auto before = bytes();
     const std::pair<std::vector<std::string>, std::string> refused[] = {
@@ -355,52 +341,12 @@ TEST_F(CliEditTest, ADemoDragonInstallationIsFoundAndItsUserListed) {
     EXPECT_TRUE(testing::failedWith(qmk({"whoami"}), 2, "Expected file not found:"));
 }
 
-TEST_F(CliEditTest, TheMergeToolMergesCommandsAndReplacesTheSameOnes) {
-    CommandFileBuilder source;
-    source.command("type name").keys("New Name");
-    source.command("pick <sizes>").keys("p");
-    source.list("sizes", {"big"});
-    const auto from = home_.writeFile("source.dat", source.build());
-    ASSERT_EQ(HiddenProcess::run({MERGEMYCMDS, file_, utf8Of(from)})->wait(), 0);
-    const auto rows = json();
-    for (const auto* part :
-         {R"("name": "type name", "Type": "K", "script": "New Name")", R"("name": "pick <sizes>")",
-          R"("name": "sizes", "Type": "L")", R"("name": "open mail")"})
-        EXPECT_TRUE(testing::contains(rows, part));
-    EXPECT_FALSE(testing::contains(rows, R"("script": "Pat")")); // replaced, not kept twice
-    EXPECT_NE(HiddenProcess::run({MERGEMYCMDS, "only-one"})->wait(), 0);
-}
-
 namespace {
 // The simulated Dragon's program file, beside the merge tool as Dragon's own is.
 std::string dragonBesideMergeTool() {
     return (std::filesystem::path(MERGEMYCMDS).parent_path() / "natspeak").string();
 }
 } // namespace
-
-TEST_F(CliEditTest, TheSaveCyclesMergeRunsTheToolAndRefreshesTheStore) {
-    environment_.set("QUILLMARK10_DRAGON_PROGRAM", dragonBesideMergeTool());
-    CommandFileBuilder source(7, 12); // another language: the merge gives it the target's
-    source.command("merged in").keys("m");
-    const auto from = home_.writeFile("source.dat", source.build());
-    EXPECT_EQ(qmk({"merge", file_, from.string()}).out, "Update processed, User ready\n");
-    EXPECT_TRUE(listed(R"("name": "merged in")"));
-    EXPECT_EQ(testing::readBytes(from)[15], 9);
-
-    // A source that is not there is said before the tool runs.
-    const auto missing = qmk({"merge", file_, home_.path("gone.dat").string()});
-    EXPECT_EQ(missing.status, 2);
-    EXPECT_EQ(missing.err, home_.path("gone.dat").string() + ": File does not exist\n");
-
-    // A tool that changes nothing.
-    const auto idle = home_.path("idle-dragon");
-    std::filesystem::create_directories(idle);
-    std::filesystem::copy_file(pathFromUtf8(IDLE_TOOL),
-                               idle / ("mergemycmds" + std::string(native::kProgramSuffix)));
-    environment_.set("QUILLMARK10_DRAGON_PROGRAM", idle / "natspeak");
-    EXPECT_TRUE(testing::failedWith(qmk({"merge", file_, from.string()}), 1,
-                                    file_ + ": Unable to update above file"));
-}
 
 TEST_F(CliEditTest, InitInstallsTheSuppliedCommandFiles) {
     const auto folder = home_.path("qmk");
@@ -451,50 +397,6 @@ TEST_F(CliEditTest, ReportReplaceAndFindFromTheCommandLine) {
     EXPECT_EQ(qmk({"find", "nothing like it", file_}).status, 1);
 }
 
-// Two qmk10 processes, each with its own program directory, edit one command file at once:
-// each change is kept, or refused with the reason, and each run says truly which.
-TEST_F(CliEditTest, TwoWritersAtOnceKeepBothChangesOrSayWhyNot) {
-    const auto a = utf8Of(home_.path("qmk"));
-    const auto b = utf8Of(home_.path("qmkB"));
-    ASSERT_EQ(
-        HiddenProcess::run({QMK10, "--home", b, "init"}, {home_.path("init.out"), {}})->wait(), 0);
-    const auto start = [&](const std::string& home, const std::string& name,
-                           const std::string& body, const std::string& tag) {
-        return HiddenProcess::run(
-            {QMK10, "--home", home, "set-body", file_, "--name", name, "--body", body},
-            {home_.path(tag + ".out"), home_.path(tag + ".err")});
-    };
-    int kept = 0, refused = 0;
-    for (int round = 0; round < 50; ++round) {
-        const auto bodyA = "a" + std::to_string(round);
-        const auto bodyB = "b" + std::to_string(round);
-        auto writerA = start(a, "open mail", bodyA, "A");
-        auto writerB = start(b, "type name", bodyB, "B");
-        ASSERT_TRUE(writerA && writerB);
-        const std::pair<int, int> statuses{writerA->wait(), writerB->wait()};
-        const auto listed = json();
-        for (const auto& [tag, body, status] :
-             {std::tuple{"A", bodyA, statuses.first}, std::tuple{"B", bodyB, statuses.second}}) {
-            const auto err = testing::readBytes(home_.path(std::string(tag) + ".err"));
-            const bool present = listed.find("\"script\": \"" + body + "\"") != std::string::npos;
-            if (status == 0) {
-                ++kept;
-                EXPECT_TRUE(present) << "round " << round << ' ' << tag << " said saved";
-            } else {
-                ++refused;
-                EXPECT_EQ(status, 1) << err;
-                EXPECT_TRUE(
-                    testing::contains(err, "The command file is being changed by another program"));
-                EXPECT_FALSE(present) << "round " << round << ' ' << tag << " said refused";
-            }
-        }
-    }
-    EXPECT_EQ(kept + refused, 100);
-    EXPECT_GT(kept, 90);
-    RecordProperty("kept", kept);
-    RecordProperty("refused", refused);
-}
-
 // Runs that share one program directory, each on a file of its own, wait for each other's store:
 // every one of them writes.
 TEST_F(CliEditTest, WritersSharingAProgramDirectoryWaitForItsStore) {
@@ -505,8 +407,9 @@ TEST_F(CliEditTest, WritersSharingAProgramDirectoryWaitForItsStore) {
         for (int w = 0; w < kWriters; ++w) {
             const auto tag = "w" + std::to_string(w);
             const auto file = home_.path(tag + ".dat");
-            std::filesystem::copy_file(file_, file,
-                                       std::filesystem::copy_options::overwrite_existing);
+            // MinGW's copy_file refuses overwrite_existing: start each round from a fresh copy.
+            std::filesystem::remove(file);
+            std::filesystem::copy_file(file_, file);
             writers.push_back(
                 HiddenProcess::run({QMK10, "--home", home, "set-body", utf8Of(file), "--name",
                                     "type name", "--body", "r" + std::to_string(round)},

@@ -66,52 +66,6 @@ std::string command(const std::string& name, const std::string& body) {
 
 } // namespace
 
-TEST_F(CliXmlTest, ExportedXmlImportsIntoANewFileOfEachFormat) {
-    const auto out = home_.path("out.xml").string();
-    EXPECT_EQ(qmk({"export-xml", file_, "--all", "--to", out}).out,
-              out + ": XML Export Completed (Wrote 3 commands (2 KEYS, 1 SCRIPT) "
-                    "and 1 LIST)\n");
-    EXPECT_EQ(testing::readBytes(out).substr(0, 4), std::string("\xFF\xFE<\0", 4));
-    const auto single = home_.path("single.xml").string();
-    ASSERT_TRUE(testing::succeeded(qmk(
-        {"export-xml", file_, "--group", "Mail", "--to", single, "--encoding", "windows-1252"})));
-    EXPECT_TRUE(testing::readBytes(single).starts_with(
-        "<?xml version=\"1.0\" encoding=\"windows-1252\"?>\r\n"));
-    EXPECT_FALSE(testing::contains(testing::readBytes(single), "bold"));
-#ifndef _WIN32
-    // Well-formed as a strict parser reads it, in both encodings.
-    for (const auto& xml : {out, single})
-        EXPECT_EQ(std::system(("xmllint --noout --nonet '" + xml + "'").c_str()), 0) << xml;
-#endif
-    // Never over the file read or any command file; over another file only after a Yes.
-    const auto other = home_.writeFile("other.dat", testing::readBytes(file_)).string();
-    const std::pair<std::string, std::pair<int, const char*>> targets[] = {
-        {file_, {1, "it is the file the commands come from"}},
-        {other, {1, "it is a command file"}},
-        {out, {4, "File already exists.  Overwrite?"}}};
-    for (const auto& [target, outcome] : targets) {
-        const auto before = testing::readBytes(target);
-        EXPECT_TRUE(testing::failedWith(qmk({"export-xml", file_, "--all", "--to", target}),
-                                        outcome.first, outcome.second));
-        EXPECT_EQ(testing::readBytes(target), before);
-    }
-    EXPECT_TRUE(testing::succeeded(qmk({"export-xml", file_, "--all", "--to", out, "--yes"})));
-
-    const auto original = rows(file_);
-    for (const auto& [format, version] : std::vector<std::pair<std::string, std::string>>{
-             {"10.x", "10.0"}, {"8/9", "8.0"}, {"7.x", "7.0"}, {"6.1", "6.1"}, {"6.0", "6.0"}}) {
-        const auto target =
-            home_.path("back" + std::to_string(version[0]) + std::to_string(version[2]) + ".dat")
-                .string();
-        EXPECT_EQ(qmk({"import-xml", out, "--to", target, "--format", format}).out,
-                  target + ": Import Operation Completed (Imported 3 commands (2 "
-                           "KEYS, 1 SCRIPT), 0 replaced, 1 LIST added)\n");
-        EXPECT_EQ(rows(target), original) << format;
-        const auto info = nlohmann::json::parse(qmk({"info", target, "--json"}).out);
-        EXPECT_EQ(info["version"], version);
-    }
-}
-
 TEST_F(CliXmlTest, AnImportAppendsToAnExistingFileWithTheDuplicateQuestion) {
     const auto set = xml(command("open mail", "SendKeys \"{Alt+m}\"") + command("new one", "Beep"));
     EXPECT_TRUE(testing::contains(
@@ -203,23 +157,6 @@ TEST_F(CliXmlTest, EveryCommandOfTheXmlIsWrittenOrNamedAndTheCountsAddUp) {
                                                       "Wait 1"}))
         << "the store lists what Dragon loads";
     EXPECT_EQ(testing::readBytes(target)[17], 2) << "the disabled command is in the file too";
-}
-
-TEST_F(CliXmlTest, AnImportIntoTheUsersOwnFileKeepsTheDaysArchiveFirst) {
-    ASSERT_EQ(qmk({"demo-setup", "--dir", home_.path("dragon").string()}).status, 0);
-    const auto common = home_.path("dragon") / "ProgramData";
-    testing::ScopedEnvironment environment;
-    environment.set("QUILLMARK10_COMMON_APPDATA", common)
-        .set("QUILLMARK10_APPDATA", home_.path("dragon") / "AppData");
-    const auto own = common / "Nuance" / "NaturallySpeaking10" / "users" / "Demo User" / "current" /
-                     "mycmds.dat";
-    const auto before = testing::readBytes(own);
-    ASSERT_TRUE(testing::succeeded(
-        qmk({"import-xml", xml(command("brand new", "Beep")), "--to", own.string()})));
-    const auto archives = qmk({"rollback", "--list"});
-    const auto name = archives.out.substr(0, archives.out.find('\n'));
-    EXPECT_EQ(testing::readBytes(home_.path("qmk") / "Demo User" / name), before) << archives.out;
-    EXPECT_NE(testing::readBytes(own), before);
 }
 
 } // namespace qmk

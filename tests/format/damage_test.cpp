@@ -14,39 +14,6 @@ const std::string kStars40(40, '*');
 const std::string kStars33(33, '*');
 } // namespace
 
-TEST(DamagedFile, ANameWithATabStopsTheParseAndDumpsFromThePreviousRecord) {
-    testing::TestHome home;
-    CommandFileBuilder file;
-    file.command("first").keys("1");
-    file.command("second").description("d").keys("{Enter}");
-    file.command("bad\tname").keys("3");
-    file.command("never").keys("4");
-    file.list("colors", {"red"});
-    const auto image = file.build();
-    const auto path = home.writeFile("mycmds.dat", image);
-
-    const auto result = home.parse(path);
-    EXPECT_EQ(result.status, ParseStatus::Damaged);
-    EXPECT_EQ(result.message, "The above file has a problem - parsing error");
-    EXPECT_FALSE(home.parser().success());
-    const auto rows = home.rows();
-    ASSERT_EQ(rows.size(), 2u); // stored rows remain, the LISTs are not read
-    EXPECT_EQ(rows[1].name, "second");
-
-    const auto secondAt = static_cast<std::size_t>(rows[1].offset);
-    const auto badAt = image.find("bad\tname") + 1;
-    const std::string expected =
-        image.substr(secondAt - 1, 3000) + kStars40 + "this bad command (or list) bad\tname" +
-        kStars33 + "previous command (or list) secondK{Enter}offset " + std::to_string(badAt) +
-        "which/commands,which/lists 3/4 0/0 parmtime  filetime " +
-        home.parser().properties().modified.stored();
-    EXPECT_EQ(home.readFile("error.log"), expected);
-
-    // The time stays unset so that the next parse reads the file again.
-    EXPECT_FALSE(Parameters(home.store()).get(Parameters::Text::mycmdstime));
-    EXPECT_EQ(home.parse(path).status, ParseStatus::Damaged);
-}
-
 TEST(DamagedFile, ADamagedFirstRecordDumpsFromPosition22) {
     testing::TestHome home;
     CommandFileBuilder file;

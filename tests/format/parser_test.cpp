@@ -44,47 +44,6 @@ TEST(Parse, AnUnchangedFileIsOnlyCountedAndForceParsesAgain) {
     EXPECT_GT(home.rows()[0].id, first[0].id);
 }
 
-// Whether the file is read again: only the same path with the same time to the nanosecond skips it.
-TEST(Parse, TheFileIsReadAgainUnlessItsPathAndTimeAreTheStoredOnes) {
-    const struct {
-        const char* what;
-        std::function<void(testing::TestHome&, const std::filesystem::path&)> change;
-        ParseStatus expected;
-    } cases[] = {
-        {"nothing changed", [](auto&, const auto&) {}, ParseStatus::Current},
-        {"one nanosecond later",
-         [](auto&, const auto& path) {
-             std::filesystem::last_write_time(path, std::filesystem::last_write_time(path) +
-                                                        std::chrono::nanoseconds(1));
-         },
-         ParseStatus::Parsed},
-        {"one second earlier",
-         [](auto&, const auto& path) {
-             std::filesystem::last_write_time(path, std::filesystem::last_write_time(path) -
-                                                        std::chrono::seconds(1));
-         },
-         ParseStatus::Parsed},
-        {"no stored time, as after a damaged parse",
-         [](auto& home, const auto&) {
-             Parameters(home.store()).set(Parameters::Text::mycmdstime, std::nullopt);
-         },
-         ParseStatus::Parsed},
-        {"another path stored",
-         [](auto& home, const auto&) {
-             Parameters(home.store()).set(Parameters::Text::mycmdsfile, "/elsewhere/mycmds.dat");
-         },
-         ParseStatus::Parsed},
-    };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.what);
-        testing::TestHome home;
-        const auto path = home.writeFile("mycmds.dat", smallFile());
-        ASSERT_EQ(home.parse(path).status, ParseStatus::Parsed);
-        c.change(home, path);
-        EXPECT_EQ(home.parse(path).status, c.expected);
-    }
-}
-
 TEST(Parse, AnotherFileWithTheSameTimeIsStillParsed) {
     testing::TestHome home;
     const auto a = home.writeFile("a.dat", smallFile());
@@ -96,24 +55,6 @@ TEST(Parse, AnotherFileWithTheSameTimeIsStillParsed) {
     EXPECT_EQ(home.parse(b).status, ParseStatus::Parsed);
     ASSERT_EQ(home.rows().size(), 1u);
     EXPECT_EQ(home.rows()[0].filename, "b.dat");
-}
-
-TEST(Parse, TraceMarkersFollowTheParse) {
-    testing::TestHome home;
-    const auto path = home.writeFile("mycmds.dat", smallFile());
-    ASSERT_TRUE(home.parse(path).ok());
-    EXPECT_EQ(home.traceLines(),
-              (std::vector<std::string>{"b4 processing  ",
-                                        "binary before keynames " + path.string() + " ", "real  ",
-                                        "before parselists  ", "binary done  "}));
-}
-
-TEST(Parse, TheEmptyFileNameMeansTheCurrentUsersCommandFile) {
-    testing::TestHome home; // its current-user directory is the program directory
-    home.writeFile("mycmds.dat", smallFile());
-    EXPECT_TRUE(home.parser().parse(false, "").ok());
-    EXPECT_EQ(home.parser().commandFile(), home.path("mycmds.dat"));
-    EXPECT_EQ(home.rows().size(), 3u);
 }
 
 TEST(Parse, MissingFilesAreReportedWithTheirMessages) {

@@ -164,26 +164,6 @@ TEST_P(EveryGeneration, EncryptionByteExistsOnlyInTenAndItsExtraStringIsSkipped)
     EXPECT_EQ(rows.at("after").script, "k");
 }
 
-TEST(CommandRecord, PositionsForTheWritersAreLeftBehind) {
-    CommandFileBuilder file(CommandFileBuilder::versionCode(Generation::V10));
-    file.command("one")
-        .group("G")
-        .window("app", "Title")
-        .states({"s"})
-        .encrypted(1, "e")
-        .keys("ab");
-    const auto image = file.build();
-    ImageReader in(image, layout::kFirstRecordPosition);
-    const auto record = readCommandRecord(in, Generation::V10, KeyNames{});
-    // name(4) + refs(4) + description(1) + group(2) = 11 bytes before the scope byte.
-    EXPECT_EQ(record.scopeBytePosition, 22u + 11u);
-    EXPECT_EQ(static_cast<std::uint8_t>(image[record.scopeBytePosition - 1]), 2);
-    EXPECT_EQ(static_cast<std::uint8_t>(image[record.typeByteEnd - 2]), layout::kKeystrokes);
-    EXPECT_EQ(record.offsetbody, record.typeByteEnd + 1 + 7 + 2); // encryption byte, 7, "e"
-    EXPECT_EQ(record.end, image.size() - 4 + 1);                  // the lists section follows
-    EXPECT_TRUE(record.encrypted);
-}
-
 TEST(CommandFile, CountsAreReadFromTheirLowBytesOnly) {
     testing::TestHome home;
     CommandFileBuilder file;
@@ -197,36 +177,6 @@ TEST(CommandFile, CountsAreReadFromTheirLowBytesOnly) {
     EXPECT_EQ(rows.at("odd refs").lists, 0);
     EXPECT_EQ(rows.at("big").script, "");
     EXPECT_EQ(rows.at("after").script, "a\r\n");
-}
-
-TEST(CommandFile, HeaderVariantsAreReadAllTheSame) {
-    testing::TestHome home;
-    CommandFileBuilder six0(3), six1(4);
-    for (auto* file : {&six0, &six1})
-        file->magic("XXXX").command("cmd").application("prog").keys("k");
-    const auto a = six0.build();
-    const auto b = six1.build();
-    ASSERT_EQ(a.size(), b.size());
-    for (std::size_t i = 0; i < a.size(); ++i) {
-        if (i != layout::kVersionOffset) {
-            EXPECT_EQ(a[i], b[i]) << "at offset " << i;
-        }
-    }
-
-    ASSERT_TRUE(home.parse(home.writeFile("six.dat", b)).ok());
-    EXPECT_EQ(home.parser().properties().versionText, "6.1");
-    EXPECT_EQ(home.parser().properties().generationLabel, "6.1");
-    EXPECT_EQ(home.rows().at(0).program, "PROG");
-
-    CommandFileBuilder french(7, 12);
-    french.command("x").keys("y");
-    ASSERT_TRUE(home.parse(home.writeFile("fr.dat", french.build())).ok());
-    EXPECT_EQ(home.parser().properties().languageName, "French");
-    EXPECT_EQ(home.parser().properties().versionText, "10.0");
-    CommandFileBuilder odd(7, 42);
-    odd.command("x").keys("y");
-    ASSERT_TRUE(home.parse(home.writeFile("odd.dat", odd.build())).ok());
-    EXPECT_EQ(home.parser().properties().languageName, "Unknown");
 }
 
 TEST(CommandFile, AnUnknownVersionCodeIsNotACommandFile) {
@@ -261,25 +211,6 @@ TEST(CommandFile, UnknownTypeBytesAndOddAvailabilityStillFrameTheNextRecord) {
     EXPECT_EQ(rows.at("mystery").type + rows.at("mystery").script, "");
     EXPECT_EQ(rows.at("nowhere").availability + rows.at("nowhere").program, "");
     EXPECT_EQ(rows.at("next").script, "k");
-}
-
-TEST(CommandFile, NotLoadedRecordsAreReadThroughButNotStored) {
-    testing::TestHome home;
-    CommandFileBuilder file;
-    file.command("first").group("G1").description("d").keys("1");
-    file.command("hidden").application("prog", "Long description", "Company").notLoaded().keys("2");
-    file.command("third").keys("3");
-    file.list("l", {"x"});
-    ASSERT_TRUE(home.parse(home.writeFile("mycmds.dat", file.build())).ok());
-    const auto rows = home.rows();
-    ASSERT_EQ(rows.size(), 3u);
-    EXPECT_EQ(rows[1].name, "third");
-    // Nothing of the hidden record leaks into the next row.
-    EXPECT_EQ(rows[1].group, "User-defined");
-    EXPECT_EQ(rows[1].description, "");
-    EXPECT_EQ(rows[1].descriptionLength, 0);
-    EXPECT_EQ(home.status.count, "2 /1");
-    EXPECT_EQ(home.parser().notLoadedCount(), 1u);
 }
 
 TEST(CommandFileTables, EveryTypeByteHasItsLetterAndEveryLetterItsName) {

@@ -37,51 +37,6 @@ CommandFileBuilder office() {
 
 } // namespace
 
-TEST_F(BrowserTest, ProgramsGroupsAndTheListCopyOfAGlobalList) {
-    load(office());
-    EXPECT_EQ(browser_.programs().entries,
-              (std::vector<std::string>{"Global Commands", "NATSPEAK", "WINWORD"}));
-    EXPECT_EQ(browser_.groups().entries,
-              (std::vector<std::string>{"Mail", "Office", "User-defined", "-", "All groups"}));
-    EXPECT_EQ(browser_.groups().value(), "All groups");
-    EXPECT_EQ(lines(CommandsTab), (std::vector<std::string>{"open mail", "sign off"}));
-    EXPECT_EQ(browser_.item().body, "{Ctrl+m}");
-    EXPECT_EQ(browser_.item().group, "Mail");
-
-    // Office's first command lies under WINWORD: the window goes there, and the LISTs the
-    // command uses are copied from Global Commands.
-    browser_.selectGroup(1);
-    EXPECT_EQ(browser_.currentProgram(), "WINWORD");
-    EXPECT_EQ(browser_.currentScope(), "Application-specific");
-    EXPECT_EQ(browser_.programs().entries, std::vector<std::string>{"WINWORD"});
-    EXPECT_EQ(lines(CommandsTab), (std::vector<std::string>{"bold", "open <apps> in <mode>"}));
-    browser_.selectTab(ListsTab);
-    EXPECT_EQ(lines(ListsTab), (std::vector<std::string>{"apps", "mode"}));
-    EXPECT_EQ(browser_.item().type, "LIST");
-    EXPECT_TRUE(browser_.item().typeIsList);
-    EXPECT_TRUE(browser_.item().row->listcopy);
-    EXPECT_EQ(browser_.item().group, "Office") << "the copy belongs to the chosen Group";
-
-    browser_.selectGroup(0); // Mail: Global Commands
-    EXPECT_EQ(browser_.currentProgram(), "Global Commands");
-    browser_.selectGroup(4);
-    EXPECT_TRUE(browser_.allGroups());
-    EXPECT_EQ(browser_.programs().entries.size(), 3u);
-}
-
-TEST_F(BrowserTest, AGroupShowsOnlyItsOwnCommandsOfAScope) {
-    CommandFileBuilder file;
-    file.command("alpha one").group("Alpha").keys("1");
-    file.command("beta one").group("Beta").keys("2");
-    file.command("alpha two").group("Alpha").keys("3");
-    load(file);
-    EXPECT_EQ(lines(CommandsTab), (std::vector<std::string>{"alpha one", "alpha two", "beta one"}));
-    browser_.selectGroup(0);
-    EXPECT_EQ(lines(CommandsTab), (std::vector<std::string>{"alpha one", "alpha two"}));
-    browser_.selectGroup(1);
-    EXPECT_EQ(lines(CommandsTab), std::vector<std::string>{"beta one"});
-}
-
 TEST_F(BrowserTest, AFileWithoutGlobalCommandsAndTheAsleepScope) {
     CommandFileBuilder file;
     file.command("b").application("zed").keys("1");
@@ -185,34 +140,6 @@ TEST_F(BrowserTest, NothingShownStillOffersNewCommandsAndAGoneItemOffersNothing)
     EXPECT_TRUE(gone.notAvailable);
     EXPECT_FALSE(gone.commandMenuEnabled);
     EXPECT_EQ(gone.body, kNoLongerAvailable);
-}
-
-// One command of every type and one LIST: each View switch alone shows its own kind and drops
-// every other.
-TEST_F(BrowserTest, EachViewSwitchShowsItsOwnTypeAndDropsEveryOther) {
-    const auto file = fixture::oneOfEveryType();
-    load(file);
-    const std::pair<TypeSwitch, const char*> commands[] = {
-        {TypeSwitch::Keys, "keys one"},         {TypeSwitch::Scripts, "script one"},
-        {TypeSwitch::Text, "graphic one"},      {TypeSwitch::Plain, "plain one"},
-        {TypeSwitch::Recorder, "recorded one"}, {TypeSwitch::Steps, "steps one"},
-        {TypeSwitch::Advanced, "advanced one"},
-    };
-    for (const auto& [type, name] : commands) {
-        browser_.viewOnly(type);
-        browser_.selectTab(CommandsTab);
-        EXPECT_EQ(lines(CommandsTab), std::vector<std::string>{name});
-        browser_.selectTab(ListsTab);
-        EXPECT_EQ(lines(ListsTab), std::vector<std::string>{kNothingToShow}) << name;
-    }
-    browser_.viewOnly(TypeSwitch::Lists);
-    browser_.selectTab(CommandsTab);
-    EXPECT_EQ(lines(CommandsTab), std::vector<std::string>{kNothingToShow});
-    browser_.selectTab(ListsTab);
-    EXPECT_EQ(lines(ListsTab), std::vector<std::string>{"colors"});
-    browser_.viewAll();
-    browser_.selectTab(CommandsTab);
-    EXPECT_EQ(lines(CommandsTab).size(), 7u);
 }
 
 } // namespace qmk

@@ -82,55 +82,6 @@ TEST_F(EditorTest, NewCommandsAndListsWithTheirPromptsAndChecks) {
     EXPECT_FALSE(editor().editing());
 }
 
-TEST_F(EditorTest, ModifyRenameCloneAndDelete) {
-    browser().setCurrentItemName("open mail");
-    browser().reset(CommandsTab);
-    // Only a new description: the body is not rewritten.
-    editor().descriptionEdited("Mail");
-    ASSERT_TRUE(editor().editing());
-    ASSERT_TRUE(editor().save({"{Ctrl+m}", "Mail", ""}));
-    const auto row = findRow(home_.store(), "Global Commands", "Global Commands", "open mail");
-    ASSERT_TRUE(row);
-    EXPECT_EQ(row->description, "Mail");
-    EXPECT_EQ(row->script, "{Ctrl+m}");
-
-    // Renaming to its own name is refused; to a new one it is done.
-    browser().setCurrentItemName("open mail");
-    home_.prompt.inputs = {"open mail"};
-    editor().rename();
-    EXPECT_EQ(lastMessage(), "open mail already exists");
-    EXPECT_EQ(home_.prompt.shown.back().title, "Must delete first");
-    home_.prompt.inputs = {"read mail"};
-    editor().rename();
-    EXPECT_TRUE(findRow(home_.store(), "Global Commands", "Global Commands", "read mail"));
-    EXPECT_EQ(browser().currentItemName(), "read mail");
-
-    home_.prompt.inputs = {"read mail again"};
-    editor().clone();
-    ASSERT_TRUE(editor().editing());
-    ASSERT_TRUE(editor().save({"{Ctrl+m}{Ctrl+r}", "Mail", ""}));
-    EXPECT_TRUE(findRow(home_.store(), "Global Commands", "Global Commands", "read mail again"));
-
-    // Deleting the last record in name order takes the window to Global Commands.
-    browser().setCurrent("WINWORD", "Document1");
-    browser().setCurrentItemName("bold");
-    browser().reset(CommandsTab);
-    home_.prompt.answers = {Prompt::Answer::Yes};
-    editor().remove();
-    const auto asked = std::find_if(home_.prompt.shown.begin(), home_.prompt.shown.end(),
-                                    [](const auto& m) { return m.text == "Delete this command?"; });
-    ASSERT_NE(asked, home_.prompt.shown.end());
-    EXPECT_EQ(asked->title, "bold");
-    EXPECT_FALSE(findRow(home_.store(), "WINWORD", "Document1", "bold"));
-    EXPECT_EQ(browser().currentProgram(), "Global Commands");
-    EXPECT_EQ(browser().programs().entries, std::vector<std::string>{"Global Commands"})
-        << "the Program of the last command deleted is gone from the menu";
-    EXPECT_TRUE(Parser(ParseContext{home_.home(), home_.store(), home_.trace(), home_.status,
-                                    home_.prompt, ""})
-                    .parse(true, commandFile().string())
-                    .ok());
-}
-
 TEST_F(EditorTest, ConversionsAndDebugWithBasic) {
     browser().setCurrentItemName("open mail");
     browser().reset(CommandsTab);

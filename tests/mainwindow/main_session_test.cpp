@@ -57,21 +57,6 @@ TEST_F(MainSessionTest, StartsOnTheUsersFileWithTheTraceAndTheFirstViewOfTheComm
     EXPECT_FALSE(window_.closed);
 }
 
-TEST_F(MainSessionTest, TheRollbackListIsThatOfTheUserWhoseFileWasOpenedLast) {
-    auto main = session();
-    ASSERT_TRUE(main->start(""));
-    // Pat has an older archive of this month; Kim has only today's.
-    const auto month = Backups::archiveName(now()).substr(0, 9);
-    home_.writeFile("pat/" + month + "991999", "older");
-    fs::create_directories(install_.currentFolder("kim"));
-    const auto kims = fs::path(install_.currentFolder("kim")) / "mycmds.dat";
-    fs::copy_file(commandFile(), kims);
-    ASSERT_TRUE(main->openFile(kims));
-    EXPECT_EQ(main->rollbackCaptions().first, "Restore user 'kim' &mycmds.dat");
-    main->rollBackCheck();
-    EXPECT_EQ(main->rollbackList(), std::vector<std::string>{Backups::archiveName(now())});
-}
-
 TEST_F(MainSessionTest, ConvertToAdvancedScriptingIsOfferedByTheLanguageOfTheFileShown) {
     auto main = session();
     ASSERT_TRUE(main->start("global commands"));

@@ -62,37 +62,6 @@ TEST(SendKeys, ParsesModifiersGroupsRepeatsAndBraces) {
     EXPECT_FALSE(parseSendKeys("a)"));
 }
 
-TEST(SimulatedEngine, ReloadsTheSpeakerAndRefusesASecondReloadUntilLoaded) {
-    Installation dragon;
-    SimulatedEngine engine(dragon.windows, dragon.setup);
-    PollingLoop loop;
-    loop.addSource([&] { engine.pump(); });
-    std::vector<std::string> events;
-    engine.setEvents({[&](const std::string& s) { events.push_back("speaker " + s); },
-                      [&] { events.push_back("loaded"); }});
-    ASSERT_TRUE(engine.registerClient(1));
-    engine.setEventsEnabled(true);
-    EXPECT_TRUE(engine.featureFlags() & kProfessionalFeature);
-    EXPECT_EQ(engine.speaker(), "pat");
-    EXPECT_EQ(engine.speakerLanguage(), 1036u);
-    EXPECT_EQ(engine.programFileOf(engine.barWindow()), dragon.setup.programFile.string());
-    EXPECT_EQ(dragon.windows.findByClass("DgnBarMainWindowCls")->handle, engine.barWindow());
-
-    engine.markUnsaved();
-    ASSERT_TRUE(engine.hasUnsavedChanges());
-    ASSERT_TRUE(engine.saveUser());
-    EXPECT_FALSE(engine.hasUnsavedChanges());
-    EXPECT_FALSE(profile::read(dragon.setup.dragonFolder / "users/pat/current/options.ini",
-                               "Options", "Last Saved")
-                     .empty());
-
-    ASSERT_TRUE(engine.setSpeaker("pat"));
-    EXPECT_FALSE(engine.setSpeaker("pat")) << "a reload still runs";
-    loop.wait(std::chrono::seconds(2), [&] { return !engine.reloading(); });
-    EXPECT_EQ(events, (std::vector<std::string>{"speaker pat", "loaded"}));
-    EXPECT_TRUE(engine.setSpeaker("pat"));
-}
-
 TEST(SimulatedVoiceCommand, HearsActiveMenusWithListsAndRunsScripts) {
     SimulatedWindows windows;
     const auto main = windows.open({0, "Quillmark", "Quillmark - mycmds.dat", "quillmark10"});

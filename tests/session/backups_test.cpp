@@ -43,29 +43,6 @@ protected:
 
 } // namespace
 
-TEST_F(BackupsTest, TheFirstWriteOfTheDayIsArchivedOnceAndOnlyForAUsersOwnFile) {
-    const auto archive = backups_.archiveBeforeWrite(own_, false, today_);
-    ASSERT_TRUE(archive);
-    EXPECT_EQ(archive->parent_path(), home_.path("pat"));
-    EXPECT_EQ(archive->filename().string(), "mycmds.01052026");
-    write("second state");
-    EXPECT_FALSE(backups_.archiveBeforeWrite(own_, false, today_));
-    EXPECT_EQ(testing::readBytes(*archive), state("first state"));
-
-    const auto exported = home_.writeFile("export.dat", "x");
-    EXPECT_FALSE(backups_.archiveBeforeWrite(exported, false, today_));
-    EXPECT_EQ(backups_.userOf(base_ + "/PAT/Current/MYCMDS.DAT"), "PAT");
-
-    // The manual backup replaces today's archive and says so.
-    EXPECT_TRUE(backups_.archiveBeforeWrite(own_, true, today_));
-    EXPECT_EQ(testing::readBytes(*archive), state("second state"));
-    ASSERT_EQ(home_.prompt.shown.size(), 1u);
-    EXPECT_EQ(home_.prompt.shown[0].text,
-              "User 'pat'\r\n\r\n" + own_.string() +
-                  "\r\n\r\nBackup taken successfully to above named file");
-    EXPECT_EQ(home_.prompt.shown[0].title, archive->string());
-}
-
 TEST(BackupsNames, AnArchiveIsNamedMonthDayYearOfItsLocalDay) {
     const std::pair<FileTime, const char*> cases[] = {
         {testing::localTime(2026, 1, 5), "mycmds.01052026"},
@@ -76,22 +53,6 @@ TEST(BackupsNames, AnArchiveIsNamedMonthDayYearOfItsLocalDay) {
     };
     for (const auto& [day, name] : cases)
         EXPECT_EQ(Backups::archiveName(day), name);
-}
-
-TEST_F(BackupsTest, TheRollBackListHoldsTheArchivesOfThisMonthInDayOrder) {
-    for (const auto& day : {testing::localTime(2026, 1, 4), testing::localTime(2025, 12, 31),
-                            testing::localTime(2026, 1, 1), testing::localTime(2025, 11, 5),
-                            testing::localTime(2026, 2, 1)})
-        ASSERT_TRUE(backups_.archiveBeforeWrite(own_, false, day));
-    EXPECT_EQ(backups_.archivesOfThisMonth("pat", today_),
-              (std::vector<std::string>{"mycmds.01012026", "mycmds.01042026"}));
-    ASSERT_TRUE(backups_.archiveBeforeWrite(own_, false, today_));
-    EXPECT_EQ(backups_.archivesOfThisMonth("pat", today_),
-              (std::vector<std::string>{"mycmds.01012026", "mycmds.01042026", "mycmds.01052026"}));
-    EXPECT_EQ(backups_.archivesOfThisMonth("pat", testing::localTime(2025, 12, 1)),
-              std::vector<std::string>{"mycmds.12312025"});
-    EXPECT_EQ(backups_.archivesOfThisMonth("nobody", today_),
-              std::vector<std::string>{kNoneToRollback});
 }
 
 TEST_F(BackupsTest, OnlyThisMonthsArchivesAreListedAndRestoreKeepsThePreviousFile) {

@@ -62,32 +62,6 @@ protected:
 
 } // namespace
 
-TEST_F(NatTest, DiscoversTheInstallationAndTheCurrentUser) {
-    const auto nat = discover();
-    ASSERT_FALSE(nat.initFailed) << ::testing::PrintToString(messages());
-    EXPECT_EQ(nat.currentUser, "pat");
-    EXPECT_EQ(nat.userSub, "pat");
-    EXPECT_EQ(nat.userBaseDirectory, dragon_ + "/users");
-    EXPECT_EQ(nat.currentUserDirectory, dragon_ + "/users/pat/current");
-    EXPECT_EQ(nat.usersOwnFile(), fs::path(dragon_ + "/users/pat/current/mycmds.dat"));
-    EXPECT_EQ(nat.language, "ENX");
-    EXPECT_EQ(nat.speakerlanguageID, "1033");
-    EXPECT_EQ(nat.versionText, "10.1");
-    EXPECT_EQ(nat.edition, "Pro");
-    EXPECT_EQ(nat.majorVersion, 10);
-    EXPECT_EQ(nat.minorVersion, 1);
-    EXPECT_FALSE(nat.roamingUserOn);
-    EXPECT_EQ(nat.roamingMasterDirectory, "");
-    EXPECT_TRUE(home_.prompt.shown.empty());
-    Parameters parameters(home_.store());
-    EXPECT_EQ(parameters.get(Parameters::Text::UserName), "pat");
-    EXPECT_EQ(parameters.get(Parameters::Text::language), "ENX");
-
-    Nat again = discover();
-    EXPECT_TRUE(again.isUsersOwnFile(dragon_ + "/USERS/Pat/current/MYCMDS.dat"));
-    EXPECT_FALSE(again.isUsersOwnFile(dragon_ + "/users/pat/current/other.dat"));
-}
-
 TEST_F(NatTest, AnotherUserEmptiesTheStoreAndTheSameUserKeepsIt) {
     discover();
     UserRow row;
@@ -150,31 +124,6 @@ TEST_F(NatTest, MissingFilesAndUsersStopWithTheirMessages) {
     EXPECT_TRUE(discover(bare).initFailed);
     EXPECT_EQ(messages().at(0),
               utf8Of(bare / "global10.mdb") + ": Required file global10.mdb missing--reinstall");
-}
-
-TEST_F(NatTest, RoamingUsersAreRecognised) {
-    write(dragon_ + "/nssystem.ini",
-          "[Settings]\r\nsupported languages=ENX\r\nroaming user on=1\r\n"
-          "roaming user master directory=//server/users\r\n");
-    const auto cache = fs::path(dragon_) / "roamingusers";
-    fs::create_directories(cache / "pat" / "current");
-    write((cache / "pat" / "current" / "local.ini").string(),
-          "[Options]\r\nRoaming User Opened No Master=1\r\n");
-    const auto roaming = discover();
-    EXPECT_TRUE(roaming.roamingUserOn);
-    EXPECT_EQ(roaming.roamingMasterDirectory, "//server/users");
-    // Windows joins the folder with "\\" where the program joined it with "/": the same path.
-    EXPECT_EQ(comparablePath(roaming.roamingCacheDirectory), comparablePath(utf8Of(cache)));
-    EXPECT_TRUE(roaming.currentUserIsRoaming);
-
-    write(dragon_ + "/nssystem.ini", "[Settings]\r\nsupported languages=ENXU\r\n");
-    write(userDragon_ + "/nsuser.ini",
-          "[Settings]\r\nCurrent User=pat\r\nRoaming User Current User Is Roaming=1\r\n");
-    const auto local = discover();
-    EXPECT_FALSE(local.roamingUserOn);
-    EXPECT_EQ(local.roamingCacheDirectory, "");
-    EXPECT_TRUE(local.currentUserIsRoaming); // the user INI is consulted all the same
-    EXPECT_EQ(local.language, "ENX");        // the first three letters of the list
 }
 
 TEST_F(NatTest, OldWindowsFindTheAllUsersFolderFromThePerUserOne) {

@@ -101,30 +101,6 @@ protected:
 
 } // namespace
 
-TEST_F(SaveCycleTest, AnEditMergedThroughTheToolIsSeenAndTheStoreRefreshed) {
-    UpdateEngine writer({home_.home(), home_.store(), home_.trace(), files_, commandFile()});
-    ASSERT_TRUE(replaceBody(writer, row("open mail"), "{Ctrl+Shift+m}").ok);
-    const auto written = modificationTime(commandFile());
-
-    cycle_->save(false);
-    EXPECT_TRUE(cycle_->mergeDone());
-    EXPECT_NE(modificationTime(commandFile()), written) << "the tool rewrote the file";
-    EXPECT_EQ(body("open mail"), "{Ctrl+Shift+m}");
-    EXPECT_FALSE(cycle_->externalChange(false));
-    EXPECT_EQ(view_.refreshes, 1);
-    EXPECT_EQ(home_.status.progress.back(), "Update processed, User ready");
-    EXPECT_TRUE(home_.prompt.shown.empty());
-    EXPECT_EQ(static_cast<unsigned char>(testing::readBytes(home_.path(kPlacerFile))[15]), 9);
-    const auto trace = home_.traceLines();
-    EXPECT_NE(std::find(trace.begin(), trace.end(), "after fast save refresh  "), trace.end());
-
-    // Dragon writes the file behind the program's back: seen, and refreshed when asked.
-    testing::DragonInstall::write(commandFile().string(), testing::readBytes(commandFile()));
-    EXPECT_TRUE(cycle_->externalChange(true));
-    EXPECT_EQ(view_.refreshes, 2);
-    EXPECT_FALSE(cycle_->externalChange(false));
-}
-
 TEST_F(SaveCycleTest, ABackupTakenFromAnotherFileIsNeverPutBack) {
     const auto good = testing::readBytes(commandFile());
     keepBackup(FileOps::system(), home_.home(), home_.path("export.dat"), good);
@@ -137,19 +113,6 @@ TEST_F(SaveCycleTest, ABackupTakenFromAnotherFileIsNeverPutBack) {
             return m.title == "The command file could not be "
                               "restored";
         }));
-}
-
-TEST_F(SaveCycleTest, ADamagedRewriteIsRestoredFromSavedatAndTheProgramEnds) {
-    const auto good = testing::readBytes(commandFile());
-    keepBackup(FileOps::system(), home_.home(), commandFile(), good);
-    testing::DragonInstall::write(commandFile().string(), good.substr(0, good.size() - 9));
-    EXPECT_FALSE(cycle_->refresh());
-    EXPECT_TRUE(view_.closed);
-    EXPECT_EQ(testing::readBytes(commandFile()), good);
-    ASSERT_EQ(home_.prompt.shown.size(), 2u);
-    EXPECT_EQ(home_.prompt.shown[0].text, "The updated mycmds.dat file was not correctly written");
-    EXPECT_EQ(home_.prompt.shown[1].title, "Now exiting");
-    EXPECT_TRUE(testing::contains(home_.readFile("error.log"), "NOW TRACE"));
 }
 
 TEST_F(SaveCycleTest, WithoutTheToolTheUserIsSavedAndReloadedThroughTheEngine) {

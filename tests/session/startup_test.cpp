@@ -81,21 +81,6 @@ TEST_F(FirstViewTest, TheCommandLineOrTheWindowInFrontChoosesTheFirstView) {
         EXPECT_EQ(choose(words).missingFile, "") << words;
 }
 
-TEST(Startup, CaptionAndPropertiesTexts) {
-    EXPECT_EQ(windowCaption("C:\\Users\\Pat\\AppData\\dragon\\users\\pat\\current\\mycmds.dat",
-                            "c:\\users\\pat\\appdata\\dragon", "10.x"),
-              "Quillmark - ..\\users\\pat\\current\\mycmds.dat (10.x)");
-    FileProperties p;
-    p.versionText = "10.0";
-    p.languageName = "English";
-    p.size = 1234;
-    const auto text = propertiesText("/x/mycmds.dat", p, 5, 2);
-    EXPECT_EQ(text.substr(0, 61),
-              "Filename:\r\n/x/mycmds.dat\r\n\r\nVersion:           10.0\r\nLanguage");
-    EXPECT_TRUE(testing::contains(
-        text, "\r\nSize:                1234\r\n#Commands:  5\r\n#Lists:            2"));
-}
-
 TEST(Startup, OneInstanceRegistersWithAProfessionalDragonAndFindsItsMergeTool) {
     testing::TestHome home;
     auto first = enterProgram(home.home().folder(), home.prompt);

@@ -106,21 +106,6 @@ TEST(Store, FixedStatementsSelectCountAndOrderWithBoundTexts) {
     EXPECT_EQ(statements::countCommands(db), 0);
 }
 
-TEST(Store, TheSchemaIsCreatedOnceAndReopenedAsIs) {
-    testing::TestHome home;
-    Parameters(home.store()).set(Parameters::Text::openfile, "x.dat");
-    auto again = openCommandStore(home.path("global10.mdb"));
-    EXPECT_EQ(Parameters(*again).get(Parameters::Text::openfile), "x.dat");
-    auto select = again->prepare("SELECT count(*) FROM parameters");
-    ASSERT_TRUE(select.step());
-    EXPECT_EQ(select.integer(0), 1);
-    auto indexes = again->prepare(
-        "SELECT group_concat(name, ' ') FROM (SELECT name FROM sqlite_master WHERE type = "
-        "'index' AND name NOT LIKE 'sqlite_%' ORDER BY name)");
-    ASSERT_TRUE(indexes.step());
-    EXPECT_EQ(indexes.text(0), "apps lists marked menu name state");
-}
-
 std::string indexNames(Database& db) {
     auto indexes = db.prepare(
         "SELECT group_concat(name, ' ') FROM (SELECT name FROM sqlite_master WHERE type = "

@@ -246,35 +246,6 @@ TEST(Conflicts, LISTsAreFilledInUpToTheirBound) {
 
 namespace qmk::testing {
 
-// The restore in every generation: a command deleted since the archive comes back, and nothing
-// else changes.
-TEST(Compare, ARestoreWorksInEveryGeneration) {
-    for (const int code : {3, 4, 5, 6, 7}) {
-        SCOPED_TRACE("version code " + std::to_string(code));
-        TestHome home;
-        const auto version = static_cast<std::uint8_t>(code);
-        const auto archive = home.writeFile("mycmds.01012026", sameCommands(version));
-        CommandFileBuilder today(version);
-        today.command("open <mailbox>").listReferences({"mailbox"}).group("Mail").keys("{Ctrl+o}");
-        today.list("mailbox", {"inbox", "outbox"});
-        Today parsed(home, today);
-        const auto& file = parsed.file;
-        UpdateEngine engine(
-            EngineContext{home.home(), home.store(), parsed.trace, parsed.files, file});
-        const auto old = readSet(archive);
-        const auto chosen = itemsOf(
-            old, [](const SetItem& item) { return item.name == "bold" || item.name == "steps"; });
-        const auto outcome = restoreItems(engine, archive, chosen, {}, home.status, home.prompt);
-        ASSERT_TRUE(outcome.result.ok) << outcome.result.message;
-        EXPECT_EQ(outcome.commands, 2);
-        ASSERT_TRUE(home.parse(file, true).ok());
-        EXPECT_EQ(
-            lines(compareSets(old, readSet(file))),
-            (std::vector<std::string>{"- command  Global Commands | Global Commands | sign off",
-                                      "- command  WINWORD | Application-specific | next page"}));
-    }
-}
-
 } // namespace qmk::testing
 
 namespace qmk::testing {

@@ -100,53 +100,6 @@ TEST(SearchReplace, AListCopyIsReplacedOnceInItsMasterAndForeignTextIsRefused) {
     EXPECT_EQ(s.body("places"), "home\r\noffice\r\n");
 }
 
-TEST(SearchReplace, ReplaceAllWritesTheFileOnceOrNotAtAll) {
-    testing::TestHome home;
-    fixture::CommandFileBuilder file;
-    for (int i = 0; i < 30; ++i)
-        file.command("c" + std::to_string(i)).keys("{Ctrl+c} and {ctrl+C}");
-    file.command("other").keys("{Alt+x}");
-    file.list("keys", {"ctrl", "alt"});
-    const auto path = home.writeFile("mycmds.dat", file.build());
-    const auto before = testing::readBytes(path);
-    // Counting the file operations of a whole replace: those of one edit.
-    for (int failAt = -1;; ++failAt) {
-        SCOPED_TRACE(failAt);
-        home.writeFile("mycmds.dat", before);
-        ASSERT_TRUE(home.parse(path, true).ok());
-        testing::FailingAtStep files;
-        files.failAt = failAt;
-        UpdateEngine engine({home.home(), home.store(), home.trace(), files, path});
-        SearchReplace search(home.store(), engine, home.prompt, [](const std::string&) {});
-        search.start(statements::selectAll(home.store()));
-        const auto step = search.replaceAll("ctrl", "Shift", false);
-        if (failAt < 0) {
-            ASSERT_EQ(step, SearchReplace::Step::Finished);
-            EXPECT_EQ(home.prompt.shown.back().text, "61 occurrences in 31 macros replaced");
-            EXPECT_EQ(files.steps, 5) << "a temporary file, the backup and what it was taken from, "
-                                         "the file and its rename";
-            // The store was shifted with the file: it matches a parse of the new file.
-            const auto shifted = home.rows();
-            ASSERT_TRUE(home.parse(path, true).ok());
-            const auto parsed = home.rows();
-            ASSERT_EQ(shifted.size(), parsed.size());
-            for (std::size_t i = 0; i < parsed.size(); ++i) {
-                EXPECT_EQ(shifted[i].offset, parsed[i].offset) << parsed[i].name;
-                EXPECT_EQ(shifted[i].offsetbody, parsed[i].offsetbody) << parsed[i].name;
-                EXPECT_EQ(shifted[i].script, parsed[i].script) << parsed[i].name;
-            }
-            EXPECT_EQ(findRow(home.store(), "Global Commands", "Global Commands", "c7")->script,
-                      "{Shift+c} and {Shift+C}");
-            EXPECT_EQ(testing::readBytes(home.path("savedat")), before);
-            continue;
-        }
-        if (!files.failed)
-            break;
-        EXPECT_EQ(step, SearchReplace::Step::Refused);
-        EXPECT_EQ(testing::readBytes(path), before);
-    }
-}
-
 // The text in a body of every type: found in KEYS, scripts, Advanced Scripts and LISTs, in file
 // order, and never in the types search and replace leaves alone.
 TEST(SearchReplace, EverySearchableTypeIsSearchedAndNoOther) {

@@ -25,41 +25,6 @@ TEST(LineEnds, EveryTypeButPlainAndKeysEndsWithOneLineBreak) {
     EXPECT_EQ(normaliseLineEnds("text", "P"), "text");
 }
 
-TEST_F(WriterTest, NameChecksOfTheNewCommandAndListPrompts) {
-    CommandFileBuilder file;
-    file.command("open mail").keys("x");
-    file.command("in word").application("winword").keys("y");
-    file.command("uses <apps>").keys("z");
-    file.list("apps", {"word"});
-    load(file);
-    auto& db = home_.store();
-    const std::string global = "Global Commands";
-
-    EXPECT_EQ(checkNewCommandName(db, global, global, "open mail")->message,
-              "Command already exists");
-    const auto missing = checkNewCommandName(db, "WINWORD", "Application-specific", "go <nowhere>");
-    EXPECT_EQ(missing->message, "Sorry, must create any new LISTs first");
-    EXPECT_EQ(missing->title, "nowhere");
-    EXPECT_FALSE(checkNewCommandName(db, "WINWORD", "Application-specific", "open <apps>"));
-
-    EXPECT_EQ(checkNewListName(db, "Capital")->message,
-              "Only numbers, letters and _-. are allowed by Dragon in LIST names");
-    EXPECT_FALSE(checkNewListName(db, "my_list-2.0"));
-    EXPECT_EQ(checkNewListName(db, "apps")->message, "Command or LIST already exists");
-
-    const auto self = checkRename(db, row("open mail"), "open mail");
-    EXPECT_EQ(self->message, "open mail already exists");
-    EXPECT_EQ(self->title, "Must delete first");
-
-    const auto users = commandsUsingList(db, "apps");
-    EXPECT_EQ(users, std::vector<std::string>{"uses <apps>"});
-    EXPECT_EQ(listInUseQuestion(users, "Rename"),
-              "There are 1 commands using this LIST including:\r\n\r\nuses <apps>\r\n\r\n"
-              "NaturallySpeaking and Command Browser will no longer hear/see these commands.\r\n"
-              "Are you sure you want to Rename this LIST?");
-    EXPECT_TRUE(commandsUsingList(db, "app").empty());
-}
-
 } // namespace qmk::testing
 
 namespace qmk::testing {

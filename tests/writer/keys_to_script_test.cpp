@@ -164,48 +164,6 @@ TEST(SendDragonKeysForm, TheWholeStringWithQuotesDoubled) {
               "Sub Main\r\n\r\nSendDragonKeys \"say \"\"hi\"\"{Enter}\"\r\n\r\nEnd Sub");
 }
 
-// Every key name the conversion renames, each alone in braces, against the name SendKeys uses.
-TEST(SendKeysForm, EveryRenamedKeyGetsItsSendKeysName) {
-    const std::pair<const char*, const char*> renamed[] = {
-        {"extins", "Ins"},
-        {"exthome", "Home"},
-        {"extpgup", "PgUp"},
-        {"extdel", "Del"},
-        {"extend", "End"},
-        {"extpgdn", "PgDn"},
-        {"extup", "Up"},
-        {"extleft", "Left"},
-        {"extdown", "Down"},
-        {"extright", "Right"},
-        {"numkeyenter", "PadEnter"},
-        {"keypadenter", "PadEnter"},
-        {"numkey0", "Pad0"},
-        {"numkey1", "Pad1"},
-        {"numkey2", "Pad2"},
-        {"numkey3", "Pad3"},
-        {"numkey4", "Pad4"},
-        {"numkey5", "Pad5"},
-        {"numkey6", "Pad6"},
-        {"numkey7", "Pad7"},
-        {"numkey8", "Pad8"},
-        {"numkey9", "Pad9"},
-        {"numkey.", "Pad."},
-        {"numkey*", "Pad*"},
-        {"numkey-", "Pad-"},
-        {"numkey/", "Pad/"},
-        {"slash", "Pad/"},
-        {"asterisk", "Pad*"},
-        {"mult", "Pad*"},
-        {"minus", "Pad-"},
-        {"plus", "Pad+"},
-        {"center", "Clear"},
-    };
-    for (const auto& [name, sendKeys] : renamed)
-        EXPECT_EQ(statements("{" + std::string(name) + "}"),
-                  "SendKeys \"{" + std::string(sendKeys) + "}\", true\r\n")
-            << name;
-}
-
 // Every modifier name, in any case, to its SendKeys sign.
 TEST(SendKeysForm, EveryModifierGetsItsSign) {
     const std::pair<const char*, const char*> modifiers[] = {

@@ -150,47 +150,6 @@ TEST_P(Rebuild, RenamesChangeOnlyTheirStringsAndKeepTheListsSection) {
     EXPECT_EQ(readBytes(home_.path("writer.trace")).substr(0, 13), "RenameGroup  ");
 }
 
-TEST_F(WriterTest, DeletingKeepsTheListsThatRemainingCommandsName) {
-    CommandFileBuilder file;
-    file.command("keep <colors>").keys("1");
-    file.command("drop <sizes>").keys("2");
-    file.command("other").keys("3");
-    file.list("colors", {"red"});
-    file.list("sizes", {"big"});
-    file.list("nobody", {"x"});
-    load(file);
-    ASSERT_TRUE(
-        deleteCommands(*engine_, testing::rowsWhere(home_.store(), "name = 'drop <sizes>'")).ok);
-    ASSERT_TRUE(home_.parse(path_, true).ok());
-    std::vector<std::string> names;
-    for (const auto& r : home_.rows())
-        names.push_back(r.name);
-    EXPECT_EQ(names, (std::vector<std::string>{"keep <colors>", "other", "colors"}));
-
-    ASSERT_TRUE(deleteCommands(*engine_, statements::selectAll(home_.store())).ok);
-    const auto bytes = fileBytes();
-    EXPECT_EQ(bytes, rebuiltHeader(7, 9) + std::string(4, '\0')); // no command, no LIST
-}
-
-TEST_F(WriterTest, DeletingTheLastListCopiesNoTail) {
-    CommandFileBuilder file;
-    file.command("a").keys("1");
-    file.list("colors", {"red"});
-    file.list("sizes", {"big"});
-    load(file);
-    const auto before = fileBytes();
-    const auto sizes = row("sizes");
-    ASSERT_TRUE(deleteList(*engine_, sizes).ok);
-    const auto after = fileBytes();
-    EXPECT_EQ(after.size(), static_cast<std::size_t>(sizes.offset) - 1);
-    EXPECT_EQ(static_cast<unsigned char>(after[static_cast<std::size_t>(offsetLists()) - 1]), 1);
-    ASSERT_TRUE(deleteList(*engine_, row("colors")).ok);
-    expectStoreMatchesFile();
-    EXPECT_EQ(readBytes(home_.path("writer.trace")),
-              "command delete list   \r\ncommand delete list   \r\n");
-    (void)before;
-}
-
 TEST_F(WriterTest, FormatConversionsAdaptEveryRecordAndKeepTheListsSection) {
     CommandFileBuilder file(CommandFileBuilder::versionCode(Generation::V8));
     file.command("stateful").application("prog").states({"a", "b"}).keys("k");
@@ -298,19 +257,6 @@ TEST_F(WriterTest, FormatConversionRefusalsLeaveTheFileUntouched) {
               "The command \"hidden body\" is encrypted: a file holding encrypted commands cannot "
               "be converted to 8.0 format");
     EXPECT_FALSE(std::filesystem::exists(home_.path("savedat")));
-}
-
-TEST_F(WriterTest, LanguageConversionChangesExactlyOneByte) {
-    CommandFileBuilder file;
-    file.command("x").keys("k");
-    load(file);
-    const auto before = fileBytes();
-    ASSERT_TRUE(convertLanguage(*engine_, *languageCode("Dutch")).ok);
-    const auto after = fileBytes();
-    ASSERT_EQ(after.size(), before.size());
-    for (std::size_t i = 0; i < after.size(); ++i)
-        EXPECT_EQ(after[i] == before[i], i != 15) << i;
-    EXPECT_EQ(after[15], 19);
 }
 
 TEST_F(WriterTest, ACorruptNameStopsARebuildBeforeAnythingIsWritten) {
