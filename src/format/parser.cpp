@@ -96,7 +96,7 @@ ParseResult Parser::parse(bool force, const std::string& fileName) {
 // Another program may hold the file open for a moment: a few tries, a short wait between them.
 std::optional<std::string> Parser::readWithRetries(std::uint64_t count) {
     std::optional<std::string> bytes;
-    for (int retry = 0; !(bytes = readFileStart(file_, count));) {
+    for (int retry = 0; !(bytes = ctx_.readStart(file_, count));) {
         if (++retry >= ctx_.openAttempts)
             return std::nullopt;
         std::this_thread::sleep_for(ctx_.retryWait);

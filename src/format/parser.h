@@ -1,5 +1,6 @@
 #pragma once
 
+#include "common/file_io.h"
 #include "common/program_dir.h"
 #include "common/prompt.h"
 #include "common/status_sink.h"
@@ -11,6 +12,8 @@
 #include <chrono>
 #include <cstdint>
 #include <filesystem>
+#include <functional>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -48,6 +51,9 @@ struct ParseContext {
     std::filesystem::path currentUserDirectory;
     int openAttempts = 20;
     std::chrono::milliseconds retryWait{500};
+    // How the file's first bytes are read; tests stand in a file that another program holds.
+    std::function<std::optional<std::string>(const std::filesystem::path&, std::uint64_t)>
+        readStart = readFileStart;
 };
 
 inline constexpr const char* kCommandFileName = "mycmds.dat";

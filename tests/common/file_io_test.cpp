@@ -3,6 +3,9 @@
 #ifndef _WIN32
 #include "common/file_io.h"
 #include "common/file_lock.h"
+#include "common/program_dir.h"
+#include "common/regex.h"
+#include "common/text.h"
 #include "other_writer.h"
 #include "test_home.h"
 #include "text_checks.h"
@@ -95,6 +98,56 @@ TEST(CommandFileLock, AnotherProgramWaitsAtMostItsBoundWhileThisOneSharesItsOwnL
     cycle.reset();
     EXPECT_FALSE(testing::OtherWriter::lockHeldElsewhere(lockFile))
         << "free once the last holder let go";
+}
+
+// What cannot be read, written or locked is said, never a crash or a file half done.
+TEST(OddPaths, FoldersPipesMissingFoldersAndDanglingLinksAreSaid) {
+    testing::TestHome home;
+    const auto pipe = home.path("pipe");
+    ASSERT_EQ(::mkfifo(pipe.c_str(), 0600), 0);
+    fs::create_symlink(home.path("nowhere"), home.path("dangling"));
+    for (const auto& unreadable : {home.path(""), pipe, home.path("missing")})
+        EXPECT_FALSE(readFileStart(unreadable, 10)) << unreadable;
+    FileOps files;
+    EXPECT_THROW(files.writeFile(home.path("missing") / "f", "x"), FileError);
+    EXPECT_THROW(files.copyFile(home.path("missing"), home.path("f")), FileError);
+    EXPECT_THROW(files.replaceFile(home.path("missing") / "f", "x"), FileError);
+
+    // The lock says why it cannot be had: a missing folder, or a lock file that is a folder.
+    const auto file = home.writeFile("f.dat", "x");
+    fs::create_directory(home.path("f.dat.lock"));
+    std::string whyNot;
+    for (const auto& [path, says] :
+         {std::pair{file / "g.dat", "does not exist"}, {file, "cannot be written to"}}) {
+        EXPECT_FALSE(CommandFileLock::acquire(path, std::chrono::milliseconds(0), &whyNot));
+        EXPECT_TRUE(testing::contains(whyNot, says)) << whyNot;
+    }
+    auto first = CommandFileLock::acquire(home.writeFile("a.dat", ""), {});
+    auto second = CommandFileLock::acquire(home.writeFile("b.dat", ""), {});
+    ASSERT_TRUE(first && second);
+    *first = std::move(*second); // a.dat's lock is let go, b.dat's is held once
+    EXPECT_TRUE(CommandFileLock::acquire(home.path("a.dat"), {}));
+}
+
+TEST(ProgramDirectory, TheOptionThenTheEnvironmentThenThePerUserFolder) {
+    testing::ScopedEnvironment environment;
+    environment.unset("QUILLMARK10_HOME").set("XDG_DATA_HOME", "/xdg").set("HOME", "/h");
+    EXPECT_EQ(ProgramDir::resolve("/opt").folder(), fs::path("/opt"));
+    EXPECT_EQ(ProgramDir::resolve("").folder(), fs::path("/xdg/quillmark10"));
+    environment.set("XDG_DATA_HOME", "");
+    EXPECT_EQ(ProgramDir::resolve("").folder(), fs::path("/h/.local/share/quillmark10"));
+    environment.unset("HOME");
+    EXPECT_EQ(ProgramDir::resolve("").folder(), fs::current_path() / "quillmark10");
+    environment.set("QUILLMARK10_HOME", "/env");
+    EXPECT_EQ(ProgramDir::resolve("").folder(), fs::path("/env"));
+}
+
+TEST(TextEdges, PatternsReplacementsAndQuotedBytes) {
+    EXPECT_THROW(Regex("("), std::invalid_argument);
+    EXPECT_EQ(Regex("a(b)").replaceFirst("xyz", "$1"), "xyz");
+    EXPECT_EQ(Regex("a(b)").replaceFirst("cab!", "[$1$9$]"), "c[b$]!");
+    EXPECT_EQ(replaceAll("abc", "", "x"), "abc");
+    EXPECT_EQ(quotedText("\xff\xe2\x82\xf0\x9f\x98\x80"), "\\xFF\\xE2\\x82\xf0\x9f\x98\x80");
 }
 
 } // namespace qmk

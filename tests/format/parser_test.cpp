@@ -126,4 +126,34 @@ TEST(Parse, RowsWithOffsetZeroSurviveAndAreReplacedByTheFilesOwn) {
     EXPECT_TRUE(rows[3].dupe);
 }
 
+// A file another program holds open is tried again after a wait, at most 20 times in all,
+// each retry counted in the status line and marked in the trace.
+TEST(Parse, AFileHeldOpenIsTriedTwentyTimesWithAWaitBetween) {
+    testing::TestHome home;
+    const auto path = home.writeFile("mycmds.dat", smallFile());
+    for (const int heldFor : {3, 25}) {
+        int reads = 0;
+        ParseContext context{home.home(), home.store(), home.trace(), home.status, home.prompt,
+                             home.home().folder()};
+        context.retryWait = std::chrono::milliseconds(2);
+        context.readStart = [&](const std::filesystem::path& file, std::uint64_t count) {
+            return ++reads > heldFor ? readFileStart(file, count) : std::nullopt;
+        };
+        home.status.counts.clear();
+        const auto began = std::chrono::steady_clock::now();
+        const auto result = Parser(context).parse(true, path.string());
+        const int retries = std::min(heldFor, 19);
+        EXPECT_GE(std::chrono::steady_clock::now() - began, retries * context.retryWait);
+        EXPECT_EQ(result.status, heldFor < 20 ? ParseStatus::Parsed : ParseStatus::CannotOpen);
+        EXPECT_EQ(reads, heldFor < 20 ? heldFor + 2 : 20); // the header, then the whole file
+        ASSERT_GE(home.status.counts.size(), static_cast<std::size_t>(retries));
+        EXPECT_EQ(home.status.counts[static_cast<std::size_t>(retries) - 1],
+                  "retrying: " + std::to_string(retries));
+    }
+    const auto trace = home.traceLines();
+    EXPECT_EQ(std::count_if(trace.begin(), trace.end(),
+                            [](const std::string& line) { return line.find("retrying: ") == 0; }),
+              3 + 19);
+}
+
 } // namespace qmk

@@ -84,9 +84,13 @@ public:
 class RecordingStatus final : public StatusSink {
 public:
     void setProgress(const std::string& text) override { progress.push_back(text); }
-    void setCount(const std::string& text) override { count = text; }
+    void setCount(const std::string& text) override {
+        count = text;
+        counts.push_back(text);
+    }
     std::vector<std::string> progress;
     std::string count;
+    std::vector<std::string> counts;
 };
 
 // A fresh program directory in a temporary folder, with the shipped key names, a store, a trace,

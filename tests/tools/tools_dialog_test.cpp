@@ -115,6 +115,32 @@ TEST_F(ToolsTest, ExportTargetChecksDeleteByGroupAndAChangedFile) {
     EXPECT_EQ(home_.prompt.shown.back().title, path_.string());
 }
 
+// An existing export target: Overwrite keeps nothing of it, Append adds to it, Cancel leaves it.
+TEST_F(ToolsTest, TheExistingTargetQuestionLeadsToItsOwnMode) {
+    fixture::CommandFileBuilder old;
+    old.command("kept before").keys("k");
+    const auto before = old.build();
+    const std::pair<std::size_t, std::vector<std::string>> choices[] = {
+        {0, {"bold", "italic"}}, {1, {"bold", "italic", "kept before"}}, {2, {"kept before"}}};
+    for (const auto& [choice, names] : choices) {
+        const auto target = home_.writeFile("word.dat", before);
+        home_.prompt.choices = {choice};
+        auto c = context();
+        runTool(c, "dat", request(ReportRequest::Choice::Program), target.string());
+        EXPECT_TRUE(std::any_of(home_.prompt.shown.begin(), home_.prompt.shown.end(), [](auto& m) {
+            return m.text.starts_with("The Export file already exists");
+        }));
+        home_.prompt.shown.clear();
+        testing::TestHome reader;
+        ASSERT_TRUE(reader.parse(target).ok());
+        std::vector<std::string> found;
+        for (const auto& row : reader.rows())
+            found.push_back(row.name);
+        std::sort(found.begin(), found.end());
+        EXPECT_EQ(found, names) << "choice " << choice;
+    }
+}
+
 // Every mode of the two dialogs against its caption, action button and default entry or target.
 TEST(DialogCaptions, EveryModeOfTheToolsAndReportsDialogs) {
     const std::array<std::string, 4> tools[] = {

@@ -174,4 +174,35 @@ TEST_F(WriterTest, AnEncryptedKeysCommandIsNeverConverted) {
     EXPECT_EQ(readBytes(home_.path("Quillmark.log")), "");
 }
 
+// A command keeps the LISTs its first 30 names call for, through a delete of another command and
+// through an export; the 31st goes with the last command that names it.
+TEST_F(WriterTest, ACommandKeepsTheListsOfItsFirstThirtyNames) {
+    CommandFileBuilder file;
+    std::string name = "say"; // within the store's width: one letter per LIST
+    std::vector<std::string> expected;
+    for (int i = 0; i <= 30; ++i) {
+        const std::string list(1, static_cast<char>(i < 26 ? 'a' + i : '0' + i - 26));
+        name += "<" + list + ">";
+        file.list(list, {"x"});
+        if (i < 30)
+            expected.push_back(list + " (L)");
+    }
+    file.command(name).keys("k");
+    file.command("other").keys("o");
+    load(file);
+    const auto target = home_.path("out.dat");
+    ASSERT_TRUE(exportCommands(*engine_, rowsWhere(home_.store(), "name = '" + name + "'"), target,
+                               ExportMode::NewFile, {})
+                    .result.ok);
+    ASSERT_TRUE(deleteCommands(*engine_, rowsWhere(home_.store(), "name = 'other'")).ok);
+    for (const auto& written : {target, path_}) {
+        auto names = namesIn(home_, written);
+        names.erase(std::remove(names.begin(), names.end(), name), names.end());
+        std::sort(names.begin(), names.end());
+        auto sorted = expected;
+        std::sort(sorted.begin(), sorted.end());
+        EXPECT_EQ(names, sorted) << written;
+    }
+}
+
 } // namespace qmk::testing
