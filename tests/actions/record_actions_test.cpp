@@ -199,4 +199,40 @@ TEST_F(RecordActionsTest, TheDeleteQuestionNamesTheListsThatGoWithTheCommand) {
                                "command uses, are deleted with it."));
 }
 
+// A new command is made in Global Commands, or like a command of its Program; a LIST shown under a
+// Program is no model. Each refusal leaves the file as it was.
+TEST_F(RecordActionsTest, ANewCommandNeedsGlobalCommandsOrACommandToModelOn) {
+    FileOps files;
+    UpdateEngine engine({home_.home(), home_.store(), home_.trace(), files, path_});
+    auto before = testing::readBytes(path_);
+    const struct {
+        std::string_view program;
+        const char* model; // nullptr: none
+        bool made;
+    } cases[] = {{kGlobalCommands, nullptr, true},
+                 {kGlobalCommands, "colors", true},
+                 {"WINWORD", nullptr, false},
+                 {"WINWORD", "colors", false},
+                 {"WINWORD", "open mail", true}};
+    int made = 0;
+    for (const auto& c : cases) {
+        NewCommand command;
+        command.type = "K";
+        command.name = "new " + std::to_string(made);
+        command.program = command.scope = std::string(c.program);
+        command.body = "k";
+        const auto model = c.model ? std::optional<UserRow>(row(c.model)) : std::nullopt;
+        const auto outcome = actions::createCommand(session(engine), command, model);
+        EXPECT_EQ(outcome.done(), c.made) << c.program << " " << (c.model ? c.model : "-");
+        if (outcome.done()) {
+            ++made;
+            before = testing::readBytes(path_);
+            continue;
+        }
+        EXPECT_EQ(outcome.message, "Quillmark10 cannot create a new command for this "
+                                   "Program, Scope, Group, or View.");
+        EXPECT_EQ(testing::readBytes(path_), before);
+    }
+}
+
 } // namespace qmk

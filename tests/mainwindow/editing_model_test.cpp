@@ -214,6 +214,7 @@ private:
     void start() {
         main_ = std::make_unique<MainSession>(home_.home(), home_.prompt, home_.status, window_);
         window_.session = main_.get();
+        main_->setClipboard([this](const std::string& body) { clipboard_ = body; });
         main_->start("global commands");
         main_->finder().findFirst({"o", FindSettings::Field::Name, false});
     }
@@ -248,6 +249,7 @@ private:
     };
     std::optional<Edit> edit_;
     bool closed_ = false;
+    std::string clipboard_;
 };
 
 bool World::perform(const Step& step) {
@@ -450,6 +452,7 @@ std::string World::checkStore() {
 std::string World::run(const Step& step) {
     const bool wasEditing = main_->editor().editing();
     const auto shown = main_->commandFile();
+    const auto shownBefore = home_.prompt.shown.size();
     const bool saved = perform(step);
     main_->pump(); // Dragon's events that fell due
     if (window_.closed)
@@ -467,6 +470,13 @@ std::string World::run(const Step& step) {
     if (broke.empty() && saved &&
         readBytes(shown) != (shown == ownFile() ? before_.first : before_.second))
         broke = checkSaved();
+    // (f) A Save stopped by another program's change leaves what was typed on the clipboard and
+    // says so; the edit ends and the store reads the file again (checked below).
+    const bool stoppedByChange = step.input == Input::Save && wasEditing && !now.editing() &&
+                                 !saved && home_.prompt.shown.size() > shownBefore &&
+                                 home_.prompt.shown.back().text.starts_with("Sorry, this operation");
+    if (broke.empty() && stoppedByChange && clipboard_ != edit_->typed.body)
+        broke = "the body typed is not on the clipboard";
     // (d) While editing, the item under edit never changes, nor the item shown.
     if (broke.empty() && wasEditing && now.editing()) {
         const auto& target = main_->browser().gate().target();

@@ -51,8 +51,18 @@ TEST_F(MainSessionTest, StartsOnTheUsersFileWithTheTraceAndTheFirstViewOfTheComm
 
     main->backup();
     EXPECT_TRUE(testing::contains(home_.prompt.shown.back().text, "Backup taken successfully"));
-    home_.prompt.answers = {Prompt::Answer::Ok};
-    ASSERT_TRUE(main->restore(main->rollbackList().front()));
+    // Dragon takes a restored file up through the save cycle, when its window is there.
+    for (const bool dragonRuns : {true, false}) {
+        if (!dragonRuns)
+            main->windows().close(main->windows().findByTitle("Dragon NaturallySpeaking")->handle);
+        const auto traced = home_.traceLines().size();
+        home_.prompt.answers = {Prompt::Answer::Ok};
+        ASSERT_TRUE(main->restore(main->rollbackList().front()));
+        const auto after = home_.traceLines();
+        EXPECT_EQ(std::count(after.begin() + static_cast<std::ptrdiff_t>(traced), after.end(),
+                             "after fast save refresh  "),
+                  dragonRuns ? 1 : 0);
+    }
     EXPECT_TRUE(fs::exists(home_.path("pat/mycmds.prerollback")));
     EXPECT_FALSE(window_.closed);
 }
@@ -99,6 +109,17 @@ TEST_F(MainSessionTest, AMissingStoreOrAnEditionOutsideTheProfessionalSeriesEnds
     EXPECT_FALSE(missing->start(""));
     EXPECT_EQ(home_.prompt.shown.back().text,
               "Required Quillmark file global10.mdb missing--reinstall");
+    fs::create_directory(home_.path(files::kStore)); // there, but no store
+    EXPECT_FALSE(session()->start(""));
+    EXPECT_EQ(home_.prompt.shown.back().text, "Could not open global10.mdb database, sorry");
+    fs::remove(home_.path(files::kStore));
+    testing::TestHome fresh; // a store again, and a user's file that is no command file
+    fs::copy_file(fresh.path(files::kStore), home_.path(files::kStore));
+    FileOps::system().writeFile(commandFile(), "not a command file");
+    EXPECT_FALSE(session()->start(""));
+    EXPECT_EQ(home_.prompt.shown.back().text.substr(0, 56),
+              "I'm sorry.  Quillmark10 cannot correctly parse this file");
+    EXPECT_EQ(home_.prompt.shown.back().title, commandFile().string());
 }
 
 TEST_F(MainSessionTest, SpokenCommandsPickProgramsMoveTheSliderAndShowTabs) {
@@ -141,6 +162,19 @@ TEST_F(MainSessionTest, SpokenCommandsPickProgramsMoveTheSliderAndShowTabs) {
     }
     ASSERT_TRUE(voice.hear("all groups"));
     EXPECT_TRUE(main->browser().allGroups());
+
+    // Groups are numbered past their separator, which has no number; numbering off, none is.
+    main->spoken().openSelector(SelectorKind::Group);
+    const auto& groups = main->browser().groups().entries;
+    ASSERT_GE(groups.size(), 3u);
+    EXPECT_EQ(groups[0].substr(0, 4), "1 - ");
+    EXPECT_EQ(groups[groups.size() - 2], "-");
+    EXPECT_EQ(voice.list("groupnumbers").size(), groups.size() - 1);
+    main->spoken().setNumbering(false);
+    const std::vector<std::string> plain{"Mail", "-", kAllGroups};
+    main->browser().groupSelector().entries = plain;
+    main->spoken().openSelector(SelectorKind::Group);
+    EXPECT_EQ(main->browser().groups().entries, plain);
 }
 
 TEST_F(MainSessionTest, TheSliderAndTheFontsAreKeptInTheSettingsAtOnce) {

@@ -1,5 +1,6 @@
 #include "command_file_builder.h"
 #include "session/file_utilities.h"
+#include "session/merge.h"
 #include "session/notices.h"
 #include "session/recent_files.h"
 #include "session/settings.h"
@@ -10,6 +11,7 @@
 
 #include <filesystem>
 #include <gtest/gtest.h>
+#include <thread>
 
 namespace qmk {
 
@@ -151,6 +153,35 @@ TEST(Notices, KeyConversionNoticeHelpPagesAndTheNumberingOption) {
     EXPECT_EQ(helpPage(home.home(), 10099), home.path("help/index.html"));
     setNumberMenus(settings, false);
     EXPECT_FALSE(settings.load(home.path("mycmds.dat")).numberMenus);
+}
+
+// The merge names the speaker's language by its primary code, and lets the clock pass into
+// another second first, so that the tool's write shows as a change of the file's time.
+TEST(Merge, LanguageCodesAndTheWaitForTheClocksSecond) {
+    const std::pair<std::uint32_t, int> codes[] = {{1031, 7},  {1033, 9},  {2057, 9},
+                                                   {3081, 9},  {61449, 9}, {1034, 10},
+                                                   {1036, 12}, {1043, 19}, {1041, -1}};
+    for (const auto& [lcid, code] : codes)
+        EXPECT_EQ(languageOfLcid(lcid).value_or(255), code < 0 ? 255 : code) << lcid;
+
+    testing::TestHome home;
+    fixture::CommandFileBuilder target, source;
+    target.command("old").keys("o");
+    source.command("merged").keys("m");
+    // Written early in a second, so that the merge starts within that second.
+    while (std::chrono::system_clock::now().time_since_epoch() % std::chrono::seconds(1) >
+           std::chrono::milliseconds(300))
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    const auto file = home.writeFile("mycmds.dat", target.build());
+    const auto noted = modificationTime(file).value_or(FileTime{});
+    ASSERT_TRUE(mergeThroughTool(MERGEMYCMDS, file, home.writeFile("new.dat", source.build()), 9,
+                                 home.trace(), {})
+                    .merged);
+    const auto lines = home.traceLines();
+    EXPECT_TRUE(std::any_of(lines.begin(), lines.end(), [](const std::string& line) {
+        return testing::contains(line, "waiting for time change");
+    }));
+    EXPECT_NE(modificationTime(file)->nanoseconds / 1000000000, noted.nanoseconds / 1000000000);
 }
 
 } // namespace qmk
