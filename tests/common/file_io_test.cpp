@@ -83,6 +83,9 @@ TEST(CommandFileLock, AnotherProgramWaitsAtMostItsBoundWhileThisOneSharesItsOwnL
         const auto started = std::chrono::steady_clock::now();
         EXPECT_FALSE(CommandFileLock::acquire(file, std::chrono::milliseconds(100)));
         EXPECT_GE(std::chrono::steady_clock::now() - started, std::chrono::milliseconds(100));
+        // The same file under another name is the same lock: a link, a relative path.
+        fs::create_symlink(file, home.path("link.dat"));
+        EXPECT_FALSE(CommandFileLock::acquire(home.path("link.dat"), std::chrono::milliseconds(0)));
         other.finish();
         EXPECT_TRUE(CommandFileLock::acquire(file, std::chrono::milliseconds(0)));
     }
@@ -147,6 +150,7 @@ TEST(TextEdges, PatternsReplacementsAndQuotedBytes) {
     EXPECT_EQ(Regex("a(b)").replaceFirst("xyz", "$1"), "xyz");
     EXPECT_EQ(Regex("a(b)").replaceFirst("cab!", "[$1$9$]"), "c[b$]!");
     EXPECT_EQ(replaceAll("abc", "", "x"), "abc");
+    EXPECT_EQ(lower("AZaz@[`{"), "azaz@[`{"); // window titles are matched by it
     EXPECT_EQ(quotedText("\xff\xe2\x82\xf0\x9f\x98\x80"), "\\xFF\\xE2\\x82\xf0\x9f\x98\x80");
 }
 

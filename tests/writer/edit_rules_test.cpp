@@ -1,5 +1,7 @@
+#include "actions/edit_rules.h"
 #include "writer/check_string.h"
 #include "writer/list_names.h"
+#include "text_checks.h"
 #include "writer_fixture.h"
 
 namespace qmk::testing {
@@ -15,6 +17,16 @@ TEST(ListNames, TheTextsBetweenAngleBracketsInOrder) {
     for (int i = 0; i < 25; ++i)
         many += "<l" + std::to_string(i) + ">";
     EXPECT_EQ(listNamesIn(many).size(), 20u);
+}
+
+// The question about a LIST in use counts every command and names the first five.
+TEST(ListInUse, TheQuestionNamesFiveOfTheCommandsUsingTheList) {
+    const std::vector<std::string> users{"u1", "u2", "u3", "u4", "u5", "u6"};
+    const auto text = listInUseQuestion(users, "rename");
+    EXPECT_TRUE(contains(text, "There are 6 commands using this LIST including:"));
+    EXPECT_TRUE(contains(text, "\r\nu5\r\n"));
+    EXPECT_FALSE(contains(text, "u6"));
+    EXPECT_TRUE(contains(text, "want to rename this LIST?"));
 }
 
 TEST(LineEnds, EveryTypeButPlainAndKeysEndsWithOneLineBreak) {
