@@ -28,8 +28,8 @@ fs::path installedData() {
     return {};
 }
 
-// The help pages are replaced one by one: MinGW's libstdc++ refuses copy_options::overwrite_existing
-// with "File exists", so a second set-up would fail on Windows.
+// The help pages are replaced one by one: MinGW's libstdc++ refuses
+// copy_options::overwrite_existing with "File exists", so a second set-up would fail on Windows.
 void copyHelpPages(const fs::path& from, const fs::path& to, std::error_code& ec) {
     fs::create_directories(to, ec);
     for (fs::recursive_directory_iterator page(from, ec), end; !ec && page != end;

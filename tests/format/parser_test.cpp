@@ -133,8 +133,8 @@ TEST(Parse, AFileHeldOpenIsTriedTwentyTimesWithAWaitBetween) {
     const auto path = home.writeFile("mycmds.dat", smallFile());
     for (const int heldFor : {3, 25}) {
         int reads = 0;
-        ParseContext context{home.home(), home.store(), home.trace(), home.status, home.prompt,
-                             home.home().folder()};
+        ParseContext context{home.home(), home.store(), home.trace(),
+                             home.status, home.prompt,  home.home().folder()};
         context.retryWait = std::chrono::milliseconds(2);
         context.readStart = [&](const std::filesystem::path& file, std::uint64_t count) {
             return ++reads > heldFor ? readFileStart(file, count) : std::nullopt;

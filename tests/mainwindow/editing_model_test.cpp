@@ -472,9 +472,10 @@ std::string World::run(const Step& step) {
         broke = checkSaved();
     // (f) A Save stopped by another program's change leaves what was typed on the clipboard and
     // says so; the edit ends and the store reads the file again (checked below).
-    const bool stoppedByChange = step.input == Input::Save && wasEditing && !now.editing() &&
-                                 !saved && home_.prompt.shown.size() > shownBefore &&
-                                 home_.prompt.shown.back().text.starts_with("Sorry, this operation");
+    const bool stoppedByChange =
+        step.input == Input::Save && wasEditing && !now.editing() && !saved &&
+        home_.prompt.shown.size() > shownBefore &&
+        home_.prompt.shown.back().text.starts_with("Sorry, this operation");
     if (broke.empty() && stoppedByChange && clipboard_ != edit_->typed.body)
         broke = "the body typed is not on the clipboard";
     // (d) While editing, the item under edit never changes, nor the item shown.

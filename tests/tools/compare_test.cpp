@@ -246,10 +246,6 @@ TEST(Conflicts, LISTsAreFilledInUpToTheirBound) {
 
 namespace qmk::testing {
 
-} // namespace qmk::testing
-
-namespace qmk::testing {
-
 // A command set keeps a graphic as stored and the states, skips what Dragon does not load, and
 // names the place of any damage.
 TEST(CommandSets, GraphicsStatesNotLoadedAndDamage) {

@@ -1,7 +1,7 @@
 #include "actions/edit_rules.h"
+#include "text_checks.h"
 #include "writer/check_string.h"
 #include "writer/list_names.h"
-#include "text_checks.h"
 #include "writer_fixture.h"
 
 namespace qmk::testing {
