@@ -1,10 +1,16 @@
 #include "common/file_io.h"
 
+#include "common/file_lock.h"
 #include "common/native.h"
 
 #include <fstream>
 
 namespace qmk {
+
+namespace {
+// Another program writes a scratch file for a moment only.
+constexpr std::chrono::seconds kScratchWait{20};
+} // namespace
 
 std::optional<std::string> readFileStart(const std::filesystem::path& file, std::uint64_t count) {
     return native::readRegularFile(file, count);
@@ -34,6 +40,12 @@ void FileOps::writeFile(const std::filesystem::path& file, std::string_view byte
 }
 
 void FileOps::writeScratch(const std::filesystem::path& file, std::string_view bytes) {
+    // Programs working from one program directory share its scratch files: one writes at a
+    // time, or Windows refuses the second with a sharing violation.
+    std::string whyNot;
+    const auto lock = CommandFileLock::acquire(file, kScratchWait, &whyNot);
+    if (!lock)
+        throw FileError(file, whyNot);
     // A new file rather than the old one truncated: some file systems (ext4) flush a file that
     // is truncated and written again as if asked to, which would make every scratch copy wait
     // for the disk.
