@@ -6,7 +6,6 @@
 #include "session/refresh.h"
 #include "store/statements.h"
 #include "store/store_recovery.h"
-#include "writer/guarded_write.h"
 #include "writer/update_engine.h"
 
 #include <cstdlib>

@@ -2,6 +2,8 @@
 
 #include "common/file_lock.h"
 #include "common/native.h"
+#include "common/text.h"
+#include "common/utf8_path.h"
 
 #include <fstream>
 
@@ -95,6 +97,15 @@ void FileOps::replaceFile(const std::filesystem::path& requested, std::string_vi
 
 void FileOps::renameFile(const std::filesystem::path& from, const std::filesystem::path& to) {
     native::replaceWith(from, to);
+}
+
+bool sameFile(const std::filesystem::path& a, const std::filesystem::path& b) {
+    namespace fs = std::filesystem;
+    std::error_code error;
+    if (fs::equivalent(a, b, error))
+        return true;
+    return comparablePath(utf8Of(fs::weakly_canonical(a, error))) ==
+           comparablePath(utf8Of(fs::weakly_canonical(b, error)));
 }
 
 } // namespace qmk

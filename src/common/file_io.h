@@ -64,6 +64,8 @@ private:
 
 // The number of names (hard links) a file has; 1 when it cannot be told.
 std::uintmax_t hardLinkCount(const std::filesystem::path& file);
+// Whether two paths name one file (a link, another spelling of it).
+bool sameFile(const std::filesystem::path& a, const std::filesystem::path& b);
 // Why a file with `links` names is not written over without being told to go on.
 std::string hardLinksRefusal(std::uintmax_t links);
 

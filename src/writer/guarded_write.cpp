@@ -11,14 +11,6 @@ namespace qmk {
 
 namespace fs = std::filesystem;
 
-bool sameFile(const fs::path& a, const fs::path& b) {
-    std::error_code error;
-    if (fs::equivalent(a, b, error))
-        return true;
-    return comparablePath(utf8Of(fs::weakly_canonical(a, error))) ==
-           comparablePath(utf8Of(fs::weakly_canonical(b, error)));
-}
-
 bool readOnlyFile(const fs::path& file) {
     std::error_code error;
     const auto status = fs::status(file, error);

@@ -36,8 +36,6 @@ inline constexpr const char* kChangedSinceRead =
     "repeat the change";
 inline constexpr const char* kOverwriteQuestion = "File already exists.  Overwrite?";
 
-// Whether two paths name one file (a link, another spelling of it).
-bool sameFile(const std::filesystem::path& a, const std::filesystem::path& b);
 // A file whose every write permission is off (Windows' read-only attribute).
 bool readOnlyFile(const std::filesystem::path& file);
 
