@@ -146,11 +146,8 @@ void MainWindow::printCurrent(const QString& pdf) {
         printer.setOutputFormat(QPrinter::PdfFormat);
         printer.setOutputFileName(pdf);
     }
-    const auto& item = browser().item();
     QTextDocument page;
-    page.setPlainText("Program: " + q(browser().currentProgram()) +
-                      "\nScope: " + q(browser().currentScope()) + "\nCommandName: " +
-                      q(browser().currentItemName()) + "\n\n" + q(item.body).replace("\r\n", "\n"));
+    page.setPlainText(q(browser().printedItem()));
     page.print(&printer);
 }
 

@@ -467,6 +467,11 @@ void Browser::viewChanged() {
     reset(-1);
 }
 
+std::string Browser::printedItem() const {
+    return "Program: " + currentProgram() + "\nScope: " + currentScope() +
+           "\nCommandName: " + currentItemName() + "\n\n" + replaceAll(item_.body, "\r\n", "\n");
+}
+
 void Browser::viewAll() {
     if (!leaving())
         return;

@@ -140,6 +140,8 @@ public:
     void setCurrent(std::string program, std::string scope);
     // The item shown for the selected line; the editor changes it while it edits.
     const ItemView& item() const { return item_; }
+    // What Print sends to the printer: the item's place and name, an empty line, the body.
+    std::string printedItem() const;
     ItemView& editedItem() {
         changed();
         return item_;

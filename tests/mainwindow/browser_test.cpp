@@ -124,6 +124,8 @@ TEST_F(BrowserTest, TheItemViewByTypeStatesBackslashesAndEncryption) {
                                    browser_.programs().entries.end(), "NOTEPAD");
     browser_.selectProgram(static_cast<int>(notepad - browser_.programs().entries.begin()));
     EXPECT_EQ(browser_.item().activeStates, "a,b,c");
+    EXPECT_EQ(browser_.printedItem(),
+              "Program: NOTEPAD\nScope: Untitled\nCommandName: three states\n\n{Enter}");
     EXPECT_TRUE(browser_.item().convertToAdvancedEnabled);
     browser_.setEnglish([] { return false; });
     browser_.selectLine(CommandsTab, 0);

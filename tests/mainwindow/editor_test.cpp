@@ -181,4 +181,32 @@ TEST_F(MainSessionTest, TheEditorWorksOnEveryGenerationAndCopiesGlobalListsItNam
     }
 }
 
+// Delete says so when the item shown is gone from the store, and after a delete the next
+// command is shown only when it is of the same Program and Scope.
+TEST_F(EditorTest, DeleteOfAGoneItemSaysSoAndTheNextItemStaysInItsPlace) {
+    browser().setCurrentItemName("open mail");
+    browser().reset(CommandsTab);
+    auto gone = main_->store().prepare("DELETE FROM user WHERE name = ?");
+    gone.bind(1, std::string("open mail"));
+    gone.step();
+    const auto before = testing::readBytes(commandFile());
+    editor().remove();
+    EXPECT_EQ(lastMessage(), "Delete file error");
+    EXPECT_EQ(home_.prompt.shown.back().title, "open mail");
+    EXPECT_EQ(testing::readBytes(commandFile()), before);
+
+    // "apple" is followed in name order by another Program's "mango": the Commands tab of
+    // Global Commands is refilled and shows its first line.
+    fixture::CommandFileBuilder file;
+    file.command("apple").keys("a");
+    file.command("zebra").keys("z");
+    file.command("mango").application("winword").keys("m");
+    ASSERT_TRUE(main_->openFile(home_.writeFile("fruit.dat", file.build())));
+    browser().setCurrentItemName("apple");
+    browser().reset(CommandsTab);
+    editor().remove();
+    EXPECT_EQ(browser().currentProgram(), "Global Commands");
+    EXPECT_EQ(browser().currentItemName(), "zebra");
+}
+
 } // namespace qmk
