@@ -1,4 +1,5 @@
 #include "main_session_fixture.h"
+#include "store/parameters.h"
 #include "text_checks.h"
 
 #include <cstdlib>
@@ -92,6 +93,9 @@ TEST_F(MainSessionTest, AToolRunOnAFileChangedBehindTheStoreReadsTheFileAgain) {
     EXPECT_TRUE(main->afterTools(outcome));
     EXPECT_FALSE(main->saveCycle().externalChange(false)) << "the store holds the file again";
     EXPECT_EQ(testing::readBytes(commandFile()), before);
+    // A store that holds no time for the file cannot vouch for it.
+    Parameters(main->store()).set(Parameters::Text::mycmdstime, std::nullopt);
+    EXPECT_TRUE(main->saveCycle().externalChange(false));
 }
 
 TEST_F(MainSessionTest, AMissingStoreOrAnEditionOutsideTheProfessionalSeriesEndsTheStart) {

@@ -3,6 +3,7 @@
 #include "common/file_io.h"
 
 #include <string>
+#include <vector>
 
 namespace qmk::testing {
 
@@ -14,27 +15,29 @@ public:
     int failAt = -1;
     int steps = 0;
     bool failed = false;
+    std::vector<std::string> log; // each step's kind, in order: "write", "scratch", "rename"
 
     void writeFile(const std::filesystem::path& file, std::string_view bytes) override {
-        if (step())
+        if (step("write"))
             halfWritten(file, bytes);
         FileOps::writeFile(file, bytes);
     }
     void writeScratch(const std::filesystem::path& file, std::string_view bytes) override {
-        if (step())
+        if (step("scratch"))
             halfWritten(file, bytes);
         FileOps::writeScratch(file, bytes);
     }
 
 protected:
     void renameFile(const std::filesystem::path& from, const std::filesystem::path& to) override {
-        if (step())
+        if (step("rename"))
             throw FileError(to, "busy");
         FileOps::renameFile(from, to);
     }
 
 private:
-    bool step() {
+    bool step(const char* kind) {
+        log.emplace_back(kind);
         if (steps++ != failAt)
             return false;
         failed = true;

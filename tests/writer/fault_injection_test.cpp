@@ -135,6 +135,16 @@ NewCommand newCommand() {
 
 } // namespace
 
+// A file is replaced by a new file flushed to the disk first, then renamed over it: never a
+// rename of bytes that may still be on their way.
+TEST(FaultInjection, ANewFileIsFlushedBeforeItReplacesTheOld) {
+    TestHome home;
+    FailingAtStep files;
+    files.replaceFile(home.writeFile("f.dat", "old"), "new");
+    EXPECT_EQ(files.log, (std::vector<std::string>{"write", "rename"}));
+    EXPECT_EQ(home.readFile("f.dat"), "new");
+}
+
 TEST(FaultInjection, SingleRecordEditsAreWholeOrNotAtAll) {
     failEachStep("Update1Body",
                  [](Attempt& r) { return replaceBody(r.engine(), r.row("first"), "{Ctrl+b}").ok; });

@@ -140,6 +140,11 @@ TEST(XmlImport, EachContentsTypeBecomesItsCommandType) {
          "SendKeys \"a\" \"b\""},
         {"<contents type=\"DVC_SCRIPT\"><![CDATA[SendKeys \"a\"\r\nBeep]]></contents>", "S",
          "SendKeys \"a\"\r\nBeep"},
+        // A line break inside the one statement's string: a script, never a key string.
+        {"<contents type=\"DVC_SCRIPT\"><![CDATA[SendKeys \"a\r\nb\"]]></contents>", "S",
+         "SendKeys \"a\r\nb\""},
+        {"<contents type=\"DVC_SCRIPT\"><![CDATA[SendKeys \"a\nb\"]]></contents>", "S",
+         "SendKeys \"a\nb\""},
         {"<contents type=\"TEXT-GRAPHICS\"><RTF><![CDATA[{\\rtf1\\ansi\\ansicpg1252\\deff0{"
          "\\fonttbl{\\f0\\fswiss Arial;}}\\f0\\fs20 a\\par\r\nb}]]></RTF><TEXT><![CDATA[a\r\nb]]>"
          "</TEXT></contents>",
@@ -154,7 +159,7 @@ TEST(XmlImport, EachContentsTypeBecomesItsCommandType) {
         EXPECT_EQ(result->commands[0].typeLetter(), c.type) << c.contents;
         EXPECT_EQ(result->commands[0].script, c.body) << c.contents;
     }
-    const auto rich = imported(handWritten(command("it", cases[5].contents)));
+    const auto rich = imported(handWritten(command("it", cases[7].contents)));
     EXPECT_EQ(rich->commands[0].graphicsize, 14u); // "{\rtf1 {\b a}}"
 }
 
