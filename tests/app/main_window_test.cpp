@@ -2,13 +2,10 @@
 #include "actions/edit_rules.h"
 #include "compare_dialog.h"
 #include "find_dialog.h"
-#include "item_table.h"
 #include "language_dialog.h"
 #include "main_window.h"
 #include "mainwindow/window_placement.h"
-#include "other_writer.h"
 #include "rtf_reader.h"
-#include "selector_bar.h"
 #include "test_home.h"
 #include "text_checks.h"
 #include "tools_dialog.h"
@@ -17,8 +14,6 @@
 #include <QAction>
 #include <QApplication>
 #include <QClipboard>
-#include <QComboBox>
-#include <QDropEvent>
 #include <QGuiApplication>
 #include <QLabel>
 #include <QLineEdit>
@@ -27,22 +22,16 @@
 #include <QMap>
 #include <QMenu>
 #include <QMenuBar>
-#include <QMimeData>
 #include <QPlainTextEdit>
 #include <QPrinterInfo>
 #include <QPushButton>
-#include <QSet>
 #include <QSlider>
-#include <QSplitter>
-#include <QTabBar>
 #include <QTabWidget>
 #include <QTest>
 #include <QTextBlock>
 #include <QTextDocument>
 #include <QTextEdit>
-#include <QUrl>
 #include <cstdlib>
-#include <fstream>
 #include <gtest/gtest.h>
 #include <sstream>
 
@@ -98,36 +87,11 @@ protected:
         return testing::runQmk10(home_.home().folder(), std::move(args)).out;
     }
 
-    // Deletes one command of the Commands tab through the tools dialog's Pick and choose; says
-    // whether the file was changed.
-    bool deleteThroughTools(app::MainWindow& window, const std::string& name) {
-        window.browser().setCurrentItemName(name);
-        window.browser().reset(CommandsTab);
-        app::ToolsDialog dialog(window.session(), home_.prompt, "delete", &window);
-        click(dialog, "Pick and choose");
-        const auto found = dialog.findChild<QListWidget*>()->findItems(QString::fromStdString(name),
-                                                                       Qt::MatchExactly);
-        EXPECT_EQ(found.size(), 1);
-        if (found.empty())
-            return false;
-        found.front()->setSelected(true);
-        click(dialog, "Delete");
-        return dialog.outcome().fileChanged;
-    }
-
     // The entry of a menu of the menu bar.
     QAction* entry(const QString& menuTitle, const QString& text) {
         for (auto* action : menu(menuTitle)->actions())
             if (action->text() == text)
                 return action;
-        return nullptr;
-    }
-
-    // The window's text field of that accessible name.
-    QLineEdit* field(const QString& name) {
-        for (auto* edit : window_->findChildren<QLineEdit*>())
-            if (edit->accessibleName() == name)
-                return edit;
         return nullptr;
     }
 

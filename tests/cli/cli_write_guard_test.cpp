@@ -225,11 +225,12 @@ std::string WriteGuardTest::run(const WriteCommand& c, Condition condition, int 
                                 "<MyCommands language=\"0x409\"><Commands type=\"global\"><Command "
                                 "name=\"from xml\"><contents type=\"DVC_SCRIPT\">Beep</contents>"
                                 "</Command></Commands></MyCommands>");
+    // A target that is there already: an export's is a command file, a report's any text.
+    const auto existingTarget = [&] { existingTarget(); };
     std::unique_ptr<testing::OtherWriter> other;
     switch (condition) {
     case Condition::ReadOnlyFile:
-        if (c.writesTarget)
-            FileOps::system().writeFile(target, c.name == std::string("export") ? image : "old");
+        existingTarget();
         fs::permissions(written, fs::perms::owner_read | fs::perms::group_read);
         break;
     case Condition::ReadOnlyFolder:
@@ -240,20 +241,17 @@ std::string WriteGuardTest::run(const WriteCommand& c, Condition condition, int 
         break;
     case Condition::SymbolicLink: {
         const auto link = folder / "link.dat";
-        if (c.writesTarget)
-            FileOps::system().writeFile(target, c.name == std::string("export") ? image : "old");
+        existingTarget();
         fs::create_symlink(written, link);
         (c.writesTarget ? target : file) = link;
         break;
     }
     case Condition::HardLink:
-        if (c.writesTarget)
-            FileOps::system().writeFile(target, c.name == std::string("export") ? image : "old");
+        existingTarget();
         fs::create_hard_link(written, folder / "second name.dat");
         break;
     case Condition::ConcurrentWriter:
-        if (c.writesTarget)
-            FileOps::system().writeFile(target, c.name == std::string("export") ? image : "old");
+        existingTarget();
         other = std::make_unique<testing::OtherWriter>(written);
         break;
     case Condition::TargetIsSource:
@@ -263,7 +261,7 @@ std::string WriteGuardTest::run(const WriteCommand& c, Condition condition, int 
         (c.writesTarget ? target : file) = own();
         break;
     case Condition::TargetExists:
-        FileOps::system().writeFile(target, c.name == std::string("export") ? image : "old");
+        existingTarget(); // every command of this condition writes a target
         break;
     case Condition::Plain:
     case Condition::ChangedMeanwhile:

@@ -34,33 +34,29 @@ protected:
 } // namespace
 
 TEST_F(FirstViewTest, TheCommandLineOrTheWindowInFrontChoosesTheFirstView) {
-    auto view = choose("\"GLOBAL COMMANDS\"");
-    EXPECT_EQ(view.program, "Global Commands");
-    EXPECT_EQ(view.scope, "Global Commands");
-
-    // A document name, a blank, a hyphen, a blank and a program name: the document first.
-    view = choose("", "Document1 - Microsoft Word");
-    EXPECT_EQ(view.program, "WINWORD");
-    EXPECT_EQ(view.scope, "Document1");
-    // Then the part after the hyphen.
-    view = choose("", "Notes - Report");
-    EXPECT_EQ(view.scope, "Report");
-    // Then any Scope the title's first part contains.
-    view = choose("", "My Report draft - Word");
-    EXPECT_EQ(view.scope, "Report");
-    view = choose("", "Module1 (Code) Microsoft Visual Basic - Project");
-    EXPECT_EQ(view.program, "VB6");
-    // Last the program in front, by its module name.
-    view = choose("", "Untitled - Something", "/opt/office/excel.exe");
-    EXPECT_EQ(view.program, "EXCEL");
-    EXPECT_EQ(view.scope, "Application-specific");
-    view = choose("", "Untitled - Something", "/usr/bin/unknown");
-    EXPECT_EQ(view.program, "Global Commands");
-    EXPECT_EQ(view.scope, "Global Commands");
+    // The command line, then the window in front: its document part, then the part after the
+    // hyphen, then any Scope its first part contains, last the program in front by its module.
+    const struct {
+        const char *line, *title, *program, *shownProgram, *scope;
+    } cases[] = {
+        {"\"GLOBAL COMMANDS\"", "", "", "Global Commands", "Global Commands"},
+        {"", "Document1 - Microsoft Word", "", "WINWORD", "Document1"},
+        {"", "Notes - Report", "", "WINWORD", "Report"},
+        {"", "My Report draft - Word", "", "WINWORD", "Report"},
+        {"", "Module1 (Code) Microsoft Visual Basic - Project", "", "VB6",
+         "Microsoft Visual Basic"},
+        {"", "Untitled - Something", "/opt/office/excel.exe", "EXCEL", "Application-specific"},
+        {"", "Untitled - Something", "/usr/bin/unknown", "Global Commands", "Global Commands"},
+    };
+    for (const auto& c : cases) {
+        const auto view = choose(c.line, c.title, c.program);
+        EXPECT_EQ(view.program + "/" + view.scope, std::string(c.shownProgram) + "/" + c.scope)
+            << c.line << c.title << c.program;
+    }
 
     // A title's document part is cut to 32 characters before the Scope is sought; uncut, the
     // 33 characters would match no Scope and the earlier "Report" would be taken for it.
-    view = choose("", "Report" + std::string(27, 'X') + " - Long");
+    auto view = choose("", "Report" + std::string(27, 'X') + " - Long");
     EXPECT_EQ(view.program, "LONG");
     EXPECT_EQ(view.scope, "Report" + std::string(26, 'X'));
 
@@ -121,9 +117,12 @@ TEST_F(FirstViewTest, OpeningAnotherFileAndResettingTheStore) {
     FileOps files;
     Backups backups(home_.home(), install.dragon + "/users", files, home_.prompt);
     EXPECT_EQ(openDialogStart(home_.store()), "c:\\mycmds.dat");
+    const auto open = [&](const std::filesystem::path& file, const std::filesystem::path& shown) {
+        return openCommandFile(file, home_.parser(), home_.store(), backups, home_.prompt, trace_,
+                               home_.home(), shown);
+    };
 
-    const auto missing = openCommandFile(home_.path("none.dat"), home_.parser(), home_.store(),
-                                         backups, home_.prompt, trace_, home_.home(), {});
+    const auto missing = open(home_.path("none.dat"), {});
     EXPECT_FALSE(missing.opened || missing.endProgram);
     EXPECT_EQ(home_.prompt.shown.back().text, "File does not exist");
 
@@ -131,25 +130,20 @@ TEST_F(FirstViewTest, OpeningAnotherFileAndResettingTheStore) {
     other.command("only").keys("1");
     const auto own = install.currentFolder() + "/mycmds.dat";
     other.write(own);
-    const auto opened = openCommandFile(own, home_.parser(), home_.store(), backups, home_.prompt,
-                                        trace_, home_.home(), {});
+    const auto opened = open(own, {});
     EXPECT_TRUE(opened.opened);
     EXPECT_EQ(opened.rollbackUser, "pat");
     EXPECT_EQ(home_.rows().size(), 1u);
     EXPECT_EQ(openDialogStart(home_.store()), own);
     const auto exported = home_.writeFile("export.dat", testing::readBytes(own));
-    EXPECT_FALSE(openCommandFile(exported, home_.parser(), home_.store(), backups, home_.prompt,
-                                 trace_, home_.home(), {})
-                     .rollbackUser);
+    EXPECT_FALSE(open(exported, {}).rollbackUser);
 
     const auto broken = home_.writeFile("broken.dat", testing::readBytes(own).substr(0, 30));
-    const auto failed = openCommandFile(broken, home_.parser(), home_.store(), backups,
-                                        home_.prompt, trace_, home_.home(), {});
+    const auto failed = open(broken, {});
     EXPECT_TRUE(failed.endProgram);
     EXPECT_EQ(home_.prompt.shown.back().title, "Now exiting");
     // With a file open, a broken one leaves it open and says where the details are.
-    const auto kept = openCommandFile(broken, home_.parser(), home_.store(), backups, home_.prompt,
-                                      trace_, home_.home(), exported);
+    const auto kept = open(broken, exported);
     EXPECT_FALSE(kept.opened || kept.endProgram);
     EXPECT_EQ(home_.prompt.shown.back().title, "Open");
     EXPECT_EQ(home_.prompt.shown.back().text,
