@@ -226,7 +226,10 @@ std::string WriteGuardTest::run(const WriteCommand& c, Condition condition, int 
                                 "name=\"from xml\"><contents type=\"DVC_SCRIPT\">Beep</contents>"
                                 "</Command></Commands></MyCommands>");
     // A target that is there already: an export's is a command file, a report's any text.
-    const auto existingTarget = [&] { existingTarget(); };
+    const auto existingTarget = [&] {
+        if (c.writesTarget)
+            FileOps::system().writeFile(target, c.name == std::string("export") ? image : "old");
+    };
     std::unique_ptr<testing::OtherWriter> other;
     switch (condition) {
     case Condition::ReadOnlyFile:
