@@ -56,4 +56,22 @@ TEST(Codepage, UpperCaseCoversTheCodePagesLetters) {
               "\xC9T\xC9 \x8A\x8C\x8E\x9F \xDF\xF7");
 }
 
+TEST(Codepage, EveryByteReadsAsWindows1252) {
+    // Windows-1252's own table for 0x80..0x9F; the five bytes it leaves undefined keep their
+    // C1 control code points so that every byte survives.
+    constexpr char32_t kHigh[32] = {0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021,
+                                    0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0x008D, 0x017D, 0x008F,
+                                    0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,
+                                    0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
+    for (unsigned byte = 0; byte < 256; ++byte) {
+        const char32_t expected = byte >= 0x80 && byte < 0xA0 ? kHigh[byte - 0x80] : byte;
+        EXPECT_EQ(codepage::toUnicode(static_cast<unsigned char>(byte)), expected) << byte;
+        std::string utf8;
+        codepage::appendUtf8(utf8, expected);
+        const auto encoded = codepage::fromUtf8(utf8);
+        ASSERT_TRUE(encoded.ok) << byte;
+        EXPECT_EQ(encoded.bytes, std::string(1, static_cast<char>(byte))) << byte;
+    }
+}
+
 } // namespace qmk

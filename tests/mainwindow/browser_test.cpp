@@ -144,4 +144,43 @@ TEST_F(BrowserTest, NothingShownStillOffersNewCommandsAndAGoneItemOffersNothing)
     EXPECT_EQ(gone.body, kNoLongerAvailable);
 }
 
+TEST_F(BrowserTest, EachViewSwitchShowsItsOwnTypeAndDropsEveryOther) {
+    const auto file = fixture::oneOfEveryType();
+    load(file);
+    const std::pair<TypeSwitch, const char*> commands[] = {
+        {TypeSwitch::Keys, "keys one"},         {TypeSwitch::Scripts, "script one"},
+        {TypeSwitch::Text, "graphic one"},      {TypeSwitch::Plain, "plain one"},
+        {TypeSwitch::Recorder, "recorded one"}, {TypeSwitch::Steps, "steps one"},
+        {TypeSwitch::Advanced, "advanced one"},
+    };
+    for (const auto& [type, name] : commands) {
+        browser_.viewOnly(type);
+        browser_.selectTab(CommandsTab);
+        EXPECT_EQ(lines(CommandsTab), std::vector<std::string>{name});
+        browser_.selectTab(ListsTab);
+        EXPECT_EQ(lines(ListsTab), std::vector<std::string>{kNothingToShow}) << name;
+    }
+    browser_.viewOnly(TypeSwitch::Lists);
+    browser_.selectTab(CommandsTab);
+    EXPECT_EQ(lines(CommandsTab), std::vector<std::string>{kNothingToShow});
+    browser_.selectTab(ListsTab);
+    EXPECT_EQ(lines(ListsTab), std::vector<std::string>{"colors"});
+    browser_.viewAll();
+    browser_.selectTab(CommandsTab);
+    EXPECT_EQ(lines(CommandsTab).size(), 7u);
+}
+
+TEST_F(BrowserTest, AGroupShowsOnlyItsOwnCommandsOfAScope) {
+    CommandFileBuilder file;
+    file.command("alpha one").group("Alpha").keys("1");
+    file.command("beta one").group("Beta").keys("2");
+    file.command("alpha two").group("Alpha").keys("3");
+    load(file);
+    EXPECT_EQ(lines(CommandsTab), (std::vector<std::string>{"alpha one", "alpha two", "beta one"}));
+    browser_.selectGroup(0);
+    EXPECT_EQ(lines(CommandsTab), (std::vector<std::string>{"alpha one", "alpha two"}));
+    browser_.selectGroup(1);
+    EXPECT_EQ(lines(CommandsTab), std::vector<std::string>{"beta one"});
+}
+
 } // namespace qmk

@@ -139,4 +139,14 @@ TEST_F(NatTest, OldWindowsFindTheAllUsersFolderFromThePerUserOne) {
               "C:\\Windows\\all users\\application Data/Nuance/NaturallySpeaking10/nssystem.ini");
 }
 
+TEST_F(NatTest, DiscoversTheInstallationAndTheCurrentUser) {
+    auto nat = discover();
+    ASSERT_FALSE(nat.initFailed) << ::testing::PrintToString(messages());
+    EXPECT_EQ(nat.currentUserDirectory, dragon_ + "/users/pat/current");
+    EXPECT_EQ(nat.language + " " + nat.speakerlanguageID + " " + nat.versionText, "ENX 1033 10.1");
+    EXPECT_EQ(Parameters(home_.store()).get(Parameters::Text::language), "ENX");
+    EXPECT_TRUE(nat.isUsersOwnFile(dragon_ + "/USERS/Pat/current/MYCMDS.dat"));
+    EXPECT_FALSE(nat.isUsersOwnFile(dragon_ + "/users/pat/current/other.dat"));
+}
+
 } // namespace qmk

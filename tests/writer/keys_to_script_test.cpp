@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <gtest/gtest.h>
+#include <sstream>
 
 namespace qmk {
 
@@ -174,6 +175,22 @@ TEST(SendKeysForm, EveryModifierGetsItsSign) {
         EXPECT_EQ(statements("{" + std::string(name) + "+q}"),
                   "SendKeys \"" + std::string(sign) + "q\", true\r\n")
             << name;
+}
+
+TEST(SendKeysForm, EveryRenamedKeyGetsItsSendKeysName) {
+    std::istringstream renamed(
+        "extins=Ins exthome=Home extpgup=PgUp extdel=Del extend=End extpgdn=PgDn extup=Up "
+        "extleft=Left extdown=Down extright=Right numkeyenter=PadEnter keypadenter=PadEnter "
+        "numkey0=Pad0 numkey1=Pad1 numkey2=Pad2 numkey3=Pad3 numkey4=Pad4 numkey5=Pad5 "
+        "numkey6=Pad6 numkey7=Pad7 numkey8=Pad8 numkey9=Pad9 numkey.=Pad. numkey*=Pad* "
+        "numkey-=Pad- numkey/=Pad/ slash=Pad/ asterisk=Pad* mult=Pad* minus=Pad- plus=Pad+ "
+        "center=Clear");
+    for (std::string pair; renamed >> pair;) {
+        const auto equals = pair.find('=');
+        EXPECT_EQ(statements("{" + pair.substr(0, equals) + "}"),
+                  "SendKeys \"{" + pair.substr(equals + 1) + "}\", true\r\n")
+            << pair;
+    }
 }
 
 } // namespace qmk
