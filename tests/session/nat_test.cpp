@@ -147,6 +147,8 @@ TEST_F(NatTest, DiscoversTheInstallationAndTheCurrentUser) {
     EXPECT_EQ(Parameters(home_.store()).get(Parameters::Text::language), "ENX");
     EXPECT_TRUE(nat.isUsersOwnFile(dragon_ + "/USERS/Pat/current/MYCMDS.dat"));
     EXPECT_FALSE(nat.isUsersOwnFile(dragon_ + "/users/pat/current/other.dat"));
+    write(dragon_ + "/nssystem.ini", "[Settings]\r\nsupported languages=ENXU\r\n");
+    EXPECT_EQ(discover().language, "ENX"); // the first three letters of the list
 }
 
 } // namespace qmk
