@@ -29,24 +29,6 @@ std::vector<std::string> pressed(const std::string& keys) {
     return out;
 }
 
-// A simulated Dragon user "pat" in the test's folder.
-struct Installation {
-    testing::TestHome home;
-    SimulatedWindows windows;
-    SimulatedDragonSetup setup;
-    Installation() {
-        setup.dragonFolder = home.path("ProgramData/Nuance/NaturallySpeaking10");
-        setup.userIni = home.path("AppData/Nuance/NaturallySpeaking10/nsuser.ini");
-        setup.programFile = home.path("bin/natspeak");
-        setup.reloadTime = std::chrono::milliseconds(50);
-        std::filesystem::create_directories(setup.dragonFolder / "users/pat/current");
-        std::filesystem::create_directories(setup.userIni.parent_path());
-        profile::write(setup.userIni, "Settings", "Current User", "pat");
-        profile::write(setup.dragonFolder / "users/pat/current/options.ini", "Options",
-                       "speakerlanguageID", "1036");
-    }
-};
-
 } // namespace
 
 TEST(SendKeys, ParsesModifiersGroupsRepeatsAndBraces) {
