@@ -83,7 +83,10 @@ protected:
         return {};
     }
 
-    std::string body(const std::string& name) { return row(name).script; }
+    ImportOutcome offer() {
+        return offerLaunchCommands(home_.store(), settings_, home_.prompt, engine_, home_.home(),
+                                   *cycle_);
+    }
 
     testing::TestHome home_;
     testing::DragonInstall install_;
@@ -247,9 +250,7 @@ TEST_F(SaveCycleTest, TheLaunchCommandsAreOfferedImportedInTheSpeakersLanguageAn
     german.write(commandFile().string());
     ASSERT_TRUE(home_.parse(commandFile(), true).ok());
     home_.prompt.checks = {false};
-    EXPECT_EQ(
-        offerLaunchCommands(home_.store(), settings_, home_.prompt, engine_, home_.home(), *cycle_),
-        ImportOutcome::Imported);
+    EXPECT_EQ(offer(), ImportOutcome::Imported);
     ASSERT_EQ(home_.prompt.shown.size(), 3u);
     EXPECT_EQ(home_.prompt.shown[0].title, "For Voice initiation of Quillmark10");
     EXPECT_EQ(home_.prompt.shown[0].text,
@@ -264,16 +265,10 @@ TEST_F(SaveCycleTest, TheLaunchCommandsAreOfferedImportedInTheSpeakersLanguageAn
     EXPECT_TRUE(launchCommandsPresent(home_.store()));
     EXPECT_EQ(row("local quillmark").program, "Global Commands");
     EXPECT_EQ(settings_.read("dont show auto import", ""), "-1");
-    EXPECT_EQ(
-        offerLaunchCommands(home_.store(), settings_, home_.prompt, engine_, home_.home(), *cycle_),
-        ImportOutcome::NotOffered);
+    EXPECT_EQ(offer(), ImportOutcome::NotOffered);
 }
 
 TEST_F(SaveCycleTest, TheLaunchOfferCancelledMissingOrDeclinedForGood) {
-    auto offer = [&] {
-        return offerLaunchCommands(home_.store(), settings_, home_.prompt, engine_, home_.home(),
-                                   *cycle_);
-    };
     home_.prompt.choices = {1};
     EXPECT_EQ(offer(), ImportOutcome::Cancelled);
     EXPECT_EQ(home_.prompt.shown.size(), 1u);
@@ -303,10 +298,6 @@ TEST_F(SaveCycleTest, TheLaunchOfferReplacesACommandOfTheUsersOnlyAfterItsYes) {
     file.write(commandFile().string());
     ASSERT_TRUE(home_.parse(commandFile(), true).ok());
     const auto before = testing::readBytes(commandFile());
-    const auto offer = [&] {
-        return offerLaunchCommands(home_.store(), settings_, home_.prompt, engine_, home_.home(),
-                                   *cycle_);
-    };
     // Kept both: nothing is merged, and the offer comes again next time.
     home_.prompt.answers = {Prompt::Answer::No, Prompt::Answer::No};
     EXPECT_EQ(offer(), ImportOutcome::Cancelled);
