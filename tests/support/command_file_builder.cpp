@@ -175,7 +175,6 @@ std::string CommandFileBuilder::build() const {
     const auto* info = layout::findGeneration(versionCode_);
     const auto generation = info ? info->generation : layout::Generation::Unknown;
     std::string out(layout::kHeaderTemplate.begin(), layout::kHeaderTemplate.end());
-    out.replace(0, 4, magic_.substr(0, 4));
     out[layout::kVersionOffset] = static_cast<char>(versionCode_);
     out[layout::kLanguageOffset] = static_cast<char>(languageCode_);
     const auto count = storedCount_ >= 0 ? static_cast<std::uint32_t>(storedCount_)

@@ -141,10 +141,6 @@ public:
     Command& command(std::string name);
     CommandFileBuilder& list(std::string name, std::vector<std::string> items);
     CommandFileBuilder& rawList(List list);
-    CommandFileBuilder& magic(std::string fourBytes) {
-        magic_ = std::move(fourBytes);
-        return *this;
-    }
     // The header's command count as stored, when it should differ from the records given.
     CommandFileBuilder& storedCommandCount(std::uint32_t count) {
         storedCount_ = count;
@@ -161,7 +157,6 @@ public:
 private:
     std::uint8_t versionCode_;
     std::uint8_t languageCode_;
-    std::string magic_ = "LHSP";
     std::deque<Command> commands_; // stable references for chained calls
     std::vector<List> lists_;
     std::int64_t storedCount_ = -1;
