@@ -5,7 +5,7 @@
 #include "common/status_sink.h"
 #include "common/trace.h"
 #include "common/utf8_path.h"
-#include "format/parser.h"
+#include "loader/parser.h"
 #include "session.h"
 #include "session/installation.h"
 #include "store/statements.h"

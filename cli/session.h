@@ -6,7 +6,7 @@
 #include "common/outcome.h"
 #include "common/version.h"
 #include "console_prompt.h"
-#include "format/parser.h"
+#include "loader/parser.h"
 #include "platform/dragon_engine.h"
 #include "platform/voice_command.h"
 #include "session/backups.h"

@@ -1,6 +1,6 @@
 // Feeds arbitrary bytes to the parser as a command file image: it must never read outside the
 // image, crash or leak, whatever the bytes say.
-#include "format/parser.h"
+#include "loader/parser.h"
 #include "store/statements.h"
 
 #include <cstdint>

@@ -1,9 +1,9 @@
 #include "actions/demo_installation.h"
 
+#include "common/codepage.h"
 #include "common/file_io.h"
 #include "common/text.h"
 #include "common/utf8_path.h"
-#include "format/codepage.h"
 #include "writer/update_engine.h"
 
 namespace qmk::actions {

@@ -2,9 +2,9 @@
 
 #include "actions/edit_rules.h"
 #include "actions/record_actions.h"
+#include "common/codepage.h"
 #include "common/text.h"
 #include "common/utf8_path.h"
-#include "format/codepage.h"
 #include "store/parameters.h"
 #include "store/schema.h"
 #include "writer/guarded_write.h"

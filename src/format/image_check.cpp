@@ -1,6 +1,6 @@
 #include "format/image_check.h"
 
-#include "format/codepage.h"
+#include "common/codepage.h"
 #include "format/file_damage.h"
 #include "format/file_properties.h"
 #include "format/image_reader.h"

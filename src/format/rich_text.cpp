@@ -1,6 +1,6 @@
 #include "format/rich_text.h"
 
-#include "format/codepage.h"
+#include "common/codepage.h"
 
 #include <algorithm>
 #include <array>

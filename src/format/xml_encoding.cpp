@@ -1,6 +1,6 @@
 #include "format/xml_encoding.h"
 
-#include "format/codepage.h"
+#include "common/codepage.h"
 
 #include <cstdint>
 

@@ -1,7 +1,7 @@
 #include "mainwindow/browser.h"
 
+#include "common/codepage.h"
 #include "common/text.h"
-#include "format/codepage.h"
 #include "session/file_utilities.h"
 #include "store/places.h"
 #include "store/statements.h"

@@ -1,6 +1,6 @@
 #include "mainwindow/finder.h"
 
-#include "format/codepage.h"
+#include "common/codepage.h"
 #include "store/places.h"
 #include "store/user_rows.h"
 

@@ -2,9 +2,9 @@
 
 #include "actions/edit_rules.h"
 #include "actions/record_actions.h"
+#include "common/codepage.h"
 #include "common/file_io.h"
 #include "common/text.h"
-#include "format/codepage.h"
 #include "format/image_reader.h"
 #include "format/record.h"
 #include "store/places.h"

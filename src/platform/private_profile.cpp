@@ -1,6 +1,6 @@
 #include "platform/private_profile.h"
 
-#include "format/codepage.h"
+#include "common/codepage.h"
 
 #include <optional>
 #include <vector>

@@ -3,7 +3,7 @@
 #include "common/program_dir.h"
 #include "common/prompt.h"
 #include "common/trace.h"
-#include "format/parser.h"
+#include "loader/parser.h"
 #include "session/backups.h"
 #include "store/database.h"
 

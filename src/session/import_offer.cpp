@@ -1,8 +1,8 @@
 #include "session/import_offer.h"
 
+#include "common/codepage.h"
 #include "common/text.h"
 #include "common/utf8_path.h"
-#include "format/codepage.h"
 #include "format/layout.h"
 #include "session/merge.h"
 #include "session/supplied_files.h"

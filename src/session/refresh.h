@@ -4,7 +4,7 @@
 #include "common/program_dir.h"
 #include "common/prompt.h"
 #include "common/trace.h"
-#include "format/parser.h"
+#include "loader/parser.h"
 
 #include <filesystem>
 

@@ -5,7 +5,7 @@
 #include "common/prompt.h"
 #include "common/status_sink.h"
 #include "common/trace.h"
-#include "format/parser.h"
+#include "loader/parser.h"
 #include "platform/dragon_engine.h"
 #include "platform/message_loop.h"
 #include "platform/microphone.h"

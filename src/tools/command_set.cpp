@@ -1,12 +1,12 @@
 #include "tools/command_set.h"
 
+#include "common/codepage.h"
 #include "common/file_io.h"
 #include "common/text.h"
 #include "common/utf8_path.h"
 #include "format/body_decoders.h"
-#include "format/codepage.h"
 #include "format/record.h"
-#include "format/row_builder.h"
+#include "loader/row_builder.h"
 
 namespace qmk {
 

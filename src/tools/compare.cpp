@@ -1,6 +1,6 @@
 #include "tools/compare.h"
 
-#include "format/codepage.h"
+#include "common/codepage.h"
 
 #include <map>
 #include <tuple>

@@ -1,7 +1,7 @@
 #include "tools/conflicts.h"
 
+#include "common/codepage.h"
 #include "common/text.h"
-#include "format/codepage.h"
 
 #include <algorithm>
 #include <map>

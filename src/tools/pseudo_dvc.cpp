@@ -1,8 +1,8 @@
 #include "tools/pseudo_dvc.h"
 
+#include "common/codepage.h"
 #include "common/file_io.h"
 #include "common/text.h"
-#include "format/codepage.h"
 #include "format/record.h"
 #include "store/statements.h"
 #include "store/user_rows.h"

@@ -1,9 +1,9 @@
 #include "tools/reports.h"
 
+#include "common/codepage.h"
 #include "common/file_io.h"
 #include "common/text.h"
 #include "common/utf8_path.h"
-#include "format/codepage.h"
 #include "store/parameters.h"
 #include "store/statements.h"
 #include "store/user_rows.h"

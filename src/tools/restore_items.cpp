@@ -2,7 +2,7 @@
 
 #include "common/text.h"
 #include "common/utf8_path.h"
-#include "format/parser.h"
+#include "loader/parser.h"
 #include "store/statements.h"
 #include "store/user_rows.h"
 #include "writer/new_records.h"

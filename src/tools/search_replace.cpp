@@ -1,6 +1,6 @@
 #include "tools/search_replace.h"
 
-#include "format/codepage.h"
+#include "common/codepage.h"
 #include "store/statements.h"
 #include "store/user_rows.h"
 #include "writer/record_edits.h"

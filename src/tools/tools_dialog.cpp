@@ -1,8 +1,8 @@
 #include "tools/tools_dialog.h"
 
+#include "common/codepage.h"
 #include "common/text.h"
 #include "common/utf8_path.h"
-#include "format/codepage.h"
 #include "store/parameters.h"
 #include "store/places.h"
 #include "store/schema.h"

@@ -1,8 +1,8 @@
 #include "writer/export_dat.h"
 
+#include "common/codepage.h"
 #include "common/text.h"
 #include "common/utf8_path.h"
-#include "format/codepage.h"
 #include "format/duplicate_log.h"
 #include "format/file_properties.h"
 #include "format/record.h"

@@ -1,7 +1,7 @@
 #include "writer/export_store.h"
 
+#include "common/codepage.h"
 #include "common/text.h"
-#include "format/codepage.h"
 
 #include <algorithm>
 #include <functional>

@@ -1,8 +1,8 @@
 #include "writer/keys_to_script.h"
 
+#include "common/codepage.h"
 #include "common/regex.h"
 #include "common/text.h"
-#include "format/codepage.h"
 
 #include <algorithm>
 #include <array>

@@ -5,7 +5,7 @@
 #include "format/image_reader.h"
 #include "format/keynames.h"
 #include "format/record.h"
-#include "format/row_builder.h"
+#include "loader/row_builder.h"
 #include "store/schema.h"
 #include "store/user_rows.h"
 #include "writer/list_names.h"

@@ -1,8 +1,8 @@
 #include "writer/rebuilds.h"
 
+#include "common/codepage.h"
 #include "common/utf8_path.h"
 #include "format/body_decoders.h"
-#include "format/codepage.h"
 #include "format/file_properties.h"
 #include "format/record.h"
 #include "store/statements.h"

@@ -1,9 +1,9 @@
 #include "writer/record_edits.h"
 
+#include "common/codepage.h"
 #include "common/text.h"
 #include "common/utf8_path.h"
 #include "format/body_decoders.h"
-#include "format/codepage.h"
 #include "format/image_reader.h"
 #include "format/keynames.h"
 #include "format/record.h"

@@ -1,8 +1,8 @@
 #include "writer/update_engine.h"
 
+#include "common/codepage.h"
 #include "common/file_lock.h"
 #include "common/text.h"
-#include "format/codepage.h"
 #include "format/file_properties.h"
 #include "format/image_reader.h"
 #include "format/keynames.h"

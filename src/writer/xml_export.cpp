@@ -1,9 +1,9 @@
 #include "writer/xml_export.h"
 
+#include "common/codepage.h"
 #include "common/text.h"
 #include "common/utf8_path.h"
 #include "format/body_decoders.h"
-#include "format/codepage.h"
 #include "format/image_reader.h"
 #include "format/record.h"
 #include "format/rich_text.h"

@@ -1,8 +1,8 @@
 #include "writer/xml_import.h"
 
+#include "common/codepage.h"
 #include "common/text.h"
 #include "format/body_decoders.h"
-#include "format/codepage.h"
 #include "format/image_reader.h"
 #include "format/record.h"
 #include "format/rich_text.h"

@@ -1,5 +1,5 @@
 #include "actions/edit_rules.h"
-#include "format/parser.h"
+#include "loader/parser.h"
 #include "main_session_fixture.h"
 #include "text_checks.h"
 

@@ -5,7 +5,7 @@
 #include "common/prompt.h"
 #include "common/status_sink.h"
 #include "common/trace.h"
-#include "format/parser.h"
+#include "loader/parser.h"
 #include "store/database.h"
 #include "store/selection.h"
 #include "store/user_row.h"

@@ -1,4 +1,4 @@
-#include "format/codepage.h"
+#include "common/codepage.h"
 #include "format/image_reader.h"
 #include "format/keynames.h"
 #include "format/record.h"

@@ -1,4 +1,4 @@
-#include "format/codepage.h"
+#include "common/codepage.h"
 #include "format/keynames.h"
 #include "format/record.h"
 #include "format/xml_encoding.h"

@@ -1,7 +1,7 @@
-#include "format/row_builder.h"
+#include "loader/row_builder.h"
 
+#include "common/codepage.h"
 #include "common/text.h"
-#include "format/codepage.h"
 
 namespace qmk {
 

@@ -1,8 +1,8 @@
-#include "format/parser.h"
+#include "loader/parser.h"
 
 #include "common/file_io.h"
 #include "common/utf8_path.h"
-#include "format/parse_run.h"
+#include "loader/parse_run.h"
 #include "store/schema.h"
 #include "store/statements.h"
 

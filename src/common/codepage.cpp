@@ -1,4 +1,4 @@
-#include "format/codepage.h"
+#include "common/codepage.h"
 
 #include <algorithm>
 #include <array>

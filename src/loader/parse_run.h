@@ -2,8 +2,8 @@
 
 #include "format/duplicate_log.h"
 #include "format/keynames.h"
-#include "format/parser.h"
 #include "format/record.h"
+#include "loader/parser.h"
 #include "store/parameters.h"
 #include "store/user_rows.h"
 

@@ -1,4 +1,4 @@
-#include "format/codepage.h"
+#include "common/codepage.h"
 
 #include <gtest/gtest.h>
 

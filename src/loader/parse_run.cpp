@@ -1,11 +1,11 @@
-#include "format/parse_run.h"
+#include "loader/parse_run.h"
 
+#include "common/codepage.h"
 #include "common/text.h"
 #include "common/utf8_path.h"
 #include "format/body_decoders.h"
-#include "format/codepage.h"
 #include "format/damage_report.h"
-#include "format/row_builder.h"
+#include "loader/row_builder.h"
 #include "store/statements.h"
 
 namespace qmk {
