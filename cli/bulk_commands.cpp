@@ -5,11 +5,10 @@
 #include "commands.h"
 #include "common/text.h"
 #include "common/utf8_path.h"
-#include "mainwindow/browser.h"
-#include "mainwindow/finder.h"
 #include "store/parameters.h"
 #include "store/schema.h"
 #include "store/statements.h"
+#include "tools/find_search.h"
 #include "tools/pseudo_dvc.h"
 #include "tools/reports.h"
 #include "tools/search_replace.h"
@@ -233,25 +232,21 @@ public:
     }
 
     int find() {
-        EditGate nothingEdited;
-        Browser browser(&session_.store(), nothingEdited);
-        browser.start();
-        Finder finder(session_.store(), browser, session_.prompt());
         FindSettings settings;
         settings.text = o_.search;
         settings.matchCase = o_.matchCase;
         settings.field = o_.in == "body"    ? FindSettings::Field::Content
                          : o_.in == "scope" ? FindSettings::Field::Scope
                                             : FindSettings::Field::Name;
-        if (!finder.findFirst(settings))
+        // Every type of command and LIST, as the window's View shows them at first.
+        const auto matches = findAll(session_.store(), settings, hasShownType);
+        if (matches.empty()) {
+            if (!settings.text.empty())
+                session_.prompt().message(notFoundText(settings.text, true), "Not Found");
             return kFailed;
-        // Every match in the Find order, until "no more matches"; never more than the rows.
-        auto rows =
-            statements::countCommands(session_.store()) + statements::countLists(session_.store());
-        do
-            out_ << browser.currentProgram() << '\t' << browser.currentScope() << '\t'
-                 << browser.currentItemName() << '\n';
-        while (--rows > 0 && finder.findAgain());
+        }
+        for (const auto& match : matches)
+            out_ << match.at.program << '\t' << match.at.scope << '\t' << match.at.name << '\n';
         return kDone;
     }
 

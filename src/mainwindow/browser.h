@@ -23,7 +23,6 @@ enum Tab : int { CommandsTab = 0, ListsTab = 1, RecentlyCreatedTab = 2, Recently
 
 // The eight type switches of the View, in menu order.
 enum class TypeSwitch { Keys, Scripts, Lists, Text, Plain, Recorder, Steps, Advanced };
-inline constexpr std::array<char, 8> kTypeCodes{'K', 'S', 'L', 'T', 'P', 'R', 'X', 'A'};
 
 enum class SelectorKind { Program, Scope, Group };
 

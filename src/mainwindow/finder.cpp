@@ -1,8 +1,6 @@
 #include "mainwindow/finder.h"
 
-#include "common/codepage.h"
 #include "store/places.h"
-#include "store/user_rows.h"
 
 namespace qmk {
 
@@ -13,47 +11,19 @@ void Finder::begin() {
 }
 
 bool Finder::walk(const std::optional<places::SortKey>& from, bool forward) {
-    // Texts are compared in the file's code page, where one byte is one character.
-    const bool exact = settings_.matchCase;
-    const auto wanted = codepage::fromUtf8(settings_.text);
-    if (!wanted.ok)
-        return false; // no record can hold a character the file cannot
-    const auto needle = exact ? wanted.bytes : codepage::toUpper(wanted.bytes);
-    const int column =
-        UserTable::columnOf(settings_.field == FindSettings::Field::Name      ? "name"
-                            : settings_.field == FindSettings::Field::Content ? "script"
-                                                                              : "state");
-    bool found = false;
-    places::forEachInListOrder(store_, from, forward, [&](const Statement& select) {
-        // Most rows cannot match: they are passed over before the row is read whole.
-        if (!codepage::mayContain(select.view(column), settings_.text, exact))
-            return true;
-        const auto row = UserTable::rowFrom(select);
-        if (!browser_.passesView(row))
-            return true;
-        const auto& field = settings_.field == FindSettings::Field::Name      ? row.name
-                            : settings_.field == FindSettings::Field::Content ? row.script
-                                                                              : row.scope;
-        auto haystack = codepage::fromUtf8(field).bytes;
-        if (!exact)
-            haystack = codepage::toUpper(haystack);
-        const auto at = haystack.find(needle);
-        if (at == std::string::npos)
-            return true;
-        if (settings_.field == FindSettings::Field::Content) {
-            highlightStart_ = at;
-            highlightLength_ = needle.size();
-        }
-        matched_ = true;
-        againEnabled_ = true;
-        foundType_ = row.type;
-        lastMatch_ = places::SortKey{row.globalsort, row.program, row.scope, row.name, row.id};
-        browser_.setCurrent(row.program, row.scope);
-        browser_.setCurrentItemName(row.name);
-        found = true;
+    const auto match = findMatch(store_, settings_, from, forward,
+                                 [this](const UserRow& row) { return browser_.passesView(row); });
+    if (!match)
         return false;
-    });
-    return found;
+    highlightStart_ = match->highlightStart;
+    highlightLength_ = match->highlightLength;
+    matched_ = true;
+    againEnabled_ = true;
+    foundType_ = match->type;
+    lastMatch_ = match->at;
+    browser_.setCurrent(match->at.program, match->at.scope);
+    browser_.setCurrentItemName(match->at.name);
+    return true;
 }
 
 bool Finder::findFirst(const FindSettings& settings) {
@@ -66,9 +36,7 @@ bool Finder::findFirst(const FindSettings& settings) {
         return false;
     if (walk(std::nullopt, true))
         return true;
-    prompt_.message("\"" + settings_.text + "\" not found in " +
-                        (browser_.view().all ? "your macro files" : "current View"),
-                    "Not Found");
+    prompt_.message(notFoundText(settings_.text, browser_.view().all), "Not Found");
     return false;
 }
 

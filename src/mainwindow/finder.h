@@ -4,19 +4,12 @@
 #include "mainwindow/browser.h"
 #include "store/database.h"
 #include "store/places.h"
+#include "tools/find_search.h"
 
 #include <optional>
 #include <string>
 
 namespace qmk {
-
-// What the Find dialog searches: the text, the field and the case switch.
-struct FindSettings {
-    enum class Field { Name, Content, Scope };
-    std::string text;
-    Field field = Field::Name;
-    bool matchCase = false;
-};
 
 // Find: searches the store in `name` order (Global Commands first, then by Program, Scope and
 // name), honouring the View, and takes the window to the first, next or previous match.
@@ -45,7 +38,7 @@ public:
 
 private:
     bool step(bool forward);
-    // The rows after (or before) `from`, else every row, up to the next match.
+    // Shows the next match after (or before) `from`, else from the start; false when none.
     bool walk(const std::optional<places::SortKey>& from, bool forward);
     void begin();
 

@@ -7,6 +7,9 @@
 
 namespace qmk {
 
+// The type letters of the records the window shows, in the View menu's order.
+inline constexpr std::array<char, 8> kTypeCodes{'K', 'S', 'L', 'T', 'P', 'R', 'X', 'A'};
+
 // One row of table `user`: a command or LIST record as the store holds it (texts in UTF-8).
 // Fields follow the columns in order; where a column's stored name says something else, the
 // column is named beside its field (user_rows.cpp maps one to the other).
