@@ -71,11 +71,9 @@ ToolsDialog::ToolsDialog(MainSession& session, Prompt& prompt, const std::string
 }
 
 void ToolsDialog::buildSearch(QGridLayout* layout, int& row) {
-    engine_ = std::make_unique<UpdateEngine>(EngineContext{session_.home(), session_.store(),
-                                                           session_.trace(), session_.files(),
-                                                           session_.commandFile()});
+    work_ = session_.writeSession(prompt_);
     search_ = std::make_unique<SearchReplace>(
-        session_.store(), *engine_, prompt_,
+        session_.store(), work_->engine(), prompt_,
         [this](const std::string& text) { session_.setProgress(text); });
     auto* label = new QLabel("Search &for", this);
     find_ = new QLineEdit(this);
@@ -125,7 +123,7 @@ void ToolsDialog::buildSearch(QGridLayout* layout, int& row) {
 // The Search button: the rows selected as for every tool, then the first occurrence.
 void ToolsDialog::search() {
     if (!search_->running()) {
-        auto session = session_.fileSession(*engine_, prompt_);
+        auto& session = work_->session();
         if (search_->writtenHere())
             session.changedBehindUs = [] { return false; };
         const auto chosen = actions::selectForTool(session, request());
@@ -176,9 +174,8 @@ ReportRequest ToolsDialog::request() const {
 }
 
 void ToolsDialog::act() {
-    UpdateEngine engine({session_.home(), session_.store(), session_.trace(), session_.files(),
-                         session_.commandFile()});
-    auto context = session_.fileSession(engine, prompt_);
+    const auto work = session_.writeSession(prompt_);
+    auto& context = work->session();
     // The duplicate question names the file the export writes, ".dat" and all.
     context.duplicates = duplicatePrompt(
         prompt_, actions::exportTargetFile(entry_ ? entry_->text().toStdString() : std::string()),

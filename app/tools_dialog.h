@@ -42,7 +42,7 @@ private:
     QLineEdit* entry_ = nullptr;
     ToolsOutcome outcome_;
     // Search and replace ("replace" mode).
-    std::unique_ptr<UpdateEngine> engine_;
+    actions::WriteSessionPtr work_;
     std::unique_ptr<SearchReplace> search_;
     QLineEdit* find_ = nullptr;
     QLineEdit* with_ = nullptr;

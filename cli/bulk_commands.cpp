@@ -76,8 +76,7 @@ class Bulk {
 public:
     Bulk(const BulkOptions& options, Session& session, std::ostream& out)
         : o_(options), session_(session), out_(out),
-          engine_(EngineContext{session.home(), session.store(), session.trace(), session.files(),
-                                session.parser().commandFile()}) {}
+          work_(session.writeSession(viewOutlets(o_.view))) {}
 
 private:
     int refuse(const std::string& message, const std::string& title = "Quillmark10") {
@@ -86,8 +85,8 @@ private:
 
     std::string path() const { return utf8Of(session_.parser().commandFile()); }
 
-    actions::FileSession context(const std::string& exportTarget = {}) {
-        auto session = session_.fileSession(engine_, viewOutlets(o_.view));
+    actions::FileSession& context(const std::string& exportTarget = {}) {
+        auto& session = work_->session();
         session.duplicates =
             duplicateQuestion(session_.prompt(), o_.onDuplicate, exportTarget, path());
         return session;
@@ -217,7 +216,7 @@ public:
         if (!chosen.outcome.done())
             return finish(chosen.outcome);
         session_.archiveBeforeWrite();
-        SearchReplace search(session_.store(), engine_, session_.prompt(),
+        SearchReplace search(session_.store(), work_->engine(), session_.prompt(),
                              [](const std::string&) {});
         search.start(chosen.rows);
         const auto step = search.replaceAll(o_.search, o_.replace, o_.matchCase);
@@ -254,7 +253,7 @@ private:
     const BulkOptions& o_;
     Session& session_;
     std::ostream& out_;
-    UpdateEngine engine_;
+    actions::WriteSessionPtr work_;
     ReportRequest request_;
 };
 

@@ -131,11 +131,10 @@ int restore(Session& session, const RestoreOptions& options, std::ostream& out) 
 
     session.archiveBeforeWrite();
     const auto file = session.parser().commandFile();
-    UpdateEngine engine(
-        EngineContext{session.home(), session.store(), session.trace(), session.files(), file});
+    const auto work = session.writeSession();
     CountKeeper status;
     const auto outcome = restoreItems(
-        engine, pathFromUtf8(options.archive), chosen,
+        work->engine(), pathFromUtf8(options.archive), chosen,
         duplicateQuestion(session.prompt(), options.onDuplicate, utf8Of(file), options.archive),
         status, session.prompt());
     if (outcome.cancelled)

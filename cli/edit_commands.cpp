@@ -47,9 +47,7 @@ std::string scopeOf(const EditOptions& o) {
 class Editor {
 public:
     Editor(const EditOptions& options, Session& session, std::ostream& out, std::istream& in)
-        : o_(options), session_(session), out_(out), in_(in),
-          engine_(EngineContext{session.home(), session.store(), session.trace(), session.files(),
-                                session.parser().commandFile()}) {}
+        : o_(options), session_(session), out_(out), in_(in), work_(session.writeSession()) {}
 
 private:
     int refuse(const std::string& message, const std::string& title = "Quillmark10") {
@@ -60,7 +58,7 @@ private:
         return session_.finish(outcome, outcome.fileChanged ? what : "unchanged", out_);
     }
 
-    actions::FileSession context() { return session_.fileSession(engine_); }
+    const actions::FileSession& context() { return work_->session(); }
 
     std::optional<UserRow> selected() {
         if (o_.list)
@@ -189,7 +187,7 @@ private:
     Session& session_;
     std::ostream& out_;
     std::istream& in_;
-    UpdateEngine engine_;
+    actions::WriteSessionPtr work_;
 };
 
 } // namespace

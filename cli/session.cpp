@@ -187,6 +187,12 @@ int Session::finish(const Outcome& outcome, const std::string& report, std::ostr
     return kDone;
 }
 
+actions::WriteSessionPtr Session::writeSession(ReportOutlets outlets) {
+    return std::make_unique<actions::WriteSession>(
+        EngineContext{home_, *db_, trace_, files_, parser_->commandFile()},
+        [&](UpdateEngine& engine) { return fileSession(engine, std::move(outlets)); });
+}
+
 actions::FileSession Session::fileSession(UpdateEngine& engine, ReportOutlets outlets) {
     return {*db_,
             engine,

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "actions/file_session.h"
+#include "actions/write_session.h"
 #include "common/file_io.h"
 #include "common/file_lock.h"
 #include "common/outcome.h"
@@ -71,7 +72,8 @@ public:
     // The last parse found no command file at all: nothing of it, nor anything older, is shown.
     bool notACommandFile() const { return notACommandFile_; }
     // The open file's facts for the application layer, with the View's type letters.
-    actions::FileSession fileSession(UpdateEngine& engine, ReportOutlets outlets = {});
+    // An operation's engine on the file of this run and the session it runs in.
+    actions::WriteSessionPtr writeSession(ReportOutlets outlets = {});
 
     Database& store() { return *db_; }
     const Parser& parser() const { return *parser_; }
@@ -85,6 +87,7 @@ public:
     DragonEngine& engine() { return engine_; }
 
 private:
+    actions::FileSession fileSession(UpdateEngine& engine, ReportOutlets outlets);
     ProgramDir home_;
     std::ostream& err_;
     ConsolePrompt prompt_;

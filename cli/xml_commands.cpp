@@ -29,9 +29,8 @@ int importXml(const ImportOptions& o, const std::string& target, Session& sessio
     std::string summary;
     Outcome outcome;
     if (std::filesystem::exists(pathFromUtf8(target))) {
-        UpdateEngine engine(EngineContext{session.home(), session.store(), session.trace(),
-                                          session.files(), session.parser().commandFile()});
-        auto context = session.fileSession(engine);
+        const auto work = session.writeSession();
+        auto& context = work->session();
         context.duplicates = duplicateQuestion(session.prompt(), o.onDuplicate, target, o.xml);
         outcome = actions::importXmlIntoOpenFile(context, request, &summary);
     } else {

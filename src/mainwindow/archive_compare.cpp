@@ -59,10 +59,9 @@ bool ArchiveComparison::restore(const std::vector<std::size_t>& chosen,
     if (items.empty())
         return false;
     session_.rollBackCheck();
-    UpdateEngine engine(EngineContext{session_.home(), session_.store(), session_.trace(),
-                                      session_.files(), session_.commandFile()});
+    const auto work = session_.writeSession(session_.prompt());
     const auto outcome =
-        restoreItems(engine, archive_, items, ask, session_.status(), session_.prompt());
+        restoreItems(work->engine(), archive_, items, ask, session_.status(), session_.prompt());
     if (!outcome.result.ok) {
         session_.prompt().message(outcome.result.message, outcome.result.title);
         return false;

@@ -116,6 +116,12 @@ bool Editor::externalChangeStops(bool announce) {
     return true;
 }
 
+actions::WriteSessionPtr Editor::writeSession() {
+    return std::make_unique<actions::WriteSession>(
+        EngineContext{p_.home, p_.store, p_.trace, p_.files, p_.commandFile()},
+        [this](UpdateEngine& engine) { return fileSession(engine); });
+}
+
 actions::FileSession Editor::fileSession(UpdateEngine& engine) {
     return {p_.store,
             engine,
@@ -182,8 +188,7 @@ std::optional<std::optional<UserRow>> Editor::locationCheck() {
         model.reset();
     NewCommand here;
     here.program = p_.browser.currentProgram();
-    UpdateEngine engine({p_.home, p_.store, p_.trace, p_.files, p_.commandFile()});
-    if (const auto refusal = actions::placementCheck(fileSession(engine), here, model)) {
+    if (const auto refusal = actions::placementCheck(writeSession()->session(), here, model)) {
         refused(*refusal);
         return std::nullopt;
     }
@@ -288,8 +293,8 @@ std::string Editor::bodyToWrite(const EditTarget& target, const std::string& typ
 }
 
 Outcome Editor::write(const EditTarget& target, const ItemTexts& typed) {
-    UpdateEngine engine({p_.home, p_.store, p_.trace, p_.files, p_.commandFile()});
-    const auto session = fileSession(engine);
+    const auto work = writeSession();
+    const auto& session = work->session();
     const auto body = bodyToWrite(target, typed.body);
     if (target.creates() && target.type == "L")
         return actions::createList(session, target.name, body);
@@ -406,8 +411,7 @@ void Editor::rename() {
         p_.browser.reset(-1);
         return;
     }
-    UpdateEngine engine({p_.home, p_.store, p_.trace, p_.files, p_.commandFile()});
-    const auto outcome = actions::renameItem(fileSession(engine), *row, *answer);
+    const auto outcome = actions::renameItem(writeSession()->session(), *row, *answer);
     if (refused(outcome)) {
         if (outcome.code == Outcome::Code::Refused)
             p_.browser.reset(-1);
@@ -440,8 +444,8 @@ void Editor::remove() {
             nextName = next->name;
         }
     }
-    UpdateEngine engine({p_.home, p_.store, p_.trace, p_.files, p_.commandFile()});
-    auto session = fileSession(engine);
+    const auto work = writeSession();
+    auto& session = work->session();
     session.progress = [this](const std::string& text) {
         p_.status.setProgress(text);
         p_.status.repaint();

@@ -391,6 +391,12 @@ void MainSession::pump() {
     engine_.pump();
 }
 
+actions::WriteSessionPtr MainSession::writeSession(Prompt& prompt) {
+    return std::make_unique<actions::WriteSession>(
+        EngineContext{home_, *store_, trace_, files_, commandFile_},
+        [&](UpdateEngine& engine) { return fileSession(engine, prompt); });
+}
+
 actions::FileSession MainSession::fileSession(UpdateEngine& engine, Prompt& prompt) {
     ReportOutlets outlets;
     outlets.shown = [this](const UserRow& row) { return browser_.passesView(row); };
@@ -413,39 +419,35 @@ actions::FileSession MainSession::fileSession(UpdateEngine& engine, Prompt& prom
 bool MainSession::convertFormat(const std::string& label) {
     if (!gate_.allowsLeaving())
         return false;
-    UpdateEngine engine({home_, *store_, trace_, files_, commandFile_});
-    return finishConversion(actions::convertFileFormat(fileSession(engine, prompt_), label));
+    return finishConversion(actions::convertFileFormat(writeSession(prompt_)->session(), label));
 }
 
 bool MainSession::convertLanguage(const std::string& choice) {
     if (!gate_.allowsLeaving())
         return false;
-    UpdateEngine engine({home_, *store_, trace_, files_, commandFile_});
-    return finishConversion(actions::convertFileLanguage(fileSession(engine, prompt_), choice));
+    return finishConversion(actions::convertFileLanguage(writeSession(prompt_)->session(), choice));
 }
 
 Outcome MainSession::exportXml(const ReportRequest& request, xmltext::Encoding encoding) {
-    UpdateEngine engine({home_, *store_, trace_, files_, commandFile_});
     std::string summary;
-    auto outcome =
-        actions::exportXml(fileSession(engine, prompt_), request, request.file, encoding, &summary);
+    auto outcome = actions::exportXml(writeSession(prompt_)->session(), request, request.file,
+                                      encoding, &summary);
     if (outcome.done())
         outcome.message += "\r\n" + summary;
     return outcome;
 }
 
 Outcome MainSession::writeReport(const ReportRequest& request, ReportOutlets outlets) {
-    UpdateEngine engine({home_, *store_, trace_, files_, commandFile_});
-    auto session = fileSession(engine, prompt_);
-    session.outlets = std::move(outlets);
-    return actions::writeReport(session, request);
+    const auto work = writeSession(prompt_);
+    work->session().outlets = std::move(outlets);
+    return actions::writeReport(work->session(), request);
 }
 
 void MainSession::importXml(const std::filesystem::path& xml) {
     if (!gate_.allowsLeaving())
         return;
-    UpdateEngine engine({home_, *store_, trace_, files_, commandFile_});
-    auto session = fileSession(engine, prompt_);
+    const auto work = writeSession(prompt_);
+    auto& session = work->session();
     session.duplicates = duplicatePrompt(prompt_, utf8Of(commandFile_), utf8Of(xml));
     actions::XmlImport request{xml, false};
     std::string summary;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "actions/file_session.h"
+#include "actions/write_session.h"
 #include "common/file_io.h"
 #include "common/program_dir.h"
 #include "common/prompt.h"
@@ -102,9 +103,9 @@ public:
     void rollBackCheck();
     bool productionOpen() { return nat_ && nat_->isUsersOwnFile(utf8Of(commandFile_)); }
     std::string languageName() const { return parser_ ? parser_->properties().languageName : ""; }
-    // The open file's facts for an operation of the application layer: the View filter, the
-    // external-change check, the day's archive and the progress line of this window.
-    actions::FileSession fileSession(UpdateEngine& engine, Prompt& prompt);
+    // An operation's engine on the open file, and the file's facts it needs: the View filter,
+    // the external-change check, the day's archive and the progress line of this window.
+    actions::WriteSessionPtr writeSession(Prompt& prompt);
     // Tools menu: the open file rewritten in an older format ("6.0" ... "8.0") or another
     // language (an entry of the language dialog's list), its outcome shown and the file read
     // again after a write. True when the language dialog may close.
@@ -152,6 +153,7 @@ public:
     }
 
 private:
+    actions::FileSession fileSession(UpdateEngine& engine, Prompt& prompt);
     void askAboutHardLinks(const std::filesystem::path& file);
     bool finishStart(const std::string& commandLine, const std::optional<WindowInfo>& front,
                      const DragonWindow& dragon);

@@ -87,8 +87,7 @@ TEST_F(MainSessionTest, AToolRunOnAFileChangedBehindTheStoreReadsTheFileAgain) {
     ASSERT_TRUE(main->start("global commands"));
     const auto before = testing::readBytes(commandFile());
     fs::last_write_time(commandFile(), fs::last_write_time(commandFile()) + std::chrono::hours(1));
-    UpdateEngine engine({home_.home(), main->store(), main->trace(), main->files(), commandFile()});
-    const auto outcome = runTool(main->fileSession(engine, home_.prompt), "delete", {}, "");
+    const auto outcome = runTool(main->writeSession(home_.prompt)->session(), "delete", {}, "");
     EXPECT_EQ(home_.prompt.shown.back().text, kChangedBehindUs);
     EXPECT_TRUE(main->afterTools(outcome));
     EXPECT_FALSE(main->saveCycle().externalChange(false)) << "the store holds the file again";
