@@ -2,7 +2,6 @@
 
 #include "mainwindow/tools_runner.h"
 #include "selection_widgets.h"
-#include "store/statements.h"
 
 #include <QButtonGroup>
 #include <QClipboard>

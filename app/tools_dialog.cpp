@@ -3,7 +3,6 @@
 #include "actions/file_actions.h"
 #include "qt_text.h"
 #include "selection_widgets.h"
-#include "store/statements.h"
 
 #include <QButtonGroup>
 #include <QCheckBox>
@@ -126,17 +125,15 @@ void ToolsDialog::search() {
         auto& session = work_->session();
         if (search_->writtenHere())
             session.changedBehindUs = [] { return false; };
-        const auto chosen = actions::selectForTool(session, request());
-        if (!chosen.outcome.done()) {
-            showOutcome(prompt_, chosen.outcome);
-            if (chosen.outcome.code == Outcome::Code::Stale) {
+        const auto started = actions::startSearch(session, request(), *search_);
+        if (!started.done()) {
+            showOutcome(prompt_, started);
+            if (started.code == Outcome::Code::Stale) {
                 outcome_.done = true;
                 accept();
             }
             return;
         }
-        session_.rollBackCheck();
-        search_->start(chosen.rows);
     }
     showFound(search_->findNext(find_->text().toStdString(), matchCase_->isChecked()));
 }

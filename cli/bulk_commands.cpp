@@ -212,13 +212,10 @@ public:
     int replaceAll() {
         if (!selected())
             return kFailed;
-        const auto chosen = actions::selectForTool(context(), request_);
-        if (!chosen.outcome.done())
-            return finish(chosen.outcome);
-        session_.archiveBeforeWrite();
         SearchReplace search(session_.store(), work_->engine(), session_.prompt(),
                              [](const std::string&) {});
-        search.start(chosen.rows);
+        if (const auto started = actions::startSearch(context(), request_, search); !started.done())
+            return finish(started);
         const auto step = search.replaceAll(o_.search, o_.replace, o_.matchCase);
         if (step == SearchReplace::Step::Refused)
             return kFailed;

@@ -61,6 +61,16 @@ ChosenRows selectForTool(const FileSession& s, const ReportRequest& selection) {
     return selectRows(s.store, selection, s.outlets, "Nothing is selected to act on");
 }
 
+Outcome startSearch(const FileSession& s, const ReportRequest& selection, SearchReplace& search) {
+    const auto chosen = selectForTool(s, selection);
+    if (!chosen.outcome.done())
+        return chosen.outcome;
+    if (s.archiveBeforeWrite)
+        s.archiveBeforeWrite();
+    search.start(chosen.rows);
+    return chosen.outcome;
+}
+
 Outcome deleteSelected(const FileSession& s, const ReportRequest& selection) {
     const auto chosen = selectForTool(s, selection);
     if (!chosen.outcome.done())

@@ -3,6 +3,7 @@
 #include "actions/file_session.h"
 #include "common/outcome.h"
 #include "tools/reports.h"
+#include "tools/search_replace.h"
 #include "writer/record_walker.h"
 
 #include <optional>
@@ -22,6 +23,10 @@ std::optional<Outcome> refusedBeforeSelection(const FileSession& session);
 // The rows a tool acts on: done with the rows, or why there are none (the file changed behind
 // the store, nothing picked, nothing the View shows).
 ChosenRows selectForTool(const FileSession& session, const ReportRequest& selection);
+// Search and replace begins: the rows chosen as for every tool, the day's archive taken before
+// anything can be replaced. Not done when there are no rows to search.
+Outcome startSearch(const FileSession& session, const ReportRequest& selection,
+                    SearchReplace& search);
 
 Outcome deleteSelected(const FileSession& session, const ReportRequest& selection);
 Outcome renameGroup(const FileSession& session, const ReportRequest& selection,
