@@ -15,7 +15,7 @@
 #include "platform/dragon_engine.h"
 #include "platform/message_loop.h"
 #include "platform/voice_command.h"
-#include "platform/windows.h"
+#include "platform/window_system.h"
 #include "session/save_cycle.h"
 #include "store/database.h"
 #include "writer/update_engine.h"

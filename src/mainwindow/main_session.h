@@ -20,7 +20,7 @@
 #include "platform/message_loop.h"
 #include "platform/microphone.h"
 #include "platform/voice_command.h"
-#include "platform/windows.h"
+#include "platform/window_system.h"
 #include "session/backups.h"
 #include "session/nat.h"
 #include "session/save_cycle.h"

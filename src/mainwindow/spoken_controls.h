@@ -2,7 +2,7 @@
 
 #include "mainwindow/browser.h"
 #include "platform/voice_command.h"
-#include "platform/windows.h"
+#include "platform/window_system.h"
 
 #include <functional>
 #include <optional>

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "common/utf8_path.h"
-#include "platform/windows.h"
+#include "platform/window_system.h"
 
 #include <chrono>
 #include <cstdint>

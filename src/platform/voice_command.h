@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/windows.h"
+#include "platform/window_system.h"
 
 #include <cstdint>
 #include <functional>

@@ -9,7 +9,7 @@
 #include "platform/dragon_engine.h"
 #include "platform/message_loop.h"
 #include "platform/microphone.h"
-#include "platform/windows.h"
+#include "platform/window_system.h"
 #include "session/merge.h"
 #include "session/nat.h"
 #include "session/settings.h"

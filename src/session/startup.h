@@ -8,7 +8,7 @@
 #include "platform/microphone.h"
 #include "platform/single_instance.h"
 #include "platform/voice_command.h"
-#include "platform/windows.h"
+#include "platform/window_system.h"
 #include "store/database.h"
 
 #include <cstdint>

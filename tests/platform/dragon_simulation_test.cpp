@@ -6,7 +6,7 @@
 #include "platform/process.h"
 #include "platform/single_instance.h"
 #include "platform/voice_command.h"
-#include "platform/windows.h"
+#include "platform/window_system.h"
 #include "test_home.h"
 #include "text_checks.h"
 

@@ -1,4 +1,4 @@
-#include "platform/windows.h"
+#include "platform/window_system.h"
 #include "writer/keys_to_script.h"
 
 #include <algorithm>

@@ -1,4 +1,4 @@
-#include "platform/windows.h"
+#include "platform/window_system.h"
 
 #include "common/text.h"
 
