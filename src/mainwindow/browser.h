@@ -106,7 +106,6 @@ public:
     void markStale(int tab) { stale_[static_cast<std::size_t>(tab)] = true; }
     EditGate& gate() { return gate_; }
     void setFindHighlight(bool on) { findHighlight_ = on; }
-    bool findHighlight() const { return findHighlight_; }
     void setCurrentItemName(std::string name) { currentItem_ = std::move(name); }
     // Find's match in a body: selected in the body when the item is next shown.
     void setHighlight(std::size_t start, std::size_t length) {

@@ -94,7 +94,6 @@ public:
     // The user timer: one tick a second while it runs.
     void tick();
     bool userTimerRunning() const { return userTimerRunning_; }
-    std::int32_t userReadyCounter() const { return userReadyCounter_; }
     bool mergeDone() const { return mergeDone_; }
     bool ended() const { return ended_; }
 

@@ -560,9 +560,10 @@ TEST_F(MainWindowTest, ModifyShowsTheBodyAndCancelInFindForgetsTheSearch) {
     // A body match is highlighted until a click on the tab strip.
     ASSERT_TRUE(window_->finder().findFirst({"High", FindSettings::Field::Content, true}));
     window_->finder().showMatch();
-    ASSERT_TRUE(window_->browser().findHighlight());
-    emit window_->findChild<QTabWidget*>()->tabBarClicked(ListsTab);
-    EXPECT_FALSE(window_->browser().findHighlight());
+    ASSERT_TRUE(window_->browser().item().highlight);
+    auto* tabs = window_->findChild<QTabWidget*>();
+    emit tabs->tabBarClicked(tabs->currentIndex());
+    EXPECT_FALSE(window_->browser().item().highlight);
     click(find, "Cancel");
     const auto shown = home_.prompt.shown.size();
     window_->repeatFind(true);
