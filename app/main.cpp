@@ -1,5 +1,6 @@
 #include "common/version.h"
 #include "main_window.h"
+#include "platform/dragon_platform.h"
 #include "platform/single_instance.h"
 #include "qt_prompt.h"
 #include "session/installation.h"
@@ -34,7 +35,11 @@ int main(int argc, char** argv) {
     const auto lock = qmk::enterProgram(home.folder(), prompt);
     if (!lock)
         return 1;
-    qmk::app::MainWindow window(home);
+    // No back end over Dragon's own controls yet: the simulation stands in.
+    qmk::SimulatedDragon dragon;
+    qmk::app::MainWindow window(home, dragon.platform());
+    if (const char* speak = std::getenv("QUILLMARK10_SPEAK_BOX"); speak && *speak == '1')
+        window.addSpeakBox([&dragon](const std::string& words) { dragon.voice.hear(words); });
     if (!window.start(arguments.commandLine))
         return 1;
     window.show();

@@ -43,9 +43,9 @@ QStringList toList(const std::vector<std::string>& lines) {
 
 } // namespace
 
-MainWindow::MainWindow(ProgramDir home, Prompt* prompt)
+MainWindow::MainWindow(ProgramDir home, DragonPlatform dragon, Prompt* prompt)
     : prompt_(prompt ? *prompt : dialogs_),
-      session_(std::make_unique<MainSession>(std::move(home), prompt_, *this, *this)) {
+      session_(std::make_unique<MainSession>(std::move(home), dragon, prompt_, *this, *this)) {
     dialogs_.setParent(this);
     setAcceptDrops(true);
     buildCentre();

@@ -4,6 +4,7 @@
 #include "mainwindow/main_session.h"
 #include "mainwindow/window_placement.h"
 #include "placeholder_list.h"
+#include "platform/dragon_platform.h"
 #include "qt_prompt.h"
 #include "session/file_menu.h"
 #include "session/save_cycle.h"
@@ -27,6 +28,8 @@ class QStringListModel;
 class QTabWidget;
 class QTextEdit;
 
+class QVBoxLayout;
+
 namespace qmk::app {
 
 class SelectorBar;
@@ -41,7 +44,11 @@ class MainWindow final : public QMainWindow, public SaveCycleView, public Status
     Q_OBJECT
 public:
     // Messages and questions go to real dialogs, or to `prompt` when one is given (tests).
-    explicit MainWindow(ProgramDir home, Prompt* prompt = nullptr);
+    // Dragon's controls come from the platform given; the prompt, when given, stands in for
+    // the window's own message boxes.
+    MainWindow(ProgramDir home, DragonPlatform dragon, Prompt* prompt = nullptr);
+    // A box under the slider whose phrase, on Enter, is heard as if spoken to Dragon.
+    void addSpeakBox(std::function<void(const std::string&)> hear);
     ~MainWindow() override;
 
     // Start-up; false when the program is to end.
@@ -168,6 +175,7 @@ private:
     QLabel* viewLabel_ = nullptr;
     QPushButton* showAllTypes_ = nullptr;
     QSplitter* splitter_ = nullptr;
+    QVBoxLayout* centreLayout_ = nullptr;
     QLabel* progress_ = nullptr;
     QLabel* count_ = nullptr;
     class FindDialog* find_ = nullptr;

@@ -157,18 +157,8 @@ void MainWindow::buildCentre() {
         session_->sliderMoved(position);
     });
     layout->addWidget(slider_);
-    // A developer's aid: a phrase typed here is heard as if spoken to Dragon.
-    if (const char* speak = std::getenv("QUILLMARK10_SPEAK_BOX"); speak && *speak == '1') {
-        auto* box = new QLineEdit(centre);
-        box->setPlaceholderText("Speak: type a phrase and press Enter");
-        connect(box, &QLineEdit::returnPressed, this, [this, box] {
-            session_->voice().hear(box->text().toStdString());
-            box->clear();
-            render();
-        });
-        layout->addWidget(box);
-    }
     layout->addWidget(splitter_, 1);
+    centreLayout_ = layout;
     setCentralWidget(centre);
     // The list and the body share what the window gains; the list never vanishes, the body
     // only when the slider hides it.
@@ -240,6 +230,18 @@ void MainWindow::chooseTab(int tab) {
     const QSignalBlocker quiet(tabs_);
     tabs_->setCurrentIndex(browser().showingTab());
     lists_[static_cast<std::size_t>(browser().showingTab())]->setFocus();
+}
+
+// A developer's aid: a phrase typed here is heard as if spoken to Dragon.
+void MainWindow::addSpeakBox(std::function<void(const std::string&)> hear) {
+    auto* box = new QLineEdit(centralWidget());
+    box->setPlaceholderText("Speak: type a phrase and press Enter");
+    connect(box, &QLineEdit::returnPressed, this, [this, box, hear = std::move(hear)] {
+        hear(box->text().toStdString());
+        box->clear();
+        render();
+    });
+    centreLayout_->insertWidget(centreLayout_->indexOf(splitter_), box);
 }
 
 } // namespace qmk::app

@@ -56,12 +56,14 @@ int main(int argc, char** argv) {
     const auto image = largeFile(60000, 500, 10000);
     FileOps::system().writeFile(userFile, image);
     NoWindow window;
+    SimulatedDragon dragon;
     std::vector<Result> results;
 
     // Start-up: the whole session sequence, with the file changed since the store was filled
     // (a full parse), and unchanged (the parse is skipped).
     auto startSession = [&] {
-        auto session = std::make_unique<MainSession>(home.home(), home.prompt, home.status, window);
+        auto session = std::make_unique<MainSession>(home.home(), dragon.platform(), home.prompt,
+                                                     home.status, window);
         if (!session->start(""))
             std::abort();
         return session;

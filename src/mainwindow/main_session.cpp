@@ -22,10 +22,12 @@ namespace qmk {
 
 namespace fs = std::filesystem;
 
-MainSession::MainSession(ProgramDir home, Prompt& prompt, StatusSink& status, SaveCycleView& view)
+MainSession::MainSession(ProgramDir home, DragonPlatform dragon, Prompt& prompt, StatusSink& status,
+                         SaveCycleView& view)
     : home_(std::move(home)), prompt_(prompt), status_(status), view_(view),
       trace_(home_.file(files::kTrace), now()), settings_(home_.file(kSettingsFile)),
-      engine_(windows_, SimulatedDragonSetup::fromEnvironment()), voice_(windows_) {
+      windows_(dragon.windows), engine_(dragon.engine), microphone_(dragon.microphone),
+      voice_(dragon.voice) {
     loop_.addSource([this] { engine_.pump(); });
     gate_.onRefusal([this](const std::string& whatToDo) {
         status_.setProgress(whatToDo);
@@ -130,9 +132,7 @@ bool MainSession::finishStart(const std::string& commandLine,
     spoken_.setNumbering(values_.numberMenus);
     browser_.onSelectorBuilt([this](SelectorKind kind) { spoken_.selectorBuilt(kind); });
     // The window in front from now on: the scripts of the voice menus type into it.
-    windows_.bringToFront(
-        windows_.open({0, "Quillmark10", "Quillmark10", "quillmark10"},
-                      [this](const std::vector<KeyStroke>& keys) { spoken_.keys(keys); }));
+    windows_.frontOwnWindow([this](const std::vector<KeyStroke>& keys) { spoken_.keys(keys); });
     finder_ = std::make_unique<Finder>(*store_, browser_, prompt_);
     editor_ = std::make_unique<Editor>(Editor::Parts{
         *store_, browser_, prompt_, status_, trace_, files_, home_, *cycle_, voice_, engine_,

@@ -17,6 +17,7 @@
 #include "mainwindow/spoken_controls.h"
 #include "mainwindow/tools_runner.h"
 #include "platform/dragon_engine.h"
+#include "platform/dragon_platform.h"
 #include "platform/message_loop.h"
 #include "platform/microphone.h"
 #include "platform/voice_command.h"
@@ -41,7 +42,8 @@ namespace qmk {
 // cycle. `start` is the window's start-up; the File menu's operations follow it.
 class MainSession {
 public:
-    MainSession(ProgramDir home, Prompt& prompt, StatusSink& status, SaveCycleView& view);
+    MainSession(ProgramDir home, DragonPlatform dragon, Prompt& prompt, StatusSink& status,
+                SaveCycleView& view);
     ~MainSession();
 
     // The start-up of the main window. False when a step failed after its message: the program
@@ -120,10 +122,6 @@ public:
     // The reports dialog's action: the request's rows to a file, the printer or the clipboard.
     Outcome writeReport(const ReportRequest& request, ReportOutlets outlets);
     void importXml(const std::filesystem::path& xml);
-    // The simulated Dragon's windows (the MyCommands Editor among them) and its engine.
-    SimulatedWindows& windows() { return windows_; }
-    SimulatedEngine& engine() { return engine_; }
-    SimulatedVoiceCommand& voice() { return voice_; }
     const ProgramDir& home() const { return home_; }
     const Settings& settings() const { return settings_; }
     // The About box: the version, the licence, the program's directory and the file in use.
@@ -183,10 +181,10 @@ private:
     FileOps files_;
     Settings settings_;
     SettingValues values_;
-    SimulatedWindows windows_;
-    SimulatedEngine engine_;
-    SimulatedMicrophone microphone_;
-    SimulatedVoiceCommand voice_;
+    WindowSystem& windows_;
+    DragonEngine& engine_;
+    Microphone& microphone_;
+    VoiceCommand& voice_;
     PollingLoop loop_;
     std::unique_ptr<Database> store_;
     std::optional<Parser> parser_;

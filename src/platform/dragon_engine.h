@@ -47,6 +47,11 @@ public:
     virtual std::uint32_t speakerLanguage() = 0;
     virtual bool openMyCommandsEditor() = 0;
     virtual void setEvents(EngineEvents events) = 0;
+    // Delivers the events that are due. A back end whose events arrive through the system's
+    // message loop has nothing to do here.
+    virtual void pump() = 0;
+    // Told when an event falls due after `delay`, so a window can wake then instead of polling.
+    virtual void onEventScheduled(std::function<void(std::chrono::milliseconds delay)> due) = 0;
 };
 
 // Where the simulated Dragon keeps its installation, and how it behaves.
@@ -89,11 +94,9 @@ public:
     bool openMyCommandsEditor() override;
     void setEvents(EngineEvents events) override { events_ = std::move(events); }
 
-    // Delivers the events that are due; the program's waits call it.
-    void pump();
-    // Told when an event falls due after `delay`, so a window can wake then instead of polling.
-    void onEventScheduled(std::function<void(std::chrono::milliseconds delay)> scheduled) {
-        scheduled_ = std::move(scheduled);
+    void pump() override;
+    void onEventScheduled(std::function<void(std::chrono::milliseconds delay)> due) override {
+        scheduled_ = std::move(due);
     }
     void setVersion(EngineVersion version) { setup_.version = version; }
     // The user changes something Dragon keeps (a new word, a changed option).

@@ -155,4 +155,8 @@ bool SimulatedWindows::sendKeys(const std::string& keys) {
     return true;
 }
 
+void SimulatedWindows::frontOwnWindow(KeyHandler onKeys) {
+    bringToFront(open({0, "Quillmark10", "Quillmark10", "quillmark10"}, std::move(onKeys)));
+}
+
 } // namespace qmk

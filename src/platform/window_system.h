@@ -46,6 +46,9 @@ public:
     // Types the keys into the window in front; false when the string does not parse or no window
     // is in front.
     virtual bool sendKeys(const std::string& keys) = 0;
+    // The program's own window comes to the front; the keys Dragon's scripts type into it reach
+    // `onKeys` (on Windows the window receives them from the system itself).
+    virtual void frontOwnWindow(std::function<void(const std::vector<KeyStroke>&)> onKeys) = 0;
 };
 
 // The simulation: windows live in this registry. A window may take the keys typed into it; the
@@ -68,6 +71,7 @@ public:
     bool bringToFront(WindowHandle handle) override;
     std::optional<WindowInfo> foreground() override;
     bool sendKeys(const std::string& keys) override;
+    void frontOwnWindow(KeyHandler onKeys) override;
 
 private:
     struct Open {

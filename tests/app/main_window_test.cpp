@@ -77,7 +77,9 @@ protected:
         }
         // No modal offer to import the launch commands in a headless test.
         home_.writeFile("Quillmark10.INI", "[Quillmark]\r\ndont show auto import=-1\r\n");
-        window_ = std::make_unique<app::MainWindow>(home_.home(), &home_.prompt);
+        dragon_ = std::make_unique<SimulatedDragon>();
+        window_ =
+            std::make_unique<app::MainWindow>(home_.home(), dragon_->platform(), &home_.prompt);
         EXPECT_TRUE(window_->start(""));
         window_->resize(1000, 720);
         window_->show();
@@ -104,6 +106,7 @@ protected:
 
     testing::TestHome home_;
     testing::ScopedEnvironment environment_;
+    std::unique_ptr<SimulatedDragon> dragon_; // before the window, which uses it
     std::unique_ptr<app::MainWindow> window_;
 };
 
@@ -170,7 +173,7 @@ TEST_F(MainWindowTest, TheWindowRendersWhenToldAndWakesForDragonsEvents) {
     ASSERT_TRUE(
         findRow(home_.store(), browser.currentProgram(), browser.currentScope(), "wake me"));
     QTest::qWait(600);
-    EXPECT_FALSE(window_->session().engine().reloading());
+    EXPECT_FALSE(dragon_->engine.reloading());
     EXPECT_FALSE(window_->session().saveCycle().userTimerRunning());
 }
 
@@ -246,7 +249,7 @@ TEST_F(MainWindowTest, DiscardOnCloseWritesNothingAndResetAsksFirst) {
     EXPECT_EQ(testing::readBytes(file), before);
 
     // Reset: Cancel leaves the store and the window as they were.
-    window_ = std::make_unique<app::MainWindow>(home_.home(), &home_.prompt);
+    window_ = std::make_unique<app::MainWindow>(home_.home(), dragon_->platform(), &home_.prompt);
     ASSERT_TRUE(window_->start(""));
     window_->show();
     auto* reset = entry("&File", "&Reset");
@@ -526,7 +529,8 @@ TEST_F(MainWindowTest, AFatalStartShowsItsMessageAndEndsWithoutACrash) {
         testing::ScopedEnvironment environment;
         fatal[i](environment);
         ModalPrompt prompt;
-        app::MainWindow window(home_.home(), &prompt);
+        SimulatedDragon dragon;
+        app::MainWindow window(home_.home(), dragon.platform(), &prompt);
         EXPECT_FALSE(window.start(i == 0 ? damaged.string() : "")) << i;
         EXPECT_FALSE(prompt.shown.empty()) << i;
         EXPECT_FALSE(window.isVisible()) << i;

@@ -212,7 +212,10 @@ private:
     fs::path ownFile() const { return install_.currentFolder() + "/mycmds.dat"; }
     fs::path exportFile() const { return home_.path("export.dat"); }
     void start() {
-        main_ = std::make_unique<MainSession>(home_.home(), home_.prompt, home_.status, window_);
+        main_.reset();
+        dragon_ = std::make_unique<SimulatedDragon>();
+        main_ = std::make_unique<MainSession>(home_.home(), dragon_->platform(), home_.prompt,
+                                              home_.status, window_);
         window_.session = main_.get();
         main_->setClipboard([this](const std::string& body) { clipboard_ = body; });
         main_->start("global commands");
@@ -240,6 +243,7 @@ private:
     testing::DragonInstall install_;
     testing::ScopedEnvironment environment_;
     NoWindow window_;
+    std::unique_ptr<SimulatedDragon> dragon_; // before the session, which uses it
     std::unique_ptr<MainSession> main_;
     std::pair<std::string, std::string> before_;
     // The edit as it began, and what the model typed into it.
@@ -289,7 +293,7 @@ bool World::perform(const Step& step) {
     case Input::Speak: {
         const std::string word = kWords[step.a % std::size(kWords)];
         const bool numbered = step.a % std::size(kWords) >= 4 && word != "all groups";
-        main.voice().hear(numbered ? word + " " + std::to_string(1 + step.b % 5) : word);
+        dragon_->voice.hear(numbered ? word + " " + std::to_string(1 + step.b % 5) : word);
         break;
     }
     case Input::FindAgain:
@@ -367,7 +371,7 @@ bool World::perform(const Step& step) {
         changeOutside(step.a);
         break;
     case Input::DragonReload:
-        main.engine().setSpeaker(main.engine().speaker());
+        dragon_->engine.setSpeaker(dragon_->engine.speaker());
         break;
     case Input::Count:
         break;

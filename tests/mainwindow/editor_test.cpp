@@ -99,9 +99,9 @@ TEST_F(EditorTest, ConversionsAndDebugWithBasic) {
     editor().bodyEdited("Sub Main\r\n  x(1)\r\nEnd Sub\r\n");
     editor().debugWithBasic();
     editor().abandon();
-    const auto window = main_->windows().findByTitle("MyCommands Editor");
+    const auto window = dragon().windows.findByTitle("MyCommands Editor");
     ASSERT_TRUE(window);
-    const auto typed = main_->windows().typedInto(window->handle);
+    const auto typed = dragon().windows.typedInto(window->handle);
     ASSERT_GE(typed.size(), 4u);
     EXPECT_EQ(typed[0], "%y{end}");
     EXPECT_EQ(typed[1], "{tab 2}^{end}+(^{home})");

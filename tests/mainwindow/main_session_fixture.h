@@ -46,17 +46,22 @@ protected:
         home_.writeFile("Quillmark10.INI", "[Quillmark]\r\ndont show auto import=-1\r\n");
     }
     fs::path commandFile() const { return install_.currentFolder() + "/mycmds.dat"; }
+    // A session on a simulated Dragon of its own, set up from the environment as it is now.
     std::unique_ptr<MainSession> session() {
-        auto made =
-            std::make_unique<MainSession>(home_.home(), home_.prompt, home_.status, window_);
+        dragons_.push_back(std::make_unique<SimulatedDragon>());
+        auto made = std::make_unique<MainSession>(home_.home(), dragon().platform(), home_.prompt,
+                                                  home_.status, window_);
         window_.session = made.get();
         return made;
     }
+    // The simulated Dragon of the session made last.
+    SimulatedDragon& dragon() { return *dragons_.back(); }
 
     testing::TestHome home_;
     testing::DragonInstall install_;
     testing::ScopedEnvironment environment_;
     NoWindow window_;
+    std::vector<std::unique_ptr<SimulatedDragon>> dragons_;
 };
 
 } // namespace qmk

@@ -55,7 +55,8 @@ TEST_F(MainSessionTest, StartsOnTheUsersFileWithTheTraceAndTheFirstViewOfTheComm
     // Dragon takes a restored file up through the save cycle, when its window is there.
     for (const bool dragonRuns : {true, false}) {
         if (!dragonRuns)
-            main->windows().close(main->windows().findByTitle("Dragon NaturallySpeaking")->handle);
+            dragon().windows.close(
+                dragon().windows.findByTitle("Dragon NaturallySpeaking")->handle);
         const auto traced = home_.traceLines().size();
         home_.prompt.answers = {Prompt::Answer::Ok};
         ASSERT_TRUE(main->restore(main->rollbackList().front()));
@@ -130,7 +131,7 @@ TEST_F(MainSessionTest, SpokenCommandsPickProgramsMoveTheSliderAndShowTabs) {
     int slider = -1;
     main->setSlider([&](int position) { slider = position; });
     ASSERT_TRUE(main->start("global commands"));
-    auto& voice = main->voice();
+    auto& voice = dragon().voice;
     EXPECT_EQ(voice.list("programnumbers"), (std::vector<std::string>{"1", "2"}));
     EXPECT_EQ(voice.list("slidernumbers").size(), 10u);
     // The window's own commands, as Dragon lists them.
