@@ -22,8 +22,7 @@ void readsBackWhole(const qmk::XmlImportPlan& plan, const qmk::layout::Generatio
         qmk::ImageReader in(image, qmk::layout::kFirstRecordPosition);
         for (std::uint32_t i = 0; i < plan.commands; ++i)
             qmk::readCommandRecord(in, info.generation, qmk::KeyNames{});
-        const auto lists = in.u16();
-        in.skip(4);
+        const auto lists = in.u32Low16();
         for (std::uint32_t i = 0; i < lists; ++i)
             qmk::readListRecord(in);
         if (!in.atEnd())

@@ -74,8 +74,7 @@ template <typename OnEvent> void walkRecorderEvents(ImageReader& in, OnEvent&& o
     const std::uint8_t windows = static_cast<std::uint8_t>(in.u32());
     for (int i = 0; i < 6 * windows; ++i)
         in.string();
-    const std::uint16_t events = in.u16();
-    in.skip(4);
+    const std::uint16_t events = in.u32Low16();
     for (std::uint32_t e = 0; e < events; ++e) {
         const std::uint8_t kind = in.byte();
         const std::uint32_t payload = in.position();
@@ -152,8 +151,7 @@ std::string stepByStepBody(ImageReader& in, const KeyNames* keys) {
             break;
         }
         case kWait: {
-            const std::uint16_t milliseconds = in.u16();
-            in.skip(4);
+            const std::uint16_t milliseconds = in.u32Low16();
             lines.add([&] { return "wait " + std::to_string(milliseconds) + " milliseconds"; });
             break;
         }

@@ -38,7 +38,7 @@ std::uint32_t ImageReader::count() {
     const std::uint8_t first = byte();
     if (first != layout::kCountEscape)
         return first;
-    const std::uint16_t word = u16();
+    const std::uint16_t word = u16At(position_);
     position_ += 2;
     if (word != layout::kCountWide)
         return word;
@@ -59,32 +59,13 @@ std::string_view ImageReader::string() {
     return text;
 }
 
+std::uint16_t ImageReader::u32Low16() {
+    return static_cast<std::uint16_t>(u32());
+}
+
 void ImageReader::skip(std::uint32_t bytes) {
     require(bytes, position_);
     position_ += bytes;
-}
-
-void appendCount(std::string& out, std::uint32_t count) {
-    if (count < layout::kCountEscape) {
-        out += static_cast<char>(count);
-    } else if (count <= layout::kLargestShortCount) {
-        out += static_cast<char>(layout::kCountEscape);
-        out += static_cast<char>(count & 0xff);
-        out += static_cast<char>(count >> 8);
-    } else {
-        out.append(3, static_cast<char>(layout::kCountEscape));
-        appendU32(out, count);
-    }
-}
-
-void appendCountedString(std::string& out, std::string_view bytes) {
-    appendCount(out, static_cast<std::uint32_t>(bytes.size()));
-    out += bytes;
-}
-
-void appendU32(std::string& out, std::uint32_t value) {
-    for (int i = 0; i < 4; ++i)
-        out += static_cast<char>((value >> (8 * i)) & 0xff);
 }
 
 } // namespace qmk

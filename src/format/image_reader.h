@@ -23,8 +23,10 @@ public:
 
     std::uint8_t byte();
     std::uint16_t u16At(std::uint32_t position) const; // does not advance
-    std::uint16_t u16() const { return u16At(position_); }
     std::uint32_t u32();
+    // A 32-bit count of which readers use the low 16 bits only (the LIST count, a LIST's
+    // items, a recording's events).
+    std::uint16_t u32Low16();
     std::uint32_t count();     // a count prefix of 1, 3 or 7 bytes
     std::string_view string(); // a counted string, bytes as stored
     void skip(std::uint32_t bytes);
@@ -36,10 +38,5 @@ private:
     std::string_view image_;
     std::uint32_t position_;
 };
-
-// Writers mirror the reader: the smallest count prefix form, and the counted string.
-void appendCount(std::string& out, std::uint32_t count);
-void appendCountedString(std::string& out, std::string_view bytes);
-void appendU32(std::string& out, std::uint32_t value);
 
 } // namespace qmk

@@ -2,6 +2,7 @@
 
 #include "common/text.h"
 #include "format/body_decoders.h"
+#include "format/image_writer.h"
 
 namespace qmk {
 
@@ -171,13 +172,22 @@ ListRecord readListRecord(ImageReader& in) {
     list.offset = in.position();
     list.name = readRecordName(in);
     in.skip(4); // the LIST marker
-    const std::uint16_t items = in.u16();
-    in.skip(4);
+    const std::uint16_t items = in.u32Low16();
     list.items.reserve(items);
     for (std::uint32_t i = 0; i < items; ++i)
         list.items.push_back(in.string());
     list.end = in.position();
     return list;
+}
+
+std::string listRecordBytes(std::string_view name, const std::vector<std::string>& items) {
+    std::string record;
+    appendCountedString(record, name);
+    appendU32(record, layout::kListMarker);
+    appendU32(record, static_cast<std::uint32_t>(items.size()));
+    for (const auto& item : items)
+        appendCountedString(record, item);
+    return record;
 }
 
 std::string joinListItems(const std::vector<std::string_view>& items) {

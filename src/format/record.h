@@ -48,6 +48,10 @@ struct ListRecord {
     std::uint32_t end = 0;
 };
 
+// A LIST record as this program writes it: the name, the LIST marker 1, the item count and
+// the items, each text in the file's bytes.
+std::string listRecordBytes(std::string_view name, const std::vector<std::string>& items);
+
 // The store `Type` letter of a command type byte; empty for a byte outside the table.
 std::string_view typeLetterOf(std::uint8_t typeByte, std::uint32_t graphicSize);
 

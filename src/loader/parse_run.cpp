@@ -43,7 +43,7 @@ Parser::Run::Run(Parser& parser, std::string_view image, const std::filesystem::
       addState_(statements::prepareAddState(parser.ctx_.store)), duplicates_(duplicates) {
     // One entry per command: no rehash while 60,000 of them go in.
     if (image.size() >= layout::kCommandCountPosition + 2)
-        rowsByKey_.reserve(ImageReader(image, layout::kCommandCountPosition).u16() + 1024u);
+        rowsByKey_.reserve(ImageReader(image).u16At(layout::kCommandCountPosition) + 1024u);
     // Rows that survive a re-parse (offset 0) take part in the duplicate test.
     users_.forEach([&](const UserRow& row) {
         rowsByKey_[key(row)].push_back({row.id, row.offset, row.filename, row.type});
@@ -99,10 +99,9 @@ void Parser::Run::readCommands(ImageReader& in) {
 
 void Parser::Run::readLists(ImageReader& in) {
     parameters_.set(Parameters::Number::OffsetLists, in.position());
-    parser_.listCount_ = in.u16();
+    parser_.listCount_ = in.u32Low16();
     parser_.ctx_.status.setCount(
         countLabel(parser_.commandCount_ - parser_.notLoaded_, parser_.listCount_));
-    in.skip(4);
     for (listIndex_ = 1; listIndex_ <= parser_.listCount_; ++listIndex_) {
         recordStart_ = in.position();
         const ListRecord list = readListRecord(in);

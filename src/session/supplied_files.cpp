@@ -2,6 +2,7 @@
 
 #include "common/text.h"
 #include "format/image_reader.h"
+#include "format/image_writer.h"
 #include "format/layout.h"
 #include "writer/new_records.h"
 #include "writer/record_walker.h"

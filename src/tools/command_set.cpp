@@ -43,8 +43,7 @@ std::variant<CommandSet, std::string> readCommandSet(const std::filesystem::path
             item.encrypted = record.encrypted;
             set.items.push_back(std::move(item));
         }
-        const auto lists = in.u16();
-        in.skip(4);
+        const auto lists = in.u32Low16();
         for (std::uint32_t i = 0; i < lists; ++i) {
             const auto record = readListRecord(in);
             const auto row = listRow(record, {});

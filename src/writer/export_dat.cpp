@@ -5,6 +5,7 @@
 #include "common/utf8_path.h"
 #include "format/duplicate_log.h"
 #include "format/file_properties.h"
+#include "format/image_writer.h"
 #include "format/record.h"
 #include "store/statements.h"
 #include "writer/check_string.h"
@@ -164,7 +165,7 @@ private:
         }
         listsAt_ = position;
         ImageReader lists(targetImage_, listsAt_);
-        savedListCount_ = lists.u16();
+        savedListCount_ = lists.u16At(listsAt_);
         position = listsAt_ + 4;
         for (std::uint32_t i = 0; i < savedListCount_; ++i) {
             std::string scratch;

@@ -3,6 +3,7 @@
 #include "common/text.h"
 #include "common/utf8_path.h"
 #include "format/image_reader.h"
+#include "format/image_writer.h"
 #include "format/keynames.h"
 #include "format/record.h"
 #include "loader/row_builder.h"
@@ -259,11 +260,7 @@ EditResult addListRecord(UpdateEngine& engine, const std::string& name, const st
         return EditResult::refused("The command file no longer matches the store: reload it first");
     }
     engine.prepareRewrite(end - 1);
-    engine.writeString(listName.bytes);
-    engine.writeLong(layout::kListMarker);
-    engine.writeLong(static_cast<std::uint32_t>(lines.size()));
-    for (const auto& line : lines)
-        engine.writeString(line);
+    engine.output() += listRecordBytes(listName.bytes, lines);
     engine.copyTail(end);
     engine.writeLongAt(listsAt, engine.readLongAt(listsAt) + 1);
     auto result = commit(engine, "update new list");

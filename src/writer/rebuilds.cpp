@@ -4,6 +4,7 @@
 #include "common/utf8_path.h"
 #include "format/body_decoders.h"
 #include "format/file_properties.h"
+#include "format/image_writer.h"
 #include "format/record.h"
 #include "store/statements.h"
 #include "store/user_rows.h"
@@ -85,7 +86,7 @@ public:
         engine_.writeLong(0);
         std::uint32_t kept = 0;
         auto refusal = guarded([&] {
-            const auto lists = ImageReader(image, listsAt).u16();
+            const auto lists = ImageReader(image).u16At(listsAt);
             std::uint32_t position = listsAt + 4;
             std::string record;
             for (std::uint32_t i = 0; i < lists; ++i) {

@@ -5,6 +5,7 @@
 #include "common/utf8_path.h"
 #include "format/body_decoders.h"
 #include "format/image_reader.h"
+#include "format/image_writer.h"
 #include "format/keynames.h"
 #include "format/record.h"
 #include "store/schema.h"
@@ -103,13 +104,7 @@ std::variant<BodySplice, EditResult> listItemsSplice(const UpdateEngine& engine,
     const auto items = listItems(text.bytes);
     if (items.size() > layout::kLargestRecordCount)
         return EditResult::refused("A LIST holds at most 65,535 items");
-    BodySplice splice{list->offset, list->end, {}};
-    appendCountedString(splice.bytes, list->name);
-    appendU32(splice.bytes, layout::kListMarker);
-    appendU32(splice.bytes, static_cast<std::uint32_t>(items.size()));
-    for (const auto& item : items)
-        appendCountedString(splice.bytes, item);
-    return splice;
+    return BodySplice{list->offset, list->end, listRecordBytes(list->name, items)};
 }
 
 } // namespace

@@ -3,6 +3,7 @@
 #include "common/regex.h"
 #include "common/text.h"
 #include "format/body_decoders.h"
+#include "format/image_writer.h"
 #include "format/record.h"
 #include "writer/keys_to_script.h"
 
@@ -14,10 +15,6 @@ std::string_view copyString(ImageReader& in, std::string& out) {
     const auto text = in.string();
     appendCountedString(out, text);
     return text;
-}
-
-void copyLong(ImageReader& in, std::string& out) {
-    appendU32(out, in.u32());
 }
 
 // Copies n image bytes, or passes over them when the output has no such block.
@@ -290,24 +287,16 @@ bool RecordWalker::convertKeys(RecordContext& c, const WalkTransform& transform,
 
 RecordContext RecordWalker::copyList(std::uint32_t position, std::string& out,
                                      std::uint32_t& end) const {
+    // A LIST is copied byte for byte, its marker and item count as they stand.
     ImageReader in(image_, position);
+    const auto list = readListRecord(in);
+    out.append(image_.substr(position - 1, list.end - position));
     RecordContext c;
-    c.name = readRecordName(in);
-    appendCountedString(out, c.name);
-    copyLong(in, out); // the LIST marker
-    const std::uint32_t items = in.u32();
-    appendU32(out, items);
-    std::string text;
-    for (std::uint32_t i = 0; i < (items & 0xffff); ++i) {
-        const auto item = in.string();
-        appendCountedString(out, item);
-        text += item;
-        text += kCrLf;
-    }
-    c.setBody(std::move(text));
+    c.name = list.name;
+    c.setBody(joinListItems(list.items));
     c.program = c.scope = kGlobalCommands;
     c.group = "Dragon";
-    end = in.position();
+    end = list.end;
     return c;
 }
 

@@ -5,6 +5,7 @@
 #include "common/text.h"
 #include "format/file_properties.h"
 #include "format/image_reader.h"
+#include "format/image_writer.h"
 #include "format/keynames.h"
 #include "format/record.h"
 #include "store/parameters.h"

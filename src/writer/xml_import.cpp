@@ -4,6 +4,7 @@
 #include "common/text.h"
 #include "format/body_decoders.h"
 #include "format/image_reader.h"
+#include "format/image_writer.h"
 #include "format/record.h"
 #include "format/rich_text.h"
 #include "store/schema.h"
@@ -118,18 +119,17 @@ private:
             return unfit(what, 0, name.refusal->message);
         if (list.values.size() > layout::kLargestRecordCount)
             return unfit(what, 0, "a LIST holds at most 65,535 items");
-        std::string record, items;
-        appendCountedString(record, name.bytes);
-        appendU32(record, layout::kListMarker);
-        appendU32(record, static_cast<std::uint32_t>(list.values.size()));
+        std::vector<std::string> encoded;
+        std::string items;
         for (const auto& value : list.values) {
             // The command file doubles the backslash between written and spoken forms.
-            const auto item = encodeText(doubledBackslashes(value), "An item");
+            auto item = encodeText(doubledBackslashes(value), "An item");
             if (item.refusal)
                 return unfit(what, 0, item.refusal->message);
-            appendCountedString(record, item.bytes);
             items += item.bytes + "\r\n";
+            encoded.push_back(std::move(item.bytes));
         }
+        const auto record = listRecordBytes(name.bytes, encoded);
         // The first LIST of a name is the one readers find: another of other items is named.
         const auto held = lists_.find(name.bytes);
         const auto target = held == lists_.end() && rules_.targetLists

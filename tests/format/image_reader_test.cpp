@@ -1,4 +1,5 @@
 #include "format/image_reader.h"
+#include "format/image_writer.h"
 #include "format/record.h"
 
 #include <gtest/gtest.h>
@@ -72,7 +73,8 @@ TEST(ImageReader, AReadPastTheEndIsReportedWhereItBegan) {
     }
     ImageReader words(std::string_view("\x01\x02\x03", 3));
     EXPECT_THROW(words.u32(), FileDamage);
-    EXPECT_EQ(words.u16(), 0x0201);
+    EXPECT_EQ(words.u16At(1), 0x0201);
+    EXPECT_EQ(ImageReader(std::string_view("\x01\x02\x03\x04", 4)).u32Low16(), 0x0201);
     EXPECT_THROW(words.u16At(3), FileDamage);
     EXPECT_THROW(words.skip(4), FileDamage);
     // A 7-byte count beyond the signed 32-bit range is damage, not a huge string.

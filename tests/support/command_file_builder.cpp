@@ -1,6 +1,7 @@
 #include "command_file_builder.h"
 
 #include "format/image_reader.h"
+#include "format/image_writer.h"
 
 #include <fstream>
 #include <stdexcept>

@@ -63,8 +63,7 @@ std::unique_ptr<Imported> imported(const std::string& xml) {
     ImageReader in(result->image, layout::kFirstRecordPosition);
     for (std::uint32_t i = 0; i < plan.commands; ++i)
         result->commands.push_back(readCommandRecord(in, layout::Generation::V10, KeyNames{}));
-    const auto lists = in.u16();
-    in.skip(4);
+    const auto lists = in.u32Low16();
     for (std::uint32_t i = 0; i < lists; ++i) {
         const auto list = readListRecord(in);
         auto& entry = result->lists.emplace_back(1, std::string(list.name));

@@ -103,8 +103,7 @@ Records recordsOf(const std::string& image, bool withEncrypted) {
         if (withEncrypted || !r.encrypted)
             records.commands.push_back(image.substr(r.offset - 1, r.end - r.offset));
     }
-    const auto lists = in.u16();
-    in.skip(4);
+    const auto lists = in.u32Low16();
     for (std::uint32_t i = 0; i < lists; ++i) {
         const auto l = readListRecord(in);
         records.lists.push_back(image.substr(l.offset - 1, l.end - l.offset));
