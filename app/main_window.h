@@ -94,8 +94,17 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    // The menu bar, a function a menu.
     void buildMenus();
+    void buildFileMenu();
+    void addRollbackAndRecentFiles(QMenu* file);
+    void buildEditMenu();
+    void buildViewMenu();
+    void buildToolsMenu();
     void buildCentre();
+    void buildTabs();
+    void buildItemPane();
+    void buildSlider(QWidget* centre, QVBoxLayout* layout);
     void renderSelector(QMenu* menu, const Selector& selector, int which);
     void renderItem();
     void applySlider(int position);

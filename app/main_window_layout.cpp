@@ -32,7 +32,30 @@ void MainWindow::buildCentre() {
     auto* centre = new QWidget(this);
     auto* layout = new QVBoxLayout(centre);
     splitter_ = new QSplitter(Qt::Vertical, centre);
+    buildTabs();
+    buildItemPane();
+    buildSlider(centre, layout);
 
+    selectorBar_ = new SelectorBar(this);
+    addToolBar(Qt::TopToolBarArea, selectorBar_);
+    connect(selectorBar_, &SelectorBar::chosen, this, [this](SelectorKind kind, int position) {
+        if (kind == SelectorKind::Program)
+            browser().selectProgram(position);
+        else if (kind == SelectorKind::Scope)
+            browser().selectScope(position);
+        else
+            browser().selectGroup(position);
+        render();
+    });
+
+    progress_ = new QLabel(this);
+    count_ = new QLabel(this);
+    statusBar()->addWidget(progress_, 1);
+    statusBar()->addPermanentWidget(count_);
+}
+
+// The four lists in their tabs, and beside them what the View hides.
+void MainWindow::buildTabs() {
     tabs_ = new QTabWidget(splitter_);
     for (int i = 0; i < 4; ++i) {
         auto* list = new PlaceholderListView(tabs_);
@@ -77,7 +100,10 @@ void MainWindow::buildCentre() {
     viewLayout->addWidget(viewLabel_);
     viewLayout->addWidget(showAllTypes_);
     tabs_->setCornerWidget(viewState, Qt::TopRightCorner);
+}
 
+// The item shown: its fields, the edit buttons and the body (plain, or formatted text).
+void MainWindow::buildItemPane() {
     auto* item = new QWidget(splitter_);
     auto* itemLayout = new QVBoxLayout(item);
     auto* fields = new QFormLayout();
@@ -148,7 +174,10 @@ void MainWindow::buildCentre() {
         menu.exec(body_->mapToGlobal(at));
     });
     itemLayout->addWidget(formatted_, 1);
+}
 
+// The slider above the splitter between the list and the item; both stand for one boundary.
+void MainWindow::buildSlider(QWidget* centre, QVBoxLayout* layout) {
     slider_ = new QSlider(Qt::Horizontal, centre);
     slider_->setRange(0, 10);
     slider_->setToolTip("Change Preview Pane Proportion (Say 'slider 3', etc.)");
@@ -174,23 +203,6 @@ void MainWindow::buildCentre() {
         slider_->setValue(sliderPosition(top));
         session_->sliderMoved(slider_->value());
     });
-
-    selectorBar_ = new SelectorBar(this);
-    addToolBar(Qt::TopToolBarArea, selectorBar_);
-    connect(selectorBar_, &SelectorBar::chosen, this, [this](SelectorKind kind, int position) {
-        if (kind == SelectorKind::Program)
-            browser().selectProgram(position);
-        else if (kind == SelectorKind::Scope)
-            browser().selectScope(position);
-        else
-            browser().selectGroup(position);
-        render();
-    });
-
-    progress_ = new QLabel(this);
-    count_ = new QLabel(this);
-    statusBar()->addWidget(progress_, 1);
-    statusBar()->addPermanentWidget(count_);
 }
 
 namespace {

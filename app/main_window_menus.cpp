@@ -20,6 +20,26 @@
 namespace qmk::app {
 
 void MainWindow::buildMenus() {
+    buildFileMenu();
+    buildEditMenu();
+    buildViewMenu();
+    programMenu_ = menuBar()->addMenu("P&rogram");
+    scopeMenu_ = menuBar()->addMenu("&Scope");
+    groupMenu_ = menuBar()->addMenu("&Group");
+    selectorChoices_ = {new QActionGroup(groupMenu_), new QActionGroup(programMenu_),
+                        new QActionGroup(scopeMenu_)};
+    commandMenu_ = menuBar()->addMenu("&command");
+    buildCommandMenu();
+    buildToolsMenu();
+    auto* help = menuBar()->addMenu("&Help");
+    help->addAction("&Contents", this, [this] { showHelp(0); })
+        ->setShortcut(QKeySequence::HelpContents);
+    help->addAction("Command &Help", this, [this] { showHelpPage("commands.html"); });
+    help->addAction("&About Quillmark10", this,
+                    [this] { prompt_.message(session_->aboutText(), "About Quillmark10"); });
+}
+
+void MainWindow::buildFileMenu() {
     auto* file = menuBar()->addMenu("&File");
     auto* open = file->addAction("&Open...", this, [this] {
         const auto start = q(openDialogStart(session_->store()).string());
@@ -61,6 +81,25 @@ void MainWindow::buildMenus() {
     });
     file->addAction("Compare with &archive...", this, [this] { openComparison(); });
     file->addSeparator();
+    addRollbackAndRecentFiles(file);
+    file->addSeparator();
+    auto* exit = file->addAction("E&xit", this, &QWidget::close);
+    exit->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Q)); // Windows has no standard quit key
+    // While editing the menus are shut, and their keys with them: these two carry Exit's and
+    // Help's keys then (Exit asks whether to save the edit).
+    alwaysKeys_ = {new QAction(this), new QAction(this)};
+    alwaysKeys_[0]->setShortcut(exit->shortcut());
+    connect(alwaysKeys_[0], &QAction::triggered, this, &QWidget::close);
+    alwaysKeys_[1]->setShortcut(QKeySequence::HelpContents);
+    connect(alwaysKeys_[1], &QAction::triggered, this, [this] { showHelp(0); });
+    for (auto* always : alwaysKeys_) {
+        always->setEnabled(false);
+        addAction(always);
+    }
+}
+
+// Restore and Backup with this month's archives, and the Recent Files, filled as the menu opens.
+void MainWindow::addRollbackAndRecentFiles(QMenu* file) {
     auto* restore = file->addMenu("Restore");
     auto* backup = file->addAction("Backup", this, [this] { session_->backup(); });
     connect(file, &QMenu::aboutToShow, this, [this, restore, backup] {
@@ -85,21 +124,9 @@ void MainWindow::buildMenus() {
                               [this, path] { openCommandFile(q(path)); });
         recent->setEnabled(number > 0);
     });
-    file->addSeparator();
-    auto* exit = file->addAction("E&xit", this, &QWidget::close);
-    exit->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Q)); // Windows has no standard quit key
-    // While editing the menus are shut, and their keys with them: these two carry Exit's and
-    // Help's keys then (Exit asks whether to save the edit).
-    alwaysKeys_ = {new QAction(this), new QAction(this)};
-    alwaysKeys_[0]->setShortcut(exit->shortcut());
-    connect(alwaysKeys_[0], &QAction::triggered, this, &QWidget::close);
-    alwaysKeys_[1]->setShortcut(QKeySequence::HelpContents);
-    connect(alwaysKeys_[1], &QAction::triggered, this, [this] { showHelp(0); });
-    for (auto* always : alwaysKeys_) {
-        always->setEnabled(false);
-        addAction(always);
-    }
+}
 
+void MainWindow::buildEditMenu() {
     auto* edit = menuBar()->addMenu("&Edit");
     edit->addAction("&Find", this, &MainWindow::openFind)->setShortcut(QKeySequence::Find);
     edit->addAction("&Options", this, &MainWindow::showOptions);
@@ -112,7 +139,9 @@ void MainWindow::buildMenus() {
     edit->addAction("&Copy Body", this,
                     [this] { QGuiApplication::clipboard()->setText(q(browser().item().body)); })
         ->setShortcut(QKeySequence::Copy);
+}
 
+void MainWindow::buildViewMenu() {
     auto* view = menuBar()->addMenu("&View");
     std::array<QAction*, 8> switches{};
     for (std::size_t i = 0; i < switches.size(); ++i) {
@@ -161,14 +190,9 @@ void MainWindow::buildMenus() {
             switches[i]->setChecked(state.on[i]);
         all->setChecked(state.all);
     });
+}
 
-    programMenu_ = menuBar()->addMenu("P&rogram");
-    scopeMenu_ = menuBar()->addMenu("&Scope");
-    groupMenu_ = menuBar()->addMenu("&Group");
-    selectorChoices_ = {new QActionGroup(groupMenu_), new QActionGroup(programMenu_),
-                        new QActionGroup(scopeMenu_)};
-    commandMenu_ = menuBar()->addMenu("&command");
-    buildCommandMenu();
+void MainWindow::buildToolsMenu() {
     auto* tools = menuBar()->addMenu("&Tools");
     for (const auto& [caption, mode] :
          {std::pair{"&Export", "dat"}, std::pair{"&Rename Group", "group"},
@@ -200,12 +224,6 @@ void MainWindow::buildMenus() {
         ConflictsDialog(conflicts, this).exec();
         render();
     });
-    auto* help = menuBar()->addMenu("&Help");
-    help->addAction("&Contents", this, [this] { showHelp(0); })
-        ->setShortcut(QKeySequence::HelpContents);
-    help->addAction("Command &Help", this, [this] { showHelpPage("commands.html"); });
-    help->addAction("&About Quillmark10", this,
-                    [this] { prompt_.message(session_->aboutText(), "About Quillmark10"); });
 }
 
 void MainWindow::renderSelector(QMenu* menu, const Selector& selector, int which) {

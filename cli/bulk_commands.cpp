@@ -17,6 +17,7 @@
 #include "writer/rebuilds.h"
 
 #include <filesystem>
+#include <functional>
 #include <memory>
 #include <ostream>
 
@@ -267,10 +268,91 @@ void addSelectionOptions(CLI::App* command, BulkOptions& o, bool byGroup = true)
 
 } // namespace
 
+namespace {
+
+// Adds one bulk command: its name, what it does, the operation it runs and whether it writes
+// the file it opens.
+using AddBulk = std::function<CLI::App*(const std::string& name, const std::string& description,
+                                        int (Bulk::*handler)(), bool writes)>;
+
+// The commands that rewrite the whole file they open.
+void addFileRewrites(const AddBulk& bulk, BulkOptions& o) {
+    addSelectionOptions(bulk("delete", "Delete the selected commands", &Bulk::deleteSelected, true),
+                        o);
+
+    bulk("delete-list", "Delete a LIST", &Bulk::deleteOneList, true)
+        ->add_option("--list", o.list, "The LIST's name")
+        ->required();
+
+    auto* renameGroup =
+        bulk("rename-group", "Rename the Group of the selected commands", &Bulk::renameGroup, true);
+    addSelectionOptions(renameGroup, o, false);
+    renameGroup->add_option("--group", o.group, "The Group to rename")->required();
+    renameGroup->add_option("--to", o.to, "The new name")->required();
+
+    auto* renameProgram = bulk("rename-program", "Rename the Program of the selected commands",
+                               &Bulk::renameProgram, true);
+    addSelectionOptions(renameProgram, o);
+    renameProgram->add_option("--to", o.to, "The new name")->required();
+
+    bulk("convert", "Convert the file to an older format", &Bulk::convertFormat, true)
+        ->add_option("--to", o.to, "6.0, 6.1, 7.0 or 8.0")
+        ->required();
+    bulk("language", "Change the file's language", &Bulk::convertLanguage, true)
+        ->add_option("--to", o.to, "Dutch, English, French, German or Spanish")
+        ->required();
+}
+
+// The commands that write the selected commands elsewhere, convert or replace them, or find them.
+void addSelectionCommands(const AddBulk& bulk, BulkOptions& o) {
+    // The export reads the open file only: it takes the lock of its target when it writes.
+    auto* exportCommand = bulk("export", "Export the selected commands", &Bulk::exportTo, false);
+    addSelectionOptions(exportCommand, o);
+    exportCommand->add_option("--to", o.to, "The target command file")->required();
+    auto* append = exportCommand->add_flag("--append", o.append, "Append to the target");
+    exportCommand->add_flag("--overwrite", o.overwrite, "Overwrite the target")->excludes(append);
+    exportCommand
+        ->add_option("--on-duplicate", o.onDuplicate, "ask, yes, no, yes-all, no-all or cancel")
+        ->check(CLI::IsMember(kDuplicateAnswers));
+
+    auto* exportXml =
+        bulk("export-xml", "Export the selected commands as Dragon's XML", &Bulk::exportXml, false);
+    addSelectionOptions(exportXml, o);
+    exportXml->add_option("--to", o.to, "The XML file written")->required();
+    exportXml->add_option("--encoding", o.encoding, "utf-16 (the default) or windows-1252")
+        ->check(CLI::IsMember({"utf-16", "windows-1252"}));
+
+    auto* dvc = bulk("dvc", "Convert the selected KEYS commands", &Bulk::dvc, true);
+    addSelectionOptions(dvc, o);
+    dvc->add_option("--to", o.to, "plain, vba or sdk")
+        ->required()
+        ->check(CLI::IsMember({"plain", "vba", "sdk"}));
+
+    auto* report = bulk("report", "List the selected commands", &Bulk::report, false);
+    addSelectionOptions(report, o);
+    report->add_option("--mode", o.mode, "txt, csv, dvc or pseudo")
+        ->check(CLI::IsMember({"txt", "csv", "dvc", "pseudo"}));
+    report->add_option("--out", o.out, "The file written")->required();
+
+    auto* replace =
+        bulk("replace", "Replace a text in the selected commands' bodies", &Bulk::replaceAll, true);
+    addSelectionOptions(replace, o);
+    replace->add_option("--search", o.search, "The text to find")->required();
+    replace->add_option("--replace", o.replace, "Its replacement")->required();
+    replace->add_flag("--match-case", o.matchCase, "Compare letter case exactly");
+
+    auto* find = bulk("find", "Every command matching a text", &Bulk::find, false);
+    find->add_option("--in", o.in, "name, body or scope")
+        ->check(CLI::IsMember({"name", "body", "scope"}));
+    find->add_flag("--match-case", o.matchCase, "Compare letter case exactly");
+}
+
+} // namespace
+
 void addBulkCommands(Commands& commands) {
     auto o = std::make_shared<BulkOptions>();
-    const auto bulk = [&](const std::string& name, const std::string& description,
-                          int (Bulk::*handler)(), bool writes = true) {
+    const AddBulk bulk = [&commands, o](const std::string& name, const std::string& description,
+                                        int (Bulk::*handler)(), bool writes) {
         auto& command = commands.add(name, description);
         if (name == "find")
             command.cli->add_option("TEXT", o->search, "The text to find")->required();
@@ -284,71 +366,8 @@ void addBulkCommands(Commands& commands) {
         };
         return command.cli;
     };
-
-    addSelectionOptions(bulk("delete", "Delete the selected commands", &Bulk::deleteSelected), *o);
-
-    bulk("delete-list", "Delete a LIST", &Bulk::deleteOneList)
-        ->add_option("--list", o->list, "The LIST's name")
-        ->required();
-
-    auto* renameGroup =
-        bulk("rename-group", "Rename the Group of the selected commands", &Bulk::renameGroup);
-    addSelectionOptions(renameGroup, *o, false);
-    renameGroup->add_option("--group", o->group, "The Group to rename")->required();
-    renameGroup->add_option("--to", o->to, "The new name")->required();
-
-    auto* renameProgram =
-        bulk("rename-program", "Rename the Program of the selected commands", &Bulk::renameProgram);
-    addSelectionOptions(renameProgram, *o);
-    renameProgram->add_option("--to", o->to, "The new name")->required();
-
-    bulk("convert", "Convert the file to an older format", &Bulk::convertFormat)
-        ->add_option("--to", o->to, "6.0, 6.1, 7.0 or 8.0")
-        ->required();
-    bulk("language", "Change the file's language", &Bulk::convertLanguage)
-        ->add_option("--to", o->to, "Dutch, English, French, German or Spanish")
-        ->required();
-
-    // The export reads the open file only: it takes the lock of its target when it writes.
-    auto* exportCommand = bulk("export", "Export the selected commands", &Bulk::exportTo, false);
-    addSelectionOptions(exportCommand, *o);
-    exportCommand->add_option("--to", o->to, "The target command file")->required();
-    auto* append = exportCommand->add_flag("--append", o->append, "Append to the target");
-    exportCommand->add_flag("--overwrite", o->overwrite, "Overwrite the target")->excludes(append);
-    exportCommand
-        ->add_option("--on-duplicate", o->onDuplicate, "ask, yes, no, yes-all, no-all or cancel")
-        ->check(CLI::IsMember(kDuplicateAnswers));
-
-    auto* exportXml =
-        bulk("export-xml", "Export the selected commands as Dragon's XML", &Bulk::exportXml, false);
-    addSelectionOptions(exportXml, *o);
-    exportXml->add_option("--to", o->to, "The XML file written")->required();
-    exportXml->add_option("--encoding", o->encoding, "utf-16 (the default) or windows-1252")
-        ->check(CLI::IsMember({"utf-16", "windows-1252"}));
-
-    auto* dvc = bulk("dvc", "Convert the selected KEYS commands", &Bulk::dvc);
-    addSelectionOptions(dvc, *o);
-    dvc->add_option("--to", o->to, "plain, vba or sdk")
-        ->required()
-        ->check(CLI::IsMember({"plain", "vba", "sdk"}));
-
-    auto* report = bulk("report", "List the selected commands", &Bulk::report, false);
-    addSelectionOptions(report, *o);
-    report->add_option("--mode", o->mode, "txt, csv, dvc or pseudo")
-        ->check(CLI::IsMember({"txt", "csv", "dvc", "pseudo"}));
-    report->add_option("--out", o->out, "The file written")->required();
-
-    auto* replace =
-        bulk("replace", "Replace a text in the selected commands' bodies", &Bulk::replaceAll);
-    addSelectionOptions(replace, *o);
-    replace->add_option("--search", o->search, "The text to find")->required();
-    replace->add_option("--replace", o->replace, "Its replacement")->required();
-    replace->add_flag("--match-case", o->matchCase, "Compare letter case exactly");
-
-    auto* find = bulk("find", "Every command matching a text", &Bulk::find, false);
-    find->add_option("--in", o->in, "name, body or scope")
-        ->check(CLI::IsMember({"name", "body", "scope"}));
-    find->add_flag("--match-case", o->matchCase, "Compare letter case exactly");
+    addFileRewrites(bulk, *o);
+    addSelectionCommands(bulk, *o);
 }
 
 } // namespace qmk::cli

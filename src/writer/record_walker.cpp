@@ -52,6 +52,51 @@ bool hasBraces(std::string_view keys) {
     return keys.find('{') != std::string_view::npos && keys.find('}') != std::string_view::npos;
 }
 
+// Counts are written back whole but framed by the bits readers use (low byte here, low 16 bits
+// for LIST items), as the parser frames them.
+void copyListReferences(ImageReader& in, std::string& out) {
+    const std::uint32_t references = in.u32();
+    appendU32(out, references);
+    for (std::uint32_t i = 0; i < (references & 0xff); ++i)
+        copyString(in, out);
+}
+
+// The Group, renamed when the record is selected for a Group rename; "User-defined" for none.
+std::string_view walkGroup(ImageReader& in, bool selected, const WalkTransform& transform,
+                           std::string& out) {
+    std::string_view group = in.string();
+    if (selected && transform.operation == WalkOperation::Group && groupMatches(transform, group))
+        group = transform.newText == "User-defined" ? std::string_view() : transform.newText;
+    appendCountedString(out, group);
+    return group.empty() ? std::string_view("User-defined") : group;
+}
+
+// The states block goes across as it stands; an output with no source block gets an empty one.
+void walkStates(ImageReader& in, bool inSource, bool inOutput, std::string& out) {
+    const auto statesAt = in.position();
+    if (inSource) {
+        const std::uint32_t states = in.u32();
+        for (std::uint32_t i = 0; i < states; ++i)
+            in.string();
+    }
+    if (inOutput && inSource)
+        out.append(in.image().substr(statesAt - 1, in.position() - statesAt));
+    else if (inOutput)
+        appendU32(out, 0);
+}
+
+// The block before the body; an encrypted record's is shorter and followed by a string.
+void walkPreBody(ImageReader& in, bool encrypted, bool inOutput, std::string& out) {
+    if (!encrypted) {
+        copyBlock(in, out, layout::kPreBodyBlockSize, inOutput);
+        return;
+    }
+    copyBlock(in, out, layout::kEncryptedPreBodySize, inOutput);
+    const auto extra = in.string();
+    if (inOutput)
+        appendCountedString(out, extra);
+}
+
 } // namespace
 
 std::string rebuiltHeader(std::uint8_t versionCode, std::uint8_t languageCode) {
@@ -80,28 +125,15 @@ RecordContext RecordWalker::walkCommand(std::uint32_t position, bool selected,
             c.name = readRecordName(in);
             appendCountedString(out, c.name);
             break;
-        case RecordField::ListReferences: {
-            // Counts are written back whole but framed by the bits readers use (low byte here,
-            // low 16 bits for LIST items), as the parser frames them.
-            const std::uint32_t references = in.u32();
-            appendU32(out, references);
-            for (std::uint32_t i = 0; i < (references & 0xff); ++i)
-                copyString(in, out);
+        case RecordField::ListReferences:
+            copyListReferences(in, out);
             break;
-        }
         case RecordField::Description:
             c.description = copyString(in, out);
             break;
-        case RecordField::Group: {
-            std::string_view group = in.string();
-            if (selected && transform.operation == WalkOperation::Group &&
-                groupMatches(transform, group))
-                group =
-                    transform.newText == "User-defined" ? std::string_view() : transform.newText;
-            appendCountedString(out, group);
-            c.group = group.empty() ? std::string_view("User-defined") : group;
+        case RecordField::Group:
+            c.group = walkGroup(in, selected, transform, out);
             break;
-        }
         case RecordField::ScopeByte: {
             const std::uint8_t scopeByte = in.byte();
             out += static_cast<char>(scopeByte);
@@ -116,21 +148,9 @@ RecordContext RecordWalker::walkCommand(std::uint32_t position, bool selected,
         case RecordField::ProgramIdentity:
             walkProgramIdentity(in, c, selected, transform, out);
             break;
-        case RecordField::States: {
-            // The states block goes across as it stands; an output with no source block gets an
-            // empty one.
-            const auto statesAt = in.position();
-            if (inSource) {
-                const std::uint32_t states = in.u32();
-                for (std::uint32_t i = 0; i < states; ++i)
-                    in.string();
-            }
-            if (inOutput && inSource)
-                out.append(image_.substr(statesAt - 1, in.position() - statesAt));
-            else if (inOutput)
-                appendU32(out, 0);
+        case RecordField::States:
+            walkStates(in, inSource, inOutput, out);
             break;
-        }
         case RecordField::TypeByte:
             c.typeByte = in.byte();
             typeAt = out.size();
@@ -146,16 +166,8 @@ RecordContext RecordWalker::walkCommand(std::uint32_t position, bool selected,
             break;
         }
         case RecordField::PreBodyBlock:
-            if (!inSource)
-                break;
-            if (c.encrypted) {
-                copyBlock(in, out, layout::kEncryptedPreBodySize, inOutput);
-                const auto extra = in.string();
-                if (inOutput)
-                    appendCountedString(out, extra);
-            } else {
-                copyBlock(in, out, layout::kPreBodyBlockSize, inOutput);
-            }
+            if (inSource)
+                walkPreBody(in, c.encrypted, inOutput, out);
             break;
         case RecordField::Body:
             c.bodyStart = in.position();

@@ -139,16 +139,12 @@ private:
                                    utf8Of(engine_.context().commandFile));
     }
 
-    void addCommand(const CommandRecord& r, XmlExport& result) {
-        const auto type = r.typeLetter();
-        if (r.encrypted) {
-            result.leftOut.push_back("\"" + utf8(r.name) + "\": encrypted");
-            return;
-        }
-        if (type.empty()) {
-            result.leftOut.push_back("\"" + utf8(r.name) + "\": of a type no View shows");
-            return;
-        }
+    // Why a command cannot go into the XML, or nothing when it can.
+    static const char* whyLeftOut(const CommandRecord& r, std::string_view type) {
+        if (r.encrypted)
+            return "encrypted";
+        if (type.empty())
+            return "of a type no View shows";
         // Texts XML cannot carry: a control character, or a line break in an attribute.
         const auto oneLine = [](std::string_view text) {
             return xmlCanHold(text) && text.find_first_of("\r\n\t") == std::string_view::npos;
@@ -158,10 +154,16 @@ private:
             statesFit = statesFit && oneLine(state);
         if (!oneLine(r.group) || !xmlCanHold(r.description) || !statesFit || !oneLine(r.program) ||
             !oneLine(r.windowTitle) || !oneLine(r.windowClass) || !oneLine(r.companyName) ||
-            !oneLine(r.programDescription)) {
-            result.leftOut.push_back("\"" + utf8(r.name) +
-                                     "\": its group, description, states or program hold a "
-                                     "control character XML cannot carry");
+            !oneLine(r.programDescription))
+            return "its group, description, states or program hold a control character XML "
+                   "cannot carry";
+        return nullptr;
+    }
+
+    void addCommand(const CommandRecord& r, XmlExport& result) {
+        const auto type = r.typeLetter();
+        if (const char* why = whyLeftOut(r, type)) {
+            result.leftOut.push_back("\"" + utf8(r.name) + "\": " + why);
             return;
         }
         XmlCommand c;
@@ -179,6 +181,20 @@ private:
         c.enabled = !r.notLoaded();
         for (const auto state : r.stateNames)
             c.states.push_back(utf8(state));
+        setContents(c, r, type);
+        c.richText = withoutControls(c.richText);
+        for (auto& step : c.steps)
+            step = withoutControls(step);
+        for (auto& list : listNamesIn(r.name, kListsPerName))
+            if (listsSeen_.insert(list).second)
+                listNames_.push_back(std::move(list));
+        ++result.byType[typeDisplayName(type)];
+        result.set.commands.push_back(std::move(c));
+    }
+
+    // The body by its type: text, keys, script, rich text, recorded actions or steps; the
+    // record's own bytes kept where XML cannot carry the text.
+    void setContents(XmlCommand& c, const CommandRecord& r, std::string_view type) const {
         const auto image = engine_.image();
         const auto body = image.substr(r.offsetbody - 1, r.end - r.offsetbody);
         if (type == "A" || type == "S") {
@@ -216,14 +232,6 @@ private:
             c.recordBody = std::string(body);
             c.body = withoutControls(c.body);
         }
-        c.richText = withoutControls(c.richText);
-        for (auto& step : c.steps)
-            step = withoutControls(step);
-        for (auto& list : listNamesIn(r.name, kListsPerName))
-            if (listsSeen_.insert(list).second)
-                listNames_.push_back(std::move(list));
-        ++result.byType[typeDisplayName(type)];
-        result.set.commands.push_back(std::move(c));
     }
 
     // Every LIST a written command names, once (every LIST of the file when asked), its values
