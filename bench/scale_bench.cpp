@@ -83,9 +83,9 @@ int main(int argc, char** argv) {
     // here) and its Program and Group selectors.
     const auto firstView = [&] {
         for (const char* sql :
-             {"SELECT name, Type FROM user WHERE menu = 'Global Commands' AND state = 'Global "
+             {"SELECT name, type FROM user WHERE program = 'Global Commands' AND scope = 'Global "
               "Commands' ORDER BY name",
-              "SELECT DISTINCT menu FROM user", "SELECT DISTINCT owner FROM user"}) {
+              "SELECT DISTINCT program FROM user", "SELECT DISTINCT group_name FROM user"}) {
             auto select = home.store().prepare(sql);
             while (select.step()) {
             }
@@ -103,8 +103,8 @@ int main(int argc, char** argv) {
     const auto scope = paired(
         5,
         [&] {
-            auto select = store.prepare("SELECT name, Type FROM user WHERE menu = 'BIGPROG' AND "
-                                        "state = 'Application-specific' ORDER BY name");
+            auto select = store.prepare("SELECT name, type FROM user WHERE program = 'BIGPROG' AND "
+                                        "scope = 'Application-specific' ORDER BY name");
             std::size_t n = 0;
             while (select.step())
                 n += select.text(0).size();
@@ -128,8 +128,8 @@ int main(int argc, char** argv) {
     const auto find = paired(
         5,
         [&] {
-            auto select =
-                store.prepare("SELECT script FROM user ORDER BY globalsort, menu, state, name, ID");
+            auto select = store.prepare(
+                "SELECT script FROM user ORDER BY globalsort, program, scope, name, ID");
             std::size_t found = 0;
             while (select.step())
                 found += select.text(0).find(needle) != std::string::npos;
@@ -148,9 +148,9 @@ int main(int argc, char** argv) {
     const auto recent = paired(
         5,
         [&] {
-            auto select = store.prepare(
-                "SELECT menu, state, name, Type, owner FROM user WHERE ID < (SELECT min(ID) FROM "
-                "user WHERE Type = 'L') ORDER BY ID DESC LIMIT 75");
+            auto select = store.prepare("SELECT program, scope, name, type, group_name FROM user "
+                                        "WHERE ID < (SELECT min(ID) FROM "
+                                        "user WHERE type = 'L') ORDER BY ID DESC LIMIT 75");
             while (select.step()) {
             }
         },

@@ -91,8 +91,8 @@ Outcome renameGroup(const FileSession& s, const ReportRequest& selection,
                     const std::string& newGroup) {
     if (newGroup.empty() || newGroup == "Enter new Group here")
         return Outcome::refused("No New Group Name entered", "Rename Group");
-    const auto newText = encodeText(newGroup, "The new Group", kOwnerWidth);
-    const auto oldText = encodeForFile(selection.group, "The Group", kOwnerWidth);
+    const auto newText = encodeText(newGroup, "The new Group", kGroupWidth);
+    const auto oldText = encodeForFile(selection.group, "The Group", kGroupWidth);
     if (auto refusal = refusedText(newText))
         return *refusal;
     if (auto refusal = refusedText(oldText))
@@ -123,7 +123,7 @@ Outcome renameProgram(const FileSession& s, const ReportRequest& selection,
     // ".exe" alone, or blanks: no Program is left to rename to.
     if (std::string(trimBlanks(program)).empty())
         return Outcome::refused("No New Program entered", "Rename Program");
-    const auto newText = encodeText(program, "The new Program", kMenuWidth);
+    const auto newText = encodeText(program, "The new Program", kProgramWidth);
     if (auto refusal = refusedText(newText))
         return *refusal;
     const auto chosen = selectForTool(s, selection);

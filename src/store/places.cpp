@@ -49,24 +49,26 @@ SortKey sortKey(const Statement& select) {
 } // namespace
 
 std::vector<std::string> groups(Database& db) {
-    auto select = db.prepare("SELECT DISTINCT owner FROM user WHERE Type <> 'L' ORDER BY owner");
+    auto select =
+        db.prepare("SELECT DISTINCT group_name FROM user WHERE type <> 'L' ORDER BY group_name");
     return texts(select);
 }
 
 std::vector<std::string> programs(Database& db, const std::optional<std::string>& group) {
     if (!group) {
-        auto select = db.prepare("SELECT DISTINCT menu FROM user");
+        auto select = db.prepare("SELECT DISTINCT program FROM user");
         return texts(select);
     }
-    auto select = db.prepare("SELECT DISTINCT menu FROM user WHERE owner = ?");
+    auto select = db.prepare("SELECT DISTINCT program FROM user WHERE group_name = ?");
     select.bind(1, *group);
     return texts(select);
 }
 
 std::vector<std::string> scopes(Database& db, const std::string& program,
                                 const std::optional<std::string>& group) {
-    auto select = db.prepare(group ? "SELECT DISTINCT state FROM user WHERE menu = ? AND owner = ?"
-                                   : "SELECT DISTINCT state FROM user WHERE menu = ?");
+    auto select =
+        db.prepare(group ? "SELECT DISTINCT scope FROM user WHERE program = ? AND group_name = ?"
+                         : "SELECT DISTINCT scope FROM user WHERE program = ?");
     select.bind(1, program);
     if (group)
         select.bind(2, *group);
@@ -74,46 +76,47 @@ std::vector<std::string> scopes(Database& db, const std::string& program,
 }
 
 bool programExists(Database& db, const std::string& program) {
-    auto exists = db.prepare("SELECT 1 FROM user WHERE menu = ? LIMIT 1");
+    auto exists = db.prepare("SELECT 1 FROM user WHERE program = ? LIMIT 1");
     exists.bind(1, program);
     return exists.step();
 }
 
 bool scopeExists(Database& db, const std::string& program, const std::string& scope) {
-    auto exists = db.prepare("SELECT 1 FROM user WHERE menu = ? AND state = ? LIMIT 1");
+    auto exists = db.prepare("SELECT 1 FROM user WHERE program = ? AND scope = ? LIMIT 1");
     exists.bind(1, program).bind(2, scope);
     return exists.step();
 }
 
 std::optional<Place> firstPlaceOfGroup(Database& db, const std::string& group) {
-    auto first = db.prepare("SELECT menu, state FROM user WHERE owner = ? AND Type <> 'L' "
-                            "ORDER BY globalsort, menu, state, name LIMIT 1");
+    auto first = db.prepare("SELECT program, scope FROM user WHERE group_name = ? AND type <> 'L' "
+                            "ORDER BY globalsort, program, scope, name LIMIT 1");
     first.bind(1, group);
     return onePlace(first);
 }
 
 std::optional<Place> firstCommandPlace(Database& db) {
-    auto first = db.prepare("SELECT menu, state FROM user WHERE Type <> 'L' ORDER BY ID LIMIT 1");
+    auto first =
+        db.prepare("SELECT program, scope FROM user WHERE type <> 'L' ORDER BY ID LIMIT 1");
     return onePlace(first);
 }
 
 std::optional<Place> firstScopeFrom(Database& db, const std::string& scope) {
-    auto seek = db.prepare("SELECT menu, state FROM user WHERE state >= ? AND Type <> 'L' "
-                           "ORDER BY state, ID LIMIT 1");
+    auto seek = db.prepare("SELECT program, scope FROM user WHERE scope >= ? AND type <> 'L' "
+                           "ORDER BY scope, ID LIMIT 1");
     seek.bind(1, scope);
     return onePlace(seek);
 }
 
 std::optional<Place> firstPlaceFromProgram(Database& db, const std::string& program) {
-    auto seek = db.prepare("SELECT menu, state FROM user WHERE (menu, state, name) >= (?, "
-                           "'Application-specific', '') AND Type <> 'L' ORDER BY menu, state, "
+    auto seek = db.prepare("SELECT program, scope FROM user WHERE (program, scope, name) >= (?, "
+                           "'Application-specific', '') AND type <> 'L' ORDER BY program, scope, "
                            "name LIMIT 1");
     seek.bind(1, program);
     return onePlace(seek);
 }
 
 void forEachCommandPlace(Database& db, const std::function<bool(const Place&)>& visit) {
-    auto scan = db.prepare("SELECT menu, state FROM user WHERE Type <> 'L' ORDER BY ID");
+    auto scan = db.prepare("SELECT program, scope FROM user WHERE type <> 'L' ORDER BY ID");
     while (scan.step())
         if (!visit({scan.text(0), scan.text(1)}))
             return;
@@ -121,8 +124,9 @@ void forEachCommandPlace(Database& db, const std::function<bool(const Place&)>& 
 
 std::optional<UserRow> findRow(Database& db, const std::string& program, const std::string& scope,
                                const std::string& name) {
-    auto select = db.prepare(UserTable::selectSql() +
-                             " WHERE menu = ? AND state = ? AND name = ? ORDER BY user.ID LIMIT 1");
+    auto select =
+        db.prepare(UserTable::selectSql() +
+                   " WHERE program = ? AND scope = ? AND name = ? ORDER BY user.ID LIMIT 1");
     select.bind(1, program).bind(2, scope).bind(3, name);
     return oneRow(select);
 }
@@ -130,24 +134,25 @@ std::optional<UserRow> findRow(Database& db, const std::string& program, const s
 std::optional<UserRow> firstCommandOf(Database& db, const std::string& program,
                                       const std::string& scope) {
     auto select = db.prepare(UserTable::selectSql() +
-                             " WHERE menu = ? AND state = ? AND Type <> 'L' AND listcopy = 0 "
-                             "ORDER BY globalsort, menu, state, name LIMIT 1");
+                             " WHERE program = ? AND scope = ? AND type <> 'L' AND listcopy = 0 "
+                             "ORDER BY globalsort, program, scope, name LIMIT 1");
     select.bind(1, program).bind(2, scope);
     return oneRow(select);
 }
 
 std::vector<UserRow> headingsOf(Database& db, const std::string& program,
                                 const std::string& scope) {
-    auto select = db.prepare(
-        "SELECT ID, name, Type, owner FROM user WHERE menu = ? AND state = ? ORDER BY name");
+    auto select = db.prepare("SELECT ID, name, type, group_name FROM user WHERE program = ? AND "
+                             "scope = ? ORDER BY name");
     select.bind(1, program).bind(2, scope);
     return headings(select);
 }
 
 std::vector<UserRow> commandHeadingsInFileOrder(Database& db, const std::string& program,
                                                 const std::string& scope) {
-    auto select = db.prepare("SELECT ID, name, Type, owner FROM user WHERE menu = ? AND state = ? "
-                             "AND Type <> 'L' ORDER BY ID");
+    auto select =
+        db.prepare("SELECT ID, name, type, group_name FROM user WHERE program = ? AND scope = ? "
+                   "AND type <> 'L' ORDER BY ID");
     select.bind(1, program).bind(2, scope);
     auto rows = headings(select);
     for (auto& row : rows) {
@@ -158,13 +163,14 @@ std::vector<UserRow> commandHeadingsInFileOrder(Database& db, const std::string&
 }
 
 std::vector<UserRow> globalListHeadings(Database& db) {
-    auto select = db.prepare("SELECT ID, name, Type, owner FROM user WHERE Type = 'L' AND menu = "
-                             "'Global Commands' AND state = 'Global Commands' ORDER BY ID");
+    auto select =
+        db.prepare("SELECT ID, name, type, group_name FROM user WHERE type = 'L' AND program = "
+                   "'Global Commands' AND scope = 'Global Commands' ORDER BY ID");
     return headings(select);
 }
 
 std::vector<std::string> commandNamesOutside(Database& db, const Selection& except) {
-    auto select = db.prepare("SELECT name FROM user WHERE Type <> 'L' AND listcopy = 0 AND ID NOT "
+    auto select = db.prepare("SELECT name FROM user WHERE type <> 'L' AND listcopy = 0 AND ID NOT "
                              "IN (SELECT value FROM json_each(?))");
     select.bind(1, except.asJsonArray());
     return texts(select);
@@ -173,9 +179,10 @@ std::vector<std::string> commandNamesOutside(Database& db, const Selection& exce
 void forEachNewestCommand(Database& db, const std::function<bool(const UserRow&)>& visit) {
     // Insertion order: the commands, newest last, then the LISTs. Only the heading's columns are
     // read: the tab shows a few of many rows, and bodies can be long.
-    auto select = db.prepare("SELECT ID, name, Type, owner, menu, state FROM user WHERE ID < "
-                             "coalesce((SELECT min(ID) FROM user WHERE Type = 'L'), "
-                             "9223372036854775807) ORDER BY ID DESC");
+    auto select =
+        db.prepare("SELECT ID, name, type, group_name, program, scope FROM user WHERE ID < "
+                   "coalesce((SELECT min(ID) FROM user WHERE type = 'L'), "
+                   "9223372036854775807) ORDER BY ID DESC");
     while (select.step()) {
         auto row = headingFrom(select);
         row.program = select.text(4);
@@ -193,11 +200,11 @@ std::vector<std::string> namesLike(Database& db, const std::string& pattern) {
 
 void forEachInListOrder(Database& db, const std::optional<SortKey>& from, bool forward,
                         const std::function<bool(const Statement& row)>& visit) {
-    const char* after = forward
-                            ? " WHERE (globalsort, menu, state, name, user.ID) > (?, ?, ?, ?, ?)"
-                            : " WHERE (globalsort, menu, state, name, user.ID) < (?, ?, ?, ?, ?)";
-    const char* order = forward ? " ORDER BY globalsort, menu, state, name, user.ID"
-                                : " ORDER BY globalsort DESC, menu DESC, state DESC, name DESC, "
+    const char* after =
+        forward ? " WHERE (globalsort, program, scope, name, user.ID) > (?, ?, ?, ?, ?)"
+                : " WHERE (globalsort, program, scope, name, user.ID) < (?, ?, ?, ?, ?)";
+    const char* order = forward ? " ORDER BY globalsort, program, scope, name, user.ID"
+                                : " ORDER BY globalsort DESC, program DESC, scope DESC, name DESC, "
                                   "user.ID DESC";
     auto select = db.prepare(UserTable::selectSql() + (from ? after : "") + order);
     if (from)
@@ -213,8 +220,9 @@ void forEachInListOrder(Database& db, const std::optional<SortKey>& from, bool f
 
 std::optional<SortKey> sortKeyOf(Database& db, const std::string& program, const std::string& scope,
                                  const std::string& name) {
-    auto select = db.prepare("SELECT globalsort, menu, state, name, ID FROM user WHERE menu = ? "
-                             "AND state = ? AND name = ? ORDER BY ID LIMIT 1");
+    auto select =
+        db.prepare("SELECT globalsort, program, scope, name, ID FROM user WHERE program = ? "
+                   "AND scope = ? AND name = ? ORDER BY ID LIMIT 1");
     select.bind(1, program).bind(2, scope).bind(3, name);
     if (!select.step())
         return std::nullopt;
@@ -222,9 +230,10 @@ std::optional<SortKey> sortKeyOf(Database& db, const std::string& program, const
 }
 
 std::optional<SortKey> nextCommandAfter(Database& db, const SortKey& after) {
-    auto next = db.prepare("SELECT globalsort, menu, state, name, ID FROM user WHERE (globalsort, "
-                           "menu, state, name, ID) > (?, ?, ?, ?, ?) ORDER BY globalsort, menu, "
-                           "state, name, ID LIMIT 1");
+    auto next =
+        db.prepare("SELECT globalsort, program, scope, name, ID FROM user WHERE (globalsort, "
+                   "program, scope, name, ID) > (?, ?, ?, ?, ?) ORDER BY globalsort, program, "
+                   "scope, name, ID LIMIT 1");
     next.bind(1, after.globalsort)
         .bind(2, after.program)
         .bind(3, after.scope)
@@ -254,7 +263,7 @@ std::optional<std::string> stateName(Database& db, std::int64_t id) {
 std::vector<std::string> commandBodies(Database& db, const std::string& program,
                                        const std::string& scope, const std::string& name) {
     auto found = db.prepare(
-        "SELECT script FROM user WHERE menu = ? AND state = ? AND name = ? AND Type <> 'L'");
+        "SELECT script FROM user WHERE program = ? AND scope = ? AND name = ? AND type <> 'L'");
     found.bind(1, program).bind(2, scope).bind(3, name);
     return texts(found);
 }

@@ -7,17 +7,17 @@ namespace qmk {
 namespace {
 
 const char* const kUserIndexes[] = {
-    R"(CREATE INDEX IF NOT EXISTS "menu" ON user (menu, state, name))",
-    R"(CREATE INDEX IF NOT EXISTS "name" ON user (globalsort, menu, state, name))",
-    R"(CREATE INDEX IF NOT EXISTS "state" ON user (state))",
+    R"(CREATE INDEX IF NOT EXISTS "program" ON user (program, scope, name))",
+    R"(CREATE INDEX IF NOT EXISTS "name" ON user (globalsort, program, scope, name))",
+    R"(CREATE INDEX IF NOT EXISTS "scope" ON user (scope))",
     // Operations are handed their rows as a value and no longer mark them in `flag`; the column
     // and this (now empty) index stay, as stores made earlier and `list` output carry them.
     R"(CREATE INDEX IF NOT EXISTS marked ON user (flag) WHERE flag = 1)",
     // Only the LISTs: where the LISTs begin in insertion order is found without a scan.
-    R"(CREATE INDEX IF NOT EXISTS lists ON user (ID) WHERE Type = 'L')",
+    R"(CREATE INDEX IF NOT EXISTS lists ON user (ID) WHERE type = 'L')",
 };
 
-const char* const kUserIndexNames[] = {"menu", "name", "state", "marked", "lists"};
+const char* const kUserIndexNames[] = {"program", "name", "scope", "marked", "lists"};
 
 const char* const kCreateStatements[] = {
     // Widths count characters; SQLite's length() stops at a NUL, so a text holding one is measured
@@ -25,21 +25,21 @@ const char* const kCreateStatements[] = {
     R"(CREATE TABLE IF NOT EXISTS user (
         ID INTEGER PRIMARY KEY AUTOINCREMENT,
         filename TEXT NOT NULL DEFAULT '',
-        menu TEXT NOT NULL DEFAULT '' CONSTRAINT menu_width
-            CHECK (length(menu) <= 20 AND (instr(CAST(menu AS BLOB), x'00') = 0 OR
-                   length(CAST(menu AS BLOB)) <= 20)),
-        state TEXT NOT NULL DEFAULT '' CONSTRAINT state_width
-            CHECK (length(state) <= 100 AND (instr(CAST(state AS BLOB), x'00') = 0 OR
-                   length(CAST(state AS BLOB)) <= 100)),
+        program TEXT NOT NULL DEFAULT '' CONSTRAINT program_width
+            CHECK (length(program) <= 20 AND (instr(CAST(program AS BLOB), x'00') = 0 OR
+                   length(CAST(program AS BLOB)) <= 20)),
+        scope TEXT NOT NULL DEFAULT '' CONSTRAINT scope_width
+            CHECK (length(scope) <= 100 AND (instr(CAST(scope AS BLOB), x'00') = 0 OR
+                   length(CAST(scope AS BLOB)) <= 100)),
         name TEXT NOT NULL DEFAULT '' CONSTRAINT name_width
             CHECK (length(name) <= 150 AND (instr(CAST(name AS BLOB), x'00') = 0 OR
                    length(CAST(name AS BLOB)) <= 150)),
-        Type TEXT NOT NULL DEFAULT '',
+        type TEXT NOT NULL DEFAULT '',
         script TEXT NOT NULL DEFAULT '',
-        scope TEXT NOT NULL DEFAULT '',
-        owner TEXT NOT NULL DEFAULT '' CONSTRAINT owner_width
-            CHECK (length(owner) <= 50 AND (instr(CAST(owner AS BLOB), x'00') = 0 OR
-                   length(CAST(owner AS BLOB)) <= 50)),
+        availability TEXT NOT NULL DEFAULT '',
+        group_name TEXT NOT NULL DEFAULT '' CONSTRAINT group_name_width
+            CHECK (length(group_name) <= 50 AND (instr(CAST(group_name AS BLOB), x'00') = 0 OR
+                   length(CAST(group_name AS BLOB)) <= 50)),
         lists INTEGER NOT NULL DEFAULT 0,
         description TEXT NOT NULL DEFAULT ''
             CONSTRAINT description_width CHECK (length(description) <= 150 AND (instr(CAST(description AS BLOB), x'00') = 0 OR
@@ -54,9 +54,9 @@ const char* const kCreateStatements[] = {
         listsort TEXT NOT NULL DEFAULT '',
         pathcode TEXT NOT NULL DEFAULT '',
         dupe INTEGER NOT NULL DEFAULT 0,
-        PDescript INTEGER NOT NULL DEFAULT 0,
-        CompanyName INTEGER NOT NULL DEFAULT 0,
-        ClassName INTEGER NOT NULL DEFAULT 0,
+        description_length INTEGER NOT NULL DEFAULT 0,
+        company_name_length INTEGER NOT NULL DEFAULT 0,
+        class_name_length INTEGER NOT NULL DEFAULT 0,
         encrypted INTEGER NOT NULL DEFAULT 0,
         listcopy INTEGER NOT NULL DEFAULT 0,
         flag INTEGER NOT NULL DEFAULT 0))",

@@ -5,18 +5,18 @@
 namespace qmk {
 
 // Store widths: a longer value cannot be stored.
-inline constexpr int kMenuWidth = 20;
-inline constexpr int kStateWidth = 100;
+inline constexpr int kProgramWidth = 20;
+inline constexpr int kScopeWidth = 100;
 inline constexpr int kNameWidth = 150;
 inline constexpr int kDescriptionWidth = 150;
-inline constexpr int kOwnerWidth = 50;
+inline constexpr int kGroupWidth = 50;
 
-inline constexpr int kSchemaVersion = 4;
+inline constexpr int kSchemaVersion = 5;
 
 // Creates the tables, indexes and the one `parameters` row when missing, and upgrades an older
-// store, in one transaction. The `user` indexes are named as the operations select them: `menu`,
-// `name`, `state`; `PrimaryKey` is the `ID` itself (the table's integer key), and `apps` indexes
-// `states`. A row's `offset` and `offsetbody` are kept in `positions` under the same `ID`.
+// store, in one transaction. The `user` indexes are named as the operations select them:
+// `program`, `name`, `scope`; `PrimaryKey` is the `ID` itself (the table's integer key), and `apps`
+// indexes `states`. A row's `offset` and `offsetbody` are kept in `positions` under the same `ID`.
 void ensureSchema(Database& db);
 
 // The indexes of `user`. A full parse drops them before it adds its rows and builds them again

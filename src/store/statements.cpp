@@ -68,11 +68,11 @@ void emptyTables(Database& db) {
 std::int64_t countCommands(Database& db) {
     // Both counts read narrow indexes (`state` and the partial `lists`), not the wide rows.
     return countOf(db, "SELECT (SELECT count(*) FROM user) - "
-                       "(SELECT count(*) FROM user WHERE Type = 'L')");
+                       "(SELECT count(*) FROM user WHERE type = 'L')");
 }
 
 std::int64_t countLists(Database& db) {
-    return countOf(db, "SELECT count(*) FROM user WHERE Type = 'L'");
+    return countOf(db, "SELECT count(*) FROM user WHERE type = 'L'");
 }
 
 Selection selectAll(Database& db) {
@@ -80,32 +80,33 @@ Selection selectAll(Database& db) {
 }
 
 Selection selectCommands(Database& db) {
-    return selectionOf(db.prepare("SELECT ID FROM user WHERE Type <> 'L'"));
+    return selectionOf(db.prepare("SELECT ID FROM user WHERE type <> 'L'"));
 }
 
 Selection selectProgramScope(Database& db, const std::string& program, const std::string& scope,
                              const std::optional<std::string>& group) {
     if (!group)
-        return selectionOf(db.prepare("SELECT ID FROM user WHERE menu = ? AND state = ?")
+        return selectionOf(db.prepare("SELECT ID FROM user WHERE program = ? AND scope = ?")
                                .bind(1, program)
                                .bind(2, scope));
-    return selectionOf(db.prepare("SELECT ID FROM user WHERE menu = ? AND state = ? AND owner = ?")
-                           .bind(1, program)
-                           .bind(2, scope)
-                           .bind(3, *group));
+    return selectionOf(
+        db.prepare("SELECT ID FROM user WHERE program = ? AND scope = ? AND group_name = ?")
+            .bind(1, program)
+            .bind(2, scope)
+            .bind(3, *group));
 }
 
 Selection selectGroup(Database& db, const std::string& group) {
-    return selectionOf(db.prepare("SELECT ID FROM user WHERE owner = ?").bind(1, group));
+    return selectionOf(db.prepare("SELECT ID FROM user WHERE group_name = ?").bind(1, group));
 }
 
 Selection selectProgram(Database& db, const std::string& program) {
-    return selectionOf(db.prepare("SELECT ID FROM user WHERE menu = ?").bind(1, program));
+    return selectionOf(db.prepare("SELECT ID FROM user WHERE program = ?").bind(1, program));
 }
 
 std::optional<std::int64_t> firstNamed(Database& db, const std::string& program,
                                        const std::string& scope, const std::string& name) {
-    auto select = db.prepare("SELECT ID FROM user WHERE menu = ? AND state = ? AND name = ? "
+    auto select = db.prepare("SELECT ID FROM user WHERE program = ? AND scope = ? AND name = ? "
                              "ORDER BY ID LIMIT 1");
     select.bind(1, program).bind(2, scope).bind(3, name);
     if (!select.step())
@@ -116,7 +117,8 @@ std::optional<std::int64_t> firstNamed(Database& db, const std::string& program,
 Selection selectCommandsNamed(Database& db, const std::string& program, const std::string& scope,
                               const std::string& name) {
     return selectionOf(
-        db.prepare("SELECT ID FROM user WHERE Type <> 'L' AND menu = ? AND state = ? AND name = ?")
+        db.prepare(
+              "SELECT ID FROM user WHERE type <> 'L' AND program = ? AND scope = ? AND name = ?")
             .bind(1, program)
             .bind(2, scope)
             .bind(3, name));
@@ -156,7 +158,7 @@ std::vector<SelectedRecord> recordsInFileOrder(Database& db, const Selection& se
 std::vector<std::uint32_t> commandOffsets(Database& db, const Selection& selection) {
     auto select = db.prepare(std::string("SELECT positions.offset FROM user JOIN positions ON "
                                          "positions.ID = user.ID WHERE ") +
-                             kSelected + " AND positions.filerecord = 1 AND user.Type <> 'L'");
+                             kSelected + " AND positions.filerecord = 1 AND user.type <> 'L'");
     select.bind(1, selection.asJsonArray());
     std::vector<std::uint32_t> offsets;
     while (select.step())
@@ -166,15 +168,15 @@ std::vector<std::uint32_t> commandOffsets(Database& db, const Selection& selecti
 
 std::int64_t globalListOffset(Database& db, const std::string& name) {
     auto master = db.prepare("SELECT positions.offset FROM user JOIN positions ON positions.ID = "
-                             "user.ID WHERE menu = 'Global Commands' AND state = 'Global "
-                             "Commands' AND name = ? AND Type = 'L' AND positions.filerecord = 1");
+                             "user.ID WHERE program = 'Global Commands' AND scope = 'Global "
+                             "Commands' AND name = ? AND type = 'L' AND positions.filerecord = 1");
     master.bind(1, name);
     return master.step() ? master.integer(0) : 0;
 }
 
 std::optional<std::int64_t> globalListId(Database& db, const std::string& name) {
-    auto select = db.prepare("SELECT ID FROM user WHERE Type = 'L' AND menu = 'Global Commands' "
-                             "AND state = 'Global Commands' AND name = ? AND listcopy = 0");
+    auto select = db.prepare("SELECT ID FROM user WHERE type = 'L' AND program = 'Global Commands' "
+                             "AND scope = 'Global Commands' AND name = ? AND listcopy = 0");
     select.bind(1, name);
     if (!select.step())
         return std::nullopt;
@@ -182,16 +184,16 @@ std::optional<std::int64_t> globalListId(Database& db, const std::string& name) 
 }
 
 std::int64_t countCommandsOfProgram(Database& db, const std::string& program) {
-    return countOf(db, "SELECT count(*) FROM user WHERE Type <> 'L' AND menu = ?", program);
+    return countOf(db, "SELECT count(*) FROM user WHERE type <> 'L' AND program = ?", program);
 }
 
 std::int64_t countCommandsOfGroup(Database& db, const std::string& group) {
-    return countOf(db, "SELECT count(*) FROM user WHERE Type <> 'L' AND owner = ?", group);
+    return countOf(db, "SELECT count(*) FROM user WHERE type <> 'L' AND group_name = ?", group);
 }
 
 std::int64_t countCommandsOfScope(Database& db, const std::string& program,
                                   const std::string& scope) {
-    return countOf(db, "SELECT count(*) FROM user WHERE Type <> 'L' AND menu = ? AND state = ?",
+    return countOf(db, "SELECT count(*) FROM user WHERE type <> 'L' AND program = ? AND scope = ?",
                    program, scope);
 }
 
@@ -262,7 +264,7 @@ void forEachRow(Database& db, const Selection& selection,
 std::vector<UserRow> rowsOf(Database& db, const Selection& selection, RowOrder order) {
     auto select = db.prepare(
         UserTable::selectSql() + " WHERE " + kSelected + " ORDER BY globalsort, " +
-        (order == RowOrder::Listing ? "menu, state, listsort, name" : "menu, state, name"));
+        (order == RowOrder::Listing ? "program, scope, listsort, name" : "program, scope, name"));
     select.bind(1, selection.asJsonArray());
     std::vector<UserRow> rows;
     while (select.step())
@@ -273,11 +275,11 @@ std::vector<UserRow> rowsOf(Database& db, const Selection& selection, RowOrder o
 Selection searchablePart(Database& db, const Selection& selection) {
     // The searchable rows that are records of the file, and the master LIST of each LIST copy.
     auto select = db.prepare(
-        "SELECT ID FROM user WHERE user.ID IN (SELECT value FROM json_each(?1)) AND Type IN "
-        "('S', 'K', 'A', 'L') AND listcopy = 0 UNION SELECT ID FROM user WHERE Type = 'L' AND "
-        "listcopy = 0 AND menu = 'Global Commands' AND state = 'Global Commands' AND name IN "
+        "SELECT ID FROM user WHERE user.ID IN (SELECT value FROM json_each(?1)) AND type IN "
+        "('S', 'K', 'A', 'L') AND listcopy = 0 UNION SELECT ID FROM user WHERE type = 'L' AND "
+        "listcopy = 0 AND program = 'Global Commands' AND scope = 'Global Commands' AND name IN "
         "(SELECT name FROM user WHERE user.ID IN (SELECT value FROM json_each(?1)) AND "
-        "Type = 'L' AND listcopy = 1)");
+        "type = 'L' AND listcopy = 1)");
     select.bind(1, selection.asJsonArray());
     return selectionOf(select);
 }
@@ -303,7 +305,7 @@ void BodyUpdate::operator()(std::int64_t id, const std::string& body) {
 }
 
 void setGroup(Database& db, std::int64_t id, const std::string& group) {
-    db.prepare("UPDATE user SET owner = ? WHERE ID = ?").bind(1, group).bind(2, id).run();
+    db.prepare("UPDATE user SET group_name = ? WHERE ID = ?").bind(1, group).bind(2, id).run();
 }
 
 void emptyUserRows(Database& db) {

@@ -11,18 +11,18 @@ namespace qmk {
 inline constexpr std::array<char, 8> kTypeCodes{'K', 'S', 'L', 'T', 'P', 'R', 'X', 'A'};
 
 // One row of table `user`: a command or LIST record as the store holds it (texts in UTF-8).
-// Fields follow the columns in order; where a column's stored name says something else, the
-// column is named beside its field (user_rows.cpp maps one to the other).
+// Fields follow the columns in order and carry their names (`group_name` for `group`, a word SQL
+// keeps for itself).
 struct UserRow {
     std::int64_t id = 0;
     std::string filename;
-    std::string program; // column menu
-    std::string scope;   // column state: the Scope (a window title, or a kind)
+    std::string program;
+    std::string scope; // a window title, or a kind ("Global Commands", "Application-specific")
     std::string name;
     std::string type;
     std::string script;
-    std::string availability; // column scope: "G", "A" or "W"
-    std::string group;        // column owner
+    std::string availability; // "G", "A" or "W"
+    std::string group;
     std::int64_t lists = 0;
     std::int64_t offset = 0;
     std::int64_t offsetbody = 0;
@@ -37,7 +37,7 @@ struct UserRow {
     std::string listsort;
     std::string pathcode;
     bool dupe = false;
-    std::int64_t descriptionLength = 0; // column PDescript
+    std::int64_t descriptionLength = 0;
     std::int64_t companyNameLength = 0;
     std::int64_t classNameLength = 0;
     bool encrypted = false;
@@ -52,20 +52,34 @@ struct UserColumn {
     ColumnKind kind;
 };
 inline constexpr std::array<UserColumn, 29> kUserColumns{{
-    {"ID", ColumnKind::Integer},          {"filename", ColumnKind::Text},
-    {"menu", ColumnKind::Text},           {"state", ColumnKind::Text},
-    {"name", ColumnKind::Text},           {"Type", ColumnKind::Text},
-    {"script", ColumnKind::Text},         {"scope", ColumnKind::Text},
-    {"owner", ColumnKind::Text},          {"lists", ColumnKind::Integer},
-    {"offset", ColumnKind::Integer},      {"offsetbody", ColumnKind::Integer},
-    {"description", ColumnKind::Text},    {"states", ColumnKind::Text},
-    {"graphicsize", ColumnKind::Integer}, {"Global", ColumnKind::YesNo},
-    {"noglobals", ColumnKind::YesNo},     {"sleeping", ColumnKind::YesNo},
-    {"singleline", ColumnKind::YesNo},    {"globalsort", ColumnKind::Text},
-    {"listsort", ColumnKind::Text},       {"pathcode", ColumnKind::Text},
-    {"dupe", ColumnKind::YesNo},          {"PDescript", ColumnKind::Integer},
-    {"CompanyName", ColumnKind::Integer}, {"ClassName", ColumnKind::Integer},
-    {"encrypted", ColumnKind::YesNo},     {"listcopy", ColumnKind::YesNo},
+    {"ID", ColumnKind::Integer},
+    {"filename", ColumnKind::Text},
+    {"program", ColumnKind::Text},
+    {"scope", ColumnKind::Text},
+    {"name", ColumnKind::Text},
+    {"type", ColumnKind::Text},
+    {"script", ColumnKind::Text},
+    {"availability", ColumnKind::Text},
+    {"group_name", ColumnKind::Text},
+    {"lists", ColumnKind::Integer},
+    {"offset", ColumnKind::Integer},
+    {"offsetbody", ColumnKind::Integer},
+    {"description", ColumnKind::Text},
+    {"states", ColumnKind::Text},
+    {"graphicsize", ColumnKind::Integer},
+    {"Global", ColumnKind::YesNo},
+    {"noglobals", ColumnKind::YesNo},
+    {"sleeping", ColumnKind::YesNo},
+    {"singleline", ColumnKind::YesNo},
+    {"globalsort", ColumnKind::Text},
+    {"listsort", ColumnKind::Text},
+    {"pathcode", ColumnKind::Text},
+    {"dupe", ColumnKind::YesNo},
+    {"description_length", ColumnKind::Integer},
+    {"company_name_length", ColumnKind::Integer},
+    {"class_name_length", ColumnKind::Integer},
+    {"encrypted", ColumnKind::YesNo},
+    {"listcopy", ColumnKind::YesNo},
     {"flag", ColumnKind::YesNo},
 }};
 

@@ -150,8 +150,8 @@ void UserTable::forEach(const std::function<void(const UserRow&)>& visit) {
 
 void UserTable::forEachHeading(const std::function<void(const RowHeading&)>& visit) {
     // Only the narrow columns: the bodies, often in overflow pages, are never read.
-    auto select =
-        db_.prepare("SELECT ID, Type, menu, state, owner, name, dupe FROM user ORDER BY ID");
+    auto select = db_.prepare(
+        "SELECT ID, type, program, scope, group_name, name, dupe FROM user ORDER BY ID");
     RowHeading heading;
     while (select.step()) {
         heading.id = select.integer(0);

@@ -21,7 +21,7 @@ std::optional<FindMatch> findMatch(Database& store, const FindSettings& settings
     using Field = FindSettings::Field;
     const int column = UserTable::columnOf(settings.field == Field::Name      ? "name"
                                            : settings.field == Field::Content ? "script"
-                                                                              : "state");
+                                                                              : "scope");
     std::optional<FindMatch> match;
     places::forEachInListOrder(store, from, forward, [&](const Statement& select) {
         // Most rows cannot match: they are passed over before the row is read whole.

@@ -48,13 +48,13 @@ std::optional<EditResult> encodeAll(const NewCommand& c, EncodedCommand& out) {
             take(encodeText(c.description, "The description", kDescriptionWidth), out.description))
         return r;
     if (auto r =
-            take(encodeText(c.group == "User-defined" ? "" : c.group, "The group", kOwnerWidth),
+            take(encodeText(c.group == "User-defined" ? "" : c.group, "The group", kGroupWidth),
                  out.group))
         return r;
-    if (auto r = take(encodeText(c.scope, "The Scope", kStateWidth), out.scope))
+    if (auto r = take(encodeText(c.scope, "The Scope", kScopeWidth), out.scope))
         return r;
     // The module name as the model record spells it; the Program when there is no model.
-    if (auto r = take(c.programName.empty() ? encodeText(c.program, "The Program", kMenuWidth)
+    if (auto r = take(c.programName.empty() ? encodeText(c.program, "The Program", kProgramWidth)
                                             : EncodedText{c.programName, std::nullopt},
                       out.program))
         return r;
@@ -62,7 +62,7 @@ std::optional<EditResult> encodeAll(const NewCommand& c, EncodedCommand& out) {
         return r;
     for (const auto& state : c.states)
         if (auto r =
-                take(encodeText(state, "A state name", kStateWidth), out.states.emplace_back()))
+                take(encodeText(state, "A state name", kScopeWidth), out.states.emplace_back()))
             return r;
     return std::nullopt;
 }

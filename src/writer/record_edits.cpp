@@ -231,7 +231,7 @@ EditResult updateDetails(UpdateEngine& engine, const UserRow& row, std::string_v
         return changedOutside(engine);
     const auto name = encodeName(newName);
     const auto text = encodeText(description, "The description", kDescriptionWidth);
-    const auto owner = encodeText(group == "User-defined" ? "" : group, "The group", kOwnerWidth);
+    const auto owner = encodeText(group == "User-defined" ? "" : group, "The group", kGroupWidth);
     for (const auto* encoded : {&name, &text, &owner})
         if (encoded->refusal)
             return *encoded->refusal;

@@ -59,7 +59,7 @@ TEST_F(CliEditTest, EditsReachTheFileAndTheStore) {
     auto r = qmk({"set-body", file_, "--name", "type name", "--body", "Pat Example"});
     ASSERT_TRUE(succeeded(r));
     EXPECT_EQ(r.out, "body saved\n");
-    EXPECT_TRUE(listed(R"("name": "type name", "Type": "K", "script": "Pat Example")"));
+    EXPECT_TRUE(listed(R"("name": "type name", "type": "K", "script": "Pat Example")"));
     // A legacy script is checked as the window checks it.
     EXPECT_TRUE(testing::failedWith(
         qmk({"set-body", file_, "--program", "WinWord", "--name", "bold", "--body-file", "-"},
@@ -71,8 +71,9 @@ TEST_F(CliEditTest, EditsReachTheFileAndTheStore) {
     EXPECT_TRUE(listed(R"("script": "SendKeys \"b\"\r\nWait 10\r\n")"));
     ASSERT_TRUE(succeeded(qmk({"set-details", file_, "--name", "open mail", "--new-name",
                                "open inbox", "--description", "new", "--group", "Post"})));
-    EXPECT_TRUE(listed(R"("name": "open inbox", "Type": "K", "script": "{Ctrl+m}", "scope": "G", )"
-                       R"("owner": "Post")"));
+    EXPECT_TRUE(
+        listed(R"("name": "open inbox", "type": "K", "script": "{Ctrl+m}", "availability": "G", )"
+               R"("group_name": "Post")"));
     // A key string becomes a SendKeys script for an English user's file only.
     CommandFileBuilder french(7, 12);
     french.command("open inbox").keys("{Ctrl+i}");
@@ -81,22 +82,22 @@ TEST_F(CliEditTest, EditsReachTheFileAndTheStore) {
              "open inbox"}),
         1, "Sorry, this command is only supported for English Language Users"));
     ASSERT_TRUE(succeeded(qmk({"to-advanced", file_, "--name", "open inbox"})));
-    EXPECT_TRUE(listed(R"("name": "open inbox", "Type": "A", )"
+    EXPECT_TRUE(listed(R"("name": "open inbox", "type": "A", )"
                        R"("script": "Sub Main\r\n\r\nSendKeys \"^m\", true\r\n\r\nEnd Sub\r\n")"));
     ASSERT_TRUE(succeeded(qmk({"to-plain", file_, "--name", "type name"})));
-    EXPECT_TRUE(listed(R"("name": "type name", "Type": "P", "script": "Pat Example")"));
+    EXPECT_TRUE(listed(R"("name": "type name", "type": "P", "script": "Pat Example")"));
     ASSERT_TRUE(succeeded(qmk({"new-list", file_, "--name", "sizes", "--body", "big\r\nsmall"})));
     ASSERT_TRUE(succeeded(qmk({"new", file_, "--type", "A", "--program", "winword", "--name",
                                "size <sizes>", "--body", "Sub Main"})));
-    EXPECT_TRUE(listed(R"("menu": "WINWORD", "state": "Application-specific", )"
-                       R"("name": "size <sizes>", "Type": "A", "script": "Sub Main\r\n")"));
-    EXPECT_TRUE(listed(R"("PDescript": 4, "CompanyName": 9)"));
+    EXPECT_TRUE(listed(R"("program": "WINWORD", "scope": "Application-specific", )"
+                       R"("name": "size <sizes>", "type": "A", "script": "Sub Main\r\n")"));
+    EXPECT_TRUE(listed(R"("description_length": 4, "company_name_length": 9)"));
 
     // The LIST-in-use question is asked as the window asks it: unanswered, nothing changes.
     EXPECT_TRUE(testing::failedWith(qmk({"rename", file_, "--list", "sizes", "--to", "sizing"}), 4,
                                     "There are 1 commands using this LIST including:"));
     ASSERT_TRUE(succeeded(qmk({"rename", file_, "--list", "sizes", "--to", "sizing", "--yes"})));
-    EXPECT_TRUE(listed(R"("name": "sizing", "Type": "L")"));
+    EXPECT_TRUE(listed(R"("name": "sizing", "type": "L")"));
 }
 
 TEST_F(CliEditTest, RefusalsAreShownAndWriteNothing) {
@@ -199,7 +200,7 @@ TEST_F(CliEditTest, BulkCommandsSelectAskAndRefuse) {
 
     EXPECT_TRUE(
         succeeded(qmk({"rename-program", file_, "--program", "winword", "--to", "excel.EXE"})));
-    EXPECT_TRUE(listed(R"("menu": "EXCEL", "state": "Application-specific", "name": "bold")"));
+    EXPECT_TRUE(listed(R"("program": "EXCEL", "scope": "Application-specific", "name": "bold")"));
     EXPECT_EQ(qmk({"rename-group", file_, "--group", "Mail", "--to", "Post"}).out,
               "Mail->Post: Group renamed\n");
     // A LIST that goes with the deleted commands is named in the question first.
@@ -354,7 +355,7 @@ TEST_F(CliEditTest, InitInstallsTheSuppliedCommandFiles) {
     EXPECT_EQ(qmk({"parse", launch}).out, "2 /0\n");
     const auto rows = testing::spacedJson(qmk({"list", launch, "--json"}).out);
     EXPECT_TRUE(testing::contains(
-        rows, R"("name": "global quillmark", "Type": "A", "script": "Sub Main\r\n    ' qmk9)"));
+        rows, R"("name": "global quillmark", "type": "A", "script": "Sub Main\r\n    ' qmk9)"));
     EXPECT_TRUE(testing::contains(rows, R"("name": "local quillmark")"));
     EXPECT_EQ(qmk({"parse", (folder / "placer.dat").string()}).out, "0 /0\n");
 

@@ -37,9 +37,9 @@ protected:
         std::vector<std::string> shown;
         for (const auto& row : nlohmann::json::parse(qmk({"list", file, "--json"}).out))
             shown.push_back(
-                row["name"].get<std::string>() + "|" + row["Type"].get<std::string>() + "|" +
-                row["menu"].get<std::string>() + "|" + row["state"].get<std::string>() + "|" +
-                row["owner"].get<std::string>() + "|" + row["script"].get<std::string>());
+                row["name"].get<std::string>() + "|" + row["type"].get<std::string>() + "|" +
+                row["program"].get<std::string>() + "|" + row["scope"].get<std::string>() + "|" +
+                row["group_name"].get<std::string>() + "|" + row["script"].get<std::string>());
         std::sort(shown.begin(), shown.end()); // an XML export groups commands by program
         return shown;
     }

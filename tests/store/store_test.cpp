@@ -29,7 +29,7 @@ TEST(Store, AValueLongerThanItsColumnIsRefusedWithAtMostTwoMessagesPerRun) {
     ASSERT_EQ(rows.size(), 2u);
     EXPECT_EQ(rows[1].name, "last");
     ASSERT_EQ(home.prompt.shown.size(), 2u);
-    EXPECT_EQ(home.prompt.shown[0].title, "CHECK constraint failed: menu_width");
+    EXPECT_EQ(home.prompt.shown[0].title, "CHECK constraint failed: program_width");
     EXPECT_EQ(home.prompt.shown[0].text, std::string(30, 'P') +
                                              " (Max=20)\r\nApplication-specific (Max=100)\r\n"
                                              "too long program (Max=150)\r\n (Max=150)\r\n"
@@ -131,7 +131,7 @@ TEST(Store, AFullParseRebuildsEveryIndexWhetherOrNotARowIsBeingReadAndARemovedRo
             ASSERT_TRUE(open.step());
         }
         ASSERT_TRUE(home.parse(path, true).ok()) << reading;
-        EXPECT_EQ(indexNames(home.store()), "apps lists marked menu name state") << reading;
+        EXPECT_EQ(indexNames(home.store()), "apps lists marked name program scope") << reading;
         EXPECT_EQ(statements::countCommands(home.store()), 40);
         EXPECT_EQ(statements::countLists(home.store()), 1);
     }
@@ -141,6 +141,27 @@ TEST(Store, AFullParseRebuildsEveryIndexWhetherOrNotARowIsBeingReadAndARemovedRo
     EXPECT_EQ(countOf(home.store(), "SELECT count(*) FROM user"), 40);
     EXPECT_EQ(countOf(home.store(), "SELECT count(*) FROM positions"), 40);
     EXPECT_EQ(statements::countCommands(home.store()), 39);
+}
+
+// The store is a cache of its file: one of an older schema loses its rows, and the next parse,
+// forced or not, reads the file into the columns of today.
+TEST(Store, AStoreOfAnOlderSchemaIsEmptiedAndItsFileReadAgain) {
+    testing::TestHome home;
+    CommandFileBuilder file;
+    file.command("open mail").group("Mail").keys("{Ctrl+m}");
+    const auto path = home.writeFile("mycmds.dat", file.build());
+    ASSERT_TRUE(home.parse(path, true).ok());
+    auto& store = home.store();
+    store.exec("DROP TABLE user");
+    store.exec("CREATE TABLE user (ID INTEGER PRIMARY KEY, menu TEXT, state TEXT, owner TEXT)");
+    store.exec("INSERT INTO user (menu, state, owner) VALUES ('old', 'old', 'old')");
+    store.exec("PRAGMA user_version = " + std::to_string(kSchemaVersion - 1));
+    ensureSchema(store);
+    EXPECT_EQ(countOf(store, "SELECT count(*) FROM user"), 0);
+    ASSERT_EQ(home.parse(path, false).status, ParseStatus::Parsed);
+    EXPECT_EQ(countOf(store, "SELECT count(*) FROM user WHERE program = 'Global Commands' AND "
+                             "scope = 'Global Commands' AND group_name = 'Mail'"),
+              1);
 }
 
 TEST(StoreErrors, AFullDiskNamesTheFileThatCouldNotBeWritten) {

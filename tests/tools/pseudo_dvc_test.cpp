@@ -17,7 +17,7 @@ TEST(PseudoDvc, BlocksItemsBodiesAndListsAsDragonLaysThemOut) {
     file.command("left").window("winword", "Document1").keys("{Left}");
     file.list("colors", {"alpha", "beta"});
     ASSERT_TRUE(home.parse(home.writeFile("mycmds.dat", file.build())).ok());
-    home.store().exec("UPDATE user SET singleline = 1 WHERE Type = 'K'");
+    home.store().exec("UPDATE user SET singleline = 1 WHERE type = 'K'");
     EXPECT_EQ(pseudoDvcText(home.store(), statements::selectAll(home.store())),
               "MENU \"Global Commands\" {\r\n"
               "\tSTATE \"Global Commands\" GLOBAL {\r\n"
