@@ -50,7 +50,7 @@ void MainWindow::openTools(const std::string& mode) {
         return render();
     if (const auto refusal = actions::dvcConversionRefusal(
             session_->languageName(),
-            mode == "dvc2vba" ? WalkOperation::Dvc2Vba : WalkOperation::Dvc2Plain)) {
+            mode == "dvc2vba" ? WalkOperation::DvcToSendKeys : WalkOperation::DvcToPlainText)) {
         showOutcome(prompt_, *refusal);
         return;
     }

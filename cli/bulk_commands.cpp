@@ -157,9 +157,10 @@ public:
     }
 
     int dvc() {
-        const std::pair<const char*, WalkOperation> kinds[] = {{"plain", WalkOperation::Dvc2Plain},
-                                                               {"vba", WalkOperation::Dvc2Vba},
-                                                               {"sdk", WalkOperation::Dvc2Sdk}};
+        const std::pair<const char*, WalkOperation> kinds[] = {
+            {"plain", WalkOperation::DvcToPlainText},
+            {"vba", WalkOperation::DvcToSendKeys},
+            {"sdk", WalkOperation::DvcToSendDragonKeys}};
         for (const auto& [name, kind] : kinds)
             if (o_.to == name)
                 return selected() ? finish(actions::convertDvcs(context(), request_, kind))

@@ -90,8 +90,9 @@ EditResult run(int operation, UpdateEngine& engine, Database& store, const UserR
     case 15:
         return convertLanguage(engine, *languageCode("French"));
     default: {
-        const WalkOperation conversions[] = {WalkOperation::Dvc2Plain, WalkOperation::Dvc2Vba,
-                                             WalkOperation::Dvc2Sdk};
+        const WalkOperation conversions[] = {WalkOperation::DvcToPlainText,
+                                             WalkOperation::DvcToSendKeys,
+                                             WalkOperation::DvcToSendDragonKeys};
         return convertDvc(engine, statements::selectAll(store), conversions[operation % 3]).result;
     }
     }

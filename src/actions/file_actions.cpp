@@ -136,7 +136,7 @@ Outcome renameProgram(const FileSession& s, const ReportRequest& selection,
 }
 
 std::optional<Outcome> dvcConversionRefusal(const std::string& language, WalkOperation operation) {
-    if (operation != WalkOperation::Dvc2Vba)
+    if (operation != WalkOperation::DvcToSendKeys)
         return std::nullopt;
     return englishOnlyRefusal(language);
 }
@@ -149,9 +149,9 @@ Outcome convertDvcs(const FileSession& s, const ReportRequest& selection, WalkOp
     const auto chosen = selectForTool(s, selection);
     if (!chosen.outcome.done())
         return chosen.outcome;
-    const bool toPlain = operation == WalkOperation::Dvc2Plain;
+    const bool toPlain = operation == WalkOperation::DvcToPlainText;
     beginWrite(s, toPlain ? "Converting DVCs to Plain Text"
-                  : operation == WalkOperation::Dvc2Vba
+                  : operation == WalkOperation::DvcToSendKeys
                       ? "Converting DVCs to Advanced Scripting"
                       : "Converting DVCs to Advanced Scripting w/SendDragonKeys");
     const auto conversion = convertDvc(s.engine, chosen.rows, operation);

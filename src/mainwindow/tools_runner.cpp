@@ -25,10 +25,10 @@ Outcome run(const ToolsContext& c, const std::string& mode, const ReportRequest&
     if (mode == "delete")
         return actions::deleteSelected(c, request);
     if (mode == "dvc2plain")
-        return actions::convertDvcs(c, request, WalkOperation::Dvc2Plain);
+        return actions::convertDvcs(c, request, WalkOperation::DvcToPlainText);
     if (mode == "dvc2vba")
-        return actions::convertDvcs(c, request, WalkOperation::Dvc2Vba);
-    return actions::convertDvcs(c, request, WalkOperation::Dvc2Sdk);
+        return actions::convertDvcs(c, request, WalkOperation::DvcToSendKeys);
+    return actions::convertDvcs(c, request, WalkOperation::DvcToSendDragonKeys);
 }
 
 } // namespace

@@ -209,9 +209,9 @@ EditResult deleteList(UpdateEngine& engine, const UserRow& list) {
 
 DvcConversion convertDvc(UpdateEngine& engine, const Selection& rows, WalkOperation operation) {
     DvcConversion conversion;
-    conversion.logName = operation == WalkOperation::Dvc2Plain ? "ConvertKEYS2Plain.log"
-                         : operation == WalkOperation::Dvc2Vba ? "ConvertKEYS2Advanced.log"
-                                                               : "ConvertKEYS2SendDragon.log";
+    conversion.logName = operation == WalkOperation::DvcToPlainText  ? "ConvertKEYS2Plain.log"
+                         : operation == WalkOperation::DvcToSendKeys ? "ConvertKEYS2Advanced.log"
+                                                                     : "ConvertKEYS2SendDragon.log";
     if (auto refusal = load(engine)) {
         conversion.result = *refusal;
         return conversion;
@@ -246,13 +246,13 @@ EditResult renameGroupsOrPrograms(UpdateEngine& engine, const Selection& rows,
 
 std::optional<FormatTarget> formatTarget(const std::string& label) {
     if (label == "6.0")
-        return FormatTarget{"6.0", 3, WalkOperation::Convert260, "Already in 6.0 format"};
+        return FormatTarget{"6.0", 3, "Already in 6.0 format"};
     if (label == "6.1")
-        return FormatTarget{"6.1", 4, WalkOperation::Convert261, "Already in 6.1 format"};
+        return FormatTarget{"6.1", 4, "Already in 6.1 format"};
     if (label == "7.0")
-        return FormatTarget{"7.0", 5, WalkOperation::Convert270, "Already in 7.0 format"};
+        return FormatTarget{"7.0", 5, "Already in 7.0 format"};
     if (label == "8.0")
-        return FormatTarget{"8.0", 6, WalkOperation::Convert280, "Already in 8/9 format"};
+        return FormatTarget{"8.0", 6, "Already in 8/9 format"};
     return std::nullopt;
 }
 
@@ -306,7 +306,8 @@ EditResult convertFormat(UpdateEngine& engine, const FormatTarget& target) {
     const auto* info = layout::findGeneration(target.versionCode);
     // Every row takes part in a format conversion.
     return rebuildAll(engine, statements::selectAll(engine.context().store),
-                      {target.operation, {}, {}}, info->generation, target.versionCode,
+                      {WalkOperation::ConvertFormat, {}, {}, nullptr, target.label},
+                      info->generation, target.versionCode,
                       "convert2" + std::string(1, target.label[0]) +
                           std::string(1, target.label[2]));
 }

@@ -42,8 +42,7 @@ DvcConversion convertDvc(UpdateEngine& engine, const Selection& rows, WalkOperat
 struct FormatTarget {
     std::string label;        // "6.0", "6.1", "7.0", "8.0"
     std::uint8_t versionCode; // 3, 4, 5, 6
-    WalkOperation operation;
-    std::string already; // "Already in 6.0 format"
+    std::string already;      // "Already in 6.0 format"
 };
 std::optional<FormatTarget> formatTarget(const std::string& label);
 std::optional<EditResult> formatConversionRefusal(UpdateEngine& engine, const FormatTarget& target);

@@ -229,10 +229,10 @@ void RecordWalker::walkBody(ImageReader& in, RecordContext& c, bool selected,
         c.storedBody = in.string();
         // A format conversion rewrites every record it writes, those the store does not hold
         // (not loaded) among them.
-        if (transform.operation == WalkOperation::Convert260)
+        const bool converts = transform.operation == WalkOperation::ConvertFormat;
+        if (converts && transform.targetFormat == "6.0")
             c.setBody(replacedIgnoringCase(c.body(), "SendDragonKeys", "SendKeys"));
-        else if (transform.operation == WalkOperation::Convert261 &&
-                 source_ == layout::Generation::V6)
+        else if (converts && transform.targetFormat == "6.1" && source_ == layout::Generation::V6)
             c.setBody(replacedIgnoringCase(c.body(), "SendKeys", "SendDragonKeys"));
         appendCountedString(out, c.body());
         break;
@@ -253,8 +253,8 @@ void RecordWalker::walkBody(ImageReader& in, RecordContext& c, bool selected,
 bool RecordWalker::convertKeys(RecordContext& c, const WalkTransform& transform, std::string& out,
                                std::size_t typeAt) const {
     const auto op = transform.operation;
-    if (op != WalkOperation::Dvc2Plain && op != WalkOperation::Dvc2Vba &&
-        op != WalkOperation::Dvc2Sdk)
+    if (op != WalkOperation::DvcToPlainText && op != WalkOperation::DvcToSendKeys &&
+        op != WalkOperation::DvcToSendDragonKeys)
         return false;
     ConversionLog scratch;
     ConversionLog& log = transform.log ? *transform.log : scratch;
@@ -262,7 +262,7 @@ bool RecordWalker::convertKeys(RecordContext& c, const WalkTransform& transform,
     const std::string where =
         std::string(c.program) + " " + std::string(c.scope) + " " + std::string(c.name);
     const std::string keys(c.body());
-    if (op == WalkOperation::Dvc2Plain) {
+    if (op == WalkOperation::DvcToPlainText) {
         if (hasBraces(keys))
             return false;
         out[typeAt] = static_cast<char>(layout::kTextAndGraphics);
@@ -277,7 +277,7 @@ bool RecordWalker::convertKeys(RecordContext& c, const WalkTransform& transform,
         return false;
     log.text += where + crlf + "KEYS:" + crlf + keys + crlf;
     // Scripts hold UTF-8 in the program; the key string and its script are the file's bytes.
-    const auto script = op == WalkOperation::Dvc2Vba
+    const auto script = op == WalkOperation::DvcToSendKeys
                             ? keysToSendKeysScript(keys)
                             : std::optional<std::string>(keysToSendDragonKeysScript(keys));
     if (!script) {

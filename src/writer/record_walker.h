@@ -17,13 +17,10 @@ enum class WalkOperation {
     Delete,
     Group,
     Program,
-    Convert260,
-    Convert261,
-    Convert270,
-    Convert280,
-    Dvc2Plain,
-    Dvc2Vba,
-    Dvc2Sdk,
+    ConvertFormat,       // to the format WalkTransform::targetFormat names
+    DvcToPlainText,      // KEYS commands become Plain Text
+    DvcToSendKeys,       // ... Advanced Scripts with SendKeys
+    DvcToSendDragonKeys, // ... Advanced Scripts with SendDragonKeys
 };
 
 // What the DVC conversions report: the change log's text and whether a key string was refused.
@@ -34,9 +31,10 @@ struct ConversionLog {
 
 struct WalkTransform {
     WalkOperation operation = WalkOperation::Copy;
-    std::string selectedGroup;    // "group": the group renamed, or "All groups" (Windows-1252)
-    std::string newText;          // "group" and "program": the new name (Windows-1252)
-    ConversionLog* log = nullptr; // the DVC conversions write here
+    std::string selectedGroup;     // "group": the group renamed, or "All groups" (Windows-1252)
+    std::string newText;           // "group" and "program": the new name (Windows-1252)
+    ConversionLog* log = nullptr;  // the DVC conversions write here
+    std::string targetFormat = {}; // a format conversion's target: "6.0", "6.1", "7.0" or "8.0"
 };
 
 // The fields of the record being walked, as the file holds them (Windows-1252). The views point

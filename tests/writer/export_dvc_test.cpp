@@ -123,7 +123,7 @@ TEST_F(WriterTest, DvcConversionsConvertOnlyTheirKindOfKeyString) {
     load(file);
 
     auto plain = convertDvc(*engine_, testing::rowsWhere(home_.store(), "name <> 'unmarked'"),
-                            WalkOperation::Dvc2Plain);
+                            WalkOperation::DvcToPlainText);
     ASSERT_TRUE(plain.result.ok);
     ASSERT_TRUE(home_.parse(path_, true).ok());
     EXPECT_EQ(row("words").type, "P");
@@ -140,7 +140,7 @@ TEST_F(WriterTest, DvcConversionsConvertOnlyTheirKindOfKeyString) {
               "\x01" + std::string(8, '\0') + std::string(1, '\0'));
 
     auto vba = convertDvc(*engine_, testing::rowsWhere(home_.store(), "name <> 'unmarked'"),
-                          WalkOperation::Dvc2Vba);
+                          WalkOperation::DvcToSendKeys);
     ASSERT_TRUE(vba.result.ok);
     EXPECT_TRUE(vba.notConverted); // "{ab}{" is refused by the SendKeys form
     ASSERT_TRUE(home_.parse(path_, true).ok());
@@ -157,7 +157,8 @@ TEST_F(WriterTest, DvcConversionsConvertOnlyTheirKindOfKeyString) {
                 "syntactically correct, and has not been converted. Please send to "
                 "Tarnwell\r\n\r\n"));
 
-    ASSERT_TRUE(convertDvc(*engine_, statements::selectAll(home_.store()), WalkOperation::Dvc2Sdk)
+    ASSERT_TRUE(convertDvc(*engine_, statements::selectAll(home_.store()),
+                           WalkOperation::DvcToSendDragonKeys)
                     .result.ok);
     ASSERT_TRUE(home_.parse(path_, true).ok());
     EXPECT_EQ(row("unmarked").script, "Sub Main\r\n\r\nSendDragonKeys \"{Ctrl+u}\"\r\n\r\nEnd Sub");
@@ -168,8 +169,9 @@ TEST_F(WriterTest, AnEncryptedKeysCommandIsNeverConverted) {
     file.command("secret").encrypted(4, "k").keys("{Ctrl+q}");
     load(file);
     const auto before = fileBytes();
-    ASSERT_TRUE(convertDvc(*engine_, statements::selectAll(home_.store()), WalkOperation::Dvc2Vba)
-                    .result.ok);
+    ASSERT_TRUE(
+        convertDvc(*engine_, statements::selectAll(home_.store()), WalkOperation::DvcToSendKeys)
+            .result.ok);
     EXPECT_EQ(fileBytes(), before);
     EXPECT_EQ(readBytes(home_.path("Quillmark.log")), "");
 }

@@ -186,7 +186,7 @@ TEST(FaultInjection, RebuildsAndConversionsAreWholeOrNotAtAll) {
                  [](Attempt& r) { return convertLanguage(r.engine(), *languageCode("Dutch")).ok; });
     failEachStep("convertDvc", [](Attempt& r) {
         return convertDvc(r.engine(), statements::selectAll(r.home().store()),
-                          WalkOperation::Dvc2Plain)
+                          WalkOperation::DvcToPlainText)
             .result.ok;
     });
 }
