@@ -3,9 +3,9 @@
 #include "common/utf8_path.h"
 #include "json.h"
 #include "platform/special_folders.h"
+#include "session/dragon_environment.h"
 #include "session/installation.h"
 #include "session/merge.h"
-#include "session/nat.h"
 #include "session/startup.h"
 
 #include <memory>
@@ -104,7 +104,7 @@ int merge(Session& session, const std::string& source, std::ostream& out) {
     const auto target = session.parser().commandFile();
     // Without a Dragon user the target's own language stands for the speaker's.
     const auto code = session.nat() ? languageOfLcid(static_cast<std::uint32_t>(std::atoi(
-                                                         session.nat()->speakerlanguageID.c_str())))
+                                                         session.nat()->speakerLanguageId.c_str())))
                                           .value_or(0)
                                     : session.parser().properties().languageCode;
     const auto outcome =
@@ -124,7 +124,7 @@ int merge(Session& session, const std::string& source, std::ostream& out) {
 }
 
 int whoami(Session& session, bool json, std::ostream& out) {
-    const Nat& nat = *session.nat();
+    const DragonEnvironment& nat = *session.nat();
     const Json found{
         {"CurrentUser", nat.currentUser},
         {"UserSub", nat.userSub},
@@ -135,7 +135,7 @@ int whoami(Session& session, bool json, std::ostream& out) {
         {"MajorVersion", nat.majorVersion},
         {"MinorVersion", nat.minorVersion},
         {"language", nat.language},
-        {"speakerlanguageID", nat.speakerlanguageID},
+        {"speakerlanguageID", nat.speakerLanguageId},
         {"RoamingUserOn", nat.roamingUserOn},
         {"RoamingMasterDirectory", nat.roamingMasterDirectory},
         {"RoamingCacheDirectory", nat.roamingCacheDirectory},

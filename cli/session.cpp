@@ -45,10 +45,10 @@ void Session::rebuildStore(const std::string& reason) {
 int Session::discover() {
     if (const int opened = openStore(); opened != kDone)
         return opened;
-    nat_ = std::make_unique<Nat>(prompt_, trace_, engine_);
-    nat_->setdatabasename(files::kStore);
-    nat_->initialize(home_.folder(), *db_);
-    return nat_->initFailed ? kUsage : kDone;
+    environment_ = std::make_unique<DragonEnvironment>(prompt_, trace_, engine_);
+    environment_->setStoreName(files::kStore);
+    environment_->initialize(home_.folder(), *db_);
+    return environment_->initFailed ? kUsage : kDone;
 }
 
 int Session::parse(const std::string& file, bool force) {
@@ -58,7 +58,7 @@ int Session::parse(const std::string& file, bool force) {
     if (file.empty()) {
         if (const int found = discover(); found != kDone)
             return found;
-        userDirectory = pathFromUtf8(nat_->currentUserDirectory);
+        userDirectory = pathFromUtf8(environment_->currentUserDirectory);
     }
     if (writing_ && !lock_) {
         const auto target =
@@ -121,16 +121,16 @@ bool Session::isUsersOwnFile(const fs::path& file) {
 }
 
 fs::path Session::usersOwnFile() {
-    if (nat_)
-        return nat_->initFailed ? fs::path() : fs::path(nat_->usersOwnFile());
+    if (environment_)
+        return environment_->initFailed ? fs::path() : fs::path(environment_->usersOwnFile());
     if (!db_)
         return {};
     // The user's own file is found once a run, however many operations ask.
     if (!usersOwnFile_) {
         QuietPrompt quiet;
-        Nat found(quiet, trace_, engine_);
-        found.setdatabasename(files::kStore);
-        found.initialize(home_.folder(), *db_, Nat::Store::LeaveAlone);
+        DragonEnvironment found(quiet, trace_, engine_);
+        found.setStoreName(files::kStore);
+        found.initialize(home_.folder(), *db_, DragonEnvironment::Store::LeaveAlone);
         usersOwnFile_ = found.initFailed ? fs::path() : fs::path(found.usersOwnFile());
         usersBaseDirectory_ = found.initFailed ? fs::path() : pathFromUtf8(found.userBaseDirectory);
     }
@@ -138,9 +138,9 @@ fs::path Session::usersOwnFile() {
 }
 
 std::optional<Backups> Session::backups() {
-    if (!nat_)
+    if (!environment_)
         return std::nullopt;
-    return Backups(home_, nat_->userBaseDirectory, files_, prompt_);
+    return Backups(home_, environment_->userBaseDirectory, files_, prompt_);
 }
 
 void Session::archiveBeforeWrite() {

@@ -11,7 +11,7 @@
 #include "platform/dragon_engine.h"
 #include "platform/voice_command.h"
 #include "session/backups.h"
-#include "session/nat.h"
+#include "session/dragon_environment.h"
 #include "store/database.h"
 #include "writer/update_engine.h"
 
@@ -44,15 +44,16 @@ public:
     void setWriting() { writing_ = true; }
     // Opens the store and discovers the Dragon environment; kDone, or the failure reported.
     int discover();
-    const Nat* nat() const { return nat_.get(); }
+    const DragonEnvironment* nat() const { return environment_.get(); }
     // Whether `file` is the current Dragon user's own command file; the Dragon environment is
     // looked for quietly when the command named a file.
     bool isUsersOwnFile(const std::filesystem::path& file);
     // The current Dragon user's own command file; empty when no Dragon user was found.
     std::filesystem::path usersOwnFile();
-    // Before a write: today's archive of the current user's own command file (Nat found).
+    // Before a write: today's archive of the current user's own command file (DragonEnvironment
+    // found).
     void archiveBeforeWrite();
-    // The archives of the current user, for backup and rollback; nullopt without Nat.
+    // The archives of the current user, for backup and rollback; nullopt without DragonEnvironment.
     std::optional<Backups> backups();
     // After a write: parses the file again with force; when that fails the backup is copied
     // back and the failure reported.
@@ -101,7 +102,7 @@ private:
     SimulatedWindows windows_;
     SimulatedEngine engine_{windows_, SimulatedDragonSetup::fromEnvironment()};
     SimulatedVoiceCommand voice_{windows_}; // Dragon's check of a legacy script
-    std::unique_ptr<Nat> nat_;
+    std::unique_ptr<DragonEnvironment> environment_;
     bool writing_ = false;
     bool storeRebuilt_ = false;
     bool notACommandFile_ = false;

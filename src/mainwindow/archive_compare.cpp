@@ -58,7 +58,7 @@ bool ArchiveComparison::restore(const std::vector<std::size_t>& chosen,
             items.push_back(*differences_[i].before);
     if (items.empty())
         return false;
-    session_.rollBackCheck();
+    session_.archiveBeforeWrite();
     const auto work = session_.writeSession(session_.prompt());
     const auto outcome =
         restoreItems(work->engine(), archive_, items, ask, session_.status(), session_.prompt());

@@ -132,7 +132,7 @@ actions::FileSession Editor::fileSession(UpdateEngine& engine) {
             "",
             {},
             [] { return false; }, // checked when the operation began
-            p_.rollBackCheck,
+            p_.archiveBeforeWrite,
             [this](const std::string& text) { p_.status.setProgress(text); },
             {},
             [this](const std::string& script) { return p_.voice.checkScript(script); }};

@@ -52,7 +52,7 @@ public:
         std::function<RecentHistory&()> history;
         std::function<std::filesystem::path()> commandFile;
         std::function<layout::Generation()> generation;
-        std::function<void()> rollBackCheck;
+        std::function<void()> archiveBeforeWrite;
         std::function<void(const std::string&)> toClipboard;
         std::function<std::string()> statusText; // the status line as it reads now
         // Modify makes the body visible: a pane slider at 10 (no body shown) moves to 8.

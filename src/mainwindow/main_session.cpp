@@ -61,10 +61,10 @@ bool MainSession::start(const std::string& commandLine) {
         trace_.mark(step);
     if (!registerWithDragon(engine_, microphone_, voice_, prompt_, trace_))
         return false;
-    nat_ = std::make_unique<Nat>(prompt_, trace_, engine_);
-    nat_->setdatabasename(files::kStore);
-    nat_->initialize(home_.folder(), *store_);
-    if (nat_->initFailed)
+    environment_ = std::make_unique<DragonEnvironment>(prompt_, trace_, engine_);
+    environment_->setStoreName(files::kStore);
+    environment_->initialize(home_.folder(), *store_);
+    if (environment_->initFailed)
         return false;
     spoken_.registerWindowCommands();
     voice_.onRecognised([this](int identifier, const std::string& words) {
@@ -74,8 +74,8 @@ bool MainSession::start(const std::string& commandLine) {
     trace_.mark("after voice commands");
 
     parser_.emplace(ParseContext{home_, *store_, trace_, status_, prompt_,
-                                 pathFromUtf8(nat_->currentUserDirectory)});
-    commandFile_ = nat_->usersOwnFile();
+                                 pathFromUtf8(environment_->currentUserDirectory)});
+    commandFile_ = environment_->usersOwnFile();
     auto parsed = parser_->parse(false, "");
     if (parsed.status == ParseStatus::StoreDamaged) {
         // The store is a cache of the file: a damaged one is set aside and built again.
@@ -83,7 +83,7 @@ bool MainSession::start(const std::string& commandLine) {
         store_.reset();
         store_ = rebuildDamagedStore(storeFile, now(), parsed.message, prompt_);
         parser_.emplace(ParseContext{home_, *store_, trace_, status_, prompt_,
-                                     pathFromUtf8(nat_->currentUserDirectory)});
+                                     pathFromUtf8(environment_->currentUserDirectory)});
         parsed = parser_->parse(true, "");
     }
     if (!parsed.ok()) {
@@ -112,11 +112,12 @@ bool MainSession::start(const std::string& commandLine) {
 // The start from the parsed file on: the save cycle, the settings, the first view.
 bool MainSession::finishStart(const std::string& commandLine,
                               const std::optional<WindowInfo>& front, const DragonWindow& dragon) {
-    startupUser_ = nat_->currentUser;
-    cycle_ = std::make_unique<SaveCycle>(
-        SaveCycle::Parts{*parser_, *store_, *nat_, settings_, engine_, microphone_, windows_, loop_,
-                         prompt_, status_, trace_, files_, home_, dragon.mergeTool},
-        view_);
+    startupUser_ = environment_->currentUser;
+    cycle_ = std::make_unique<SaveCycle>(SaveCycle::Parts{*parser_, *store_, *environment_,
+                                                          settings_, engine_, microphone_, windows_,
+                                                          loop_, prompt_, status_, trace_, files_,
+                                                          home_, dragon.mergeTool},
+                                         view_);
     cycle_->setCommandFile(commandFile_);
     cycle_->setStartupUser(startupUser_);
     engine_.setEvents({[this](const std::string& speaker) { cycle_->speakerChanged(speaker); },
@@ -138,7 +139,7 @@ bool MainSession::finishStart(const std::string& commandLine,
         *store_, browser_, prompt_, status_, trace_, files_, home_, *cycle_, voice_, engine_,
         windows_, loop_, [this]() -> RecentHistory& { return *history_; },
         [this] { return commandFile_; }, [this] { return parser_->properties().generation; },
-        [this] { rollBackCheck(); }, [this](const std::string& body) { clipboard_(body); },
+        [this] { archiveBeforeWrite(); }, [this](const std::string& body) { clipboard_(body); },
         [this] { return status_.progress; },
         [this] {
             if (values_.slider == 10)
@@ -196,7 +197,7 @@ void MainSession::loadSettings() {
 
 void MainSession::rollbackFor(const std::string& user) {
     rollbackUser_ = user;
-    Backups backups(home_, nat_->userBaseDirectory, files_, prompt_);
+    Backups backups(home_, environment_->userBaseDirectory, files_, prompt_);
     backups.archiveBeforeWrite(commandFile_, false, now());
     rollbackList_ = backups.archivesOfThisMonth(user, now());
 }
@@ -214,7 +215,7 @@ std::string MainSession::caption() {
 bool MainSession::openFile(const fs::path& file, bool atStart) {
     if (!gate_.allowsLeaving())
         return true;
-    Backups backups(home_, nat_ ? nat_->userBaseDirectory : "", files_, prompt_);
+    Backups backups(home_, environment_ ? environment_->userBaseDirectory : "", files_, prompt_);
     const auto opened = openCommandFile(file, *parser_, *store_, backups, prompt_, trace_, home_,
                                         atStart ? fs::path() : commandFile_);
     if (opened.endProgram)
@@ -269,7 +270,7 @@ std::vector<std::string> MainSession::recentFiles() const {
 bool MainSession::reload() {
     if (!gate_.allowsLeaving())
         return true;
-    commandFile_ = nat_->usersOwnFile();
+    commandFile_ = environment_->usersOwnFile();
     cycle_->setCommandFile(commandFile_);
     const auto parsed = parser_->parse(true, utf8Of(commandFile_));
     if (!parsed.ok()) {
@@ -288,9 +289,9 @@ bool MainSession::reload() {
 bool MainSession::restore(const std::string& archive) {
     if (archive == "none to rollback" || !gate_.allowsLeaving())
         return true;
-    Backups backups(home_, nat_->userBaseDirectory, files_, prompt_);
-    const auto target = pathFromUtf8(nat_->userBaseDirectory) / pathFromUtf8(rollbackUser_) /
-                        "current" / "mycmds.dat";
+    Backups backups(home_, environment_->userBaseDirectory, files_, prompt_);
+    const auto target = pathFromUtf8(environment_->userBaseDirectory) /
+                        pathFromUtf8(rollbackUser_) / "current" / "mycmds.dat";
     // The restored file is read back into the store and shown; a restore that did not happen
     // leaves the file shown as it was.
     const auto restored = backups.restore(
@@ -304,14 +305,14 @@ bool MainSession::restore(const std::string& archive) {
     cycle_->setCommandFile(target);
     startAtFirstCommand();
     // Dragon takes the restored file up through the save cycle.
-    if (nat_->isUsersOwnFile(utf8Of(commandFile_)) &&
+    if (environment_->isUsersOwnFile(utf8Of(commandFile_)) &&
         windows_.findByTitle("Dragon NaturallySpeaking"))
         cycle_->save(false);
     return !cycle_->ended();
 }
 
 fs::path MainSession::archivePath(const std::string& archive) {
-    return Backups(home_, nat_ ? nat_->userBaseDirectory : "", files_, prompt_)
+    return Backups(home_, environment_ ? environment_->userBaseDirectory : "", files_, prompt_)
                .archiveFolder(rollbackUser_) /
            pathFromUtf8(archive);
 }
@@ -354,14 +355,14 @@ void MainSession::refreshed() {
 }
 
 // The rollback list is always that of the user whose captions the File menu shows.
-void MainSession::rollBackCheck() {
-    Backups backups(home_, nat_->userBaseDirectory, files_, prompt_);
+void MainSession::archiveBeforeWrite() {
+    Backups backups(home_, environment_->userBaseDirectory, files_, prompt_);
     backups.archiveBeforeWrite(commandFile_, false, now());
     rollbackList_ = backups.archivesOfThisMonth(rollbackUser_, now());
 }
 
 void MainSession::backup() {
-    Backups backups(home_, nat_->userBaseDirectory, files_, prompt_);
+    Backups backups(home_, environment_->userBaseDirectory, files_, prompt_);
     backups.archiveBeforeWrite(commandFile_, true, now());
     rollbackList_ = backups.archivesOfThisMonth(rollbackUser_, now());
 }
@@ -409,11 +410,11 @@ actions::FileSession MainSession::fileSession(UpdateEngine& engine, Prompt& prom
             languageName(),
             std::move(outlets),
             [this] { return cycle_->externalChange(false); },
-            [this] { rollBackCheck(); },
+            [this] { archiveBeforeWrite(); },
             [this](const std::string& text) { setProgress(text); },
             {},
             [this](const std::string& script) { return voice_.checkScript(script); },
-            nat_ ? nat_->usersOwnFile() : fs::path()};
+            environment_ ? environment_->usersOwnFile() : fs::path()};
 }
 
 bool MainSession::convertFormat(const std::string& label) {

@@ -23,7 +23,7 @@
 #include "platform/voice_command.h"
 #include "platform/window_system.h"
 #include "session/backups.h"
-#include "session/nat.h"
+#include "session/dragon_environment.h"
 #include "session/save_cycle.h"
 #include "session/settings.h"
 #include "session/startup.h"
@@ -102,8 +102,10 @@ public:
     Trace& trace() { return trace_; }
     FileOps& files() { return files_; }
     // Today's archive of the user's own file, before a write, and the rollback list again.
-    void rollBackCheck();
-    bool productionOpen() { return nat_ && nat_->isUsersOwnFile(utf8Of(commandFile_)); }
+    void archiveBeforeWrite();
+    bool productionOpen() {
+        return environment_ && environment_->isUsersOwnFile(utf8Of(commandFile_));
+    }
     std::string languageName() const { return parser_ ? parser_->properties().languageName : ""; }
     // An operation's engine on the open file, and the file's facts it needs: the View filter,
     // the external-change check, the day's archive and the progress line of this window.
@@ -188,7 +190,7 @@ private:
     PollingLoop loop_;
     std::unique_ptr<Database> store_;
     std::optional<Parser> parser_;
-    std::unique_ptr<Nat> nat_;
+    std::unique_ptr<DragonEnvironment> environment_;
     std::unique_ptr<SaveCycle> cycle_;
     EditGate gate_;
     Browser browser_{nullptr, gate_};

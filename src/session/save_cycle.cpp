@@ -29,7 +29,7 @@ SaveCycle::SaveCycle(Parts parts, SaveCycleView& view, SaveCycleTimes times)
     : p_(std::move(parts)), view_(view), times_(times) {}
 
 bool SaveCycle::productionOpen() {
-    return p_.nat.isUsersOwnFile(utf8Of(commandFile_));
+    return p_.environment.isUsersOwnFile(utf8Of(commandFile_));
 }
 
 void SaveCycle::end() {
@@ -42,7 +42,7 @@ void SaveCycle::save(bool newListShown) {
         refresh();
         return;
     }
-    const auto& nat = p_.nat;
+    const auto& nat = p_.environment;
     if (nat.roamingUserOn && nat.currentUserIsRoaming &&
         !settingFlag(p_.settings.read("dont show roam save user", "False")))
         roamingNotice();
@@ -116,8 +116,8 @@ bool SaveCycle::roamingMasterReachable(const std::string& statusAfter) {
     if (!masterReachable_) {
         p_.status.setProgress("Checking Roaming Directory Accessibility");
         std::error_code error;
-        masterReachable_ =
-            std::filesystem::is_directory(pathFromUtf8(p_.nat.roamingMasterDirectory), error);
+        masterReachable_ = std::filesystem::is_directory(
+            pathFromUtf8(p_.environment.roamingMasterDirectory), error);
         p_.status.setProgress(statusAfter);
     }
     return *masterReachable_;
@@ -133,7 +133,7 @@ void SaveCycle::reload() {
     p_.microphone.setState(1);
     p_.status.setProgress("Reloading User: " + speaker);
 
-    const auto& nat = p_.nat;
+    const auto& nat = p_.environment;
     bool byDialog = false;
     if (nat.roamingUserOn && !nat.currentUserIsRoaming &&
         roamingMasterReachable("Reloading User: " + speaker)) {

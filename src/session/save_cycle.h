@@ -10,8 +10,8 @@
 #include "platform/message_loop.h"
 #include "platform/microphone.h"
 #include "platform/window_system.h"
+#include "session/dragon_environment.h"
 #include "session/merge.h"
-#include "session/nat.h"
 #include "session/settings.h"
 
 #include <chrono>
@@ -57,7 +57,7 @@ public:
     struct Parts {
         Parser& parser;
         Database& store;
-        Nat& nat;
+        DragonEnvironment& environment;
         const Settings& settings;
         DragonEngine& engine;
         Microphone& microphone;

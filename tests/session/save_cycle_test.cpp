@@ -42,15 +42,15 @@ protected:
     SaveCycleTest()
         : install_(home_.path("")), machine_(install_.machine()),
           engine_(windows_, install_.engineSetup(fs::path(MERGEMYCMDS).parent_path())),
-          nat_(home_.prompt, home_.trace(), engine_, machine_),
+          environment_(home_.prompt, home_.trace(), engine_, machine_),
           settings_(home_.path("Quillmark10.INI")) {
         fixture::CommandFileBuilder file(7, 9);
         file.command("open mail").keys("{Ctrl+m}");
         file.command("sign off").plainText("Regards");
         file.write(commandFile().string());
         home_.writeFile(kPlacerFile, placerFile());
-        nat_.setdatabasename(files::kStore);
-        nat_.initialize(home_.home().folder(), home_.store());
+        environment_.setStoreName(files::kStore);
+        environment_.initialize(home_.home().folder(), home_.store());
         loop_.addSource([this] { engine_.pump(); });
         engine_.setEventsEnabled(true);
         engine_.setEvents({[this](const std::string& s) { cycle_->speakerChanged(s); },
@@ -67,9 +67,9 @@ protected:
     // A save cycle like the fixture's, with another merge tool (or none where `tool` is absent).
     std::unique_ptr<SaveCycle> cycleWith(const fs::path& tool, SaveCycleTimes times = {}) {
         auto cycle = std::make_unique<SaveCycle>(
-            SaveCycle::Parts{home_.parser(), home_.store(), nat_, settings_, engine_, microphone_,
-                             windows_, loop_, home_.prompt, home_.status, home_.trace(), files_,
-                             home_.home(), tool},
+            SaveCycle::Parts{home_.parser(), home_.store(), environment_, settings_, engine_,
+                             microphone_, windows_, loop_, home_.prompt, home_.status,
+                             home_.trace(), files_, home_.home(), tool},
             view_, times);
         cycle->setCommandFile(commandFile());
         return cycle;
@@ -90,12 +90,12 @@ protected:
 
     testing::TestHome home_;
     testing::DragonInstall install_;
-    NatMachine machine_;
+    DragonMachine machine_;
     SimulatedWindows windows_;
     SimulatedEngine engine_;
     SimulatedMicrophone microphone_{7};
     PollingLoop loop_;
-    Nat nat_;
+    DragonEnvironment environment_;
     Settings settings_;
     FileOps files_;
     RecordingView view_;
@@ -165,9 +165,9 @@ TEST_F(SaveCycleTest, RoamingUsersSeeTheNoticeAndTheMasterIsReachedByTheOpenUser
     const auto cache = home_.path("roamingusers");
     fs::create_directories(master);
     fs::create_directories(cache / "pat/current");
-    nat_.roamingUserOn = true;
-    nat_.roamingMasterDirectory = master.string();
-    nat_.roamingCacheDirectory = cache.string();
+    environment_.roamingUserOn = true;
+    environment_.roamingMasterDirectory = master.string();
+    environment_.roamingCacheDirectory = cache.string();
     const auto cycle = cycleWith(home_.path("no-tool"));
     auto& roaming = *cycle;
     roaming.setStartupUser("pat");
@@ -189,7 +189,7 @@ TEST_F(SaveCycleTest, RoamingUsersSeeTheNoticeAndTheMasterIsReachedByTheOpenUser
     roaming.save(false);
     EXPECT_EQ(checks(), 1);
 
-    nat_.currentUserIsRoaming = true;
+    environment_.currentUserIsRoaming = true;
     home_.prompt.choices = {1, 0};
     home_.prompt.checks = {false, true};
     loop_.wait(std::chrono::seconds(2), [&] { return !engine_.reloading(); });

@@ -22,8 +22,8 @@ DragonInstall::DragonInstall(const fs::path& root, const std::string& user)
     write(currentFolder(user) + "/options.ini", "[Options]\r\nspeakerlanguageID=1033\r\n");
 }
 
-NatMachine DragonInstall::machine() {
-    NatMachine machine;
+DragonMachine DragonInstall::machine() {
+    DragonMachine machine;
     machine.osVersion = [this] { return os; };
     machine.specialFolder = [this](int id) {
         return id == kCommonAppData ? common : id == kAppData ? perUser : std::string();

@@ -2,7 +2,7 @@
 
 #include "platform/dragon_engine.h"
 #include "platform/os_version.h"
-#include "session/nat.h"
+#include "session/dragon_environment.h"
 
 #include <filesystem>
 #include <string>
@@ -20,8 +20,8 @@ struct DragonInstall {
     std::string currentFolder(const std::string& user = "pat") const {
         return dragon + "/users/" + user + "/current";
     }
-    // The machine Nat sees: these folders and `os`.
-    NatMachine machine();
+    // The machine DragonEnvironment sees: these folders and `os`.
+    DragonMachine machine();
     // The simulated engine's setup; Dragon's program file stands in `programFolder`.
     SimulatedDragonSetup engineSetup(const std::filesystem::path& programFolder) const;
 

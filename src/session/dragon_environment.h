@@ -14,8 +14,8 @@
 
 namespace qmk {
 
-// The machine facts Nat asks for, replaceable in tests.
-struct NatMachine {
+// The machine facts DragonEnvironment asks for, replaceable in tests.
+struct DragonMachine {
     std::function<OsVersion()> osVersion = currentOsVersion;
     std::function<std::string(int)> specialFolder; // specialFolderPath when empty
 };
@@ -23,13 +23,13 @@ struct NatMachine {
 // Where the running Dragon installation, its current user and that user's command file are.
 // One object per run: `initialize` discovers everything once; `isUsersOwnFile` tells whether a
 // file is the current user's own command file.
-class Nat {
+class DragonEnvironment {
 public:
-    using Machine = NatMachine;
+    using Machine = DragonMachine;
 
-    Nat(Prompt& prompt, Trace& trace, DragonEngine& engine, Machine machine = {});
+    DragonEnvironment(Prompt& prompt, Trace& trace, DragonEngine& engine, Machine machine = {});
 
-    void setdatabasename(const std::string& name) { databaseName = name; }
+    void setStoreName(const std::string& name) { storeName = name; }
     // Full discovery; `directory` is the program's directory, where the store lies. A run that
     // works on the user's commands claims the store for the user found (another user's rows go);
     // one that only asks where the user's file is leaves it as it is.
@@ -44,18 +44,20 @@ public:
 
     bool initFailed = false;
     std::string currentUserDirectory;
-    std::string databaseName = "global.mdb";
-    std::string edition = "xxx";
+    std::string storeName = "global.mdb";
+    // Three characters of dragon.log's edition; kEditionUnknown until the log names one.
+    static constexpr const char* kEditionUnknown = "xxx";
+    std::string edition = kEditionUnknown;
     bool currentUserIsRoaming = false;
     std::string language;
-    std::string logfilename;
+    std::string logFile;
     std::int16_t majorVersion = 0;
     std::int16_t minorVersion = 0;
     bool roamingUserOn = false;
     std::string roamingCacheDirectory;
     std::string roamingMasterDirectory;
-    std::string speakerlanguageID;
-    std::string systemfilename;
+    std::string speakerLanguageId;
+    std::string systemIniFile;
     std::string userBaseDirectory;
     std::string currentUser;
     std::string userSub;
@@ -71,8 +73,8 @@ private:
     Trace& trace_;
     DragonEngine& engine_;
     Machine machine_;
-    std::string currentuserfilename_;
-    std::string dvcpath_;
+    std::string currentUserFile_;
+    std::string dvcPath_;
     std::string commonDataFolder_;
 };
 

@@ -1,4 +1,4 @@
-#include "session/nat.h"
+#include "session/dragon_environment.h"
 
 #include "common/text.h"
 #include "common/utf8_path.h"
@@ -42,22 +42,24 @@ bool exists(const std::string& path) {
 
 } // namespace
 
-Nat::Nat(Prompt& prompt, Trace& trace, DragonEngine& engine, Machine machine)
+DragonEnvironment::DragonEnvironment(Prompt& prompt, Trace& trace, DragonEngine& engine,
+                                     Machine machine)
     : prompt_(prompt), trace_(trace), engine_(engine), machine_(std::move(machine)) {
     if (!machine_.specialFolder)
         machine_.specialFolder = specialFolderPath;
 }
 
-void Nat::fail(const std::string& message, const std::string& title) {
+void DragonEnvironment::fail(const std::string& message, const std::string& title) {
     prompt_.message(message, title);
     initFailed = true;
 }
 
-std::string Nat::readIni(const std::string& file, const char* section, const char* key) const {
+std::string DragonEnvironment::readIni(const std::string& file, const char* section,
+                                       const char* key) const {
     return profile::readDragon(pathFromUtf8(file), section, key);
 }
 
-bool Nat::findPaths() {
+bool DragonEnvironment::findPaths() {
     trace_.mark("before OS");
     const auto code = osVersionName(machine_.osVersion());
     bool result = true;
@@ -77,19 +79,19 @@ bool Nat::findPaths() {
     const auto perUser = machine_.specialFolder(kAppData);
     if (old && commonDataFolder_.empty())
         commonDataFolder_ = allUsersFrom(perUser);
-    systemfilename = commonDataFolder_ + kDragonFolder + "/nssystem.ini";
-    currentuserfilename_ = perUser + kDragonFolder + "/nsuser.ini";
-    logfilename = perUser + kDragonFolder + "/dragon.log";
-    dvcpath_ = commonDataFolder_ + kDragonFolder;
+    systemIniFile = commonDataFolder_ + kDragonFolder + "/nssystem.ini";
+    currentUserFile_ = perUser + kDragonFolder + "/nsuser.ini";
+    logFile = perUser + kDragonFolder + "/dragon.log";
+    dvcPath_ = commonDataFolder_ + kDragonFolder;
 
     trace_.mark("OS: ", code);
     const std::pair<const char*, const std::string*> files[] = {
-        {"systemfilename: ", &systemfilename},
-        {"logfilename: ", &logfilename},
-        {"currentuserfilename: ", &currentuserfilename_}};
+        {"systemIniFile: ", &systemIniFile},
+        {"logFile: ", &logFile},
+        {"currentuserfilename: ", &currentUserFile_}};
     for (const auto& [label, path] : files)
         trace_.mark(label, *path, exists(*path) ? " Exists" : " does not exist");
-    trace_.mark("dvcpath: ", dvcpath_);
+    trace_.mark("dvcpath: ", dvcPath_);
     for (const auto& [label, path] : files) {
         if (!exists(*path)) {
             prompt_.message("Expected file not found:\r\n" + *path,
@@ -100,10 +102,11 @@ bool Nat::findPaths() {
     return result;
 }
 
-void Nat::initialize(const std::filesystem::path& directory, Database& store, Store use) {
-    const auto database = directory / pathFromUtf8(databaseName);
+void DragonEnvironment::initialize(const std::filesystem::path& directory, Database& store,
+                                   Store use) {
+    const auto database = directory / pathFromUtf8(storeName);
     if (!std::filesystem::exists(database))
-        return fail("Required file " + databaseName + " missing--reinstall", utf8Of(database));
+        return fail("Required file " + storeName + " missing--reinstall", utf8Of(database));
     const auto version = engine_.version();
     if (version.major != 10)
         return fail("Quillmark10 can only work with version 10 of NaturallySpeaking", "Sorry");
@@ -114,16 +117,16 @@ void Nat::initialize(const std::filesystem::path& directory, Database& store, St
         initFailed = true;
         return;
     }
-    if (!exists(systemfilename))
-        return fail("Cannot find required file", systemfilename);
+    if (!exists(systemIniFile))
+        return fail("Cannot find required file", systemIniFile);
     readLog();
     discoverUser(store, use);
 }
 
-void Nat::readLog() {
+void DragonEnvironment::readLog() {
     versionText = "*.*";
-    edition = "xxx";
-    std::ifstream log(logfilename, std::ios::binary);
+    edition = kEditionUnknown;
+    std::ifstream log(logFile, std::ios::binary);
     const std::string markers[] = {"Dragon NaturallySpeaking Version ", "Dragon Medical Version ",
                                    "Dragon Legal Version "};
     for (std::string line; std::getline(log, line);) {
@@ -149,8 +152,8 @@ void Nat::readLog() {
     }
 }
 
-void Nat::discoverUser(Database& store, Store use) {
-    currentUser = readIni(currentuserfilename_, "settings", "Current User");
+void DragonEnvironment::discoverUser(Database& store, Store use) {
+    currentUser = readIni(currentUserFile_, "settings", "Current User");
     if (currentUser.empty())
         return fail("No User detected, cannot continue", "Have you trained any Users?");
     trace_.mark("User: ", currentUser);
@@ -167,30 +170,30 @@ void Nat::discoverUser(Database& store, Store use) {
         parameters.set(Parameters::Text::dvcmaptime, std::nullopt);
         statements::emptyUserRows(store);
     }
-    language = readIni(systemfilename, "settings", "supported languages");
+    language = readIni(systemIniFile, "settings", "supported languages");
     if (language.size() > 3)
         language.resize(3);
     if (claims && parameters.get(Parameters::Text::language) != language)
         parameters.set(Parameters::Text::language, language);
 
-    userBaseDirectory = readIni(currentuserfilename_, "settings", "user base directory");
+    userBaseDirectory = readIni(currentUserFile_, "settings", "user base directory");
     if (userBaseDirectory.empty())
         userBaseDirectory = commonDataFolder_ + kDragonFolder + "/users";
     trace_.mark("user base directory: ", userBaseDirectory);
     currentUserDirectory = userBaseDirectory + "/" + userSub + "/current";
-    speakerlanguageID =
+    speakerLanguageId =
         readIni(currentUserDirectory + "/options.ini", "options", "speakerlanguageID");
-    if (speakerlanguageID.empty())
-        speakerlanguageID = "0";
-    trace_.mark("speaker language ID: ", speakerlanguageID);
+    if (speakerLanguageId.empty())
+        speakerLanguageId = "0";
+    trace_.mark("speaker language ID: ", speakerLanguageId);
 
-    const auto roaming = readIni(systemfilename, "settings", "roaming user on");
+    const auto roaming = readIni(systemIniFile, "settings", "roaming user on");
     if (!roaming.empty()) {
         roamingUserOn = settingFlag(roaming);
         roamingMasterDirectory =
-            readIni(systemfilename, "settings", "roaming user master directory");
+            readIni(systemIniFile, "settings", "roaming user master directory");
         roamingCacheDirectory =
-            readIni(systemfilename, "settings", "roaming user local cache directory");
+            readIni(systemIniFile, "settings", "roaming user local cache directory");
         if (roamingCacheDirectory.empty())
             roamingCacheDirectory =
                 utf8Of(pathFromUtf8(userBaseDirectory).parent_path()) + "/roamingusers";
@@ -205,14 +208,14 @@ void Nat::discoverUser(Database& store, Store use) {
         roamingCacheDirectory.clear();
     }
     if (!currentUserIsRoaming)
-        currentUserIsRoaming = readIni(currentuserfilename_, "settings",
-                                       "Roaming User Current User Is Roaming") == "1";
+        currentUserIsRoaming =
+            readIni(currentUserFile_, "settings", "Roaming User Current User Is Roaming") == "1";
     trace_.mark("current user is roaming", currentUserIsRoaming ? "true" : "false");
 }
 
-bool Nat::isUsersOwnFile(const std::string& file) {
+bool DragonEnvironment::isUsersOwnFile(const std::string& file) {
     findPaths();
-    currentUser = readIni(currentuserfilename_, "settings", "Current User");
+    currentUser = readIni(currentUserFile_, "settings", "Current User");
     userSub = currentUser;
     return comparablePath(file) == comparablePath(currentUserDirectory + "/mycmds.dat");
 }

@@ -2,7 +2,7 @@
 #include "common/utf8_path.h"
 #include "dragon_install.h"
 #include "platform/special_folders.h"
-#include "session/nat.h"
+#include "session/dragon_environment.h"
 #include "store/parameters.h"
 #include "store/statements.h"
 #include "store/user_rows.h"
@@ -35,9 +35,9 @@ protected:
     }
 
     // The program's directory is the test's own unless another is named.
-    Nat discover(const fs::path& programDirectory = {}) {
-        Nat nat(home_.prompt, trace_, engine_, machine_);
-        nat.setdatabasename("global10.mdb");
+    DragonEnvironment discover(const fs::path& programDirectory = {}) {
+        DragonEnvironment nat(home_.prompt, trace_, engine_, machine_);
+        nat.setStoreName("global10.mdb");
         nat.initialize(programDirectory.empty() ? home_.home().folder() : programDirectory,
                        home_.store());
         return nat;
@@ -56,7 +56,7 @@ protected:
     SimulatedWindows windows_;
     SimulatedEngine engine_{windows_, {}};
     std::string common_, perUser_, dragon_, userDragon_;
-    NatMachine machine_;
+    DragonMachine machine_;
     OsVersion& os_ = install_.os;
 };
 
@@ -131,11 +131,11 @@ TEST_F(NatTest, OldWindowsFindTheAllUsersFolderFromThePerUserOne) {
     perUser_ = "C:\\Windows\\Profiles\\pat\\Application Data";
     common_.clear();
     // The files are missing there; the paths are what matters.
-    EXPECT_EQ(discover().systemfilename,
+    EXPECT_EQ(discover().systemIniFile,
               "C:\\Windows\\Profiles\\All Users\\Application Data/Nuance/NaturallySpeaking10/"
               "nssystem.ini");
     perUser_ = "C:\\Windows\\Application Data";
-    EXPECT_EQ(discover().systemfilename,
+    EXPECT_EQ(discover().systemIniFile,
               "C:\\Windows\\all users\\application Data/Nuance/NaturallySpeaking10/nssystem.ini");
 }
 
@@ -143,7 +143,7 @@ TEST_F(NatTest, DiscoversTheInstallationAndTheCurrentUser) {
     auto nat = discover();
     ASSERT_FALSE(nat.initFailed) << ::testing::PrintToString(messages());
     EXPECT_EQ(nat.currentUserDirectory, dragon_ + "/users/pat/current");
-    EXPECT_EQ(nat.language + " " + nat.speakerlanguageID + " " + nat.versionText, "ENX 1033 10.1");
+    EXPECT_EQ(nat.language + " " + nat.speakerLanguageId + " " + nat.versionText, "ENX 1033 10.1");
     EXPECT_EQ(Parameters(home_.store()).get(Parameters::Text::language), "ENX");
     EXPECT_TRUE(nat.isUsersOwnFile(dragon_ + "/USERS/Pat/current/MYCMDS.dat"));
     EXPECT_FALSE(nat.isUsersOwnFile(dragon_ + "/users/pat/current/other.dat"));
