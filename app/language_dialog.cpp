@@ -10,8 +10,8 @@
 
 namespace qmk::app {
 
-LanguageDialog::LanguageDialog(MainSession& session, QWidget* parent)
-    : QDialog(parent), session_(session) {
+LanguageDialog::LanguageDialog(MainPresenter& presenter, QWidget* parent)
+    : QDialog(parent), presenter_(presenter) {
     setWindowTitle("Convert Language");
     auto* layout = new QVBoxLayout(this);
     auto* explanation = new QLabel(
@@ -22,10 +22,10 @@ LanguageDialog::LanguageDialog(MainSession& session, QWidget* parent)
         this);
     explanation->setWordWrap(true);
     layout->addWidget(explanation);
-    auto* status = new QLabel(q(session_.languageStatus()), this);
+    auto* status = new QLabel(q(presenter_.languageStatus()), this);
     status->setObjectName("languageStatus");
     layout->addWidget(status);
-    layout->addWidget(new QLabel(q(session_.commandFile().string()), this));
+    layout->addWidget(new QLabel(q(presenter_.commandFile().string()), this));
     auto* label = new QLabel("&Language", this);
     languages_ = new QListWidget(this);
     languages_->setAccessibleName("Language");
@@ -42,7 +42,7 @@ LanguageDialog::LanguageDialog(MainSession& session, QWidget* parent)
     layout->addWidget(cancel);
     connect(convert, &QPushButton::clicked, this, [this] {
         const auto* chosen = languages_->currentItem();
-        if (chosen && session_.convertLanguage(chosen->text().toStdString()))
+        if (chosen && presenter_.convertLanguage(chosen->text().toStdString()))
             accept();
     });
     connect(cancel, &QPushButton::clicked, this, &QDialog::reject);

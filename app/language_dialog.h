@@ -1,6 +1,6 @@
 #pragma once
 
-#include "mainwindow/main_session.h"
+#include "mainwindow/main_presenter.h"
 
 #include <QDialog>
 
@@ -13,10 +13,10 @@ namespace qmk::app {
 class LanguageDialog final : public QDialog {
     Q_OBJECT
 public:
-    LanguageDialog(MainSession& session, QWidget* parent);
+    LanguageDialog(MainPresenter& presenter, QWidget* parent);
 
 private:
-    MainSession& session_;
+    MainPresenter& presenter_;
     QListWidget* languages_;
 };
 

@@ -45,33 +45,33 @@ QStringList toList(const std::vector<std::string>& lines) {
 
 MainWindow::MainWindow(ProgramDir home, DragonPlatform dragon, Prompt* prompt)
     : prompt_(prompt ? *prompt : dialogs_),
-      session_(std::make_unique<MainSession>(std::move(home), dragon, prompt_, *this, *this)) {
+      presenter_(std::make_unique<MainPresenter>(std::move(home), dragon, prompt_, *this, *this)) {
     dialogs_.setParent(this);
     setAcceptDrops(true);
     buildCentre();
     buildMenus();
-    session_->setSlider([this](int position) { slider_->setValue(position); });
+    presenter_->setSlider([this](int position) { slider_->setValue(position); });
     const std::array<std::pair<QMenu*, SelectorKind>, 3> selectors{
         {{programMenu_, SelectorKind::Program},
          {scopeMenu_, SelectorKind::Scope},
          {groupMenu_, SelectorKind::Group}}};
     for (const auto& [selectorMenu, kind] : selectors)
         connect(selectorMenu, &QMenu::aboutToShow, this, [this, kind = kind] {
-            session_->spoken().openSelector(kind);
+            presenter_->spoken().openSelector(kind);
             render();
         });
-    session_->setClipboard([](const std::string& body) {
+    presenter_->setClipboard([](const std::string& body) {
         QGuiApplication::clipboard()->setText(QString::fromStdString(body));
     });
     // The window renders when the browsing model says it changed, and wakes for Dragon's
     // events when the engine says one is due: nothing here polls.
     browser().onChange([this] { scheduleRender(); });
-    session_->onEngineEventScheduled([this](std::chrono::milliseconds delay) {
+    presenter_->onEngineEventScheduled([this](std::chrono::milliseconds delay) {
         QTimer::singleShot(delay + std::chrono::milliseconds(1), this,
                            [this] { deliverEngineEvents(); });
     });
     connect(&userTimer_, &QTimer::timeout, this, [this] {
-        auto& cycle = session_->saveCycle();
+        auto& cycle = presenter_->saveCycle();
         cycle.tick();
         if (!cycle.userTimerRunning())
             userTimer_.stop();
@@ -81,22 +81,22 @@ MainWindow::MainWindow(ProgramDir home, DragonPlatform dragon, Prompt* prompt)
 MainWindow::~MainWindow() = default;
 
 bool MainWindow::start(const std::string& commandLine) {
-    session_->setPlacement([this](const SettingValues& values) {
+    presenter_->setPlacement([this](const SettingValues& values) {
         placeWindow({values.formLeft, values.formTop, values.formRight, values.formBottom});
         applyFonts(q(values.font), q(values.fixedFont), values.fontSize);
         slider_->setValue(values.slider);
         applySlider(values.slider);
     });
-    if (!session_->start(commandLine))
+    if (!presenter_->start(commandLine))
         return false;
     if (engineEventWaiting_)
         deliverEngineEvents();
-    if (session_->settingValues().maximized == 1)
+    if (presenter_->settingValues().maximized == 1)
         setWindowState(Qt::WindowMaximized);
     render();
     // The import offer comes once the window shows.
     QTimer::singleShot(0, this, [this] {
-        if (!session_->offerImport())
+        if (!presenter_->offerImport())
             closeProgram();
         render();
     });
@@ -131,10 +131,10 @@ void MainWindow::placeWindow(const Placement& saved) {
 void MainWindow::deliverEngineEvents() {
     // Dragon's events are taken up only once there is a window to show them: a start-up
     // message box runs its own event loop while nothing is built yet.
-    engineEventWaiting_ = !session_->started();
+    engineEventWaiting_ = !presenter_->started();
     if (engineEventWaiting_)
         return;
-    session_->pump();
+    presenter_->pump();
     render();
 }
 
@@ -157,7 +157,7 @@ void MainWindow::userTimerStarted() {
 }
 
 void MainWindow::render() {
-    if (!session_->started())
+    if (!presenter_->started())
         return;
     auto& model = browser();
     if (model.version() == rendered_)
@@ -184,7 +184,7 @@ void MainWindow::render() {
     renderViewState();
     tabs_->setCurrentIndex(model.showingTab());
     renderItem();
-    setWindowTitle(q(session_->caption()));
+    setWindowTitle(q(presenter_->caption()));
     renderEditing();
     rendering_ = false;
 }
@@ -208,7 +208,7 @@ void MainWindow::renderViewState() {
 }
 
 void MainWindow::renderEditing() {
-    const bool editing = session_->editor().editing();
+    const bool editing = presenter_->editor().editing();
     const auto& item = browser().item();
     save_->setEnabled(editing);
     abandon_->setEnabled(editing);
@@ -234,16 +234,16 @@ void MainWindow::renderEditing() {
 void MainWindow::edit(const std::function<void(Editor&)>& operation, bool focusBody) {
     if (rendering_)
         return;
-    operation(session_->editor());
+    operation(presenter_->editor());
     render();
     renderEditing();
-    const auto caret = session_->editor().takeCaret();
-    if (!session_->editor().editing() || !focusBody)
+    const auto caret = presenter_->editor().takeCaret();
+    if (!presenter_->editor().editing() || !focusBody)
         return;
     body_->setFocus();
     if (caret) {
         // The caret counts CR LF as two characters; the body shows one line break.
-        const auto body = session_->editor().texts().body;
+        const auto body = presenter_->editor().texts().body;
         const auto before = body.substr(0, std::min(*caret, body.size()));
         const auto breaks = std::count(before.begin(), before.end(), '\r');
         auto cursor = body_->textCursor();
@@ -270,7 +270,7 @@ void MainWindow::renderItem() {
     const auto& item = browser().item();
     // The fields show what the user typed while an edit is open, else the item's own texts;
     // a field already showing its text is left alone, caret and all.
-    const auto texts = session_->editor().texts();
+    const auto texts = presenter_->editor().texts();
     program_->setText(q(item.program));
     scope_->setText(q(item.scope));
     if (group_->text() != q(texts.group))
@@ -306,7 +306,7 @@ void MainWindow::renderItem() {
 }
 
 void MainWindow::refreshed() {
-    session_->refreshed();
+    presenter_->refreshed();
     render();
 }
 
@@ -342,7 +342,7 @@ void MainWindow::repaint() {
 }
 
 void MainWindow::openCommandFile(const QString& path) {
-    if (!session_->openFile(path.toStdString()))
+    if (!presenter_->openFile(path.toStdString()))
         closeProgram();
     render();
 }
@@ -366,15 +366,15 @@ void MainWindow::dropEvent(QDropEvent* event) {
 void MainWindow::closeEvent(QCloseEvent* event) {
     // An edit in progress is saved, discarded or kept, as the user says; a forced end (after a
     // message that says why) asks nothing.
-    if (!closing_ && session_->started() && !session_->editor().mayClose()) {
+    if (!closing_ && presenter_->started() && !presenter_->editor().mayClose()) {
         render();
         event->ignore();
         return;
     }
     // The normal rectangle is kept, also when the window is maximised.
     const auto frame = isMaximized() || isMinimized() ? normalGeometry() : geometry();
-    session_->close(frame.x(), frame.y(), frame.x() + frame.width(), frame.y() + frame.height(),
-                    isMaximized());
+    presenter_->close(frame.x(), frame.y(), frame.x() + frame.width(), frame.y() + frame.height(),
+                      isMaximized());
     event->accept();
 }
 

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "common/status_sink.h"
-#include "mainwindow/main_session.h"
+#include "mainwindow/main_presenter.h"
 #include "mainwindow/window_placement.h"
 #include "placeholder_list.h"
 #include "platform/dragon_platform.h"
@@ -67,9 +67,9 @@ public:
     void setCount(const std::string& text) override;
     void repaint() override;
 
-    Browser& browser() { return session_->browser(); }
-    Finder& finder() { return session_->finder(); }
-    MainSession& session() { return *session_; }
+    Browser& browser() { return presenter_->browser(); }
+    Finder& finder() { return presenter_->finder(); }
+    MainPresenter& presenter() { return *presenter_; }
     // Renders whatever the browsing model changed since the last render.
     void render();
 
@@ -145,7 +145,7 @@ private:
 
     QtPrompt dialogs_;
     Prompt& prompt_;
-    std::unique_ptr<MainSession> session_;
+    std::unique_ptr<MainPresenter> presenter_;
     QMenu* groupMenu_ = nullptr;
     QMenu* programMenu_ = nullptr;
     QMenu* scopeMenu_ = nullptr;

@@ -29,10 +29,10 @@
 namespace qmk::app {
 
 void MainWindow::openReports(const std::string& mode) {
-    if (!session_->mayLeave())
+    if (!presenter_->mayLeave())
         return render();
     {
-        ReportsDialog dialog(*session_, prompt_, mode, this);
+        ReportsDialog dialog(*presenter_, prompt_, mode, this);
         addHelpKey(&dialog, helpFile("reports.html"));
         dialog.exec();
     }
@@ -41,38 +41,39 @@ void MainWindow::openReports(const std::string& mode) {
 }
 
 void MainWindow::importXmlFile(const QString& path) {
-    session_->importXml(path.toStdString());
+    presenter_->importXml(path.toStdString());
     render();
 }
 
 void MainWindow::openTools(const std::string& mode) {
-    if (!session_->mayLeave())
+    if (!presenter_->mayLeave())
         return render();
     if (const auto refusal = actions::dvcConversionRefusal(
-            session_->languageName(),
+            presenter_->languageName(),
             mode == "dvc2vba" ? WalkOperation::DvcToSendKeys : WalkOperation::DvcToPlainText)) {
         showOutcome(prompt_, *refusal);
         return;
     }
-    session_->saveCycle().externalChange(true);
+    presenter_->saveCycle().externalChange(true);
     if (mode == "dvc2plain" || mode == "dvc2vba")
-        keyConversionNotice(session_->settings(), prompt_, [this](int topic) { showHelp(topic); });
+        keyConversionNotice(presenter_->settings(), prompt_,
+                            [this](int topic) { showHelp(topic); });
     ToolsOutcome outcome;
     {
-        ToolsDialog dialog(*session_, prompt_, mode, this);
+        ToolsDialog dialog(*presenter_, prompt_, mode, this);
         addHelpKey(&dialog, helpFile("tools.html"));
         dialog.exec();
         outcome = dialog.outcome();
     }
-    if (!session_->afterTools(outcome))
+    if (!presenter_->afterTools(outcome))
         closeProgram();
     render();
 }
 
 void MainWindow::openComparison() {
-    if (!session_->mayLeave())
+    if (!presenter_->mayLeave())
         return render();
-    ArchiveComparison comparison(*session_);
+    ArchiveComparison comparison(*presenter_);
     bool changed = false;
     {
         CompareDialog dialog(comparison, prompt_, this);
@@ -86,10 +87,10 @@ void MainWindow::openComparison() {
 }
 
 void MainWindow::openFind() {
-    if (!session_->mayLeave())
+    if (!presenter_->mayLeave())
         return render();
     if (!find_) {
-        find_ = new FindDialog(session_->finder(), this);
+        find_ = new FindDialog(presenter_->finder(), this);
         addHelpKey(find_, helpFile("find.html"));
     }
     find_->exec();
@@ -97,9 +98,9 @@ void MainWindow::openFind() {
 }
 
 void MainWindow::afterFind() {
-    if (!session_->finder().matched())
+    if (!presenter_->finder().matched())
         return;
-    session_->finder().showMatch();
+    presenter_->finder().showMatch();
     render();
     if (browser().item().highlight)
         body_->setFocus();
@@ -108,7 +109,7 @@ void MainWindow::afterFind() {
 }
 
 void MainWindow::repeatFind(bool forward) {
-    auto& finder = session_->finder();
+    auto& finder = presenter_->finder();
     if (forward)
         finder.findAgain();
     else
@@ -122,7 +123,7 @@ void MainWindow::showGraphic() {
         return;
     setProgress("Processing Formatted Command");
     repaint();
-    if (const auto rtf = formattedBody(session_->commandFile(), item.row->offsetbody)) {
+    if (const auto rtf = formattedBody(presenter_->commandFile(), item.row->offsetbody)) {
         readRtf(*rtf, *formatted_->document());
         body_->hide();
         formatted_->show();
@@ -152,11 +153,11 @@ void MainWindow::printCurrent(const QString& pdf) {
 }
 
 void MainWindow::showHelp(int topic) {
-    showHelpViewer(this, q(helpPage(session_->home(), topic).string()));
+    showHelpViewer(this, q(helpPage(presenter_->home(), topic).string()));
 }
 
 QString MainWindow::helpFile(const std::string& page) const {
-    return q(session_->home().file("help/" + page).string());
+    return q(presenter_->home().file("help/" + page).string());
 }
 
 void MainWindow::showHelpPage(const std::string& page) {
@@ -168,10 +169,10 @@ void MainWindow::showOptions() {
     dialog.setWindowTitle("Options");
     auto* layout = new QVBoxLayout(&dialog);
     auto* numbering = new QCheckBox("Number the  Program, Scope, and Group menus", &dialog);
-    numbering->setChecked(session_->spoken().numbering());
+    numbering->setChecked(presenter_->spoken().numbering());
     connect(numbering, &QCheckBox::toggled, this, [this](bool on) {
-        setNumberMenus(session_->settings(), on);
-        session_->spoken().setNumbering(on);
+        setNumberMenus(presenter_->settings(), on);
+        presenter_->spoken().setNumbering(on);
     });
     layout->addWidget(numbering);
     layout->addWidget(new QLabel("Note: If you want to change the font or fontsize\nused by "
@@ -180,7 +181,7 @@ void MainWindow::showOptions() {
     // Or choose them here; the settings file keeps them.
     auto* fonts = new QHBoxLayout();
     const auto pickFont = [this, &dialog](bool fixed) {
-        const auto& values = session_->settingValues();
+        const auto& values = presenter_->settingValues();
         auto face = q(values.font);
         auto fixedFace = q(values.fixedFont);
         const auto size = values.fontSize;
@@ -192,7 +193,7 @@ void MainWindow::showOptions() {
         if (!chosen)
             return;
         (fixed ? fixedFace : face) = font.family();
-        session_->setFonts(face.toStdString(), fixedFace.toStdString(), font.pointSize());
+        presenter_->setFonts(face.toStdString(), fixedFace.toStdString(), font.pointSize());
         applyFonts(face, fixedFace, font.pointSize());
     };
     auto* listFont = new QPushButton("&List font...", &dialog);
@@ -205,7 +206,7 @@ void MainWindow::showOptions() {
     layout->addLayout(fonts);
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Help, &dialog);
     connect(buttons, &QDialogButtonBox::accepted, &dialog, &QDialog::accept);
-    const auto optionsHelp = q(helpPage(session_->home(), kOptionsHelp).string());
+    const auto optionsHelp = q(helpPage(presenter_->home(), kOptionsHelp).string());
     connect(buttons, &QDialogButtonBox::helpRequested, &dialog,
             [&dialog, optionsHelp] { showHelpViewer(&dialog, optionsHelp); });
     addHelpKey(&dialog, optionsHelp);

@@ -183,7 +183,7 @@ void MainWindow::buildSlider(QWidget* centre, QVBoxLayout* layout) {
     slider_->setToolTip("Change Preview Pane Proportion (Say 'slider 3', etc.)");
     connect(slider_, &QSlider::valueChanged, this, [this](int position) {
         applySlider(position);
-        session_->sliderMoved(position);
+        presenter_->sliderMoved(position);
     });
     layout->addWidget(slider_);
     layout->addWidget(splitter_, 1);
@@ -201,7 +201,7 @@ void MainWindow::buildSlider(QWidget* centre, QVBoxLayout* layout) {
         // Quietly: the slider's own handler would set the sizes back to its tenths mid-drag.
         const QSignalBlocker quiet(slider_);
         slider_->setValue(sliderPosition(top));
-        session_->sliderMoved(slider_->value());
+        presenter_->sliderMoved(slider_->value());
     });
 }
 
@@ -227,7 +227,7 @@ bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
     if (watched == splitter_ && event->type() == QEvent::Resize)
         applySlider(slider_->value());
     if (body_ && watched == body_->viewport() && event->type() == QEvent::MouseButtonRelease &&
-        !session_->editor().editing() && !session_->editor().creating() &&
+        !presenter_->editor().editing() && !presenter_->editor().creating() &&
         !browser().item().bodyLocked)
         edit([](Editor& editor) { editor.modify(); });
     return QMainWindow::eventFilter(watched, event);

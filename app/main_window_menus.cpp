@@ -36,13 +36,13 @@ void MainWindow::buildMenus() {
         ->setShortcut(QKeySequence::HelpContents);
     help->addAction("Command &Help", this, [this] { showHelpPage("commands.html"); });
     help->addAction("&About Quillmark10", this,
-                    [this] { prompt_.message(session_->aboutText(), "About Quillmark10"); });
+                    [this] { prompt_.message(presenter_->aboutText(), "About Quillmark10"); });
 }
 
 void MainWindow::buildFileMenu() {
     auto* file = menuBar()->addMenu("&File");
     auto* open = file->addAction("&Open...", this, [this] {
-        const auto start = q(openDialogStart(session_->store()).string());
+        const auto start = q(openDialogStart(presenter_->store()).string());
         const auto chosen = QFileDialog::getOpenFileName(
             this, "Choose file to Open", start, "MyCommands files (*.dat);;All files (*.*)");
         if (!chosen.isEmpty())
@@ -50,16 +50,16 @@ void MainWindow::buildFileMenu() {
     });
     open->setShortcut(QKeySequence::Open);
     file->addAction("Re&load current user mycmds.dat", this, [this] {
-        if (!session_->reload())
+        if (!presenter_->reload())
             closeProgram();
         render();
     });
     file->addAction("&Reset", this, [this] {
-        if (session_->reset())
+        if (presenter_->reset())
             closeProgram();
     });
     file->addAction("Proper&ties", this, [this] {
-        prompt_.message(session_->properties(), session_->commandFile().string());
+        prompt_.message(presenter_->properties(), presenter_->commandFile().string());
     });
     file->addAction("Print Current Command", this, [this] { printCurrent(); });
     file->addSeparator();
@@ -72,7 +72,7 @@ void MainWindow::buildFileMenu() {
     auto* xml = file->addMenu("XML comma&nds");
     xml->addAction("Export to &XML...", this, [this] { openReports("xml"); });
     xml->addAction("&Import XML...", this, [this] {
-        const auto start = q(openDialogStart(session_->store()).string());
+        const auto start = q(openDialogStart(presenter_->store()).string());
         const auto chosen =
             QFileDialog::getOpenFileName(this, "Choose the XML commands to import", start,
                                          "XML command files (*.xml);;All files (*.*)");
@@ -101,15 +101,15 @@ void MainWindow::buildFileMenu() {
 // Restore and Backup with this month's archives, and the Recent Files, filled as the menu opens.
 void MainWindow::addRollbackAndRecentFiles(QMenu* file) {
     auto* restore = file->addMenu("Restore");
-    auto* backup = file->addAction("Backup", this, [this] { session_->backup(); });
+    auto* backup = file->addAction("Backup", this, [this] { presenter_->backup(); });
     connect(file, &QMenu::aboutToShow, this, [this, restore, backup] {
-        const auto [restoreCaption, backupCaption] = session_->rollbackCaptions();
+        const auto [restoreCaption, backupCaption] = presenter_->rollbackCaptions();
         restore->setTitle(q(restoreCaption));
         backup->setText(q(backupCaption));
         restore->clear();
-        for (const auto& archive : session_->rollbackList())
+        for (const auto& archive : presenter_->rollbackList())
             restore->addAction(q(archive), this, [this, archive] {
-                if (!session_->restore(archive))
+                if (!presenter_->restore(archive))
                     closeProgram();
                 render();
             });
@@ -119,7 +119,7 @@ void MainWindow::addRollbackAndRecentFiles(QMenu* file) {
     connect(file, &QMenu::aboutToShow, this, [this, recent] {
         recent->clear();
         int number = 0;
-        for (const auto& path : session_->recentFiles())
+        for (const auto& path : presenter_->recentFiles())
             recent->addAction(QString("&%1 %2").arg(++number).arg(q(path)), this,
                               [this, path] { openCommandFile(q(path)); });
         recent->setEnabled(number > 0);
@@ -207,18 +207,18 @@ void MainWindow::buildToolsMenu() {
          {std::pair{"&Convert to 6.0", "6.0"}, std::pair{"Convert to 6.&1", "6.1"},
           std::pair{"Convert to &7.0", "7.0"}, std::pair{"Convert to &8.0", "8.0"}})
         tools->addAction(caption, this, [this, label = std::string(label)] {
-            session_->convertFormat(label);
+            presenter_->convertFormat(label);
             render();
         });
     tools->addAction("Convert &Language...", this, [this] {
-        LanguageDialog(*session_, this).exec();
+        LanguageDialog(*presenter_, this).exec();
         render();
     });
     tools->addSeparator();
     tools->addAction("Find co&nflicts...", this, [this] {
-        if (!session_->mayLeave())
+        if (!presenter_->mayLeave())
             return render();
-        ConflictList conflicts(*session_);
+        ConflictList conflicts(*presenter_);
         if (!conflicts.find())
             return;
         ConflictsDialog(conflicts, this).exec();

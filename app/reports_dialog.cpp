@@ -26,17 +26,17 @@ using Destination = ReportRequest::Destination;
 
 } // namespace
 
-ReportsDialog::ReportsDialog(MainSession& session, Prompt& prompt, const std::string& mode,
+ReportsDialog::ReportsDialog(MainPresenter& presenter, Prompt& prompt, const std::string& mode,
                              QWidget* parent)
-    : QDialog(parent), session_(session), prompt_(prompt), mode_(mode) {
+    : QDialog(parent), presenter_(presenter), prompt_(prompt), mode_(mode) {
     const auto captions = reportCaptions(mode);
     setWindowTitle(QString::fromStdString(captions.caption));
     auto* layout = new QGridLayout(this);
-    const auto& view = session_.browser().view();
+    const auto& view = presenter_.browser().view();
     const bool following = view.followCommand || view.followList;
 
     std::vector<std::string> names;
-    for (const auto& line : session_.browser().tab(CommandsTab).lines)
+    for (const auto& line : presenter_.browser().tab(CommandsTab).lines)
         if (line != kNothingToShow)
             names.push_back(line);
     int row = 0;
@@ -83,7 +83,7 @@ ReportsDialog::ReportsDialog(MainSession& session, Prompt& prompt, const std::st
 }
 
 ReportRequest ReportsDialog::request() const {
-    auto r = selectionRequest(session_.browser(), selection_, mode_);
+    auto r = selectionRequest(presenter_.browser(), selection_, mode_);
     r.destination = static_cast<Destination>(destination_->checkedId());
     r.file = file_->text().toStdString();
     return r;
@@ -91,22 +91,22 @@ ReportRequest ReportsDialog::request() const {
 
 void ReportsDialog::proposeFile() {
     const auto r = request();
-    const auto file = proposedReportFile(session_.store(), session_.home(), r,
-                                         followedName(session_.browser(), selection_));
+    const auto file = proposedReportFile(presenter_.store(), presenter_.home(), r,
+                                         followedName(presenter_.browser(), selection_));
     file_->setText(QString::fromStdString(file.string()));
 }
 
 void ReportsDialog::act() {
     if (encoding_) {
-        const auto outcome = session_.exportXml(request(), encoding_->currentIndex() == 0
-                                                               ? xmltext::Encoding::Utf16
-                                                               : xmltext::Encoding::Windows1252);
+        const auto outcome = presenter_.exportXml(request(), encoding_->currentIndex() == 0
+                                                                 ? xmltext::Encoding::Utf16
+                                                                 : xmltext::Encoding::Windows1252);
         showOutcome(prompt_, outcome);
         if (outcome.done())
             accept();
         return;
     }
-    auto& browser = session_.browser();
+    auto& browser = presenter_.browser();
     ReportOutlets outlets;
     outlets.shown = [&browser](const UserRow& row) { return browser.passesView(row); };
     outlets.print = [this](const std::vector<std::string>& lines) {
@@ -122,7 +122,7 @@ void ReportsDialog::act() {
     outlets.toClipboard = [](const std::string& text) {
         QGuiApplication::clipboard()->setText(QString::fromStdString(text));
     };
-    const auto outcome = session_.writeReport(request(), std::move(outlets));
+    const auto outcome = presenter_.writeReport(request(), std::move(outlets));
     showOutcome(prompt_, outcome);
     if (outcome.done())
         accept();

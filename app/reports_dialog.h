@@ -1,6 +1,6 @@
 #pragma once
 
-#include "mainwindow/main_session.h"
+#include "mainwindow/main_presenter.h"
 #include "selection_widgets.h"
 #include "tools/reports.h"
 
@@ -18,14 +18,15 @@ namespace qmk::app {
 class ReportsDialog final : public QDialog {
     Q_OBJECT
 public:
-    ReportsDialog(MainSession& session, Prompt& prompt, const std::string& mode, QWidget* parent);
+    ReportsDialog(MainPresenter& presenter, Prompt& prompt, const std::string& mode,
+                  QWidget* parent);
 
 private:
     ReportRequest request() const;
     void proposeFile();
     void act();
 
-    MainSession& session_;
+    MainPresenter& presenter_;
     Prompt& prompt_;
     std::string mode_;
     SelectionWidgets selection_;

@@ -23,20 +23,20 @@ using Choice = ReportRequest::Choice;
 
 } // namespace
 
-ToolsDialog::ToolsDialog(MainSession& session, Prompt& prompt, const std::string& mode,
+ToolsDialog::ToolsDialog(MainPresenter& presenter, Prompt& prompt, const std::string& mode,
                          QWidget* parent)
-    : QDialog(parent), session_(session), prompt_(prompt), mode_(mode) {
-    auto& browser = session_.browser();
+    : QDialog(parent), presenter_(presenter), prompt_(prompt), mode_(mode) {
+    auto& browser = presenter_.browser();
     const auto captions = toolsCaptions(mode, {});
     setWindowTitle(q(captions.caption));
     auto* layout = new QGridLayout(this);
-    const auto counts = toolsCounts(session_.store(), browser.currentProgram(),
+    const auto counts = toolsCounts(presenter_.store(), browser.currentProgram(),
                                     browser.currentScope(), browser.currentGroup());
     const bool following = browser.view().followCommand || browser.view().followList;
     int row = 0;
     selection_ = addSelectionWidgets(
         this, layout, row, following,
-        toolsPickList(session_.store(), browser.currentProgram(), browser.currentScope(),
+        toolsPickList(presenter_.store(), browser.currentProgram(), browser.currentScope(),
                       [&browser](const UserRow& r) { return browser.passesView(r); }),
         &counts);
     if (!captions.entry.empty() || mode == "dat") {
@@ -48,12 +48,12 @@ ToolsDialog::ToolsDialog(MainSession& session, Prompt& prompt, const std::string
     if (mode == "dat") {
         // The export's file follows the choice, as the reports' files do.
         const auto propose = [this] {
-            entry_->setText(q(proposedReportFile(session_.store(), session_.home(), request(),
-                                                 followedName(session_.browser(), selection_))
+            entry_->setText(q(proposedReportFile(presenter_.store(), presenter_.home(), request(),
+                                                 followedName(presenter_.browser(), selection_))
                                   .string()));
         };
         entry_->setText(
-            q(exportTargetAtOpening(session_.store(), session_.home(), browser.currentProgram())
+            q(exportTargetAtOpening(presenter_.store(), presenter_.home(), browser.currentProgram())
                   .string()));
         connect(selection_.choice, &QButtonGroup::idClicked, this, propose);
     }
@@ -70,10 +70,10 @@ ToolsDialog::ToolsDialog(MainSession& session, Prompt& prompt, const std::string
 }
 
 void ToolsDialog::buildSearch(QGridLayout* layout, int& row) {
-    work_ = session_.writeSession(prompt_);
+    work_ = presenter_.operationRun(prompt_);
     search_ = std::make_unique<SearchReplace>(
-        session_.store(), work_->engine(), prompt_,
-        [this](const std::string& text) { session_.setProgress(text); });
+        presenter_.store(), work_->engine(), prompt_,
+        [this](const std::string& text) { presenter_.setProgress(text); });
     auto* label = new QLabel("Search &for", this);
     find_ = new QLineEdit(this);
     label->setBuddy(find_);
@@ -122,10 +122,10 @@ void ToolsDialog::buildSearch(QGridLayout* layout, int& row) {
 // The Search button: the rows selected as for every tool, then the first occurrence.
 void ToolsDialog::search() {
     if (!search_->running()) {
-        auto& session = work_->session();
+        auto& context = work_->context();
         if (search_->writtenHere())
-            session.changedBehindUs = [] { return false; };
-        const auto started = actions::startSearch(session, request(), *search_);
+            context.changedBehindUs = [] { return false; };
+        const auto started = actions::startSearch(context, request(), *search_);
         if (!started.done()) {
             showOutcome(prompt_, started);
             if (started.code == Outcome::Code::Stale) {
@@ -167,16 +167,16 @@ void ToolsDialog::showFound(SearchReplace::Step step) {
 ToolsDialog::~ToolsDialog() = default;
 
 ReportRequest ToolsDialog::request() const {
-    return selectionRequest(session_.browser(), selection_, "dat");
+    return selectionRequest(presenter_.browser(), selection_, "dat");
 }
 
 void ToolsDialog::act() {
-    const auto work = session_.writeSession(prompt_);
-    auto& context = work->session();
+    const auto work = presenter_.operationRun(prompt_);
+    auto& context = work->context();
     // The duplicate question names the file the export writes, ".dat" and all.
     context.duplicates = duplicatePrompt(
         prompt_, actions::exportTargetFile(entry_ ? entry_->text().toStdString() : std::string()),
-        session_.commandFile().string());
+        presenter_.commandFile().string());
     outcome_ = runTool(context, mode_, request(), entry_ ? entry_->text().toStdString() : "");
     if (outcome_.done)
         accept();

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "mainwindow/main_session.h"
+#include "mainwindow/main_presenter.h"
 #include "mainwindow/tools_runner.h"
 #include "selection_widgets.h"
 #include "tools/search_replace.h"
@@ -23,7 +23,7 @@ namespace qmk::app {
 class ToolsDialog final : public QDialog {
     Q_OBJECT
 public:
-    ToolsDialog(MainSession& session, Prompt& prompt, const std::string& mode, QWidget* parent);
+    ToolsDialog(MainPresenter& presenter, Prompt& prompt, const std::string& mode, QWidget* parent);
     ~ToolsDialog() override;
 
     const ToolsOutcome& outcome() const { return outcome_; }
@@ -35,14 +35,14 @@ private:
     void search();
     void showFound(SearchReplace::Step step);
 
-    MainSession& session_;
+    MainPresenter& presenter_;
     Prompt& prompt_;
     std::string mode_;
     SelectionWidgets selection_;
     QLineEdit* entry_ = nullptr;
     ToolsOutcome outcome_;
     // Search and replace ("replace" mode).
-    actions::WriteSessionPtr work_;
+    actions::OperationRunPtr work_;
     std::unique_ptr<SearchReplace> search_;
     QLineEdit* find_ = nullptr;
     QLineEdit* with_ = nullptr;

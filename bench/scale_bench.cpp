@@ -4,7 +4,7 @@
 // command. Work that takes longer than a quarter second must have shown a progress text.
 #include "bench_support.h"
 #include "dragon_install.h"
-#include "mainwindow/main_session.h"
+#include "mainwindow/main_presenter.h"
 #include "store/statements.h"
 #include "store/user_rows.h"
 #include "tools/search_replace.h"
@@ -62,8 +62,8 @@ int main(int argc, char** argv) {
     // Start-up: the whole session sequence, with the file changed since the store was filled
     // (a full parse), and unchanged (the parse is skipped).
     auto startSession = [&] {
-        auto session = std::make_unique<MainSession>(home.home(), dragon.platform(), home.prompt,
-                                                     home.status, window);
+        auto session = std::make_unique<MainPresenter>(home.home(), dragon.platform(), home.prompt,
+                                                       home.status, window);
         if (!session->start(""))
             std::abort();
         return session;

@@ -75,9 +75,9 @@ ReportOutlets viewOutlets(const std::string& view) {
 
 class Bulk {
 public:
-    Bulk(const BulkOptions& options, Session& session, std::ostream& out)
+    Bulk(const BulkOptions& options, CommandRun& session, std::ostream& out)
         : o_(options), session_(session), out_(out),
-          work_(session.writeSession(viewOutlets(o_.view))) {}
+          work_(session.operationRun(viewOutlets(o_.view))) {}
 
 private:
     int refuse(const std::string& message, const std::string& title = "Quillmark10") {
@@ -86,8 +86,8 @@ private:
 
     std::string path() const { return utf8Of(session_.parser().commandFile()); }
 
-    actions::FileSession& context(const std::string& exportTarget = {}) {
-        auto& session = work_->session();
+    actions::OperationContext& context(const std::string& exportTarget = {}) {
+        auto& session = work_->context();
         session.duplicates =
             duplicateQuestion(session_.prompt(), o_.onDuplicate, exportTarget, path());
         return session;
@@ -250,9 +250,9 @@ public:
 
 private:
     const BulkOptions& o_;
-    Session& session_;
+    CommandRun& session_;
     std::ostream& out_;
-    actions::WriteSessionPtr work_;
+    actions::OperationRunPtr work_;
     ReportRequest request_;
 };
 
@@ -361,7 +361,7 @@ void addBulkCommands(Commands& commands) {
         commands.addYes(command.cli, "Answer OK or Yes to every question");
         if (writes)
             command.writes();
-        command.run = [o, handler](Session& session, std::ostream& out) {
+        command.run = [o, handler](CommandRun& session, std::ostream& out) {
             Bulk run(*o, session, out);
             return (run.*handler)();
         };

@@ -1,10 +1,10 @@
 #include "cli.h"
 
+#include "command_run.h"
 #include "commands.h"
 #include "common/native.h"
 #include "common/utf8_path.h"
 #include "held_output.h"
-#include "session.h"
 
 #include <CLI/CLI.hpp>
 #include <filesystem>
@@ -23,7 +23,7 @@ int cannotUse(const std::filesystem::filesystem_error& error, std::ostream& err)
 }
 
 // Opens what `command` works on and runs it; a file that parsed with damage still shows.
-int openAndRun(const Command& command, Session& session, std::ostream& results) {
+int openAndRun(const Command& command, CommandRun& session, std::ostream& results) {
     const int opened = command.open(session);
     if (opened == kDone)
         return command.run(session, results);
@@ -47,7 +47,7 @@ int runInSession(const Command& command, const SharedOptions& shared, const Prog
     };
     try {
         // Questions are asked on a terminal only; elsewhere --yes must answer them.
-        Session session(home, err, native::inputIsTerminal() ? &in : nullptr, shared.assumeYes);
+        CommandRun session(home, err, native::inputIsTerminal() ? &in : nullptr, shared.assumeYes);
         session.files().partHardLinks(shared.partLinks);
         if (command.locks)
             session.setWriting();

@@ -17,7 +17,9 @@ Command& Commands::onFile(const std::string& name, const std::string& descriptio
 void Commands::takesFile(Command& command) {
     command.cli->add_option("FILE", shared_.file,
                             "The command file (default: the current Dragon user's)");
-    command.open = [this](Session& session) { return session.parse(shared_.file, shared_.force); };
+    command.open = [this](CommandRun& session) {
+        return session.parse(shared_.file, shared_.force);
+    };
 }
 
 const Command* Commands::chosen() const {

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "session.h"
+#include "command_run.h"
 #include "writer/export_dat.h"
 
 #include <CLI/CLI.hpp>
@@ -27,8 +27,8 @@ struct Command {
     // A command that needs no store and no Dragon (init, diff, demo-setup, keys2script).
     std::function<int(const ProgramDir& home, std::ostream& out, std::ostream& err)> alone;
     // Opens what the command works on; kDone to go on to `run`.
-    std::function<int(Session&)> open;
-    std::function<int(Session&, std::ostream& results)> run;
+    std::function<int(CommandRun&)> open;
+    std::function<int(CommandRun&, std::ostream& results)> run;
     // Changes the command file: its lock is held from the read to the verified write.
     bool locks = false;
     // Runs again when the store proved damaged and was rebuilt. A write is never repeated

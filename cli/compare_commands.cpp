@@ -75,7 +75,7 @@ int diff(const ProgramDir& home, const std::string& before, const std::string& a
     return kDone;
 }
 
-int conflicts(Session& session, bool json, std::ostream& out) {
+int conflicts(CommandRun& session, bool json, std::ostream& out) {
     const auto read = readCommandSet(session.parser().commandFile(), session.home());
     if (const auto* message = std::get_if<std::string>(&read))
         return session.refuse(*message);
@@ -97,7 +97,7 @@ int conflicts(Session& session, bool json, std::ostream& out) {
     return kDone;
 }
 
-int restore(Session& session, const RestoreOptions& options, std::ostream& out) {
+int restore(CommandRun& session, const RestoreOptions& options, std::ostream& out) {
     const auto read = readCommandSet(pathFromUtf8(options.archive), session.home());
     if (const auto* message = std::get_if<std::string>(&read))
         return session.refuse(*message);
@@ -131,7 +131,7 @@ int restore(Session& session, const RestoreOptions& options, std::ostream& out) 
 
     session.archiveBeforeWrite();
     const auto file = session.parser().commandFile();
-    const auto work = session.writeSession();
+    const auto work = session.operationRun();
     CountKeeper status;
     const auto outcome = restoreItems(
         work->engine(), pathFromUtf8(options.archive), chosen,
@@ -173,7 +173,7 @@ void addCompareCommands(Commands& commands) {
     auto& conflictsCommand =
         commands.onFile("conflicts", "Spoken forms that collide in scopes that overlap");
     conflictsCommand.cli->add_flag("--json", *conflictsJson, "As JSON");
-    conflictsCommand.run = [conflictsJson](Session& session, std::ostream& out) {
+    conflictsCommand.run = [conflictsJson](CommandRun& session, std::ostream& out) {
         return conflicts(session, *conflictsJson, out);
     };
 
@@ -193,7 +193,7 @@ void addCompareCommands(Commands& commands) {
         ->add_option("--on-duplicate", o->onDuplicate, "ask, yes, no, yes-all, no-all or cancel")
         ->check(CLI::IsMember(kDuplicateAnswers));
     commands.addYes(restoreCommand.cli, "Answer OK or Yes to every question");
-    restoreCommand.run = [o](Session& session, std::ostream& out) {
+    restoreCommand.run = [o](CommandRun& session, std::ostream& out) {
         return restore(session, *o, out);
     };
 }

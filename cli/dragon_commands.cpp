@@ -72,7 +72,7 @@ std::optional<DemoPlace> demoPlace(const ProgramDir& home, const std::string& fo
     return DemoPlace{base / "ProgramData", base / "AppData", false};
 }
 
-int backup(Session& session, std::ostream& out) {
+int backup(CommandRun& session, std::ostream& out) {
     auto archives = session.backups();
     const auto file = session.parser().commandFile();
     const auto archive = archives->archiveBeforeWrite(file, true, now());
@@ -84,7 +84,7 @@ int backup(Session& session, std::ostream& out) {
     return kDone;
 }
 
-int rollback(Session& session, const std::string& archive, std::ostream& out) {
+int rollback(CommandRun& session, const std::string& archive, std::ostream& out) {
     auto archives = session.backups();
     const auto& user = session.nat()->currentUser;
     if (archive.empty()) {
@@ -100,7 +100,7 @@ int rollback(Session& session, const std::string& archive, std::ostream& out) {
     return kDone;
 }
 
-int merge(Session& session, const std::string& source, std::ostream& out) {
+int merge(CommandRun& session, const std::string& source, std::ostream& out) {
     const auto target = session.parser().commandFile();
     // Without a Dragon user the target's own language stands for the speaker's.
     const auto code = session.nat() ? languageOfLcid(static_cast<std::uint32_t>(std::atoi(
@@ -123,7 +123,7 @@ int merge(Session& session, const std::string& source, std::ostream& out) {
     return verified;
 }
 
-int whoami(Session& session, bool json, std::ostream& out) {
+int whoami(CommandRun& session, bool json, std::ostream& out) {
     const DragonEnvironment& nat = *session.nat();
     const Json found{
         {"CurrentUser", nat.currentUser},
@@ -176,7 +176,7 @@ void addDragonCommands(Commands& commands) {
     };
 
     // Backup and rollback work on the current user's own file.
-    const auto usersOwnFile = [](Session& session) { return session.parse("", false); };
+    const auto usersOwnFile = [](CommandRun& session) { return session.parse("", false); };
     auto& backupCommand = commands.add("backup", "Back up the current Dragon user's command file");
     backupCommand.open = usersOwnFile;
     backupCommand.run = backup;
@@ -196,7 +196,7 @@ void addDragonCommands(Commands& commands) {
     // A rollback copies an archive over the file: it holds the lock as a write does.
     rollbackCommand.writes();
     rollbackCommand.open = usersOwnFile;
-    rollbackCommand.run = [rollbackOptions](Session& session, std::ostream& out) {
+    rollbackCommand.run = [rollbackOptions](CommandRun& session, std::ostream& out) {
         return rollback(session, rollbackOptions->archive, out);
     };
 
@@ -207,10 +207,10 @@ void addDragonCommands(Commands& commands) {
     mergeCommand.cli->add_option("FILES", *files, "[TARGET] SOURCE")->required()->expected(1, 2);
     // The merge tool writes the file and takes its lock itself; a merge is never repeated.
     mergeCommand.repeatable = false;
-    mergeCommand.open = [files](Session& session) {
+    mergeCommand.open = [files](CommandRun& session) {
         return session.parse(files->size() == 2 ? files->front() : std::string(), false);
     };
-    mergeCommand.run = [files](Session& session, std::ostream& out) {
+    mergeCommand.run = [files](CommandRun& session, std::ostream& out) {
         return merge(session, files->back(), out);
     };
 
@@ -218,8 +218,8 @@ void addDragonCommands(Commands& commands) {
     auto& whoamiCommand = commands.add("whoami", "Show the Dragon environment found");
     whoamiCommand.cli->add_flag("--json", *json, "As one JSON object");
     // Found or not, --json answers in JSON: what went wrong is said there too.
-    whoamiCommand.open = [](Session&) { return kDone; };
-    whoamiCommand.run = [json](Session& session, std::ostream& out) {
+    whoamiCommand.open = [](CommandRun&) { return kDone; };
+    whoamiCommand.run = [json](CommandRun& session, std::ostream& out) {
         if (const int found = session.discover(); found != kDone) {
             if (*json)
                 printJson(out, Json{{"error", session.consolePrompt().shown()}});

@@ -46,8 +46,8 @@ std::string scopeOf(const EditOptions& o) {
 
 class Editor {
 public:
-    Editor(const EditOptions& options, Session& session, std::ostream& out, std::istream& in)
-        : o_(options), session_(session), out_(out), in_(in), work_(session.writeSession()) {}
+    Editor(const EditOptions& options, CommandRun& session, std::ostream& out, std::istream& in)
+        : o_(options), session_(session), out_(out), in_(in), work_(session.operationRun()) {}
 
 private:
     int refuse(const std::string& message, const std::string& title = "Quillmark10") {
@@ -58,7 +58,7 @@ private:
         return session_.finish(outcome, outcome.fileChanged ? what : "unchanged", out_);
     }
 
-    const actions::FileSession& context() { return work_->session(); }
+    const actions::OperationContext& context() { return work_->context(); }
 
     std::optional<UserRow> selected() {
         if (o_.list)
@@ -184,10 +184,10 @@ public:
 
 private:
     const EditOptions& o_;
-    Session& session_;
+    CommandRun& session_;
     std::ostream& out_;
     std::istream& in_;
-    actions::WriteSessionPtr work_;
+    actions::OperationRunPtr work_;
 };
 
 } // namespace
@@ -243,7 +243,7 @@ void addEditCommands(Commands& commands) {
                           int (Editor::*handler)()) {
         auto& command = commands.onFile(name, description);
         command.writes();
-        command.run = [o, &in, handler](Session& session, std::ostream& out) {
+        command.run = [o, &in, handler](CommandRun& session, std::ostream& out) {
             Editor editor(*o, session, out, in);
             return (editor.*handler)();
         };

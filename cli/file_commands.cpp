@@ -30,7 +30,7 @@ int init(const ProgramDir& home, std::ostream& out, std::ostream& err) {
     return kDone;
 }
 
-int list(Session& session, const ListFormat& format, std::ostream& out) {
+int list(CommandRun& session, const ListFormat& format, std::ostream& out) {
     UserTable rows(session.store());
     if (format.json)
         printRowsJson(out, rows, places::stateNames(session.store()));
@@ -41,7 +41,7 @@ int list(Session& session, const ListFormat& format, std::ostream& out) {
     return kDone;
 }
 
-int info(Session& session, bool json, std::ostream& out) {
+int info(CommandRun& session, bool json, std::ostream& out) {
     const auto& p = session.parser().properties();
     const auto path = utf8Of(session.parser().commandFile());
     const auto commands = statements::countCommands(session.store());
@@ -76,7 +76,7 @@ Command& reading(Commands& commands, const std::string& name, const std::string&
 void addFileCommands(Commands& commands) {
     commands.add("init", "Set up the program's directory").alone = init;
 
-    reading(commands, "parse", "Parse FILE into the command store").run = [](Session& session,
+    reading(commands, "parse", "Parse FILE into the command store").run = [](CommandRun& session,
                                                                              std::ostream& out) {
         out << session.countLabel() << '\n';
         return kDone;
@@ -86,14 +86,14 @@ void addFileCommands(Commands& commands) {
     auto& listCommand = reading(commands, "list", "Parse FILE when changed and list its rows");
     auto* json = listCommand.cli->add_flag("--json", format->json, "One JSON array of the rows");
     listCommand.cli->add_flag("--csv", format->csv, "The rows as CSV")->excludes(json);
-    listCommand.run = [format](Session& session, std::ostream& out) {
+    listCommand.run = [format](CommandRun& session, std::ostream& out) {
         return list(session, *format, out);
     };
 
     auto infoJson = std::make_shared<bool>(false);
     auto& infoCommand = reading(commands, "info", "Show the properties of FILE");
     infoCommand.cli->add_flag("--json", *infoJson, "The properties as one JSON object");
-    infoCommand.run = [infoJson](Session& session, std::ostream& out) {
+    infoCommand.run = [infoJson](CommandRun& session, std::ostream& out) {
         return info(session, *infoJson, out);
     };
 }

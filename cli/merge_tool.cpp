@@ -1,12 +1,12 @@
 // mergemycmds "TARGET" "SOURCE": the stand-in for Dragon's merge tool. Merges the commands of
 // SOURCE, and the LISTs they name, into TARGET; a command of TARGET with the same Program, Scope
 // and name is replaced. Works in a scratch program directory of its own.
+#include "command_run.h"
 #include "common/file_io.h"
 #include "common/status_sink.h"
 #include "common/trace.h"
 #include "common/utf8_path.h"
 #include "loader/parser.h"
-#include "session.h"
 #include "session/installation.h"
 #include "store/statements.h"
 #include "writer/export_dat.h"

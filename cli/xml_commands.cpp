@@ -18,19 +18,19 @@ struct ImportOptions {
 };
 
 // An import that left items out without --skip-unfit: each named, nothing written.
-int refusedUnfit(Session& session, const Outcome& outcome) {
+int refusedUnfit(CommandRun& session, const Outcome& outcome) {
     session.prompt().message(outcome.message, outcome.title);
     return kQuestion;
 }
 
-int importXml(const ImportOptions& o, const std::string& target, Session& session,
+int importXml(const ImportOptions& o, const std::string& target, CommandRun& session,
               std::ostream& out) {
     const actions::XmlImport request{pathFromUtf8(o.xml), o.skipUnfit};
     std::string summary;
     Outcome outcome;
     if (std::filesystem::exists(pathFromUtf8(target))) {
-        const auto work = session.writeSession();
-        auto& context = work->session();
+        const auto work = session.operationRun();
+        auto& context = work->context();
         context.duplicates = duplicateQuestion(session.prompt(), o.onDuplicate, target, o.xml);
         outcome = actions::importXmlIntoOpenFile(context, request, &summary);
     } else {
@@ -67,12 +67,12 @@ void addXmlImportCommand(Commands& commands) {
     command.writes();
     auto& shared = commands.shared();
     // An existing target is read like any command file before it is appended to.
-    command.open = [&shared](Session& session) {
+    command.open = [&shared](CommandRun& session) {
         return std::filesystem::exists(pathFromUtf8(shared.file))
                    ? session.parse(shared.file, shared.force)
                    : kDone;
     };
-    command.run = [o, &shared](Session& session, std::ostream& out) {
+    command.run = [o, &shared](CommandRun& session, std::ostream& out) {
         return importXml(*o, shared.file, session, out);
     };
 }

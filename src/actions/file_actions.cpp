@@ -23,7 +23,7 @@ bool endsWithIgnoringCase(const std::string& text, const std::string& tail) {
 }
 
 // The write is about to start: its progress text, then the day's archive.
-void beginWrite(const FileSession& s, const std::string& progress) {
+void beginWrite(const OperationContext& s, const std::string& progress) {
     if (s.progress)
         s.progress(progress);
     if (s.archiveBeforeWrite)
@@ -45,7 +45,7 @@ std::optional<Outcome> refusedText(const EncodedText& text) {
 
 } // namespace
 
-std::optional<Outcome> refusedBeforeSelection(const FileSession& s) {
+std::optional<Outcome> refusedBeforeSelection(const OperationContext& s) {
     if (!s.changedBehindUs || !s.changedBehindUs())
         return std::nullopt;
     if (s.progress)
@@ -55,13 +55,14 @@ std::optional<Outcome> refusedBeforeSelection(const FileSession& s) {
     return stale;
 }
 
-ChosenRows selectForTool(const FileSession& s, const ReportRequest& selection) {
+ChosenRows selectForTool(const OperationContext& s, const ReportRequest& selection) {
     if (auto refusal = refusedBeforeSelection(s))
         return {*refusal, {}};
     return selectRows(s.store, selection, s.outlets, "Nothing is selected to act on");
 }
 
-Outcome startSearch(const FileSession& s, const ReportRequest& selection, SearchReplace& search) {
+Outcome startSearch(const OperationContext& s, const ReportRequest& selection,
+                    SearchReplace& search) {
     const auto chosen = selectForTool(s, selection);
     if (!chosen.outcome.done())
         return chosen.outcome;
@@ -71,7 +72,7 @@ Outcome startSearch(const FileSession& s, const ReportRequest& selection, Search
     return chosen.outcome;
 }
 
-Outcome deleteSelected(const FileSession& s, const ReportRequest& selection) {
+Outcome deleteSelected(const OperationContext& s, const ReportRequest& selection) {
     const auto chosen = selectForTool(s, selection);
     if (!chosen.outcome.done())
         return chosen.outcome;
@@ -87,7 +88,7 @@ Outcome deleteSelected(const FileSession& s, const ReportRequest& selection) {
     return outcome;
 }
 
-Outcome renameGroup(const FileSession& s, const ReportRequest& selection,
+Outcome renameGroup(const OperationContext& s, const ReportRequest& selection,
                     const std::string& newGroup) {
     if (newGroup.empty() || newGroup == "Enter new Group here")
         return Outcome::refused("No New Group Name entered", "Rename Group");
@@ -110,7 +111,7 @@ Outcome renameGroup(const FileSession& s, const ReportRequest& selection,
     return outcome;
 }
 
-Outcome renameProgram(const FileSession& s, const ReportRequest& selection,
+Outcome renameProgram(const OperationContext& s, const ReportRequest& selection,
                       const std::string& newProgram) {
     if (newProgram.empty() || newProgram == "Enter new Program here")
         return Outcome::refused("No New Program entered", "Rename Program");
@@ -141,7 +142,8 @@ std::optional<Outcome> dvcConversionRefusal(const std::string& language, WalkOpe
     return englishOnlyRefusal(language);
 }
 
-Outcome convertDvcs(const FileSession& s, const ReportRequest& selection, WalkOperation operation) {
+Outcome convertDvcs(const OperationContext& s, const ReportRequest& selection,
+                    WalkOperation operation) {
     if (auto refusal = refusedBeforeSelection(s))
         return *refusal;
     if (auto refusal = dvcConversionRefusal(s.language, operation))
@@ -171,8 +173,8 @@ std::string exportTargetFile(std::string target) {
     return target;
 }
 
-Outcome exportSelected(const FileSession& s, const ReportRequest& selection, std::string target,
-                       ExistingTarget existing, std::string* detail) {
+Outcome exportSelected(const OperationContext& s, const ReportRequest& selection,
+                       std::string target, ExistingTarget existing, std::string* detail) {
     const auto chosen = selectForTool(s, selection);
     if (!chosen.outcome.done())
         return chosen.outcome;
@@ -227,7 +229,7 @@ Outcome exportSelected(const FileSession& s, const ReportRequest& selection, std
     return outcome;
 }
 
-Outcome convertFileFormat(const FileSession& s, const std::string& label) {
+Outcome convertFileFormat(const OperationContext& s, const std::string& label) {
     const auto target = formatTarget(label);
     if (!target)
         return Outcome::refused("There is no " + label + " format to convert to");
@@ -269,7 +271,7 @@ std::string languageDialogStatus(bool productionFile, const std::string& languag
     return "Language of current file: " + language;
 }
 
-Outcome convertFileLanguage(const FileSession& s, const std::string& choice) {
+Outcome convertFileLanguage(const OperationContext& s, const std::string& choice) {
     if (choice == "No Change")
         return Outcome::success("No conversion done", "Quillmark10", false);
     const auto language = choice.rfind("to ", 0) == 0 ? choice.substr(3) : choice;
@@ -290,7 +292,7 @@ Outcome convertFileLanguage(const FileSession& s, const std::string& choice) {
     return written(convertLanguage(s.engine, *code), "File converted to " + language, path);
 }
 
-Outcome writeReport(const FileSession& s, const ReportRequest& request) {
+Outcome writeReport(const OperationContext& s, const ReportRequest& request) {
     return runReport(s.store, request, s.outlets, s.prompt, s.commandFile, s.usersOwnFile);
 }
 

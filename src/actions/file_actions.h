@@ -1,6 +1,6 @@
 #pragma once
 
-#include "actions/file_session.h"
+#include "actions/operation_context.h"
 #include "common/outcome.h"
 #include "tools/reports.h"
 #include "tools/search_replace.h"
@@ -18,26 +18,26 @@ namespace qmk::actions {
 
 // The external-change check every operation starts with: the file changed behind the store,
 // which is then read again and the operation chosen anew.
-std::optional<Outcome> refusedBeforeSelection(const FileSession& session);
+std::optional<Outcome> refusedBeforeSelection(const OperationContext& session);
 
 // The rows a tool acts on: done with the rows, or why there are none (the file changed behind
 // the store, nothing picked, nothing the View shows).
-ChosenRows selectForTool(const FileSession& session, const ReportRequest& selection);
+ChosenRows selectForTool(const OperationContext& session, const ReportRequest& selection);
 // Search and replace begins: the rows chosen as for every tool, the day's archive taken before
 // anything can be replaced. Not done when there are no rows to search.
-Outcome startSearch(const FileSession& session, const ReportRequest& selection,
+Outcome startSearch(const OperationContext& session, const ReportRequest& selection,
                     SearchReplace& search);
 
-Outcome deleteSelected(const FileSession& session, const ReportRequest& selection);
-Outcome renameGroup(const FileSession& session, const ReportRequest& selection,
+Outcome deleteSelected(const OperationContext& session, const ReportRequest& selection);
+Outcome renameGroup(const OperationContext& session, const ReportRequest& selection,
                     const std::string& newGroup);
 // A trailing ".exe" is dropped. The user's own file may not have every Program renamed at once.
-Outcome renameProgram(const FileSession& session, const ReportRequest& selection,
+Outcome renameProgram(const OperationContext& session, const ReportRequest& selection,
                       const std::string& newProgram);
 // The conversion to Advanced Scripting with SendKeys is for English users only.
 std::optional<Outcome> dvcConversionRefusal(const std::string& language, WalkOperation operation);
 // "dvc2plain", "dvc2vba" or "dvc2sdk" on the selected keys commands.
-Outcome convertDvcs(const FileSession& session, const ReportRequest& selection,
+Outcome convertDvcs(const OperationContext& session, const ReportRequest& selection,
                     WalkOperation operation);
 
 // The file an export writes: the name given, with ".dat" added when it lacks it.
@@ -46,12 +46,12 @@ std::string exportTargetFile(std::string target);
 // What to do when the export's target exists: ask (Overwrite, Append, Cancel) or as told.
 enum class ExistingTarget { Ask, Overwrite, Append };
 // The target gets ".dat" when it lacks it (after an OK); `detail` counts what was written.
-Outcome exportSelected(const FileSession& session, const ReportRequest& selection,
+Outcome exportSelected(const OperationContext& session, const ReportRequest& selection,
                        std::string target, ExistingTarget existing, std::string* detail = nullptr);
 
 // The whole file rewritten in an older format: "6.0", "6.1", "7.0" or "8.0". Never the user's own
 // file.
-Outcome convertFileFormat(const FileSession& session, const std::string& label);
+Outcome convertFileFormat(const OperationContext& session, const std::string& label);
 
 // The language dialog's line about the open file: its language, or why it cannot be converted.
 std::string languageDialogStatus(bool productionFile, const std::string& language);
@@ -59,9 +59,9 @@ std::string languageDialogStatus(bool productionFile, const std::string& languag
 const std::vector<std::string>& languageChoices();
 // The header's language byte rewritten: `choice` is one of `languageChoices()` ("to Dutch") or a
 // bare language name. Never the user's own file.
-Outcome convertFileLanguage(const FileSession& session, const std::string& choice);
+Outcome convertFileLanguage(const OperationContext& session, const std::string& choice);
 
 // A report of the selection to a file, the printer or the clipboard.
-Outcome writeReport(const FileSession& session, const ReportRequest& request);
+Outcome writeReport(const OperationContext& session, const ReportRequest& request);
 
 } // namespace qmk::actions

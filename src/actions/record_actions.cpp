@@ -22,7 +22,7 @@ Outcome saved() {
     return Outcome::success("", "");
 }
 
-void archive(const FileSession& s) {
+void archive(const OperationContext& s) {
     if (s.archiveBeforeWrite)
         s.archiveBeforeWrite();
 }
@@ -44,7 +44,7 @@ std::optional<Outcome> readOnlyRefusal(const UserRow& row) {
     return std::nullopt;
 }
 
-Outcome saveItem(const FileSession& s, const UserRow& row, const ItemChanges& changes) {
+Outcome saveItem(const OperationContext& s, const UserRow& row, const ItemChanges& changes) {
     std::optional<std::string> body;
     if (changes.body || changes.conversion) {
         if (auto refusal = readOnlyRefusal(row))
@@ -123,7 +123,7 @@ Outcome saveItem(const FileSession& s, const UserRow& row, const ItemChanges& ch
     return saved();
 }
 
-Outcome renameItem(const FileSession& s, const UserRow& row, const std::string& newName) {
+Outcome renameItem(const OperationContext& s, const UserRow& row, const std::string& newName) {
     if (auto refusal = checkRename(s.store, row, newName))
         return Outcome::refused(refusal->message, refusal->title);
     if (row.type == "L") {
@@ -137,7 +137,7 @@ Outcome renameItem(const FileSession& s, const UserRow& row, const std::string& 
     return result.ok ? saved() : failed(result);
 }
 
-Outcome deleteItem(const FileSession& s, const UserRow& row) {
+Outcome deleteItem(const OperationContext& s, const UserRow& row) {
     const bool isList = row.type == "L";
     const auto going =
         isList ? std::string() : listsGoingNote(listsGoingWith(s.store, Selection({row.id})), "it");
@@ -184,7 +184,7 @@ std::optional<Outcome> englishOnlyRefusal(const std::string& language) {
                             "Contact Tarnwell if you are interested in a non-English User");
 }
 
-Outcome convertKeys(const FileSession& s, const UserRow& row, Conversion conversion) {
+Outcome convertKeys(const OperationContext& s, const UserRow& row, Conversion conversion) {
     if (conversion == Conversion::ToPlainText) {
         if (row.type != "K" || row.script.find('{') != std::string::npos)
             return Outcome::refused("Only a KEYS command without { can become Plain Text");
@@ -208,7 +208,7 @@ std::optional<Outcome> placementRefusal(const NewCommand& command,
         "Please pick a different Program, Scope, Group, or View");
 }
 
-std::optional<Outcome> placementCheck(const FileSession& s, const NewCommand& command,
+std::optional<Outcome> placementCheck(const OperationContext& s, const NewCommand& command,
                                       const std::optional<UserRow>& model) {
     if (auto refusal = placementRefusal(command, model))
         return refusal;
@@ -220,7 +220,7 @@ std::optional<Outcome> placementCheck(const FileSession& s, const NewCommand& co
     return Outcome::cancelled();
 }
 
-Outcome createCommand(const FileSession& s, NewCommand command,
+Outcome createCommand(const OperationContext& s, NewCommand command,
                       const std::optional<UserRow>& model) {
     if (command.type != "K" && command.type != "S" && command.type != "A" && command.type != "P")
         return Outcome::refused("A new command is KEYS, SCRIPT, Advanced Scripting or Plain Text");
@@ -246,7 +246,7 @@ Outcome createCommand(const FileSession& s, NewCommand command,
     return result.ok ? saved() : failed(result);
 }
 
-Outcome createList(const FileSession& s, const std::string& name, const std::string& items) {
+Outcome createList(const OperationContext& s, const std::string& name, const std::string& items) {
     if (auto refusal = checkNewListName(s.store, name))
         return Outcome::refused(refusal->message, refusal->title);
     if (items.empty())

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "actions/file_session.h"
+#include "actions/operation_context.h"
 #include "common/outcome.h"
 #include "store/user_row.h"
 #include "writer/new_records.h"
@@ -28,22 +28,22 @@ struct ItemChanges {
 };
 // Saves the changes as one edit: however many writes it takes, the backup holds the file as it
 // was before the first, and a step that fails puts that file back.
-Outcome saveItem(const FileSession& session, const UserRow& row, const ItemChanges& changes);
+Outcome saveItem(const OperationContext& session, const UserRow& row, const ItemChanges& changes);
 
 // A new name for a command or LIST (the LIST-name characters for a LIST); a LIST that commands
 // name is renamed only after the user's Yes.
-Outcome renameItem(const FileSession& session, const UserRow& row, const std::string& newName);
+Outcome renameItem(const OperationContext& session, const UserRow& row, const std::string& newName);
 
 // Deletes one command or LIST after the user's Yes; a LIST that commands name only after a
 // second Yes. LISTs no remaining command names go with a deleted command.
-Outcome deleteItem(const FileSession& session, const UserRow& row);
+Outcome deleteItem(const OperationContext& session, const UserRow& row);
 
 // A KEYS command's body as an Advanced Script, or why it cannot be one.
 std::optional<std::string> keysAsAdvancedScript(const UserRow& row, Outcome* refusal);
 // Key strings become SendKeys scripts for English users only.
 std::optional<Outcome> englishOnlyRefusal(const std::string& language);
 // A KEYS command made Plain Text or an Advanced Script, in one edit.
-Outcome convertKeys(const FileSession& session, const UserRow& row, Conversion conversion);
+Outcome convertKeys(const OperationContext& session, const UserRow& row, Conversion conversion);
 
 // Where a new command goes: `model` is the command it sits beside (its program and window
 // identification are copied); without one, only Global Commands takes a first command.
@@ -52,10 +52,11 @@ std::optional<Outcome> placementRefusal(const NewCommand& command,
 // The same check as a front end makes it when the user asks for a new command: the first
 // Global Command of a file is made only after the user's OK. Nothing when the command may go
 // there.
-std::optional<Outcome> placementCheck(const FileSession& session, const NewCommand& command,
+std::optional<Outcome> placementCheck(const OperationContext& session, const NewCommand& command,
                                       const std::optional<UserRow>& model);
-Outcome createCommand(const FileSession& session, NewCommand command,
+Outcome createCommand(const OperationContext& session, NewCommand command,
                       const std::optional<UserRow>& model);
-Outcome createList(const FileSession& session, const std::string& name, const std::string& items);
+Outcome createList(const OperationContext& session, const std::string& name,
+                   const std::string& items);
 
 } // namespace qmk::actions

@@ -113,7 +113,7 @@ std::optional<Outcome> unknownLanguage(const XmlCommandSet& set) {
 
 } // namespace
 
-Outcome exportXml(const FileSession& s, const ReportRequest& selection, const fs::path& target,
+Outcome exportXml(const OperationContext& s, const ReportRequest& selection, const fs::path& target,
                   xmltext::Encoding encoding, std::string* summary) {
     if (auto refusal = missingFolder(target))
         return *refusal;
@@ -208,7 +208,7 @@ Outcome importXmlToNewFile(FileOps& files, const XmlImport& request, const fs::p
     return outcome;
 }
 
-Outcome importXmlIntoOpenFile(const FileSession& s, const XmlImport& request,
+Outcome importXmlIntoOpenFile(const OperationContext& s, const XmlImport& request,
                               std::string* summary) {
     if (auto stale = refusedBeforeSelection(s))
         return *stale;

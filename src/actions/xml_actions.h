@@ -1,6 +1,6 @@
 #pragma once
 
-#include "actions/file_session.h"
+#include "actions/operation_context.h"
 #include "common/outcome.h"
 #include "format/xml_encoding.h"
 #include "tools/reports.h"
@@ -14,7 +14,7 @@ namespace qmk::actions {
 
 // The selected commands of the open file and the LISTs they name, written as XML. The open file
 // is not changed. `summary` says what was written, by type, and what was left out and why.
-Outcome exportXml(const FileSession& session, const ReportRequest& selection,
+Outcome exportXml(const OperationContext& session, const ReportRequest& selection,
                   const std::filesystem::path& target, xmltext::Encoding encoding,
                   std::string* summary = nullptr);
 
@@ -36,7 +36,7 @@ Outcome importXmlToNewFile(FileOps& files, const XmlImport& request,
 
 // An XML command set appended to the open command file through the export's append path, with
 // its duplicate question and LIST rules; the user's own file is archived first.
-Outcome importXmlIntoOpenFile(const FileSession& session, const XmlImport& request,
+Outcome importXmlIntoOpenFile(const OperationContext& session, const XmlImport& request,
                               std::string* summary = nullptr);
 
 } // namespace qmk::actions

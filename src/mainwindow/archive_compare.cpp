@@ -6,10 +6,10 @@ namespace qmk {
 
 namespace {
 
-std::optional<CommandSet> readOrSay(const std::filesystem::path& file, MainSession& session) {
-    auto read = readCommandSet(file, session.home());
+std::optional<CommandSet> readOrSay(const std::filesystem::path& file, MainPresenter& presenter) {
+    auto read = readCommandSet(file, presenter.home());
     if (auto* message = std::get_if<std::string>(&read)) {
-        session.prompt().message(*message, "Quillmark10");
+        presenter.prompt().message(*message, "Quillmark10");
         return std::nullopt;
     }
     return std::move(std::get<CommandSet>(read));
@@ -25,9 +25,9 @@ std::string shownBody(const SetItem* item) {
 
 bool ArchiveComparison::compare(const std::string& archive) {
     differences_.clear();
-    archive_ = session_.archivePath(archive);
-    before_ = readOrSay(archive_, session_);
-    after_ = before_ ? readOrSay(session_.commandFile(), session_) : std::nullopt;
+    archive_ = presenter_.archivePath(archive);
+    before_ = readOrSay(archive_, presenter_);
+    after_ = before_ ? readOrSay(presenter_.commandFile(), presenter_) : std::nullopt;
     if (!before_ || !after_)
         return false;
     differences_ = compareSets(*before_, *after_);
@@ -58,26 +58,26 @@ bool ArchiveComparison::restore(const std::vector<std::size_t>& chosen,
             items.push_back(*differences_[i].before);
     if (items.empty())
         return false;
-    session_.archiveBeforeWrite();
-    const auto work = session_.writeSession(session_.prompt());
-    const auto outcome =
-        restoreItems(work->engine(), archive_, items, ask, session_.status(), session_.prompt());
+    presenter_.archiveBeforeWrite();
+    const auto work = presenter_.operationRun(presenter_.prompt());
+    const auto outcome = restoreItems(work->engine(), archive_, items, ask, presenter_.status(),
+                                      presenter_.prompt());
     if (!outcome.result.ok) {
-        session_.prompt().message(outcome.result.message, outcome.result.title);
+        presenter_.prompt().message(outcome.result.message, outcome.result.title);
         return false;
     }
     if (outcome.cancelled)
         return false;
-    session_.afterWrite();
+    presenter_.afterWrite();
     // The comparison follows the file as it now is.
-    after_ = readOrSay(session_.commandFile(), session_);
+    after_ = readOrSay(presenter_.commandFile(), presenter_);
     differences_ = after_ ? compareSets(*before_, *after_) : std::vector<Difference>{};
     return true;
 }
 
 bool ConflictList::find() {
     conflicts_.clear();
-    set_ = readOrSay(session_.commandFile(), session_);
+    set_ = readOrSay(presenter_.commandFile(), presenter_);
     if (!set_)
         return false;
     conflicts_ = findConflicts(*set_);
@@ -93,7 +93,7 @@ std::vector<std::string> ConflictList::lines() const {
 
 void ConflictList::jumpTo(std::size_t i) {
     const auto& item = *conflicts_.at(i).first;
-    auto& browser = session_.browser();
+    auto& browser = presenter_.browser();
     browser.setCurrent(item.program, item.scope);
     browser.setCurrentItemName(item.name);
     browser.reset(CommandsTab);

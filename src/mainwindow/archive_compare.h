@@ -1,6 +1,6 @@
 #pragma once
 
-#include "mainwindow/main_session.h"
+#include "mainwindow/main_presenter.h"
 #include "tools/compare.h"
 #include "tools/conflicts.h"
 #include "writer/export_dat.h"
@@ -15,17 +15,17 @@ namespace qmk {
 // archives of its user, item by item, and the restore of chosen items from the archive.
 class ArchiveComparison {
 public:
-    explicit ArchiveComparison(MainSession& session) : session_(session) {}
+    explicit ArchiveComparison(MainPresenter& presenter) : presenter_(presenter) {}
 
     // This month's archives of the user, newest last ("none to rollback" when there are none).
-    const std::vector<std::string>& archives() const { return session_.rollbackList(); }
+    const std::vector<std::string>& archives() const { return presenter_.rollbackList(); }
     // Reads the archive and the current file; false, with the message shown, when either
     // cannot be read.
     bool compare(const std::string& archive);
 
     const std::vector<Difference>& differences() const { return differences_; }
     const std::filesystem::path& archive() const { return archive_; }
-    const std::filesystem::path& currentFile() const { return session_.commandFile(); }
+    const std::filesystem::path& currentFile() const { return presenter_.commandFile(); }
     std::vector<std::string> lines() const;
     std::string summary() const { return differenceSummary(differences_); }
     // The body in the archive and the body now; empty where the item is not.
@@ -37,7 +37,7 @@ public:
     bool restore(const std::vector<std::size_t>& chosen, const DuplicateQuestion& ask);
 
 private:
-    MainSession& session_;
+    MainPresenter& presenter_;
     std::filesystem::path archive_;
     std::optional<CommandSet> before_, after_;
     std::vector<Difference> differences_;
@@ -46,7 +46,7 @@ private:
 // Tools > "Find conflicts...": the spoken forms of the current file that collide.
 class ConflictList {
 public:
-    explicit ConflictList(MainSession& session) : session_(session) {}
+    explicit ConflictList(MainPresenter& presenter) : presenter_(presenter) {}
 
     // Reads the current file; false, with the message shown, when it cannot be read.
     bool find();
@@ -56,7 +56,7 @@ public:
     void jumpTo(std::size_t conflict);
 
 private:
-    MainSession& session_;
+    MainPresenter& presenter_;
     std::optional<CommandSet> set_;
     std::vector<Conflict> conflicts_;
 };

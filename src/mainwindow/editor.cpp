@@ -116,13 +116,13 @@ bool Editor::externalChangeStops(bool announce) {
     return true;
 }
 
-actions::WriteSessionPtr Editor::writeSession() {
-    return std::make_unique<actions::WriteSession>(
+actions::OperationRunPtr Editor::operationRun() {
+    return std::make_unique<actions::OperationRun>(
         EngineContext{p_.home, p_.store, p_.trace, p_.files, p_.commandFile()},
-        [this](UpdateEngine& engine) { return fileSession(engine); });
+        [this](UpdateEngine& engine) { return operationContext(engine); });
 }
 
-actions::FileSession Editor::fileSession(UpdateEngine& engine) {
+actions::OperationContext Editor::operationContext(UpdateEngine& engine) {
     return {p_.store,
             engine,
             p_.prompt,
@@ -188,7 +188,7 @@ std::optional<std::optional<UserRow>> Editor::locationCheck() {
         model.reset();
     NewCommand here;
     here.program = p_.browser.currentProgram();
-    if (const auto refusal = actions::placementCheck(writeSession()->session(), here, model)) {
+    if (const auto refusal = actions::placementCheck(operationRun()->context(), here, model)) {
         refused(*refusal);
         return std::nullopt;
     }
@@ -293,8 +293,8 @@ std::string Editor::bodyToWrite(const EditTarget& target, const std::string& typ
 }
 
 Outcome Editor::write(const EditTarget& target, const ItemTexts& typed) {
-    const auto work = writeSession();
-    const auto& session = work->session();
+    const auto work = operationRun();
+    const auto& session = work->context();
     const auto body = bodyToWrite(target, typed.body);
     if (target.creates() && target.type == "L")
         return actions::createList(session, target.name, body);
@@ -411,7 +411,7 @@ void Editor::rename() {
         p_.browser.reset(-1);
         return;
     }
-    const auto outcome = actions::renameItem(writeSession()->session(), *row, *answer);
+    const auto outcome = actions::renameItem(operationRun()->context(), *row, *answer);
     if (refused(outcome)) {
         if (outcome.code == Outcome::Code::Refused)
             p_.browser.reset(-1);
@@ -444,8 +444,8 @@ void Editor::remove() {
             nextName = next->name;
         }
     }
-    const auto work = writeSession();
-    auto& session = work->session();
+    const auto work = operationRun();
+    auto& session = work->context();
     session.progress = [this](const std::string& text) {
         p_.status.setProgress(text);
         p_.status.repaint();

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "actions/file_session.h"
-#include "actions/write_session.h"
+#include "actions/operation_context.h"
+#include "actions/operation_run.h"
 #include "common/file_io.h"
 #include "common/outcome.h"
 #include "common/program_dir.h"
@@ -112,8 +112,8 @@ private:
     bool externalChangeStops(bool announce = true);
     // An operation's engine on the open file and its session; edits check the outside change
     // when they begin, not again when they write.
-    actions::WriteSessionPtr writeSession();
-    actions::FileSession fileSession(UpdateEngine& engine);
+    actions::OperationRunPtr operationRun();
+    actions::OperationContext operationContext(UpdateEngine& engine);
     Outcome write(const EditTarget& target, const ItemTexts& typed);
     std::string bodyToWrite(const EditTarget& target, const std::string& typed) const;
     // True (after its message) when the outcome is not done.

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "actions/file_session.h"
+#include "actions/operation_context.h"
 #include "common/outcome.h"
 #include "tools/reports.h"
 
@@ -9,7 +9,7 @@
 namespace qmk {
 
 // What the tools dialog needs of the window and the session.
-using ToolsContext = actions::FileSession;
+using ToolsContext = actions::OperationContext;
 
 // The tools dialog's action button for its mode ("dat", "group", "program", "delete",
 // "dvc2plain", "dvc2vba", "dvc2sdk"): the operation runs and its outcome is shown.

@@ -24,7 +24,7 @@ protected:
         EXPECT_TRUE(home_.parse(path_).ok());
     }
 
-    actions::FileSession session(UpdateEngine& engine) {
+    actions::OperationContext session(UpdateEngine& engine) {
         return {home_.store(),
                 engine,
                 home_.prompt,

@@ -174,15 +174,15 @@ TEST_F(MainWindowTest, TheWindowRendersWhenToldAndWakesForDragonsEvents) {
         findRow(home_.store(), browser.currentProgram(), browser.currentScope(), "wake me"));
     QTest::qWait(600);
     EXPECT_FALSE(dragon_->engine.reloading());
-    EXPECT_FALSE(window_->session().saveCycle().userTimerRunning());
+    EXPECT_FALSE(window_->presenter().saveCycle().userTimerRunning());
 }
 
 TEST_F(MainWindowTest, TypingBeginsAnEditTabsByKeyboardShowTheirListsAndExitAsksWhileEditing) {
     window_->activateWindow();
     ASSERT_TRUE(QTest::qWaitForWindowActive(window_.get()));
-    auto& editor = window_->session().editor();
+    auto& editor = window_->presenter().editor();
     auto* body = window_->findChild<QPlainTextEdit*>();
-    const auto file = window_->session().commandFile();
+    const auto file = window_->presenter().commandFile();
     const auto typeAtEnd = [body](const QString& text) {
         body->setFocus();
         body->moveCursor(QTextCursor::End);
@@ -238,11 +238,11 @@ TEST_F(MainWindowTest, TypingBeginsAnEditTabsByKeyboardShowTheirListsAndExitAsks
 }
 
 TEST_F(MainWindowTest, DiscardOnCloseWritesNothingAndResetAsksFirst) {
-    const auto file = window_->session().commandFile();
+    const auto file = window_->presenter().commandFile();
     const auto before = testing::readBytes(file);
     window_->browser().setCurrentItemName("open mail");
     click(*window_, "&Modify");
-    ASSERT_TRUE(window_->session().editor().editing());
+    ASSERT_TRUE(window_->presenter().editor().editing());
     window_->findChild<QPlainTextEdit*>()->setPlainText("changed");
     home_.prompt.choices = {1};
     EXPECT_TRUE(window_->close());
@@ -365,7 +365,7 @@ TEST_F(MainWindowTest, TheAboutBoxSaysWhatRunsAndShownFieldsStayOutOfTheTabOrder
               "Released under the MIT licence; it comes with no warranty.\r\n\r\nProgram "
               "directory:\r\n" +
                   home_.home().folder().string() + "\r\n\r\nCommand file in use:\r\n" +
-                  window_->session().commandFile().string());
+                  window_->presenter().commandFile().string());
 
     for (auto* field : window_->findChildren<QLineEdit*>()) {
         const auto name = field->accessibleName();
@@ -468,22 +468,22 @@ TEST(RtfReader, ReadsGroupsFormattingEscapesAndSkipsDestinations) {
 }
 
 TEST_F(MainWindowTest, ConversionsAreRefusedOnTheUsersOwnFileAndReachAnExportedOne) {
-    const auto own = window_->session().commandFile();
+    const auto own = window_->presenter().commandFile();
     auto* toEight = entry("&Tools", "Convert to &8.0");
     ASSERT_TRUE(toEight);
     toEight->trigger();
     EXPECT_EQ(home_.prompt.shown.back().text,
               "This is your open version 10 User file - Not Allowed");
-    app::LanguageDialog dialog(window_->session(), window_.get());
+    app::LanguageDialog dialog(window_->presenter(), window_.get());
     EXPECT_EQ(dialog.findChild<QLabel*>("languageStatus")->text().toStdString(),
               "Cannot convert current (or any) User file, only Exported files");
 
     const auto copy = home_.path("exported.dat");
     std::filesystem::copy_file(own, copy);
-    ASSERT_TRUE(window_->session().openFile(copy));
+    ASSERT_TRUE(window_->presenter().openFile(copy));
     toEight->trigger();
     EXPECT_TRUE(testing::contains(home_.prompt.shown.back().text, "is encrypted"));
-    app::LanguageDialog again(window_->session(), window_.get());
+    app::LanguageDialog again(window_->presenter(), window_.get());
     ASSERT_EQ(again.findChild<QListWidget*>()->count(), 6);
     again.findChild<QListWidget*>()->setCurrentRow(3); // "to French"
     click(again, "&Convert");
@@ -516,7 +516,7 @@ public:
 
 TEST_F(MainWindowTest, AFatalStartShowsItsMessageAndEndsWithoutACrash) {
     const auto damaged = home_.path("damaged.dat");
-    const auto good = testing::readBytes(window_->session().commandFile());
+    const auto good = testing::readBytes(window_->presenter().commandFile());
     home_.writeFile("damaged.dat", good.substr(0, good.size() / 2));
     window_.reset();
     // A damaged file; no current user (Dragon's per-user folder is empty); a Dragon that is not
@@ -543,13 +543,13 @@ TEST_F(MainWindowTest, ModifyShowsTheBodyAndCancelInFindForgetsTheSearch) {
     window_->browser().setCurrentItemName("sign off");
     window_->browser().reset(CommandsTab);
     window_->render();
-    window_->session().editor().modify();
-    EXPECT_TRUE(window_->session().editor().editing());
+    window_->presenter().editor().modify();
+    EXPECT_TRUE(window_->presenter().editor().editing());
     EXPECT_EQ(slider->value(), 8);
-    window_->session().editor().abandon();
+    window_->presenter().editor().abandon();
 
     // A search, then Cancel in the dialog: F11 repeats nothing.
-    app::FindDialog find(window_->session().finder(), window_.get());
+    app::FindDialog find(window_->presenter().finder(), window_.get());
     find.findChild<QLineEdit*>()->setText("letterhead");
     click(find, "Find");
     ASSERT_EQ(window_->browser().currentItemName(), "letterhead");
@@ -577,8 +577,8 @@ TEST_F(MainWindowTest, ModifyShowsTheBodyAndCancelInFindForgetsTheSearch) {
 
 // Dragon's Command Browser writes the file: every operation that would write says so.
 TEST_F(MainWindowTest, AnExternalChangeIsSaidByEveryOperationThatWouldWrite) {
-    const auto own = window_->session().commandFile();
-    auto& editor = window_->session().editor();
+    const auto own = window_->presenter().commandFile();
+    auto& editor = window_->presenter().editor();
     auto later = std::filesystem::last_write_time(own);
     for (const auto& operation : std::vector<std::function<void()>>{
              [&] { editor.newCommand("K"); }, [&] { editor.newList(); }, [&] { editor.rename(); },
@@ -594,7 +594,7 @@ TEST_F(MainWindowTest, AnExternalChangeIsSaidByEveryOperationThatWouldWrite) {
 }
 
 TEST_F(MainWindowTest, TheToolsDialogReachesReplace) {
-    app::ToolsDialog dialog(window_->session(), home_.prompt, "replace", window_.get());
+    app::ToolsDialog dialog(window_->presenter(), home_.prompt, "replace", window_.get());
     auto edits = dialog.findChildren<QLineEdit*>();
     ASSERT_GE(edits.size(), 2);
     edits[edits.size() - 2]->setText("quillmark");
@@ -604,7 +604,7 @@ TEST_F(MainWindowTest, TheToolsDialogReachesReplace) {
 }
 
 TEST_F(MainWindowTest, AnXmlImportAsksAboutUnfitItemsAndArchivesTheUsersOwnFileFirst) {
-    const auto own = window_->session().commandFile();
+    const auto own = window_->presenter().commandFile();
     const auto before = testing::readBytes(own);
     const auto xml = home_.writeFile(
         "shared.xml",
@@ -626,9 +626,9 @@ TEST_F(MainWindowTest, AnXmlImportAsksAboutUnfitItemsAndArchivesTheUsersOwnFileF
     window_->importXmlFile(QString::fromStdString(xml.string()));
     EXPECT_NE(testing::readBytes(own), before);
     EXPECT_TRUE(findRow(home_.store(), "Global Commands", "Global Commands", "wave hello"));
-    const auto& rollback = window_->session().rollbackList();
+    const auto& rollback = window_->presenter().rollbackList();
     ASSERT_FALSE(rollback.empty());
-    EXPECT_EQ(testing::readBytes(window_->session().archivePath(rollback.front())), before);
+    EXPECT_EQ(testing::readBytes(window_->presenter().archivePath(rollback.front())), before);
 }
 
 } // namespace qmk

@@ -1,9 +1,9 @@
 #include "command_file_builder.h"
+#include "command_run.h"
 #include "common/native.h"
 #include "common/utf8_path.h"
 #include "platform/process.h"
 #include "run_qmk10.h"
-#include "session.h"
 #include "test_home.h"
 #include "text_checks.h"
 
@@ -167,7 +167,7 @@ TEST_F(CliEditTest, KeysToScriptPrintsEitherForm) {
 
 TEST_F(CliEditTest, AWriteThatDoesNotParseIsUndoneFromTheBackup) {
     std::ostringstream err;
-    cli::Session session(ProgramDir(home_.path("qmk")), err);
+    cli::CommandRun session(ProgramDir(home_.path("qmk")), err);
     ASSERT_EQ(session.parse(file_, false), cli::kDone);
     const auto good = bytes();
     keepBackup(FileOps::system(), ProgramDir(home_.path("qmk")), file_, good);

@@ -4,7 +4,7 @@
 #include "dragon_install.h"
 #include "format/file_properties.h"
 #include "format/record.h"
-#include "mainwindow/main_session.h"
+#include "mainwindow/main_presenter.h"
 #include "session/supplied_files.h"
 #include "store/user_rows.h"
 #include "test_home.h"
@@ -188,7 +188,7 @@ CommandFileBuilder everyKind() {
 }
 
 // One run: a simulated Dragon user whose own file holds every kind of record, an exported copy
-// of it beside, and the window's session started on Global Commands.
+// of it beside, and the window's presenter started on Global Commands.
 class World {
 public:
     World() : install_(home_.path("")) {
@@ -214,9 +214,9 @@ private:
     void start() {
         main_.reset();
         dragon_ = std::make_unique<SimulatedDragon>();
-        main_ = std::make_unique<MainSession>(home_.home(), dragon_->platform(), home_.prompt,
-                                              home_.status, window_);
-        window_.session = main_.get();
+        main_ = std::make_unique<MainPresenter>(home_.home(), dragon_->platform(), home_.prompt,
+                                                home_.status, window_);
+        window_.presenter = main_.get();
         main_->setClipboard([this](const std::string& body) { clipboard_ = body; });
         main_->start("global commands");
         main_->finder().findFirst({"o", FindSettings::Field::Name, false});
@@ -229,13 +229,13 @@ private:
     std::string checkStore();
 
     struct NoWindow final : SaveCycleView {
-        void refreshed() override { session->refreshed(); }
-        int currentTab() override { return session->browser().showingTab(); }
-        void showTab(int tab) override { session->browser().selectTab(tab); }
+        void refreshed() override { presenter->refreshed(); }
+        int currentTab() override { return presenter->browser().showingTab(); }
+        void showTab(int tab) override { presenter->browser().selectTab(tab); }
         void setBusy(bool) override {}
         void showHelp(int) override {}
         void closeProgram() override { closed = true; }
-        MainSession* session = nullptr;
+        MainPresenter* presenter = nullptr;
         bool closed = false;
     };
 
@@ -243,8 +243,8 @@ private:
     testing::DragonInstall install_;
     testing::ScopedEnvironment environment_;
     NoWindow window_;
-    std::unique_ptr<SimulatedDragon> dragon_; // before the session, which uses it
-    std::unique_ptr<MainSession> main_;
+    std::unique_ptr<SimulatedDragon> dragon_; // before the presenter, which uses it
+    std::unique_ptr<MainPresenter> main_;
     std::pair<std::string, std::string> before_;
     // The edit as it began, and what the model typed into it.
     struct Edit {

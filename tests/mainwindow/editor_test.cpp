@@ -1,6 +1,6 @@
 #include "actions/edit_rules.h"
 #include "loader/parser.h"
-#include "main_session_fixture.h"
+#include "main_presenter_fixture.h"
 #include "text_checks.h"
 
 namespace qmk {
@@ -8,9 +8,9 @@ namespace qmk {
 namespace {
 
 // The window's editor on the user's own file; every save goes through the merge tool.
-class EditorTest : public MainSessionTest {
+class EditorTest : public MainPresenterTest {
 protected:
-    EditorTest() : main_(session()) { EXPECT_TRUE(main_->start("global commands")); }
+    EditorTest() : main_(presenter()) { EXPECT_TRUE(main_->start("global commands")); }
     Editor& editor() { return main_->editor(); }
     Browser& browser() { return main_->browser(); }
     std::vector<std::string> names() {
@@ -21,7 +21,7 @@ protected:
     }
     std::string lastMessage() const { return home_.prompt.shown.back().text; }
 
-    std::unique_ptr<MainSession> main_;
+    std::unique_ptr<MainPresenter> main_;
 };
 
 } // namespace
@@ -113,8 +113,8 @@ TEST_F(EditorTest, ConversionsAndDebugWithBasic) {
     EXPECT_EQ(typed.back(), "^{home}");
 }
 
-TEST_F(MainSessionTest, AConvertedBodyShowsAsItDidAndAScopeIsChosenWithItsProgram) {
-    auto main = session();
+TEST_F(MainPresenterTest, AConvertedBodyShowsAsItDidAndAScopeIsChosenWithItsProgram) {
+    auto main = presenter();
     ASSERT_TRUE(main->start("global commands"));
     fixture::CommandFileBuilder file(7, 9);
     file.command("path").keys("c:\\\\temp");
@@ -143,7 +143,7 @@ TEST_F(MainSessionTest, AConvertedBodyShowsAsItDidAndAScopeIsChosenWithItsProgra
     EXPECT_EQ(browser.currentScope(), "Document1");
 }
 
-TEST_F(MainSessionTest, TheEditorWorksOnEveryGenerationAndCopiesGlobalListsItNames) {
+TEST_F(MainPresenterTest, TheEditorWorksOnEveryGenerationAndCopiesGlobalListsItNames) {
     using layout::Generation;
     for (const auto generation :
          {Generation::V6, Generation::V7, Generation::V8, Generation::V10}) {
@@ -153,7 +153,7 @@ TEST_F(MainSessionTest, TheEditorWorksOnEveryGenerationAndCopiesGlobalListsItNam
         file.command("open mail").keys("{Ctrl+m}");
         file.list("apps", {"word"});
         file.write(commandFile().string());
-        auto main = session();
+        auto main = presenter();
         ASSERT_TRUE(main->start("\"Document1 - Word\""));
         ASSERT_EQ(main->browser().currentProgram(), "WINWORD");
 

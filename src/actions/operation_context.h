@@ -14,7 +14,7 @@
 namespace qmk::actions {
 
 // The facts of the open command file every operation needs, and the front end's seams.
-struct FileSession {
+struct OperationContext {
     Database& store;
     UpdateEngine& engine;
     Prompt& prompt;

@@ -1,4 +1,4 @@
-#include "session.h"
+#include "command_run.h"
 
 #include "common/text.h"
 #include "common/utf8_path.h"
@@ -15,11 +15,11 @@ namespace qmk::cli {
 
 namespace fs = std::filesystem;
 
-Session::Session(ProgramDir home, std::ostream& err, std::istream* terminal, bool assumeYes)
+CommandRun::CommandRun(ProgramDir home, std::ostream& err, std::istream* terminal, bool assumeYes)
     : home_(std::move(home)), err_(err), prompt_(err, terminal, assumeYes),
       trace_(home_.file(files::kTrace), now()) {}
 
-int Session::openStore() {
+int CommandRun::openStore() {
     if (db_)
         return kDone;
     const auto storeFile = home_.file(files::kStore);
@@ -35,14 +35,14 @@ int Session::openStore() {
     return kDone;
 }
 
-void Session::rebuildStore(const std::string& reason) {
+void CommandRun::rebuildStore(const std::string& reason) {
     storeRebuilt_ = true;
     parser_.reset();
     db_.reset();
     db_ = rebuildDamagedStore(home_.file(files::kStore), now(), reason, prompt_);
 }
 
-int Session::discover() {
+int CommandRun::discover() {
     if (const int opened = openStore(); opened != kDone)
         return opened;
     environment_ = std::make_unique<DragonEnvironment>(prompt_, trace_, engine_);
@@ -51,7 +51,7 @@ int Session::discover() {
     return environment_->initFailed ? kUsage : kDone;
 }
 
-int Session::parse(const std::string& file, bool force) {
+int CommandRun::parse(const std::string& file, bool force) {
     if (const int opened = openStore(); opened != kDone)
         return opened;
     fs::path userDirectory;
@@ -115,12 +115,12 @@ public:
 
 } // namespace
 
-bool Session::isUsersOwnFile(const fs::path& file) {
+bool CommandRun::isUsersOwnFile(const fs::path& file) {
     const auto own = usersOwnFile();
     return !own.empty() && sameFile(file, own);
 }
 
-fs::path Session::usersOwnFile() {
+fs::path CommandRun::usersOwnFile() {
     if (environment_)
         return environment_->initFailed ? fs::path() : fs::path(environment_->usersOwnFile());
     if (!db_)
@@ -137,13 +137,13 @@ fs::path Session::usersOwnFile() {
     return *usersOwnFile_;
 }
 
-std::optional<Backups> Session::backups() {
+std::optional<Backups> CommandRun::backups() {
     if (!environment_)
         return std::nullopt;
     return Backups(home_, environment_->userBaseDirectory, files_, prompt_);
 }
 
-void Session::archiveBeforeWrite() {
+void CommandRun::archiveBeforeWrite() {
     if (!parser_)
         return;
     if (auto archives = backups()) {
@@ -156,12 +156,13 @@ void Session::archiveBeforeWrite() {
             .archiveBeforeWrite(parser_->commandFile(), false, now());
 }
 
-int Session::refuse(const std::string& message, const std::string& title) {
+int CommandRun::refuse(const std::string& message, const std::string& title) {
     prompt_.message(message, title);
     return kFailed;
 }
 
-int Session::finishWrite(const EditResult& result, const std::string& report, std::ostream& out) {
+int CommandRun::finishWrite(const EditResult& result, const std::string& report,
+                            std::ostream& out) {
     if (!result.ok)
         return refuse(result.message, result.title);
     const int verified = verifyWrite();
@@ -170,7 +171,7 @@ int Session::finishWrite(const EditResult& result, const std::string& report, st
     return verified;
 }
 
-int Session::finish(const Outcome& outcome, const std::string& report, std::ostream& out) {
+int CommandRun::finish(const Outcome& outcome, const std::string& report, std::ostream& out) {
     if (!outcome.done()) {
         if (!outcome.message.empty())
             prompt_.message(outcome.message, outcome.title);
@@ -187,13 +188,14 @@ int Session::finish(const Outcome& outcome, const std::string& report, std::ostr
     return kDone;
 }
 
-actions::WriteSessionPtr Session::writeSession(ReportOutlets outlets) {
-    return std::make_unique<actions::WriteSession>(
+actions::OperationRunPtr CommandRun::operationRun(ReportOutlets outlets) {
+    return std::make_unique<actions::OperationRun>(
         EngineContext{home_, *db_, trace_, files_, parser_->commandFile()},
-        [&](UpdateEngine& engine) { return fileSession(engine, std::move(outlets)); });
+        [&](UpdateEngine& engine) { return operationContext(engine, std::move(outlets)); });
 }
 
-actions::FileSession Session::fileSession(UpdateEngine& engine, ReportOutlets outlets) {
+actions::OperationContext CommandRun::operationContext(UpdateEngine& engine,
+                                                       ReportOutlets outlets) {
     return {*db_,
             engine,
             prompt_,
@@ -210,7 +212,7 @@ actions::FileSession Session::fileSession(UpdateEngine& engine, ReportOutlets ou
             usersOwnFile()};
 }
 
-int Session::verifyWrite() {
+int CommandRun::verifyWrite() {
     return refreshWithVerification(*parser_, parser_->commandFile(), home_, files_, prompt_, trace_)
                ? kDone
                : kFailed;

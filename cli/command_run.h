@@ -1,7 +1,7 @@
 #pragma once
 
-#include "actions/file_session.h"
-#include "actions/write_session.h"
+#include "actions/operation_context.h"
+#include "actions/operation_run.h"
 #include "common/file_io.h"
 #include "common/file_lock.h"
 #include "common/outcome.h"
@@ -29,11 +29,11 @@ namespace qmk::cli {
 enum Exit : int { kDone = 0, kFailed = 1, kUsage = 2, kDamaged = 3, kQuestion = 4 };
 
 // One run of a command on a command file: trace, store and parser, as a start-up opens them.
-class Session {
+class CommandRun {
 public:
     // Questions go to `terminal` when there is one; `assumeYes` answers them all with OK or Yes.
-    Session(ProgramDir home, std::ostream& err, std::istream* terminal = nullptr,
-            bool assumeYes = false);
+    CommandRun(ProgramDir home, std::ostream& err, std::istream* terminal = nullptr,
+               bool assumeYes = false);
 
     // Opens the store and parses the file (skipped when unchanged unless forced); without a
     // file, the current Dragon user's command file. Returns the exit status: kDone, or the
@@ -74,7 +74,7 @@ public:
     bool notACommandFile() const { return notACommandFile_; }
     // The open file's facts for the application layer, with the View's type letters.
     // An operation's engine on the file of this run and the session it runs in.
-    actions::WriteSessionPtr writeSession(ReportOutlets outlets = {});
+    actions::OperationRunPtr operationRun(ReportOutlets outlets = {});
 
     Database& store() { return *db_; }
     const Parser& parser() const { return *parser_; }
@@ -88,7 +88,7 @@ public:
     DragonEngine& engine() { return engine_; }
 
 private:
-    actions::FileSession fileSession(UpdateEngine& engine, ReportOutlets outlets);
+    actions::OperationContext operationContext(UpdateEngine& engine, ReportOutlets outlets);
     ProgramDir home_;
     std::ostream& err_;
     ConsolePrompt prompt_;

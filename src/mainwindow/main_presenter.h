@@ -1,7 +1,7 @@
 #pragma once
 
-#include "actions/file_session.h"
-#include "actions/write_session.h"
+#include "actions/operation_context.h"
+#include "actions/operation_run.h"
 #include "common/file_io.h"
 #include "common/program_dir.h"
 #include "common/prompt.h"
@@ -40,11 +40,11 @@ namespace qmk {
 // Everything one run of the main window holds apart from its widgets: the trace, the store,
 // Dragon's controls, the user found, the command file shown, the browsing model and the save
 // cycle. `start` is the window's start-up; the File menu's operations follow it.
-class MainSession {
+class MainPresenter {
 public:
-    MainSession(ProgramDir home, DragonPlatform dragon, Prompt& prompt, StatusSink& status,
-                SaveCycleView& view);
-    ~MainSession();
+    MainPresenter(ProgramDir home, DragonPlatform dragon, Prompt& prompt, StatusSink& status,
+                  SaveCycleView& view);
+    ~MainPresenter();
 
     // The start-up of the main window. False when a step failed after its message: the program
     // ends.
@@ -109,7 +109,7 @@ public:
     std::string languageName() const { return parser_ ? parser_->properties().languageName : ""; }
     // An operation's engine on the open file, and the file's facts it needs: the View filter,
     // the external-change check, the day's archive and the progress line of this window.
-    actions::WriteSessionPtr writeSession(Prompt& prompt);
+    actions::OperationRunPtr operationRun(Prompt& prompt);
     // Tools menu: the open file rewritten in an older format ("6.0" ... "8.0") or another
     // language (an entry of the language dialog's list), its outcome shown and the file read
     // again after a write. True when the language dialog may close.
@@ -153,7 +153,7 @@ public:
     }
 
 private:
-    actions::FileSession fileSession(UpdateEngine& engine, Prompt& prompt);
+    actions::OperationContext operationContext(UpdateEngine& engine, Prompt& prompt);
     void askAboutHardLinks(const std::filesystem::path& file);
     bool finishStart(const std::string& commandLine, const std::optional<WindowInfo>& front,
                      const DragonWindow& dragon);

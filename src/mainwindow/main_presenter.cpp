@@ -1,4 +1,4 @@
-#include "mainwindow/main_session.h"
+#include "mainwindow/main_presenter.h"
 
 #include "actions/edit_rules.h"
 #include "actions/file_actions.h"
@@ -22,8 +22,8 @@ namespace qmk {
 
 namespace fs = std::filesystem;
 
-MainSession::MainSession(ProgramDir home, DragonPlatform dragon, Prompt& prompt, StatusSink& status,
-                         SaveCycleView& view)
+MainPresenter::MainPresenter(ProgramDir home, DragonPlatform dragon, Prompt& prompt,
+                             StatusSink& status, SaveCycleView& view)
     : home_(std::move(home)), prompt_(prompt), status_(status), view_(view),
       trace_(home_.file(files::kTrace), now()), settings_(home_.file(kSettingsFile)),
       windows_(dragon.windows), engine_(dragon.engine), microphone_(dragon.microphone),
@@ -35,9 +35,9 @@ MainSession::MainSession(ProgramDir home, DragonPlatform dragon, Prompt& prompt,
     });
 }
 
-MainSession::~MainSession() = default;
+MainPresenter::~MainPresenter() = default;
 
-bool MainSession::start(const std::string& commandLine) {
+bool MainPresenter::start(const std::string& commandLine) {
     const auto front = windows_.foreground();
     const auto storeFile = home_.file(files::kStore);
     if (!fs::exists(storeFile)) {
@@ -110,8 +110,9 @@ bool MainSession::start(const std::string& commandLine) {
 }
 
 // The start from the parsed file on: the save cycle, the settings, the first view.
-bool MainSession::finishStart(const std::string& commandLine,
-                              const std::optional<WindowInfo>& front, const DragonWindow& dragon) {
+bool MainPresenter::finishStart(const std::string& commandLine,
+                                const std::optional<WindowInfo>& front,
+                                const DragonWindow& dragon) {
     startupUser_ = environment_->currentUser;
     cycle_ = std::make_unique<SaveCycle>(SaveCycle::Parts{*parser_, *store_, *environment_,
                                                           settings_, engine_, microphone_, windows_,
@@ -165,7 +166,7 @@ bool MainSession::finishStart(const std::string& commandLine,
 
 // A file with several names (hard links) parts from the others at its first change: asked
 // once, when it is opened, whether changes may go on.
-void MainSession::askAboutHardLinks(const fs::path& file) {
+void MainPresenter::askAboutHardLinks(const fs::path& file) {
     files_.partHardLinks(false);
     const auto links = hardLinkCount(file);
     if (links < 2)
@@ -178,7 +179,7 @@ void MainSession::askAboutHardLinks(const fs::path& file) {
     files_.partHardLinks(answer == Prompt::Answer::Yes);
 }
 
-bool MainSession::offerImport() {
+bool MainPresenter::offerImport() {
     // The launch commands belong in the user's own file: another file shown gets no offer.
     if (!productionOpen())
         return true;
@@ -189,30 +190,30 @@ bool MainSession::offerImport() {
 }
 
 // The settings, with the Recently Modified history of the command file shown.
-void MainSession::loadSettings() {
+void MainPresenter::loadSettings() {
     values_ = settings_.load(commandFile_);
     history_ = std::make_unique<RecentHistory>(settings_, trace_, commandFile_, values_.recent);
     browser_.setHistory(history_->entries());
 }
 
-void MainSession::rollbackFor(const std::string& user) {
+void MainPresenter::rollbackFor(const std::string& user) {
     rollbackUser_ = user;
     Backups backups(home_, environment_->userBaseDirectory, files_, prompt_);
     backups.archiveBeforeWrite(commandFile_, false, now());
     rollbackList_ = backups.archivesOfThisMonth(user, now());
 }
 
-std::pair<std::string, std::string> MainSession::rollbackCaptions() const {
+std::pair<std::string, std::string> MainPresenter::rollbackCaptions() const {
     return {"Restore user '" + rollbackUser_ + "' &mycmds.dat",
             "Bac&kup user '" + rollbackUser_ + "' mycmds.dat"};
 }
 
-std::string MainSession::caption() {
+std::string MainPresenter::caption() {
     return windowCaption(commandFile_, engine_.directoryText(),
                          parser_ ? parser_->properties().generationLabel : "10.x");
 }
 
-bool MainSession::openFile(const fs::path& file, bool atStart) {
+bool MainPresenter::openFile(const fs::path& file, bool atStart) {
     if (!gate_.allowsLeaving())
         return true;
     Backups backups(home_, environment_ ? environment_->userBaseDirectory : "", files_, prompt_);
@@ -233,7 +234,7 @@ bool MainSession::openFile(const fs::path& file, bool atStart) {
 }
 
 // A file opened or reloaded shows its first command, or Global Commands when it has none.
-void MainSession::startAtFirstCommand() {
+void MainPresenter::startAtFirstCommand() {
     browser_.start();
     if (const auto first = places::firstCommandPlace(*store_))
         browser_.setCurrent(first->program, first->scope);
@@ -241,12 +242,12 @@ void MainSession::startAtFirstCommand() {
     loadSettings();
 }
 
-void MainSession::sliderMoved(int position) {
+void MainPresenter::sliderMoved(int position) {
     values_.slider = position;
     settings_.write("slider", std::to_string(position));
 }
 
-void MainSession::setFonts(const std::string& face, const std::string& fixedFace, int size) {
+void MainPresenter::setFonts(const std::string& face, const std::string& fixedFace, int size) {
     values_.font = face;
     values_.fixedFont = fixedFace;
     values_.fontSize = size;
@@ -255,7 +256,7 @@ void MainSession::setFonts(const std::string& face, const std::string& fixedFace
     settings_.write("fontsize", std::to_string(size));
 }
 
-std::string MainSession::aboutText() const {
+std::string MainPresenter::aboutText() const {
     return "Quillmark10 " + std::string(kVersion) +
            "\r\nA viewer and editor of Dragon's custom voice commands\r\n\r\nReleased under the "
            "MIT licence; it comes with no warranty.\r\n\r\nProgram directory:\r\n" +
@@ -263,11 +264,11 @@ std::string MainSession::aboutText() const {
            (commandFile_.empty() ? std::string("none") : utf8Of(commandFile_));
 }
 
-std::vector<std::string> MainSession::recentFiles() const {
+std::vector<std::string> MainPresenter::recentFiles() const {
     return RecentFiles(settings_).list();
 }
 
-bool MainSession::reload() {
+bool MainPresenter::reload() {
     if (!gate_.allowsLeaving())
         return true;
     commandFile_ = environment_->usersOwnFile();
@@ -286,7 +287,7 @@ bool MainSession::reload() {
     return true;
 }
 
-bool MainSession::restore(const std::string& archive) {
+bool MainPresenter::restore(const std::string& archive) {
     if (archive == "none to rollback" || !gate_.allowsLeaving())
         return true;
     Backups backups(home_, environment_->userBaseDirectory, files_, prompt_);
@@ -311,13 +312,13 @@ bool MainSession::restore(const std::string& archive) {
     return !cycle_->ended();
 }
 
-fs::path MainSession::archivePath(const std::string& archive) {
+fs::path MainPresenter::archivePath(const std::string& archive) {
     return Backups(home_, environment_ ? environment_->userBaseDirectory : "", files_, prompt_)
                .archiveFolder(rollbackUser_) /
            pathFromUtf8(archive);
 }
 
-bool MainSession::afterTools(const ToolsOutcome& outcome) {
+bool MainPresenter::afterTools(const ToolsOutcome& outcome) {
     if (!outcome.newGroup.empty() || outcome.allGroups) {
         browser_.buildGroupList();
         const auto& groups = browser_.groups().entries;
@@ -341,11 +342,11 @@ bool MainSession::afterTools(const ToolsOutcome& outcome) {
     return true;
 }
 
-void MainSession::afterWrite() {
+void MainPresenter::afterWrite() {
     cycle_->save(false);
 }
 
-void MainSession::refreshed() {
+void MainPresenter::refreshed() {
     if (history_ && store_) {
         history_->writeOut(*store_);
         browser_.setHistory(history_->entries());
@@ -355,19 +356,19 @@ void MainSession::refreshed() {
 }
 
 // The rollback list is always that of the user whose captions the File menu shows.
-void MainSession::archiveBeforeWrite() {
+void MainPresenter::archiveBeforeWrite() {
     Backups backups(home_, environment_->userBaseDirectory, files_, prompt_);
     backups.archiveBeforeWrite(commandFile_, false, now());
     rollbackList_ = backups.archivesOfThisMonth(rollbackUser_, now());
 }
 
-void MainSession::backup() {
+void MainPresenter::backup() {
     Backups backups(home_, environment_->userBaseDirectory, files_, prompt_);
     backups.archiveBeforeWrite(commandFile_, true, now());
     rollbackList_ = backups.archivesOfThisMonth(rollbackUser_, now());
 }
 
-bool MainSession::reset() {
+bool MainPresenter::reset() {
     if (!gate_.allowsLeaving())
         return false;
     // Reset empties the store and ends the program: nothing happens unless the user says so.
@@ -377,28 +378,28 @@ bool MainSession::reset() {
     return true;
 }
 
-std::string MainSession::properties() {
+std::string MainPresenter::properties() {
     return propertiesText(commandFile_, parser_->properties(), statements::countCommands(*store_),
                           statements::countLists(*store_));
 }
 
-void MainSession::close(int left, int top, int right, int bottom, bool maximized) {
+void MainPresenter::close(int left, int top, int right, int bottom, bool maximized) {
     settings_.savePlacement(left, top, right, bottom, maximized);
     if (store_)
         compactStore(store_, home_.file(files::kStore), false, trace_);
 }
 
-void MainSession::pump() {
+void MainPresenter::pump() {
     engine_.pump();
 }
 
-actions::WriteSessionPtr MainSession::writeSession(Prompt& prompt) {
-    return std::make_unique<actions::WriteSession>(
+actions::OperationRunPtr MainPresenter::operationRun(Prompt& prompt) {
+    return std::make_unique<actions::OperationRun>(
         EngineContext{home_, *store_, trace_, files_, commandFile_},
-        [&](UpdateEngine& engine) { return fileSession(engine, prompt); });
+        [&](UpdateEngine& engine) { return operationContext(engine, prompt); });
 }
 
-actions::FileSession MainSession::fileSession(UpdateEngine& engine, Prompt& prompt) {
+actions::OperationContext MainPresenter::operationContext(UpdateEngine& engine, Prompt& prompt) {
     ReportOutlets outlets;
     outlets.shown = [this](const UserRow& row) { return browser_.passesView(row); };
     return {*store_,
@@ -417,38 +418,38 @@ actions::FileSession MainSession::fileSession(UpdateEngine& engine, Prompt& prom
             environment_ ? environment_->usersOwnFile() : fs::path()};
 }
 
-bool MainSession::convertFormat(const std::string& label) {
+bool MainPresenter::convertFormat(const std::string& label) {
     if (!gate_.allowsLeaving())
         return false;
-    return finishConversion(actions::convertFileFormat(writeSession(prompt_)->session(), label));
+    return finishConversion(actions::convertFileFormat(operationRun(prompt_)->context(), label));
 }
 
-bool MainSession::convertLanguage(const std::string& choice) {
+bool MainPresenter::convertLanguage(const std::string& choice) {
     if (!gate_.allowsLeaving())
         return false;
-    return finishConversion(actions::convertFileLanguage(writeSession(prompt_)->session(), choice));
+    return finishConversion(actions::convertFileLanguage(operationRun(prompt_)->context(), choice));
 }
 
-Outcome MainSession::exportXml(const ReportRequest& request, xmltext::Encoding encoding) {
+Outcome MainPresenter::exportXml(const ReportRequest& request, xmltext::Encoding encoding) {
     std::string summary;
-    auto outcome = actions::exportXml(writeSession(prompt_)->session(), request, request.file,
+    auto outcome = actions::exportXml(operationRun(prompt_)->context(), request, request.file,
                                       encoding, &summary);
     if (outcome.done())
         outcome.message += "\r\n" + summary;
     return outcome;
 }
 
-Outcome MainSession::writeReport(const ReportRequest& request, ReportOutlets outlets) {
-    const auto work = writeSession(prompt_);
-    work->session().outlets = std::move(outlets);
-    return actions::writeReport(work->session(), request);
+Outcome MainPresenter::writeReport(const ReportRequest& request, ReportOutlets outlets) {
+    const auto work = operationRun(prompt_);
+    work->context().outlets = std::move(outlets);
+    return actions::writeReport(work->context(), request);
 }
 
-void MainSession::importXml(const std::filesystem::path& xml) {
+void MainPresenter::importXml(const std::filesystem::path& xml) {
     if (!gate_.allowsLeaving())
         return;
-    const auto work = writeSession(prompt_);
-    auto& session = work->session();
+    const auto work = operationRun(prompt_);
+    auto& session = work->context();
     session.duplicates = duplicatePrompt(prompt_, utf8Of(commandFile_), utf8Of(xml));
     actions::XmlImport request{xml, false};
     std::string summary;
@@ -465,11 +466,11 @@ void MainSession::importXml(const std::filesystem::path& xml) {
     finishConversion(outcome);
 }
 
-std::string MainSession::languageStatus() {
+std::string MainPresenter::languageStatus() {
     return actions::languageDialogStatus(productionOpen(), languageName());
 }
 
-bool MainSession::finishConversion(const Outcome& outcome) {
+bool MainPresenter::finishConversion(const Outcome& outcome) {
     showOutcome(prompt_, outcome);
     if (outcome.done() && outcome.fileChanged)
         cycle_->save(false);

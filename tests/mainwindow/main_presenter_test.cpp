@@ -1,4 +1,4 @@
-#include "main_session_fixture.h"
+#include "main_presenter_fixture.h"
 #include "store/parameters.h"
 #include "text_checks.h"
 
@@ -8,8 +8,8 @@
 
 namespace qmk {
 
-TEST_F(MainSessionTest, StartsOnTheUsersFileWithTheTraceAndTheFirstViewOfTheCommandLine) {
-    auto main = session();
+TEST_F(MainPresenterTest, StartsOnTheUsersFileWithTheTraceAndTheFirstViewOfTheCommandLine) {
+    auto main = presenter();
     ASSERT_TRUE(main->start("\"Document1 - Microsoft Word\""));
     EXPECT_EQ(main->commandFile(), commandFile());
     EXPECT_EQ(main->browser().currentProgram(), "WINWORD");
@@ -69,8 +69,8 @@ TEST_F(MainSessionTest, StartsOnTheUsersFileWithTheTraceAndTheFirstViewOfTheComm
     EXPECT_FALSE(window_.closed);
 }
 
-TEST_F(MainSessionTest, ConvertToAdvancedScriptingIsOfferedByTheLanguageOfTheFileShown) {
-    auto main = session();
+TEST_F(MainPresenterTest, ConvertToAdvancedScriptingIsOfferedByTheLanguageOfTheFileShown) {
+    auto main = presenter();
     ASSERT_TRUE(main->start("global commands"));
     auto french = testing::readBytes(commandFile());
     french[15] = 12;
@@ -83,12 +83,12 @@ TEST_F(MainSessionTest, ConvertToAdvancedScriptingIsOfferedByTheLanguageOfTheFil
     }
 }
 
-TEST_F(MainSessionTest, AToolRunOnAFileChangedBehindTheStoreReadsTheFileAgain) {
-    auto main = session();
+TEST_F(MainPresenterTest, AToolRunOnAFileChangedBehindTheStoreReadsTheFileAgain) {
+    auto main = presenter();
     ASSERT_TRUE(main->start("global commands"));
     const auto before = testing::readBytes(commandFile());
     fs::last_write_time(commandFile(), fs::last_write_time(commandFile()) + std::chrono::hours(1));
-    const auto outcome = runTool(main->writeSession(home_.prompt)->session(), "delete", {}, "");
+    const auto outcome = runTool(main->operationRun(home_.prompt)->context(), "delete", {}, "");
     EXPECT_EQ(home_.prompt.shown.back().text, kChangedBehindUs);
     EXPECT_TRUE(main->afterTools(outcome));
     EXPECT_FALSE(main->saveCycle().externalChange(false)) << "the store holds the file again";
@@ -98,36 +98,36 @@ TEST_F(MainSessionTest, AToolRunOnAFileChangedBehindTheStoreReadsTheFileAgain) {
     EXPECT_TRUE(main->saveCycle().externalChange(false));
 }
 
-TEST_F(MainSessionTest, AMissingStoreOrAnEditionOutsideTheProfessionalSeriesEndsTheStart) {
+TEST_F(MainPresenterTest, AMissingStoreOrAnEditionOutsideTheProfessionalSeriesEndsTheStart) {
     {
         testing::ScopedEnvironment edition;
         edition.set("QUILLMARK10_DRAGON_EDITION", "Preferred");
-        EXPECT_FALSE(session()->start(""));
+        EXPECT_FALSE(presenter()->start(""));
     }
     EXPECT_EQ(home_.prompt.shown.back().text.substr(0, 49),
               "Quillmark 9 only supported with Professional Seri");
 
     home_.closeStore();
     fs::remove(home_.path(files::kStore));
-    auto missing = session();
+    auto missing = presenter();
     EXPECT_FALSE(missing->start(""));
     EXPECT_EQ(home_.prompt.shown.back().text,
               "Required Quillmark file global10.mdb missing--reinstall");
     fs::create_directory(home_.path(files::kStore)); // there, but no store
-    EXPECT_FALSE(session()->start(""));
+    EXPECT_FALSE(presenter()->start(""));
     EXPECT_EQ(home_.prompt.shown.back().text, "Could not open global10.mdb database, sorry");
     fs::remove(home_.path(files::kStore));
     testing::TestHome fresh; // a store again, and a user's file that is no command file
     fs::copy_file(fresh.path(files::kStore), home_.path(files::kStore));
     FileOps::system().writeFile(commandFile(), "not a command file");
-    EXPECT_FALSE(session()->start(""));
+    EXPECT_FALSE(presenter()->start(""));
     EXPECT_EQ(home_.prompt.shown.back().text.substr(0, 56),
               "I'm sorry.  Quillmark10 cannot correctly parse this file");
     EXPECT_EQ(home_.prompt.shown.back().title, commandFile().string());
 }
 
-TEST_F(MainSessionTest, SpokenCommandsPickProgramsMoveTheSliderAndShowTabs) {
-    auto main = session();
+TEST_F(MainPresenterTest, SpokenCommandsPickProgramsMoveTheSliderAndShowTabs) {
+    auto main = presenter();
     int slider = -1;
     main->setSlider([&](int position) { slider = position; });
     ASSERT_TRUE(main->start("global commands"));
@@ -181,8 +181,8 @@ TEST_F(MainSessionTest, SpokenCommandsPickProgramsMoveTheSliderAndShowTabs) {
     EXPECT_EQ(main->browser().groups().entries, plain);
 }
 
-TEST_F(MainSessionTest, TheSliderAndTheFontsAreKeptInTheSettingsAtOnce) {
-    auto main = session();
+TEST_F(MainPresenterTest, TheSliderAndTheFontsAreKeptInTheSettingsAtOnce) {
+    auto main = presenter();
     ASSERT_TRUE(main->start(""));
     main->sliderMoved(3);
     main->setFonts("DejaVu Sans", "DejaVu Sans Mono", 12);
@@ -193,7 +193,7 @@ TEST_F(MainSessionTest, TheSliderAndTheFontsAreKeptInTheSettingsAtOnce) {
                              "fixedfont=DejaVu Sans Mono\r\n", "fontsize=12\r\n"})
         EXPECT_TRUE(testing::contains(ini, line)) << line;
     // The next start reads them back.
-    auto again = session();
+    auto again = presenter();
     ASSERT_TRUE(again->start(""));
     EXPECT_EQ(again->settingValues().font, "DejaVu Sans");
     EXPECT_EQ(again->settingValues().fontSize, 12);

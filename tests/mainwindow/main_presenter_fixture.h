@@ -2,7 +2,7 @@
 
 #include "command_file_builder.h"
 #include "dragon_install.h"
-#include "mainwindow/main_session.h"
+#include "mainwindow/main_presenter.h"
 #include "session/supplied_files.h"
 #include "test_home.h"
 
@@ -17,10 +17,10 @@ class NoWindow final : public SaveCycleView {
 public:
     // As the window does: the view of the current Program and Scope built again.
     void refreshed() override {
-        if (session)
-            session->refreshed();
+        if (presenter)
+            presenter->refreshed();
     }
-    MainSession* session = nullptr;
+    MainPresenter* presenter = nullptr;
     int currentTab() override { return 0; }
     void showTab(int) override {}
     void setBusy(bool) override {}
@@ -29,11 +29,11 @@ public:
     bool closed = false;
 };
 
-// The main window's session on a simulated Dragon user "pat" found through the environment, as
+// The main window's presenter on a simulated Dragon user "pat" found through the environment, as
 // the program finds it.
-class MainSessionTest : public ::testing::Test {
+class MainPresenterTest : public ::testing::Test {
 protected:
-    MainSessionTest() : install_(home_.path("")) {
+    MainPresenterTest() : install_(home_.path("")) {
         environment_.set("QUILLMARK10_COMMON_APPDATA", install_.common)
             .set("QUILLMARK10_APPDATA", install_.perUser)
             .set("QUILLMARK10_DRAGON_PROGRAM", fs::path(MERGEMYCMDS).parent_path() / "natspeak");
@@ -46,15 +46,15 @@ protected:
         home_.writeFile("Quillmark10.INI", "[Quillmark]\r\ndont show auto import=-1\r\n");
     }
     fs::path commandFile() const { return install_.currentFolder() + "/mycmds.dat"; }
-    // A session on a simulated Dragon of its own, set up from the environment as it is now.
-    std::unique_ptr<MainSession> session() {
+    // A presenter on a simulated Dragon of its own, set up from the environment as it is now.
+    std::unique_ptr<MainPresenter> presenter() {
         dragons_.push_back(std::make_unique<SimulatedDragon>());
-        auto made = std::make_unique<MainSession>(home_.home(), dragon().platform(), home_.prompt,
-                                                  home_.status, window_);
-        window_.session = made.get();
+        auto made = std::make_unique<MainPresenter>(home_.home(), dragon().platform(), home_.prompt,
+                                                    home_.status, window_);
+        window_.presenter = made.get();
         return made;
     }
-    // The simulated Dragon of the session made last.
+    // The simulated Dragon of the presenter made last.
     SimulatedDragon& dragon() { return *dragons_.back(); }
 
     testing::TestHome home_;
