@@ -128,7 +128,7 @@ private:
     // The reports dialog in one of its modes, then the view built again.
     void openReports(const std::string& mode);
     // The tools dialog in one of its modes; a written file then goes through the save cycle.
-    void openTools(const std::string& mode);
+    void openTools(ToolMode mode);
     void showOptions();
     void showHelpPage(const std::string& page);
     // A page of the help folder in the program's directory.

@@ -45,17 +45,18 @@ void MainWindow::importXmlFile(const QString& path) {
     render();
 }
 
-void MainWindow::openTools(const std::string& mode) {
+void MainWindow::openTools(ToolMode mode) {
     if (!presenter_->mayLeave())
         return render();
-    if (const auto refusal = actions::dvcConversionRefusal(
-            presenter_->languageName(),
-            mode == "dvc2vba" ? WalkOperation::DvcToSendKeys : WalkOperation::DvcToPlainText)) {
+    if (const auto refusal = actions::dvcConversionRefusal(presenter_->languageName(),
+                                                           mode == ToolMode::DvcToSendKeys
+                                                               ? WalkOperation::DvcToSendKeys
+                                                               : WalkOperation::DvcToPlainText)) {
         showOutcome(prompt_, *refusal);
         return;
     }
     presenter_->saveCycle().externalChange(true);
-    if (mode == "dvc2plain" || mode == "dvc2vba")
+    if (mode == ToolMode::DvcToPlainText || mode == ToolMode::DvcToSendKeys)
         keyConversionNotice(presenter_->settings(), prompt_,
                             [this](int topic) { showHelp(topic); });
     ToolsOutcome outcome;

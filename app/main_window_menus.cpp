@@ -195,13 +195,15 @@ void MainWindow::buildViewMenu() {
 void MainWindow::buildToolsMenu() {
     auto* tools = menuBar()->addMenu("&Tools");
     for (const auto& [caption, mode] :
-         {std::pair{"&Export", "dat"}, std::pair{"&Rename Group", "group"},
-          std::pair{"Rename &Program", "program"}, std::pair{"&Delete", "delete"},
-          std::pair{"Convert DVC KEYS to Plain &Text", "dvc2plain"},
-          std::pair{"Convert DVC KEYS to &Advanced Scripting w/SendKeys", "dvc2vba"},
-          std::pair{"Convert DVC &KEYS to Advanced Scripting w/SendDragonKeys", "dvc2sdk"},
-          std::pair{"&Search and Replace", "replace"}})
-        tools->addAction(caption, this, [this, mode = std::string(mode)] { openTools(mode); });
+         {std::pair{"&Export", ToolMode::Export}, std::pair{"&Rename Group", ToolMode::RenameGroup},
+          std::pair{"Rename &Program", ToolMode::RenameProgram},
+          std::pair{"&Delete", ToolMode::Delete},
+          std::pair{"Convert DVC KEYS to Plain &Text", ToolMode::DvcToPlainText},
+          std::pair{"Convert DVC KEYS to &Advanced Scripting w/SendKeys", ToolMode::DvcToSendKeys},
+          std::pair{"Convert DVC &KEYS to Advanced Scripting w/SendDragonKeys",
+                    ToolMode::DvcToSendDragonKeys},
+          std::pair{"&Search and Replace", ToolMode::SearchAndReplace}})
+        tools->addAction(caption, this, [this, mode = mode] { openTools(mode); });
     tools->addSeparator();
     for (const auto& [caption, label] :
          {std::pair{"&Convert to 6.0", "6.0"}, std::pair{"Convert to 6.&1", "6.1"},

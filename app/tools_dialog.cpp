@@ -23,8 +23,7 @@ using Choice = ReportRequest::Choice;
 
 } // namespace
 
-ToolsDialog::ToolsDialog(MainPresenter& presenter, Prompt& prompt, const std::string& mode,
-                         QWidget* parent)
+ToolsDialog::ToolsDialog(MainPresenter& presenter, Prompt& prompt, ToolMode mode, QWidget* parent)
     : QDialog(parent), presenter_(presenter), prompt_(prompt), mode_(mode) {
     auto& browser = presenter_.browser();
     const auto captions = toolsCaptions(mode, {});
@@ -39,13 +38,13 @@ ToolsDialog::ToolsDialog(MainPresenter& presenter, Prompt& prompt, const std::st
         toolsPickList(presenter_.store(), browser.currentProgram(), browser.currentScope(),
                       [&browser](const UserRow& r) { return browser.passesView(r); }),
         &counts);
-    if (!captions.entry.empty() || mode == "dat") {
-        if (mode == "program")
+    if (!captions.entry.empty() || mode == ToolMode::Export) {
+        if (mode == ToolMode::RenameProgram)
             layout->addWidget(new QLabel("New Program Name", this), row, 0);
         entry_ = new QLineEdit(q(captions.entry), this);
         layout->addWidget(entry_, row++, 1, 1, 3);
     }
-    if (mode == "dat") {
+    if (mode == ToolMode::Export) {
         // The export's file follows the choice, as the reports' files do.
         const auto propose = [this] {
             entry_->setText(q(proposedReportFile(presenter_.store(), presenter_.home(), request(),
@@ -57,7 +56,7 @@ ToolsDialog::ToolsDialog(MainPresenter& presenter, Prompt& prompt, const std::st
                   .string()));
         connect(selection_.choice, &QButtonGroup::idClicked, this, propose);
     }
-    if (mode == "replace") {
+    if (mode == ToolMode::SearchAndReplace) {
         buildSearch(layout, row);
         return;
     }

@@ -23,7 +23,7 @@ namespace qmk::app {
 class ToolsDialog final : public QDialog {
     Q_OBJECT
 public:
-    ToolsDialog(MainPresenter& presenter, Prompt& prompt, const std::string& mode, QWidget* parent);
+    ToolsDialog(MainPresenter& presenter, Prompt& prompt, ToolMode mode, QWidget* parent);
     ~ToolsDialog() override;
 
     const ToolsOutcome& outcome() const { return outcome_; }
@@ -37,11 +37,11 @@ private:
 
     MainPresenter& presenter_;
     Prompt& prompt_;
-    std::string mode_;
+    ToolMode mode_;
     SelectionWidgets selection_;
     QLineEdit* entry_ = nullptr;
     ToolsOutcome outcome_;
-    // Search and replace ("replace" mode).
+    // Search and replace.
     actions::OperationRunPtr work_;
     std::unique_ptr<SearchReplace> search_;
     QLineEdit* find_ = nullptr;

@@ -14,26 +14,33 @@ void showOutcome(Prompt& prompt, const Outcome& outcome) {
 
 namespace {
 
-Outcome run(const ToolsContext& c, const std::string& mode, const ReportRequest& request,
+Outcome run(const ToolsContext& c, ToolMode mode, const ReportRequest& request,
             const std::string& entry) {
-    if (mode == "dat")
+    switch (mode) {
+    case ToolMode::Export:
         return actions::exportSelected(c, request, entry, actions::ExistingTarget::Ask);
-    if (mode == "group")
+    case ToolMode::RenameGroup:
         return actions::renameGroup(c, request, entry);
-    if (mode == "program")
+    case ToolMode::RenameProgram:
         return actions::renameProgram(c, request, entry);
-    if (mode == "delete")
+    case ToolMode::Delete:
         return actions::deleteSelected(c, request);
-    if (mode == "dvc2plain")
+    case ToolMode::DvcToPlainText:
         return actions::convertDvcs(c, request, WalkOperation::DvcToPlainText);
-    if (mode == "dvc2vba")
+    case ToolMode::DvcToSendKeys:
         return actions::convertDvcs(c, request, WalkOperation::DvcToSendKeys);
-    return actions::convertDvcs(c, request, WalkOperation::DvcToSendDragonKeys);
+    case ToolMode::DvcToSendDragonKeys:
+        return actions::convertDvcs(c, request, WalkOperation::DvcToSendDragonKeys);
+    case ToolMode::SearchAndReplace:
+        break;
+    }
+    // Search and replace steps through its matches in a dialog of its own.
+    return Outcome::refused("Search and Replace has no single action", "Search/Replace");
 }
 
 } // namespace
 
-ToolsOutcome runTool(const ToolsContext& c, const std::string& mode, const ReportRequest& request,
+ToolsOutcome runTool(const ToolsContext& c, ToolMode mode, const ReportRequest& request,
                      const std::string& entry) {
     const auto outcome = run(c, mode, request, entry);
     showOutcome(c.prompt, outcome);

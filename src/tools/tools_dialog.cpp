@@ -49,21 +49,25 @@ DuplicateQuestion restorePrompt(Prompt& prompt, std::string target, std::string 
                                 "&Cancel Restore");
 }
 
-ToolsCaptions toolsCaptions(const std::string& mode, const std::filesystem::path& exportFile) {
-    if (mode == "dat")
+ToolsCaptions toolsCaptions(ToolMode mode, const std::filesystem::path& exportFile) {
+    switch (mode) {
+    case ToolMode::Export:
         return {"Export to .dat", "Export", utf8Of(exportFile)};
-    if (mode == "group")
+    case ToolMode::RenameGroup:
         return {"Rename Group", "Rename Group", "Enter new Group here"};
-    if (mode == "program")
+    case ToolMode::RenameProgram:
         return {"Rename Program", "Rename Program", "Enter new Program here"};
-    if (mode == "delete")
+    case ToolMode::Delete:
         return {"Delete", "Delete", ""};
-    if (mode == "dvc2plain")
+    case ToolMode::DvcToPlainText:
         return {"Convert DVC to Plain Text", "Convert", ""};
-    if (mode == "dvc2vba")
+    case ToolMode::DvcToSendKeys:
         return {"Convert DVC to Advanced Scripting w/SendKeys", "Convert", ""};
-    if (mode == "dvc2sdk")
+    case ToolMode::DvcToSendDragonKeys:
         return {"Convert DVC to Advanced Scripting w/SendDragonKeys", "Convert", ""};
+    case ToolMode::SearchAndReplace:
+        break;
+    }
     return {"Search/Replace", "Replace", ""};
 }
 

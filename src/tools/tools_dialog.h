@@ -14,8 +14,18 @@
 
 namespace qmk {
 
-// The tools dialog's modes: "dat", "group", "program", "delete", "dvc2plain", "dvc2vba",
-// "dvc2sdk" ("replace" is search and replace).
+// The tools dialog's modes: the Tools menu's operations on the selected commands.
+enum class ToolMode {
+    Export,
+    RenameGroup,
+    RenameProgram,
+    Delete,
+    DvcToPlainText,
+    DvcToSendKeys,
+    DvcToSendDragonKeys,
+    SearchAndReplace,
+};
+
 struct ToolsCaptions {
     std::string caption, action, entry;
 };
@@ -24,7 +34,7 @@ DuplicateQuestion duplicatePrompt(Prompt& prompt, std::string target, std::strin
 // The same question when a restore meets a command already in `target`, titled "Restore".
 DuplicateQuestion restorePrompt(Prompt& prompt, std::string target, std::string source);
 
-ToolsCaptions toolsCaptions(const std::string& mode, const std::filesystem::path& exportFile);
+ToolsCaptions toolsCaptions(ToolMode mode, const std::filesystem::path& exportFile);
 
 // The export's target as the dialog opens: the export folder (the program's directory until one
 // is remembered), the current Program, ".dat".

@@ -594,7 +594,8 @@ TEST_F(MainWindowTest, AnExternalChangeIsSaidByEveryOperationThatWouldWrite) {
 }
 
 TEST_F(MainWindowTest, TheToolsDialogReachesReplace) {
-    app::ToolsDialog dialog(window_->presenter(), home_.prompt, "replace", window_.get());
+    app::ToolsDialog dialog(window_->presenter(), home_.prompt, ToolMode::SearchAndReplace,
+                            window_.get());
     auto edits = dialog.findChildren<QLineEdit*>();
     ASSERT_GE(edits.size(), 2);
     edits[edits.size() - 2]->setText("quillmark");

@@ -88,7 +88,8 @@ TEST_F(MainPresenterTest, AToolRunOnAFileChangedBehindTheStoreReadsTheFileAgain)
     ASSERT_TRUE(main->start("global commands"));
     const auto before = testing::readBytes(commandFile());
     fs::last_write_time(commandFile(), fs::last_write_time(commandFile()) + std::chrono::hours(1));
-    const auto outcome = runTool(main->operationRun(home_.prompt)->context(), "delete", {}, "");
+    const auto outcome =
+        runTool(main->operationRun(home_.prompt)->context(), ToolMode::Delete, {}, "");
     EXPECT_EQ(home_.prompt.shown.back().text, kChangedBehindUs);
     EXPECT_TRUE(main->afterTools(outcome));
     EXPECT_FALSE(main->saveCycle().externalChange(false)) << "the store holds the file again";

@@ -64,7 +64,7 @@ TEST_F(ToolsTest, CountsCaptionsAndTheProgramRename) {
         toolsCounts(home_.store(), "Global Commands", "Global Commands", kAllGroups);
     EXPECT_EQ(counts[0], "   14");
     EXPECT_EQ(counts[1], "   12");
-    EXPECT_EQ(toolsCaptions("program", {}).entry, "Enter new Program here");
+    EXPECT_EQ(toolsCaptions(ToolMode::RenameProgram, {}).entry, "Enter new Program here");
     // The export proposes the current Program's name, in the export folder once there is one.
     EXPECT_EQ(exportTargetAtOpening(home_.store(), home_.home(), "WINWORD"),
               home_.path("WINWORD.dat"));
@@ -77,10 +77,12 @@ TEST_F(ToolsTest, CountsCaptionsAndTheProgramRename) {
 
     auto c = context();
     c.productionFile = true;
-    EXPECT_FALSE(runTool(c, "program", request(ReportRequest::Choice::All), "word.EXE").done);
+    EXPECT_FALSE(
+        runTool(c, ToolMode::RenameProgram, request(ReportRequest::Choice::All), "word.EXE").done);
     EXPECT_EQ(home_.prompt.shown.back().text,
               "Rename Program not allowed on production file with All or Group");
-    const auto renamed = runTool(c, "program", request(ReportRequest::Choice::Program), "word.EXE");
+    const auto renamed =
+        runTool(c, ToolMode::RenameProgram, request(ReportRequest::Choice::Program), "word.EXE");
     EXPECT_TRUE(renamed.fileChanged);
     EXPECT_EQ(home_.prompt.shown.back().text, "Program Renamed");
     EXPECT_EQ(backups_, 1);
@@ -91,26 +93,26 @@ TEST_F(ToolsTest, CountsCaptionsAndTheProgramRename) {
 TEST_F(ToolsTest, ExportTargetChecksDeleteByGroupAndAChangedFile) {
     auto c = context();
     // The command file itself, named in other letters' case.
-    EXPECT_FALSE(runTool(c, "dat", request(ReportRequest::Choice::All),
+    EXPECT_FALSE(runTool(c, ToolMode::Export, request(ReportRequest::Choice::All),
                          (path_.parent_path() / "MYCMDS.DAT").string())
                      .done);
     EXPECT_EQ(home_.prompt.shown.back().text, "Can't export to self");
     home_.prompt.answers = {Prompt::Answer::Ok, Prompt::Answer::No};
-    const auto exported =
-        runTool(c, "dat", request(ReportRequest::Choice::Program), home_.path("word").string());
+    const auto exported = runTool(c, ToolMode::Export, request(ReportRequest::Choice::Program),
+                                  home_.path("word").string());
     EXPECT_TRUE(exported.done);
     EXPECT_FALSE(exported.fileChanged);
     EXPECT_TRUE(std::filesystem::exists(home_.path("word.dat")));
     EXPECT_EQ(home_.prompt.shown[home_.prompt.shown.size() - 3].text,
               "Appending .dat to your filename");
 
-    const auto deleted = runTool(c, "delete", request(ReportRequest::Choice::Group), "");
+    const auto deleted = runTool(c, ToolMode::Delete, request(ReportRequest::Choice::Group), "");
     EXPECT_TRUE(deleted.fileChanged);
     EXPECT_TRUE(deleted.allGroups);
     EXPECT_EQ(progress_, "Deleting");
 
     changed_ = true;
-    EXPECT_TRUE(runTool(c, "delete", request(ReportRequest::Choice::All), "").done);
+    EXPECT_TRUE(runTool(c, ToolMode::Delete, request(ReportRequest::Choice::All), "").done);
     EXPECT_EQ(progress_, "CBModified");
     EXPECT_EQ(home_.prompt.shown.back().title, path_.string());
 }
@@ -126,7 +128,7 @@ TEST_F(ToolsTest, TheExistingTargetQuestionLeadsToItsOwnMode) {
         const auto target = home_.writeFile("word.dat", before);
         home_.prompt.choices = {choice};
         auto c = context();
-        runTool(c, "dat", request(ReportRequest::Choice::Program), target.string());
+        runTool(c, ToolMode::Export, request(ReportRequest::Choice::Program), target.string());
         EXPECT_TRUE(std::any_of(home_.prompt.shown.begin(), home_.prompt.shown.end(), [](auto& m) {
             return m.text.starts_with("The Export file already exists");
         }));
@@ -143,21 +145,22 @@ TEST_F(ToolsTest, TheExistingTargetQuestionLeadsToItsOwnMode) {
 
 // Every mode of the two dialogs against its caption, action button and default entry or target.
 TEST(DialogCaptions, EveryModeOfTheToolsAndReportsDialogs) {
-    const std::array<std::string, 4> tools[] = {
-        {"dat", "Export to .dat", "Export", "/x/export.dat"},
-        {"group", "Rename Group", "Rename Group", "Enter new Group here"},
-        {"program", "Rename Program", "Rename Program", "Enter new Program here"},
-        {"delete", "Delete", "Delete", ""},
-        {"dvc2plain", "Convert DVC to Plain Text", "Convert", ""},
-        {"dvc2vba", "Convert DVC to Advanced Scripting w/SendKeys", "Convert", ""},
-        {"dvc2sdk", "Convert DVC to Advanced Scripting w/SendDragonKeys", "Convert", ""},
-        {"replace", "Search/Replace", "Replace", ""},
+    const std::tuple<ToolMode, std::string, std::string, std::string> tools[] = {
+        {ToolMode::Export, "Export to .dat", "Export", "/x/export.dat"},
+        {ToolMode::RenameGroup, "Rename Group", "Rename Group", "Enter new Group here"},
+        {ToolMode::RenameProgram, "Rename Program", "Rename Program", "Enter new Program here"},
+        {ToolMode::Delete, "Delete", "Delete", ""},
+        {ToolMode::DvcToPlainText, "Convert DVC to Plain Text", "Convert", ""},
+        {ToolMode::DvcToSendKeys, "Convert DVC to Advanced Scripting w/SendKeys", "Convert", ""},
+        {ToolMode::DvcToSendDragonKeys, "Convert DVC to Advanced Scripting w/SendDragonKeys",
+         "Convert", ""},
+        {ToolMode::SearchAndReplace, "Search/Replace", "Replace", ""},
     };
     for (const auto& [mode, caption, action, entry] : tools) {
         const auto c = toolsCaptions(mode, "/x/export.dat");
         EXPECT_EQ((std::array<std::string, 3>{c.caption, c.action, c.entry}),
                   (std::array<std::string, 3>{caption, action, entry}))
-            << mode;
+            << caption;
     }
 
     using Destination = ReportRequest::Destination;
