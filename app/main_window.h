@@ -126,7 +126,7 @@ private:
     void openFind();
     void openComparison();
     // The reports dialog in one of its modes, then the view built again.
-    void openReports(const std::string& mode);
+    void openReports(ReportMode mode);
     // The tools dialog in one of its modes; a written file then goes through the save cycle.
     void openTools(ToolMode mode);
     void showOptions();

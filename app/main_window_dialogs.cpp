@@ -28,7 +28,7 @@
 
 namespace qmk::app {
 
-void MainWindow::openReports(const std::string& mode) {
+void MainWindow::openReports(ReportMode mode) {
     if (!presenter_->mayLeave())
         return render();
     {

@@ -64,13 +64,14 @@ void MainWindow::buildFileMenu() {
     file->addAction("Print Current Command", this, [this] { printCurrent(); });
     file->addSeparator();
     for (const auto& [caption, mode] :
-         {std::pair{"&Export to dvc...", "dvc"}, std::pair{"&Print COMMAND list...", "txt"},
-          std::pair{"Export to &spreadsheet...", "csv"},
-          std::pair{"Export to pse&udo dvc...", "pseudo"}})
-        file->addAction(caption, this, [this, mode = std::string(mode)] { openReports(mode); });
+         {std::pair{"&Export to dvc...", ReportMode::Dvc},
+          std::pair{"&Print COMMAND list...", ReportMode::CommandList},
+          std::pair{"Export to &spreadsheet...", ReportMode::Spreadsheet},
+          std::pair{"Export to pse&udo dvc...", ReportMode::PseudoDvc}})
+        file->addAction(caption, this, [this, mode = mode] { openReports(mode); });
     // Every letter of the two entries is some other File entry's mnemonic: they share a submenu.
     auto* xml = file->addMenu("XML comma&nds");
-    xml->addAction("Export to &XML...", this, [this] { openReports("xml"); });
+    xml->addAction("Export to &XML...", this, [this] { openReports(ReportMode::Xml); });
     xml->addAction("&Import XML...", this, [this] {
         const auto start = q(openDialogStart(presenter_->store()).string());
         const auto chosen =

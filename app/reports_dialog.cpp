@@ -26,7 +26,7 @@ using Destination = ReportRequest::Destination;
 
 } // namespace
 
-ReportsDialog::ReportsDialog(MainPresenter& presenter, Prompt& prompt, const std::string& mode,
+ReportsDialog::ReportsDialog(MainPresenter& presenter, Prompt& prompt, ReportMode mode,
                              QWidget* parent)
     : QDialog(parent), presenter_(presenter), prompt_(prompt), mode_(mode) {
     const auto captions = reportCaptions(mode);
@@ -58,7 +58,7 @@ ReportsDialog::ReportsDialog(MainPresenter& presenter, Prompt& prompt, const std
     layout->addWidget(toPrinter, row, 0);
     layout->addWidget(printers_, row++, 1, 1, 2);
     layout->addWidget(toClipboard, row++, 0);
-    if (mode == "xml") {
+    if (mode == ReportMode::Xml) {
         // An XML command set is a file Dragon imports; it is neither printed nor copied.
         toPrinter->setEnabled(false);
         toClipboard->setEnabled(false);

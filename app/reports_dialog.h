@@ -13,13 +13,12 @@ class QListWidget;
 
 namespace qmk::app {
 
-// The reports dialog in one of its modes ("txt", "csv", "dvc", "pseudo", and "xml" for the XML
-// command format): which commands, and where the listing goes.
+// The reports dialog in one of its modes (and the XML command format's export): which commands,
+// and where the listing goes.
 class ReportsDialog final : public QDialog {
     Q_OBJECT
 public:
-    ReportsDialog(MainPresenter& presenter, Prompt& prompt, const std::string& mode,
-                  QWidget* parent);
+    ReportsDialog(MainPresenter& presenter, Prompt& prompt, ReportMode mode, QWidget* parent);
 
 private:
     ReportRequest request() const;
@@ -28,7 +27,7 @@ private:
 
     MainPresenter& presenter_;
     Prompt& prompt_;
-    std::string mode_;
+    ReportMode mode_;
     SelectionWidgets selection_;
     QButtonGroup* destination_;
     QLineEdit* file_;

@@ -71,7 +71,7 @@ std::optional<std::string> followedName(const Browser& browser, const SelectionW
 }
 
 ReportRequest selectionRequest(const Browser& browser, const SelectionWidgets& widgets,
-                               const std::string& mode) {
+                               ReportMode mode) {
     ReportRequest r;
     r.mode = mode;
     r.choice = static_cast<Choice>(widgets.choice->checkedId());

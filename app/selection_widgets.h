@@ -34,6 +34,6 @@ std::optional<std::string> followedName(const Browser& browser, const SelectionW
 
 // The request the choice makes, for the window's current Program, Scope and Group.
 ReportRequest selectionRequest(const Browser& browser, const SelectionWidgets& widgets,
-                               const std::string& mode);
+                               ReportMode mode);
 
 } // namespace qmk::app

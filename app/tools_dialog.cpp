@@ -166,7 +166,7 @@ void ToolsDialog::showFound(SearchReplace::Step step) {
 ToolsDialog::~ToolsDialog() = default;
 
 ReportRequest ToolsDialog::request() const {
-    return selectionRequest(presenter_.browser(), selection_, "dat");
+    return selectionRequest(presenter_.browser(), selection_, ReportMode::Export);
 }
 
 void ToolsDialog::act() {

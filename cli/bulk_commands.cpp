@@ -201,7 +201,8 @@ public:
     int report() {
         if (!selected())
             return kFailed;
-        request_.mode = o_.mode;
+        // The option's choices are the modes' names.
+        request_.mode = reportModeNamed(o_.mode).value_or(ReportMode::CommandList);
         request_.destination = ReportRequest::Destination::File;
         request_.file = pathFromUtf8(o_.out);
         const auto outcome = actions::writeReport(context(), request_);

@@ -97,16 +97,45 @@ std::vector<std::string> linesOf(const std::string& text) {
 
 } // namespace
 
-ReportCaptions reportCaptions(const std::string& mode) {
+namespace {
+
+constexpr std::pair<ReportMode, const char*> kModeNames[] = {
+    {ReportMode::CommandList, "txt"}, {ReportMode::Spreadsheet, "csv"},
+    {ReportMode::Dvc, "dvc"},         {ReportMode::PseudoDvc, "pseudo"},
+    {ReportMode::Xml, "xml"},         {ReportMode::Export, "dat"},
+};
+
+} // namespace
+
+std::string reportExtension(ReportMode mode) {
+    for (const auto& [each, name] : kModeNames)
+        if (each == mode)
+            return name;
+    return "txt";
+}
+
+std::optional<ReportMode> reportModeNamed(std::string_view name) {
+    for (const auto& [mode, each] : kModeNames)
+        if (each == name)
+            return mode;
+    return std::nullopt;
+}
+
+ReportCaptions reportCaptions(ReportMode mode) {
     using Destination = ReportRequest::Destination;
-    if (mode == "txt")
+    switch (mode) {
+    case ReportMode::CommandList:
         return {"Print COMMAND list", "Print", Destination::Printer};
-    if (mode == "csv")
+    case ReportMode::Spreadsheet:
         return {"Export (spreadsheet)", "Export", Destination::File};
-    if (mode == "dvc")
+    case ReportMode::Dvc:
         return {"Export (dvc)", "Export", Destination::File};
-    if (mode == "xml")
+    case ReportMode::Xml:
         return {"Export to XML", "Export", Destination::File};
+    case ReportMode::PseudoDvc:
+    case ReportMode::Export:
+        break;
+    }
     return {"Export to pseudo dvc", "Export", Destination::File};
 }
 
@@ -124,17 +153,17 @@ std::filesystem::path defaultReportFile(Database& store, const ProgramDir& home,
     using Choice = ReportRequest::Choice;
     switch (r.choice) {
     case Choice::All:
-        return folder / pathFromUtf8("global." + r.mode);
+        return folder / pathFromUtf8("global." + reportExtension(r.mode));
     case Choice::Program:
-        return folder / pathFromUtf8(r.program + "." + r.mode);
+        return folder / pathFromUtf8(r.program + "." + reportExtension(r.mode));
     case Choice::Group:
-        return folder / pathFromUtf8(r.group + "." + r.mode);
+        return folder / pathFromUtf8(r.group + "." + reportExtension(r.mode));
     case Choice::Scope:
-        return folder / pathFromUtf8(r.scope + "." + r.mode);
+        return folder / pathFromUtf8(r.scope + "." + reportExtension(r.mode));
     case Choice::Picked:
         break;
     }
-    return folder / pathFromUtf8("selected." + r.mode);
+    return folder / pathFromUtf8("selected." + reportExtension(r.mode));
 }
 
 std::filesystem::path proposedReportFile(Database& store, const ProgramDir& home,
@@ -145,7 +174,7 @@ std::filesystem::path proposedReportFile(Database& store, const ProgramDir& home
     auto name = *followed;
     for (auto& c : name)
         c = c == '<' ? '[' : c == '>' ? ']' : c;
-    return home.file(name + "." + r.mode);
+    return home.file(name + "." + reportExtension(r.mode));
 }
 
 std::string reportNameList(Database& store, const Selection& rows) {
@@ -207,18 +236,18 @@ Outcome runReport(Database& store, const ReportRequest& r, const ReportOutlets& 
             return Outcome::cancelled();
     }
     std::string text;
-    if (r.mode == "txt") {
+    if (r.mode == ReportMode::CommandList) {
         text = reportNameList(store, rows);
-    } else if (r.mode == "csv") {
+    } else if (r.mode == ReportMode::Spreadsheet) {
         text = reportSpreadsheet(store, rows);
     } else {
-        const auto listed = r.mode == "dvc" ? narrow(store, rows, outlets, true) : rows;
+        const auto listed = r.mode == ReportMode::Dvc ? narrow(store, rows, outlets, true) : rows;
         if (listed.empty())
             return Outcome::refused("There are no DVC commands in this Scope or View", "Sorry");
         text = pseudoDvcText(store, listed);
     }
     // The text goes out in the command file's code page.
-    if (r.mode == "txt" || r.mode == "csv")
+    if (r.mode == ReportMode::CommandList || r.mode == ReportMode::Spreadsheet)
         if (auto encoded = codepage::fromUtf8(text); encoded.ok)
             text = std::move(encoded.bytes);
     switch (r.destination) {

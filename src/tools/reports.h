@@ -11,15 +11,24 @@
 #include <functional>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace qmk {
 
-// The reports dialog's job: "txt" name list, "csv" spreadsheet, "dvc" and "pseudo" listings.
+// What a report writes: the reports dialog's modes (the name list, the spreadsheet, the DVC and
+// pseudo-DVC listings, the XML command set) and the export of commands.
+enum class ReportMode { CommandList, Spreadsheet, Dvc, PseudoDvc, Xml, Export };
+// The mode's file extension, which is also its name on qmk10's command line: "txt", "csv",
+// "dvc", "pseudo", "xml", "dat".
+std::string reportExtension(ReportMode mode);
+std::optional<ReportMode> reportModeNamed(std::string_view name);
+
+// The reports dialog's job.
 struct ReportRequest {
     enum class Choice { All, Program, Group, Scope, Picked };
     enum class Destination { File, Printer, Clipboard };
-    std::string mode = "txt";
+    ReportMode mode = ReportMode::CommandList;
     Choice choice = Choice::All;
     Destination destination = Destination::File;
     std::filesystem::path file;
@@ -35,7 +44,7 @@ struct ReportCaptions {
     std::string caption, action;
     ReportRequest::Destination destination;
 };
-ReportCaptions reportCaptions(const std::string& mode);
+ReportCaptions reportCaptions(ReportMode mode);
 
 // A file was written in `folder`: the next dialog proposes it. A folder that failed is never
 // remembered, so the last one that worked is proposed.

@@ -74,7 +74,7 @@ ToolsCaptions toolsCaptions(ToolMode mode, const std::filesystem::path& exportFi
 std::filesystem::path exportTargetAtOpening(Database& store, const ProgramDir& home,
                                             const std::string& program) {
     ReportRequest request;
-    request.mode = "dat";
+    request.mode = ReportMode::Export;
     request.choice = ReportRequest::Choice::Program;
     request.program = program;
     return defaultReportFile(store, home, request);

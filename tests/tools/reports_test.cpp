@@ -31,7 +31,7 @@ protected:
         outlets_.print = [this](const std::vector<std::string>& lines) { printed_ = lines; };
         outlets_.toClipboard = [this](const std::string& text) { clipboard_ = text; };
     }
-    ReportRequest request(const std::string& mode, ReportRequest::Choice choice) {
+    ReportRequest request(ReportMode mode, ReportRequest::Choice choice) {
         ReportRequest r;
         r.mode = mode;
         r.choice = choice;
@@ -51,9 +51,9 @@ protected:
 } // namespace
 
 TEST_F(ReportsTest, NameListSpreadsheetAndTheirDestinations) {
-    auto all = request("txt", ReportRequest::Choice::All);
+    auto all = request(ReportMode::CommandList, ReportRequest::Choice::All);
     EXPECT_EQ(all.file, home_.path("global.txt"));
-    EXPECT_EQ(reportCaptions("txt").caption, "Print COMMAND list");
+    EXPECT_EQ(reportCaptions(ReportMode::CommandList).caption, "Print COMMAND list");
     ASSERT_TRUE(runReport(home_.store(), all, outlets_, home_.prompt).done());
     EXPECT_EQ(home_.readFile("global.txt"),
               "\r\nGlobal Commands Global Commands\r\nrecorded\r\nsay \"hi\"\r\n"
@@ -61,7 +61,7 @@ TEST_F(ReportsTest, NameListSpreadsheetAndTheirDestinations) {
 
     const auto out = home_.path("out");
     std::filesystem::create_directories(out);
-    auto csv = request("csv", ReportRequest::Choice::Group);
+    auto csv = request(ReportMode::Spreadsheet, ReportRequest::Choice::Group);
     csv.group = "Talk";
     csv.file = out / "Talk.csv";
     ASSERT_TRUE(runReport(home_.store(), csv, outlets_, home_.prompt).done());
@@ -69,14 +69,14 @@ TEST_F(ReportsTest, NameListSpreadsheetAndTheirDestinations) {
               "\"Global Commands\",\"Global Commands\",\"K\",\"say \"\"hi\"\"\",\"say \"\"hi\"\"\","
               "\"Talk\",\"a \"\"quoted\"\" one\"\r\n");
     EXPECT_EQ(Parameters(home_.store()).get(Parameters::Text::exportPath), out.string());
-    EXPECT_EQ(
-        defaultReportFile(home_.store(), home_.home(), request("csv", ReportRequest::Choice::All)),
-        out / "global.csv");
+    EXPECT_EQ(defaultReportFile(home_.store(), home_.home(),
+                                request(ReportMode::Spreadsheet, ReportRequest::Choice::All)),
+              out / "global.csv");
 
     // A file that cannot be written leaves the last folder that worked proposed.
     const auto blocked = home_.path("blocked");
     std::filesystem::create_directories(blocked / "global.csv"); // a folder where the file goes
-    auto failed = request("csv", ReportRequest::Choice::All);
+    auto failed = request(ReportMode::Spreadsheet, ReportRequest::Choice::All);
     failed.file = blocked / "global.csv";
     EXPECT_EQ(runReport(home_.store(), failed, outlets_, home_.prompt).code,
               Outcome::Code::Refused);
@@ -105,7 +105,7 @@ TEST_F(ReportsTest, EachChoiceNamesItsFileAndChoosesItsRows) {
         {Choice::Scope, "Application-specific.txt", "\r\nWINWORD Application-specific\r\nbold\r\n"},
     };
     for (const auto& [choice, name, text] : choices) {
-        auto r = request("txt", choice);
+        auto r = request(ReportMode::CommandList, choice);
         r.program = "WINWORD";
         r.scope = "Application-specific";
         r.group = "Word";
@@ -114,15 +114,15 @@ TEST_F(ReportsTest, EachChoiceNamesItsFileAndChoosesItsRows) {
         ASSERT_TRUE(runReport(home_.store(), r, outlets_, home_.prompt).done()) << name;
         EXPECT_EQ(home_.readFile(name), text);
     }
-    auto picked = request("csv", Choice::Picked);
+    auto picked = request(ReportMode::Spreadsheet, Choice::Picked);
     EXPECT_EQ(defaultReportFile(home_.store(), home_.home(), picked), home_.path("selected.csv"));
     EXPECT_EQ(proposedReportFile(home_.store(), home_.home(), picked, "open <apps> now"),
               home_.path("open [apps] now.csv"));
-    EXPECT_EQ(proposedReportFile(home_.store(), home_.home(), request("csv", Choice::All),
-                                 "open <apps> now"),
+    EXPECT_EQ(proposedReportFile(home_.store(), home_.home(),
+                                 request(ReportMode::Spreadsheet, Choice::All), "open <apps> now"),
               home_.path("global.csv"));
 
-    auto printed = request("txt", Choice::All);
+    auto printed = request(ReportMode::CommandList, Choice::All);
     printed.destination = ReportRequest::Destination::Printer;
     outlets_.print = nullptr;
     EXPECT_EQ(runReport(home_.store(), printed, outlets_, home_.prompt).message,
@@ -134,7 +134,7 @@ TEST_F(ReportsTest, EachChoiceNamesItsFileAndChoosesItsRows) {
 }
 
 TEST_F(ReportsTest, RefusalsForNothingPickedNothingShownAndNoDvcCommands) {
-    auto picked = request("txt", ReportRequest::Choice::Picked);
+    auto picked = request(ReportMode::CommandList, ReportRequest::Choice::Picked);
     const auto refusal = [&](const ReportRequest& r) {
         const auto outcome = runReport(home_.store(), r, outlets_, home_.prompt);
         EXPECT_EQ(outcome.code, Outcome::Code::Refused);
@@ -142,13 +142,13 @@ TEST_F(ReportsTest, RefusalsForNothingPickedNothingShownAndNoDvcCommands) {
     };
     EXPECT_EQ(refusal(picked).message, "Nothing is selected to print/export");
     view_ = "A";
-    EXPECT_EQ(refusal(request("txt", ReportRequest::Choice::All)).title,
+    EXPECT_EQ(refusal(request(ReportMode::CommandList, ReportRequest::Choice::All)).title,
               "Change Program, Scope, or Type of Export");
     view_ = "KSATPRXL";
     picked.picked = {"recorded"};
-    picked.mode = "dvc";
+    picked.mode = ReportMode::Dvc;
     EXPECT_EQ(refusal(picked).message, "There are no DVC commands in this Scope or View");
-    auto missing = request("pseudo", ReportRequest::Choice::All);
+    auto missing = request(ReportMode::PseudoDvc, ReportRequest::Choice::All);
     missing.file = home_.path("nowhere/global.pseudo");
     EXPECT_EQ(refusal(missing).message, "Folder does not exist");
 }
@@ -164,7 +164,7 @@ TEST(Reports, EveryModeOverEveryType) {
     outlets.shown = [](const UserRow&) { return true; };
     const auto report = [&](const std::string& mode) {
         ReportRequest r;
-        r.mode = mode;
+        r.mode = reportModeNamed(mode).value();
         r.program = r.scope = "Global Commands";
         r.group = kAllGroups;
         r.file = home.path("every." + mode);

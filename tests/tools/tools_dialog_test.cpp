@@ -169,9 +169,12 @@ TEST(DialogCaptions, EveryModeOfTheToolsAndReportsDialogs) {
         {"csv", "Export (spreadsheet)", "Export", Destination::File},
         {"dvc", "Export (dvc)", "Export", Destination::File},
         {"pseudo", "Export to pseudo dvc", "Export", Destination::File},
+        {"xml", "Export to XML", "Export", Destination::File},
     };
     for (const auto& [mode, caption, action, destination] : reports) {
-        const auto c = reportCaptions(mode);
+        ASSERT_TRUE(reportModeNamed(mode)) << mode;
+        EXPECT_EQ(reportExtension(*reportModeNamed(mode)), mode);
+        const auto c = reportCaptions(*reportModeNamed(mode));
         EXPECT_EQ(c.caption, caption) << mode;
         EXPECT_EQ(c.action, action) << mode;
         EXPECT_EQ(c.destination, destination) << mode;
