@@ -337,8 +337,10 @@ void MainWindow::setProgress(const std::string& text) {
 void MainWindow::setCount(const std::string& text) {
     count_->setText(q(text));
 }
-void MainWindow::repaint() {
-    QApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+void MainWindow::showNow() {
+    // Painted here and now: no event is handled meanwhile, so nothing runs inside the work.
+    progress_->repaint();
+    count_->repaint();
 }
 
 void MainWindow::openCommandFile(const QString& path) {

@@ -65,7 +65,7 @@ public:
     // StatusSink
     void setProgress(const std::string& text) override;
     void setCount(const std::string& text) override;
-    void repaint() override;
+    void showNow() override;
 
     Browser& browser() { return presenter_->browser(); }
     Finder& finder() { return presenter_->finder(); }

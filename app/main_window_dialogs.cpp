@@ -123,7 +123,7 @@ void MainWindow::showGraphic() {
     if (!item.row)
         return;
     setProgress("Processing Formatted Command");
-    repaint();
+    showNow();
     if (const auto rtf = formattedBody(presenter_->commandFile(), item.row->offsetbody)) {
         readRtf(*rtf, *formatted_->document());
         body_->hide();

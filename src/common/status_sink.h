@@ -10,8 +10,9 @@ public:
     virtual ~StatusSink() = default;
     virtual void setProgress(const std::string& text) = 0;
     virtual void setCount(const std::string& text) = 0;
-    // Lets the window repaint during long work; headless sinks ignore it.
-    virtual void repaint() {}
+    // Shows the labels at once, during long work on the window's thread, without handling any
+    // other event meanwhile; headless sinks ignore it.
+    virtual void showNow() {}
 };
 
 class NullStatus final : public StatusSink {

@@ -124,7 +124,7 @@ ParseResult Parser::parseImage(std::string_view image, const std::filesystem::pa
 
     ctx_.trace.mark("b4 processing");
     ctx_.status.setProgress("Processing " + utf8Of(file.filename()));
-    ctx_.status.repaint();
+    ctx_.status.showNow();
 
     ParseResult result;
     try {

@@ -365,7 +365,7 @@ bool Editor::save() {
     }
     const auto target = gate_.target();
     p_.status.setProgress("Operation in Progress");
-    p_.status.repaint();
+    p_.status.showNow();
     const auto outcome = write(target, typed);
     if (refused(outcome)) {
         p_.status.setProgress("");
@@ -448,7 +448,7 @@ void Editor::remove() {
     auto& session = work->context();
     session.progress = [this](const std::string& text) {
         p_.status.setProgress(text);
-        p_.status.repaint();
+        p_.status.showNow();
     };
     if (refused(actions::deleteItem(session, *row)))
         return;

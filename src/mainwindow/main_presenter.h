@@ -170,7 +170,7 @@ private:
             window.setProgress(text);
         }
         void setCount(const std::string& text) override { window.setCount(text); }
-        void repaint() override { window.repaint(); }
+        void showNow() override { window.showNow(); }
         StatusSink& window;
         std::string progress;
     };
