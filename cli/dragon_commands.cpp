@@ -107,9 +107,10 @@ int merge(CommandRun& session, const std::string& source, std::ostream& out) {
                                                          session.nat()->speakerLanguageId.c_str())))
                                           .value_or(0)
                                     : session.parser().properties().languageCode;
+    PollingLoop waits; // nothing but the tool to wait for in a command-line run
     const auto outcome =
         mergeThroughTool(findDragonWindow(session.windows(), session.engine()).mergeTool, target,
-                         pathFromUtf8(source), code, session.trace());
+                         pathFromUtf8(source), code, session.trace(), waits);
     if (!outcome.merged) {
         session.prompt().message(outcome.message, outcome.title);
         if (outcome.sourceMissing)

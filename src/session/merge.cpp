@@ -9,7 +9,6 @@
 
 #include <ctime>
 #include <fstream>
-#include <thread>
 
 namespace qmk {
 
@@ -56,7 +55,7 @@ std::optional<std::uint8_t> languageOfLcid(std::uint32_t lcid) {
 MergeOutcome mergeThroughTool(const std::filesystem::path& tool,
                               const std::filesystem::path& target,
                               const std::filesystem::path& source, std::uint8_t languageCode,
-                              Trace& trace, const MergeWait& wait) {
+                              Trace& trace, MessageLoop& loop, const MergeWait& wait) {
     const auto failed = [&] {
         return MergeOutcome{false, "Unable to update above file", utf8Of(target)};
     };
@@ -82,7 +81,7 @@ MergeOutcome mergeThroughTool(const std::filesystem::path& tool,
                "\r\n" + utf8Of(tool) + " \"" + utf8Of(target) + "\" \"" + utf8Of(source) + "\"");
     // The tool's write must fall in another second than the time noted, or it could not be seen.
     while (hhnnss(now()) == noted) {
-        std::this_thread::sleep_for(std::chrono::milliseconds(100));
+        loop.wait(std::chrono::milliseconds(100));
         trace.mark("waiting for time change");
     }
     auto process = HiddenProcess::run({utf8Of(tool), utf8Of(target), utf8Of(source)});
@@ -90,7 +89,7 @@ MergeOutcome mergeThroughTool(const std::filesystem::path& tool,
         return failed();
     bool changed = false;
     for (int counter = 0;;) {
-        std::this_thread::sleep_for(wait.interval);
+        loop.wait(wait.interval);
         // Ended is read first: a tool that ended without touching the target will not touch it.
         const bool ended = !process->running();
         changed = modificationTime(target).value_or(FileTime{}) != before;
@@ -104,7 +103,7 @@ MergeOutcome mergeThroughTool(const std::filesystem::path& tool,
         return failed();
     trace.mark("after fast save", hhnnss(modificationTime(target).value_or(FileTime{})),
                hhnnss(now()));
-    std::this_thread::sleep_for(std::chrono::milliseconds(200));
+    loop.wait(std::chrono::milliseconds(200));
     return {true, "Update processed, User ready", {}};
 }
 

@@ -2,6 +2,7 @@
 
 #include "common/system_message.h"
 #include "common/trace.h"
+#include "platform/message_loop.h"
 
 #include <chrono>
 #include <cstdint>
@@ -35,6 +36,6 @@ struct MergeOutcome : SystemMessage {
 MergeOutcome mergeThroughTool(const std::filesystem::path& tool,
                               const std::filesystem::path& target,
                               const std::filesystem::path& source, std::uint8_t languageCode,
-                              Trace& trace, const MergeWait& wait = {});
+                              Trace& trace, MessageLoop& loop, const MergeWait& wait = {});
 
 } // namespace qmk

@@ -211,7 +211,7 @@ bool SaveCycle::merge(const std::filesystem::path& file) {
     const auto code = languageOfLcid(p_.engine.speakerLanguage()).value_or(0);
     mergeDone_ = true;
     const auto outcome =
-        mergeThroughTool(p_.mergeTool, commandFile_, file, code, p_.trace, times_.merge);
+        mergeThroughTool(p_.mergeTool, commandFile_, file, code, p_.trace, p_.loop, times_.merge);
     if (!outcome.merged) {
         p_.prompt.notify(Prompt::Kind::Error, outcome.message, outcome.title);
         mergeDone_ = false;

@@ -174,8 +174,9 @@ TEST(Merge, LanguageCodesAndTheWaitForTheClocksSecond) {
         std::this_thread::sleep_for(std::chrono::milliseconds(10));
     const auto file = home.writeFile("mycmds.dat", target.build());
     const auto noted = modificationTime(file).value_or(FileTime{});
+    PollingLoop waits;
     ASSERT_TRUE(mergeThroughTool(MERGEMYCMDS, file, home.writeFile("new.dat", source.build()), 9,
-                                 home.trace(), {})
+                                 home.trace(), waits, {})
                     .merged);
     EXPECT_NE(modificationTime(file)->nanoseconds / 1000000000, noted.nanoseconds / 1000000000);
 }
