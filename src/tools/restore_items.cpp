@@ -46,7 +46,7 @@ RestoreOutcome restoreItems(UpdateEngine& current, const std::filesystem::path& 
     try {
         keepBackup(context.files, context.home, context.commandFile, original);
     } catch (const FileError& error) {
-        return {EditResult::refused(error.what(), "The command file was not changed")};
+        return {EditResult::notWritten(error)};
     }
 
     // LISTs first, while the store still describes the file.

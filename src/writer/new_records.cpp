@@ -148,15 +148,6 @@ std::string commandRecord(const NewCommand& c, const EncodedCommand& text,
     return out;
 }
 
-EditResult commit(UpdateEngine& engine, const std::string& marker) {
-    try {
-        engine.commitRewrite(marker);
-    } catch (const FileError& error) {
-        return EditResult::refused(error.what(), "The command file was not changed");
-    }
-    return EditResult::done();
-}
-
 std::string fileName(const UpdateEngine& engine) {
     return utf8Of(engine.context().commandFile.filename());
 }
@@ -183,7 +174,7 @@ std::optional<EditResult> loadWithListsSection(UpdateEngine& engine, std::uint32
                                    utf8Of(engine.context().commandFile));
     listsAt = static_cast<std::uint32_t>(engine.storedOffsetLists());
     if (listsAt < layout::kFirstRecordPosition || listsAt + 3 > engine.image().size())
-        return EditResult::refused("The command file no longer matches the store: reload it first");
+        return EditResult::stale();
     return std::nullopt;
 }
 
@@ -214,14 +205,14 @@ EditResult addCommandRecord(UpdateEngine& engine, const NewCommand& command) {
     try {
         engine.context().files.writeScratch(engine.context().home.file(files::kNewCommand), record);
     } catch (const FileError& error) {
-        return EditResult::refused(error.what(), "The command file was not changed");
+        return EditResult::notWritten(error);
     }
     engine.prepareRewrite(listsAt - 1);
     engine.output() += record;
     engine.copyTail(listsAt);
     engine.writeLongAt(layout::kCommandCountPosition,
                        engine.readLongAt(layout::kCommandCountPosition) + 1);
-    auto result = commit(engine, "update new command file");
+    auto result = engine.commit("update new command file");
     if (!result.ok)
         return result;
 
@@ -257,13 +248,13 @@ EditResult addListRecord(UpdateEngine& engine, const std::string& name, const st
             end = readListRecord(list).end;
         }
     } catch (const FileDamage&) {
-        return EditResult::refused("The command file no longer matches the store: reload it first");
+        return EditResult::stale();
     }
     engine.prepareRewrite(end - 1);
     engine.output() += listRecordBytes(listName.bytes, lines);
     engine.copyTail(end);
     engine.writeLongAt(listsAt, engine.readLongAt(listsAt) + 1);
-    auto result = commit(engine, "update new list");
+    auto result = engine.commit("update new list");
     if (!result.ok)
         return result;
 

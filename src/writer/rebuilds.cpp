@@ -106,14 +106,7 @@ public:
         return refusal;
     }
 
-    EditResult commit(const std::string& marker) {
-        try {
-            engine_.commitRewrite(marker);
-        } catch (const FileError& error) {
-            return EditResult::refused(error.what(), "The command file was not changed");
-        }
-        return EditResult::done();
-    }
+    EditResult commit(const std::string& marker) { return engine_.commit(marker); }
 
 private:
     std::optional<EditResult> guarded(const std::function<void()>& walk) {
@@ -190,17 +183,14 @@ EditResult deleteList(UpdateEngine& engine, const UserRow& list) {
             throw FileDamage::overrun(record.offset);
         end = record.end;
     } catch (const FileDamage&) {
-        return EditResult::refused("The command file no longer matches the store: reload it first");
+        return EditResult::stale();
     }
     const auto listsAt = static_cast<std::uint32_t>(engine.storedOffsetLists());
     engine.prepareRewrite(static_cast<std::uint32_t>(list.offset) - 1);
     engine.copyTail(end); // the tail from the LIST's end: nothing after it is lost
     engine.writeLongAt(listsAt, engine.readLongAt(listsAt) - 1);
-    try {
-        engine.commitRewrite("command delete list ");
-    } catch (const FileError& error) {
-        return EditResult::refused(error.what(), "The command file was not changed");
-    }
+    if (auto result = engine.commit("command delete list "); !result.ok)
+        return result;
     UserTable(engine.context().store).remove(list.id);
     engine.shiftStore(static_cast<std::uint32_t>(list.offset),
                       static_cast<std::int64_t>(list.offset) - end);
@@ -359,7 +349,7 @@ EditResult convertLanguage(UpdateEngine& engine, std::uint8_t code) {
         writeTarget(engine.context().files, WriteTarget::edited(engine.context().commandFile),
                     bytes, &before, engine.context().lockWait);
     } catch (const FileError& error) {
-        return EditResult::refused(error.what(), "The command file was not changed");
+        return EditResult::notWritten(error);
     }
     return EditResult::done();
 }

@@ -24,12 +24,7 @@ EditResult notReadable(const UpdateEngine& engine) {
 }
 
 EditResult changedOutside(const UpdateEngine& engine) {
-    return EditResult::refused("The command file no longer matches the store: reload it first",
-                               utf8Of(engine.context().commandFile));
-}
-
-EditResult failed(const FileError& error) {
-    return EditResult::refused(error.what(), "The command file was not changed");
+    return EditResult::stale(utf8Of(engine.context().commandFile));
 }
 
 // The record that `row` stands for, checked against the file: its name must be where the store
@@ -77,13 +72,10 @@ std::vector<std::string> listItems(std::string text) {
 
 EditResult commitAndShift(UpdateEngine& engine, const std::string& marker, std::uint32_t from,
                           std::int64_t delta) {
-    try {
-        engine.commitRewrite(marker);
-    } catch (const FileError& error) {
-        return failed(error);
-    }
-    engine.shiftStore(from, delta);
-    return EditResult::done();
+    auto result = engine.commit(marker);
+    if (result.ok)
+        engine.shiftStore(from, delta);
+    return result;
 }
 
 // The bytes of a record that a new body replaces: positions [start, end) of the file.
@@ -179,13 +171,10 @@ EditResult replaceBodies(UpdateEngine& engine, const std::vector<NewBody>& bodie
     }
     if (copied - 1 < image.size())
         out.append(image, copied - 1);
-    try {
-        engine.commitRewrite("Update1Body");
-    } catch (const FileError& error) {
-        return failed(error);
-    }
-    engine.shiftStore(shifts);
-    return EditResult::done();
+    auto result = engine.commit("Update1Body");
+    if (result.ok)
+        engine.shiftStore(shifts);
+    return result;
 }
 
 EditResult changeType(UpdateEngine& engine, const UserRow& row, Conversion conversion) {

@@ -94,6 +94,15 @@ void UpdateEngine::writeLongAt(std::uint32_t position, std::uint32_t value) {
     out_.replace(position - 1, 4, bytes);
 }
 
+EditResult UpdateEngine::commit(const std::string& marker) {
+    try {
+        commitRewrite(marker);
+    } catch (const FileError& error) {
+        return EditResult::notWritten(error);
+    }
+    return EditResult::done();
+}
+
 void UpdateEngine::commitRewrite(const std::string& marker) {
     std::string whyNot;
     const auto lock = CommandFileLock::acquire(ctx_.commandFile, ctx_.lockWait, &whyNot);

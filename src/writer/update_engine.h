@@ -41,6 +41,15 @@ struct EditResult : SystemMessage {
     static EditResult refused(std::string message, std::string title = "Quillmark10") {
         return {{std::move(message), std::move(title)}, false};
     }
+    // A write that failed and left the file as it was, saying why.
+    static EditResult notWritten(const FileError& error) {
+        return refused(error.what(), "The command file was not changed");
+    }
+    // The file is no longer the one the store describes.
+    static EditResult stale(std::string title = "Quillmark10") {
+        return refused("The command file no longer matches the store: reload it first",
+                       std::move(title));
+    }
 };
 
 struct EngineContext {
@@ -83,6 +92,8 @@ public:
     // writing, or wrote since load(), is left as it is. Throws FileError; the command file is
     // then unchanged.
     void commitRewrite(const std::string& marker);
+    // The same, its failure as the result.
+    EditResult commit(const std::string& marker);
 
     // Moves every stored position after `from` (or at it, when `inclusive`) by `delta`, in one
     // transaction of single UPDATE statements. LIST copies are not records of the file; LIST rows

@@ -134,10 +134,7 @@ private:
         return offsets;
     }
 
-    EditResult damaged() const {
-        return EditResult::refused("The command file no longer matches the store: reload it first",
-                                   utf8Of(engine_.context().commandFile));
-    }
+    EditResult damaged() const { return EditResult::stale(utf8Of(engine_.context().commandFile)); }
 
     // Why a command cannot go into the XML, or nothing when it can.
     static const char* whyLeftOut(const CommandRecord& r, std::string_view type) {
