@@ -3,6 +3,7 @@
 #include "common/text.h"
 #include "mainwindow/tools_runner.h"
 #include "store/parameters.h"
+#include "store/places.h"
 #include "test_home.h"
 #include "tools/tools_dialog.h"
 
@@ -58,6 +59,26 @@ protected:
 };
 
 } // namespace
+
+// Each DVC mode of the Tools menu runs its own conversion on the commands chosen.
+TEST_F(ToolsTest, EachDvcModeMakesItsOwnKindOfCommand) {
+    const std::pair<ToolMode, const char*> modes[] = {
+        {ToolMode::DvcToPlainText, "{Ctrl+b}"},
+        {ToolMode::DvcToSendKeys, "SendKeys"},
+        {ToolMode::DvcToSendDragonKeys, "SendDragonKeys"}};
+    const auto original = home_.readFile("mycmds.dat");
+    for (const auto& [mode, made] : modes) {
+        home_.writeFile("mycmds.dat", original);
+        ASSERT_TRUE(home_.parse(path_, true).ok());
+        ASSERT_TRUE(runTool(context(), mode, request(ReportRequest::Choice::Program), "").done);
+        ASSERT_TRUE(home_.parse(path_, true).ok()); // as the save cycle reads the file again
+        const auto bold = places::findRow(home_.store(), "WINWORD", "Application-specific", "bold");
+        ASSERT_TRUE(bold);
+        // A key string that holds braces cannot be plain text: it stays as it was.
+        EXPECT_EQ(bold->type, mode == ToolMode::DvcToPlainText ? "K" : "A") << made;
+        EXPECT_TRUE(bold->script.find(made) != std::string::npos) << bold->script;
+    }
+}
 
 TEST_F(ToolsTest, CountsCaptionsAndTheProgramRename) {
     const auto counts =

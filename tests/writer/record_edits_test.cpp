@@ -64,6 +64,16 @@ TEST_F(WriterTest, WidthsAndCountsAtTheirLimitsAreWritten) {
     }
     expectStoreMatchesFile();
     EXPECT_EQ(row(name).group, group);
+    // "User-defined" is how the window shows no Group: the file holds none.
+    ASSERT_TRUE(updateDetails(*engine_, row(name), name, description, "User-defined").ok);
+    {
+        const auto image = fileBytes();
+        ImageReader in(image, static_cast<std::uint32_t>(row(name).offset));
+        in.string();
+        in.u32();
+        in.string();
+        EXPECT_EQ(in.string(), "");
+    }
 
     ASSERT_TRUE(replaceBody(*engine_, row("many"), body + "item301").ok);
     const auto image = fileBytes();
