@@ -8,19 +8,42 @@
 #include "window_arguments.h"
 
 #include <QApplication>
+#include <QStringList>
 #include <cstdio>
 
+#ifdef _WIN32
+#include <windows.h>
+#endif
+
+namespace {
+
+// The help, the version and argument mistakes are printed before any window exists, so they
+// need no display. A Windows window program has no console of its own: it writes into the one
+// it was started from, unless its output already goes to a file or a pipe.
+int printAndEnd(const qmk::app::WindowArguments& arguments) {
+    const bool refused = arguments.action == qmk::app::WindowArguments::Action::Refuse;
+#ifdef _WIN32
+    const auto handle = GetStdHandle(refused ? STD_ERROR_HANDLE : STD_OUTPUT_HANDLE);
+    if ((handle == nullptr || GetFileType(handle) == FILE_TYPE_UNKNOWN) &&
+        AttachConsole(ATTACH_PARENT_PROCESS) != 0)
+        (void)std::freopen("CONOUT$", "w", refused ? stderr : stdout);
+#endif
+    std::fputs(arguments.text.toLocal8Bit().constData(), refused ? stderr : stdout);
+    return refused ? 2 : 0;
+}
+
+} // namespace
+
 int main(int argc, char** argv) {
+    QStringList given;
+    for (int i = 0; i < argc; ++i)
+        given << QString::fromLocal8Bit(argv[i]);
+    const auto arguments = qmk::app::parseWindowArguments(given);
+    if (arguments.action != qmk::app::WindowArguments::Action::Run)
+        return printAndEnd(arguments);
     QApplication application(argc, argv);
     QApplication::setApplicationName("Quillmark10");
     QApplication::setApplicationVersion(qmk::kVersion);
-    const auto arguments = qmk::app::parseWindowArguments(QApplication::arguments());
-    using Action = qmk::app::WindowArguments::Action;
-    if (arguments.action != Action::Run) {
-        const bool refused = arguments.action == Action::Refuse;
-        std::fputs(arguments.text.toLocal8Bit().constData(), refused ? stderr : stdout);
-        return refused ? 2 : 0;
-    }
     const auto home = qmk::ProgramDir::resolve(arguments.home.toStdString());
     qmk::app::QtPrompt prompt;
     // The first run of an installed program sets up the user's program directory.

@@ -6,6 +6,16 @@
 
 namespace qmk::app {
 
+namespace {
+
+// The help is printed before any application object exists (no display is needed for it), so
+// Qt does not know the program's name: it is put in here.
+QString helpOf(const QCommandLineParser& parser) {
+    return parser.helpText().replace("<executable_name>", "quillmark10");
+}
+
+} // namespace
+
 WindowArguments parseWindowArguments(const QStringList& arguments) {
     QCommandLineParser parser;
     parser.setApplicationDescription("Quillmark10: views and edits Dragon's custom voice commands");
@@ -24,12 +34,12 @@ WindowArguments parseWindowArguments(const QStringList& arguments) {
     WindowArguments parsed;
     if (!parser.parse(arguments)) {
         parsed.action = WindowArguments::Action::Refuse;
-        parsed.text = parser.errorText() + "\n\n" + parser.helpText();
+        parsed.text = parser.errorText() + "\n\n" + helpOf(parser);
         return parsed;
     }
     if (parser.isSet(help)) {
         parsed.action = WindowArguments::Action::ShowHelp;
-        parsed.text = parser.helpText();
+        parsed.text = helpOf(parser);
         return parsed;
     }
     if (parser.isSet(version)) {

@@ -1,6 +1,13 @@
-# Building for Windows: no window (the Qt GUI is built for Linux), programs that take their
-# arguments, environment and file names as UTF-8, and the libraries scripts/windows built.
-set(QMK_BUILD_GUI OFF CACHE BOOL "" FORCE)
+# Building for Windows: programs that take their arguments, environment and file names as UTF-8,
+# and the libraries scripts/windows built. The window is built when QMK_WINDOWS_QT names a Qt
+# built for Windows (scripts/windows-qt); without one, only the command line.
+set(QMK_WINDOWS_QT "$ENV{QMK_WINDOWS_QT}" CACHE PATH "Qt 6 built for Windows")
+if(QMK_WINDOWS_QT)
+  list(PREPEND CMAKE_PREFIX_PATH "${QMK_WINDOWS_QT}")
+  list(APPEND CMAKE_FIND_ROOT_PATH "${QMK_WINDOWS_QT}")
+else()
+  set(QMK_BUILD_GUI OFF CACHE BOOL "" FORCE)
+endif()
 set(QMK_BUILD_BENCH OFF CACHE BOOL "" FORCE)
 add_compile_definitions(PCRE2_STATIC UNICODE _UNICODE WIN32_LEAN_AND_MEAN NOMINMAX
                         _WIN32_WINNT=0x0601)
