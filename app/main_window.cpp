@@ -82,10 +82,15 @@ MainWindow::~MainWindow() = default;
 
 bool MainWindow::start(const std::string& commandLine) {
     presenter_->setPlacement([this](const SettingValues& values) {
-        placeWindow({values.formLeft, values.formTop, values.formRight, values.formBottom});
+        // The fonts first: the first size is measured in lines of the body's font.
         applyFonts(q(values.font), q(values.fixedFont), values.fontSize);
-        slider_->setValue(values.slider);
-        applySlider(values.slider);
+        int slider = values.slider;
+        if (values.placementStored)
+            placeWindow({values.formLeft, values.formTop, values.formRight, values.formBottom});
+        else
+            slider = placeFirstTime(slider);
+        slider_->setValue(slider);
+        applySlider(slider);
     });
     if (!presenter_->start(commandLine))
         return false;

@@ -140,6 +140,7 @@ private:
     void applyFonts(const QString& face, const QString& fixedFace, int size);
     // The saved rectangle, kept on the screen it opens on.
     void placeWindow(const Placement& saved);
+    int placeFirstTime(int slider);
     // Dragon's due events, once the window has started.
     void deliverEngineEvents();
 

@@ -8,6 +8,7 @@
 
 #include <QFontDatabase>
 #include <QFormLayout>
+#include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QLabel>
@@ -16,12 +17,15 @@
 #include <QMenu>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QScreen>
 #include <QSignalBlocker>
 #include <QSlider>
 #include <QSplitter>
 #include <QStatusBar>
+#include <QStyle>
 #include <QStringListModel>
 #include <QTabWidget>
+#include <QTextDocument>
 #include <QTextEdit>
 #include <QVBoxLayout>
 #include <cstdlib>
@@ -211,6 +215,36 @@ namespace {
 constexpr int kListMargin = 40;
 
 } // namespace
+
+// A first start: wide enough for the whole tool bar, tall enough for ten lines of body below the
+// list's share, centred on the primary screen. Where the screen is too short for that at the
+// slider's position, the list's share is made smaller; the position used is returned.
+int MainWindow::placeFirstTime(int slider) {
+    constexpr int kBodyLines = 10;
+    const int body = body_->fontMetrics().lineSpacing() * kBodyLines + 2 * body_->frameWidth() +
+                     2 * static_cast<int>(body_->document()->documentMargin());
+    const int itemPane =
+        splitter_->widget(1)->sizeHint().height() - body_->sizeHint().height() + body;
+    const auto hint = sizeHint();
+    const int width = std::max(hint.width(), selectorBar_->sizeHint().width()) + kListMargin;
+    auto* screen = QGuiApplication::primaryScreen();
+    const auto area = screen ? screen->availableGeometry() : QRect(0, 0, width, 2 * hint.height());
+    // The frame is not known before the window is shown: the title bar's height stands for it,
+    // above the window and below (where a window manager may place the frame's offset).
+    const int frame = style()->pixelMetric(QStyle::PM_TitleBarHeight);
+    const Placement room{area.x(), area.y() + frame, area.right() + 1, area.bottom() + 1 - frame};
+    // The list takes the slider's tenths of the splitter and its margin; the item pane the rest.
+    const auto heightAt = [&](int position) {
+        const int splitter = (itemPane + kListMargin) * 10 / (10 - position) + splitter_->handleWidth();
+        return hint.height() - splitter_->sizeHint().height() + splitter;
+    };
+    int position = std::clamp(slider, 0, 8);
+    while (position > 1 && heightAt(position) > room.height())
+        --position;
+    const auto placed = firstPlacement(width, heightAt(position), room);
+    setGeometry(placed.left, placed.top, placed.width(), placed.height());
+    return slider > 8 ? slider : position;
+}
 
 void MainWindow::applySlider(int position) {
     const int total = std::max(splitter_->height(), 100);

@@ -26,4 +26,12 @@ Placement placeOnScreen(Placement saved, const Placement& screen) {
     return {saved.left, saved.top, saved.left + width, saved.top + height};
 }
 
+Placement firstPlacement(int width, int height, const Placement& screen) {
+    width = std::min(std::max(width, kDefaultWidth), screen.width());
+    height = std::min(std::max(height, kDefaultHeight), screen.height());
+    const int left = screen.left + (screen.width() - width) / 2;
+    const int top = screen.top + (screen.height() - height) / 2;
+    return {left, top, left + width, top + height};
+}
+
 } // namespace qmk

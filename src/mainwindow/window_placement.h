@@ -19,4 +19,9 @@ struct Placement {
 // and moved inside it when it would leave it. A placement of no size gets the default's size.
 Placement placeOnScreen(Placement saved, const Placement& screen);
 
+// The first placement, when none is stored: `width` by `height` (what the window needs to show
+// its whole tool bar and some lines of body), never smaller than the stored default's size,
+// never larger than `screen`, and centred on it.
+Placement firstPlacement(int width, int height, const Placement& screen);
+
 } // namespace qmk

@@ -46,6 +46,7 @@ void Settings::write(std::string_view key, std::string_view value, std::string_v
 
 SettingValues Settings::load(const std::filesystem::path& commandFile) const {
     SettingValues v;
+    v.placementStored = !profile::read(file_, kSettingsSection, "form right").empty();
     v.maximized = number(read("maximized", "0"));
     v.formTop = number(read("form top", "50"));
     v.formLeft = number(read("form left", "50"));

@@ -20,6 +20,7 @@ struct SettingValues {
     int formLeft = 50;
     int formRight = 576;
     int formBottom = 634;
+    bool placementStored = false; // false at a first start: the window finds its own size
     std::string saveUser = "Ask";
     bool noConvertKeysHelp = false;
     bool dontShowAutoImport = false;

@@ -81,6 +81,7 @@ protected:
         window_ =
             std::make_unique<app::MainWindow>(home_.home(), dragon_->platform(), &home_.prompt);
         EXPECT_TRUE(window_->start(""));
+        firstPlace_ = window_->geometry();
         window_->resize(1000, 720);
         window_->show();
     }
@@ -108,9 +109,26 @@ protected:
     testing::ScopedEnvironment environment_;
     std::unique_ptr<SimulatedDragon> dragon_; // before the window, which uses it
     std::unique_ptr<app::MainWindow> window_;
+    QRect firstPlace_; // where a first start put the window
 };
 
 } // namespace
+
+// No placement stored: the window opens centred, wide enough for the whole tool bar and, where
+// the screen is tall enough (a 1600x1000 screen in the suite's second run), ten lines of body.
+TEST_F(MainWindowTest, AFirstStartShowsTheWholeToolBarAndTenLinesOfBodyCentred) {
+    const auto area = QGuiApplication::primaryScreen()->availableGeometry();
+    EXPECT_NEAR(firstPlace_.center().x(), area.center().x(), 1);
+    EXPECT_NEAR(firstPlace_.center().y(), area.center().y(), 1);
+    if (area.width() < 1024 || area.height() < 900)
+        return; // too small for both: the window takes the screen
+    window_->setGeometry(firstPlace_);
+    QApplication::processEvents();
+    auto* extension = window_->findChild<QWidget*>("qt_toolbar_ext_button");
+    EXPECT_TRUE(!extension || !extension->isVisible()) << "tool bar boxes hidden behind \u00bb";
+    auto* body = window_->findChild<QPlainTextEdit*>();
+    EXPECT_GE(body->viewport()->height() / body->fontMetrics().lineSpacing(), 10);
+}
 
 TEST_F(MainWindowTest, FindWithF11AGraphicAndPrinting) {
     // A name search, repeated with F11 in the Commands list.
@@ -422,6 +440,16 @@ TEST(WindowPlacement, SavedRectanglesStayOnTheScreen) {
     // A second screen to the right of the first.
     EXPECT_EQ(placeOnScreen({1700, 100, 2200, 500}, {1600, 0, 3200, 1000}),
               (Placement{1700, 100, 2200, 500}));
+
+    // The first placement: what the window needs, centred, within the default and the screen.
+    const std::tuple<int, int, Placement> first[] = {
+        {900, 760, {350, 120, 1250, 880}},   // what the window needs
+        {300, 200, {537, 208, 1063, 792}},   // less than the default: the default's size
+        {1601, 1001, {0, 0, 1600, 1000}},    // one past the screen: the screen
+    };
+    for (const auto& [width, height, placed] : first)
+        EXPECT_EQ(firstPlacement(width, height, screen), placed) << width << "x" << height;
+    EXPECT_EQ(firstPlacement(900, 760, {1600, 0, 3200, 1000}), (Placement{1950, 120, 2850, 880}));
 }
 
 TEST(WindowArguments, HomeFileDragonsWordsHelpVersionAndMistakes) {

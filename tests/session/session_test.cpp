@@ -102,6 +102,7 @@ TEST(Settings, MissingKeysAreWrittenWithTheirDefaults) {
     EXPECT_EQ(values.saveUser, "Ask");
     EXPECT_TRUE(values.numberMenus);
     EXPECT_EQ(values.formRight, 576);
+    EXPECT_FALSE(values.placementStored) << "a first start: the window finds its own size";
     EXPECT_TRUE(values.recent.empty());
     const auto text = home.readFile(kSettingsFile);
     for (const char* line :
@@ -123,6 +124,7 @@ TEST(Settings, MissingKeysAreWrittenWithTheirDefaults) {
     settings.savePlacement(10, 20, 300, 400, true);
     EXPECT_EQ(settings.load("x").formBottom, 400);
     EXPECT_EQ(settings.load("x").maximized, 1);
+    EXPECT_TRUE(settings.load("x").placementStored);
     const std::pair<const char*, bool> flags[] = {
         {"-1", true},     {"1", true},    {"True", true},  {"true", true},
         {"TRUE", true},   {"tRUE", true}, {"TrUe", false}, {"Truth", false},
