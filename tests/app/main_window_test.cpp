@@ -32,6 +32,7 @@
 #include <QTextDocument>
 #include <QTextEdit>
 #include <cstdlib>
+#include <functional>
 #include <gtest/gtest.h>
 #include <sstream>
 
@@ -322,14 +323,21 @@ TEST_F(MainWindowTest, StandardKeysReachTheirEntriesAndNoMnemonicIsShared) {
             seen.insert(letter, text);
         }
     };
+    // Each menu with its submenus, as the keyboard meets them: one menu's letters at a time.
+    std::function<void(QMenu*)> expectUniqueIn = [&](QMenu* menu) {
+        emit menu->aboutToShow();
+        QStringList entries;
+        for (auto* inMenu : menu->actions()) {
+            entries << inMenu->text();
+            if (inMenu->menu())
+                expectUniqueIn(inMenu->menu());
+        }
+        expectUnique(entries, menu->title());
+    };
     QStringList topLevel;
     for (auto* action : window_->menuBar()->actions()) {
         topLevel << action->text();
-        emit action->menu()->aboutToShow();
-        QStringList entries;
-        for (auto* inMenu : action->menu()->actions())
-            entries << inMenu->text();
-        expectUnique(entries, action->text());
+        expectUniqueIn(action->menu());
     }
     auto* tabs = window_->findChild<QTabWidget*>();
     for (int i = 0; i < tabs->count(); ++i)
