@@ -22,8 +22,8 @@
 #include <QSlider>
 #include <QSplitter>
 #include <QStatusBar>
-#include <QStyle>
 #include <QStringListModel>
+#include <QStyle>
 #include <QTabWidget>
 #include <QTextDocument>
 #include <QTextEdit>
@@ -51,6 +51,12 @@ void MainWindow::buildCentre() {
             browser().selectGroup(position);
         render();
     });
+    connect(selectorBar_, &SelectorBar::typed, this,
+            [this](SelectorKind kind, const QString& text) {
+                // What was typed is said when it chose nothing, or chose with another Group.
+                presenter_->setProgress(browser().chooseTyped(kind, text.toStdString()));
+                render();
+            });
 
     progress_ = new QLabel(this);
     count_ = new QLabel(this);
@@ -235,7 +241,8 @@ int MainWindow::placeFirstTime(int slider) {
     const Placement room{area.x(), area.y() + frame, area.right() + 1, area.bottom() + 1 - frame};
     // The list takes the slider's tenths of the splitter and its margin; the item pane the rest.
     const auto heightAt = [&](int position) {
-        const int splitter = (itemPane + kListMargin) * 10 / (10 - position) + splitter_->handleWidth();
+        const int splitter =
+            (itemPane + kListMargin) * 10 / (10 - position) + splitter_->handleWidth();
         return hint.height() - splitter_->sizeHint().height() + splitter;
     };
     int position = std::clamp(slider, 0, 8);

@@ -2,9 +2,12 @@
 
 #include "qt_text.h"
 
+#include <QAbstractItemView>
 #include <QAction>
 #include <QComboBox>
 #include <QCompleter>
+#include <QEvent>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 
@@ -57,11 +60,54 @@ SelectorBar::SelectorBar(QWidget* parent) : QToolBar("Program, Scope and Group",
         });
         addAction(focus);
         connect(box, &QComboBox::activated, this, [this, box, kind = setup.kind](int row) {
+            box->lineEdit()->setModified(false);
             if (!filling_)
                 emit chosen(kind, box->itemData(row).toInt());
         });
+        // Return takes the best match of what was typed; an entry itself was taken just before.
+        connect(box->lineEdit(), &QLineEdit::returnPressed, this,
+                [this, kind = setup.kind] { confirm(kind); });
+        box->installEventFilter(this); // the box takes the focus for its line edit
+        // The pop-up list of matches takes Return itself, and without a match picked with Down
+        // it would only close: Return there is confirmed as in the box.
+        box->completer()->popup()->installEventFilter(this);
         boxes_[index(setup.kind)] = box;
     }
+}
+
+void SelectorBar::confirm(SelectorKind kind) {
+    auto* edit = box(kind)->lineEdit();
+    const auto text = edit->text();
+    edit->setModified(false);
+    // An editable box's current text is what was typed: the entry shown is compared.
+    if (!filling_ && text != box(kind)->itemText(box(kind)->currentIndex()))
+        emit typed(kind, text);
+    // Chosen or not, the box shows what the window shows.
+    box(kind)->setEditText(box(kind)->itemText(box(kind)->currentIndex()));
+}
+
+bool SelectorBar::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() == QEvent::KeyPress) {
+        const auto key = static_cast<QKeyEvent*>(event)->key();
+        for (const auto kind : {SelectorKind::Program, SelectorKind::Scope, SelectorKind::Group}) {
+            auto* popup = box(kind)->completer()->popup();
+            if (popup == watched && (key == Qt::Key_Return || key == Qt::Key_Enter) &&
+                !popup->currentIndex().isValid()) {
+                popup->hide();
+                confirm(kind);
+                return true;
+            }
+        }
+    }
+    // Text typed and left unconfirmed goes: the box shows what the window shows.
+    if (event->type() == QEvent::FocusOut)
+        for (auto* box : boxes_)
+            if (box == watched && box->lineEdit()->isModified() &&
+                !box->completer()->popup()->isVisible()) {
+                box->lineEdit()->setModified(false);
+                box->setEditText(box->itemText(box->currentIndex()));
+            }
+    return QToolBar::eventFilter(watched, event);
 }
 
 void SelectorBar::showSelectors(const Selector& programs, const Selector& scopes,

@@ -23,10 +23,15 @@ public:
 signals:
     // The user chose the entry at `position` of the selector (separators counted).
     void chosen(qmk::SelectorKind kind, int position);
+    // The user confirmed a name typed into the box that is not one of its entries.
+    void typed(qmk::SelectorKind kind, const QString& text);
 
 private:
     static std::size_t index(SelectorKind kind) { return static_cast<std::size_t>(kind); }
     void fill(QComboBox* box, const Selector& selector);
+    bool eventFilter(QObject* watched, QEvent* event) override;
+    // What was typed into the box of `kind` is confirmed (Return).
+    void confirm(SelectorKind kind);
 
     std::array<QComboBox*, 3> boxes_{};
     bool filling_ = false;

@@ -2,6 +2,7 @@
 
 #include "common/codepage.h"
 #include "common/text.h"
+#include "mainwindow/typed_choice.h"
 #include "session/file_utilities.h"
 #include "store/places.h"
 #include "store/statements.h"
@@ -151,6 +152,36 @@ void Browser::selectGroup(int position) {
         setCurrent(kGlobal, kGlobal);
     rebuildPrograms_ = true;
     reset(-1);
+}
+
+std::string Browser::chooseTyped(SelectorKind kind, const std::string& typed) {
+    if (!storeOpen() || !leaving())
+        return {};
+    auto& selector = kind == SelectorKind::Program ? programs_
+                     : kind == SelectorKind::Scope ? scopes_
+                                                   : groups_;
+    if (const int found = bestMatch(selector.entries, typed); found >= 0) {
+        if (kind == SelectorKind::Program)
+            selectProgram(found);
+        else if (kind == SelectorKind::Scope)
+            selectScope(found);
+        else
+            selectGroup(found);
+        return {};
+    }
+    const char* what = kind == SelectorKind::Program ? "Program"
+                       : kind == SelectorKind::Scope ? "Scope"
+                                                     : "Group";
+    const auto nothing = std::string("No ") + what + " name holds \"" + typed + "\"";
+    if (kind != SelectorKind::Program || allGroupsFlag_)
+        return nothing;
+    // A Program of another Group: shown with All groups, the Group that holds every Program.
+    if (bestMatch(places::programs(*store_, std::nullopt), typed) < 0)
+        return nothing;
+    const auto group = currentGroup_;
+    selectGroup(static_cast<int>(groups_.entries.size()) - 1);
+    selectProgram(bestMatch(programs_.entries, typed));
+    return "\"" + currentProgram_ + "\" is not in Group \"" + group + "\": All groups shown";
 }
 
 void Browser::selectProgram(int position, bool automatic) {

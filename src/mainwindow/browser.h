@@ -76,6 +76,10 @@ public:
     // Without `automaticScope` the Scope stays to be chosen (the Asleep rule still applies).
     void selectProgram(int position, bool automaticScope = true);
     void selectScope(int position);
+    // A name typed into a selector's box and confirmed: the entry it names best is chosen; a
+    // Program outside the Group shown is chosen with All groups. Returns what the status line
+    // says: why nothing was chosen, or that the Group changed; empty when it went as typed.
+    std::string chooseTyped(SelectorKind kind, const std::string& typed);
     void fillCommandsTab();
     void fillListsTab();
     void fillRecentlyCreatedTab();

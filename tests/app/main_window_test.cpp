@@ -5,15 +5,20 @@
 #include "language_dialog.h"
 #include "main_window.h"
 #include "mainwindow/window_placement.h"
+#include "qt_text.h"
 #include "rtf_reader.h"
+#include "selector_bar.h"
 #include "test_home.h"
 #include "text_checks.h"
 #include "tools_dialog.h"
 #include "window_arguments.h"
 
+#include <QAbstractItemView>
 #include <QAction>
 #include <QApplication>
 #include <QClipboard>
+#include <QComboBox>
+#include <QCompleter>
 #include <QGuiApplication>
 #include <QLabel>
 #include <QLineEdit>
@@ -451,9 +456,9 @@ TEST(WindowPlacement, SavedRectanglesStayOnTheScreen) {
 
     // The first placement: what the window needs, centred, within the default and the screen.
     const std::tuple<int, int, Placement> first[] = {
-        {900, 760, {350, 120, 1250, 880}},   // what the window needs
-        {300, 200, {537, 208, 1063, 792}},   // less than the default: the default's size
-        {1601, 1001, {0, 0, 1600, 1000}},    // one past the screen: the screen
+        {900, 760, {350, 120, 1250, 880}}, // what the window needs
+        {300, 200, {537, 208, 1063, 792}}, // less than the default: the default's size
+        {1601, 1001, {0, 0, 1600, 1000}},  // one past the screen: the screen
     };
     for (const auto& [width, height, placed] : first)
         EXPECT_EQ(firstPlacement(width, height, screen), placed) << width << "x" << height;
@@ -666,6 +671,33 @@ TEST_F(MainWindowTest, AnXmlImportAsksAboutUnfitItemsAndArchivesTheUsersOwnFileF
     const auto& rollback = window_->presenter().rollbackList();
     ASSERT_FALSE(rollback.empty());
     EXPECT_EQ(testing::readBytes(window_->presenter().archivePath(rollback.front())), before);
+}
+
+// Return takes the best match of a part typed into a tool bar box, with no Down first; text
+// left unconfirmed goes when the box loses the focus.
+TEST_F(MainWindowTest, AToolBarBoxTakesTheBestMatchOnReturnAndShowsWhatIsShown) {
+    auto* bar = window_->findChild<app::SelectorBar*>();
+    auto* box = bar->box(SelectorKind::Program);
+    ASSERT_GE(box->count(), 2);
+    const auto wanted = box->itemText(1);
+    window_->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(window_.get()));
+    box->setFocus();
+    box->lineEdit()->selectAll();
+    QTest::keyClicks(box->lineEdit(), wanted.mid(1, 4).toLower());
+    // The pop-up list of matches is open: it takes the keys, as it does for a user.
+    ASSERT_TRUE(box->completer()->popup()->isVisible());
+    QTest::keyClick(box->completer()->popup(), Qt::Key_Return);
+    EXPECT_EQ(app::q(window_->browser().currentProgram()), wanted);
+    EXPECT_EQ(box->lineEdit()->text(), wanted);
+    box->lineEdit()->selectAll();
+    QTest::keyClicks(box->lineEdit(), "zzzz");
+    QTest::keyClick(box->lineEdit(), Qt::Key_Return);
+    EXPECT_EQ(app::q(window_->presenter().statusText()), "No Program name holds \"zzzz\"");
+    EXPECT_EQ(box->lineEdit()->text(), wanted);
+    QTest::keyClicks(box->lineEdit(), "qq");
+    window_->findChild<QPlainTextEdit*>()->setFocus();
+    EXPECT_EQ(box->lineEdit()->text(), wanted) << "left unconfirmed";
 }
 
 } // namespace qmk

@@ -1,5 +1,6 @@
 #include "command_file_builder.h"
 #include "mainwindow/browser.h"
+#include "mainwindow/typed_choice.h"
 #include "test_home.h"
 
 #include <gtest/gtest.h>
@@ -181,6 +182,34 @@ TEST_F(BrowserTest, AGroupShowsOnlyItsOwnCommandsOfAScope) {
     EXPECT_EQ(lines(CommandsTab), (std::vector<std::string>{"alpha one", "alpha two"}));
     browser_.selectGroup(1);
     EXPECT_EQ(lines(CommandsTab), std::vector<std::string>{"beta one"});
+}
+
+TEST(TypedChoice, TheWholeNameThenItsStartThenAnyPartCaseAside) {
+    const std::vector<std::string> entries{"-", "Global Commands", "WINWORD", "word pad", "Excel"};
+    const std::pair<const char*, int> cases[] = {
+        {"word pad", 3},        {"WORD", 3}, {"winword", 2}, {"inw", 2}, {"pad", 3},     {"ex", 4},
+        {"global commands", 1}, {"-", -1},   {"", -1},       {"zz", -1}, {"excell", -1},
+    };
+    for (const auto& [typed, found] : cases)
+        EXPECT_EQ(bestMatch(entries, typed), found) << typed;
+}
+
+TEST_F(BrowserTest, ATypedNameChoosesItsBestMatchAndAProgramOfAnotherGroupComesWithAllGroups) {
+    load(office());
+    const auto groups = browser_.groups().entries;
+    browser_.selectGroup(
+        static_cast<int>(std::find(groups.begin(), groups.end(), "Mail") - groups.begin()));
+    ASSERT_EQ(browser_.currentProgram(), kGlobalCommands);
+    EXPECT_EQ(browser_.chooseTyped(SelectorKind::Program, "wordx"),
+              "No Program name holds \"wordx\"");
+    EXPECT_EQ(browser_.groups().value(), "Mail") << "nothing chosen, nothing changed";
+    EXPECT_EQ(browser_.chooseTyped(SelectorKind::Program, "WORD"),
+              "\"WINWORD\" is not in Group \"Mail\": All groups shown");
+    EXPECT_EQ(browser_.currentProgram(), "WINWORD");
+    EXPECT_EQ(browser_.groups().value(), kAllGroups);
+    EXPECT_EQ(browser_.chooseTyped(SelectorKind::Group, "off"), "");
+    EXPECT_EQ(browser_.groups().value(), "Office");
+    EXPECT_EQ(browser_.chooseTyped(SelectorKind::Scope, "sleep"), "No Scope name holds \"sleep\"");
 }
 
 } // namespace qmk

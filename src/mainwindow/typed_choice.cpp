@@ -1,0 +1,36 @@
+#include "mainwindow/typed_choice.h"
+
+#include "common/codepage.h"
+#include "session/file_utilities.h"
+
+#include <array>
+
+namespace qmk {
+
+namespace {
+
+std::string folded(std::string_view text) {
+    return codepage::toUpper(codepage::fromUtf8(text).bytes);
+}
+
+} // namespace
+
+int bestMatch(const std::vector<std::string>& entries, std::string_view typed) {
+    const auto wanted = folded(typed);
+    if (wanted.empty())
+        return -1;
+    using Fits = bool (*)(const std::string&, const std::string&);
+    const std::array<Fits, 3> tries{
+        [](const std::string& name, const std::string& text) { return name == text; },
+        [](const std::string& name, const std::string& text) { return name.starts_with(text); },
+        [](const std::string& name, const std::string& text) {
+            return name.find(text) != std::string::npos;
+        }};
+    for (const auto fits : tries)
+        for (std::size_t i = 0; i < entries.size(); ++i)
+            if (entries[i] != "-" && fits(folded(stripSpokenNumber(entries[i])), wanted))
+                return static_cast<int>(i);
+    return -1;
+}
+
+} // namespace qmk
