@@ -3,6 +3,7 @@
 #include "compare_dialog.h"
 #include "language_dialog.h"
 #include "main_window.h"
+#include "common/utf8_path.h"
 #include "qt_text.h"
 #include "session/notices.h"
 
@@ -42,7 +43,8 @@ void MainWindow::buildMenus() {
 void MainWindow::buildFileMenu() {
     auto* file = menuBar()->addMenu("&File");
     auto* open = file->addAction("&Open...", this, [this] {
-        const auto start = q(openDialogStart(presenter_->store()).string());
+        const auto start =
+            q(utf8Of(openDialogStart(presenter_->store(), presenter_->commandFile())));
         const auto chosen = QFileDialog::getOpenFileName(
             this, "Choose file to Open", start, "MyCommands files (*.dat);;All files (*.*)");
         if (!chosen.isEmpty())
@@ -73,7 +75,8 @@ void MainWindow::buildFileMenu() {
     auto* xml = file->addMenu("XML comma&nds");
     xml->addAction("Export to &XML...", this, [this] { openReports(ReportMode::Xml); });
     xml->addAction("&Import XML...", this, [this] {
-        const auto start = q(openDialogStart(presenter_->store()).string());
+        const auto start =
+            q(utf8Of(xmlImportDialogStart(presenter_->store(), presenter_->commandFile())));
         const auto chosen =
             QFileDialog::getOpenFileName(this, "Choose the XML commands to import", start,
                                          "XML command files (*.xml);;All files (*.*)");

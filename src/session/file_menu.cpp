@@ -56,11 +56,29 @@ OpenedFile openCommandFile(const std::filesystem::path& file, Parser& parser, Da
     return opened;
 }
 
-std::filesystem::path openDialogStart(Database& store) {
-    const auto last = Parameters(store).get(Parameters::Text::openfile);
-    if (!last || last->empty())
-        return "c:\\mycmds.dat";
-    return pathFromUtf8(*last);
+namespace {
+
+// The stored path while its folder (or itself, for a folder) exists.
+std::optional<std::filesystem::path> existingPlace(Database& store, Parameters::Text which,
+                                                   bool isFolder) {
+    const auto stored = Parameters(store).get(which);
+    if (!stored || stored->empty())
+        return std::nullopt;
+    auto path = pathFromUtf8(*stored);
+    std::error_code ec;
+    if (!std::filesystem::is_directory(isFolder ? path : path.parent_path(), ec))
+        return std::nullopt;
+    return path;
+}
+
+} // namespace
+
+std::filesystem::path openDialogStart(Database& store, const std::filesystem::path& inUse) {
+    return existingPlace(store, Parameters::Text::openfile, false).value_or(inUse);
+}
+
+std::filesystem::path xmlImportDialogStart(Database& store, const std::filesystem::path& inUse) {
+    return existingPlace(store, Parameters::Text::exportPath, true).value_or(inUse.parent_path());
 }
 
 void resetStore(Database& store, Prompt& prompt) {

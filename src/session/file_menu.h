@@ -29,9 +29,12 @@ OpenedFile openCommandFile(const std::filesystem::path& file, Parser& parser, Da
                            const Backups& backups, Prompt& prompt, Trace& trace,
                            const ProgramDir& home, const std::filesystem::path& current);
 
-// The file-open dialog's start: the folder and name of the last file opened, else "c:\" and
-// "mycmds.dat".
-std::filesystem::path openDialogStart(Database& store);
+// The file-open dialog's start: the last file opened while its folder exists, else the file in
+// use (`inUse`): a folder that exists and a name its "*.dat" filter shows.
+std::filesystem::path openDialogStart(Database& store, const std::filesystem::path& inUse);
+// The XML import dialog's start: the export folder remembered while it exists, else the folder
+// of the file in use; no name, so that the "*.xml" filter shows the folder's files.
+std::filesystem::path xmlImportDialogStart(Database& store, const std::filesystem::path& inUse);
 
 // Empties the store and forgets the user, so that the next start parses afresh; the program
 // must then close.

@@ -116,7 +116,13 @@ TEST_F(FirstViewTest, OpeningAnotherFileAndResettingTheStore) {
     testing::DragonInstall install(home_.path(""));
     FileOps files;
     Backups backups(home_.home(), install.dragon + "/users", files, home_.prompt);
-    EXPECT_EQ(openDialogStart(home_.store()), "c:\\mycmds.dat");
+    const auto inUse = home_.path("users/pat/current/mycmds.dat");
+    EXPECT_EQ(openDialogStart(home_.store(), inUse), inUse) << "nothing opened yet";
+    EXPECT_EQ(xmlImportDialogStart(home_.store(), inUse), inUse.parent_path());
+    Parameters(home_.store()).set(Parameters::Text::exportPath, home_.path("gone").string());
+    EXPECT_EQ(xmlImportDialogStart(home_.store(), inUse), inUse.parent_path()) << "folder gone";
+    Parameters(home_.store()).set(Parameters::Text::exportPath, home_.path("").string());
+    EXPECT_EQ(xmlImportDialogStart(home_.store(), inUse), home_.path(""));
     const auto open = [&](const std::filesystem::path& file, const std::filesystem::path& shown) {
         return openCommandFile(file, home_.parser(), home_.store(), backups, home_.prompt, trace_,
                                home_.home(), shown);
@@ -134,7 +140,7 @@ TEST_F(FirstViewTest, OpeningAnotherFileAndResettingTheStore) {
     EXPECT_TRUE(opened.opened);
     EXPECT_EQ(opened.rollbackUser, "pat");
     EXPECT_EQ(home_.rows().size(), 1u);
-    EXPECT_EQ(openDialogStart(home_.store()), own);
+    EXPECT_EQ(openDialogStart(home_.store(), inUse), own);
     const auto exported = home_.writeFile("export.dat", testing::readBytes(own));
     EXPECT_FALSE(open(exported, {}).rollbackUser);
 
