@@ -26,7 +26,7 @@ namespace qmk::cli {
 DuplicateQuestion duplicateQuestion(Prompt& prompt, const std::string& onDuplicate,
                                     const std::string& target, const std::string& source) {
     const auto asked = duplicatePrompt(prompt, target, source);
-    return [asked, onDuplicate](const std::string& command) {
+    return [asked, onDuplicate](const DuplicateCommand& command) {
         const std::pair<const char*, DuplicateAnswer> fixed[] = {
             {"yes", DuplicateAnswer::Yes},
             {"no", DuplicateAnswer::No},

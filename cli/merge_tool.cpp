@@ -54,7 +54,7 @@ int merge(const fs::path& target, const fs::path& source) {
             const auto result =
                 exportCommands(engine, statements::selectCommands(*store), target,
                                fs::exists(target) ? ExportMode::Append : ExportMode::NewFile,
-                               [](const std::string&) { return DuplicateAnswer::YesToAll; });
+                               [](const DuplicateCommand&) { return DuplicateAnswer::YesToAll; });
             if (!result.result.ok)
                 prompt.message(result.result.message, result.result.title);
             else

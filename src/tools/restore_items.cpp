@@ -56,7 +56,10 @@ RestoreOutcome restoreItems(UpdateEngine& current, const std::filesystem::path& 
             continue;
         const auto held = listNamed(context.store, item.name);
         if (held) {
-            const auto answer = always ? *always : ask ? ask(item.name) : DuplicateAnswer::No;
+            const auto answer =
+                always ? *always
+                : ask ? ask({item.name, std::string(kGlobalCommands), std::string(kGlobalCommands)})
+                      : DuplicateAnswer::No;
             if (answer == DuplicateAnswer::CancelExport) {
                 outcome.cancelled = true;
                 break;

@@ -26,11 +26,13 @@ DuplicateQuestion duplicateQuestionFor(Prompt& prompt, std::string target, std::
                                        std::string cancel) {
     return [&prompt, target = std::move(target), source = std::move(source),
             replaceWith = std::move(replaceWith), title = std::move(title),
-            cancel = std::move(cancel)](const std::string& name) {
+            cancel = std::move(cancel)](const DuplicateCommand& command) {
         const std::string crlf(kCrLf);
+        // The name with its Program and Scope: one file holds the name in many places.
+        const auto named = command.name + "   (" + command.program + " | " + command.scope + ")";
         const auto choice =
-            prompt.choose("The following command already exists in:" + crlf + target + crlf + name +
-                              crlf + replaceWith + crlf + source,
+            prompt.choose("The following command already exists in:" + crlf + target + crlf +
+                              named + crlf + replaceWith + crlf + source,
                           title, {"&Yes", "No", "Ye&s to all", "N&o to all", cancel});
         return static_cast<DuplicateAnswer>(choice);
     };

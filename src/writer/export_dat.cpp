@@ -202,9 +202,12 @@ private:
                 store_.add({context.program, context.scope, context.name}, entry, added);
             if (!added) {
                 // Without a question to ask, the target keeps its own command.
-                auto answer = always ? *always
-                              : ask_ ? ask_(codepage::toUtf8(context.name))
-                                     : DuplicateAnswer::No;
+                auto answer =
+                    always ? *always
+                    : ask_
+                        ? ask_({codepage::toUtf8(context.name), codepage::toUtf8(context.program),
+                                codepage::toUtf8(context.scope)})
+                        : DuplicateAnswer::No;
                 if (answer == DuplicateAnswer::CancelExport) {
                     log_ << ids;
                     return false;

@@ -14,8 +14,11 @@ enum class ExportMode { NewFile, Overwrite, Append };
 
 // The duplicate prompt's five answers, in the order of its buttons.
 enum class DuplicateAnswer { Yes, No, YesToAll, NoToAll, CancelExport };
-// Asked with the name of a command the target already holds.
-using DuplicateQuestion = std::function<DuplicateAnswer(const std::string& name)>;
+// A command the target already holds: its name, Program and Scope (UTF-8).
+struct DuplicateCommand {
+    std::string name, program, scope;
+};
+using DuplicateQuestion = std::function<DuplicateAnswer(const DuplicateCommand& command)>;
 
 struct ExportResult {
     EditResult result;

@@ -250,9 +250,10 @@ private:
     // first, as the duplicate question is answered.
     bool replacesEarlier(const NewCommand& command) {
         ++plan_.duplicates;
-        auto answer = always_             ? *always_
-                      : rules_.duplicates ? rules_.duplicates(command.name)
-                                          : DuplicateAnswer::No;
+        auto answer = always_ ? *always_
+                      : rules_.duplicates
+                          ? rules_.duplicates({command.name, command.program, command.scope})
+                          : DuplicateAnswer::No;
         if (answer == DuplicateAnswer::YesToAll || answer == DuplicateAnswer::NoToAll)
             always_ = answer;
         if (answer == DuplicateAnswer::CancelExport)

@@ -131,7 +131,7 @@ TEST(Compare, ARestoreBringsBackExactlyTheChosenCommandAndList) {
     int asked = 0;
     const auto outcome = restoreItems(
         engine, archive, chosen,
-        [&](const std::string&) {
+        [&](const DuplicateCommand&) {
             ++asked;
             return DuplicateAnswer::Yes;
         },
@@ -149,7 +149,7 @@ TEST(Compare, ARestoreBringsBackExactlyTheChosenCommandAndList) {
     const auto both = itemsOf(
         old, [](const SetItem& item) { return item.name == "mailbox" || item.name == "bold"; });
     const auto cancelled = restoreItems(
-        engine, archive, both, [](const std::string&) { return DuplicateAnswer::CancelExport; },
+        engine, archive, both, [](const DuplicateCommand&) { return DuplicateAnswer::CancelExport; },
         home.status, home.prompt);
     EXPECT_TRUE(cancelled.cancelled);
     EXPECT_EQ(readBytes(file), before);
@@ -168,7 +168,7 @@ TEST(Compare, ARestoreLeavesWhatTheUserDeclinesAndRefusesWhatItCannotRead) {
         return item.name == "sign off" || (item.list && item.name == "mailbox");
     });
     const auto kept = restoreItems(
-        engine, archive, chosen, [](const std::string&) { return DuplicateAnswer::NoToAll; },
+        engine, archive, chosen, [](const DuplicateCommand&) { return DuplicateAnswer::NoToAll; },
         home.status, home.prompt);
     ASSERT_TRUE(kept.result.ok) << kept.result.message;
     EXPECT_EQ(kept.lists, 0);

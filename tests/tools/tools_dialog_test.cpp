@@ -204,29 +204,31 @@ TEST(DialogCaptions, EveryModeOfTheToolsAndReportsDialogs) {
 
 TEST(DialogCaptions, TheExportsDuplicateQuestionNamesBothPlacesAndMapsItsButtons) {
     testing::RecordingPrompt prompt;
-    const auto ask = duplicatePrompt(prompt, "WINWORD | Document1", "/home/pat/export.dat");
+    const auto ask = duplicatePrompt(prompt, "/home/pat/mycmds.dat", "/home/pat/export.dat");
     prompt.choices = {0, 1, 2, 3, 4};
     const DuplicateAnswer answers[] = {DuplicateAnswer::Yes, DuplicateAnswer::No,
                                        DuplicateAnswer::YesToAll, DuplicateAnswer::NoToAll,
                                        DuplicateAnswer::CancelExport};
     for (const auto expected : answers)
-        EXPECT_EQ(ask("bold"), expected);
+        EXPECT_EQ(ask({"bold", "WINWORD", "Document1"}), expected);
     EXPECT_EQ(prompt.shown.back().title, "Overwrite?");
     EXPECT_EQ(prompt.shown.back().text,
-              "The following command already exists in:\r\nWINWORD | Document1\r\nbold\r\n"
-              "Overwrite? with command from:\r\n/home/pat/export.dat");
+              "The following command already exists in:\r\n/home/pat/mycmds.dat\r\n"
+              "bold   (WINWORD | Document1)\r\nOverwrite? with command from:\r\n"
+              "/home/pat/export.dat");
 }
 
 TEST(DialogCaptions, TheRestoresDuplicateQuestionSpeaksOfTheRestore) {
     testing::RecordingPrompt prompt;
     const auto ask = restorePrompt(prompt, "/home/pat/mycmds.dat", "/home/pat/mycmds.12062026");
     prompt.choices = {4};
-    EXPECT_EQ(ask("bold"), DuplicateAnswer::CancelExport);
+    EXPECT_EQ(ask({"bold", "Global Commands", "Global Commands"}), DuplicateAnswer::CancelExport);
     EXPECT_EQ(prompt.shown.back().title, "Restore");
     EXPECT_EQ(prompt.lastButtons, (std::vector<std::string>{"&Yes", "No", "Ye&s to all",
                                                             "N&o to all", "&Cancel Restore"}));
     EXPECT_EQ(prompt.shown.back().text,
-              "The following command already exists in:\r\n/home/pat/mycmds.dat\r\nbold\r\n"
+              "The following command already exists in:\r\n/home/pat/mycmds.dat\r\n"
+              "bold   (Global Commands | Global Commands)\r\n"
               "Replace it with the command from the archive:\r\n/home/pat/mycmds.12062026");
 }
 

@@ -15,7 +15,7 @@ using layout::Generation;
 namespace {
 
 DuplicateQuestion answering(std::vector<DuplicateAnswer> answers, int* asked) {
-    return [answers, asked](const std::string&) mutable {
+    return [answers, asked](const DuplicateCommand&) mutable {
         ++*asked;
         const auto answer = answers.front();
         if (answers.size() > 1)
