@@ -7,8 +7,11 @@
 #include "common/utf8_path.h"
 #include "store/parameters.h"
 #include "store/schema.h"
+#include "store/statements.h"
 #include "writer/guarded_write.h"
 #include "writer/rebuilds.h"
+
+#include <algorithm>
 
 namespace qmk::actions {
 
@@ -88,6 +91,32 @@ Outcome deleteSelected(const OperationContext& s, const ReportRequest& selection
     return outcome;
 }
 
+namespace {
+
+// The Groups a rename took commands from, as its result's title names them ("All groups" is a
+// choice, not a Group); past three, the rest are counted.
+std::string renamedGroups(Database& store, const Selection& rows) {
+    std::vector<std::string> groups;
+    statements::forEachRow(store, rows, [&](const UserRow& row) {
+        if (row.type == "L")
+            return true; // a LIST has no Group of its own
+        const auto group = row.group.empty() ? std::string("User-defined") : row.group;
+        if (std::find(groups.begin(), groups.end(), group) == groups.end())
+            groups.push_back(group);
+        return true;
+    });
+    std::sort(groups.begin(), groups.end());
+    if (groups.size() > 3)
+        return groups[0] + ", " + groups[1] + " and " + std::to_string(groups.size() - 2) +
+               " other Groups";
+    std::string named;
+    for (std::size_t i = 0; i < groups.size(); ++i)
+        named += (i == 0 ? "" : i + 1 == groups.size() ? " and " : ", ") + groups[i];
+    return named;
+}
+
+} // namespace
+
 Outcome renameGroup(const OperationContext& s, const ReportRequest& selection,
                     const std::string& newGroup) {
     if (newGroup.empty() || newGroup == "Enter new Group here")
@@ -101,11 +130,12 @@ Outcome renameGroup(const OperationContext& s, const ReportRequest& selection,
     const auto chosen = selectForTool(s, selection);
     if (!chosen.outcome.done())
         return chosen.outcome;
+    const auto from = renamedGroups(s.store, chosen.rows); // read before the rename
     beginWrite(s, "Renaming Group");
     auto outcome =
         written(renameGroupsOrPrograms(s.engine, chosen.rows,
                                        {WalkOperation::Group, oldText.bytes, newText.bytes}),
-                "Group renamed", selection.group + "->" + newGroup);
+                "Group renamed", from + "->" + newGroup);
     if (outcome.done())
         outcome.newGroup = newGroup;
     return outcome;

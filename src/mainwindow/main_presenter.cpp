@@ -319,6 +319,7 @@ fs::path MainPresenter::archivePath(const std::string& archive) {
 }
 
 bool MainPresenter::afterTools(const ToolsOutcome& outcome) {
+    setProgress(""); // whatever the tool said while it ran is over
     if (!outcome.newGroup.empty() || outcome.allGroups) {
         browser_.buildGroupList();
         const auto& groups = browser_.groups().entries;
@@ -329,13 +330,10 @@ bool MainPresenter::afterTools(const ToolsOutcome& outcome) {
     }
     // A written file goes through the save cycle, so that Dragon takes it up; one another
     // program changed is read again.
-    if (outcome.fileChanged) {
-        setProgress("");
+    if (outcome.fileChanged)
         cycle_->save(false);
-    } else if (outcome.readAgain) {
-        setProgress("");
+    else if (outcome.readAgain)
         cycle_->refresh();
-    }
     if (cycle_->ended() || (!outcome.openExported.empty() && !openFile(outcome.openExported)))
         return false;
     browser_.reset(-1);

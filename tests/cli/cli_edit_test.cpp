@@ -203,6 +203,9 @@ TEST_F(CliEditTest, BulkCommandsSelectAskAndRefuse) {
     EXPECT_TRUE(listed(R"("program": "EXCEL", "scope": "Application-specific", "name": "bold")"));
     EXPECT_EQ(qmk({"rename-group", file_, "--group", "Mail", "--to", "Post"}).out,
               "Mail->Post: Group renamed\n");
+    // With All groups chosen, the result names the Groups the commands came from.
+    EXPECT_EQ(qmk({"rename-group", file_, "--all", "--group", "All groups", "--to", "Desk"}).out,
+              "Post and User-defined->Desk: Group renamed\n");
     // A LIST that goes with the deleted commands is named in the question first.
     EXPECT_TRUE(failedWith(qmk({"delete", file_, "--pick", "uses <colors>", "--pick", "type name"}),
                            4,

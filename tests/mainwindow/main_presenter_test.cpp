@@ -91,7 +91,9 @@ TEST_F(MainPresenterTest, AToolRunOnAFileChangedBehindTheStoreReadsTheFileAgain)
     const auto outcome =
         runTool(main->operationRun(home_.prompt)->context(), ToolMode::Delete, {}, "");
     EXPECT_EQ(home_.prompt.shown.back().text, kChangedBehindUs);
+    main->setProgress("Deleting");
     EXPECT_TRUE(main->afterTools(outcome));
+    EXPECT_EQ(main->statusText(), "") << "the tool's status goes when it ends";
     EXPECT_FALSE(main->saveCycle().externalChange(false)) << "the store holds the file again";
     EXPECT_EQ(testing::readBytes(commandFile()), before);
     // A store that holds no time for the file cannot vouch for it.
