@@ -34,6 +34,7 @@
 #include <QTabWidget>
 #include <QTest>
 #include <QTextBlock>
+#include <QTextBrowser>
 #include <QTextDocument>
 #include <QTextEdit>
 #include <cstdlib>
@@ -74,12 +75,17 @@ protected:
     MainWindowTest() {
         qmk({"init"});
         std::istringstream exports(qmk({"demo-setup"}));
+        // `export NAME='value'` for a POSIX shell, `set "NAME=value"` for Windows' cmd.
         for (std::string line; std::getline(exports, line);) {
-            const auto equals = line.find('=');
-            auto value = line.substr(equals + 1);
-            if (value.size() > 1 && value.front() == '\'')
+            if (!line.empty() && line.back() == '\r')
+                line.pop_back();
+            const bool posix = line.starts_with("export ");
+            auto assignment = posix ? line.substr(7) : line.substr(5, line.size() - 6);
+            const auto equals = assignment.find('=');
+            auto value = assignment.substr(equals + 1);
+            if (posix && value.size() > 1 && value.front() == '\'')
                 value = value.substr(1, value.size() - 2);
-            environment_.set(line.substr(7, equals - 7).c_str(), value);
+            environment_.set(assignment.substr(0, equals).c_str(), value);
         }
         // No modal offer to import the launch commands in a headless test.
         home_.writeFile("Quillmark10.INI", "[Quillmark]\r\ndont show auto import=-1\r\n");
@@ -380,6 +386,30 @@ TEST_F(MainWindowTest, StandardKeysReachTheirEntriesAndNoMnemonicIsShared) {
     auto* viewer = window_->findChild<QDialog*>("helpviewer");
     ASSERT_TRUE(viewer);
     EXPECT_TRUE(viewer->isVisible());
+    // The help goes Back and Forward through the pages seen, and searches the page shown.
+    auto* page = viewer->findChild<QTextBrowser*>("helpbrowser");
+    auto* back = viewer->findChild<QPushButton*>("helpback");
+    auto* forward = viewer->findChild<QPushButton*>("helpforward");
+    const auto first = page->source();
+    EXPECT_FALSE(back->isEnabled());
+    page->setSource(QUrl(first.toString().replace("index.html", "find.html")));
+    ASSERT_TRUE(back->isEnabled());
+    back->click();
+    EXPECT_EQ(page->source(), first);
+    ASSERT_TRUE(forward->isEnabled());
+    forward->click();
+    EXPECT_TRUE(page->source().toString().endsWith("find.html"));
+    auto* search = viewer->findChild<QLineEdit*>("helpsearch");
+    auto* said = viewer->findChild<QLabel*>("helpsaid");
+    const QString word = "Find";
+    ASSERT_TRUE(page->toPlainText().contains(word));
+    QTest::keyClicks(search, word);
+    QTest::keyClick(search, Qt::Key_Return);
+    EXPECT_EQ(page->textCursor().selectedText(), word);
+    EXPECT_TRUE(said->text().isEmpty());
+    search->setText("zzqqzz");
+    QTest::keyClick(search, Qt::Key_Return);
+    EXPECT_EQ(said->text(), "\"zzqqzz\" is not on this page");
     viewer->close();
     window_->activateWindow();
     ASSERT_TRUE(QTest::qWaitForWindowActive(window_.get()));
