@@ -83,7 +83,7 @@ MainWindow::~MainWindow() = default;
 bool MainWindow::start(const std::string& commandLine) {
     presenter_->setPlacement([this](const SettingValues& values) {
         // The fonts first: the first size is measured in lines of the body's font.
-        applyFonts(q(values.font), q(values.fixedFont), values.fontSize);
+        applyFonts(q(values.font), values.fontSize, q(values.fixedFont), values.fixedFontSize);
         int slider = values.slider;
         if (values.placementStored)
             placeWindow({values.formLeft, values.formTop, values.formRight, values.formBottom});
@@ -108,10 +108,11 @@ bool MainWindow::start(const std::string& commandLine) {
     return true;
 }
 
-void MainWindow::applyFonts(const QString& face, const QString& fixedFace, int size) {
+void MainWindow::applyFonts(const QString& face, int size, const QString& fixedFace,
+                            int fixedSize) {
     // Where a Windows face is missing, Qt picks the nearest of its kind.
     QFont listFont(face, size);
-    QFont fixedFont(fixedFace, size);
+    QFont fixedFont(fixedFace, fixedSize);
     fixedFont.setStyleHint(QFont::Monospace);
     for (std::size_t i = 0; i < lists_.size(); ++i)
         lists_[i]->setFont(i < RecentlyCreatedTab ? listFont : fixedFont);

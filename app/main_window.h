@@ -137,7 +137,7 @@ private:
     // Renders once the current event is handled, however many changes it made.
     void scheduleRender();
     // The lists in `face`, the recent lists and the body in `fixedFace`, both at `size` points.
-    void applyFonts(const QString& face, const QString& fixedFace, int size);
+    void applyFonts(const QString& face, int size, const QString& fixedFace, int fixedSize);
     // The saved rectangle, kept on the screen it opens on.
     void placeWindow(const Placement& saved);
     int placeFirstTime(int slider);

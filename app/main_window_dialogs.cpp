@@ -179,23 +179,26 @@ void MainWindow::showOptions() {
     layout->addWidget(new QLabel("Note: If you want to change the font or fontsize\nused by "
                                  "Quillmark, click Help below",
                                  &dialog));
-    // Or choose them here; the settings file keeps them.
+    layout->addWidget(new QLabel("Or choose them with the buttons here:", &dialog));
+    // Each button sets its own face and size; the settings file keeps them.
     auto* fonts = new QHBoxLayout();
     const auto pickFont = [this, &dialog](bool fixed) {
         const auto& values = presenter_->settingValues();
         auto face = q(values.font);
         auto fixedFace = q(values.fixedFont);
-        const auto size = values.fontSize;
+        int size = values.fontSize;
+        int fixedSize = values.fixedFontSize;
         bool chosen = false;
         const auto font = QFontDialog::getFont(
-            &chosen, QFont(fixed ? fixedFace : face, size), &dialog,
+            &chosen, QFont(fixed ? fixedFace : face, fixed ? fixedSize : size), &dialog,
             fixed ? "Font of the body" : "Font of the lists",
             fixed ? QFontDialog::MonospacedFonts : QFontDialog::FontDialogOptions());
         if (!chosen)
             return;
         (fixed ? fixedFace : face) = font.family();
-        presenter_->setFonts(face.toStdString(), fixedFace.toStdString(), font.pointSize());
-        applyFonts(face, fixedFace, font.pointSize());
+        (fixed ? fixedSize : size) = font.pointSize();
+        presenter_->setFonts(face.toStdString(), size, fixedFace.toStdString(), fixedSize);
+        applyFonts(face, size, fixedFace, fixedSize);
     };
     auto* listFont = new QPushButton("&List font...", &dialog);
     auto* fixedFont = new QPushButton("&Body font...", &dialog);

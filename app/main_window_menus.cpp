@@ -1,9 +1,9 @@
 #include "actions/file_actions.h"
 #include "captions.h"
+#include "common/utf8_path.h"
 #include "compare_dialog.h"
 #include "language_dialog.h"
 #include "main_window.h"
-#include "common/utf8_path.h"
 #include "qt_text.h"
 #include "session/notices.h"
 

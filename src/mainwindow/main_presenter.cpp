@@ -247,13 +247,16 @@ void MainPresenter::sliderMoved(int position) {
     settings_.write("slider", std::to_string(position));
 }
 
-void MainPresenter::setFonts(const std::string& face, const std::string& fixedFace, int size) {
+void MainPresenter::setFonts(const std::string& face, int size, const std::string& fixedFace,
+                             int fixedSize) {
     values_.font = face;
-    values_.fixedFont = fixedFace;
     values_.fontSize = size;
+    values_.fixedFont = fixedFace;
+    values_.fixedFontSize = fixedSize;
     settings_.write("font", face);
-    settings_.write("fixedfont", fixedFace);
     settings_.write("fontsize", std::to_string(size));
+    settings_.write("fixedfont", fixedFace);
+    settings_.write("fixedfontsize", std::to_string(fixedSize));
 }
 
 std::string MainPresenter::aboutText() const {

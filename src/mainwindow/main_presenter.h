@@ -87,7 +87,8 @@ public:
     // The slider moved, by the user or with the splitter: kept in the settings at once.
     void sliderMoved(int position);
     // The fonts chosen in Options: kept in the settings at once.
-    void setFonts(const std::string& face, const std::string& fixedFace, int size);
+    // The lists' face and size, and the body's (with the Recently lists').
+    void setFonts(const std::string& face, int size, const std::string& fixedFace, int fixedSize);
     // Where Save puts the body when the file changed behind the program's back.
     void setClipboard(std::function<void(const std::string&)> copy) {
         clipboard_ = std::move(copy);

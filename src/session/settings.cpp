@@ -67,6 +67,7 @@ SettingValues Settings::load(const std::filesystem::path& commandFile) const {
     v.font = read("font", "MS Sans Serif");
     v.fontSize = number(read("fontsize", "10"));
     v.fixedFont = read("fixedfont", "Courier New");
+    v.fixedFontSize = number(read("fixedfontsize", std::to_string(v.fontSize)));
     return v;
 }
 

@@ -30,6 +30,7 @@ struct SettingValues {
     std::string font = "MS Sans Serif";
     int fontSize = 10;
     std::string fixedFont = "Courier New";
+    int fixedFontSize = 10; // the body's and the Recently lists'; "fontsize" until chosen apart
     std::vector<std::string> recent; // of the current command file, at most 14
 };
 

@@ -88,7 +88,9 @@ protected:
             environment_.set(assignment.substr(0, equals).c_str(), value);
         }
         // No modal offer to import the launch commands in a headless test.
-        home_.writeFile("Quillmark10.INI", "[Quillmark]\r\ndont show auto import=-1\r\n");
+        // The lists' and the body's font sizes apart, as the Options dialog may set them.
+        home_.writeFile("Quillmark10.INI", "[Quillmark]\r\ndont show auto import=-1\r\n"
+                                           "fontsize=11\r\nfixedfontsize=9\r\n");
         dragon_ = std::make_unique<SimulatedDragon>();
         window_ =
             std::make_unique<app::MainWindow>(home_.home(), dragon_->platform(), &home_.prompt);
@@ -418,6 +420,11 @@ TEST_F(MainWindowTest, StandardKeysReachTheirEntriesAndNoMnemonicIsShared) {
 }
 
 TEST_F(MainWindowTest, TheAboutBoxSaysWhatRunsAndShownFieldsStayOutOfTheTabOrder) {
+    // Each font keeps its own size: the lists' is not the body's.
+    auto* tabs = window_->findChild<QTabWidget*>();
+    EXPECT_EQ(tabs->widget(CommandsTab)->font().pointSize(), 11);
+    EXPECT_EQ(tabs->widget(RecentlyCreatedTab)->font().pointSize(), 9);
+    EXPECT_EQ(window_->findChild<QPlainTextEdit*>()->font().pointSize(), 9);
     entry("&Help", "&About Quillmark10")->trigger();
     ASSERT_FALSE(home_.prompt.shown.empty());
     EXPECT_EQ(home_.prompt.shown.back().title, "About Quillmark10");

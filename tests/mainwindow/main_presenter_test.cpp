@@ -188,18 +188,20 @@ TEST_F(MainPresenterTest, TheSliderAndTheFontsAreKeptInTheSettingsAtOnce) {
     auto main = presenter();
     ASSERT_TRUE(main->start(""));
     main->sliderMoved(3);
-    main->setFonts("DejaVu Sans", "DejaVu Sans Mono", 12);
+    main->setFonts("DejaVu Sans", 12, "DejaVu Sans Mono", 9);
     EXPECT_EQ(main->settingValues().slider, 3);
     EXPECT_EQ(main->settingValues().fixedFont, "DejaVu Sans Mono");
     const auto ini = home_.readFile("Quillmark10.INI");
-    for (const char* line : {"slider=3\r\n", "font=DejaVu Sans\r\n",
-                             "fixedfont=DejaVu Sans Mono\r\n", "fontsize=12\r\n"})
+    for (const char* line :
+         {"slider=3\r\n", "font=DejaVu Sans\r\n", "fixedfont=DejaVu Sans Mono\r\n",
+          "fontsize=12\r\n", "fixedfontsize=9\r\n"})
         EXPECT_TRUE(testing::contains(ini, line)) << line;
     // The next start reads them back.
     auto again = presenter();
     ASSERT_TRUE(again->start(""));
     EXPECT_EQ(again->settingValues().font, "DejaVu Sans");
     EXPECT_EQ(again->settingValues().fontSize, 12);
+    EXPECT_EQ(again->settingValues().fixedFontSize, 9);
 }
 
 } // namespace qmk

@@ -109,7 +109,7 @@ TEST(Settings, MissingKeysAreWrittenWithTheirDefaults) {
          {"maximized=0", "form top=50", "form left=50", "form right=576", "form bottom=634",
           "save user=Ask", "no convert keys help=0", "dont show auto import=False",
           "dont show roam save user=False", "slider=5", "number menus=True", "font=MS Sans Serif",
-          "fontsize=10", "fixedfont=Courier New", "[\\users\\pat\\mycmds.dat]\r\nmrucount=0"})
+          "fontsize=10", "fixedfont=Courier New", "fixedfontsize=10", "[\\users\\pat\\mycmds.dat]\r\nmrucount=0"})
         EXPECT_TRUE(testing::contains(text, line)) << line;
 
     settings.write("save user", "");
