@@ -3,6 +3,7 @@
 # built for Windows (scripts/windows-qt); without one, only the command line.
 set(QMK_WINDOWS_QT "$ENV{QMK_WINDOWS_QT}" CACHE PATH "Qt 6 built for Windows")
 if(QMK_WINDOWS_QT)
+  set(QMK_BUILD_GUI ON CACHE BOOL "" FORCE)
   list(PREPEND CMAKE_PREFIX_PATH "${QMK_WINDOWS_QT}")
   list(APPEND CMAKE_FIND_ROOT_PATH "${QMK_WINDOWS_QT}")
 else()
