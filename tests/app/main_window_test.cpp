@@ -453,7 +453,7 @@ TEST_F(MainWindowTest, TheAboutBoxSaysWhatRunsAndShownFieldsStayOutOfTheTabOrder
 TEST_F(MainWindowTest, DISABLED_Screenshots) {
     const char* folder = std::getenv("QUILLMARK10_SCREENSHOTS");
     ASSERT_TRUE(folder);
-    window_->resize(1000, 680);
+    window_->setGeometry(firstPlace_); // as a first start places it
     window_->browser().setCurrentItemName("open <mailbox>");
     window_->browser().reset(CommandsTab);
     window_->render();
