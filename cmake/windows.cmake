@@ -24,6 +24,8 @@ set(CMAKE_RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/bin)
 set(QMK_WINDOWS_RESOURCES ${CMAKE_CURRENT_LIST_DIR}/windows/quillmark10.rc)
 function(qmk_windows_program target)
   target_sources(${target} PRIVATE ${QMK_WINDOWS_RESOURCES})
+  set_source_files_properties(${QMK_WINDOWS_RESOURCES} TARGET_DIRECTORY ${target} PROPERTIES
+      COMPILE_DEFINITIONS "QMK_VERSION_DOTTED=${PROJECT_VERSION};QMK_VERSION_NUMBERS=${PROJECT_VERSION_MAJOR},${PROJECT_VERSION_MINOR},${PROJECT_VERSION_PATCH},0")
 endfunction()
 
 # The tests run under Wine on the machine that built them, which shows its root folder as Z:.

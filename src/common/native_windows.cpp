@@ -49,6 +49,17 @@ namespace native {
 
 namespace {
 
+// Another program holds the file open without letting others change it (a spreadsheet, an
+// editor, a backup program): Windows' own words for it name neither the file nor a way out.
+constexpr const char* kOpenElsewhere =
+    "the file is open in another program, which keeps it from being changed: close it there, "
+    "then try again";
+
+bool openElsewhere(DWORD error) {
+    return error == ERROR_SHARING_VIOLATION || error == ERROR_LOCK_VIOLATION ||
+           error == ERROR_UNABLE_TO_REMOVE_REPLACED;
+}
+
 class Handle {
 public:
     explicit Handle(HANDLE handle) : handle_(handle) {}
@@ -128,11 +139,14 @@ void replaceWith(const std::filesystem::path& fresh, const std::filesystem::path
         if (ReplaceFileW(target.c_str(), fresh.c_str(), nullptr, REPLACEFILE_IGNORE_MERGE_ERRORS,
                          nullptr, nullptr))
             return;
+        if (const auto error = GetLastError(); openElsewhere(error))
+            throw FileError(target, kOpenElsewhere);
         // A file system without ReplaceFile semantics: a plain replacing rename.
     }
     if (!MoveFileExW(fresh.c_str(), target.c_str(),
                      MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
-        throw FileError(target, wide::lastErrorText());
+        throw FileError(target, openElsewhere(GetLastError()) ? std::string(kOpenElsewhere)
+                                                              : wide::lastErrorText());
 }
 
 TruncateStep truncateAt(const std::filesystem::path& file, std::uint64_t length) {

@@ -83,6 +83,21 @@ TEST(WindowsFiles, AReplacedFileKeepsItsAttributesAndTheShellNamesTheSpecialFold
     EXPECT_EQ(home.readFile("mycmds.dat"), "new");
     EXPECT_TRUE(GetFileAttributesW(file.c_str()) & FILE_ATTRIBUTE_HIDDEN);
 
+    // Held open by another program that shares it with no one: said plainly, the file kept.
+    const HANDLE held =
+        CreateFileW(file.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(held, INVALID_HANDLE_VALUE);
+    try {
+        FileOps::system().replaceFile(file, "newer");
+        ADD_FAILURE() << "a file held open was replaced";
+    } catch (const FileError& error) {
+        EXPECT_TRUE(std::string(error.what()).find("open in another program") !=
+                    std::string::npos)
+            << error.what();
+    }
+    CloseHandle(held);
+    EXPECT_EQ(home.readFile("mycmds.dat"), "new");
+
     testing::ScopedEnvironment environment;
     environment.unset("QUILLMARK10_COMMON_APPDATA").unset("QUILLMARK10_APPDATA");
     EXPECT_EQ(lower(specialFolderPath(kCommonAppData)), "c:\\programdata");
