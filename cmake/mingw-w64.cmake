@@ -1,18 +1,7 @@
-# Cross-compiles for 64-bit Windows with Debian's MinGW-w64 (the POSIX threads flavour, which
-# std::thread and std::mutex need). QMK_WINDOWS_PREFIX holds the libraries built for Windows.
-set(CMAKE_SYSTEM_NAME Windows)
-set(CMAKE_SYSTEM_PROCESSOR x86_64)
-set(CMAKE_C_COMPILER x86_64-w64-mingw32-gcc-posix)
-set(CMAKE_CXX_COMPILER x86_64-w64-mingw32-g++-posix)
-set(CMAKE_RC_COMPILER x86_64-w64-mingw32-windres)
-set(CMAKE_AR x86_64-w64-mingw32-gcc-ar-posix CACHE FILEPATH "")
-set(CMAKE_RANLIB x86_64-w64-mingw32-gcc-ranlib-posix CACHE FILEPATH "")
-
-list(APPEND CMAKE_FIND_ROOT_PATH /usr/x86_64-w64-mingw32 "$ENV{QMK_WINDOWS_PREFIX}")
-set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
-set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
-set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
-set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
+# Cross-compiles the project for 64-bit Windows; QMK_WINDOWS_PREFIX holds the libraries built for
+# Windows (scripts/windows).
+include(${CMAKE_CURRENT_LIST_DIR}/mingw-w64-compilers.cmake)
+list(APPEND CMAKE_FIND_ROOT_PATH "$ENV{QMK_WINDOWS_PREFIX}")
 
 # One .exe that runs on a bare Windows: no MinGW runtime DLLs beside it.
 set(CMAKE_EXE_LINKER_FLAGS_INIT "-static -static-libgcc -static-libstdc++")

@@ -1,4 +1,6 @@
-# Cross-compiles Qt itself for 64-bit Windows with Debian's MinGW-w64 (POSIX threads flavour).
+# Debian's MinGW-w64 compilers for 64-bit Windows (the POSIX threads flavour, which std::thread
+# and std::mutex need). Qt is built with these alone (scripts/windows-qt); the project's own
+# build adds its libraries and static linking (cmake/mingw-w64.cmake).
 set(CMAKE_SYSTEM_NAME Windows)
 set(CMAKE_SYSTEM_PROCESSOR x86_64)
 set(CMAKE_C_COMPILER x86_64-w64-mingw32-gcc-posix)
