@@ -91,11 +91,13 @@ TEST_F(MainPresenterTest, AToolRunOnAFileChangedBehindTheStoreReadsTheFileAgain)
     const auto outcome =
         runTool(main->operationRun(home_.prompt)->context(), ToolMode::Delete, {}, "");
     EXPECT_EQ(home_.prompt.shown.back().text, kChangedBehindUs);
-    main->setProgress("Deleting");
     EXPECT_TRUE(main->afterTools(outcome));
-    EXPECT_EQ(main->statusText(), "") << "the tool's status goes when it ends";
     EXPECT_FALSE(main->saveCycle().externalChange(false)) << "the store holds the file again";
     EXPECT_EQ(testing::readBytes(commandFile()), before);
+    // A tool that changed nothing leaves nothing of its own in the status line either.
+    main->setProgress("Renaming Group");
+    EXPECT_TRUE(main->afterTools(ToolsOutcome{}));
+    EXPECT_EQ(main->statusText(), "") << "the tool's status goes when it ends";
     // A store that holds no time for the file cannot vouch for it.
     Parameters(main->store()).set(Parameters::Text::mycmdstime, std::nullopt);
     EXPECT_TRUE(main->saveCycle().externalChange(false));
