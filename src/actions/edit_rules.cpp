@@ -149,16 +149,7 @@ std::string listsGoingNote(const std::vector<std::string>& lists, std::string_vi
     if (lists.empty())
         return "";
     // At most twenty names, then how many more.
-    constexpr std::size_t kNamed = 20;
-    std::string names;
-    const auto shown = std::min(lists.size(), kNamed);
-    for (std::size_t i = 0; i < shown; ++i)
-        names += (i == 0                                     ? ""
-                  : i + 1 == shown && lists.size() <= kNamed ? " and "
-                                                             : ", ") +
-                 lists[i];
-    if (lists.size() > kNamed)
-        names += " and " + std::to_string(lists.size() - kNamed) + " more";
+    const auto names = namesInSentence(lists, 20);
     const bool one = lists.size() == 1;
     return std::string(one ? "The LIST " : "The LISTs ") + names +
            ", which no other command uses, " + (one ? "is" : "are") + " deleted with " +

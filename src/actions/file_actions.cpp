@@ -94,25 +94,18 @@ Outcome deleteSelected(const OperationContext& s, const ReportRequest& selection
 namespace {
 
 // The Groups a rename took commands from, as its result's title names them ("All groups" is a
-// choice, not a Group); past three, the rest are counted.
+// choice, not a Group); past three, how many more.
 std::string renamedGroups(Database& store, const Selection& rows) {
     std::vector<std::string> groups;
     statements::forEachRow(store, rows, [&](const UserRow& row) {
         if (row.type == "L")
             return true; // a LIST has no Group of its own
-        const auto group = row.group.empty() ? std::string("User-defined") : row.group;
-        if (std::find(groups.begin(), groups.end(), group) == groups.end())
-            groups.push_back(group);
+        if (std::find(groups.begin(), groups.end(), row.group) == groups.end())
+            groups.push_back(row.group); // the store names the empty Group "User-defined"
         return true;
     });
     std::sort(groups.begin(), groups.end());
-    if (groups.size() > 3)
-        return groups[0] + ", " + groups[1] + " and " + std::to_string(groups.size() - 2) +
-               " other Groups";
-    std::string named;
-    for (std::size_t i = 0; i < groups.size(); ++i)
-        named += (i == 0 ? "" : i + 1 == groups.size() ? " and " : ", ") + groups[i];
-    return named;
+    return namesInSentence(groups, 3);
 }
 
 } // namespace

@@ -1,5 +1,6 @@
 #include "common/text.h"
 
+#include <algorithm>
 #include <cstdio>
 
 namespace qmk {
@@ -111,6 +112,16 @@ std::string undoubledBackslashes(std::string_view text) {
 
 std::string doubledBackslashes(std::string_view text) {
     return replaceAll(std::string(text), "\\", "\\\\");
+}
+
+std::string namesInSentence(const std::vector<std::string>& names, std::size_t most) {
+    const auto shown = std::min(names.size(), most);
+    std::string text;
+    for (std::size_t i = 0; i < shown; ++i)
+        text += (i == 0 ? "" : i + 1 == shown && names.size() <= most ? " and " : ", ") + names[i];
+    if (names.size() > most)
+        text += " and " + std::to_string(names.size() - most) + " more";
+    return text;
 }
 
 } // namespace qmk

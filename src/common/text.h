@@ -2,6 +2,7 @@
 
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace qmk {
 
@@ -41,6 +42,10 @@ std::string doubledBackslashes(std::string_view text);
 // A text the user gave, as a message quotes it: at most 80 characters (then how long it was),
 // and any byte that is no UTF-8 shown as \xNN.
 std::string quotedText(std::string_view text);
+
+// Names as a sentence lists them: "a", "a and b", "a, b and c"; past `most` names, the first
+// `most` and how many more ("a, b and 3 more").
+std::string namesInSentence(const std::vector<std::string>& names, std::size_t most);
 
 // Text fitted to width: padded with blanks, or cut to its first `width` bytes.
 std::string fitToWidth(std::string_view text, std::size_t width);

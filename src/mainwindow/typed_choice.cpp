@@ -26,9 +26,14 @@ int bestMatch(const std::vector<std::string>& entries, std::string_view typed) {
         [](const std::string& name, const std::string& text) {
             return name.find(text) != std::string::npos;
         }};
+    // Each entry folded once; a separator is no name and matches nothing.
+    std::vector<std::string> names;
+    names.reserve(entries.size());
+    for (const auto& entry : entries)
+        names.push_back(entry == "-" ? std::string() : folded(stripSpokenNumber(entry)));
     for (const auto fits : tries)
-        for (std::size_t i = 0; i < entries.size(); ++i)
-            if (entries[i] != "-" && fits(folded(stripSpokenNumber(entries[i])), wanted))
+        for (std::size_t i = 0; i < names.size(); ++i)
+            if (!names[i].empty() && fits(names[i], wanted))
                 return static_cast<int>(i);
     return -1;
 }

@@ -50,22 +50,18 @@ RestoreOutcome restoreItems(UpdateEngine& current, const std::filesystem::path& 
     }
 
     // LISTs first, while the store still describes the file.
-    std::optional<DuplicateAnswer> always;
+    DuplicateAnswers answers(ask);
     for (const auto& item : chosen) {
         if (!item.list)
             continue;
         const auto held = listNamed(context.store, item.name);
         if (held) {
-            const auto answer =
-                always ? *always
-                : ask ? ask({item.name, std::string(kGlobalCommands), std::string(kGlobalCommands)})
-                      : DuplicateAnswer::No;
+            const auto answer = answers.answer(
+                {item.name, std::string(kGlobalCommands), std::string(kGlobalCommands)});
             if (answer == DuplicateAnswer::CancelExport) {
                 outcome.cancelled = true;
                 break;
             }
-            if (answer == DuplicateAnswer::YesToAll || answer == DuplicateAnswer::NoToAll)
-                always = answer;
             if (answer == DuplicateAnswer::No || answer == DuplicateAnswer::NoToAll)
                 continue;
         }

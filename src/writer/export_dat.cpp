@@ -187,7 +187,7 @@ private:
                                                              source_.storedOffsetLists());
         commands_.reserve(commands_.size() + image.size());
         store_.reserve(records_.size() + selected.size());
-        std::optional<DuplicateAnswer> always;
+        DuplicateAnswers answers(ask_);
         std::string ids;
         for (const auto& [id, offset] : selected) {
             ids += std::to_string(id);
@@ -201,19 +201,13 @@ private:
             const auto existing =
                 store_.add({context.program, context.scope, context.name}, entry, added);
             if (!added) {
-                // Without a question to ask, the target keeps its own command.
-                auto answer =
-                    always ? *always
-                    : ask_
-                        ? ask_({codepage::toUtf8(context.name), codepage::toUtf8(context.program),
-                                codepage::toUtf8(context.scope)})
-                        : DuplicateAnswer::No;
+                const auto answer = answers.answer({codepage::toUtf8(context.name),
+                                                    codepage::toUtf8(context.program),
+                                                    codepage::toUtf8(context.scope)});
                 if (answer == DuplicateAnswer::CancelExport) {
                     log_ << ids;
                     return false;
                 }
-                if (answer == DuplicateAnswer::YesToAll || answer == DuplicateAnswer::NoToAll)
-                    always = answer;
                 if (answer == DuplicateAnswer::No || answer == DuplicateAnswer::NoToAll) {
                     commands_.resize(records_.back().start);
                     records_.pop_back();

@@ -20,6 +20,27 @@ struct DuplicateCommand {
 };
 using DuplicateQuestion = std::function<DuplicateAnswer(const DuplicateCommand& command)>;
 
+// The duplicate question asked command by command: a "to all" answer is remembered and stands
+// for every later one; without a question, the target keeps its own command.
+class DuplicateAnswers {
+public:
+    explicit DuplicateAnswers(const DuplicateQuestion& ask) : ask_(ask) {}
+    DuplicateAnswer answer(const DuplicateCommand& command) {
+        if (remembered_)
+            return always_;
+        const auto given = ask_ ? ask_(command) : DuplicateAnswer::No;
+        remembered_ = given == DuplicateAnswer::YesToAll || given == DuplicateAnswer::NoToAll;
+        always_ = given;
+        return given;
+    }
+
+private:
+    const DuplicateQuestion& ask_;
+    // Not an optional: GCC 12 takes an optional enumeration here as maybe uninitialised.
+    bool remembered_ = false;
+    DuplicateAnswer always_ = DuplicateAnswer::No;
+};
+
 struct ExportResult {
     EditResult result;
     bool cancelled = false;

@@ -250,12 +250,7 @@ private:
     // first, as the duplicate question is answered.
     bool replacesEarlier(const NewCommand& command) {
         ++plan_.duplicates;
-        auto answer = always_ ? *always_
-                      : rules_.duplicates
-                          ? rules_.duplicates({command.name, command.program, command.scope})
-                          : DuplicateAnswer::No;
-        if (answer == DuplicateAnswer::YesToAll || answer == DuplicateAnswer::NoToAll)
-            always_ = answer;
+        const auto answer = answers_.answer({command.name, command.program, command.scope});
         if (answer == DuplicateAnswer::CancelExport)
             plan_.cancelled = true;
         return answer == DuplicateAnswer::Yes || answer == DuplicateAnswer::YesToAll;
@@ -278,7 +273,7 @@ private:
     std::vector<Planned> commands_;
     std::map<std::string, std::size_t> keys_; // heard keys of the commands kept
     std::uint32_t kept_ = 0;
-    std::optional<DuplicateAnswer> always_;
+    DuplicateAnswers answers_{rules_.duplicates};
     XmlImportPlan plan_;
 };
 

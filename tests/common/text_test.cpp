@@ -23,6 +23,22 @@ TEST(Text, TrimTrailingWhiteSpaceRunsInItsOrder) {
     EXPECT_EQ(trimTrailingWhiteSpace(text), "abc\r");
 }
 
+TEST(Text, NamesInSentenceJoinAndCountWhatPassesTheMost) {
+    const std::vector<std::string> four{"a", "b", "c", "d"};
+    const std::tuple<std::size_t, std::size_t, const char*> cases[] = {
+        {0, 3, ""},
+        {1, 3, "a"},
+        {2, 3, "a and b"},
+        {3, 3, "a, b and c"},
+        {4, 3, "a, b, c and 1 more"},
+        {4, 4, "a, b, c and d"},
+    };
+    for (const auto& [count, most, text] : cases)
+        EXPECT_EQ(namesInSentence({four.begin(), four.begin() + static_cast<long>(count)}, most),
+                  text)
+            << count << " of " << most;
+}
+
 TEST(Text, FitToWidthPadsOrCuts) {
     EXPECT_EQ(fitToWidth("ab", 4), "ab  ");
     EXPECT_EQ(fitToWidth("abcdef", 4), "abcd");

@@ -44,6 +44,26 @@ CommandFileBuilder source() {
 
 } // namespace
 
+TEST(DuplicateAnswers, AnAnswerToAllStandsForEveryLaterDuplicateAndNoQuestionKeepsTheTargets) {
+    const DuplicateCommand command{"bold", "WINWORD", "Document1"};
+    for (const auto first : {DuplicateAnswer::YesToAll, DuplicateAnswer::NoToAll}) {
+        int asked = 0;
+        const auto ask = answering({first, DuplicateAnswer::Yes}, &asked);
+        DuplicateAnswers answers(ask);
+        for (int i = 0; i < 3; ++i)
+            EXPECT_EQ(answers.answer(command), first);
+        EXPECT_EQ(asked, 1);
+    }
+    int asked = 0;
+    const auto ask = answering({DuplicateAnswer::Yes, DuplicateAnswer::No}, &asked);
+    DuplicateAnswers oneByOne(ask);
+    EXPECT_EQ(oneByOne.answer(command), DuplicateAnswer::Yes);
+    EXPECT_EQ(oneByOne.answer(command), DuplicateAnswer::No);
+    EXPECT_EQ(asked, 2);
+    const DuplicateQuestion none;
+    EXPECT_EQ(DuplicateAnswers(none).answer(command), DuplicateAnswer::No);
+}
+
 TEST_F(WriterTest, TheExportStoreKeysProgramsAsTheCommandStoreDoesAndLogsDuplicates) {
     load(source());
     CommandFileBuilder held;
