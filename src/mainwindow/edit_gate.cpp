@@ -3,11 +3,16 @@
 namespace qmk {
 
 bool EditGate::allowsLeaving() {
-    if (!edit_)
+    std::string whatToDo;
+    if (edit_)
+        whatToDo = "\"" + edit_->target.name +
+                   "\" is being edited: choose Save Changes (Ctrl+S) or Abandon (Escape) first";
+    else if (busy_ && busy_())
+        whatToDo = "Dragon is still taking up the last change: try again in a moment";
+    else
         return true;
     if (told_)
-        told_("\"" + edit_->target.name +
-              "\" is being edited: choose Save Changes (Ctrl+S) or Abandon (Escape) first");
+        told_(whatToDo);
     return false;
 }
 

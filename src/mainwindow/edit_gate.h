@@ -39,9 +39,10 @@ struct EditTarget {
 class EditGate {
 public:
     bool editing() const { return edit_.has_value(); }
-    // Asked by every input that would show another item, file or view. While editing it says
-    // no, and the window is told why.
+    // Asked by every input that would show another item, file or view, or begin an edit. While
+    // editing, or while work waits for Dragon (`busy`), it says no, and the window is told why.
     bool allowsLeaving();
+    void refuseWhile(std::function<bool()> busy) { busy_ = std::move(busy); }
     // The window is told when an input was refused (`whatToDo` says why and what to do).
     void onRefusal(std::function<void(const std::string& whatToDo)> told) {
         told_ = std::move(told);
@@ -65,6 +66,7 @@ private:
     };
     std::optional<Edit> edit_;
     std::function<void(const std::string&)> told_;
+    std::function<bool()> busy_;
 };
 
 } // namespace qmk

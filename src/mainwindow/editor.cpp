@@ -37,7 +37,7 @@ ItemTexts Editor::texts() const {
 }
 
 bool Editor::beginExisting(std::optional<Conversion> conversion, std::optional<std::string> body) {
-    if (gate_.editing())
+    if (gate_.editing() || !gate_.allowsLeaving())
         return false;
     const auto& item = p_.browser.item();
     if (!item.row || item.notAvailable)
@@ -460,9 +460,10 @@ void Editor::remove() {
         p_.browser.markStale(RecentlyCreatedTab);
     }
     p_.browser.markStale(RecentlyModifiedTab);
-    p_.cycle.save(false);
-    p_.history().writeOut(p_.store);
-    p_.browser.setHistory(p_.history().entries());
+    p_.cycle.save(false, [this] {
+        p_.history().writeOut(p_.store);
+        p_.browser.setHistory(p_.history().entries());
+    });
 }
 
 void Editor::convertToPlain() {
@@ -512,14 +513,20 @@ void Editor::debugWithBasic() {
     const auto body = texts().body;
     if (externalChangeStops())
         return;
+    p_.cycle.run(typeIntoMyCommandsEditor(body));
+}
+
+// Dragon's MyCommands Editor gets the body typed in, a pause before each step for it to follow.
+Task<void> Editor::typeIntoMyCommandsEditor(std::string body) {
+    constexpr std::chrono::milliseconds kStep{500};
     p_.engine.openMyCommandsEditor();
-    p_.loop.wait(std::chrono::milliseconds(500));
+    co_await pause(p_.loop, kStep);
     if (const auto editor = p_.windows.findByTitle("MyCommands Editor"))
         p_.windows.bringToFront(editor->handle);
-    p_.loop.wait(std::chrono::milliseconds(500));
+    co_await pause(p_.loop, kStep);
     p_.windows.sendKeys("%y{end}");
     p_.windows.sendKeys("{tab 2}^{end}+(^{home})");
-    p_.loop.wait(std::chrono::milliseconds(500));
+    co_await pause(p_.loop, kStep);
     p_.windows.sendKeys("{del}");
     std::string text = body.size() > 9 ? body.substr(0, body.size() - 9) : std::string();
     std::erase(text, '\n');
@@ -528,7 +535,7 @@ void Editor::debugWithBasic() {
         const bool special = std::string_view("{}()+^%~[]").find(c) != std::string_view::npos;
         p_.windows.sendKeys(special ? std::string("{") + c + "}" : std::string(1, c));
     }
-    p_.loop.wait(std::chrono::milliseconds(500));
+    co_await pause(p_.loop, kStep);
     p_.windows.sendKeys("{bs 2}");
     p_.windows.sendKeys("% x");
     p_.windows.sendKeys("^{home}");

@@ -118,6 +118,7 @@ private:
     std::string bodyToWrite(const EditTarget& target, const std::string& typed) const;
     // True (after its message) when the outcome is not done.
     bool refused(const Outcome& outcome);
+    Task<void> typeIntoMyCommandsEditor(std::string body);
 
     Parts p_;
     EditGate& gate_;

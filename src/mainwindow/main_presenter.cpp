@@ -23,12 +23,13 @@ namespace qmk {
 namespace fs = std::filesystem;
 
 MainPresenter::MainPresenter(ProgramDir home, DragonPlatform dragon, Prompt& prompt,
-                             StatusSink& status, SaveCycleView& view)
+                             StatusSink& status, SaveCycleView& view, MessageLoop* loop)
     : home_(std::move(home)), prompt_(prompt), status_(status), view_(view),
       trace_(home_.file(files::kTrace), now()), settings_(home_.file(kSettingsFile)),
       windows_(dragon.windows), engine_(dragon.engine), microphone_(dragon.microphone),
-      voice_(dragon.voice) {
-    loop_.addSource([this] { engine_.pump(); });
+      voice_(dragon.voice), loop_(loop ? *loop : waitsInPlace_) {
+    waitsInPlace_.addSource([this] { engine_.pump(); });
+    gate_.refuseWhile([this] { return loop_.paused(); });
     gate_.onRefusal([this](const std::string& whatToDo) {
         status_.setProgress(whatToDo);
         browser_.touch(); // the window shows the edit again where the input moved away from it
@@ -183,10 +184,15 @@ bool MainPresenter::offerImport() {
     // The launch commands belong in the user's own file: another file shown gets no offer.
     if (!productionOpen())
         return true;
-    if (offerLaunchCommands(*store_, settings_, prompt_, engine_, home_, *cycle_) ==
-        ImportOutcome::Imported)
-        browser_.reset(-1);
+    cycle_->run(importLaunchCommands());
     return !cycle_->ended();
+}
+
+Task<void> MainPresenter::importLaunchCommands() {
+    const auto outcome =
+        co_await offerLaunchCommands(*store_, settings_, prompt_, engine_, home_, *cycle_);
+    if (outcome == ImportOutcome::Imported)
+        browser_.reset(-1);
 }
 
 // The settings, with the Recently Modified history of the command file shown.
@@ -333,14 +339,23 @@ bool MainPresenter::afterTools(const ToolsOutcome& outcome) {
     }
     // A written file goes through the save cycle, so that Dragon takes it up; one another
     // program changed is read again.
-    if (outcome.fileChanged)
-        cycle_->save(false);
-    else if (outcome.readAgain)
+    // What follows the tool comes once Dragon took the change up.
+    const auto finish = [this, exported = outcome.openExported] {
+        if (!exported.empty() && !openFile(exported))
+            return false;
+        browser_.reset(-1);
+        return true;
+    };
+    if (outcome.fileChanged) {
+        cycle_->save(false, [this, finish] {
+            if (!finish())
+                view_.closeProgram();
+        });
+        return !cycle_->ended();
+    }
+    if (outcome.readAgain)
         cycle_->refresh();
-    if (cycle_->ended() || (!outcome.openExported.empty() && !openFile(outcome.openExported)))
-        return false;
-    browser_.reset(-1);
-    return true;
+    return !cycle_->ended() && finish();
 }
 
 void MainPresenter::afterWrite() {

@@ -42,8 +42,9 @@ namespace qmk {
 // cycle. `start` is the window's start-up; the File menu's operations follow it.
 class MainPresenter {
 public:
+    // `loop`: the window's, on which waits for Dragon pause; without one they wait in place.
     MainPresenter(ProgramDir home, DragonPlatform dragon, Prompt& prompt, StatusSink& status,
-                  SaveCycleView& view);
+                  SaveCycleView& view, MessageLoop* loop = nullptr);
     ~MainPresenter();
 
     // The start-up of the main window. False when a step failed after its message: the program
@@ -162,6 +163,7 @@ private:
     bool finishConversion(const Outcome& outcome);
     void loadSettings();
     void rollbackFor(const std::string& user);
+    Task<void> importLaunchCommands();
 
     // The window's status line, remembered: the command-name prompt reads it back.
     struct RememberedStatus final : StatusSink {
@@ -188,7 +190,8 @@ private:
     DragonEngine& engine_;
     Microphone& microphone_;
     VoiceCommand& voice_;
-    PollingLoop loop_;
+    PollingLoop waitsInPlace_;
+    MessageLoop& loop_;
     std::unique_ptr<Database> store_;
     std::optional<Parser> parser_;
     std::unique_ptr<DragonEnvironment> environment_;

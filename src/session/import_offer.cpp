@@ -71,12 +71,12 @@ std::optional<std::string> commandsToImport(const std::string& supplied, Databas
 }
 
 // Merges the supplied file into the user's own file, shown in the window.
-Import importLaunchCommands(Database& store, Prompt& prompt, DragonEngine& engine,
-                            const ProgramDir& home, SaveCycle& cycle) {
+Task<Import> importLaunchCommands(Database& store, Prompt& prompt, DragonEngine& engine,
+                                  const ProgramDir& home, SaveCycle& cycle) {
     const auto file = home.file(kLaunchCommandsFile);
     if (!std::filesystem::exists(file)) {
         prompt.message("cannot find above file, reinstall", utf8Of(file));
-        return Import::Failed;
+        co_return Import::Failed;
     }
     const auto speaker = languageOfLcid(engine.speakerLanguage()).value_or(0);
     if (headerLanguage(file) != speaker) {
@@ -86,16 +86,18 @@ Import importLaunchCommands(Database& store, Prompt& prompt, DragonEngine& engin
     const auto supplied = readWholeFile(file);
     const auto chosen = supplied ? commandsToImport(*supplied, store, prompt) : std::nullopt;
     if (supplied && !chosen)
-        return Import::Declined;
-    if (!supplied || *chosen == *supplied)
-        return cycle.merge(file) ? Import::Merged : Import::Failed;
+        co_return Import::Declined;
+    if (!supplied || *chosen == *supplied) {
+        const bool merged = co_await cycle.merge(file);
+        co_return merged ? Import::Merged : Import::Failed;
+    }
     // Only the commands the user let in: merged from a file of their own.
     const auto some = home.file("qmk10global.chosen.dat");
     FileOps::system().writeScratch(some, *chosen);
-    const bool merged = cycle.merge(some);
+    const bool merged = co_await cycle.merge(some);
     std::error_code ignored;
     std::filesystem::remove(some, ignored);
-    return merged ? Import::Merged : Import::Failed;
+    co_return merged ? Import::Merged : Import::Failed;
 }
 
 } // namespace
@@ -108,18 +110,19 @@ bool launchCommandsPresent(Database& store) {
     return false;
 }
 
-ImportOutcome offerLaunchCommands(Database& store, const Settings& settings, Prompt& prompt,
-                                  DragonEngine& engine, const ProgramDir& home, SaveCycle& cycle) {
+Task<ImportOutcome> offerLaunchCommands(Database& store, const Settings& settings,
+                                        Prompt& prompt, DragonEngine& engine,
+                                        const ProgramDir& home, SaveCycle& cycle) {
     if (launchCommandsPresent(store) ||
         settingFlag(settings.read("dont show auto import", "False")))
-        return ImportOutcome::NotOffered;
+        co_return ImportOutcome::NotOffered;
     const auto choice =
         prompt.chooseWithCheck(kOffer, "For Voice initiation of Quillmark10", {"&Import", "Cancel"},
                                "Do &Not Show This Window Again");
     // The merge's own result, not a flag left over from an earlier merge.
-    const auto imported = choice.button != 0
-                              ? Import::Declined
-                              : importLaunchCommands(store, prompt, engine, home, cycle);
+    auto imported = Import::Declined;
+    if (choice.button == 0)
+        imported = co_await importLaunchCommands(store, prompt, engine, home, cycle);
     if (choice.checked)
         settings.write("dont show auto import", "-1");
     if (imported == Import::Merged) {
@@ -127,12 +130,12 @@ ImportOutcome offerLaunchCommands(Database& store, const Settings& settings, Pro
                        "bring up Quillmark10",
                        "'global quillmark' and 'local quillmark'");
         settings.write("dont show auto import", "-1");
-        return ImportOutcome::Imported;
+        co_return ImportOutcome::Imported;
     }
     if (imported == Import::Declined)
-        return ImportOutcome::Cancelled;
+        co_return ImportOutcome::Cancelled;
     prompt.message("Sorry, I could not import these commands after all", "Please inform Tarnwell");
-    return ImportOutcome::NotImported;
+    co_return ImportOutcome::NotImported;
 }
 
 } // namespace qmk

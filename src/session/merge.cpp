@@ -52,44 +52,43 @@ std::optional<std::uint8_t> languageOfLcid(std::uint32_t lcid) {
     }
 }
 
-MergeOutcome mergeThroughTool(const std::filesystem::path& tool,
-                              const std::filesystem::path& target,
-                              const std::filesystem::path& source, std::uint8_t languageCode,
-                              Trace& trace, MessageLoop& loop, const MergeWait& wait) {
+Task<MergeOutcome> mergeThroughTool(std::filesystem::path tool, std::filesystem::path target,
+                                    std::filesystem::path source, std::uint8_t languageCode,
+                                    Trace& trace, MessageLoop& loop, MergeWait wait) {
     const auto failed = [&] {
         return MergeOutcome{false, "Unable to update above file", utf8Of(target)};
     };
     if (std::error_code ec; !std::filesystem::is_regular_file(source, ec)) {
         MergeOutcome missing{false, "File does not exist", utf8Of(source)};
         missing.sourceMissing = true;
-        return missing;
+        co_return missing;
     }
     // Dragon's tool is handed only a target it may write: what it would fail on is said first.
     if (const auto refusal = writeRefusal(WriteTarget::edited(target)))
-        return {false, *refusal, utf8Of(target)};
+        co_return {false, *refusal, utf8Of(target)};
     if (const auto links = hardLinkCount(target); links > 1)
-        return {false, hardLinksRefusal(links), utf8Of(target)};
+        co_return {false, hardLinksRefusal(links), utf8Of(target)};
     // The tool takes the lock itself: taken and given back here, it waits out another program
     // changing the file, and tells whether the folder can be written to.
     if (std::string whyNot; !CommandFileLock::acquire(target, std::chrono::seconds(20), &whyNot))
-        return {false, whyNot, utf8Of(target)};
+        co_return {false, whyNot, utf8Of(target)};
     if (!writeLanguage(source, languageCode))
-        return failed();
+        co_return failed();
     const auto before = modificationTime(target).value_or(FileTime{});
     const auto noted = hhnnss(before);
     trace.mark("file time: ", noted,
                "\r\n" + utf8Of(tool) + " \"" + utf8Of(target) + "\" \"" + utf8Of(source) + "\"");
     // The tool's write must fall in another second than the time noted, or it could not be seen.
     while (hhnnss(now()) == noted) {
-        loop.wait(std::chrono::milliseconds(100));
+        co_await pause(loop, std::chrono::milliseconds(100));
         trace.mark("waiting for time change");
     }
     auto process = HiddenProcess::run({utf8Of(tool), utf8Of(target), utf8Of(source)});
     if (!process)
-        return failed();
+        co_return failed();
     bool changed = false;
     for (int counter = 0;;) {
-        loop.wait(wait.interval);
+        co_await pause(loop, wait.interval);
         // Ended is read first: a tool that ended without touching the target will not touch it.
         const bool ended = !process->running();
         changed = modificationTime(target).value_or(FileTime{}) != before;
@@ -100,11 +99,11 @@ MergeOutcome mergeThroughTool(const std::filesystem::path& tool,
             break;
     }
     if (!changed)
-        return failed();
+        co_return failed();
     trace.mark("after fast save", hhnnss(modificationTime(target).value_or(FileTime{})),
                hhnnss(now()));
-    loop.wait(std::chrono::milliseconds(200));
-    return {true, "Update processed, User ready", {}};
+    co_await pause(loop, std::chrono::milliseconds(200));
+    co_return {true, "Update processed, User ready", {}};
 }
 
 } // namespace qmk

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "common/system_message.h"
+#include "common/task.h"
 #include "common/trace.h"
 #include "platform/message_loop.h"
 
@@ -32,10 +33,10 @@ struct MergeOutcome : SystemMessage {
 
 // Merges `source` into `target` with Dragon's merge tool, run hidden: a target that may not be
 // written (read-only, several hard links) is refused first; the source's header gets the
-// speaker's language; success is the target's modification time changing.
-MergeOutcome mergeThroughTool(const std::filesystem::path& tool,
-                              const std::filesystem::path& target,
-                              const std::filesystem::path& source, std::uint8_t languageCode,
-                              Trace& trace, MessageLoop& loop, const MergeWait& wait = {});
+// speaker's language; success is the target's modification time changing. Its waits pause for
+// `loop`.
+Task<MergeOutcome> mergeThroughTool(std::filesystem::path tool, std::filesystem::path target,
+                                    std::filesystem::path source, std::uint8_t languageCode,
+                                    Trace& trace, MessageLoop& loop, MergeWait wait = {});
 
 } // namespace qmk

@@ -37,10 +37,25 @@ void SaveCycle::end() {
     view_.closeProgram();
 }
 
-void SaveCycle::save(bool newListShown) {
+void SaveCycle::save(bool newListShown, std::function<void()> then) {
+    run(saveSteps(newListShown), std::move(then));
+}
+
+void SaveCycle::run(Task<void> steps, std::function<void()> then) {
+    if (running_++ == 0)
+        view_.setBusy(true);
+    launch(std::move(steps), [this, then = std::move(then)] {
+        if (--running_ == 0)
+            view_.setBusy(false);
+        if (then && !ended_)
+            then();
+    });
+}
+
+Task<void> SaveCycle::saveSteps(bool newListShown) {
     if (!productionOpen()) {
         refresh();
-        return;
+        co_return;
     }
     const auto& nat = p_.environment;
     if (nat.roamingUserOn && nat.currentUserIsRoaming &&
@@ -52,17 +67,17 @@ void SaveCycle::save(bool newListShown) {
                              "Options", "MyCommands Changed", "1");
     if (newListShown) {
         if (!refresh())
-            return;
+            co_return;
         p_.status.setProgress("You must NEXT create a command using created LIST");
         view_.showTab(kListsTab);
-        return;
+        co_return;
     }
     if (std::filesystem::exists(p_.mergeTool)) {
         p_.status.setProgress("Operation in Progress");
-        merge(p_.home.file(kPlacerFile));
-        return;
+        co_await merge(p_.home.file(kPlacerFile));
+        co_return;
     }
-    reload();
+    co_await reloadSteps();
 }
 
 std::size_t SaveCycle::askWithHelp(const std::string& text, const std::string& title,
@@ -123,11 +138,10 @@ bool SaveCycle::roamingMasterReachable(const std::string& statusAfter) {
     return *masterReachable_;
 }
 
-void SaveCycle::reload() {
+Task<void> SaveCycle::reloadSteps() {
     const auto speaker = p_.engine.speaker();
     saveUserFiles(speaker);
     p_.trace.mark("after speaker save (if)", speaker);
-    view_.setBusy(true);
     const auto tab = view_.currentTab();
     const auto microphone = p_.microphone.state();
     p_.microphone.setState(1);
@@ -142,12 +156,12 @@ void SaveCycle::reload() {
         if (p_.engine.showOpenUserDialog()) {
             openUserPending_ = true;
             std::optional<WindowInfo> dialog;
-            p_.loop.wait(times_.openUserWindow, [&] {
+            co_await waitUntil(p_.loop, times_.openUserWindow, [this, &dialog] {
                 return (dialog = p_.windows.findByTitle("Open User")).has_value();
             });
             if (dialog) {
                 p_.windows.bringToFront(dialog->handle);
-                p_.loop.wait(std::chrono::milliseconds(100));
+                co_await pause(p_.loop, std::chrono::milliseconds(100));
                 p_.windows.sendKeys("{enter}");
                 byDialog = true;
             } else {
@@ -159,13 +173,13 @@ void SaveCycle::reload() {
         }
     }
     if (!byDialog) {
-        reloadBySpeaker(speaker);
+        co_await reloadBySpeaker(speaker);
         if (ended_)
-            return;
+            co_return;
     }
     if (openUserPending_) {
         openUserPending_ = false;
-        p_.loop.wait(times_.userReopened, [&] { return userReopened_; });
+        co_await waitUntil(p_.loop, times_.userReopened, [this] { return userReopened_; });
         if (!userReopened_)
             p_.prompt.message("Dragon has not reopened the user yet; the commands shown are "
                               "those of the file",
@@ -173,28 +187,27 @@ void SaveCycle::reload() {
     }
     p_.trace.mark("b4 refresh call");
     if (!refresh())
-        return;
+        co_return;
     p_.trace.mark("after refresh call");
     view_.showTab(tab);
     p_.microphone.setState(microphone);
-    view_.setBusy(false);
     userReadyCounter_ = 0;
     p_.trace.mark("b4 user timer");
     userTimerRunning_ = true;
     view_.userTimerStarted();
 }
 
-void SaveCycle::reloadBySpeaker(const std::string& speaker) {
+Task<void> SaveCycle::reloadBySpeaker(std::string speaker) {
     p_.trace.mark(" user reload-engine.Speaker= ", speaker);
     const bool reloaded = p_.engine.setSpeaker(speaker);
     p_.trace.mark("after reload");
     if (reloaded)
-        return;
+        co_return;
     askWithHelp("You have been too quick doing a 'Save Changes'\r\nBefore your User has been "
                 "fully reloaded by Dragon.\r\nQMK10 will now exit for safety - You must restart "
                 "QMK10",
                 "Quillmark10", {"OK", "&Help"});
-    p_.loop.wait(std::chrono::milliseconds(1000));
+    co_await pause(p_.loop, std::chrono::milliseconds(1000));
     end();
 }
 
@@ -207,22 +220,22 @@ bool SaveCycle::refresh() {
     return true;
 }
 
-bool SaveCycle::merge(const std::filesystem::path& file) {
+Task<bool> SaveCycle::merge(std::filesystem::path file) {
     const auto code = languageOfLcid(p_.engine.speakerLanguage()).value_or(0);
     mergeDone_ = true;
-    const auto outcome =
-        mergeThroughTool(p_.mergeTool, commandFile_, file, code, p_.trace, p_.loop, times_.merge);
+    const auto outcome = co_await mergeThroughTool(p_.mergeTool, commandFile_, file, code,
+                                                   p_.trace, p_.loop, times_.merge);
     if (!outcome.merged) {
         p_.prompt.notify(Prompt::Kind::Error, outcome.message, outcome.title);
         mergeDone_ = false;
         refresh();
-        return false;
+        co_return false;
     }
     if (!refresh())
-        return false;
+        co_return false;
     p_.trace.mark("after fast save refresh");
     p_.status.setProgress(outcome.message);
-    return true;
+    co_return true;
 }
 
 void SaveCycle::speakerChanged(const std::string& speaker) {

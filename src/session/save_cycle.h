@@ -4,6 +4,7 @@
 #include "common/program_dir.h"
 #include "common/prompt.h"
 #include "common/status_sink.h"
+#include "common/task.h"
 #include "common/trace.h"
 #include "loader/parser.h"
 #include "platform/dragon_engine.h"
@@ -17,6 +18,7 @@
 #include <chrono>
 #include <cstdint>
 #include <filesystem>
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -31,7 +33,9 @@ public:
     virtual void refreshed() = 0;
     virtual int currentTab() = 0;
     virtual void showTab(int tab) = 0;
-    virtual void setBusy(bool busy) = 0; // the hourglass pointer
+    // The hourglass pointer, and input refused: a change is being taken up and will go on
+    // after a pause.
+    virtual void setBusy(bool busy) = 0;
     virtual void showHelp(int topic) = 0;
     // The program ends after the current message; nothing more is written.
     virtual void closeProgram() = 0;
@@ -78,15 +82,20 @@ public:
     const std::filesystem::path& commandFile() const { return commandFile_; }
     void setStartupUser(std::string user) { startupUser_ = std::move(user); }
 
-    // After a write. `newListShown`: the LIST view is shown and the write created a LIST.
-    void save(bool newListShown);
+    // After a write. `newListShown`: the LIST view is shown and the write created a LIST. What
+    // waits for Dragon pauses instead of blocking; `then` comes at the end, unless the program
+    // ended. Until then `running()` is true and the view is busy.
+    void save(bool newListShown, std::function<void()> then = {});
+    // Runs `steps` as the save cycle runs its own: busy until they end, then `then`.
+    void run(Task<void> steps, std::function<void()> then = {});
+    bool running() const { return running_ > 0; }
     // True when the command file changed behind the program's back; refreshes when asked.
     bool externalChange(bool refresh);
-    void reload();
+    void reload() { run(reloadSteps()); }
     // Parses the file again; false when it had to be restored and the program ends.
     bool refresh();
     // Merges `file` into the command file with Dragon's merge tool; true when the file changed.
-    bool merge(const std::filesystem::path& file);
+    Task<bool> merge(std::filesystem::path file);
 
     // Engine events.
     void speakerChanged(const std::string& speaker);
@@ -98,6 +107,9 @@ public:
     bool ended() const { return ended_; }
 
 private:
+    Task<void> saveSteps(bool newListShown);
+    Task<void> reloadSteps();
+    Task<void> reloadBySpeaker(std::string speaker);
     bool productionOpen();
     void roamingNotice();
     std::size_t askWithHelp(const std::string& text, const std::string& title,
@@ -105,7 +117,6 @@ private:
     // Whether the roaming master folder can be reached: tested once, then remembered.
     bool roamingMasterReachable(const std::string& statusAfter);
     void saveUserFiles(const std::string& speaker);
-    void reloadBySpeaker(const std::string& speaker);
     void end();
 
     Parts p_;
@@ -119,6 +130,7 @@ private:
     bool mergeDone_ = false;
     bool userTimerRunning_ = false;
     bool ended_ = false;
+    int running_ = 0;
     std::int32_t userReadyCounter_ = 0;
 };
 

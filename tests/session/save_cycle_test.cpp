@@ -84,8 +84,8 @@ protected:
     }
 
     ImportOutcome offer() {
-        return offerLaunchCommands(home_.store(), settings_, home_.prompt, engine_, home_.home(),
-                                   *cycle_);
+        return runToEnd(offerLaunchCommands(home_.store(), settings_, home_.prompt, engine_,
+                                            home_.home(), *cycle_));
     }
 
     testing::TestHome home_;
@@ -147,7 +147,8 @@ TEST_F(SaveCycleTest, WithoutTheToolTheUserIsSavedAndReloadedThroughTheEngine) {
     EXPECT_EQ(home_.prompt.shown.back().text.substr(0, 38),
               "You have been too quick doing a 'Save ");
 
-    loop_.wait(std::chrono::seconds(2), [&] { return !reloading.userTimerRunning(); });
+    (void)runToEnd(
+        waitUntil(loop_, std::chrono::seconds(2), [&] { return !reloading.userTimerRunning(); }));
     EXPECT_FALSE(reloading.userTimerRunning()) << "user-loaded stopped the timer";
 
     // "save user" other than Ask and Always ("Never", or anything else) never saves.
@@ -185,20 +186,20 @@ TEST_F(SaveCycleTest, RoamingUsersSeeTheNoticeAndTheMasterIsReachedByTheOpenUser
                           "Checking Roaming Directory Accessibility");
     };
     EXPECT_EQ(checks(), 1);
-    loop_.wait(std::chrono::seconds(2), [&] { return !engine_.reloading(); });
+    (void)runToEnd(waitUntil(loop_, std::chrono::seconds(2), [&] { return !engine_.reloading(); }));
     roaming.save(false);
     EXPECT_EQ(checks(), 1);
 
     environment_.currentUserIsRoaming = true;
     home_.prompt.choices = {1, 0};
     home_.prompt.checks = {false, true};
-    loop_.wait(std::chrono::seconds(2), [&] { return !engine_.reloading(); });
+    (void)runToEnd(waitUntil(loop_, std::chrono::seconds(2), [&] { return !engine_.reloading(); }));
     roaming.save(false);
     ASSERT_EQ(home_.prompt.shown.size(), 2u);
     EXPECT_EQ(home_.prompt.shown[0].title, "Save Changes Roaming User Informational message");
     EXPECT_EQ(view_.help, std::vector<int>{10004});
     EXPECT_EQ(settings_.read("dont show roam save user", ""), "-1");
-    loop_.wait(std::chrono::seconds(2), [&] { return !engine_.reloading(); });
+    (void)runToEnd(waitUntil(loop_, std::chrono::seconds(2), [&] { return !engine_.reloading(); }));
     roaming.save(false);
     EXPECT_EQ(home_.prompt.shown.size(), 2u) << "not shown again";
 }
@@ -231,7 +232,7 @@ TEST_F(SaveCycleTest, ANewListShownAsksForACommandAndATimeoutSaysUnableToUpdate)
     // A tool that never touches the file.
     const auto lazy = pathFromUtf8(IDLE_TOOL);
     const auto slow = cycleWith(lazy, SaveCycleTimes{{}, {}, {std::chrono::milliseconds(5), 50}});
-    EXPECT_FALSE(slow->merge(home_.path(kPlacerFile)));
+    EXPECT_FALSE(runToEnd(slow->merge(home_.path(kPlacerFile))));
     EXPECT_FALSE(slow->mergeDone());
     ASSERT_FALSE(home_.prompt.shown.empty());
     EXPECT_EQ(home_.prompt.shown.back().text, "Unable to update above file");

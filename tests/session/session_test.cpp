@@ -177,8 +177,9 @@ TEST(Merge, LanguageCodesAndTheWaitForTheClocksSecond) {
     const auto file = home.writeFile("mycmds.dat", target.build());
     const auto noted = modificationTime(file).value_or(FileTime{});
     PollingLoop waits;
-    ASSERT_TRUE(mergeThroughTool(MERGEMYCMDS, file, home.writeFile("new.dat", source.build()), 9,
-                                 home.trace(), waits, {})
+    ASSERT_TRUE(runToEnd(mergeThroughTool(MERGEMYCMDS, file,
+                                          home.writeFile("new.dat", source.build()), 9,
+                                          home.trace(), waits, {}))
                     .merged);
     EXPECT_NE(modificationTime(file)->nanoseconds / 1000000000, noted.nanoseconds / 1000000000);
 }
