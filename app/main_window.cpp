@@ -45,7 +45,8 @@ QStringList toList(const std::vector<std::string>& lines) {
 
 MainWindow::MainWindow(ProgramDir home, DragonPlatform dragon, Prompt* prompt)
     : prompt_(prompt ? *prompt : dialogs_),
-      presenter_(std::make_unique<MainPresenter>(std::move(home), dragon, prompt_, *this, *this)) {
+      presenter_(
+          std::make_unique<MainPresenter>(std::move(home), dragon, prompt_, *this, *this, &loop_)) {
     dialogs_.setParent(this);
     setAcceptDrops(true);
     buildCentre();

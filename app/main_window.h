@@ -8,6 +8,7 @@
 #include "qt_prompt.h"
 #include "session/file_menu.h"
 #include "session/save_cycle.h"
+#include "window_loop.h"
 
 #include <QMainWindow>
 #include <QTimer>
@@ -146,6 +147,7 @@ private:
 
     QtPrompt dialogs_;
     Prompt& prompt_;
+    WindowLoop loop_{*this};
     std::unique_ptr<MainPresenter> presenter_;
     QMenu* groupMenu_ = nullptr;
     QMenu* programMenu_ = nullptr;

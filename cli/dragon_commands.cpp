@@ -108,9 +108,9 @@ int merge(CommandRun& session, const std::string& source, std::ostream& out) {
                                           .value_or(0)
                                     : session.parser().properties().languageCode;
     PollingLoop waits; // nothing but the tool to wait for in a command-line run
-    const auto outcome = runToEnd(
-        mergeThroughTool(findDragonWindow(session.windows(), session.engine()).mergeTool, target,
-                         pathFromUtf8(source), code, session.trace(), waits));
+    const auto outcome =
+        runToEnd(mergeThroughTool(findDragonWindow(session.windows(), session.engine()).mergeTool,
+                                  target, pathFromUtf8(source), code, session.trace(), waits));
     if (!outcome.merged) {
         session.prompt().message(outcome.message, outcome.title);
         if (outcome.sourceMissing)

@@ -8,7 +8,7 @@ bool EditGate::allowsLeaving() {
         whatToDo = "\"" + edit_->target.name +
                    "\" is being edited: choose Save Changes (Ctrl+S) or Abandon (Escape) first";
     else if (busy_ && busy_())
-        whatToDo = "Dragon is still taking up the last change: try again in a moment";
+        whatToDo = "Quillmark10 is waiting for Dragon: try again in a moment";
     else
         return true;
     if (told_)

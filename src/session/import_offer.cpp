@@ -110,9 +110,9 @@ bool launchCommandsPresent(Database& store) {
     return false;
 }
 
-Task<ImportOutcome> offerLaunchCommands(Database& store, const Settings& settings,
-                                        Prompt& prompt, DragonEngine& engine,
-                                        const ProgramDir& home, SaveCycle& cycle) {
+Task<ImportOutcome> offerLaunchCommands(Database& store, const Settings& settings, Prompt& prompt,
+                                        DragonEngine& engine, const ProgramDir& home,
+                                        SaveCycle& cycle) {
     if (launchCommandsPresent(store) ||
         settingFlag(settings.read("dont show auto import", "False")))
         co_return ImportOutcome::NotOffered;

@@ -19,8 +19,8 @@ enum class ImportOutcome { NotOffered, Cancelled, Imported, NotImported };
 // command file, until they are there or the user declines for good. The caller makes it only
 // while the user's own file is shown; a command the file holds already is replaced only after
 // the user's Yes.
-Task<ImportOutcome> offerLaunchCommands(Database& store, const Settings& settings,
-                                        Prompt& prompt, DragonEngine& engine,
-                                        const ProgramDir& home, SaveCycle& cycle);
+Task<ImportOutcome> offerLaunchCommands(Database& store, const Settings& settings, Prompt& prompt,
+                                        DragonEngine& engine, const ProgramDir& home,
+                                        SaveCycle& cycle);
 
 } // namespace qmk

@@ -1,9 +1,9 @@
 #pragma once
 
+#include "common/message_loop.h"
 #include "common/system_message.h"
 #include "common/task.h"
 #include "common/trace.h"
-#include "platform/message_loop.h"
 
 #include <chrono>
 #include <cstdint>

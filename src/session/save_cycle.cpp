@@ -223,8 +223,8 @@ bool SaveCycle::refresh() {
 Task<bool> SaveCycle::merge(std::filesystem::path file) {
     const auto code = languageOfLcid(p_.engine.speakerLanguage()).value_or(0);
     mergeDone_ = true;
-    const auto outcome = co_await mergeThroughTool(p_.mergeTool, commandFile_, file, code,
-                                                   p_.trace, p_.loop, times_.merge);
+    const auto outcome = co_await mergeThroughTool(p_.mergeTool, commandFile_, file, code, p_.trace,
+                                                   p_.loop, times_.merge);
     if (!outcome.merged) {
         p_.prompt.notify(Prompt::Kind::Error, outcome.message, outcome.title);
         mergeDone_ = false;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "common/file_io.h"
+#include "common/message_loop.h"
 #include "common/program_dir.h"
 #include "common/prompt.h"
 #include "common/status_sink.h"
@@ -8,7 +9,6 @@
 #include "common/trace.h"
 #include "loader/parser.h"
 #include "platform/dragon_engine.h"
-#include "platform/message_loop.h"
 #include "platform/microphone.h"
 #include "platform/window_system.h"
 #include "session/dragon_environment.h"

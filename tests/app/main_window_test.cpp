@@ -207,6 +207,24 @@ TEST_F(MainWindowTest, TheWindowRendersWhenToldAndWakesForDragonsEvents) {
     QTest::qWait(600);
     EXPECT_FALSE(dragon_->engine.reloading());
     EXPECT_FALSE(window_->presenter().saveCycle().userTimerRunning());
+
+    // Dragon's MyCommands Editor is typed into with pauses between the steps: the window goes
+    // on answering, refuses whatever would show another item until the typing is done, and
+    // takes it again afterwards.
+    const auto& cycle = window_->presenter().saveCycle();
+    entry("&command", "Debug with &Basic")->trigger();
+    ASSERT_TRUE(cycle.running());
+    const auto program = browser.currentProgram();
+    browser.selectProgram(programs.selected == other ? 0 : other);
+    EXPECT_EQ(browser.currentProgram(), program);
+    EXPECT_EQ(window_->presenter().statusText(),
+              "Quillmark10 is waiting for Dragon: try again in a moment");
+    QTRY_VERIFY_WITH_TIMEOUT(!cycle.running(), 5000);
+    const auto editor = dragon_->windows.findByTitle("MyCommands Editor");
+    ASSERT_TRUE(editor);
+    EXPECT_GE(dragon_->windows.typedInto(editor->handle).size(), 4u);
+    browser.selectProgram(0);
+    EXPECT_EQ(browser.currentProgram(), "Global Commands");
 }
 
 TEST_F(MainWindowTest, TypingBeginsAnEditTabsByKeyboardShowTheirListsAndExitAsksWhileEditing) {

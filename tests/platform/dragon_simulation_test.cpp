@@ -1,6 +1,6 @@
+#include "common/message_loop.h"
 #include "common/utf8_path.h"
 #include "platform/dragon_engine.h"
-#include "platform/message_loop.h"
 #include "platform/microphone.h"
 #include "platform/private_profile.h"
 #include "platform/process.h"

@@ -91,8 +91,7 @@ TEST(WindowsFiles, AReplacedFileKeepsItsAttributesAndTheShellNamesTheSpecialFold
         FileOps::system().replaceFile(file, "newer");
         ADD_FAILURE() << "a file held open was replaced";
     } catch (const FileError& error) {
-        EXPECT_TRUE(std::string(error.what()).find("open in another program") !=
-                    std::string::npos)
+        EXPECT_TRUE(std::string(error.what()).find("open in another program") != std::string::npos)
             << error.what();
     }
     CloseHandle(held);

@@ -109,7 +109,8 @@ TEST(Settings, MissingKeysAreWrittenWithTheirDefaults) {
          {"maximized=0", "form top=50", "form left=50", "form right=576", "form bottom=634",
           "save user=Ask", "no convert keys help=0", "dont show auto import=False",
           "dont show roam save user=False", "slider=5", "number menus=True", "font=MS Sans Serif",
-          "fontsize=10", "fixedfont=Courier New", "fixedfontsize=10", "[\\users\\pat\\mycmds.dat]\r\nmrucount=0"})
+          "fontsize=10", "fixedfont=Courier New", "fixedfontsize=10",
+          "[\\users\\pat\\mycmds.dat]\r\nmrucount=0"})
         EXPECT_TRUE(testing::contains(text, line)) << line;
 
     settings.write("save user", "");
@@ -177,10 +178,10 @@ TEST(Merge, LanguageCodesAndTheWaitForTheClocksSecond) {
     const auto file = home.writeFile("mycmds.dat", target.build());
     const auto noted = modificationTime(file).value_or(FileTime{});
     PollingLoop waits;
-    ASSERT_TRUE(runToEnd(mergeThroughTool(MERGEMYCMDS, file,
-                                          home.writeFile("new.dat", source.build()), 9,
-                                          home.trace(), waits, {}))
-                    .merged);
+    ASSERT_TRUE(
+        runToEnd(mergeThroughTool(MERGEMYCMDS, file, home.writeFile("new.dat", source.build()), 9,
+                                  home.trace(), waits, {}))
+            .merged);
     EXPECT_NE(modificationTime(file)->nanoseconds / 1000000000, noted.nanoseconds / 1000000000);
 }
 

@@ -149,8 +149,9 @@ TEST(Compare, ARestoreBringsBackExactlyTheChosenCommandAndList) {
     const auto both = itemsOf(
         old, [](const SetItem& item) { return item.name == "mailbox" || item.name == "bold"; });
     const auto cancelled = restoreItems(
-        engine, archive, both, [](const DuplicateCommand&) { return DuplicateAnswer::CancelExport; },
-        home.status, home.prompt);
+        engine, archive, both,
+        [](const DuplicateCommand&) { return DuplicateAnswer::CancelExport; }, home.status,
+        home.prompt);
     EXPECT_TRUE(cancelled.cancelled);
     EXPECT_EQ(readBytes(file), before);
 }

@@ -1,4 +1,4 @@
-#include "platform/message_loop.h"
+#include "common/message_loop.h"
 
 #include <thread>
 
