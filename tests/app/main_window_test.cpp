@@ -100,6 +100,12 @@ protected:
         window_->show();
     }
 
+    // A write goes on once Dragon took it up. Where Dragon's merge tool is installed (on Windows,
+    // beside the tests) that is after a pause, during which the window refuses input.
+    void waitForDragon() {
+        QTRY_VERIFY_WITH_TIMEOUT(!window_->presenter().saveCycle().running(), 10000);
+    }
+
     std::string qmk(std::vector<std::string> args) {
         return testing::runQmk10(home_.home().folder(), std::move(args)).out;
     }
@@ -204,14 +210,15 @@ TEST_F(MainWindowTest, TheWindowRendersWhenToldAndWakesForDragonsEvents) {
     click(*window_, "S&ave Changes");
     ASSERT_TRUE(
         findRow(home_.store(), browser.currentProgram(), browser.currentScope(), "wake me"));
+    waitForDragon();
     QTest::qWait(600);
     EXPECT_FALSE(dragon_->engine.reloading());
-    EXPECT_FALSE(window_->presenter().saveCycle().userTimerRunning());
+    const auto& cycle = window_->presenter().saveCycle();
+    EXPECT_FALSE(cycle.userTimerRunning());
 
     // Dragon's MyCommands Editor is typed into with pauses between the steps: the window goes
     // on answering, refuses whatever would show another item until the typing is done, and
     // takes it again afterwards.
-    const auto& cycle = window_->presenter().saveCycle();
     entry("&command", "Debug with &Basic")->trigger();
     ASSERT_TRUE(cycle.running());
     const auto program = browser.currentProgram();
@@ -245,6 +252,7 @@ TEST_F(MainWindowTest, TypingBeginsAnEditTabsByKeyboardShowTheirListsAndExitAsks
     typeAtEnd(QString(QChar(0xA0)) + "x");
     QTest::keyClick(window_.get(), Qt::Key_S, Qt::ControlModifier);
     ASSERT_FALSE(editor.editing());
+    waitForDragon();
     const auto saved = findRow(home_.store(), "Global Commands", "Global Commands", "sign off");
     ASSERT_TRUE(saved);
     EXPECT_TRUE(saved->script.ends_with("Example\u00a0x")) << saved->script;
@@ -722,6 +730,7 @@ TEST_F(MainWindowTest, AnXmlImportAsksAboutUnfitItemsAndArchivesTheUsersOwnFileF
     home_.prompt.answers = {Prompt::Answer::Yes};
     window_->importXmlFile(QString::fromStdString(xml.string()));
     EXPECT_NE(testing::readBytes(own), before);
+    waitForDragon();
     EXPECT_TRUE(findRow(home_.store(), "Global Commands", "Global Commands", "wave hello"));
     const auto& rollback = window_->presenter().rollbackList();
     ASSERT_FALSE(rollback.empty());

@@ -47,10 +47,10 @@ protected:
     }
     fs::path commandFile() const { return install_.currentFolder() + "/mycmds.dat"; }
     // A presenter on a simulated Dragon of its own, set up from the environment as it is now.
-    std::unique_ptr<MainPresenter> presenter() {
+    std::unique_ptr<MainPresenter> presenter(MessageLoop* loop = nullptr) {
         dragons_.push_back(std::make_unique<SimulatedDragon>());
         auto made = std::make_unique<MainPresenter>(home_.home(), dragon().platform(), home_.prompt,
-                                                    home_.status, window_);
+                                                    home_.status, window_, loop);
         window_.presenter = made.get();
         return made;
     }

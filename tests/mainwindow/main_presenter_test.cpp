@@ -5,8 +5,62 @@
 #include <cstdlib>
 #include <gtest/gtest.h>
 #include <map>
+#include <thread>
 
 namespace qmk {
+
+namespace {
+
+// A window's loop without the window: pauses queue up until `runAll` plays them in time.
+class QueuedLoop final : public MessageLoop {
+public:
+    void runAll(const std::function<void()>& pump) {
+        while (!due_.empty()) {
+            auto next = std::move(due_.front());
+            due_.erase(due_.begin());
+            std::this_thread::sleep_until(next.first);
+            pump();
+            next.second();
+        }
+    }
+
+protected:
+    bool later(std::chrono::milliseconds delay, std::function<void()> then) override {
+        due_.emplace_back(std::chrono::steady_clock::now() + delay, std::move(then));
+        return true;
+    }
+
+private:
+    std::vector<std::pair<std::chrono::steady_clock::time_point, std::function<void()>>> due_;
+};
+
+} // namespace
+
+TEST_F(MainPresenterTest, ASaveWaitingForDragonGoesOnFromTheLoopAndRefusesInputMeanwhile) {
+    QueuedLoop loop;
+    auto main = presenter(&loop);
+    ASSERT_TRUE(main->start(""));
+    auto& browser = main->browser();
+    browser.setCurrentItemName("open mail");
+    browser.reset(CommandsTab);
+    ASSERT_TRUE(main->editor().bodyEdited("{Ctrl+n}"));
+    ASSERT_TRUE(main->editor().save());
+    ASSERT_TRUE(main->saveCycle().running()) << "the merge waits for the clock and the tool";
+    for (int i = 0; i < static_cast<int>(browser.programs().entries.size()); ++i)
+        browser.selectProgram(i);
+    EXPECT_EQ(browser.currentProgram(), "Global Commands");
+    EXPECT_EQ(main->statusText(), "Quillmark10 is waiting for Dragon: try again in a moment");
+    EXPECT_FALSE(main->editor().bodyEdited("typed meanwhile"));
+
+    loop.runAll([&main] { main->pump(); });
+    EXPECT_FALSE(main->saveCycle().running());
+    EXPECT_TRUE(main->saveCycle().mergeDone());
+    EXPECT_EQ(main->statusText(), "Update processed, User ready");
+    EXPECT_EQ(browser.currentItemName(), "open mail");
+    EXPECT_EQ(main->editor().texts().body, "{Ctrl+n}") << "the store read the merged file";
+    browser.selectProgram(static_cast<int>(browser.programs().entries.size()) - 1);
+    EXPECT_NE(browser.currentProgram(), "Global Commands");
+}
 
 TEST_F(MainPresenterTest, StartsOnTheUsersFileWithTheTraceAndTheFirstViewOfTheCommandLine) {
     auto main = presenter();
