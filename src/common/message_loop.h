@@ -28,7 +28,8 @@ private:
     int paused_ = 0;
 };
 
-// `co_await pause(loop, delay)`: goes on after `delay`.
+// `co_await pause(loop, delay)`: goes on after `delay`. (The await_ names are the language's.)
+// NOLINTBEGIN(readability-identifier-naming)
 struct Pause {
     MessageLoop& loop;
     std::chrono::milliseconds delay;
@@ -38,6 +39,7 @@ struct Pause {
     }
     void await_resume() const noexcept {}
 };
+// NOLINTEND(readability-identifier-naming)
 inline Pause pause(MessageLoop& loop, std::chrono::milliseconds delay) {
     return {loop, delay};
 }

@@ -16,6 +16,9 @@ namespace qmk {
 // goes on from the window's event loop.
 template <typename T = void> class Task;
 
+// The coroutine machinery below keeps the names the language asks for (promise_type,
+// await_ready, ...).
+// NOLINTBEGIN(readability-identifier-naming)
 namespace detail {
 
 template <typename T> struct TaskPromiseBase {
@@ -126,6 +129,8 @@ template <typename T, typename Then> Detached runDetached(Task<T> task, Then the
 }
 
 } // namespace detail
+
+// NOLINTEND(readability-identifier-naming)
 
 // Starts `task`; `then` gets its result at its end, which may be before `launch` returns.
 template <typename T, typename Then> void launch(Task<T> task, Then then) {

@@ -42,11 +42,9 @@ void SaveCycle::save(bool newListShown, std::function<void()> then) {
 }
 
 void SaveCycle::run(Task<void> steps, std::function<void()> then) {
-    if (running_++ == 0)
-        view_.setBusy(true);
+    ++running_;
     launch(std::move(steps), [this, then = std::move(then)] {
-        if (--running_ == 0)
-            view_.setBusy(false);
+        --running_;
         if (then && !ended_)
             then();
     });
@@ -142,6 +140,7 @@ Task<void> SaveCycle::reloadSteps() {
     const auto speaker = p_.engine.speaker();
     saveUserFiles(speaker);
     p_.trace.mark("after speaker save (if)", speaker);
+    view_.setBusy(true);
     const auto tab = view_.currentTab();
     const auto microphone = p_.microphone.state();
     p_.microphone.setState(1);
@@ -191,6 +190,7 @@ Task<void> SaveCycle::reloadSteps() {
     p_.trace.mark("after refresh call");
     view_.showTab(tab);
     p_.microphone.setState(microphone);
+    view_.setBusy(false);
     userReadyCounter_ = 0;
     p_.trace.mark("b4 user timer");
     userTimerRunning_ = true;

@@ -33,9 +33,7 @@ public:
     virtual void refreshed() = 0;
     virtual int currentTab() = 0;
     virtual void showTab(int tab) = 0;
-    // The hourglass pointer, and input refused: a change is being taken up and will go on
-    // after a pause.
-    virtual void setBusy(bool busy) = 0;
+    virtual void setBusy(bool busy) = 0; // the hourglass pointer
     virtual void showHelp(int topic) = 0;
     // The program ends after the current message; nothing more is written.
     virtual void closeProgram() = 0;
@@ -84,9 +82,9 @@ public:
 
     // After a write. `newListShown`: the LIST view is shown and the write created a LIST. What
     // waits for Dragon pauses instead of blocking; `then` comes at the end, unless the program
-    // ended. Until then `running()` is true and the view is busy.
+    // ended. Until then `running()` is true.
     void save(bool newListShown, std::function<void()> then = {});
-    // Runs `steps` as the save cycle runs its own: busy until they end, then `then`.
+    // Runs `steps` as the save cycle runs its own: running until they end, then `then`.
     void run(Task<void> steps, std::function<void()> then = {});
     bool running() const { return running_ > 0; }
     // True when the command file changed behind the program's back; refreshes when asked.
