@@ -266,10 +266,10 @@ void MainWindow::buildCommandMenu() {
     commandEntries_.modify = add("&Modify", [](Editor& e) { e.modify(); });
     commandEntries_.edit = add("&Edit", [](Editor& e) { e.modify(); });
     menu->addSeparator();
-    add("&New legacy KEYS", [](Editor& e) { e.newCommand("K"); });
-    add("New legacy &SCRIPT", [](Editor& e) { e.newCommand("S"); });
-    add("New &Advanced Scripting", [](Editor& e) { e.newCommand("A"); });
-    add("New &Plain Text", [](Editor& e) { e.newCommand("P"); });
+    add("&New legacy KEYS", [](Editor& e) { e.newCommand(ItemType::Keys); });
+    add("New legacy &SCRIPT", [](Editor& e) { e.newCommand(ItemType::Script); });
+    add("New &Advanced Scripting", [](Editor& e) { e.newCommand(ItemType::AdvancedScript); });
+    add("New &Plain Text", [](Editor& e) { e.newCommand(ItemType::PlainText); });
     add("New &LIST", [](Editor& e) { e.newList(); });
     commandEntries_.clone = add("&Clone", [](Editor& e) { e.clone(); });
     // F2 and Delete act on the list that has the focus, never on text being typed.

@@ -68,7 +68,8 @@ struct BulkOptions {
 ReportOutlets viewOutlets(const std::string& view) {
     ReportOutlets outlets;
     outlets.shown = [view](const UserRow& row) {
-        return row.type.size() == 1 && view.find(row.type[0]) != std::string::npos;
+        return row.type != ItemType::None &&
+               view.find(static_cast<char>(row.type)) != std::string::npos;
     };
     return outlets;
 }
@@ -143,7 +144,7 @@ public:
     int deleteOneList() {
         const std::string global(kGlobalCommands);
         const auto list = findRow(session_.store(), global, global, o_.list);
-        if (!list || list->type != "L")
+        if (!list || list->type != ItemType::List)
             return refuse("Delete file error", o_.list);
         return session_.finish(actions::deleteItem(context(), *list), "LIST deleted", out_);
     }

@@ -155,7 +155,7 @@ public:
 
     int newCommand() {
         NewCommand command;
-        command.type = o_.type;
+        command.type = itemTypeOfLetter(o_.type);
         command.name = o_.name;
         command.program = storedProgram(o_.program);
         command.scope = scopeOf(o_);

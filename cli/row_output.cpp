@@ -25,7 +25,7 @@ std::vector<Value> valuesOf(const UserRow& r) {
             t(r.program),
             t(r.scope),
             t(r.name),
-            t(r.type),
+            t(letterOf(r.type)),
             t(r.script),
             t(r.availability),
             t(r.group),
@@ -103,7 +103,8 @@ void printRowsText(std::ostream& out, UserTable& rows) {
     rows.forEachHeading([&](const RowHeading& r) {
         char id[24];
         line.assign(id, std::to_chars(id, id + sizeof id, r.id).ptr);
-        for (const auto field : {r.type, r.program, r.scope, r.group, r.name}) {
+        const auto type = letterOf(r.type);
+        for (const auto field : {std::string_view(type), r.program, r.scope, r.group, r.name}) {
             line += '\t';
             line += field;
         }

@@ -40,7 +40,7 @@ std::optional<Refusal> checkNewCommandName(Database& store, const std::string& p
         const auto here = findRow(store, program, scope, list);
         const auto global =
             findRow(store, std::string(kGlobalCommands), std::string(kGlobalCommands), list);
-        if (!(here && here->type == "L") && !(global && global->type == "L"))
+        if (!(here && here->type == ItemType::List) && !(global && global->type == ItemType::List))
             return Refusal{"Sorry, must create any new LISTs first", list};
     }
     return std::nullopt;
@@ -68,7 +68,8 @@ std::optional<Refusal> checkRename(Database& store, const UserRow& row,
         return refusal;
     if (findRow(store, row.program, row.scope, newName))
         return Refusal{quotedText(newName) + " already exists", "Must delete first"};
-    if (row.type == "L" && newName.find_first_not_of(kListNameCharacters) != std::string::npos)
+    if (row.type == ItemType::List &&
+        newName.find_first_not_of(kListNameCharacters) != std::string::npos)
         return Refusal{"Only numbers, letters and _-. are allowed by Dragon in LIST names",
                        "Renaming"};
     return std::nullopt;
@@ -78,8 +79,8 @@ bool englishLanguage(std::string_view languageName) {
     return languageName == "English";
 }
 
-std::string normaliseLineEnds(std::string body, std::string_view type) {
-    if (type == "P" || type == "K")
+std::string normaliseLineEnds(std::string body, ItemType type) {
+    if (type == ItemType::PlainText || type == ItemType::Keys)
         return body;
     if (body.find(kCrLf) == std::string::npos)
         body += kCrLf;

@@ -33,8 +33,8 @@ std::optional<Refusal> checkRename(Database& store, const UserRow& row, const st
 // one command, and the DVC conversion alike).
 bool englishLanguage(std::string_view languageName);
 
-// Save's line ends: every type but "P" and "K" ends with exactly one CR LF.
-std::string normaliseLineEnds(std::string body, std::string_view type);
+// Save's line ends: every type but Plain Text and KEYS ends with exactly one CR LF.
+std::string normaliseLineEnds(std::string body, ItemType type);
 
 // The store's look-ups of one row, which the rules use.
 using places::findRow;

@@ -98,7 +98,7 @@ namespace {
 std::string renamedGroups(Database& store, const Selection& rows) {
     std::vector<std::string> groups;
     statements::forEachRow(store, rows, [&](const UserRow& row) {
-        if (row.type == "L")
+        if (row.type == ItemType::List)
             return true; // a LIST has no Group of its own
         if (std::find(groups.begin(), groups.end(), row.group) == groups.end())
             groups.push_back(row.group); // the store names the empty Group "User-defined"

@@ -27,10 +27,10 @@ void archive(const OperationContext& s) {
         s.archiveBeforeWrite();
 }
 
-std::string typeAfter(const UserRow& row, const std::optional<Conversion>& conversion) {
+ItemType typeAfter(const UserRow& row, const std::optional<Conversion>& conversion) {
     if (!conversion)
         return row.type;
-    return *conversion == Conversion::ToPlainText ? "P" : "A";
+    return *conversion == Conversion::ToPlainText ? ItemType::PlainText : ItemType::AdvancedScript;
 }
 
 } // namespace
@@ -38,7 +38,8 @@ std::string typeAfter(const UserRow& row, const std::optional<Conversion>& conve
 std::optional<Outcome> readOnlyRefusal(const UserRow& row) {
     if (row.encrypted)
         return Outcome::refused("This command has been encrypted, and cannot be edited", row.name);
-    if (row.type == "T" || row.type == "R" || row.type == "X")
+    if (row.type == ItemType::TextAndGraphics || row.type == ItemType::MacroRecorder ||
+        row.type == ItemType::StepByStep)
         return Outcome::refused("The body of this command cannot be edited",
                                 typeDisplayName(row.type));
     return std::nullopt;
@@ -55,17 +56,17 @@ Outcome saveItem(const OperationContext& s, const UserRow& row, const ItemChange
         if (changes.body->empty())
             return Outcome::refused("Empty content not allowed", "S&ave Changes");
         body = normaliseLineEnds(*changes.body, type);
-        if (type == "S" && s.checkScript)
+        if (type == ItemType::Script && s.checkScript)
             if (const int line = s.checkScript(*body); line != 0)
                 return Outcome::refused("Error in your script at line: " + std::to_string(line),
                                         "S&ave Changes");
         if (*body == row.script && !changes.conversion)
             body.reset();
     }
-    if (changes.conversion && row.type != "K")
+    if (changes.conversion && row.type != ItemType::Keys)
         return Outcome::refused("Only a KEYS command can be converted", row.name);
     const bool details = changes.description || changes.group;
-    if (details && row.type == "L")
+    if (details && row.type == ItemType::List)
         return Outcome::refused("A LIST has no description or group", row.name);
     if (!body && !changes.conversion && !details)
         return Outcome::success("", "", false);
@@ -126,7 +127,7 @@ Outcome saveItem(const OperationContext& s, const UserRow& row, const ItemChange
 Outcome renameItem(const OperationContext& s, const UserRow& row, const std::string& newName) {
     if (auto refusal = checkRename(s.store, row, newName))
         return Outcome::refused(refusal->message, refusal->title);
-    if (row.type == "L") {
+    if (row.type == ItemType::List) {
         const auto users = commandsUsingList(s.store, row.name);
         if (!users.empty() && s.prompt.ask(listInUseQuestion(users, "Rename"), row.name,
                                            Prompt::Buttons::YesNo) != Prompt::Answer::Yes)
@@ -138,7 +139,7 @@ Outcome renameItem(const OperationContext& s, const UserRow& row, const std::str
 }
 
 Outcome deleteItem(const OperationContext& s, const UserRow& row) {
-    const bool isList = row.type == "L";
+    const bool isList = row.type == ItemType::List;
     const auto going =
         isList ? std::string() : listsGoingNote(listsGoingWith(s.store, Selection({row.id})), "it");
     if (s.prompt.ask(std::string("Delete this ") + (isList ? "LIST?" : "command?") +
@@ -169,7 +170,7 @@ std::optional<std::string> keysAsAdvancedScript(const UserRow& row, Outcome* ref
             *refusal = std::move(outcome);
         return std::nullopt;
     };
-    if (row.type != "K" || row.script.find('{') == std::string::npos)
+    if (row.type != ItemType::Keys || row.script.find('{') == std::string::npos)
         return refuse(Outcome::refused("Only a KEYS command with { can become an Advanced Script"));
     const auto script = sendKeysScriptOfText(row.script);
     if (!script)
@@ -186,7 +187,7 @@ std::optional<Outcome> englishOnlyRefusal(const std::string& language) {
 
 Outcome convertKeys(const OperationContext& s, const UserRow& row, Conversion conversion) {
     if (conversion == Conversion::ToPlainText) {
-        if (row.type != "K" || row.script.find('{') != std::string::npos)
+        if (row.type != ItemType::Keys || row.script.find('{') != std::string::npos)
             return Outcome::refused("Only a KEYS command without { can become Plain Text");
         return saveItem(s, row, {std::nullopt, conversion, std::nullopt, std::nullopt});
     }
@@ -201,7 +202,7 @@ Outcome convertKeys(const OperationContext& s, const UserRow& row, Conversion co
 
 std::optional<Outcome> placementRefusal(const NewCommand& command,
                                         const std::optional<UserRow>& model) {
-    if ((model && model->type != "L") || command.program == kGlobalCommands)
+    if ((model && model->type != ItemType::List) || command.program == kGlobalCommands)
         return std::nullopt;
     return Outcome::refused(
         "Quillmark10 cannot create a new command for this Program, Scope, Group, or View.",
@@ -212,7 +213,7 @@ std::optional<Outcome> placementCheck(const OperationContext& s, const NewComman
                                       const std::optional<UserRow>& model) {
     if (auto refusal = placementRefusal(command, model))
         return refusal;
-    if ((model && model->type != "L") ||
+    if ((model && model->type != ItemType::List) ||
         Prompt::goesOn(s.prompt.ask("To create your first 'Global Commands' for this file, choose "
                                     "'OK', otherwise 'Cancel'",
                                     "New Command", Prompt::Buttons::OkCancel)))
@@ -222,7 +223,8 @@ std::optional<Outcome> placementCheck(const OperationContext& s, const NewComman
 
 Outcome createCommand(const OperationContext& s, NewCommand command,
                       const std::optional<UserRow>& model) {
-    if (command.type != "K" && command.type != "S" && command.type != "A" && command.type != "P")
+    if (command.type != ItemType::Keys && command.type != ItemType::Script &&
+        command.type != ItemType::AdvancedScript && command.type != ItemType::PlainText)
         return Outcome::refused("A new command is KEYS, SCRIPT, Advanced Scripting or Plain Text");
     if (auto refusal = checkNewCommandName(s.store, command.program, command.scope, command.name))
         return Outcome::refused(refusal->message, refusal->title);
@@ -231,13 +233,13 @@ Outcome createCommand(const OperationContext& s, NewCommand command,
     if (command.body.empty())
         return Outcome::refused("Empty content not allowed", "S&ave Changes");
     command.body = normaliseLineEnds(command.body, command.type);
-    if (command.type == "S" && s.checkScript)
+    if (command.type == ItemType::Script && s.checkScript)
         if (const int line = s.checkScript(command.body); line != 0)
             return Outcome::refused("Error in your script at line: " + std::to_string(line),
                                     "S&ave Changes");
     if (command.group.empty())
         command.group = "User-defined";
-    if (model && model->type != "L" &&
+    if (model && model->type != ItemType::List &&
         (!s.engine.load() ||
          !copyIdentification(s.commandFile, s.engine.generation(), *model, command)))
         return Outcome::refused("The command file cannot be read", utf8Of(s.commandFile));
@@ -252,7 +254,7 @@ Outcome createList(const OperationContext& s, const std::string& name, const std
     if (items.empty())
         return Outcome::refused("Empty content not allowed", "S&ave Changes");
     archive(s);
-    const auto result = addListRecord(s.engine, name, normaliseLineEnds(items, "L"));
+    const auto result = addListRecord(s.engine, name, normaliseLineEnds(items, ItemType::List));
     return result.ok ? saved() : failed(result);
 }
 

@@ -140,7 +140,7 @@ Outcome exportXml(const OperationContext& s, const ReportRequest& selection, con
         [&](const CommandRecord& record) {
             const auto row = commandRow(record, filename, "");
             return selectionHolds(selection, row) &&
-                   (record.typeLetter().empty() || !s.outlets.shown || s.outlets.shown(row));
+                   (record.type() == ItemType::None || !s.outlets.shown || s.outlets.shown(row));
         },
         selection.choice == ReportRequest::Choice::All);
     if (exported.refusal)
@@ -232,7 +232,7 @@ Outcome importXmlIntoOpenFile(const OperationContext& s, const XmlImport& reques
     const std::string global(kGlobalCommands);
     const auto targetLists = [&](const std::string& name) -> std::optional<std::string> {
         const auto list = places::findRow(s.store, global, global, codepage::toUtf8(name));
-        if (!list || list->type != "L")
+        if (!list || list->type != ItemType::List)
             return std::nullopt;
         return codepage::fromUtf8(list->script).bytes;
     };

@@ -61,37 +61,26 @@ void readBody(ImageReader& in, CommandRecord& r, const KeyNames& keys) {
 
 } // namespace
 
-std::string_view CommandRecord::typeLetter() const {
-    return typeLetterOf(typeByte, graphicsize);
+ItemType CommandRecord::type() const {
+    return itemTypeOf(typeByte, graphicsize);
 }
 
-std::string typeDisplayName(std::string_view type) {
-    static const std::pair<std::string_view, const char*> kNames[] = {
-        {"K", "KEYS"},           {"S", "SCRIPT"},       {"T", "Text & Graphics"},
-        {"R", "Macro Recorder"}, {"X", "Step by Step"}, {"A", "Advanced Script"},
-        {"P", "Plain Text"},     {"L", "LIST"}};
-    for (const auto& [letter, name] : kNames)
-        if (type == letter)
-            return name;
-    return "";
-}
-
-std::string_view typeLetterOf(std::uint8_t typeByte, std::uint32_t graphicSize) {
+ItemType itemTypeOf(std::uint8_t typeByte, std::uint32_t graphicSize) {
     switch (typeByte) {
     case layout::kTextAndGraphics:
-        return graphicSize > 0 ? "T" : "P";
+        return graphicSize > 0 ? ItemType::TextAndGraphics : ItemType::PlainText;
     case layout::kMacroRecorder:
-        return "R";
+        return ItemType::MacroRecorder;
     case layout::kStepByStep:
-        return "X";
+        return ItemType::StepByStep;
     case layout::kAdvancedScripting:
-        return "A";
+        return ItemType::AdvancedScript;
     case layout::kScript:
-        return "S";
+        return ItemType::Script;
     case layout::kKeystrokes:
-        return "K";
+        return ItemType::Keys;
     default:
-        return "";
+        return ItemType::None;
     }
 }
 

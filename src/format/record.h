@@ -1,5 +1,6 @@
 #pragma once
 
+#include "common/item_type.h"
 #include "format/image_reader.h"
 #include "format/keynames.h"
 #include "format/layout.h"
@@ -37,8 +38,8 @@ struct CommandRecord {
 
     bool notLoaded() const { return (scopeByte & layout::kNotLoadedBit) != 0; }
     std::uint8_t availability() const { return scopeByte & layout::kAvailabilityMask; }
-    // The store `Type` letter; empty for a type byte outside the table.
-    std::string_view typeLetter() const;
+    // The record's type; None for a type byte outside the table.
+    ItemType type() const;
 };
 
 struct ListRecord {
@@ -52,11 +53,8 @@ struct ListRecord {
 // the items, each text in the file's bytes.
 std::string listRecordBytes(std::string_view name, const std::vector<std::string>& items);
 
-// The store `Type` letter of a command type byte; empty for a byte outside the table.
-std::string_view typeLetterOf(std::uint8_t typeByte, std::uint32_t graphicSize);
-
-// The display name of a `Type` letter ("K" gives "KEYS"); empty for another letter.
-std::string typeDisplayName(std::string_view type);
+// The type of a command type byte; None for a byte outside the table.
+ItemType itemTypeOf(std::uint8_t typeByte, std::uint32_t graphicSize);
 
 // A record's name, checked: a byte below 32 throws FileDamage.
 std::string_view readRecordName(ImageReader& in);

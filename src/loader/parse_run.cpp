@@ -133,7 +133,8 @@ bool Parser::Run::store(UserRow&& row, std::string_view program, std::string_vie
     const std::string k = key(row);
     if (auto it = rowsByKey_.find(k); it != rowsByKey_.end() && !it->second.empty()) {
         const StoredRow& existing = it->second.front();
-        duplicates_.add(forLog(existing.filename), existing.type, rawName, program, scope);
+        duplicates_.add(forLog(existing.filename), letterOf(existing.type), rawName, program,
+                        scope);
         row.dupe = true;
         if (existing.offset == 0) {
             users_.remove(existing.id);
@@ -177,12 +178,12 @@ void Parser::Run::reportDamage(std::string badName, std::uint32_t position) {
         if (previous_.isList) {
             const auto list = readListRecord(again);
             report.previousName = list.name;
-            report.previousType = "L";
+            report.previousType = letterOf(ItemType::List);
             report.previousScript = joinListItems(list.items);
         } else {
             const auto record = readCommandRecord(again, parser_.properties_.generation, keys_);
             report.previousName = record.name;
-            report.previousType = record.typeLetter();
+            report.previousType = letterOf(record.type());
             report.previousScript = record.script;
         }
     }

@@ -29,7 +29,7 @@ private:
         std::int64_t id;
         std::int64_t offset;
         std::string filename; // UTF-8, as the store keeps it
-        std::string type;
+        ItemType type;
     };
     // Where the last row this parse stored was read from, for the damage report.
     struct Previous {

@@ -39,7 +39,7 @@ UserRow commandRow(const CommandRecord& r, const std::string& filename, std::str
     setLocation(row, where.program, where.scope);
     row.availability = where.scopeLetter;
     row.name = codepage::toUtf8(r.name);
-    row.type = r.typeLetter();
+    row.type = r.type();
     row.script = codepage::toUtf8(r.script);
     row.group = r.group.empty() ? std::string(kUserDefined) : codepage::toUtf8(r.group);
     row.lists = r.listReferences;
@@ -61,7 +61,7 @@ UserRow listRow(const ListRecord& list, const std::string& filename) {
     row.filename = filename;
     setLocation(row, kGlobalCommands, kGlobalCommands);
     row.availability = "G";
-    row.type = "L";
+    row.type = ItemType::List;
     row.group = kListGroup;
     row.lists = 1;
     row.name = codepage::toUtf8(list.name);

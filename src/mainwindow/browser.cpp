@@ -249,10 +249,8 @@ bool Browser::passesView(const UserRow& row) const {
     if (view_.followList)
         return row.name == view_.followedList ||
                row.name.find("<" + view_.followedList + ">") != std::string::npos;
-    if (row.type.size() != 1)
-        return false;
-    const auto code = std::find(kTypeCodes.begin(), kTypeCodes.end(), row.type[0]);
-    if (code == kTypeCodes.end() || !view_.on[static_cast<std::size_t>(code - kTypeCodes.begin())])
+    const auto code = std::find(kViewTypes.begin(), kViewTypes.end(), row.type);
+    if (code == kViewTypes.end() || !view_.on[static_cast<std::size_t>(code - kViewTypes.begin())])
         return false;
     return allGroupsFlag_ || row.group == currentGroup_;
 }
@@ -323,7 +321,7 @@ void Browser::fillCommandsTab() {
     const auto rows = block(currentProgram_, currentScope_);
     listHousekeeping(rows);
     for (const auto& row : rows)
-        if (row.type != "L" && passesView(row))
+        if (row.type != ItemType::List && passesView(row))
             tab.lines.push_back(row.name);
     selectLineNamed(tab, currentItem_);
     if (tab.lines.empty())
@@ -538,7 +536,7 @@ void Browser::followCommand(Prompt& prompt) {
         return;
     }
     const auto shown = find(currentProgram_, currentScope_, currentItem_);
-    if (!shown || shown->type == "L") {
+    if (!shown || shown->type == ItemType::List) {
         prompt.message("Not valid unless COMMAND", "Not allowed");
         return;
     }
@@ -563,7 +561,7 @@ void Browser::followList(Prompt& prompt) {
         return;
     }
     const auto shown = find(currentProgram_, currentScope_, currentItem_);
-    if (!shown || shown->type != "L") {
+    if (!shown || shown->type != ItemType::List) {
         prompt.message("Not valid unless LIST", "Not allowed");
         return;
     }

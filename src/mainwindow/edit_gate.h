@@ -23,11 +23,11 @@ struct EditTarget {
     enum class Kind { Existing, NewCommand, NewList, Clone };
     Kind kind = Kind::Existing;
     std::string program, scope;
-    std::string name;             // the item's name, or the name of the item to be made
-    std::string type;             // the type letter the saved item has
-    std::int64_t rowId = 0;       // Existing: the row shown when the edit began
-    std::optional<UserRow> model; // a new command or clone: the command it sits beside
-    bool bodyUndoubled = false;   // the body was shown with doubled backslashes single
+    std::string name;               // the item's name, or the name of the item to be made
+    ItemType type = ItemType::None; // the type the saved item has
+    std::int64_t rowId = 0;         // Existing: the row shown when the edit began
+    std::optional<UserRow> model;   // a new command or clone: the command it sits beside
+    bool bodyUndoubled = false;     // the body was shown with doubled backslashes single
     std::optional<Conversion> conversion;
 
     bool creates() const { return kind != Kind::Existing; }

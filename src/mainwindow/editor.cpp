@@ -47,8 +47,8 @@ bool Editor::beginExisting(std::optional<Conversion> conversion, std::optional<s
     target.scope = p_.browser.currentScope();
     target.name = p_.browser.currentItemName();
     target.rowId = item.row->id;
-    target.type = conversion == Conversion::ToPlainText        ? "P"
-                  : conversion == Conversion::ToAdvancedScript ? "A"
+    target.type = conversion == Conversion::ToPlainText        ? ItemType::PlainText
+                  : conversion == Conversion::ToAdvancedScript ? ItemType::AdvancedScript
                                                                : item.row->type;
     target.bodyUndoubled = showsUndoubled(*item.row);
     target.conversion = conversion;
@@ -80,7 +80,7 @@ void Editor::modify() {
     p_.showBody();
     if (!beginExisting())
         return;
-    if (item.row->type == "A" && item.body == "Sub Main\r\n\t\r\nEnd Sub\r\n")
+    if (item.row->type == ItemType::AdvancedScript && item.body == "Sub Main\r\n\t\r\nEnd Sub\r\n")
         caret_ = 11;
 }
 
@@ -184,7 +184,7 @@ std::optional<std::string> Editor::listName() {
 
 std::optional<std::optional<UserRow>> Editor::locationCheck() {
     auto model = shown();
-    if (model && model->type == "L")
+    if (model && model->type == ItemType::List)
         model.reset();
     NewCommand here;
     here.program = p_.browser.currentProgram();
@@ -195,7 +195,7 @@ std::optional<std::optional<UserRow>> Editor::locationCheck() {
     return model;
 }
 
-void Editor::newCommand(const std::string& type) {
+void Editor::newCommand(ItemType type) {
     if (!gate_.allowsLeaving() || externalChangeStops())
         return;
     const auto name = commandName();
@@ -226,8 +226,9 @@ void Editor::newCommand(const std::string& type) {
         p_.browser.addEditedLine(RecentlyCreatedTab, target.name, true);
         p_.browser.markStale(RecentlyCreatedTab);
     }
-    beginCreating(std::move(target), {type == "A" ? kAdvancedTemplate : "", "", ""});
-    if (type == "A")
+    beginCreating(std::move(target),
+                  {type == ItemType::AdvancedScript ? kAdvancedTemplate : "", "", ""});
+    if (type == ItemType::AdvancedScript)
         caret_ = std::string("Sub Main\r\n").size();
 }
 
@@ -241,7 +242,7 @@ void Editor::newList() {
     target.kind = EditTarget::Kind::NewList;
     target.program = target.scope = kGlobal;
     target.name = *name;
-    target.type = "L";
+    target.type = ItemType::List;
     p_.browser.setCurrent(kGlobal, kGlobal);
     p_.browser.setCurrentItemName(target.name);
     auto& item = p_.browser.editedItem();
@@ -260,7 +261,7 @@ void Editor::clone() {
     const auto row = shown();
     if (!row)
         return;
-    const bool isList = row->type == "L";
+    const bool isList = row->type == ItemType::List;
     const auto name = isList ? listName() : commandName();
     if (!name)
         return;
@@ -296,7 +297,7 @@ Outcome Editor::write(const EditTarget& target, const ItemTexts& typed) {
     const auto work = operationRun();
     const auto& session = work->context();
     const auto body = bodyToWrite(target, typed.body);
-    if (target.creates() && target.type == "L")
+    if (target.creates() && target.type == ItemType::List)
         return actions::createList(session, target.name, body);
     if (target.creates()) {
         NewCommand command;
@@ -328,7 +329,7 @@ Outcome Editor::write(const EditTarget& target, const ItemTexts& typed) {
             changes.body = std::move(same);
     }
     changes.conversion = target.conversion;
-    if (row->type != "L" &&
+    if (row->type != ItemType::List &&
         (typed.description != shownTexts.description || typed.group != shownTexts.group)) {
         changes.description = typed.description;
         changes.group = typed.group;
@@ -383,7 +384,7 @@ bool Editor::save() {
         p_.browser.reset(-1);
         return true;
     }
-    const bool isList = target.type == "L";
+    const bool isList = target.type == ItemType::List;
     p_.history().update(target.program, target.scope, target.name, isList, !target.creates());
     p_.browser.setHistory(p_.history().entries());
     if (target.creates())
@@ -404,7 +405,7 @@ void Editor::rename() {
     const auto row = shown();
     if (!row)
         return;
-    const bool isList = row->type == "L";
+    const bool isList = row->type == ItemType::List;
     const auto answer = p_.prompt.input(
         std::string("Enter new ") + (isList ? "LIST" : "command") + " name", "Renaming", old);
     if (!answer || answer->empty()) {
@@ -433,7 +434,7 @@ void Editor::remove() {
         p_.browser.reset(-1);
         return;
     }
-    const bool isList = row->type == "L";
+    const bool isList = row->type == ItemType::List;
     // What shows next after a command: the following one of the same Program and Scope.
     std::optional<std::pair<std::string, std::string>> nextPlace;
     std::string nextName;
@@ -469,7 +470,7 @@ void Editor::remove() {
 void Editor::convertToPlain() {
     if (!p_.browser.item().convertToPlainEnabled || !beginExisting(Conversion::ToPlainText))
         return;
-    p_.browser.editedItem().type = typeDisplayName("P");
+    p_.browser.editedItem().type = typeDisplayName(ItemType::PlainText);
     p_.showBody();
 }
 
@@ -485,7 +486,7 @@ void Editor::convertToAdvanced() {
     }
     if (!beginExisting(Conversion::ToAdvancedScript, *script))
         return;
-    p_.browser.editedItem().type = typeDisplayName("A");
+    p_.browser.editedItem().type = typeDisplayName(ItemType::AdvancedScript);
     p_.showBody();
 }
 
@@ -501,7 +502,7 @@ bool Editor::bodyEdited(const std::string& text) {
 bool Editor::detailEdited(std::string ItemTexts::*field, const std::string& text) {
     const auto& item = p_.browser.item();
     // LISTs have no description or group; an encrypted command cannot be changed at all.
-    const bool noDetails = gate_.editing() ? gate_.target().type == "L"
+    const bool noDetails = gate_.editing() ? gate_.target().type == ItemType::List
                                            : !item.row || item.typeIsList || item.row->encrypted;
     if (noDetails || (!gate_.editing() && !beginExisting()))
         return refuseTyping();

@@ -62,7 +62,7 @@ public:
 
     void modify();
     void abandon();
-    void newCommand(const std::string& type);
+    void newCommand(ItemType type);
     void newList();
     void clone();
     // Saves what was typed into the item fixed when the edit began. False when Save was refused

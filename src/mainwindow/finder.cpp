@@ -71,7 +71,7 @@ void Finder::showMatch() {
     if (highlightLength_ > 0) {
         browser_.setHighlight(highlightStart_, highlightLength_);
     }
-    if (foundType_ == "L") {
+    if (foundType_ == ItemType::List) {
         browser_.setListsPair(browser_.currentProgram(), browser_.currentScope());
         browser_.setCurrentItemName(name);
         browser_.reset(ListsTab);

@@ -48,7 +48,7 @@ private:
     FindSettings settings_;
     bool matched_ = false;
     bool againEnabled_ = false;
-    std::string foundType_;
+    ItemType foundType_ = ItemType::None;
     // Where the last match stood, so that the next step starts after it even among commands of
     // one Program, Scope and name.
     std::optional<places::SortKey> lastMatch_;

@@ -13,10 +13,10 @@
 
 namespace qmk {
 
-bool doublesBackslashes(const std::string& type, const std::string& filename) {
+bool doublesBackslashes(ItemType type, const std::string& filename) {
     // The user's own file keeps its doubled backslashes in KEYS bodies; exported files and LISTs
     // show them single.
-    return type == "L" || (type == "K" && filename != "mycmds.dat");
+    return type == ItemType::List || (type == ItemType::Keys && filename != "mycmds.dat");
 }
 
 bool showsUndoubled(const UserRow& row) {
@@ -46,7 +46,7 @@ std::string shownBody(const UserRow& row) {
     if (row.encrypted)
         return kEncryptedBody;
     std::string text = showsUndoubled(row) ? undoubledBackslashes(row.script) : row.script;
-    if (row.type == "T")
+    if (row.type == ItemType::TextAndGraphics)
         text = "<<< " + std::to_string(row.graphicsize) + " byte graphic not shown >>> \r\n" + text;
     return text;
 }
@@ -99,12 +99,12 @@ ItemView showItem(Database& store, const std::string& program, const std::string
     view.row = row;
     view.group = row->group;
     view.type = typeDisplayName(row->type);
-    view.typeIsList = row->type == "L";
+    view.typeIsList = row->type == ItemType::List;
     view.description = row->description;
     view.activeStates = activeStates(store, row->states);
     view.body = shownBody(*row);
     view.commandMenuEnabled = true;
-    if (row->type == "K") {
+    if (row->type == ItemType::Keys) {
         if (row->script.find('{') == std::string::npos)
             view.convertToPlainEnabled = true;
         else
@@ -113,7 +113,7 @@ ItemView showItem(Database& store, const std::string& program, const std::string
     const bool readOnly = actions::readOnlyRefusal(*row).has_value();
     view.bodyLocked = readOnly;
     view.modifyEnabled = view.editEnabled = view.cloneEnabled = !readOnly;
-    view.showGraphicVisible = row->type == "T" && !row->encrypted;
+    view.showGraphicVisible = row->type == ItemType::TextAndGraphics && !row->encrypted;
     return view;
 }
 

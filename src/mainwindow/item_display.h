@@ -43,7 +43,7 @@ ItemView showItem(Database& store, const std::string& program, const std::string
 std::string shownBody(const UserRow& row);
 
 // LISTs, and KEYS commands of a file not named mycmds.dat, hold their backslashes doubled.
-bool doublesBackslashes(const std::string& type, const std::string& filename);
+bool doublesBackslashes(ItemType type, const std::string& filename);
 // Whether `row`'s body is shown with its backslashes undoubled: only when that reads back
 // exactly (every run of backslashes in it is doubled).
 bool showsUndoubled(const UserRow& row);

@@ -31,7 +31,7 @@ std::string commandFile(const std::vector<std::string>& records) {
 std::string launchCommand(const std::string& name, const std::string& description,
                           const std::string& script) {
     NewCommand command;
-    command.type = "A";
+    command.type = ItemType::AdvancedScript;
     command.name = name;
     command.description = description;
     command.group = "Quillmark";

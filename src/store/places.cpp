@@ -30,7 +30,7 @@ UserRow headingFrom(const Statement& select) {
     UserRow row;
     row.id = select.integer(0);
     row.name = select.text(1);
-    row.type = select.text(2);
+    row.type = itemTypeOfLetter(select.text(2));
     row.group = select.text(3);
     return row;
 }

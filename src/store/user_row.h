@@ -1,14 +1,13 @@
 #pragma once
 
+#include "common/item_type.h"
+
 #include <array>
 #include <cstdint>
 #include <string>
 #include <string_view>
 
 namespace qmk {
-
-// The type letters of the records the window shows, in the View menu's order.
-inline constexpr std::array<char, 8> kTypeCodes{'K', 'S', 'L', 'T', 'P', 'R', 'X', 'A'};
 
 // One row of table `user`: a command or LIST record as the store holds it (texts in UTF-8).
 // Fields follow the columns in order and carry their names (`group_name` for `group`, a word SQL
@@ -19,7 +18,7 @@ struct UserRow {
     std::string program;
     std::string scope; // a window title, or a kind ("Global Commands", "Application-specific")
     std::string name;
-    std::string type;
+    ItemType type = ItemType::None; // kept in the store as its letter
     std::string script;
     std::string availability; // "G", "A" or "W"
     std::string group;

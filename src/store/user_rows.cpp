@@ -9,7 +9,7 @@ namespace qmk {
 
 void deriveColumns(UserRow& row) {
     row.globalsort = row.program == kGlobalCommands ? "G" : "N";
-    row.listsort = row.type == "L" ? "L" : "C";
+    row.listsort = row.type == ItemType::List ? "L" : "C";
     row.sleeping = row.scope == "Asleep";
     row.pathcode = "U";
 }
@@ -49,7 +49,7 @@ UserRow UserTable::rowFrom(const Statement& s) {
     r.program = s.text(c++);
     r.scope = s.text(c++);
     r.name = s.text(c++);
-    r.type = s.text(c++);
+    r.type = itemTypeOfLetter(s.text(c++));
     r.script = s.text(c++);
     r.availability = s.text(c++);
     r.group = s.text(c++);
@@ -106,7 +106,7 @@ std::int64_t UserTable::add(const UserRow& r) {
     s.bind(2, r.program);
     s.bind(3, r.scope);
     s.bind(4, r.name);
-    s.bind(5, r.type);
+    s.bind(5, letterOf(r.type));
     s.bind(6, r.script);
     s.bind(7, r.availability);
     s.bind(8, r.group);
@@ -131,7 +131,8 @@ std::int64_t UserTable::add(const UserRow& r) {
     insert_.run();
     const auto id = db_.lastInsertId();
     // LIST copies made for display are not records of the file: shifts pass them over.
-    const bool fileRecord = !r.listcopy && !(r.type == "L" && r.program != kGlobalCommands);
+    const bool fileRecord =
+        !r.listcopy && !(r.type == ItemType::List && r.program != kGlobalCommands);
     insertPositions_.bind(1, id).bind(2, r.offset).bind(3, r.offsetbody).bind(4, fileRecord);
     insertPositions_.run();
     return id;
@@ -155,7 +156,7 @@ void UserTable::forEachHeading(const std::function<void(const RowHeading&)>& vis
     RowHeading heading;
     while (select.step()) {
         heading.id = select.integer(0);
-        heading.type = select.view(1);
+        heading.type = itemTypeOfLetter(select.view(1));
         heading.program = select.view(2);
         heading.scope = select.view(3);
         heading.group = select.view(4);

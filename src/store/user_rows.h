@@ -14,7 +14,8 @@ namespace qmk {
 // only for the visit.
 struct RowHeading {
     std::int64_t id = 0;
-    std::string_view type, program, scope, group, name;
+    ItemType type = ItemType::None;
+    std::string_view program, scope, group, name;
     bool dupe = false;
 };
 

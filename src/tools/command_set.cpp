@@ -51,7 +51,7 @@ std::variant<CommandSet, std::string> readCommandSet(const std::filesystem::path
             item.list = true;
             item.program = item.scope = kGlobalCommands;
             item.name = row.name;
-            item.type = "L";
+            item.type = ItemType::List;
             item.group = row.group;
             item.body = row.script;
             set.items.push_back(std::move(item));

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "common/item_type.h"
 #include "common/program_dir.h"
 #include "format/file_properties.h"
 #include "format/keynames.h"
@@ -16,7 +17,7 @@ namespace qmk {
 struct SetItem {
     bool list = false;
     std::string program, scope, name;
-    std::string type;        // the store `Type` letter
+    ItemType type = ItemType::None;
     std::string description; // empty for a LIST
     std::string group;       // "User-defined" for the empty group; "Dragon" for a LIST
     std::string body;        // string bodies as stored; recorder and step bodies as text; items

@@ -51,8 +51,7 @@ std::optional<FindMatch> findMatch(Database& store, const FindSettings& settings
 }
 
 bool hasShownType(const UserRow& row) {
-    return row.type.size() == 1 &&
-           std::find(kTypeCodes.begin(), kTypeCodes.end(), row.type[0]) != kTypeCodes.end();
+    return row.type != ItemType::None;
 }
 
 std::vector<FindMatch> findAll(Database& store, const FindSettings& settings,

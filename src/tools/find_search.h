@@ -24,7 +24,7 @@ struct FindSettings {
 // body (in the file's bytes, one byte a character).
 struct FindMatch {
     places::SortKey at;
-    std::string type;
+    ItemType type = ItemType::None;
     std::size_t highlightStart = 0, highlightLength = 0;
 };
 

@@ -43,7 +43,7 @@ public:
         if (!first_)
             line("");
         first_ = false;
-        if (row.type == "L")
+        if (row.type == ItemType::List)
             list(row);
         else
             command(row);

@@ -32,7 +32,8 @@ Selection narrow(Database& store, const Selection& rows, const ReportOutlets& ou
     std::vector<std::int64_t> shown;
     statements::forEachRow(store, rows, [&](const UserRow& row) {
         // The DVC listing holds keystroke, script and LIST rows only.
-        const bool dvcType = row.type == "K" || row.type == "S" || row.type == "L";
+        const bool dvcType = row.type == ItemType::Keys || row.type == ItemType::Script ||
+                             row.type == ItemType::List;
         if (outlets.shown(row) && (!dvcOnly || dvcType))
             shown.push_back(row.id);
         return true;
@@ -195,9 +196,9 @@ std::string reportSpreadsheet(Database& store, const Selection& rows) {
     std::string text;
     for (const auto& row : statements::rowsOf(store, rows, statements::RowOrder::Names)) {
         const auto first = row.script.substr(0, row.script.find("\r\n"));
-        text += inQuotes(row.program) + "," + inQuotes(row.scope) + "," + inQuotes(row.type) + "," +
-                inQuotes(row.name) + "," + inQuotes(first) + "," + inQuotes(row.group) + "," +
-                inQuotes(row.description) + std::string(kCrLf);
+        text += inQuotes(row.program) + "," + inQuotes(row.scope) + "," +
+                inQuotes(letterOf(row.type)) + "," + inQuotes(row.name) + "," + inQuotes(first) +
+                "," + inQuotes(row.group) + "," + inQuotes(row.description) + std::string(kCrLf);
     }
     return text;
 }

@@ -37,8 +37,7 @@ std::string logName(const std::filesystem::path& target) {
 }
 
 ExportEntry entryOf(const RecordContext& c, bool isList, std::size_t record) {
-    return {isList ? std::string_view("L") : typeLetterOf(c.typeByte, c.graphicSize), isList,
-            record};
+    return {isList ? ItemType::List : itemTypeOf(c.typeByte, c.graphicSize), isList, record};
 }
 
 class Export {
@@ -132,8 +131,8 @@ private:
         if (added)
             noteListNames(context.name);
         else
-            duplicates_.add(filename_, store_.at(held).type, context.name, context.program,
-                            context.scope);
+            duplicates_.add(filename_, letterOf(store_.at(held).type), context.name,
+                            context.program, context.scope);
     }
 
     // Walks a command record onto the end of the record buffer.

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "common/item_type.h"
+
 #include <cstddef>
 #include <cstdint>
 #include <string_view>
@@ -9,7 +11,7 @@ namespace qmk {
 
 // One row of the export store: a command or LIST record of the target.
 struct ExportEntry {
-    std::string_view type; // the store `Type` letter
+    ItemType type = ItemType::None;
     bool list = false;
     std::size_t record = 0; // the target command record it stands for
 };

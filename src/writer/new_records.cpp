@@ -15,16 +15,16 @@ namespace qmk {
 
 namespace {
 
-std::uint8_t typeByteOf(const std::string& type) {
-    if (type == "K")
+std::uint8_t typeByteOf(ItemType type) {
+    if (type == ItemType::Keys)
         return layout::kKeystrokes;
-    if (type == "S")
+    if (type == ItemType::Script)
         return layout::kScript;
-    if (type == "A")
+    if (type == ItemType::AdvancedScript)
         return layout::kAdvancedScripting;
-    if (type == "R")
+    if (type == ItemType::MacroRecorder)
         return layout::kMacroRecorder;
-    if (type == "X")
+    if (type == ItemType::StepByStep)
         return layout::kStepByStep;
     return layout::kTextAndGraphics;
 }
@@ -73,7 +73,7 @@ void appendNewBody(std::string& out, const NewCommand& c, const EncodedCommand& 
         out += *c.storedBody;
         return;
     }
-    if (c.type == "P" || c.type == "T") {
+    if (c.type == ItemType::PlainText || c.type == ItemType::TextAndGraphics) {
         appendCount(out, static_cast<std::uint32_t>(c.graphic.size()));
         out += c.graphic;
     }

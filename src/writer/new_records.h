@@ -1,5 +1,6 @@
 #pragma once
 
+#include "common/item_type.h"
 #include "writer/update_engine.h"
 
 #include <optional>
@@ -12,7 +13,8 @@ namespace qmk {
 // What a new command record carries. Texts are UTF-8; the identification strings are the
 // file's own bytes, copied from the command the new one sits beside.
 struct NewCommand {
-    std::string type; // "K", "S", "A" or "P"; an import also writes "T", "R" and "X"
+    ItemType type = ItemType::None; // KEYS, SCRIPT, Advanced Script or Plain Text; an import
+                                    // also writes the other command types
     std::string name;
     std::string description;
     std::string group;   // "User-defined" is written as the empty group

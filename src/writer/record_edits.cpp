@@ -113,7 +113,7 @@ namespace {
 // What a new body changes in the file, or why it cannot be written. The engine holds the file.
 std::variant<BodySplice, EditResult> bodySplice(const UpdateEngine& engine, const UserRow& row,
                                                 std::string_view newBody) {
-    if (row.type == "L")
+    if (row.type == ItemType::List)
         return listItemsSplice(engine, row, newBody);
     const auto record = locateCommand(engine, row);
     if (!record)
@@ -211,7 +211,7 @@ EditResult changeType(UpdateEngine& engine, const UserRow& row, Conversion conve
 
 EditResult updateDetails(UpdateEngine& engine, const UserRow& row, std::string_view newName,
                          std::string_view description, std::string_view group) {
-    if (row.type == "L")
+    if (row.type == ItemType::List)
         return renameList(engine, row, newName);
     if (!engine.load())
         return notReadable(engine);

@@ -126,7 +126,7 @@ private:
         for (std::uint32_t i = 0; i < count; ++i) {
             const auto record = readCommandRecord(in, engine_.generation(), KeyNames{});
             // A type no View shows has no row either: it is named as left out.
-            if ((record.notLoaded() || record.typeLetter().empty()) && notLoaded_(record))
+            if ((record.notLoaded() || record.type() == ItemType::None) && notLoaded_(record))
                 offsets.push_back(record.offset);
         }
         std::sort(offsets.begin(), offsets.end());
@@ -137,10 +137,10 @@ private:
     EditResult damaged() const { return EditResult::stale(utf8Of(engine_.context().commandFile)); }
 
     // Why a command cannot go into the XML, or nothing when it can.
-    static const char* whyLeftOut(const CommandRecord& r, std::string_view type) {
+    static const char* whyLeftOut(const CommandRecord& r, ItemType type) {
         if (r.encrypted)
             return "encrypted";
-        if (type.empty())
+        if (type == ItemType::None)
             return "of a type no View shows";
         // Texts XML cannot carry: a control character, or a line break in an attribute.
         const auto oneLine = [](std::string_view text) {
@@ -158,7 +158,7 @@ private:
     }
 
     void addCommand(const CommandRecord& r, XmlExport& result) {
-        const auto type = r.typeLetter();
+        const auto type = r.type();
         if (const char* why = whyLeftOut(r, type)) {
             result.leftOut.push_back("\"" + utf8(r.name) + "\": " + why);
             return;
@@ -191,28 +191,29 @@ private:
 
     // The body by its type: text, keys, script, rich text, recorded actions or steps; the
     // record's own bytes kept where XML cannot carry the text.
-    void setContents(XmlCommand& c, const CommandRecord& r, std::string_view type) const {
+    void setContents(XmlCommand& c, const CommandRecord& r, ItemType type) const {
         const auto image = engine_.image();
         const auto body = image.substr(r.offsetbody - 1, r.end - r.offsetbody);
-        if (type == "A" || type == "S") {
-            c.contentsType = type == "A" ? "SCRIPT" : "DVC_SCRIPT";
-            if (type == "S")
+        if (type == ItemType::AdvancedScript || type == ItemType::Script) {
+            c.contentsType = type == ItemType::AdvancedScript ? "SCRIPT" : "DVC_SCRIPT";
+            if (type == ItemType::Script)
                 c.keys = false;
             c.body = utf8(r.script);
-        } else if (type == "K") {
+        } else if (type == ItemType::Keys) {
             c.contentsType = "DVC_SCRIPT";
             c.keys = true;
             c.body = utf8(sendKeysStatement(r.script));
-        } else if (type == "T" || type == "P") {
+        } else if (type == ItemType::TextAndGraphics || type == ItemType::PlainText) {
             c.contentsType = "TEXT-GRAPHICS";
             ImageReader in(image, r.offsetbody);
             in.count();
             const auto graphic = image.substr(in.position() - 1, r.graphicsize);
-            c.richText = utf8(type == "T" ? graphic : minimalRichText(r.script));
+            c.richText =
+                utf8(type == ItemType::TextAndGraphics ? graphic : minimalRichText(r.script));
             c.body = utf8(r.script);
             if (!xmlCanHold(graphic))
                 c.recordBody = std::string(body);
-        } else if (type == "R") {
+        } else if (type == ItemType::MacroRecorder) {
             c.contentsType = "ACTIONS";
             c.recordBody = std::string(body);
             ImageReader in(image, r.offsetbody);

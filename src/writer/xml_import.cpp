@@ -49,15 +49,15 @@ std::optional<std::string> sendKeysString(std::string_view body, bool marked = f
 
 // Whether body bytes brought by the XML frame as the body of a `type` record, exactly: a record
 // this program writes must read back.
-bool framesExactly(const std::string& type, const std::string& body) {
+bool framesExactly(ItemType type, const std::string& body) {
     try {
         ImageReader in(body);
-        if (type == "R") {
+        if (type == ItemType::MacroRecorder) {
             skipRecorderBody(in);
-        } else if (type == "X") {
+        } else if (type == ItemType::StepByStep) {
             skipStepByStepBody(in);
         } else {
-            if (type == "T" || type == "P")
+            if (type == ItemType::TextAndGraphics || type == ItemType::PlainText)
                 in.skip(in.count());
             in.string();
         }
@@ -179,14 +179,14 @@ private:
         c.storedBody = x.recordBody;
         c.body = x.body;
         if (x.contentsType == "SCRIPT") {
-            c.type = "A";
+            c.type = ItemType::AdvancedScript;
         } else if (x.contentsType == "DVC_SCRIPT") {
             // This program's own files say which it is; Dragon's are read from the body.
             const auto keys =
                 x.keys == false ? std::nullopt : sendKeysString(x.body, x.keys == true);
             if (x.keys == true && !keys)
                 return std::string("it is marked as keys but its body is no SendKeys statement");
-            c.type = keys ? "K" : "S";
+            c.type = keys ? ItemType::Keys : ItemType::Script;
             if (keys)
                 c.body = *keys;
         } else if (x.contentsType == "TEXT-GRAPHICS") {
@@ -194,15 +194,16 @@ private:
             const auto rtf = codepage::fromUtf8(x.richText);
             if (!text.ok || !rtf.ok)
                 return text.ok ? rtf.message : text.message;
-            c.type = rtf.bytes == minimalRichText(text.bytes) ? "P" : "T";
-            if (c.type == "T")
+            c.type = rtf.bytes == minimalRichText(text.bytes) ? ItemType::PlainText
+                                                              : ItemType::TextAndGraphics;
+            if (c.type == ItemType::TextAndGraphics)
                 c.graphic = rtf.bytes;
         } else if (x.contentsType == "ACTIONS" || x.contentsType == "STEP BY STEP") {
             if (!x.recordBody)
                 return "its " + x.contentsType +
                        " contents can be brought back only from this program's own export, "
                        "which carries the record's bytes";
-            c.type = x.contentsType == "ACTIONS" ? "R" : "X";
+            c.type = x.contentsType == "ACTIONS" ? ItemType::MacroRecorder : ItemType::StepByStep;
         } else {
             return "its contents type \"" + x.contentsType + "\" is unknown";
         }
@@ -262,7 +263,7 @@ private:
 
     struct Planned {
         std::string record;
-        std::string type;
+        ItemType type = ItemType::None;
         bool dropped; // a later command of its name took its place
     };
 

@@ -67,7 +67,7 @@ TEST_F(RecordActionsTest, AKeysCommandBecomesAScriptInOneEditWhateverStepFails) 
         if (outcome.done()) {
             ASSERT_TRUE(home_.parse(path_, true).ok());
             const auto converted = row("open mail");
-            EXPECT_EQ(converted.type, "A");
+            EXPECT_EQ(converted.type, ItemType::AdvancedScript);
             EXPECT_EQ(converted.script, "Sub Main\r\n\r\nSendKeys \"^m\", true\r\n\r\nEnd Sub\r\n");
             // Only the last step, keeping the backup, may fail once the edit is made.
             EXPECT_EQ(files.failed, !outcome.followUp.empty());
@@ -125,7 +125,7 @@ TEST_F(RecordActionsTest, RenamesKeepTheListNameRulesAskAboutUsersAndArchiveFirs
     EXPECT_TRUE(actions::renameItem(session(engine), row("colors"), "hues").done());
     EXPECT_EQ(archives_, 1);
     ASSERT_TRUE(home_.parse(path_, true).ok());
-    EXPECT_EQ(row("hues").type, "L");
+    EXPECT_EQ(row("hues").type, ItemType::List);
 }
 
 // Which bodies may be edited, type by type.
@@ -142,7 +142,7 @@ TEST(RecordRules, OnlyStringBodiesAndListsMayBeEdited) {
     };
     for (const auto& [type, editable, name] : types) {
         UserRow row;
-        row.type = type;
+        row.type = itemTypeOfLetter(type);
         row.name = "a command";
         const auto refusal = actions::readOnlyRefusal(row);
         EXPECT_EQ(!refusal, editable) << type;
@@ -152,7 +152,7 @@ TEST(RecordRules, OnlyStringBodiesAndListsMayBeEdited) {
         }
     }
     UserRow locked;
-    locked.type = "A";
+    locked.type = ItemType::AdvancedScript;
     locked.name = "secret";
     locked.encrypted = true;
     EXPECT_EQ(actions::readOnlyRefusal(locked)->message,
@@ -217,7 +217,7 @@ TEST_F(RecordActionsTest, ANewCommandNeedsGlobalCommandsOrACommandToModelOn) {
     int made = 0;
     for (const auto& c : cases) {
         NewCommand command;
-        command.type = "K";
+        command.type = ItemType::Keys;
         command.name = "new " + std::to_string(made);
         command.program = command.scope = std::string(c.program);
         command.body = "k";

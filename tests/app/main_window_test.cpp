@@ -685,8 +685,8 @@ TEST_F(MainWindowTest, AnExternalChangeIsSaidByEveryOperationThatWouldWrite) {
     auto& editor = window_->presenter().editor();
     auto later = std::filesystem::last_write_time(own);
     for (const auto& operation : std::vector<std::function<void()>>{
-             [&] { editor.newCommand("K"); }, [&] { editor.newList(); }, [&] { editor.rename(); },
-             [&] { editor.remove(); }}) {
+             [&] { editor.newCommand(ItemType::Keys); }, [&] { editor.newList(); },
+             [&] { editor.rename(); }, [&] { editor.remove(); }}) {
         later += std::chrono::seconds(5);
         std::filesystem::last_write_time(own, later);
         home_.prompt.shown.clear();

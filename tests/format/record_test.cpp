@@ -39,7 +39,7 @@ std::string stateNames(Database& db, const std::string& ids) {
 // Where a row stands and what it is: Program | Scope | availability | Group | type.
 std::string placeOf(const UserRow& row) {
     return row.program + " | " + row.scope + " | " + row.availability + " | " + row.group + " | " +
-           row.type;
+           letterOf(row.type);
 }
 
 // A counted string read back from the file at a stored position.
@@ -126,7 +126,7 @@ TEST_P(EveryGeneration, EveryFieldOfEveryRecordKindIsStored) {
     EXPECT_EQ(graphic.graphicsize, 300);
     EXPECT_EQ(graphic.script, "caf\u00E9");
     const auto& plain = rows.at("address");
-    EXPECT_EQ(plain.type, "P");
+    EXPECT_EQ(plain.type, ItemType::PlainText);
     EXPECT_EQ(plain.graphicsize, 0);
     EXPECT_EQ(image[static_cast<std::size_t>(plain.offsetbody) - 1], '\0');
     EXPECT_TRUE(rows.at("sleepy").sleeping);
@@ -208,7 +208,7 @@ TEST(CommandFile, UnknownTypeBytesAndOddAvailabilityStillFrameTheNextRecord) {
     file.command("next").keys("k");
     ASSERT_TRUE(home.parse(home.writeFile("mycmds.dat", file.build())).ok());
     const auto rows = byName(home.rows());
-    EXPECT_EQ(rows.at("mystery").type + rows.at("mystery").script, "");
+    EXPECT_EQ(letterOf(rows.at("mystery").type) + rows.at("mystery").script, "");
     EXPECT_EQ(rows.at("nowhere").availability + rows.at("nowhere").program, "");
     EXPECT_EQ(rows.at("next").script, "k");
 }
@@ -225,13 +225,18 @@ TEST(CommandFileTables, EveryTypeByteHasItsLetterAndEveryLetterItsName) {
         {17, 0, "K", "KEYS"},
     };
     for (const auto& t : types) {
-        EXPECT_EQ(typeLetterOf(t.typeByte, t.graphicSize), t.letter) << int{t.typeByte};
-        EXPECT_EQ(typeDisplayName(t.letter), t.name) << t.letter;
+        const auto type = itemTypeOf(t.typeByte, t.graphicSize);
+        EXPECT_EQ(letterOf(type), t.letter) << int{t.typeByte};
+        EXPECT_EQ(itemTypeOfLetter(t.letter), type) << t.letter;
+        EXPECT_EQ(typeDisplayName(type), t.name) << t.letter;
     }
-    EXPECT_EQ(typeDisplayName("L"), "LIST");
+    EXPECT_EQ(typeDisplayName(ItemType::List), "LIST");
+    EXPECT_EQ(itemTypeOfLetter("L"), ItemType::List);
     for (const int unknown : {0, 5, 15, 18, 255})
-        EXPECT_EQ(typeLetterOf(static_cast<std::uint8_t>(unknown), 0), "") << unknown;
-    EXPECT_EQ(typeDisplayName("Q"), "");
+        EXPECT_EQ(itemTypeOf(static_cast<std::uint8_t>(unknown), 0), ItemType::None) << unknown;
+    for (const char* other : {"Q", "", "KK", "k"})
+        EXPECT_EQ(itemTypeOfLetter(other), ItemType::None) << other;
+    EXPECT_EQ(typeDisplayName(ItemType::None), "");
 }
 
 TEST(CommandFileTables, VersionCodesAndLanguageCodes) {

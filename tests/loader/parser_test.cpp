@@ -106,7 +106,7 @@ TEST(Parse, RowsWithOffsetZeroSurviveAndAreReplacedByTheFilesOwn) {
     kept.program = "WORD";
     kept.scope = "Global Commands";
     kept.name = "copy of l";
-    kept.type = "L";
+    kept.type = ItemType::List;
     kept.listcopy = true;
     deriveColumns(kept);
     UserRow replaced = kept;

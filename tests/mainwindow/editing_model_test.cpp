@@ -122,8 +122,8 @@ std::string typedVariant(std::string text, std::uint32_t a, std::uint32_t b) {
 
 // Save's line ends, as the users expect them: every type but Plain Text and KEYS ends with
 // exactly one CR LF.
-std::string withLineEnds(std::string body, const std::string& type) {
-    if (type == "P" || type == "K")
+std::string withLineEnds(std::string body, ItemType type) {
+    if (type == ItemType::PlainText || type == ItemType::Keys)
         return body;
     while (body.ends_with("\r\n"))
         body.resize(body.size() - 2);
@@ -166,9 +166,9 @@ std::vector<std::string> fileRows(const std::vector<UserRow>& rows) {
     std::vector<std::string> out;
     for (const auto& r : rows)
         if (!r.listcopy)
-            out.push_back(r.program + "|" + r.scope + "|" + r.name + "|" + r.type + "|" + r.script +
-                          "|" + (r.type == "L" ? "" : r.group) + "|" + r.description + "|" +
-                          r.states + "|" + std::to_string(r.offset) + "|" +
+            out.push_back(r.program + "|" + r.scope + "|" + r.name + "|" + letterOf(r.type) + "|" +
+                          r.script + "|" + (r.type == ItemType::List ? "" : r.group) + "|" +
+                          r.description + "|" + r.states + "|" + std::to_string(r.offset) + "|" +
                           std::to_string(r.offsetbody));
     std::sort(out.begin(), out.end());
     return out;
@@ -338,7 +338,7 @@ bool World::perform(const Step& step) {
         break;
     case Input::NewCommand:
         prompt.inputs = {step.b % 5 == 0 ? name("paint <colors> ") : name("new ")};
-        editor.newCommand(std::string(1, "KSAP"[step.a % 4]));
+        editor.newCommand(itemTypeOfLetter(std::string(1, "KSAP"[step.a % 4])));
         break;
     case Input::NewList:
         prompt.inputs = {name("list")};
@@ -389,7 +389,8 @@ void World::changeOutside(std::uint32_t which) {
     ASSERT_TRUE(other.parse(file, true).ok());
     std::vector<UserRow> bodies;
     for (const auto& row : other.rows())
-        if (row.type == "K" || row.type == "S" || row.type == "P")
+        if (row.type == ItemType::Keys || row.type == ItemType::Script ||
+            row.type == ItemType::PlainText)
             bodies.push_back(row);
     ASSERT_FALSE(bodies.empty());
     FileOps files;
@@ -418,7 +419,7 @@ std::string World::checkWrite(const fs::path& file, const std::string& before, b
 // (b) What was saved is what was typed, after the type's line ends.
 std::string World::checkSaved() {
     const auto& t = edit_->target;
-    const bool list = t.type == "L";
+    const bool list = t.type == ItemType::List;
     const std::string global(kGlobalCommands);
     const auto row =
         findRow(main_->store(), list ? global : t.program, list ? global : t.scope, t.name);

@@ -16,7 +16,7 @@ protected:
     std::vector<std::string> names() {
         std::vector<std::string> all;
         for (const auto& row : home_.rows())
-            all.push_back(row.name + (row.type == "L" ? " (L)" : ""));
+            all.push_back(row.name + (row.type == ItemType::List ? " (L)" : ""));
         return all;
     }
     std::string lastMessage() const { return home_.prompt.shown.back().text; }
@@ -42,15 +42,15 @@ TEST_F(EditorTest, NewCommandsAndListsWithTheirPromptsAndChecks) {
 
     // The next command name defaults to the new LIST; a LIST that exists nowhere is refused.
     home_.prompt.inputs = {std::nullopt};
-    editor().newCommand("K");
+    editor().newCommand(ItemType::Keys);
     EXPECT_EQ(home_.prompt.shown.back().title, "New Command");
     home_.prompt.inputs = {"open <nowhere>"};
-    editor().newCommand("K");
+    editor().newCommand(ItemType::Keys);
     EXPECT_EQ(lastMessage(), "Sorry, must create any new LISTs first");
 
     // A new Advanced Scripting command starts from its template, caret on the empty line.
     home_.prompt.inputs = {"launch <apps-1.x_y>"};
-    editor().newCommand("A");
+    editor().newCommand(ItemType::AdvancedScript);
     ASSERT_TRUE(editor().editing());
     EXPECT_EQ(editor().texts().body, "Sub Main\r\n\r\nEnd Sub");
     EXPECT_EQ(editor().takeCaret(), 10u);
@@ -74,7 +74,7 @@ TEST_F(EditorTest, NewCommandsAndListsWithTheirPromptsAndChecks) {
 
     // A legacy SCRIPT with an error on line 3 is not saved.
     home_.prompt.inputs = {"scripted"};
-    editor().newCommand("S");
+    editor().newCommand(ItemType::Script);
     EXPECT_FALSE(editor().save({"SendKeys \"a\"\r\nWait 10\r\nJump \"b\"", "", ""}));
     EXPECT_EQ(lastMessage(), "Error in your script at line: 3");
     EXPECT_TRUE(editor().editing());
@@ -94,7 +94,7 @@ TEST_F(EditorTest, ConversionsAndDebugWithBasic) {
     ASSERT_TRUE(editor().save({script, "", ""}));
     const auto row = findRow(home_.store(), "Global Commands", "Global Commands", "open mail");
     ASSERT_TRUE(row);
-    EXPECT_EQ(row->type, "A");
+    EXPECT_EQ(row->type, ItemType::AdvancedScript);
 
     editor().bodyEdited("Sub Main\r\n  x(1)\r\nEnd Sub\r\n");
     editor().debugWithBasic();
@@ -159,7 +159,7 @@ TEST_F(MainPresenterTest, TheEditorWorksOnEveryGenerationAndCopiesGlobalListsItN
 
         // A command under WINWORD naming a LIST that only Global Commands holds.
         home_.prompt.inputs = {"launch <apps>"};
-        main->editor().newCommand("K");
+        main->editor().newCommand(ItemType::Keys);
         ASSERT_TRUE(main->editor().editing());
         const auto copy = findRow(home_.store(), "WINWORD", "Document1", "apps");
         ASSERT_TRUE(copy);

@@ -26,7 +26,7 @@ protected:
             .recorder({fixture::RecorderEvent::key(65, 0)}, {fixture::RecorderWindow{}});
         EXPECT_TRUE(home_.parse(home_.writeFile("mycmds.dat", file.build())).ok());
         outlets_.shown = [this](const UserRow& row) {
-            return view_.find(row.type) != std::string::npos;
+            return view_.find(letterOf(row.type)) != std::string::npos;
         };
         outlets_.print = [this](const std::vector<std::string>& lines) { printed_ = lines; };
         outlets_.toClipboard = [this](const std::string& text) { clipboard_ = text; };

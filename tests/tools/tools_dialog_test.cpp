@@ -75,7 +75,9 @@ TEST_F(ToolsTest, EachDvcModeMakesItsOwnKindOfCommand) {
         const auto bold = places::findRow(home_.store(), "WINWORD", "Application-specific", "bold");
         ASSERT_TRUE(bold);
         // A key string that holds braces cannot be plain text: it stays as it was.
-        EXPECT_EQ(bold->type, mode == ToolMode::DvcToPlainText ? "K" : "A") << made;
+        EXPECT_EQ(bold->type,
+                  mode == ToolMode::DvcToPlainText ? ItemType::Keys : ItemType::AdvancedScript)
+            << made;
         EXPECT_TRUE(bold->script.find(made) != std::string::npos) << bold->script;
     }
 }

@@ -40,7 +40,9 @@ TEST_P(RandomEdits, TheShiftedStoreAlwaysMatchesAFreshParse) {
 
     for (int step = 0; step < 40; ++step) {
         auto rows = home_.rows();
-        std::erase_if(rows, [](const UserRow& r) { return r.type == "T" || r.type == "R"; });
+        std::erase_if(rows, [](const UserRow& r) {
+            return r.type == ItemType::TextAndGraphics || r.type == ItemType::MacroRecorder;
+        });
         UserRow& target = pick(rows);
         const int operation = std::uniform_int_distribution<int>(0, 5)(random);
         EditResult result;
@@ -50,25 +52,25 @@ TEST_P(RandomEdits, TheShiftedStoreAlwaysMatchesAFreshParse) {
             result = replaceBody(*engine_, target, std::string(length() + 1, 'b'));
             break;
         case 1:
-            result = target.type == "L"
+            result = target.type == ItemType::List
                          ? renameList(*engine_, target, "list" + std::to_string(step))
                          : updateDetails(*engine_, target, name + " <colors>",
                                          std::string(length() % 150, 'd'), "Group");
             break;
         case 2:
-            if (target.type != "K")
+            if (target.type != ItemType::Keys)
                 continue;
             result = changeType(*engine_, target, Conversion::ToPlainText);
             break;
         case 3:
-            if (target.type != "S")
+            if (target.type != ItemType::Script)
                 continue;
             result = changeType(*engine_, target, Conversion::ToAdvancedScript);
             break;
         case 4: {
             NewCommand c;
             c.name = name;
-            c.type = "A";
+            c.type = ItemType::AdvancedScript;
             c.program = "Global Commands";
             c.scope = "Global Commands";
             c.body = std::string(length() + 1, 'n');

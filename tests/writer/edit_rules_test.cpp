@@ -30,11 +30,11 @@ TEST(ListInUse, TheQuestionNamesFiveOfTheCommandsUsingTheList) {
 }
 
 TEST(LineEnds, EveryTypeButPlainAndKeysEndsWithOneLineBreak) {
-    EXPECT_EQ(normaliseLineEnds("Sub Main", "A"), "Sub Main\r\n");
-    EXPECT_EQ(normaliseLineEnds("a\r\nb\r\n\r\n\r\n", "S"), "a\r\nb\r\n");
-    EXPECT_EQ(normaliseLineEnds("a\r\nb", "L"), "a\r\nb\r\n");
-    EXPECT_EQ(normaliseLineEnds("keys\r\n\r\n", "K"), "keys\r\n\r\n");
-    EXPECT_EQ(normaliseLineEnds("text", "P"), "text");
+    EXPECT_EQ(normaliseLineEnds("Sub Main", ItemType::AdvancedScript), "Sub Main\r\n");
+    EXPECT_EQ(normaliseLineEnds("a\r\nb\r\n\r\n\r\n", ItemType::Script), "a\r\nb\r\n");
+    EXPECT_EQ(normaliseLineEnds("a\r\nb", ItemType::List), "a\r\nb\r\n");
+    EXPECT_EQ(normaliseLineEnds("keys\r\n\r\n", ItemType::Keys), "keys\r\n\r\n");
+    EXPECT_EQ(normaliseLineEnds("text", ItemType::PlainText), "text");
 }
 
 } // namespace qmk::testing

@@ -28,7 +28,7 @@ std::vector<std::string> namesIn(TestHome& home, const std::filesystem::path& fi
     EXPECT_TRUE(home.parse(file, true).ok());
     std::vector<std::string> names;
     for (const auto& row : home.rows())
-        names.push_back(row.name + (row.type == "L" ? " (L)" : ""));
+        names.push_back(row.name + (row.type == ItemType::List ? " (L)" : ""));
     return names;
 }
 
@@ -146,10 +146,10 @@ TEST_F(WriterTest, DvcConversionsConvertOnlyTheirKindOfKeyString) {
                             WalkOperation::DvcToPlainText);
     ASSERT_TRUE(plain.result.ok);
     ASSERT_TRUE(home_.parse(path_, true).ok());
-    EXPECT_EQ(row("words").type, "P");
+    EXPECT_EQ(row("words").type, ItemType::PlainText);
     EXPECT_EQ(row("words").script, "hello world");
-    EXPECT_EQ(row("half").type, "P");
-    EXPECT_EQ(row("save").type, "K");
+    EXPECT_EQ(row("half").type, ItemType::PlainText);
+    EXPECT_EQ(row("save").type, ItemType::Keys);
     const auto log = readBytes(home_.path("ConvertKEYS2Plain.log"));
     EXPECT_EQ(log.substr(0, 66),
               "Changed DVC to Plain Text: Global Commands Global Commands words\r\n");
@@ -164,13 +164,13 @@ TEST_F(WriterTest, DvcConversionsConvertOnlyTheirKindOfKeyString) {
     ASSERT_TRUE(vba.result.ok);
     EXPECT_TRUE(vba.notConverted); // "{ab}{" is refused by the SendKeys form
     ASSERT_TRUE(home_.parse(path_, true).ok());
-    EXPECT_EQ(row("save").type, "A");
+    EXPECT_EQ(row("save").type, ItemType::AdvancedScript);
     EXPECT_EQ(row("save").script, "Sub Main\r\n\r\nSendKeys \"^s\", true\r\n\r\nEnd Sub");
     // The same key as the window converts it.
     EXPECT_EQ(row("accent").script, sendKeysScriptOfText("{Ctrl+\u00e9}"));
     EXPECT_EQ(row("accent").script, "Sub Main\r\n\r\nSendKeys \"^\u00e9\", true\r\n\r\nEnd Sub");
-    EXPECT_EQ(row("unmarked").type, "K");
-    EXPECT_EQ(row("bad").type, "K");
+    EXPECT_EQ(row("unmarked").type, ItemType::Keys);
+    EXPECT_EQ(row("bad").type, ItemType::Keys);
     const auto vbaLog = readBytes(home_.path("ConvertKEYS2Advanced.log"));
     EXPECT_TRUE(testing::contains(
         vbaLog, "Global Commands Global Commands bad\r\nKEYS:\r\n{ab}{\r\nThe following is not "

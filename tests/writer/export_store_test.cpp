@@ -16,14 +16,14 @@ TEST(ExportStoreTest, FindsEveryFirstRowAsItGrowsAndFoldsOnlyProgramCase) {
     for (std::size_t i = 0; i < names.size(); ++i) {
         const std::string_view program = i % 2 ? "winword" : kGlobalCommands;
         const std::string_view scope = i % 2 ? "Application-specific" : kGlobalCommands;
-        EXPECT_EQ(store.add({program, scope, names[i]}, {"K", false, i}, added), i);
+        EXPECT_EQ(store.add({program, scope, names[i]}, {ItemType::Keys, false, i}, added), i);
         ASSERT_TRUE(added);
     }
     for (std::size_t i = 0; i < names.size(); i += 97) {
         const std::string_view program = i % 2 ? "WinWord" : kGlobalCommands;
         const std::string_view scope = i % 2 ? "Application-specific" : kGlobalCommands;
         EXPECT_EQ(store.find({program, scope, names[i]}), i) << names[i];
-        EXPECT_EQ(store.add({program, scope, names[i]}, {"K", false, 0}, added), i);
+        EXPECT_EQ(store.add({program, scope, names[i]}, {ItemType::Keys, false, 0}, added), i);
         EXPECT_FALSE(added);
     }
     // Names and Scopes keep their case; the global Program is not any Program spelt so.
@@ -32,7 +32,7 @@ TEST(ExportStoreTest, FindsEveryFirstRowAsItGrowsAndFoldsOnlyProgramCase) {
     EXPECT_EQ(store.find({"GLOBAL COMMANDS", kGlobalCommands, "command 0"}), ExportStore::kNone);
 
     // A replacing copy takes over its key's row: the key finds the newest record.
-    store.at(1) = {"K", false, 9999};
+    store.at(1) = {ItemType::Keys, false, 9999};
     EXPECT_EQ(store.at(store.find({"WinWord", "Application-specific", "command 1"})).record, 9999u);
 }
 

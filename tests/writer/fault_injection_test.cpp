@@ -126,7 +126,7 @@ void failEachStep(const std::string& what, const Operation& operation) {
 
 NewCommand newCommand() {
     NewCommand c;
-    c.type = "K";
+    c.type = ItemType::Keys;
     c.name = "brand new";
     c.program = c.scope = "Global Commands";
     c.body = "{Tab}";

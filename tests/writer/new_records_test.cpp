@@ -13,7 +13,7 @@ namespace {
 NewCommand command(std::string name, std::string type, std::string body) {
     NewCommand c;
     c.name = std::move(name);
-    c.type = std::move(type);
+    c.type = itemTypeOfLetter(type);
     c.body = std::move(body);
     c.program = "Global Commands";
     c.scope = "Global Commands";

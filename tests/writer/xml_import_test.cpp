@@ -155,7 +155,7 @@ TEST(XmlImport, EachContentsTypeBecomesItsCommandType) {
     for (const auto& c : cases) {
         const auto result = imported(handWritten(command("it", c.contents)));
         ASSERT_EQ(result->commands.size(), 1u) << c.contents;
-        EXPECT_EQ(result->commands[0].typeLetter(), c.type) << c.contents;
+        EXPECT_EQ(letterOf(result->commands[0].type()), c.type) << c.contents;
         EXPECT_EQ(result->commands[0].script, c.body) << c.contents;
     }
     const auto rich = imported(handWritten(command("it", cases[7].contents)));
@@ -279,9 +279,9 @@ TEST(XmlImport, RecordBytesFromTheXmlMustFrameAsTheirType) {
         command("longer", actions(oneMove + "00")) + command("not hex", actions("zz")) +
         command("keys", "<contents type=\"DVC_SCRIPT\" body=\"0178\">x</contents>")));
     ASSERT_EQ(result->commands.size(), 2u);
-    EXPECT_EQ(result->commands[0].typeLetter(), "R");
+    EXPECT_EQ(result->commands[0].type(), ItemType::MacroRecorder);
     EXPECT_EQ(result->commands[0].script, "Mouse move (0,0)");
-    EXPECT_EQ(result->commands[1].typeLetter(), "S"); // the bytes' own body, not the text
+    EXPECT_EQ(result->commands[1].type(), ItemType::Script); // the bytes' own body, not the text
     EXPECT_EQ(result->commands[1].script, "x");
     ASSERT_EQ(result->unfit.size(), 3u);
     for (const auto& unfit : result->unfit)
