@@ -34,8 +34,9 @@ struct World {
 
 [[noreturn]] void fail(const char* what, int operation, const UserRow& row,
                        const std::string& detail = {}) {
-    std::fprintf(stderr, "operation %d on %s '%s' at %lld: %s %s\n", operation, row.type.c_str(),
-                 row.name.c_str(), static_cast<long long>(row.offset), what, detail.c_str());
+    std::fprintf(stderr, "operation %d on %s '%s' at %lld: %s %s\n", operation,
+                 letterOf(row.type).c_str(), row.name.c_str(), static_cast<long long>(row.offset),
+                 what, detail.c_str());
     std::abort();
 }
 
@@ -43,17 +44,18 @@ EditResult run(int operation, UpdateEngine& engine, Database& store, const UserR
                const std::filesystem::path& other) {
     switch (operation) {
     case 0:
-        return replaceBody(engine, row, row.type == "L" ? "one\r\ntwo" : "changed {Enter}");
+        return replaceBody(engine, row,
+                           row.type == ItemType::List ? "one\r\ntwo" : "changed {Enter}");
     case 1:
-        return row.type == "L" ? renameList(engine, row, "renamed")
-                               : updateDetails(engine, row, "renamed <x>", "d", "G");
+        return row.type == ItemType::List ? renameList(engine, row, "renamed")
+                                          : updateDetails(engine, row, "renamed <x>", "d", "G");
     case 2:
         return changeType(engine, row, Conversion::ToPlainText);
     case 3:
         return changeType(engine, row, Conversion::ToAdvancedScript);
     case 4: {
         NewCommand command;
-        command.type = "K";
+        command.type = ItemType::Keys;
         command.name = "fresh";
         command.program = row.program;
         command.scope = row.scope;
@@ -63,7 +65,8 @@ EditResult run(int operation, UpdateEngine& engine, Database& store, const UserR
     case 5:
         return addListRecord(engine, "fresh list", "a\r\nb");
     case 6:
-        return row.type == "L" ? deleteList(engine, row) : EditResult::refused("no LIST");
+        return row.type == ItemType::List ? deleteList(engine, row)
+                                          : EditResult::refused("no LIST");
     case 7:
         return deleteCommands(engine, Selection({row.id}));
     case 8:
