@@ -4,6 +4,26 @@
 
 namespace qmk {
 
+namespace {
+
+struct TypeName {
+    ItemType type;
+    const char* name;
+};
+// Each type of the View menu with the name the window shows.
+constexpr std::array<TypeName, kViewTypes.size()> kTypeNames{{
+    {ItemType::Keys, "KEYS"},
+    {ItemType::Script, "SCRIPT"},
+    {ItemType::List, "LIST"},
+    {ItemType::TextAndGraphics, "Text & Graphics"},
+    {ItemType::PlainText, "Plain Text"},
+    {ItemType::MacroRecorder, "Macro Recorder"},
+    {ItemType::StepByStep, "Step by Step"},
+    {ItemType::AdvancedScript, "Advanced Script"},
+}};
+
+} // namespace
+
 std::string letterOf(ItemType type) {
     return type == ItemType::None ? std::string() : std::string(1, static_cast<char>(type));
 }
@@ -16,27 +36,9 @@ ItemType itemTypeOfLetter(std::string_view letter) {
 }
 
 std::string typeDisplayName(ItemType type) {
-    switch (type) {
-    case ItemType::Keys:
-        return "KEYS";
-    case ItemType::Script:
-        return "SCRIPT";
-    case ItemType::List:
-        return "LIST";
-    case ItemType::TextAndGraphics:
-        return "Text & Graphics";
-    case ItemType::PlainText:
-        return "Plain Text";
-    case ItemType::MacroRecorder:
-        return "Macro Recorder";
-    case ItemType::StepByStep:
-        return "Step by Step";
-    case ItemType::AdvancedScript:
-        return "Advanced Script";
-    case ItemType::None:
-        break;
-    }
-    return "";
+    const auto found = std::find_if(kTypeNames.begin(), kTypeNames.end(),
+                                    [type](const TypeName& entry) { return entry.type == type; });
+    return found == kTypeNames.end() ? std::string() : found->name;
 }
 
 } // namespace qmk

@@ -21,15 +21,14 @@ bool MessageLoop::defer(std::chrono::milliseconds delay, std::function<void()> t
 Task<bool> waitUntil(MessageLoop& loop, std::chrono::milliseconds bound,
                      std::function<bool()> done) {
     const auto end = std::chrono::steady_clock::now() + bound;
-    for (;;) {
-        co_await pause(loop, std::chrono::milliseconds(0)); // what arrived is handled first
-        if (done())
-            co_return true;
+    co_await pause(loop, std::chrono::milliseconds(0)); // what arrived is handled first
+    while (!done()) {
         const auto left = end - std::chrono::steady_clock::now();
         if (left <= std::chrono::steady_clock::duration::zero())
             co_return false;
         co_await pause(loop, std::min(kSlice, std::chrono::ceil<std::chrono::milliseconds>(left)));
     }
+    co_return true;
 }
 
 bool PollingLoop::later(std::chrono::milliseconds delay, std::function<void()>) {
