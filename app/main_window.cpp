@@ -7,6 +7,7 @@
 #include "placeholder_list.h"
 #include "qt_text.h"
 #include "selector_bar.h"
+#include "tab_list_model.h"
 #include "session/notices.h"
 
 #include <QApplication>
@@ -24,24 +25,11 @@
 #include <QPushButton>
 #include <QScreen>
 #include <QSlider>
-#include <QStringListModel>
 #include <QTextCursor>
 #include <QTextEdit>
 #include <QUrl>
 
 namespace qmk::app {
-
-namespace {
-
-QStringList toList(const std::vector<std::string>& lines) {
-    QStringList list;
-    list.reserve(static_cast<qsizetype>(lines.size()));
-    for (const auto& line : lines)
-        list.push_back(q(line));
-    return list;
-}
-
-} // namespace
 
 MainWindow::MainWindow(ProgramDir home, DragonPlatform dragon, Prompt* prompt)
     : prompt_(prompt ? *prompt : dialogs_),
@@ -179,12 +167,9 @@ void MainWindow::render() {
         auto* listModel = models_[static_cast<std::size_t>(i)];
         auto* list = lists_[static_cast<std::size_t>(i)];
         // "Nothing to show" is said over an empty list, not offered as a row to choose.
-        const bool nothing = tab.lines.size() == 1 && tab.lines.front() == kNothingToShow;
-        const auto lines = nothing ? QStringList() : toList(tab.lines);
-        list->setPlaceholder(nothing ? kNothingToShow : "");
-        if (listModel->stringList() != lines)
-            listModel->setStringList(lines);
-        if (tab.selected >= 0 && tab.selected < lines.size())
+        list->setPlaceholder(tab.empty() ? kNothingToShow : "");
+        listModel->show(tab);
+        if (tab.selected >= 0 && tab.selected < listModel->rowCount())
             list->setCurrentIndex(listModel->index(tab.selected));
     }
     selectorBar_->showSelectors(model.programs(), model.scopes(), model.groups());

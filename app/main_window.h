@@ -25,7 +25,6 @@ class QPlainTextEdit;
 class QPushButton;
 class QSlider;
 class QSplitter;
-class QStringListModel;
 class QTabWidget;
 class QTextEdit;
 
@@ -34,6 +33,7 @@ class QVBoxLayout;
 namespace qmk::app {
 
 class SelectorBar;
+class TabListModel;
 
 inline constexpr const char* kNoPrinter =
     "No printer is set up on this computer, so the command was not printed.\r\nSet up a printer "
@@ -156,7 +156,7 @@ private:
     std::array<QActionGroup*, 3> selectorChoices_{};
     QTabWidget* tabs_ = nullptr;
     std::array<PlaceholderListView*, 4> lists_{};
-    std::array<QStringListModel*, 4> models_{};
+    std::array<TabListModel*, 4> models_{};
     QLineEdit* program_ = nullptr;
     QLineEdit* scope_ = nullptr;
     QLineEdit* group_ = nullptr;

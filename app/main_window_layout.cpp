@@ -4,6 +4,7 @@
 #include "main_window.h"
 #include "placeholder_list.h"
 #include "selector_bar.h"
+#include "tab_list_model.h"
 #include "session/notices.h"
 
 #include <QFontDatabase>
@@ -22,7 +23,6 @@
 #include <QSlider>
 #include <QSplitter>
 #include <QStatusBar>
-#include <QStringListModel>
 #include <QStyle>
 #include <QTabWidget>
 #include <QTextDocument>
@@ -69,7 +69,7 @@ void MainWindow::buildTabs() {
     tabs_ = new QTabWidget(splitter_);
     for (int i = 0; i < 4; ++i) {
         auto* list = new PlaceholderListView(tabs_);
-        auto* model = new QStringListModel(list);
+        auto* model = new TabListModel(i >= RecentlyCreatedTab, list);
         list->setModel(model);
         list->setEditTriggers(QAbstractItemView::NoEditTriggers);
         if (i >= RecentlyCreatedTab)

@@ -35,10 +35,7 @@ ReportsDialog::ReportsDialog(MainPresenter& presenter, Prompt& prompt, ReportMod
     const auto& view = presenter_.browser().view();
     const bool following = view.followCommand || view.followList;
 
-    std::vector<std::string> names;
-    for (const auto& line : presenter_.browser().tab(CommandsTab).lines)
-        if (line != kNothingToShow)
-            names.push_back(line);
+    const auto names = presenter_.browser().tab(CommandsTab).names();
     int row = 0;
     selection_ = addSelectionWidgets(this, layout, row, following, names, nullptr);
 

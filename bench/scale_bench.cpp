@@ -114,8 +114,8 @@ int main(int argc, char** argv) {
         [&] {
             browser.setCurrent("BIGPROG", "Application-specific");
             browser.reset(CommandsTab);
-            if (browser.tab(CommandsTab).lines.size() != 10000) {
-                std::fprintf(stderr, "%zu lines\n", browser.tab(CommandsTab).lines.size());
+            if (browser.tab(CommandsTab).size() != 10000) {
+                std::fprintf(stderr, "%zu lines\n", browser.tab(CommandsTab).size());
                 std::abort();
             }
         });
@@ -156,7 +156,7 @@ int main(int argc, char** argv) {
         },
         [&] {
             browser.fillRecentlyCreatedTab();
-            if (browser.tab(RecentlyCreatedTab).lines.size() != kRecentlyCreatedLines)
+            if (browser.tab(RecentlyCreatedTab).size() != kRecentlyCreatedLines)
                 std::abort();
         });
     results.push_back({"Recently Created", recent, 3, "the tab's query alone", true});

@@ -10,6 +10,7 @@
 #include "writer/list_names.h"
 
 #include <algorithm>
+#include <set>
 
 namespace qmk {
 
@@ -34,16 +35,12 @@ std::string Selector::value() const {
     return stripSpokenNumber(entries[static_cast<std::size_t>(selected)]);
 }
 
-std::string recentLine(const std::string& name, const std::string& program) {
-    // Columns count characters: work in the file's single-byte code page.
-    auto line = codepage::fromUtf8(name);
-    auto menu = codepage::fromUtf8(program);
-    std::string bytes = line.ok ? line.bytes : name;
-    if (bytes.size() < kProgramColumn)
-        bytes.resize(kProgramColumn, ' ');
-    bytes.replace(kProgramColumn, std::min(bytes.size() - kProgramColumn, menu.bytes.size()),
-                  menu.ok ? menu.bytes : program);
-    return line.ok && menu.ok ? codepage::toUtf8(bytes) : bytes;
+std::vector<std::string> TabRows::names() const {
+    std::vector<std::string> names;
+    names.reserve(rows.size());
+    for (const auto& row : rows)
+        names.push_back(row.name);
+    return names;
 }
 
 void Browser::setCurrent(std::string program, std::string scope) {
@@ -283,23 +280,21 @@ void Browser::listHousekeeping(const std::vector<UserRow>& rows) {
     }
 }
 
-void Browser::addEditedLine(int which, const std::string& line, bool first) {
+void Browser::addEditedRow(int which, TabRows::Row row, bool first) {
     auto& tab = tabs_[static_cast<std::size_t>(which)];
-    if (tab.lines.size() == 1 && tab.lines.front() == kNothingToShow)
-        tab.lines.clear();
     if (first)
-        tab.lines.insert(tab.lines.begin(), line);
+        tab.rows.insert(tab.rows.begin(), std::move(row));
     else
-        tab.lines.push_back(line);
-    tab.selected = first ? 0 : static_cast<int>(tab.lines.size()) - 1;
+        tab.rows.push_back(std::move(row));
+    tab.selected = first ? 0 : static_cast<int>(tab.rows.size()) - 1;
     showing_ = which;
     changed();
 }
 
-void Browser::selectLineNamed(TabLines& tab, const std::string& name) {
+void Browser::selectRowNamed(TabRows& tab, const std::string& name) {
     tab.selected = -1;
-    for (int i = 0; i < static_cast<int>(tab.lines.size()); ++i)
-        if (tab.lines[static_cast<std::size_t>(i)] == name) {
+    for (int i = 0; i < static_cast<int>(tab.rows.size()); ++i)
+        if (tab.rows[static_cast<std::size_t>(i)].name == name) {
             tab.selected = i;
             return;
         }
@@ -311,8 +306,6 @@ void Browser::fillCommandsTab() {
     tab = {};
     changed();
     if (!storeOpen()) {
-        tab.lines = {kNothingToShow};
-        tab.selected = 0;
         item_ = {};
         return;
     }
@@ -322,12 +315,10 @@ void Browser::fillCommandsTab() {
     listHousekeeping(rows);
     for (const auto& row : rows)
         if (row.type != ItemType::List && passesView(row))
-            tab.lines.push_back(row.name);
-    selectLineNamed(tab, currentItem_);
-    if (tab.lines.empty())
-        tab.lines = {kNothingToShow};
+            tab.rows.push_back({.name = row.name});
+    selectRowNamed(tab, currentItem_);
     if (tab.selected < 0) {
-        tab.selected = 0;
+        tab.selected = tab.empty() ? -1 : 0;
         showing_ = CommandsTab;
     }
     selectLine(CommandsTab, tab.selected);
@@ -344,25 +335,25 @@ void Browser::fillListsTab() {
         if (currentProgram_ == kGlobal && currentScope_ == kGlobal) {
             for (const auto& row : places::globalListHeadings(*store_))
                 if (passesView(row))
-                    tab.lines.push_back(row.name);
+                    tab.rows.push_back({.name = row.name});
         } else {
-            for (const auto& command : tabs_[CommandsTab].lines)
-                for (const auto& list : listNamesIn(command)) {
-                    if (std::find(tab.lines.begin(), tab.lines.end(), list) != tab.lines.end())
+            std::set<std::string> listed;
+            for (const auto& command : tabs_[CommandsTab].rows)
+                for (const auto& list : listNamesIn(command.name)) {
+                    if (listed.contains(list))
                         continue;
                     if (const auto row = find(currentProgram_, currentScope_, list);
-                        row && passesView(*row))
-                        tab.lines.push_back(list);
+                        row && passesView(*row)) {
+                        listed.insert(list);
+                        tab.rows.push_back({.name = list});
+                    }
                 }
         }
     }
     stale_[ListsTab] = false;
-    selectLineNamed(tab, currentItem_);
-    if (tab.selected < 0) {
-        if (tab.lines.empty())
-            tab.lines = {kNothingToShow};
+    selectRowNamed(tab, currentItem_);
+    if (tab.selected < 0 && !tab.empty())
         tab.selected = 0;
-    }
 }
 
 void Browser::fillRecentlyCreatedTab() {
@@ -371,15 +362,13 @@ void Browser::fillRecentlyCreatedTab() {
     changed();
     if (storeOpen()) {
         places::forEachNewestCommand(*store_, [&](const UserRow& row) {
-            if (passesView(row)) {
-                tab.lines.push_back(recentLine(row.name, row.program));
+            if (passesView(row))
                 tab.rows.push_back({row.program, row.scope, row.name});
-            }
-            return tab.lines.size() < kRecentlyCreatedLines;
+            return tab.rows.size() < kRecentlyCreatedLines;
         });
     }
     stale_[RecentlyCreatedTab] = false;
-    if (!tab.lines.empty())
+    if (!tab.empty())
         tab.selected = 0;
 }
 
@@ -387,25 +376,20 @@ void Browser::fillRecentlyModifiedTab() {
     auto& tab = tabs_[RecentlyModifiedTab];
     tab = {};
     changed();
-    if (history_.empty()) {
-        tab.lines = {kNothingToShow};
-        tab.rows = {{"", "", kNothingToShow}};
-    }
     for (const auto& entry : history_) {
         const auto first = entry.find('\t');
         const auto second = first == std::string::npos ? first : entry.find('\t', first + 1);
-        TabLines::Row row;
+        TabRows::Row row;
         row.program = entry.substr(0, first);
         if (first != std::string::npos)
             row.scope = entry.substr(first + 1, second == std::string::npos ? std::string::npos
                                                                             : second - first - 1);
         if (second != std::string::npos)
             row.name = entry.substr(second + 1);
-        tab.lines.push_back(recentLine(row.name, row.program));
         tab.rows.push_back(std::move(row));
     }
     stale_[RecentlyModifiedTab] = false;
-    tab.selected = 0;
+    tab.selected = tab.empty() ? -1 : 0;
 }
 
 void Browser::setHistory(std::vector<std::string> history) {
@@ -429,11 +413,11 @@ void Browser::selectTab(int which) {
             fillListsTab();
         break;
     case RecentlyCreatedTab:
-        if (stale_[static_cast<std::size_t>(which)] || tab.lines.empty())
+        if (stale_[static_cast<std::size_t>(which)] || tab.empty())
             fillRecentlyCreatedTab();
         break;
     default:
-        if (stale_[static_cast<std::size_t>(which)] || tab.lines.empty())
+        if (stale_[static_cast<std::size_t>(which)] || tab.empty())
             fillRecentlyModifiedTab();
         break;
     }
@@ -444,22 +428,19 @@ void Browser::selectLine(int which, int line) {
     if (!leaving())
         return;
     auto& tab = tabs_[static_cast<std::size_t>(which)];
-    if (line < 0 || line >= static_cast<int>(tab.lines.size())) {
-        item_ = {};
+    if (line < 0 || line >= static_cast<int>(tab.size())) {
+        // An empty tab stands for no item: new ones can still be made, the first of a file.
+        item_ = tab.empty() && storeOpen() ? emptyTabItem() : ItemView{};
         item_.program = currentProgram_;
         item_.scope = currentScope_;
         changed();
         return;
     }
     tab.selected = line;
-    if (which == CommandsTab || which == ListsTab) {
-        currentItem_ = tab.lines[static_cast<std::size_t>(line)];
-    } else if (static_cast<std::size_t>(line) < tab.rows.size()) {
-        const auto& row = tab.rows[static_cast<std::size_t>(line)];
-        currentItem_ = row.name;
-        if (!row.program.empty())
-            setCurrent(row.program, row.scope);
-    }
+    const auto& row = tab.rows[static_cast<std::size_t>(line)];
+    currentItem_ = row.name;
+    if (!row.program.empty())
+        setCurrent(row.program, row.scope);
     item_ = storeOpen()
                 ? showItem(*store_, currentProgram_, currentScope_, currentItem_, english_())
                 : ItemView{};

@@ -17,7 +17,6 @@
 namespace qmk {
 
 inline constexpr std::size_t kRecentlyCreatedLines = 75;
-inline constexpr std::size_t kProgramColumn = 49; // Programs start at column 50 of recent lines
 
 enum Tab : int { CommandsTab = 0, ListsTab = 1, RecentlyCreatedTab = 2, RecentlyModifiedTab = 3 };
 
@@ -33,14 +32,19 @@ struct Selector {
     std::string value() const; // the selected entry without its spoken number
 };
 
-// One result tab: its lines and the line selected; the recent tabs carry a row per line.
-struct TabLines {
-    std::vector<std::string> lines;
-    int selected = -1;
+// One result tab: the items it lists, in order, and the one selected (-1 when the tab is empty,
+// which the window says with "Nothing to show"). The Recently tabs' rows carry each item's
+// Program and Scope; the Commands and LISTs tabs list items of the current Program and Scope.
+struct TabRows {
     struct Row {
-        std::string program, scope, name;
+        std::string program{}, scope{}, name{};
     };
     std::vector<Row> rows;
+    int selected = -1;
+
+    bool empty() const { return rows.empty(); }
+    std::size_t size() const { return rows.size(); }
+    std::vector<std::string> names() const;
 };
 
 // What the View lets through.
@@ -52,10 +56,6 @@ struct ViewSwitches {
     std::string followedCommand;
     std::string followedList;
 };
-
-// The text of a Recently Created or Recently Modified line: the name, blanks, and the Program
-// written over it from column 50.
-std::string recentLine(const std::string& name, const std::string& program);
 
 // The browsing model of the main window: the Group, Program and Scope selectors, the four tabs,
 // the View and `reset`. Widgets render its state and forward the user's choices; a choice that
@@ -132,7 +132,7 @@ public:
     void onSelectorBuilt(std::function<void(SelectorKind)> built) { built_ = std::move(built); }
     const Selector& programs() const { return programs_; }
     const Selector& scopes() const { return scopes_; }
-    const TabLines& tab(int which) const { return tabs_[static_cast<std::size_t>(which)]; }
+    const TabRows& tab(int which) const { return tabs_[static_cast<std::size_t>(which)]; }
     int showingTab() const { return showing_; }
     const std::string& currentGroup() const { return currentGroup_; }
     bool allGroups() const { return allGroupsFlag_; }
@@ -148,8 +148,8 @@ public:
         changed();
         return item_;
     }
-    // A line added by the editor for the item it creates, selected, and that tab shown.
-    void addEditedLine(int tab, const std::string& line, bool first);
+    // A row added by the editor for the item it creates, selected, and that tab shown.
+    void addEditedRow(int tab, TabRows::Row row, bool first);
     // The copy rule: a global LIST copied under the current Program and Scope.
     void addListCopy(const UserRow& global);
     // Whether the user's language is English, asked as each item is shown.
@@ -168,7 +168,7 @@ private:
     void fillGroupEntries();
     std::vector<UserRow> block(const std::string& program, const std::string& scope);
     void listHousekeeping(const std::vector<UserRow>& rows);
-    void selectLineNamed(TabLines& tab, const std::string& name);
+    void selectRowNamed(TabRows& tab, const std::string& name);
     std::optional<UserRow> find(const std::string& program, const std::string& scope,
                                 const std::string& name);
 
@@ -179,7 +179,7 @@ private:
     EditGate& gate_;
     Selector groups_, programs_, scopes_;
     std::string scopesOf_; // the Program whose Scopes the Scope list holds
-    std::array<TabLines, 4> tabs_;
+    std::array<TabRows, 4> tabs_;
     std::array<bool, 4> stale_{false, true, true, true};
     int showing_ = CommandsTab;
     std::string currentGroup_ = kAllGroups;

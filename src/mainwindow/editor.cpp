@@ -221,9 +221,10 @@ void Editor::newCommand(ItemType type) {
     item.showGraphicVisible = false;
     const auto showing = p_.browser.showingTab();
     if (showing == CommandsTab || showing == ListsTab) {
-        p_.browser.addEditedLine(CommandsTab, target.name, false);
+        p_.browser.addEditedRow(CommandsTab, {.name = target.name}, false);
     } else {
-        p_.browser.addEditedLine(RecentlyCreatedTab, target.name, true);
+        p_.browser.addEditedRow(RecentlyCreatedTab, {target.program, target.scope, target.name},
+                                true);
         p_.browser.markStale(RecentlyCreatedTab);
     }
     beginCreating(std::move(target),
@@ -251,7 +252,7 @@ void Editor::newList() {
     item.type = "LIST";
     item.typeIsList = true;
     item.bodyLocked = false;
-    p_.browser.addEditedLine(ListsTab, target.name, false);
+    p_.browser.addEditedRow(ListsTab, {.name = target.name}, false);
     beginCreating(std::move(target), {});
 }
 
@@ -280,7 +281,11 @@ void Editor::clone() {
     }
     const auto& item = p_.browser.item();
     const auto showing = p_.browser.showingTab();
-    p_.browser.addEditedLine(showing, target.name, showing >= RecentlyCreatedTab);
+    const bool recent = showing >= RecentlyCreatedTab;
+    p_.browser.addEditedRow(showing,
+                            recent ? TabRows::Row{target.program, target.scope, target.name}
+                                   : TabRows::Row{.name = target.name},
+                            recent);
     // Body, type, description and group keep the shown item's: Save makes a copy of it.
     beginCreating(std::move(target),
                   {bodyFromDisplay(bodyForDisplay(item.body)), item.description, item.group});

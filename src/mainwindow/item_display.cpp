@@ -78,6 +78,13 @@ std::string activeStates(Database& store, const std::string& states) {
     return names;
 }
 
+ItemView emptyTabItem() {
+    ItemView view;
+    view.body = kPickSomethingElse;
+    view.commandMenuEnabled = true;
+    return view;
+}
+
 ItemView showItem(Database& store, const std::string& program, const std::string& scope,
                   const std::string& name, bool english) {
     ItemView view;
@@ -85,12 +92,6 @@ ItemView showItem(Database& store, const std::string& program, const std::string
     view.scope = scope;
     const auto row = findRow(store, program, scope, name);
     if (!row) {
-        if (name == kNothingToShow) {
-            // New commands and LISTs can still be made, the first of an empty file among them.
-            view.body = kPickSomethingElse;
-            view.commandMenuEnabled = true;
-            return view;
-        }
         view.body = kNoLongerAvailable;
         view.group = "User-defined";
         view.notAvailable = true;

@@ -33,6 +33,9 @@ struct ItemView {
     std::optional<std::pair<std::size_t, std::size_t>> highlight;
 };
 
+// What an empty tab shows: no item, and the way to make one still open.
+ItemView emptyTabItem();
+
 // The item (program, scope, name) as the window shows it. `english`: the user's language is
 // English (only then is Convert to Advanced Scripting offered).
 ItemView showItem(Database& store, const std::string& program, const std::string& scope,

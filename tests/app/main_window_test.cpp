@@ -8,6 +8,7 @@
 #include "qt_text.h"
 #include "rtf_reader.h"
 #include "selector_bar.h"
+#include "tab_list_model.h"
 #include "test_home.h"
 #include "text_checks.h"
 #include "tools_dialog.h"
@@ -200,7 +201,7 @@ TEST_F(MainWindowTest, TheWindowRendersWhenToldAndWakesForDragonsEvents) {
     QApplication::processEvents();
     ASSERT_NE(browser.currentProgram(), "Global Commands");
     EXPECT_EQ(commands->model()->rowCount(),
-              static_cast<int>(browser.tab(CommandsTab).lines.size()));
+              static_cast<int>(browser.tab(CommandsTab).size()));
     EXPECT_NE(commands->model()->rowCount(), shownBefore);
 
     // A write reloads Dragon's user; the reload's end arrives without a poll.
@@ -289,7 +290,7 @@ TEST_F(MainWindowTest, TypingBeginsAnEditTabsByKeyboardShowTheirListsAndExitAsks
     ASSERT_EQ(tabs->currentIndex(), ListsTab);
     const auto* lists = qobject_cast<QListView*>(tabs->widget(ListsTab));
     EXPECT_EQ(lists->model()->rowCount(),
-              static_cast<int>(window_->browser().tab(ListsTab).lines.size()));
+              static_cast<int>(window_->browser().tab(ListsTab).size()));
     EXPECT_EQ(window_->browser().item().type, "LIST");
     EXPECT_EQ(lists->currentIndex().data().toString().toStdString(),
               window_->browser().currentItemName());
@@ -318,7 +319,7 @@ TEST_F(MainWindowTest, DiscardOnCloseWritesNothingAndResetAsksFirst) {
     ASSERT_EQ(home_.prompt.shown.size(), 1u);
     EXPECT_EQ(home_.prompt.shown[0].title, "Reset");
     EXPECT_TRUE(window_->isVisible());
-    EXPECT_GT(window_->browser().tab(CommandsTab).lines.size(), 1u);
+    EXPECT_GT(window_->browser().tab(CommandsTab).size(), 1u);
     home_.prompt.answers = {Prompt::Answer::Ok};
     reset->trigger();
     EXPECT_EQ(home_.prompt.shown.back().text, "You must restart Quillmark10 for changes to apply");
@@ -762,6 +763,30 @@ TEST_F(MainWindowTest, AToolBarBoxTakesTheBestMatchOnReturnAndShowsWhatIsShown) 
     QTest::keyClicks(box->lineEdit(), "qq");
     window_->findChild<QPlainTextEdit*>()->setFocus();
     EXPECT_EQ(box->lineEdit()->text(), wanted) << "left unconfirmed";
+}
+
+TEST(TabListModelTest, TheRecentTabsWriteTheProgramOverTheNameFromColumn50) {
+    const struct {
+        QString name, program, line;
+    } cases[] = {
+        {"text one", "Global Commands", "text one" + QString(41, ' ') + "Global Commands"},
+        {QString(55, 'a'), "WORD", QString(49, 'a') + "WORD" + QString(2, 'a')},
+        {"caf\u00e9", "P", "caf\u00e9" + QString(45, ' ') + "P"},
+        {"no program", "", "no program" + QString(39, ' ')},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(app::recentLine(c.name, c.program), c.line) << c.name.toStdString();
+
+    app::TabListModel recent(true, nullptr), names(false, nullptr);
+    TabRows tab{{{"WINWORD", "Application-specific", "bold"}}, 0};
+    recent.show(tab);
+    names.show(tab);
+    EXPECT_EQ(recent.data(recent.index(0), Qt::DisplayRole).toString(),
+              "bold" + QString(45, ' ') + "WINWORD");
+    EXPECT_EQ(recent.data(recent.index(0), Qt::AccessibleTextRole).toString(), "bold, WINWORD");
+    EXPECT_EQ(names.data(names.index(0), Qt::DisplayRole).toString(), "bold");
+    recent.show({});
+    EXPECT_EQ(recent.rowCount(), 0) << "an empty tab is a placeholder, not a row";
 }
 
 } // namespace qmk

@@ -17,7 +17,7 @@ protected:
         ASSERT_TRUE(home_.parse(home_.writeFile(name, file.build()), true).ok());
         browser_.start();
     }
-    std::vector<std::string> lines(int tab) const { return browser_.tab(tab).lines; }
+    std::vector<std::string> lines(int tab) const { return browser_.tab(tab).names(); }
 
     testing::TestHome home_;
     EditGate gate_;
@@ -64,22 +64,22 @@ TEST_F(BrowserTest, TheViewFiltersTabsAndRecentlyCreatedShowsAtMost75Commands) {
     load(file);
     browser_.selectTab(RecentlyCreatedTab);
     const auto& recent = browser_.tab(RecentlyCreatedTab);
-    ASSERT_EQ(recent.lines.size(), 75u);
-    EXPECT_EQ(recent.lines[0], "text one" + std::string(41, ' ') + "Global Commands");
-    EXPECT_EQ(recent.lines[0].substr(49), "Global Commands");
-    EXPECT_EQ(recent.lines[1].substr(0, 7), "keys 79");
+    ASSERT_EQ(recent.size(), 75u);
+    EXPECT_EQ(recent.rows[0].name, "text one");
+    EXPECT_EQ(recent.rows[0].program, "Global Commands");
+    EXPECT_EQ(recent.rows[1].name, "keys 79");
     EXPECT_EQ(browser_.item().body, "t");
 
     browser_.viewOnly(TypeSwitch::Keys);
     browser_.selectTab(RecentlyCreatedTab);
-    EXPECT_EQ(browser_.tab(RecentlyCreatedTab).lines[0].substr(0, 7), "keys 79");
+    EXPECT_EQ(browser_.tab(RecentlyCreatedTab).rows[0].name, "keys 79");
     const auto keysOnly = lines(CommandsTab);
     EXPECT_EQ(std::count(keysOnly.begin(), keysOnly.end(), "text one"), 0);
     browser_.viewOnly(TypeSwitch::Plain);
     browser_.selectTab(CommandsTab);
     EXPECT_EQ(lines(CommandsTab), std::vector<std::string>{"text one"});
     browser_.viewOnly(TypeSwitch::Advanced);
-    EXPECT_EQ(lines(CommandsTab), std::vector<std::string>{kNothingToShow});
+    EXPECT_EQ(lines(CommandsTab), std::vector<std::string>{});
     EXPECT_EQ(browser_.item().body, kPickSomethingElse);
     browser_.viewAll();
     EXPECT_EQ(lines(CommandsTab).size(), 81u);
@@ -135,8 +135,7 @@ TEST_F(BrowserTest, TheItemViewByTypeStatesBackslashesAndEncryption) {
 
 TEST_F(BrowserTest, NothingShownStillOffersNewCommandsAndAGoneItemOffersNothing) {
     load(office());
-    const auto nothing =
-        showItem(home_.store(), "Global Commands", "Global Commands", kNothingToShow, true);
+    const auto nothing = emptyTabItem();
     EXPECT_TRUE(nothing.commandMenuEnabled) << "the first command of an empty file is made here";
     EXPECT_FALSE(nothing.modifyEnabled || nothing.editEnabled || nothing.cloneEnabled);
     const auto gone = showItem(home_.store(), "Global Commands", "Global Commands", "gone", true);
@@ -159,11 +158,11 @@ TEST_F(BrowserTest, EachViewSwitchShowsItsOwnTypeAndDropsEveryOther) {
         browser_.selectTab(CommandsTab);
         EXPECT_EQ(lines(CommandsTab), std::vector<std::string>{name});
         browser_.selectTab(ListsTab);
-        EXPECT_EQ(lines(ListsTab), std::vector<std::string>{kNothingToShow}) << name;
+        EXPECT_EQ(lines(ListsTab), std::vector<std::string>{}) << name;
     }
     browser_.viewOnly(TypeSwitch::Lists);
     browser_.selectTab(CommandsTab);
-    EXPECT_EQ(lines(CommandsTab), std::vector<std::string>{kNothingToShow});
+    EXPECT_EQ(lines(CommandsTab), std::vector<std::string>{});
     browser_.selectTab(ListsTab);
     EXPECT_EQ(lines(ListsTab), std::vector<std::string>{"colors"});
     browser_.viewAll();

@@ -288,7 +288,7 @@ bool World::perform(const Step& step) {
         break;
     case Input::ChooseLine:
         browser.selectLine(browser.showingTab(),
-                           pick(browser.tab(browser.showingTab()).lines.size()));
+                           pick(browser.tab(browser.showingTab()).size()));
         break;
     case Input::Speak: {
         const std::string word = kWords[step.a % std::size(kWords)];

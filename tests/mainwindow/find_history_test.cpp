@@ -77,18 +77,18 @@ TEST_F(FindTest, FollowViewsShowOneCommandWithItsListsOrOneListWithItsCallers) {
 
     browser_.setCurrentItemName("open <apps>");
     browser_.followCommand(home_.prompt);
-    EXPECT_EQ(browser_.tab(CommandsTab).lines, std::vector<std::string>{"open <apps>"});
+    EXPECT_EQ(browser_.tab(CommandsTab).names(), std::vector<std::string>{"open <apps>"});
     browser_.selectTab(ListsTab);
-    EXPECT_EQ(browser_.tab(ListsTab).lines, std::vector<std::string>{"apps"});
+    EXPECT_EQ(browser_.tab(ListsTab).names(), std::vector<std::string>{"apps"});
     browser_.followList(home_.prompt);
     EXPECT_TRUE(browser_.view().followList);
     browser_.selectTab(CommandsTab);
-    EXPECT_EQ(browser_.tab(CommandsTab).lines, std::vector<std::string>{"open <apps>"});
+    EXPECT_EQ(browser_.tab(CommandsTab).names(), std::vector<std::string>{"open <apps>"});
     browser_.followList(home_.prompt);
-    EXPECT_EQ(browser_.tab(CommandsTab).lines, std::vector<std::string>{kNothingToShow})
+    EXPECT_EQ(browser_.tab(CommandsTab).names(), std::vector<std::string>{})
         << "the type switches stay off";
     browser_.viewAll();
-    EXPECT_EQ(browser_.tab(CommandsTab).lines.size(), 3u);
+    EXPECT_EQ(browser_.tab(CommandsTab).size(), 3u);
 }
 
 TEST_F(FindTest, TheHistoryKeepsThirteenNewestOncePerItemAndPrunesOnWriteOut) {
@@ -118,8 +118,8 @@ TEST_F(FindTest, TheHistoryKeepsThirteenNewestOncePerItemAndPrunesOnWriteOut) {
     EXPECT_EQ(settings.load(file).recent, small.entries());
     browser_.setHistory(small.entries());
     browser_.selectTab(RecentlyModifiedTab);
-    EXPECT_EQ(browser_.tab(RecentlyModifiedTab).lines[1],
-              "bold" + std::string(45, ' ') + "WINWORD");
+    EXPECT_EQ(browser_.tab(RecentlyModifiedTab).rows[1].name, "bold");
+    EXPECT_EQ(browser_.tab(RecentlyModifiedTab).rows[1].program, "WINWORD");
     EXPECT_EQ(browser_.currentProgram(), "Global Commands");
 }
 

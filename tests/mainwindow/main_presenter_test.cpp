@@ -67,7 +67,7 @@ TEST_F(MainPresenterTest, StartsOnTheUsersFileWithTheTraceAndTheFirstViewOfTheCo
     ASSERT_TRUE(main->start("\"Document1 - Microsoft Word\""));
     EXPECT_EQ(main->commandFile(), commandFile());
     EXPECT_EQ(main->browser().currentProgram(), "WINWORD");
-    EXPECT_EQ(main->browser().tab(CommandsTab).lines, std::vector<std::string>{"bold"});
+    EXPECT_EQ(main->browser().tab(CommandsTab).names(), std::vector<std::string>{"bold"});
     EXPECT_EQ(main->caption(), "Quillmark - ../users/pat/current/mycmds.dat (10.x)");
     EXPECT_EQ(main->rollbackCaptions().first, "Restore user 'pat' &mycmds.dat");
     EXPECT_EQ(main->rollbackList().size(), 1u) << "today's archive";
