@@ -4,8 +4,8 @@
 #include "main_window.h"
 #include "placeholder_list.h"
 #include "selector_bar.h"
-#include "tab_list_model.h"
 #include "session/notices.h"
+#include "tab_list_model.h"
 
 #include <QFontDatabase>
 #include <QFormLayout>

@@ -45,7 +45,8 @@ QVariant TabListModel::data(const QModelIndex& index, int role) const {
     if (role == Qt::DisplayRole)
         return withProgram_ ? recentLine(q(row.name), q(row.program)) : q(row.name);
     if (role == Qt::AccessibleTextRole)
-        return withProgram_ && !row.program.empty() ? q(row.name + ", " + row.program) : q(row.name);
+        return withProgram_ && !row.program.empty() ? q(row.name + ", " + row.program)
+                                                    : q(row.name);
     return {};
 }
 

@@ -16,7 +16,8 @@ QString recentLine(const QString& name, const QString& program);
 class TabListModel final : public QAbstractListModel {
     Q_OBJECT
 public:
-    TabListModel(bool withProgram, QObject* parent) : QAbstractListModel(parent), withProgram_(withProgram) {}
+    TabListModel(bool withProgram, QObject* parent)
+        : QAbstractListModel(parent), withProgram_(withProgram) {}
 
     // Takes the tab's rows; the view is reset only when what it shows changed.
     void show(const TabRows& tab);

@@ -200,8 +200,7 @@ TEST_F(MainWindowTest, TheWindowRendersWhenToldAndWakesForDragonsEvents) {
     browser.selectProgram(other);
     QApplication::processEvents();
     ASSERT_NE(browser.currentProgram(), "Global Commands");
-    EXPECT_EQ(commands->model()->rowCount(),
-              static_cast<int>(browser.tab(CommandsTab).size()));
+    EXPECT_EQ(commands->model()->rowCount(), static_cast<int>(browser.tab(CommandsTab).size()));
     EXPECT_NE(commands->model()->rowCount(), shownBefore);
 
     // A write reloads Dragon's user; the reload's end arrives without a poll.

@@ -287,8 +287,7 @@ bool World::perform(const Step& step) {
         browser.selectTab(static_cast<int>(step.a % 4));
         break;
     case Input::ChooseLine:
-        browser.selectLine(browser.showingTab(),
-                           pick(browser.tab(browser.showingTab()).size()));
+        browser.selectLine(browser.showingTab(), pick(browser.tab(browser.showingTab()).size()));
         break;
     case Input::Speak: {
         const std::string word = kWords[step.a % std::size(kWords)];
