@@ -1,10 +1,7 @@
 #include "common/version.h"
 #include "main_window.h"
-#include "platform/dragon_platform.h"
-#include "platform/single_instance.h"
+#include "mainwindow/program_start.h"
 #include "qt_prompt.h"
-#include "session/installation.h"
-#include "session/startup.h"
 #include "window_arguments.h"
 
 #include <QApplication>
@@ -49,23 +46,12 @@ int main(int argc, char** argv) {
     QApplication::setApplicationVersion(qmk::kVersion);
     const auto home = qmk::ProgramDir::resolve(arguments.home.toStdString());
     qmk::app::QtPrompt prompt;
-    // The first run of an installed program sets up the user's program directory.
-    if (!qmk::programDirectoryReady(home)) {
-        std::string error;
-        if (!qmk::setUpProgramDirectory(
-                home, [](const std::string&) {}, error)) {
-            prompt.notify(qmk::Prompt::Kind::Error, error, "Quillmark10 cannot set up its folder");
-            return 1;
-        }
-    }
-    const auto lock = qmk::enterProgram(home.folder(), prompt);
-    if (!lock)
+    const auto program = qmk::ProgramStart::enter(home, prompt);
+    if (!program)
         return 1;
-    // No back end over Dragon's own controls yet: the simulation stands in.
-    qmk::SimulatedDragon dragon;
-    qmk::app::MainWindow window(home, dragon.platform());
+    qmk::app::MainWindow window(home, program->dragon());
     if (const char* speak = std::getenv("QUILLMARK10_SPEAK_BOX"); speak && *speak == '1')
-        window.addSpeakBox([&dragon](const std::string& words) { dragon.voice.hear(words); });
+        window.addSpeakBox([&program](const std::string& words) { program->hear(words); });
     if (!window.start(arguments.commandLine))
         return 1;
     window.show();

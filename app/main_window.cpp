@@ -7,7 +7,6 @@
 #include "placeholder_list.h"
 #include "qt_text.h"
 #include "selector_bar.h"
-#include "session/notices.h"
 #include "tab_list_model.h"
 
 #include <QApplication>

@@ -4,10 +4,7 @@
 #include "mainwindow/main_presenter.h"
 #include "mainwindow/window_placement.h"
 #include "placeholder_list.h"
-#include "platform/dragon_platform.h"
 #include "qt_prompt.h"
-#include "session/file_menu.h"
-#include "session/save_cycle.h"
 #include "window_loop.h"
 
 #include <QMainWindow>

@@ -7,7 +7,6 @@
 #include "qt_text.h"
 #include "reports_dialog.h"
 #include "rtf_reader.h"
-#include "session/notices.h"
 #include "tools_dialog.h"
 
 #include <QCheckBox>
@@ -57,8 +56,7 @@ void MainWindow::openTools(ToolMode mode) {
     }
     presenter_->saveCycle().externalChange(true);
     if (mode == ToolMode::DvcToPlainText || mode == ToolMode::DvcToSendKeys)
-        keyConversionNotice(presenter_->settings(), prompt_,
-                            [this](int topic) { showHelp(topic); });
+        presenter_->keyConversionNotice([this](int topic) { showHelp(topic); });
     ToolsOutcome outcome;
     {
         ToolsDialog dialog(*presenter_, prompt_, mode, this);
@@ -124,8 +122,8 @@ void MainWindow::showGraphic() {
         return;
     setProgress("Processing Formatted Command");
     showNow();
-    if (const auto rtf = formattedBody(presenter_->commandFile(), item.row->offsetbody)) {
-        readRtf(*rtf, *formatted_->document());
+    if (const auto runs = formattedBody(presenter_->commandFile(), item.row->offsetbody)) {
+        showRichText(*runs, *formatted_->document());
         body_->hide();
         formatted_->show();
         showGraphic_->hide();
@@ -154,7 +152,7 @@ void MainWindow::printCurrent(const QString& pdf) {
 }
 
 void MainWindow::showHelp(int topic) {
-    showHelpViewer(this, q(helpPage(presenter_->home(), topic).string()));
+    showHelpViewer(this, q(presenter_->helpPage(topic).string()));
 }
 
 QString MainWindow::helpFile(const std::string& page) const {
@@ -172,8 +170,7 @@ void MainWindow::showOptions() {
     auto* numbering = new QCheckBox("Number the  Program, Scope, and Group menus", &dialog);
     numbering->setChecked(presenter_->spoken().numbering());
     connect(numbering, &QCheckBox::toggled, this, [this](bool on) {
-        setNumberMenus(presenter_->settings(), on);
-        presenter_->spoken().setNumbering(on);
+        presenter_->setMenuNumbering(on);
     });
     layout->addWidget(numbering);
     layout->addWidget(new QLabel("Note: If you want to change the font or fontsize\nused by "
@@ -210,7 +207,7 @@ void MainWindow::showOptions() {
     layout->addLayout(fonts);
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Help, &dialog);
     connect(buttons, &QDialogButtonBox::accepted, &dialog, &QDialog::accept);
-    const auto optionsHelp = q(helpPage(presenter_->home(), kOptionsHelp).string());
+    const auto optionsHelp = q(presenter_->optionsHelpPage().string());
     connect(buttons, &QDialogButtonBox::helpRequested, &dialog,
             [&dialog, optionsHelp] { showHelpViewer(&dialog, optionsHelp); });
     addHelpKey(&dialog, optionsHelp);

@@ -4,7 +4,6 @@
 #include "main_window.h"
 #include "placeholder_list.h"
 #include "selector_bar.h"
-#include "session/notices.h"
 #include "tab_list_model.h"
 
 #include <QFontDatabase>

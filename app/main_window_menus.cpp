@@ -5,7 +5,6 @@
 #include "language_dialog.h"
 #include "main_window.h"
 #include "qt_text.h"
-#include "session/notices.h"
 
 #include <QAction>
 #include <QActionGroup>
@@ -44,7 +43,7 @@ void MainWindow::buildFileMenu() {
     auto* file = menuBar()->addMenu("&File");
     auto* open = file->addAction("&Open...", this, [this] {
         const auto start =
-            q(utf8Of(openDialogStart(presenter_->store(), presenter_->commandFile())));
+            q(utf8Of(presenter_->openDialogStart()));
         const auto chosen = QFileDialog::getOpenFileName(
             this, "Choose file to Open", start, "MyCommands files (*.dat);;All files (*.*)");
         if (!chosen.isEmpty())
@@ -76,7 +75,7 @@ void MainWindow::buildFileMenu() {
     xml->addAction("Export to &XML...", this, [this] { openReports(ReportMode::Xml); });
     xml->addAction("&Import XML...", this, [this] {
         const auto start =
-            q(utf8Of(xmlImportDialogStart(presenter_->store(), presenter_->commandFile())));
+            q(utf8Of(presenter_->xmlImportDialogStart()));
         const auto chosen =
             QFileDialog::getOpenFileName(this, "Choose the XML commands to import", start,
                                          "XML command files (*.xml);;All files (*.*)");

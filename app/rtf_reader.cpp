@@ -1,7 +1,5 @@
 #include "rtf_reader.h"
 
-#include "format/rich_text.h"
-
 #include <QColor>
 #include <QTextCharFormat>
 #include <QTextCursor>
@@ -9,10 +7,10 @@
 
 namespace qmk::app {
 
-void readRtf(std::string_view rtf, QTextDocument& document) {
+void showRichText(const std::vector<RichRun>& runs, QTextDocument& document) {
     document.clear();
     QTextCursor cursor(&document);
-    for (const auto& run : readRichText(rtf)) {
+    for (const auto& run : runs) {
         if (run.paragraphBreak) {
             cursor.insertBlock();
             continue;

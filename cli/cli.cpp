@@ -1,6 +1,5 @@
 #include "cli.h"
 
-#include "command_run.h"
 #include "commands.h"
 #include "common/native.h"
 #include "common/utf8_path.h"
@@ -47,7 +46,8 @@ int runInSession(const Command& command, const SharedOptions& shared, const Prog
     };
     try {
         // Questions are asked on a terminal only; elsewhere --yes must answer them.
-        CommandRun session(home, err, native::inputIsTerminal() ? &in : nullptr, shared.assumeYes);
+        ConsolePrompt prompt(err, native::inputIsTerminal() ? &in : nullptr, shared.assumeYes);
+        CommandRun session(home, prompt, err);
         session.files().partHardLinks(shared.partLinks);
         if (command.locks)
             session.setWriting();

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "command_run.h"
-#include "writer/export_dat.h"
+#include "actions/command_run.h"
+#include "console_prompt.h"
 
 #include <CLI/CLI.hpp>
 #include <deque>
@@ -10,6 +10,9 @@
 #include <string>
 
 namespace qmk::cli {
+
+using actions::CommandRun;
+using enum actions::Exit;
 
 // What every command shares: the program's directory, the command file it works on and how
 // questions are answered.

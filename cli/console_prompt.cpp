@@ -68,4 +68,9 @@ std::size_t ConsolePrompt::choose(const std::string& text, const std::string& ti
     return choice >= 1 && choice <= buttons.size() ? choice - 1 : buttons.size() - 1;
 }
 
+std::vector<std::string> shownMessages(const Prompt& prompt) {
+    const auto* console = dynamic_cast<const ConsolePrompt*>(&prompt);
+    return console ? console->shown() : std::vector<std::string>{};
+}
+
 } // namespace qmk::cli

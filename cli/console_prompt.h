@@ -35,16 +35,8 @@ struct QuestionRefused {
     std::string question;
 };
 
-// Keeps the count label for printing; progress is not shown on a console.
-class CountKeeper final : public StatusSink {
-public:
-    void setProgress(const std::string&) override {}
-    void setCount(const std::string& text) override { count_ = text; }
-    const std::string& count() const { return count_; }
-
-private:
-    std::string count_;
-};
+// The messages `prompt` showed, when it is the console's; none for another prompt.
+std::vector<std::string> shownMessages(const Prompt& prompt);
 
 // CR LF line ends as the console shows them.
 std::string consoleText(const std::string& text);

@@ -223,7 +223,7 @@ void addDragonCommands(Commands& commands) {
     whoamiCommand.run = [json](CommandRun& session, std::ostream& out) {
         if (const int found = session.discover(); found != kDone) {
             if (*json)
-                printJson(out, Json{{"error", session.consolePrompt().shown()}});
+                printJson(out, Json{{"error", shownMessages(session.prompt())}});
             return found;
         }
         return whoami(session, *json, out);

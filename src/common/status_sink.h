@@ -21,4 +21,15 @@ public:
     void setCount(const std::string&) override {}
 };
 
+// Keeps the count label for printing; progress is not shown (a console, a tool's own file).
+class CountKeeper final : public StatusSink {
+public:
+    void setProgress(const std::string&) override {}
+    void setCount(const std::string& text) override { count_ = text; }
+    const std::string& count() const { return count_; }
+
+private:
+    std::string count_;
+};
+
 } // namespace qmk

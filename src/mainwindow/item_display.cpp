@@ -51,14 +51,14 @@ std::string shownBody(const UserRow& row) {
     return text;
 }
 
-std::optional<std::string> formattedBody(const std::filesystem::path& commandFile,
-                                         std::int64_t offsetbody) {
+std::optional<std::vector<RichRun>> formattedBody(const std::filesystem::path& commandFile,
+                                                  std::int64_t offsetbody) {
     const auto image = readWholeFile(commandFile);
     if (!image || offsetbody < 1 || static_cast<std::uint64_t>(offsetbody) > image->size())
         return std::nullopt;
     try {
         ImageReader in(*image, static_cast<std::uint32_t>(offsetbody));
-        return codepage::toUtf8(in.string());
+        return readRichText(codepage::toUtf8(in.string()));
     } catch (const std::exception&) {
         return std::nullopt;
     }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "format/record.h"
+#include "format/rich_text.h"
 #include "store/database.h"
 #include "store/user_row.h"
 
@@ -60,10 +61,10 @@ std::string bodyToStore(const std::string& typed, bool doubling, bool shownUndou
 std::string bodyForDisplay(const std::string& body);
 std::string bodyFromDisplay(const std::string& shown);
 
-// The rich text (RTF) of a Text and Graphics command: the counted string at its `offsetbody` in
-// the command file; nullopt when the file no longer holds one there.
-std::optional<std::string> formattedBody(const std::filesystem::path& commandFile,
-                                         std::int64_t offsetbody);
+// The rich text of a Text and Graphics command, run by run: the counted string at its
+// `offsetbody` in the command file; nullopt when the file no longer holds one there.
+std::optional<std::vector<RichRun>> formattedBody(const std::filesystem::path& commandFile,
+                                                  std::int64_t offsetbody);
 
 // Names of the Scopes in a `states` field ("3,7,"), joined by ",".
 std::string activeStates(Database& store, const std::string& states);

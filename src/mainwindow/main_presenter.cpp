@@ -3,6 +3,7 @@
 #include "common/version.h"
 #include "session/file_menu.h"
 #include "session/file_utilities.h"
+#include "session/notices.h"
 #include "session/recent_files.h"
 #include "store/statements.h"
 
@@ -102,6 +103,31 @@ std::string MainPresenter::aboutText() const {
            "MIT licence; it comes with no warranty.\r\n\r\nProgram directory:\r\n" +
            utf8Of(home_.folder()) + "\r\n\r\nCommand file in use:\r\n" +
            (commandFile_.empty() ? std::string("none") : utf8Of(commandFile_));
+}
+
+fs::path MainPresenter::helpPage(int topic) const {
+    return qmk::helpPage(home_, topic);
+}
+
+fs::path MainPresenter::optionsHelpPage() const {
+    return qmk::helpPage(home_, kOptionsHelp);
+}
+
+void MainPresenter::keyConversionNotice(const std::function<void(int)>& showHelp) {
+    qmk::keyConversionNotice(settings_, prompt_, showHelp);
+}
+
+void MainPresenter::setMenuNumbering(bool on) {
+    setNumberMenus(settings_, on);
+    spoken_.setNumbering(on);
+}
+
+fs::path MainPresenter::openDialogStart() {
+    return qmk::openDialogStart(*store_, commandFile_);
+}
+
+fs::path MainPresenter::xmlImportDialogStart() {
+    return qmk::xmlImportDialogStart(*store_, commandFile_);
 }
 
 std::vector<std::string> MainPresenter::recentFiles() const {

@@ -128,6 +128,16 @@ public:
     void importXml(const std::filesystem::path& xml);
     const ProgramDir& home() const { return home_; }
     const Settings& settings() const { return settings_; }
+    // The help page of a topic (0: the contents), and that of the Options dialog.
+    std::filesystem::path helpPage(int topic) const;
+    std::filesystem::path optionsHelpPage() const;
+    // Before a DVC conversion: the notice about key strings, unless the user turned it off.
+    void keyConversionNotice(const std::function<void(int)>& showHelp);
+    // The Options dialog's spoken numbering of the selector menus: kept and applied at once.
+    void setMenuNumbering(bool on);
+    // Where the Open and Import XML dialogs start.
+    std::filesystem::path openDialogStart();
+    std::filesystem::path xmlImportDialogStart();
     // The About box: the version, the licence, the program's directory and the file in use.
     std::string aboutText() const;
     // The command files opened last, newest first.

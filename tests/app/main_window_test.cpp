@@ -552,10 +552,10 @@ TEST(WindowArguments, HomeFileDragonsWordsHelpVersionAndMistakes) {
 
 TEST(RtfReader, ReadsGroupsFormattingEscapesAndSkipsDestinations) {
     QTextDocument document;
-    app::readRtf("{\\rtf1\\ansi{\\fonttbl{\\f0 Arial;}}{\\colortbl;\\red255\\green0\\blue0;}"
+    app::showRichText(readRichText("{\\rtf1\\ansi{\\fonttbl{\\f0 Arial;}}{\\colortbl;\\red255\\green0\\blue0;}"
                  "\\pard Dear {\\b Sir}\\par caf\\'e9 \\u8364? {\\cf1 red}\\tab end"
-                 "{\\*\\unknown hidden}{\\pict 0102}}",
-                 document);
+                                   "{\\*\\unknown hidden}{\\pict 0102}}"),
+                      document);
     EXPECT_EQ(document.toPlainText().toStdString(), "Dear Sir\ncaf\u00e9 \u20ac red\tend");
     const auto first = document.firstBlock();
     bool boldSir = false;

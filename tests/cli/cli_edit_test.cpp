@@ -1,5 +1,6 @@
 #include "command_file_builder.h"
-#include "command_run.h"
+#include "actions/command_run.h"
+#include "console_prompt.h"
 #include "common/native.h"
 #include "common/utf8_path.h"
 #include "platform/process.h"
@@ -167,15 +168,16 @@ TEST_F(CliEditTest, KeysToScriptPrintsEitherForm) {
 
 TEST_F(CliEditTest, AWriteThatDoesNotParseIsUndoneFromTheBackup) {
     std::ostringstream err;
-    cli::CommandRun session(ProgramDir(home_.path("qmk")), err);
-    ASSERT_EQ(session.parse(file_, false), cli::kDone);
+    cli::ConsolePrompt prompt(err);
+    actions::CommandRun session(ProgramDir(home_.path("qmk")), prompt, err);
+    ASSERT_EQ(session.parse(file_, false), actions::kDone);
     const auto good = bytes();
     keepBackup(FileOps::system(), ProgramDir(home_.path("qmk")), file_, good);
     auto damaged = good;
     damaged[23] = '\t'; // inside the first name
     std::ofstream(file_, std::ios::binary | std::ios::trunc) << damaged;
 
-    EXPECT_EQ(session.verifyWrite(), cli::kFailed);
+    EXPECT_EQ(session.verifyWrite(), actions::kFailed);
     EXPECT_EQ(bytes(), good);
     EXPECT_TRUE(testing::contains(
         err.str(), "Quillmark will now restore the version before updating operation: "

@@ -5,11 +5,10 @@
 #include "common/file_io.h"
 #include "common/file_lock.h"
 #include "common/outcome.h"
+#include "common/status_sink.h"
 #include "common/version.h"
-#include "console_prompt.h"
 #include "loader/parser.h"
-#include "platform/dragon_engine.h"
-#include "platform/voice_command.h"
+#include "platform/dragon_platform.h"
 #include "session/backups.h"
 #include "session/dragon_environment.h"
 #include "store/database.h"
@@ -20,20 +19,17 @@
 #include <optional>
 #include <string>
 
-namespace qmk::cli {
+namespace qmk::actions {
 
 // Exit statuses of qmk10.
-
-// Where the files the program ships lie: $QUILLMARK10_DATA, else the source tree's data folder.
-
 enum Exit : int { kDone = 0, kFailed = 1, kUsage = 2, kDamaged = 3, kQuestion = 4 };
 
-// One run of a command on a command file: trace, store and parser, as a start-up opens them.
+// One run of a qmk10 command on a command file: trace, store and parser, as a start-up opens
+// them, and the operations' engine on the file. Messages and questions go through `prompt`;
+// `err` hears where to look next (the error log, the set-up to run first).
 class CommandRun {
 public:
-    // Questions go to `terminal` when there is one; `assumeYes` answers them all with OK or Yes.
-    CommandRun(ProgramDir home, std::ostream& err, std::istream* terminal = nullptr,
-               bool assumeYes = false);
+    CommandRun(ProgramDir home, Prompt& prompt, std::ostream& err);
 
     // Opens the store and parses the file (skipped when unchanged unless forced); without a
     // file, the current Dragon user's command file. Returns the exit status: kDone, or the
@@ -82,16 +78,15 @@ public:
     const ProgramDir& home() const { return home_; }
     Trace& trace() { return trace_; }
     Prompt& prompt() { return prompt_; }
-    const ConsolePrompt& consolePrompt() const { return prompt_; }
     FileOps& files() { return files_; }
-    WindowSystem& windows() { return windows_; }
-    DragonEngine& engine() { return engine_; }
+    WindowSystem& windows() { return dragon_.windows; }
+    DragonEngine& engine() { return dragon_.engine; }
 
 private:
     actions::OperationContext operationContext(UpdateEngine& engine, ReportOutlets outlets);
     ProgramDir home_;
     std::ostream& err_;
-    ConsolePrompt prompt_;
+    Prompt& prompt_;
     CountKeeper status_;
     Trace trace_;
     FileOps files_;
@@ -99,9 +94,9 @@ private:
 
     std::unique_ptr<Database> db_;
     std::optional<Parser> parser_;
-    SimulatedWindows windows_;
-    SimulatedEngine engine_{windows_, SimulatedDragonSetup::fromEnvironment()};
-    SimulatedVoiceCommand voice_{windows_}; // Dragon's check of a legacy script
+    // No back end over Dragon's own controls yet: the simulation stands in, for the Dragon
+    // user's files and its check of a legacy script.
+    SimulatedDragon dragon_;
     std::unique_ptr<DragonEnvironment> environment_;
     bool writing_ = false;
     bool storeRebuilt_ = false;
@@ -111,4 +106,4 @@ private:
     std::optional<CommandFileLock> lock_;
 };
 
-} // namespace qmk::cli
+} // namespace qmk::actions

@@ -1,4 +1,4 @@
-#include "command_run.h"
+#include "actions/command_run.h"
 
 #include "common/text.h"
 #include "common/utf8_path.h"
@@ -11,12 +11,12 @@
 #include <cstdlib>
 #include <ostream>
 
-namespace qmk::cli {
+namespace qmk::actions {
 
 namespace fs = std::filesystem;
 
-CommandRun::CommandRun(ProgramDir home, std::ostream& err, std::istream* terminal, bool assumeYes)
-    : home_(std::move(home)), err_(err), prompt_(err, terminal, assumeYes),
+CommandRun::CommandRun(ProgramDir home, Prompt& prompt, std::ostream& err)
+    : home_(std::move(home)), err_(err), prompt_(prompt),
       trace_(home_.file(files::kTrace), now()) {}
 
 int CommandRun::openStore() {
@@ -45,7 +45,7 @@ void CommandRun::rebuildStore(const std::string& reason) {
 int CommandRun::discover() {
     if (const int opened = openStore(); opened != kDone)
         return opened;
-    environment_ = std::make_unique<DragonEnvironment>(prompt_, trace_, engine_);
+    environment_ = std::make_unique<DragonEnvironment>(prompt_, trace_, dragon_.engine);
     environment_->setStoreName(files::kStore);
     environment_->initialize(home_.folder(), *db_);
     return environment_->initFailed ? kUsage : kDone;
@@ -128,7 +128,7 @@ fs::path CommandRun::usersOwnFile() {
     // The user's own file is found once a run, however many operations ask.
     if (!usersOwnFile_) {
         QuietPrompt quiet;
-        DragonEnvironment found(quiet, trace_, engine_);
+        DragonEnvironment found(quiet, trace_, dragon_.engine);
         found.setStoreName(files::kStore);
         found.initialize(home_.folder(), *db_, DragonEnvironment::Store::LeaveAlone);
         usersOwnFile_ = found.initFailed ? fs::path() : fs::path(found.usersOwnFile());
@@ -208,7 +208,7 @@ actions::OperationContext CommandRun::operationContext(UpdateEngine& engine,
             [this] { archiveBeforeWrite(); },
             {},
             {},
-            [this](const std::string& script) { return voice_.checkScript(script); },
+            [this](const std::string& script) { return dragon_.voice.checkScript(script); },
             usersOwnFile()};
 }
 
@@ -218,4 +218,4 @@ int CommandRun::verifyWrite() {
                : kFailed;
 }
 
-} // namespace qmk::cli
+} // namespace qmk::actions
