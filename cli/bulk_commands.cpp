@@ -5,16 +5,11 @@
 #include "commands.h"
 #include "common/text.h"
 #include "common/utf8_path.h"
-#include "store/parameters.h"
-#include "store/schema.h"
-#include "store/statements.h"
 #include "tools/find_search.h"
 #include "tools/pseudo_dvc.h"
 #include "tools/reports.h"
 #include "tools/search_replace.h"
 #include "tools/tools_dialog.h"
-#include "writer/export_dat.h"
-#include "writer/rebuilds.h"
 
 #include <filesystem>
 #include <functional>

@@ -2,11 +2,6 @@
 #include "commands.h"
 #include "common/utf8_path.h"
 #include "json.h"
-#include "platform/special_folders.h"
-#include "session/dragon_environment.h"
-#include "session/installation.h"
-#include "session/merge.h"
-#include "session/startup.h"
 
 #include <memory>
 #include <optional>
@@ -37,8 +32,8 @@ struct DemoPlace {
 
 int demoSetup(const ProgramDir& home, const DemoPlace& place, const std::string& user,
               std::ostream& out, std::ostream& err) {
-    const auto outcome = actions::installDemo({place.common, place.perUser}, user,
-                                              dataFolder() / "demo" / "mycmds.dat");
+    const auto outcome =
+        actions::installDemo({place.common, place.perUser}, user, actions::shippedDemoCommands());
     if (!outcome.done()) {
         err << outcome.message << '\n';
         return kFailed;
@@ -59,13 +54,12 @@ int demoSetup(const ProgramDir& home, const DemoPlace& place, const std::string&
 std::optional<DemoPlace> demoPlace(const ProgramDir& home, const std::string& folder,
                                    bool systemFolders, std::ostream& err) {
     if (systemFolders) {
-        DemoPlace place{pathFromUtf8(specialFolderPath(kCommonAppData)),
-                        pathFromUtf8(specialFolderPath(kAppData)), true};
-        if (place.common.empty() || place.perUser.empty()) {
+        const auto folders = actions::systemDemoFolders();
+        if (!folders) {
             err << "The system names no folder for all users' or the user's application data\n";
             return std::nullopt;
         }
-        return place;
+        return DemoPlace{folders->common, folders->perUser, true};
     }
     const auto base =
         fs::absolute(folder.empty() ? home.folder() / "demo-dragon" : pathFromUtf8(folder));
@@ -101,16 +95,7 @@ int rollback(CommandRun& session, const std::string& archive, std::ostream& out)
 }
 
 int merge(CommandRun& session, const std::string& source, std::ostream& out) {
-    const auto target = session.parser().commandFile();
-    // Without a Dragon user the target's own language stands for the speaker's.
-    const auto code = session.nat() ? languageOfLcid(static_cast<std::uint32_t>(std::atoi(
-                                                         session.nat()->speakerLanguageId.c_str())))
-                                          .value_or(0)
-                                    : session.parser().properties().languageCode;
-    PollingLoop waits; // nothing but the tool to wait for in a command-line run
-    const auto outcome =
-        runToEnd(mergeThroughTool(findDragonWindow(session.windows(), session.engine()).mergeTool,
-                                  target, pathFromUtf8(source), code, session.trace(), waits));
+    const auto outcome = session.mergeThroughDragon(pathFromUtf8(source));
     if (!outcome.merged) {
         session.prompt().message(outcome.message, outcome.title);
         if (outcome.sourceMissing)

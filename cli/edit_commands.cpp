@@ -3,12 +3,6 @@
 #include "commands.h"
 #include "common/codepage.h"
 #include "common/text.h"
-#include "format/image_reader.h"
-#include "format/keynames.h"
-#include "format/record.h"
-#include "writer/keys_to_script.h"
-#include "writer/new_records.h"
-#include "writer/record_edits.h"
 
 #include <fstream>
 #include <iostream>
@@ -203,17 +197,12 @@ namespace {
 
 int keysToScript(const std::string& keys, const std::string& form, std::ostream& out,
                  Prompt& prompt) {
-    if (const auto encoded = encodeForFile(keys, "The key string"); encoded.refusal) {
-        prompt.message(encoded.refusal->message, encoded.refusal->title);
+    const auto outcome = actions::keysToScript(keys, form == "senddragonkeys");
+    if (!outcome.done()) {
+        prompt.message(outcome.message, outcome.title);
         return kFailed;
     }
-    const auto script =
-        form == "senddragonkeys" ? sendDragonKeysScriptOfText(keys) : sendKeysScriptOfText(keys);
-    if (!script) {
-        prompt.message(" Conversion failed", "Please send to Tarnwell");
-        return kFailed;
-    }
-    out << *script << '\n';
+    out << outcome.message << '\n';
     return kDone;
 }
 

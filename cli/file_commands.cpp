@@ -1,12 +1,8 @@
+#include "actions/demo_installation.h"
 #include "commands.h"
 #include "common/utf8_path.h"
 #include "json.h"
 #include "row_output.h"
-#include "session/installation.h"
-#include "session/startup.h"
-#include "store/places.h"
-#include "store/statements.h"
-#include "store/user_rows.h"
 
 #include <memory>
 #include <ostream>
@@ -21,19 +17,19 @@ struct ListFormat {
 };
 
 int init(const ProgramDir& home, std::ostream& out, std::ostream& err) {
-    std::string error;
-    if (!setUpProgramDirectory(
-            home, [&](const std::string& line) { out << line << '\n'; }, error)) {
-        err << error << '\n';
+    const auto outcome =
+        actions::setUpProgramFolder(home, [&](const std::string& line) { out << line << '\n'; });
+    if (!outcome.done()) {
+        err << outcome.message << '\n';
         return kFailed;
     }
     return kDone;
 }
 
 int list(CommandRun& session, const ListFormat& format, std::ostream& out) {
-    UserTable rows(session.store());
+    auto rows = session.rows();
     if (format.json)
-        printRowsJson(out, rows, places::stateNames(session.store()));
+        printRowsJson(out, rows, session.scopeNames());
     else if (format.csv)
         printRowsCsv(out, rows);
     else
@@ -42,10 +38,11 @@ int list(CommandRun& session, const ListFormat& format, std::ostream& out) {
 }
 
 int info(CommandRun& session, bool json, std::ostream& out) {
-    const auto& p = session.parser().properties();
+    const auto facts = session.info();
+    const auto& p = facts.properties;
     const auto path = utf8Of(session.parser().commandFile());
-    const auto commands = statements::countCommands(session.store());
-    const auto lists = statements::countLists(session.store());
+    const auto commands = facts.commands;
+    const auto lists = facts.lists;
     if (json) {
         printJson(out, {{"file", path},
                         {"version", p.versionText},
@@ -58,7 +55,7 @@ int info(CommandRun& session, bool json, std::ostream& out) {
                         {"lists", lists}});
         return kDone;
     }
-    out << consoleText(propertiesText(pathFromUtf8(path), p, commands, lists)) << '\n';
+    out << consoleText(facts.text) << '\n';
     return kDone;
 }
 

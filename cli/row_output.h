@@ -1,6 +1,6 @@
 #pragma once
 
-#include "store/user_rows.h"
+#include "actions/command_run.h"
 
 #include <iosfwd>
 #include <map>

@@ -4,6 +4,8 @@
 #include "common/utf8_path.h"
 #include "format/damage_report.h"
 #include "session/refresh.h"
+#include "session/startup.h"
+#include "store/places.h"
 #include "store/statements.h"
 #include "store/store_recovery.h"
 #include "writer/update_engine.h"
@@ -16,8 +18,8 @@ namespace qmk::actions {
 namespace fs = std::filesystem;
 
 CommandRun::CommandRun(ProgramDir home, Prompt& prompt, std::ostream& err)
-    : home_(std::move(home)), err_(err), prompt_(prompt),
-      trace_(home_.file(files::kTrace), now()) {}
+    : home_(std::move(home)), err_(err), prompt_(prompt), trace_(home_.file(files::kTrace), now()) {
+}
 
 int CommandRun::openStore() {
     if (db_)
@@ -216,6 +218,28 @@ int CommandRun::verifyWrite() {
     return refreshWithVerification(*parser_, parser_->commandFile(), home_, files_, prompt_, trace_)
                ? kDone
                : kFailed;
+}
+
+std::map<std::int64_t, std::string> CommandRun::scopeNames() {
+    return places::stateNames(*db_);
+}
+
+CommandRun::FileInfo CommandRun::info() {
+    FileInfo facts{
+        parser_->properties(), statements::countCommands(*db_), statements::countLists(*db_), {}};
+    facts.text =
+        propertiesText(parser_->commandFile(), facts.properties, facts.commands, facts.lists);
+    return facts;
+}
+
+MergeOutcome CommandRun::mergeThroughDragon(const fs::path& source) {
+    const auto code = environment_ ? languageOfLcid(static_cast<std::uint32_t>(std::atoi(
+                                                        environment_->speakerLanguageId.c_str())))
+                                         .value_or(0)
+                                   : parser_->properties().languageCode;
+    PollingLoop waits; // nothing but the tool to wait for in a command-line run
+    return runToEnd(mergeThroughTool(findDragonWindow(dragon_.windows, dragon_.engine).mergeTool,
+                                     parser_->commandFile(), source, code, trace_, waits));
 }
 
 } // namespace qmk::actions

@@ -11,7 +11,9 @@
 #include "platform/dragon_platform.h"
 #include "session/backups.h"
 #include "session/dragon_environment.h"
+#include "session/merge.h"
 #include "store/database.h"
+#include "store/user_rows.h"
 #include "writer/update_engine.h"
 
 #include <iosfwd>
@@ -71,6 +73,20 @@ public:
     // The open file's facts for the application layer, with the View's type letters.
     // An operation's engine on the file of this run and the session it runs in.
     actions::OperationRunPtr operationRun(ReportOutlets outlets = {});
+
+    // The open file's rows in their order, and the names of the Scopes their `states` name.
+    UserTable rows() { return UserTable(*db_); }
+    std::map<std::int64_t, std::string> scopeNames();
+    // The open file's Properties, as the File menu says them.
+    struct FileInfo {
+        FileProperties properties;
+        std::int64_t commands = 0, lists = 0;
+        std::string text;
+    };
+    FileInfo info();
+    // `source` merged into the open file by Dragon's merge tool, with the current speaker's
+    // language, or the file's own when no Dragon user was found.
+    MergeOutcome mergeThroughDragon(const std::filesystem::path& source);
 
     Database& store() { return *db_; }
     const Parser& parser() const { return *parser_; }

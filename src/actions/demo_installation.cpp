@@ -4,6 +4,8 @@
 #include "common/file_io.h"
 #include "common/text.h"
 #include "common/utf8_path.h"
+#include "platform/special_folders.h"
+#include "session/installation.h"
 #include "writer/update_engine.h"
 
 namespace qmk::actions {
@@ -65,6 +67,26 @@ Outcome installDemo(const DemoFolders& folders, const std::string& user,
         return Outcome::failed(utf8Of(error.path1()) + ": " + error.code().message(), kTitle);
     }
     return outcome;
+}
+
+std::optional<DemoFolders> systemDemoFolders() {
+    DemoFolders folders{pathFromUtf8(specialFolderPath(kCommonAppData)),
+                        pathFromUtf8(specialFolderPath(kAppData))};
+    if (folders.common.empty() || folders.perUser.empty())
+        return std::nullopt;
+    return folders;
+}
+
+std::filesystem::path shippedDemoCommands() {
+    return dataFolder() / "demo" / "mycmds.dat";
+}
+
+Outcome setUpProgramFolder(const ProgramDir& home,
+                           const std::function<void(const std::string&)>& said) {
+    std::string error;
+    if (!setUpProgramDirectory(home, said, error))
+        return Outcome::failed(error, "Quillmark10 cannot set up its folder");
+    return Outcome::success("", "", false);
 }
 
 } // namespace qmk::actions

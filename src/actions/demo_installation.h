@@ -2,8 +2,11 @@
 
 #include "common/file_io.h"
 #include "common/outcome.h"
+#include "common/program_dir.h"
 
 #include <filesystem>
+#include <functional>
+#include <optional>
 #include <string>
 
 namespace qmk::actions {
@@ -25,5 +28,17 @@ struct DemoFolders {
 // written whole or not at all.
 Outcome installDemo(const DemoFolders& folders, const std::string& user,
                     const std::filesystem::path& demoCommands, FileOps& files = FileOps::system());
+
+// Where Dragon's own installation would be: the system's folders for all users' and the user's
+// application data; nullopt when the system names none.
+std::optional<DemoFolders> systemDemoFolders();
+
+// The demo user's command file the program ships.
+std::filesystem::path shippedDemoCommands();
+
+// Sets up the program's folder as an installer would; `said` hears a line per file. Refused,
+// saying why, when a file cannot be written.
+Outcome setUpProgramFolder(const ProgramDir& home,
+                           const std::function<void(const std::string&)>& said);
 
 } // namespace qmk::actions

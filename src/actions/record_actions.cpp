@@ -178,6 +178,15 @@ std::optional<std::string> keysAsAdvancedScript(const UserRow& row, Outcome* ref
     return script;
 }
 
+Outcome keysToScript(const std::string& keys, bool dragonKeys) {
+    if (const auto encoded = encodeForFile(keys, "The key string"); encoded.refusal)
+        return Outcome::refused(encoded.refusal->message, encoded.refusal->title);
+    const auto script = dragonKeys ? sendDragonKeysScriptOfText(keys) : sendKeysScriptOfText(keys);
+    if (!script)
+        return Outcome::refused(" Conversion failed", "Please send to Tarnwell");
+    return Outcome::success(*script, "", false);
+}
+
 std::optional<Outcome> englishOnlyRefusal(const std::string& language) {
     if (englishLanguage(language))
         return std::nullopt;

@@ -40,6 +40,10 @@ Outcome deleteItem(const OperationContext& session, const UserRow& row);
 
 // A KEYS command's body as an Advanced Script, or why it cannot be one.
 std::optional<std::string> keysAsAdvancedScript(const UserRow& row, Outcome* refusal);
+// A key string made a script of one SendKeys (or, with `dragonKeys`, SendDragonKeys) statement:
+// done, its `message` is the script; refused, it says why (a character the file cannot hold, a
+// key string that does not convert).
+Outcome keysToScript(const std::string& keys, bool dragonKeys);
 // Key strings become SendKeys scripts for English users only.
 std::optional<Outcome> englishOnlyRefusal(const std::string& language);
 // A KEYS command made Plain Text or an Advanced Script, in one edit.
