@@ -169,9 +169,8 @@ void MainWindow::showOptions() {
     auto* layout = new QVBoxLayout(&dialog);
     auto* numbering = new QCheckBox("Number the  Program, Scope, and Group menus", &dialog);
     numbering->setChecked(presenter_->spoken().numbering());
-    connect(numbering, &QCheckBox::toggled, this, [this](bool on) {
-        presenter_->setMenuNumbering(on);
-    });
+    connect(numbering, &QCheckBox::toggled, this,
+            [this](bool on) { presenter_->setMenuNumbering(on); });
     layout->addWidget(numbering);
     layout->addWidget(new QLabel("Note: If you want to change the font or fontsize\nused by "
                                  "Quillmark, click Help below",

@@ -42,8 +42,7 @@ void MainWindow::buildMenus() {
 void MainWindow::buildFileMenu() {
     auto* file = menuBar()->addMenu("&File");
     auto* open = file->addAction("&Open...", this, [this] {
-        const auto start =
-            q(utf8Of(presenter_->openDialogStart()));
+        const auto start = q(utf8Of(presenter_->openDialogStart()));
         const auto chosen = QFileDialog::getOpenFileName(
             this, "Choose file to Open", start, "MyCommands files (*.dat);;All files (*.*)");
         if (!chosen.isEmpty())
@@ -74,8 +73,7 @@ void MainWindow::buildFileMenu() {
     auto* xml = file->addMenu("XML comma&nds");
     xml->addAction("Export to &XML...", this, [this] { openReports(ReportMode::Xml); });
     xml->addAction("&Import XML...", this, [this] {
-        const auto start =
-            q(utf8Of(presenter_->xmlImportDialogStart()));
+        const auto start = q(utf8Of(presenter_->xmlImportDialogStart()));
         const auto chosen =
             QFileDialog::getOpenFileName(this, "Choose the XML commands to import", start,
                                          "XML command files (*.xml);;All files (*.*)");

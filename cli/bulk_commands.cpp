@@ -167,30 +167,28 @@ public:
     int exportTo() {
         if (!selected())
             return kFailed;
-        std::string detail;
         const auto existing = o_.append      ? actions::ExistingTarget::Append
                               : o_.overwrite ? actions::ExistingTarget::Overwrite
                                              : actions::ExistingTarget::Ask;
         const auto outcome = actions::exportSelected(context(actions::exportTargetFile(o_.to)),
-                                                     request_, o_.to, existing, &detail);
+                                                     request_, o_.to, existing);
         if (!outcome.done())
             return finish(outcome);
-        out_ << utf8Of(outcome.exportedFile) << ": " << outcome.message << " (" << detail << ")\n";
+        out_ << utf8Of(outcome.written) << ": " << outcome.message << " (" << outcome.detail
+             << ")\n";
         return kDone;
     }
 
     int exportXml() {
         if (!selected())
             return kFailed;
-        std::string summary;
         const auto outcome =
             actions::exportXml(context(), request_, pathFromUtf8(o_.to),
                                o_.encoding == "windows-1252" ? xmltext::Encoding::Windows1252
-                                                             : xmltext::Encoding::Utf16,
-                               &summary);
+                                                             : xmltext::Encoding::Utf16);
         if (!outcome.done())
             return finish(outcome);
-        out_ << o_.to << ": " << outcome.message << " (" << summary << ")\n";
+        out_ << o_.to << ": " << outcome.message << " (" << outcome.summary << ")\n";
         return kDone;
     }
 

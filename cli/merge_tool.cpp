@@ -32,9 +32,8 @@ int main(int argc, char** argv) {
     }
     try {
         QuietPrompt prompt;
-        return actions::mergeCommandFiles(pathFromUtf8(argv[1]), pathFromUtf8(argv[2]), prompt)
-                   ? 0
-                   : 1;
+        return actions::mergeCommandFiles(pathFromUtf8(argv[1]), pathFromUtf8(argv[2]), prompt) ? 0
+                                                                                                : 1;
     } catch (const std::exception& error) {
         std::cerr << error.what() << '\n';
         return 1;

@@ -26,21 +26,21 @@ int refusedUnfit(CommandRun& session, const Outcome& outcome) {
 int importXml(const ImportOptions& o, const std::string& target, CommandRun& session,
               std::ostream& out) {
     const actions::XmlImport request{pathFromUtf8(o.xml), o.skipUnfit};
-    std::string summary;
-    Outcome outcome;
+    actions::XmlOutcome outcome;
     if (std::filesystem::exists(pathFromUtf8(target))) {
         const auto work = session.operationRun();
         auto& context = work->context();
         context.duplicates = duplicateQuestion(session.prompt(), o.onDuplicate, target, o.xml);
-        outcome = actions::importXmlIntoOpenFile(context, request, &summary);
+        outcome = actions::importXmlIntoOpenFile(context, request);
     } else {
         outcome = actions::importXmlToNewFile(
-            session.files(), request, pathFromUtf8(target), o.format, &summary,
+            session.files(), request, pathFromUtf8(target), o.format,
             duplicateQuestion(session.prompt(), o.onDuplicate, target, o.xml));
     }
     if (!outcome.unfit.empty())
         return refusedUnfit(session, outcome);
-    return session.finish(outcome, target + ": " + outcome.message + " (" + summary + ")", out);
+    return session.finish(outcome, target + ": " + outcome.message + " (" + outcome.summary + ")",
+                          out);
 }
 
 } // namespace

@@ -19,59 +19,59 @@ constexpr std::string_view kListNameCharacters = "abcdefghijklmnopqrstuvwxyz0123
 
 // A name's own rules (the code page, the width, no control character, not blanks alone), said
 // where the name is given rather than when it is written.
-std::optional<Refusal> nameRefusal(const std::string& name, const char* title) {
+std::optional<Outcome> nameRefusal(const std::string& name, const char* title) {
     if (const auto encoded = encodeName(name); encoded.refusal)
-        return Refusal{encoded.refusal->message, title};
+        return Outcome::refused(encoded.refusal->message, title);
     return std::nullopt;
 }
 
 } // namespace
 
-std::optional<Refusal> checkNewCommandName(Database& store, const std::string& program,
+std::optional<Outcome> checkNewCommandName(Database& store, const std::string& program,
                                            const std::string& scope, const std::string& name) {
     if (name.empty())
-        return Refusal{"A command needs a name", "New Command"};
+        return Outcome::refused("A command needs a name", "New Command");
     if (auto refusal = nameRefusal(name, "New Command"))
         return refusal;
     if (findRow(store, program, scope, name))
-        return Refusal{"Command already exists", "New Command"};
+        return Outcome::refused("Command already exists", "New Command");
     // A command can only refer to LISTs that exist here or under Global Commands.
     for (const auto& list : listNamesIn(name)) {
         const auto here = findRow(store, program, scope, list);
         const auto global =
             findRow(store, std::string(kGlobalCommands), std::string(kGlobalCommands), list);
         if (!(here && here->type == ItemType::List) && !(global && global->type == ItemType::List))
-            return Refusal{"Sorry, must create any new LISTs first", list};
+            return Outcome::refused("Sorry, must create any new LISTs first", list);
     }
     return std::nullopt;
 }
 
-std::optional<Refusal> checkNewListName(Database& store, const std::string& name) {
+std::optional<Outcome> checkNewListName(Database& store, const std::string& name) {
     if (name.empty())
-        return Refusal{"A LIST needs a name", "New LIST"};
+        return Outcome::refused("A LIST needs a name", "New LIST");
     if (name.find_first_not_of(kListNameCharacters) != std::string::npos)
-        return Refusal{"Only numbers, letters and _-. are allowed by Dragon in LIST names",
-                       "New LIST"};
+        return Outcome::refused("Only numbers, letters and _-. are allowed by Dragon in LIST names",
+                                "New LIST");
     if (auto refusal = nameRefusal(name, "New LIST"))
         return refusal;
     const std::string global(kGlobalCommands);
     if (findRow(store, global, global, name))
-        return Refusal{"Command or LIST already exists", "New LIST"};
+        return Outcome::refused("Command or LIST already exists", "New LIST");
     return std::nullopt;
 }
 
-std::optional<Refusal> checkRename(Database& store, const UserRow& row,
+std::optional<Outcome> checkRename(Database& store, const UserRow& row,
                                    const std::string& newName) {
     if (newName.empty())
-        return Refusal{"A new name is needed", "Renaming"};
+        return Outcome::refused("A new name is needed", "Renaming");
     if (auto refusal = nameRefusal(newName, "Renaming"))
         return refusal;
     if (findRow(store, row.program, row.scope, newName))
-        return Refusal{quotedText(newName) + " already exists", "Must delete first"};
+        return Outcome::refused(quotedText(newName) + " already exists", "Must delete first");
     if (row.type == ItemType::List &&
         newName.find_first_not_of(kListNameCharacters) != std::string::npos)
-        return Refusal{"Only numbers, letters and _-. are allowed by Dragon in LIST names",
-                       "Renaming"};
+        return Outcome::refused("Only numbers, letters and _-. are allowed by Dragon in LIST names",
+                                "Renaming");
     return std::nullopt;
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 
-#include "common/system_message.h"
+#include "common/outcome.h"
+#include "common/outcome.h"
 #include "format/layout.h"
 #include "store/database.h"
 #include "store/places.h"
@@ -15,18 +16,15 @@
 
 namespace qmk {
 
-// A prompt's refusal: the message box the user sees.
-using Refusal = SystemMessage;
-
 inline constexpr std::string_view kRefusedName = "*** no good ***";
 
 // The command-name prompt's checks for a new command under (program, scope).
-std::optional<Refusal> checkNewCommandName(Database& store, const std::string& program,
+std::optional<Outcome> checkNewCommandName(Database& store, const std::string& program,
                                            const std::string& scope, const std::string& name);
 // The LIST-name prompt's checks.
-std::optional<Refusal> checkNewListName(Database& store, const std::string& name);
+std::optional<Outcome> checkNewListName(Database& store, const std::string& name);
 // Rename: the new name must be free under the same Program and Scope.
-std::optional<Refusal> checkRename(Database& store, const UserRow& row, const std::string& newName);
+std::optional<Outcome> checkRename(Database& store, const UserRow& row, const std::string& newName);
 
 // Whether the user's language is English: the language named by the open file's header. Key
 // strings become SendKeys scripts for English users only (the window's offer, the conversion of

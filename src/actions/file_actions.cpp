@@ -75,7 +75,7 @@ Outcome startSearch(const OperationContext& s, const ReportRequest& selection,
     return chosen.outcome;
 }
 
-Outcome deleteSelected(const OperationContext& s, const ReportRequest& selection) {
+DeleteOutcome deleteSelected(const OperationContext& s, const ReportRequest& selection) {
     const auto chosen = selectForTool(s, selection);
     if (!chosen.outcome.done())
         return chosen.outcome;
@@ -86,8 +86,9 @@ Outcome deleteSelected(const OperationContext& s, const ReportRequest& selection
                                        "Delete", Prompt::Buttons::YesNo) != Prompt::Answer::Yes)
         return Outcome::cancelled();
     beginWrite(s, "Deleting");
-    auto outcome = written(deleteCommands(s.engine, chosen.rows), "Deletion Completed", "Delete");
-    outcome.allGroups = outcome.done() && selection.choice == Choice::Group;
+    DeleteOutcome outcome =
+        written(deleteCommands(s.engine, chosen.rows), "Deletion Completed", "Delete");
+    outcome.byGroup = outcome.done() && selection.choice == Choice::Group;
     return outcome;
 }
 
@@ -110,8 +111,8 @@ std::string renamedGroups(Database& store, const Selection& rows) {
 
 } // namespace
 
-Outcome renameGroup(const OperationContext& s, const ReportRequest& selection,
-                    const std::string& newGroup) {
+GroupRenameOutcome renameGroup(const OperationContext& s, const ReportRequest& selection,
+                               const std::string& newGroup) {
     if (newGroup.empty() || newGroup == "Enter new Group here")
         return Outcome::refused("No New Group Name entered", "Rename Group");
     const auto newText = encodeText(newGroup, "The new Group", kGroupWidth);
@@ -125,12 +126,12 @@ Outcome renameGroup(const OperationContext& s, const ReportRequest& selection,
         return chosen.outcome;
     const auto from = renamedGroups(s.store, chosen.rows); // read before the rename
     beginWrite(s, "Renaming Group");
-    auto outcome =
+    GroupRenameOutcome outcome =
         written(renameGroupsOrPrograms(s.engine, chosen.rows,
                                        {WalkOperation::Group, oldText.bytes, newText.bytes}),
                 "Group renamed", from + "->" + newGroup);
     if (outcome.done())
-        outcome.newGroup = newGroup;
+        outcome.renamedTo = newGroup;
     return outcome;
 }
 
@@ -196,8 +197,8 @@ std::string exportTargetFile(std::string target) {
     return target;
 }
 
-Outcome exportSelected(const OperationContext& s, const ReportRequest& selection,
-                       std::string target, ExistingTarget existing, std::string* detail) {
+ExportOutcome exportSelected(const OperationContext& s, const ReportRequest& selection,
+                             std::string target, ExistingTarget existing) {
     const auto chosen = selectForTool(s, selection);
     if (!chosen.outcome.done())
         return chosen.outcome;
@@ -238,16 +239,15 @@ Outcome exportSelected(const OperationContext& s, const ReportRequest& selection
         exportCommands(s.engine, chosen.rows, pathFromUtf8(target), mode, s.duplicates);
     if (result.cancelled)
         return Outcome::cancelled();
-    auto outcome = written(result.result, "Export Operation Completed", target);
+    ExportOutcome outcome = written(result.result, "Export Operation Completed", target);
     // The export writes another file; the open one is unchanged.
     outcome.fileChanged = false;
     if (outcome.done()) {
         rememberExportFolder(s.store, folder);
-        outcome.exportedFile = pathFromUtf8(target);
-        if (detail)
-            *detail = std::to_string(result.exported) + " commands, " +
-                      std::to_string(result.replaced) + " replaced, " +
-                      std::to_string(result.lists) + " LISTs added";
+        outcome.written = pathFromUtf8(target);
+        outcome.detail = std::to_string(result.exported) + " commands, " +
+                         std::to_string(result.replaced) + " replaced, " +
+                         std::to_string(result.lists) + " LISTs added";
     }
     return outcome;
 }

@@ -28,9 +28,24 @@ ChosenRows selectForTool(const OperationContext& session, const ReportRequest& s
 Outcome startSearch(const OperationContext& session, const ReportRequest& selection,
                     SearchReplace& search);
 
-Outcome deleteSelected(const OperationContext& session, const ReportRequest& selection);
-Outcome renameGroup(const OperationContext& session, const ReportRequest& selection,
-                    const std::string& newGroup);
+// The operations below hand back more than their message. Each outcome type takes a plain outcome
+// (a refusal, a cancel) as it is, with nothing more to hand back.
+
+// A delete's outcome, and whether it took the commands of a Group (the window then shows
+// "All groups").
+struct DeleteOutcome : Outcome {
+    DeleteOutcome(Outcome outcome = {}) : Outcome(std::move(outcome)) {}
+    bool byGroup = false;
+};
+DeleteOutcome deleteSelected(const OperationContext& session, const ReportRequest& selection);
+
+// A Group rename's outcome, and the Group the commands now have (the window shows it).
+struct GroupRenameOutcome : Outcome {
+    GroupRenameOutcome(Outcome outcome = {}) : Outcome(std::move(outcome)) {}
+    std::string renamedTo;
+};
+GroupRenameOutcome renameGroup(const OperationContext& session, const ReportRequest& selection,
+                               const std::string& newGroup);
 // A trailing ".exe" is dropped. The user's own file may not have every Program renamed at once.
 Outcome renameProgram(const OperationContext& session, const ReportRequest& selection,
                       const std::string& newProgram);
@@ -45,9 +60,15 @@ std::string exportTargetFile(std::string target);
 
 // What to do when the export's target exists: ask (Overwrite, Append, Cancel) or as told.
 enum class ExistingTarget { Ask, Overwrite, Append };
-// The target gets ".dat" when it lacks it (after an OK); `detail` counts what was written.
-Outcome exportSelected(const OperationContext& session, const ReportRequest& selection,
-                       std::string target, ExistingTarget existing, std::string* detail = nullptr);
+// An export's outcome, the file it wrote (empty when none) and what it wrote, counted.
+struct ExportOutcome : Outcome {
+    ExportOutcome(Outcome outcome = {}) : Outcome(std::move(outcome)) {}
+    std::filesystem::path written;
+    std::string detail;
+};
+// The target gets ".dat" when it lacks it (after an OK).
+ExportOutcome exportSelected(const OperationContext& session, const ReportRequest& selection,
+                             std::string target, ExistingTarget existing);
 
 // The whole file rewritten in an older format: "6.0", "6.1", "7.0" or "8.0". Never the user's own
 // file.

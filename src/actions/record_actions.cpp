@@ -126,7 +126,7 @@ Outcome saveItem(const OperationContext& s, const UserRow& row, const ItemChange
 
 Outcome renameItem(const OperationContext& s, const UserRow& row, const std::string& newName) {
     if (auto refusal = checkRename(s.store, row, newName))
-        return Outcome::refused(refusal->message, refusal->title);
+        return *refusal;
     if (row.type == ItemType::List) {
         const auto users = commandsUsingList(s.store, row.name);
         if (!users.empty() && s.prompt.ask(listInUseQuestion(users, "Rename"), row.name,
@@ -164,18 +164,10 @@ Outcome deleteItem(const OperationContext& s, const UserRow& row) {
     return result.ok ? saved() : failed(result);
 }
 
-std::optional<std::string> keysAsAdvancedScript(const UserRow& row, Outcome* refusal) {
-    const auto refuse = [&](Outcome outcome) -> std::optional<std::string> {
-        if (refusal)
-            *refusal = std::move(outcome);
-        return std::nullopt;
-    };
+Outcome keysAsAdvancedScript(const UserRow& row) {
     if (row.type != ItemType::Keys || row.script.find('{') == std::string::npos)
-        return refuse(Outcome::refused("Only a KEYS command with { can become an Advanced Script"));
-    const auto script = sendKeysScriptOfText(row.script);
-    if (!script)
-        return refuse(Outcome::refused(" Conversion failed", "Please send to Tarnwell"));
-    return script;
+        return Outcome::refused("Only a KEYS command with { can become an Advanced Script");
+    return keysToScript(row.script, false);
 }
 
 Outcome keysToScript(const std::string& keys, bool dragonKeys) {
@@ -202,11 +194,10 @@ Outcome convertKeys(const OperationContext& s, const UserRow& row, Conversion co
     }
     if (auto refusal = englishOnlyRefusal(s.language))
         return *refusal;
-    Outcome refusal;
-    const auto script = keysAsAdvancedScript(row, &refusal);
-    if (!script)
-        return refusal;
-    return saveItem(s, row, {*script, conversion, std::nullopt, std::nullopt});
+    const auto script = keysAsAdvancedScript(row);
+    if (!script.done())
+        return script;
+    return saveItem(s, row, {script.message, conversion, std::nullopt, std::nullopt});
 }
 
 std::optional<Outcome> placementRefusal(const NewCommand& command,
@@ -236,7 +227,7 @@ Outcome createCommand(const OperationContext& s, NewCommand command,
         command.type != ItemType::AdvancedScript && command.type != ItemType::PlainText)
         return Outcome::refused("A new command is KEYS, SCRIPT, Advanced Scripting or Plain Text");
     if (auto refusal = checkNewCommandName(s.store, command.program, command.scope, command.name))
-        return Outcome::refused(refusal->message, refusal->title);
+        return *refusal;
     if (auto refusal = placementRefusal(command, model))
         return *refusal;
     if (command.body.empty())
@@ -259,7 +250,7 @@ Outcome createCommand(const OperationContext& s, NewCommand command,
 
 Outcome createList(const OperationContext& s, const std::string& name, const std::string& items) {
     if (auto refusal = checkNewListName(s.store, name))
-        return Outcome::refused(refusal->message, refusal->title);
+        return *refusal;
     if (items.empty())
         return Outcome::refused("Empty content not allowed", "S&ave Changes");
     archive(s);

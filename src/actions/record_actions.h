@@ -38,8 +38,9 @@ Outcome renameItem(const OperationContext& session, const UserRow& row, const st
 // second Yes. LISTs no remaining command names go with a deleted command.
 Outcome deleteItem(const OperationContext& session, const UserRow& row);
 
-// A KEYS command's body as an Advanced Script, or why it cannot be one.
-std::optional<std::string> keysAsAdvancedScript(const UserRow& row, Outcome* refusal);
+// A KEYS command's body as an Advanced Script (done: its `message` is the script), or why it
+// cannot be one.
+Outcome keysAsAdvancedScript(const UserRow& row);
 // A key string made a script of one SendKeys (or, with `dragonKeys`, SendDragonKeys) statement:
 // done, its `message` is the script; refused, it says why (a character the file cannot hold, a
 // key string that does not convert).

@@ -56,10 +56,10 @@ std::string unfitList(const std::vector<std::string>& unfit) {
 }
 
 // Without --skip-unfit a single unfit item stops the import before anything is written.
-std::optional<Outcome> refusedUnfit(const XmlImportPlan& plan, const XmlImport& request) {
+std::optional<XmlOutcome> refusedUnfit(const XmlImportPlan& plan, const XmlImport& request) {
     if (plan.unfit.empty() || request.skipUnfit)
         return std::nullopt;
-    auto refusal = Outcome::refused(
+    XmlOutcome refusal = Outcome::refused(
         std::to_string(plan.unfit.size()) + (plan.unfit.size() == 1 ? " item" : " items") +
             " of the XML cannot go into a command file; nothing was imported:" +
             unfitList(plan.unfit),
@@ -113,8 +113,8 @@ std::optional<Outcome> unknownLanguage(const XmlCommandSet& set) {
 
 } // namespace
 
-Outcome exportXml(const OperationContext& s, const ReportRequest& selection, const fs::path& target,
-                  xmltext::Encoding encoding, std::string* summary) {
+XmlOutcome exportXml(const OperationContext& s, const ReportRequest& selection,
+                     const fs::path& target, xmltext::Encoding encoding) {
     if (auto refusal = missingFolder(target))
         return *refusal;
     // Never over the file read, the user's own file or any other command file; another file
@@ -151,10 +151,9 @@ Outcome exportXml(const OperationContext& s, const ReportRequest& selection, con
     if (!written.ok)
         return Outcome::failed(written.message, written.title);
     rememberExportFolder(s.store, fs::absolute(target).parent_path());
-    auto outcome = Outcome::success("XML Export Completed", utf8Of(target), false);
-    outcome.exportedFile = target;
-    if (summary)
-        *summary = exported.summary();
+    XmlOutcome outcome = Outcome::success("XML Export Completed", utf8Of(target), false);
+    outcome.written = target;
+    outcome.summary = exported.summary();
     return outcome;
 }
 
@@ -165,9 +164,8 @@ bool isImportFormat(const std::string& label) {
     return false;
 }
 
-Outcome importXmlToNewFile(FileOps& files, const XmlImport& request, const fs::path& target,
-                           const std::string& format, std::string* summary,
-                           const DuplicateQuestion& duplicates) {
+XmlOutcome importXmlToNewFile(FileOps& files, const XmlImport& request, const fs::path& target,
+                              const std::string& format, const DuplicateQuestion& duplicates) {
     const layout::GenerationInfo* generation = nullptr;
     for (const auto& info : layout::kGenerations)
         if (info.label == format)
@@ -200,16 +198,14 @@ Outcome importXmlToNewFile(FileOps& files, const XmlImport& request, const fs::p
     } catch (const FileError& error) {
         return Outcome::failed(error.what(), "The command file was not written");
     }
-    auto outcome = Outcome::success("Import Operation Completed", utf8Of(target), false);
-    outcome.exportedFile = target;
-    if (summary)
-        *summary = importSummary(plan, {static_cast<int>(plan.commands), 0, 0,
-                                        static_cast<int>(plan.lists), plan.byType});
+    XmlOutcome outcome = Outcome::success("Import Operation Completed", utf8Of(target), false);
+    outcome.written = target;
+    outcome.summary = importSummary(
+        plan, {static_cast<int>(plan.commands), 0, 0, static_cast<int>(plan.lists), plan.byType});
     return outcome;
 }
 
-Outcome importXmlIntoOpenFile(const OperationContext& s, const XmlImport& request,
-                              std::string* summary) {
+XmlOutcome importXmlIntoOpenFile(const OperationContext& s, const XmlImport& request) {
     if (auto stale = refusedBeforeSelection(s))
         return *stale;
     Outcome refusal;
@@ -278,10 +274,11 @@ Outcome importXmlIntoOpenFile(const OperationContext& s, const XmlImport& reques
         return importCancelled(s.commandFile);
     if (!exported.result.ok)
         return Outcome::failed(exported.result.message, exported.result.title);
-    if (summary)
-        *summary = importSummary(plan, {exported.exported, exported.replaced, exported.kept,
-                                        exported.lists, exported.byType});
-    return Outcome::success("Import Operation Completed", utf8Of(s.commandFile));
+    XmlOutcome outcome = Outcome::success("Import Operation Completed", utf8Of(s.commandFile));
+    outcome.written = s.commandFile;
+    outcome.summary = importSummary(plan, {exported.exported, exported.replaced, exported.kept,
+                                           exported.lists, exported.byType});
+    return outcome;
 }
 
 } // namespace qmk::actions

@@ -3,9 +3,7 @@
 #include "common/prompt.h"
 #include "common/system_message.h"
 
-#include <filesystem>
 #include <string>
-#include <vector>
 
 namespace qmk {
 
@@ -29,12 +27,7 @@ struct Outcome : SystemMessage {
     Code code = Code::Done;
     bool fileChanged = false; // the command file was written: Dragon and the store must follow
 
-    // What some operations hand back to the window.
-    std::filesystem::path exportedFile; // the target an export wrote
-    std::string newGroup;               // a Group rename: the window's new current Group
-    bool allGroups = false;             // a delete by Group: the window goes to "All groups"
-    std::string followUp;               // a second message, shown after `message`
-    std::vector<std::string> unfit;     // an import's items the command file cannot hold
+    std::string followUp; // a second message, shown after `message`
 
     bool done() const { return code == Code::Done; }
     // The icon its message carries: a refusal warns, a failure is an error.

@@ -483,13 +483,12 @@ void Editor::convertToAdvanced() {
     const auto& item = p_.browser.item();
     if (gate_.editing() || !item.row || !item.convertToAdvancedEnabled)
         return;
-    Outcome refusal;
-    const auto script = actions::keysAsAdvancedScript(*item.row, &refusal);
-    if (!script) {
-        refused(refusal);
+    const auto script = actions::keysAsAdvancedScript(*item.row);
+    if (!script.done()) {
+        refused(script);
         return;
     }
-    if (!beginExisting(Conversion::ToAdvancedScript, *script))
+    if (!beginExisting(Conversion::ToAdvancedScript, script.message))
         return;
     p_.browser.editedItem().type = typeDisplayName(ItemType::AdvancedScript);
     p_.showBody();

@@ -76,11 +76,10 @@ bool MainPresenter::convertLanguage(const std::string& choice) {
 }
 
 Outcome MainPresenter::exportXml(const ReportRequest& request, xmltext::Encoding encoding) {
-    std::string summary;
-    auto outcome = actions::exportXml(operationRun(prompt_)->context(), request, request.file,
-                                      encoding, &summary);
+    auto outcome =
+        actions::exportXml(operationRun(prompt_)->context(), request, request.file, encoding);
     if (outcome.done())
-        outcome.message += "\r\n" + summary;
+        outcome.message += "\r\n" + outcome.summary;
     return outcome;
 }
 
@@ -97,17 +96,16 @@ void MainPresenter::importXml(const std::filesystem::path& xml) {
     auto& session = work->context();
     session.duplicates = duplicatePrompt(prompt_, utf8Of(commandFile_), utf8Of(xml));
     actions::XmlImport request{xml, false};
-    std::string summary;
-    auto outcome = actions::importXmlIntoOpenFile(session, request, &summary);
+    auto outcome = actions::importXmlIntoOpenFile(session, request);
     if (!outcome.unfit.empty()) {
         if (!Prompt::goesOn(prompt_.ask(outcome.message + "\r\n\r\nImport the rest without them?",
                                         outcome.title, Prompt::Buttons::YesNo)))
             return;
         request.skipUnfit = true;
-        outcome = actions::importXmlIntoOpenFile(session, request, &summary);
+        outcome = actions::importXmlIntoOpenFile(session, request);
     }
     if (outcome.done())
-        outcome.message += "\r\n" + summary;
+        outcome.message += "\r\n" + outcome.summary;
     finishConversion(outcome);
 }
 

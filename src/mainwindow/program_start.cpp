@@ -9,7 +9,8 @@ std::unique_ptr<ProgramStart> ProgramStart::enter(const ProgramDir& home, Prompt
     // The first run of an installed program sets up the user's program directory.
     if (!programDirectoryReady(home)) {
         std::string error;
-        if (!setUpProgramDirectory(home, [](const std::string&) {}, error)) {
+        if (!setUpProgramDirectory(
+                home, [](const std::string&) {}, error)) {
             prompt.notify(Prompt::Kind::Error, error, "Quillmark10 cannot set up its folder");
             return nullptr;
         }

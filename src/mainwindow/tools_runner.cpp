@@ -14,35 +14,54 @@ void showOutcome(Prompt& prompt, const Outcome& outcome) {
 
 namespace {
 
-Outcome run(const ToolsContext& c, ToolMode mode, const ReportRequest& request,
-            const std::string& entry) {
+// What the window does after a tool besides showing its outcome: the Group a rename made, "All
+// groups" after a delete by Group, the exported file opened when the user asks.
+struct Followed {
+    Outcome outcome;
+    std::string newGroup;
+    bool allGroups = false;
+    std::filesystem::path exported;
+};
+
+Followed run(const ToolsContext& c, ToolMode mode, const ReportRequest& request,
+             const std::string& entry) {
     switch (mode) {
-    case ToolMode::Export:
-        return actions::exportSelected(c, request, entry, actions::ExistingTarget::Ask);
-    case ToolMode::RenameGroup:
-        return actions::renameGroup(c, request, entry);
+    case ToolMode::Export: {
+        auto exported = actions::exportSelected(c, request, entry, actions::ExistingTarget::Ask);
+        return {exported, {}, false, exported.written};
+    }
+    case ToolMode::RenameGroup: {
+        auto renamed = actions::renameGroup(c, request, entry);
+        return {renamed, renamed.renamedTo, false, {}};
+    }
     case ToolMode::RenameProgram:
-        return actions::renameProgram(c, request, entry);
-    case ToolMode::Delete:
-        return actions::deleteSelected(c, request);
+        return {actions::renameProgram(c, request, entry), {}, false, {}};
+    case ToolMode::Delete: {
+        auto deleted = actions::deleteSelected(c, request);
+        return {deleted, {}, deleted.byGroup, {}};
+    }
     case ToolMode::DvcToPlainText:
-        return actions::convertDvcs(c, request, WalkOperation::DvcToPlainText);
+        return {actions::convertDvcs(c, request, WalkOperation::DvcToPlainText), {}, false, {}};
     case ToolMode::DvcToSendKeys:
-        return actions::convertDvcs(c, request, WalkOperation::DvcToSendKeys);
+        return {actions::convertDvcs(c, request, WalkOperation::DvcToSendKeys), {}, false, {}};
     case ToolMode::DvcToSendDragonKeys:
-        return actions::convertDvcs(c, request, WalkOperation::DvcToSendDragonKeys);
+        return {
+            actions::convertDvcs(c, request, WalkOperation::DvcToSendDragonKeys), {}, false, {}};
     case ToolMode::SearchAndReplace:
         break;
     }
     // Search and replace steps through its matches in a dialog of its own.
-    return Outcome::refused("Search and Replace has no single action", "Search/Replace");
+    return {Outcome::refused("Search and Replace has no single action", "Search/Replace"),
+            {},
+            false,
+            {}};
 }
 
 } // namespace
 
 ToolsOutcome runTool(const ToolsContext& c, ToolMode mode, const ReportRequest& request,
                      const std::string& entry) {
-    const auto outcome = run(c, mode, request, entry);
+    const auto [outcome, newGroup, allGroups, exported] = run(c, mode, request, entry);
     showOutcome(c.prompt, outcome);
     ToolsOutcome tools;
     // A refusal or a cancel keeps the dialog open; after an external change it must start again.
@@ -50,12 +69,12 @@ ToolsOutcome runTool(const ToolsContext& c, ToolMode mode, const ReportRequest& 
                  outcome.code == Outcome::Code::Stale;
     tools.fileChanged = outcome.done() && outcome.fileChanged;
     tools.readAgain = outcome.code == Outcome::Code::Stale;
-    tools.newGroup = outcome.newGroup;
-    tools.allGroups = outcome.allGroups;
-    if (outcome.done() && !outcome.exportedFile.empty() &&
-        c.prompt.ask("Would you like to Open this Exported file?:", utf8Of(outcome.exportedFile),
+    tools.newGroup = newGroup;
+    tools.allGroups = allGroups;
+    if (outcome.done() && !exported.empty() &&
+        c.prompt.ask("Would you like to Open this Exported file?:", utf8Of(exported),
                      Prompt::Buttons::YesNo) == Prompt::Answer::Yes)
-        tools.openExported = outcome.exportedFile;
+        tools.openExported = exported;
     return tools;
 }
 

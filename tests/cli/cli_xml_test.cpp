@@ -66,6 +66,13 @@ std::string command(const std::string& name, const std::string& body) {
 
 } // namespace
 
+TEST_F(CliXmlTest, AnExportSaysWhatItWroteByType) {
+    const auto target = home_.path("out.xml").string();
+    const auto exported = qmk({"export-xml", file_, "--all", "--to", target});
+    EXPECT_EQ(exported.out, target + ": XML Export Completed (Wrote 3 commands (2 KEYS, 1 "
+                                     "SCRIPT) and 1 LIST)\n");
+}
+
 TEST_F(CliXmlTest, AnImportAppendsToAnExistingFileWithTheDuplicateQuestion) {
     const auto set = xml(command("open mail", "SendKeys \"{Alt+m}\"") + command("new one", "Beep"));
     EXPECT_TRUE(testing::contains(

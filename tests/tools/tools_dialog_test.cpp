@@ -129,6 +129,9 @@ TEST_F(ToolsTest, ExportTargetChecksDeleteByGroupAndAChangedFile) {
     EXPECT_EQ(home_.prompt.shown[home_.prompt.shown.size() - 3].text,
               "Appending .dat to your filename");
 
+    auto mine = request(ReportRequest::Choice::Group);
+    mine.group = "Mine";
+    EXPECT_EQ(runTool(c, ToolMode::RenameGroup, mine, "Ours").newGroup, "Ours");
     const auto deleted = runTool(c, ToolMode::Delete, request(ReportRequest::Choice::Group), "");
     EXPECT_TRUE(deleted.fileChanged);
     EXPECT_TRUE(deleted.allGroups);
