@@ -25,7 +25,7 @@ int main(int argc, char** argv) {
             const auto row = findRow(home.store(), global, global, "command number 0");
             const auto body =
                 "{Ctrl+" + std::string(static_cast<std::size_t>(++round % 2 ? 300 : 3), 'x') + "}";
-            if (!row || !replaceBody(engine, *row, body).ok)
+            if (!row || !replaceBody(engine, *row, body).done())
                 std::abort();
         });
         const double copies = bestOf(5, [&] {

@@ -68,7 +68,7 @@ int main(int argc, char** argv) {
         // The memory runs use an engine of their own, so that nothing is reused from earlier runs.
         auto deleteWith = [&](UpdateEngine& on) {
             chooseVictim();
-            if (!deleteCommands(on, victimRow).ok)
+            if (!deleteCommands(on, victimRow).done())
                 std::abort();
         };
         auto fresh = [&] {
@@ -78,7 +78,7 @@ int main(int argc, char** argv) {
         const auto remove = paired(
             9, copyOnce,
             [&] {
-                if (!deleteCommands(engine, victimRow).ok)
+                if (!deleteCommands(engine, victimRow).done())
                     std::abort();
             },
             chooseVictim);
@@ -96,7 +96,7 @@ int main(int argc, char** argv) {
         const auto commands = statements::selectCommands(store);
         auto exportWith = [&](UpdateEngine& on) {
             std::filesystem::remove(target);
-            if (!exportCommands(on, commands, target, ExportMode::NewFile, {}).result.ok)
+            if (!exportCommands(on, commands, target, ExportMode::NewFile, {}).result.done())
                 std::abort();
         };
         const auto exported = paired(9, copyOnce, [&] { exportWith(engine); });

@@ -27,7 +27,7 @@ int main(int argc, char** argv) {
             const auto set = collectXmlExport(engine, statements::selectAll(home.store()), keys);
             if (set.refusal || !writeXmlFile(files, {xml, WriteTarget::Kind::Text, path, {}},
                                              set.set, xmltext::Encoding::Utf16)
-                                    .ok)
+                                    .done())
                 std::abort();
         };
         const auto importAll = [&] {

@@ -137,7 +137,7 @@ int restore(CommandRun& session, const RestoreOptions& options, std::ostream& ou
         work->engine(), pathFromUtf8(options.archive), chosen,
         duplicateQuestion(session.prompt(), options.onDuplicate, utf8Of(file), options.archive),
         status, session.prompt());
-    if (outcome.cancelled)
+    if (outcome.result.code == Outcome::Code::Cancelled)
         return session.refuse("Restore cancelled; the command file was not changed", utf8Of(file));
     const auto counted = [](int n, const std::string& one, const std::string& many) {
         return std::to_string(n) + " " + (n == 1 ? one : many);

@@ -40,7 +40,7 @@ struct World {
     std::abort();
 }
 
-EditResult run(int operation, UpdateEngine& engine, Database& store, const UserRow& row,
+Outcome run(int operation, UpdateEngine& engine, Database& store, const UserRow& row,
                const std::filesystem::path& other) {
     switch (operation) {
     case 0:
@@ -66,7 +66,7 @@ EditResult run(int operation, UpdateEngine& engine, Database& store, const UserR
         return addListRecord(engine, "fresh list", "a\r\nb");
     case 6:
         return row.type == ItemType::List ? deleteList(engine, row)
-                                          : EditResult::refused("no LIST");
+                                          : Outcome::refused("no LIST");
     case 7:
         return deleteCommands(engine, Selection({row.id}));
     case 8:
@@ -123,7 +123,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         EngineContext{world.home.home(), world.home.store(), world.trace, world.files, path});
     const auto result = run(operation, engine, world.home.store(), row, other);
     const auto after = testing::readBytes(path);
-    if (!result.ok) {
+    if (!result.done()) {
         if (after != image)
             fail("refused, but the file changed", operation, row);
         return 0;

@@ -163,9 +163,9 @@ int CommandRun::refuse(const std::string& message, const std::string& title) {
     return kFailed;
 }
 
-int CommandRun::finishWrite(const EditResult& result, const std::string& report,
+int CommandRun::finishWrite(const Outcome& result, const std::string& report,
                             std::ostream& out) {
-    if (!result.ok)
+    if (!result.done())
         return refuse(result.message, result.title);
     const int verified = verifyWrite();
     if (verified == kDone)

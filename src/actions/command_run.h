@@ -59,7 +59,7 @@ public:
     // A refusal shown as its message box; the status of a refused command.
     int refuse(const std::string& message, const std::string& title = "Quillmark10");
     // A writer's outcome: its refusal, or the file verified by a parse and `report` printed.
-    int finishWrite(const EditResult& result, const std::string& report, std::ostream& out);
+    int finishWrite(const Outcome& result, const std::string& report, std::ostream& out);
     // An operation's outcome: a refusal or cancel shown as a failure (a file put back is read
     // again); done, the file verified by a parse when written, then `report` and any second
     // message.

@@ -33,8 +33,8 @@ void beginWrite(const OperationContext& s, const std::string& progress) {
         s.archiveBeforeWrite();
 }
 
-Outcome written(const EditResult& result, std::string done, std::string title) {
-    if (!result.ok)
+Outcome written(const Outcome& result, std::string done, std::string title) {
+    if (!result.done())
         return Outcome::failed(result.message, result.title);
     return Outcome::success(std::move(done), std::move(title));
 }
@@ -237,7 +237,7 @@ ExportOutcome exportSelected(const OperationContext& s, const ReportRequest& sel
         s.progress("Exporting");
     const auto result =
         exportCommands(s.engine, chosen.rows, pathFromUtf8(target), mode, s.duplicates);
-    if (result.cancelled)
+    if (result.result.code == Outcome::Code::Cancelled)
         return Outcome::cancelled();
     ExportOutcome outcome = written(result.result, "Export Operation Completed", target);
     // The export writes another file; the open one is unchanged.

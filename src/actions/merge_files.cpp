@@ -37,9 +37,9 @@ bool mergeCommandFiles(const fs::path& target, const fs::path& source, Prompt& p
                 exportCommands(engine, statements::selectCommands(*store), target,
                                fs::exists(target) ? ExportMode::Append : ExportMode::NewFile,
                                [](const DuplicateCommand&) { return DuplicateAnswer::YesToAll; });
-            if (!result.result.ok)
+            if (!result.result.done())
                 prompt.message(result.result.message, result.result.title);
-            merged = result.result.ok;
+            merged = result.result.done();
         }
     }
     std::error_code ignored;

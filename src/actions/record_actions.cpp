@@ -14,7 +14,7 @@ namespace qmk::actions {
 
 namespace {
 
-Outcome failed(const EditResult& result) {
+Outcome failed(const Outcome& result) {
     return Outcome::failed(result.message, result.title);
 }
 
@@ -77,24 +77,24 @@ Outcome saveItem(const OperationContext& s, const UserRow& row, const ItemChange
         return Outcome::refused("The command file cannot be read", utf8Of(s.commandFile));
     const auto current = [&] { return UserTable(s.store).byId(row.id).value_or(row); };
     int written = 0;
-    const auto step = [&](const EditResult& result) {
-        if (result.ok)
+    const auto step = [&](const Outcome& result) {
+        if (result.done())
             ++written;
         return result;
     };
-    EditResult result;
+    Outcome result;
     if (body)
         result = step(replaceBody(s.engine, current(), *body));
-    if (result.ok && changes.conversion)
+    if (result.done() && changes.conversion)
         result = step(changeType(s.engine, current(), *changes.conversion));
-    if (result.ok && details) {
+    if (result.done() && details) {
         const auto now = current();
         const auto group = changes.group.value_or(now.group);
         result = step(updateDetails(s.engine, now, now.name,
                                     changes.description.value_or(now.description),
                                     group.empty() ? "User-defined" : group));
     }
-    if (!result.ok && written > 0) {
+    if (!result.done() && written > 0) {
         // A half-made edit is worse than none: the file goes back to what it was.
         try {
             s.engine.context().files.replaceFile(s.commandFile, *before);
@@ -105,7 +105,7 @@ Outcome saveItem(const OperationContext& s, const UserRow& row, const ItemChange
                                     utf8Of(s.commandFile));
         }
     }
-    if (result.ok && written > 1) {
+    if (result.done() && written > 1) {
         // The backup is the file from before the whole edit, never one between its steps.
         try {
             keepBackup(s.engine.context().files, s.home, s.commandFile, *before);
@@ -116,7 +116,7 @@ Outcome saveItem(const OperationContext& s, const UserRow& row, const ItemChange
             return outcome;
         }
     }
-    if (!result.ok) {
+    if (!result.done()) {
         auto outcome = failed(result);
         outcome.fileChanged = written > 0; // put back: the store reads the file again
         return outcome;
@@ -135,7 +135,7 @@ Outcome renameItem(const OperationContext& s, const UserRow& row, const std::str
     }
     archive(s);
     const auto result = updateDetails(s.engine, row, newName, row.description, row.group);
-    return result.ok ? saved() : failed(result);
+    return result.done() ? saved() : failed(result);
 }
 
 Outcome deleteItem(const OperationContext& s, const UserRow& row) {
@@ -155,13 +155,13 @@ Outcome deleteItem(const OperationContext& s, const UserRow& row) {
     if (s.progress)
         s.progress("Operation in Progress");
     archive(s);
-    EditResult result;
+    Outcome result;
     if (isList) {
         result = deleteList(s.engine, row);
     } else {
         result = deleteCommands(s.engine, Selection({row.id}));
     }
-    return result.ok ? saved() : failed(result);
+    return result.done() ? saved() : failed(result);
 }
 
 Outcome keysAsAdvancedScript(const UserRow& row) {
@@ -245,7 +245,7 @@ Outcome createCommand(const OperationContext& s, NewCommand command,
         return Outcome::refused("The command file cannot be read", utf8Of(s.commandFile));
     archive(s);
     const auto result = addCommandRecord(s.engine, command);
-    return result.ok ? saved() : failed(result);
+    return result.done() ? saved() : failed(result);
 }
 
 Outcome createList(const OperationContext& s, const std::string& name, const std::string& items) {
@@ -255,7 +255,7 @@ Outcome createList(const OperationContext& s, const std::string& name, const std
         return Outcome::refused("Empty content not allowed", "S&ave Changes");
     archive(s);
     const auto result = addListRecord(s.engine, name, normaliseLineEnds(items, ItemType::List));
-    return result.ok ? saved() : failed(result);
+    return result.done() ? saved() : failed(result);
 }
 
 } // namespace qmk::actions

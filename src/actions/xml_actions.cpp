@@ -148,7 +148,7 @@ XmlOutcome exportXml(const OperationContext& s, const ReportRequest& selection,
     if (exported.set.commands.empty())
         return Outcome::refused("Nothing could be written: " + exported.summary(), utf8Of(target));
     const auto written = writeXmlFile(s.engine.context().files, xml, exported.set, encoding);
-    if (!written.ok)
+    if (!written.done())
         return Outcome::failed(written.message, written.title);
     rememberExportFolder(s.store, fs::absolute(target).parent_path());
     XmlOutcome outcome = Outcome::success("XML Export Completed", utf8Of(target), false);
@@ -270,9 +270,9 @@ XmlOutcome importXmlIntoOpenFile(const OperationContext& s, const XmlImport& req
                                          ExportMode::Append, s.duplicates);
     std::error_code ignored;
     fs::remove(scratch, ignored);
-    if (exported.cancelled)
+    if (exported.result.code == Outcome::Code::Cancelled)
         return importCancelled(s.commandFile);
-    if (!exported.result.ok)
+    if (!exported.result.done())
         return Outcome::failed(exported.result.message, exported.result.title);
     XmlOutcome outcome = Outcome::success("Import Operation Completed", utf8Of(s.commandFile));
     outcome.written = s.commandFile;

@@ -62,12 +62,12 @@ bool ArchiveComparison::restore(const std::vector<std::size_t>& chosen,
     const auto work = presenter_.operationRun(presenter_.prompt());
     const auto outcome = restoreItems(work->engine(), archive_, items, ask, presenter_.status(),
                                       presenter_.prompt());
-    if (!outcome.result.ok) {
+    if (outcome.result.code == Outcome::Code::Cancelled)
+        return false;
+    if (!outcome.result.done()) {
         presenter_.prompt().message(outcome.result.message, outcome.result.title);
         return false;
     }
-    if (outcome.cancelled)
-        return false;
     presenter_.afterWrite();
     // The comparison follows the file as it now is.
     after_ = readOrSay(presenter_.commandFile(), presenter_);

@@ -25,7 +25,7 @@ RestoreOutcome undone(UpdateEngine& current, const std::string& original, Restor
         try {
             current.context().files.replaceFile(current.context().commandFile, original);
         } catch (const FileError& error) {
-            return {EditResult::refused(error.what(), "The restore could not be taken back")};
+            return {Outcome::refused(error.what(), "The restore could not be taken back")};
         }
     }
     outcome.lists = outcome.commands = 0;
@@ -41,12 +41,12 @@ RestoreOutcome restoreItems(UpdateEngine& current, const std::filesystem::path& 
     const auto& context = current.context();
     if (!current.load())
         return {
-            EditResult::refused("The command file cannot be read", utf8Of(context.commandFile))};
+            Outcome::refused("The command file cannot be read", utf8Of(context.commandFile))};
     const std::string original(current.image());
     try {
         keepBackup(context.files, context.home, context.commandFile, original);
     } catch (const FileError& error) {
-        return {EditResult::notWritten(error)};
+        return {notWritten(error)};
     }
 
     // LISTs first, while the store still describes the file.
@@ -59,7 +59,7 @@ RestoreOutcome restoreItems(UpdateEngine& current, const std::filesystem::path& 
             const auto answer = answers.answer(
                 {item.name, std::string(kGlobalCommands), std::string(kGlobalCommands)});
             if (answer == DuplicateAnswer::CancelExport) {
-                outcome.cancelled = true;
+                outcome.result = Outcome::cancelled();
                 break;
             }
             if (answer == DuplicateAnswer::No || answer == DuplicateAnswer::NoToAll)
@@ -67,11 +67,11 @@ RestoreOutcome restoreItems(UpdateEngine& current, const std::filesystem::path& 
         }
         const auto result = held ? replaceBody(current, *held, item.body)
                                  : addListRecord(current, item.name, item.body);
-        if (!result.ok)
+        if (!result.done())
             return {result};
         ++outcome.lists;
     }
-    if (outcome.cancelled)
+    if (outcome.result.code == Outcome::Code::Cancelled)
         return undone(current, original, outcome);
 
     // The commands: the archive is read into a store of its own, and its chosen rows are
@@ -80,7 +80,7 @@ RestoreOutcome restoreItems(UpdateEngine& current, const std::filesystem::path& 
     Parser parser(
         ParseContext{context.home, *store, context.trace, status, prompt, archive.parent_path()});
     if (!parser.parse(true, utf8Of(archive)).ok())
-        return {EditResult::refused("The archive cannot be read", utf8Of(archive))};
+        return {Outcome::refused("The archive cannot be read", utf8Of(archive))};
     std::vector<std::int64_t> ids;
     for (const auto& item : chosen) {
         if (item.list)
@@ -95,12 +95,13 @@ RestoreOutcome restoreItems(UpdateEngine& current, const std::filesystem::path& 
     UpdateEngine source(EngineContext{context.home, *store, context.trace, context.files, archive});
     const auto exported =
         exportCommands(source, commands, context.commandFile, ExportMode::Append, ask);
-    outcome.cancelled = exported.cancelled;
-    if (outcome.cancelled)
+    if (exported.result.code == Outcome::Code::Cancelled) {
+        outcome.result = Outcome::cancelled();
         return undone(current, original, outcome);
+    }
     outcome.commands = exported.exported;
     outcome.lists += exported.lists;
-    if (!exported.result.ok && !exported.cancelled)
+    if (!exported.result.done())
         outcome.result = exported.result;
     return outcome;
 }

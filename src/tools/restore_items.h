@@ -13,8 +13,7 @@ namespace qmk {
 
 // What a restore brought back.
 struct RestoreOutcome {
-    EditResult result = EditResult::done();
-    bool cancelled = false;
+    Outcome result = Outcome{};
     int commands = 0; // commands exported from the archive
     int lists = 0;    // LISTs written or replaced, those the commands needed included
 };

@@ -110,7 +110,7 @@ SearchReplace::Step SearchReplace::replace(const std::string& text, const std::s
     if (!row)
         return findNext(text, matchCase);
     const auto result = replaceBody(engine_, *row, changed);
-    if (!result.ok) {
+    if (!result.done()) {
         prompt_.message(result.message, result.title);
         return Step::Refused;
     }
@@ -176,7 +176,7 @@ SearchReplace::Step SearchReplace::replaceAll(const std::string& text, const std
     if (!bodies.empty()) {
         progress_("Replacing");
         const auto result = replaceBodies(engine_, bodies);
-        if (!result.ok) {
+        if (!result.done()) {
             prompt_.message(result.message, result.title);
             return Step::Refused;
         }

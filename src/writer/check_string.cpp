@@ -8,7 +8,7 @@
 
 namespace qmk {
 
-std::optional<EditResult> checkString(std::string_view image, std::string_view text,
+std::optional<Outcome> checkString(std::string_view image, std::string_view text,
                                       std::uint32_t end, std::string_view lastCommand,
                                       const ProgramDir& home, FileOps& files) {
     bool damaged = false;
@@ -21,13 +21,13 @@ std::optional<EditResult> checkString(std::string_view image, std::string_view t
                                                     ? image.substr(position - 1, kErrorDumpBytes)
                                                     : std::string_view());
     const std::string crlf(kCrLf);
-    return EditResult::refused("Parsing error-name = " + std::string(text) + crlf +
+    return Outcome::refused("Parsing error-name = " + std::string(text) + crlf +
                                    "Offset = " + std::to_string(position) + crlf +
                                    "Last command = " + std::string(lastCommand),
                                "Send error.log to Tarnwell");
 }
 
-std::optional<EditResult> guardedWalk(const std::string_view& image, const std::string_view& last,
+std::optional<Outcome> guardedWalk(const std::string_view& image, const std::string_view& last,
                                       const ProgramDir& home, FileOps& files,
                                       const std::string& title, const std::function<void()>& walk) {
     std::uint32_t damagedAt = 0;
@@ -41,7 +41,7 @@ std::optional<EditResult> guardedWalk(const std::string_view& image, const std::
                                last, home, files);
         damagedAt = damage.position();
     }
-    return EditResult::refused("The command file is damaged near position " +
+    return Outcome::refused("The command file is damaged near position " +
                                    std::to_string(damagedAt) + "; nothing was changed",
                                title);
 }

@@ -84,13 +84,13 @@ private:
     }
 
     ExportResult refused(const std::string& message, const std::filesystem::path& title) {
-        return {EditResult::refused(message, utf8Of(title))};
+        return {Outcome::refused(message, utf8Of(title))};
     }
 
     ExportResult cancelled() {
         ExportResult result{
-            EditResult::refused("Export cancelled; the target was not changed", utf8Of(target_))};
-        result.cancelled = true;
+            Outcome::refused("Export cancelled; the target was not changed", utf8Of(target_))};
+        result.result.code = Outcome::Code::Cancelled;
         return result;
     }
 
@@ -277,7 +277,7 @@ private:
         // A file's counts hold at most 65,535 records: past that it would read as another file.
         const auto lists = savedListCount_ + static_cast<std::uint32_t>(result.lists);
         if (commands > layout::kLargestRecordCount || lists > layout::kLargestRecordCount) {
-            result.result = EditResult::refused(
+            result.result = Outcome::refused(
                 "The export would give the target " + std::to_string(commands) + " commands and " +
                     std::to_string(lists) +
                     " LISTs; a command file holds at most 65,535 of each. Nothing was written.",
@@ -293,7 +293,7 @@ private:
                 {target_, WriteTarget::Kind::CommandFile, source_.context().commandFile, {}}, bytes,
                 mode_ == ExportMode::Append ? &targetImage_ : nullptr);
         } catch (const FileError& error) {
-            result.result = EditResult::refused(error.what(), "The Export file was not changed");
+            result.result = Outcome::refused(error.what(), "The Export file was not changed");
             return result;
         }
         log_ << "ExportDATcopies= " << result.replaced << kCrLf << "ExportDATs= " << result.exported

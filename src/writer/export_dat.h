@@ -41,9 +41,9 @@ private:
     DuplicateAnswer always_ = DuplicateAnswer::No;
 };
 
+// An export's outcome (cancelled at a duplicate: the target was not changed) and its counts.
 struct ExportResult {
-    EditResult result;
-    bool cancelled = false;
+    Outcome result;
     int exported = 0;                       // commands written from the open file
     int replaced = 0;                       // target commands replaced by them
     int kept = 0;                           // commands left out for the target's own of their name

@@ -35,8 +35,8 @@ struct EncodedCommand {
     std::vector<std::string> states;
 };
 
-std::optional<EditResult> encodeAll(const NewCommand& c, EncodedCommand& out) {
-    auto take = [](EncodedText encoded, std::string& into) -> std::optional<EditResult> {
+std::optional<Outcome> encodeAll(const NewCommand& c, EncodedCommand& out) {
+    auto take = [](EncodedText encoded, std::string& into) -> std::optional<Outcome> {
         if (encoded.refusal)
             return encoded.refusal;
         into = std::move(encoded.bytes);
@@ -168,29 +168,29 @@ std::vector<std::string> newListItems(std::string text) {
 }
 
 // Reads the command file and finds its lists section where the store says it starts.
-std::optional<EditResult> loadWithListsSection(UpdateEngine& engine, std::uint32_t& listsAt) {
+std::optional<Outcome> loadWithListsSection(UpdateEngine& engine, std::uint32_t& listsAt) {
     if (!engine.load())
-        return EditResult::refused("The command file cannot be read",
+        return Outcome::refused("The command file cannot be read",
                                    utf8Of(engine.context().commandFile));
     listsAt = static_cast<std::uint32_t>(engine.storedOffsetLists());
     if (listsAt < layout::kFirstRecordPosition || listsAt + 3 > engine.image().size())
-        return EditResult::stale();
+        return staleStore();
     return std::nullopt;
 }
 
 } // namespace
 
-std::variant<std::string, EditResult> encodeNewCommand(const NewCommand& command,
+std::variant<std::string, Outcome> encodeNewCommand(const NewCommand& command,
                                                        layout::Generation generation) {
     EncodedCommand text;
     if (auto refusal = encodeAll(command, text))
         return *refusal;
     if (!command.states.empty() && !layout::recordLayout(generation).statesBlock)
-        return EditResult::refused("Commands of this file format cannot name states");
+        return Outcome::refused("Commands of this file format cannot name states");
     return commandRecord(command, text, generation);
 }
 
-EditResult addCommandRecord(UpdateEngine& engine, const NewCommand& command) {
+Outcome addCommandRecord(UpdateEngine& engine, const NewCommand& command) {
     EncodedCommand text;
     if (auto refusal = encodeAll(command, text))
         return *refusal;
@@ -199,13 +199,13 @@ EditResult addCommandRecord(UpdateEngine& engine, const NewCommand& command) {
         return *refusal;
     ImageReader header(engine.image());
     if (header.u16At(layout::kCommandCountPosition) >= layout::kLargestRecordCount)
-        return EditResult::refused("A command file holds at most 65,535 commands");
+        return Outcome::refused("A command file holds at most 65,535 commands");
 
     const auto record = commandRecord(command, text, engine.generation());
     try {
         engine.context().files.writeScratch(engine.context().home.file(files::kNewCommand), record);
     } catch (const FileError& error) {
-        return EditResult::notWritten(error);
+        return notWritten(error);
     }
     engine.prepareRewrite(listsAt - 1);
     engine.output() += record;
@@ -213,7 +213,7 @@ EditResult addCommandRecord(UpdateEngine& engine, const NewCommand& command) {
     engine.writeLongAt(layout::kCommandCountPosition,
                        engine.readLongAt(layout::kCommandCountPosition) + 1);
     auto result = engine.commit("update new command file");
-    if (!result.ok)
+    if (!result.done())
         return result;
 
     engine.shiftStore(listsAt, static_cast<std::int64_t>(record.size()), true);
@@ -223,7 +223,7 @@ EditResult addCommandRecord(UpdateEngine& engine, const NewCommand& command) {
     return result;
 }
 
-EditResult addListRecord(UpdateEngine& engine, const std::string& name, const std::string& items) {
+Outcome addListRecord(UpdateEngine& engine, const std::string& name, const std::string& items) {
     const auto listName = encodeName(name);
     const auto listText = encodeText(items, "The LIST items", kLargestImage, true);
     for (const auto* encoded : {&listName, &listText})
@@ -235,9 +235,9 @@ EditResult addListRecord(UpdateEngine& engine, const std::string& name, const st
     const auto lines = newListItems(listText.bytes);
     ImageReader count(engine.image());
     if (lines.size() > layout::kLargestRecordCount)
-        return EditResult::refused("A LIST holds at most 65,535 items");
+        return Outcome::refused("A LIST holds at most 65,535 items");
     if (count.u16At(listsAt) >= layout::kLargestRecordCount)
-        return EditResult::refused("A command file holds at most 65,535 LISTs");
+        return Outcome::refused("A command file holds at most 65,535 LISTs");
 
     // After the last LIST, which is where readers look for it; bytes after the lists section,
     // which no reader reads, stay after it.
@@ -248,14 +248,14 @@ EditResult addListRecord(UpdateEngine& engine, const std::string& name, const st
             end = readListRecord(list).end;
         }
     } catch (const FileDamage&) {
-        return EditResult::stale();
+        return staleStore();
     }
     engine.prepareRewrite(end - 1);
     engine.output() += listRecordBytes(listName.bytes, lines);
     engine.copyTail(end);
     engine.writeLongAt(listsAt, engine.readLongAt(listsAt) + 1);
     auto result = engine.commit("update new list");
-    if (!result.ok)
+    if (!result.done())
         return result;
 
     ImageReader in(engine.image(), end);

@@ -34,12 +34,12 @@ struct NewCommand {
 };
 
 // The bytes of a new command record in the layout of `generation`, or why it cannot be written.
-std::variant<std::string, EditResult> encodeNewCommand(const NewCommand& command,
+std::variant<std::string, Outcome> encodeNewCommand(const NewCommand& command,
                                                        layout::Generation generation);
 
 // Adds the command before the lists section (command count + 1) and its row to the store.
-EditResult addCommandRecord(UpdateEngine& engine, const NewCommand& command);
+Outcome addCommandRecord(UpdateEngine& engine, const NewCommand& command);
 // Adds the LIST at the end of the file (LIST count + 1) and its row to the store.
-EditResult addListRecord(UpdateEngine& engine, const std::string& name, const std::string& items);
+Outcome addListRecord(UpdateEngine& engine, const std::string& name, const std::string& items);
 
 } // namespace qmk

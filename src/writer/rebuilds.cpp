@@ -47,7 +47,7 @@ public:
 
     // Walks every command record; `keep` says which go into the new file. Returns the position
     // of the old lists section, or the refusal that stopped the walk.
-    std::variant<std::uint32_t, EditResult>
+    std::variant<std::uint32_t, Outcome>
     walkCommands(const WalkTransform& transform, const std::function<bool(const Walked&)>& keep) {
         const auto image = engine_.image();
         RecordWalker walker(image, engine_.generation(), output_);
@@ -78,7 +78,7 @@ public:
     }
 
     // Copies the LISTs of the old lists section that `keep` accepts, with their new count.
-    std::optional<EditResult> copyLists(std::uint32_t listsAt,
+    std::optional<Outcome> copyLists(std::uint32_t listsAt,
                                         const std::function<bool(const RecordContext&)>& keep) {
         const auto image = engine_.image();
         RecordWalker walker(image, engine_.generation(), output_);
@@ -106,10 +106,10 @@ public:
         return refusal;
     }
 
-    EditResult commit(const std::string& marker) { return engine_.commit(marker); }
+    Outcome commit(const std::string& marker) { return engine_.commit(marker); }
 
 private:
-    std::optional<EditResult> guarded(const std::function<void()>& walk) {
+    std::optional<Outcome> guarded(const std::function<void()>& walk) {
         const auto image = engine_.image();
         return guardedWalk(image, last_, engine_.context().home, engine_.context().files,
                            utf8Of(engine_.context().commandFile), walk);
@@ -122,12 +122,12 @@ private:
 };
 
 // Reads the command file; the refusal when it cannot be read or holds no header.
-std::optional<EditResult> load(UpdateEngine& engine) {
+std::optional<Outcome> load(UpdateEngine& engine) {
     const auto path = utf8Of(engine.context().commandFile);
     if (!engine.load())
-        return EditResult::refused("The command file cannot be read", path);
+        return Outcome::refused("The command file cannot be read", path);
     if (engine.image().size() < layout::kHeaderSize)
-        return EditResult::refused("This is not a command file", path);
+        return Outcome::refused("This is not a command file", path);
     return std::nullopt;
 }
 
@@ -136,12 +136,12 @@ std::uint8_t versionCodeOf(const UpdateEngine& engine) {
 }
 
 // A walk over every command with `transform`, then the old lists section unchanged.
-EditResult rebuildAll(UpdateEngine& engine, const Selection& rows, const WalkTransform& transform,
+Outcome rebuildAll(UpdateEngine& engine, const Selection& rows, const WalkTransform& transform,
                       layout::Generation output, std::uint8_t versionCode,
                       const std::string& marker) {
     RebuildRun run(engine, rows, output, versionCode);
     auto walked = run.walkCommands(transform, [](const Walked&) { return true; });
-    if (auto* refusal = std::get_if<EditResult>(&walked))
+    if (auto* refusal = std::get_if<Outcome>(&walked))
         return *refusal;
     engine.copyTail(std::get<std::uint32_t>(walked));
     return run.commit(marker);
@@ -149,7 +149,7 @@ EditResult rebuildAll(UpdateEngine& engine, const Selection& rows, const WalkTra
 
 } // namespace
 
-EditResult deleteCommands(UpdateEngine& engine, const Selection& rows) {
+Outcome deleteCommands(UpdateEngine& engine, const Selection& rows) {
     if (auto refusal = load(engine))
         return *refusal;
     RebuildRun run(engine, rows, engine.generation(), versionCodeOf(engine));
@@ -161,7 +161,7 @@ EditResult deleteCommands(UpdateEngine& engine, const Selection& rows) {
             used.insert(std::move(list));
         return true;
     });
-    if (auto* refusal = std::get_if<EditResult>(&walked))
+    if (auto* refusal = std::get_if<Outcome>(&walked))
         return *refusal;
     if (auto refusal =
             run.copyLists(std::get<std::uint32_t>(walked), [&](const RecordContext& list) {
@@ -171,7 +171,7 @@ EditResult deleteCommands(UpdateEngine& engine, const Selection& rows) {
     return run.commit("deletethem");
 }
 
-EditResult deleteList(UpdateEngine& engine, const UserRow& list) {
+Outcome deleteList(UpdateEngine& engine, const UserRow& list) {
     if (auto refusal = load(engine))
         return *refusal;
     const auto name = codepage::fromUtf8(list.name);
@@ -183,18 +183,18 @@ EditResult deleteList(UpdateEngine& engine, const UserRow& list) {
             throw FileDamage::overrun(record.offset);
         end = record.end;
     } catch (const FileDamage&) {
-        return EditResult::stale();
+        return staleStore();
     }
     const auto listsAt = static_cast<std::uint32_t>(engine.storedOffsetLists());
     engine.prepareRewrite(static_cast<std::uint32_t>(list.offset) - 1);
     engine.copyTail(end); // the tail from the LIST's end: nothing after it is lost
     engine.writeLongAt(listsAt, engine.readLongAt(listsAt) - 1);
-    if (auto result = engine.commit("command delete list "); !result.ok)
+    if (auto result = engine.commit("command delete list "); !result.done())
         return result;
     UserTable(engine.context().store).remove(list.id);
     engine.shiftStore(static_cast<std::uint32_t>(list.offset),
                       static_cast<std::int64_t>(list.offset) - end);
-    return EditResult::done();
+    return Outcome{};
 }
 
 DvcConversion convertDvc(UpdateEngine& engine, const Selection& rows, WalkOperation operation) {
@@ -212,7 +212,7 @@ DvcConversion convertDvc(UpdateEngine& engine, const Selection& rows, WalkOperat
         RebuildRun run(engine, rows, engine.generation(), versionCodeOf(engine));
         auto walked =
             run.walkCommands({operation, {}, {}, &log}, [](const Walked&) { return true; });
-        if (auto* refusal = std::get_if<EditResult>(&walked)) {
+        if (auto* refusal = std::get_if<Outcome>(&walked)) {
             conversion.result = *refusal;
             return conversion;
         }
@@ -221,12 +221,12 @@ DvcConversion convertDvc(UpdateEngine& engine, const Selection& rows, WalkOperat
         conversion.result = run.commit("RenameGroup");
     }
     conversion.notConverted = log.notConverted;
-    if (conversion.result.ok)
+    if (conversion.result.done())
         engine.context().files.writeLog(home.file(conversion.logName), log.text);
     return conversion;
 }
 
-EditResult renameGroupsOrPrograms(UpdateEngine& engine, const Selection& rows,
+Outcome renameGroupsOrPrograms(UpdateEngine& engine, const Selection& rows,
                                   const WalkTransform& transform) {
     if (auto refusal = load(engine))
         return *refusal;
@@ -246,24 +246,24 @@ std::optional<FormatTarget> formatTarget(const std::string& label) {
     return std::nullopt;
 }
 
-std::optional<EditResult> formatConversionRefusal(UpdateEngine& engine,
+std::optional<Outcome> formatConversionRefusal(UpdateEngine& engine,
                                                   const FormatTarget& target) {
     if (auto refusal = load(engine))
         return *refusal;
     const auto path = utf8Of(engine.context().commandFile);
     if (versionCodeOf(engine) == target.versionCode)
-        return EditResult::refused(target.already, path);
+        return Outcome::refused(target.already, path);
     FileProperties properties;
     decodeHeader(engine.image(), properties);
     if (target.versionCode <= 4 && properties.languageName != "English")
-        return EditResult::refused("There is no " + properties.languageName + " version " +
+        return Outcome::refused("There is no " + properties.languageName + " version " +
                                        target.label,
                                    "contact Tarnwell if this is reached in error");
     const auto source = engine.generation();
     if (source == layout::Generation::Unknown)
-        return EditResult::refused("The file's format is unknown; it cannot be converted", path);
+        return Outcome::refused("The file's format is unknown; it cannot be converted", path);
     if (source == layout::Generation::V6 && target.versionCode >= 5)
-        return EditResult::refused("A " + properties.versionText + " file cannot be converted to " +
+        return Outcome::refused("A " + properties.versionText + " file cannot be converted to " +
                                        target.label +
                                        " format: its records lack the blocks that format needs",
                                    path);
@@ -276,7 +276,7 @@ std::optional<EditResult> formatConversionRefusal(UpdateEngine& engine,
             for (std::uint32_t i = 0; i < count; ++i) {
                 const auto record = readCommandRecord(in, source, KeyNames{});
                 if (record.encrypted)
-                    return EditResult::refused(
+                    return Outcome::refused(
                         "The command \"" + codepage::toUtf8(record.name) +
                             "\" is encrypted: a file holding encrypted commands cannot be "
                             "converted to " +
@@ -290,7 +290,7 @@ std::optional<EditResult> formatConversionRefusal(UpdateEngine& engine,
     return std::nullopt;
 }
 
-EditResult convertFormat(UpdateEngine& engine, const FormatTarget& target) {
+Outcome convertFormat(UpdateEngine& engine, const FormatTarget& target) {
     if (auto refusal = formatConversionRefusal(engine, target))
         return *refusal;
     const auto* info = layout::findGeneration(target.versionCode);
@@ -337,7 +337,7 @@ std::optional<std::uint8_t> languageCode(const std::string& name) {
     return std::nullopt;
 }
 
-EditResult convertLanguage(UpdateEngine& engine, std::uint8_t code) {
+Outcome convertLanguage(UpdateEngine& engine, std::uint8_t code) {
     if (auto refusal = load(engine))
         return *refusal;
     std::string bytes(engine.image());
@@ -349,9 +349,9 @@ EditResult convertLanguage(UpdateEngine& engine, std::uint8_t code) {
         writeTarget(engine.context().files, WriteTarget::edited(engine.context().commandFile),
                     bytes, &before, engine.context().lockWait);
     } catch (const FileError& error) {
-        return EditResult::notWritten(error);
+        return notWritten(error);
     }
-    return EditResult::done();
+    return Outcome{};
 }
 
 } // namespace qmk

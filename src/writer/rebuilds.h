@@ -21,17 +21,17 @@ inline constexpr const char* kChangeLog = "Quillmark.log";
 // they are. The store is not shifted: the caller parses the file again.
 
 // The commands given go, and with them every LIST no remaining command names.
-EditResult deleteCommands(UpdateEngine& engine, const Selection& rows);
+Outcome deleteCommands(UpdateEngine& engine, const Selection& rows);
 // One LIST cut out of the lists section; commands naming it keep their references.
-EditResult deleteList(UpdateEngine& engine, const UserRow& list);
+Outcome deleteList(UpdateEngine& engine, const UserRow& list);
 // "group" or "program" transform on the commands given; the lists section is copied unchanged.
-EditResult renameGroupsOrPrograms(UpdateEngine& engine, const Selection& rows,
+Outcome renameGroupsOrPrograms(UpdateEngine& engine, const Selection& rows,
                                   const WalkTransform& transform);
 
 // The DVC conversions of the keys commands given ("dvc2plain", "dvc2vba", "dvc2sdk"): the
 // change log "\Quillmark.log" records each command, and is copied to the operation's own log.
 struct DvcConversion {
-    EditResult result;
+    Outcome result;
     bool notConverted = false; // a key string the SendKeys form refused
     std::string logName;       // "ConvertKEYS2Plain.log", ...
 };
@@ -45,8 +45,8 @@ struct FormatTarget {
     std::string already;      // "Already in 6.0 format"
 };
 std::optional<FormatTarget> formatTarget(const std::string& label);
-std::optional<EditResult> formatConversionRefusal(UpdateEngine& engine, const FormatTarget& target);
-EditResult convertFormat(UpdateEngine& engine, const FormatTarget& target);
+std::optional<Outcome> formatConversionRefusal(UpdateEngine& engine, const FormatTarget& target);
+Outcome convertFormat(UpdateEngine& engine, const FormatTarget& target);
 
 // A copy of a command file's image that holds only the commands `keep` accepts (given each name
 // as the file holds it), and every LIST; nothing when the image is no command file.
@@ -55,6 +55,6 @@ std::optional<std::string> withCommandsKept(std::string_view image,
 
 // The language byte of the header, rewritten alone.
 std::optional<std::uint8_t> languageCode(const std::string& name);
-EditResult convertLanguage(UpdateEngine& engine, std::uint8_t code);
+Outcome convertLanguage(UpdateEngine& engine, std::uint8_t code);
 
 } // namespace qmk

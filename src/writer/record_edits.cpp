@@ -18,13 +18,13 @@ namespace qmk {
 
 namespace {
 
-EditResult notReadable(const UpdateEngine& engine) {
-    return EditResult::refused("The command file cannot be read",
+Outcome notReadable(const UpdateEngine& engine) {
+    return Outcome::refused("The command file cannot be read",
                                utf8Of(engine.context().commandFile));
 }
 
-EditResult changedOutside(const UpdateEngine& engine) {
-    return EditResult::stale(utf8Of(engine.context().commandFile));
+Outcome changedOutside(const UpdateEngine& engine) {
+    return staleStore(utf8Of(engine.context().commandFile));
 }
 
 // The record that `row` stands for, checked against the file: its name must be where the store
@@ -70,10 +70,10 @@ std::vector<std::string> listItems(std::string text) {
     return items;
 }
 
-EditResult commitAndShift(UpdateEngine& engine, const std::string& marker, std::uint32_t from,
+Outcome commitAndShift(UpdateEngine& engine, const std::string& marker, std::uint32_t from,
                           std::int64_t delta) {
     auto result = engine.commit(marker);
-    if (result.ok)
+    if (result.done())
         engine.shiftStore(from, delta);
     return result;
 }
@@ -85,7 +85,7 @@ struct BodySplice {
     std::string bytes;
 };
 
-std::variant<BodySplice, EditResult> listItemsSplice(const UpdateEngine& engine, const UserRow& row,
+std::variant<BodySplice, Outcome> listItemsSplice(const UpdateEngine& engine, const UserRow& row,
                                                      std::string_view body) {
     const auto list = locateList(engine, row);
     if (!list)
@@ -95,7 +95,7 @@ std::variant<BodySplice, EditResult> listItemsSplice(const UpdateEngine& engine,
         return *text.refusal;
     const auto items = listItems(text.bytes);
     if (items.size() > layout::kLargestRecordCount)
-        return EditResult::refused("A LIST holds at most 65,535 items");
+        return Outcome::refused("A LIST holds at most 65,535 items");
     return BodySplice{list->offset, list->end, listRecordBytes(list->name, items)};
 }
 
@@ -111,7 +111,7 @@ bool hasStringBody(const CommandRecord& record) {
 namespace {
 
 // What a new body changes in the file, or why it cannot be written. The engine holds the file.
-std::variant<BodySplice, EditResult> bodySplice(const UpdateEngine& engine, const UserRow& row,
+std::variant<BodySplice, Outcome> bodySplice(const UpdateEngine& engine, const UserRow& row,
                                                 std::string_view newBody) {
     if (row.type == ItemType::List)
         return listItemsSplice(engine, row, newBody);
@@ -121,7 +121,7 @@ std::variant<BodySplice, EditResult> bodySplice(const UpdateEngine& engine, cons
     // Judged by the record itself: a type byte outside the table has a body of unknown length.
     const bool plainText = record->typeByte == layout::kTextAndGraphics && record->graphicsize == 0;
     if (!(hasStringBody(*record) || plainText) || record->encrypted)
-        return EditResult::refused("The body of this command cannot be edited");
+        return Outcome::refused("The body of this command cannot be edited");
     const auto body = encodeForFile(newBody, "The body");
     if (body.refusal)
         return *body.refusal;
@@ -135,18 +135,18 @@ std::variant<BodySplice, EditResult> bodySplice(const UpdateEngine& engine, cons
 
 } // namespace
 
-EditResult replaceBody(UpdateEngine& engine, const UserRow& row, std::string_view newBody) {
+Outcome replaceBody(UpdateEngine& engine, const UserRow& row, std::string_view newBody) {
     return replaceBodies(engine, {{row, std::string(newBody)}});
 }
 
-EditResult replaceBodies(UpdateEngine& engine, const std::vector<NewBody>& bodies) {
+Outcome replaceBodies(UpdateEngine& engine, const std::vector<NewBody>& bodies) {
     if (!engine.load())
         return notReadable(engine);
     std::vector<BodySplice> splices;
     splices.reserve(bodies.size());
     for (const auto& [row, body] : bodies) {
         auto splice = bodySplice(engine, row, body);
-        if (auto* refusal = std::get_if<EditResult>(&splice))
+        if (auto* refusal = std::get_if<Outcome>(&splice))
             return *refusal;
         splices.push_back(std::move(std::get<BodySplice>(splice)));
     }
@@ -154,7 +154,7 @@ EditResult replaceBodies(UpdateEngine& engine, const std::vector<NewBody>& bodie
               [](const BodySplice& a, const BodySplice& b) { return a.start < b.start; });
     for (std::size_t i = 1; i < splices.size(); ++i)
         if (splices[i].start < splices[i - 1].end)
-            return EditResult::refused("One record cannot take two new bodies at once");
+            return Outcome::refused("One record cannot take two new bodies at once");
 
     // One pass over the file: the bytes between the bodies are copied, each body replaced.
     const auto image = engine.image();
@@ -172,22 +172,22 @@ EditResult replaceBodies(UpdateEngine& engine, const std::vector<NewBody>& bodie
     if (copied - 1 < image.size())
         out.append(image, copied - 1);
     auto result = engine.commit("Update1Body");
-    if (result.ok)
+    if (result.done())
         engine.shiftStore(shifts);
     return result;
 }
 
-EditResult changeType(UpdateEngine& engine, const UserRow& row, Conversion conversion) {
+Outcome changeType(UpdateEngine& engine, const UserRow& row, Conversion conversion) {
     if (!engine.load())
         return notReadable(engine);
     const auto record = locateCommand(engine, row);
     if (!record)
         return changedOutside(engine);
     if (record->encrypted)
-        return EditResult::refused("An encrypted command cannot be converted");
+        return Outcome::refused("An encrypted command cannot be converted");
     // Only a body that is one counted string can be taken over as it stands by another type.
     if (!hasStringBody(*record))
-        return EditResult::refused("Only a KEYS or script command can be converted");
+        return Outcome::refused("Only a KEYS or script command can be converted");
     const std::uint32_t typeAt = record->typeByteEnd - 1;
 
     engine.prepareRewrite(typeAt - 1);
@@ -204,12 +204,12 @@ EditResult changeType(UpdateEngine& engine, const UserRow& row, Conversion conve
     engine.copyTail(resume);
     const auto delta = static_cast<std::int64_t>(written) - (resume - typeAt);
     auto result = commitAndShift(engine, "Updatechangetype", typeAt, delta);
-    if (result.ok)
+    if (result.done())
         engine.refreshBodyPosition(row.id, record->offset);
     return result;
 }
 
-EditResult updateDetails(UpdateEngine& engine, const UserRow& row, std::string_view newName,
+Outcome updateDetails(UpdateEngine& engine, const UserRow& row, std::string_view newName,
                          std::string_view description, std::string_view group) {
     if (row.type == ItemType::List)
         return renameList(engine, row, newName);
@@ -240,7 +240,7 @@ EditResult updateDetails(UpdateEngine& engine, const UserRow& row, std::string_v
     return commitAndShift(engine, "UpdateFirstThings", record->offset, delta);
 }
 
-EditResult renameList(UpdateEngine& engine, const UserRow& row, std::string_view newName) {
+Outcome renameList(UpdateEngine& engine, const UserRow& row, std::string_view newName) {
     if (!engine.load())
         return notReadable(engine);
     const auto list = locateList(engine, row);

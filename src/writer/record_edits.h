@@ -13,7 +13,7 @@ namespace qmk {
 // refuses what cannot be written before writing anything, commits, and shifts the store.
 
 // A new body for a command, or new items (one per line) for a LIST.
-EditResult replaceBody(UpdateEngine& engine, const UserRow& row, std::string_view newBody);
+Outcome replaceBody(UpdateEngine& engine, const UserRow& row, std::string_view newBody);
 
 // New bodies for many records, written in one pass and committed once: one backup, one atomic
 // replace, one shift of the store. A body that cannot be written refuses them all.
@@ -21,14 +21,14 @@ struct NewBody {
     UserRow row;
     std::string body;
 };
-EditResult replaceBodies(UpdateEngine& engine, const std::vector<NewBody>& bodies);
+Outcome replaceBodies(UpdateEngine& engine, const std::vector<NewBody>& bodies);
 
 enum class Conversion { ToPlainText, ToAdvancedScript };
-EditResult changeType(UpdateEngine& engine, const UserRow& row, Conversion conversion);
+Outcome changeType(UpdateEngine& engine, const UserRow& row, Conversion conversion);
 
 // New name (with its LIST references), description and group of a command; a LIST is renamed.
-EditResult updateDetails(UpdateEngine& engine, const UserRow& row, std::string_view newName,
+Outcome updateDetails(UpdateEngine& engine, const UserRow& row, std::string_view newName,
                          std::string_view description, std::string_view group);
-EditResult renameList(UpdateEngine& engine, const UserRow& row, std::string_view newName);
+Outcome renameList(UpdateEngine& engine, const UserRow& row, std::string_view newName);
 
 } // namespace qmk

@@ -18,6 +18,15 @@
 
 namespace qmk {
 
+Outcome notWritten(const FileError& error) {
+    return Outcome::failed(error.what(), "The command file was not changed");
+}
+
+Outcome staleStore(std::string title) {
+    return Outcome::refused("The command file no longer matches the store: reload it first",
+                            std::move(title));
+}
+
 namespace {
 
 std::string sourceText(const std::filesystem::path& file) {
@@ -94,13 +103,13 @@ void UpdateEngine::writeLongAt(std::uint32_t position, std::uint32_t value) {
     out_.replace(position - 1, 4, bytes);
 }
 
-EditResult UpdateEngine::commit(const std::string& marker) {
+Outcome UpdateEngine::commit(const std::string& marker) {
     try {
         commitRewrite(marker);
     } catch (const FileError& error) {
-        return EditResult::notWritten(error);
+        return notWritten(error);
     }
-    return EditResult::done();
+    return Outcome{};
 }
 
 void UpdateEngine::commitRewrite(const std::string& marker) {
@@ -183,10 +192,10 @@ std::int64_t UpdateEngine::storedOffsetLists() {
 EncodedText encodeForFile(std::string_view utf8, std::string_view what, std::size_t width) {
     auto encoded = codepage::fromUtf8(utf8);
     if (!encoded.ok)
-        return {{}, EditResult::refused(std::string(what) + ": " + encoded.message)};
+        return {{}, Outcome::refused(std::string(what) + ": " + encoded.message)};
     if (encoded.bytes.size() > width)
         return {{},
-                EditResult::refused(std::string(what) + " is longer than " + std::to_string(width) +
+                Outcome::refused(std::string(what) + " is longer than " + std::to_string(width) +
                                     " characters")};
     return {std::move(encoded.bytes), std::nullopt};
 }
@@ -205,13 +214,13 @@ EncodedText encodeName(std::string_view utf8) {
     if (name.refusal)
         return name;
     if (name.bytes.empty())
-        return {{}, EditResult::refused("A name cannot be empty")};
+        return {{}, Outcome::refused("A name cannot be empty")};
     if (name.bytes.find_first_not_of(' ') == std::string::npos)
-        return {{}, EditResult::refused("A name cannot be only blanks")};
+        return {{}, Outcome::refused("A name cannot be only blanks")};
     for (const char c : name.bytes)
         if (controlByte(static_cast<unsigned char>(c)))
             return {{},
-                    EditResult::refused("A name cannot hold tabs, line breaks or other "
+                    Outcome::refused("A name cannot hold tabs, line breaks or other "
                                         "control characters")};
     return name;
 }
@@ -230,7 +239,7 @@ EncodedText encodeText(std::string_view utf8, std::string_view what, std::size_t
         }
         if (c != '\t' && controlByte(c))
             return {{},
-                    EditResult::refused(std::string(what) + (lines ? " can hold line breaks "
+                    Outcome::refused(std::string(what) + (lines ? " can hold line breaks "
                                                                      "(CR LF) but no other "
                                                                      "control character"
                                                                    : " cannot hold line breaks "

@@ -3,7 +3,7 @@
 #include "common/file_io.h"
 #include "common/file_time.h"
 #include "common/program_dir.h"
-#include "common/system_message.h"
+#include "common/outcome.h"
 #include "common/trace.h"
 #include "format/layout.h"
 #include "store/database.h"
@@ -32,25 +32,11 @@ void keepBackup(FileOps& files, const ProgramDir& home, const std::filesystem::p
 // The bytes "savedat" holds when they were taken from `file`, else nothing.
 std::optional<std::string> backupOf(const ProgramDir& home, const std::filesystem::path& file);
 
-// What a writer operation reports: done, or refused with a message and its title. A refused
-// operation has written nothing.
-struct EditResult : SystemMessage {
-    bool ok = true;
-
-    static EditResult done() { return {}; }
-    static EditResult refused(std::string message, std::string title = "Quillmark10") {
-        return {{std::move(message), std::move(title)}, false};
-    }
-    // A write that failed and left the file as it was, saying why.
-    static EditResult notWritten(const FileError& error) {
-        return refused(error.what(), "The command file was not changed");
-    }
-    // The file is no longer the one the store describes.
-    static EditResult stale(std::string title = "Quillmark10") {
-        return refused("The command file no longer matches the store: reload it first",
-                       std::move(title));
-    }
-};
+// A writer reports an Outcome: done (`Outcome{}`, nothing to say), or refused with a message and
+// its title, having written nothing. A write that failed on its way left the file as it was.
+Outcome notWritten(const FileError& error);
+// The file is no longer the one the store describes.
+Outcome staleStore(std::string title = "Quillmark10");
 
 struct EngineContext {
     ProgramDir home;
@@ -93,7 +79,7 @@ public:
     // then unchanged.
     void commitRewrite(const std::string& marker);
     // The same, its failure as the result.
-    EditResult commit(const std::string& marker);
+    Outcome commit(const std::string& marker);
 
     // Moves every stored position after `from` (or at it, when `inclusive`) by `delta`, in one
     // transaction of single UPDATE statements. LIST copies are not records of the file; LIST rows
@@ -129,7 +115,7 @@ private:
 // Texts on their way into the file: Windows-1252 bytes, or the reason they cannot be.
 struct EncodedText {
     std::string bytes;
-    std::optional<EditResult> refusal;
+    std::optional<Outcome> refusal;
 };
 // `what` names the text in the refusal ("The name", "The body"); `width` is the store's limit.
 EncodedText encodeForFile(std::string_view utf8, std::string_view what,

@@ -90,7 +90,7 @@ public:
     XmlExport run() {
         XmlExport result;
         if (!engine_.load()) {
-            result.refusal = EditResult::refused("The command file cannot be read",
+            result.refusal = Outcome::refused("The command file cannot be read",
                                                  utf8Of(engine_.context().commandFile));
             return result;
         }
@@ -134,7 +134,7 @@ private:
         return offsets;
     }
 
-    EditResult damaged() const { return EditResult::stale(utf8Of(engine_.context().commandFile)); }
+    Outcome damaged() const { return staleStore(utf8Of(engine_.context().commandFile)); }
 
     // Why a command cannot go into the XML, or nothing when it can.
     static const char* whyLeftOut(const CommandRecord& r, ItemType type) {
@@ -311,16 +311,16 @@ XmlExport collectXmlExport(UpdateEngine& engine, const Selection& rows, const Ke
     return Collector(engine, rows, keys, notLoaded, everyList).run();
 }
 
-EditResult writeXmlFile(FileOps& files, const WriteTarget& target, const XmlCommandSet& set,
+Outcome writeXmlFile(FileOps& files, const WriteTarget& target, const XmlCommandSet& set,
                         xmltext::Encoding encoding) {
     try {
         writeTarget(
             files, target,
             xmltext::encode(writeXmlCommandSet(set, xmltext::declaredName(encoding)), encoding));
     } catch (const FileError& error) {
-        return EditResult::refused(error.what(), "The XML file was not written");
+        return Outcome::refused(error.what(), "The XML file was not written");
     }
-    return EditResult::done();
+    return Outcome{};
 }
 
 } // namespace qmk

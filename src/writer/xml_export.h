@@ -18,7 +18,7 @@ namespace qmk {
 
 // What an XML export holds and what it left out.
 struct XmlExport {
-    std::optional<EditResult> refusal; // the file could not be read
+    std::optional<Outcome> refusal; // the file could not be read
     XmlCommandSet set;
     std::map<std::string, int> byType; // commands written, by type display name
     std::vector<std::string> leftOut;  // each with its reason
@@ -41,7 +41,7 @@ XmlExport collectXmlExport(UpdateEngine& engine, const Selection& rows, const Ke
                            const NotLoadedChoice& notLoaded = {}, bool everyList = false);
 
 // The XML file written whole, atomically, in the encoding chosen, through the guarded path.
-EditResult writeXmlFile(FileOps& files, const WriteTarget& target, const XmlCommandSet& set,
+Outcome writeXmlFile(FileOps& files, const WriteTarget& target, const XmlCommandSet& set,
                         xmltext::Encoding encoding);
 
 } // namespace qmk

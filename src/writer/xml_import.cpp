@@ -222,7 +222,7 @@ private:
         if (const auto why = toNewCommand(x, command))
             return unfit(what, x.line, *why);
         auto encoded = encodeNewCommand(command, generation_);
-        if (const auto* refusal = std::get_if<EditResult>(&encoded))
+        if (const auto* refusal = std::get_if<Outcome>(&encoded))
             return unfit(what, x.line, refusal->message);
         const auto name = codepage::fromUtf8(command.name).bytes;
         const auto references = listNamesIn(name, kMaxListReferences + 1);

@@ -395,7 +395,7 @@ void World::changeOutside(std::uint32_t which) {
     FileOps files;
     UpdateEngine engine({other.home(), other.store(), other.trace(), files, file});
     const auto& row = bodies[which % bodies.size()];
-    ASSERT_TRUE(replaceBody(engine, row, "outside " + std::to_string(which)).ok);
+    ASSERT_TRUE(replaceBody(engine, row, "outside " + std::to_string(which)).done());
     before_.first = readBytes(file);
 }
 

@@ -86,7 +86,7 @@ TEST(Compare, IdenticalCommandsInAnyTwoGenerationsDiffer0AndOneEditIsOneChange) 
     ASSERT_TRUE(replaceBody(engine,
                             *findRow(home.store(), "WINWORD", "Application-specific", "next page"),
                             "SendKeys \"{PgUp}\"")
-                    .ok);
+                    .done());
     const auto after = readSet(file);
     EXPECT_EQ(
         lines(compareSets(before, after)),
@@ -136,7 +136,7 @@ TEST(Compare, ARestoreBringsBackExactlyTheChosenCommandAndList) {
             return DuplicateAnswer::Yes;
         },
         home.status, home.prompt);
-    ASSERT_TRUE(outcome.result.ok) << outcome.result.message;
+    ASSERT_TRUE(outcome.result.done()) << outcome.result.message;
     EXPECT_EQ(asked, 1) << "the LIST the file holds already";
     EXPECT_EQ(outcome.commands, 1);
     EXPECT_EQ(readBytes(home.path("savedat")), today.build());
@@ -152,7 +152,7 @@ TEST(Compare, ARestoreBringsBackExactlyTheChosenCommandAndList) {
         engine, archive, both,
         [](const DuplicateCommand&) { return DuplicateAnswer::CancelExport; }, home.status,
         home.prompt);
-    EXPECT_TRUE(cancelled.cancelled);
+    EXPECT_EQ(cancelled.result.code, Outcome::Code::Cancelled);
     EXPECT_EQ(readBytes(file), before);
 }
 
@@ -171,7 +171,7 @@ TEST(Compare, ARestoreLeavesWhatTheUserDeclinesAndRefusesWhatItCannotRead) {
     const auto kept = restoreItems(
         engine, archive, chosen, [](const DuplicateCommand&) { return DuplicateAnswer::NoToAll; },
         home.status, home.prompt);
-    ASSERT_TRUE(kept.result.ok) << kept.result.message;
+    ASSERT_TRUE(kept.result.done()) << kept.result.message;
     EXPECT_EQ(kept.lists, 0);
     EXPECT_EQ(kept.commands, 1);
     ASSERT_TRUE(home.parse(parsed.file, true).ok());

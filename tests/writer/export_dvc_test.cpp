@@ -79,7 +79,7 @@ TEST_F(WriterTest, TheExportStoreKeysProgramsAsTheCommandStoreDoesAndLogsDuplica
     const auto result =
         exportCommands(*engine_, statements::selectAll(home_.store()), target, ExportMode::Append,
                        answering({DuplicateAnswer::Yes}, &asked));
-    ASSERT_TRUE(result.result.ok) << result.result.message;
+    ASSERT_TRUE(result.result.done()) << result.result.message;
     EXPECT_EQ(asked, 1) << "only the Program that differs in case alone is the same";
     EXPECT_EQ(result.replaced, 1);
     EXPECT_EQ(result.exported, 3);
@@ -98,13 +98,13 @@ TEST_F(WriterTest, ExportRefusalsAndCancelsLeaveTheTargetAsItWas) {
     const auto target = home_.path("out.dat");
     ASSERT_TRUE(exportCommands(*engine_, statements::selectAll(home_.store()), target,
                                ExportMode::NewFile, {})
-                    .result.ok);
+                    .result.done());
     const auto before = readBytes(target);
     int asked = 0;
     auto result =
         exportCommands(*engine_, statements::selectAll(home_.store()), target, ExportMode::Append,
                        answering({DuplicateAnswer::CancelExport}, &asked));
-    EXPECT_TRUE(result.cancelled);
+    EXPECT_EQ(result.result.code, Outcome::Code::Cancelled);
     EXPECT_EQ(readBytes(target), before);
 
     CommandFileBuilder other(CommandFileBuilder::versionCode(Generation::V8));
@@ -144,7 +144,7 @@ TEST_F(WriterTest, DvcConversionsConvertOnlyTheirKindOfKeyString) {
 
     auto plain = convertDvc(*engine_, testing::rowsWhere(home_.store(), "name <> 'unmarked'"),
                             WalkOperation::DvcToPlainText);
-    ASSERT_TRUE(plain.result.ok);
+    ASSERT_TRUE(plain.result.done());
     ASSERT_TRUE(home_.parse(path_, true).ok());
     EXPECT_EQ(row("words").type, ItemType::PlainText);
     EXPECT_EQ(row("words").script, "hello world");
@@ -161,7 +161,7 @@ TEST_F(WriterTest, DvcConversionsConvertOnlyTheirKindOfKeyString) {
 
     auto vba = convertDvc(*engine_, testing::rowsWhere(home_.store(), "name <> 'unmarked'"),
                           WalkOperation::DvcToSendKeys);
-    ASSERT_TRUE(vba.result.ok);
+    ASSERT_TRUE(vba.result.done());
     EXPECT_TRUE(vba.notConverted); // "{ab}{" is refused by the SendKeys form
     ASSERT_TRUE(home_.parse(path_, true).ok());
     EXPECT_EQ(row("save").type, ItemType::AdvancedScript);
@@ -179,7 +179,7 @@ TEST_F(WriterTest, DvcConversionsConvertOnlyTheirKindOfKeyString) {
 
     ASSERT_TRUE(convertDvc(*engine_, statements::selectAll(home_.store()),
                            WalkOperation::DvcToSendDragonKeys)
-                    .result.ok);
+                    .result.done());
     ASSERT_TRUE(home_.parse(path_, true).ok());
     EXPECT_EQ(row("unmarked").script, "Sub Main\r\n\r\nSendDragonKeys \"{Ctrl+u}\"\r\n\r\nEnd Sub");
 }
@@ -191,7 +191,7 @@ TEST_F(WriterTest, AnEncryptedKeysCommandIsNeverConverted) {
     const auto before = fileBytes();
     ASSERT_TRUE(
         convertDvc(*engine_, statements::selectAll(home_.store()), WalkOperation::DvcToSendKeys)
-            .result.ok);
+            .result.done());
     EXPECT_EQ(fileBytes(), before);
     EXPECT_EQ(readBytes(home_.path("Quillmark.log")), "");
 }
@@ -215,8 +215,8 @@ TEST_F(WriterTest, ACommandKeepsTheListsOfItsFirstThirtyNames) {
     const auto target = home_.path("out.dat");
     ASSERT_TRUE(exportCommands(*engine_, rowsWhere(home_.store(), "name = '" + name + "'"), target,
                                ExportMode::NewFile, {})
-                    .result.ok);
-    ASSERT_TRUE(deleteCommands(*engine_, rowsWhere(home_.store(), "name = 'other'")).ok);
+                    .result.done());
+    ASSERT_TRUE(deleteCommands(*engine_, rowsWhere(home_.store(), "name = 'other'")).done());
     for (const auto& written : {target, path_}) {
         auto names = namesIn(home_, written);
         names.erase(std::remove(names.begin(), names.end(), name), names.end());

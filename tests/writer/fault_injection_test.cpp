@@ -147,47 +147,47 @@ TEST(FaultInjection, ANewFileIsFlushedBeforeItReplacesTheOld) {
 
 TEST(FaultInjection, SingleRecordEditsAreWholeOrNotAtAll) {
     failEachStep("Update1Body",
-                 [](Attempt& r) { return replaceBody(r.engine(), r.row("first"), "{Ctrl+b}").ok; });
+                 [](Attempt& r) { return replaceBody(r.engine(), r.row("first"), "{Ctrl+b}").done(); });
     failEachStep("UpdateFirstThings", [](Attempt& r) {
-        return updateDetails(r.engine(), r.row("first"), "renamed", "said", "Post").ok;
+        return updateDetails(r.engine(), r.row("first"), "renamed", "said", "Post").done();
     });
     failEachStep("Updatechangetype", [](Attempt& r) {
-        return changeType(r.engine(), r.row("first"), Conversion::ToAdvancedScript).ok;
+        return changeType(r.engine(), r.row("first"), Conversion::ToAdvancedScript).done();
     });
     failEachStep("UpdateListRename",
-                 [](Attempt& r) { return renameList(r.engine(), r.row("spare"), "extra").ok; });
+                 [](Attempt& r) { return renameList(r.engine(), r.row("spare"), "extra").done(); });
     failEachStep("NewCommandRecord",
-                 [](Attempt& r) { return addCommandRecord(r.engine(), newCommand()).ok; });
+                 [](Attempt& r) { return addCommandRecord(r.engine(), newCommand()).done(); });
     failEachStep("NewListRecord",
-                 [](Attempt& r) { return addListRecord(r.engine(), "sizes", "big\r\nsmall").ok; });
+                 [](Attempt& r) { return addListRecord(r.engine(), "sizes", "big\r\nsmall").done(); });
     failEachStep("deleteList",
-                 [](Attempt& r) { return deleteList(r.engine(), r.row("spare")).ok; });
+                 [](Attempt& r) { return deleteList(r.engine(), r.row("spare")).done(); });
 }
 
 TEST(FaultInjection, RebuildsAndConversionsAreWholeOrNotAtAll) {
     failEachStep("deletethem", [](Attempt& r) {
         return deleteCommands(r.engine(), testing::rowsWhere(r.home().store(), "name = 'first'"))
-            .ok;
+            .done();
     });
     failEachStep("RenameGroup", [](Attempt& r) {
         return renameGroupsOrPrograms(r.engine(), statements::selectAll(r.home().store()),
                                       {WalkOperation::Group, "Mail", "Post"})
-            .ok;
+            .done();
     });
     failEachStep("rename program", [](Attempt& r) {
         return renameGroupsOrPrograms(r.engine(),
                                       testing::rowsWhere(r.home().store(), "name = 'second'"),
                                       {WalkOperation::Program, {}, "word"})
-            .ok;
+            .done();
     });
     failEachStep("convertFormat",
-                 [](Attempt& r) { return convertFormat(r.engine(), *formatTarget("8.0")).ok; });
+                 [](Attempt& r) { return convertFormat(r.engine(), *formatTarget("8.0")).done(); });
     failEachStep("convertLanguage",
-                 [](Attempt& r) { return convertLanguage(r.engine(), *languageCode("Dutch")).ok; });
+                 [](Attempt& r) { return convertLanguage(r.engine(), *languageCode("Dutch")).done(); });
     failEachStep("convertDvc", [](Attempt& r) {
         return convertDvc(r.engine(), statements::selectAll(r.home().store()),
                           WalkOperation::DvcToPlainText)
-            .result.ok;
+            .result.done();
     });
 }
 
@@ -195,12 +195,12 @@ TEST(FaultInjection, ExportTargetsAreWholeOrAsTheyWere) {
     failEachStep("export to a new file", [](Attempt& r) {
         return exportCommands(r.engine(), statements::selectCommands(r.home().store()), r.fresh(),
                               ExportMode::NewFile, {})
-            .result.ok;
+            .result.done();
     });
     failEachStep("export appended", [](Attempt& r) {
         return exportCommands(r.engine(), statements::selectCommands(r.home().store()), r.held(),
                               ExportMode::Append, {})
-            .result.ok;
+            .result.done();
     });
 }
 

@@ -28,7 +28,7 @@ TEST_F(WriterTest, ANewListIsAppendedWithItsItemsAndTheListCountRaised) {
     file.list("colors", {"red"});
     load(file);
     const auto before = fileBytes();
-    ASSERT_TRUE(addListRecord(*engine_, "fruit", "apple\r\npear \r\n\r\n\r\n").ok);
+    ASSERT_TRUE(addListRecord(*engine_, "fruit", "apple\r\npear \r\n\r\n\r\n").done());
     const std::string record = counted("fruit") + std::string("\x01\0\0\0\x02\0\0\0", 8) +
                                counted("apple") + counted("pear ");
     auto after = fileBytes();
@@ -37,7 +37,7 @@ TEST_F(WriterTest, ANewListIsAppendedWithItsItemsAndTheListCountRaised) {
     EXPECT_EQ(static_cast<unsigned char>(after[static_cast<std::size_t>(offsetLists()) - 1]), 2);
     EXPECT_EQ(after.substr(0, 21), before.substr(0, 21)); // the command count stays
 
-    ASSERT_TRUE(addListRecord(*engine_, "one", "single").ok);
+    ASSERT_TRUE(addListRecord(*engine_, "one", "single").done());
     after = fileBytes();
     EXPECT_EQ(after.substr(after.size() - 19),
               counted("one") + std::string("\x01\0\0\0\x01\0\0\0", 8) + counted("single"));
@@ -89,7 +89,7 @@ TEST_F(WriterTest, WritersRefuseBodiesTheyCannotFrameAndKeepBytesAfterTheLists) 
     EXPECT_EQ(fileBytes(), before);
 
     // A new LIST goes after the last LIST, where readers look for it; the bytes after stay.
-    ASSERT_TRUE(addListRecord(*engine_, "sizes", "big").ok);
+    ASSERT_TRUE(addListRecord(*engine_, "sizes", "big").done());
     EXPECT_TRUE(fileBytes().ends_with(trailing));
     expectStoreMatchesFile();
     EXPECT_TRUE(findRow(home_.store(), "Global Commands", "Global Commands", "sizes"));

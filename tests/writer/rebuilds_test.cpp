@@ -102,7 +102,7 @@ TEST_P(Rebuild, ARebuildThatChangesNothingReproducesTheFile) {
         loadBytes(original);
         const auto result = renameGroupsOrPrograms(*engine_, statements::selectAll(home_.store()),
                                                    {WalkOperation::Group, "No such group", "X"});
-        ASSERT_TRUE(result.ok) << result.message;
+        ASSERT_TRUE(result.done()) << result.message;
         ASSERT_EQ(fileBytes(), original) << "seed " << seed;
         EXPECT_EQ(readBytes(home_.path("savedat")), original);
     }
@@ -120,7 +120,7 @@ TEST_P(Rebuild, RenamesChangeOnlyTheirStringsAndKeepTheListsSection) {
 
     ASSERT_TRUE(renameGroupsOrPrograms(*engine_, statements::selectAll(home_.store()),
                                        {WalkOperation::Group, "User-defined", "Mine"})
-                    .ok);
+                    .done());
     ASSERT_TRUE(home_.parse(path_, true).ok());
     EXPECT_EQ(row("global").group, "Mine");
     EXPECT_EQ(row("empty group", "WINWORD", "Application-specific").group, "Mine");
@@ -129,7 +129,7 @@ TEST_P(Rebuild, RenamesChangeOnlyTheirStringsAndKeepTheListsSection) {
     ASSERT_TRUE(renameGroupsOrPrograms(*engine_,
                                        testing::rowsWhere(home_.store(), "name <> 'global'"),
                                        {WalkOperation::Group, "All groups", "User-defined"})
-                    .ok);
+                    .done());
     ASSERT_TRUE(home_.parse(path_, true).ok());
     EXPECT_EQ(row("global").group, "Mine"); // not marked
     EXPECT_EQ(row("mail", "WINWORD", "Doc").group, "User-defined");
@@ -138,7 +138,7 @@ TEST_P(Rebuild, RenamesChangeOnlyTheirStringsAndKeepTheListsSection) {
     const auto renamedLists = offsetLists();
     ASSERT_TRUE(renameGroupsOrPrograms(*engine_, statements::selectAll(home_.store()),
                                        {WalkOperation::Program, {}, "excel"})
-                    .ok);
+                    .done());
     const auto after = fileBytes();
     EXPECT_EQ(after.size(), renamed.size() - 4); // two program names, two bytes shorter each
     EXPECT_EQ(listsSection(after, renamedLists - 4), listsSection(before, lists));
@@ -158,20 +158,20 @@ TEST_F(WriterTest, FormatConversionsAdaptEveryRecordAndKeepTheListsSection) {
     load(file);
     const auto lists = listsSection(fileBytes(), offsetLists());
     const auto to7 = formatTarget("7.0");
-    ASSERT_TRUE(convertFormat(*engine_, *to7).ok);
+    ASSERT_TRUE(convertFormat(*engine_, *to7).done());
     auto bytes = fileBytes();
     EXPECT_EQ(bytes[4], 5);
     ASSERT_TRUE(home_.parse(path_, true).ok());
     EXPECT_EQ(listsSection(bytes, offsetLists()), lists);
     EXPECT_EQ(row("stateful", "PROG", "Application-specific").states, "");
     // 7.x to 8.0 gives every record an empty states block.
-    ASSERT_TRUE(convertFormat(*engine_, *formatTarget("8.0")).ok);
+    ASSERT_TRUE(convertFormat(*engine_, *formatTarget("8.0")).done());
     ASSERT_TRUE(home_.parse(path_, true).ok());
     const auto stateful = row("stateful", "PROG", "Application-specific");
     const auto image = fileBytes();
     ImageReader in(image, static_cast<std::uint32_t>(stateful.offsetbody) - 8 - 1 - 4);
     EXPECT_EQ(in.u32(), 0u);
-    ASSERT_TRUE(convertFormat(*engine_, *formatTarget("6.0")).ok);
+    ASSERT_TRUE(convertFormat(*engine_, *formatTarget("6.0")).done());
     bytes = fileBytes();
     EXPECT_EQ(bytes[4], 3);
     ASSERT_TRUE(home_.parse(path_, true).ok());
@@ -203,7 +203,7 @@ TEST_F(WriterTest, TheSixConversionsRewriteSendKeysOneWayForEveryRecord) {
         file.command("shown").advanced(c.body);
         file.command("hidden").notLoaded().advanced(c.body);
         load(file);
-        ASSERT_TRUE(convertFormat(*engine_, *formatTarget(c.target)).ok);
+        ASSERT_TRUE(convertFormat(*engine_, *formatTarget(c.target)).done());
         const auto image = fileBytes();
         FileProperties properties;
         ASSERT_TRUE(decodeHeader(image, properties));
@@ -227,7 +227,7 @@ TEST_F(WriterTest, EveryFormatTargetWritesItsVersionCode) {
         const auto target = formatTarget(label);
         ASSERT_TRUE(target) << label;
         const auto converted = convertFormat(*engine_, *target);
-        ASSERT_TRUE(converted.ok) << label << ": " << converted.message;
+        ASSERT_TRUE(converted.done()) << label << ": " << converted.message;
         EXPECT_EQ(fileBytes()[4], code) << label;
         ASSERT_TRUE(home_.parse(path_, true).ok());
     }
@@ -268,7 +268,7 @@ TEST_F(WriterTest, ACorruptNameStopsARebuildBeforeAnythingIsWritten) {
     image[image.find("broken") + 2] = '\t';
     home_.writeFile("mycmds.dat", image);
     const auto result = deleteCommands(*engine_, statements::selectAll(home_.store()));
-    EXPECT_FALSE(result.ok);
+    EXPECT_FALSE(result.done());
     EXPECT_EQ(result.message, "Parsing error-name = br\tken\r\nOffset = " +
                                   std::to_string(image.find("br\tken") + 1) +
                                   "\r\nLast command = fine");

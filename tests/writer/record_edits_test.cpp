@@ -29,7 +29,7 @@ TEST_F(WriterTest, PlainTextKeepsOneZeroByteAndTheListCountStays) {
     CommandFileBuilder file;
     file.command("only").plainText("old text");
     load(file);
-    ASSERT_TRUE(replaceBody(*engine_, row("only"), "new\r\ntext").ok);
+    ASSERT_TRUE(replaceBody(*engine_, row("only"), "new\r\ntext").done());
     const auto bytes = fileBytes();
     const auto at = static_cast<std::size_t>(row("only").offsetbody) - 1;
     EXPECT_EQ(bytes.substr(at), std::string("\x00\x09new\r\ntext\x00\x00\x00\x00", 15));
@@ -53,7 +53,7 @@ TEST_F(WriterTest, WidthsAndCountsAtTheirLimitsAreWritten) {
 
     const std::string name(150, 'n'), description(150, 'd'), group(50, 'g');
     const auto first = row("first");
-    ASSERT_TRUE(updateDetails(*engine_, first, name, description, group).ok);
+    ASSERT_TRUE(updateDetails(*engine_, first, name, description, group).done());
     {
         const auto image = fileBytes();
         ImageReader in(image, static_cast<std::uint32_t>(first.offset));
@@ -65,7 +65,7 @@ TEST_F(WriterTest, WidthsAndCountsAtTheirLimitsAreWritten) {
     expectStoreMatchesFile();
     EXPECT_EQ(row(name).group, group);
     // "User-defined" is how the window shows no Group: the file holds none.
-    ASSERT_TRUE(updateDetails(*engine_, row(name), name, description, "User-defined").ok);
+    ASSERT_TRUE(updateDetails(*engine_, row(name), name, description, "User-defined").done());
     {
         const auto image = fileBytes();
         ImageReader in(image, static_cast<std::uint32_t>(row(name).offset));
@@ -75,7 +75,7 @@ TEST_F(WriterTest, WidthsAndCountsAtTheirLimitsAreWritten) {
         EXPECT_EQ(in.string(), "");
     }
 
-    ASSERT_TRUE(replaceBody(*engine_, row("many"), body + "item301").ok);
+    ASSERT_TRUE(replaceBody(*engine_, row("many"), body + "item301").done());
     const auto image = fileBytes();
     ImageReader in(image, static_cast<std::uint32_t>(row("many").offset));
     EXPECT_EQ(in.string(), "many");
@@ -92,7 +92,7 @@ TEST_F(WriterTest, ALargestListIsTakenOneMoreItemAndTwoBodiesForOneRecordAreRefu
     std::string items;
     for (int i = 0; i < 65535; ++i)
         items += "i\r\n";
-    ASSERT_TRUE(replaceBody(*engine_, row("colors"), items).ok);
+    ASSERT_TRUE(replaceBody(*engine_, row("colors"), items).done());
     const auto image = fileBytes();
     const auto colors = row("colors");
     const auto countAt = static_cast<std::size_t>(colors.offset) - 1 + 1 + 6 + 4; // name, marker
@@ -110,7 +110,7 @@ TEST_F(WriterTest, RefusalsLeaveTheFileAsItWas) {
     load(threeCommands());
     const auto before = fileBytes();
     auto refused = replaceBody(*engine_, row("first"), "smile \u263A");
-    EXPECT_FALSE(refused.ok);
+    EXPECT_FALSE(refused.done());
     EXPECT_EQ(refused.message, "The body: The character \"\u263A\" (U+263A) cannot be stored in a "
                                "command file (code page Windows-1252)");
     EXPECT_EQ(updateDetails(*engine_, row("first"), std::string(151, 'n'), "", "").message,
@@ -138,7 +138,7 @@ TEST_F(WriterTest, AWriteWaitsForAnotherProgramsWriteAndNeverOverwritesItsChange
         OtherWriter other(path_);
         ASSERT_TRUE(other.held());
         const auto refused = replaceBody(*engine_, row("first"), "y");
-        EXPECT_FALSE(refused.ok);
+        EXPECT_FALSE(refused.done());
         EXPECT_TRUE(testing::contains(refused.message,
                                       "The command file is being changed by another program"));
         EXPECT_EQ(fileBytes(), before);
