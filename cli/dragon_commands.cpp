@@ -96,7 +96,7 @@ int rollback(CommandRun& session, const std::string& archive, std::ostream& out)
 
 int merge(CommandRun& session, const std::string& source, std::ostream& out) {
     const auto outcome = session.mergeThroughDragon(pathFromUtf8(source));
-    if (!outcome.merged) {
+    if (!outcome.done()) {
         session.prompt().message(outcome.message, outcome.title);
         if (outcome.sourceMissing)
             return kUsage;

@@ -41,7 +41,7 @@ struct World {
 }
 
 Outcome run(int operation, UpdateEngine& engine, Database& store, const UserRow& row,
-               const std::filesystem::path& other) {
+            const std::filesystem::path& other) {
     switch (operation) {
     case 0:
         return replaceBody(engine, row,
@@ -65,8 +65,7 @@ Outcome run(int operation, UpdateEngine& engine, Database& store, const UserRow&
     case 5:
         return addListRecord(engine, "fresh list", "a\r\nb");
     case 6:
-        return row.type == ItemType::List ? deleteList(engine, row)
-                                          : Outcome::refused("no LIST");
+        return row.type == ItemType::List ? deleteList(engine, row) : Outcome::refused("no LIST");
     case 7:
         return deleteCommands(engine, Selection({row.id}));
     case 8:

@@ -163,8 +163,7 @@ int CommandRun::refuse(const std::string& message, const std::string& title) {
     return kFailed;
 }
 
-int CommandRun::finishWrite(const Outcome& result, const std::string& report,
-                            std::ostream& out) {
+int CommandRun::finishWrite(const Outcome& result, const std::string& report, std::ostream& out) {
     if (!result.done())
         return refuse(result.message, result.title);
     const int verified = verifyWrite();

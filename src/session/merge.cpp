@@ -56,22 +56,22 @@ Task<MergeOutcome> mergeThroughTool(std::filesystem::path tool, std::filesystem:
                                     std::filesystem::path source, std::uint8_t languageCode,
                                     Trace& trace, MessageLoop& loop, MergeWait wait) {
     const auto failed = [&] {
-        return MergeOutcome{false, "Unable to update above file", utf8Of(target)};
+        return MergeOutcome(Outcome::failed("Unable to update above file", utf8Of(target)));
     };
     if (std::error_code ec; !std::filesystem::is_regular_file(source, ec)) {
-        MergeOutcome missing{false, "File does not exist", utf8Of(source)};
+        MergeOutcome missing = Outcome::failed("File does not exist", utf8Of(source));
         missing.sourceMissing = true;
         co_return missing;
     }
     // Dragon's tool is handed only a target it may write: what it would fail on is said first.
     if (const auto refusal = writeRefusal(WriteTarget::edited(target)))
-        co_return {false, *refusal, utf8Of(target)};
+        co_return Outcome::failed(*refusal, utf8Of(target));
     if (const auto links = hardLinkCount(target); links > 1)
-        co_return {false, hardLinksRefusal(links), utf8Of(target)};
+        co_return Outcome::failed(hardLinksRefusal(links), utf8Of(target));
     // The tool takes the lock itself: taken and given back here, it waits out another program
     // changing the file, and tells whether the folder can be written to.
     if (std::string whyNot; !CommandFileLock::acquire(target, std::chrono::seconds(20), &whyNot))
-        co_return {false, whyNot, utf8Of(target)};
+        co_return Outcome::failed(whyNot, utf8Of(target));
     if (!writeLanguage(source, languageCode))
         co_return failed();
     const auto before = modificationTime(target).value_or(FileTime{});
@@ -103,7 +103,7 @@ Task<MergeOutcome> mergeThroughTool(std::filesystem::path tool, std::filesystem:
     trace.mark("after fast save", hhnnss(modificationTime(target).value_or(FileTime{})),
                hhnnss(now()));
     co_await pause(loop, std::chrono::milliseconds(200));
-    co_return {true, "Update processed, User ready", {}};
+    co_return Outcome::success("Update processed, User ready", "");
 }
 
 } // namespace qmk

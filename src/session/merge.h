@@ -1,7 +1,7 @@
 #pragma once
 
 #include "common/message_loop.h"
-#include "common/system_message.h"
+#include "common/outcome.h"
 #include "common/task.h"
 #include "common/trace.h"
 
@@ -23,11 +23,9 @@ struct MergeWait {
 };
 
 // What the merge through Dragon's tool came to; the message is the system's own when it failed.
-struct MergeOutcome : SystemMessage {
-    MergeOutcome(bool done, std::string text, std::string caption)
-        : SystemMessage{std::move(text), std::move(caption)}, merged(done) {}
-
-    bool merged;
+// A merge's outcome: done when the tool changed the target.
+struct MergeOutcome : Outcome {
+    MergeOutcome(Outcome outcome = {}) : Outcome(std::move(outcome)) {}
     bool sourceMissing = false; // nothing was run: the file to merge is not there
 };
 

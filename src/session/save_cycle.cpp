@@ -225,7 +225,7 @@ Task<bool> SaveCycle::merge(std::filesystem::path file) {
     mergeDone_ = true;
     const auto outcome = co_await mergeThroughTool(p_.mergeTool, commandFile_, file, code, p_.trace,
                                                    p_.loop, times_.merge);
-    if (!outcome.merged) {
+    if (!outcome.done()) {
         p_.prompt.notify(Prompt::Kind::Error, outcome.message, outcome.title);
         mergeDone_ = false;
         refresh();

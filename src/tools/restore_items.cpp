@@ -40,8 +40,7 @@ RestoreOutcome restoreItems(UpdateEngine& current, const std::filesystem::path& 
     RestoreOutcome outcome;
     const auto& context = current.context();
     if (!current.load())
-        return {
-            Outcome::refused("The command file cannot be read", utf8Of(context.commandFile))};
+        return {Outcome::refused("The command file cannot be read", utf8Of(context.commandFile))};
     const std::string original(current.image());
     try {
         keepBackup(context.files, context.home, context.commandFile, original);

@@ -8,9 +8,9 @@
 
 namespace qmk {
 
-std::optional<Outcome> checkString(std::string_view image, std::string_view text,
-                                      std::uint32_t end, std::string_view lastCommand,
-                                      const ProgramDir& home, FileOps& files) {
+std::optional<Outcome> checkString(std::string_view image, std::string_view text, std::uint32_t end,
+                                   std::string_view lastCommand, const ProgramDir& home,
+                                   FileOps& files) {
     bool damaged = false;
     for (const char c : text)
         damaged = damaged || static_cast<unsigned char>(c) < 32;
@@ -22,14 +22,14 @@ std::optional<Outcome> checkString(std::string_view image, std::string_view text
                                                     : std::string_view());
     const std::string crlf(kCrLf);
     return Outcome::refused("Parsing error-name = " + std::string(text) + crlf +
-                                   "Offset = " + std::to_string(position) + crlf +
-                                   "Last command = " + std::string(lastCommand),
-                               "Send error.log to Tarnwell");
+                                "Offset = " + std::to_string(position) + crlf +
+                                "Last command = " + std::string(lastCommand),
+                            "Send error.log to Tarnwell");
 }
 
 std::optional<Outcome> guardedWalk(const std::string_view& image, const std::string_view& last,
-                                      const ProgramDir& home, FileOps& files,
-                                      const std::string& title, const std::function<void()>& walk) {
+                                   const ProgramDir& home, FileOps& files, const std::string& title,
+                                   const std::function<void()>& walk) {
     std::uint32_t damagedAt = 0;
     try {
         walk();
@@ -42,8 +42,8 @@ std::optional<Outcome> guardedWalk(const std::string_view& image, const std::str
         damagedAt = damage.position();
     }
     return Outcome::refused("The command file is damaged near position " +
-                                   std::to_string(damagedAt) + "; nothing was changed",
-                               title);
+                                std::to_string(damagedAt) + "; nothing was changed",
+                            title);
 }
 
 } // namespace qmk

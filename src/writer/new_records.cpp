@@ -171,7 +171,7 @@ std::vector<std::string> newListItems(std::string text) {
 std::optional<Outcome> loadWithListsSection(UpdateEngine& engine, std::uint32_t& listsAt) {
     if (!engine.load())
         return Outcome::refused("The command file cannot be read",
-                                   utf8Of(engine.context().commandFile));
+                                utf8Of(engine.context().commandFile));
     listsAt = static_cast<std::uint32_t>(engine.storedOffsetLists());
     if (listsAt < layout::kFirstRecordPosition || listsAt + 3 > engine.image().size())
         return staleStore();
@@ -181,7 +181,7 @@ std::optional<Outcome> loadWithListsSection(UpdateEngine& engine, std::uint32_t&
 } // namespace
 
 std::variant<std::string, Outcome> encodeNewCommand(const NewCommand& command,
-                                                       layout::Generation generation) {
+                                                    layout::Generation generation) {
     EncodedCommand text;
     if (auto refusal = encodeAll(command, text))
         return *refusal;

@@ -35,7 +35,7 @@ struct NewCommand {
 
 // The bytes of a new command record in the layout of `generation`, or why it cannot be written.
 std::variant<std::string, Outcome> encodeNewCommand(const NewCommand& command,
-                                                       layout::Generation generation);
+                                                    layout::Generation generation);
 
 // Adds the command before the lists section (command count + 1) and its row to the store.
 Outcome addCommandRecord(UpdateEngine& engine, const NewCommand& command);

@@ -79,7 +79,7 @@ public:
 
     // Copies the LISTs of the old lists section that `keep` accepts, with their new count.
     std::optional<Outcome> copyLists(std::uint32_t listsAt,
-                                        const std::function<bool(const RecordContext&)>& keep) {
+                                     const std::function<bool(const RecordContext&)>& keep) {
         const auto image = engine_.image();
         RecordWalker walker(image, engine_.generation(), output_);
         const auto countAt = static_cast<std::uint32_t>(engine_.output().size()) + 1;
@@ -137,8 +137,7 @@ std::uint8_t versionCodeOf(const UpdateEngine& engine) {
 
 // A walk over every command with `transform`, then the old lists section unchanged.
 Outcome rebuildAll(UpdateEngine& engine, const Selection& rows, const WalkTransform& transform,
-                      layout::Generation output, std::uint8_t versionCode,
-                      const std::string& marker) {
+                   layout::Generation output, std::uint8_t versionCode, const std::string& marker) {
     RebuildRun run(engine, rows, output, versionCode);
     auto walked = run.walkCommands(transform, [](const Walked&) { return true; });
     if (auto* refusal = std::get_if<Outcome>(&walked))
@@ -227,7 +226,7 @@ DvcConversion convertDvc(UpdateEngine& engine, const Selection& rows, WalkOperat
 }
 
 Outcome renameGroupsOrPrograms(UpdateEngine& engine, const Selection& rows,
-                                  const WalkTransform& transform) {
+                               const WalkTransform& transform) {
     if (auto refusal = load(engine))
         return *refusal;
     return rebuildAll(engine, rows, transform, engine.generation(), versionCodeOf(engine),
@@ -246,8 +245,7 @@ std::optional<FormatTarget> formatTarget(const std::string& label) {
     return std::nullopt;
 }
 
-std::optional<Outcome> formatConversionRefusal(UpdateEngine& engine,
-                                                  const FormatTarget& target) {
+std::optional<Outcome> formatConversionRefusal(UpdateEngine& engine, const FormatTarget& target) {
     if (auto refusal = load(engine))
         return *refusal;
     const auto path = utf8Of(engine.context().commandFile);
@@ -257,16 +255,16 @@ std::optional<Outcome> formatConversionRefusal(UpdateEngine& engine,
     decodeHeader(engine.image(), properties);
     if (target.versionCode <= 4 && properties.languageName != "English")
         return Outcome::refused("There is no " + properties.languageName + " version " +
-                                       target.label,
-                                   "contact Tarnwell if this is reached in error");
+                                    target.label,
+                                "contact Tarnwell if this is reached in error");
     const auto source = engine.generation();
     if (source == layout::Generation::Unknown)
         return Outcome::refused("The file's format is unknown; it cannot be converted", path);
     if (source == layout::Generation::V6 && target.versionCode >= 5)
         return Outcome::refused("A " + properties.versionText + " file cannot be converted to " +
-                                       target.label +
-                                       " format: its records lack the blocks that format needs",
-                                   path);
+                                    target.label +
+                                    " format: its records lack the blocks that format needs",
+                                path);
     // Only a 10.x file can hold an encrypted command.
     if (source == layout::Generation::V10) {
         try {

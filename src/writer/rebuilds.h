@@ -26,7 +26,7 @@ Outcome deleteCommands(UpdateEngine& engine, const Selection& rows);
 Outcome deleteList(UpdateEngine& engine, const UserRow& list);
 // "group" or "program" transform on the commands given; the lists section is copied unchanged.
 Outcome renameGroupsOrPrograms(UpdateEngine& engine, const Selection& rows,
-                                  const WalkTransform& transform);
+                               const WalkTransform& transform);
 
 // The DVC conversions of the keys commands given ("dvc2plain", "dvc2vba", "dvc2sdk"): the
 // change log "\Quillmark.log" records each command, and is copied to the operation's own log.

@@ -20,7 +20,7 @@ namespace {
 
 Outcome notReadable(const UpdateEngine& engine) {
     return Outcome::refused("The command file cannot be read",
-                               utf8Of(engine.context().commandFile));
+                            utf8Of(engine.context().commandFile));
 }
 
 Outcome changedOutside(const UpdateEngine& engine) {
@@ -71,7 +71,7 @@ std::vector<std::string> listItems(std::string text) {
 }
 
 Outcome commitAndShift(UpdateEngine& engine, const std::string& marker, std::uint32_t from,
-                          std::int64_t delta) {
+                       std::int64_t delta) {
     auto result = engine.commit(marker);
     if (result.done())
         engine.shiftStore(from, delta);
@@ -86,7 +86,7 @@ struct BodySplice {
 };
 
 std::variant<BodySplice, Outcome> listItemsSplice(const UpdateEngine& engine, const UserRow& row,
-                                                     std::string_view body) {
+                                                  std::string_view body) {
     const auto list = locateList(engine, row);
     if (!list)
         return changedOutside(engine);
@@ -112,7 +112,7 @@ namespace {
 
 // What a new body changes in the file, or why it cannot be written. The engine holds the file.
 std::variant<BodySplice, Outcome> bodySplice(const UpdateEngine& engine, const UserRow& row,
-                                                std::string_view newBody) {
+                                             std::string_view newBody) {
     if (row.type == ItemType::List)
         return listItemsSplice(engine, row, newBody);
     const auto record = locateCommand(engine, row);
@@ -210,7 +210,7 @@ Outcome changeType(UpdateEngine& engine, const UserRow& row, Conversion conversi
 }
 
 Outcome updateDetails(UpdateEngine& engine, const UserRow& row, std::string_view newName,
-                         std::string_view description, std::string_view group) {
+                      std::string_view description, std::string_view group) {
     if (row.type == ItemType::List)
         return renameList(engine, row, newName);
     if (!engine.load())

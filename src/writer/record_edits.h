@@ -28,7 +28,7 @@ Outcome changeType(UpdateEngine& engine, const UserRow& row, Conversion conversi
 
 // New name (with its LIST references), description and group of a command; a LIST is renamed.
 Outcome updateDetails(UpdateEngine& engine, const UserRow& row, std::string_view newName,
-                         std::string_view description, std::string_view group);
+                      std::string_view description, std::string_view group);
 Outcome renameList(UpdateEngine& engine, const UserRow& row, std::string_view newName);
 
 } // namespace qmk

@@ -196,7 +196,7 @@ EncodedText encodeForFile(std::string_view utf8, std::string_view what, std::siz
     if (encoded.bytes.size() > width)
         return {{},
                 Outcome::refused(std::string(what) + " is longer than " + std::to_string(width) +
-                                    " characters")};
+                                 " characters")};
     return {std::move(encoded.bytes), std::nullopt};
 }
 
@@ -221,7 +221,7 @@ EncodedText encodeName(std::string_view utf8) {
         if (controlByte(static_cast<unsigned char>(c)))
             return {{},
                     Outcome::refused("A name cannot hold tabs, line breaks or other "
-                                        "control characters")};
+                                     "control characters")};
     return name;
 }
 
@@ -240,11 +240,11 @@ EncodedText encodeText(std::string_view utf8, std::string_view what, std::size_t
         if (c != '\t' && controlByte(c))
             return {{},
                     Outcome::refused(std::string(what) + (lines ? " can hold line breaks "
-                                                                     "(CR LF) but no other "
-                                                                     "control character"
-                                                                   : " cannot hold line breaks "
-                                                                     "or other control "
-                                                                     "characters"))};
+                                                                  "(CR LF) but no other "
+                                                                  "control character"
+                                                                : " cannot hold line breaks "
+                                                                  "or other control "
+                                                                  "characters"))};
     }
     return text;
 }

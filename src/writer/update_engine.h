@@ -2,8 +2,8 @@
 
 #include "common/file_io.h"
 #include "common/file_time.h"
-#include "common/program_dir.h"
 #include "common/outcome.h"
+#include "common/program_dir.h"
 #include "common/trace.h"
 #include "format/layout.h"
 #include "store/database.h"

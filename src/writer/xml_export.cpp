@@ -91,7 +91,7 @@ public:
         XmlExport result;
         if (!engine_.load()) {
             result.refusal = Outcome::refused("The command file cannot be read",
-                                                 utf8Of(engine_.context().commandFile));
+                                              utf8Of(engine_.context().commandFile));
             return result;
         }
         const auto image = engine_.image();
@@ -312,7 +312,7 @@ XmlExport collectXmlExport(UpdateEngine& engine, const Selection& rows, const Ke
 }
 
 Outcome writeXmlFile(FileOps& files, const WriteTarget& target, const XmlCommandSet& set,
-                        xmltext::Encoding encoding) {
+                     xmltext::Encoding encoding) {
     try {
         writeTarget(
             files, target,

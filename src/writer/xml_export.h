@@ -42,6 +42,6 @@ XmlExport collectXmlExport(UpdateEngine& engine, const Selection& rows, const Ke
 
 // The XML file written whole, atomically, in the encoding chosen, through the guarded path.
 Outcome writeXmlFile(FileOps& files, const WriteTarget& target, const XmlCommandSet& set,
-                        xmltext::Encoding encoding);
+                     xmltext::Encoding encoding);
 
 } // namespace qmk

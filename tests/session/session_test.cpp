@@ -181,7 +181,7 @@ TEST(Merge, LanguageCodesAndTheWaitForTheClocksSecond) {
     ASSERT_TRUE(
         runToEnd(mergeThroughTool(MERGEMYCMDS, file, home.writeFile("new.dat", source.build()), 9,
                                   home.trace(), waits, {}))
-            .merged);
+            .done());
     EXPECT_NE(modificationTime(file)->nanoseconds / 1000000000, noted.nanoseconds / 1000000000);
 }
 

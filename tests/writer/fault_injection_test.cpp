@@ -146,8 +146,9 @@ TEST(FaultInjection, ANewFileIsFlushedBeforeItReplacesTheOld) {
 }
 
 TEST(FaultInjection, SingleRecordEditsAreWholeOrNotAtAll) {
-    failEachStep("Update1Body",
-                 [](Attempt& r) { return replaceBody(r.engine(), r.row("first"), "{Ctrl+b}").done(); });
+    failEachStep("Update1Body", [](Attempt& r) {
+        return replaceBody(r.engine(), r.row("first"), "{Ctrl+b}").done();
+    });
     failEachStep("UpdateFirstThings", [](Attempt& r) {
         return updateDetails(r.engine(), r.row("first"), "renamed", "said", "Post").done();
     });
@@ -158,8 +159,9 @@ TEST(FaultInjection, SingleRecordEditsAreWholeOrNotAtAll) {
                  [](Attempt& r) { return renameList(r.engine(), r.row("spare"), "extra").done(); });
     failEachStep("NewCommandRecord",
                  [](Attempt& r) { return addCommandRecord(r.engine(), newCommand()).done(); });
-    failEachStep("NewListRecord",
-                 [](Attempt& r) { return addListRecord(r.engine(), "sizes", "big\r\nsmall").done(); });
+    failEachStep("NewListRecord", [](Attempt& r) {
+        return addListRecord(r.engine(), "sizes", "big\r\nsmall").done();
+    });
     failEachStep("deleteList",
                  [](Attempt& r) { return deleteList(r.engine(), r.row("spare")).done(); });
 }
@@ -182,8 +184,9 @@ TEST(FaultInjection, RebuildsAndConversionsAreWholeOrNotAtAll) {
     });
     failEachStep("convertFormat",
                  [](Attempt& r) { return convertFormat(r.engine(), *formatTarget("8.0")).done(); });
-    failEachStep("convertLanguage",
-                 [](Attempt& r) { return convertLanguage(r.engine(), *languageCode("Dutch")).done(); });
+    failEachStep("convertLanguage", [](Attempt& r) {
+        return convertLanguage(r.engine(), *languageCode("Dutch")).done();
+    });
     failEachStep("convertDvc", [](Attempt& r) {
         return convertDvc(r.engine(), statements::selectAll(r.home().store()),
                           WalkOperation::DvcToPlainText)
