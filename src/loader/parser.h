@@ -4,7 +4,7 @@
 #include "common/program_dir.h"
 #include "common/prompt.h"
 #include "common/status_sink.h"
-#include "common/system_message.h"
+#include "common/outcome.h"
 #include "common/trace.h"
 #include "format/file_properties.h"
 #include "store/database.h"
@@ -31,11 +31,17 @@ enum class ParseStatus {
     StoreDamaged,       // the store's file is damaged: it must be replaced and the file parsed
 };
 
-// The system's message says why, for the failures.
-struct ParseResult : SystemMessage {
-    ParseResult(ParseStatus code = ParseStatus::Parsed, std::string text = {},
+// A parse's outcome: done when the store holds the file; for a failure the system's message
+// says why, and `status` tells the failures apart for the start-up and qmk10 to act on.
+struct ParseResult : Outcome {
+    ParseResult(ParseStatus parsed = ParseStatus::Parsed, std::string text = {},
                 std::string caption = {})
-        : SystemMessage{std::move(text), std::move(caption)}, status(code) {}
+        : status(parsed) {
+        message = std::move(text);
+        title = std::move(caption);
+        fileChanged = false;
+        code = ok() ? Code::Done : Code::Failed;
+    }
 
     ParseStatus status;
     bool ok() const { return status == ParseStatus::Parsed || status == ParseStatus::Current; }
