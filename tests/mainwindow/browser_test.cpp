@@ -135,6 +135,18 @@ TEST_F(BrowserTest, TheItemViewByTypeStatesBackslashesAndEncryption) {
 
 TEST_F(BrowserTest, NothingShownStillOffersNewCommandsAndAGoneItemOffersNothing) {
     load(office());
+    // An empty tab lists nothing, and a command that happens to be named as the window says an
+    // empty tab is listed and shown like any other.
+    CommandFileBuilder named;
+    named.command(kNothingToShow).plainText("shown");
+    load(named, "named.dat");
+    EXPECT_EQ(lines(CommandsTab), std::vector<std::string>{kNothingToShow});
+    EXPECT_EQ(browser_.item().body, "shown");
+    browser_.viewOnly(TypeSwitch::Keys);
+    EXPECT_TRUE(browser_.tab(CommandsTab).empty());
+    EXPECT_EQ(browser_.item().body, kPickSomethingElse) << "the hidden command stays hidden";
+    browser_.viewAll();
+    load(office());
     const auto nothing = emptyTabItem();
     EXPECT_TRUE(nothing.commandMenuEnabled) << "the first command of an empty file is made here";
     EXPECT_FALSE(nothing.modifyEnabled || nothing.editEnabled || nothing.cloneEnabled);
