@@ -51,28 +51,9 @@ int runInSession(const Command& command, const SharedOptions& shared, const Prog
         session.files().partHardLinks(shared.partLinks);
         if (command.locks)
             session.setWriting();
-        try {
-            return printHeld(openAndRun(command, session, held));
-        } catch (const StoreError& e) {
-            if (!e.damaged() || session.storeRebuilt())
-                throw;
-            // The store is a cache of the file: a damaged one is replaced and the file read
-            // again.
-            session.rebuildStore(e.what());
-            if (command.repeatable) {
-                held.discard();
-                return printHeld(openAndRun(command, session, held));
-            }
-            printHeld(kFailed);
-            if (session.parse(shared.file, true) == kDone)
-                err << "The command file was read again into the new store. Check whether it "
-                       "holds your change, and run the command again if it does not.\n";
-            return kFailed;
-        }
-    } catch (const StoreError& e) {
-        printHeld(kFailed);
-        err << "The command store failed: " << e.what() << " (Error # =" << e.code() << ")\n";
-        return kFailed;
+        return printHeld(
+            session.runRecoveringStore([&] { return openAndRun(command, session, held); },
+                                       command.repeatable, [&] { held.discard(); }, shared.file));
     } catch (const std::filesystem::filesystem_error& e) {
         printHeld(kFailed);
         return cannotUse(e, err);

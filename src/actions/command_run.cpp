@@ -44,6 +44,30 @@ void CommandRun::rebuildStore(const std::string& reason) {
     db_ = rebuildDamagedStore(home_.file(files::kStore), now(), reason, prompt_);
 }
 
+int CommandRun::runRecoveringStore(const std::function<int()>& attempt, bool repeatable,
+                                   const std::function<void()>& retrying, const std::string& file) {
+    try {
+        try {
+            return attempt();
+        } catch (const StoreError& e) {
+            if (!e.damaged() || storeRebuilt_)
+                throw;
+            rebuildStore(e.what());
+            if (repeatable) {
+                retrying();
+                return attempt();
+            }
+            if (parse(file, true) == kDone)
+                err_ << "The command file was read again into the new store. Check whether it "
+                        "holds your change, and run the command again if it does not.\n";
+            return kFailed;
+        }
+    } catch (const StoreError& e) {
+        err_ << "The command store failed: " << e.what() << " (Error # =" << e.code() << ")\n";
+        return kFailed;
+    }
+}
+
 int CommandRun::discover() {
     if (const int opened = openStore(); opened != kDone)
         return opened;

@@ -16,6 +16,7 @@
 #include "store/user_rows.h"
 #include "writer/update_engine.h"
 
+#include <functional>
 #include <iosfwd>
 #include <memory>
 #include <optional>
@@ -64,6 +65,13 @@ public:
     // again); done, the file verified by a parse when written, then `report` and any second
     // message.
     int finish(const Outcome& outcome, const std::string& report, std::ostream& out);
+    // Runs `attempt` (the command: what it opens, then its work). The store is a cache of the
+    // file: one that proves damaged is set aside, an empty one built, and `attempt` run once
+    // more when `repeatable` (`retrying` is told first). A write is never repeated blindly, so
+    // `file` is read into the new store and the user asked to check it. A store that fails
+    // otherwise is said with its error number. kFailed after any of these.
+    int runRecoveringStore(const std::function<int()>& attempt, bool repeatable,
+                           const std::function<void()>& retrying, const std::string& file);
     // The store proved damaged: it is moved aside and an empty one takes its place, the user is
     // told what was kept; the caller parses the command file into it.
     void rebuildStore(const std::string& reason);

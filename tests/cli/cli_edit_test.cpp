@@ -1,8 +1,8 @@
-#include "command_file_builder.h"
 #include "actions/command_run.h"
-#include "console_prompt.h"
+#include "command_file_builder.h"
 #include "common/native.h"
 #include "common/utf8_path.h"
+#include "console_prompt.h"
 #include "platform/process.h"
 #include "run_qmk10.h"
 #include "test_home.h"
@@ -164,6 +164,41 @@ TEST_F(CliEditTest, KeysToScriptPrintsEitherForm) {
     const auto r = qmk({"keys2script", "{"});
     EXPECT_EQ(r.status, 1);
     EXPECT_EQ(r.err, "Please send to Tarnwell:  Conversion failed\n");
+}
+
+// A store that proves damaged in the middle of a command is rebuilt: a read runs again, a write
+// does not (the file is read into the new store instead); any other failure of the store is said.
+TEST_F(CliEditTest, ADamagedStoreIsRebuiltAndOnlyAReadRunsAgain) {
+    const StoreError damaged(11, "database disk image is malformed"); // SQLITE_CORRUPT
+    const std::tuple<bool, int, int, const char*> cases[] = {
+        {true, actions::kDone, 2, ""},
+        {false, actions::kFailed, 1, "Check whether it holds your change"},
+    };
+    for (const auto& [repeatable, status, attempts, said] : cases) {
+        std::ostringstream err;
+        cli::ConsolePrompt prompt(err, nullptr, true);
+        actions::CommandRun session(ProgramDir(home_.path("qmk")), prompt, err);
+        int tried = 0, retried = 0;
+        const auto attempt = [&] {
+            if (++tried == 1)
+                throw damaged;
+            return session.parse(file_, false);
+        };
+        EXPECT_EQ(session.runRecoveringStore(
+                      attempt, repeatable, [&] { ++retried; }, file_),
+                  status);
+        EXPECT_EQ(tried, attempts) << repeatable;
+        EXPECT_EQ(retried, attempts - 1) << repeatable;
+        EXPECT_TRUE(session.storeRebuilt());
+        EXPECT_TRUE(testing::contains(err.str(), said)) << err.str();
+    }
+    std::ostringstream err;
+    cli::ConsolePrompt prompt(err);
+    actions::CommandRun session(ProgramDir(home_.path("qmk")), prompt, err);
+    EXPECT_EQ(session.runRecoveringStore([]() -> int { throw StoreError(13, "disk full"); }, true,
+                                         [] {}, file_),
+              actions::kFailed);
+    EXPECT_EQ(err.str(), "The command store failed: disk full (Error # =13)\n");
 }
 
 TEST_F(CliEditTest, AWriteThatDoesNotParseIsUndoneFromTheBackup) {
