@@ -80,13 +80,13 @@ int backup(CommandRun& session, std::ostream& out) {
 
 int rollback(CommandRun& session, const std::string& archive, std::ostream& out) {
     auto archives = session.backups();
-    const auto& user = session.nat()->currentUser;
+    const auto& user = session.dragon()->currentUser;
     if (archive.empty()) {
         for (const auto& name : archives->archivesOfThisMonth(user, now()))
             out << name << '\n';
         return kDone;
     }
-    const auto file = session.nat()->usersOwnFile();
+    const auto file = session.dragon()->usersOwnFile();
     if (!archives->restore(user, archive, file,
                            [&] { return session.parse(utf8Of(file), true) == kDone; }))
         return kFailed;
@@ -110,23 +110,23 @@ int merge(CommandRun& session, const std::string& source, std::ostream& out) {
 }
 
 int whoami(CommandRun& session, bool json, std::ostream& out) {
-    const DragonEnvironment& nat = *session.nat();
+    const DragonEnvironment& dragon = *session.dragon();
     const Json found{
-        {"CurrentUser", nat.currentUser},
-        {"UserSub", nat.userSub},
-        {"UserBaseDirectory", nat.userBaseDirectory},
-        {"CurrentUserDirectory", nat.currentUserDirectory},
-        {"VersionText", nat.versionText},
-        {"Edition", nat.edition},
-        {"MajorVersion", nat.majorVersion},
-        {"MinorVersion", nat.minorVersion},
-        {"language", nat.language},
-        {"speakerlanguageID", nat.speakerLanguageId},
-        {"RoamingUserOn", nat.roamingUserOn},
-        {"RoamingMasterDirectory", nat.roamingMasterDirectory},
-        {"RoamingCacheDirectory", nat.roamingCacheDirectory},
-        {"CurrentUserIsRoaming", nat.currentUserIsRoaming},
-        {"ProductionFile", utf8Of(nat.usersOwnFile())},
+        {"CurrentUser", dragon.currentUser},
+        {"UserSub", dragon.userSub},
+        {"UserBaseDirectory", dragon.userBaseDirectory},
+        {"CurrentUserDirectory", dragon.currentUserDirectory},
+        {"VersionText", dragon.versionText},
+        {"Edition", dragon.edition},
+        {"MajorVersion", dragon.majorVersion},
+        {"MinorVersion", dragon.minorVersion},
+        {"language", dragon.language},
+        {"speakerlanguageID", dragon.speakerLanguageId},
+        {"RoamingUserOn", dragon.roamingUserOn},
+        {"RoamingMasterDirectory", dragon.roamingMasterDirectory},
+        {"RoamingCacheDirectory", dragon.roamingCacheDirectory},
+        {"CurrentUserIsRoaming", dragon.currentUserIsRoaming},
+        {"ProductionFile", utf8Of(dragon.usersOwnFile())},
     };
     if (json) {
         printJson(out, found);

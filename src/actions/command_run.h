@@ -43,7 +43,7 @@ public:
     void setWriting() { writing_ = true; }
     // Opens the store and discovers the Dragon environment; kDone, or the failure reported.
     int discover();
-    const DragonEnvironment* nat() const { return environment_.get(); }
+    const DragonEnvironment* dragon() const { return environment_.get(); }
     // Whether `file` is the current Dragon user's own command file; the Dragon environment is
     // looked for quietly when the command named a file.
     bool isUsersOwnFile(const std::filesystem::path& file);

@@ -55,12 +55,12 @@ Task<void> SaveCycle::saveSteps(bool newListShown) {
         refresh();
         co_return;
     }
-    const auto& nat = p_.environment;
-    if (nat.roamingUserOn && nat.currentUserIsRoaming &&
+    const auto& dragon = p_.environment;
+    if (dragon.roamingUserOn && dragon.currentUserIsRoaming &&
         !settingFlag(p_.settings.read("dont show roam save user", "False")))
         roamingNotice();
-    if (nat.roamingUserOn)
-        profile::writeDragon(pathFromUtf8(nat.roamingCacheDirectory) /
+    if (dragon.roamingUserOn)
+        profile::writeDragon(pathFromUtf8(dragon.roamingCacheDirectory) /
                                  pathFromUtf8(p_.engine.speaker()) / "current" / "local.ini",
                              "Options", "MyCommands Changed", "1");
     if (newListShown) {
@@ -146,9 +146,9 @@ Task<void> SaveCycle::reloadSteps() {
     p_.microphone.setState(1);
     p_.status.setProgress("Reloading User: " + speaker);
 
-    const auto& nat = p_.environment;
+    const auto& dragon = p_.environment;
     bool byDialog = false;
-    if (nat.roamingUserOn && !nat.currentUserIsRoaming &&
+    if (dragon.roamingUserOn && !dragon.currentUserIsRoaming &&
         roamingMasterReachable("Reloading User: " + speaker)) {
         userReopened_ = false;
         p_.trace.mark("user reload-open user dialog");

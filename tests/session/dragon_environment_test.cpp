@@ -36,11 +36,11 @@ protected:
 
     // The program's directory is the test's own unless another is named.
     DragonEnvironment discover(const fs::path& programDirectory = {}) {
-        DragonEnvironment nat(home_.prompt, trace_, engine_, machine_);
-        nat.setStoreName("global10.mdb");
-        nat.initialize(programDirectory.empty() ? home_.home().folder() : programDirectory,
-                       home_.store());
-        return nat;
+        DragonEnvironment found(home_.prompt, trace_, engine_, machine_);
+        found.setStoreName("global10.mdb");
+        found.initialize(programDirectory.empty() ? home_.home().folder() : programDirectory,
+                         home_.store());
+        return found;
     }
 
     std::vector<std::string> messages() const {
@@ -140,13 +140,14 @@ TEST_F(NatTest, OldWindowsFindTheAllUsersFolderFromThePerUserOne) {
 }
 
 TEST_F(NatTest, DiscoversTheInstallationAndTheCurrentUser) {
-    auto nat = discover();
-    ASSERT_FALSE(nat.initFailed) << ::testing::PrintToString(messages());
-    EXPECT_EQ(nat.currentUserDirectory, dragon_ + "/users/pat/current");
-    EXPECT_EQ(nat.language + " " + nat.speakerLanguageId + " " + nat.versionText, "ENX 1033 10.1");
+    auto found = discover();
+    ASSERT_FALSE(found.initFailed) << ::testing::PrintToString(messages());
+    EXPECT_EQ(found.currentUserDirectory, dragon_ + "/users/pat/current");
+    EXPECT_EQ(found.language + " " + found.speakerLanguageId + " " + found.versionText,
+              "ENX 1033 10.1");
     EXPECT_EQ(Parameters(home_.store()).get(Parameters::Text::language), "ENX");
-    EXPECT_TRUE(nat.isUsersOwnFile(dragon_ + "/USERS/Pat/current/MYCMDS.dat"));
-    EXPECT_FALSE(nat.isUsersOwnFile(dragon_ + "/users/pat/current/other.dat"));
+    EXPECT_TRUE(found.isUsersOwnFile(dragon_ + "/USERS/Pat/current/MYCMDS.dat"));
+    EXPECT_FALSE(found.isUsersOwnFile(dragon_ + "/users/pat/current/other.dat"));
     write(dragon_ + "/nssystem.ini", "[Settings]\r\nsupported languages=ENXU\r\n");
     EXPECT_EQ(discover().language, "ENX"); // the first three letters of the list
 }
