@@ -1,5 +1,7 @@
 #include "tab_list_model.h"
 
+#include "qt_text.h"
+
 #include <algorithm>
 
 namespace qmk::app {
@@ -7,16 +9,6 @@ namespace qmk::app {
 namespace {
 
 constexpr qsizetype kProgramColumn = 49; // column 50, counted from 1
-
-QString q(const std::string& text) {
-    return QString::fromStdString(text);
-}
-
-bool sameRows(const std::vector<TabRows::Row>& a, const std::vector<TabRows::Row>& b) {
-    return std::equal(a.begin(), a.end(), b.begin(), b.end(), [](const auto& x, const auto& y) {
-        return x.name == y.name && x.program == y.program && x.scope == y.scope;
-    });
-}
 
 } // namespace
 
@@ -27,7 +19,7 @@ QString recentLine(const QString& name, const QString& program) {
 }
 
 void TabListModel::show(const TabRows& tab) {
-    if (sameRows(rows_, tab.rows))
+    if (rows_ == tab.rows)
         return;
     beginResetModel();
     rows_ = tab.rows;

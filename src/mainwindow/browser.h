@@ -38,6 +38,7 @@ struct Selector {
 struct TabRows {
     struct Row {
         std::string program{}, scope{}, name{};
+        bool operator==(const Row&) const = default;
     };
     std::vector<Row> rows;
     int selected = -1;
