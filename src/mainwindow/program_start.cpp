@@ -1,5 +1,6 @@
 #include "mainwindow/program_start.h"
 
+#include "actions/demo_installation.h"
 #include "session/installation.h"
 #include "session/startup.h"
 
@@ -8,10 +9,9 @@ namespace qmk {
 std::unique_ptr<ProgramStart> ProgramStart::enter(const ProgramDir& home, Prompt& prompt) {
     // The first run of an installed program sets up the user's program directory.
     if (!programDirectoryReady(home)) {
-        std::string error;
-        if (!setUpProgramDirectory(
-                home, [](const std::string&) {}, error)) {
-            prompt.notify(Prompt::Kind::Error, error, "Quillmark10 cannot set up its folder");
+        const auto setUp = actions::setUpProgramFolder(home, [](const std::string&) {});
+        if (!setUp.done()) {
+            prompt.notify(setUp.kind(), setUp.message, setUp.title);
             return nullptr;
         }
     }
