@@ -57,12 +57,6 @@ int runInSession(const Command& command, const SharedOptions& shared, const Prog
     } catch (const std::filesystem::filesystem_error& e) {
         printHeld(kFailed);
         return cannotUse(e, err);
-    } catch (const QuestionRefused& question) {
-        printHeld(kQuestion);
-        err << "This needs an answer: \"" << question.question
-            << "\"\nRun qmk10 on a terminal, or give --yes to answer OK or Yes. Nothing was "
-               "changed.\n";
-        return kQuestion;
     }
 }
 

@@ -32,7 +32,7 @@ qmk::Prompt::Answer ConsolePrompt::ask(const std::string& text, const std::strin
     if (assumeYes_)
         return okCancel ? Answer::Ok : Answer::Yes;
     if (!terminal_)
-        throw QuestionRefused{consoleText(text)};
+        throw Unanswered{consoleText(text)};
     err_ << (title.empty() ? "" : title + ": ") << consoleText(text)
          << (okCancel ? " [ok/Cancel] " : " [yes/No] ") << std::flush;
     std::string reply;
@@ -51,7 +51,7 @@ namespace qmk::cli {
 std::size_t ConsolePrompt::choose(const std::string& text, const std::string& title,
                                   const std::vector<std::string>& buttons) {
     if (!terminal_)
-        throw QuestionRefused{consoleText(text)};
+        throw Unanswered{consoleText(text)};
     err_ << (title.empty() ? "" : title + ": ") << consoleText(text) << '\n';
     for (std::size_t i = 0; i < buttons.size(); ++i) {
         std::string caption;

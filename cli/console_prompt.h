@@ -11,7 +11,7 @@ namespace qmk::cli {
 
 // Message boxes become lines on the error stream: the title, then the text. Questions are asked
 // on a terminal; `assumeYes` answers OK or Yes to all. Without a terminal and without it, a
-// question throws QuestionRefused.
+// question throws Prompt::Unanswered.
 class ConsolePrompt final : public Prompt {
 public:
     explicit ConsolePrompt(std::ostream& err, std::istream* terminal = nullptr,
@@ -29,10 +29,6 @@ private:
     std::vector<std::string> shown_;
     std::istream* terminal_;
     bool assumeYes_;
-};
-
-struct QuestionRefused {
-    std::string question;
 };
 
 // The messages `prompt` showed, when it is the console's; none for another prompt.

@@ -65,6 +65,11 @@ int CommandRun::runRecoveringStore(const std::function<int()>& attempt, bool rep
     } catch (const StoreError& e) {
         err_ << "The command store failed: " << e.what() << " (Error # =" << e.code() << ")\n";
         return kFailed;
+    } catch (const Prompt::Unanswered& question) {
+        err_ << "This needs an answer: \"" << question.question
+             << "\"\nRun qmk10 on a terminal, or give --yes to answer OK or Yes. Nothing was "
+                "changed.\n";
+        return kQuestion;
     }
 }
 

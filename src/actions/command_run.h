@@ -69,7 +69,8 @@ public:
     // file: one that proves damaged is set aside, an empty one built, and `attempt` run once
     // more when `repeatable` (`retrying` is told first). A write is never repeated blindly, so
     // `file` is read into the new store and the user asked to check it. A store that fails
-    // otherwise is said with its error number. kFailed after any of these.
+    // otherwise is said with its error number. kFailed after any of these; kQuestion when the
+    // prompt had no one to answer a question (nothing was changed).
     int runRecoveringStore(const std::function<int()>& attempt, bool repeatable,
                            const std::function<void()>& retrying, const std::string& file);
     // The store proved damaged: it is moved aside and an empty one takes its place, the user is

@@ -15,6 +15,13 @@ public:
     // What a message tells: its box carries the icon of its kind.
     enum class Kind { Information, Warning, Error };
 
+    // Thrown by a prompt that has no one to answer `question` (a console without a terminal).
+    // Questions come before any write, so the operation stops with nothing changed; the run
+    // that started it says which question needed an answer.
+    struct Unanswered {
+        std::string question;
+    };
+
     virtual ~Prompt() = default;
     // A modal message box with an OK button.
     virtual void message(const std::string& text, const std::string& title) = 0;
