@@ -1,7 +1,6 @@
 #pragma once
 
 #include "common/outcome.h"
-#include "common/outcome.h"
 #include "format/layout.h"
 #include "store/database.h"
 #include "store/places.h"

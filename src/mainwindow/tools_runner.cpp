@@ -17,10 +17,10 @@ namespace {
 // What the window does after a tool besides showing its outcome: the Group a rename made, "All
 // groups" after a delete by Group, the exported file opened when the user asks.
 struct Followed {
-    Outcome outcome;
-    std::string newGroup;
+    Outcome outcome{};
+    std::string newGroup{};
     bool allGroups = false;
-    std::filesystem::path exported;
+    std::filesystem::path exported{};
 };
 
 Followed run(const ToolsContext& c, ToolMode mode, const ReportRequest& request,
@@ -28,33 +28,30 @@ Followed run(const ToolsContext& c, ToolMode mode, const ReportRequest& request,
     switch (mode) {
     case ToolMode::Export: {
         auto exported = actions::exportSelected(c, request, entry, actions::ExistingTarget::Ask);
-        return {exported, {}, false, exported.written};
+        return {.outcome = exported, .exported = exported.written};
     }
     case ToolMode::RenameGroup: {
         auto renamed = actions::renameGroup(c, request, entry);
-        return {renamed, renamed.renamedTo, false, {}};
+        return {.outcome = renamed, .newGroup = renamed.renamedTo};
     }
     case ToolMode::RenameProgram:
-        return {actions::renameProgram(c, request, entry), {}, false, {}};
+        return {.outcome = actions::renameProgram(c, request, entry)};
     case ToolMode::Delete: {
         auto deleted = actions::deleteSelected(c, request);
-        return {deleted, {}, deleted.byGroup, {}};
+        return {.outcome = deleted, .allGroups = deleted.byGroup};
     }
     case ToolMode::DvcToPlainText:
-        return {actions::convertDvcs(c, request, WalkOperation::DvcToPlainText), {}, false, {}};
+        return {.outcome = actions::convertDvcs(c, request, WalkOperation::DvcToPlainText)};
     case ToolMode::DvcToSendKeys:
-        return {actions::convertDvcs(c, request, WalkOperation::DvcToSendKeys), {}, false, {}};
+        return {.outcome = actions::convertDvcs(c, request, WalkOperation::DvcToSendKeys)};
     case ToolMode::DvcToSendDragonKeys:
-        return {
-            actions::convertDvcs(c, request, WalkOperation::DvcToSendDragonKeys), {}, false, {}};
+        return {.outcome = actions::convertDvcs(c, request, WalkOperation::DvcToSendDragonKeys)};
     case ToolMode::SearchAndReplace:
         break;
     }
     // Search and replace steps through its matches in a dialog of its own.
-    return {Outcome::refused("Search and Replace has no single action", "Search/Replace"),
-            {},
-            false,
-            {}};
+    return {.outcome =
+                Outcome::refused("Search and Replace has no single action", "Search/Replace")};
 }
 
 } // namespace

@@ -22,8 +22,8 @@ struct MergeWait {
     int polls = 50;
 };
 
-// What the merge through Dragon's tool came to; the message is the system's own when it failed.
-// A merge's outcome: done when the tool changed the target.
+// What the merge through Dragon's tool came to: done when the tool changed the target; for a
+// failure the message is the system's own.
 struct MergeOutcome : Outcome {
     MergeOutcome(Outcome outcome = {}) : Outcome(std::move(outcome)) {}
     bool sourceMissing = false; // nothing was run: the file to merge is not there
